@@ -1,0 +1,60 @@
+# Shared by test.sh and run.sh: the build folder, the toolchain and the Wine
+# prefix, each set up only when it is still missing.
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD=${TEMBRI_BUILD:-$ROOT/build}
+export WINEPREFIX="$BUILD/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver
+JOBS=$(nproc)
+
+setup_packages() { "$ROOT/scripts/setup-packages.sh"; }
+
+configure_and_build() {
+  if [ ! -f "$BUILD/CMakeCache.txt" ]; then
+    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
+      -DCMAKE_BUILD_TYPE=Release >/dev/null
+  fi
+  cmake --build "$BUILD" -j "$JOBS"
+}
+
+# Creates the prefix once, then keeps one wineserver alive so every test
+# process starts fast.
+start_wine() {
+  mkdir -p "$WINEPREFIX"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    "$WINE" wineboot -i >/dev/null 2>&1 || true
+    # A crashing test must fail, not wait in the debugger.
+    "$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+      /v Debugger /t REG_SZ /d '' /f >/dev/null 2>&1
+    "$WINESERVER" -w
+  fi
+  "$WINESERVER" -p 2>/dev/null || true  # already running is fine
+  # Start Wine's own services now, away from the test runner's pipes.
+  "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+stop_wine() { "$WINESERVER" -k >/dev/null 2>&1 || true; }
+
+# An X server for the tests that open windows; sets DISPLAY.
+XVFB_PID=
+start_xvfb() {
+  local n
+  for n in $(seq 90 130); do
+    [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    sleep 0.5
+    if kill -0 "$XVFB_PID" 2>/dev/null; then
+      export DISPLAY=":$n"
+      return 0
+    fi
+  done
+  echo "no X display could be started" >&2
+  return 1
+}
+
+stop_xvfb() { [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true; }

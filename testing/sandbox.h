@@ -1,0 +1,56 @@
+// Private places for one test process: a temp folder and a registry key
+// under HKEY_CURRENT_USER, both removed when the test ends.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace testing_support {
+
+// A name no other test process uses at the same time: prefix, process id and
+// a running number.
+std::string uniqueName(const std::string &prefix);
+
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder &) = delete;
+    TempFolder &operator=(const TempFolder &) = delete;
+
+    // Folder path, ending without a backslash.
+    const std::string &path() const { return path_; }
+    std::string file(const std::string &name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+// "Software\Quorvane\<unique>" below HKEY_CURRENT_USER, deleted with its
+// sub keys at the end.
+class RegistrySandbox {
+public:
+    RegistrySandbox();
+    ~RegistrySandbox();
+    RegistrySandbox(const RegistrySandbox &) = delete;
+    RegistrySandbox &operator=(const RegistrySandbox &) = delete;
+
+    // The product name to hand to code that roots its settings in
+    // "Software\Quorvane\<product>".
+    const std::string &product() const { return product_; }
+    // Path below HKEY_CURRENT_USER.
+    std::string path() const { return "Software\\Quorvane\\" + product_; }
+    // Path below HKEY_CURRENT_USER\Software.
+    std::string underSoftware() const { return "Quorvane\\" + product_; }
+
+private:
+    std::string product_;
+};
+
+// Whether a file exists; reads a whole file; writes one.
+bool fileExists(const std::string &path);
+std::string readFile(const std::string &path);
+bool writeFile(const std::string &path, const std::string &bytes);
+
+} // namespace testing_support
