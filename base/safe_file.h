@@ -1,0 +1,40 @@
+// Writes a file so that a failure never destroys the old one: the bytes go to
+// a temporary file in the same folder, which replaces the target only when
+// every write was complete.
+#pragma once
+
+#include "base/file.h"
+#include "base/stream.h"
+
+#include <string>
+
+namespace Quorvane {
+
+class SafeFileWriter : public Stream, public OutputStream {
+public:
+    explicit SafeFileWriter(const std::string& target);
+    SafeFileWriter(const SafeFileWriter&) = delete;
+    SafeFileWriter& operator=(const SafeFileWriter&) = delete;
+    // Without a commit the temporary file is removed and the target stays.
+    ~SafeFileWriter();
+
+    bool isOpen() const { return file_.isOpen(); }
+    // False once any write came up short.
+    bool good() const { return good_; }
+
+    uint32_t writeBytes(const void* buffer, uint32_t count) override;
+
+    // Moves the written file over the target; false (and the target left as
+    // it was) when the file could not be made, a write came up short or the
+    // move failed.
+    bool commit();
+
+private:
+    std::string target_;
+    std::string temp_;
+    File file_;
+    bool good_ = false;
+    bool committed_ = false;
+};
+
+} // namespace Quorvane
