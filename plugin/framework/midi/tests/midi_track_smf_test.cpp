@@ -451,8 +451,10 @@ TEST(MidiTrackSmf, DamagedBytesAreLoadedOrRefusedNeverCrash)
             CMidiTrack loaded;
             const int result = load(loaded, damaged);
             ASSERT_TRUE(result == 0 || result == 1) << at;
+            // A damaged byte may turn data into more events, but never into
+            // more events than the file has bytes.
             if (result == 0)
-                EXPECT_LE(loaded.getEventCount(), 13u) << at;
+                EXPECT_LE(loaded.getEventCount(), file.size()) << at;
         }
     }
 }
