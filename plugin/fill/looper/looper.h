@@ -1,0 +1,254 @@
+// One instrument part of the fill: the events of the fill pattern that belong
+// to its instrument, repeated with the fill length as period, with its own
+// velocity, dynamics, time and key offsets and drum map, and the engine's
+// swing, humanize and velocity envelope.
+#pragma once
+
+#include "plugin/fill/looper/humanize_random.h"
+#include "plugin/fill/looper/looper_host.h"
+#include "plugin/framework/drums/drum_map.h"
+#include "plugin/framework/drums/velo_transformer.h"
+#include "plugin/framework/midi/midi_track.h"
+#include "plugin/framework/midi/process_context.h"
+
+#include "base/stream.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+
+class DrumSet;
+class VelocityEnvelope;
+
+namespace Quorvane {
+
+class LooperView;
+
+class Looper {
+public:
+    enum Param { VelocityOffset = 0, DynamicsPercent = 1, TimeOffset = 2, KeyOffset = 3 };
+
+    static constexpr int32_t kBlockVersion = 6;
+    static constexpr int32_t kExtensionVersion = 1;
+    static constexpr int32_t kDefaultFixedNote = 54;
+    // Ticks per quarter taken for a context or a pattern that has none.
+    static constexpr int32_t kFallbackResolution = 480;
+
+    // Loop length, punch-in and punch-out in the pattern's ticks.
+    struct LoopTiming {
+        int32_t length;
+        int32_t punchIn;
+        int32_t punchOut;
+    };
+
+    // Holds the looper's lock: the pattern and the play position stay as
+    // they are while it lives. The lock is recursive.
+    class ScopedLock {
+    public:
+        explicit ScopedLock(const Looper &looper);
+        ~ScopedLock();
+        ScopedLock(const ScopedLock &) = delete;
+        ScopedLock &operator=(const ScopedLock &) = delete;
+
+    private:
+        const Looper &looper_;
+    };
+
+    Looper(LooperHost &host, int index);
+    ~Looper();
+    Looper(const Looper &) = delete;
+    Looper &operator=(const Looper &) = delete;
+
+    int index() const { return index_; }
+    LooperHost &host() const { return host_; }
+
+    // The engine's envelope, shared by its loopers; null = none.
+    void setVelocityEnvelope(const VelocityEnvelope *envelope);
+
+    // ---- Real-time
+
+    // Emits the events of [from, thru] (ctx ticks) through ctx. Keeps its
+    // position between calls, so consecutive ranges continue where the last
+    // one stopped. No allocation; holds only this looper's lock.
+    void play(int32_t from, int32_t thru, ProcessContext &ctx);
+
+    // Seeds the humanize generator (the engine seeds it once at start).
+    void seedRandom(uint32_t seed);
+
+    // ---- Flags. Each setter answers whether the flag changed.
+
+    bool setMute(bool mute);
+    bool setNotesOff(bool notesOff);
+    bool setExclude(bool exclude);
+    bool isMuted() const { return mute_ != 0; }
+    bool isNotesOff() const { return notesOff_ != 0; }
+    bool isExcluded() const { return exclude_ != 0; }
+    // Neither muted nor excluded.
+    bool isActive() const { return !isMuted() && !isExcluded(); }
+    // The user's mute and notes-off, with or without solo.
+    void userMute(bool mute, bool solo);
+    void userNotesOff(bool notesOff, bool solo);
+
+    // ---- Instrument
+
+    // Takes every note whose drum-set instrument is this number.
+    void setInstrumentNotes(const DrumSet &drumSet, int instrument);
+    bool isInstrumentNote(int note) const;
+    int instrumentNoteCount() const { return instrumentNoteCount_; }
+    // 128 bytes, 1 per instrument note.
+    const uint8_t *instrumentNotes() const { return instrumentNotes_; }
+
+    // Two 7-bit fields, high = bits 7..13, low = bits 0..6: maps the high
+    // note to the low one in the looper's drum map, or with a fixed note
+    // makes the low one the fixed note.
+    void setInstrument(int value);
+    bool hasFixedNote() const { return fixedNoteOn_; }
+    int fixedNote() const { return fixedNote_; }
+    void setFixedNote(bool on, int note);
+    const DrumMap &drumMap() const { return drumMap_; }
+
+    // Hands the engine's preview a note (mapped through the engine's map).
+    void preview(int note);
+
+    // ---- Pattern
+
+    // Takes the events of source that belong to this part.
+    void distribute(const CMidiTrack &source);
+    // Empties the pattern.
+    void clear();
+    // Adds every pattern event to track.
+    void writeInto(CMidiTrack &track) const;
+    // Changes whenever the pattern is replaced (not by the edits below), so
+    // a holder of event positions can tell they went away.
+    uint32_t patternGeneration() const { return generation_; }
+    // Read only while holding the lock.
+    const CMidiTrack &pattern() const { return *pattern_; }
+
+    bool hasEvents() const;
+    bool usesNote(int note) const;
+    int32_t patternResolution() const;
+    // End of the last event, pattern ticks; -1 when empty.
+    int32_t patternLength() const;
+    // First / last note time in engine ticks; -1 without notes.
+    int32_t firstEventTime() const;
+    int32_t lastEventTime() const;
+
+    // Lanes of the event bar: looper 0 shows the notes its pattern uses,
+    // the others their instrument notes, ascending.
+    int laneCount() const;
+    int laneNote(int lane) const;
+
+    LoopTiming loopTiming() const;
+    // Whole 4/4 bars of the loop.
+    int32_t bars() const;
+
+    // Velocity statistics of the pattern's notes.
+    int lowestVelocity() const { return lowestVelocity_; }
+    int averageVelocity() const { return averageVelocity_; }
+    int highestVelocity() const { return highestVelocity_; }
+
+    // ---- Parameters (0 velocity offset, 1 dynamics percent, 2 time offset
+    // in 480 ticks per quarter, 3 key offset)
+
+    int32_t getParam(int index) const;
+    void setParam(int index, int32_t value);
+    // Velocity 0, key 0, identity drum map, time 0, dynamics 100.
+    void reset();
+    // After a change of the engine's velocity settings.
+    void rebuildVelocityMap();
+    // The map's output velocity for v (1..127).
+    int32_t mapVelocity(int32_t v) const;
+
+    // Display transform of the event bar: a pattern time with swing and
+    // time offset, in pattern ticks; a velocity with offset and map.
+    int32_t displayTime(int32_t patternTime) const;
+    int32_t displayVelocity(int32_t velocity) const;
+
+    // ---- Edits by hand (loop edit tool). Each refreshes the statistics,
+    // invalidates the play position and tells the engine.
+
+    void deleteEvent(CMidiTrack::EventList::const_iterator position);
+    void setEventVelocity(CMidiTrack::EventList::const_iterator position, int velocity);
+    // The event keeps its position in the list; time in pattern ticks.
+    void moveEvent(CMidiTrack::EventList::const_iterator position, int32_t time);
+    // A note of a sixteenth on the drum channel (9), release velocity 64.
+    CMidiTrack::EventList::const_iterator insertNote(int32_t time, int note, int velocity);
+    // Removes every event.
+    void eraseAllEvents();
+
+    // ---- View
+
+    // Made on the first request through the host; owned by the looper.
+    LooperView *view();
+    LooperView *existingView() const { return view_.get(); }
+    // Mute, notes-off, parameter and events.
+    void refreshView();
+    // Moves the view's play cursor to a host time.
+    void showPosition(int32_t time);
+
+    // ---- Storage
+
+    // The looper block; load is all or nothing.
+    bool save(OutputStream &out) const;
+    bool load(InputStream &in);
+    // The looper extension block (exclude flag).
+    bool saveExtension(OutputStream &out) const;
+    bool loadExtension(InputStream &in);
+
+private:
+    void invalidatePosition();
+    void replacePattern(std::unique_ptr<CMidiTrack> &pattern);
+    void computeVelocityStatistics();
+    void rebuildVelocityMapLocked();
+    void afterEdit();
+    int32_t engineResolution() const;
+    int64_t loopLength(int32_t resolution) const;
+    int64_t passStart(int64_t t, int64_t base, int64_t length) const;
+
+    LooperHost &host_;
+    const VelocityEnvelope *envelope_ = nullptr;
+    std::unique_ptr<LooperView> view_;
+    std::unique_ptr<CMidiTrack> pattern_;
+    mutable CRITICAL_SECTION lock_;
+
+    uint8_t mute_ = 0;
+    uint8_t notesOff_ = 0;
+    uint8_t exclude_ = 0;
+    uint8_t instrumentNotes_[128] = {};
+    int instrumentNoteCount_ = 0;
+
+    int32_t velocityOffset_ = 0;
+    int32_t dynamicsPercent_ = 100;
+    int32_t timeOffset_ = 0;
+    int32_t keyOffset_ = 0;
+
+    int lowestVelocity_ = 1;
+    int averageVelocity_ = 64;
+    int highestVelocity_ = 127;
+
+    DrumMap drumMap_;
+    bool fixedNoteOn_ = false;
+    int fixedNote_ = kDefaultFixedNote;
+    VeloTransformer velocityMap_;
+    int index_;
+    HumanizeRandom random_;
+    uint32_t generation_ = 0;
+
+    // Play position, valid while positionValid_.
+    bool positionValid_ = false;
+    int64_t nextStart_ = -1;
+    int64_t passStart_ = 0;
+    int64_t loopLength_ = 0;
+    int64_t base_ = 0;
+    int64_t offset_ = 0;
+    int64_t swingUnit_ = 0;
+    int32_t contextResolution_ = 0;
+    int32_t cachedPatternResolution_ = 0;
+    int32_t swingGrid_ = -1;
+    int32_t cachedTimeOffset_ = 0;
+    const ProcessContext *context_ = nullptr;
+    CMidiTrack::EventList::const_iterator current_;
+};
+
+} // namespace Quorvane

@@ -1,0 +1,134 @@
+// Edits by hand. Nodes are made and freed outside the lock and moved in and
+// out of the pattern by splicing, so the real-time thread waits only for the
+// relinking.
+#include "plugin/fill/looper/looper.h"
+
+#include "plugin/fill/looper/looper_internal.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace Quorvane {
+
+using namespace looper_detail;
+
+namespace {
+
+using EventList = CMidiTrack::EventList;
+
+// The first event later than time: a new event goes after every event at the
+// same or an earlier time.
+EventList::iterator insertionPoint(EventList &events, int32_t time, EventList::const_iterator skip)
+{
+    auto after = events.end();
+    while (after != events.begin()) {
+        auto previous = std::prev(after);
+        if (previous != skip && previous->time <= time)
+            break;
+        after = previous;
+    }
+    return after;
+}
+
+} // namespace
+
+void Looper::afterEdit()
+{
+    {
+        ScopedLock lock(*this);
+        pattern_->refreshStatistics();
+        computeVelocityStatistics();
+        invalidatePosition();
+    }
+    rebuildVelocityMap();
+    host_.markSourceEdited();
+    host_.updateInputMask();
+    host_.refreshViews();
+}
+
+void Looper::deleteEvent(EventList::const_iterator position)
+{
+    EventList removed;
+    {
+        ScopedLock lock(*this);
+        EventList &events = pattern_->events();
+        if (position == events.cend())
+            return;
+        removed.splice(removed.end(), events, position);
+        current_ = events.end();
+    }
+    afterEdit();
+}
+
+void Looper::setEventVelocity(EventList::const_iterator position, int velocity)
+{
+    const int v = std::clamp(velocity, 1, 127);
+    {
+        ScopedLock lock(*this);
+        EventList &events = pattern_->events();
+        if (position == events.cend())
+            return;
+        events.erase(position, position)->data2 = static_cast<uint8_t>(v);
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "Velocity: %d", v);
+    host_.showStatus(text);
+    afterEdit();
+}
+
+void Looper::moveEvent(EventList::const_iterator position, int32_t time)
+{
+    const int32_t t = std::max(time, 0);
+    int32_t resolution;
+    {
+        ScopedLock lock(*this);
+        EventList &events = pattern_->events();
+        if (position == events.cend())
+            return;
+        resolution = usableResolution(pattern_->getResolution());
+        events.erase(position, position)->time = t;
+        events.splice(insertionPoint(events, t, position), events, position);
+    }
+    const int32_t engine = engineResolution();
+    int64_t tick = t % resolution;
+    if (engine != resolution)
+        tick = tick * engine / resolution;
+    char text[48];
+    std::snprintf(text, sizeof text, "Position: %d:%d", t / resolution + 1, static_cast<int>(tick));
+    host_.showStatus(text);
+    afterEdit();
+}
+
+EventList::const_iterator Looper::insertNote(int32_t time, int note, int velocity)
+{
+    EventList added(1);
+    CMidiTrack::Event &event = added.front();
+    event.time = std::max(time, 0);
+    event.kind = CMidiTrack::Event::Note;
+    event.channel = 9;
+    event.data1 = static_cast<uint8_t>(std::clamp(note, 0, 127));
+    event.data2 = static_cast<uint8_t>(std::clamp(velocity, 1, 127));
+    event.flags2 = 64;
+    EventList::const_iterator inserted = added.begin();
+    {
+        ScopedLock lock(*this);
+        EventList &events = pattern_->events();
+        event.duration = usableResolution(pattern_->getResolution()) / 4;
+        events.splice(insertionPoint(events, event.time, events.end()), added);
+    }
+    afterEdit();
+    return inserted;
+}
+
+void Looper::eraseAllEvents()
+{
+    EventList removed;
+    {
+        ScopedLock lock(*this);
+        removed.splice(removed.end(), pattern_->events());
+        current_ = pattern_->events().end();
+    }
+    afterEdit();
+}
+
+} // namespace Quorvane
