@@ -24,14 +24,7 @@ configure_and_build() {
 # Creates the prefix once, then keeps one wineserver alive so every test
 # process starts fast.
 start_wine() {
-  mkdir -p "$WINEPREFIX"
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    "$WINE" wineboot -i >/dev/null 2>&1 || true
-    # A crashing test must fail, not wait in the debugger.
-    "$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
-      /v Debugger /t REG_SZ /d '' /f >/dev/null 2>&1
-    "$WINESERVER" -w
-  fi
+  "$ROOT/scripts/wine-prefix.sh" "$BUILD"
   "$WINESERVER" -p 2>/dev/null || true  # already running is fine
   # Start Wine's own services now, away from the test runner's pipes.
   "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
