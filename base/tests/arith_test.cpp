@@ -31,7 +31,8 @@ TEST(RoundToNearest, TiesGoToEvenInEveryRoundingMode)
         int64_t expected;
     };
     const Case cases[] = {
-        {2.5, 2}, {3.5, 4}, {-2.5, -2}, {-3.5, -4}, {0.49, 0}, {-0.51, -1}, {1e12 + 0.5, 1000000000000},
+        {2.5, 2},   {3.5, 4},   {-2.5, -2}, {-3.5, -4}, {0.5, 0}, {1.5, 2}, {-1.5, -2}, {0.49, 0}, {-0.51, -1},
+        {1e12 + 0.5, 1000000000000}, {4503599627370497.0, 4503599627370497}, {-0.3, 0},
     };
     for (int mode : {FE_TONEAREST, FE_DOWNWARD, FE_UPWARD, FE_TOWARDZERO}) {
         std::fesetround(mode);
