@@ -1,0 +1,399 @@
+// The fill drummer's engine: one drum fill split over ten per-instrument
+// loopers, played inside one fill bar of the host song between a punch-in
+// and a punch-out, with the incoming MIDI passed or masked by zone. It keeps
+// ten quick pads, the velocity, swing and quantize settings the loopers
+// apply, the drum map, the drum set and the note names.
+//
+// The same object is rendered on line (the MFX plug-in object derives from
+// it) and off line (exports play the loopers into their own context). It owns
+// no thread: every entry point runs on its caller's thread.
+#pragma once
+
+#include "plugin/fill/engine/engine_lock.h"
+#include "plugin/fill/engine/engine_view.h"
+#include "plugin/fill/engine/quick_pad_store.h"
+#include "plugin/fill/looper/looper.h"
+#include "plugin/fill/looper/looper_host.h"
+#include "plugin/framework/drums/drum_map.h"
+#include "plugin/framework/drums/drum_set.h"
+#include "plugin/framework/drums/note_names.h"
+#include "plugin/framework/drums/note_names_provider.h"
+#include "plugin/framework/drums/output_velocity_dynamics.h"
+#include "plugin/framework/drums/velocity_envelope.h"
+#include "plugin/framework/mfx/mfx_host.h"
+#include "plugin/framework/midi/midi_track.h"
+#include "plugin/framework/midi/process_context.h"
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Quorvane {
+
+class Grindelvosket : public ProcessContext, public LooperHost {
+public:
+    static constexpr int kLooperCount = 10;
+    static constexpr int kPadCount = 10;
+
+    // Regions of a time around the fill bar; the fill zone is pad + 1.
+    static constexpr int32_t kOutside = 0;
+    static constexpr int32_t kPreZone = -2;
+    static constexpr int32_t kAfterZone = -1;
+
+    // Parameter ids reported through parameterChanged.
+    enum ParamId {
+        FillMeasureParam = 0,
+        PunchInParam,
+        PunchOutParam,
+        MaskModeParam,
+        PreZoneParam,
+        AfterZoneParam
+    };
+
+    Grindelvosket();
+    ~Grindelvosket() override;
+    Grindelvosket(const Grindelvosket &) = delete;
+    Grindelvosket &operator=(const Grindelvosket &) = delete;
+
+    // ---- Virtual operations (the MFX object overrides several)
+
+    // Stamps port and channel, shapes the velocity of notes and adds the
+    // event to the host's output queue; nothing outside a processing call.
+    void emitEvent(const CMidiTrack::Event &event) override;
+    // With host maps attached, the host's meter map; else plain 4/4 at the
+    // current resolution.
+    int32_t toTime(int32_t bar, int32_t beat, int32_t tick) override;
+    int32_t toBarBeatTick(int32_t ticks, int32_t *bar, int32_t *beat, int32_t *tick) override;
+    // Any time not on beat 1 of a bar moves to the next bar line.
+    virtual int32_t roundUpToBar(int32_t ticks) { return roundUpToBeat(ticks, 1); }
+    virtual uint32_t capabilityBits() { return 1 | 4; }
+    virtual void hostTransport(int /*command*/) {}
+    void somethingChanged(const char * /*label*/) override {}
+    virtual void drumMapChanged();
+    virtual void selectNoteNameSet(const std::string &name);
+    void previewEvent(const CMidiTrack::Event & /*event*/) override {}
+    virtual Grindelvosket *engine() { return this; }
+    // Host ticks of the playing position, -1 when unknown.
+    virtual int32_t currentTime() { return -1; }
+    // Length in ticks of the measure count starting at time.
+    virtual int32_t measureCountLength(int32_t time);
+    virtual void parameterChanged(int /*id*/) {}
+    // Tempo (hundredths of a BPM), ticks per quarter, numerator and
+    // denominator power.
+    virtual void tempoAndMeter(int32_t *tempo, int32_t *ticksPerQuarter, int32_t *numerator,
+                               int32_t *denominatorPower);
+
+    // ---- What the loopers read of their engine
+
+    const ProcessContext *engineContext() const override { return this; }
+    int32_t fillStart() const override { return fillStart_; }
+    int32_t fillLength() const override { return fillLength_; }
+    int32_t punchIn() const override { return punchIn_; }
+    int32_t punchOut() const override { return punchOut_; }
+    int32_t swingPercent() const override { return swingPc_; }
+    int32_t swingGridIndex() const override { return swingDurIdx_; }
+    int32_t humanizeVelocity() const override { return humanizeVelo_; }
+    const DrumMap &drumMap() const override { return drumMap_; }
+    int32_t velocityDynamics() const override { return veloDyn_; }
+    int32_t velocityCentrePercent() const override { return veloCenterPc_; }
+    int32_t minOutputVelocity() const override { return outputDynamics_.min(); }
+    int32_t maxOutputVelocity() const override { return outputDynamics_.max(); }
+    int region(int32_t time) override;
+    void wantPlaySolo(Looper &looper) override;
+    void wantNotesOffSolo(Looper &looper) override;
+    void updateInputMask() override { recomputeInputMask(); }
+    void refreshViews() override;
+    void loadAndRearrange(bool notify) override { LoadAndRearrange(notify); }
+    void markSourceEdited() override;
+    void showStatus(const std::string &text) override;
+
+    // ---- Module registration (host connect / disconnect)
+
+    void registerEngine();
+    void unregisterEngine();
+
+    // ---- Host time base (borrowed; the plug-in object holds the references)
+
+    void attachHostMaps(IMfxTempoMap *tempoMap, IMfxMeterMap *meterMap);
+    void detachHostMaps() { attachHostMaps(nullptr, nullptr); }
+    bool hasHostMaps() const { return tempoMap_ != nullptr; }
+    // Takes the output queue and the host resolution, and places the fill.
+    void setupTimeBase(IMfxEventQueue *output);
+    // Fill placement at a resolution: host meter map or plain 4/4.
+    void placeFill();
+
+    // ---- Real-time path
+
+    // Region of a time (kOutside, kPreZone, kAfterZone or pad + 1); end is
+    // set to the last tick of the region, except outside after the bar,
+    // where it is left as the caller preset it.
+    int32_t regionOf(int32_t time, int32_t &end) const;
+    // Whether an input event that is not a trigger note passes in a region.
+    bool passesInput(int32_t region, const MfxEvent &event) const;
+    // The ten loopers play [from, thru] into this engine, unless silenced.
+    void playRange(int32_t from, int32_t thru);
+    // One processing window [from, thru]: region walk, input pass rule,
+    // trigger notes, and the empty-window marker.
+    void processRange(int32_t from, int32_t thru, IMfxEventQueue *input, IMfxEventQueue *output);
+    int32_t lastProcessStart() const { return lastProcessStart_; }
+    int emittedCount() const { return emitted_; }
+
+    // ---- Loopers
+
+    Looper *getLooper(int index) const;
+    bool hasLoopers() const;
+    // Start of the loop pass that contains t (ctx is the engine or an
+    // off-line process).
+    int32_t passStart(int32_t time, const ProcessContext *ctx) const;
+    void updatePositions();
+
+    // ---- Parameters
+
+    void setSwingPc(int32_t value, bool notify);
+    void setSwingDurIdx(int32_t value, bool notify);
+    void setQuantizeDur(int32_t value, bool notify);
+    void setVeloDyn(int32_t value, bool notify);
+    void setVeloCenterPC(int32_t value, bool notify);
+    void setHumanizeVelo(int32_t value, bool notify);
+    void setQuantizeOn(bool on, bool notify);
+    void setVelocityMin(int32_t value);
+    void setVelocityMax(int32_t value);
+
+    void setPunchIn(int32_t value);
+    void setPunchOut(int32_t value);
+    void setPunchRange(int32_t in, int32_t out);
+    void setFillMeasure(int32_t measure);
+    void setZones(int32_t pre, int32_t mask, int32_t after, bool notify);
+    void setMixerMode(int32_t mode);
+    void setKeepPunch(bool keep);
+    void setTriggerEnabled(bool enabled);
+    void setTriggerBase(int32_t note);
+    void setMeasureCount(int32_t count) { measureCount_ = count; }
+    void setOutputChannel(int32_t channel);
+    void setOutputPort(int32_t port);
+    void setRestartHostOnChange(bool restart) { restartHostOnChange_ = restart; }
+    void setMultiTrackExport(bool on) { multiTrackExport_ = on; }
+
+    int32_t swingPc() const { return swingPc_; }
+    int32_t swingDurIdx() const { return swingDurIdx_; }
+    int32_t quantizeDur() const { return quantizeDur_; }
+    int32_t veloDyn() const { return veloDyn_; }
+    int32_t veloCenterPC() const { return veloCenterPc_; }
+    int32_t humanizeVelo() const { return humanizeVelo_; }
+    bool quantizeOn() const { return quantizeOn_; }
+    int32_t fillMeasure() const { return fillMeasure_; }
+    int32_t preZone() const { return preZone_; }
+    int32_t maskMode() const { return maskMode_; }
+    int32_t afterZone() const { return afterZone_; }
+    int32_t mixerMode() const { return mixerMode_; }
+    bool keepPunch() const { return keepPunch_; }
+    bool triggerEnabled() const { return triggerEnabled_; }
+    int32_t triggerLow() const { return triggerLow_; }
+    int32_t triggerHigh() const { return triggerHigh_; }
+    int32_t measureCount() const { return measureCount_; }
+    int32_t outputChannel() const { return outputChannel_; }
+    int32_t outputPort() const { return outputPort_; }
+    bool restartHostOnChange() const { return restartHostOnChange_; }
+    bool multiTrackExport() const { return multiTrackExport_; }
+    int32_t displayMinVelocity() const { return displayMinVelocity_; }
+    int currentPad() const { return currentPad_; }
+    const uint8_t *inputMask() const { return inputMask_; }
+    const uint8_t *remapTable() const { return remap_; }
+
+    OutputVelocityDynamics &outputDynamics() { return outputDynamics_; }
+    VelocityEnvelope &velocityEnvelope() { return envelope_; }
+    DrumMap &drumMap() { return drumMap_; }
+    // Seeds the loopers' humanize generators (the engine does it once from
+    // the clock).
+    void seedRandom(uint32_t seed);
+    DrumSet &drumSet() { return drumSet_; }
+    NoteNames &noteNames();
+    NoteNamesProvider &noteNamesProvider() { return noteNamesProvider_; }
+    void markNoteNamesDirty() { noteNamesDirty_ = true; }
+
+    // ---- Triggers and quick pads
+
+    bool isTriggerNote(const MfxEvent &event) const;
+    // Switches to pad note - low when the note is a trigger; on any thread.
+    bool triggerPad(int32_t note, bool immediate);
+    // Stores the current state under the current pad and recalls pad.
+    void selectPad(int pad, bool notify = true);
+    QuickPadStore &pads() { return pads_; }
+
+    // ---- Solo and arrangement
+
+    void ResetPars();
+    void clearFill();
+    void recomputeInputMask();
+    void refreshInstruments();
+
+    // ---- Patterns
+
+    bool selectPattern(const std::string &folder, const std::string &file);
+    void setPattern(const std::string &folder, const std::string &file, bool notify);
+    bool selectPatternIfDifferent(const std::string &folder, const std::string &file);
+    void onPatternTreeEvent(int kind, const std::string &folder, const std::string &file);
+    bool selectDrumMapByName(const std::string &name);
+    // Makes sure the source track holds the fill; false when the pattern
+    // could not be read.
+    bool ensureSource();
+    std::string patternDisplayName() const;
+    const std::string &patternFolder() const { return patternFolder_; }
+    const std::string &patternFile() const { return patternFile_; }
+    const CMidiTrack &sourceTrack() const { return source_; }
+    bool trackLoaded() const { return trackLoaded_; }
+    bool sourceModified() const { return sourceModified_; }
+    bool embeddedTrack() const { return embedded_; }
+
+    // ---- Fill preparation
+
+    void LoadAndRearrange(bool notify);
+    void prepare(CMidiTrack &copy, bool skipMono);
+    void fitToInstruments(CMidiTrack &copy);
+    void autoTransform(bool groupMode);
+    void toggleOriginal();
+    void toggleInstrument(int note);
+    bool isUntransformed() const;
+
+    // ---- Views
+
+    void attachPanel(EnginePanel *panel);
+    EnginePanel *attachedPanel() const { return panel_; }
+    void addView(EngineView *view);
+    void removeView(EngineView *view);
+    // The thread whose views are called directly; news from other threads
+    // are posted. The constructing thread unless set.
+    void setWindowThread(DWORD threadId) { windowThread_ = threadId; }
+
+    // ---- Persistence
+
+    bool saveGlobals(OutputStream &out);
+    bool loadGlobals(InputStream &in);
+    bool saveLoop(OutputStream &out);
+    // Trusted: bytes this engine wrote (its pads), read without the check
+    // that keeps a damaged snapshot from changing anything.
+    bool loadLoop(InputStream &in, bool notify, bool trusted = false);
+    bool saveState(OutputStream &out);
+    // All or nothing: a damaged state answers false and leaves the engine
+    // as it was.
+    bool loadState(InputStream &in);
+    // The registry streams "Globals" and "Last".
+    void writeGlobalsValue();
+    bool readGlobalsValue();
+    void writeLastValue();
+    bool readLastValue();
+
+    EngineLock &lock() { return lock_; }
+
+private:
+    friend class EngineStateCodec;
+
+    void tellViews();
+    void tellViewsPad();
+    void flushPostedViews();
+    bool onWindowThread() const;
+    void resetRemapTables();
+    void setAutomaticPunchRange();
+    void automaticPunchRange(int32_t &in, int32_t &out) const;
+    void computeFillLength();
+    bool loadPattern(const std::string &folder, const std::string &file);
+    bool freshPatternRead_ = false;
+    // Through the cache of patterns read lately; fresh forces a new read.
+    bool readPatternFile(const std::string &folder, const std::string &file, CMidiTrack &track, bool fresh);
+    // Rebuilds the source from edited loopers. With redistribute the
+    // loopers then take the fill as a reload would give it, so a stored
+    // state reads back exactly.
+    void rebuildSourceIfEdited(bool redistribute = false);
+    void loopersRebuildVelocityMaps(bool redraw);
+    void loopersRedraw();
+    void applyAutoTransform(bool groupMode);
+    void setUntransformedArrangement();
+    void solo(Looper &looper, bool notesOff);
+
+    int32_t punchTicks(int32_t fillUnits) const;
+
+    // Fields, in the order the state is described.
+    std::string patternFolder_;
+    std::string patternFile_;
+    EnginePanel *panel_ = nullptr;
+    Looper *loopers_[kLooperCount] = {};
+    std::vector<EngineView *> views_;
+    NoteNamesProvider noteNamesProvider_;
+    bool restartHostOnChange_ = true;
+    int currentPad_ = 0;
+    int32_t preZone_ = 1;
+    int32_t maskMode_ = 0;
+    int32_t afterZone_ = 1;
+    uint8_t inputMask_[128];
+    int32_t mixerMode_ = 0;
+    int32_t fillLength_ = 960;
+    OutputVelocityDynamics outputDynamics_{30, 127};
+    int32_t punchIn_ = -1;
+    int32_t punchOut_ = 960;
+    int32_t fillStart_ = 0;
+    int32_t fillMeasure_ = 2;
+    int32_t measureCount_ = 4;
+    int32_t outputChannel_ = -1;
+    int32_t outputPort_ = 0;
+    int32_t displayMinVelocity_ = 20;
+    QuickPadStore pads_;
+    int32_t swingPc_ = 0;
+    int32_t swingDurIdx_ = 2;
+    int32_t quantizeDur_ = 32;
+    int32_t veloDyn_ = 0;
+    int32_t veloCenterPc_ = 0;
+    int32_t humanizeVelo_ = 0;
+    bool quantizeOn_ = false;
+    bool keepPunch_ = false;
+    DrumMap drumMap_;
+    DrumSet drumSet_;
+    NoteNames noteNames_;
+    bool noteNamesDirty_ = false;
+    bool multiTrackExport_ = false;
+    int32_t triggerLow_ = 36;
+    int32_t triggerHigh_ = 45;
+    bool triggerEnabled_ = false;
+    uint8_t remap_[128];
+    CMidiTrack source_;
+    bool trackLoaded_ = false;
+    bool sourceModified_ = false;
+    bool embedded_ = false;
+    // The arrangement saved by the last toggle.
+    uint8_t savedRemap_[128];
+    uint8_t savedEnabled_[128];
+    uint8_t savedNotesOff_[kLooperCount] = {};
+    uint8_t savedMute_[kLooperCount] = {};
+    int32_t savedPunchIn_ = 0;
+    int32_t savedPunchOut_ = 960;
+    // What the loopers had before a solo.
+    uint8_t soloMute_[kLooperCount] = {};
+    uint8_t soloNotesOff_[kLooperCount] = {};
+    uint8_t soloExclude_[kLooperCount] = {};
+    VelocityEnvelope envelope_;
+    // Patterns read lately, so that switching pads reads no file again.
+    struct CachedPattern {
+        std::string folder;
+        std::string file;
+        CMidiTrack track;
+    };
+    static constexpr size_t kPatternCacheSize = 12;
+    std::vector<CachedPattern> patternCache_;
+    // Profile values of fill preparation: note durations of a whole note
+    // divided by this ("Length") and the collision window ("Mono").
+    int32_t durationsLength_ = 32;
+    int32_t monoDivision_ = 128;
+
+    // Host side.
+    EngineLock lock_;
+    IMfxTempoMap *tempoMap_ = nullptr;
+    IMfxMeterMap *meterMap_ = nullptr;
+    IMfxEventQueue *output_ = nullptr;
+    int emitted_ = 0;
+    int32_t lastProcessStart_ = 0;
+    DWORD windowThread_ = 0;
+    std::atomic<bool> viewsPending_{false};
+    bool registered_ = false;
+};
+
+} // namespace Quorvane
