@@ -12,17 +12,6 @@ using DirectoryTrees::LeafIterator;
 using DirectoryTrees::Node;
 using DirectoryTrees::Tree;
 
-class PatternTree::Guard {
-public:
-    explicit Guard(CRITICAL_SECTION &lock) : lock_(lock) { EnterCriticalSection(&lock_); }
-    ~Guard() { LeaveCriticalSection(&lock_); }
-    Guard(const Guard &) = delete;
-    Guard &operator=(const Guard &) = delete;
-
-private:
-    CRITICAL_SECTION &lock_;
-};
-
 namespace {
 
 // "A\B" and "A\B\" both name folder B; listings show it as "A\B\".
@@ -59,7 +48,6 @@ const Node *findExactly(const Tree &root, const std::string &path)
 
 PatternTree::PatternTree()
 {
-    InitializeCriticalSection(&lock_);
     patternTreeChangedMessage();
     classAcquired_ = acquireUpdaterClass(&PatternTree::updaterProcedure);
     if (classAcquired_)
@@ -70,7 +58,7 @@ PatternTree::~PatternTree()
 {
     HWND window;
     {
-        Guard guard(lock_);
+        CriticalSectionGuard guard(lock_);
         // The watcher thread ends before anything it could touch goes away.
         stop();
         window = window_.exchange(nullptr);
@@ -84,7 +72,6 @@ PatternTree::~PatternTree()
     tree_.reset();
     if (classAcquired_)
         releaseUpdaterClass();
-    DeleteCriticalSection(&lock_);
 }
 
 LRESULT CALLBACK PatternTree::updaterProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -105,7 +92,7 @@ LRESULT CALLBACK PatternTree::updaterProcedure(HWND window, UINT message, WPARAM
 
 void PatternTree::onUpdaterDestroyed()
 {
-    Guard guard(lock_);
+    CriticalSectionGuard guard(lock_);
     stop();
     window_ = nullptr;
 }
@@ -115,7 +102,7 @@ void PatternTree::onChangeReported()
     refresh();
     ChangeCallback callback;
     {
-        Guard guard(lock_);
+        CriticalSectionGuard guard(lock_);
         callback = callback_;
     }
     // Outside the lock: the callback takes the engines' locks.
@@ -141,7 +128,7 @@ void PatternTree::rescanLocked()
 
 void PatternTree::setRoot(const std::string &path)
 {
-    Guard guard(lock_);
+    CriticalSectionGuard guard(lock_);
     if (tree_ ? tree_->name() == path : path.empty())
         return;
     stop();
@@ -154,13 +141,13 @@ void PatternTree::setRoot(const std::string &path)
 
 std::string PatternTree::getRootPath() const
 {
-    Guard guard(lock_);
+    CriticalSectionGuard guard(lock_);
     return tree_ ? tree_->name() : std::string();
 }
 
 const char *PatternTree::path()
 {
-    Guard guard(lock_);
+    CriticalSectionGuard guard(lock_);
     return tree_ ? tree_->name().c_str() : nullptr;
 }
 
@@ -170,14 +157,14 @@ void PatternTree::changed()
         PostMessageA(window, patternTreeChangedMessage(), 0, 0);
         return;
     }
-    Guard guard(lock_);
+    CriticalSectionGuard guard(lock_);
     if (tree_)
         tree_->rescan();
 }
 
 void PatternTree::setCallback(ChangeCallback callback)
 {
-    Guard guard(lock_);
+    CriticalSectionGuard guard(lock_);
     callback_ = std::move(callback);
     if (!callback_) {
         stop();
@@ -189,13 +176,13 @@ void PatternTree::setCallback(ChangeCallback callback)
 
 void PatternTree::refresh()
 {
-    Guard guard(lock_);
+    CriticalSectionGuard guard(lock_);
     rescanLocked();
 }
 
 PatternListing PatternTree::findNode(const std::string &relativePath) const
 {
-    Guard guard(lock_);
+    CriticalSectionGuard guard(lock_);
     PatternListing listing;
     if (!tree_)
         return listing;
@@ -209,7 +196,7 @@ PatternListing PatternTree::findNode(const std::string &relativePath) const
 
 RefPtr<InStream> PatternTree::openPattern(const std::string &folder, const std::string &file) const
 {
-    Guard guard(lock_);
+    CriticalSectionGuard guard(lock_);
     if (!tree_)
         return {};
     Node *node = tree_->findSubTree(folder)->findNodeByPath(file);
@@ -228,7 +215,7 @@ bool PatternTree::readPattern(const std::string &folder, const std::string &file
 
 bool PatternTree::isInVolume(const std::string &relativePath) const
 {
-    Guard guard(lock_);
+    CriticalSectionGuard guard(lock_);
     if (!tree_ || relativePath.empty())
         return false;
     const Node *node = findExactly(*tree_, relativePath);
@@ -237,7 +224,7 @@ bool PatternTree::isInVolume(const std::string &relativePath) const
 
 void PatternTree::fillTreeControl(FolderTreeControl &control) const
 {
-    Guard guard(lock_);
+    CriticalSectionGuard guard(lock_);
     syncFolderTreeControl(control, nullptr, tree_.get());
 }
 

@@ -13,6 +13,8 @@
 #include "plugin/framework/folders/folder_node.h"
 #include "plugin/framework/midi/midi_track.h"
 
+#include "base/critical_section.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -74,7 +76,6 @@ public:
     HWND updaterWindow() const { return window_.load(); }
 
 private:
-    class Guard;
 
     static LRESULT CALLBACK updaterProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void onUpdaterDestroyed();
@@ -84,7 +85,7 @@ private:
     void rescanLocked();
     void watchLocked();
 
-    mutable CRITICAL_SECTION lock_;
+    mutable CriticalSection lock_;
     std::unique_ptr<DirectoryTrees::FolderNode> tree_;
     std::atomic<HWND> window_{nullptr};
     ChangeCallback callback_;

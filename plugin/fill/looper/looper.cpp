@@ -13,18 +13,17 @@ using namespace looper_detail;
 
 Looper::ScopedLock::ScopedLock(const Looper &looper) : looper_(looper)
 {
-    EnterCriticalSection(&looper_.lock_);
+    looper_.lock_.lock();
 }
 
 Looper::ScopedLock::~ScopedLock()
 {
-    LeaveCriticalSection(&looper_.lock_);
+    looper_.lock_.unlock();
 }
 
 Looper::Looper(LooperHost &host, int index)
     : host_(host), pattern_(std::make_unique<CMidiTrack>()), index_(index)
 {
-    InitializeCriticalSection(&lock_);
     // The engine seeds the C generator once before it makes its loopers.
     random_.seed((static_cast<uint32_t>(std::rand()) << 15) ^ static_cast<uint32_t>(std::rand()) ^
                  static_cast<uint32_t>(index));
@@ -34,7 +33,6 @@ Looper::Looper(LooperHost &host, int index)
 Looper::~Looper()
 {
     view_.reset();
-    DeleteCriticalSection(&lock_);
 }
 
 void Looper::setVelocityEnvelope(const VelocityEnvelope *envelope)

@@ -13,6 +13,8 @@
 
 #include "base/stream.h"
 
+#include "base/critical_section.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -210,7 +212,7 @@ private:
     const VelocityEnvelope *envelope_ = nullptr;
     std::unique_ptr<LooperView> view_;
     std::unique_ptr<CMidiTrack> pattern_;
-    mutable CRITICAL_SECTION lock_;
+    mutable CriticalSection lock_;
 
     uint8_t mute_ = 0;
     uint8_t notesOff_ = 0;
