@@ -446,7 +446,10 @@ TEST_F(LooperPlay, EditsOnTheWindowThreadWhilePlaying)
             t = (t + 100) % 100000;
         }
     });
-    for (int i = 0; i < 100; ++i) {
+    // Edits go on until the player has really played alongside them (bounded,
+    // in case it never gets to run).
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    for (int i = 0; i < 100 || (emitted.load() == 0 && std::chrono::steady_clock::now() < deadline); ++i) {
         load(looper, 240, kGroove);
         auto added = looper.insertNote(i % 960, 40, 90);
         looper.setEventVelocity(added, 50);
