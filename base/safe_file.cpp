@@ -4,7 +4,7 @@ namespace Quorvane {
 
 namespace {
 
-std::string folderOf(const std::string& path)
+std::string folderOf(const std::string &path)
 {
     const size_t slash = path.find_last_of("\\/");
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
@@ -12,7 +12,7 @@ std::string folderOf(const std::string& path)
 
 } // namespace
 
-SafeFileWriter::SafeFileWriter(const std::string& target) : target_(target)
+SafeFileWriter::SafeFileWriter(const std::string &target) : target_(target)
 {
     char temp[MAX_PATH];
     if (GetTempFileNameA(folderOf(target).c_str(), "qv", 0, temp) == 0)
@@ -28,7 +28,7 @@ SafeFileWriter::~SafeFileWriter()
         DeleteFileA(temp_.c_str());
 }
 
-uint32_t SafeFileWriter::writeBytes(const void* buffer, uint32_t count)
+uint32_t SafeFileWriter::writeBytes(const void *buffer, uint32_t count)
 {
     const uint32_t written = good_ ? file_.write(buffer, count) : 0;
     if (written != count)

@@ -12,9 +12,9 @@ namespace Quorvane {
 
 class SafeFileWriter : public Stream, public OutputStream {
 public:
-    explicit SafeFileWriter(const std::string& target);
-    SafeFileWriter(const SafeFileWriter&) = delete;
-    SafeFileWriter& operator=(const SafeFileWriter&) = delete;
+    explicit SafeFileWriter(const std::string &target);
+    SafeFileWriter(const SafeFileWriter &) = delete;
+    SafeFileWriter &operator=(const SafeFileWriter &) = delete;
     // Without a commit the temporary file is removed and the target stays.
     ~SafeFileWriter();
 
@@ -22,7 +22,7 @@ public:
     // False once any write came up short.
     bool good() const { return good_; }
 
-    uint32_t writeBytes(const void* buffer, uint32_t count) override;
+    uint32_t writeBytes(const void *buffer, uint32_t count) override;
 
     // Moves the written file over the target; false (and the target left as
     // it was) when the file could not be made, a write came up short or the

@@ -10,7 +10,7 @@ using testing_support::readFile;
 using testing_support::TempFolder;
 using testing_support::writeFile;
 
-int filesIn(const std::string& folder)
+int filesIn(const std::string &folder)
 {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);

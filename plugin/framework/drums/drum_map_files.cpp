@@ -1,6 +1,7 @@
 // The ".vpm" files of the drum-map folder.
 #include "plugin/framework/drums/drum_map.h"
 
+#include "base/message_box.h"
 #include "base/safe_file.h"
 #include "base/simple_stream.h"
 #include "plugin/framework/drums/file_names.h"
@@ -86,8 +87,8 @@ std::string DrumMap::deleteQuestion(const std::string &name)
 
 bool DrumMap::askUser(const std::string &question)
 {
-    return MessageBoxA(GetActiveWindow(), question.c_str(), moduleCaption().c_str(),
-                       MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return Quorvane::showMessageBox(GetActiveWindow(), question.c_str(), moduleCaption().c_str(),
+                                    MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 bool DrumMap::deleteFile(const DrumMapFolder &folder, const std::string &name, const Confirm &confirm)
