@@ -1,0 +1,76 @@
+// The COM plumbing every object of a plug-in module shares: the module's
+// live-object and lock counts (which decide whether the module may unload),
+// an interlocked reference count, and a class factory over a creation
+// operation of the class's own.
+#pragma once
+
+#include <windows.h>
+#include <unknwn.h>
+
+#include <string>
+
+namespace Quorvane {
+namespace com {
+
+// Objects alive in this module (every ObjectBase, factories included).
+LONG liveObjectCount();
+// IClassFactory::LockServer locks held on this module.
+LONG moduleLockCount();
+// Whether nothing keeps the module loaded.
+bool canUnloadModule();
+
+// The module handle of the code this framework is linked into: the plug-in
+// DLL, or the executable for a test. Resources and window classes use it.
+HMODULE thisModule();
+
+// A reference count that starts at 0 and counts the object as live in the
+// module for as long as it exists.
+class ObjectBase {
+public:
+    ObjectBase(const ObjectBase &) = delete;
+    ObjectBase &operator=(const ObjectBase &) = delete;
+
+    LONG referenceCount() const { return references_; }
+
+protected:
+    ObjectBase();
+    ~ObjectBase();
+
+    ULONG countUp() { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
+    LONG countDown() { return InterlockedDecrement(&references_); }
+
+    LONG references_ = 0;
+};
+
+// A class factory; the class supplies createObject. Aggregation is refused.
+class ObjectFactory : public IClassFactory, public ObjectBase {
+public:
+    ObjectFactory() = default;
+    virtual ~ObjectFactory() = default;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return countUp(); }
+    ULONG STDMETHODCALLTYPE Release() override;
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown *outer, REFIID iid, void **out) override;
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
+
+protected:
+    // A new object answered through its QueryInterface for iid.
+    virtual HRESULT createObject(REFIID iid, void **out) = 0;
+};
+
+// Hands out the factory asked for: AddRefs it through QueryInterface and
+// drops the caller's creation reference (start a factory at count 0).
+HRESULT answerFactory(ObjectFactory *factory, REFIID iid, void **out);
+
+// Class registration below a root (HKEY_CLASSES_ROOT, or a per-user
+// "Software\Classes" key): "CLSID\{...}" with the description as default
+// value and "InprocServer32" naming the module.
+bool registerInprocServer(HKEY classesRoot, REFCLSID clsid, const char *description, const char *modulePath);
+// Removes "CLSID\{...}" with its sub keys; true when it is gone.
+bool unregisterInprocServer(HKEY classesRoot, REFCLSID clsid);
+// "{XXXXXXXX-XXXX-...}".
+std::string guidString(REFGUID id);
+
+} // namespace com
+} // namespace Quorvane

@@ -1,0 +1,8 @@
+#include "plugin/framework/plugin/plugin_ids.h"
+
+namespace Quorvane {
+
+const GUID IID_MfxPluginIdentity = {
+    0xBBEA91F6, 0x5762, 0x5501, {0x83, 0xFD, 0xA7, 0x90, 0x9F, 0xBB, 0x2A, 0xC7}};
+
+} // namespace Quorvane
