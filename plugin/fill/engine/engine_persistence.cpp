@@ -8,6 +8,7 @@
 #include "plugin/fill/engine/fill_module.h"
 #include "plugin/fill/engine/grindelvosket.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace Quorvane {
@@ -37,11 +38,6 @@ private:
     InputStream &in_;
     std::string recorded_;
 };
-
-int32_t clampTo(int32_t value, int32_t low, int32_t high)
-{
-    return value < low ? low : value > high ? high : value;
-}
 
 } // namespace
 
@@ -343,12 +339,12 @@ public:
             }
         }
         std::copy(std::begin(d.remap), std::end(d.remap), e_.remap_);
-        e_.swingPc_ = clampTo(d.swingPc, 0, 100);
-        e_.swingDurIdx_ = clampTo(d.swingDurIdx, 0, 4);
+        e_.swingPc_ = std::clamp<int32_t>(d.swingPc, 0, 100);
+        e_.swingDurIdx_ = std::clamp<int32_t>(d.swingDurIdx, 0, 4);
         e_.quantizeOn_ = d.quantizeOn != 0;
-        e_.quantizeDur_ = clampTo(d.quantizeDur, 1, 1024);
-        e_.veloDyn_ = clampTo(d.veloDyn, -100, 200);
-        e_.veloCenterPc_ = clampTo(d.veloCenterPc, -100, 100);
+        e_.quantizeDur_ = std::clamp<int32_t>(d.quantizeDur, 1, 1024);
+        e_.veloDyn_ = std::clamp<int32_t>(d.veloDyn, -100, 200);
+        e_.veloCenterPc_ = std::clamp<int32_t>(d.veloCenterPc, -100, 100);
         const int32_t bars = e_.envelope_.bars();
         const int32_t startBar = e_.envelope_.startBar();
         e_.envelope_ = d.envelope;
