@@ -5,6 +5,8 @@
 #include "base/string_stream.h"
 #include "testing/sandbox.h"
 
+#include "plugin/framework/midi/tests/midi_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,28 +16,10 @@
 namespace {
 
 using namespace Quorvane;
-using Event = CMidiTrack::Event;
+using namespace midi_test;
 using testing_support::readFile;
 using testing_support::TempFolder;
 using testing_support::writeFile;
-
-std::string be32(uint32_t v)
-{
-    return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
-}
-
-std::string be16(uint16_t v)
-{
-    return {char(v >> 8), char(v)};
-}
-
-std::string bytes(std::initializer_list<int> values)
-{
-    std::string s;
-    for (int v : values)
-        s.push_back(static_cast<char>(v));
-    return s;
-}
 
 std::string smf(uint16_t format, uint16_t division, const std::vector<std::string> &bodies)
 {
@@ -47,29 +31,6 @@ std::string smf(uint16_t format, uint16_t division, const std::vector<std::strin
 }
 
 const std::string EndOfTrack = bytes({0x00, 0xFF, 0x2F, 0x00});
-
-Event note(int32_t time, uint8_t number, int32_t duration = 10, uint8_t velocity = 100, uint8_t channel = 9)
-{
-    Event e;
-    e.time = time;
-    e.channel = channel;
-    e.kind = Event::Note;
-    e.data1 = number;
-    e.data2 = velocity;
-    e.duration = duration;
-    return e;
-}
-
-Event other(int32_t time, int32_t kind, uint8_t data1, uint8_t data2, uint8_t channel = 0)
-{
-    Event e;
-    e.time = time;
-    e.channel = channel;
-    e.kind = kind;
-    e.data1 = data1;
-    e.data2 = data2;
-    return e;
-}
 
 int load(CMidiTrack &track, std::string file)
 {
@@ -86,15 +47,6 @@ std::string save(const CMidiTrack &track)
 }
 
 // One written event: absolute time, status, data, and the meta text.
-struct Written {
-    uint32_t time;
-    uint16_t status;
-    uint16_t data1;
-    uint16_t data2;
-    std::string text;
-    bool operator==(const Written &) const = default;
-};
-
 std::vector<Written> eventsOfChunk(const std::string &file, int index)
 {
     SmfChunkList list;
@@ -103,25 +55,7 @@ std::vector<Written> eventsOfChunk(const std::string &file, int index)
     const SmfChunk *chunk = list.first;
     for (int i = 0; i < index && chunk != nullptr; ++i)
         chunk = chunk->next;
-    std::vector<Written> out;
-    if (chunk == nullptr)
-        return out;
-    uint32_t position = 0;
-    uint32_t time = 0;
-    uint32_t delta = 0;
-    uint8_t running = 0;
-    while (readVarLen(*chunk, position, delta)) {
-        time += delta;
-        SmfMessage m;
-        const uint8_t *data = nullptr;
-        uint32_t length = 0;
-        const SmfEvent result = parseSmfEvent(*chunk, position, m, running, &data, &length);
-        if (result != SmfEvent::Event)
-            break;
-        out.push_back({time, m.status, m.data1, m.data2,
-                       data != nullptr ? std::string(reinterpret_cast<const char *>(data), length) : ""});
-    }
-    return out;
+    return chunk != nullptr ? eventsOf(*chunk) : std::vector<Written>();
 }
 
 struct Shape {
@@ -453,8 +387,9 @@ TEST(MidiTrackSmf, DamagedBytesAreLoadedOrRefusedNeverCrash)
             ASSERT_TRUE(result == 0 || result == 1) << at;
             // A damaged byte may turn data into more events, but never into
             // more events than the file has bytes.
-            if (result == 0)
+            if (result == 0) {
                 EXPECT_LE(loaded.getEventCount(), file.size()) << at;
+            }
         }
     }
 }

@@ -1,5 +1,7 @@
 #include "plugin/framework/midi/midi_track.h"
 
+#include "plugin/framework/midi/tests/midi_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -8,18 +10,7 @@ namespace {
 
 using Quorvane::CMidiTrack;
 using Event = CMidiTrack::Event;
-
-Event note(int32_t time, uint8_t number, int32_t duration = 10, uint8_t velocity = 100, uint8_t channel = 9)
-{
-    Event e;
-    e.time = time;
-    e.channel = channel;
-    e.kind = Event::Note;
-    e.data1 = number;
-    e.data2 = velocity;
-    e.duration = duration;
-    return e;
-}
+using midi_test::note;
 
 Event controller(int32_t time, uint8_t number, uint8_t value)
 {

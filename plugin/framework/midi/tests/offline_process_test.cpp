@@ -3,6 +3,8 @@
 
 #include "base/string_stream.h"
 
+#include "plugin/framework/midi/tests/midi_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,19 +13,7 @@
 namespace {
 
 using namespace Quorvane;
-using Event = CMidiTrack::Event;
-
-Event note(int32_t time, uint8_t number, int32_t duration, uint8_t velocity = 100)
-{
-    Event e;
-    e.time = time;
-    e.channel = 9;
-    e.kind = Event::Note;
-    e.data1 = number;
-    e.data2 = velocity;
-    e.duration = duration;
-    return e;
-}
+using namespace midi_test;
 
 // A drummer that plays kick on every beat and snare on beats 2 and 4, a
 // sixteenth long, into one or more tracks.
@@ -69,46 +59,14 @@ private:
     std::vector<OfflineEventList> lists_;
 };
 
-struct Written {
-    uint32_t time;
-    uint16_t status;
-    uint16_t data1;
-    uint16_t data2;
-    std::string text;
-    bool operator==(const Written &) const = default;
-};
-
 std::vector<std::vector<Written>> tracksOf(std::string &file, SmfChunkList &list)
 {
     stringStream in(file);
     EXPECT_EQ(readSmfChunks(list, in), SmfOk);
     std::vector<std::vector<Written>> tracks;
-    for (const SmfChunk *chunk = list.first; chunk != nullptr; chunk = chunk->next) {
-        std::vector<Written> events;
-        uint32_t position = 0, time = 0, delta = 0;
-        uint8_t running = 0;
-        while (readVarLen(*chunk, position, delta)) {
-            time += delta;
-            SmfMessage m;
-            const uint8_t *data = nullptr;
-            uint32_t length = 0;
-            if (parseSmfEvent(*chunk, position, m, running, &data, &length) != SmfEvent::Event)
-                break;
-            events.push_back(
-                {time, m.status, m.data1, m.data2,
-                 data != nullptr ? std::string(reinterpret_cast<const char *>(data), length) : ""});
-        }
-        tracks.push_back(events);
-    }
+    for (const SmfChunk *chunk = list.first; chunk != nullptr; chunk = chunk->next)
+        tracks.push_back(eventsOf(*chunk));
     return tracks;
-}
-
-std::string bytes(std::initializer_list<int> values)
-{
-    std::string s;
-    for (int v : values)
-        s.push_back(static_cast<char>(v));
-    return s;
 }
 
 TEST(OfflineProcess, ResolutionAndTicksPerBeatFollowTheMeter)

@@ -4,6 +4,8 @@
 #include "base/string_stream.h"
 #include "testing/sandbox.h"
 
+#include "plugin/framework/midi/tests/midi_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,19 +14,10 @@
 namespace {
 
 using namespace Quorvane;
+using namespace midi_test;
 using testing_support::readFile;
 using testing_support::TempFolder;
 using testing_support::writeFile;
-
-std::string be32(uint32_t v)
-{
-    return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
-}
-
-std::string be16(uint16_t v)
-{
-    return {char(v >> 8), char(v)};
-}
 
 std::string header(uint16_t format, uint16_t tracks, uint16_t division, uint32_t length = 6)
 {
