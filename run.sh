@@ -6,4 +6,13 @@ source "$(dirname "$0")/scripts/common.sh"
 
 setup_packages
 configure_and_build
+
+# The modules register themselves in the build's Wine prefix, as an installer
+# would on a user's machine.
+"$ROOT/scripts/wine-prefix.sh" "$BUILD"
+dist_windows="Z:$(cd "$BUILD/dist" && pwd | tr / '\\')"
+"$WINE" regsvr32 /s "$dist_windows\\Grindelvosket.dll" </dev/null
+# Registry files are written when the short-lived wineserver ends; bounded,
+# in case a persistent one (a test run) is serving the prefix.
+timeout 30 "$WINESERVER" -w || true
 echo "built; the deliverables are laid out in $BUILD/dist (the program itself is not built yet)"
