@@ -47,6 +47,46 @@ void Grindelvosket::setPattern(const std::string &folder, const std::string &fil
         panel_->showPatternSelection(patternFolder_, patternFile_);
 }
 
+namespace {
+
+// The part of path between the Fills folder (as given, or its long name)
+// and the file name; empty for a path outside the folder.
+std::string folderWithinFills(const std::string &path, size_t nameStart)
+{
+    std::string fills = FillModule::dataFolders().fills;
+    if (!fills.empty() && fills.back() != '\\')
+        fills += '\\';
+    char longName[MAX_PATH];
+    const DWORD longLength = GetLongPathNameA(fills.c_str(), longName, MAX_PATH);
+    for (const std::string &root :
+         {fills, std::string(longName, longLength > 0 && longLength < MAX_PATH ? longLength : 0)}) {
+        if (root.empty() || root.size() > nameStart)
+            continue;
+        if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path.c_str(), static_cast<int>(root.size()),
+                           root.c_str(), static_cast<int>(root.size())) == CSTR_EQUAL)
+            return path.substr(root.size(), nameStart - root.size());
+    }
+    return std::string();
+}
+
+} // namespace
+
+bool Grindelvosket::savePatternAs(const std::string &path)
+{
+    EngineLockGuard guard(lock_);
+    rebuildSourceIfEdited();
+    if (source_.saveSmfFile(path) != 0)
+        return false;
+    const size_t slash = path.rfind('\\');
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    embedded_ = false;
+    patternFile_ = path.substr(nameStart);
+    patternFolder_ = folderWithinFills(path, nameStart);
+    if (panel_)
+        panel_->showPatternSelection(patternFolder_, patternFile_);
+    return true;
+}
+
 bool Grindelvosket::selectPatternIfDifferent(const std::string &folder, const std::string &file)
 {
     if (lstrcmpiA(folder.c_str(), patternFolder_.c_str()) == 0 &&

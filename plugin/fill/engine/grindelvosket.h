@@ -232,6 +232,12 @@ public:
 
     bool selectPattern(const std::string &folder, const std::string &file);
     void setPattern(const std::string &folder, const std::string &file, bool notify);
+    // Writes the source track (rebuilt from the loopers when they were
+    // edited) as a Standard MIDI File at path; the fill then plays from that
+    // file: inside the Fills folder it is found there again, elsewhere the
+    // folder is empty. False, with names and file left as they were, when the
+    // file cannot be written.
+    bool savePatternAs(const std::string &path);
     bool selectPatternIfDifferent(const std::string &folder, const std::string &file);
     void onPatternTreeEvent(int kind, const std::string &folder, const std::string &file);
     bool selectDrumMapByName(const std::string &name);

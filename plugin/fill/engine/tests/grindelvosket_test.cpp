@@ -399,3 +399,56 @@ TEST_F(EngineTest, PatternSelection)
 }
 
 } // namespace
+
+namespace {
+
+class SelectionPanel : public EnginePanel {
+public:
+    std::vector<std::string> shown;
+    void detachFromEngine() override {}
+    void showPatternSelection(const std::string &folder, const std::string &file) override
+    {
+        shown.push_back(folder + "|" + file);
+    }
+};
+
+TEST_F(EngineTest, SavePatternAsPlaysFromTheSavedFile)
+{
+    loadBasicFill();
+    SelectionPanel panel;
+    engine.attachPanel(&panel);
+    std::string fills = sandbox.fillsFolder();
+    for (char &c : fills)
+        c = static_cast<char>(toupper(static_cast<unsigned char>(c))); // the folder matches without case
+    CreateDirectoryA((sandbox.fillsFolder() + "\\Mine").c_str(), nullptr);
+
+    ASSERT_TRUE(engine.savePatternAs(fills + "\\Mine\\Kept.mid"));
+    EXPECT_EQ(engine.patternFolder(), "Mine\\");
+    EXPECT_EQ(engine.patternFile(), "Kept.mid");
+    EXPECT_FALSE(engine.embeddedTrack());
+    EXPECT_EQ(panel.shown, std::vector<std::string>{"Mine\\|Kept.mid"});
+
+    CMidiTrack saved;
+    ASSERT_EQ(saved.loadSmfFile(sandbox.fillsFolder() + "\\Mine\\Kept.mid"), 0);
+    EXPECT_EQ(saved.getEventCount(), engine.sourceTrack().getEventCount());
+    EXPECT_TRUE(saved.isNoteUsed(36) && saved.isNoteUsed(38) && saved.isNoteUsed(42));
+}
+
+TEST_F(EngineTest, SavePatternAsOutsideTheLibraryHasNoFolder)
+{
+    loadBasicFill();
+    testing_support::TempFolder elsewhere;
+    ASSERT_TRUE(engine.savePatternAs(elsewhere.file("Away.mid")));
+    EXPECT_EQ(engine.patternFolder(), "");
+    EXPECT_EQ(engine.patternFile(), "Away.mid");
+}
+
+TEST_F(EngineTest, FailedSavePatternAsKeepsTheNames)
+{
+    loadBasicFill();
+    EXPECT_FALSE(engine.savePatternAs(sandbox.fillsFolder() + "\\No\\Such\\Folder\\X.mid"));
+    EXPECT_EQ(engine.patternFolder(), "Rock");
+    EXPECT_EQ(engine.patternFile(), "Basic_1.mid");
+}
+
+} // namespace
