@@ -31,6 +31,9 @@
 
 namespace Quorvane {
 
+// A track event as the host's event record, on the given output port.
+MfxEvent toMfxEvent(const CMidiTrack::Event &event, uint8_t port);
+
 class Grindelvosket : public ProcessContext, public LooperHost {
 public:
     static constexpr int kLooperCount = 10;

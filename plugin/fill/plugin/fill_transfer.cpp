@@ -15,30 +15,9 @@ namespace Quorvane::FillTransfer {
 namespace {
 
 // Hands out the global memory blocks it holds; a receiver gets its own copy.
-class GlobalDataObject : public IDataObject, public com::ObjectBase {
+class GlobalDataObject : public com::SingleInterfaceObject<IDataObject> {
 public:
     explicit GlobalDataObject(std::vector<GlobalFormat> formats) : formats_(std::move(formats)) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override
-    {
-        if (!out)
-            return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDataObject)) {
-            *out = static_cast<IDataObject *>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return countUp(); }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const LONG left = countDown();
-        if (left == 0)
-            delete this;
-        return static_cast<ULONG>(left);
-    }
 
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC *format, STGMEDIUM *medium) override
     {
@@ -116,28 +95,8 @@ private:
 };
 
 // Drops when the left button comes up, gives up on Escape.
-class CopyDropSource : public IDropSource, public com::ObjectBase {
+class CopyDropSource : public com::SingleInterfaceObject<IDropSource> {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override
-    {
-        if (!out)
-            return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDropSource)) {
-            *out = static_cast<IDropSource *>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return countUp(); }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const LONG left = countDown();
-        if (left == 0)
-            delete this;
-        return static_cast<ULONG>(left);
-    }
     HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keys) override
     {
         if (escape)

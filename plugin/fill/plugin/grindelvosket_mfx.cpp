@@ -263,15 +263,7 @@ void GrindelvosketMFX::selectNoteNameSet(const std::string &name)
 
 void GrindelvosketMFX::previewEvent(const CMidiTrack::Event &event)
 {
-    MfxEvent out{};
-    out.time = event.time;
-    out.port = static_cast<uint8_t>(outputPort());
-    out.channel = event.channel;
-    out.kind = event.kind;
-    out.note = event.data1;
-    out.velocity = event.data2;
-    out.releaseVelocity = event.flags2;
-    out.duration = event.duration;
+    MfxEvent out = toMfxEvent(event, static_cast<uint8_t>(outputPort()));
     notifyInputCallback(&out);
 }
 

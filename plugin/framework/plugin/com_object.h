@@ -42,6 +42,36 @@ protected:
     LONG references_ = 0;
 };
 
+// An object that offers one interface (and IUnknown) and deletes itself
+// when its last reference goes.
+template <typename Interface> class SingleInterfaceObject : public Interface, public ObjectBase {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override
+    {
+        if (!out)
+            return E_POINTER;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, __uuidof(Interface))) {
+            *out = static_cast<Interface *>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return countUp(); }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const LONG left = countDown();
+        if (left == 0)
+            delete this;
+        return static_cast<ULONG>(left);
+    }
+
+protected:
+    SingleInterfaceObject() = default;
+    virtual ~SingleInterfaceObject() = default;
+};
+
 // A class factory; the class supplies createObject. Aggregation is refused.
 class ObjectFactory : public IClassFactory, public ObjectBase {
 public:
