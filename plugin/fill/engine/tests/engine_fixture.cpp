@@ -53,42 +53,4 @@ std::vector<MfxEvent> processOnce(Grindelvosket &engine, int32_t from, int32_t t
     return out.events;
 }
 
-MfxEvent noteEvent(int32_t time, uint8_t note, uint8_t velocity, uint8_t channel)
-{
-    MfxEvent e{};
-    e.time = time;
-    e.channel = channel;
-    e.kind = MfxNote;
-    e.note = note;
-    e.velocity = velocity;
-    e.releaseVelocity = 64;
-    e.duration = 60;
-    return e;
-}
-
-MfxEvent controllerEvent(int32_t time, uint8_t controller, uint8_t value, uint8_t channel)
-{
-    MfxEvent e{};
-    e.time = time;
-    e.channel = channel;
-    e.kind = MfxController;
-    e.note = controller;
-    e.velocity = value;
-    return e;
-}
-
-bool isMarker(const MfxEvent &event)
-{
-    return event.kind == MfxKeyAftertouch && event.note == 0 && event.velocity == 0;
-}
-
-std::vector<MfxEvent> withoutMarkers(const std::vector<MfxEvent> &events)
-{
-    std::vector<MfxEvent> kept;
-    for (const MfxEvent &e : events)
-        if (!isMarker(e))
-            kept.push_back(e);
-    return kept;
-}
-
 } // namespace engine_test

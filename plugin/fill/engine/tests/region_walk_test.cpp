@@ -53,7 +53,7 @@ TEST_F(RegionWalkTest, EmptyWindowGivesOneMarkerAtItsStart)
     EXPECT_TRUE(isMarker(out[0]));
     EXPECT_EQ(out[0].time, 100);
     FakeQueue failing;
-    failing.failCount = true;
+    failing.countFails = true;
     FakeQueue output;
     engine.processRange(300, 400, &failing, &output);
     ASSERT_EQ(output.events.size(), 1u) << "a queue that cannot count counts as empty";
@@ -160,7 +160,7 @@ TEST_F(RegionWalkTest, UnreadableInputIsSkipped)
 {
     FakeQueue in;
     in.events = {noteEvent(10, 38, 1), noteEvent(20, 38, 2)};
-    in.failAt = 0;
+    in.unreadable = {0};
     FakeQueue out;
     engine.processRange(0, 100, &in, &out);
     ASSERT_EQ(out.events.size(), 1u);
