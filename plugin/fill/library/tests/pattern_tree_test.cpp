@@ -8,6 +8,8 @@
 
 #include "fake_tree_control.h"
 
+#include "plugin/fill/library/tests/own_windows.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -24,21 +26,6 @@ using testing_support::TempFolder;
 using testing_support::writeFile;
 
 constexpr DWORD kPatience = 5000; // a change must be seen within this
-
-// The message-only windows of a class that belong to this process (other
-// test processes run the same code at the same time).
-std::vector<HWND> ownMessageOnlyWindows(const std::string &className)
-{
-    std::vector<HWND> windows;
-    for (HWND window = FindWindowExA(HWND_MESSAGE, nullptr, className.c_str(), nullptr); window;
-         window = FindWindowExA(HWND_MESSAGE, window, className.c_str(), nullptr)) {
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        if (process == GetCurrentProcessId())
-            windows.push_back(window);
-    }
-    return windows;
-}
 
 // Runs the window thread's message loop until done() or the time is up.
 bool pumpUntil(const std::function<bool()> &done, DWORD timeout = kPatience)

@@ -1,5 +1,7 @@
 #include "plugin/fill/library/updater_window.h"
 
+#include "plugin/fill/library/tests/own_windows.h"
+
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -19,21 +21,6 @@ LRESULT CALLBACK recordingProcedure(HWND window, UINT message, WPARAM wParam, LP
     if (message == WM_DESTROY)
         ++destroyed;
     return DefWindowProcA(window, message, wParam, lParam);
-}
-
-// The message-only windows of a class that belong to this process (other
-// test processes run the same code at the same time).
-std::vector<HWND> ownMessageOnlyWindows(const std::string &className)
-{
-    std::vector<HWND> windows;
-    for (HWND window = FindWindowExA(HWND_MESSAGE, nullptr, className.c_str(), nullptr); window;
-         window = FindWindowExA(HWND_MESSAGE, window, className.c_str(), nullptr)) {
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        if (process == GetCurrentProcessId())
-            windows.push_back(window);
-    }
-    return windows;
 }
 
 bool classRegistered()

@@ -6,6 +6,9 @@
 #include "plugin/framework/midi/smf_chunks.h"
 #include "plugin/framework/midi/smf_codec.h"
 
+#include "base/stream.h"
+
+#include <algorithm>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -85,5 +88,20 @@ inline std::vector<Written> eventsOf(const Quorvane::SmfChunk &chunk)
     }
     return out;
 }
+
+// Accepts a fixed number of bytes, then nothing: a disk that fills up.
+class ShortStream : public Quorvane::OutputStream {
+public:
+    explicit ShortStream(uint32_t room) : room_(room) {}
+    uint32_t writeBytes(const void *, uint32_t count) override
+    {
+        const uint32_t taken = std::min(count, room_);
+        room_ -= taken;
+        return taken;
+    }
+
+private:
+    uint32_t room_;
+};
 
 } // namespace midi_test

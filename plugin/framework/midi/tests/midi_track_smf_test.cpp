@@ -313,21 +313,6 @@ TEST(MidiTrackSmf, MeaninglessMetaValuesFallBackToDefaults)
     }
 }
 
-// Accepts a fixed number of bytes, then nothing.
-class ShortStream : public OutputStream {
-public:
-    explicit ShortStream(uint32_t room) : room_(room) {}
-    uint32_t writeBytes(const void *, uint32_t count) override
-    {
-        const uint32_t taken = std::min(count, room_);
-        room_ -= taken;
-        return taken;
-    }
-
-private:
-    uint32_t room_;
-};
-
 TEST(MidiTrackSmf, FailuresAreReportedAndLeaveTheOldFile)
 {
     CMidiTrack track;

@@ -39,21 +39,6 @@ int readFrom(std::string bytes, SmfChunkList &list)
     return readSmfChunks(list, in);
 }
 
-// Accepts a fixed number of bytes, then nothing.
-class ShortStream : public OutputStream {
-public:
-    explicit ShortStream(uint32_t room) : room_(room) {}
-    uint32_t writeBytes(const void *, uint32_t count) override
-    {
-        const uint32_t taken = std::min(count, room_);
-        room_ -= taken;
-        return taken;
-    }
-
-private:
-    uint32_t room_;
-};
-
 TEST(SmfChunks, ReadsAndWritesTheSameBytes)
 {
     const std::string file = header(1, 2, 480) + TempoTrack + NoteTrack;
