@@ -9,7 +9,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
-JOBS=$(nproc)
+JOBS=${TEMBRI_JOBS:-$(nproc)}
 
 setup_packages() { "$ROOT/scripts/setup-packages.sh"; }
 

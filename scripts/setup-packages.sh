@@ -7,7 +7,7 @@ packages=(
   cmake make
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine64 xvfb xauth
-  python3-mido
+  python3-mido python3-pil sox bzip2 fonts-wine
   googletest
   dpkg-dev
 )
@@ -35,9 +35,9 @@ fi
 if [ ${#missing[@]} -gt 0 ] || [ $need_src -eq 1 ]; then
   sudo_cmd=""
   [ "$(id -u)" -eq 0 ] || sudo_cmd=sudo
-  $sudo_cmd apt-get update -qq
+  $sudo_cmd apt-get -o DPkg::Lock::Timeout=600 update -qq
   if [ ${#missing[@]} -gt 0 ]; then
     echo "installing: ${missing[*]}"
-    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"
   fi
 fi
