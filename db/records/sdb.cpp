@@ -1,0 +1,256 @@
+// Opening, creating, closing and saving a record file, its lock and its id.
+#include "db/records/sdb.h"
+
+#include "db/records/file_chunks.h"
+#include "db/records/record_scan.h"
+#include "db/records/rollback_journal.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+
+namespace Quorvane {
+
+CSDB::CSDB() = default;
+
+CSDB::~CSDB()
+{
+    Close(0);
+}
+
+void CSDB::Clear()
+{
+    m_state = 0;
+    m_uid.Clear();
+    m_magic = 0;
+    m_nextId = 0;
+    m_fileName[0] = '\0';
+    m_signaled = 0;
+    m_notes = m_lastNote = nullptr;
+    m_highestId = 0;
+}
+
+void CSDB::Lock()
+{
+    m_lock.Lock();
+    m_signaled = 0;
+}
+
+void CSDB::Unlock()
+{
+    m_lock.Unlock();
+    if (m_signaled && m_callback)
+        m_callback(this);
+}
+
+int CSDB::SetFileName(const char *name)
+{
+    if (!name || std::strlen(name) >= sizeof(m_fileName))
+        return 0;
+    std::strcpy(m_fileName, name);
+    return 1;
+}
+
+// The type magic must match, and the id must still be the one the mutex was
+// named after: a process that gave the file a new id meanwhile holds it.
+int CSDB::ReadHead(uint32_t magic)
+{
+    uint32_t stored;
+    DBUID uid;
+    if (!m_file.SeekToPos(0) || !m_file.Read32(&stored) || stored != magic ||
+        !m_file.Read(uid.m_words, sizeof(uid.m_words)) || !(uid == m_uid))
+        return 0;
+    m_magic = magic;
+    return 1;
+}
+
+// Undoes what a process that died with the file open left: a compaction's
+// journal is played back, a torn last record (a pending addition) is cut,
+// and the pending records are discarded. A record that does not fit the
+// file otherwise fails the open and leaves the file as it is.
+int CSDB::Recover()
+{
+    CXFile writer;
+    RollbackJournal journal(m_fileName, m_uid, m_magic);
+    if (journal.Exists()) {
+        std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[SDB_CHUNK_SIZE]);
+        if (!buffer || !writer.Open(m_fileName, 1) || !journal.Restore(writer, buffer.get(), SDB_CHUNK_SIZE))
+            return 0;
+    }
+    uint32_t tornAt = 0;
+    const Scan scan = BuildKeyTable(&tornAt);
+    if (scan == Scan::Damaged)
+        return 0;
+    if (scan == Scan::TornAddition &&
+        !((writer.IsOpened() || writer.Open(m_fileName, 1)) && writer.SeekToPos(tornAt) && writer.SetEOF()))
+        return 0;
+    writer.Close();
+    if (IsModified() && !Compact(SDB_ADDED))
+        return 0;
+    m_state &= ~Modified;
+    return 1;
+}
+
+int CSDB::Open(const char *name, uint32_t magic, int writable)
+{
+    Close(0);
+    if (!SetFileName(name))
+        return 0;
+    m_uid.GetDBUID(name);
+    if (m_lock.Create(&m_uid) != 1) {
+        Close(0);
+        return 0;
+    }
+    Lock();
+    const int opened = m_file.Open(name, writable) && ReadHead(magic) && Recover();
+    if (opened && writable)
+        m_state |= Editable;
+    Unlock();
+    if (!opened)
+        Close(0);
+    return opened;
+}
+
+int CSDB::Create(const char *name, uint32_t magic)
+{
+    Close(0);
+    if (!SetFileName(name))
+        return 0;
+    m_uid.CreateDBUID(name);
+    if (m_lock.Create(&m_uid) != 1) {
+        Close(0);
+        return 0;
+    }
+    Lock();
+    const bool created = m_file.Create(name);
+    unsigned char head[SDB_HEAD_SIZE];
+    std::memcpy(head, &magic, 4);
+    std::memcpy(head + 4, m_uid.m_words, 16);
+    // A journal beside a new file was left by an older file of that name.
+    const int made = created && RollbackJournal(name, m_uid, magic).Remove() &&
+                     m_file.Write(head, sizeof(head)) && RefreshKeyTable();
+    if (made) {
+        m_magic = magic;
+        m_state |= Editable;
+    }
+    Unlock();
+    if (!made) {
+        m_file.Close();
+        if (created)
+            DeleteFileA(name);
+        Close(0);
+    }
+    return made;
+}
+
+int CSDB::Close(int commit)
+{
+    int result = 1;
+    if (IsOpened()) {
+        if (IsModified() && IsEditable())
+            result = ProcessFile(commit ? SDB_DELETED : SDB_ADDED);
+    } else if (IsModified()) {
+        result = 0; // the file was let go after a compaction that could not be undone
+    }
+    m_file.Close();
+    ClearKeyTable();
+    m_lock.Close();
+    m_newIdLock.Close();
+    Clear();
+    return result;
+}
+
+int CSDB::Refresh()
+{
+    if (!IsOpened())
+        return 0;
+    Lock();
+    const int refreshed = RefreshKeyTable();
+    Unlock();
+    return refreshed;
+}
+
+int CSDB::UpdateDBUID()
+{
+    if (!IsOpened() || !IsEditable())
+        return 0;
+    DBUID uid;
+    uid.CreateDBUID(m_fileName);
+    // The new id's mutex exists before the id reaches the file, so no other
+    // process can open the file under its new id meanwhile.
+    CXLock newLock;
+    if (newLock.Create(&uid) != 1)
+        return 0;
+    m_lock.Lock();
+    const int written = uid.WriteToDB(&m_file);
+    m_lock.Unlock();
+    if (!written)
+        return 0;
+    m_uid = uid;
+    // Keep a handle of the new id's mutex until the close; `newLock` closes
+    // its own.
+    m_newIdLock.Create(&uid);
+    return 1;
+}
+
+int CSDB::Save(const char *name)
+{
+    if (!IsOpened() || !IsEditable())
+        return 0;
+    if (!name || !*name || _stricmp(name, m_fileName) == 0) {
+        if (!ProcessFile(SDB_DELETED))
+            return 0;
+        char own[MAX_PATH];
+        std::strcpy(own, m_fileName);
+        const uint32_t magic = m_magic;
+        Close(1);
+        return Open(own, magic, 1);
+    }
+    return SaveAs(name);
+}
+
+// Writes the live records to a new file with flags 0, then discards this
+// file's pending changes and continues on the new file.
+int CSDB::SaveAs(const char *name)
+{
+    CSDB target;
+    if (!target.Create(name, m_magic))
+        return 0;
+    Lock();
+    target.Lock();
+    uint32_t end = SDB_HEAD_SIZE;
+    bool copied = true;
+    for (const SDBNOTE *note = m_notes; note && copied; note = note->next) {
+        if (!note->IsLive())
+            continue;
+        SDBNOTE header;
+        void *body = nullptr;
+        if (!ReadNote(note->id, &header, &body)) {
+            copied = false;
+            break;
+        }
+        header.flags = SDB_COMMITTED;
+        unsigned char bytes[SDB_HEADER_SIZE];
+        EncodeRecordHeader(header, bytes);
+        CXFile &out = target.m_file;
+        copied = out.SeekToPos(end) && out.Write(bytes, sizeof(bytes)) && out.Write(body, header.size);
+        std::free(body);
+        if (copied)
+            end += SDB_HEADER_SIZE + header.size;
+        else if (out.SeekToPos(end))
+            out.SetEOF();
+    }
+    copied = copied && target.m_file.Flush();
+    target.Unlock();
+    Unlock();
+    target.Close(0);
+    if (!copied)
+        return 0;
+    ProcessFile(SDB_ADDED);
+    const uint32_t magic = m_magic;
+    Close(0);
+    return Open(name, magic, 1);
+}
+
+} // namespace Quorvane

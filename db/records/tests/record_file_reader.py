@@ -1,0 +1,112 @@
+#!/usr/bin/python3
+"""Walks record files on its own and compares with the library's listings.
+
+Usage: record_file_reader.py <folder>
+
+The test run keeps every record file it writes in <folder> as <name>.sdb,
+with <name>.txt: the library's reading of it (the type magic, each record's
+position, flags, type, id, parent, size and a 64-bit FNV-1a hash of its
+body, and how the file ends). This reader is written from the stored layout
+alone:
+
+  offset 0   u32  type magic
+  offset 4   16   database id (four u32)
+  offset 20  records up to the end of the file, no count, no end marker
+
+  record: u8 flags (0 committed, 1 added, 0x80 deleted, 0x81 both),
+          u8 type, u32 id, u32 parent (0xFFFFFFFF none), u32 size, body
+
+All numbers little-endian. A file ends "clean" when its last record ends at
+the end of the file, "torn" when its last record is a pending addition
+(flag bit 0) that runs past the end, and "damaged" otherwise.
+"""
+import os
+import struct
+import sys
+
+VALID_FLAGS = {0x00, 0x01, 0x80, 0x81}
+HEADER = struct.Struct('<BBIII')
+
+
+def fnv1a(data):
+    value = 0xCBF29CE484222325
+    for byte in data:
+        value ^= byte
+        value = (value * 0x100000001B3) & 0xFFFFFFFFFFFFFFFF
+    return value
+
+
+def walk(data):
+    """Answers the listing lines of a file and a list of problems."""
+    lines = ['magic %08x' % struct.unpack_from('<I', data, 0)[0]]
+    problems = []
+    position = 20
+    live_ids = {}
+    while True:
+        left = len(data) - position
+        if left == 0:
+            lines.append('end clean %d' % position)
+            break
+        flags = data[position]
+        unfit = 'torn' if flags in VALID_FLAGS and flags & 1 else 'damaged'
+        if left < HEADER.size:
+            lines.append('end %s %d' % (unfit, position))
+            break
+        flags, kind, record_id, parent, size = HEADER.unpack_from(data, position)
+        if flags not in VALID_FLAGS:
+            lines.append('end damaged %d' % position)
+            break
+        if size > left - HEADER.size:
+            lines.append('end %s %d' % (unfit, position))
+            break
+        body = data[position + HEADER.size:position + HEADER.size + size]
+        lines.append('record %d %d %d %d %d %d %016x'
+                     % (position, flags, kind, record_id, parent, size, fnv1a(body)))
+        if not flags & 0x80:
+            if record_id in live_ids:
+                problems.append('id %d is live at %d and at %d'
+                                % (record_id, live_ids[record_id], position))
+            live_ids[record_id] = position
+        position += HEADER.size + size
+    return lines, problems
+
+
+def main():
+    folder = sys.argv[1]
+    names = sorted(name[:-4] for name in os.listdir(folder) if name.endswith('.sdb'))
+    failures = 0
+    endings = {}
+    for name in names:
+        with open(os.path.join(folder, name + '.sdb'), 'rb') as stored:
+            data = stored.read()
+        with open(os.path.join(folder, name + '.txt')) as listed:
+            expected = listed.read().splitlines()
+        if len(data) < 20:
+            print('FAIL %s: %d bytes, shorter than the head' % (name, len(data)))
+            failures += 1
+            continue
+        lines, problems = walk(data)
+        ending = lines[-1].split()[1]
+        endings[ending] = endings.get(ending, 0) + 1
+        if lines != expected:
+            failures += 1
+            print('FAIL %s: the library reads it otherwise' % name)
+            for ours, theirs in zip(lines, expected):
+                if ours != theirs:
+                    print('  reader : %s\n  library: %s' % (ours, theirs))
+                    break
+            if len(lines) != len(expected):
+                print('  %d lines here, %d in the listing' % (len(lines), len(expected)))
+        for problem in problems:
+            failures += 1
+            print('FAIL %s: %s' % (name, problem))
+    print('%d record files walked (%s), %d failures'
+          % (len(names), ', '.join('%s %d' % item for item in sorted(endings.items())), failures))
+    if not names:
+        print('FAIL no record files were kept')
+        return 1
+    return 1 if failures else 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())

@@ -1,0 +1,277 @@
+// Opening, creating, closing and saving a record file; what an open finds
+// left by a process that died; the file's id and lock.
+#include "db/records/sdb.h"
+
+#include "db/records/tests/record_test_support.h"
+#include "testing/sandbox.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace Quorvane;
+using namespace records_test;
+using testing_support::fileExists;
+using testing_support::readFile;
+using testing_support::TempFolder;
+using testing_support::writeFile;
+
+constexpr uint32_t none = SDB_NO_PARENT;
+
+class RecordFile : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        db.Close(0);
+        for (const std::string &file : {path, other})
+            if (fileExists(file))
+                keepForReader(file);
+    }
+
+    TempFolder folder;
+    std::string path = folder.file("Main.prs");
+    std::string other = folder.file("Copy.prs");
+    TestDB db;
+};
+
+TEST_F(RecordFile, CreateWritesTheHeadAndRefusesAnExistingFile)
+{
+    ASSERT_TRUE(db.Create(path.c_str(), kMagic));
+    EXPECT_TRUE(db.IsOpened());
+    EXPECT_TRUE(db.IsEditable());
+    EXPECT_FALSE(db.IsModified());
+    EXPECT_STREQ(db.GetFileName(), path.c_str());
+    EXPECT_EQ(readFile(path), Bytes("TPRS") + headBytes(kMagic, db.GetDataBaseUID()).substr(4));
+    db.Close(1);
+    EXPECT_FALSE(db.Create(path.c_str(), kMagic));
+    EXPECT_FALSE(db.IsOpened());
+    EXPECT_EQ(readFile(path).size(), 20u) << "the existing file is left alone";
+}
+
+TEST_F(RecordFile, AFileOpenAnywhereCannotBeOpenedAgain)
+{
+    ASSERT_TRUE(db.Create(path.c_str(), kMagic));
+    TestDB second;
+    EXPECT_FALSE(second.Open(path.c_str(), kMagic, 0)) << "this process holds it already";
+    db.Close(1);
+    EXPECT_TRUE(second.Open(path.c_str(), kMagic, 0));
+    EXPECT_FALSE(second.IsEditable());
+    EXPECT_EQ(addRecord(second, 1, none, "x"), none) << "opened for reading";
+    second.Close(0);
+
+    EXPECT_FALSE(db.Open(path.c_str(), 0x474E5354 /* "TSNG" */, 1)) << "another type magic";
+    EXPECT_FALSE(db.IsOpened());
+    EXPECT_TRUE(db.Open(path.c_str(), kMagic, 1)) << "the failed open left no lock behind";
+}
+
+TEST_F(RecordFile, ClosingCommitsAndReopeningFindsTheRecords)
+{
+    ASSERT_TRUE(db.Create(path.c_str(), kMagic));
+    const uint32_t id = addRecord(db, 0x01, none, "I/O parameters");
+    EXPECT_TRUE(db.Close(1));
+    EXPECT_FALSE(db.IsOpened());
+    EXPECT_STREQ(db.GetFileName(), "");
+    ASSERT_TRUE(db.Open(path.c_str(), kMagic, 1));
+    EXPECT_FALSE(db.IsModified());
+    EXPECT_EQ(bodyOf(db, id), "I/O parameters");
+    EXPECT_EQ(addRecord(db, 0x01, none, "next"), id + 1);
+}
+
+// A process that died with pending changes left them in the file: the
+// open discards them, so no later commit makes them permanent.
+TEST_F(RecordFile, AnOpenDiscardsPendingRecordsADeadProcessLeft)
+{
+    const DBUID uid = freshUid();
+    const Bytes committedA = recordBytes(0, 0x50, 0, none, "A");
+    const Bytes committedB = recordBytes(0, 0x81, 1, 0, "B");
+    const Bytes committedC = recordBytes(0, 0x50, 2, none, "C");
+    ASSERT_TRUE(writeFile(path, headBytes(kMagic, uid) + recordBytes(0x80, 0x50, 0, none, "A") + committedB +
+                                    committedC + recordBytes(0x01, 0x50, 0, none, "A new") +
+                                    recordBytes(0x81, 0x81, 3, 2, "gone")));
+    keepForReader(path);
+    ASSERT_TRUE(db.Open(path.c_str(), kMagic, 0)) << "also when opened for reading";
+    EXPECT_FALSE(db.IsModified());
+    EXPECT_EQ(readFile(path), headBytes(kMagic, uid) + committedA + committedB + committedC);
+    EXPECT_EQ(bodyOf(db, 0), "A");
+    EXPECT_EQ(db.GetNoteByID(3), nullptr);
+}
+
+TEST_F(RecordFile, AnOpenCutsATornLastAddition)
+{
+    const DBUID uid = freshUid();
+    const Bytes committed = headBytes(kMagic, uid) + recordBytes(0, 0x50, 0, none, "A") +
+                            recordBytes(0x80, 0x50, 1, none, "deleted, pending");
+    const Bytes addition = recordBytes(0x01, 0x81, 2, 0, "a body cut short by a crash");
+    for (size_t cut : {size_t(1), size_t(7), size_t(14), addition.size() - 1}) {
+        SCOPED_TRACE(cut);
+        ASSERT_TRUE(writeFile(path, committed + addition.substr(0, cut)));
+        keepForReader(path);
+        ASSERT_TRUE(db.Open(path.c_str(), kMagic, 1));
+        EXPECT_EQ(readFile(path), headBytes(kMagic, uid) + recordBytes(0, 0x50, 0, none, "A") +
+                                      recordBytes(0, 0x50, 1, none, "deleted, pending"));
+        EXPECT_EQ(addRecord(db, 0x81, 0, "works"), 2u);
+        db.Close(0);
+    }
+}
+
+// Any other record that does not fit the file is damage: the open fails
+// before anything is allocated for it, and the file stays as it is.
+TEST_F(RecordFile, ARecordThatDoesNotFitFailsTheOpenAndLeavesTheFile)
+{
+    const Bytes head = headBytes(kMagic, freshUid());
+    const Bytes good = recordBytes(0x01, 0x50, 0, none, "pending, would be discarded");
+    const Bytes cases[] = {
+        // A committed record running past the end.
+        head + good + recordBytes(0, 0x50, 1, none, "committed").substr(0, 15),
+        // A deletion mark on a record that runs past the end.
+        head + good + recordBytes(0x80, 0x50, 1, none, "deleted").substr(0, 20),
+        // A size of 4 GiB.
+        head + good + Bytes("\x00\x50\x01\x00\x00\x00\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 14),
+        // Unknown flags.
+        head + recordBytes(0x02, 0x50, 1, none, "x") + good,
+        // Trailing bytes too short for a header, not an addition.
+        head + good + Bytes("\x00\x50\x01", 3),
+    };
+    for (const Bytes &bytes : cases) {
+        SCOPED_TRACE(::testing::PrintToString(bytes));
+        ASSERT_TRUE(writeFile(path, bytes));
+        keepForReader(path);
+        EXPECT_FALSE(db.Open(path.c_str(), kMagic, 1));
+        EXPECT_FALSE(db.IsOpened());
+        EXPECT_EQ(readFile(path), bytes);
+    }
+    ASSERT_TRUE(writeFile(path, Bytes("TPR", 3)));
+    EXPECT_FALSE(db.Open(path.c_str(), kMagic, 1)) << "too short for a head";
+    RemoveXFile(path.c_str());
+}
+
+TEST_F(RecordFile, SignalCallbackRunsAfterTheUnlockWhenSomethingWasWritten)
+{
+    static int calls;
+    static bool lockFreeDuringCall;
+    calls = 0;
+    db.SetSignalCallback([](CSDB *signaled) {
+        ++calls;
+        // Another thread could take the lock now: the callback runs after the release.
+        DBUID uid = signaled->GetDataBaseUID();
+        CXLock probe;
+        probe.Create(&uid);
+        HANDLE thread = CreateThread(
+            nullptr, 0,
+            [](void *lock) -> DWORD {
+                static_cast<CXLock *>(lock)->Lock();
+                static_cast<CXLock *>(lock)->Unlock();
+                return 0;
+            },
+            &probe, 0, nullptr);
+        lockFreeDuringCall = WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0;
+        CloseHandle(thread);
+    });
+    ASSERT_TRUE(db.Create(path.c_str(), kMagic));
+    const int afterCreate = calls;
+    db.Lock();
+    db.Unlock();
+    EXPECT_EQ(calls, afterCreate) << "nothing was written";
+    db.Lock();
+    addRecord(db, 1, none, "x");
+    EXPECT_TRUE(db.IsSignaled());
+    EXPECT_EQ(calls, afterCreate) << "not while the lock is held";
+    db.Unlock();
+    EXPECT_EQ(calls, afterCreate + 1);
+    EXPECT_TRUE(lockFreeDuringCall);
+    db.SetSignalCallback(nullptr);
+}
+
+// A new id is written only while its own mutex exists, so the file cannot
+// be opened under either id while this process has it open.
+TEST_F(RecordFile, UpdateDBUIDHoldsTheNewIdsMutexBeforeWritingIt)
+{
+    ASSERT_TRUE(db.Create(path.c_str(), kMagic));
+    const DBUID old = db.GetDataBaseUID();
+    ASSERT_TRUE(db.UpdateDBUID());
+    const DBUID fresh = db.GetDataBaseUID();
+    EXPECT_FALSE(fresh == old);
+    EXPECT_EQ(readFile(path), headBytes(kMagic, fresh));
+    CXLock probe;
+    EXPECT_EQ(probe.Create(&fresh), 2) << "the new id's mutex exists";
+    EXPECT_EQ(probe.Create(&old), 2) << "the old one too";
+    probe.Close();
+    TestDB second;
+    EXPECT_FALSE(second.Open(path.c_str(), kMagic, 1));
+
+    ASSERT_TRUE(db.UpdateDBUID());
+    const DBUID third = db.GetDataBaseUID();
+    EXPECT_EQ(probe.Create(&fresh), 1) << "an id no longer in the file lets its mutex go";
+    probe.Close();
+    EXPECT_EQ(probe.Create(&third), 2);
+    probe.Close();
+    db.Close(1);
+    EXPECT_TRUE(second.Open(path.c_str(), kMagic, 1));
+    EXPECT_TRUE(second.GetDataBaseUID() == third);
+    second.Close(0);
+
+    TestDB readOnly;
+    ASSERT_TRUE(readOnly.Open(path.c_str(), kMagic, 0));
+    EXPECT_FALSE(readOnly.UpdateDBUID());
+}
+
+TEST_F(RecordFile, SaveUnderItsOwnNameCommitsAndReopens)
+{
+    ASSERT_TRUE(db.Create(path.c_str(), kMagic));
+    const uint32_t id = addRecord(db, 0x50, none, "port");
+    Bytes upper = path;
+    for (char &c : upper)
+        c = char(toupper(static_cast<unsigned char>(c)));
+    ASSERT_TRUE(db.Save(upper.c_str()));
+    EXPECT_TRUE(db.IsOpened());
+    EXPECT_TRUE(db.IsEditable());
+    EXPECT_FALSE(db.IsModified());
+    EXPECT_EQ(readFile(path),
+              headBytes(kMagic, db.GetDataBaseUID()) + recordBytes(0, 0x50, id, none, "port"));
+    EXPECT_TRUE(db.Save(nullptr));
+}
+
+TEST_F(RecordFile, SaveUnderAnotherNameCopiesTheLiveRecordsAndMovesThere)
+{
+    ASSERT_TRUE(db.Create(path.c_str(), kMagic));
+    const uint32_t a = addRecord(db, 0x50, none, "A");
+    const uint32_t b = addRecord(db, 0x81, a, "B");
+    ASSERT_TRUE(db.Commit());
+    const Bytes committed = readFile(path);
+    const uint32_t c = addRecord(db, 0x50, none, "C pending");
+    ASSERT_TRUE(db.DeleteNoteByID(b));
+
+    ASSERT_TRUE(db.Save(other.c_str()));
+    EXPECT_STREQ(db.GetFileName(), other.c_str());
+    EXPECT_EQ(readFile(other), headBytes(kMagic, db.GetDataBaseUID()) + recordBytes(0, 0x50, a, none, "A") +
+                                   recordBytes(0, 0x50, c, none, "C pending"));
+    EXPECT_EQ(readFile(path), committed) << "the old file's pending changes are discarded";
+    EXPECT_FALSE(db.Save(path.c_str())) << "the new name must not exist";
+    EXPECT_TRUE(db.IsOpened());
+}
+
+TEST_F(RecordFile, AFailedSaveUnderAnotherNameKeepsTheOldFileOpenWithItsChanges)
+{
+    ASSERT_TRUE(db.Create(path.c_str(), kMagic));
+    addRecord(db, 0x50, none, "A");
+    addRecord(db, 0x50, none, "B");
+    const Bytes pending = readFile(path);
+    {
+        // The head of the new file is written, the first record fails.
+        ChangeHook hook(ChangeHook::Mode::FailOne, 2);
+        EXPECT_FALSE(db.Save(other.c_str()));
+    }
+    EXPECT_STREQ(db.GetFileName(), path.c_str());
+    EXPECT_TRUE(db.IsModified());
+    EXPECT_EQ(readFile(path), pending);
+    EXPECT_EQ(readFile(other).size(), 20u) << "cut behind the last whole record";
+}
+
+TEST_F(RecordFile, ANewFileRemovesAJournalLeftByAnOlderFileOfThatName)
+{
+    ASSERT_TRUE(writeFile(path + ".journal", Bytes(40, 'j')));
+    ASSERT_TRUE(db.Create(path.c_str(), kMagic));
+    EXPECT_FALSE(fileExists(path + ".journal"));
+}
+
+} // namespace

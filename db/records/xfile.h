@@ -1,0 +1,122 @@
+// A disk file with typed little-endian reads and writes: the device under the
+// record file and the codecs of its records. Every call answers 1 or 0.
+#pragma once
+
+#include "db/stavrund_api.h"
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace Quorvane {
+
+// What a CXFile is about to change on disk. Crash and failure tests install a
+// hook that counts these changes, fails one of them or stops the process there.
+enum class XFileChange { Write, SetEnd, Flush, Remove };
+
+// Answers how many of `count` bytes may reach the disk (1 for the changes
+// that move no bytes): all of them lets the change run, fewer makes it fail
+// after only those were written.
+using XFileChangeHook = uint32_t (*)(XFileChange change, uint32_t count);
+
+// Installs a hook (null removes it); answers the one installed before.
+STAVRUND_API XFileChangeHook SetXFileChangeHook(XFileChangeHook hook);
+
+// Deletes a file; 1 when it is gone (also when it was not there).
+STAVRUND_API int RemoveXFile(const char *name);
+
+class STAVRUND_API CXFile {
+public:
+    // No read limit: lengths may run up to the end of the file.
+    static constexpr uint32_t NoLimit = 0xFFFFFFFF;
+
+    CXFile() = default;
+    CXFile(const CXFile &) = default;
+    CXFile &operator=(const CXFile &) = default;
+    ~CXFile();
+
+    // Opens an existing file, for reading and writing when `writable` is
+    // non-zero; other processes may read and write it meanwhile.
+    int Open(const char *name, int writable);
+    // Creates a new file for reading and writing; fails when it exists.
+    int Create(const char *name);
+    int Close();
+    int IsOpened() const { return m_handle != INVALID_HANDLE_VALUE; }
+    // Waits until what was written is on the disk.
+    int Flush();
+
+    int Read(void *buffer, uint32_t n);
+    int Write(const void *buffer, uint32_t n);
+    int Read8(void *value) { return Read(value, 1); }
+    int Read16(void *value) { return Read(value, 2); }
+    int Read32(void *value) { return Read(value, 4); }
+    int Read64(void *value) { return Read(value, 8); }
+    int Write8(const void *value) { return Write(value, 1); }
+    int Write16(const void *value) { return Write(value, 2); }
+    int Write32(const void *value) { return Write(value, 4); }
+    int Write64(const void *value) { return Write(value, 8); }
+    int Write8(signed char value) { return Write(&value, 1); }
+    int Write16(short value) { return Write(&value, 2); }
+    int Write32(long value) { return Write(&value, 4); }
+    int ReadArray(void *buffer, uint32_t count, uint32_t elementSize);
+    int WriteArray(const void *buffer, uint32_t count, uint32_t elementSize);
+
+    int SeekToPos(uint32_t offset);
+    int GetCurrentPos(uint32_t *offset);
+    // Moves to the end; `length` (when given) receives the file's length.
+    int SeekToEnd(uint32_t *length);
+    // Moves forward; fails when that would pass the end of the file.
+    int Skip(uint32_t n);
+    // The file ends at the current position.
+    int SetEOF();
+
+    // Big-endian values: the bytes of each value reversed.
+    int ReadSwap16(void *value);
+    int ReadSwap32(void *value);
+    int ReadSwap64(void *value);
+    int WriteSwap16(const void *value);
+    int WriteSwap32(const void *value);
+    int WriteSwap64(const void *value);
+    int WriteSwap16(short value) { return WriteSwap16(static_cast<const void *>(&value)); }
+    int WriteSwap32(long value) { return WriteSwap32(static_cast<const void *>(&value)); }
+    // Elements of 2, 3, 4 or 8 bytes are reversed, others kept as they are;
+    // the writer converts through a 128-byte buffer, so an element may not
+    // be larger than that.
+    int ReadSwapArray(void *buffer, uint32_t count, uint32_t elementSize);
+    int WriteSwapArray(const void *buffer, uint32_t count, uint32_t elementSize);
+
+    // Short string: u8 length and the bytes; long string: u32 length and the
+    // bytes. A read allocates length + 1 bytes (malloc) and terminates them;
+    // length 0 gives a null pointer. A length that runs past the read limit or
+    // the file fails before anything is allocated.
+    int ReadString(char **text);
+    int ReadStringHuge(char **text);
+    int WriteString(const char *text);
+    int WriteStringHuge(const char *text);
+    // Blob: u32 size and the bytes; bounded and allocated as strings are,
+    // size 0 gives a null pointer.
+    int ReadBlob(void **data, uint32_t *size);
+    int WriteBlob(const void *data, uint32_t size);
+
+    // While the position is within [from, end] (the body of the record being
+    // decoded), lengths read from the file may not run past `end`.
+    void SetReadLimit(uint32_t from, uint32_t end)
+    {
+        m_limitFrom = from;
+        m_limitEnd = end;
+    }
+    void ClearReadLimit() { SetReadLimit(0, NoLimit); }
+    // Bytes between the current position and the read limit or the file's end.
+    int BytesLeft(uint32_t *left);
+
+private:
+    int ReadSwapped(void *value, uint32_t size);
+    int WriteSwapped(const void *value, uint32_t size);
+    int ReadCounted(void **data, uint32_t length, uint32_t extra);
+    int ReadTerminated(char **text, uint32_t length);
+
+    HANDLE m_handle = INVALID_HANDLE_VALUE;
+    uint32_t m_limitFrom = 0, m_limitEnd = NoLimit;
+};
+
+} // namespace Quorvane
