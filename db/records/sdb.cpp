@@ -5,7 +5,6 @@
 #include "db/records/record_scan.h"
 #include "db/records/rollback_journal.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -44,12 +43,19 @@ void CSDB::Unlock()
         m_callback(this);
 }
 
-int CSDB::SetFileName(const char *name)
+// Remembers the name, takes the file's id (a new one, or the one it holds)
+// and creates the mutex of that id, which must not exist yet: a file that
+// any process has open cannot be opened again.
+int CSDB::ClaimFile(const char *name, bool newId)
 {
     if (!name || std::strlen(name) >= sizeof(m_fileName))
         return 0;
     std::strcpy(m_fileName, name);
-    return 1;
+    if (newId)
+        m_uid.CreateDBUID(name);
+    else
+        m_uid.GetDBUID(name);
+    return m_lock.Create(&m_uid) == 1;
 }
 
 // The type magic must match, and the id must still be the one the mutex was
@@ -95,10 +101,7 @@ int CSDB::Recover()
 int CSDB::Open(const char *name, uint32_t magic, int writable)
 {
     Close(0);
-    if (!SetFileName(name))
-        return 0;
-    m_uid.GetDBUID(name);
-    if (m_lock.Create(&m_uid) != 1) {
+    if (!ClaimFile(name, false)) {
         Close(0);
         return 0;
     }
@@ -115,10 +118,7 @@ int CSDB::Open(const char *name, uint32_t magic, int writable)
 int CSDB::Create(const char *name, uint32_t magic)
 {
     Close(0);
-    if (!SetFileName(name))
-        return 0;
-    m_uid.CreateDBUID(name);
-    if (m_lock.Create(&m_uid) != 1) {
+    if (!ClaimFile(name, true)) {
         Close(0);
         return 0;
     }
@@ -211,37 +211,35 @@ int CSDB::Save(const char *name)
 }
 
 // Writes the live records to a new file with flags 0, then discards this
-// file's pending changes and continues on the new file.
+// file's pending changes and continues on the new file. When a record cannot
+// be copied, the new file ends behind the last whole one.
 int CSDB::SaveAs(const char *name)
 {
+    std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[SDB_CHUNK_SIZE]);
     CSDB target;
-    if (!target.Create(name, m_magic))
+    if (!buffer || !target.Create(name, m_magic))
         return 0;
     Lock();
     target.Lock();
+    CXFile &out = target.m_file;
     uint32_t end = SDB_HEAD_SIZE;
     bool copied = true;
     for (const SDBNOTE *note = m_notes; note && copied; note = note->next) {
         if (!note->IsLive())
             continue;
-        SDBNOTE header;
-        void *body = nullptr;
-        if (!ReadNote(note->id, &header, &body)) {
-            copied = false;
-            break;
-        }
+        SDBNOTE header = *note;
         header.flags = SDB_COMMITTED;
         unsigned char bytes[SDB_HEADER_SIZE];
         EncodeRecordHeader(header, bytes);
-        CXFile &out = target.m_file;
-        copied = out.SeekToPos(end) && out.Write(bytes, sizeof(bytes)) && out.Write(body, header.size);
-        std::free(body);
+        copied = out.SeekToPos(end) && out.Write(bytes, sizeof(bytes)) &&
+                 CopyFileBytes(m_file, note->position + SDB_HEADER_SIZE, out, end + SDB_HEADER_SIZE,
+                               note->size, buffer.get(), SDB_CHUNK_SIZE);
         if (copied)
-            end += SDB_HEADER_SIZE + header.size;
+            end += SDB_HEADER_SIZE + note->size;
         else if (out.SeekToPos(end))
             out.SetEOF();
     }
-    copied = copied && target.m_file.Flush();
+    copied = copied && out.Flush();
     target.Unlock();
     Unlock();
     target.Close(0);

@@ -114,7 +114,7 @@ protected:
 private:
     enum class Scan { Clean, TornAddition, Damaged };
 
-    int SetFileName(const char *name);
+    int ClaimFile(const char *name, bool newId);
     int ReadHead(uint32_t magic);
     int Recover();
     Scan BuildKeyTable(uint32_t *tornAt);
@@ -124,6 +124,7 @@ private:
     bool IdInUse(uint32_t id) const;
     void RemoveLastEntry();
     int AppendRecord(SDBNOTE &note, const void *body, CSDBInterpretator *codec);
+    int AddRecord(SDBNOTE &note, const void *body, CSDBInterpretator *codec);
     int ReplaceRecord(SDBNOTE *old, SDBNOTE &fresh, const void *body, CSDBInterpretator *codec);
     int MarkDeleted(SDBNOTE *note);
     int SaveAs(const char *name);

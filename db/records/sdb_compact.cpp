@@ -107,12 +107,12 @@ int CSDB::Compact(uint8_t mode)
 void CSDB::ApplyCompaction(uint8_t mode)
 {
     SDBNOTE **link = &m_notes;
-    while (*link && (*link)->flags == SDB_COMMITTED)
-        link = &(*link)->next;
+    SDBNOTE *last = nullptr;
+    while (*link && (*link)->flags == SDB_COMMITTED) {
+        last = *link;
+        link = &last->next;
+    }
     uint32_t position = *link ? (*link)->position : 0;
-    m_lastNote = nullptr;
-    for (SDBNOTE *note = m_notes; note != *link; note = note->next)
-        m_lastNote = note;
     while (SDBNOTE *note = *link) {
         if (dropped(note, mode)) {
             *link = note->next;
@@ -122,9 +122,10 @@ void CSDB::ApplyCompaction(uint8_t mode)
         note->flags = SDB_COMMITTED;
         note->position = position;
         position += SDB_HEADER_SIZE + note->size;
-        m_lastNote = note;
+        last = note;
         link = &note->next;
     }
+    m_lastNote = last;
 }
 
 // The file is half compacted and its journal could not be played back: no

@@ -36,32 +36,46 @@ int CSDB::AppendRecord(SDBNOTE &note, const void *body, CSDBInterpretator *codec
     return 1;
 }
 
-int CSDB::AddNewNote(SDBNOTE *header, const void *body)
+namespace {
+
+// The header of the record a codec writes (type, parent and size).
+SDBNOTE headerOf(CSDBInterpretator *codec)
 {
-    if (!header || !IsEditable() || (header->parent != SDB_NO_PARENT && !GetNoteByID(header->parent)))
+    SDBNOTE note;
+    note.type = codec->type;
+    note.parent = codec->parent;
+    note.size = codec->GetSize();
+    return note;
+}
+
+} // namespace
+
+// Appends `note` with a new id below its parent, which must be live.
+int CSDB::AddRecord(SDBNOTE &note, const void *body, CSDBInterpretator *codec)
+{
+    if (!IsEditable() || (note.parent != SDB_NO_PARENT && !GetNoteByID(note.parent)) || !GetNewID(note.id) ||
+        !AppendRecord(note, body, codec))
         return 0;
-    SDBNOTE note = *header;
-    if (!GetNewID(note.id) || !AppendRecord(note, body, nullptr))
-        return 0;
-    header->id = note.id;
     m_state |= Modified;
     SignalModified();
     return 1;
 }
 
+int CSDB::AddNewNote(SDBNOTE *header, const void *body)
+{
+    SDBNOTE note = header ? *header : SDBNOTE();
+    if (!header || !AddRecord(note, body, nullptr))
+        return 0;
+    header->id = note.id;
+    return 1;
+}
+
 int CSDB::AddNewNote(CSDBInterpretator *codec)
 {
-    if (!codec || !IsEditable() || (codec->parent != SDB_NO_PARENT && !GetNoteByID(codec->parent)))
-        return 0;
-    SDBNOTE note;
-    note.type = codec->type;
-    note.parent = codec->parent;
-    note.size = codec->GetSize();
-    if (!GetNewID(note.id) || !AppendRecord(note, nullptr, codec))
+    SDBNOTE note = codec ? headerOf(codec) : SDBNOTE();
+    if (!codec || !AddRecord(note, nullptr, codec))
         return 0;
     codec->id = note.id;
-    m_state |= Modified;
-    SignalModified();
     return 1;
 }
 
@@ -106,10 +120,7 @@ int CSDB::ChangeNote(CSDBInterpretator *codec)
     SDBNOTE *old = codec && IsEditable() ? GetNoteByID(codec->id) : nullptr;
     if (!old || old->type != codec->type)
         return 0;
-    SDBNOTE fresh;
-    fresh.type = codec->type;
-    fresh.parent = codec->parent;
-    fresh.size = codec->GetSize();
+    SDBNOTE fresh = headerOf(codec);
     return ReplaceRecord(old, fresh, nullptr, codec);
 }
 

@@ -115,16 +115,6 @@ uint32_t ChangeHook::count() const
 
 // ---- copies for the independent reader
 
-uint64_t fnv1a(const void *bytes, size_t length)
-{
-    uint64_t hash = 0xCBF29CE484222325ull;
-    for (size_t i = 0; i < length; ++i) {
-        hash ^= static_cast<const unsigned char *>(bytes)[i];
-        hash *= 0x100000001B3ull;
-    }
-    return hash;
-}
-
 std::string testExecutableFolder()
 {
     char path[MAX_PATH];
@@ -134,6 +124,17 @@ std::string testExecutableFolder()
 }
 
 namespace {
+
+// FNV-1a, 64 bits: the body hash of the listings.
+uint64_t fnv1a(const void *bytes, size_t length)
+{
+    uint64_t hash = 0xCBF29CE484222325ull;
+    for (size_t i = 0; i < length; ++i) {
+        hash ^= static_cast<const unsigned char *>(bytes)[i];
+        hash *= 0x100000001B3ull;
+    }
+    return hash;
+}
 
 std::string readerFolder()
 {

@@ -78,7 +78,4 @@ std::string testExecutableFolder();
 // independent reader that the test run ends with.
 void keepForReader(const std::string &path);
 
-// FNV-1a, 64 bits: the body hash of the listings.
-uint64_t fnv1a(const void *bytes, size_t length);
-
 } // namespace records_test
