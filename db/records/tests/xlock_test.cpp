@@ -55,7 +55,7 @@ TEST(CXLock, TheMutexIsNamedAfterTheIdInHexadecimalWithoutLeadingZeros)
 struct LockWaiter {
     explicit LockWaiter(const DBUID &uid)
     {
-        lock.Create(&uid);
+        created = lock.Create(&uid);
         taken = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         thread = CreateThread(
             nullptr, 0,
@@ -76,6 +76,7 @@ struct LockWaiter {
     bool hasTaken(DWORD milliseconds) { return WaitForSingleObject(taken, milliseconds) == WAIT_OBJECT_0; }
 
     CXLock lock;
+    int created;
     HANDLE taken, thread;
 };
 
@@ -89,6 +90,7 @@ TEST(CXLock, ASecondProcessWaitsUntilTheHolderUnlocksOrDies)
         ASSERT_TRUE(holder.started());
         ASSERT_TRUE(ready.waitFor(30000));
         LockWaiter waiter(uid);
+        EXPECT_EQ(waiter.created, 2) << "the holder's mutex exists";
         EXPECT_FALSE(waiter.hasTaken(300)) << "the holder has it";
         if (kill)
             holder.kill();
