@@ -51,6 +51,17 @@ constexpr long kDefaultBufferFrames = 512;
 // Bits per sample of 32-bit float samples.
 constexpr long kFloatSamples = 0x8020;
 
+// What positions are computed with: a time base or sample rate below 1
+// (from a damaged record) counts as the default, so nothing divides by 0.
+constexpr long UsableTimeBase(long timeBase)
+{
+    return timeBase > 0 ? timeBase : kDefaultTimeBase;
+}
+constexpr long UsableSampleRate(long sampleRate)
+{
+    return sampleRate > 0 ? sampleRate : kDefaultSampleRate;
+}
+
 enum : int { IOSTR_WAVEDIR = 0, IOSTR_VSTDIR1 = 1, IOSTR_VSTDIR2 = 2, IOSTR_VSTDIR3 = 3, IOSTR_COUNT = 4 };
 
 struct CORVADEL_API IOPARAMS {
