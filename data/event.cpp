@@ -56,18 +56,11 @@ EVENT &EVENT::operator=(const EVENT &other)
     if (this == &other)
         return *this;
     Clear();
-    time = other.time;
-    flags = other.flags;
-    status = other.status;
-    data1 = other.data1;
-    data2 = other.data2;
-    length = other.length;
+    CopyFields(other);
     if (other.IsLong()) {
         payload = copyBytes(other.payload, other.length);
         if (!payload)
             length = 0;
-    } else {
-        std::memcpy(&payload, &other.payload, sizeof(payload));
     }
     return *this;
 }
@@ -105,6 +98,12 @@ void EVENT::Spoil()
 
 void EVENT::Pump(EVENT &other)
 {
+    CopyFields(other);
+    other.Spoil();
+}
+
+void EVENT::CopyFields(const EVENT &other)
+{
     time = other.time;
     flags = other.flags;
     status = other.status;
@@ -112,7 +111,6 @@ void EVENT::Pump(EVENT &other)
     data2 = other.data2;
     length = other.length;
     std::memcpy(&payload, &other.payload, sizeof(payload));
-    other.Spoil();
 }
 
 long EVENT::GetTypeLong() const

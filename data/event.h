@@ -186,6 +186,8 @@ struct CORVADEL_API EVENT : public STRUCTELEM {
     int setLong(long type, const void *bytes, long count);
 
 private:
+    // Every field as it is (a payload pointer included).
+    void CopyFields(const EVENT &other);
     void setShort(uint8_t kindStatus, long channel, long d1, long d2);
     void setSpecial(uint8_t type, long v, long second);
 };

@@ -128,12 +128,7 @@ IOPARAMS &IOPARAMS::operator=(const IOPARAMS &other)
     if (this == &other)
         return *this;
     Clear(0);
-    timeBase = other.timeBase;
-    sampleRate = other.sampleRate;
-    bitsPerSample = other.bitsPerSample;
-    bufferFrames = other.bufferFrames;
-    asp = other.asp;
-    aspPort = other.aspPort;
+    CopyNumbers(other);
     port1 = other.port1;
     port2 = other.port2;
     for (int i = 0; i < IOSTR_COUNT; ++i)
@@ -163,17 +158,22 @@ void IOPARAMS::Pump(IOPARAMS &other)
     if (this == &other)
         return;
     Clear(0);
+    CopyNumbers(other);
+    port1.Pump(other.port1);
+    port2.Pump(other.port2);
+    for (int i = 0; i < IOSTR_COUNT; ++i)
+        strings[i] = other.strings[i];
+    other.Clear(1);
+}
+
+void IOPARAMS::CopyNumbers(const IOPARAMS &other)
+{
     timeBase = other.timeBase;
     sampleRate = other.sampleRate;
     bitsPerSample = other.bitsPerSample;
     bufferFrames = other.bufferFrames;
     asp = other.asp;
     aspPort = other.aspPort;
-    port1.Pump(other.port1);
-    port2.Pump(other.port2);
-    for (int i = 0; i < IOSTR_COUNT; ++i)
-        strings[i] = other.strings[i];
-    other.Clear(1);
 }
 
 int IOPARAMS::SetString(int which, const char *text)

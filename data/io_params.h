@@ -86,6 +86,9 @@ struct CORVADEL_API IOPARAMS {
     PORTDESCR port2;
     // "WDir" (the audio tracks' working folder) and the three "VSTDirX".
     char *strings[IOSTR_COUNT];
+
+private:
+    void CopyNumbers(const IOPARAMS &other);
 };
 
 } // namespace Quorvane

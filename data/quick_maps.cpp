@@ -33,6 +33,38 @@ template <typename T> int append(CStructArray &array, T &segment)
     return array.Insert(array.GetNumb(), 1, &segment);
 }
 
+// The last segment starting at or before the tick; -1 before the first.
+template <typename Map> long lastStartingAtOrBefore(const Map &map, long tick)
+{
+    long index = -1;
+    for (long i = 0; i < map.GetNumb() && map.GetAt(i)->startTick <= tick; ++i)
+        index = i;
+    return index;
+}
+
+// The same, searched from the cached segment (the first one before them
+// all); -1 for an empty map.
+template <typename Map> long holdingFromCache(const Map &map, long &cache, long tick)
+{
+    if (map.GetNumb() == 0)
+        return -1;
+    long i = std::clamp(cache, 0L, map.GetNumb() - 1);
+    while (i > 0 && map.GetAt(i)->startTick > tick)
+        --i;
+    while (i + 1 < map.GetNumb() && map.GetAt(i + 1)->startTick <= tick)
+        ++i;
+    cache = i;
+    return i;
+}
+
+template <typename T> int copyOf(const T *segment, T &out)
+{
+    if (!segment)
+        return 0;
+    out = *segment;
+    return 1;
+}
+
 } // namespace
 
 // --- meter ------------------------------------------------------------------
@@ -74,29 +106,13 @@ int CQuickMeter::Update(const CEventArray *events, long timeBase)
 
 long CQuickMeter::GetIndexAtTime(long tick) const
 {
-    long index = -1;
-    for (long i = 0; i < count && GetAt(i)->startTick <= tick; ++i)
-        index = i;
-    return index;
-}
-
-long CQuickMeter::Holding(long tick)
-{
-    if (count == 0)
-        return -1;
-    long i = std::clamp(cache, 0L, count - 1);
-    while (i > 0 && GetAt(i)->startTick > tick)
-        --i;
-    while (i + 1 < count && GetAt(i + 1)->startTick <= tick)
-        ++i;
-    cache = i;
-    return i;
+    return lastStartingAtOrBefore(*this, tick);
 }
 
 void CQuickMeter::GetMBTFromTime(long tick, long &bar, long &beat, long &tickInBeat)
 {
     bar = beat = tickInBeat = 0;
-    const QUICKMETER *seg = GetAt(Holding(tick));
+    const QUICKMETER *seg = GetAt(holdingFromCache(*this, cache, tick));
     if (tick <= 0 || !seg)
         return;
     const long long offset = static_cast<long long>(tick) - seg->startTick;
@@ -120,7 +136,7 @@ long CQuickMeter::GetTimeFromMBT(long bar, long beat, long tickInBeat)
 
 QUICKMETER *CQuickMeter::GetPQMFromTime(long tick, long &next)
 {
-    const long i = Holding(tick);
+    const long i = holdingFromCache(*this, cache, tick);
     const QUICKMETER *following = GetAt(i + 1);
     next = following ? following->startTick : INT_MAX;
     return GetAt(i);
@@ -128,11 +144,7 @@ QUICKMETER *CQuickMeter::GetPQMFromTime(long tick, long &next)
 
 int CQuickMeter::GetByIndex(long index, QUICKMETER &out) const
 {
-    const QUICKMETER *seg = GetAt(index);
-    if (!seg)
-        return 0;
-    out = *seg;
-    return 1;
+    return copyOf(GetAt(index), out);
 }
 
 // --- keys ---------------------------------------------------------------------
@@ -192,23 +204,12 @@ int CQuickTonal::CheckPlaces(CEventArray *events, CQuickMeter &newMeter)
 
 long CQuickTonal::GetIndexAtTime(long tick) const
 {
-    long index = -1;
-    for (long i = 0; i < count && GetAt(i)->startTick <= tick; ++i)
-        index = i;
-    return index;
+    return lastStartingAtOrBefore(*this, tick);
 }
 
 QUICKTONAL *CQuickTonal::GetPQTFromTime(long tick)
 {
-    if (count == 0)
-        return nullptr;
-    long i = std::clamp(cache, 0L, count - 1);
-    while (i > 0 && GetAt(i)->startTick > tick)
-        --i;
-    while (i + 1 < count && GetAt(i + 1)->startTick <= tick)
-        ++i;
-    cache = i;
-    return GetAt(i);
+    return GetAt(holdingFromCache(*this, cache, tick));
 }
 
 long CQuickTonal::GetKSign(long tick)
@@ -219,11 +220,7 @@ long CQuickTonal::GetKSign(long tick)
 
 int CQuickTonal::GetByIndex(long index, QUICKTONAL &out) const
 {
-    const QUICKTONAL *seg = GetAt(index);
-    if (!seg)
-        return 0;
-    out = *seg;
-    return 1;
+    return copyOf(GetAt(index), out);
 }
 
 // --- tempo --------------------------------------------------------------------
@@ -324,11 +321,7 @@ float CQuickTimer::GetTempoAtTime(long tick)
 
 int CQuickTimer::GetByIndex(long index, QUICKTIMER &out) const
 {
-    const QUICKTIMER *seg = GetAt(index);
-    if (!seg)
-        return 0;
-    out = *seg;
-    return 1;
+    return copyOf(GetAt(index), out);
 }
 
 } // namespace Quorvane

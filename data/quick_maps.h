@@ -58,9 +58,6 @@ public:
     int GetByIndex(long index, QUICKMETER &out) const;
 
     long cache = 0;
-
-private:
-    long Holding(long tick);
 };
 
 class CORVADEL_API CQuickTonal : public CStructArray {
