@@ -34,6 +34,7 @@ int CSong::SetDefault()
     CTrackMaster *track = new (std::nothrow) CTrackMaster(this);
     if (!track || !track->SetDefault() || !InsertTrack(track, 0)) {
         delete track;
+        Clear(); // the tract goes back too
         return 0;
     }
     Update();
