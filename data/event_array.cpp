@@ -1,0 +1,134 @@
+#include "data/event_array.h"
+
+#include "data/storage.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace Quorvane {
+
+bool EventBefore(const EVENT &a, const EVENT &b)
+{
+    if (a.time != b.time)
+        return a.time < b.time;
+    const long wa = a.GetWeight(), wb = b.GetWeight();
+    if (wa != wb)
+        return wa < wb;
+    if (a.IsChannel() && b.IsChannel())
+        return a.getChan() < b.getChan();
+    return false;
+}
+
+void CEventArray::Sort()
+{
+    if (count < 2)
+        return;
+    EVENT *events = GetEvent(0);
+    // Moves of EVENT hand the payload over, so the sort never copies one.
+    std::stable_sort(events, events + count, EventBefore);
+}
+
+void CEventArray::Erase()
+{
+    long kept = 0;
+    for (long i = 0; i < count; ++i) {
+        EVENT *e = GetEvent(i);
+        if (e->IsDelt()) {
+            e->Clear();
+            continue;
+        }
+        if (kept != i)
+            PutElementTo(kept, e);
+        ++kept;
+    }
+    if (kept != count && !Realloc(kept))
+        count = kept;
+}
+
+int CEventArray::Save(CStorage *storage) const
+{
+    if (!storage)
+        return 0;
+    const int32_t n = count;
+    if (!storage->Put32(&n))
+        return 0;
+    for (long i = 0; i < count; ++i) {
+        const EVENT *e = GetEvent(i);
+        if (!storage->Put32(&e->time) || !storage->Put8(&e->flags))
+            return 0;
+        switch (e->GetKind()) {
+        case EVENT_SHORT:
+            if (!storage->Put8(&e->status) || !storage->Put8(&e->data1) || !storage->Put8(&e->data2) ||
+                !storage->Put32(&e->value))
+                return 0;
+            break;
+        case EVENT_SPECIAL:
+            if (!storage->Put8(&e->status) || !storage->Put32(&e->value) || !storage->Put32(&e->length))
+                return 0;
+            break;
+        case EVENT_LONG: {
+            const int32_t length = e->payload ? e->length : 0;
+            if (!storage->Put8(&e->status) || !storage->Put32(&length) ||
+                !storage->PutBuffer(e->payload, length))
+                return 0;
+            break;
+        }
+        default:
+            return 0;
+        }
+    }
+    return 1;
+}
+
+namespace {
+
+// Reads one event's body after its time and flags; false leaves e owning
+// at most a payload that its destructor frees.
+bool loadBody(CStorage &storage, EVENT &e)
+{
+    switch (e.GetKind()) {
+    case EVENT_SHORT:
+        return storage.Get8(&e.status) && storage.Get8(&e.data1) && storage.Get8(&e.data2) &&
+               storage.Get32(&e.value);
+    case EVENT_SPECIAL:
+        return storage.Get8(&e.status) && storage.Get32(&e.value) && storage.Get32(&e.length);
+    case EVENT_LONG: {
+        int32_t length = 0;
+        if (!storage.Get8(&e.status) || !storage.Get32(&length))
+            return false;
+        if (length < 0 || length > storage.GetRemaining())
+            return false;
+        if (length == 0)
+            return true;
+        auto *bytes = static_cast<uint8_t *>(std::malloc(length));
+        if (!bytes)
+            return false;
+        e.payload = bytes;
+        e.length = length;
+        return storage.GetBuffer(bytes, length);
+    }
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+int CEventArray::Load(CStorage *storage)
+{
+    if (!storage)
+        return 0;
+    int32_t n = 0;
+    if (!storage->Get32(&n))
+        return 0;
+    for (int32_t i = 0; i < n; ++i) {
+        EVENT e;
+        if (!storage->Get32(&e.time) || !storage->Get8(&e.flags) || !loadBody(*storage, e))
+            return 0;
+        if (!AddToTail(&e, 1))
+            return 0;
+    }
+    return 1;
+}
+
+} // namespace Quorvane

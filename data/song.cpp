@@ -1,0 +1,351 @@
+#include "data/song.h"
+
+#include "data/sound_interfaces.h"
+#include "data/track.h"
+#include "data/track_master.h"
+
+#include <algorithm>
+#include <new>
+
+namespace Quorvane {
+
+CSong::CSong(const IOPARAMS *newParams, IQuorvaneSoundMngr *manager)
+    : soundManager(manager), templateTimeBase(0), templateSampleRate(0)
+{
+    if (newParams)
+        params = *newParams;
+    templateTimeBase = params.timeBase;
+    templateSampleRate = params.sampleRate;
+    syncObject = CLock::PrepareSyncObject();
+}
+
+CSong::~CSong()
+{
+    Clear();
+    CLock::UnprepareSyncObject(syncObject);
+}
+
+int CSong::SetDefault()
+{
+    Clear();
+    songTract = soundManager ? soundManager->CreateSongTract(this) : nullptr;
+    if (!songTract)
+        return 0;
+    CTrackMaster *track = new (std::nothrow) CTrackMaster(this);
+    if (!track || !track->SetDefault() || !InsertTrack(track, 0)) {
+        delete track;
+        Clear(); // the tract goes back too
+        return 0;
+    }
+    Update();
+    return 1;
+}
+
+void CSong::Clear()
+{
+    if (soundManager && songTract)
+        soundManager->InactiveSongTract(songTract);
+    CChain::Clear(nullptr);
+    master = nullptr;
+    CUndo::Clear();
+    numTracks = numSelected = 0;
+    if (soundManager && songTract)
+        soundManager->ReleaseSongTract(songTract);
+    songTract = nullptr;
+}
+
+void CSong::ZeroSong()
+{
+    CTrackMaster *track = GetTrackMaster();
+    if (track) {
+        CLock lock(syncObject);
+        if (track->next)
+            CChain::Clear(track->next);
+        track->CStructArray::Clear();
+        track->UpdateParams(0);
+    } else {
+        CChain::Clear(nullptr);
+    }
+    UpdateEdition();
+    Update();
+}
+
+// --- tracks -------------------------------------------------------------------
+
+int CSong::CanInsert(const CTrack *track) const
+{
+    if (!track)
+        return 0;
+    if (track->kind == TRACK_MASTER)
+        return track->id == 0 && !GetTrackMaster();
+    if (track->id == 0)
+        return 0;
+    return track->kind != TRACK_CHORDS || !GetTrackChords();
+}
+
+int CSong::InsertTrack(CTrack *track, int shiftIds)
+{
+    if (!CanInsert(track))
+        return 0;
+    track->song = this;
+    InsertSort(track, nullptr);
+    auto *following = static_cast<CTrack *>(track->next);
+    if (shiftIds || (following && following->id == track->id)) {
+        for (CTrack *t = following; t; t = static_cast<CTrack *>(t->next))
+            ++t->id;
+    }
+    return 1;
+}
+
+CTrack *CSong::InsertNewTrack(long kind, long id, int)
+{
+    if (kind < TRACK_CHORDS || kind > TRACK_PATTSR)
+        return nullptr;
+    if (kind == TRACK_CHORDS && GetTrackChords())
+        return nullptr;
+    if (id < 0) {
+        const CChainElem *last = GetLast();
+        id = last ? static_cast<long>(static_cast<const CTrack *>(last)->id) + 1 : 1;
+    }
+    CTrack *track = CreateTrack(kind, static_cast<unsigned long>(id), this);
+    if (!track)
+        return nullptr;
+    if (!track->SetDefault() || !InsertTrack(track, 0)) {
+        delete track;
+        return nullptr;
+    }
+    track->SetSlct(1);
+    Update();
+    return track;
+}
+
+CTrack *CSong::DeleteTrack(CTrack *track, int shiftIds)
+{
+    if (!track)
+        return nullptr;
+    if (shiftIds) {
+        for (auto *t = static_cast<CTrack *>(track->next); t; t = static_cast<CTrack *>(t->next))
+            --t->id;
+    }
+    if (track == master)
+        master = nullptr;
+    UpdateEdition();
+    return static_cast<CTrack *>(Delete(track, 1));
+}
+
+CTrack *CSong::GetTrack(long id) const
+{
+    for (CTrack *t = GetNextTrack(nullptr); t; t = GetNextTrack(t)) {
+        if (t->id == static_cast<unsigned long>(id))
+            return t;
+    }
+    return nullptr;
+}
+
+CTrack *CSong::GetNextTrack(CTrack *after) const
+{
+    return static_cast<CTrack *>(after ? after->next : first);
+}
+
+CTrack *CSong::GetNextTrack(unsigned long kind, CTrack *after) const
+{
+    for (CTrack *t = GetNextTrack(after); t; t = GetNextTrack(t)) {
+        if (t->kind == static_cast<long>(kind))
+            return t;
+    }
+    return nullptr;
+}
+
+CTrack *CSong::GetPrevTrack(CTrack *before) const
+{
+    return static_cast<CTrack *>(before ? before->prev : GetLast());
+}
+
+CTrack *CSong::GetNextSelectedTrack(CTrack *after) const
+{
+    for (CTrack *t = GetNextTrack(after); t; t = GetNextTrack(t)) {
+        if (t->IsSlct())
+            return t;
+    }
+    return nullptr;
+}
+
+CTrackMaster *CSong::GetTrackMaster() const
+{
+    return static_cast<CTrackMaster *>(GetNextTrack(TRACK_MASTER, nullptr));
+}
+
+CTrack *CSong::GetTrackChords() const
+{
+    return GetNextTrack(TRACK_CHORDS, nullptr);
+}
+
+int CSong::NeedChords() const
+{
+    return GetNextTrack(TRACK_PATTMIDI, nullptr) || GetNextTrack(TRACK_PATTSR, nullptr);
+}
+
+CTrack *CSong::GetTrackForImport(long kind)
+{
+    for (CTrack *t = GetNextTrack(static_cast<unsigned long>(kind), nullptr); t;
+         t = GetNextTrack(static_cast<unsigned long>(kind), t)) {
+        if (t->GetNumb() == 0) {
+            t->SetSlct(1);
+            return t;
+        }
+    }
+    return InsertNewTrack(kind, numTracks, 0);
+}
+
+void CSong::SelectTrack(CTrack *track, int select, int withEvents)
+{
+    if (!track)
+        return;
+    track->SetSlct(select);
+    if (!withEvents)
+        return;
+    for (long i = 0; i < track->GetNumb(); ++i) {
+        EVENT *e = track->GetEvent(i);
+        e->SetSlct(select && e->time >= selectionStart && e->time < selectionEnd);
+    }
+    track->UpdateEdition();
+}
+
+int CSong::ResetSelection(int tracks, int timeSelection)
+{
+    int changed = 0;
+    int clearedTime = 0;
+    if (timeSelection && IsTimeSelection()) {
+        SetTimeSelection(-1, -1);
+        changed = clearedTime = 1;
+    }
+    if (tracks) {
+        for (CTrack *t = GetNextSelectedTrack(nullptr); t; t = GetNextSelectedTrack(t)) {
+            SelectTrack(t, 0, clearedTime);
+            changed = 1;
+        }
+    }
+    return changed;
+}
+
+int CSong::CheckSolo()
+{
+    soloMode = 0;
+    for (CTrack *t = GetNextTrack(nullptr); t && !soloMode; t = GetNextTrack(t))
+        soloMode = t->IsSolo();
+    return soloMode;
+}
+
+int CSong::DeleteOutPort(void *out)
+{
+    if (!songTract || !out)
+        return 0;
+    int used = 0;
+    for (CTrack *t = GetNextTrack(nullptr); t; t = GetNextTrack(t)) {
+        if (t->output == out) {
+            t->output = songTract->GetOutPreview();
+            used = 1;
+        }
+    }
+    for (long i = 0; i < sysEx.GetNumb(); ++i) {
+        if (sysEx.GetAt(i)->port == out)
+            sysEx.GetAt(i)->port = nullptr;
+    }
+    songTract->DeleteOut(out);
+    return used;
+}
+
+int CSong::GetDefMIDIOut(PORTDESCR *)
+{
+    return 0;
+}
+
+int CSong::Update()
+{
+    long tracks = 0, selected = 0, end = 0;
+    for (CTrack *t = GetNextTrack(nullptr); t; t = GetNextTrack(t)) {
+        ++tracks;
+        selected += t->IsSlct();
+        end = std::max(end, t->lastTime);
+    }
+    long rangeEnd;
+    if (CTrackMaster *m = GetTrackMaster()) {
+        long bar, beat, tick;
+        m->GetMBTFromTime(end, bar, beat, tick);
+        if (beat || tick)
+            end = m->GetTimeFromMBT(++bar, 0, 0);
+        rangeEnd = m->GetTimeFromMBT(bar + kPlayRangeBars, 0, 0);
+    } else {
+        end = (end + kBarWithoutMaster - 1) / kBarWithoutMaster * kBarWithoutMaster;
+        rangeEnd = end + kPlayRangeBars * kBarWithoutMaster;
+    }
+    const int changed = tracks != numTracks || end != songEnd || rangeEnd != playRangeEnd;
+    numTracks = tracks;
+    numSelected = selected;
+    songEnd = end;
+    playRangeEnd = rangeEnd;
+    return changed;
+}
+
+int CSong::UpdateIOParams(const IOPARAMS *newParams)
+{
+    if (!newParams)
+        return 0;
+    const long oldBase = params.timeBase, oldRate = params.sampleRate;
+    params = *newParams;
+    templateTimeBase = params.timeBase;
+    templateSampleRate = params.sampleRate;
+    CTrackMaster *m = GetTrackMaster();
+    if (m && !m->UpdateParams(0))
+        return 0;
+    if (oldBase == params.timeBase && oldRate == params.sampleRate)
+        return 1;
+    for (CTrack *t = GetNextTrack(nullptr); t; t = GetNextTrack(t)) {
+        if (!t->ChangeTimebase(UsableTimeBase(oldBase), UsableTimeBase(params.timeBase)) ||
+            !t->ChangeSPS(UsableSampleRate(oldRate), UsableSampleRate(params.sampleRate)))
+            return 0;
+    }
+    // The master's events moved with the new time base: its maps follow.
+    return !m || m->UpdateParams(0);
+}
+
+int CSong::SetTimeSelection(long start, long end)
+{
+    if (start == selectionStart && end == selectionEnd)
+        return 0;
+    CLock lock(syncObject);
+    selectionStart = start;
+    selectionEnd = end;
+    return 1;
+}
+
+void CSong::SetUpdateModifiedFn(UpdateModifiedFn fn, ULONG_PTR user)
+{
+    updateModifiedFn = fn;
+    updateModifiedUser = user;
+}
+
+void CSong::SetLoopFlipFn(LoopFlipFn fn, ULONG_PTR user)
+{
+    loopFlipFn = fn;
+    loopFlipUser = user;
+}
+
+void CSong::SetPlaySPtrCallback(PlayPositionFn fn, void *user)
+{
+    playPositionFn = fn;
+    playPositionUser = user;
+}
+
+int CSong::StoreTempUndo(char *, long what)
+{
+    if (what == UNDO_SONG || what == UNDO_ROUTING)
+        return 1;
+    for (CTrack *t = GetNextTrack(nullptr); t; t = GetNextTrack(t)) {
+        if (what == UNDO_ALL_TRACKS || t->id == static_cast<unsigned long>(what))
+            t->UpdateEdition();
+    }
+    return 1;
+}
+
+} // namespace Quorvane

@@ -1,0 +1,197 @@
+// The song document: its tracks in id order (the master track with id 0, at
+// most one chord track, any others), its I/O parameters, texts, SysEx list
+// and pattern pool, the time selection, the transport position and the
+// callbacks through which the program follows playback. It carries the song
+// mutex that serialises the sound engine's thread against changes.
+#pragma once
+
+#include "data/chain.h"
+#include "data/corvadel_api.h"
+#include "data/io_params.h"
+#include "data/lock.h"
+#include "data/pattern.h"
+#include "data/song_info.h"
+#include "data/sysex.h"
+#include "data/tembri_song.h"
+#include "data/undo.h"
+
+#include <basetsd.h>
+#include <guiddef.h>
+
+#include <cstdint>
+
+namespace Quorvane {
+
+class CSong;
+class CTrack;
+class CTrackMaster;
+class IQuorvaneSoundMngr;
+class IQuorvaneSongTract;
+
+using UpdateModifiedFn = void (*)(ULONG_PTR user);
+using LoopFlipFn = void (*)(CSong *song, ULONG_PTR user);
+using PlayPositionFn = void (*)(void *user);
+
+// Bars of a song without a master track, and how far the play range reaches
+// beyond the song end.
+constexpr long kBarWithoutMaster = 3840;
+constexpr long kPlayRangeBars = 128;
+
+// Fields of the song file's application record and of a New Song template.
+constexpr int kAppFields = 6;
+
+class CORVADEL_API CSong : public CChain, public CUndo, public ITembriSong {
+public:
+    // Copies the parameters; the sound manager is not owned.
+    CSong(const IOPARAMS *params, IQuorvaneSoundMngr *soundManager);
+    ~CSong() override;
+
+    // A song tract from the sound manager and a default master track; 0 on
+    // failure (nothing is left then).
+    int SetDefault();
+    // Gives the tract back and destroys every track.
+    void Clear();
+    // Only the master track, with its defaults.
+    void ZeroSong();
+
+    // --- tracks
+    // Into id order, before a track of equal id; then, with shiftIds or a
+    // clash, every following track's id grows by one. 0 for a second master
+    // or chord track, or a master track with another id than 0.
+    int InsertTrack(CTrack *track, int shiftIds);
+    // A new track of kind 1..7 (see CTrack), selected; id -1 after the
+    // last. Null for another kind, a second chord track or on failure.
+    CTrack *InsertNewTrack(long kind, long id, int flags);
+    // Destroys the track; with shiftIds the following ids drop by one.
+    // Returns the following track.
+    CTrack *DeleteTrack(CTrack *track, int shiftIds);
+    CTrack *GetTrack(long id) const;
+    // The first for null, null after the last.
+    CTrack *GetNextTrack(CTrack *after) const;
+    CTrack *GetNextTrack(unsigned long kind, CTrack *after) const;
+    CTrack *GetPrevTrack(CTrack *before) const;
+    CTrack *GetNextSelectedTrack(CTrack *after) const;
+    CTrackMaster *GetTrackMaster() const;
+    CTrack *GetTrackChords() const;
+    long GetNumTracks() const { return numTracks; }
+    long GetNumSelected() const { return numSelected; }
+    // 1 when tracks exist that need a chord track.
+    int NeedChords() const;
+    // Sets or clears the selected bit; withEvents selects the events inside
+    // the time selection (and clears the rest).
+    void SelectTrack(CTrack *track, int select, int withEvents);
+    // Solo mode: some track has its solo bit.
+    int CheckSolo();
+    // Tracks and SysEx entries using the output lose it (tracks get the
+    // preview output), then the tract deletes it. 1 when a track used it.
+    int DeleteOutPort(void *out);
+    // The default MIDI output: there is none.
+    int GetDefMIDIOut(PORTDESCR *descriptor);
+    // Recounts tracks, and the song end (rounded up to a bar) and play range
+    // end (128 bars later); 1 when any changed.
+    int Update();
+    // New I/O parameters: the maps follow and, with a new time base or
+    // sample rate, every track converts. 0 as soon as one fails.
+    int UpdateIOParams(const IOPARAMS *params);
+    // 0 when unchanged; (-1, -1) clears it.
+    int SetTimeSelection(long start, long end);
+    int IsTimeSelection() const { return selectionStart < selectionEnd; }
+
+    uint64_t GetEdition() const { return edition; }
+    void UpdateEdition() { ++edition; }
+    SYNCOBJECT *GetSyncObj() const { return syncObject; }
+    long GetTimeBase() const { return params.timeBase; }
+    long GetSPS() const { return params.sampleRate; }
+    long GetBuffSamples() const { return params.bufferFrames; }
+    const char *GetWaveDir() const { return params.strings[IOSTR_WAVEDIR]; }
+    const IOPARAMS &GetIOParams() const { return params; }
+    IQuorvaneSoundMngr *GetSoundMngr() const { return soundManager; }
+    IQuorvaneSongTract *GetSongTract() const { return songTract; }
+
+    void SetUpdateModifiedFn(UpdateModifiedFn fn, ULONG_PTR user);
+    void SetLoopFlipFn(LoopFlipFn fn, ULONG_PTR user);
+    void SetPlaySPtrCallback(PlayPositionFn fn, void *user);
+
+    // The sound engine's view, activated.
+    ITembriSong *GetITembriSong();
+
+    // --- undo: what a change is about to touch gets a new edition.
+    int StoreTempUndo(char *caption, long what) override;
+
+    // --- ITembriSong
+    int SongActivate() override;
+    long SongGetTimeBase() override;
+    long SongGetSPS() override;
+    void SongGetMBTFromTime(long tick, long &bar, long &beat, long &tickInBeat) override;
+    long SongGetTimeFromMBT(long bar, long beat, long tickInBeat) override;
+    long SongGetNumMeters() override;
+    long SongGetMeterIndexAtTime(long tick) override;
+    int SongGetMeterByIndex(long index, QUICKMETER &meter) override;
+    long SongGetNumTonals() override;
+    long SongGetTonalIndexAtTime(long tick) override;
+    int SongGetTonalByIndex(long index, QUICKTONAL &tonal) override;
+    int64_t SongGetSampleFromTime(long tick) override;
+    long SongGetTimeFromSample(int64_t sample) override;
+    long SongGetNumTempos() override;
+    long SongGetTempoIndexAtTime(long tick) override;
+    int SongGetTempoByIndex(long index, QUICKTIMER &timer) override;
+    float SongGetTempoNow() override;
+    void SongSetModified() override;
+    void SongPlayMMsg(unsigned long track, unsigned long message) override;
+
+    // Fields in their order.
+    uint64_t edition = 0;
+    SYNCOBJECT *syncObject = nullptr;
+    UpdateModifiedFn updateModifiedFn = nullptr;
+    ULONG_PTR updateModifiedUser = 0;
+    LoopFlipFn loopFlipFn = nullptr;
+    ULONG_PTR loopFlipUser = 0;
+    long numTracks = 0;
+    long numSelected = 0;
+    IOPARAMS params;
+    SONGINFO songInfo;
+    CSysEx sysEx;
+    CPatternPool patterns;
+    long playStartTick = 0;
+    long lastStartTick = 0;
+    long selectionStart = -1;
+    long selectionEnd = -1;
+    long songEnd = 0;
+    long playRangeEnd = 0;
+    int64_t currentSample = 0;
+    long currentTick = 0;
+    CTrackMaster *master = nullptr;
+    PlayPositionFn playPositionFn = nullptr;
+    void *playPositionUser = nullptr;
+    long jumped = 0;
+    IQuorvaneSoundMngr *soundManager;
+    IQuorvaneSongTract *songTract = nullptr;
+    long metronome = 0;
+    float tempoFactor = 1.0f;
+    long loop = 0;
+    long soloMode = 0;
+    float lastFactor = 1.0f;
+    int64_t endOfPlayLimit = INT64_MAX;
+    // Kept for the equipment database: the id of the song's record file,
+    // the song file's application record, and the time base and sample rate
+    // a New Song template stores.
+    GUID songFileId = {};
+    unsigned long appFields[kAppFields] = {};
+    long templateTimeBase;
+    long templateSampleRate;
+
+protected:
+    // The first empty track of the kind (selected), else a new one after the
+    // last.
+    CTrack *GetTrackForImport(long kind);
+    // Clears the time selection and deselects the tracks as asked; 1 when
+    // anything changed.
+    int ResetSelection(int tracks, int timeSelection);
+    // The track list's invariants for a newcomer.
+    int CanInsert(const CTrack *track) const;
+};
+
+// A track of a kind other than the master; null for kinds not offered.
+CTrack *CreateTrack(long kind, unsigned long id, CSong *song);
+
+} // namespace Quorvane
