@@ -45,11 +45,6 @@ LONG CDsFilter::GetPinVersion()
     return pinVersion_;
 }
 
-BOOL CDsFilter::IsConnectedPin(CDsPin *pin)
-{
-    return pin && pin->IsConnected();
-}
-
 HRESULT STDMETHODCALLTYPE CDsFilter::GetClassID(CLSID *classId)
 {
     if (!classId)
@@ -58,39 +53,42 @@ HRESULT STDMETHODCALLTYPE CDsFilter::GetClassID(CLSID *classId)
     return S_OK;
 }
 
+template <typename Call> HRESULT CDsFilter::TellConnectedPins(bool visitAll, Call call)
+{
+    HRESULT first = S_OK;
+    const int count = GetPinCount();
+    for (int i = 0; i < count; ++i) {
+        CDsPin *pin = GetPin(i);
+        if (!pin || !pin->IsConnected())
+            continue;
+        const HRESULT hr = call(pin);
+        if (FAILED(hr) && SUCCEEDED(first)) {
+            first = hr;
+            if (!visitAll)
+                break;
+        }
+    }
+    return first;
+}
+
 HRESULT STDMETHODCALLTYPE CDsFilter::Stop()
 {
     CDsAutoLock lock(lock_);
-    HRESULT first = S_OK;
-    if (state_ != State_Stopped) {
-        // Every pin is told, even after one failed.
-        const int count = GetPinCount();
-        for (int i = 0; i < count; ++i) {
-            CDsPin *pin = GetPin(i);
-            if (!IsConnectedPin(pin))
-                continue;
-            const HRESULT hr = pin->Inactive();
-            if (FAILED(hr) && SUCCEEDED(first))
-                first = hr;
-        }
-    }
+    HRESULT hr = S_OK;
+    // Every pin is told, even after one failed.
+    if (state_ != State_Stopped)
+        hr = TellConnectedPins(true, [](CDsPin *pin) { return pin->Inactive(); });
     state_ = State_Stopped;
-    return first;
+    return hr;
 }
 
 HRESULT STDMETHODCALLTYPE CDsFilter::Pause()
 {
     CDsAutoLock lock(lock_);
     if (state_ == State_Stopped) {
-        const int count = GetPinCount();
-        for (int i = 0; i < count; ++i) {
-            CDsPin *pin = GetPin(i);
-            if (!IsConnectedPin(pin))
-                continue;
-            const HRESULT hr = pin->Active();
-            if (FAILED(hr))
-                return hr;
-        }
+        const HRESULT hr = TellConnectedPins(false, [](CDsPin *pin) { return pin->Active(); });
+        if (FAILED(hr))
+            return hr;
     }
     state_ = State_Paused;
     return S_OK;
@@ -106,15 +104,9 @@ HRESULT STDMETHODCALLTYPE CDsFilter::Run(REFERENCE_TIME start)
             return hr;
     }
     if (state_ != State_Running) {
-        const int count = GetPinCount();
-        for (int i = 0; i < count; ++i) {
-            CDsPin *pin = GetPin(i);
-            if (!IsConnectedPin(pin))
-                continue;
-            const HRESULT hr = pin->Run(start);
-            if (FAILED(hr))
-                return hr;
-        }
+        const HRESULT hr = TellConnectedPins(false, [start](CDsPin *pin) { return pin->Run(start); });
+        if (FAILED(hr))
+            return hr;
     }
     state_ = State_Running;
     return S_OK;

@@ -60,8 +60,6 @@ public:
 protected:
     // Tells pin enumerators that the pins changed.
     void IncrementPinVersion() { InterlockedIncrement(&pinVersion_); }
-    // Whether a connected pin takes part in state changes.
-    static BOOL IsConnectedPin(CDsPin *pin);
 
     FILTER_STATE state_ = State_Stopped;
     IReferenceClock *clock_ = nullptr; // one reference held
@@ -76,5 +74,8 @@ protected:
     volatile LONG pinVersion_ = 1;
 
 private:
+    // call on every connected pin in order; the first failure is answered,
+    // after the rest were called too when visitAll is set.
+    template <typename Call> HRESULT TellConnectedPins(bool visitAll, Call call);
     HRESULT UseFilterMapper(BOOL doRegister);
 };

@@ -45,14 +45,7 @@ HRESULT CDsInputPin::Inactive()
 
 HRESULT CDsInputPin::BreakConnect()
 {
-    if (allocator_) {
-        const HRESULT hr = allocator_->Decommit();
-        if (FAILED(hr))
-            return hr;
-        allocator_->Release();
-        allocator_ = nullptr;
-    }
-    return S_OK;
+    return DropAllocator(allocator_);
 }
 
 HRESULT STDMETHODCALLTYPE CDsInputPin::BeginFlush()

@@ -119,13 +119,9 @@ HRESULT CDsOutputPin::Inactive()
 
 HRESULT CDsOutputPin::BreakConnect()
 {
-    if (allocator_) {
-        const HRESULT hr = allocator_->Decommit();
-        if (FAILED(hr))
-            return hr;
-        allocator_->Release();
-        allocator_ = nullptr;
-    }
+    const HRESULT hr = DropAllocator(allocator_);
+    if (FAILED(hr))
+        return hr;
     if (inputPin_) {
         inputPin_->Release();
         inputPin_ = nullptr;

@@ -94,6 +94,18 @@ HRESULT CDsPin::BreakConnect()
     return S_OK;
 }
 
+HRESULT CDsPin::DropAllocator(IMemAllocator *&allocator)
+{
+    if (!allocator)
+        return S_OK;
+    const HRESULT hr = allocator->Decommit();
+    if (FAILED(hr))
+        return hr;
+    allocator->Release();
+    allocator = nullptr;
+    return S_OK;
+}
+
 HRESULT CDsPin::CompleteConnect(IPin *)
 {
     return S_OK;
@@ -109,15 +121,23 @@ HRESULT STDMETHODCALLTYPE CDsPin::Connect(IPin *peer, const AM_MEDIA_TYPE *type)
     if (!peer)
         return E_POINTER;
     CDsAutoLock lock(lock_);
-    if (connected_)
-        return VFW_E_ALREADY_CONNECTED;
-    if (!IsStopped() && !canReconnectWhenActive_)
-        return VFW_E_NOT_STOPPED;
-    const HRESULT hr = AgreeMediaType(peer, asMediaType(type));
+    HRESULT hr = CheckConnectable();
+    if (FAILED(hr))
+        return hr;
+    hr = AgreeMediaType(peer, asMediaType(type));
     if (FAILED(hr)) {
         BreakConnect();
         return hr;
     }
+    return S_OK;
+}
+
+HRESULT CDsPin::CheckConnectable()
+{
+    if (connected_)
+        return VFW_E_ALREADY_CONNECTED;
+    if (!IsStopped() && !canReconnectWhenActive_)
+        return VFW_E_NOT_STOPPED;
     return S_OK;
 }
 
@@ -206,11 +226,10 @@ HRESULT STDMETHODCALLTYPE CDsPin::ReceiveConnection(IPin *peer, const AM_MEDIA_T
     if (!peer || !type)
         return E_POINTER;
     CDsAutoLock lock(lock_);
-    if (connected_)
-        return VFW_E_ALREADY_CONNECTED;
-    if (!IsStopped() && !canReconnectWhenActive_)
-        return VFW_E_NOT_STOPPED;
-    HRESULT hr = CheckPeerAndType(peer, asMediaType(type));
+    HRESULT hr = CheckConnectable();
+    if (FAILED(hr))
+        return hr;
+    hr = CheckPeerAndType(peer, asMediaType(type));
     if (hr != S_OK)
         return hr;
     connected_ = peer;

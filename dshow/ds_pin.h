@@ -71,6 +71,9 @@ public:
 protected:
     // Tells media-type enumerators that the preferred types changed.
     void IncrementTypeVersion() { InterlockedIncrement(&typeVersion_); }
+    // Decommits and releases a pin's allocator; one that cannot be
+    // decommitted stays, and the failure is answered.
+    static HRESULT DropAllocator(IMemAllocator *&allocator);
 
     WCHAR *name_ = nullptr;
     IPin *connected_ = nullptr; // one reference held while connected
@@ -88,6 +91,9 @@ protected:
     double segmentRate_ = 1.0;
 
 private:
+    // Whether a connection may be made now: not connected yet, and stopped
+    // unless the pin may reconnect while active.
+    HRESULT CheckConnectable();
     HRESULT AgreeMediaType(IPin *peer, const CDsMediaType *type);
     HRESULT TryMediaTypes(IPin *peer, const CDsMediaType *partial, IEnumMediaTypes *types);
     HRESULT AttemptConnection(IPin *peer, const CDsMediaType *type);

@@ -8,18 +8,8 @@ namespace {
 
 using namespace ds_test;
 
-const CDsMediaType kFull = makeType(kTypeA, kSubX, kFormatF, {1, 2});
-
-class InputPinTest : public ::testing::Test {
+class InputPinTest : public PinPairTest {
 protected:
-    ComScope com;
-    FilterRef source{new TestFilter(kSourceClass, 1, 0)};
-    FilterRef sink{new TestFilter(kSinkClass, 0, 1)};
-    TestOutputPin *out() { return source->output(0); }
-    TestInputPin *in() { return sink->input(0); }
-
-    void SetUp() override { out()->script.accepted = in()->script.accepted = {kFull}; }
-
     // A sample of the connection's allocator, lent to the test.
     IMediaSample *lentSample()
     {
@@ -48,7 +38,7 @@ TEST_F(InputPinTest, StreamingCheckFollowsStateFlushAndRunTimeError)
 TEST_F(InputPinTest, ReceiveKeepsTheSamplesPropertiesWhileStreaming)
 {
     Links links;
-    ASSERT_EQ(links.connect(out(), in(), &kFull), S_OK);
+    ASSERT_EQ(links.connect(out(), in(), &kPairType), S_OK);
     ASSERT_EQ(source->Pause(), S_OK);
     IMediaSample *sample = lentSample();
     sample->SetActualDataLength(7);
@@ -73,7 +63,7 @@ TEST_F(InputPinTest, ReceiveKeepsTheSamplesPropertiesWhileStreaming)
 TEST_F(InputPinTest, ReceiveMultipleStopsAtTheFirstSampleNotTaken)
 {
     Links links;
-    ASSERT_EQ(links.connect(out(), in(), &kFull), S_OK);
+    ASSERT_EQ(links.connect(out(), in(), &kPairType), S_OK);
     ASSERT_EQ(source->Pause(), S_OK);
     ASSERT_EQ(sink->Pause(), S_OK);
     IMediaSample *first = lentSample();
@@ -110,9 +100,9 @@ TEST_F(InputPinTest, ReceiveCanBlockAsksEveryConnectedOutputOfTheFilter)
         FilterRef downstream(new TestFilter(kSinkClass, 0, 2));
         Links links;
         for (int i = 0; i < c.connected; ++i) {
-            middle->output(i)->script.accepted = downstream->input(i)->script.accepted = {kFull};
+            middle->output(i)->script.accepted = downstream->input(i)->script.accepted = {kPairType};
             downstream->input(i)->canBlock = c.downstream[i];
-            ASSERT_EQ(links.connect(middle->output(i), downstream->input(i), &kFull), S_OK);
+            ASSERT_EQ(links.connect(middle->output(i), downstream->input(i), &kPairType), S_OK);
         }
         EXPECT_EQ(middle->input(0)->ReceiveCanBlock(), c.answer) << c.connected;
     }

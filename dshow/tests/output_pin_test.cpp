@@ -8,18 +8,7 @@ namespace {
 
 using namespace ds_test;
 
-const CDsMediaType kFull = makeType(kTypeA, kSubX, kFormatF, {1, 2});
-
-class OutputPinTest : public ::testing::Test {
-protected:
-    ComScope com;
-    FilterRef source{new TestFilter(kSourceClass, 1, 0)};
-    FilterRef sink{new TestFilter(kSinkClass, 0, 1)};
-    TestOutputPin *out() { return source->output(0); }
-    TestInputPin *in() { return sink->input(0); }
-
-    void SetUp() override { out()->script.accepted = in()->script.accepted = {kFull}; }
-};
+using OutputPinTest = PinPairTest;
 
 TEST_F(OutputPinTest, UsesTheAllocatorTheInputPinOffers)
 {
@@ -29,7 +18,7 @@ TEST_F(OutputPinTest, UsesTheAllocatorTheInputPinOffers)
     in()->requirements = ALLOCATOR_PROPERTIES{0, 0, 8, 0};
 
     Links links;
-    ASSERT_EQ(links.connect(out(), in(), &kFull), S_OK);
+    ASSERT_EQ(links.connect(out(), in(), &kPairType), S_OK);
     EXPECT_EQ(out()->Allocator(), static_cast<IMemAllocator *>(own));
     EXPECT_EQ(in()->Allocator(), static_cast<IMemAllocator *>(own));
     EXPECT_FALSE(in()->IsReadOnly());
@@ -53,7 +42,7 @@ TEST_F(OutputPinTest, FallsBackToThePlatformsAllocatorWhenThePeerHasNone)
 {
     in()->noAllocator = true;
     Links links;
-    ASSERT_EQ(links.connect(out(), in(), &kFull), S_OK);
+    ASSERT_EQ(links.connect(out(), in(), &kPairType), S_OK);
     ASSERT_NE(out()->Allocator(), nullptr);
     EXPECT_EQ(in()->Allocator(), out()->Allocator());
     EXPECT_EQ(out()->lastRequest.cbAlign, 1); // no requirements: alignment 1
@@ -75,7 +64,7 @@ TEST_F(OutputPinTest, FallsBackWhenThePeersAllocatorCannotBeSized)
     in()->ownAllocator = own;
 
     Links links;
-    ASSERT_EQ(links.connect(out(), in(), &kFull), S_OK);
+    ASSERT_EQ(links.connect(out(), in(), &kPairType), S_OK);
     EXPECT_NE(out()->Allocator(), static_cast<IMemAllocator *>(own));
     EXPECT_NE(out()->Allocator(), nullptr);
     EXPECT_EQ(refCountOf(own->NonDelegatingUnknown()), 1u); // the pin let go of it
@@ -89,7 +78,7 @@ TEST_F(OutputPinTest, NoAllocatorAtAllFailsTheConnection)
 {
     in()->noAllocator = true;
     out()->initAllocator = E_OUTOFMEMORY;
-    EXPECT_EQ(out()->Connect(in(), &kFull), E_OUTOFMEMORY);
+    EXPECT_EQ(out()->Connect(in(), &kPairType), E_OUTOFMEMORY);
     EXPECT_EQ(out()->Allocator(), nullptr);
     EXPECT_FALSE(out()->IsConnected());
     EXPECT_FALSE(in()->IsConnected());
@@ -114,7 +103,7 @@ TEST_F(OutputPinTest, UnconnectedOutputAnswersEveryStreamCall)
 TEST_F(OutputPinTest, DeliverOperationsReachTheConnectedPin)
 {
     Links links;
-    ASSERT_EQ(links.connect(out(), in(), &kFull), S_OK);
+    ASSERT_EQ(links.connect(out(), in(), &kPairType), S_OK);
     EXPECT_EQ(out()->DeliverNewSegment(100, 200, 2.0), S_OK);
     EXPECT_EQ(in()->SegmentStart(), 100);
     EXPECT_EQ(in()->SegmentStop(), 200);
@@ -140,7 +129,7 @@ TEST_F(OutputPinTest, AnAllocatorThatCannotDecommitKeepsTheConnection)
     auto *own = new TestAllocator;
     own->NonDelegatingAddRef();
     in()->ownAllocator = own;
-    ASSERT_EQ(out()->Connect(in(), &kFull), S_OK);
+    ASSERT_EQ(out()->Connect(in(), &kPairType), S_OK);
 
     own->decommitResult = E_ACCESSDENIED;
     EXPECT_EQ(out()->Disconnect(), E_ACCESSDENIED);

@@ -14,6 +14,8 @@ const GUID kFormatF = {0x5d1e0005, 0x1a2b, 0x4c3d, {0x9e, 0x8f, 0x10, 0x21, 0x32
 const CLSID kSourceClass = {0x5d1e0006, 0x1a2b, 0x4c3d, {0x9e, 0x8f, 0x10, 0x21, 0x32, 0x43, 0x54, 0x65}};
 const CLSID kSinkClass = {0x5d1e0007, 0x1a2b, 0x4c3d, {0x9e, 0x8f, 0x10, 0x21, 0x32, 0x43, 0x54, 0x65}};
 
+const CDsMediaType PinPairTest::kPairType = makeType(kTypeA, kSubX, kFormatF, {1, 2});
+
 CDsMediaType makeType(const GUID &major, const GUID &subtype, const GUID &format,
                       const std::vector<BYTE> &formatBytes)
 {
@@ -52,24 +54,6 @@ bool sameType(const AM_MEDIA_TYPE &a, const AM_MEDIA_TYPE &b)
 
 namespace {
 
-HRESULT checkAgainst(const PinScript &script, const CDsMediaType *type)
-{
-    for (const CDsMediaType &accepted : script.accepted)
-        if (sameType(accepted, *type))
-            return S_OK;
-    return script.refusal;
-}
-
-HRESULT proposedAt(const PinScript &script, int position, CDsMediaType *type)
-{
-    if (position < 0)
-        return E_INVALIDARG;
-    if (position >= static_cast<int>(script.proposed.size()))
-        return VFW_S_NO_MORE_ITEMS;
-    *type = script.proposed[position];
-    return S_OK;
-}
-
 // "AX", "BY", ...: the major type and subtype of a test type.
 std::string label(const AM_MEDIA_TYPE *type)
 {
@@ -89,35 +73,92 @@ std::string narrow(const WCHAR *name)
 
 } // namespace
 
-// ---- output pin
+// ---- scripted pins
 
-TestOutputPin::TestOutputPin(TestFilter *filter, const WCHAR *name)
-    : CDsOutputPin("TestOutputPin", filter, &filter->lock, nullptr, name), owner_(filter)
+template <typename PinBase>
+ScriptedPin<PinBase>::ScriptedPin(TestFilter *filter, const WCHAR *name)
+    : PinBase("TestPin", filter, &filter->lock, nullptr, name), owner_(filter)
 {
 }
+
+template <typename PinBase> void ScriptedPin<PinBase>::log(const char *call, const AM_MEDIA_TYPE *type)
+{
+    std::string entry = narrow(this->Name());
+    entry += '.';
+    entry += call;
+    if (type) {
+        entry += ' ';
+        entry += label(type);
+    }
+    owner_->log.push_back(entry);
+}
+
+template <typename PinBase> void ScriptedPin<PinBase>::applyScriptFlags()
+{
+    this->tryMyTypesFirst_ = script.tryMyTypesFirst;
+    this->canReconnectWhenActive_ = script.reconnectWhenActive;
+}
+
+template <typename PinBase> HRESULT ScriptedPin<PinBase>::CheckMediaType(const CDsMediaType *type)
+{
+    log("check", type);
+    for (const CDsMediaType &accepted : script.accepted)
+        if (sameType(accepted, *type))
+            return S_OK;
+    return script.refusal;
+}
+
+template <typename PinBase> HRESULT ScriptedPin<PinBase>::GetMediaType(int position, CDsMediaType *type)
+{
+    if (position < 0)
+        return E_INVALIDARG;
+    if (position >= static_cast<int>(script.proposed.size()))
+        return VFW_S_NO_MORE_ITEMS;
+    *type = script.proposed[position];
+    return S_OK;
+}
+
+template <typename PinBase> HRESULT ScriptedPin<PinBase>::Active()
+{
+    log("active");
+    return FAILED(script.active) ? script.active : PinBase::Active();
+}
+
+template <typename PinBase> HRESULT ScriptedPin<PinBase>::Inactive()
+{
+    log("inactive");
+    const HRESULT hr = PinBase::Inactive();
+    return FAILED(script.inactive) ? script.inactive : hr;
+}
+
+template <typename PinBase> HRESULT ScriptedPin<PinBase>::Run(REFERENCE_TIME start)
+{
+    log("run");
+    return FAILED(script.run) ? script.run : PinBase::Run(start);
+}
+
+template <typename PinBase> HRESULT ScriptedPin<PinBase>::CompleteConnect(IPin *peer)
+{
+    log("complete");
+    return FAILED(script.completeConnect) ? script.completeConnect : PinBase::CompleteConnect(peer);
+}
+
+template <typename PinBase> HRESULT ScriptedPin<PinBase>::BreakConnect()
+{
+    log("break");
+    return FAILED(script.breakConnect) ? script.breakConnect : PinBase::BreakConnect();
+}
+
+template class ScriptedPin<CDsOutputPin>;
+template class ScriptedPin<CDsInputPin>;
+
+// ---- output pin
 
 HRESULT STDMETHODCALLTYPE TestOutputPin::NonDelegatingQueryInterface(REFIID iid, void **out)
 {
     if (out && iid == IID_IMediaSeeking && seeking)
         return DsGetInterface(seeking, out);
     return CDsOutputPin::NonDelegatingQueryInterface(iid, out);
-}
-
-void TestOutputPin::applyScriptFlags()
-{
-    tryMyTypesFirst_ = script.tryMyTypesFirst;
-    canReconnectWhenActive_ = script.reconnectWhenActive;
-}
-
-HRESULT TestOutputPin::CheckMediaType(const CDsMediaType *type)
-{
-    owner_->log.push_back(narrow(Name()) + ".check " + label(type));
-    return checkAgainst(script, type);
-}
-
-HRESULT TestOutputPin::GetMediaType(int position, CDsMediaType *type)
-{
-    return proposedAt(script, position, type);
 }
 
 HRESULT TestOutputPin::DecideBufferSize(IMemAllocator *allocator, ALLOCATOR_PROPERTIES *request)
@@ -130,37 +171,6 @@ HRESULT TestOutputPin::DecideBufferSize(IMemAllocator *allocator, ALLOCATOR_PROP
     if (FAILED(hr))
         return hr;
     return actual.cbBuffer < bufferSize ? E_FAIL : S_OK;
-}
-
-HRESULT TestOutputPin::Active()
-{
-    owner_->log.push_back(narrow(Name()) + ".active");
-    return FAILED(script.active) ? script.active : CDsOutputPin::Active();
-}
-
-HRESULT TestOutputPin::Inactive()
-{
-    owner_->log.push_back(narrow(Name()) + ".inactive");
-    const HRESULT hr = CDsOutputPin::Inactive();
-    return FAILED(script.inactive) ? script.inactive : hr;
-}
-
-HRESULT TestOutputPin::Run(REFERENCE_TIME start)
-{
-    owner_->log.push_back(narrow(Name()) + ".run");
-    return FAILED(script.run) ? script.run : CDsOutputPin::Run(start);
-}
-
-HRESULT TestOutputPin::CompleteConnect(IPin *peer)
-{
-    owner_->log.push_back(narrow(Name()) + ".complete");
-    return FAILED(script.completeConnect) ? script.completeConnect : CDsOutputPin::CompleteConnect(peer);
-}
-
-HRESULT TestOutputPin::BreakConnect()
-{
-    owner_->log.push_back(narrow(Name()) + ".break");
-    return FAILED(script.breakConnect) ? script.breakConnect : CDsOutputPin::BreakConnect();
 }
 
 HRESULT TestOutputPin::InitAllocator(IMemAllocator **allocator)
@@ -189,59 +199,6 @@ HRESULT TestOutputPin::deliverBytes(const std::vector<BYTE> &bytes, REFERENCE_TI
 }
 
 // ---- input pin
-
-TestInputPin::TestInputPin(TestFilter *filter, const WCHAR *name)
-    : CDsInputPin("TestInputPin", filter, &filter->lock, nullptr, name), owner_(filter)
-{
-}
-
-void TestInputPin::applyScriptFlags()
-{
-    tryMyTypesFirst_ = script.tryMyTypesFirst;
-    canReconnectWhenActive_ = script.reconnectWhenActive;
-}
-
-HRESULT TestInputPin::CheckMediaType(const CDsMediaType *type)
-{
-    owner_->log.push_back(narrow(Name()) + ".check " + label(type));
-    return checkAgainst(script, type);
-}
-
-HRESULT TestInputPin::GetMediaType(int position, CDsMediaType *type)
-{
-    return proposedAt(script, position, type);
-}
-
-HRESULT TestInputPin::Active()
-{
-    owner_->log.push_back(narrow(Name()) + ".active");
-    return FAILED(script.active) ? script.active : CDsInputPin::Active();
-}
-
-HRESULT TestInputPin::Inactive()
-{
-    owner_->log.push_back(narrow(Name()) + ".inactive");
-    const HRESULT hr = CDsInputPin::Inactive();
-    return FAILED(script.inactive) ? script.inactive : hr;
-}
-
-HRESULT TestInputPin::Run(REFERENCE_TIME start)
-{
-    owner_->log.push_back(narrow(Name()) + ".run");
-    return FAILED(script.run) ? script.run : CDsInputPin::Run(start);
-}
-
-HRESULT TestInputPin::CompleteConnect(IPin *peer)
-{
-    owner_->log.push_back(narrow(Name()) + ".complete");
-    return FAILED(script.completeConnect) ? script.completeConnect : CDsInputPin::CompleteConnect(peer);
-}
-
-HRESULT TestInputPin::BreakConnect()
-{
-    owner_->log.push_back(narrow(Name()) + ".break");
-    return FAILED(script.breakConnect) ? script.breakConnect : CDsInputPin::BreakConnect();
-}
 
 HRESULT STDMETHODCALLTYPE TestInputPin::GetAllocator(IMemAllocator **allocator)
 {

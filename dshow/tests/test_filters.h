@@ -7,6 +7,8 @@
 #include "dshow/ds_input_pin.h"
 #include "dshow/ds_output_pin.h"
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -48,37 +50,49 @@ struct PinScript {
 
 class TestFilter;
 
-class TestOutputPin : public CDsOutputPin {
+// What both test pins do by script: propose and accept types, answer state
+// changes and connection steps, and write each call into the filter's log.
+template <typename PinBase> class ScriptedPin : public PinBase {
 public:
-    TestOutputPin(TestFilter *filter, const WCHAR *name);
-
-    // Answers IMediaSeeking with seeking when it is set.
-    HRESULT STDMETHODCALLTYPE NonDelegatingQueryInterface(REFIID iid, void **out) override;
+    ScriptedPin(TestFilter *filter, const WCHAR *name);
 
     HRESULT CheckMediaType(const CDsMediaType *type) override;
     HRESULT GetMediaType(int position, CDsMediaType *type) override;
-    HRESULT DecideBufferSize(IMemAllocator *allocator, ALLOCATOR_PROPERTIES *request) override;
     HRESULT Active() override;
     HRESULT Inactive() override;
     HRESULT Run(REFERENCE_TIME start) override;
     HRESULT CompleteConnect(IPin *peer) override;
     HRESULT BreakConnect() override;
+
+    // Takes the script's two flags into the pin.
+    void applyScriptFlags();
+    void changeTypes() { this->IncrementTypeVersion(); }
+
+    PinScript script;
+
+protected:
+    void log(const char *call, const AM_MEDIA_TYPE *type = nullptr);
+
+    TestFilter *owner_;
+};
+
+class TestOutputPin : public ScriptedPin<CDsOutputPin> {
+public:
+    TestOutputPin(TestFilter *filter, const WCHAR *name) : ScriptedPin(filter, name) {}
+
+    // Answers IMediaSeeking with seeking when it is set.
+    HRESULT STDMETHODCALLTYPE NonDelegatingQueryInterface(REFIID iid, void **out) override;
+    HRESULT DecideBufferSize(IMemAllocator *allocator, ALLOCATOR_PROPERTIES *request) override;
     HRESULT InitAllocator(IMemAllocator **allocator) override;
 
     // Fills a delivery buffer with bytes and hands it downstream.
     HRESULT deliverBytes(const std::vector<BYTE> &bytes, REFERENCE_TIME start, REFERENCE_TIME stop);
-    void changeTypes() { IncrementTypeVersion(); }
-    void applyScriptFlags();
 
-    PinScript script;
     LONG bufferCount = 2;
     LONG bufferSize = 256;
     HRESULT initAllocator = S_OK;     // a failure replaces the platform's allocator
     IMediaSeeking *seeking = nullptr; // not referenced
     ALLOCATOR_PROPERTIES lastRequest = {};
-
-private:
-    TestFilter *owner_;
 };
 
 // A sample the sink received.
@@ -89,25 +103,16 @@ struct Received {
     REFERENCE_TIME stop;
 };
 
-class TestInputPin : public CDsInputPin {
+class TestInputPin : public ScriptedPin<CDsInputPin> {
 public:
-    TestInputPin(TestFilter *filter, const WCHAR *name);
+    TestInputPin(TestFilter *filter, const WCHAR *name) : ScriptedPin(filter, name) {}
 
-    HRESULT CheckMediaType(const CDsMediaType *type) override;
-    HRESULT GetMediaType(int position, CDsMediaType *type) override;
-    HRESULT Active() override;
-    HRESULT Inactive() override;
-    HRESULT Run(REFERENCE_TIME start) override;
-    HRESULT CompleteConnect(IPin *peer) override;
-    HRESULT BreakConnect() override;
     HRESULT STDMETHODCALLTYPE GetAllocator(IMemAllocator **allocator) override;
     HRESULT STDMETHODCALLTYPE GetAllocatorRequirements(ALLOCATOR_PROPERTIES *properties) override;
     HRESULT STDMETHODCALLTYPE Receive(IMediaSample *sample) override;
     HRESULT STDMETHODCALLTYPE ReceiveCanBlock() override;
-    void applyScriptFlags();
     void failRunTime() { runTimeError_ = 1; }
 
-    PinScript script;
     // Answer GetAllocator with VFW_E_NO_ALLOCATOR instead of the default.
     bool noAllocator = false;
     // Offered to the upstream pin instead of the platform's allocator.
@@ -115,9 +120,6 @@ public:
     std::optional<HRESULT> canBlock;                  // else the base's answer
     std::optional<ALLOCATOR_PROPERTIES> requirements; // else the base's answer
     std::vector<Received> received;
-
-private:
-    TestFilter *owner_;
 };
 
 // A filter with any number of output and input pins (outputs first).
@@ -233,6 +235,20 @@ template <typename T> struct ComRef {
 struct ComScope {
     ComScope() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
     ~ComScope() { CoUninitialize(); }
+};
+
+// A one-output source and a one-input sink that both accept kPairType.
+class PinPairTest : public ::testing::Test {
+protected:
+    static const CDsMediaType kPairType;
+
+    PinPairTest() { out()->script.accepted = in()->script.accepted = {kPairType}; }
+    TestOutputPin *out() { return source->output(0); }
+    TestInputPin *in() { return sink->input(0); }
+
+    ComScope com;
+    FilterRef source{new TestFilter(kSourceClass, 1, 0)};
+    FilterRef sink{new TestFilter(kSinkClass, 0, 1)};
 };
 
 // The reference count of a COM object, read by an AddRef/Release pair.
