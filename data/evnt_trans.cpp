@@ -1,9 +1,11 @@
 #include "data/evnt_trans.h"
 
 #include "data/event.h"
+#include "data/message_pool.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <new>
 
 namespace Quorvane {
@@ -39,7 +41,69 @@ long midiWeight(long status, long data1, long data2)
     return e.GetWeight();
 }
 
+// The plain form of new may not return null, and no exception may leave
+// the library: running out of memory there ends the program.
+void *allocateOrAbort(size_t size)
+{
+    if (void *block = MessagePool::Allocate(size))
+        return block;
+    std::abort();
+}
+
 } // namespace
+
+static_assert(sizeof(CEvntTransElem) <= MessagePool::kBlockSize, "a message fills one pool block");
+static_assert(sizeof(CEvntTransChain) <= MessagePool::kBlockSize, "a chain fills one pool block");
+
+void *CEvntTransElem::operator new(size_t size)
+{
+    return allocateOrAbort(size);
+}
+
+void *CEvntTransElem::operator new(size_t size, const std::nothrow_t &) noexcept
+{
+    return MessagePool::Allocate(size);
+}
+
+void CEvntTransElem::operator delete(void *block) noexcept
+{
+    MessagePool::Free(block);
+}
+
+void CEvntTransElem::operator delete(void *block, const std::nothrow_t &) noexcept
+{
+    MessagePool::Free(block);
+}
+
+int CEvntTransElem::ReservePool(long count)
+{
+    return MessagePool::Reserve(count) ? 1 : 0;
+}
+
+long CEvntTransElem::GetPoolAvailable()
+{
+    return MessagePool::Available();
+}
+
+void *CEvntTransChain::operator new(size_t size)
+{
+    return allocateOrAbort(size);
+}
+
+void *CEvntTransChain::operator new(size_t size, const std::nothrow_t &) noexcept
+{
+    return MessagePool::Allocate(size);
+}
+
+void CEvntTransChain::operator delete(void *block) noexcept
+{
+    MessagePool::Free(block);
+}
+
+void CEvntTransChain::operator delete(void *block, const std::nothrow_t &) noexcept
+{
+    MessagePool::Free(block);
+}
 
 long CEvntTransElem::GetWeight()
 {

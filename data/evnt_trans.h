@@ -7,7 +7,9 @@
 #include "data/chain.h"
 #include "data/corvadel_api.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <new>
 
 namespace Quorvane {
 
@@ -22,6 +24,18 @@ constexpr unsigned long kMaxTempoMessage = 0xFFFFFF;
 
 class CORVADEL_API CEvntTransElem : public CChainElem {
 public:
+    // Messages and their chains come from the message pool (the heap when
+    // none is reserved or free).
+    static void *operator new(size_t size);
+    static void *operator new(size_t size, const std::nothrow_t &) noexcept;
+    static void operator delete(void *block) noexcept;
+    static void operator delete(void *block, const std::nothrow_t &) noexcept;
+    // Makes room for count messages and chains in the pool; the sound
+    // engine reserves it before its render thread plays a song. 0 when
+    // memory ran out.
+    static int ReservePool(long count);
+    static long GetPoolAvailable();
+
     // By position, then weight (computed on first use).
     long Compare(CChainElem *other) override;
 
@@ -64,6 +78,11 @@ public:
 
 class CORVADEL_API CEvntTransChain : public CChain {
 public:
+    static void *operator new(size_t size);
+    static void *operator new(size_t size, const std::nothrow_t &) noexcept;
+    static void operator delete(void *block) noexcept;
+    static void operator delete(void *block, const std::nothrow_t &) noexcept;
+
     // A new element at the position, at the head of *chain (made when
     // null); null when memory runs out.
     static CEvntTransElem *AddNewEvntTransElem(int64_t sample, CEvntTransChain **chain);

@@ -25,6 +25,7 @@ namespace Quorvane {
 class CSong;
 class CTrack;
 class CTrackMaster;
+struct ASKPLAYBACK;
 class IQuorvaneSoundMngr;
 class IQuorvaneSongTract;
 
@@ -115,6 +116,24 @@ public:
     // The sound engine's view, activated.
     ITembriSong *GetITembriSong();
 
+    // --- playback (each under the song lock)
+    // Caches the master track and prepares every track from the play start
+    // tick; 0 when a track refuses or there is no master track.
+    int OnStartPlayback();
+    void OnStopPlayback();
+    // To the nearest mark before or after the play start tick: the song's
+    // start, the time selection's ends, the last start, the song end.
+    void OnRewPlayback();
+    void OnFFPlayback();
+    // Playing, playback restarts there; else the play start tick moves.
+    void JumpSongPtr(long tick);
+    int IsPlayed();
+    // The sound engine's request for the messages of the next buffer of
+    // frames; on the render thread.
+    void AskPlayback(long frames);
+    // One time cell: every track in id order.
+    void AskPlaybackTimeCell(ASKPLAYBACK *cell);
+
     // --- undo: what a change is about to touch gets a new edition.
     int StoreTempUndo(char *caption, long what) override;
 
@@ -189,6 +208,8 @@ protected:
     int ResetSelection(int tracks, int timeSelection);
     // The track list's invariants for a newcomer.
     int CanInsert(const CTrack *track) const;
+    // Transport news to every output's host extension.
+    void notifyOutputs(long code, long tick, long position, float factor);
 };
 
 // A track of a kind other than the master; null for kinds not offered.
