@@ -12,6 +12,11 @@ configure_and_build
 "$ROOT/scripts/wine-prefix.sh" "$BUILD"
 dist_windows="Z:$(cd "$BUILD/dist" && pwd | tr / '\\')"
 "$WINE" regsvr32 /s "$dist_windows\\Grindelvosket.dll" </dev/null
+# The sound engine's modules: the preview synthesizer and the sound-card
+# stream provider ("Default Preview", "DirectSound").
+for module in Pellandor.dll TembriDirectSound.dll; do
+  "$WINE" regsvr32 /s "$dist_windows\\$module" </dev/null
+done
 # Registry files are written when the short-lived wineserver ends; bounded,
 # in case a persistent one (a test run) is serving the prefix.
 timeout 30 "$WINESERVER" -w || true

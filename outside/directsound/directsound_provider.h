@@ -1,0 +1,58 @@
+// The sound-card stream provider registered as "DirectSound": it plays the
+// engine's buffers through the Windows wave output. Where no device opens
+// it asks for buffers paced by a timer and plays nothing; with a capture it
+// also hands every buffer on (see directsound_capture.h).
+#pragma once
+
+#include "outside/directsound/directsound_capture.h"
+#include "outside/directsound/wave_capture_file.h"
+#include "sound/audio_stream_provider.h"
+
+#include <mmsystem.h>
+
+#include <string>
+
+class DirectSoundProvider final : public Quorvane::IAudioStreamProvider {
+public:
+    static constexpr int kBuffers = 4;
+
+    explicit DirectSoundProvider(const DSCAPTURE *captureSettings, const std::string &capturePath);
+
+    int Open(Quorvane::ASPOPENPARAMS *params, const char *clientName) override;
+    void Release() override;
+    int Start() override;
+    int BufferDone(int index) override;
+    int ShowSettings(Quorvane::ASPSETTINGS *) override { return 0; }
+    int GetSettings(Quorvane::ASPSETTINGS *) override { return 0; }
+    int CloseSettings() override { return 0; }
+    void SetCallback(Quorvane::ASPNotifyProc callback, ULONG_PTR user) override;
+
+private:
+    ~DirectSoundProvider();
+    static DWORD WINAPI threadProc(void *self);
+    void serveDevice();
+    void servePaced();
+    void serveUnpaced();
+    // Asks the engine for buffer i.
+    void request(int i);
+    // Hands buffer i to the capture; false once enough were captured.
+    bool capture(int i, int32_t frames);
+    bool openDevice();
+    void closeDevice();
+    uint8_t *buffer(int i) const;
+
+    Quorvane::ASPOPENPARAMS *block = nullptr;
+    int bytesPerFrame = 0;
+    HANDLE stopEvent = nullptr;
+    HANDLE doneEvents[kBuffers] = {};
+    HANDLE thread = nullptr;
+    HWAVEOUT device = nullptr;
+    HANDLE deviceEvent = nullptr;
+    WAVEHDR headers[kBuffers] = {};
+    bool capturing = false;
+    DSCAPTURE settings = {};
+    WaveCaptureFile file;
+    long captured = 0;
+    Quorvane::ASPNotifyProc notify = nullptr;
+    ULONG_PTR notifyUser = 0;
+};

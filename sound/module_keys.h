@@ -1,0 +1,20 @@
+// Where the sound engine finds its modules: under HKEY_LOCAL_MACHINE, one
+// key per kind of module, one string value per module (its name, its path).
+// Modules write their own value when they are registered.
+#pragma once
+
+#include <windows.h>
+
+namespace Quorvane {
+
+extern const char kSoftSynthKey[];
+extern const char kAudioEffectKey[];
+extern const char kStreamProviderKey[];
+
+// Writes the module's full path as the value name under the key; S_OK or
+// SELFREG_E_CLASS.
+HRESULT RegisterModuleValue(const char *key, const char *name, HMODULE module);
+// Removes the value; S_OK also when it was not there.
+HRESULT UnregisterModuleValue(const char *key, const char *name);
+
+} // namespace Quorvane

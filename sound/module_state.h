@@ -1,0 +1,55 @@
+// What outputs and effects share about descriptors: the data as a module
+// name or instrument string, and the module's state kept in the
+// descriptor's parameter block.
+#pragma once
+
+#include "data/io_params.h"
+#include "data/stream_buffer.h"
+
+#include <cstring>
+#include <new>
+#include <string>
+
+namespace Quorvane {
+
+// The data as a terminated string; it need not carry the terminator.
+inline std::string DescriptorText(const PORTDESCR *descriptor)
+{
+    if (!descriptor || !descriptor->data || descriptor->dataSize <= 0)
+        return {};
+    const char *text = static_cast<const char *>(descriptor->data);
+    return std::string(text, strnlen(text, static_cast<size_t>(descriptor->dataSize)));
+}
+
+// The parameter block, when there is one, read by the module's state load;
+// false when memory ran out.
+template <typename Module> bool LoadModuleState(Module *module, const PORTDESCR *descriptor)
+{
+    if (!descriptor->params || descriptor->paramsSize <= 0)
+        return true;
+    auto *buffer = new (std::nothrow)
+        StreamBuffer(nullptr, false, descriptor->params, static_cast<uint32_t>(descriptor->paramsSize));
+    if (!buffer)
+        return false;
+    {
+        BufferStream in(buffer);
+        module->LoadState(&in);
+    }
+    buffer->release();
+    return true;
+}
+
+// The module's saved state as the new parameter block (none when it saves
+// nothing); false when memory ran out.
+template <typename Module> bool SaveModuleState(Module *module, PORTDESCR *descriptor)
+{
+    return WriteParamsBlock(
+               descriptor,
+               [](Seekable::OutputStream *out, void *user) {
+                   static_cast<Module *>(user)->SaveState(out);
+                   return 1;
+               },
+               module) != 0;
+}
+
+} // namespace Quorvane

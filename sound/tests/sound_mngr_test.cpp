@@ -1,0 +1,296 @@
+#include "sound/tests/engine_fixture.h"
+
+#include "outside/directsound/directsound_capture.h"
+#include "sound/asp_registry.h"
+#include "sound/module_keys.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+using namespace Quorvane;
+using namespace sound_test;
+
+namespace {
+
+constexpr long kFrames = 256;
+
+// The position of a registered provider.
+long providerIndex(const char *product)
+{
+    char name[kAspNameSize];
+    for (long i = 0; SndGetASPProductName(i, name); ++i)
+        if (std::strcmp(name, product) == 0)
+            return i;
+    return -1;
+}
+
+IOPARAMS probeParams(long format = 16)
+{
+    IOPARAMS params = testParams(kFrames, 44100, format);
+    params.asp = providerIndex("Probe");
+    return params;
+}
+
+class SoundMngrTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        resetProbes();
+        IOPARAMS params = probeParams();
+        manager->Init(&params);
+    }
+    void TearDown() override
+    {
+        song.reset();
+        manager->Release();
+    }
+    // A started engine whose front tract sounds at level.
+    void startSounding(float level)
+    {
+        ASSERT_EQ(manager->EngineStart(), 1);
+        song = std::make_unique<CSong>(&manager->params, manager);
+        ASSERT_EQ(song->SetDefault(), 1);
+        PORTDESCR probe = byName(OUT_BY_NAME, "Probe Synth");
+        ASSERT_NE(song->GetSongTract()->AddNewOut(&probe), nullptr);
+        probes().synthLevel = level;
+    }
+    const ASPOPENPARAMS &block() { return manager->openParams; }
+    const float *floats(int i) { return block().floatBuffers + 2 * kFrames * i; }
+    const uint8_t *samples(int i, int bytes)
+    {
+        return static_cast<const uint8_t *>(block().sampleBuffers) + 2 * kFrames * bytes * i;
+    }
+
+    CSoundMngr *manager = new CSoundMngr("sound manager tests");
+    std::unique_ptr<CSong> song;
+};
+
+TEST_F(SoundMngrTest, TheEngineHandsTheProviderItsBuffers)
+{
+    const long alive = probes().providersAlive;
+    ASSERT_EQ(manager->EngineStart(), 1);
+    EXPECT_EQ(manager->IsWorked(), 1);
+    EXPECT_EQ(manager->EngineStart(), 1) << "a second start does nothing";
+    EXPECT_EQ(probes().providersAlive, alive + 1);
+    ASSERT_EQ(probes().block, &manager->openParams);
+    EXPECT_EQ(block().bufferCount, 4);
+    EXPECT_EQ(block().framesPerBuffer, kFrames);
+    EXPECT_EQ(block().sampleRate, 44100);
+    EXPECT_EQ(block().sampleFormat, 16);
+    EXPECT_NE(block().bufferEvents, nullptr);
+    manager->EngineStop();
+    EXPECT_EQ(manager->IsWorked(), 0);
+    EXPECT_EQ(probes().providersAlive, alive);
+    EXPECT_EQ(manager->GetSamplePosition(), 0);
+    manager->EngineStop();
+}
+
+TEST_F(SoundMngrTest, StartFailuresLeaveNothingBehind)
+{
+    const long alive = probes().providersAlive;
+    struct Case {
+        const char *what;
+        long asp;
+        long format;
+        int openResult;
+        int startResult;
+    };
+    const Case cases[] = {
+        {"provider index past the last", SndGetNumASP(), 16, 1, 1},
+        {"negative provider index", -1, 16, 1, 1},
+        {"unknown sample format", providerIndex("Probe"), 20, 1, 1},
+        {"provider refuses to open", providerIndex("Probe"), 16, 0, 1},
+        {"provider refuses to start", providerIndex("Probe"), 16, 1, 0},
+    };
+    for (const Case &c : cases) {
+        IOPARAMS params = testParams(kFrames, 44100, c.format);
+        params.asp = c.asp;
+        manager->Init(&params);
+        probes().openResult = c.openResult;
+        probes().startResult = c.startResult;
+        EXPECT_EQ(manager->EngineStart(), 0) << c.what;
+        EXPECT_EQ(manager->IsWorked(), 0) << c.what;
+        EXPECT_EQ(probes().providersAlive, alive) << c.what;
+        EXPECT_EQ(manager->events, nullptr) << c.what;
+        EXPECT_EQ(manager->openParams.sampleBuffers, nullptr) << c.what;
+    }
+}
+
+TEST_F(SoundMngrTest, EachBufferIsMixedConvertedAndHandedBack)
+{
+    startSounding(0.5f);
+    const long dones = probes().bufferDones;
+    ASSERT_TRUE(probeRequest(0, kFrames));
+    EXPECT_EQ(probes().bufferDones, dones + 1);
+    EXPECT_EQ(floats(0)[0], 0.5f);
+    EXPECT_EQ(floats(0)[2 * kFrames - 1], 0.5f);
+    int16_t first;
+    std::memcpy(&first, samples(0, 2), 2);
+    EXPECT_EQ(first, 16384) << "16383.5 rounds to even";
+    EXPECT_EQ(manager->GetSamplePosition(), kFrames);
+}
+
+TEST_F(SoundMngrTest, FullScaleInEveryFormat)
+{
+    struct Case {
+        long format;
+        int bytes;
+        float level;
+        int64_t expected;
+    };
+    const Case cases[] = {
+        {16, 2, 1.0f, 32767},      {16, 2, -1.0f, -32767},          {16, 2, 2.0f, 32767},
+        {24, 3, 1.0f, 8388607},    {24, 3, -1.0f, -8388607},        {24, 3, -3.0f, -8388607},
+        {32, 4, 1.0f, 2147483647}, {32, 4, -1.0f, -2147483647 - 1}, {32, 4, 1.5f, 2147483647},
+    };
+    for (const Case &c : cases) {
+        IOPARAMS params = probeParams(c.format);
+        manager->Init(&params);
+        startSounding(c.level);
+        ASSERT_TRUE(probeRequest(2, kFrames));
+        int64_t value = 0;
+        std::memcpy(&value, samples(2, c.bytes), c.bytes);
+        const int shift = 64 - 8 * c.bytes;
+        value = (value << shift) >> shift;
+        EXPECT_EQ(value, c.expected) << c.format << " " << c.level;
+        song.reset();
+        manager->EngineStop();
+    }
+    IOPARAMS params = probeParams(kAspFloat);
+    manager->Init(&params);
+    startSounding(-0.75f);
+    ASSERT_TRUE(probeRequest(3, kFrames));
+    float value = 0;
+    std::memcpy(&value, samples(3, 4), 4);
+    EXPECT_EQ(value, -0.75f) << "float samples pass unchanged";
+}
+
+// A provider never gets more mixed than a buffer holds, and a request for
+// no frames mixes nothing.
+TEST_F(SoundMngrTest, FrameCountsAreClampedToTheBuffer)
+{
+    startSounding(0.5f);
+    ASSERT_TRUE(probeRequest(0, kFrames + 100));
+    EXPECT_EQ(manager->GetSamplePosition(), kFrames);
+    EXPECT_EQ(floats(1)[0], 0.0f);
+    const long renders = probes().synthRenders;
+    const long dones = probes().bufferDones;
+    ASSERT_TRUE(probeRequest(1, 0));
+    ASSERT_TRUE(probeRequest(2, -5));
+    EXPECT_EQ(probes().synthRenders, renders);
+    EXPECT_EQ(probes().bufferDones, dones + 2) << "skipped buffers are handed back";
+    EXPECT_EQ(manager->GetSamplePosition(), kFrames);
+    ASSERT_TRUE(probeRequest(3, 10));
+    EXPECT_EQ(manager->GetSamplePosition(), kFrames + 10);
+    EXPECT_EQ(floats(3)[2 * 10 - 1], 0.5f);
+    EXPECT_EQ(floats(3)[2 * 10], 0.0f) << "only the frames asked for are mixed";
+    int16_t last;
+    std::memcpy(&last, samples(3, 2) + 2 * (2 * kFrames - 1), 2);
+    EXPECT_EQ(last, 0) << "the whole buffer is converted";
+}
+
+TEST_F(SoundMngrTest, SilentBuffersAreClearedOnce)
+{
+    startSounding(0.5f);
+    ASSERT_TRUE(probeRequest(0, kFrames));
+    probes().synthLevel = 0.0f;
+    ASSERT_TRUE(probeRequest(0, kFrames));
+    EXPECT_EQ(floats(0)[5], 0.0f);
+    int16_t value;
+    std::memcpy(&value, samples(0, 2) + 10, 2);
+    EXPECT_EQ(value, 0);
+    // Already silent: not touched again.
+    const_cast<float *>(floats(0))[5] = 0.25f;
+    ASSERT_TRUE(probeRequest(0, kFrames));
+    EXPECT_EQ(floats(0)[5], 0.25f);
+}
+
+TEST_F(SoundMngrTest, AProviderFailureStopsTheEngineWorking)
+{
+    startSounding(0.5f);
+    probes().doneResult = 0;
+    ASSERT_TRUE(probeRequest(0, kFrames));
+    // The engine reads the answer after the provider woke us; the next
+    // buffer comes after it.
+    ASSERT_TRUE(probeRequest(1, kFrames));
+    EXPECT_EQ(manager->IsWorked(), 0);
+    manager->StartPlayback(song->GetSongTract());
+    EXPECT_EQ(manager->IsPlayed(), 0);
+}
+
+TEST_F(SoundMngrTest, TransportBetweenTwoSongs)
+{
+    startSounding(0.0f);
+    CSong other(&manager->params, manager);
+    ASSERT_EQ(other.SetDefault(), 1);
+    EXPECT_EQ(manager->GetActiveSong(), &other) << "the newest tract is in front";
+    EXPECT_EQ(manager->CanUsePorts(song.get()), 1);
+    manager->StartPlayback(song->GetSongTract());
+    EXPECT_EQ(manager->IsPlayed(song.get()), 1);
+    EXPECT_EQ(manager->GetActiveSong(), song.get());
+    EXPECT_EQ(manager->CanUsePorts(&other), 0);
+    manager->StartPlayback(other.GetSongTract());
+    EXPECT_EQ(manager->IsPlayed(&other), 1);
+    EXPECT_EQ(manager->IsLastPlayed(song.get()), 1);
+    // The front tract that plays stops and leaves no front.
+    manager->InactiveSongTract(other.GetSongTract());
+    EXPECT_EQ(manager->IsPlayed(), 0);
+    EXPECT_EQ(manager->GetActiveSong(), nullptr);
+    EXPECT_EQ(manager->IsLastPlayed(&other), 1);
+    manager->SetFrontSongTract(song->GetSongTract());
+    EXPECT_EQ(manager->GetActiveSong(), song.get());
+}
+
+TEST_F(SoundMngrTest, WithoutAProviderNotifyDoesNothing)
+{
+    manager->SetNotify([](ULONG_PTR, long, long, float, long, long) {}, 0);
+    EXPECT_EQ(manager->GetMIDIPortName(1, 0), nullptr);
+    EXPECT_EQ(manager->GetMIDIPortID(1, const_cast<char *>("port")), 0);
+}
+
+TEST_F(SoundMngrTest, TheMidiModuleStepsOncePerBufferAndKnowsItsPorts)
+{
+    startSounding(0.0f);
+    using StepCount = long (*)();
+    auto steps = reinterpret_cast<StepCount>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("Velmarin.dll"), "VelmarinStepCount")));
+    ASSERT_NE(steps, nullptr);
+    const long before = steps();
+    probeRequest(0, kFrames);
+    probeRequest(1, kFrames);
+    EXPECT_EQ(steps(), before + 2);
+    // Without MIDI output devices the module lists no port, and an output
+    // of a port it does not know is not made.
+    EXPECT_EQ(manager->GetMIDIPortID(1, const_cast<char *>("No Such Port")), -1);
+    registerModule(kSoftSynthKey, "Tembri MIDI", testsFolder() + "sound_probes.dll");
+    PORTDESCR midi(OUT_MIDI);
+    midi.SetData("No Such Port");
+    const long alive = probes().synthsAlive;
+    EXPECT_EQ(song->GetSongTract()->AddNewOut(&midi), nullptr);
+    EXPECT_EQ(probes().synthsAlive, alive);
+    unregisterModule(kSoftSynthKey, "Tembri MIDI");
+}
+
+TEST(StreamProviders, AreFoundByPositionAndName)
+{
+    char name[kAspNameSize];
+    char path[kAspPathSize];
+    const long count = SndGetNumASP();
+    ASSERT_GE(count, 1);
+    EXPECT_EQ(SndGetASPProductName(count, name), 0);
+    EXPECT_EQ(SndGetASPModuleName(-1, path), 0);
+    const long probe = providerIndex("Probe");
+    ASSERT_EQ(SndGetASPModuleName(probe, path), 1);
+    EXPECT_EQ(std::string(path), testsFolder() + "sound_probes.dll");
+    long index = -1;
+    EXPECT_EQ(SndGetASPHalvorin(index, path), 0);
+    registerModule(kStreamProviderKey, "Halvorin", "C:\\bridge\\ASPHalvorin.dll");
+    ASSERT_EQ(SndGetASPHalvorin(index, path), 1);
+    EXPECT_STREQ(path, "C:\\bridge\\ASPHalvorin.dll");
+    EXPECT_EQ(index, providerIndex("Halvorin"));
+    unregisterModule(kStreamProviderKey, "Halvorin");
+}
+
+} // namespace

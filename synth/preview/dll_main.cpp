@@ -1,0 +1,40 @@
+// Pellandor's entry points: the synthesizer by "CreateSoftSynth", and its
+// registration as "Default Preview" with the sound engine.
+#include "sound/module_keys.h"
+#include "synth/preview/preview_synth.h"
+#include "synth/preview/wave_table_set.h"
+
+#include <new>
+
+namespace {
+
+HMODULE self = nullptr;
+const char kSynthName[] = "Default Preview";
+
+} // namespace
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH) {
+        self = instance;
+        DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH) {
+        Quorvane::CWaveTableSet::FreeAll();
+    }
+    return TRUE;
+}
+
+extern "C" __declspec(dllexport) Quorvane::IQuorvaneSoftSynth *CreateSoftSynth(unsigned char, long)
+{
+    return new (std::nothrow) Quorvane::CPreviewSynth;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer()
+{
+    return Quorvane::RegisterModuleValue(Quorvane::kSoftSynthKey, kSynthName, self);
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer()
+{
+    return Quorvane::UnregisterModuleValue(Quorvane::kSoftSynthKey, kSynthName);
+}
