@@ -55,22 +55,22 @@ void *allocateOrAbort(size_t size)
 static_assert(sizeof(CEvntTransElem) <= MessagePool::kBlockSize, "a message fills one pool block");
 static_assert(sizeof(CEvntTransChain) <= MessagePool::kBlockSize, "a chain fills one pool block");
 
-void *CEvntTransElem::operator new(size_t size)
+void *CMessagePoolObject::operator new(size_t size)
 {
     return allocateOrAbort(size);
 }
 
-void *CEvntTransElem::operator new(size_t size, const std::nothrow_t &) noexcept
+void *CMessagePoolObject::operator new(size_t size, const std::nothrow_t &) noexcept
 {
     return MessagePool::Allocate(size);
 }
 
-void CEvntTransElem::operator delete(void *block) noexcept
+void CMessagePoolObject::operator delete(void *block) noexcept
 {
     MessagePool::Free(block);
 }
 
-void CEvntTransElem::operator delete(void *block, const std::nothrow_t &) noexcept
+void CMessagePoolObject::operator delete(void *block, const std::nothrow_t &) noexcept
 {
     MessagePool::Free(block);
 }
@@ -83,26 +83,6 @@ int CEvntTransElem::ReservePool(long count)
 long CEvntTransElem::GetPoolAvailable()
 {
     return MessagePool::Available();
-}
-
-void *CEvntTransChain::operator new(size_t size)
-{
-    return allocateOrAbort(size);
-}
-
-void *CEvntTransChain::operator new(size_t size, const std::nothrow_t &) noexcept
-{
-    return MessagePool::Allocate(size);
-}
-
-void CEvntTransChain::operator delete(void *block) noexcept
-{
-    MessagePool::Free(block);
-}
-
-void CEvntTransChain::operator delete(void *block, const std::nothrow_t &) noexcept
-{
-    MessagePool::Free(block);
 }
 
 long CEvntTransElem::GetWeight()

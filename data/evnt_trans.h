@@ -22,14 +22,18 @@ constexpr uint8_t kNoChord = 255;
 // The largest tempo a tempo message's 24 bits hold.
 constexpr unsigned long kMaxTempoMessage = 0xFFFFFF;
 
-class CORVADEL_API CEvntTransElem : public CChainElem {
+// Messages and their chains come from the message pool (the heap when none
+// is reserved or free, or for larger classes built on them).
+class CORVADEL_API CMessagePoolObject {
 public:
-    // Messages and their chains come from the message pool (the heap when
-    // none is reserved or free).
     static void *operator new(size_t size);
     static void *operator new(size_t size, const std::nothrow_t &) noexcept;
     static void operator delete(void *block) noexcept;
     static void operator delete(void *block, const std::nothrow_t &) noexcept;
+};
+
+class CORVADEL_API CEvntTransElem : public CChainElem, public CMessagePoolObject {
+public:
     // Makes room for count messages and chains in the pool; the sound
     // engine reserves it before its render thread plays a song. 0 when
     // memory ran out.
@@ -76,13 +80,8 @@ public:
     long weight = -1;
 };
 
-class CORVADEL_API CEvntTransChain : public CChain {
+class CORVADEL_API CEvntTransChain : public CChain, public CMessagePoolObject {
 public:
-    static void *operator new(size_t size);
-    static void *operator new(size_t size, const std::nothrow_t &) noexcept;
-    static void operator delete(void *block) noexcept;
-    static void operator delete(void *block, const std::nothrow_t &) noexcept;
-
     // A new element at the position, at the head of *chain (made when
     // null); null when memory runs out.
     static CEvntTransElem *AddNewEvntTransElem(int64_t sample, CEvntTransChain **chain);

@@ -210,6 +210,8 @@ protected:
     int CanInsert(const CTrack *track) const;
     // Transport news to every output's host extension.
     void notifyOutputs(long code, long tick, long position, float factor);
+    // The nearest transport mark after (forward) or before the play start.
+    void moveToMark(int forward);
 };
 
 // A track of a kind other than the master; null for kinds not offered.

@@ -56,10 +56,22 @@ void CSong::OnStopPlayback()
 
 void CSong::OnRewPlayback()
 {
+    moveToMark(0);
+}
+
+void CSong::OnFFPlayback()
+{
+    moveToMark(1);
+}
+
+void CSong::moveToMark(int forward)
+{
     CLock lock(syncObject);
-    long target = 0;
+    long target = forward ? LONG_MAX : 0;
     auto consider = [&](long mark) {
-        if (mark < playStartTick)
+        if (forward && mark > playStartTick)
+            target = std::min(target, mark);
+        else if (!forward && mark < playStartTick)
             target = std::max(target, mark);
     };
     if (IsTimeSelection()) {
@@ -68,31 +80,7 @@ void CSong::OnRewPlayback()
     }
     consider(lastStartTick);
     consider(songEnd);
-    if (target == playStartTick)
-        return;
-    if (playPositionFn) {
-        currentTick = target;
-        playPositionFn(playPositionUser);
-    } else {
-        playStartTick = target;
-    }
-}
-
-void CSong::OnFFPlayback()
-{
-    CLock lock(syncObject);
-    long target = LONG_MAX;
-    auto consider = [&](long mark) {
-        if (mark > playStartTick)
-            target = std::min(target, mark);
-    };
-    if (IsTimeSelection()) {
-        consider(selectionStart);
-        consider(selectionEnd);
-    }
-    consider(lastStartTick);
-    consider(songEnd);
-    if (target == LONG_MAX)
+    if (target == playStartTick || target == LONG_MAX)
         return;
     if (playPositionFn) {
         currentTick = target;

@@ -6,6 +6,8 @@
 #include "data/io_params.h"
 #include "data/stream_buffer.h"
 
+#include <windows.h>
+
 #include <cstring>
 #include <new>
 #include <string>
@@ -19,6 +21,26 @@ inline std::string DescriptorText(const PORTDESCR *descriptor)
         return {};
     const char *text = static_cast<const char *>(descriptor->data);
     return std::string(text, strnlen(text, static_cast<size_t>(descriptor->dataSize)));
+}
+
+// The data of what a hosting module hosts, as its host extension reports
+// it into a buffer (report(buffer) -> bool): a string when asText, else a
+// 16-byte class id. False when it reports nothing.
+template <typename Report> bool DescribeHosted(PORTDESCR *descriptor, bool asText, Report report)
+{
+    if (asText) {
+        char text[MAX_PATH + 1] = {};
+        if (!report(static_cast<void *>(text)))
+            return false;
+        text[MAX_PATH] = '\0';
+        descriptor->SetData(text);
+        return true;
+    }
+    GUID id = {};
+    if (!report(static_cast<void *>(&id)))
+        return false;
+    descriptor->SetData(&id);
+    return true;
 }
 
 // The parameter block, when there is one, read by the module's state load;

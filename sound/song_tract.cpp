@@ -87,14 +87,19 @@ int CSongTract::FillAccum(float *buffer, long frames, int, int64_t blockStart, i
     return sound | master;
 }
 
-void CSongTract::StartPlayback()
+void CSongTract::notifyTransport(long code)
 {
-    CLock lock(syncObject);
     const long tick = song ? song->currentTick : 0;
     const float factor = song ? song->tempoFactor : 1.0f;
     for (CSSynthElem *out = outputs.First(); out; out = static_cast<CSSynthElem *>(out->next))
         if (out->hostExtension)
-            out->hostExtension->Transport(SSTRANSPORT_START, tick, tick, factor);
+            out->hostExtension->Transport(code, tick, tick, factor);
+}
+
+void CSongTract::StartPlayback()
+{
+    CLock lock(syncObject);
+    notifyTransport(SSTRANSPORT_START);
     for (CSBusElem *bus = buses.First(); bus; bus = static_cast<CSBusElem *>(bus->next))
         bus->effects.Restart();
     masterEffects.Restart();
@@ -103,11 +108,7 @@ void CSongTract::StartPlayback()
 void CSongTract::StopPlayback()
 {
     CLock lock(syncObject);
-    const long tick = song ? song->currentTick : 0;
-    const float factor = song ? song->tempoFactor : 1.0f;
-    for (CSSynthElem *out = outputs.First(); out; out = static_cast<CSSynthElem *>(out->next))
-        if (out->hostExtension)
-            out->hostExtension->Transport(SSTRANSPORT_STOP, tick, tick, factor);
+    notifyTransport(SSTRANSPORT_STOP);
 }
 
 int CSongTract::UpdateIOParams(int framesChanged, int rateChanged)

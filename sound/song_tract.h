@@ -128,6 +128,8 @@ private:
     void setHost(IQuorvaneSoftSynth *synth);
     void setHost(IQuorvaneAudioEffect *effect);
     void deleteOutput(CSSynthElem *out);
+    // Transport news to every output's host extension.
+    void notifyTransport(long code);
 
     // Frames every bus buffer and synth block holds now.
     long blockFrames = 0;

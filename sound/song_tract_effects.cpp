@@ -80,21 +80,13 @@ int CSongTract::GetSEffectDescr(void *handle, PORTDESCR *descriptor, int withSta
     case EFFECT_BY_NAME:
         descriptor->SetData(e->module.name);
         break;
-    case EFFECT_VST: {
-        char text[MAX_PATH + 1] = {};
-        if (!e->hostExtension || !e->hostExtension->GetSelection(0, text))
+    case EFFECT_VST:
+    case EFFECT_DX:
+        if (!e->hostExtension || !DescribeHosted(descriptor, e->kind == EFFECT_VST, [e](void *buffer) {
+                return e->hostExtension->GetSelection(0, buffer);
+            }))
             return 0;
-        text[MAX_PATH] = '\0';
-        descriptor->SetData(text);
         break;
-    }
-    case EFFECT_DX: {
-        GUID id = {};
-        if (!e->hostExtension || !e->hostExtension->GetSelection(0, &id))
-            return 0;
-        descriptor->SetData(&id);
-        break;
-    }
     default:
         return 0;
     }

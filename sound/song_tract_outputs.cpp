@@ -210,22 +210,14 @@ int CSongTract::GetOutDescr(void *out, PORTDESCR *descriptor, int withState)
     case OUT_BY_NAME:
         descriptor->SetData(o->ModuleName());
         break;
-    case OUT_VSTI: {
-        char text[MAX_PATH + 1] = {};
-        if (!o->hostExtension || !o->hostExtension->GetInstrument(0, text))
-            return 0;
-        text[MAX_PATH] = '\0';
-        descriptor->SetData(text);
-        break;
-    }
+    case OUT_VSTI:
     case OUT_DXI:
-    case OUT_DLS: {
-        GUID id = {};
-        if (!o->hostExtension || !o->hostExtension->GetInstrument(0, &id))
+    case OUT_DLS:
+        if (!o->hostExtension || !DescribeHosted(descriptor, o->kind == OUT_VSTI, [o](void *buffer) {
+                return o->hostExtension->GetInstrument(0, buffer);
+            }))
             return 0;
-        descriptor->SetData(&id);
         break;
-    }
     case OUT_MIDI: {
         char text[kSoundNameSize];
         CopySoundName(text, o->Synth()->GetName());

@@ -195,7 +195,7 @@ void CSoundMngr::StopPlayback()
     activeTract = nullptr;
 }
 
-void CSoundMngr::RewPlayback()
+CSong *CSoundMngr::stoppedFrontSong()
 {
     CSongTract *front;
     bool playing;
@@ -204,27 +204,21 @@ void CSoundMngr::RewPlayback()
         front = frontTract;
         playing = front && activeTract == front;
     }
-    if (!front)
-        return;
     if (playing)
         StopPlayback();
-    front->GetSong()->OnRewPlayback();
+    return front ? front->GetSong() : nullptr;
+}
+
+void CSoundMngr::RewPlayback()
+{
+    if (CSong *song = stoppedFrontSong())
+        song->OnRewPlayback();
 }
 
 void CSoundMngr::FFPlayback()
 {
-    CSongTract *front;
-    bool playing;
-    {
-        ChoiceGuard guard(choice);
-        front = frontTract;
-        playing = front && activeTract == front;
-    }
-    if (!front)
-        return;
-    if (playing)
-        StopPlayback();
-    front->GetSong()->OnFFPlayback();
+    if (CSong *song = stoppedFrontSong())
+        song->OnFFPlayback();
 }
 
 int CSoundMngr::IsWorked()

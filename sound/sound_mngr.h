@@ -102,6 +102,8 @@ private:
     CSongTract *ours(IQuorvaneSongTract *tract);
     // Asks the tract's song for the buffer's events, if it still plays.
     void askSong(CSongTract *tract, long frames);
+    // The front tract's song, its playback stopped; null without a front.
+    CSong *stoppedFrontSong();
     // Returns once the render thread is not mixing the tract.
     void waitUntilLeft(CSongTract *tract);
     bool loadMidiModule();
