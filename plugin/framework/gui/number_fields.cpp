@@ -94,14 +94,16 @@ LRESULT InlineNumberEditor::windowProc(UINT message, WPARAM wParam, LPARAM lPara
         return DLGC_WANTALLKEYS;
     case WM_KEYDOWN:
         switch (wParam) {
-        case VK_UP:
         case VK_ADD:
-            swallowCharacter_ = wParam == VK_ADD;
+            ++pendingPlus_;
+            [[fallthrough]];
+        case VK_UP:
             stepText(1);
             return 0;
-        case VK_DOWN:
         case VK_SUBTRACT:
-            swallowCharacter_ = wParam == VK_SUBTRACT;
+            ++pendingMinus_;
+            [[fallthrough]];
+        case VK_DOWN:
             stepText(-1);
             return 0;
         case VK_RETURN:
@@ -117,10 +119,16 @@ LRESULT InlineNumberEditor::windowProc(UINT message, WPARAM wParam, LPARAM lPara
         }
         break;
     case WM_CHAR: {
-        // The character of a key that already stepped the number.
-        if (std::exchange(swallowCharacter_, false))
-            return 0;
+        // The character of a numeric-pad key that already stepped the number.
         const char c = static_cast<char>(wParam);
+        if (c == '+' && pendingPlus_ > 0) {
+            --pendingPlus_;
+            return 0;
+        }
+        if (c == '-' && pendingMinus_ > 0) {
+            --pendingMinus_;
+            return 0;
+        }
         if (static_cast<unsigned char>(c) < 32)
             break;
         if (!owner_ || !owner_->acceptsCharacter(c)) {

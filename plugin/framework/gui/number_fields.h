@@ -56,7 +56,9 @@ private:
     bool escaped_ = false;
     bool committed_ = false;
     bool closing_ = false;
-    bool swallowCharacter_ = false;
+    // Characters still to come of numeric-pad keys that stepped.
+    int pendingPlus_ = 0;
+    int pendingMinus_ = 0;
 };
 
 // An integer shown through a handler that reads and may clamp it.

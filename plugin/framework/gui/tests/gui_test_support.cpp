@@ -171,6 +171,7 @@ void RecordingPane::processFocusEvent(FocusEvent &e)
 void RecordingPane::passKeyEvent(KeyEvent &e)
 {
     keys.push_back(e.keyCode);
+    keyModifiers.push_back(e.modifiers);
     if (passKeysOn)
         Control::passKeyEvent(e);
 }

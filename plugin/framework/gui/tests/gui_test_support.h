@@ -110,6 +110,7 @@ public:
 
     std::vector<Seen> seen;
     std::vector<int> keys;
+    std::vector<int> keyModifiers;
     int paints = 0;
     DWORD paintedDcType = 0;
     bool passKeysOn = false;
