@@ -14,23 +14,44 @@ COLORREF WindowPicture::at(int x, int y) const
 
 namespace {
 
-void printInto(HWND window, HDC dc, POINT origin)
+// Prints the window (client area, or the whole window for a child) into
+// dc at (0, 0), then each visible child into a bitmap of its own, copied to
+// its place: controls clip their printing to their own device origin, so
+// each gets a DC of its own.
+void printInto(HWND window, HDC dc, UINT what)
 {
-    POINT old{};
-    SetViewportOrgEx(dc, origin.x, origin.y, &old);
-    SendMessageA(window, WM_PRINT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_NONCLIENT | PRF_ERASEBKGND);
-    SetViewportOrgEx(dc, old.x, old.y, nullptr);
-    // Children in reverse z-order, so the top one is printed last.
+    SendMessageA(window, WM_PRINT, reinterpret_cast<WPARAM>(dc), what | PRF_ERASEBKGND);
     HWND child = GetWindow(window, GW_CHILD);
     if (!child)
         return;
+    RECT client{};
+    GetClientRect(window, &client);
+    POINT clientOrigin{0, 0};
+    ClientToScreen(window, &clientOrigin);
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    // Where the client area lies in what was printed.
+    const POINT offset =
+        (what & PRF_NONCLIENT) ? POINT{clientOrigin.x - frame.left, clientOrigin.y - frame.top} : POINT{0, 0};
+    // Children in reverse z-order, so the top one is printed last.
     for (HWND last = GetWindow(child, GW_HWNDLAST); last; last = GetWindow(last, GW_HWNDPREV)) {
         if (!IsWindowVisible(last))
             continue;
         RECT place{};
         GetWindowRect(last, &place);
-        MapWindowPoints(nullptr, window, reinterpret_cast<POINT *>(&place), 2);
-        printInto(last, dc, {origin.x + place.left, origin.y + place.top});
+        const int width = place.right - place.left;
+        const int height = place.bottom - place.top;
+        if (width <= 0 || height <= 0)
+            continue;
+        HDC own = CreateCompatibleDC(dc);
+        HBITMAP canvas = CreateCompatibleBitmap(dc, width, height);
+        HGDIOBJ old = SelectObject(own, canvas);
+        printInto(last, own, PRF_CLIENT | PRF_NONCLIENT);
+        BitBlt(dc, offset.x + place.left - clientOrigin.x, offset.y + place.top - clientOrigin.y, width,
+               height, own, 0, 0, SRCCOPY);
+        SelectObject(own, old);
+        DeleteObject(canvas);
+        DeleteDC(own);
     }
 }
 
@@ -57,7 +78,7 @@ WindowPicture printWindow(HWND window)
     ReleaseDC(nullptr, screen);
     HGDIOBJ old = SelectObject(dc, canvas);
     PatBlt(dc, 0, 0, picture.width, picture.height, BLACKNESS);
-    printInto(window, dc, {0, 0});
+    printInto(window, dc, PRF_CLIENT);
     GdiFlush();
     const auto *first = static_cast<const uint32_t *>(bits);
     picture.pixels.assign(first, first + static_cast<size_t>(picture.width) * picture.height);

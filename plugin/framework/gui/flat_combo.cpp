@@ -247,9 +247,9 @@ bool FlatCombo::step(int delta)
     return true;
 }
 
-bool FlatCombo::stepBy(int delta)
+void FlatCombo::mouseWheel(MouseEvent &e)
 {
-    return step(-delta);
+    step(-wheelNotches(e.wheelDelta));
 }
 
 // ---- FlatImageCombo

@@ -98,9 +98,10 @@ public:
     void mousePressed(MouseEvent &e) override;
     void processFocusEvent(FocusEvent &e) override;
     void paintContent(GraphicsContext &gc, const Rect &rect) override;
+    // Numeric-pad plus steps to the next entry.
     bool step(int delta) override;
     // The wheel away from the user goes to the previous entry.
-    bool stepBy(int delta) override;
+    void mouseWheel(MouseEvent &e) override;
 
 protected:
     RefPtr<Delegate1<int>> selectionListener_;

@@ -92,7 +92,8 @@ int OptionsDlgButton::getVisualState() const
 void OptionsDlgButton::draw(GraphicsContext &gc, const Rect &rect, UINT state)
 {
     itemState_ = state;
-    const Point old = gc.pushViewportOrigin({rect.x, rect.y});
+    const Point old = gc.getViewportOrigin();
+    gc.setViewportOrigin(old.x + rect.x, old.y + rect.y);
     paintSelf(gc);
     gc.setViewportOrigin(old.x, old.y);
 }
@@ -120,12 +121,17 @@ void OptionsDlgBase::drawItem(const DRAWITEMSTRUCT &item)
     }
     if (!object)
         return;
-    GraphicsContext gc(item.hDC);
-    const Rect rect = Rect::fromRECT(item.rcItem);
-    Region clip(rect);
-    gc.setClipRegion(clip);
-    object->draw(gc, rect, item.itemState);
-    SelectClipRgn(item.hDC, nullptr);
+    // The item's own area is the clip while it draws; the DC may carry an
+    // origin of its own (a printed dialog), so the clip is set in its
+    // logical coordinates and the DC's state comes back afterwards.
+    const int saved = SaveDC(item.hDC);
+    {
+        GraphicsContext gc(item.hDC);
+        const Rect rect = Rect::fromRECT(item.rcItem);
+        gc.intersectClipRect(rect);
+        object->draw(gc, rect, item.itemState);
+    }
+    RestoreDC(item.hDC, saved);
 }
 
 INT_PTR OptionsDlgBase::dialogProc(UINT message, WPARAM wParam, LPARAM lParam)

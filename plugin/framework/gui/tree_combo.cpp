@@ -568,10 +568,8 @@ void CTreeCombo::onWheel(int delta)
     landOn(reached);
 }
 
-void CTreeCombo::paint()
+void CTreeCombo::paint(HDC dc)
 {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(handle(), &ps);
     RECT client{};
     GetClientRect(handle(), &client);
     FillRect(dc, &client, GetSysColorBrush(IsWindowEnabled(handle()) ? COLOR_WINDOW : COLOR_BTNFACE));
@@ -587,14 +585,20 @@ void CTreeCombo::paint()
     DrawTextA(dc, text_.c_str(), -1, &textArea, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_PATH_ELLIPSIS);
     if (oldFont)
         SelectObject(dc, oldFont);
-    EndPaint(handle(), &ps);
 }
 
 LRESULT CTreeCombo::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_PAINT:
-        paint();
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        if (HDC dc = BeginPaint(handle(), &ps))
+            paint(dc);
+        EndPaint(handle(), &ps);
+        return 0;
+    }
+    case WM_PRINTCLIENT:
+        paint(reinterpret_cast<HDC>(wParam));
         return 0;
     case WM_GETDLGCODE:
         return DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTTAB;

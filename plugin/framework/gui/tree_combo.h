@@ -127,7 +127,7 @@ protected:
     LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void paint();
+    void paint(HDC dc);
     void onKeyDown(WPARAM key, LPARAM lParam);
     void onWheel(int delta);
     void landOn(HTREEITEM item);

@@ -1,6 +1,9 @@
 #include "plugin/framework/gui/drag_from_here.h"
 
 #include "plugin/framework/gui/tests/gui_test_support.h"
+#include "plugin/framework/gui/tests/test_panel.h"
+
+#include "testing/screenshot.h"
 
 #include <gtest/gtest.h>
 
@@ -70,6 +73,38 @@ TEST_F(DragFromHereTest, PaintsFrameFaceAndCaption)
     EXPECT_EQ(root.canvas().pixel(10, 10), 0xFFFFFFu);
     EXPECT_EQ(root.canvas().pixel(12, 12), 0xC8D0D4u);
     EXPECT_TRUE(root.canvas().rowHasOtherThan(20, 11, 109, 0xC8D0D4)) << "the caption";
+}
+
+} // namespace
+
+namespace {
+
+using namespace gui_test;
+
+TEST(DragFromHereWindowTest, MovingWithTheButtonHeldStartsTheDrag)
+{
+    PanelFixture fixture;
+    DragFromHere field;
+    Drags drags;
+    auto listener = MemberDelegate<Drags>::create(&drags, &Drags::dragged);
+    fixture.panel.build = [&](TestPanel &panel) {
+        field.create(RECT{10, 10, 110, 30}, &panel, "Drag from here");
+        field.setColor(0xC8D0D4, false);
+        field.setFont(panel.panelFont(), false);
+        field.setDragDelegate(listener.get());
+    };
+    fixture.open();
+    ASSERT_TRUE(IsWindow(fixture.panelWindow())) << "windows need a display";
+    postMouse(fixture.panelWindow(), WM_LBUTTONDOWN, 30, 20, MK_LBUTTON);
+    postMouse(fixture.panelWindow(), WM_MOUSEMOVE, 31, 20, MK_LBUTTON);
+    pump();
+    EXPECT_EQ(drags.count, 0);
+    postMouse(fixture.panelWindow(), WM_MOUSEMOVE, 60, 20, MK_LBUTTON);
+    postMouse(fixture.panelWindow(), WM_MOUSEMOVE, 90, 20, MK_LBUTTON);
+    postMouse(fixture.panelWindow(), WM_LBUTTONUP, 90, 20);
+    pump();
+    EXPECT_EQ(drags.count, 1);
+    EXPECT_FALSE(testing_support::writeWindowPicture(fixture.panelWindow(), "drag_from_here").empty());
 }
 
 } // namespace

@@ -2,6 +2,9 @@
 
 #include "plugin/framework/drums/velocity_envelope.h"
 #include "plugin/framework/gui/tests/gui_test_support.h"
+#include "plugin/framework/gui/tests/test_panel.h"
+
+#include "testing/screenshot.h"
 
 #include <gtest/gtest.h>
 
@@ -187,6 +190,106 @@ TEST(EnvelopeControlEdgeTest, NothingToDragWithoutRangeOrRoom)
     EXPECT_FALSE(tiny.isDragging());
     root.release(74, 74);
     root.paintAll();
+}
+
+} // namespace
+
+namespace {
+
+using namespace gui_test;
+
+// Shows the envelope editor's news in the panel's status line.
+struct StatusLine {
+    void changed(const EnvelopeControl::ChangedArgs &args)
+    {
+        if (args.text)
+            panel->setStatusText(args.text);
+        kinds.push_back(args.kind);
+    }
+    TestPanel *panel;
+    std::vector<int> kinds;
+};
+
+class EnvelopeWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        envelope.setAbsolute(1);
+        envelope.setPoint(0, 0, 100);
+        envelope.setPoint(1, 480, 64);
+        envelope.setPoint(2, 959, 20);
+        fixture.panel.build = [this](TestPanel &panel) {
+            control.setBounds(&panel, {20, 20, 208, 208});
+            control.setEnvelope(&envelope);
+            panel.statusControl().create(TextControl::kSunkenFrame, {0, 280, 420, 20}, &panel);
+            status.panel = &panel;
+            listener = MemberDelegate<StatusLine, const EnvelopeControl::ChangedArgs &>::create(
+                &status, &StatusLine::changed);
+            control.addListener(listener.get());
+        };
+        fixture.open();
+        ASSERT_TRUE(IsWindow(fixture.panelWindow())) << "windows need a display";
+    }
+    HWND window() const { return fixture.panelWindow(); }
+    Point onPanel(Point local) const { return {local.x + 20, local.y + 20}; }
+
+    PanelFixture fixture;
+    VelocityEnvelope envelope;
+    EnvelopeControl control;
+    StatusLine status;
+    RefPtr<Delegate1<const EnvelopeControl::ChangedArgs &>> listener;
+};
+
+TEST_F(EnvelopeWindowTest, PointDragShowsItsValueAndLeavesTheCursorOnThePoint)
+{
+    const int shown = pointerCount();
+    const Point middle = onPanel(control.handle(1));
+    postMouse(window(), WM_LBUTTONDOWN, middle.x, middle.y, MK_LBUTTON);
+    pump();
+    EXPECT_LT(pointerCount(), 0) << "hidden while dragging";
+    postMouse(window(), WM_MOUSEMOVE, middle.x, middle.y - 40, MK_LBUTTON);
+    pump();
+    EXPECT_EQ(fixture.panel.statusControl().text(), "Velocity Envelope: velo = 90");
+    EXPECT_EQ(envelope.value(1), 90);
+    postMouse(window(), WM_LBUTTONUP, middle.x + 7, middle.y - 40);
+    pump();
+    EXPECT_EQ(pointerCount(), shown);
+    EXPECT_EQ(status.kinds.back(), EnvelopeControl::DragEnded);
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    POINT expected{middle.x, middle.y - 40};
+    ClientToScreen(window(), &expected);
+    EXPECT_EQ(cursor.x, expected.x) << "the cursor is put back on the point";
+    EXPECT_EQ(cursor.y, expected.y);
+}
+
+TEST_F(EnvelopeWindowTest, CurveDragShowsTheChange)
+{
+    postMouse(window(), WM_LBUTTONDOWN, 70, 170, MK_LBUTTON);
+    postMouse(window(), WM_MOUSEMOVE, 70, 150, MK_LBUTTON);
+    pump();
+    EXPECT_EQ(fixture.panel.statusControl().text(), "Velocity Envelope: velo change = +12");
+    postMouse(window(), WM_LBUTTONUP, 70, 150);
+    pump();
+    EXPECT_EQ(envelope.value(2), 34);
+}
+
+TEST_F(EnvelopeWindowTest, MenuThroughThePanel)
+{
+    PopupAnswer answer([](const std::vector<MenuItem> &menu) { return static_cast<int>(menu[2].id); });
+    postMouse(window(), WM_RBUTTONDOWN, 100, 100, MK_RBUTTON);
+    postMouse(window(), WM_RBUTTONUP, 100, 100);
+    pump();
+    ASSERT_EQ(answer.menus.size(), 1u);
+    const std::vector<MenuItem> &menu = answer.menus[0];
+    ASSERT_EQ(menu.size(), 4u);
+    EXPECT_EQ(menu[0].text, "Disable");
+    EXPECT_TRUE(menu[1].state & MF_SEPARATOR);
+    EXPECT_EQ(menu[2].text, "Velo+");
+    EXPECT_TRUE(menu[3].state & MF_CHECKED);
+    EXPECT_FALSE(envelope.isAbsolute()) << "Velo+ chosen";
+    EXPECT_EQ(status.kinds, (std::vector<int>{EnvelopeControl::MenuChanged}));
+    EXPECT_FALSE(testing_support::writeWindowPicture(window(), "envelope").empty());
 }
 
 } // namespace

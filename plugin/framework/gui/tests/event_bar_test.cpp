@@ -1,7 +1,10 @@
 #include "plugin/framework/gui/event_bar.h"
 
 #include "plugin/framework/gui/tests/gui_test_support.h"
+#include "plugin/framework/gui/tests/test_panel.h"
 #include "plugin/framework/gui/tests/gui_tests_resources.h"
+
+#include "testing/screenshot.h"
 
 #include <gtest/gtest.h>
 
@@ -246,6 +249,75 @@ TEST_F(EventBarTest, EmptyLoopOrCrampedLanesDrawAndEditNothing)
     EXPECT_TRUE(looper.tools.empty());
     root.paintAll();
     EXPECT_TRUE(looper.painted.empty());
+}
+
+} // namespace
+
+namespace {
+
+using namespace gui_test;
+
+class EventBarWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        image = RefPtr<OpaqueBitmap>::adopt(OpaqueBitmap::load(MAKEINTRESOURCEA(IDB_TEST_EVENT_IMAGE)));
+        mask = RefPtr<OpaqueBitmap>::adopt(OpaqueBitmap::load(MAKEINTRESOURCEA(IDB_TEST_EVENT_MASK)));
+        fixture.panel.build = [this](TestPanel &panel) {
+            view.setBounds(&panel, {20, 20, 300, 100});
+            bar.create(RECT{0, 0, 202, 32}, &view, 4009);
+            bar.picture().setBitmaps(image.get(), mask.get());
+            bar.setLooper(&looper);
+            bar.setDisplayValue(4);
+            bar.setFlagAndRepaint(true);
+        };
+        looper.notes = {{0, 0, 127}, {480, 1, 90}, {960, 2, 40}};
+        fixture.open();
+        ASSERT_TRUE(IsWindow(fixture.panelWindow())) << "windows need a display";
+    }
+    HWND window() const { return fixture.panelWindow(); }
+
+    PanelFixture fixture;
+    RefPtr<OpaqueBitmap> image, mask;
+    View view;
+    EventBar bar;
+    FakeLooper looper;
+};
+
+TEST_F(EventBarWindowTest, GesturesOfRealMessagesReachTheEditor)
+{
+    // The lanes start at x 3, y 11 of the bar, which sits at (20, 20).
+    postMouse(window(), WM_LBUTTONDOWN, 70, 36, MK_LBUTTON);
+    postMouse(window(), WM_MOUSEMOVE, 90, 36, MK_LBUTTON);
+    postMouse(window(), WM_LBUTTONUP, 90, 36);
+    pump();
+    ASSERT_EQ(looper.calls.size(), 3u);
+    EXPECT_EQ(looper.calls[0], (EditorCall{"press", MK_LBUTTON, 47, 5}));
+    EXPECT_EQ(looper.calls[1], (EditorCall{"drag", MK_LBUTTON, 67, 5}));
+    EXPECT_EQ(looper.calls[2], (EditorCall{"release", 0, 70, 16}));
+    EXPECT_TRUE(bar.isFocused()) << "a left press takes the focus";
+
+    looper.calls.clear();
+    Sleep(GetDoubleClickTime() + 50); // what follows is no double click of the first press
+    ControlKeyHeld control;
+    postMouse(window(), WM_LBUTTONDOWN, 100, 31, MK_LBUTTON);
+    postMouse(window(), WM_LBUTTONUP, 100, 31);
+    postMouse(window(), WM_LBUTTONDOWN, 100, 31, MK_LBUTTON); // the second press of a double click
+    postMouse(window(), WM_LBUTTONUP, 100, 31);
+    pump();
+    ASSERT_EQ(looper.calls.size(), 4u);
+    EXPECT_EQ(looper.calls[0].what, "press");
+    EXPECT_EQ(looper.calls[0].state, static_cast<unsigned>(MK_LBUTTON | MK_CONTROL));
+    EXPECT_EQ(looper.calls[2].what, "double");
+    EXPECT_EQ(looper.tools.size(), 3u);
+}
+
+TEST_F(EventBarWindowTest, PictureOfTheBar)
+{
+    const testing_support::WindowPicture picture = testing_support::printWindow(window());
+    const LaneLayout layout = bar.laneLayout();
+    EXPECT_EQ(picture.at(20 + layout.x(0), 20 + layout.y(0)), 0x0000FFu);
+    EXPECT_FALSE(testing_support::writePicture(picture, "event_bar").empty());
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "plugin/framework/gui/flat_combo.h"
 
 #include "plugin/framework/gui/tests/gui_test_support.h"
+#include "plugin/framework/gui/tests/test_panel.h"
 #include "plugin/framework/gui/tests/gui_tests_resources.h"
 
 #include <gtest/gtest.h>
@@ -84,7 +85,9 @@ TEST_F(FlatComboTest, SteppingStopsAtTheEndsSilently)
     EXPECT_EQ(combo.getSelectedIndex(), 3);
     combo.step(1);
     EXPECT_EQ(chosen.indices, (std::vector<int>{2, 3}));
-    combo.stepBy(1); // the wheel away from the user: back
+    MouseEvent wheel(EventId::MouseWheel);
+    wheel.wheelDelta = 120; // away from the user: back
+    combo.dispatchEvent(wheel);
     EXPECT_EQ(combo.getSelectedIndex(), 2);
     combo.removeAll();
     EXPECT_EQ(combo.getSelectedIndex(), -1);
@@ -168,6 +171,124 @@ TEST(FlatImageComboTest, UnknownTextShowsTheDefaultCell)
     };
     EXPECT_EQ(cellShown(0), 0x00FF00u);
     EXPECT_EQ(cellShown(1), 0xFF0000u) << "no such cell: the default, blue";
+}
+
+} // namespace
+
+namespace {
+
+using namespace gui_test;
+
+class FlatComboWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fixture.panel.build = [this](TestPanel &panel) {
+            combo.create(1, {20, 20, 100, 18}, &panel);
+            for (const char *text : {"a", "b", "c", "d"})
+                combo.addItem(text);
+            listener = MemberDelegate<Chosen, int>::create(&chosen, &Chosen::chose);
+            combo.setSelectionListener(listener.get());
+        };
+        fixture.open();
+        ASSERT_TRUE(IsWindow(fixture.panelWindow())) << "windows need a display";
+        SetFocus(fixture.panelWindow());
+    }
+    void click()
+    {
+        postMouse(fixture.panelWindow(), WM_LBUTTONDOWN, 30, 25, MK_LBUTTON);
+        postMouse(fixture.panelWindow(), WM_LBUTTONUP, 30, 25);
+        pump();
+    }
+    static int idOf(const std::vector<MenuItem> &menu, const std::string &text)
+    {
+        for (const MenuItem &item : menu)
+            if (item.text == text)
+                return static_cast<int>(item.id);
+        return 0;
+    }
+
+    PanelFixture fixture;
+    FlatCombo combo;
+    Chosen chosen;
+    RefPtr<Delegate1<int>> listener;
+};
+
+TEST_F(FlatComboWindowTest, ChosenEntryIsSelectedAndTold)
+{
+    PopupAnswer answer([](const std::vector<MenuItem> &menu) { return idOf(menu, "c"); });
+    click();
+    ASSERT_EQ(answer.menus.size(), 1u);
+    POINT corner{20, 38}; // the combo's bottom-left
+    ClientToScreen(fixture.panelWindow(), &corner);
+    EXPECT_EQ(answer.places[0].x, corner.x);
+    EXPECT_EQ(answer.places[0].y, corner.y);
+    EXPECT_EQ(combo.getSelectedIndex(), 2);
+    EXPECT_EQ(chosen.indices, (std::vector<int>{2}));
+    EXPECT_TRUE(combo.isFocused()) << "the press took the focus";
+    EXPECT_FALSE(combo.isOpen());
+}
+
+TEST_F(FlatComboWindowTest, AfterARemovalTheChosenEntryIsTheOneSelected)
+{
+    combo.removeItem(0);
+    PopupAnswer answer([](const std::vector<MenuItem> &menu) { return idOf(menu, "c"); });
+    click();
+    std::string selected;
+    combo.getSelectedText(selected);
+    EXPECT_EQ(selected, "c");
+}
+
+TEST_F(FlatComboWindowTest, ClosingClickDoesNotReopen)
+{
+    PopupAnswer answer(0); // dismissed
+    click();
+    click(); // within 50 ms of the close
+    EXPECT_EQ(answer.menus.size(), 1u);
+    Sleep(FlatCombo::kReopenGuardMs + 20);
+    click();
+    EXPECT_EQ(answer.menus.size(), 2u);
+}
+
+TEST_F(FlatComboWindowTest, KeysAndWheelStepTheSelection)
+{
+    combo.requestFocus();
+    combo.setSelectedIndex(1);
+    postKey(fixture.panelWindow(), WM_KEYDOWN, VK_ADD);
+    pump();
+    EXPECT_EQ(combo.getSelectedIndex(), 2);
+    PostMessageA(fixture.panelWindow(), WM_MOUSEWHEEL, MAKEWPARAM(0, 240), 0); // away from the user: back
+    pump();
+    EXPECT_EQ(combo.getSelectedIndex(), 0);
+    PostMessageA(fixture.panelWindow(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), 0);
+    pump();
+    EXPECT_EQ(combo.getSelectedIndex(), 1);
+    EXPECT_EQ(chosen.indices, (std::vector<int>{2, 0, 1}));
+}
+
+TEST_F(FlatComboWindowTest, LosingTheFocusClosesTheOpenList)
+{
+    // The real menu loop; a timer takes the window focus from the panel.
+    static TestPanel *panel = nullptr;
+    panel = &fixture.panel;
+    const UINT_PTR timer =
+        SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) { panel->fireWindowFocusLost(); });
+    const UINT_PTR safety = SetTimer(nullptr, 0, 3000, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
+    const DWORD start = GetTickCount();
+    // Only the press: the menu loop must not meet a queued release (or a
+    // pump's own marker) before the focus goes.
+    postMouse(fixture.panelWindow(), WM_LBUTTONDOWN, 30, 25, MK_LBUTTON);
+    MSG message;
+    while (!PeekMessageA(&message, fixture.panelWindow(), WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_REMOVE)) {
+    }
+    DispatchMessageA(&message); // opens the list and returns when it closed
+    const DWORD took = GetTickCount() - start;
+    KillTimer(nullptr, timer);
+    KillTimer(nullptr, safety);
+    EXPECT_LT(took, 2500u) << "closed by the focus loss, not the safety timer";
+    EXPECT_FALSE(combo.isOpen());
+    EXPECT_EQ(combo.getSelectedIndex(), -1);
+    EXPECT_FALSE(combo.isFocused());
 }
 
 } // namespace

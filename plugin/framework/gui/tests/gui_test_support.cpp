@@ -305,6 +305,7 @@ LRESULT CALLBACK HostWindow::procedure(HWND window, UINT message, WPARAM wParam,
         case WM_CHAR:
             self->messages.push_back(message);
             self->keys.push_back(wParam);
+            self->keyMessages.emplace_back(message, wParam);
             return 0;
         case WM_COMMAND:
             self->messages.push_back(message);
@@ -393,6 +394,29 @@ int threadWindowCount()
     int count = 0;
     EnumThreadWindows(GetCurrentThreadId(), countWindow, reinterpret_cast<LPARAM>(&count));
     return count;
+}
+
+} // namespace gui_test
+
+namespace gui_test {
+
+namespace {
+
+BOOL CALLBACK listWindow(HWND window, LPARAM text)
+{
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof(name));
+    *reinterpret_cast<std::string *>(text) += std::string(name) + (IsWindowVisible(window) ? "+ " : "- ");
+    return TRUE;
+}
+
+} // namespace
+
+std::string listThreadWindows()
+{
+    std::string text;
+    EnumThreadWindows(GetCurrentThreadId(), listWindow, reinterpret_cast<LPARAM>(&text));
+    return text;
 }
 
 } // namespace gui_test

@@ -175,7 +175,8 @@ public:
 
     std::vector<UINT> messages; // keys, characters and commands received
     std::vector<WPARAM> keys;
-    std::vector<std::pair<WORD, WORD>> commands; // id, code
+    std::vector<std::pair<UINT, WPARAM>> keyMessages; // message, key
+    std::vector<std::pair<WORD, WORD>> commands;      // id, code
     std::function<LRESULT(UINT, WPARAM, LPARAM, bool &)> handler;
 
 private:
@@ -195,7 +196,8 @@ void postMouse(HWND window, UINT message, int x, int y, WPARAM keys = 0);
 void postKey(HWND window, UINT message, WPARAM key, bool extended = false);
 LPARAM keyLParam(UINT message, WPARAM key, bool extended = false);
 
-// Windows of this thread that are still there.
+// Windows of this thread that are still there, and their classes.
 int threadWindowCount();
+std::string listThreadWindows();
 
 } // namespace gui_test

@@ -1,6 +1,9 @@
 #include "plugin/framework/gui/pad_panel.h"
 
 #include "plugin/framework/gui/tests/gui_test_support.h"
+#include "plugin/framework/gui/tests/test_panel.h"
+
+#include "testing/screenshot.h"
 
 #include <gtest/gtest.h>
 
@@ -82,6 +85,37 @@ TEST(PadPanelTest, LaidOutAgainThePadsStayOnce)
     panel.setBounds(nullptr, {0, 0, 80, 10});
     EXPECT_EQ(panel.children()->size(), 4u);
     EXPECT_EQ(panel.pad(3).bounds(), (Rect{60, 0, 20, 10}));
+}
+
+} // namespace
+
+namespace {
+
+using namespace gui_test;
+
+TEST(PadPanelWindowTest, RealClicksChoosePads)
+{
+    PanelFixture fixture;
+    PadPanel pads(10, 1);
+    Pads heard;
+    auto listener = MemberDelegate<Pads, int>::create(&heard, &Pads::clicked);
+    fixture.panel.build = [&](TestPanel &panel) {
+        pads.setBounds(&panel, {10, 10, 400, 24});
+        pads.setPadListener(listener.get());
+    };
+    fixture.open();
+    ASSERT_TRUE(IsWindow(fixture.panelWindow())) << "windows need a display";
+    for (int x : {25, 385}) {
+        postMouse(fixture.panelWindow(), WM_MOUSEMOVE, x, 20);
+        postMouse(fixture.panelWindow(), WM_LBUTTONDOWN, x, 20, MK_LBUTTON);
+        postMouse(fixture.panelWindow(), WM_LBUTTONUP, x, 20);
+    }
+    postMouse(fixture.panelWindow(), WM_RBUTTONDOWN, 65, 20, MK_RBUTTON); // the right button picks nothing
+    postMouse(fixture.panelWindow(), WM_RBUTTONUP, 65, 20);
+    pump();
+    EXPECT_EQ(heard.indices, (std::vector<int>{0, 9}));
+    pads.setCurrentPad(0);
+    EXPECT_FALSE(testing_support::writeWindowPicture(fixture.panelWindow(), "pad_panel").empty());
 }
 
 } // namespace

@@ -1,7 +1,10 @@
 #include "plugin/framework/gui/sliders.h"
 
 #include "plugin/framework/gui/tests/gui_test_support.h"
+#include "plugin/framework/gui/tests/test_panel.h"
 #include "plugin/framework/gui/tests/gui_tests_resources.h"
+
+#include "testing/screenshot.h"
 
 #include <gtest/gtest.h>
 
@@ -302,6 +305,62 @@ TEST(DoubleSliderEdgeTest, NoAreaMovesNothing)
     root.release(10, 0);
     EXPECT_EQ(slider.firstValue(), 0);
     root.paintAll();
+}
+
+} // namespace
+
+namespace {
+
+using namespace gui_test;
+
+class SliderWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fixture.panel.build = [this](TestPanel &panel) {
+            twin.setBounds(&panel, {20, 20, 813, 20}); // a track of 800 pixels
+            twin.setRange(0, 800);
+            twin.setEnd(800);
+            pad.setBounds(&panel, {20, 60, 111, 111}); // an area of 100 x 100
+            pad.setFirstRange(0, 800);
+            pad.setSecondRange(0, 800);
+        };
+        fixture.open();
+        ASSERT_TRUE(IsWindow(fixture.panelWindow())) << "windows need a display";
+    }
+    HWND window() const { return fixture.panelWindow(); }
+
+    PanelFixture fixture;
+    TwinSlider twin;
+    DoubleSlider pad;
+};
+
+TEST_F(SliderWindowTest, SlowRightButtonDragHidesThePointerOnlyMeanwhile)
+{
+    const int shown = pointerCount();
+    postMouse(window(), WM_RBUTTONDOWN, 26, 30, MK_RBUTTON); // on the low handle
+    pump();
+    EXPECT_LT(pointerCount(), 0);
+    postMouse(window(), WM_MOUSEMOVE, 106, 30, MK_RBUTTON);
+    pump();
+    EXPECT_EQ(twin.low(), 10) << "80 pixels at an eighth";
+    postMouse(window(), WM_RBUTTONUP, 106, 30);
+    pump();
+    EXPECT_EQ(pointerCount(), shown);
+
+    postMouse(window(), WM_LBUTTONDOWN, 25, 165, MK_LBUTTON); // on the knob at 0, 0
+    pump();
+    EXPECT_TRUE(pad.isDragging());
+    EXPECT_LT(pointerCount(), 0);
+    postMouse(window(), WM_MOUSEMOVE, 35, 155, MK_LBUTTON);
+    pump();
+    EXPECT_EQ(pad.firstValue(), 80);
+    EXPECT_EQ(pad.secondValue(), 80);
+    postMouse(window(), WM_LBUTTONUP, 35, 155);
+    pump();
+    EXPECT_FALSE(pad.isDragging());
+    EXPECT_EQ(pointerCount(), shown);
+    EXPECT_FALSE(testing_support::writeWindowPicture(window(), "sliders").empty());
 }
 
 } // namespace
