@@ -35,6 +35,14 @@ TEST(FontTest, SizeInPointsOrPixels)
     EXPECT_EQ(describe(pixels.get()).lfHeight, -8);
     EXPECT_EQ(describe(pixels.get()).lfQuality, ANTIALIASED_QUALITY);
     EXPECT_STREQ(describe(pixels.get()).lfFaceName, "Tahoma");
+    // The face exists on this system (Debian's fonts-wine), so it is what
+    // the panels really draw with.
+    Canvas canvas(4, 4);
+    SelectObject(canvas.dc(), pixels->handle());
+    char face[LF_FACESIZE] = {};
+    GetTextFaceA(canvas.dc(), LF_FACESIZE, face);
+    EXPECT_STREQ(face, "Tahoma");
+    SelectObject(canvas.dc(), GetStockObject(SYSTEM_FONT));
 }
 
 TEST(FontTest, StyleBits)

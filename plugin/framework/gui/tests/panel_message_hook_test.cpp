@@ -131,18 +131,38 @@ TEST_F(PanelHookWindowTest, AltRIsVoidedForPanelsOnly)
     releasePanelMessageHook();
 }
 
-TEST_F(PanelHookWindowTest, SharedByPanelsAndRemovedWithTheLast)
+// A panel that uses the hook while it lives, as a drummer's does.
+class HookedPanel : public TestPanel {
+public:
+    HookedPanel() { installPanelMessageHook(); }
+    ~HookedPanel() override
+    {
+        destroyView();
+        releasePanelMessageHook();
+    }
+};
+
+TEST(PanelHookSharingWindowTest, SharedByPanelsAndRemovedWithTheLast)
 {
-    installPanelMessageHook(); // this panel
-    installPanelMessageHook(); // a second one
-    releasePanelMessageHook(); // the second closes
-    PostMessageA(fixture.panelWindow(), WM_SYSCHAR, 'r', 1 << 29);
-    hostLoop();
-    EXPECT_FALSE(saw(fixture.panel.messages, WM_SYSCHAR)) << "the hook stays";
-    releasePanelMessageHook(); // the last closes
-    PostMessageA(fixture.panelWindow(), WM_SYSCHAR, 'r', 1 << 29);
-    hostLoop();
-    EXPECT_TRUE(saw(fixture.panel.messages, WM_SYSCHAR)) << "the hook is gone";
+    HostWindow host;
+    auto first = std::make_unique<HookedPanel>();
+    auto second = std::make_unique<HookedPanel>();
+    first->createView(host.handle(), RECT{0, 0, 100, 100});
+    second->createView(host.handle(), RECT{100, 0, 200, 100});
+    ASSERT_TRUE(IsWindow(second->handle())) << "windows need a display";
+    first.reset();
+    PostMessageA(second->handle(), WM_SYSCHAR, 'r', 1 << 29);
+    pump();
+    EXPECT_FALSE(saw(second->messages, WM_SYSCHAR)) << "the hook stays for the second panel";
+    second.reset();
+    bool passed = false;
+    host.handler = [&](UINT message, WPARAM, LPARAM, bool &) -> LRESULT {
+        passed = passed || message == WM_SYSCHAR;
+        return 0;
+    };
+    PostMessageA(host.handle(), WM_SYSCHAR, 'r', 1 << 29); // a window of this module
+    pump();
+    EXPECT_TRUE(passed) << "the hook went with the last panel";
 }
 
 TEST_F(PanelHookWindowTest, RightPressesAreOfferedToThePanelsPreTranslation)

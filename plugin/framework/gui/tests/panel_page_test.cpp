@@ -58,6 +58,17 @@ public:
     bool isHighlighted() const override { return true; }
 };
 
+// Shows the cells of the test picture, one per state.
+class CellButton : public SelSmartBmpButton {
+public:
+    Bitmap *getBitmap(Point &origin) override
+    {
+        origin = {isSelected() ? 8 : 0, 0};
+        return cells.get();
+    }
+    RefPtr<OpaqueBitmap> cells;
+};
+
 class KeptValue : public ParamEdit::Handler {
 public:
     int getValue() override { return value; }
@@ -97,6 +108,9 @@ public:
     TwinSlider twin;
     DoubleSlider pad2d;
     FlatCombo combo;
+    FlatImageCombo imageCombo;
+    FlatMLCombo noteCombo;
+    CellButton cellButton;
     VelocityEnvelope envelope;
     EnvelopeControl envelopeControl;
     Row row;
@@ -151,6 +165,18 @@ private:
         for (const char *text : {"a", "b", "c"})
             combo.addItem(text);
         combo.setSelectedIndex(0);
+        imageCombo.create(7, {120, 70, 60, 18}, this);
+        imageCombo.setImageStrip(4, {"red", "green", "blue", "yellow"}, cells.get(), 8, 8, 0, false);
+        imageCombo.addItem("green");
+        imageCombo.setSelectedIndex(0);
+        noteCombo.create(8, {190, 70, 80, 18}, this);
+        FlatCombo::Menu *notes = noteCombo.menu().appendSubMenu(0, "notes");
+        notes->appendItem(MF_STRING | MF_CHECKED, 36, "Kick");
+        notes->appendItem(MF_STRING, 38, "Snare");
+        noteCombo.setText("Kick");
+        cellButton.cells = cells;
+        cellButton.create(9, {350, 40, 0, 0}, this);
+        cellButton.sizeToBitmap();
         envelopeControl.setBounds(this, {10, 110, 120, 80});
         envelopeControl.setEnvelope(&envelope);
         row.setBounds(this, {140, 110, 260, 40});
