@@ -204,24 +204,6 @@ void SmartTextButton::paintContent(GraphicsContext &gc, const Rect &rect)
     gc.drawTextWithFont(caption_.c_str(), rect, font_.get(), DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
-void SelSmartTextButton::setSelected(bool selected)
-{
-    if (selected == selected_)
-        return;
-    selected_ = selected;
-    repaint();
-}
-
-void SelSmartTextButton::paintBackground(GraphicsContext &gc, const Rect &rect)
-{
-    gc.fillRectInColor(rect, selected_ ? kSelectedFace : faceColour());
-}
-
-bool SelSmartTextButton::isDown() const
-{
-    return selected_ || SmartTextButton::isDown();
-}
-
 void SmartBmpButton::sizeToBitmap()
 {
     const Point size = getBitmapSize();
@@ -245,24 +227,6 @@ void SmartBmpButton::paintContent(GraphicsContext &gc, const Rect &rect)
     Point origin;
     if (Bitmap *bitmap = getBitmap(origin))
         gc.drawBitmapPart(rect.topLeft(), {origin.x, origin.y, rect.width, rect.height}, bitmap);
-}
-
-void SelSmartBmpButton::setSelected(bool selected)
-{
-    if (selected == selected_)
-        return;
-    selected_ = selected;
-    repaint();
-}
-
-void SelSmartBmpButton::paintBackground(GraphicsContext &gc, const Rect &rect)
-{
-    gc.fillRectInColor(rect, selected_ ? kSelectedFace : faceColour());
-}
-
-bool SelSmartBmpButton::isDown() const
-{
-    return selected_ || SmartBmpButton::isDown();
 }
 
 } // namespace Quorvane

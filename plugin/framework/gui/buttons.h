@@ -7,6 +7,7 @@
 
 #include "plugin/framework/gui/bitmaps.h"
 #include "plugin/framework/gui/gdi_objects.h"
+#include "plugin/framework/gui/graphics_context.h"
 #include "plugin/framework/gui/pane.h"
 
 #include <string>
@@ -127,17 +128,6 @@ private:
     RefPtr<Font> font_;
 };
 
-class SelSmartTextButton : public SmartTextButton {
-public:
-    void setSelected(bool selected);
-    bool isSelected() const { return selected_; }
-    void paintBackground(GraphicsContext &gc, const Rect &rect) override;
-    bool isDown() const override;
-
-private:
-    bool selected_ = false;
-};
-
 // Shows a part of a bitmap that a derived button supplies.
 class SmartBmpButton : public SmartButton {
 public:
@@ -148,15 +138,31 @@ public:
     void paintContent(GraphicsContext &gc, const Rect &rect) override;
 };
 
-class SelSmartBmpButton : public SmartBmpButton {
+// A smart button with a selected state: while selected it looks pressed,
+// on a lighter face.
+template <typename SmartBase> class SelectedLook : public SmartBase {
 public:
-    void setSelected(bool selected);
+    // Repaints when it changed; tells nobody.
+    void setSelected(bool selected)
+    {
+        if (selected == selected_)
+            return;
+        selected_ = selected;
+        this->repaint();
+    }
     bool isSelected() const { return selected_; }
-    void paintBackground(GraphicsContext &gc, const Rect &rect) override;
-    bool isDown() const override;
+
+    void paintBackground(GraphicsContext &gc, const Rect &rect) override
+    {
+        gc.fillRectInColor(rect, selected_ ? SmartButton::kSelectedFace : SmartButton::faceColour());
+    }
+    bool isDown() const override { return selected_ || SmartBase::isDown(); }
 
 private:
     bool selected_ = false;
 };
+
+class SelSmartTextButton : public SelectedLook<SmartTextButton> {};
+class SelSmartBmpButton : public SelectedLook<SmartBmpButton> {};
 
 } // namespace Quorvane

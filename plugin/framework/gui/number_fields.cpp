@@ -161,27 +161,42 @@ void InlineNumberEditor::windowDestroyed()
         owner->editorClosed(); // may delete this editor
 }
 
-namespace {
-
-// The field's own font, else the panel's.
-HFONT editorFont(Font *font, HWND panel)
-{
-    if (font)
-        return font->handle();
-    return reinterpret_cast<HFONT>(SendMessageA(panel, WM_GETFONT, 0, 0));
-}
-
-void drawNumber(GraphicsContext &gc, const Rect &rect, const std::string &text, Font *font)
-{
-    gc.drawTextWithFont(text.c_str(), rect, font, DT_SINGLELINE | DT_RIGHT);
-}
-
-} // namespace
-
-ParamEdit::~ParamEdit()
+NumberField::~NumberField()
 {
     if (editor_)
         editor_->disown();
+}
+
+void NumberField::setFont(Font *font)
+{
+    font_ = RefPtr<Font>(font);
+    repaint();
+}
+
+void NumberField::mousePressed(MouseEvent &e)
+{
+    if (e.button != 1 || e.clickCount != 2) {
+        FlatControl::mousePressed(e);
+        return;
+    }
+    HWND panel = getWindowHandle();
+    if (!panel || editor_)
+        return;
+    // The field's own font, else the panel's.
+    HFONT font = font_ ? font_->handle() : reinterpret_cast<HFONT>(SendMessageA(panel, WM_GETFONT, 0, 0));
+    auto editor = std::make_unique<InlineNumberEditor>(static_cast<InlineNumberEditor::Owner &>(*this));
+    if (editor->open(panel, getRootBounds(), font, editedValue()))
+        editor_ = std::move(editor);
+}
+
+void NumberField::editorClosed()
+{
+    editor_.reset();
+}
+
+void NumberField::drawNumber(GraphicsContext &gc, const Rect &rect, const std::string &text)
+{
+    gc.drawTextWithFont(text.c_str(), rect, font_.get(), DT_SINGLELINE | DT_RIGHT);
 }
 
 int ParamEdit::create(Pane *parent, const RECT &rect)
@@ -193,12 +208,6 @@ int ParamEdit::create(Pane *parent, const RECT &rect)
 void ParamEdit::setHandler(Handler *handler)
 {
     handler_.reset(handler);
-}
-
-void ParamEdit::setFont(Font *font)
-{
-    font_ = RefPtr<Font>(font);
-    repaint();
 }
 
 void ParamEdit::refreshValue()
@@ -220,23 +229,9 @@ bool ParamEdit::step(int delta)
     return true;
 }
 
-void ParamEdit::mousePressed(MouseEvent &e)
-{
-    if (e.button != 1 || e.clickCount != 2) {
-        FlatControl::mousePressed(e);
-        return;
-    }
-    HWND panel = getWindowHandle();
-    if (!panel || editor_)
-        return;
-    auto editor = std::make_unique<InlineNumberEditor>(static_cast<InlineNumberEditor::Owner &>(*this));
-    if (editor->open(panel, getRootBounds(), editorFont(font_.get(), panel), shownValue_))
-        editor_ = std::move(editor);
-}
-
 void ParamEdit::paintContent(GraphicsContext &gc, const Rect &rect)
 {
-    drawNumber(gc, rect, decimal(shownValue_), font_.get());
+    drawNumber(gc, rect, decimal(shownValue_));
 }
 
 bool ParamEdit::acceptsCharacter(char c) const
@@ -247,17 +242,6 @@ bool ParamEdit::acceptsCharacter(char c) const
 void ParamEdit::editorCommitted(int value)
 {
     setValue(value);
-}
-
-void ParamEdit::editorClosed()
-{
-    editor_.reset();
-}
-
-BarEdit::~BarEdit()
-{
-    if (editor_)
-        editor_->disown();
 }
 
 int BarEdit::create(Pane *parent, const Rect &rect)
@@ -278,12 +262,6 @@ void BarEdit::setValue(int value)
     repaint();
 }
 
-void BarEdit::setFont(Font *font)
-{
-    font_ = RefPtr<Font>(font);
-    repaint();
-}
-
 bool BarEdit::step(int delta)
 {
     setValue(addSaturated(getValue(), delta));
@@ -291,24 +269,10 @@ bool BarEdit::step(int delta)
     return true;
 }
 
-void BarEdit::mousePressed(MouseEvent &e)
-{
-    if (e.button != 1 || e.clickCount != 2) {
-        FlatControl::mousePressed(e);
-        return;
-    }
-    HWND panel = getWindowHandle();
-    if (!panel || editor_)
-        return;
-    auto editor = std::make_unique<InlineNumberEditor>(static_cast<InlineNumberEditor::Owner &>(*this));
-    if (editor->open(panel, getRootBounds(), editorFont(font_.get(), panel), getValue()))
-        editor_ = std::move(editor);
-}
-
 void BarEdit::paintContent(GraphicsContext &gc, const Rect &rect)
 {
     if (!text_.empty())
-        drawNumber(gc, rect, text_, font_.get());
+        drawNumber(gc, rect, text_);
 }
 
 bool BarEdit::acceptsCharacter(char c) const
@@ -323,7 +287,7 @@ void BarEdit::editorCommitted(int value)
 
 void BarEdit::editorClosed()
 {
-    editor_.reset();
+    NumberField::editorClosed();
     invokeDelegate(listener_);
 }
 

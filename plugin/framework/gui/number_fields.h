@@ -61,8 +61,30 @@ private:
     int pendingMinus_ = 0;
 };
 
+// What both number fields share: a font, and the inline editor a double
+// click of the left button opens over the field.
+class NumberField : public FlatControl, protected InlineNumberEditor::Owner {
+public:
+    ~NumberField() override;
+
+    void setFont(Font *font);
+    InlineNumberEditor *editor() const { return editor_.get(); }
+
+    void mousePressed(MouseEvent &e) override;
+
+protected:
+    // The number the editor starts with.
+    virtual int editedValue() const = 0;
+    void editorClosed() override;
+    void drawNumber(GraphicsContext &gc, const Rect &rect, const std::string &text);
+
+private:
+    RefPtr<Font> font_;
+    std::unique_ptr<InlineNumberEditor> editor_;
+};
+
 // An integer shown through a handler that reads and may clamp it.
-class ParamEdit : public FlatControl, private InlineNumberEditor::Owner {
+class ParamEdit : public NumberField {
 public:
     class Handler {
     public:
@@ -71,52 +93,41 @@ public:
         virtual void setValue(int value) = 0;
     };
 
-    ~ParamEdit() override;
-
     int create(Pane *parent, const RECT &rect);
     // Takes ownership; the old handler is deleted.
     void setHandler(Handler *handler);
-    void setFont(Font *font);
     void refreshValue();
     // Through the handler, which decides what is shown.
     void setValue(int value);
     int shownValue() const { return shownValue_; }
-    InlineNumberEditor *editor() const { return editor_.get(); }
 
-    void mousePressed(MouseEvent &e) override;
     void paintContent(GraphicsContext &gc, const Rect &rect) override;
     bool step(int delta) override;
 
 private:
+    int editedValue() const override { return shownValue_; }
     bool acceptsCharacter(char c) const override;
     void editorCommitted(int value) override;
-    void editorClosed() override;
 
     std::unique_ptr<Handler> handler_;
-    RefPtr<Font> font_;
     int shownValue_ = 0;
-    std::unique_ptr<InlineNumberEditor> editor_;
 };
 
 // A bar number; its listener hears every step and the end of every edit.
-class BarEdit : public FlatControl, private InlineNumberEditor::Owner {
+class BarEdit : public NumberField {
 public:
-    ~BarEdit() override;
-
     int create(Pane *parent, const Rect &rect);
     void setListener(Delegate *listener) { listener_ = RefPtr<Delegate>(listener); }
     // The text read as a number; 0 when empty.
     int getValue() const;
     void setValue(int value);
-    void setFont(Font *font);
     const std::string &text() const { return text_; }
-    InlineNumberEditor *editor() const { return editor_.get(); }
 
-    void mousePressed(MouseEvent &e) override;
     void paintContent(GraphicsContext &gc, const Rect &rect) override;
     bool step(int delta) override;
 
 private:
+    int editedValue() const override { return getValue(); }
     bool acceptsCharacter(char c) const override;
     void editorCommitted(int value) override;
     void editorClosed() override;
@@ -124,8 +135,6 @@ private:
     RefPtr<Delegate> listener_;
     int value_ = 0;
     std::string text_;
-    RefPtr<Font> font_;
-    std::unique_ptr<InlineNumberEditor> editor_;
 };
 
 } // namespace Quorvane
