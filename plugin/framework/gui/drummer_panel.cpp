@@ -256,7 +256,7 @@ LRESULT DrummerPanel::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_PRINTCLIENT: {
         RECT client{};
         GetClientRect(handle(), &client);
-        paint(reinterpret_cast<HDC>(wParam), client);
+        paintBuffered(reinterpret_cast<HDC>(wParam), client);
         return 0;
     }
     case WM_ERASEBKGND:
@@ -314,7 +314,7 @@ void DrummerPanel::onCreate()
     enableToolTips();
 }
 
-void DrummerPanel::paint(HDC target, const RECT &area)
+void DrummerPanel::paintBuffered(HDC target, const RECT &area)
 {
     RECT client{};
     GetClientRect(handle(), &client);
@@ -352,7 +352,7 @@ void DrummerPanel::onPaint()
     if (dc) {
         RECT box{};
         GetClipBox(dc, &box);
-        paint(dc, box);
+        paintBuffered(dc, box);
     }
     EndPaint(handle(), &ps);
 }

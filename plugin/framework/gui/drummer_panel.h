@@ -91,7 +91,7 @@ protected:
 
 private:
     void onCreate();
-    void paint(HDC target, const RECT &area);
+    void paintBuffered(HDC target, const RECT &area);
     void onPaint();
     void onMouse(UINT message, WPARAM wParam, LPARAM lParam);
     void onWheel(WPARAM wParam, LPARAM lParam);
