@@ -342,3 +342,29 @@ TEST(PanelPageWindowTest, ControlsInThePropertyPageTakeClicksAndKeysAndLeaveNoth
 }
 
 } // namespace
+
+namespace {
+
+TEST(PanelPageWindowTest, PageAnswersFailWhenThePanelMakesNoWindow)
+{
+    IPropertyPage *page = nullptr;
+    auto *factory = new MfxPropertyPage::Factory(L"Tembri Test");
+    factory->AddRef();
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPropertyPage, reinterpret_cast<void **>(&page)), S_OK);
+    factory->Release();
+    auto *plugin = new ControlsPlugin();
+    plugin->AddRef();
+    IUnknown *object = static_cast<IMfxEventFilter *>(plugin);
+    ASSERT_EQ(page->SetObjects(1, &object), S_OK);
+
+    HWND gone = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(gone);
+    const RECT place{0, 0, 100, 100};
+    EXPECT_EQ(page->Activate(gone, &place, TRUE), E_FAIL) << "no parent, no window, no view";
+    EXPECT_EQ(plugin->panel, nullptr) << "the view went back to the plug-in";
+    EXPECT_EQ(counts.panelsAlive, 0);
+    page->Release();
+    EXPECT_EQ(plugin->Release(), 0u);
+}
+
+} // namespace
