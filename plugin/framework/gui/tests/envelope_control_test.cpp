@@ -31,7 +31,7 @@ protected:
         control.setBounds(&root, {0, 0, 208, 208});
         envelope.setAbsolute(1);
         envelope.setPoint(0, 0, 127);
-        envelope.setPoint(1, 480, 64);
+        envelope.setPoint(1, 481, 65); // between pixels: it does not map back to itself
         envelope.setPoint(2, 959, 20);
         control.setEnvelope(&envelope);
         listener =
@@ -49,7 +49,7 @@ TEST_F(EnvelopeControlTest, PointsMapOntoThePlot)
 {
     EXPECT_EQ(control.plot(), (Rect{4, 4, 200, 200}));
     EXPECT_EQ(control.handle(0), (Point{4, 4})) << "127 on the top row";
-    EXPECT_EQ(control.handle(1), (Point{104, 4 + 63 * 200 / 126}));
+    EXPECT_EQ(control.handle(1), (Point{104, 4 + 62 * 200 / 126}));
     root.paintAll();
     EXPECT_EQ(root.canvas().pixel(4, 4), 0xC8D0D4u) << "the handle's inside";
     EXPECT_EQ(root.canvas().pixel(1, 1), 0xFFFFFFu) << "its frame";
@@ -67,8 +67,8 @@ TEST_F(EnvelopeControlTest, PointDraggedToTheBottomRowTakesTwo)
     EXPECT_EQ(heard.kinds.front(), EnvelopeControl::Dragged);
     EXPECT_EQ(heard.texts.front(), "Velocity Envelope: velo = 2");
     EXPECT_EQ(heard.kinds.back(), EnvelopeControl::DragEnded);
-    EXPECT_EQ(envelope.value(1), 64) << "the other points stay exact";
-    EXPECT_EQ(envelope.position(1), 480);
+    EXPECT_EQ(envelope.value(1), 65) << "the other points stay exact";
+    EXPECT_EQ(envelope.position(1), 481);
 }
 
 TEST_F(EnvelopeControlTest, PointStopsBeforeItsNeighbourAndWaitsForThePointer)
