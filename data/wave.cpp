@@ -94,16 +94,18 @@ int WriteRaw(HANDLE file, const void *data, uint64_t bytes)
 
 } // namespace
 
-CWave::CWave(int playbackWave, long rate, const char *folder) : playback(playbackWave), sampleRate(rate)
+CWave::CWave(int playbackWave, long rate, const char *place) : playback(playbackWave), sampleRate(rate)
 {
     halves[1].index = 1;
+    if (place && std::strlen(place) < sizeof(folder))
+        std::strcpy(folder, place);
     sync = CLock::PrepareSyncObject();
-    sampleFile = CreateTempFile(folder, "AT_");
+    sampleFile = CreateTempFile(place, "AT_");
     if (sampleFile != INVALID_HANDLE_VALUE)
         filePosition = 0;
     if (!playback)
         return;
-    peakFile = CreateTempFile(folder, "AG_");
+    peakFile = CreateTempFile(place, "AG_");
     requestEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     readyEvent = CreateEventA(nullptr, TRUE, TRUE, nullptr);
     if (requestEvent && readyEvent)

@@ -85,6 +85,10 @@ public:
     int ExportWave(CStorage *storage, unsigned format);
     // Makes this wave hold a copy of source's samples, rate and channels.
     int CopyFrom(CWave &source);
+    // Resamples the whole wave to another rate (through 24-bit samples
+    // scaled to the wave's peak, so that nothing clips). On failure the wave
+    // stays as it was.
+    int ChangeSampleRate(long rate);
 
     // Playback (playback waves only). The player asks for blocks of
     // round(blockFrames x speed) frames; InitPlayback fills both halves from
@@ -126,8 +130,10 @@ public:
     HANDLE readerThread = nullptr;
     HANDLE requestEvent = nullptr; // auto-reset
     HANDLE readyEvent = nullptr;   // manual reset, initially set
-    // The resampling mode of ImportWave (0 linear).
+    // The resampling mode of ImportWave and ChangeSampleRate (0 linear).
     int resampleMode = 0;
+    // Where the temporary files go (empty: the system's temporary folder).
+    char folder[MAX_PATH] = {};
 
 private:
     static DWORD WINAPI ReaderMain(void *wave);
