@@ -111,6 +111,8 @@ CSampleConv::~CSampleConv()
 
 void CSampleConv::SetScale(float scale)
 {
+    if (!params)
+        return;
     for (float &word : params->scale)
         word = scale;
 }
@@ -118,6 +120,8 @@ void CSampleConv::SetScale(float scale)
 void CSampleConv::Run(SAMPLECONVFN converter, float scale, const void *source, void *destination,
                       unsigned long count)
 {
+    if (!params)
+        return;
     SetScale(scale);
     params->source = source;
     params->destination = destination;

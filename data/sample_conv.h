@@ -56,6 +56,7 @@ CORVADEL_API SampleConvVariant ChooseSampleConv(unsigned long cpuidFeatures);
 
 // Owns one parameter block, 16-byte aligned, with the bounds at +-1.0. The
 // caller sets the scale, the source and the destination before each call.
+// Without a block (IsOk 0) SetScale and Run do nothing.
 class CORVADEL_API CSampleConv {
 public:
     CSampleConv();

@@ -217,12 +217,13 @@ int CWave::ExportWave(CStorage *storage, unsigned format)
     default:
         return 0;
     }
-    if (!storage || !IsStateOk() || length <= 0)
+    if (!storage || !IsStateOk() || length <= 0 || sampleRate <= 0)
         return 0;
     const uint32_t align = uint32_t(bits / 8 * channels);
     const uint64_t dataSize = uint64_t(align) * uint64_t(length);
     const uint32_t pad = dataSize & 1;
-    if (36 + dataSize + pad > 0xFFFFFFFFu)
+    // Every size of the file must fit its 32-bit field.
+    if (36 + dataSize + pad > 0xFFFFFFFFu || uint64_t(align) * uint64_t(sampleRate) > 0xFFFFFFFFu)
         return 0;
     const long start = storage->GetPos();
     if (start < 0)

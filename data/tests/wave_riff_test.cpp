@@ -92,6 +92,9 @@ TEST_F(WaveRiffTest, ExportRefusesUnknownFormatsAndEmptyWaves)
         EXPECT_EQ(exported(wave, format, &ok), "") << format;
         EXPECT_EQ(ok, 0) << format;
     }
+    wave.sampleRate = 0;
+    EXPECT_EQ(exported(wave, 16, &ok), "");
+    EXPECT_EQ(ok, 0);
 }
 
 // Export and import again: 16-bit samples come back exactly (-32768 reads
@@ -278,13 +281,14 @@ TEST_F(WaveRiffTest, CorruptedFilesNeverCrashOrHang)
     const std::string good = riff(chunk("LIST", "abc") + chunk("fmt ", fmtBody(1, 2, 44100, 16)) +
                                   chunk("data", pcm16(std::vector<int16_t>(64, 1000))));
     uint32_t x = 99;
+    CWave wave(0, 44100, folder.path().c_str());
     for (int round = 0; round < 400; ++round) {
         std::string bytes = good;
         for (int k = 0; k < 3; ++k) {
             x = x * 1664525u + 1013904223u;
             bytes[(x >> 8) % bytes.size()] = static_cast<char>(x >> 24);
         }
-        CWave wave(0, 44100, folder.path().c_str());
+        wave.Clear();
         if (import(wave, bytes)) {
             EXPECT_LE(wave.length, 4 * 64) << "round " << round;
         }

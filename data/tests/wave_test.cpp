@@ -121,6 +121,25 @@ TEST_F(WaveTest, PeaksHoldMinimumAndMaximumPer128Frames)
     ASSERT_EQ(wave.ReadGraphics(pairs.data(), 2, 1), 1);
     EXPECT_EQ(pairs[0], -2.0f);
 
+    // More pairs than one write takes: 1094 pairs, written as 1024 and 70.
+    CWave longer(1, 44100, folder.path().c_str());
+    longer.channels = 1;
+    longer.bytesPerFrame = 4;
+    auto level = [](int frame) { return float(frame) / 140000.0f; };
+    std::vector<float> ramp(140000);
+    for (size_t i = 0; i < ramp.size(); ++i)
+        ramp[i] = level(int(i));
+    ASSERT_TRUE(append(longer, ramp));
+    ASSERT_EQ(longer.CreateGraphics(), 1);
+    EXPECT_EQ(longer.peakLength, 2 * 1094);
+    ASSERT_EQ(longer.ReadGraphics(pairs.data(), 1023, 2), 1);
+    EXPECT_EQ(std::vector<float>(pairs.begin(), pairs.begin() + 4),
+              (std::vector<float>{level(1023 * 128), level(1024 * 128 - 1), level(1024 * 128),
+                                  level(1025 * 128 - 1)}));
+    ASSERT_EQ(longer.ReadGraphics(pairs.data(), 1093, 1), 1);
+    EXPECT_EQ(pairs[0], level(1093 * 128));
+    EXPECT_EQ(pairs[1], level(139999));
+
     CWave plain(0, 44100, folder.path().c_str());
     EXPECT_EQ(plain.CreateGraphics(), 1);
     EXPECT_EQ(plain.ReadGraphics(pairs.data(), 0, 1), 0);
