@@ -29,46 +29,9 @@ extern PANNIKEL_API FONTPARAMS LittleFontParams;
 extern PANNIKEL_API FONTPARAMS TextFontParams;
 extern PANNIKEL_API FONTPARAMS ChNtFontParams;
 
-extern PANNIKEL_API RGBACOLOR colBlack;
-extern PANNIKEL_API RGBACOLOR colWhite;
-extern PANNIKEL_API RGBACOLOR colLtGray;
-extern PANNIKEL_API RGBACOLOR colDkGray;
-extern PANNIKEL_API RGBACOLOR colBkgndTrMeas;
-extern PANNIKEL_API RGBACOLOR colBkgndMaster;
-extern PANNIKEL_API RGBACOLOR colBkgndChords;
-extern PANNIKEL_API RGBACOLOR colBkgndMelText;
-extern PANNIKEL_API RGBACOLOR colBkgndMIDI;
-extern PANNIKEL_API RGBACOLOR colBkgndAudio;
-extern PANNIKEL_API RGBACOLOR colBkgndSTtact;
-extern PANNIKEL_API RGBACOLOR colBkgndSysEx;
-extern PANNIKEL_API RGBACOLOR colBkgndPattern;
-extern PANNIKEL_API RGBACOLOR colSlctTrMeas;
-extern PANNIKEL_API RGBACOLOR colSlctMaster;
-extern PANNIKEL_API RGBACOLOR colSlctChords;
-extern PANNIKEL_API RGBACOLOR colSlctMelText;
-extern PANNIKEL_API RGBACOLOR colSlctMIDI;
-extern PANNIKEL_API RGBACOLOR colSlctAudio;
-extern PANNIKEL_API RGBACOLOR colSlctPattern;
-extern PANNIKEL_API RGBACOLOR colSlctMIDI1;
-extern PANNIKEL_API RGBACOLOR colSlctChords1;
-extern PANNIKEL_API RGBACOLOR colSlctMelText1;
-extern PANNIKEL_API RGBACOLOR colEdit;
-extern PANNIKEL_API RGBACOLOR colEdit1;
-extern PANNIKEL_API RGBACOLOR colDrawCtrl;
-extern PANNIKEL_API RGBACOLOR colDrawCtrlSel;
-extern PANNIKEL_API RGBACOLOR colFillNoteNorm;
-extern PANNIKEL_API RGBACOLOR colFillNoteSlct;
-extern PANNIKEL_API RGBACOLOR colFillNoteBkgn;
-extern PANNIKEL_API RGBACOLOR colFillChordNorm;
-extern PANNIKEL_API RGBACOLOR colFillChordSlct;
-extern PANNIKEL_API RGBACOLOR colFillChordBkgn;
-extern PANNIKEL_API RGBACOLOR colFillMelNorm;
-extern PANNIKEL_API RGBACOLOR colFillMelSlct;
-extern PANNIKEL_API RGBACOLOR colLyricStd;
-extern PANNIKEL_API RGBACOLOR colLyricCur;
-extern PANNIKEL_API RGBACOLOR colLevelMnFill;
-extern PANNIKEL_API RGBACOLOR colLevelMnFree;
-extern PANNIKEL_API RGBACOLOR colLevelOvFill;
-extern PANNIKEL_API RGBACOLOR colLevelOvFree;
+// The 41 colours: colBlack, colWhite ... colLevelOvFree (colour_list.h).
+#define PANNIKEL_COLOUR(name, r, g, b, a) extern PANNIKEL_API RGBACOLOR name;
+#include "gui/draw/colour_list.h"
+#undef PANNIKEL_COLOUR
 
 } // namespace Quorvane

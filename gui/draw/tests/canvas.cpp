@@ -148,4 +148,15 @@ std::string rgbText(COLORREF c)
     return text;
 }
 
+std::string rectText(const RECT &r)
+{
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+           std::to_string(r.bottom);
+}
+
+bool sameRect(const RECT &r, long left, long top, long right, long bottom)
+{
+    return r.left == left && r.top == top && r.right == right && r.bottom == bottom;
+}
+
 } // namespace pannikel_test

@@ -44,7 +44,9 @@ std::string programFolder();
 // build/screenshots/<name>, the folder made when missing.
 std::string screenshotPath(const std::string &name);
 
-// "r,g,b" for readable failures.
+// "r,g,b" and "l,t,r,b" for readable failures.
 std::string rgbText(COLORREF c);
+std::string rectText(const RECT &r);
+bool sameRect(const RECT &r, long left, long top, long right, long bottom);
 
 } // namespace pannikel_test

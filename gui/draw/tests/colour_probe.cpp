@@ -2,6 +2,7 @@
 // colour file, and writes what it got: the 41 colours, and pixels of a pen
 // and two gradients built from colours the file may change.
 #include "gui/draw/gui_context.h"
+#include "gui/draw/named_colours.h"
 #include "gui/draw/shared_objects.h"
 
 #include "canvas.h"
@@ -12,53 +13,10 @@ using namespace Quorvane;
 
 namespace {
 
-struct Named {
-    const char *name;
-    const RGBACOLOR *colour;
-};
-
-const Named kColours[] = {
-    {"colBlack", &colBlack},
-    {"colWhite", &colWhite},
-    {"colLtGray", &colLtGray},
-    {"colDkGray", &colDkGray},
-    {"colBkgndTrMeas", &colBkgndTrMeas},
-    {"colBkgndMaster", &colBkgndMaster},
-    {"colBkgndChords", &colBkgndChords},
-    {"colBkgndMelText", &colBkgndMelText},
-    {"colBkgndMIDI", &colBkgndMIDI},
-    {"colBkgndAudio", &colBkgndAudio},
-    {"colBkgndSTtact", &colBkgndSTtact},
-    {"colBkgndSysEx", &colBkgndSysEx},
-    {"colBkgndPattern", &colBkgndPattern},
-    {"colSlctTrMeas", &colSlctTrMeas},
-    {"colSlctMaster", &colSlctMaster},
-    {"colSlctChords", &colSlctChords},
-    {"colSlctMelText", &colSlctMelText},
-    {"colSlctMIDI", &colSlctMIDI},
-    {"colSlctAudio", &colSlctAudio},
-    {"colSlctPattern", &colSlctPattern},
-    {"colSlctMIDI1", &colSlctMIDI1},
-    {"colSlctChords1", &colSlctChords1},
-    {"colSlctMelText1", &colSlctMelText1},
-    {"colEdit", &colEdit},
-    {"colEdit1", &colEdit1},
-    {"colDrawCtrl", &colDrawCtrl},
-    {"colDrawCtrlSel", &colDrawCtrlSel},
-    {"colFillNoteNorm", &colFillNoteNorm},
-    {"colFillNoteSlct", &colFillNoteSlct},
-    {"colFillNoteBkgn", &colFillNoteBkgn},
-    {"colFillChordNorm", &colFillChordNorm},
-    {"colFillChordSlct", &colFillChordSlct},
-    {"colFillChordBkgn", &colFillChordBkgn},
-    {"colFillMelNorm", &colFillMelNorm},
-    {"colFillMelSlct", &colFillMelSlct},
-    {"colLyricStd", &colLyricStd},
-    {"colLyricCur", &colLyricCur},
-    {"colLevelMnFill", &colLevelMnFill},
-    {"colLevelMnFree", &colLevelMnFree},
-    {"colLevelOvFill", &colLevelOvFill},
-    {"colLevelOvFree", &colLevelOvFree},
+const NamedColour kColours[] = {
+#define PANNIKEL_COLOUR(name, r, g, b, a) {#name, &name},
+#include "gui/draw/colour_list.h"
+#undef PANNIKEL_COLOUR
 };
 
 void writePixel(FILE *out, const char *what, COLORREF c)
@@ -75,7 +33,7 @@ int main(int argc, char **argv)
     FILE *out = std::fopen(argv[1], "w");
     if (!out)
         return 3;
-    for (const Named &n : kColours)
+    for (const NamedColour &n : kColours)
         std::fprintf(out, "%s %u %u %u %u\n", n.name, n.colour->R, n.colour->G, n.colour->B, n.colour->A);
 
     pannikel_test::Canvas canvas(20, 30, RGB(1, 2, 3));

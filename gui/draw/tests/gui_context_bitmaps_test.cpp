@@ -9,7 +9,9 @@
 
 using namespace Quorvane;
 using pannikel_test::Canvas;
+using pannikel_test::rectText;
 using pannikel_test::rgbText;
+using pannikel_test::sameRect;
 
 namespace {
 
@@ -26,17 +28,6 @@ protected:
     Canvas canvas{100, 60, kBackground};
     CGUIContext ctx{canvas.dc()};
 };
-
-bool sameRect(const RECT &r, long l, long t, long rr, long b)
-{
-    return r.left == l && r.top == t && r.right == rr && r.bottom == b;
-}
-
-std::string rectText(const RECT &r)
-{
-    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-           std::to_string(r.bottom);
-}
 
 } // namespace
 

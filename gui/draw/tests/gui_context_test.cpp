@@ -10,24 +10,15 @@
 
 using namespace Quorvane;
 using pannikel_test::Canvas;
+using pannikel_test::rectText;
 using pannikel_test::rgbText;
+using pannikel_test::sameRect;
 
 namespace {
 
 constexpr COLORREF kBackground = RGB(10, 20, 30);
 constexpr COLORREF kInverted = RGB(245, 235, 225);
 constexpr long kWhitePen = 0;
-
-bool sameRect(const RECT &r, long l, long t, long rr, long b)
-{
-    return r.left == l && r.top == t && r.right == rr && r.bottom == b;
-}
-
-std::string rectText(const RECT &r)
-{
-    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-           std::to_string(r.bottom);
-}
 
 class ContextTest : public ::testing::Test {
 protected:
