@@ -50,15 +50,19 @@ TEST_F(GradientTest, FlatProfileOf26RowsIs5Then16Then5)
 {
     const RGBACOLOR base(250, 30, 128, 255); // light 255,70,168 (R clamped), dark 170,0,48 (G clamped)
     ASSERT_TRUE(table.SetGradient(0, &ctx, 26, &base, 40, 1));
-    expectRows(0, 26,
-               {{0, RGB(255, 70, 168)},
-                {1, RGB(254, 62, 160)},
-                {4, RGB(251, 38, 136)},
-                {5, RGB(250, 30, 128)},
-                {20, RGB(250, 30, 128)},
-                {21, RGB(250, 30, 128)},
-                {22, RGB(234, 24, 112)},
-                {25, RGB(186, 6, 64)}});
+    // Rows 0-4 light toward base, 5-20 base, 21-25 from base toward dark.
+    const COLORREF rows[26] = {RGB(255, 70, 168), RGB(254, 62, 160), RGB(253, 54, 152), RGB(252, 46, 144),
+                               RGB(251, 38, 136), RGB(250, 30, 128), RGB(250, 30, 128), RGB(250, 30, 128),
+                               RGB(250, 30, 128), RGB(250, 30, 128), RGB(250, 30, 128), RGB(250, 30, 128),
+                               RGB(250, 30, 128), RGB(250, 30, 128), RGB(250, 30, 128), RGB(250, 30, 128),
+                               RGB(250, 30, 128), RGB(250, 30, 128), RGB(250, 30, 128), RGB(250, 30, 128),
+                               RGB(250, 30, 128), RGB(250, 30, 128), RGB(234, 24, 112), RGB(218, 18, 96),
+                               RGB(202, 12, 80),  RGB(186, 6, 64)};
+    ASSERT_EQ(table.sizes[0], 26);
+    ctx.DrawHorzGradient(&table, 0, 0, 0, 20);
+    for (long y = 0; y < 26; ++y)
+        EXPECT_EQ(rgbText(canvas.at(7, y)), rgbText(rows[y])) << "row " << y;
+    EXPECT_EQ(canvas.at(0, 26), kBackground);
 }
 
 TEST_F(GradientTest, LinearProfilesRunFromLightTowardDark)
