@@ -85,6 +85,9 @@ public:
     // Tracks and SysEx entries using the output lose it (tracks get the
     // preview output), then the tract deletes it. 1 when a track used it.
     int DeleteOutPort(void *out);
+    // Rebuilds the nodes of every lyrics track against the chord track; 1
+    // when every one succeeded.
+    int UpdateNodes();
     // The default MIDI output: there is none.
     int GetDefMIDIOut(PORTDESCR *descriptor);
     // Recounts tracks, and the song end (rounded up to a bar) and play range
@@ -192,6 +195,6 @@ protected:
 };
 
 // A track of a kind other than the master; null for kinds not offered.
-CTrack *CreateTrack(long kind, unsigned long id, CSong *song);
+CORVADEL_API CTrack *CreateTrack(long kind, unsigned long id, CSong *song);
 
 } // namespace Quorvane
