@@ -96,7 +96,7 @@ CMEffElem::CMEffElem(PORTDESCR *descriptor, void *host, void *owner)
         moduleName = CreateString(kMfxHostModule, -1);
     else
         return;
-    if (!moduleName)
+    if (kind == PORT_BY_GUID && !moduleName)
         return;
     LoadMEffectModule(moduleName, effect, module);
     if (!effect)
