@@ -73,12 +73,21 @@ protected:
         std::string out;
         for (long i = 0; i < t->GetNumb(); ++i) {
             const EVENT *e = t->GetEvent(i);
-            out += std::to_string(e->time) + ":";
-            if (e->IsLong())
-                out += "meta" + std::to_string(e->status) + "/" + std::to_string(e->length);
-            else
-                out += std::to_string(e->status) + "/" + std::to_string(e->data1) + "/" +
-                       std::to_string(e->data2) + (e->IsNote() ? "/" + std::to_string(e->value) : "");
+            out += std::to_string(e->time);
+            out += e->IsLong() ? ":meta" : ":";
+            out += std::to_string(e->status);
+            out += '/';
+            if (e->IsLong()) {
+                out += std::to_string(e->length);
+            } else {
+                out += std::to_string(e->data1);
+                out += '/';
+                out += std::to_string(e->data2);
+                if (e->IsNote()) {
+                    out += '/';
+                    out += std::to_string(e->value);
+                }
+            }
             out += " ";
         }
         return out;
