@@ -36,6 +36,14 @@ public:
     int CanNewTextNode() const { return text.GetNumNodes() < timeNodes.GetNumb(); }
     int CanDelTextNode() const { return text.GetNumNodes() > 1; }
     TEXTNODE *GetTextNode(long index) const { return text.GetTextNode(index); }
+    // The node drawn at pixel x (a node's left edge is its tick divided by
+    // ticksPerPixel), looked for from firstNode on. Mode 0: the first whose
+    // text (lyrics font: mode 1) reaches x; 2: the node whose text holds x,
+    // mode becoming x's offset in it; 3: the nearest. -1 when none.
+    long GetTextNodeFromX(long x, long ticksPerPixel, long &mode, long firstNode);
+    // The text position at xOffset pixels into the node: 1 when it lies in
+    // the node and its line exists.
+    int GetStrChrInNode(long node, long xOffset, long &line, long &index);
     // The time node of the text node starting at (line, index), or null.
     TIMENODE *GetTimeNode(long line, long index);
 
