@@ -100,6 +100,39 @@ int checkPauses(CTrack &track, SpecialEventFn isKind, const EVENT &pause)
     return 1;
 }
 
+// The later of the last event's time and, when the last event of the kind
+// sounds, the start of the bar after it.
+int updateLastTimeToBar(CTrack &track, SpecialEventFn isKind, bool (*sounds)(const EVENT &))
+{
+    long end = track.GetNumb() ? track.GetEvent(track.GetNumb() - 1)->time : 0;
+    for (long i = track.GetNumb() - 1; i >= 0; --i) {
+        const EVENT *e = track.GetEvent(i);
+        if (!(e->*isKind)())
+            continue;
+        if (sounds(*e))
+            end = std::max(end, NextBarStart(track.song, e->time));
+        break;
+    }
+    const int changed = end != track.lastTime;
+    track.lastTime = end;
+    return changed;
+}
+
+// The event at index becomes a pause when it sounds a note (or root) in
+// low..high; 1 when it did.
+int pauseInRange(CTrack &track, long index, long (EVENT::*noteOf)() const, long low, long high)
+{
+    if (index < 0)
+        return 0;
+    EVENT *e = track.GetEvent(index);
+    const long note = (e->*noteOf)();
+    if (e->value == 0 || note < low || note > high)
+        return 0;
+    e->value = 0;
+    track.UpdateEdition();
+    return 1;
+}
+
 } // namespace
 
 int CTrackChords::SetDefault()
@@ -134,18 +167,7 @@ int CTrackChords::HaveData()
 
 int CTrackChords::UpdateLastTime()
 {
-    long end = count ? GetEvent(count - 1)->time : 0;
-    for (long i = count - 1; i >= 0; --i) {
-        const EVENT *e = GetEvent(i);
-        if (!e->IsChord())
-            continue;
-        if (e->value != 0)
-            end = std::max(end, NextBarStart(song, e->time));
-        break;
-    }
-    const int changed = end != lastTime;
-    lastTime = end;
-    return changed;
+    return updateLastTimeToBar(*this, &EVENT::IsChord, [](const EVENT &e) { return e.value != 0; });
 }
 
 int CTrackChords::CheckInitial(int)
@@ -171,16 +193,7 @@ long CTrackChords::GetNextChord(long index) const
 
 int CTrackChords::SetPauseByRange(long from, long to, long low, long high)
 {
-    const long i = GetChordAtTime(from, to);
-    if (i < 0)
-        return 0;
-    EVENT *e = GetEvent(i);
-    const long root = e->getChordNote();
-    if (e->value == 0 || root < low || root > high)
-        return 0;
-    e->value = 0;
-    UpdateEdition();
-    return 1;
+    return pauseInRange(*this, GetChordAtTime(from, to), &EVENT::getChordNote, low, high);
 }
 
 // --- melody and lyrics ----------------------------------------------------------
@@ -206,18 +219,8 @@ int CTrackMelText::HaveData()
 
 int CTrackMelText::UpdateLastTime()
 {
-    long end = count ? GetEvent(count - 1)->time : 0;
-    for (long i = count - 1; i >= 0; --i) {
-        const EVENT *e = GetEvent(i);
-        if (!e->IsMelody())
-            continue;
-        if ((e->value & 0xFFFF) != 0)
-            end = std::max(end, NextBarStart(song, e->time));
-        break;
-    }
-    const int changed = end != lastTime;
-    lastTime = end;
-    return changed;
+    return updateLastTimeToBar(*this, &EVENT::IsMelody,
+                               [](const EVENT &e) { return (e.value & 0xFFFF) != 0; });
 }
 
 int CTrackMelText::CheckInitial(int)
@@ -234,16 +237,7 @@ long CTrackMelText::GetMelodyAtTime(long tick, long endTick)
 
 int CTrackMelText::SetPauseByRange(long from, long to, long low, long high)
 {
-    const long i = GetMelodyAtTime(from, to);
-    if (i < 0)
-        return 0;
-    EVENT *e = GetEvent(i);
-    const long note = e->getMelodyNote();
-    if (e->value == 0 || note < low || note > high)
-        return 0;
-    e->value = 0;
-    UpdateEdition();
-    return 1;
+    return pauseInRange(*this, GetMelodyAtTime(from, to), &EVENT::getMelodyNote, low, high);
 }
 
 int CTrackMelText::UpdateNodes(CTrackChords *chords)

@@ -15,20 +15,18 @@ namespace Quorvane {
 
 // --- what the MIDI-like kinds share ---------------------------------------------
 
-namespace MIDIEvents {
-
-int UpdateLastTime(CTrack &track)
+int CTrackMIDIEvents::UpdateLastTime()
 {
     long end = 0;
-    for (long i = 0; i < track.GetNumb(); ++i) {
-        const EVENT *e = track.GetEvent(i);
+    for (long i = 0; i < count; ++i) {
+        const EVENT *e = GetEvent(i);
         end = std::max<long>(end, e->time);
         if (e->IsNote())
             end = std::max<long>(end,
                                  static_cast<long>(std::min<int64_t>(int64_t(e->time) + e->value, LONG_MAX)));
     }
-    const int changed = end != track.lastTime;
-    track.lastTime = end;
+    const int changed = end != lastTime;
+    lastTime = end;
     return changed;
 }
 
@@ -65,14 +63,14 @@ bool isTextAtZero(const EVENT *e, std::initializer_list<uint8_t> types)
 
 } // namespace
 
-int CheckInitial(CTrack &track, int adjustChannel)
+int CTrackMIDIEvents::CheckInitial(int adjustChannel)
 {
     bool seen[INITIAL_KINDS] = {};
     bool moved = false;
     bool named = false;
     unsigned channels = 0;
-    for (long i = 0; i < track.GetNumb(); ++i) {
-        EVENT *e = track.GetEvent(i);
+    for (long i = 0; i < GetNumb(); ++i) {
+        EVENT *e = GetEvent(i);
         if (e->IsChannel())
             channels |= 1u << e->getChan();
         const int initial = initialKind(e);
@@ -86,33 +84,33 @@ int CheckInitial(CTrack &track, int adjustChannel)
         if (!named && isTextAtZero(e, {0x01, 0x03})) {
             char *text = nullptr;
             if (e->getText(&text) && text) {
-                track.SetName(text);
+                SetName(text);
                 named = true;
             }
             std::free(text);
         }
     }
     if (moved)
-        track.Sort();
-    track.CheckVolPanChanged(1);
-    track.CheckBankProgChanged(1);
+        Sort();
+    CheckVolPanChanged(1);
+    CheckBankProgChanged(1);
     if (adjustChannel && channels && (channels & (channels - 1)) == 0) {
-        long channel = 0;
-        while (!(channels & (1u << channel)))
-            ++channel;
-        track.channel = channel;
+        long only = 0;
+        while (!(channels & (1u << only)))
+            ++only;
+        channel = only;
     }
     if (moved)
-        track.UpdateEdition();
+        UpdateEdition();
     return 1;
 }
 
-int CheckForSongInfo(CTrack &track)
+int CTrackMIDIEvents::CheckForSongInfo()
 {
-    if (!track.song)
+    if (!song)
         return 1;
-    for (long i = 0; i < track.GetNumb() && track.GetEvent(i)->time <= 0; ++i) {
-        const EVENT *e = track.GetEvent(i);
+    for (long i = 0; i < GetNumb() && GetEvent(i)->time <= 0; ++i) {
+        const EVENT *e = GetEvent(i);
         if (!isTextAtZero(e, {0x01, 0x02, 0x06}))
             continue;
         char *text = nullptr;
@@ -123,7 +121,7 @@ int CheckForSongInfo(CTrack &track)
                                std::strstr(text, "(c");
         int ok = 1;
         if (copyright)
-            ok = track.song->songInfo.SetItemText(SONGINFO_COPYRIGHT, text);
+            ok = song->songInfo.SetItemText(SONGINFO_COPYRIGHT, text);
         std::free(text);
         if (copyright)
             return ok;
@@ -131,34 +129,32 @@ int CheckForSongInfo(CTrack &track)
     return 1;
 }
 
-int SetDefault(CTrack &track, const char *name)
+int CTrackMIDIEvents::SetMIDIDefaults(const char *trackName)
 {
-    track.CTrack::SetDefault();
-    track.CStructArray::Clear();
-    if (!track.SetName(name))
+    CTrack::SetDefault();
+    CStructArray::Clear();
+    if (!SetName(trackName))
         return 0;
-    track.volume = -1;
-    track.pan = -1;
-    IQuorvaneSongTract *tract = track.song ? track.song->GetSongTract() : nullptr;
+    volume = -1;
+    pan = -1;
+    IQuorvaneSongTract *tract = song ? song->GetSongTract() : nullptr;
     if (!tract)
         return 0;
     PORTDESCR midiOut;
-    if (track.song->GetDefMIDIOut(&midiOut)) {
-        track.output = tract->GetOutByDescr(&midiOut);
-        if (!track.output)
-            track.output = tract->AddNewOut(&midiOut);
+    if (song->GetDefMIDIOut(&midiOut)) {
+        output = tract->GetOutByDescr(&midiOut);
+        if (!output)
+            output = tract->AddNewOut(&midiOut);
     }
-    if (!track.output)
-        track.output = tract->GetOutPreview();
-    return track.output != nullptr;
+    if (!output)
+        output = tract->GetOutPreview();
+    return output != nullptr;
 }
-
-} // namespace MIDIEvents
 
 // --- the MIDI track ------------------------------------------------------------
 
 CTrackMIDI::CTrackMIDI(unsigned long trackId, CSong *owner)
-    : CTrack(trackId, TRACK_MIDI, owner), effects(this)
+    : CTrackMIDIEvents(trackId, TRACK_MIDI, owner), effects(this)
 {
 }
 
@@ -167,11 +163,6 @@ CTrackMIDI::~CTrackMIDI()
     // The effects go before the result they may still be writing.
     effects.Clear(nullptr);
     delete offlineResult;
-}
-
-int CTrackMIDI::SetDefault()
-{
-    return MIDIEvents::SetDefault(*this, "MIDI");
 }
 
 namespace {

@@ -10,30 +10,33 @@
 
 namespace Quorvane {
 
-// The handling the MIDI-like kinds share.
-namespace MIDIEvents {
-// The last event, or the end of a note when later.
-CORVADEL_API int UpdateLastTime(CTrack &track);
-// The first bank selects, volume, pan and program change move to tick 0
-// and become the track's fields; a text or track name at tick 0 names the
-// track; with adjustChannel a track on one channel takes that channel.
-CORVADEL_API int CheckInitial(CTrack &track, int adjustChannel);
-// A copyright text at tick 0 becomes the song's copyright.
-CORVADEL_API int CheckForSongInfo(CTrack &track);
-// No name, no volume or pan; the song's default MIDI output, else the
-// tract's preview output. 0 without one.
-CORVADEL_API int SetDefault(CTrack &track, const char *name);
-} // namespace MIDIEvents
+// The handling MIDI tracks and the pattern kinds share.
+class CORVADEL_API CTrackMIDIEvents : public CTrack {
+public:
+    CTrackMIDIEvents(unsigned long id, long kind, CSong *song) : CTrack(id, kind, song) {}
 
-class CORVADEL_API CTrackMIDI : public CTrack {
+    // The last event, or the end of a note when later.
+    int UpdateLastTime() override;
+    // The first bank selects, volume, pan and program change move to tick 0
+    // and become the track's fields; a text or track name at tick 0 names
+    // the track; with adjustChannel a track on one channel takes that
+    // channel.
+    int CheckInitial(int adjustChannel) override;
+    // A copyright text at tick 0 becomes the song's copyright.
+    int CheckForSongInfo() override;
+
+protected:
+    // The name; no volume or pan; the song's default MIDI output, else the
+    // tract's preview output. 0 without one.
+    int SetMIDIDefaults(const char *trackName);
+};
+
+class CORVADEL_API CTrackMIDI : public CTrackMIDIEvents {
 public:
     CTrackMIDI(unsigned long id, CSong *song);
     ~CTrackMIDI() override;
 
-    int SetDefault() override;
-    int UpdateLastTime() override { return MIDIEvents::UpdateLastTime(*this); }
-    int CheckInitial(int adjustChannel) override { return MIDIEvents::CheckInitial(*this, adjustChannel); }
-    int CheckForSongInfo() override { return MIDIEvents::CheckForSongInfo(*this); }
+    int SetDefault() override { return SetMIDIDefaults("MIDI"); }
     // Bumps the edition; with the chain offline the whole track is processed
     // again and a changed result replaces the cached one.
     void UpdateEdition() override;
@@ -53,31 +56,22 @@ public:
     long lastProcessed = 0;
 };
 
-class CORVADEL_API CTrackPattMIDI : public CTrack {
+class CORVADEL_API CTrackPattMIDI : public CTrackMIDIEvents {
 public:
-    CTrackPattMIDI(unsigned long id, CSong *song) : CTrack(id, TRACK_PATTMIDI, song) {}
-    int SetDefault() override { return MIDIEvents::SetDefault(*this, "MIDI Patterns"); }
-    int UpdateLastTime() override { return MIDIEvents::UpdateLastTime(*this); }
-    int CheckInitial(int adjustChannel) override { return MIDIEvents::CheckInitial(*this, adjustChannel); }
-    int CheckForSongInfo() override { return MIDIEvents::CheckForSongInfo(*this); }
+    CTrackPattMIDI(unsigned long id, CSong *song) : CTrackMIDIEvents(id, TRACK_PATTMIDI, song) {}
+    int SetDefault() override { return SetMIDIDefaults("MIDI Patterns"); }
 };
 
-class CORVADEL_API CTrackPattDrums : public CTrack {
+class CORVADEL_API CTrackPattDrums : public CTrackMIDIEvents {
 public:
-    CTrackPattDrums(unsigned long id, CSong *song) : CTrack(id, TRACK_PATTDRUMS, song) {}
-    int SetDefault() override { return MIDIEvents::SetDefault(*this, "Drums Patterns"); }
-    int UpdateLastTime() override { return MIDIEvents::UpdateLastTime(*this); }
-    int CheckInitial(int adjustChannel) override { return MIDIEvents::CheckInitial(*this, adjustChannel); }
-    int CheckForSongInfo() override { return MIDIEvents::CheckForSongInfo(*this); }
+    CTrackPattDrums(unsigned long id, CSong *song) : CTrackMIDIEvents(id, TRACK_PATTDRUMS, song) {}
+    int SetDefault() override { return SetMIDIDefaults("Drums Patterns"); }
 };
 
-class CORVADEL_API CTrackPattSR : public CTrack {
+class CORVADEL_API CTrackPattSR : public CTrackMIDIEvents {
 public:
-    CTrackPattSR(unsigned long id, CSong *song) : CTrack(id, TRACK_PATTSR, song) {}
-    int SetDefault() override { return MIDIEvents::SetDefault(*this, "Strummarel Patterns"); }
-    int UpdateLastTime() override { return MIDIEvents::UpdateLastTime(*this); }
-    int CheckInitial(int adjustChannel) override { return MIDIEvents::CheckInitial(*this, adjustChannel); }
-    int CheckForSongInfo() override { return MIDIEvents::CheckForSongInfo(*this); }
+    CTrackPattSR(unsigned long id, CSong *song) : CTrackMIDIEvents(id, TRACK_PATTSR, song) {}
+    int SetDefault() override { return SetMIDIDefaults("Strummarel Patterns"); }
 };
 
 } // namespace Quorvane

@@ -51,8 +51,7 @@ HRESULT callEntry(HMODULE module, const char *name)
     return entry ? entry() : E_NOTIMPL;
 }
 
-testing_support::RegistrySandbox *sandbox = nullptr;
-HKEY userRoot = nullptr;
+testing_support::CurrentUserOverride *userSettings = nullptr;
 HMODULE drummerModule = nullptr;
 HMODULE hostModule = nullptr;
 
@@ -61,11 +60,8 @@ public:
     void SetUp() override
     {
         OleInitialize(nullptr);
-        sandbox = new testing_support::RegistrySandbox();
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, sandbox->path().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                  nullptr, &userRoot, nullptr),
-                  ERROR_SUCCESS);
-        ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, userRoot), ERROR_SUCCESS);
+        userSettings = new testing_support::CurrentUserOverride();
+        ASSERT_TRUE(userSettings->active());
         initAppRegistry("GrindelvosketReference", nullptr, DLL_PROCESS_ATTACH, "3");
         FillModule::setDataFolder(distFolder());
         drummerModule = LoadLibraryA((distFolder() + "\\Grindelvosket.dll").c_str());
@@ -81,9 +77,7 @@ public:
             FreeLibrary(hostModule);
         if (drummerModule)
             FreeLibrary(drummerModule);
-        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-        RegCloseKey(userRoot);
-        delete sandbox;
+        delete userSettings;
         OleUninitialize();
     }
 };
