@@ -1,6 +1,7 @@
 // Selecting and erasing a track's events by event lane, for the editors.
 #include "data/event_lanes.h"
 #include "data/track.h"
+
 #include <climits>
 
 namespace Quorvane {
