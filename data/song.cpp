@@ -2,7 +2,9 @@
 
 #include "data/sound_interfaces.h"
 #include "data/track.h"
+#include "data/track_chords.h"
 #include "data/track_master.h"
+#include "data/track_meltext.h"
 
 #include <algorithm>
 #include <new>
@@ -253,6 +255,15 @@ int CSong::DeleteOutPort(void *out)
     }
     songTract->DeleteOut(out);
     return used;
+}
+
+int CSong::UpdateNodes()
+{
+    auto *chords = static_cast<CTrackChords *>(GetTrackChords());
+    int ok = 1;
+    for (CTrack *t = GetNextTrack(TRACK_MELTEXT, nullptr); t; t = GetNextTrack(TRACK_MELTEXT, t))
+        ok &= static_cast<CTrackMelText *>(t)->UpdateNodes(chords);
+    return ok;
 }
 
 int CSong::GetDefMIDIOut(PORTDESCR *)

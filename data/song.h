@@ -26,6 +26,7 @@ class CSong;
 class CTrack;
 class CTrackMaster;
 struct ASKPLAYBACK;
+class CStorage;
 class IQuorvaneSoundMngr;
 class IQuorvaneSongTract;
 
@@ -42,6 +43,8 @@ constexpr long kPlayRangeBars = 128;
 constexpr int kAppFields = 6;
 
 class CORVADEL_API CSong : public CChain, public CUndo, public ITembriSong {
+    friend class CSMFDecoder;
+
 public:
     // Copies the parameters; the sound manager is not owned.
     CSong(const IOPARAMS *params, IQuorvaneSoundMngr *soundManager);
@@ -86,6 +89,12 @@ public:
     // Tracks and SysEx entries using the output lose it (tracks get the
     // preview output), then the tract deletes it. 1 when a track used it.
     int DeleteOutPort(void *out);
+    // Imports a Standard MIDI File after deselecting every track; 1 on
+    // success.
+    int ImportSMF(CStorage *storage);
+    // Rebuilds the nodes of every lyrics track against the chord track; 1
+    // when every one succeeded.
+    int UpdateNodes();
     // The default MIDI output: there is none.
     int GetDefMIDIOut(PORTDESCR *descriptor);
     // Recounts tracks, and the song end (rounded up to a bar) and play range
@@ -215,6 +224,6 @@ protected:
 };
 
 // A track of a kind other than the master; null for kinds not offered.
-CTrack *CreateTrack(long kind, unsigned long id, CSong *song);
+CORVADEL_API CTrack *CreateTrack(long kind, unsigned long id, CSong *song);
 
 } // namespace Quorvane

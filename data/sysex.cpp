@@ -1,5 +1,6 @@
 #include "data/sysex.h"
 
+#include "data/sound_interfaces.h"
 #include "data/strings.h"
 
 #include <cstdlib>
@@ -49,6 +50,31 @@ int SYSEX::IsDifferent(const SYSEX &other) const
         length != other.length)
         return 1;
     return length > 0 && std::memcmp(data, other.data, length) != 0;
+}
+
+// The tract's type of a MIDI output.
+constexpr long kMIDIOutput = 7;
+
+int CSysEx::CheckPorts(IQuorvaneSongTract *tract, long from, long to)
+{
+    if (!tract)
+        return 0;
+    void *firstMIDI = nullptr;
+    for (void *out = tract->GetNextOut(nullptr); out && !firstMIDI; out = tract->GetNextOut(out)) {
+        if (tract->GetOutType(out) == kMIDIOutput)
+            firstMIDI = out;
+    }
+    int changed = 0;
+    for (long i = from < 0 ? 0 : from; i <= to && i < count; ++i) {
+        SYSEX *entry = GetAt(i);
+        if (entry->port && tract->GetOutType(entry->port) == kMIDIOutput)
+            continue;
+        if (entry->port != firstMIDI) {
+            entry->port = firstMIDI;
+            changed = 1;
+        }
+    }
+    return changed;
 }
 
 } // namespace Quorvane

@@ -7,6 +7,8 @@
 
 namespace Quorvane {
 
+class IQuorvaneSongTract;
+
 struct CORVADEL_API SYSEX : public STRUCTELEM {
     void Clear() override;
     void Spoil() override;
@@ -32,6 +34,10 @@ public:
     }
     // Appends an entry, which gives up what it owns.
     int Add(SYSEX &entry) { return Insert(count, 1, &entry); }
+    // The entries from..to (indexes, both included) whose output is not a
+    // MIDI output of the tract get its first MIDI output (or none); 1 when
+    // any changed.
+    int CheckPorts(IQuorvaneSongTract *tract, long from, long to);
 };
 
 } // namespace Quorvane

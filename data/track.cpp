@@ -4,8 +4,9 @@
 #include "data/song.h"
 #include "data/sound_interfaces.h"
 #include "data/strings.h"
+#include "data/tick_scale.h"
 
-#include <cmath>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -77,25 +78,17 @@ int CTrack::CheckForSongInfo()
     return 1;
 }
 
-int CTrack::CheckVolPanChanged(int)
-{
-    return 0;
-}
-
-int CTrack::CheckBankProgChanged(int)
-{
-    return 0;
-}
-
 int CTrack::ChangeTimebase(long oldBase, long newBase)
 {
     if (oldBase <= 0 || newBase <= 0)
         return 0;
-    const float scale = static_cast<float>(static_cast<double>(newBase) / oldBase);
     for (long i = 0; i < count; ++i) {
         EVENT *e = GetEvent(i);
-        e->time = static_cast<int32_t>(std::floor(static_cast<double>(e->time) * scale + 0.5));
+        e->time = ScaleTicks(e->time, newBase, oldBase);
+        if (e->IsNote())
+            e->value = std::max<int32_t>(1, ScaleTicks(e->value, newBase, oldBase));
     }
+    UpdateEdition();
     return 1;
 }
 

@@ -27,6 +27,9 @@ enum : long {
     TRACK_PATTSR = 7,
 };
 
+// What SendInitialToPort sends.
+enum : unsigned long { SEND_BANK = 1, SEND_PROGRAM = 2, SEND_VOLUME = 4, SEND_PAN = 8, SEND_ALL = 15 };
+
 enum : unsigned long {
     TRACK_MUTE = 1ul << 0,
     TRACK_SOLO = 1ul << 1,
@@ -70,9 +73,14 @@ public:
     virtual int UpdateLastTime();
     virtual int CheckInitial(int adjustChannel);
     virtual int CheckForSongInfo();
+    // fromEvents: the fields take the controller 7 and 10 events at tick 0
+    // (-1 when absent); else the tick-0 events follow the fields. 1 when
+    // the fields, or the events, changed.
     virtual int CheckVolPanChanged(int fromEvents);
+    // The same for the program change and the bank selects (by bank mode).
     virtual int CheckBankProgChanged(int fromEvents);
-    // Rescales every event time (rounding half up).
+    // Rescales every event time and note duration by new / old, rounding
+    // half up (a note keeps at least one tick).
     virtual int ChangeTimebase(long oldBase, long newBase);
     virtual int ChangeSPS(long oldRate, long newRate);
     // Names from the output; without an output or an answer the text is the
@@ -118,6 +126,28 @@ public:
     // Sends one message to the output at once, on the track's channel; a
     // note is transposed, folding by octaves into the MIDI range.
     void PreviewMMsg(unsigned long message);
+    // All notes off, then the (transposed) note for 300 ms, on the track's
+    // channel; only with an output the sound manager lets the song use.
+    void PreviewNote(long note);
+    // All notes off and the chord: to the track's output when the tract
+    // gives its type as 0, else to the preview output.
+    void PreviewChord(long root, long type);
+    // Sends the bank select, program, volume and pan that the flags ask for
+    // (SEND_BANK ...) at once; 1 when a chain went out.
+    int SendInitialToPort(unsigned long what);
+
+    // --- editing by event lane (see event_lanes.h); 1 when anything changed
+    // Unselects the lane's events except keep.
+    int ResetSelection(long code, EVENT *keep);
+    // Erases the lane's events from from up to to (exclusive); with to not
+    // after from, those at from.
+    int DeleteByTime(long code, long from, long to);
+    // The same for events whose lane value lies in low..high.
+    int DeleteByRange(long code, long from, long to, long low, long high);
+    int DeleteBySelection();
+    // Selects the lane's events in the time and value range; without add the
+    // lane's other events are unselected.
+    int SelectByRange(long code, long from, long to, long low, long high, int add);
 
     unsigned long id;
     long kind;

@@ -35,6 +35,29 @@ int CTrackMaster::SetDefault()
     return output != nullptr;
 }
 
+int CTrackMaster::CheckInitial(int)
+{
+    bool meterAt0 = false, keyAt0 = false, tempoAt0 = false;
+    for (long i = 0; i < count && GetEvent(i)->time <= 0; ++i) {
+        const EVENT *e = GetEvent(i);
+        meterAt0 |= e->time == 0 && e->IsTSign();
+        keyAt0 |= e->time == 0 && e->IsKSign();
+        tempoAt0 |= e->time == 0 && e->IsTempo();
+    }
+    if (meterAt0 && keyAt0 && tempoAt0)
+        return 1;
+    EVENT meterEvent, keyEvent, tempoEvent;
+    if (!meterEvent.setTSign(4, 2) || !keyEvent.setKSign(15) || !tempoEvent.setTempo(100.0f))
+        return 0;
+    CLock lock(song ? song->GetSyncObj() : nullptr);
+    if ((!meterAt0 && !AddToTail(&meterEvent, 1)) || (!keyAt0 && !AddToTail(&keyEvent, 1)) ||
+        (!tempoAt0 && !AddToTail(&tempoEvent, 1)))
+        return 0;
+    Sort();
+    UpdateEdition();
+    return 1;
+}
+
 int CTrackMaster::UpdateParams(int checkKeyPlaces)
 {
     CLock lock(song ? song->GetSyncObj() : nullptr);

@@ -22,6 +22,9 @@ public:
     // Rebuilds the maps under the song lock; with checkKeyPlaces key
     // changes keep their bars across a meter change.
     int UpdateParams(int checkKeyPlaces);
+    // Adds 4/4, C major and 100 quarters per minute at tick 0 where no time
+    // signature, key signature or tempo lies there, under the song lock.
+    int CheckInitial(int adjustChannel) override;
 
     long GetTimeBase() const { return timeBase; }
     long GetSPS() const { return sampleRate; }

@@ -16,7 +16,22 @@ mkdir -p "$build"
 exec 9>"$build/wine-prefix.lock"
 flock 9
 
-[ -f "$WINEPREFIX/system.reg" ] && exit 0
+# Debian's fonts-wine (Tahoma and the other faces a Windows system has):
+# this Wine does not look for them in Debian's data folder, so the prefix
+# keeps copies of its own. Also done for a prefix made before.
+install_fonts() {
+  [ -d /usr/share/wine/fonts ] || return 0
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts" font
+  mkdir -p "$fonts"
+  for font in /usr/share/wine/fonts/*; do
+    [ -e "$fonts/${font##*/}" ] || cp "$font" "$fonts/"
+  done
+}
+
+if [ -f "$WINEPREFIX/system.reg" ]; then
+  install_fonts
+  exit 0
+fi
 mkdir -p "$WINEPREFIX"
 "$WINE" wineboot -i </dev/null >/dev/null 2>&1 || true
 # A crashing program must fail, not wait in the debugger.
@@ -27,4 +42,5 @@ mkdir -p "$WINEPREFIX"
 for value in Managed Decorated; do
   "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v "$value" /t REG_SZ /d N /f </dev/null >/dev/null 2>&1 || true
 done
+install_fonts
 "$WINESERVER" -w

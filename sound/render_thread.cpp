@@ -3,7 +3,7 @@
 // provider's sample format and hands the buffer back. It runs at time
 // critical priority and, once set up, neither allocates nor touches the
 // disk nor waits for the user-interface thread.
-#include "sound/sample_convert.h"
+#include "data/sample_conv.h"
 #include "sound/sound_mngr.h"
 
 #include <cstring>
@@ -13,20 +13,22 @@ namespace Quorvane {
 namespace {
 
 // Converts a whole buffer of float samples to the format.
-void convert(int32_t format, const float *in, void *out, long samples)
+void convert(CSampleConv &converter, int32_t format, const float *in, void *out, long samples)
 {
+    const SAMPLECONVTABLE &table = SampleConverters();
+    const unsigned long count = static_cast<unsigned long>(samples);
     switch (format) {
     case 16:
-        FloatToInt16(in, out, samples);
+        converter.Run(table.floatToInt16, kScale16, in, out, count);
         break;
     case 24:
-        FloatToInt24(in, out, samples);
+        converter.Run(table.floatToInt24, kScale24, in, out, count);
         break;
     case 32:
-        FloatToInt32(in, out, samples);
+        converter.Run(table.floatToInt32, kScale32, in, out, count);
         break;
     default:
-        std::memcpy(out, in, sizeof(float) * static_cast<size_t>(samples));
+        std::memcpy(out, in, sizeof(float) * count);
         break;
     }
 }
@@ -43,12 +45,13 @@ DWORD WINAPI EngineThreadProc(void *argument)
     uint8_t *sampleBuffers[kAspBuffers];
     float *floatBuffers[kAspBuffers];
     bool holdsSound[kAspBuffers] = {};
+    CSampleConv converter;
     for (int i = 0; i < kAspBuffers; ++i) {
         sampleBuffers[i] =
             static_cast<uint8_t *>(block.sampleBuffers) + static_cast<size_t>(i) * bytes * samples;
         floatBuffers[i] = block.floatBuffers + static_cast<size_t>(i) * samples;
     }
-    if (bytes == 0 || !manager->provider->Start())
+    if (bytes == 0 || !converter.IsOk() || !manager->provider->Start())
         manager->engineOK = 0;
     HANDLE *events = manager->events;
     SetEvent(events[kAspBuffers + 1]);
@@ -67,7 +70,7 @@ DWORD WINAPI EngineThreadProc(void *argument)
             wanted = frames;
         if (wanted > 0) {
             if (manager->FillAccum(floatBuffers[i], wanted, holdsSound[i])) {
-                convert(block.sampleFormat, floatBuffers[i], sampleBuffers[i], samples);
+                convert(converter, block.sampleFormat, floatBuffers[i], sampleBuffers[i], samples);
                 holdsSound[i] = true;
             } else if (holdsSound[i]) {
                 std::memset(sampleBuffers[i], 0, static_cast<size_t>(bytes) * samples);

@@ -58,6 +58,21 @@ RegistrySandbox::~RegistrySandbox()
     RegDeleteTreeA(HKEY_CURRENT_USER, path().c_str());
 }
 
+CurrentUserOverride::CurrentUserOverride()
+{
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, sandbox_.path().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &root_, nullptr) == ERROR_SUCCESS)
+        active_ = RegOverridePredefKey(HKEY_CURRENT_USER, root_) == ERROR_SUCCESS;
+}
+
+CurrentUserOverride::~CurrentUserOverride()
+{
+    if (active_)
+        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    if (root_)
+        RegCloseKey(root_);
+}
+
 bool fileExists(const std::string &path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;

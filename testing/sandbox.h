@@ -48,6 +48,24 @@ private:
     std::string product_;
 };
 
+// HKEY_CURRENT_USER mapped to a private key for the whole program, so what
+// the modules under test keep as the user's settings stays private; the
+// mapping goes and the key is deleted at the end.
+class CurrentUserOverride {
+public:
+    CurrentUserOverride();
+    ~CurrentUserOverride();
+    CurrentUserOverride(const CurrentUserOverride &) = delete;
+    CurrentUserOverride &operator=(const CurrentUserOverride &) = delete;
+
+    bool active() const { return active_; }
+
+private:
+    RegistrySandbox sandbox_;
+    HKEY root_ = nullptr;
+    bool active_ = false;
+};
+
 // Whether a file exists; reads a whole file; writes one.
 bool fileExists(const std::string &path);
 std::string readFile(const std::string &path);

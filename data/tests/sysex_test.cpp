@@ -1,5 +1,7 @@
 #include "data/sysex.h"
 
+#include "data/tests/fake_sound.h"
+
 #include <gtest/gtest.h>
 
 using namespace Quorvane;
@@ -28,6 +30,35 @@ TEST(SysEx, EntriesOwnNameAndMessage)
     EXPECT_EQ(list.GetAt(1), nullptr);
     EXPECT_EQ(list.Delete(0, 1), 1);
     EXPECT_EQ(list.GetNumb(), 0);
+}
+
+// A tract whose outputs are the preview and one MIDI output ("other").
+struct TractWithMIDI : FakeTract {
+    void *GetNextOut(void *out) override
+    {
+        return out == nullptr ? &preview : out == &preview ? &other : nullptr;
+    }
+    long GetOutType(void *out) override { return out == &other ? 7 : 0; }
+};
+
+TEST(SysEx, EntriesOffAMIDIOutputGetTheFirstOneInTheirRange)
+{
+    TractWithMIDI tract;
+    CSysEx list;
+    for (void *port : {static_cast<void *>(&tract.preview), static_cast<void *>(nullptr),
+                       static_cast<void *>(&tract.other), static_cast<void *>(&tract.chords)}) {
+        SYSEX entry;
+        entry.port = port;
+        list.Add(entry);
+    }
+    EXPECT_EQ(list.CheckPorts(&tract, 0, 1), 1);
+    EXPECT_EQ(list.GetAt(0)->port, &tract.other);
+    EXPECT_EQ(list.GetAt(1)->port, &tract.other);
+    EXPECT_EQ(list.GetAt(3)->port, &tract.chords) << "outside the range";
+    EXPECT_EQ(list.CheckPorts(&tract, 0, 2), 0) << "all on the MIDI output";
+    FakeTract noMIDI;
+    EXPECT_EQ(list.CheckPorts(&noMIDI, 3, 10), 1);
+    EXPECT_EQ(list.GetAt(3)->port, nullptr) << "no MIDI output: none";
 }
 
 } // namespace

@@ -69,7 +69,7 @@ TEST(Track, LastTimeAndTimeBaseChanges)
     ASSERT_EQ(t.ChangeTimebase(960, 480), 1);
     EXPECT_EQ(t.GetEvent(1)->time, 167); // 166.5 rounds up
     EXPECT_EQ(t.GetEvent(2)->time, 481);
-    EXPECT_EQ(t.GetEvent(2)->value, 960); // durations stay
+    EXPECT_EQ(t.GetEvent(2)->value, 480); // durations follow
     EXPECT_EQ(t.ChangeTimebase(0, 480), 0);
 }
 

@@ -8,7 +8,7 @@
 #include "outside/directsound/directsound_capture.h"
 #include "sound/asp_registry.h"
 #include "sound/module_keys.h"
-#include "testing/realtime_counters.h"
+#include "testing/import_probe.h"
 
 #include <gtest/gtest.h>
 
@@ -128,9 +128,6 @@ TEST_F(RenderThreadTest, PlaybackEndingBySongEndRacesNoStop)
 // allocate nothing while they play.
 TEST_F(RenderThreadTest, TheRenderThreadDoesNotAllocate)
 {
-    for (const char *module :
-         {"Tindrel.dll", "Corvadel.dll", "Pellandor.dll", "Velmarin.dll", "sound_probes.dll"})
-        ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA(module))) << module;
     CSong song(&manager->params, manager);
     ASSERT_EQ(song.SetDefault(), 1);
     IQuorvaneSongTract *tract = song.GetSongTract();
@@ -139,17 +136,21 @@ TEST_F(RenderThreadTest, TheRenderThreadDoesNotAllocate)
     probes().synthLevel = 0.1f;
 
     struct Counting {
-        testing_support::RealTimeCounter *counter = nullptr;
+        testing_support::ImportProbe *probe = nullptr;
         std::atomic<long> buffers{0};
     } counting;
     // The monitor runs on the render thread after each buffer: the first
-    // call puts a counter on that thread.
+    // call puts the probe on that thread, over every module it runs.
     tract->SetMonitor(
         1,
         [](ULONG_PTR user) {
             auto *c = reinterpret_cast<Counting *>(user);
-            if (!c->counter)
-                c->counter = new testing_support::RealTimeCounter;
+            if (!c->probe) {
+                c->probe = new testing_support::ImportProbe(GetModuleHandleA("Tindrel.dll"));
+                for (const char *module :
+                     {"Corvadel.dll", "Pellandor.dll", "Velmarin.dll", "sound_probes.dll"})
+                    c->probe->addModule(GetModuleHandleA(module));
+            }
             ++c->buffers;
         },
         reinterpret_cast<ULONG_PTR>(&counting));
@@ -161,10 +162,12 @@ TEST_F(RenderThreadTest, TheRenderThreadDoesNotAllocate)
         waitForBuffers(1);
     }
     manager->EngineStop();
-    ASSERT_NE(counting.counter, nullptr);
+    ASSERT_NE(counting.probe, nullptr);
+    EXPECT_GT(counting.probe->hookedSlots(), 0);
     EXPECT_GT(counting.buffers, 200);
-    EXPECT_EQ(counting.counter->allocations(), 0);
-    EXPECT_EQ(counting.counter->fileOpens(), 0);
+    EXPECT_EQ(counting.probe->allocations(), 0);
+    EXPECT_EQ(counting.probe->fileCalls(), 0);
+    delete counting.probe;
 }
 
 } // namespace

@@ -35,8 +35,7 @@ using namespace Quorvane;
 const std::string kDrummerKey = "CLSID\\{70781444-08F0-5C91-8DF7-9AECBDB9E7C5}";
 const std::string kPageKey = "CLSID\\{604A9C27-B0F9-547F-A08B-7BE80F175A5A}";
 
-testing_support::RegistrySandbox *sandbox = nullptr;
-HKEY userRoot = nullptr;
+testing_support::CurrentUserOverride *userSettings = nullptr;
 
 // The module loaded once for the whole program.
 HMODULE module = nullptr;
@@ -51,11 +50,8 @@ public:
     void SetUp() override
     {
         OleInitialize(nullptr);
-        sandbox = new testing_support::RegistrySandbox();
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, sandbox->path().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                  nullptr, &userRoot, nullptr),
-                  ERROR_SUCCESS);
-        ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, userRoot), ERROR_SUCCESS);
+        userSettings = new testing_support::CurrentUserOverride();
+        ASSERT_TRUE(userSettings->active());
         // The reference engine of this program reads the same library.
         initAppRegistry("GrindelvosketReference", nullptr, DLL_PROCESS_ATTACH, "3");
         FillModule::setDataFolder(distFolder());
@@ -67,9 +63,7 @@ public:
     {
         if (module)
             FreeLibrary(module);
-        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-        RegCloseKey(userRoot);
-        delete sandbox;
+        delete userSettings;
         OleUninitialize();
     }
 };

@@ -5,44 +5,16 @@
 
 namespace mfx_testing {
 
-namespace {
-
-template <typename Interface> HRESULT answer(Interface *face, void **out)
-{
-    face->AddRef();
-    *out = face;
-    return S_OK;
-}
-
-} // namespace
-
 // ---- EventQueue
-
-HRESULT STDMETHODCALLTYPE EventQueue::QueryInterface(REFIID iid, void **out)
-{
-    return queryOne<IMfxEventQueue>(this, iid, out);
-}
-
-HRESULT STDMETHODCALLTYPE EventQueue::Add(const MfxEvent *event)
-{
-    events.push_back(*event);
-    return S_OK;
-}
 
 HRESULT STDMETHODCALLTYPE EventQueue::GetCount(LONG *count)
 {
-    if (countFails)
-        return E_FAIL;
-    *count = static_cast<LONG>(events.size());
-    return S_OK;
+    return countFails ? E_FAIL : mfx_hosting::EventQueue::GetCount(count);
 }
 
 HRESULT STDMETHODCALLTYPE EventQueue::GetAt(LONG index, MfxEvent *event)
 {
-    if (index < 0 || index >= static_cast<LONG>(events.size()) || unreadable.count(index))
-        return E_INVALIDARG;
-    *event = events[static_cast<size_t>(index)];
-    return S_OK;
+    return unreadable.count(index) ? E_INVALIDARG : mfx_hosting::EventQueue::GetAt(index, event);
 }
 
 // ---- InputCallback
@@ -59,22 +31,6 @@ HRESULT STDMETHODCALLTYPE InputCallback::OnEvent(IMfxInputPort *port, const MfxE
 }
 
 // ---- HostContext
-
-HRESULT STDMETHODCALLTYPE HostContext::QueryInterface(REFIID iid, void **out)
-{
-    if (!out)
-        return E_POINTER;
-    *out = nullptr;
-    if (IsEqualIID(iid, IID_IUnknown))
-        return answer(context(), out);
-    if (IsEqualIID(iid, IID_IMfxTempoMap) && offersTempo)
-        return answer(static_cast<IMfxTempoMap *>(this), out);
-    if (IsEqualIID(iid, IID_IMfxMeterMap) && offersMeter)
-        return answer(static_cast<IMfxMeterMap *>(this), out);
-    if (IsEqualIID(iid, IID_IMfxRenderInfo) && offersRenderInfo)
-        return answer(static_cast<IMfxRenderInfo *>(this), out);
-    return E_NOINTERFACE;
-}
 
 void HostContext::setMeterChange(LONG measure, LONG newNumerator, LONG newDenominatorPower)
 {
@@ -114,29 +70,28 @@ LONG HostContext::measureStart(LONG measure) const
            (measure - changeMeasure_) * measureLength(changeMeasure_);
 }
 
-LONG STDMETHODCALLTYPE HostContext::TicksToMsecs(LONG ticks)
+LONG HostContext::ticksToMsecs(LONG ticks)
 {
     const int64_t perMinute = static_cast<int64_t>(tempo > 0 ? tempo : 12000) * quarter();
     return static_cast<LONG>(static_cast<int64_t>(ticks) * 6000000 / perMinute);
 }
 
-LONG STDMETHODCALLTYPE HostContext::MsecsToTicks(LONG msecs)
+LONG HostContext::msecsToTicks(LONG msecs)
 {
     const int64_t perMinute = static_cast<int64_t>(tempo > 0 ? tempo : 12000) * quarter();
     return static_cast<LONG>(static_cast<int64_t>(msecs) * perMinute / 6000000);
 }
 
-HRESULT STDMETHODCALLTYPE HostContext::GetTempoAt(LONG index, LONG *start, LONG *value)
+bool HostContext::tempoAt(LONG index, LONG &start, LONG &value)
 {
     if (index != 0)
-        return E_FAIL;
-    *start = 0;
-    *value = tempo;
-    return S_OK;
+        return false;
+    start = 0;
+    value = tempo;
+    return true;
 }
 
-HRESULT STDMETHODCALLTYPE HostContext::TicksToMeasureBeatTick(LONG ticks, LONG *measure, LONG *beat,
-                                                              LONG *tick)
+void HostContext::measureBeatTick(LONG ticks, LONG &measure, LONG &beat, LONG &tick)
 {
     LONG first = 1;
     LONG from = 0;
@@ -148,32 +103,31 @@ HRESULT STDMETHODCALLTYPE HostContext::TicksToMeasureBeatTick(LONG ticks, LONG *
     const LONG perBeat = beatLength(meter);
     const LONG beatsPerMeasure = std::max<LONG>(1, meter.numerator);
     const LONG beats = (ticks - from) / perBeat;
-    *measure = first + beats / beatsPerMeasure;
-    *beat = beats % beatsPerMeasure + 1;
-    *tick = (ticks - from) % perBeat;
-    return S_OK;
+    measure = first + beats / beatsPerMeasure;
+    beat = beats % beatsPerMeasure + 1;
+    tick = (ticks - from) % perBeat;
 }
 
-LONG STDMETHODCALLTYPE HostContext::MeasureBeatTickToTicks(LONG measure, LONG beat, LONG tick)
+LONG HostContext::ticksAt(LONG measure, LONG beat, LONG tick)
 {
     return measureStart(measure) + (beat - 1) * beatLength(meterOf(measure)) + tick;
 }
 
-LONG STDMETHODCALLTYPE HostContext::GetMeterIndexForTime(LONG ticks)
+LONG HostContext::meterIndexAt(LONG ticks)
 {
     return changeMeasure_ > 1 && ticks >= measureStart(changeMeasure_) ? 1 : 0;
 }
 
-HRESULT STDMETHODCALLTYPE HostContext::GetMeterAt(LONG index, LONG *start, LONG *num, LONG *power)
+bool HostContext::meterAt(LONG index, LONG &start, LONG &num, LONG &power)
 {
-    if (index < 0 || index >= GetMeterCount())
-        return E_FAIL;
+    if (index < 0 || index >= meterCount())
+        return false;
     const LONG first = index == 0 ? 1 : changeMeasure_;
     const Meter meter = meterOf(first);
-    *start = first;
-    *num = meter.numerator;
-    *power = meter.power;
-    return S_OK;
+    start = first;
+    num = meter.numerator;
+    power = meter.power;
+    return true;
 }
 
 // ---- Events

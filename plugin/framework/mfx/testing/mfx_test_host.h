@@ -1,11 +1,12 @@
-// A fake MFX host for tests: event queues, the context a plug-in connects to
-// (time base, meter map, optionally the off-line render information) and
-// the host's input callback. The fakes live on the test's stack; they count
+// A host for the plug-ins' tests, on the system's one host side (event
+// queues and host context, see hosting/host_side.h): queues that can be
+// told to fail, the host's input callback, and a host song whose time base
+// and meters the test sets. The fakes live on the test's stack; they count
 // the references they hand out, so tests see leaks, but never delete
 // themselves.
 #pragma once
 
-#include "plugin/framework/mfx/mfx_host.h"
+#include "plugin/framework/mfx/hosting/host_side.h"
 
 #include <set>
 #include <utility>
@@ -13,42 +14,19 @@
 
 namespace mfx_testing {
 
-// Reference counting that only records: the test owns the object.
-template <typename... Interfaces> class Counted : public Interfaces... {
-public:
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++references); }
-    ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(--references); }
-    LONG references = 1;
-};
+using mfx_hosting::Counted;
+using mfx_hosting::queryOne;
 
-// QueryInterface of a fake with one interface: IUnknown and that one, with
-// a reference added.
-template <typename Interface> HRESULT queryOne(Interface *self, REFIID iid, void **out)
-{
-    if (!out)
-        return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, __uuidof(Interface))) {
-        self->AddRef();
-        *out = self;
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
-// An event queue: records what is added, hands back what it holds, and can
-// be told to fail counting or reading single events.
-class EventQueue : public Counted<IMfxEventQueue> {
+// An event queue that can be told to fail counting or reading single
+// events.
+class EventQueue : public mfx_hosting::EventQueue {
 public:
     EventQueue() = default;
-    explicit EventQueue(std::vector<MfxEvent> events) : events(std::move(events)) {}
+    explicit EventQueue(std::vector<MfxEvent> events) : mfx_hosting::EventQueue(std::move(events)) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override;
-    HRESULT STDMETHODCALLTYPE Add(const MfxEvent *event) override;
     HRESULT STDMETHODCALLTYPE GetCount(LONG *count) override;
     HRESULT STDMETHODCALLTYPE GetAt(LONG index, MfxEvent *event) override;
 
-    std::vector<MfxEvent> events;
     bool countFails = false;
     std::set<LONG> unreadable; // indexes whose GetAt fails
 };
@@ -66,14 +44,12 @@ public:
 // the test says otherwise) and optionally another from a later measure on.
 // Which interfaces the context offers is up to the test; the fields are read
 // at every call, so a test may change them while a plug-in is connected.
-class HostContext : public Counted<IMfxTempoMap, IMfxMeterMap, IMfxRenderInfo> {
+class HostContext : public mfx_hosting::HostContext, private mfx_hosting::Timeline {
 public:
-    explicit HostContext(LONG ticksPerQuarter = 480) : ticksPerQuarter(ticksPerQuarter) {}
-
-    // What a plug-in is connected to.
-    IUnknown *context() { return static_cast<IMfxTempoMap *>(this); }
-    IMfxTempoMap *tempoMap() { return this; }
-    IMfxMeterMap *meterMap() { return this; }
+    explicit HostContext(LONG ticksPerQuarter = 480)
+        : mfx_hosting::HostContext(this), ticksPerQuarter(ticksPerQuarter)
+    {
+    }
 
     // From measure on (1 or less: the whole song) the meter is numerator
     // over 2 to the power denominatorPower.
@@ -81,38 +57,12 @@ public:
     LONG measureLength(LONG measure) const;
     LONG measureStart(LONG measure) const;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override;
-
-    LONG STDMETHODCALLTYPE TicksToMsecs(LONG ticks) override;
-    LONG STDMETHODCALLTYPE MsecsToTicks(LONG msecs) override;
-    LONG STDMETHODCALLTYPE GetTicksPerQuarter() override { return ticksPerQuarter; }
-    LONG STDMETHODCALLTYPE GetTempoIndexForTime(LONG) override { return 0; }
-    LONG STDMETHODCALLTYPE GetTempoCount() override { return 1; }
-    HRESULT STDMETHODCALLTYPE GetTempoAt(LONG index, LONG *start, LONG *tempo) override;
-
-    HRESULT STDMETHODCALLTYPE TicksToMeasureBeatTick(LONG ticks, LONG *measure, LONG *beat,
-                                                     LONG *tick) override;
-    LONG STDMETHODCALLTYPE MeasureBeatTickToTicks(LONG measure, LONG beat, LONG tick) override;
-    LONG STDMETHODCALLTYPE GetMeterIndexForTime(LONG ticks) override;
-    LONG STDMETHODCALLTYPE GetMeterCount() override { return changeMeasure_ > 1 ? 2 : 1; }
-    HRESULT STDMETHODCALLTYPE GetMeterAt(LONG index, LONG *start, LONG *numerator, LONG *power) override;
-
-    LONG STDMETHODCALLTYPE GetRenderFrom() override { return renderFrom; }
-    LONG STDMETHODCALLTYPE GetRenderThru() override { return renderThru; }
-    LONG STDMETHODCALLTYPE GetRenderState() override { return renderState; }
-
     // A resolution of 0 or less is handed out as it is; the maps count with
     // 480 then.
     LONG ticksPerQuarter;
     LONG tempo = 12000; // hundredths of a beat per minute
     LONG numerator = 4;
     LONG denominatorPower = 2;
-    bool offersTempo = true;
-    bool offersMeter = true;
-    bool offersRenderInfo = false;
-    LONG renderFrom = 0;
-    LONG renderThru = 0;
-    LONG renderState = 0;
 
 private:
     struct Meter {
@@ -122,6 +72,19 @@ private:
     Meter meterOf(LONG measure) const;
     LONG beatLength(const Meter &meter) const;
     LONG quarter() const { return ticksPerQuarter > 0 ? ticksPerQuarter : 480; }
+
+    // --- Timeline
+    LONG quarterTicks() override { return ticksPerQuarter; }
+    LONG ticksToMsecs(LONG ticks) override;
+    LONG msecsToTicks(LONG msecs) override;
+    LONG tempoCount() override { return 1; }
+    LONG tempoIndexAt(LONG) override { return 0; }
+    bool tempoAt(LONG index, LONG &startTicks, LONG &value) override;
+    void measureBeatTick(LONG ticks, LONG &measure, LONG &beat, LONG &tick) override;
+    LONG ticksAt(LONG measure, LONG beat, LONG tick) override;
+    LONG meterCount() override { return changeMeasure_ > 1 ? 2 : 1; }
+    LONG meterIndexAt(LONG ticks) override;
+    bool meterAt(LONG index, LONG &startMeasure, LONG &numerator, LONG &power) override;
 
     LONG changeMeasure_ = 0; // 0: no change
     Meter change_{4, 2};

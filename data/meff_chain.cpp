@@ -1,0 +1,186 @@
+#include "data/meff_chain.h"
+
+#include "data/event_array.h"
+#include "data/lock.h"
+#include "data/song.h"
+#include "data/sound_interfaces.h"
+#include "data/track_midi.h"
+
+#include <climits>
+#include <new>
+
+namespace Quorvane {
+
+CMEffChain::~CMEffChain()
+{
+    Clear(nullptr);
+}
+
+bool CMEffChain::SongPlays() const
+{
+    CSong *song = track ? track->song : nullptr;
+    IQuorvaneSoundMngr *manager = song ? song->GetSoundMngr() : nullptr;
+    return manager && manager->IsPlayed(song);
+}
+
+long CMEffChain::NowTick() const
+{
+    return track && track->song ? track->song->currentTick - track->timeOffset : 0;
+}
+
+void CMEffChain::CheckActive()
+{
+    active = 0;
+    for (auto *e = GetFirstElem(); e && !active; e = static_cast<CMEffElem *>(e->next))
+        active = e->IsActive();
+}
+
+void CMEffChain::Reprocess()
+{
+    if (!online && track)
+        track->UpdateEdition();
+}
+
+void CMEffChain::AddNewMEffElem(CMEffElem *elem, CMEffElem *after)
+{
+    if (!elem)
+        return;
+    InsertAfter(elem, after);
+    if (IQuorvaneMIDIEffect *effect = elem->effect) {
+        effect->paramChanged = &CTrackMIDI::OnParamChanged;
+        effect->paramChangedUser = track;
+        effect->SetOnline(online);
+        effect->AddRef();
+        elem->chained = 1;
+    }
+    CheckActive();
+    if (!online)
+        Reprocess();
+    else if (elem->IsActive() && SongPlays())
+        elem->effect->SetPlayState(MEFF_START, NowTick(), INT_MAX);
+}
+
+void CMEffChain::DeleteMEffElem(CMEffElem *elem)
+{
+    if (!elem)
+        return;
+    if (elem->effect) {
+        elem->effect->paramChanged = nullptr;
+        elem->effect->paramChangedUser = nullptr;
+    }
+    Delete(elem, 1);
+    CheckActive();
+    Reprocess();
+}
+
+void CMEffChain::ActiveMEffElem(CMEffElem *elem)
+{
+    if (!elem)
+        return;
+    elem->active = !elem->active;
+    CheckActive();
+    if (!online) {
+        Reprocess();
+        return;
+    }
+    if (elem->effect && SongPlays()) {
+        const long now = NowTick();
+        if (elem->active)
+            elem->effect->SetPlayState(MEFF_START, now, INT_MAX);
+        else
+            elem->effect->SetPlayState(MEFF_STOP, 0, now);
+    }
+    if (track && track->song)
+        track->song->SongSetModified();
+}
+
+void CMEffChain::MoveMEffElem(CMEffElem *elem, int up)
+{
+    if (elem && Rearrange(elem, up))
+        Reprocess();
+}
+
+void CMEffChain::SetOnline(int on)
+{
+    on = on ? 1 : 0;
+    {
+        CLock lock(track && track->song ? track->song->GetSyncObj() : nullptr);
+        online = on;
+        for (auto *e = GetFirstElem(); e; e = static_cast<CMEffElem *>(e->next)) {
+            if (e->effect)
+                e->effect->SetOnline(on);
+        }
+        if (on && track) {
+            delete track->offlineResult;
+            track->offlineResult = nullptr;
+            if (SongPlays())
+                SetPlayState(MEFF_START, NowTick(), INT_MAX);
+        }
+    }
+    Reprocess();
+}
+
+int CMEffChain::SetPlayState(long state, long tick1, long tick2)
+{
+    for (auto *e = GetFirstElem(); e; e = static_cast<CMEffElem *>(e->next)) {
+        if (e->effect && !e->effect->SetPlayState(state, tick1, tick2))
+            return 0;
+    }
+    return 1;
+}
+
+CEventArray *CMEffChain::Process(CEventArray *source, long from, long to)
+{
+    if (!active)
+        return nullptr;
+    fromTick = from;
+    toTick = to;
+    CEventArray *current = source;
+    for (auto *e = GetFirstElem(); e; e = static_cast<CMEffElem *>(e->next)) {
+        if (!e->IsActive())
+            continue;
+        CEventArray *made = new (std::nothrow) CEventArray;
+        if (!made) {
+            if (current != source)
+                delete current;
+            current = nullptr;
+            break;
+        }
+        input = current;
+        output = made;
+        const int ok = e->effect->Process(this, this);
+        made->Sort();
+        if (current != source)
+            delete current;
+        current = made;
+        if (!ok)
+            break;
+    }
+    input = output = nullptr;
+    return current == source ? nullptr : current;
+}
+
+long CMEffChain::GetNumb()
+{
+    return input ? input->GetNumb() : 0;
+}
+
+EVENT *CMEffChain::GetEvent(long index)
+{
+    return input && index >= 0 && index < input->GetNumb() ? input->GetEvent(index) : nullptr;
+}
+
+void CMEffChain::GetTimeBounds(long &from, long &to)
+{
+    from = fromTick;
+    to = toTick;
+}
+
+int CMEffChain::AddEvent(EVENT *events, long count)
+{
+    if (!output || !events || count < 0)
+        return 0;
+    return count == 0 || output->AddToTail(events, count);
+}
+
+} // namespace Quorvane

@@ -1,0 +1,114 @@
+// A MIDI track's chain of MIDI effects. An element binds an effect module
+// by name (registered under "Software\Quorvane\MIDIEffect" of the local
+// machine, else a ".zql" file beside the program) or, by class id, through
+// the MFX host module "Tembri MFX". The chain runs online (each buffer's
+// events as they are played) or offline (the whole track once after every
+// change, the result cached in the track).
+#pragma once
+
+#include "data/chain.h"
+#include "data/corvadel_api.h"
+#include "data/midi_effect.h"
+#include "data/module_loader.h"
+
+#include <windows.h>
+
+namespace Quorvane {
+
+struct PORTDESCR;
+class CEventArray;
+class CTrackMIDI;
+
+// The module hosting MFX plug-ins by class id.
+constexpr const char *kMfxHostModule = "Tembri MFX";
+// Where effect modules are registered (values: name -> path).
+constexpr const char *kMIDIEffectKey = "Software\\Quorvane\\MIDIEffect";
+
+// Loads the module and creates its effect. A null or empty name means the
+// running program's own name. Leaves effect null when the name is not plain
+// or the module or its entry is missing.
+CORVADEL_API void LoadMEffectModule(const char *name, IQuorvaneMIDIEffect *&effect, HMODULE &module);
+// Releases the effect, then unloads the module (either may be null).
+CORVADEL_API void FreeMEffectModule(IQuorvaneMIDIEffect *&effect, HMODULE &module);
+
+class CORVADEL_API CMEffElem : public CChainElem {
+public:
+    // By name (kind 0) or class id (kind 1) with the descriptor's state;
+    // host is the song's ITembriSong, owner the track. Without an effect
+    // object when anything fails.
+    CMEffElem(PORTDESCR *descriptor, void *host, void *owner);
+    ~CMEffElem() override;
+    CMEffElem(const CMEffElem &) = delete;
+    CMEffElem &operator=(const CMEffElem &) = delete;
+
+    // Elements keep the order they are put in.
+    long Compare(CChainElem *) override { return 0; }
+    // The effect's own name, else the module name.
+    const char *GetName();
+    // Kind, module name or class id and, withState, the saved state; 0 on
+    // failure.
+    int GetMEffectDescr(PORTDESCR *descriptor, int withState);
+    // Loads the descriptor's state into the effect; 1 without a state, 0
+    // without an effect or descriptor or when the effect refuses it.
+    int SetMEffectState(PORTDESCR *descriptor);
+    int IsActive() const { return active && effect; }
+
+    long kind;
+    long active = 1;
+    char *moduleName = nullptr;
+    IQuorvaneMIDIEffect *effect = nullptr;
+    HMODULE module = nullptr;
+    // Set while a chain holds a reference on the effect.
+    int chained = 0;
+};
+
+class CORVADEL_API CMEffChain : public CChain, public ITembriMEInQueue, public ITembriMEOutQueue {
+public:
+    explicit CMEffChain(CTrackMIDI *owner) : track(owner) {}
+    ~CMEffChain() override;
+
+    // Inserts after after (at the end for null) and hands the effect the
+    // chain's reference, callback and online flag.
+    void AddNewMEffElem(CMEffElem *elem, CMEffElem *after = nullptr);
+    void DeleteMEffElem(CMEffElem *elem);
+    // Toggles the element on or off.
+    void ActiveMEffElem(CMEffElem *elem);
+    void MoveMEffElem(CMEffElem *elem, int up);
+    // Under the song lock.
+    void SetOnline(int online);
+    int IsOnline() const { return online; }
+    long GetNumEffects() const { return CChain::GetNumb(); }
+    CMEffElem *GetFirstElem() const { return static_cast<CMEffElem *>(first); }
+    // Every effect in order; 0 at the first refusal.
+    int SetPlayState(long state, long tick1, long tick2);
+    // What the active effects make of input over from..to (exclusive): a new
+    // array the caller owns, or null without an active effect or when an
+    // array cannot be made.
+    CEventArray *Process(CEventArray *input, long from, long to);
+
+    // --- ITembriMEInQueue, ITembriMEOutQueue (during Process)
+    long GetNumb() override;
+    EVENT *GetEvent(long index) override;
+    void GetTimeBounds(long &from, long &to) override;
+    int AddEvent(EVENT *events, long count) override;
+
+    long active = 0;
+    long online = 1;
+    CTrackMIDI *track;
+    CEventArray *input = nullptr;
+    CEventArray *output = nullptr;
+    long fromTick = 0;
+    long toTick = 0;
+
+protected:
+    void CheckActive();
+
+private:
+    // Offline: the track reprocesses. Online while the song plays: what
+    // the effect needs to know about the play state now.
+    void Reprocess();
+    bool SongPlays() const;
+    long NowTick() const;
+};
+
+} // namespace Quorvane

@@ -1,0 +1,151 @@
+// The samples of one audio track (or of a decoded sound) as interleaved
+// 32-bit float frames in a temporary file, so that audio of any length costs
+// no memory. A wave made for playback also keeps a peak file for drawing and
+// runs a reader thread that fills a double buffer ahead of the player.
+//
+// A wave owns its files, events and thread, so it cannot be copied: a copy
+// would share them and free them twice. CopyFrom copies another wave's
+// samples into this one instead.
+#pragma once
+
+#include "data/corvadel_api.h"
+#include "data/lock.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+
+namespace Quorvane {
+
+class CStorage;
+
+// ExportWave's formats: PCM of 16, 24 or 32 bits, or 32-bit float.
+constexpr unsigned kWaveFloat32 = 0x8020;
+
+class CORVADEL_API CWave {
+public:
+    // One half of the playback double buffer. The reader owns a half while
+    // it is not ready, the player while it is.
+    struct PLAYHDR {
+        float *buffer = nullptr;
+        std::atomic<int> ready{1};
+        int64_t start = 0;   // frame of the wave at the buffer's start
+        long blocks = 0;     // blocks handed out
+        long framesRead = 0; // frames that came from the wave
+        long capacity = 0;   // frames, 32 blocks
+        int index = 0;
+    };
+
+    // Blocks per half, and the frames a half holds beyond them.
+    static constexpr long kBlocksPerHalf = 32;
+    static constexpr long kGuardFrames = 128;
+    // Frames read or written at a time by import, export and the peaks.
+    static constexpr unsigned long kChunkFrames = 4096;
+    // Frames per peak pair, and pairs written at a time.
+    static constexpr unsigned long kPeakFrames = 128;
+    static constexpr unsigned long kPeakPairsPerWrite = 1024;
+
+    // The sample file goes to folder (the system's temporary folder when
+    // null or empty); a playback wave also makes its peak file, events and
+    // reader thread. IsStateOk tells whether all of it was had.
+    CWave(int playback, long sampleRate, const char *folder);
+    ~CWave();
+    CWave(const CWave &) = delete;
+    CWave &operator=(const CWave &) = delete;
+
+    int IsStateOk() const;
+    // Length 0; both files emptied.
+    void Clear();
+    int IsStereo() const { return channels == 2; }
+    // Bytes of frames frames.
+    unsigned long GetBuffSize(unsigned long frames) const { return frames * bytesPerFrame; }
+
+    // Frames before position 0 and past the end of the file are silence;
+    // 0 when seeking or reading fails.
+    int Read(float *buffer, int64_t position, unsigned long frames);
+    // Writes at the position (not before 0); the caller extends the length.
+    int Write(const float *buffer, int64_t position, unsigned long frames);
+    // Per channel, in place: forward turns samples into differences from the
+    // previous sample (the first stays), backward turns them back.
+    int Delta(float *buffer, unsigned long frames, int forward);
+    // Moves the sample file to a frame (nothing to do when already there).
+    int SetPosition(int64_t frame);
+
+    // Rebuilds the peak file: one (minimum, maximum) pair per 128 frames
+    // over all channels. 1 at once for a wave not made for playback.
+    int CreateGraphics();
+    // count pairs from pair index on; pairs past the end read (0, 0).
+    int ReadGraphics(float *buffer, int64_t pairIndex, unsigned long count);
+
+    // RIFF WAVE: PCM 16/24/32-bit or float, mono or stereo, appended at the
+    // end of the wave (resampled to its rate when the file's differs).
+    int ImportWave(CStorage *storage);
+    // format 16, 24 or 32 (PCM) or kWaveFloat32; 0 for an empty wave.
+    int ExportWave(CStorage *storage, unsigned format);
+    // Makes this wave hold a copy of source's samples, rate and channels.
+    int CopyFrom(CWave &source);
+    // Resamples the whole wave to another rate (through 24-bit samples
+    // scaled to the wave's peak, so that nothing clips). On failure the wave
+    // stays as it was.
+    int ChangeSampleRate(long rate);
+
+    // Playback (playback waves only). The player asks for blocks of
+    // round(blockFrames x speed) frames; InitPlayback fills both halves from
+    // start on and waits for the first.
+    int InitPlayback(int64_t start, long blockFrames, float speed);
+    void DeinitPlayback();
+    // The next block: frames asks for up to one block and comes back lowered
+    // to what the wave still had (silence is the caller's). switchNow turns
+    // 1 once the half is used up: then call ChangePlaybackBuffer.
+    float *GetPlaybackData(long &frames, int &switchNow);
+    void ChangePlaybackBuffer();
+    // Marks a loop back to loopStart. offset: the frames of the current
+    // block that will be asked for after the loop (0 when the loop falls on
+    // a block boundary); the block handed out next ends on a block boundary
+    // and fades in, and a request for less than a block fades out.
+    void LoopPlayback(int64_t loopStart, long offset);
+    // Hands a half to the reader / waits until the reader gave it back;
+    // 0 when the reader thread is gone.
+    void InitReading(PLAYHDR *half);
+    int WaitForReady(PLAYHDR *half);
+    // Linear ramp over frames x channels samples (fewer than 4 frames stay).
+    void FadeLoop(float *buffer, long frames, int fadeIn);
+
+    int playback;
+    long sampleRate;
+    int channels = 2;
+    int bytesPerFrame = 8;
+    int64_t length = 0;     // frames
+    int64_t peakLength = 0; // floats
+    PLAYHDR halves[2];
+    int playIndex = 0;
+    long blockFrames = 0; // frames per block at the playback speed
+    float speed = 1.0f;
+    int loopPending = 0;
+    SYNCOBJECT *sync = nullptr;
+    int64_t filePosition = -1; // frames; -1 unknown
+    HANDLE sampleFile = INVALID_HANDLE_VALUE;
+    HANDLE peakFile = INVALID_HANDLE_VALUE;
+    HANDLE readerThread = nullptr;
+    HANDLE requestEvent = nullptr; // auto-reset
+    HANDLE readyEvent = nullptr;   // manual reset, initially set
+    // The resampling mode of ImportWave and ChangeSampleRate (0 linear).
+    int resampleMode = 0;
+    // Where the temporary files go (empty: the system's temporary folder).
+    char folder[MAX_PATH] = {};
+
+private:
+    static DWORD WINAPI ReaderMain(void *wave);
+    void Fill(PLAYHDR &half);
+    int ReserveHalves(long capacity, long fadeFrames);
+
+    std::atomic<int> stopReader{0};
+    int playing = 0;
+    long reservedCapacity = 0;
+    // A faded block is copied here, so that the halves keep their samples.
+    float *fadeBuffer = nullptr;
+    long fadeCapacity = 0;
+};
+
+} // namespace Quorvane

@@ -1,0 +1,147 @@
+#include "plugin/framework/gui/options_dialog.h"
+
+#include "plugin/framework/gui/graphics_context.h"
+#include "plugin/framework/gui/gui_resources.h"
+
+namespace Quorvane {
+
+namespace {
+
+struct SharedPicture {
+    WORD pictureId;
+    volatile LONG users = 0;
+    RefPtr<OpaqueBitmap> bitmap; // released at unload at the latest
+};
+
+SharedPicture savePicture{IDB_OPTIONS_SAVE, 0, {}};
+SharedPicture deletePicture{IDB_OPTIONS_DELETE, 0, {}};
+
+SharedPicture &sharedOf(WORD pictureId)
+{
+    return pictureId == IDB_OPTIONS_DELETE ? deletePicture : savePicture;
+}
+
+uint8_t red(COLORREF c)
+{
+    return GetRValue(c);
+}
+uint8_t green(COLORREF c)
+{
+    return GetGValue(c);
+}
+uint8_t blue(COLORREF c)
+{
+    return GetBValue(c);
+}
+
+} // namespace
+
+OptionsDlgButton::~OptionsDlgButton()
+{
+    initPicture(false);
+}
+
+Bitmap *OptionsDlgButton::sharedPicture(WORD pictureId)
+{
+    return sharedOf(pictureId).bitmap.get();
+}
+
+void OptionsDlgButton::initPicture(bool acquire)
+{
+    SharedPicture &shared = sharedOf(pictureId_);
+    if (acquire) {
+        if (!acquired_) {
+            acquired_ = true;
+            InterlockedIncrement(&shared.users);
+        }
+        if (!shared.bitmap) {
+            // The picture's face and shadow become the system's.
+            const COLORREF face = GetSysColor(COLOR_BTNFACE);
+            const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+            const ColourMapEntry map[2] = {{0x7C948C, red(face), green(face), blue(face), 0},
+                                           {0x404040, red(shadow), green(shadow), blue(shadow), 0}};
+            shared.bitmap =
+                RefPtr<OpaqueBitmap>::adopt(OpaqueBitmap::loadMapped(MAKEINTRESOURCEA(pictureId_), map, 2));
+        }
+        Bitmap *picture = shared.bitmap.get();
+        setPicture(picture, picture ? picture->width() / 4 : 0, 0, 0);
+    } else if (acquired_) {
+        acquired_ = false;
+        setPicture(nullptr, 0, 0, 0);
+        if (InterlockedDecrement(&shared.users) == 0)
+            shared.bitmap.reset();
+    }
+}
+
+int OptionsDlgButton::attachToDialog(int id, HWND window)
+{
+    HWND item = window ? GetDlgItem(window, id) : nullptr;
+    if (!item || !FlatButton::attachToDialog(id, window))
+        return 0;
+    if (GetWindowLongPtrA(item, GWLP_USERDATA) == 0)
+        SetWindowLongPtrA(item, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(static_cast<SelfDrawnItem *>(this)));
+    return 1;
+}
+
+int OptionsDlgButton::getVisualState() const
+{
+    return (itemState_ & ODS_SELECTED) ? 2 : 0;
+}
+
+void OptionsDlgButton::draw(GraphicsContext &gc, const Rect &rect, UINT state)
+{
+    itemState_ = state;
+    const Point old = gc.getViewportOrigin();
+    gc.setViewportOrigin(old.x + rect.x, old.y + rect.y);
+    paintSelf(gc);
+    gc.setViewportOrigin(old.x, old.y);
+}
+
+void OptionsDlgButton::measure(int &width, int &height)
+{
+    width = bounds().width;
+    height = bounds().height;
+}
+
+OptionsDlgBase::SaveButton::SaveButton() : OptionsDlgButton(IDB_OPTIONS_SAVE) {}
+
+OptionsDlgBase::DeleteButton::DeleteButton() : OptionsDlgButton(IDB_OPTIONS_DELETE) {}
+
+void OptionsDlgBase::drawItem(const DRAWITEMSTRUCT &item)
+{
+    SelfDrawnItem *object = nullptr;
+    if (item.CtlType == ODT_BUTTON || item.CtlType == ODT_STATIC) {
+        if (item.CtlID == IDC_OPTIONS_SAVE)
+            object = &saveButton_;
+        else if (item.CtlID == IDC_OPTIONS_DELETE)
+            object = &deleteButton_;
+    } else {
+        object = reinterpret_cast<SelfDrawnItem *>(item.itemData);
+    }
+    if (!object)
+        return;
+    // The item's own area is the clip while it draws; the DC may carry an
+    // origin of its own (a printed dialog), so the clip is set in its
+    // logical coordinates and the DC's state comes back afterwards.
+    const int saved = SaveDC(item.hDC);
+    {
+        GraphicsContext gc(item.hDC);
+        const Rect rect = Rect::fromRECT(item.rcItem);
+        gc.intersectClipRect(rect);
+        object->draw(gc, rect, item.itemState);
+    }
+    RestoreDC(item.hDC, saved);
+}
+
+INT_PTR OptionsDlgBase::dialogProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DRAWITEM) {
+        drawItem(*reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));
+        SetWindowLongPtrA(handle(), DWLP_MSGRESULT, 1);
+        return TRUE;
+    }
+    return ModalDialog::dialogProc(message, wParam, lParam);
+}
+
+} // namespace Quorvane

@@ -1,0 +1,67 @@
+// The base of the drummers' options dialogs: a modal dialog over a
+// template the derived dialog chooses, owning two self-drawn buttons (Save
+// and Delete, the dialog items 5007 and 5008) and routing the owner-draw
+// requests of its controls to toolkit objects, so toolkit-drawn buttons and
+// combo items can live inside a Windows dialog.
+#pragma once
+
+#include "plugin/framework/gui/buttons.h"
+#include "plugin/framework/gui/modal_dialog.h"
+#include "plugin/framework/gui/self_drawn_item.h"
+
+namespace Quorvane {
+
+// A flat button drawn on the dialog's owner-draw requests. Buttons of one
+// kind share one picture strip of four cells, loaded (with the system's
+// button colours) while any of them lives.
+class OptionsDlgButton : public FlatButton, public SelfDrawnItem {
+public:
+    explicit OptionsDlgButton(WORD pictureId) : pictureId_(pictureId) {}
+    ~OptionsDlgButton() override;
+
+    // Attaches to a dialog item and becomes the object of its user data
+    // (unless that is set already); 0 without the item.
+    int attachToDialog(int id, HWND window) override;
+    // Cell 2 while the item is pressed (selected), else cell 0.
+    int getVisualState() const override;
+    void initPicture(bool acquire) override;
+
+    void draw(GraphicsContext &gc, const Rect &rect, UINT state) override;
+    void measure(int &width, int &height) override;
+
+    // The picture the buttons of a kind share now; null when none lives.
+    static Bitmap *sharedPicture(WORD pictureId);
+
+private:
+    WORD pictureId_;
+    bool acquired_ = false;
+    UINT itemState_ = 0;
+};
+
+class OptionsDlgBase : public ModalDialog {
+public:
+    class SaveButton : public OptionsDlgButton {
+    public:
+        SaveButton();
+    };
+    class DeleteButton : public OptionsDlgButton {
+    public:
+        DeleteButton();
+    };
+
+    OptionsDlgBase(UINT templateId, HWND parent) : ModalDialog(templateId, parent) {}
+
+    SaveButton &saveButton() { return saveButton_; }
+    DeleteButton &deleteButton() { return deleteButton_; }
+
+protected:
+    INT_PTR dialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void drawItem(const DRAWITEMSTRUCT &item);
+
+    SaveButton saveButton_;
+    DeleteButton deleteButton_;
+};
+
+} // namespace Quorvane

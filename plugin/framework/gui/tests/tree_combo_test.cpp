@@ -1,0 +1,257 @@
+#include "plugin/framework/gui/tree_combo.h"
+
+#include "plugin/framework/gui/tests/gui_test_support.h"
+#include "testing/sandbox.h"
+#include "testing/screenshot.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace gui_test;
+using namespace Quorvane;
+
+constexpr UINT kComboId = 300;
+
+void makeFile(const std::string &path)
+{
+    testing_support::writeFile(path, "MThd");
+}
+
+class TreeComboWindowTest : public ::testing::Test {
+protected:
+    // A:      a1, a2, sub: s1
+    // B:      b1
+    // C:      (empty)
+    // top, and readme.txt, which is no pattern
+    void SetUp() override
+    {
+        const std::string root = folder.path();
+        for (const char *sub : {"A", "A\\sub", "B", "C"})
+            CreateDirectoryA((root + "\\" + sub).c_str(), nullptr);
+        for (const char *file :
+             {"A\\a1.mid", "A\\a2.MID", "A\\sub\\s1.mid", "B\\b1.mid", "top.mid", "readme.txt"})
+            makeFile(root + "\\" + file);
+    }
+    void open(int x = 40, int y = 40)
+    {
+        host = std::make_unique<HostWindow>(x, y, 260, 120);
+        host->handler = [this](UINT message, WPARAM wParam, LPARAM lParam, bool &handled) -> LRESULT {
+            if (message == CTreeCombo::folderUnchangedMessage() && lParam) {
+                asked.push_back(reinterpret_cast<const char *>(lParam));
+                handled = true;
+                return unchanged ? 1 : 0;
+            }
+            (void)wParam;
+            return 0;
+        };
+        combo = std::make_unique<CTreeCombo>(folder.path());
+        ASSERT_TRUE(combo->create(host->handle(), RECT{10, 10, 210, 32}, kComboId))
+            << "windows need a display";
+        pump();
+    }
+    CTreeDropList &list() { return combo->dropList(); }
+    std::vector<WORD> codes() const
+    {
+        std::vector<WORD> result;
+        for (const auto &[id, code] : host->commands)
+            if (id == kComboId)
+                result.push_back(code);
+        return result;
+    }
+    void key(WPARAM key)
+    {
+        postKey(combo->handle(), WM_KEYDOWN, key);
+        pump();
+    }
+
+    testing_support::TempFolder folder;
+    std::unique_ptr<HostWindow> host;
+    std::unique_ptr<CTreeCombo> combo;
+    std::vector<std::string> asked;
+    bool unchanged = false;
+};
+
+TEST_F(TreeComboWindowTest, TreeHoldsFoldersAndPatternFiles)
+{
+    open();
+    HTREEITEM s1 = list().findItemByPath("A\\sub\\s1");
+    ASSERT_TRUE(s1);
+    EXPECT_TRUE(list().isFileItem(s1));
+    EXPECT_EQ(list().getItemPath(s1), "A\\sub\\s1");
+    EXPECT_TRUE(list().findItemByPath("A\\a2")) << "the extension in any case";
+    EXPECT_FALSE(list().isFileItem(list().findItemByPath("A\\sub")));
+    EXPECT_FALSE(list().findItemByPath("readme"));
+    EXPECT_FALSE(list().findItemByPath("A\\nothing"));
+    EXPECT_EQ(list().itemText(list().rootItem()), "A");
+    EXPECT_EQ(list().splitPath("A\\sub\\s1"), (std::pair<std::string, std::string>{"A", "sub\\s1"}));
+    EXPECT_EQ(list().splitPath("top"), (std::pair<std::string, std::string>{"top", ""}));
+}
+
+TEST_F(TreeComboWindowTest, KeysStepThroughTheFiles)
+{
+    open();
+    SetFocus(combo->handle());
+    host->commands.clear();
+    key(VK_HOME);
+    EXPECT_EQ(combo->text(), "A");
+    const char *forward[] = {"A\\a1", "A\\a2", "A\\sub\\s1", "B\\b1", "top", "top"};
+    for (const char *expected : forward) {
+        key(VK_ADD);
+        EXPECT_EQ(combo->text(), expected);
+    }
+    key(VK_SUBTRACT);
+    EXPECT_EQ(combo->text(), "B\\b1") << "back over the empty folder";
+    key(VK_LEFT);
+    EXPECT_EQ(combo->text(), "B");
+    key(VK_RIGHT);
+    EXPECT_EQ(combo->text(), "B\\b1");
+    key(VK_RIGHT);
+    EXPECT_EQ(combo->text(), "top") << "a file has no child: the next file";
+    EXPECT_TRUE(codes().empty()) << "stepping tells nobody";
+
+    key('Q');
+    {
+        ControlKeyHeld control;
+        key(VK_ADD);
+    }
+    EXPECT_EQ(combo->text(), "top");
+    std::vector<WPARAM> keyDowns;
+    for (const auto &[message, pressed] : host->keyMessages)
+        if (message == WM_KEYDOWN)
+            keyDowns.push_back(pressed);
+    EXPECT_EQ(keyDowns, (std::vector<WPARAM>{'Q', VK_ADD})) << "plus with Ctrl goes to the parent";
+}
+
+TEST_F(TreeComboWindowTest, WheelStepsByWholeNotches)
+{
+    open();
+    combo->selectTreeItem(list().rootItem());
+    PostMessageA(combo->handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, 119), 0);
+    pump();
+    EXPECT_EQ(combo->text(), "A");
+    PostMessageA(combo->handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-240)), 0);
+    pump();
+    EXPECT_EQ(combo->text(), "A\\a2") << "two files on";
+    PostMessageA(combo->handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
+    pump();
+    EXPECT_EQ(combo->text(), "A\\a1");
+    PostMessageA(combo->handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-1200)), 0);
+    pump();
+    EXPECT_EQ(combo->text(), "top") << "stops at the end";
+}
+
+TEST_F(TreeComboWindowTest, ListOpensBelowOrAboveAndShiftsLeft)
+{
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    struct Case {
+        int x;
+        int y;
+        bool above;
+    };
+    for (const Case &c :
+         {Case{40, 40, false}, Case{40, screenHeight - 160, true}, Case{screenWidth - 150, 40, false}}) {
+        open(c.x, c.y);
+        RECT comboPlace{};
+        GetWindowRect(combo->handle(), &comboPlace);
+        postMouse(combo->handle(), WM_LBUTTONDOWN, 5, 5, MK_LBUTTON);
+        pump();
+        ASSERT_TRUE(combo->isDroppedDown());
+        ASSERT_TRUE(IsWindowVisible(list().handle()));
+        RECT listPlace{};
+        GetWindowRect(list().handle(), &listPlace);
+        EXPECT_EQ(listPlace.bottom - listPlace.top, 200);
+        if (c.above)
+            EXPECT_EQ(listPlace.bottom, comboPlace.top) << "near the bottom: above the combo";
+        else
+            EXPECT_EQ(listPlace.top, comboPlace.bottom);
+        EXPECT_EQ(listPlace.left, std::min<int>(comboPlace.left, screenWidth - 200));
+        EXPECT_FALSE(GetWindowLongPtrA(list().handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+        combo->closeWithoutChoice();
+        combo.reset();
+        host.reset();
+    }
+}
+
+TEST_F(TreeComboWindowTest, ChoosingCancellingAndLosingTheFocusNotify)
+{
+    open();
+    combo->selectTreeItem(list().findItemByPath("B\\b1"));
+    host->commands.clear();
+
+    postMouse(combo->handle(), WM_LBUTTONDOWN, 5, 5, MK_LBUTTON);
+    pump();
+    EXPECT_EQ(GetFocus(), list().handle());
+    list().selectItem(list().findItemByPath("A\\a2"));
+    postKey(list().handle(), WM_KEYDOWN, VK_RETURN);
+    pump();
+    EXPECT_FALSE(combo->isDroppedDown());
+    EXPECT_FALSE(IsWindowVisible(list().handle()));
+    EXPECT_TRUE(combo->lastCloseConfirmed());
+    EXPECT_EQ(combo->text(), "A\\a2");
+    EXPECT_EQ(GetFocus(), combo->handle());
+    EXPECT_EQ(codes(), (std::vector<WORD>{CBN_DROPDOWN, CBN_SELENDOK, CBN_SETFOCUS}));
+    EXPECT_FALSE(testing_support::writeWindowPicture(host->handle(), "tree_combo").empty());
+
+    host->commands.clear();
+    postMouse(combo->handle(), WM_LBUTTONDOWN, 5, 5, MK_LBUTTON);
+    pump();
+    EXPECT_FALSE(testing_support::writeWindowPicture(list().handle(), "tree_combo_list").empty());
+    list().selectItem(list().findItemByPath("top"));
+    postKey(list().handle(), WM_KEYDOWN, VK_ESCAPE);
+    pump();
+    EXPECT_FALSE(combo->lastCloseConfirmed());
+    EXPECT_EQ(list().getSelectedPath(), "A\\a2") << "the selection when the list opened";
+    EXPECT_EQ(combo->text(), "A\\a2");
+    EXPECT_EQ(codes(), (std::vector<WORD>{CBN_DROPDOWN, CBN_SELENDCANCEL, CBN_SETFOCUS}));
+
+    host->commands.clear();
+    postMouse(combo->handle(), WM_LBUTTONDOWN, 5, 5, MK_LBUTTON);
+    pump();
+    SetFocus(host->handle());
+    pump();
+    EXPECT_FALSE(combo->isDroppedDown());
+    EXPECT_FALSE(IsWindowVisible(list().handle()));
+    EXPECT_EQ(codes(), (std::vector<WORD>{CBN_DROPDOWN, CBN_KILLFOCUS}));
+}
+
+TEST_F(TreeComboWindowTest, ClickOnAFileChoosesIt)
+{
+    open();
+    postMouse(combo->handle(), WM_LBUTTONDOWN, 5, 5, MK_LBUTTON);
+    pump();
+    HTREEITEM top = list().findItemByPath("top");
+    RECT place{};
+    ASSERT_TRUE(TreeView_GetItemRect(list().handle(), top, &place, TRUE));
+    postMouse(list().handle(), WM_LBUTTONDOWN, place.left + 2, (place.top + place.bottom) / 2, MK_LBUTTON);
+    pump();
+    EXPECT_FALSE(combo->isDroppedDown());
+    EXPECT_EQ(combo->text(), "top");
+}
+
+TEST_F(TreeComboWindowTest, OpeningBringsTheTreeUpToDate)
+{
+    open();
+    const std::string root = folder.path();
+    makeFile(root + "\\B\\b2.mid");
+    DeleteFileA((root + "\\A\\a1.mid").c_str());
+    RemoveDirectoryA((root + "\\C").c_str());
+    makeFile(root + "\\C.mid"); // a folder became a file of that name
+    unchanged = true;
+    combo->dropDown();
+    EXPECT_EQ(asked, (std::vector<std::string>{root})) << "the parent says nothing changed";
+    EXPECT_FALSE(list().findItemByPath("B\\b2"));
+    combo->closeWithoutChoice();
+
+    unchanged = false;
+    combo->dropDown();
+    EXPECT_TRUE(list().findItemByPath("B\\b2"));
+    EXPECT_FALSE(list().findItemByPath("A\\a1"));
+    HTREEITEM c = list().findItemByPath("C");
+    ASSERT_TRUE(c);
+    EXPECT_TRUE(list().isFileItem(c));
+    combo->closeWithoutChoice();
+}
+
+} // namespace
