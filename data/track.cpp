@@ -165,11 +165,6 @@ int CTrack::StringNote(char *text, long note)
     return numberText(text, note);
 }
 
-int CTrack::OnStartPlayback()
-{
-    return 1;
-}
-
 void CTrack::OnStopPlayback() {}
 
 void CTrack::AskPlayback(ASKPLAYBACK *) {}

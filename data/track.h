@@ -15,6 +15,7 @@ namespace Quorvane {
 
 class CSong;
 class CEvntTransChain;
+class CEvntTransElem;
 
 enum : long {
     TRACK_MASTER = 0,
@@ -135,6 +136,29 @@ public:
     // Sends the bank select, program, volume and pan that the flags ask for
     // (SEND_BANK ...) at once; 1 when a chain went out.
     int SendInitialToPort(unsigned long what);
+
+    // --- playback of one time cell, the step every kind shares
+    struct CELLSPAN {
+        long localTick;      // the song's tick less the track's time offset
+        long endTick;        // the cell holds the events before it
+        int64_t startSample; // song samples at the cell's start
+        int64_t endSample;
+    };
+    // Moves the play cursor in events to the cell (searching again after a
+    // jump or an edit) and gives the cell in the track's own ticks.
+    CELLSPAN BeginCell(const ASKPLAYBACK *cell, const CEventArray *events);
+    // The events of the cell from the cursor on (first up to last); the
+    // cursor moves past them.
+    void TakeCellEvents(const CELLSPAN &span, const CEventArray *events, long &first, long &last);
+    // The buffer offset of a song sample position inside the cell.
+    int64_t CellOffset(const ASKPLAYBACK *cell, const CELLSPAN &span, int64_t sample) const;
+    // A message at the tick's place in the buffer, added to *chain; null when
+    // the tick lies at or beyond the cell's sample limit or memory ran out.
+    CEvntTransElem *CellMessage(const ASKPLAYBACK *cell, const CELLSPAN &span, long tick,
+                                CEvntTransChain **chain);
+    // Hands the cell's messages (the chain may be null) to an output,
+    // through the pre-play callback.
+    void SendCell(CEvntTransChain *chain, const CELLSPAN &span, void *out);
 
     // --- editing by event lane (see event_lanes.h); 1 when anything changed
     // Unselects the lane's events except keep.

@@ -38,6 +38,9 @@ public:
     // The chord GetChordAtTime (from, to) finds becomes a pause when its root
     // lies in low..high; 1 when it did.
     int SetPauseByRange(long from, long to, long low, long high);
+    // Playback: chords and the wrapped channel messages.
+    int OnStartPlayback() override;
+    void AskPlayback(ASKPLAYBACK *cell) override;
 
     long chordNow = -1;
     void *output2 = nullptr;

@@ -22,6 +22,12 @@ public:
     // Rebuilds the maps under the song lock; with checkKeyPlaces key
     // changes keep their bars across a meter change.
     int UpdateParams(int checkKeyPlaces);
+
+    // Playback: the metronome to the master's output, the tempo to the
+    // chord track's output. The cursor search also finds the tempo then.
+    void GoToTimePlay(long tick, CEventArray *events) override;
+    int OnStartPlayback() override;
+    void AskPlayback(ASKPLAYBACK *cell) override;
     // Adds 4/4, C major and 100 quarters per minute at tick 0 where no time
     // signature, key signature or tempo lies there, under the song lock.
     int CheckInitial(int adjustChannel) override;

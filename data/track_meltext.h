@@ -46,6 +46,9 @@ public:
     int GetStrChrInNode(long node, long xOffset, long &line, long &index);
     // The time node of the text node starting at (line, index), or null.
     TIMENODE *GetTimeNode(long line, long index);
+    // Playback: each melody note until the next melody event.
+    int OnStartPlayback() override;
+    void AskPlayback(ASKPLAYBACK *cell) override;
 
     CText text;
     CTimeNodes timeNodes;

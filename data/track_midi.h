@@ -47,6 +47,10 @@ public:
     int DeleteNoteByRange(long &from, long &to, long low, long high, long margin);
     // What playback plays: the offline result when there is one.
     const CEventArray *GetPlayEvents() const;
+    // Playback: the events, through the chain when it is online.
+    int OnStartPlayback() override;
+    void OnStopPlayback() override;
+    void AskPlayback(ASKPLAYBACK *cell) override;
     // What the chain reports.
     static void OnParamChanged(void *user, long code);
 
@@ -54,6 +58,11 @@ public:
     // The offline result (owned), or null.
     CEventArray *offlineResult = nullptr;
     long lastProcessed = 0;
+
+private:
+    // The cell's notes and channel messages into *chain.
+    void PlayEvents(const ASKPLAYBACK *cell, const CELLSPAN &span, const CEventArray *events, long first,
+                    long last, CEvntTransChain **chain);
 };
 
 class CORVADEL_API CTrackPattMIDI : public CTrackMIDIEvents {

@@ -1,0 +1,111 @@
+// A MIDI track playing a cell: its events, or what its chain of MIDI effects
+// makes of them while the chain is online, as notes (on and off) and
+// channel messages.
+#include "data/event.h"
+#include "data/evnt_trans.h"
+#include "data/song.h"
+#include "data/track_master.h"
+#include "data/track_midi.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace Quorvane {
+
+int CTrackMIDI::OnStartPlayback()
+{
+    lastProcessed = 0;
+    CTrack::OnStartPlayback();
+    GoToTimePlay(song->playStartTick - timeOffset, const_cast<CEventArray *>(GetPlayEvents()));
+    if (effects.IsOnline())
+        effects.SetPlayState(MEFF_START, song->currentTick - timeOffset, INT_MAX);
+    return 1;
+}
+
+void CTrackMIDI::OnStopPlayback()
+{
+    if (effects.IsOnline())
+        effects.SetPlayState(MEFF_STOP, 0, song->currentTick - timeOffset);
+}
+
+void CTrackMIDI::PlayEvents(const ASKPLAYBACK *cell, const CELLSPAN &span, const CEventArray *events,
+                            long first, long last, CEvntTransChain **chain)
+{
+    CTrackMaster *master = song->master;
+    for (long i = first; i < last; ++i) {
+        const EVENT *e = events->GetEvent(i);
+        if (!e->IsChannel())
+            continue;
+        const int64_t start = master->GetSampleFromTime(e->time);
+        if (start >= cell->sampleLimit)
+            continue;
+        if (!e->IsNote()) {
+            if (CEvntTransElem *message =
+                    CEvntTransChain::AddNewEvntTransElem(CellOffset(cell, span, start), chain))
+                message->SetMMsg(e, timeOffset, channel);
+            continue;
+        }
+        // A note reaching the loop end is cut to end before it.
+        long duration = static_cast<long>(e->value);
+        int64_t end = master->GetSampleFromTime(e->time + duration);
+        if (end >= cell->sampleLimit) {
+            duration = cell->limitTick - e->time - 1;
+            end = cell->sampleLimit - 1;
+        }
+        if (duration <= 0)
+            continue;
+        int64_t length = end - start;
+        if (cell->applyFactor)
+            length = static_cast<int64_t>(static_cast<double>(length) / cell->tempoFactor);
+        CEvntTransElem *on = CEvntTransChain::AddNewEvntTransElem(CellOffset(cell, span, start), chain);
+        CEvntTransElem *off =
+            on ? CEvntTransChain::AddNewEvntTransElem(CellOffset(cell, span, end), chain) : nullptr;
+        if (!off)
+            continue;
+        on->SetNoteOn(e, timeOffset, length, transpose, channel);
+        on->duration = duration;
+        off->SetNoteOff(e, timeOffset, transpose, channel);
+        off->tick = e->time + duration + timeOffset;
+    }
+}
+
+void CTrackMIDI::AskPlayback(ASKPLAYBACK *cell)
+{
+    const CEventArray *events = GetPlayEvents();
+    const CELLSPAN span = BeginCell(cell, events);
+    const bool online = effects.IsOnline() && effects.active;
+    if (cell->jumped && online) {
+        lastProcessed = 0;
+        effects.SetPlayState(MEFF_JUMP, span.localTick, cell->jumpedFrom - timeOffset);
+    }
+    long first, last;
+    TakeCellEvents(span, events, first, last);
+    if (!cell->audible)
+        return;
+    CEvntTransChain *chain = nullptr;
+    if (!online) {
+        PlayEvents(cell, span, events, first, last, &chain);
+        SendCell(chain, span, output);
+        return;
+    }
+    // The chain plays what it makes of the cell's channel messages, over
+    // the ticks not processed yet.
+    CEventArray copied;
+    for (long i = first; i < last; ++i) {
+        if (!events->GetEvent(i)->IsChannel())
+            continue;
+        EVENT e = *events->GetEvent(i);
+        copied.AddToTail(&e, 1);
+    }
+    const long from = std::max(span.localTick, lastProcessed);
+    const long to = std::min(song->master->GetTimeFromSample(span.endSample - 1), song->songEnd);
+    CEventArray *processed = to >= from ? effects.Process(&copied, from, to + 1) : nullptr;
+    if (to >= from)
+        lastProcessed = to + 1;
+    const CEventArray *played = processed ? processed : &copied;
+    PlayEvents(cell, span, played, 0, played->GetNumb(), &chain);
+    delete processed;
+    SendCell(chain, span, output);
+}
+
+} // namespace Quorvane
