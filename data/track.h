@@ -147,9 +147,9 @@ public:
     // Moves the play cursor in events to the cell (searching again after a
     // jump or an edit) and gives the cell in the track's own ticks.
     CELLSPAN BeginCell(const ASKPLAYBACK *cell, const CEventArray *events);
-    // The events of the cell from the cursor on (first up to last); the
-    // cursor moves past them.
-    void TakeCellEvents(const CELLSPAN &span, const CEventArray *events, long &first, long &last);
+    // The events from the cursor on that lie before endTick (first up to
+    // last); the cursor moves past them.
+    void TakeEventsBefore(long endTick, const CEventArray *events, long &first, long &last);
     // The buffer offset of a song sample position inside the cell.
     int64_t CellOffset(const ASKPLAYBACK *cell, const CELLSPAN &span, int64_t sample) const;
     // A message at the tick's place in the buffer, added to *chain; null when

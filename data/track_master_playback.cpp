@@ -54,7 +54,7 @@ void CTrackMaster::AskPlayback(ASKPLAYBACK *cell)
     void *tempoOut = tempoOutput(song);
     const CELLSPAN span = BeginCell(cell, this);
     long first, last;
-    TakeCellEvents(span, this, first, last);
+    TakeEventsBefore(span.endTick, this, first, last);
 
     // Clicks on every beat that falls in the cell's samples (a beat on the
     // tick two cells share sounds once), counted from the bar holding the

@@ -79,17 +79,22 @@ void CTrackMIDI::AskPlayback(ASKPLAYBACK *cell)
         effects.SetPlayState(MEFF_JUMP, span.localTick, cell->jumpedFrom - timeOffset);
     }
     long first, last;
-    TakeCellEvents(span, events, first, last);
-    if (!cell->audible)
-        return;
-    CEvntTransChain *chain = nullptr;
-    if (!online) {
-        PlayEvents(cell, span, events, first, last, &chain);
-        SendCell(chain, span, output);
+    if (!online || !cell->audible) {
+        TakeEventsBefore(span.endTick, events, first, last);
+        if (cell->audible) {
+            CEvntTransChain *chain = nullptr;
+            PlayEvents(cell, span, events, first, last, &chain);
+            SendCell(chain, span, output);
+        }
         return;
     }
-    // The chain plays what it makes of the cell's channel messages, over
-    // the ticks not processed yet.
+    // The chain plays what it makes of the channel messages of the ticks
+    // not processed yet, up to the last tick that starts inside the cell.
+    // A message on a later tick (the one the next cell starts with) waits
+    // for the cell that processes its tick.
+    const long from = std::max(span.localTick, lastProcessed);
+    const long to = std::min(song->master->GetTimeFromSample(span.endSample - 1), song->songEnd);
+    TakeEventsBefore(to >= from ? to + 1 : span.endTick, events, first, last);
     CEventArray copied;
     for (long i = first; i < last; ++i) {
         if (!events->GetEvent(i)->IsChannel())
@@ -97,12 +102,11 @@ void CTrackMIDI::AskPlayback(ASKPLAYBACK *cell)
         EVENT e = *events->GetEvent(i);
         copied.AddToTail(&e, 1);
     }
-    const long from = std::max(span.localTick, lastProcessed);
-    const long to = std::min(song->master->GetTimeFromSample(span.endSample - 1), song->songEnd);
     CEventArray *processed = to >= from ? effects.Process(&copied, from, to + 1) : nullptr;
     if (to >= from)
         lastProcessed = to + 1;
     const CEventArray *played = processed ? processed : &copied;
+    CEvntTransChain *chain = nullptr;
     PlayEvents(cell, span, played, 0, played->GetNumb(), &chain);
     delete processed;
     SendCell(chain, span, output);

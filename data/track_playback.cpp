@@ -54,10 +54,10 @@ CTrack::CELLSPAN CTrack::BeginCell(const ASKPLAYBACK *cell, const CEventArray *e
     return span;
 }
 
-void CTrack::TakeCellEvents(const CELLSPAN &span, const CEventArray *events, long &first, long &last)
+void CTrack::TakeEventsBefore(long endTick, const CEventArray *events, long &first, long &last)
 {
     first = last = std::min(playCursor, events->GetNumb());
-    while (last < events->GetNumb() && events->GetEvent(last)->time < span.endTick)
+    while (last < events->GetNumb() && events->GetEvent(last)->time < endTick)
         ++last;
     playCursor = last;
 }

@@ -19,7 +19,7 @@ void CTrackChords::AskPlayback(ASKPLAYBACK *cell)
 {
     const CELLSPAN span = BeginCell(cell, this);
     long first, last;
-    TakeCellEvents(span, this, first, last);
+    TakeEventsBefore(span.endTick, this, first, last);
     CEvntTransChain *chain = nullptr;
     if (!cell->audible) {
         // The sounding chord ends.
@@ -58,7 +58,7 @@ void CTrackMelText::AskPlayback(ASKPLAYBACK *cell)
 {
     const CELLSPAN span = BeginCell(cell, this);
     long first, last;
-    TakeCellEvents(span, this, first, last);
+    TakeEventsBefore(span.endTick, this, first, last);
     CEvntTransChain *chain = nullptr;
     if (!cell->audible) {
         if (melodyNow >= 0) {

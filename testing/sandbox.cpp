@@ -58,17 +58,17 @@ RegistrySandbox::~RegistrySandbox()
     RegDeleteTreeA(HKEY_CURRENT_USER, path().c_str());
 }
 
-CurrentUserOverride::CurrentUserOverride()
+PredefinedKeyOverride::PredefinedKeyOverride(HKEY predefined) : predefined_(predefined)
 {
     if (RegCreateKeyExA(HKEY_CURRENT_USER, sandbox_.path().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                         &root_, nullptr) == ERROR_SUCCESS)
-        active_ = RegOverridePredefKey(HKEY_CURRENT_USER, root_) == ERROR_SUCCESS;
+        active_ = RegOverridePredefKey(predefined_, root_) == ERROR_SUCCESS;
 }
 
-CurrentUserOverride::~CurrentUserOverride()
+PredefinedKeyOverride::~PredefinedKeyOverride()
 {
     if (active_)
-        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+        RegOverridePredefKey(predefined_, nullptr);
     if (root_)
         RegCloseKey(root_);
 }

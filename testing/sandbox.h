@@ -48,22 +48,35 @@ private:
     std::string product_;
 };
 
-// HKEY_CURRENT_USER mapped to a private key for the whole program, so what
-// the modules under test keep as the user's settings stays private; the
-// mapping goes and the key is deleted at the end.
-class CurrentUserOverride {
+// A predefined key mapped to a private key for the whole program, so what
+// the modules under test keep or look for there stays private; the mapping
+// goes and the key is deleted at the end.
+class PredefinedKeyOverride {
 public:
-    CurrentUserOverride();
-    ~CurrentUserOverride();
-    CurrentUserOverride(const CurrentUserOverride &) = delete;
-    CurrentUserOverride &operator=(const CurrentUserOverride &) = delete;
+    explicit PredefinedKeyOverride(HKEY predefined);
+    ~PredefinedKeyOverride();
+    PredefinedKeyOverride(const PredefinedKeyOverride &) = delete;
+    PredefinedKeyOverride &operator=(const PredefinedKeyOverride &) = delete;
 
     bool active() const { return active_; }
 
 private:
     RegistrySandbox sandbox_;
+    HKEY predefined_;
     HKEY root_ = nullptr;
     bool active_ = false;
+};
+
+// HKEY_CURRENT_USER: the user's settings of the modules under test.
+class CurrentUserOverride : public PredefinedKeyOverride {
+public:
+    CurrentUserOverride() : PredefinedKeyOverride(HKEY_CURRENT_USER) {}
+};
+
+// HKEY_LOCAL_MACHINE: where the modules under test find other modules.
+class LocalMachineOverride : public PredefinedKeyOverride {
+public:
+    LocalMachineOverride() : PredefinedKeyOverride(HKEY_LOCAL_MACHINE) {}
 };
 
 // Whether a file exists; reads a whole file; writes one.

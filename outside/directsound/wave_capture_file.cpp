@@ -2,24 +2,40 @@
 
 #include "sound/audio_stream_provider.h"
 
+#include <vector>
+
 namespace {
 
-void put16(uint8_t *at, uint32_t value)
+void put16(std::vector<uint8_t> &out, uint32_t value)
 {
-    at[0] = static_cast<uint8_t>(value);
-    at[1] = static_cast<uint8_t>(value >> 8);
+    out.push_back(static_cast<uint8_t>(value));
+    out.push_back(static_cast<uint8_t>(value >> 8));
 }
 
-void put32(uint8_t *at, uint32_t value)
+void put32(std::vector<uint8_t> &out, uint32_t value)
 {
-    put16(at, value);
-    put16(at + 2, value >> 16);
+    put16(out, value);
+    put16(out, value >> 16);
 }
 
-constexpr uint32_t kHeaderBytes = 44;
+void putId(std::vector<uint8_t> &out, const char *id)
+{
+    out.insert(out.end(), id, id + 4);
+}
+
+bool writeAt(HANDLE file, LONG position, uint32_t value)
+{
+    std::vector<uint8_t> bytes;
+    put32(bytes, value);
+    DWORD written = 0;
+    return SetFilePointer(file, position, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
+           WriteFile(file, bytes.data(), 4, &written, nullptr) && written == 4;
+}
 
 } // namespace
 
+// PCM: "fmt " of 16 bytes. Float: "fmt " of 18 bytes (no extra bytes) and a
+// "fact" chunk with the frame count, as readers of non-PCM data expect.
 bool WaveCaptureFile::Open(const char *path, int32_t sampleRate, int32_t format)
 {
     Close();
@@ -30,25 +46,40 @@ bool WaveCaptureFile::Open(const char *path, int32_t sampleRate, int32_t format)
                         nullptr);
     if (file_ == INVALID_HANDLE_VALUE)
         return false;
-    dataBytes_ = 0;
+    const bool isFloat = format == Quorvane::kAspFloat;
     const uint32_t channels = 2;
-    uint8_t header[kHeaderBytes] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' '};
-    put32(header + 16, 16);
-    put16(header + 20, format == Quorvane::kAspFloat ? 3 : 1);
-    put16(header + 22, channels);
-    put32(header + 24, static_cast<uint32_t>(sampleRate));
-    put32(header + 28, static_cast<uint32_t>(sampleRate) * channels * bytes);
-    put16(header + 32, channels * bytes);
-    put16(header + 34, bytes * 8);
-    header[36] = 'd';
-    header[37] = 'a';
-    header[38] = 't';
-    header[39] = 'a';
-    if (!Write(header, kHeaderBytes)) {
+    frameBytes_ = channels * bytes;
+    std::vector<uint8_t> header;
+    putId(header, "RIFF");
+    put32(header, 0);
+    putId(header, "WAVE");
+    putId(header, "fmt ");
+    put32(header, isFloat ? 18 : 16);
+    put16(header, isFloat ? 3 : 1);
+    put16(header, channels);
+    put32(header, static_cast<uint32_t>(sampleRate));
+    put32(header, static_cast<uint32_t>(sampleRate) * frameBytes_);
+    put16(header, frameBytes_);
+    put16(header, bytes * 8);
+    if (isFloat) {
+        put16(header, 0);
+        putId(header, "fact");
+        put32(header, 4);
+        factAt_ = static_cast<LONG>(header.size());
+        put32(header, 0);
+    } else {
+        factAt_ = 0;
+    }
+    putId(header, "data");
+    dataSizeAt_ = static_cast<LONG>(header.size());
+    put32(header, 0);
+    headerBytes_ = static_cast<uint32_t>(header.size());
+    dataBytes_ = 0;
+    DWORD written = 0;
+    if (!WriteFile(file_, header.data(), headerBytes_, &written, nullptr) || written != headerBytes_) {
         Close();
         return false;
     }
-    dataBytes_ = 0;
     return true;
 }
 
@@ -65,14 +96,10 @@ void WaveCaptureFile::Close()
 {
     if (!IsOpen())
         return;
-    uint8_t size[4];
-    DWORD written = 0;
-    put32(size, kHeaderBytes - 8 + dataBytes_);
-    SetFilePointer(file_, 4, nullptr, FILE_BEGIN);
-    WriteFile(file_, size, 4, &written, nullptr);
-    put32(size, dataBytes_);
-    SetFilePointer(file_, 40, nullptr, FILE_BEGIN);
-    WriteFile(file_, size, 4, &written, nullptr);
+    writeAt(file_, 4, headerBytes_ - 8 + dataBytes_);
+    if (factAt_)
+        writeAt(file_, factAt_, dataBytes_ / frameBytes_);
+    writeAt(file_, dataSizeAt_, dataBytes_);
     CloseHandle(file_);
     file_ = INVALID_HANDLE_VALUE;
 }

@@ -23,5 +23,10 @@ public:
 
 private:
     HANDLE file_ = INVALID_HANDLE_VALUE;
+    uint32_t headerBytes_ = 0;
+    uint32_t frameBytes_ = 0;
     uint32_t dataBytes_ = 0;
+    // Where the frame count and the data size are patched (0: no count).
+    LONG factAt_ = 0;
+    LONG dataSizeAt_ = 0;
 };

@@ -20,11 +20,8 @@ class MachineRegistry : public ::testing::Environment {
 public:
     void SetUp() override
     {
-        sandbox = new testing_support::RegistrySandbox();
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (sandbox->path() + "\\Machine").c_str(), 0, nullptr, 0,
-                                  KEY_ALL_ACCESS, nullptr, &machine, nullptr),
-                  ERROR_SUCCESS);
-        ASSERT_EQ(RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine), ERROR_SUCCESS);
+        machine = new testing_support::LocalMachineOverride();
+        ASSERT_TRUE(machine->active());
         const std::string probes = testsFolder() + "sound_probes.dll";
         probeModule = LoadLibraryA(probes.c_str());
         ASSERT_NE(probeModule, nullptr);
@@ -33,16 +30,10 @@ public:
         registerModule(Quorvane::kAudioEffectKey, "Probe Effect", probes);
         registerModule(Quorvane::kStreamProviderKey, "Probe", probes);
     }
-    void TearDown() override
-    {
-        RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-        RegCloseKey(machine);
-        delete sandbox;
-    }
+    void TearDown() override { delete machine; }
 
 private:
-    testing_support::RegistrySandbox *sandbox = nullptr;
-    HKEY machine = nullptr;
+    testing_support::LocalMachineOverride *machine = nullptr;
 };
 
 [[maybe_unused]] ::testing::Environment *const environment =

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -187,6 +188,61 @@ TEST(PreviewSynth, DrumNotesMapToTheThreeSounds)
                           {81, DRUM_LITTLE}, {82, DRUM_BIG}};
     for (const Case &c : cases)
         EXPECT_EQ(PreviewDrumSound(c.note), c.sound) << c.note;
+}
+
+// The whole sound of a note on the drum channel, block after block.
+std::vector<float> drumSound(int note, bool noteOff = false)
+{
+    Synth s;
+    s.midi(0x99, static_cast<uint8_t>(note), 127);
+    if (noteOff)
+        s.midi(0x89, static_cast<uint8_t>(note), 0, 5);
+    std::vector<float> sound, block;
+    while (s.render(block))
+        sound.insert(sound.end(), block.begin(), block.end());
+    return sound;
+}
+
+TEST(PreviewSynth, DrumNotesPlayTheirSoundToTheEnd)
+{
+    const std::vector<float> big = drumSound(36);
+    // The made sounds: a kick of 0.45 s, scaled to a tenth.
+    ASSERT_GT(big.size(), 2u * 19000);
+    float peak = 0.0f;
+    for (float v : big)
+        peak = std::max(peak, std::fabs(v));
+    EXPECT_GT(peak, 0.05f);
+    EXPECT_LT(peak, 0.1f);
+    EXPECT_EQ(drumSound(30), big) << "below the map: the big drum";
+    EXPECT_EQ(drumSound(82), big) << "above the map: the big drum";
+    EXPECT_NE(drumSound(38), big);
+    EXPECT_EQ(drumSound(36, true), big) << "a note off does not cut a drum";
+}
+
+TEST(PreviewSynth, ClicksAtTheClickLevel)
+{
+    auto click = [](uint8_t accent) {
+        Synth s;
+        const uint8_t message[4] = {0xFD, accent, 0, 0};
+        s.synth->MidiIn(message, 0);
+        std::vector<float> block;
+        s.render(block);
+        EXPECT_EQ(s.synth->GetActivity(), 1u << 17);
+        return block;
+    };
+    const std::vector<float> normal = click(0), accented = click(1);
+    EXPECT_NE(normal, accented);
+    Synth s;
+    s.synth->SetParam(0, 50.0f);
+    const std::vector<float> softer = click(0);
+    for (size_t i = 0; i < normal.size(); i += 11)
+        EXPECT_FLOAT_EQ(softer[i] * 2.0f, normal[i]) << i;
+    s.synth->SetParam(0, 0.0f);
+    std::vector<float> block;
+    const uint8_t message[4] = {0xFD, 0, 0, 0};
+    s.synth->MidiIn(message, 0);
+    EXPECT_FALSE(s.render(block)) << "at level 0 no click sounds";
+    s.synth->SetParam(0, 100.0f);
 }
 
 TEST(PreviewSynth, WaveformSetsAreKeptPerRate)
