@@ -24,6 +24,10 @@ void CEventArray::Sort()
     if (count < 2)
         return;
     EVENT *events = GetEvent(0);
+    // Events mostly come in order; then nothing moves (and the sort's
+    // buffer is not taken from the heap).
+    if (std::is_sorted(events, events + count, EventBefore))
+        return;
     // Moves of EVENT hand the payload over, so the sort never copies one.
     std::stable_sort(events, events + count, EventBefore);
 }

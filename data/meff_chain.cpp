@@ -131,26 +131,46 @@ int CMEffChain::SetPlayState(long state, long tick1, long tick2)
 
 CEventArray *CMEffChain::Process(CEventArray *source, long from, long to)
 {
+    return run(source, from, to, false);
+}
+
+const CEventArray *CMEffChain::ProcessPlaying(CEventArray *source, long from, long to)
+{
+    return run(source, from, to, true);
+}
+
+int CMEffChain::ReservePlaying(long events)
+{
+    return playing[0].Reserve(events) && playing[1].Reserve(events);
+}
+
+// Each active effect makes a new array from what the one before made: one
+// from the heap (the caller owns the last), or, while playing, the chain's
+// two own arrays in turn.
+CEventArray *CMEffChain::run(CEventArray *source, long from, long to, bool reuse)
+{
     if (!active)
         return nullptr;
     fromTick = from;
     toTick = to;
     CEventArray *current = source;
+    int next = 0;
     for (auto *e = GetFirstElem(); e; e = static_cast<CMEffElem *>(e->next)) {
         if (!e->IsActive())
             continue;
-        CEventArray *made = new (std::nothrow) CEventArray;
+        CEventArray *made = reuse ? &playing[next++ % 2] : new (std::nothrow) CEventArray;
         if (!made) {
             if (current != source)
                 delete current;
             current = nullptr;
             break;
         }
+        made->Clear();
         input = current;
         output = made;
         const int ok = e->effect->Process(this, this);
         made->Sort();
-        if (current != source)
+        if (!reuse && current != source)
             delete current;
         current = made;
         if (!ok)

@@ -8,6 +8,7 @@
 
 #include "data/chain.h"
 #include "data/corvadel_api.h"
+#include "data/event_array.h"
 #include "data/midi_effect.h"
 #include "data/module_loader.h"
 
@@ -16,7 +17,6 @@
 namespace Quorvane {
 
 struct PORTDESCR;
-class CEventArray;
 class CTrackMIDI;
 
 // The module hosting MFX plug-ins by class id.
@@ -85,6 +85,11 @@ public:
     // array the caller owns, or null without an active effect or when an
     // array cannot be made.
     CEventArray *Process(CEventArray *input, long from, long to);
+    // The same while the song plays: the array is the chain's own, valid
+    // until the next call, and no heap is needed once ReservePlaying made
+    // room for as many events as a cell brings.
+    const CEventArray *ProcessPlaying(CEventArray *input, long from, long to);
+    int ReservePlaying(long events);
 
     // --- ITembriMEInQueue, ITembriMEOutQueue (during Process)
     long GetNumb() override;
@@ -104,6 +109,9 @@ protected:
     void CheckActive();
 
 private:
+    CEventArray *run(CEventArray *input, long from, long to, bool reuse);
+    CEventArray playing[2];
+
     // Offline: the track reprocesses. Online while the song plays: what
     // the effect needs to know about the play state now.
     void Reprocess();

@@ -16,6 +16,7 @@ CStructArray::CStructArray(long elementSize, long step)
 
 CStructArray::~CStructArray()
 {
+    reserved = 0;
     Clear();
 }
 
@@ -23,13 +24,15 @@ int CStructArray::Realloc(long n)
 {
     if (n == count)
         return 1;
-    if (n <= 0) {
+    if (n <= 0 && reserved == 0) {
         std::free(data);
         data = nullptr;
         capacity = count = 0;
         return 1;
     }
-    const long long wanted = (static_cast<long long>(n) + growStep - 1) / growStep * growStep;
+    long long wanted = n > 0 ? (static_cast<long long>(n) + growStep - 1) / growStep * growStep : 0;
+    if (wanted < reserved)
+        wanted = reserved;
     if (wanted * elemSize > LONG_MAX)
         return 0;
     if (wanted != capacity) {
@@ -39,7 +42,23 @@ int CStructArray::Realloc(long n)
         data = static_cast<unsigned char *>(block);
         capacity = static_cast<long>(wanted);
     }
-    count = n;
+    count = n > 0 ? n : 0;
+    return 1;
+}
+
+int CStructArray::Reserve(long n)
+{
+    const long long wanted = n > 0 ? (static_cast<long long>(n) + growStep - 1) / growStep * growStep : 0;
+    if (wanted * elemSize > LONG_MAX)
+        return 0;
+    if (wanted > capacity) {
+        void *block = std::realloc(data, static_cast<size_t>(wanted * elemSize));
+        if (!block)
+            return 0;
+        data = static_cast<unsigned char *>(block);
+        capacity = static_cast<long>(wanted);
+    }
+    reserved = static_cast<long>(wanted);
     return 1;
 }
 

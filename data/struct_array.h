@@ -37,14 +37,19 @@ public:
     // Raw copy over the target (not cleared first), then Spoil of the source.
     void PutElementTo(long index, STRUCTELEM *source);
     void PutElementTo(STRUCTELEM *target, STRUCTELEM *source);
-    // Clears every element and frees the block.
+    // Clears every element and frees the block (a reserved block stays).
     void Clear();
+    // Keeps a block of at least n elements from now on, also when the array
+    // empties, so an array reused while audio plays needs no heap; 0 when
+    // the block cannot be had.
+    int Reserve(long n);
 
     long elemSize;
     long growStep;
     long capacity = 0;
     long count = 0;
     unsigned char *data = nullptr;
+    long reserved = 0;
 
 protected:
     // Sets the count to n; the block follows in whole grow steps. Neither

@@ -58,6 +58,8 @@ public:
     // The offline result (owned), or null.
     CEventArray *offlineResult = nullptr;
     long lastProcessed = 0;
+    // The channel messages of a cell on their way into the chain.
+    CEventArray cellEvents;
 
 private:
     // The cell's notes and channel messages into *chain.

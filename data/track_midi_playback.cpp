@@ -12,9 +12,18 @@
 
 namespace Quorvane {
 
+namespace {
+
+// The events a cell may bring to the chain without the heap.
+constexpr long kCellEvents = 256;
+
+} // namespace
+
 int CTrackMIDI::OnStartPlayback()
 {
     lastProcessed = 0;
+    cellEvents.Reserve(kCellEvents);
+    effects.ReservePlaying(kCellEvents);
     CTrack::OnStartPlayback();
     GoToTimePlay(song->playStartTick - timeOffset, const_cast<CEventArray *>(GetPlayEvents()));
     if (effects.IsOnline())
@@ -95,20 +104,19 @@ void CTrackMIDI::AskPlayback(ASKPLAYBACK *cell)
     const long from = std::max(span.localTick, lastProcessed);
     const long to = std::min(song->master->GetTimeFromSample(span.endSample - 1), song->songEnd);
     TakeEventsBefore(to >= from ? to + 1 : span.endTick, events, first, last);
-    CEventArray copied;
+    cellEvents.Clear();
     for (long i = first; i < last; ++i) {
         if (!events->GetEvent(i)->IsChannel())
             continue;
         EVENT e = *events->GetEvent(i);
-        copied.AddToTail(&e, 1);
+        cellEvents.AddToTail(&e, 1);
     }
-    CEventArray *processed = to >= from ? effects.Process(&copied, from, to + 1) : nullptr;
+    const CEventArray *processed = to >= from ? effects.ProcessPlaying(&cellEvents, from, to + 1) : nullptr;
     if (to >= from)
         lastProcessed = to + 1;
-    const CEventArray *played = processed ? processed : &copied;
+    const CEventArray *played = processed ? processed : &cellEvents;
     CEvntTransChain *chain = nullptr;
     PlayEvents(cell, span, played, 0, played->GetNumb(), &chain);
-    delete processed;
     SendCell(chain, span, output);
 }
 

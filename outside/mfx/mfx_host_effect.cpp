@@ -10,6 +10,14 @@
 
 namespace tembri_mfx {
 
+namespace {
+
+// The events a window of a playing song brings in or out, at most, before
+// a queue grows.
+constexpr size_t kWindowEvents = 256;
+
+} // namespace
+
 using namespace Quorvane;
 
 MfxHostEffect::~MfxHostEffect()
@@ -67,6 +75,9 @@ int MfxHostEffect::SetPlayState(long state, long tick1, long tick2)
         return 0;
     switch (state) {
     case MEFF_START:
+        // Room for the windows of a playing song, so that they need no heap.
+        in_.events.reserve(kWindowEvents);
+        out_.events.reserve(kWindowEvents);
         return SUCCEEDED(filter_->OnStart(tick1));
     case MEFF_STOP:
         return SUCCEEDED(filter_->OnStop(tick2));
