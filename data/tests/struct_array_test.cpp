@@ -63,6 +63,36 @@ TEST_F(StructArrayTest, CapacityFollowsWholeGrowSteps)
     EXPECT_EQ(a.capacity, 0);
 }
 
+// A reserved block stays when the array shrinks or empties, so an array
+// reused while audio plays comes back to the same memory.
+TEST_F(StructArrayTest, AReservedBlockStays)
+{
+    Array a(16);
+    ASSERT_EQ(a.Reserve(40), 1);
+    EXPECT_EQ(a.capacity, 48);
+    unsigned char *block = a.data;
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < 20; ++i) {
+            Owner o = make(i);
+            ASSERT_EQ(a.Insert(a.GetNumb(), 1, &o), 1);
+        }
+        a.Clear();
+        EXPECT_EQ(a.GetNumb(), 0);
+        EXPECT_EQ(a.data, block);
+        EXPECT_EQ(a.capacity, 48);
+    }
+    EXPECT_EQ(freed, 60);
+    // Beyond the reserve it grows, and shrinks back to it.
+    for (int i = 0; i < 50; ++i) {
+        Owner o = make(i);
+        ASSERT_EQ(a.Insert(a.GetNumb(), 1, &o), 1);
+    }
+    EXPECT_EQ(a.capacity, 64);
+    EXPECT_EQ(a.Delete(0, 40), 1);
+    EXPECT_EQ(a.capacity, 48);
+    EXPECT_EQ(a.at(0)->id, 40);
+}
+
 TEST_F(StructArrayTest, InsertMovesOwnershipAndTheTail)
 {
     Array a(4);
