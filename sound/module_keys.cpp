@@ -2,6 +2,8 @@
 
 #include <olectl.h>
 
+#include <cstring>
+
 namespace Quorvane {
 
 const char kSoftSynthKey[] = "Software\\Quorvane\\SoftSynth";
@@ -14,12 +16,17 @@ HRESULT RegisterModuleValue(const char *key, const char *name, HMODULE module)
     const DWORD length = GetModuleFileNameA(module, path, sizeof path);
     if (length == 0 || length >= sizeof path)
         return SELFREG_E_CLASS;
+    return RegisterModulePath(key, name, path);
+}
+
+HRESULT RegisterModulePath(const char *key, const char *name, const char *path)
+{
     HKEY opened = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) !=
-        ERROR_SUCCESS)
+    if (!path || RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened,
+                                 nullptr) != ERROR_SUCCESS)
         return SELFREG_E_CLASS;
-    const LONG result =
-        RegSetValueExA(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(path), length + 1);
+    const LONG result = RegSetValueExA(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(path),
+                                       static_cast<DWORD>(std::strlen(path) + 1));
     RegCloseKey(opened);
     return result == ERROR_SUCCESS ? S_OK : SELFREG_E_CLASS;
 }

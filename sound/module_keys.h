@@ -14,6 +14,8 @@ extern const char kStreamProviderKey[];
 // Writes the module's full path as the value name under the key; S_OK or
 // SELFREG_E_CLASS.
 HRESULT RegisterModuleValue(const char *key, const char *name, HMODULE module);
+// The same with a path given.
+HRESULT RegisterModulePath(const char *key, const char *name, const char *path);
 // Removes the value; S_OK also when it was not there.
 HRESULT UnregisterModuleValue(const char *key, const char *name);
 

@@ -9,7 +9,6 @@
 #include "sound/tests/drummer_song.h"
 
 #include "data/track_master.h"
-#include "testing/import_probe.h"
 
 #include <ole2.h>
 
@@ -65,10 +64,7 @@ void onMixed(ULONG_PTR user)
     }
     if (c->probe)
         return;
-    c->probe = new testing_support::ImportProbe(GetModuleHandleA("Tindrel.dll"));
-    for (const char *module :
-         {"Corvadel.dll", "Pellandor.dll", "TembriMFX.dll", "Grindelvosket.dll", "Velmarin.dll"})
-        c->probe->addModule(GetModuleHandleA(module));
+    c->probe = probePlaybackModules();
 }
 
 double seconds(int64_t ticks)

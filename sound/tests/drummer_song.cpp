@@ -27,17 +27,6 @@ std::string folderOf(const std::string &path)
     return path.substr(0, path.find_last_of('\\'));
 }
 
-void registerModule(const char *key, const char *name, const std::string &path)
-{
-    HKEY opened = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) !=
-        ERROR_SUCCESS)
-        return;
-    RegSetValueExA(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(path.c_str()),
-                   static_cast<DWORD>(path.size() + 1));
-    RegCloseKey(opened);
-}
-
 template <typename Proc> Proc entry(HMODULE module, const char *name)
 {
     return reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
@@ -113,9 +102,9 @@ PlaybackEnvironment::PlaybackEnvironment()
         return;
     initAppRegistry("GrindelvosketReference", nullptr, DLL_PROCESS_ATTACH, "3");
     FillModule::setDataFolder(distFolder());
-    registerModule(kSoftSynthKey, "Default Preview", distFolder() + "\\Pellandor.dll");
-    registerModule(kStreamProviderKey, "DirectSound", distFolder() + "\\TembriDirectSound.dll");
-    registerModule(kMIDIEffectKey, kMfxHostModule, distFolder() + "\\TembriMFX.dll");
+    RegisterModulePath(kSoftSynthKey, "Default Preview", (distFolder() + "\\Pellandor.dll").c_str());
+    RegisterModulePath(kStreamProviderKey, "DirectSound", (distFolder() + "\\TembriDirectSound.dll").c_str());
+    RegisterModulePath(kMIDIEffectKey, kMfxHostModule, (distFolder() + "\\TembriMFX.dll").c_str());
     drummer_ = LoadLibraryA((distFolder() + "\\Grindelvosket.dll").c_str());
     provider_ = LoadLibraryA((distFolder() + "\\TembriDirectSound.dll").c_str());
     using EntryPoint = HRESULT(STDAPICALLTYPE *)();
@@ -135,6 +124,15 @@ int PlaybackEnvironment::setCapture(const DSCAPTURE *capture)
 {
     auto set = provider_ ? entry<DirectSoundSetCaptureProc>(provider_, "DirectSoundSetCapture") : nullptr;
     return set ? set(capture) : 0;
+}
+
+testing_support::ImportProbe *probePlaybackModules()
+{
+    auto *probe = new testing_support::ImportProbe(GetModuleHandleA("Tindrel.dll"));
+    for (const char *module :
+         {"Corvadel.dll", "Pellandor.dll", "TembriMFX.dll", "Grindelvosket.dll", "Velmarin.dll"})
+        probe->addModule(GetModuleHandleA(module));
+    return probe;
 }
 
 IOPARAMS engineParams(long rate, long format, long frames)

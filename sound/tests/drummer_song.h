@@ -10,6 +10,7 @@
 #include "data/track_midi.h"
 #include "outside/directsound/directsound_capture.h"
 #include "sound/sound_mngr.h"
+#include "testing/import_probe.h"
 #include "testing/sandbox.h"
 
 #include <windows.h>
@@ -42,6 +43,10 @@ private:
     HMODULE provider_ = nullptr;
     bool ok_ = false;
 };
+
+// A probe of the heap and file calls that the calling thread (the render
+// thread, from a tract's monitor) makes in every module playback runs.
+testing_support::ImportProbe *probePlaybackModules();
 
 // Engine parameters for the "DirectSound" provider.
 Quorvane::IOPARAMS engineParams(long rate, long format, long frames);

@@ -9,7 +9,6 @@
 #include "sound/tests/drummer_song.h"
 
 #include "data/track_master.h"
-#include "testing/import_probe.h"
 
 #include <gtest/gtest.h>
 
@@ -202,10 +201,7 @@ TEST(RealTime, TheRenderThreadNeitherAllocatesNorTouchesFiles)
             ++c->buffers;
             if (c->probe)
                 return;
-            c->probe = new testing_support::ImportProbe(GetModuleHandleA("Tindrel.dll"));
-            for (const char *module :
-                 {"Corvadel.dll", "Pellandor.dll", "TembriMFX.dll", "Grindelvosket.dll", "Velmarin.dll"})
-                c->probe->addModule(GetModuleHandleA(module));
+            c->probe = probePlaybackModules();
         },
         reinterpret_cast<ULONG_PTR>(&counting));
     Captured captured;

@@ -13,9 +13,8 @@ namespace {
 
 HMODULE probeModule = nullptr;
 
-// HKEY_LOCAL_MACHINE of this program is a private key below the user's
-// sandbox, with the build's preview synthesizer and the probe modules
-// registered.
+// HKEY_LOCAL_MACHINE of this program is a private key, with the build's
+// preview synthesizer and the probe modules registered.
 class MachineRegistry : public ::testing::Environment {
 public:
     void SetUp() override
