@@ -158,10 +158,13 @@ TEST_F(SongPlayback, ABufferCrossingTheLoopEndIsTwoCells)
     EXPECT_EQ(song.jumped, 0);
 }
 
+// A loop of one tick played 64 times as fast lasts less than a frame: each
+// cell still moves the buffer on by a frame (it was an endless loop).
 TEST_F(SongPlayback, ALoopShorterThanAFrameStillMovesOn)
 {
     song.loop = 1;
     song.SetTimeSelection(0, 1);
+    song.tempoFactor = 64.0f;
     ASSERT_EQ(song.OnStartPlayback(), 1);
     song.AskPlayback(64);
     long frames = 0;
