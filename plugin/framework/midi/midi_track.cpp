@@ -398,9 +398,6 @@ void CMidiTrack::copyFiltered(const CMidiTrack &source, const uint8_t *filter)
     tempo_ = source.tempo_;
     resolution_ = source.resolution_;
     std::copy(std::begin(source.headerWords_), std::end(source.headerWords_), headerWords_);
-    numerator_ = source.numerator_;
-    denominator_ = source.denominator_;
-    beatUnit_ = source.beatUnit_;
     for (const Event &event : source.events_)
         if (!isNoteEvent(event) || filter == nullptr || (event.data1 < 128 && filter[event.data1] != 0))
             insertEvent(event);

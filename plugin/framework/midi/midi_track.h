@@ -212,7 +212,9 @@ public:
     // the counts, 4 bits each, the shortest class highest.
     int getDensityScore(uint32_t *packed) const;
     // Replaces the events by those of source whose note the filter allows
-    // (every event without a filter; events that are not notes always).
+    // (every event without a filter; events that are not notes always), and
+    // takes the source's tempo, resolution and header words. The track keeps
+    // its own time signature.
     void copyFiltered(const CMidiTrack &source, const uint8_t *filter);
 
 private:
