@@ -7,7 +7,7 @@
 #include "plugin/fill/content/fill_content.h"
 #include "plugin/fill/engine/fill_module.h"
 #include "plugin/fill/engine/grindelvosket.h"
-#include "plugin/fill/engine/host_window.h"
+#include "plugin/framework/mfx/host_window.h"
 
 #include <windows.h>
 

@@ -4,7 +4,7 @@
 // is compared with a model of the rules: placement, punch points, zones and
 // masks, solo, notes-off, swing, humanize, velocity stages, markers.
 #include "plugin/fill/content/fill_content.h"
-#include "plugin/fill/engine/host_window.h"
+#include "plugin/framework/mfx/host_window.h"
 #include "plugin/fill/engine/tests/engine_fixture.h"
 #include "plugin/fill/looper/humanize_random.h"
 #include "plugin/framework/drums/output_velocity_dynamics.h"

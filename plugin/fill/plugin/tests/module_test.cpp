@@ -10,7 +10,7 @@
 #include "plugin/fill/content/fill_content.h"
 #include "plugin/fill/engine/fill_module.h"
 #include "plugin/fill/engine/grindelvosket.h"
-#include "plugin/fill/engine/host_window.h"
+#include "plugin/framework/mfx/host_window.h"
 #include "plugin/fill/plugin/grindelvosket_ids.h"
 #include "plugin/fill/plugin/qn3_request.h"
 #include "plugin/fill/plugin/tests/test_host.h"
