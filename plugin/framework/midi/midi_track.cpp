@@ -39,6 +39,8 @@ bool groupHolds(const CMidiTrack::CollisionGroup &group, uint8_t note)
 CMidiTrack::CMidiTrack() = default;
 CMidiTrack::CMidiTrack(const CMidiTrack &other) = default;
 CMidiTrack &CMidiTrack::operator=(const CMidiTrack &other) = default;
+CMidiTrack::CMidiTrack(CMidiTrack &&other) noexcept = default;
+CMidiTrack &CMidiTrack::operator=(CMidiTrack &&other) noexcept = default;
 CMidiTrack::~CMidiTrack() = default;
 
 void CMidiTrack::clear()

@@ -67,6 +67,10 @@ public:
     CMidiTrack();
     CMidiTrack(const CMidiTrack &other);
     CMidiTrack &operator=(const CMidiTrack &other);
+    // Moving hands the events over without allocating (a swap on the
+    // real-time thread relies on it).
+    CMidiTrack(CMidiTrack &&other) noexcept;
+    CMidiTrack &operator=(CMidiTrack &&other) noexcept;
     virtual ~CMidiTrack();
 
     // Drops every event and both texts; header values stay.
