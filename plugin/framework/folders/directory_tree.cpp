@@ -37,6 +37,19 @@ bool isSafeNodeName(const std::string &name)
     });
 }
 
+bool isSafeRelativePath(const std::string &path)
+{
+    size_t start = 0;
+    for (;;) {
+        const size_t end = path.find('\\', start);
+        if (!isSafeNodeName(path.substr(start, end == std::string::npos ? std::string::npos : end - start)))
+            return false;
+        if (end == std::string::npos)
+            return true;
+        start = end + 1;
+    }
+}
+
 // ---- Node -------------------------------------------------------------------
 
 Node::Node(std::string name, Tree *parent, uint32_t flags)

@@ -24,6 +24,9 @@ constexpr int kMaxDepth = 64;
 // Whether a name may stand for one path component: not empty, not "." or
 // "..", no separator, drive colon or control character.
 bool isSafeNodeName(const std::string &name);
+// Whether a relative path of names joined by backslashes names only safe
+// components (none empty); an empty path is not one.
+bool isSafeRelativePath(const std::string &path);
 
 class Node {
 public:
