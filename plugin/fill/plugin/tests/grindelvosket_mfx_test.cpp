@@ -6,6 +6,7 @@
 #include "plugin/fill/plugin/tests/plugin_fixture.h"
 #include "plugin/framework/mfx/testing/host_window_cases.h"
 #include "plugin/framework/plugin/warning_dialog.h"
+#include "testing/sandbox.h"
 
 #include <algorithm>
 
@@ -240,6 +241,9 @@ TEST_F(GrindelvosketMfxTest, ChainKeepsEachDrummerOnceAndSurvivesDisconnects)
 
 TEST_F(GrindelvosketMfxTest, DrumMapAndNoteNamesReachEveryAttachedDrummer)
 {
+    const std::string names = dataFolder() + "\\NoteNames";
+    CreateDirectoryA(names.c_str(), nullptr);
+    ASSERT_TRUE(testing_support::writeFile(names + "\\Studio Kit.txt", "36 Big Kick\r\n38 Fat Snare\r\n"));
     Sink sink;
     Drummer a, b;
     ASSERT_EQ(a->Connect(host.context()), S_OK);
@@ -249,6 +253,11 @@ TEST_F(GrindelvosketMfxTest, DrumMapAndNoteNamesReachEveryAttachedDrummer)
     a->drumMap().setNote(38, 40);
     a->drumMapChanged();
     EXPECT_EQ(b->drumMap().getNote(38), 40);
+    a->selectNoteNameSet("Studio Kit");
+    for (GrindelvosketMFX *drummer : {a.get(), b.get()}) {
+        EXPECT_EQ(drummer->noteNames().getName(), "Studio Kit");
+        EXPECT_EQ(drummer->noteNames().getNoteName(36), "Big Kick");
+    }
     a->Disconnect();
     b->Disconnect();
 }
@@ -303,10 +312,14 @@ TEST_F(GrindelvosketMfxTest, LoadIsAllOrNothing)
     target->setPunchRange(120, 600);
     const std::string before = saveBytes(target.persist());
 
-    std::string flipped = good;
-    flipped[flipped.size() / 2] ^= 0x5A;
-    for (const std::string &damaged : {good.substr(0, good.size() / 2), good.substr(0, 12),
-                                       std::string("\x02\x00\x00\x00\xFF\xFF\xFF\x7F", 8)}) {
+    // Damage early, in the middle, and in the very last byte (the embedded
+    // track flag), after everything else was read.
+    std::string badFlag = good;
+    ASSERT_EQ(badFlag.back(), '\0');
+    badFlag.back() = 7;
+    for (const std::string &damaged :
+         {good.substr(0, good.size() / 2), good.substr(0, 12),
+          std::string("\x02\x00\x00\x00\xFF\xFF\xFF\x7F", 8), good.substr(0, good.size() - 1), badFlag}) {
         IStream *stream = streamOf(damaged);
         EXPECT_TRUE(FAILED(target.persist()->Load(stream)));
         stream->Release();
