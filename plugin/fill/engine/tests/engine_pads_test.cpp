@@ -197,6 +197,36 @@ TEST_F(PadTest, ConnectingWhilePadsAreTriggeredNeverDeadlocks)
     first.unregisterEngine();
 }
 
+TEST_F(PadTest, APatternReplacedOnDiskIsReadAgainForItsPad)
+{
+    writePattern(sandbox, "", "Swap_1.mid", {{0, 38, 100}, {480, 38, 100}});
+    Grindelvosket engine;
+    engine.registerEngine();
+    engine.selectPad(1);
+    engine.selectPattern("", "Swap_1.mid");
+    engine.selectPad(0);
+    // The library's watcher reports the new content; its rescan runs on
+    // this thread, which owns the library's window.
+    writePattern(sandbox, "", "Swap_1.mid", {{0, 36, 100}, {480, 36, 100}});
+    const DWORD started = GetTickCount();
+    bool reread = false;
+    while (!reread && GetTickCount() - started < 5000) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        std::string bytes;
+        stringStream out(bytes);
+        engine.pads().save(out);
+        reread = bytes.find(std::string("\x99\x24", 2)) != std::string::npos; // a kick note-on
+        if (!reread)
+            Sleep(20);
+    }
+    engine.selectPad(1);
+    EXPECT_TRUE(engine.getLooper(1)->usesNote(36)) << "the pad plays the new file";
+    EXPECT_FALSE(engine.getLooper(2)->usesNote(38));
+    engine.unregisterEngine();
+}
+
 TEST_F(PadTest, NewsOffTheWindowThreadArePostedToTheViews)
 {
     HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
