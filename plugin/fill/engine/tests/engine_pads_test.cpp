@@ -5,6 +5,7 @@
 
 #include "base/string_stream.h"
 #include "plugin/fill/engine/fill_module.h"
+#include "plugin/fill/library/pattern_tree.h"
 #include "plugin/fill/engine/tests/engine_fixture.h"
 #include "testing/realtime_counters.h"
 
@@ -205,9 +206,12 @@ TEST_F(PadTest, APatternReplacedOnDiskIsReadAgainForItsPad)
     engine.selectPad(1);
     engine.selectPattern("", "Swap_1.mid");
     engine.selectPad(0);
-    // The library's watcher reports the new content; its rescan runs on
-    // this thread, which owns the library's window.
+    // The library reports the new content as its watcher does (whose own
+    // timing the library's tests cover); the rescan runs on this thread,
+    // which owns the library's window.
     writePattern(sandbox, "", "Swap_1.mid", {{0, 36, 100}, {480, 36, 100}});
+    ASSERT_NE(FillModule::patternLibrary(), nullptr);
+    FillModule::patternLibrary()->changed();
     const DWORD started = GetTickCount();
     bool reread = false;
     while (!reread && GetTickCount() - started < 5000) {
