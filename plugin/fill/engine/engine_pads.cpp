@@ -35,7 +35,7 @@ bool Grindelvosket::triggerPad(int32_t note, bool immediate)
 
 bool Grindelvosket::padStored(int pad) const
 {
-    return pad >= 0 && pad < kPadCount && (padLeft_[pad] || pads_.has(pad));
+    return pad >= 0 && pad < kPadCount && (padHeld_[pad] || pads_.has(pad));
 }
 
 void Grindelvosket::selectPad(int pad, bool notify)
@@ -79,6 +79,9 @@ bool Grindelvosket::switchToPad(int pad)
     }
     ++padVersion_[from];
     padLeft_[from] = true;
+    padHeld_[from] = true;
+    // The incoming pad's prepared fill is the spare now, not its state.
+    padLeft_[pad] = false;
     currentPad_ = pad;
     // The outgoing fill is the left pad's prepared one now.
     const FillSettings &left = prepared_[from]->settings;

@@ -438,6 +438,7 @@ bool Grindelvosket::loadState(InputStream &in)
             pads_.put(key, std::move(bytes));
         prepared_.swap(prepared);
         padLeft_.fill(false);
+        padHeld_.fill(false);
         for (uint32_t &version : padVersion_)
             ++version;
         currentPad_ = data.pad;

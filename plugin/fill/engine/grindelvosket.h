@@ -401,8 +401,10 @@ private:
     // spare that takes the live fill when another pad is switched to; a
     // pad never stored has a blank one too.
     std::array<std::unique_ptr<Fill>, kPadCount> prepared_;
-    // The pads left since their bytes were written: their fill is newer.
+    // The pads left since their bytes were written: their prepared fill is
+    // newer. And the pads that hold a state, whether written or not.
     std::array<bool, kPadCount> padLeft_ = {};
+    std::array<bool, kPadCount> padHeld_ = {};
     // Counts the switches that changed each pad's prepared fill.
     std::array<uint32_t, kPadCount> padVersion_ = {};
     int32_t humanizeVelo_ = 0;

@@ -161,6 +161,19 @@ TEST_F(PadTest, SwitchedPadsKeepTheirStateThroughASave)
     });
     midi.join();
     EXPECT_EQ(engine.currentPad(), 0);
+    // The pads left hold each its own fill, and the current one still
+    // counts as stored.
+    for (int pad : {3, 5}) {
+        const std::string *bytes = engine.pads().bytesOf(pad);
+        ASSERT_NE(bytes, nullptr) << pad;
+        EXPECT_NE(bytes->find("Pad_" + std::to_string(pad) + ".mid"), std::string::npos) << pad;
+    }
+    const std::string *current = engine.pads().bytesOf(0);
+    EXPECT_TRUE(!current || current->find("Pad_0.mid") != std::string::npos)
+        << "the current pad's bytes are its own, never the spare's";
+    EXPECT_TRUE(engine.padStored(0));
+    EXPECT_TRUE(engine.padStored(8)) << "left empty, it holds the cleared fill";
+    EXPECT_FALSE(engine.padStored(9));
     Grindelvosket reloaded;
     ASSERT_TRUE(loadStateBytes(reloaded, stateOf(engine)));
     for (int pad : {1, 3, 5, 7}) {
