@@ -87,7 +87,7 @@ TEST_F(RegionWalkTest, SwingCountsFromTheLoopPassNotFromTimeZero)
     engine.setSwingPc(100, false);
     const auto out = processOnce(engine, 0, 2000);
     // From the pass start: 0 stays, 120 moves to 180, 240 stays. From time
-    // 0 they would land on 900, 1020 and 1140.
+    // 0 they would land on 900, 960 and 1140.
     EXPECT_EQ(times(out), (std::vector<int32_t>{840, 840 + 180, 840 + 240}));
 }
 
