@@ -24,9 +24,9 @@ RealTimeCounter *currentCounter()
     return counter;
 }
 
-enum class Kind { Allocation, FileOpen };
+enum class Kind { Allocation, FileOpen, FileAccess };
 
-constexpr int kHookCount = 20;
+constexpr int kHookCount = 24;
 FARPROC originals[kHookCount] = {};
 
 // Counts, then calls the real function the import table held.
@@ -35,8 +35,10 @@ template <Kind kind, int id, typename R, typename... A> R counted(A... args)
     if (RealTimeCounter *counter = currentCounter()) {
         if (kind == Kind::Allocation)
             counter->countAllocation();
-        else
+        else if (kind == Kind::FileOpen)
             counter->countFileOpen();
+        else
+            counter->countFileAccess();
     }
     return reinterpret_cast<R (*)(A...)>(originals[id])(args...);
 }
@@ -53,6 +55,7 @@ template <Kind kind, int id, typename R, typename... A> constexpr Hook hook(cons
 
 constexpr Kind A = Kind::Allocation;
 constexpr Kind F = Kind::FileOpen;
+constexpr Kind X = Kind::FileAccess;
 using Handle = HANDLE;
 using Security = LPSECURITY_ATTRIBUTES;
 
@@ -82,6 +85,11 @@ const Hook hooks[kHookCount] = {
     hook<F, 17, FILE *, const wchar_t *, const wchar_t *>("_wfopen"),
     hook<F, 18, int, const char *, int, int>("_open"),
     hook<F, 19, int, const wchar_t *, int, int>("_wopen"),
+    // Reading, writing and seeking files already open.
+    hook<X, 20, BOOL, Handle, LPVOID, DWORD, LPDWORD, LPOVERLAPPED>("ReadFile"),
+    hook<X, 21, BOOL, Handle, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED>("WriteFile"),
+    hook<X, 22, DWORD, Handle, LONG, PLONG, DWORD>("SetFilePointer"),
+    hook<X, 23, BOOL, Handle, LARGE_INTEGER, PLARGE_INTEGER, DWORD>("SetFilePointerEx"),
 };
 
 const Hook *findHook(const char *name, int &id)

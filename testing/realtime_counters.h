@@ -3,9 +3,9 @@
 //
 // The counts come from a module's import table. installRealTimeHooks routes
 // the module's calls of the C runtime's allocators (which operator new uses
-// too), of the Windows heap and global-memory allocators, and of every call
-// that opens a file or lists a folder through counting stand-ins that then
-// call the real function. Calls made by other threads, and by a thread
+// too), of the Windows heap and global-memory allocators, of every call that
+// opens a file or lists a folder, and of the calls that read, write or seek
+// an open file through counting stand-ins that then call the real function. Calls made by other threads, and by a thread
 // without a counter, are not counted. For tests and benchmarks only.
 #pragma once
 
@@ -28,14 +28,20 @@ public:
 
     long allocations() const { return allocations_; }
     long fileOpens() const { return fileOpens_; }
+    // Reads, writes and seeks of files already open.
+    long fileAccesses() const { return fileAccesses_; }
+    // Starts every count again from 0.
+    void reset() { allocations_ = fileOpens_ = fileAccesses_ = 0; }
 
     // Used by the stand-ins.
     void countAllocation() { ++allocations_; }
     void countFileOpen() { ++fileOpens_; }
+    void countFileAccess() { ++fileAccesses_; }
 
 private:
     long allocations_ = 0;
     long fileOpens_ = 0;
+    long fileAccesses_ = 0;
 };
 
 } // namespace testing_support

@@ -55,6 +55,27 @@ TEST(RealTimeCounters, CountFileOpensAndFolderListings)
     EXPECT_EQ(counter.fileOpens(), 3);
 }
 
+TEST(RealTimeCounters, CountReadsWritesAndSeeksApartFromOpens)
+{
+    testing_support::TempFolder folder;
+    HANDLE file = CreateFileA(folder.file("b.bin").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    RealTimeCounter counter;
+    DWORD moved = 0;
+    char bytes[4] = {1, 2, 3, 4};
+    EXPECT_TRUE(WriteFile(file, bytes, sizeof bytes, &moved, nullptr));
+    EXPECT_NE(SetFilePointer(file, 0, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+    EXPECT_TRUE(ReadFile(file, bytes, sizeof bytes, &moved, nullptr));
+    LARGE_INTEGER start{};
+    EXPECT_TRUE(SetFilePointerEx(file, start, nullptr, FILE_BEGIN));
+    EXPECT_EQ(counter.fileAccesses(), 4);
+    EXPECT_EQ(counter.fileOpens(), 0);
+    counter.reset();
+    EXPECT_EQ(counter.fileAccesses(), 0);
+    CloseHandle(file);
+}
+
 TEST(RealTimeCounters, OnlyTheCountingThreadCounts)
 {
     HANDLE go = CreateEventA(nullptr, TRUE, FALSE, nullptr);
