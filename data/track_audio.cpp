@@ -1,5 +1,6 @@
 #include "data/track_audio.h"
 
+#include "base/arith.h"
 #include "data/io_params.h"
 #include "data/song.h"
 #include "data/sound_interfaces.h"
@@ -57,6 +58,15 @@ int CTrackAudio::UpdateLastTime()
     const int changed = end != lastTime;
     lastTime = end;
     return changed;
+}
+
+int CTrackAudio::ChangeSPS(long oldRate, long newRate)
+{
+    if (oldRate <= 0 || newRate <= 0 || !wave.ChangeSampleRate(newRate))
+        return 0;
+    startOffset = roundToNearest(static_cast<double>(startOffset) * newRate / oldRate);
+    UpdateEdition();
+    return 1;
 }
 
 float *CTrackAudio::Read(int64_t position, unsigned long &frames)

@@ -31,6 +31,10 @@ public:
     int HaveData() override;
     // The later of the last event and the tick where the wave ends.
     int UpdateLastTime() override;
+    // Resamples the wave to the new rate and moves the start offset with
+    // it; 0 (the wave as it was) when that fails.
+    int ChangeSPS(long oldRate, long newRate) override;
+
     int IsStereo() const { return wave.IsStereo(); }
     // frames frames from song sample position on (silence before the start
     // offset and past the wave's end), interleaved when stereo, in a block

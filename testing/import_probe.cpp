@@ -14,6 +14,7 @@ namespace {
 std::atomic<DWORD> countedThread{0};
 std::atomic<long> allocationCount{0};
 std::atomic<long> fileCount{0};
+std::atomic<long> messageBoxCount{0};
 
 bool Counted()
 {
@@ -92,6 +93,22 @@ BOOL WINAPI CountSetFilePointerEx(HANDLE file, LARGE_INTEGER distance, PLARGE_IN
     return SetFilePointerEx(file, distance, position, method);
 }
 
+int WINAPI CountMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+{
+    if (!Counted())
+        return MessageBoxA(owner, text, caption, type);
+    ++messageBoxCount;
+    return IDOK;
+}
+
+int WINAPI CountMessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
+{
+    if (!Counted())
+        return MessageBoxW(owner, text, caption, type);
+    ++messageBoxCount;
+    return IDOK;
+}
+
 struct Hook {
     const char *name;
     void *replacement;
@@ -108,6 +125,8 @@ const Hook hooks[] = {
     {"ReadFile", reinterpret_cast<void *>(&CountReadFile)},
     {"WriteFile", reinterpret_cast<void *>(&CountWriteFile)},
     {"SetFilePointerEx", reinterpret_cast<void *>(&CountSetFilePointerEx)},
+    {"MessageBoxA", reinterpret_cast<void *>(&CountMessageBoxA)},
+    {"MessageBoxW", reinterpret_cast<void *>(&CountMessageBoxW)},
 };
 
 // The module's original entries, put back when the probe ends.
@@ -192,10 +211,16 @@ long ImportProbe::fileCalls() const
     return fileCount;
 }
 
+long ImportProbe::messageBoxes() const
+{
+    return messageBoxCount;
+}
+
 void ImportProbe::reset()
 {
     allocationCount = 0;
     fileCount = 0;
+    messageBoxCount = 0;
 }
 
 } // namespace testing_support

@@ -1,10 +1,12 @@
-// Counts what one module asks of the heap and of the file system from one
-// thread. The probe rewrites the module's import table so that its calls to
-// the C runtime's malloc, calloc, realloc, _aligned_malloc and fopen and to
-// the kernel's CreateFileA/W, ReadFile, WriteFile and SetFilePointerEx pass
-// through counters; only calls made on the thread that built the probe
-// count. Real-time paths show with it that they neither allocate nor touch
-// the disk. One probe at a time.
+// Counts what one module asks of the heap, of the file system and of the
+// user from one thread. The probe rewrites the module's import table so that
+// its calls to the C runtime's malloc, calloc, realloc, _aligned_malloc and
+// fopen, to the kernel's CreateFileA/W, ReadFile, WriteFile and
+// SetFilePointerEx and to MessageBoxA/W pass through counters; only calls
+// made on the thread that built the probe count, and a message box counted
+// there is answered IDOK without being shown. Real-time paths show with it
+// that they neither allocate nor touch the disk, and code that must not ask
+// the user shows that it does not. One probe at a time.
 #pragma once
 
 #include <windows.h>
@@ -23,7 +25,8 @@ public:
     int hookedSlots() const { return hooked_; }
     long allocations() const;
     long fileCalls() const;
-    // Starts both counts again from 0.
+    long messageBoxes() const;
+    // Starts the counts again from 0.
     void reset();
 
 private:

@@ -6,6 +6,7 @@
 
 #include "data/tests/fake_sound.h"
 #include "data/tests/wave_support.h"
+#include "testing/import_probe.h"
 #include "testing/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +20,7 @@
 
 using namespace Quorvane;
 using namespace wave_test;
+using testing_support::ImportProbe;
 using testing_support::TempFolder;
 
 namespace {
@@ -295,6 +297,50 @@ TEST_F(AudioTracks, SettingsLanesAndTheInitialState)
     CMemStorage file;
     ASSERT_EQ(coder.ExportSMF(&file), 1);
     EXPECT_EQ(file.GetData()[11], 1) << "the master track only";
+}
+
+// 9000 stereo frames at 44100 Hz: a rate of 22050 keeps every second one.
+TEST_F(AudioTracks, ANewSampleRateResamplesTheWaveWithoutAMessageBox)
+{
+    CTrackAudio *t = addAudio();
+    ASSERT_NE(t, nullptr);
+    std::vector<float> frames;
+    for (int f = 0; f < 9000; ++f) {
+        frames.push_back(std::sin(f * 0.01f));
+        frames.push_back(0.5f * std::cos(f * 0.02f));
+    }
+    ASSERT_TRUE(append(t->wave, frames));
+    t->startOffset = 4410;
+    const uint64_t edition = t->GetEdition();
+
+    EXPECT_EQ(t->UpdateLastTime(), 1);
+    EXPECT_EQ(t->lastTime, 486); // 13410 samples
+
+    // A box the library showed would be counted and answered here.
+    ImportProbe probe(GetModuleHandleA("Corvadel.dll"));
+    IOPARAMS params = song->GetIOParams();
+    params.sampleRate = 22050;
+    EXPECT_EQ(song->UpdateIOParams(&params), 1);
+    EXPECT_EQ(probe.messageBoxes(), 0);
+    EXPECT_EQ(t->wave.sampleRate, 22050);
+    ASSERT_EQ(t->wave.length, 4500);
+    EXPECT_EQ(t->startOffset, 2205);
+    EXPECT_GT(t->GetEdition(), edition);
+    const std::vector<float> got = readAll(t->wave);
+    for (int f = 0; f < 4500; ++f) {
+        ASSERT_NEAR(got[2 * f], frames[4 * f], 2.0 / 8388607) << f;
+        ASSERT_NEAR(got[2 * f + 1], frames[4 * f + 1], 2.0 / 8388607) << f;
+    }
+    // Still 2 s at 22050 Hz: the end stays where it was.
+    EXPECT_EQ(t->UpdateLastTime(), 0);
+
+    // A rate the wave cannot take is a failure that changes nothing.
+    EXPECT_EQ(t->ChangeSPS(22050, 0), 0);
+    EXPECT_EQ(t->ChangeSPS(0, 44100), 0);
+    EXPECT_EQ(t->wave.sampleRate, 22050);
+    EXPECT_EQ(t->wave.length, 4500);
+    EXPECT_EQ(t->startOffset, 2205);
+    EXPECT_EQ(probe.messageBoxes(), 0);
 }
 
 } // namespace
