@@ -60,6 +60,14 @@ protected:
             messages.push_back(s.message);
         return messages;
     }
+    int importWave(const std::string &bytes)
+    {
+        CMemStorage storage;
+        storage.PutBuffer(bytes.data(), static_cast<long>(bytes.size()));
+        storage.SetPos(0);
+        return song->ImportWave(&storage);
+    }
+
     TempFolder folder;
     FakeSoundMngr sound;
     std::unique_ptr<CSong> song;
@@ -341,6 +349,64 @@ TEST_F(AudioTracks, ANewSampleRateResamplesTheWaveWithoutAMessageBox)
     EXPECT_EQ(t->wave.length, 4500);
     EXPECT_EQ(t->startOffset, 2205);
     EXPECT_EQ(probe.messageBoxes(), 0);
+}
+
+// A mono 16-bit file of four frames.
+std::string smallWave()
+{
+    return riff(chunk("fmt ", fmtBody(1, 1, 44100, 16)) + chunk("data", pcm16({1000, -1000, 2000, -2000})));
+}
+
+TEST_F(AudioTracks, ImportingAWaveFillsAnEmptyAudioTrackOrANewOne)
+{
+    CTrackAudio *reused = addAudio();
+    ASSERT_NE(reused, nullptr);
+    reused->DeleteByTime(-1, 0, 0); // no events and no samples
+    CTrack *midi = song->InsertNewTrack(TRACK_MIDI, -1, 0);
+    ASSERT_NE(midi, nullptr);
+    ASSERT_TRUE(midi->IsSlct());
+
+    ASSERT_EQ(importWave(smallWave()), 1);
+    EXPECT_FALSE(midi->IsSlct()) << "every track deselected first";
+    EXPECT_TRUE(reused->IsSlct());
+    EXPECT_EQ(reused->wave.length, 4);
+    EXPECT_EQ(reused->wave.channels, 1);
+    EXPECT_GT(reused->wave.peakLength, 0);
+    EXPECT_EQ(reused->lastTime, 0) << "four samples end before tick 1";
+    EXPECT_EQ(song->GetNumTracks(), 3);
+
+    // The track now holds samples: the next file gets a new track even
+    // though its events are gone.
+    const uint64_t edition = reused->GetEdition();
+    ASSERT_EQ(importWave(smallWave()), 1);
+    EXPECT_EQ(reused->wave.length, 4) << "nothing appended";
+    EXPECT_EQ(reused->GetEdition(), edition);
+    ASSERT_EQ(song->GetNumTracks(), 4);
+    auto *fresh = static_cast<CTrackAudio *>(song->GetTrack(3));
+    ASSERT_EQ(fresh->kind, TRACK_AUDIO);
+    EXPECT_EQ(fresh->wave.length, 4);
+    EXPECT_EQ(describe(fresh), "0:176/7/100 0:176/10/64 ");
+    EXPECT_FALSE(reused->IsSlct());
+    EXPECT_EQ(song->GetNumSelected(), 1);
+}
+
+TEST_F(AudioTracks, AFileThatGivesNothingLeavesNoTrackBehind)
+{
+    EXPECT_EQ(importWave(riff(chunk("data", pcm16({1, 2})) + chunk("fmt ", fmtBody(1, 1, 44100, 16)))), 0);
+    EXPECT_EQ(song->GetNumTracks(), 1) << "the master only";
+    EXPECT_EQ(sound.tract.deleted, std::vector<void *>{&sound.tract.other}) << "its output went too";
+    EXPECT_TRUE(filesIn(folder.path(), "A").empty());
+    EXPECT_EQ(song->ImportWave(nullptr), 0);
+    EXPECT_EQ(song->GetNumTracks(), 1);
+
+    // An empty track that was there stays (with its output).
+    CTrackAudio *kept = addAudio();
+    ASSERT_NE(kept, nullptr);
+    kept->DeleteByTime(-1, 0, 0);
+    sound.tract.deleted.clear();
+    EXPECT_EQ(importWave("RIFF"), 0);
+    EXPECT_EQ(song->GetTrack(1), kept);
+    EXPECT_TRUE(sound.tract.deleted.empty());
 }
 
 } // namespace
