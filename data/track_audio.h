@@ -36,9 +36,10 @@ public:
     int ChangeSPS(long oldRate, long newRate) override;
 
     int IsStereo() const { return wave.IsStereo(); }
-    // frames frames from song sample position on (silence before the start
-    // offset and past the wave's end), interleaved when stereo, in a block
-    // the caller frees with free; null for no frames or on failure.
+    // The wave's frames that play from song sample position on, as many as
+    // frames asks (silence before the start offset and past the wave's
+    // end), interleaved when stereo, in a block the caller frees with free;
+    // null for no frames or on failure.
     float *Read(int64_t position, unsigned long &frames);
     // The wave's (minimum, maximum) pairs for song samples from..to
     // (exclusive): GraphicsPairs (from, to) pairs, the i-th being the

@@ -94,6 +94,15 @@ struct FakeTract : Quorvane::IQuorvaneSongTract {
     }
     char *GetZQSoftSynthName(void *) override { return nullptr; }
 
+    // The messages sent, in order.
+    std::vector<uint32_t> messages() const
+    {
+        std::vector<uint32_t> out;
+        for (const Sent &s : sent)
+            out.push_back(s.message);
+        return out;
+    }
+
     int preview = 0, chords = 0, other = 0;
     std::vector<Sent> sent;
     std::vector<void *> deleted;

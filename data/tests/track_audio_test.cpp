@@ -52,14 +52,6 @@ protected:
         }
         return out;
     }
-    // The messages the tract was sent, in order.
-    std::vector<uint32_t> sent() const
-    {
-        std::vector<uint32_t> messages;
-        for (const auto &s : sound.tract.sent)
-            messages.push_back(s.message);
-        return messages;
-    }
     int importWave(const std::string &bytes)
     {
         CMemStorage storage;
@@ -279,7 +271,7 @@ TEST_F(AudioTracks, SettingsLanesAndTheInitialState)
     EXPECT_EQ(t->pan, 20);
 
     ASSERT_EQ(t->SendInitialToPort(SEND_ALL), 1);
-    EXPECT_EQ(sent(), (std::vector<uint32_t>{0x5007B0, 0x140AB0}));
+    EXPECT_EQ(sound.tract.messages(), (std::vector<uint32_t>{0x5007B0, 0x140AB0}));
     for (const auto &s : sound.tract.sent)
         EXPECT_EQ(s.out, &sound.tract.other);
 
