@@ -91,6 +91,10 @@ public:
     // Imports a Standard MIDI File after deselecting every track; 1 on
     // success.
     int ImportSMF(CStorage *storage);
+    // Imports a WAVE file into an audio track, after deselecting every
+    // track: the first audio track without events or samples, else a new
+    // one (which goes again when the import gave it nothing). 1 on success.
+    int ImportWave(CStorage *storage);
     // Rebuilds the nodes of every lyrics track against the chord track; 1
     // when every one succeeded.
     int UpdateNodes();
@@ -191,7 +195,7 @@ public:
 
 protected:
     // The first empty track of the kind (selected), else a new one after the
-    // last.
+    // last. An audio track must hold no samples either.
     CTrack *GetTrackForImport(long kind);
     // Clears the time selection and deselects the tracks as asked; 1 when
     // anything changed.

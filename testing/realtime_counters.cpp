@@ -26,7 +26,7 @@ RealTimeCounter *currentCounter()
 
 enum class Kind { Allocation, FileOpen, FileAccess };
 
-constexpr int kHookCount = 24;
+constexpr int kHookCount = 26;
 FARPROC originals[kHookCount] = {};
 
 // Counts, then calls the real function the import table held.
@@ -41,6 +41,16 @@ template <Kind kind, int id, typename R, typename... A> R counted(A... args)
             counter->countFileAccess();
     }
     return reinterpret_cast<R (*)(A...)>(originals[id])(args...);
+}
+
+// A message box on a counting thread is counted and answered, never shown.
+template <int id, typename Text> int WINAPI countedMessageBox(HWND owner, Text text, Text caption, UINT type)
+{
+    if (RealTimeCounter *counter = currentCounter()) {
+        counter->countMessageBox();
+        return IDOK;
+    }
+    return reinterpret_cast<int(WINAPI *)(HWND, Text, Text, UINT)>(originals[id])(owner, text, caption, type);
 }
 
 struct Hook {
@@ -90,6 +100,9 @@ const Hook hooks[kHookCount] = {
     hook<X, 21, BOOL, Handle, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED>("WriteFile"),
     hook<X, 22, DWORD, Handle, LONG, PLONG, DWORD>("SetFilePointer"),
     hook<X, 23, BOOL, Handle, LARGE_INTEGER, PLARGE_INTEGER, DWORD>("SetFilePointerEx"),
+    // Asking the user.
+    {"MessageBoxA", reinterpret_cast<FARPROC>(&countedMessageBox<24, LPCSTR>)},
+    {"MessageBoxW", reinterpret_cast<FARPROC>(&countedMessageBox<25, LPCWSTR>)},
 };
 
 const Hook *findHook(const char *name, int &id)

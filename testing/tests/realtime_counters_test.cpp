@@ -76,6 +76,14 @@ TEST(RealTimeCounters, CountReadsWritesAndSeeksApartFromOpens)
     CloseHandle(file);
 }
 
+TEST(RealTimeCounters, MessageBoxesAreCountedAndAnsweredUnseen)
+{
+    RealTimeCounter counter;
+    EXPECT_EQ(MessageBoxA(nullptr, "text", "caption", MB_YESNO), IDOK);
+    EXPECT_EQ(MessageBoxW(nullptr, L"text", L"caption", MB_OK), IDOK);
+    EXPECT_EQ(counter.messageBoxes(), 2);
+}
+
 TEST(RealTimeCounters, OnlyTheCountingThreadCounts)
 {
     HANDLE go = CreateEventA(nullptr, TRUE, FALSE, nullptr);
