@@ -2,6 +2,7 @@
 
 #include "data/sound_interfaces.h"
 #include "data/track.h"
+#include "data/track_audio.h"
 #include "data/track_chords.h"
 #include "data/track_master.h"
 #include "data/track_meltext.h"
@@ -191,12 +192,36 @@ CTrack *CSong::GetTrackForImport(long kind)
 {
     for (CTrack *t = GetNextTrack(static_cast<unsigned long>(kind), nullptr); t;
          t = GetNextTrack(static_cast<unsigned long>(kind), t)) {
-        if (t->GetNumb() == 0) {
+        if (t->GetNumb() == 0 && !(kind == TRACK_AUDIO && static_cast<CTrackAudio *>(t)->wave.length)) {
             t->SetSlct(1);
             return t;
         }
     }
     return InsertNewTrack(kind, numTracks, 0);
+}
+
+int CSong::ImportWave(CStorage *storage)
+{
+    ResetSelection(1, 0);
+    Update();
+    const long tracksBefore = numTracks;
+    auto *track = static_cast<CTrackAudio *>(GetTrackForImport(TRACK_AUDIO));
+    if (!track)
+        return 0;
+    const int ok = track->wave.ImportWave(storage);
+    if (!ok && numTracks > tracksBefore && track->wave.length == 0) {
+        // A track made for a file that gave nothing is not left behind, nor
+        // the output it was given.
+        void *out = track->output;
+        DeleteTrack(track, 0);
+        if (songTract && out)
+            songTract->DeleteOut(out);
+    } else {
+        track->UpdateEdition();
+        track->UpdateLastTime();
+    }
+    Update();
+    return ok;
 }
 
 void CSong::SelectTrack(CTrack *track, int select, int withEvents)

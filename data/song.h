@@ -25,6 +25,7 @@ namespace Quorvane {
 class CSong;
 class CTrack;
 class CTrackMaster;
+class CTrackAudio;
 struct ASKPLAYBACK;
 class CStorage;
 class IQuorvaneSoundMngr;
@@ -92,6 +93,10 @@ public:
     // Imports a Standard MIDI File after deselecting every track; 1 on
     // success.
     int ImportSMF(CStorage *storage);
+    // Imports a WAVE file into an audio track, after deselecting every
+    // track: the first audio track without events or samples, else a new
+    // one (which goes again when the import gave it nothing). 1 on success.
+    int ImportWave(CStorage *storage);
     // Rebuilds the nodes of every lyrics track against the chord track; 1
     // when every one succeeded.
     int UpdateNodes();
@@ -142,6 +147,10 @@ public:
     void AskPlayback(long frames);
     // One time cell: every track in id order.
     void AskPlaybackTimeCell(ASKPLAYBACK *cell);
+    // The selected tracks played off line from the song's start into a new
+    // audio track (the sound tails after the song end included, the last
+    // frames faded out); null on failure.
+    CTrackAudio *RenderSelectedTracks();
 
     // --- undo: what a change is about to touch gets a new edition.
     int StoreTempUndo(char *caption, long what) override;
@@ -210,7 +219,7 @@ public:
 
 protected:
     // The first empty track of the kind (selected), else a new one after the
-    // last.
+    // last. An audio track must hold no samples either.
     CTrack *GetTrackForImport(long kind);
     // Clears the time selection and deselects the tracks as asked; 1 when
     // anything changed.

@@ -140,14 +140,10 @@ int CTrackChords::SetDefault()
     if (!setSpecialDefaults(*this, "Chords", TRACK_MUTE | TRACK_USES))
         return 0;
     output2 = output;
-    EVENT volumeEvent, panEvent, pause;
-    volumeEvent.setCtrl(0, 7, 100);
-    panEvent.setCtrl(0, 10, 64);
+    EVENT pause;
     pause.setChord(0);
-    if (!AddToTail(&volumeEvent, 1) || !AddToTail(&panEvent, 1) || !AddToTail(&pause, 1))
-        return 0;
-    Sort();
-    return 1;
+    // Volume 100 and pan 64 go into controllers at tick 0, before the pause.
+    return AddToTail(&pause, 1) && CheckVolPanChanged(0);
 }
 
 int CTrackChords::HaveData()

@@ -1,6 +1,7 @@
 // The track kinds the song can make. The master track is made by the song
 // itself.
 #include "data/song.h"
+#include "data/track_audio.h"
 #include "data/track_chords.h"
 #include "data/track_meltext.h"
 #include "data/track_midi.h"
@@ -18,6 +19,8 @@ CTrack *CreateTrack(long kind, unsigned long id, CSong *song)
         return new (std::nothrow) CTrackMelText(id, song);
     case TRACK_MIDI:
         return new (std::nothrow) CTrackMIDI(id, song);
+    case TRACK_AUDIO:
+        return new (std::nothrow) CTrackAudio(id, song);
     case TRACK_PATTMIDI:
         return new (std::nothrow) CTrackPattMIDI(id, song);
     case TRACK_PATTDRUMS:

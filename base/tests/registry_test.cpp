@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+
+#include <cstring>
+
 namespace {
 
 using namespace Quorvane;
@@ -64,7 +68,6 @@ TEST_F(RegistrySettings, StringValues)
 {
     set("Name", REG_SZ, "Brushes", 8);
     set("Expand", REG_EXPAND_SZ, "%TEMP%", 7);
-    set("Unterminated", REG_BINARY, "abc", 3);
     const DWORD number = 3;
     set("Number", REG_DWORD, &number, 4);
 
@@ -73,6 +76,19 @@ TEST_F(RegistrySettings, StringValues)
     EXPECT_EQ(ReadRegistryString(path.c_str(), "Expand", true), "%TEMP%");
     EXPECT_EQ(ReadRegistryString(path.c_str(), "Number", true), "");
     EXPECT_EQ(ReadRegistryString(path.c_str(), "Missing", true), "");
+}
+
+// Windows hands a stored string back as it was stored, terminator or not.
+// (Wine adds one itself, so there this case cannot go wrong.)
+TEST_F(RegistrySettings, AnUnterminatedStoredStringIsReadWithinItsBuffer)
+{
+    set("Unterminated", REG_SZ, "abc", 3);
+    char *text = queryStringValue(key, "Unterminated");
+    ASSERT_NE(text, nullptr);
+    EXPECT_STREQ(text, "abc");
+    EXPECT_LT(std::strlen(text), _msize(text)) << "the terminator lies inside the buffer";
+    free(text);
+    EXPECT_EQ(ReadRegistryString(sandbox.path().c_str(), "Unterminated", true), "abc");
 }
 
 TEST_F(RegistrySettings, LowLevelFailuresThrowRegistryExceptions)

@@ -335,4 +335,52 @@ TEST(ComStreamDevice, FailingComCallsMoveNothing)
     stream->Release();
 }
 
+// A stream whose calls fail yet claim to have moved everything.
+class FailingStream : public IStream {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void **out) override
+    {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE Read(void *, ULONG count, ULONG *done) override
+    {
+        *done = count;
+        return STG_E_READFAULT;
+    }
+    HRESULT STDMETHODCALLTYPE Write(const void *, ULONG count, ULONG *done) override
+    {
+        *done = count;
+        return STG_E_WRITEFAULT;
+    }
+    HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER, DWORD, ULARGE_INTEGER *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CopyTo(IStream *, ULARGE_INTEGER, ULARGE_INTEGER *, ULARGE_INTEGER *) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Commit(DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Revert() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Stat(STATSTG *, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Clone(IStream **) override { return E_NOTIMPL; }
+};
+
+TEST(ComStreamDevice, AFailedCallMovedNothingWhateverItClaims)
+{
+    FailingStream failing;
+    ComStream typed(&failing);
+    char bytes[4] = {};
+    EXPECT_EQ(typed.readBytes(bytes, 4), 0u);
+    EXPECT_EQ(typed.writeBytes(bytes, 4), 0u);
+    int32_t value = 7;
+    EXPECT_FALSE(typed.read(value));
+}
+
 } // namespace

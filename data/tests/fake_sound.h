@@ -4,6 +4,7 @@
 #pragma once
 
 #include "data/evnt_trans.h"
+#include "data/io_params.h"
 #include "data/sound_interfaces.h"
 
 #include <cstdio>
@@ -22,7 +23,11 @@ struct FakeTract : Quorvane::IQuorvaneSongTract {
     void *GetOutByDescr(Quorvane::PORTDESCR *) override { return nullptr; }
     long GetOutNumb(void *) override { return -1; }
     void *GetOutByNum(long) override { return nullptr; }
-    void *AddNewOut(Quorvane::PORTDESCR *) override { return &other; }
+    void *AddNewOut(Quorvane::PORTDESCR *descriptor) override
+    {
+        addedKinds.push_back(descriptor ? descriptor->kind : -2);
+        return &other;
+    }
     void DeleteOut(void *out) override { deleted.push_back(out); }
     bool SetOutState(void *, Quorvane::PORTDESCR *) override { return false; }
     bool GetOutState(void *, Quorvane::PORTDESCR *) override { return false; }
@@ -89,9 +94,19 @@ struct FakeTract : Quorvane::IQuorvaneSongTract {
     }
     char *GetZQSoftSynthName(void *) override { return nullptr; }
 
+    // The messages sent, in order.
+    std::vector<uint32_t> messages() const
+    {
+        std::vector<uint32_t> out;
+        for (const Sent &s : sent)
+            out.push_back(s.message);
+        return out;
+    }
+
     int preview = 0, chords = 0, other = 0;
     std::vector<Sent> sent;
     std::vector<void *> deleted;
+    std::vector<long> addedKinds; // of the descriptors AddNewOut was given
 };
 
 struct FakeSoundMngr : Quorvane::IQuorvaneSoundMngr {

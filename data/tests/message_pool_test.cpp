@@ -1,6 +1,6 @@
 #include "data/evnt_trans.h"
 
-#include "testing/import_probe.h"
+#include "testing/realtime_counters.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ long allocationsFor(int chains, int count)
 {
     long allocations = -1;
     std::thread worker([&] {
-        testing_support::ImportProbe probe(GetModuleHandleA("Corvadel.dll"));
+        testing_support::RealTimeCounter counter;
         for (int c = 0; c < chains; ++c) {
             CEvntTransChain *chain = nullptr;
             for (int i = 0; i < count; ++i)
@@ -25,7 +25,7 @@ long allocationsFor(int chains, int count)
             queue->EatOther(chain, 0);
             delete queue;
         }
-        allocations = probe.hookedSlots() > 0 ? probe.allocations() : -1;
+        allocations = counter.allocations();
     });
     worker.join();
     return allocations;
@@ -33,6 +33,7 @@ long allocationsFor(int chains, int count)
 
 TEST(MessagePool, ReservedMessagesComeWithoutTheHeap)
 {
+    ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA("Corvadel.dll")));
     ASSERT_EQ(CEvntTransElem::ReservePool(256), 1);
     const long available = CEvntTransElem::GetPoolAvailable();
     EXPECT_GE(available, 256);
@@ -42,6 +43,7 @@ TEST(MessagePool, ReservedMessagesComeWithoutTheHeap)
 
 TEST(MessagePool, BeyondThePoolTheHeapServes)
 {
+    ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA("Corvadel.dll")));
     ASSERT_EQ(CEvntTransElem::ReservePool(16), 1);
     const long available = CEvntTransElem::GetPoolAvailable();
     EXPECT_GT(allocationsFor(1, static_cast<int>(available) + 10), 0);

@@ -387,7 +387,13 @@ TEST_F(Song, ImportTracksAreReusedWhenEmpty)
     importing.InsertTrack(empty, 0);
     EXPECT_EQ(importing.GetTrackForImport(TRACK_MIDI), empty);
     EXPECT_TRUE(empty->IsSlct());
-    EXPECT_EQ(importing.GetTrackForImport(TRACK_AUDIO), nullptr); // no such kind is built here
+    // None of the kind: a new one after the last.
+    importing.Update();
+    CTrack *audio = importing.GetTrackForImport(TRACK_AUDIO);
+    ASSERT_NE(audio, nullptr);
+    EXPECT_EQ(audio->kind, TRACK_AUDIO);
+    EXPECT_EQ(audio->id, 3u);
+    EXPECT_TRUE(audio->IsSlct());
 
     importing.SetTimeSelection(0, 960);
     EXPECT_EQ(importing.ResetSelection(1, 1), 1);

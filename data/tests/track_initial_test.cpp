@@ -27,13 +27,6 @@ protected:
         }
         return out;
     }
-    std::vector<uint32_t> sent() const
-    {
-        std::vector<uint32_t> messages;
-        for (const auto &s : sound.tract.sent)
-            messages.push_back(s.message);
-        return messages;
-    }
     CTrack *track = nullptr;
 };
 
@@ -83,7 +76,7 @@ TEST_F(InitialState, SendInitialToPortSendsWhatIsAskedInOrder)
     track->pan = 64;
     ASSERT_EQ(track->SendInitialToPort(SEND_ALL), 1);
     const std::vector<uint32_t> all = {0x0200B4, 0x0120B4, 0x07C4, 0x6407B4, 0x400AB4};
-    EXPECT_EQ(sent(), all);
+    EXPECT_EQ(sound.tract.messages(), all);
     for (const auto &s : sound.tract.sent)
         EXPECT_EQ(s.sample, 0);
 
@@ -91,13 +84,13 @@ TEST_F(InitialState, SendInitialToPortSendsWhatIsAskedInOrder)
     track->bankMode = 1;
     track->volume = -1;
     ASSERT_EQ(track->SendInitialToPort(SEND_BANK | SEND_VOLUME), 1);
-    EXPECT_EQ(sent(), std::vector<uint32_t>{0x0100B4});
+    EXPECT_EQ(sound.tract.messages(), std::vector<uint32_t>{0x0100B4});
 
     sound.tract.sent.clear();
     EXPECT_EQ(song.GetTrackMaster()->SendInitialToPort(SEND_ALL), 0) << "the master sends nothing";
     track->program = track->bank = track->pan = -1;
     EXPECT_EQ(track->SendInitialToPort(SEND_ALL), 0);
-    EXPECT_TRUE(sent().empty());
+    EXPECT_TRUE(sound.tract.messages().empty());
 }
 
 TEST_F(InitialState, PreviewNoteSilencesThenPlaysForThreeHundredMilliseconds)

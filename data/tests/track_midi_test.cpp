@@ -72,8 +72,6 @@ TEST_F(TrackKinds, NoOutputNoTrack)
     FakeSoundMngr silent;
     CSong bare(nullptr, &silent);
     for (long kind = TRACK_CHORDS; kind <= TRACK_PATTSR; ++kind) {
-        if (kind == TRACK_AUDIO)
-            continue;
         CTrack *t = CreateTrack(kind, 1, &bare);
         ASSERT_NE(t, nullptr);
         EXPECT_EQ(t->SetDefault(), 0) << kind;

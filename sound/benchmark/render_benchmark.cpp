@@ -44,10 +44,10 @@ void onBuffer(void *user, const void *, int32_t, int32_t)
 
 double cpuSeconds(HANDLE thread = nullptr);
 
-// The probe goes on the render thread with the first buffer it mixes and
+// The counter goes on the render thread with the first buffer it mixes and
 // counts from then on.
 struct Counting {
-    testing_support::ImportProbe *probe = nullptr;
+    testing_support::RealTimeCounter *counter = nullptr;
     // The render thread's CPU seconds, read every so many buffers, and
     // the buffers counted until then.
     long buffers = 0;
@@ -62,9 +62,8 @@ void onMixed(ULONG_PTR user)
         c->cpu = cpuSeconds(GetCurrentThread());
         c->cpuBuffers = c->buffers;
     }
-    if (c->probe)
-        return;
-    c->probe = probePlaybackModules();
+    if (!c->counter)
+        c->counter = new testing_support::RealTimeCounter;
 }
 
 double seconds(int64_t ticks)
@@ -121,6 +120,10 @@ int main(int argc, char **argv)
         const int32_t buffers = static_cast<int32_t>(songFrames / kFrames + 100);
         Timing timing;
         timing.stamps.assign(static_cast<size_t>(buffers), 0);
+        if (!hookPlaybackModules()) {
+            std::fprintf(stderr, "the counters could not be put on the modules\n");
+            return 1;
+        }
         Counting counting;
         song->GetSongTract()->SetMonitor(1, onMixed, reinterpret_cast<ULONG_PTR>(&counting));
         DSCAPTURE capture = {};
@@ -162,10 +165,12 @@ int main(int argc, char **argv)
                     1e3 * sorted.back(), period);
         if (counting.cpuBuffers)
             std::printf("render thread CPU: %.3f ms per buffer\n", 1e3 * counting.cpu / counting.cpuBuffers);
-        std::printf("render thread after start: %ld heap allocations, %ld file calls\n",
-                    counting.probe ? counting.probe->allocations() : -1,
-                    counting.probe ? counting.probe->fileCalls() : -1);
-        delete counting.probe;
+        if (counting.counter)
+            std::printf(
+                "render thread after start: %ld heap allocations, %ld file opens, %ld file accesses\n",
+                counting.counter->allocations(), counting.counter->fileOpens(),
+                counting.counter->fileAccesses());
+        delete counting.counter;
         song.reset();
         manager->Release();
     }

@@ -103,6 +103,7 @@ PlaybackEnvironment::PlaybackEnvironment()
     initAppRegistry("GrindelvosketReference", nullptr, DLL_PROCESS_ATTACH, "3");
     FillModule::setDataFolder(distFolder());
     RegisterModulePath(kSoftSynthKey, "Default Preview", (distFolder() + "\\Pellandor.dll").c_str());
+    RegisterModulePath(kSoftSynthKey, "Tembri Audio", (distFolder() + "\\TembriAudio.dll").c_str());
     RegisterModulePath(kStreamProviderKey, "DirectSound", (distFolder() + "\\TembriDirectSound.dll").c_str());
     RegisterModulePath(kMIDIEffectKey, kMfxHostModule, (distFolder() + "\\TembriMFX.dll").c_str());
     drummer_ = LoadLibraryA((distFolder() + "\\Grindelvosket.dll").c_str());
@@ -126,13 +127,13 @@ int PlaybackEnvironment::setCapture(const DSCAPTURE *capture)
     return set ? set(capture) : 0;
 }
 
-testing_support::ImportProbe *probePlaybackModules()
+bool hookPlaybackModules()
 {
-    auto *probe = new testing_support::ImportProbe(GetModuleHandleA("Tindrel.dll"));
-    for (const char *module :
-         {"Corvadel.dll", "Pellandor.dll", "TembriMFX.dll", "Grindelvosket.dll", "Velmarin.dll"})
-        probe->addModule(GetModuleHandleA(module));
-    return probe;
+    bool ok = true;
+    for (const char *module : {"Tindrel.dll", "Corvadel.dll", "Pellandor.dll", "TembriMFX.dll",
+                               "Grindelvosket.dll", "Velmarin.dll"})
+        ok = testing_support::installRealTimeHooks(GetModuleHandleA(module)) && ok;
+    return ok;
 }
 
 IOPARAMS engineParams(long rate, long format, long frames)

@@ -10,7 +10,7 @@
 #include "data/track_midi.h"
 #include "outside/directsound/directsound_capture.h"
 #include "sound/sound_mngr.h"
-#include "testing/import_probe.h"
+#include "testing/realtime_counters.h"
 #include "testing/sandbox.h"
 
 #include <windows.h>
@@ -44,9 +44,9 @@ private:
     bool ok_ = false;
 };
 
-// A probe of the heap and file calls that the calling thread (the render
-// thread, from a tract's monitor) makes in every module playback runs.
-testing_support::ImportProbe *probePlaybackModules();
+// Routes every module that playback runs through the real-time counters;
+// false when one could not be.
+bool hookPlaybackModules();
 
 // Engine parameters for the "DirectSound" provider.
 Quorvane::IOPARAMS engineParams(long rate, long format, long frames);

@@ -25,6 +25,7 @@ public:
         probeModule = LoadLibraryA(probes.c_str());
         ASSERT_NE(probeModule, nullptr);
         registerModule(Quorvane::kSoftSynthKey, "Default Preview", testsFolder() + "Pellandor.dll");
+        registerModule(Quorvane::kSoftSynthKey, "Tembri Audio", testsFolder() + "..\\dist\\TembriAudio.dll");
         registerModule(Quorvane::kSoftSynthKey, "Probe Synth", probes);
         registerModule(Quorvane::kAudioEffectKey, "Probe Effect", probes);
         registerModule(Quorvane::kStreamProviderKey, "Probe", probes);

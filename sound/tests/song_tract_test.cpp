@@ -1,11 +1,15 @@
 #include "sound/tests/engine_fixture.h"
 
 #include "data/evnt_trans.h"
+#include "data/track_audio.h"
+#include "data/track_master.h"
+#include "data/track_midi.h"
 #include "sound/module_keys.h"
 #include "testing/sandbox.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -459,6 +463,48 @@ TEST_F(SongTractTest, MessagesArePlayedAtTheirFrameInTheBlock)
     EXPECT_EQ(probes().messages[2].offset, 0);
     EXPECT_EQ(probes().messages[3].offset, 20);
     EXPECT_EQ(probes().messages[3].bytes & 0xFF, (0x90 + 300) & 0xFF);
+}
+
+// The selected tracks, played off line into a new audio track: the note of
+// a selected MIDI track is in its wave, the other track's is not, and the
+// last frames fade out.
+TEST_F(SongTractTest, SelectedTracksRenderIntoAnAudioTrack)
+{
+    CSong &s = *song.song;
+    auto *selected = static_cast<CTrackMIDI *>(s.InsertNewTrack(TRACK_MIDI, -1, 0));
+    auto *other = static_cast<CTrackMIDI *>(s.InsertNewTrack(TRACK_MIDI, -1, 0));
+    ASSERT_NE(other, nullptr);
+    EVENT note;
+    note.setNote(0, 69, 127);
+    note.value = 960;
+    note.time = 0;
+    selected->AddToTail(&note, 1);
+    note.time = 1920;
+    note.data1 = 81;
+    other->AddToTail(&note, 1);
+    selected->UpdateLastTime();
+    other->UpdateLastTime();
+    s.Update();
+    s.SelectTrack(other, 0, 0);
+    s.SelectTrack(selected, 1, 0);
+    const long tracks = s.GetNumTracks();
+    const int64_t songFrames = s.GetTrackMaster()->GetSampleFromTime(s.songEnd);
+    CTrackAudio *rendered = s.RenderSelectedTracks();
+    ASSERT_NE(rendered, nullptr) << "its output is Tembri Audio";
+    EXPECT_EQ(s.GetNumTracks(), tracks + 1);
+    EXPECT_EQ(rendered->IsMute(), 0);
+    EXPECT_EQ(other->IsMute(), 0) << "the tracks' flags come back";
+    ASSERT_GE(rendered->wave.length, songFrames);
+    std::vector<float> frames(static_cast<size_t>(2 * rendered->wave.length));
+    ASSERT_EQ(rendered->wave.Read(frames.data(), 0, static_cast<unsigned long>(rendered->wave.length)), 1);
+    // The selected note: a 440 Hz sine of 0.1 from the start.
+    EXPECT_NEAR(frames[2 * 10], 0.1 * std::sin(2 * 3.14159265358979 * std::floor(10 * 440.0) / 44100.0),
+                1e-4);
+    // Nothing where the other track's note would be.
+    const int64_t otherAt = s.GetTrackMaster()->GetSampleFromTime(1920);
+    for (int64_t i = otherAt; i < otherAt + 1000; ++i)
+        ASSERT_EQ(frames[2 * i], 0.0f) << i;
+    EXPECT_EQ(frames[frames.size() - 2], 0.0f) << "faded out";
 }
 
 TEST_F(SongTractTest, RenderModeSilencesTheRealTimeMix)

@@ -1,7 +1,12 @@
-// Input mask, trigger notes, quick pads and solo.
+// Trigger notes, quick pads and solo.
+//
+// Every stored pad keeps its fill prepared (read and rebuilt on the window
+// thread: when a state loads, when the library or the instruments change),
+// so that a switch, which may come from a trigger note on the host's
+// thread, only swaps fills: the outgoing one becomes its pad's prepared
+// fill, the incoming one goes live. The pad bytes of a pad left that way are
+// written when the pads are next stored or read.
 #include "plugin/fill/engine/grindelvosket.h"
-
-#include "plugin/fill/engine/instrument_groups.h"
 
 #include <algorithm>
 
@@ -9,38 +14,8 @@ namespace Quorvane {
 
 void Grindelvosket::recomputeInputMask()
 {
-    uint8_t mask[128];
-    std::fill(std::begin(mask), std::end(mask), uint8_t{1});
-    const auto clearWithGroup = [&mask](int note) {
-        mask[note] = 0;
-        const int g = InstrumentGroups::noteGroup(note);
-        if (g == 0)
-            return;
-        const InstrumentGroups::Group &record = InstrumentGroups::group(g);
-        for (int i = 0; i < record.noteCount; ++i)
-            mask[record.notes[i]] = 0;
-    };
-    if (maskMode_ != 3) {
-        if (maskMode_ == 1) {
-            for (int note = 0; note < 128; ++note) {
-                const int instrument = drumSet_.instrument(note);
-                if (instrument > 0 && instrument < kLooperCount && !loopers_[instrument]->isNotesOff())
-                    clearWithGroup(note);
-            }
-        } else if (maskMode_ == 2) {
-            for (int i = 1; i < kLooperCount; ++i) {
-                if (loopers_[i]->isMuted())
-                    continue;
-                for (int note = 0; note < 128; ++note)
-                    if (loopers_[i]->usesNote(note))
-                        clearWithGroup(note);
-            }
-        }
-        for (int note = 0; note < 128; ++note)
-            if (loopers_[0]->usesNote(note))
-                mask[note] = 0;
-    }
-    std::copy(std::begin(mask), std::end(mask), inputMask_);
+    EngineLockGuard guard(lock_);
+    computeInputMask(fill_, liveParts());
 }
 
 bool Grindelvosket::isTriggerNote(const MfxEvent &event) const
@@ -55,19 +30,104 @@ bool Grindelvosket::triggerPad(int32_t note, bool immediate)
     if (!triggerEnabled_ || note < triggerLow_ || note > triggerHigh_)
         return false;
     selectPad(note - triggerLow_, false);
-    flushPostedViews();
     return true;
+}
+
+bool Grindelvosket::padStored(int pad) const
+{
+    return pad >= 0 && pad < kPadCount && (padHeld_[pad] || pads_.has(pad));
 }
 
 void Grindelvosket::selectPad(int pad, bool notify)
 {
     if (pad < 0 || pad >= kPadCount)
         return;
-    EngineLockGuard guard(lock_);
-    pads_.store(currentPad_);
+    bool recalled = false;
+    {
+        EngineLockGuard guard(lock_);
+        recalled = switchToPad(pad);
+    }
+    if (onWindowThread()) {
+        loopersRedraw();
+        tellViewsPad();
+        tellViews();
+    } else {
+        postViewNews();
+    }
+    if (notify && recalled)
+        somethingChanged("Grindelvosket::LoadLoop");
+}
+
+bool Grindelvosket::switchToPad(int pad)
+{
+    const int from = currentPad_;
+    if (pad == from)
+        return padStored(pad);
+    const bool recalled = padStored(pad);
+    if (recalled) {
+        // The spare takes the outgoing fill and becomes the left pad's;
+        // the incoming pad's prepared fill goes live.
+        swapLive(*prepared_[pad]);
+        std::swap(prepared_[from], prepared_[pad]);
+        ++padVersion_[pad];
+    } else {
+        // A pad never stored clears the fill: the spare, blank, takes what
+        // clearing leaves and goes live.
+        clearedCopy(*prepared_[from]);
+        swapLive(*prepared_[from]);
+        resetRemapTables();
+    }
+    ++padVersion_[from];
+    padLeft_[from] = true;
+    padHeld_[from] = true;
+    // The incoming pad's prepared fill is the spare now, not its state.
+    padLeft_[pad] = false;
     currentPad_ = pad;
-    pads_.recall(pad, notify);
-    tellViewsPad();
+    // The outgoing fill is the left pad's prepared one now.
+    const FillSettings &left = prepared_[from]->settings;
+    if (fill_.patternFolder != left.patternFolder || fill_.patternFile != left.patternFile)
+        somethingChanged("loadTrack");
+    parameterChanged(PunchInParam);
+    parameterChanged(PunchOutParam);
+    parameterChanged(MaskModeParam);
+    parameterChanged(PreZoneParam);
+    parameterChanged(AfterZoneParam);
+    return recalled;
+}
+
+const QuickPadStore &Grindelvosket::pads()
+{
+    storeLeftPads();
+    return pads_;
+}
+
+void Grindelvosket::repreparePads(bool reread)
+{
+    for (int pad = 0; pad < kPadCount; ++pad) {
+        std::unique_ptr<Fill> next;
+        uint32_t version = 0;
+        {
+            EngineLockGuard guard(lock_);
+            if (pad == currentPad_ || !padStored(pad))
+                continue;
+            next = std::make_unique<Fill>(*prepared_[pad]);
+            version = padVersion_[pad];
+        }
+        // Made aside: a switch meanwhile need not wait for the disk.
+        if (reread && !next->settings.embedded && !next->settings.sourceModified)
+            next->settings.trackLoaded = false;
+        rearrange(*next);
+        EngineLockGuard guard(lock_);
+        // A switch since took or left this pad: what it holds now is newer.
+        if (version == padVersion_[pad] && pad != currentPad_)
+            prepared_[pad].swap(next);
+    }
+}
+
+void Grindelvosket::libraryChanged()
+{
+    repreparePads(true);
+    refreshViews();
 }
 
 void Grindelvosket::solo(Looper &looper, bool notesOff)

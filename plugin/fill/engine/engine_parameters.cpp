@@ -11,9 +11,12 @@ namespace Quorvane {
 void Grindelvosket::setSwingPc(int32_t value, bool notify)
 {
     value = std::clamp<int32_t>(value, 0, 100);
-    if (value == swingPc_)
-        return;
-    swingPc_ = value;
+    {
+        EngineLockGuard guard(lock_);
+        if (value == fill_.swingPc)
+            return;
+        fill_.swingPc = value;
+    }
     loopersRedraw();
     tellViews();
     if (notify)
@@ -23,9 +26,12 @@ void Grindelvosket::setSwingPc(int32_t value, bool notify)
 void Grindelvosket::setSwingDurIdx(int32_t value, bool notify)
 {
     value = std::clamp<int32_t>(value, 0, 4);
-    if (value == swingDurIdx_)
-        return;
-    swingDurIdx_ = value;
+    {
+        EngineLockGuard guard(lock_);
+        if (value == fill_.swingDurIdx)
+            return;
+        fill_.swingDurIdx = value;
+    }
     loopersRedraw();
     tellViews();
     if (notify)
@@ -35,9 +41,12 @@ void Grindelvosket::setSwingDurIdx(int32_t value, bool notify)
 void Grindelvosket::setQuantizeDur(int32_t value, bool notify)
 {
     value = std::clamp<int32_t>(value, 1, 1024);
-    if (value == quantizeDur_)
-        return;
-    quantizeDur_ = value;
+    {
+        EngineLockGuard guard(lock_);
+        if (value == fill_.quantizeDur)
+            return;
+        fill_.quantizeDur = value;
+    }
     LoadAndRearrange(notify);
     tellViews();
     if (notify)
@@ -47,9 +56,12 @@ void Grindelvosket::setQuantizeDur(int32_t value, bool notify)
 void Grindelvosket::setVeloDyn(int32_t value, bool notify)
 {
     value = std::clamp<int32_t>(value, -100, 200);
-    if (value == veloDyn_)
-        return;
-    veloDyn_ = value;
+    {
+        EngineLockGuard guard(lock_);
+        if (value == fill_.veloDyn)
+            return;
+        fill_.veloDyn = value;
+    }
     loopersRebuildVelocityMaps(false);
     tellViews();
     if (notify)
@@ -59,9 +71,12 @@ void Grindelvosket::setVeloDyn(int32_t value, bool notify)
 void Grindelvosket::setVeloCenterPC(int32_t value, bool notify)
 {
     value = std::clamp<int32_t>(value, -100, 100);
-    if (value == veloCenterPc_)
-        return;
-    veloCenterPc_ = value;
+    {
+        EngineLockGuard guard(lock_);
+        if (value == fill_.veloCenterPc)
+            return;
+        fill_.veloCenterPc = value;
+    }
     loopersRebuildVelocityMaps(false);
     tellViews();
     if (notify)
@@ -80,9 +95,12 @@ void Grindelvosket::setHumanizeVelo(int32_t value, bool notify)
 
 void Grindelvosket::setQuantizeOn(bool on, bool notify)
 {
-    if (on == quantizeOn_)
-        return;
-    quantizeOn_ = on;
+    {
+        EngineLockGuard guard(lock_);
+        if (on == fill_.quantizeOn)
+            return;
+        fill_.quantizeOn = on;
+    }
     LoadAndRearrange(notify);
     tellViews();
 }
@@ -92,8 +110,10 @@ void Grindelvosket::setVelocityMin(int32_t value)
     const int32_t min = outputDynamics_.min();
     const int32_t max = outputDynamics_.max();
     outputDynamics_.setMin(value);
-    if (min != outputDynamics_.min() || max != outputDynamics_.max())
+    if (min != outputDynamics_.min() || max != outputDynamics_.max()) {
         loopersRebuildVelocityMaps(true);
+        repreparePads(false);
+    }
 }
 
 void Grindelvosket::setVelocityMax(int32_t value)
@@ -101,14 +121,17 @@ void Grindelvosket::setVelocityMax(int32_t value)
     const int32_t min = outputDynamics_.min();
     const int32_t max = outputDynamics_.max();
     outputDynamics_.setMax(value);
-    if (min != outputDynamics_.min() || max != outputDynamics_.max())
+    if (min != outputDynamics_.min() || max != outputDynamics_.max()) {
         loopersRebuildVelocityMaps(true);
+        repreparePads(false);
+    }
 }
 
 void Grindelvosket::setPunchIn(int32_t value)
 {
-    punchIn_ = value;
-    if (value > punchOut_)
+    EngineLockGuard guard(lock_);
+    fill_.punchIn = value;
+    if (value > fill_.punchOut)
         setPunchOut(value);
     tellViews();
     parameterChanged(PunchInParam);
@@ -116,8 +139,9 @@ void Grindelvosket::setPunchIn(int32_t value)
 
 void Grindelvosket::setPunchOut(int32_t value)
 {
-    punchOut_ = value;
-    if (punchIn_ > value)
+    EngineLockGuard guard(lock_);
+    fill_.punchOut = value;
+    if (fill_.punchIn > value)
         setPunchIn(value);
     tellViews();
     parameterChanged(PunchOutParam);
@@ -125,8 +149,11 @@ void Grindelvosket::setPunchOut(int32_t value)
 
 void Grindelvosket::setPunchRange(int32_t in, int32_t out)
 {
-    punchIn_ = std::min(in, out);
-    punchOut_ = out;
+    {
+        EngineLockGuard guard(lock_);
+        fill_.punchIn = std::min(in, out);
+        fill_.punchOut = out;
+    }
     tellViews();
     parameterChanged(PunchInParam);
     parameterChanged(PunchOutParam);
@@ -139,21 +166,27 @@ int32_t Grindelvosket::punchTicks(int32_t fillUnits) const
 
 void Grindelvosket::setFillMeasure(int32_t measure)
 {
-    fillMeasure_ = std::clamp<int32_t>(measure, 1, 1000);
-    envelope_.setStartBar(fillMeasure_);
+    {
+        EngineLockGuard guard(lock_);
+        fillMeasure_ = std::clamp<int32_t>(measure, 1, 1000);
+        fill_.envelope.setStartBar(fillMeasure_);
+    }
     tellViews();
     parameterChanged(FillMeasureParam);
 }
 
 void Grindelvosket::setZones(int32_t pre, int32_t mask, int32_t after, bool notify)
 {
-    if (pre >= 0)
-        preZone_ = pre != 0 ? 1 : 0;
-    if (mask >= 0)
-        maskMode_ = mask > 3 ? 0 : mask;
-    if (after >= 0)
-        afterZone_ = after != 0 ? 1 : 0;
-    recomputeInputMask();
+    {
+        EngineLockGuard guard(lock_);
+        if (pre >= 0)
+            fill_.preZone = pre != 0 ? 1 : 0;
+        if (mask >= 0)
+            fill_.maskMode = mask > 3 ? 0 : mask;
+        if (after >= 0)
+            fill_.afterZone = after != 0 ? 1 : 0;
+        computeInputMask(fill_, liveParts());
+    }
     tellViews();
     parameterChanged(MaskModeParam);
     parameterChanged(PreZoneParam);

@@ -3,6 +3,7 @@
 #include "plugin/fill/engine/grindelvosket.h"
 
 #include "plugin/fill/engine/fill_module.h"
+#include "plugin/fill/library/pattern_path.h"
 
 #include <windows.h>
 
@@ -10,22 +11,37 @@
 
 namespace Quorvane {
 
-bool Grindelvosket::loadPattern(const std::string &folder, const std::string &file)
+bool Grindelvosket::loadPattern(const std::string &folderName, const std::string &file)
 {
-    EngineLockGuard guard(lock_);
-    if (folder == patternFolder_ && file == patternFile_)
-        return false;
-    patternFolder_ = folder;
-    patternFile_ = file;
-    trackLoaded_ = false;
-    sourceModified_ = false;
-    embedded_ = false;
-    // A pattern the user chooses is read from the library again.
-    freshPatternRead_ = true;
-    LoadAndRearrange(false);
-    freshPatternRead_ = false;
-    if (!keepPunch_)
-        setAutomaticPunchRange();
+    const std::string folder = canonicalPatternFolder(folderName);
+    {
+        EngineLockGuard guard(lock_);
+        if (folder == fill_.patternFolder && file == fill_.patternFile)
+            return false;
+    }
+    // A pattern the user chooses is read from the library again, before
+    // the lock: a pad switch meanwhile need not wait for the disk.
+    CMidiTrack read;
+    const bool found = FillModule::readPattern(folder, file, read);
+    {
+        EngineLockGuard guard(lock_);
+        Fill next = liveCopy();
+        FillSettings &settings = next.settings;
+        settings.patternFolder = folder;
+        settings.patternFile = file;
+        settings.source = std::move(read);
+        settings.trackLoaded = found;
+        settings.sourceModified = false;
+        settings.embedded = false;
+        // The old pattern goes whether the new one was found or not.
+        for (LooperPart &part : next.parts)
+            part.clearPattern();
+        rearrange(next);
+        install(next);
+        if (!keepPunch_)
+            setAutomaticPunchRange();
+    }
+    tellViews();
     return true;
 }
 
@@ -44,15 +60,16 @@ void Grindelvosket::setPattern(const std::string &folder, const std::string &fil
     if (notify)
         somethingChanged("Grindelvosket::setPattern");
     if (panel_ && onWindowThread())
-        panel_->showPatternSelection(patternFolder_, patternFile_);
+        panel_->showPatternSelection(patternFolder(), patternFile());
 }
 
 namespace {
 
 // The part of path between the Fills folder (as given, or its long name)
-// and the file name; empty for a path outside the folder.
-std::string folderWithinFills(const std::string &path, size_t nameStart)
+// and the file name; empty, and inLibrary false, for a path outside it.
+std::string folderWithinFills(const std::string &path, size_t nameStart, bool &inLibrary)
 {
+    inLibrary = false;
     std::string fills = FillModule::dataFolders().fills;
     if (!fills.empty() && fills.back() != '\\')
         fills += '\\';
@@ -63,8 +80,10 @@ std::string folderWithinFills(const std::string &path, size_t nameStart)
         if (root.empty() || root.size() > nameStart)
             continue;
         if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path.c_str(), static_cast<int>(root.size()),
-                           root.c_str(), static_cast<int>(root.size())) == CSTR_EQUAL)
+                           root.c_str(), static_cast<int>(root.size())) == CSTR_EQUAL) {
+            inLibrary = true;
             return path.substr(root.size(), nameStart - root.size());
+        }
     }
     return std::string();
 }
@@ -73,27 +92,37 @@ std::string folderWithinFills(const std::string &path, size_t nameStart)
 
 bool Grindelvosket::savePatternAs(const std::string &path)
 {
-    EngineLockGuard guard(lock_);
-    rebuildSourceIfEdited();
-    if (source_.saveSmfFile(path) != 0)
-        return false;
-    const size_t slash = path.rfind('\\');
-    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    embedded_ = false;
-    patternFile_ = path.substr(nameStart);
-    patternFolder_ = folderWithinFills(path, nameStart);
+    {
+        EngineLockGuard guard(lock_);
+        rebuildSourceIfEdited();
+        if (fill_.source.saveSmfFile(path) != 0)
+            return false;
+        const size_t slash = path.rfind('\\');
+        const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+        fill_.patternFile = path.substr(nameStart);
+        bool inLibrary = false;
+        fill_.patternFolder = canonicalPatternFolder(folderWithinFills(path, nameStart, inLibrary));
+        // Inside the library the fill plays from its file from now on;
+        // outside it, nothing would find the file again: it stays in the
+        // state.
+        fill_.embedded = !inLibrary && fill_.trackLoaded;
+    }
     if (panel_)
-        panel_->showPatternSelection(patternFolder_, patternFile_);
+        panel_->showPatternSelection(patternFolder(), patternFile());
+    tellViews();
     return true;
 }
 
 bool Grindelvosket::selectPatternIfDifferent(const std::string &folder, const std::string &file)
 {
-    if (lstrcmpiA(folder.c_str(), patternFolder_.c_str()) == 0 &&
-        lstrcmpiA(file.c_str(), patternFile_.c_str()) == 0)
-        return true;
-    if (embedded_)
-        return false;
+    {
+        EngineLockGuard guard(lock_);
+        if (lstrcmpiA(canonicalPatternFolder(folder).c_str(), fill_.patternFolder.c_str()) == 0 &&
+            lstrcmpiA(file.c_str(), fill_.patternFile.c_str()) == 0)
+            return true;
+        if (fill_.embedded)
+            return false;
+    }
     selectPattern(folder, file);
     return true;
 }
@@ -101,75 +130,55 @@ bool Grindelvosket::selectPatternIfDifferent(const std::string &folder, const st
 void Grindelvosket::onPatternTreeEvent(int kind, const std::string &folder, const std::string &file)
 {
     if (kind == 6 || kind == 7) {
-        embedded_ = false;
+        {
+            EngineLockGuard guard(lock_);
+            fill_.embedded = false;
+        }
         selectPattern(folder, file);
     } else {
-        setPattern(patternFolder_, patternFile_, false);
+        setPattern(patternFolder(), patternFile(), false);
     }
 }
 
 bool Grindelvosket::ensureSource()
 {
     EngineLockGuard guard(lock_);
-    if (trackLoaded_) {
-        rebuildSourceIfEdited();
-        return true;
-    }
-    source_.clear();
-    if (!readPatternFile(patternFolder_, patternFile_, source_, freshPatternRead_)) {
-        source_.clear();
-        return false;
-    }
-    trackLoaded_ = true;
-    return true;
-}
-
-bool Grindelvosket::readPatternFile(const std::string &folder, const std::string &file, CMidiTrack &track,
-                                    bool fresh)
-{
-    for (auto it = patternCache_.begin(); it != patternCache_.end(); ++it) {
-        if (it->folder != folder || it->file != file)
-            continue;
-        if (fresh) {
-            patternCache_.erase(it);
-            break;
-        }
-        track = it->track;
-        return true;
-    }
-    if (!FillModule::readPattern(folder, file, track))
-        return false;
-    if (patternCache_.size() >= kPatternCacheSize)
-        patternCache_.erase(patternCache_.begin());
-    patternCache_.push_back(CachedPattern{folder, file, track});
-    return true;
+    return ensureSource(fill_, liveParts());
 }
 
 void Grindelvosket::rebuildSourceIfEdited(bool redistribute)
 {
-    if (!sourceModified_)
+    EngineLockGuard guard(lock_);
+    if (!fill_.sourceModified)
         return;
-    source_.clear();
-    for (Looper *looper : loopers_)
-        looper->writeInto(source_);
-    source_.refreshStatistics();
-    sourceModified_ = false;
-    for (int n = 0; n < 128; ++n)
-        remap_[n] = static_cast<uint8_t>(n);
+    rebuildSource(fill_, liveParts());
     if (redistribute)
         LoadAndRearrange(false);
 }
 
 void Grindelvosket::markSourceEdited()
 {
-    trackLoaded_ = true;
-    sourceModified_ = true;
-    embedded_ = true;
+    EngineLockGuard guard(lock_);
+    fill_.trackLoaded = true;
+    fill_.sourceModified = true;
+    fill_.embedded = true;
+}
+
+std::string Grindelvosket::patternFolder() const
+{
+    EngineLockGuard guard(lock_);
+    return fill_.patternFolder;
+}
+
+std::string Grindelvosket::patternFile() const
+{
+    EngineLockGuard guard(lock_);
+    return fill_.patternFile;
 }
 
 std::string Grindelvosket::patternDisplayName() const
 {
-    std::string name = patternFile_;
+    std::string name = patternFile();
     const size_t slash = name.find_last_of("\\/");
     if (slash != std::string::npos)
         name.erase(0, slash + 1);

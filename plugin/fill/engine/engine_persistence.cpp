@@ -2,11 +2,13 @@
 // fill, as pads and the clipboard keep it) and the DrummerPersistState (what
 // the host stores with its song), and the registry values "Globals" and
 // "Last". Every reader parses the whole block aside first and changes the
-// engine only when all of it was sound.
+// engine only when all of it was sound; the fills it holds are made aside
+// too, and only then taken live.
 #include "base/registry.h"
 #include "base/string_stream.h"
 #include "plugin/fill/engine/fill_module.h"
 #include "plugin/fill/engine/grindelvosket.h"
+#include "plugin/fill/library/pattern_path.h"
 
 #include <algorithm>
 #include <memory>
@@ -19,25 +21,6 @@ constexpr int32_t kGlobalsVersion = 1;
 constexpr int32_t kLoopStateVersion = 1;
 constexpr int32_t kStateVersion = 2;
 constexpr int32_t kStoredLoopers = Grindelvosket::kLooperCount;
-
-// Keeps a copy of every byte read through it, so that a block parsed aside
-// can be replayed into its real owner.
-class RecordingStream : public InputStream {
-public:
-    explicit RecordingStream(InputStream &in) : in_(in) {}
-    bool atEnd() override { return in_.atEnd(); }
-    uint32_t readBytes(void *buffer, uint32_t count) override
-    {
-        const uint32_t got = in_.readBytes(buffer, count);
-        recorded_.append(static_cast<const char *>(buffer), got);
-        return got;
-    }
-    std::string take() { return std::move(recorded_); }
-
-private:
-    InputStream &in_;
-    std::string recorded_;
-};
 
 } // namespace
 
@@ -68,10 +51,10 @@ struct TrackReferenceData {
 };
 
 struct LoopStateData {
-    // Raw looper blocks, already checked; index = looper.
-    std::string looperBlocks[kStoredLoopers];
+    // Looper blocks, index = looper; a block and an extension block may
+    // each be missing.
+    std::array<LooperPart, kStoredLoopers> parts;
     bool hasBlock[kStoredLoopers] = {};
-    std::string extensionBlocks[kStoredLoopers];
     bool hasExtension[kStoredLoopers] = {};
     uint8_t remap[128];
     int32_t swingPc = 0;
@@ -96,7 +79,7 @@ struct LoopSnapshotData {
 
 struct PersistStateData {
     int32_t version = kStateVersion;
-    std::string padBlock;
+    std::vector<std::pair<int32_t, std::string>> pads;
     int32_t pad = 0;
     GlobalsData globals;
     LoopSnapshotData snapshot;
@@ -104,9 +87,7 @@ struct PersistStateData {
 
 class EngineStateCodec {
 public:
-    // Direct: looper blocks go straight into the engine's loopers (for bytes
-    // this engine wrote itself, which need no check).
-    explicit EngineStateCodec(Grindelvosket &engine, bool direct = false) : e_(engine), direct_(direct) {}
+    explicit EngineStateCodec(Grindelvosket &engine) : e_(engine) {}
 
     // ---- Writing
 
@@ -125,50 +106,57 @@ public:
         return ok && out.write(e_.fillMeasure_);
     }
 
-    bool writeTrackReference(OutputStream &out)
+    static bool writeTrackReference(OutputStream &out, const FillSettings &s)
     {
-        const int32_t kind = e_.trackLoaded_ && e_.embedded_ ? 2 : 1;
-        return out.write(kind) && out.write(e_.patternFolder_) && out.write(e_.patternFile_) &&
-               out.write(e_.punchIn_) && out.write(e_.punchOut_) && out.write(e_.preZone_) &&
-               out.write(e_.maskMode_) && out.write(e_.afterZone_);
+        const int32_t kind = s.trackLoaded && s.embedded ? 2 : 1;
+        return out.write(kind) && out.write(s.patternFolder) && out.write(s.patternFile) &&
+               out.write(s.punchIn) && out.write(s.punchOut) && out.write(s.preZone) &&
+               out.write(s.maskMode) && out.write(s.afterZone);
     }
 
-    bool writeLoopState(OutputStream &out)
+    static bool writeLoopState(OutputStream &out, const FillSettings &s, const Grindelvosket::PartRefs &parts)
     {
         bool ok = out.write(kLoopStateVersion) && out.write(kStoredLoopers);
-        for (Looper *looper : e_.loopers_)
-            ok = ok && looper->save(out);
+        for (const LooperPart *part : parts)
+            ok = ok && part->writeBlock(out);
         ok = ok && out.write(kStoredLoopers);
-        for (Looper *looper : e_.loopers_)
-            ok = ok && looper->saveExtension(out);
-        ok = ok && out.writeBytes(e_.remap_, 128) == 128;
-        ok = ok && out.write(e_.swingPc_) && out.write(e_.swingDurIdx_) &&
-             out.write(static_cast<int32_t>(e_.quantizeOn_ ? 1 : 0)) && out.write(e_.quantizeDur_) &&
-             out.write(e_.veloDyn_) && out.write(e_.veloCenterPc_);
-        return ok && e_.envelope_.save(out);
+        for (const LooperPart *part : parts)
+            ok = ok && part->writeExtension(out);
+        ok = ok && out.writeBytes(s.remap, 128) == 128;
+        ok = ok && out.write(s.swingPc) && out.write(s.swingDurIdx) &&
+             out.write(static_cast<int32_t>(s.quantizeOn ? 1 : 0)) && out.write(s.quantizeDur) &&
+             out.write(s.veloDyn) && out.write(s.veloCenterPc);
+        return ok && s.envelope.save(out);
     }
 
-    bool writeEmbeddedTrack(OutputStream &out)
+    static bool writeEmbeddedTrack(OutputStream &out, const FillSettings &s)
     {
-        const bool embedded = e_.trackLoaded_ && e_.embedded_;
+        const bool embedded = s.trackLoaded && s.embedded;
         if (!out.write(static_cast<uint8_t>(embedded ? 1 : 0)))
             return false;
-        return !embedded || e_.source_.saveSmf(out) == 0;
+        return !embedded || s.source.saveSmf(out) == 0;
     }
 
-    bool writeSnapshot(OutputStream &out)
+    // A fill's snapshot; an edited fill must have been rebuilt first.
+    static bool writeSnapshot(OutputStream &out, const FillSettings &s, const Grindelvosket::PartRefs &parts)
+    {
+        return writeTrackReference(out, s) && writeLoopState(out, s, parts) && writeEmbeddedTrack(out, s);
+    }
+
+    bool writeLiveSnapshot(OutputStream &out)
     {
         e_.rebuildSourceIfEdited(true);
-        return writeTrackReference(out) && writeLoopState(out) && writeEmbeddedTrack(out);
+        return writeSnapshot(out, e_.fill_, e_.liveParts());
     }
 
     bool writeState(OutputStream &out)
     {
         e_.rebuildSourceIfEdited(true);
+        e_.storeLeftPads();
         e_.pads_.store(e_.currentPad_);
         return out.write(kStateVersion) && e_.pads_.save(out) &&
                out.write(static_cast<int32_t>(e_.currentPad_)) && writeGlobals(out) &&
-               writeTrackReference(out) && writeLoopState(out) && writeEmbeddedTrack(out);
+               writeSnapshot(out, e_.fill_, e_.liveParts());
     }
 
     // ---- Parsing (no change to the engine)
@@ -177,7 +165,8 @@ public:
     {
         int32_t version = 0;
         return in.read(version) && d.drumMap.read(in) && in.read(d.noteNameSet) && in.read(d.outputChannel) &&
-               in.read(d.outputPort) && in.read(d.measureCount) && in.read(d.multiTrackExport) &&
+               in.read(d.outputPort) && in.read(d.measureCount) && d.measureCount >= 0 &&
+               d.measureCount <= Grindelvosket::kMaxMeasureCount && in.read(d.multiTrackExport) &&
                in.read(d.triggerEnabled) && in.read(d.triggerLow) && in.read(d.minVelocity) &&
                in.read(d.maxVelocity) && in.read(d.restartHost) && readReserved(in) && in.read(d.fillMeasure);
     }
@@ -189,45 +178,27 @@ public:
                in.read(d.punchOut) && in.read(d.preZone) && in.read(d.maskMode) && in.read(d.afterZone);
     }
 
-    bool parseLoopState(InputStream &in, LoopStateData &d)
+    static bool parseLoopState(InputStream &in, LoopStateData &d)
     {
         int32_t version = 0;
         int32_t count = 0;
         if (!in.read(version) || !in.read(count) || count < 0)
             return false;
-        // One looper to parse into: the blocks are checked here and replayed
-        // into the engine's loopers only when the whole state is sound.
-        std::unique_ptr<Looper> scratch;
-        if (!direct_)
-            scratch = std::make_unique<Looper>(e_, 0);
         // Counts come from the stream: each block must be there in full, so
-        // a damaged count ends at the stream's end.
+        // a damaged count ends at the stream's end. Blocks beyond the tenth
+        // go to the last looper again.
         for (int32_t i = 0; i < count; ++i) {
-            const int target = i < kStoredLoopers ? i : kStoredLoopers - 1;
-            if (direct_) {
-                if (!e_.loopers_[target]->load(in))
-                    return false;
-                continue;
-            }
-            RecordingStream recorder(in);
-            if (!scratch->load(recorder))
+            const int target = std::min<int32_t>(i, kStoredLoopers - 1);
+            if (!d.parts[target].readBlock(in))
                 return false;
-            d.looperBlocks[target] = recorder.take();
             d.hasBlock[target] = true;
         }
         if (!in.read(count) || count < 0)
             return false;
         for (int32_t i = 0; i < count; ++i) {
-            const int target = i < kStoredLoopers ? i : kStoredLoopers - 1;
-            if (direct_) {
-                if (!e_.loopers_[target]->loadExtension(in))
-                    return false;
-                continue;
-            }
-            RecordingStream recorder(in);
-            if (!scratch->loadExtension(recorder))
+            const int target = std::min<int32_t>(i, kStoredLoopers - 1);
+            if (!d.parts[target].readExtension(in))
                 return false;
-            d.extensionBlocks[target] = recorder.take();
             d.hasExtension[target] = true;
         }
         return in.readBytes(d.remap, 128) == 128 && in.read(d.swingPc) && in.read(d.swingDurIdx) &&
@@ -247,7 +218,7 @@ public:
         return d.track->loadSmf(in) == 0;
     }
 
-    bool parseSnapshot(InputStream &in, LoopSnapshotData &d)
+    static bool parseSnapshot(InputStream &in, LoopSnapshotData &d)
     {
         return parseTrackReference(in, d.reference) && parseLoopState(in, d.loopState) &&
                parseEmbeddedTrack(in, d.embedded);
@@ -257,19 +228,18 @@ public:
     {
         if (!in.read(d.version))
             return false;
-        RecordingStream recorder(in);
         QuickPadStore pads(e_);
-        if (!pads.load(recorder))
+        if (!pads.load(in))
             return false;
-        d.padBlock = recorder.take();
         // Every pad is checked now, so that switching to one later cannot
         // meet a damaged snapshot.
         bool padsSound = true;
-        pads.forEachPad([&](int32_t, const std::string &bytes) {
+        pads.forEachPad([&](int32_t key, const std::string &bytes) {
             std::string copy = bytes;
             stringStream padIn(copy);
             LoopSnapshotData snapshot;
             padsSound = padsSound && parseSnapshot(padIn, snapshot);
+            d.pads.emplace_back(key, bytes);
         });
         if (!padsSound)
             return false;
@@ -301,80 +271,78 @@ public:
         e_.outputDynamics_.setMax(d.maxVelocity);
         e_.restartHostOnChange_ = d.restartHost != 0;
         e_.setFillMeasure(d.fillMeasure);
-        e_.refreshInstruments();
     }
 
-    // Takes the pattern names and zones; the fill itself is rebuilt once at
-    // the end of the load.
-    void applyTrackReference(const TrackReferenceData &d, bool panelUpdate)
+    // A snapshot taken onto a fill (a copy of the live one): the names,
+    // punch points and zones, the looper blocks and settings, and the
+    // embedded track; then the fill is made from it. Without an embedded
+    // block (old states) the fill comes from its file. True when the
+    // pattern names changed.
+    bool applySnapshot(const LoopSnapshotData &d, Fill &fill, bool hasEmbedded)
     {
-        const bool changed = d.folder != e_.patternFolder_ || d.file != e_.patternFile_;
-        if (changed) {
-            e_.patternFolder_ = d.folder;
-            e_.patternFile_ = d.file;
-            e_.trackLoaded_ = false;
-            e_.sourceModified_ = false;
-            e_.embedded_ = false;
-            e_.somethingChanged("loadTrack");
+        FillSettings &s = fill.settings;
+        const TrackReferenceData &reference = d.reference;
+        const std::string folder = canonicalPatternFolder(reference.folder);
+        const bool namesChanged = folder != s.patternFolder || reference.file != s.patternFile;
+        if (namesChanged) {
+            s.patternFolder = folder;
+            s.patternFile = reference.file;
+            s.trackLoaded = false;
+            s.sourceModified = false;
+            s.embedded = false;
         }
-        if (panelUpdate && e_.panel_ && e_.onWindowThread())
-            e_.panel_->showPatternSelection(e_.patternFolder_, e_.patternFile_);
-        e_.setPunchIn(d.punchIn);
-        e_.setPunchOut(d.punchOut);
-        e_.setZones(d.preZone, d.maskMode, d.afterZone, false);
-    }
+        // As the punch setters take them: the punch-out drags the punch-in.
+        s.punchOut = reference.punchOut;
+        s.punchIn = std::min(reference.punchIn, reference.punchOut);
+        if (reference.preZone >= 0)
+            s.preZone = reference.preZone != 0 ? 1 : 0;
+        if (reference.maskMode >= 0)
+            s.maskMode = reference.maskMode > 3 ? 0 : reference.maskMode;
+        if (reference.afterZone >= 0)
+            s.afterZone = reference.afterZone != 0 ? 1 : 0;
 
-    void applyLoopState(const LoopStateData &d)
-    {
+        const LoopStateData &loop = d.loopState;
         for (int i = 0; i < kStoredLoopers; ++i) {
-            if (d.hasBlock[i]) {
-                std::string bytes = d.looperBlocks[i];
-                stringStream in(bytes);
-                e_.loopers_[i]->load(in);
+            LooperPart &part = fill.parts[i];
+            const uint8_t exclude = part.exclude;
+            if (loop.hasBlock[i]) {
+                part = loop.parts[i];
+                part.exclude = exclude;
             }
-            if (d.hasExtension[i]) {
-                std::string bytes = d.extensionBlocks[i];
-                stringStream in(bytes);
-                e_.loopers_[i]->loadExtension(in);
-            }
+            if (loop.hasExtension[i])
+                part.exclude = loop.parts[i].exclude;
         }
-        std::copy(std::begin(d.remap), std::end(d.remap), e_.remap_);
-        e_.swingPc_ = std::clamp<int32_t>(d.swingPc, 0, 100);
-        e_.swingDurIdx_ = std::clamp<int32_t>(d.swingDurIdx, 0, 4);
-        e_.quantizeOn_ = d.quantizeOn != 0;
-        e_.quantizeDur_ = std::clamp<int32_t>(d.quantizeDur, 1, 1024);
-        e_.veloDyn_ = std::clamp<int32_t>(d.veloDyn, -100, 200);
-        e_.veloCenterPc_ = std::clamp<int32_t>(d.veloCenterPc, -100, 100);
-        const int32_t bars = e_.envelope_.bars();
-        const int32_t startBar = e_.envelope_.startBar();
-        e_.envelope_ = d.envelope;
-        e_.envelope_.setBars(bars);
-        e_.envelope_.setStartBar(startBar + 1);
+        std::copy(std::begin(loop.remap), std::end(loop.remap), s.remap);
+        s.swingPc = std::clamp<int32_t>(loop.swingPc, 0, 100);
+        s.swingDurIdx = std::clamp<int32_t>(loop.swingDurIdx, 0, 4);
+        s.quantizeOn = loop.quantizeOn != 0;
+        s.quantizeDur = std::clamp<int32_t>(loop.quantizeDur, 1, 1024);
+        s.veloDyn = std::clamp<int32_t>(loop.veloDyn, -100, 200);
+        s.veloCenterPc = std::clamp<int32_t>(loop.veloCenterPc, -100, 100);
+        s.envelope = loop.envelope;
+
+        const EmbeddedTrackData &embedded = d.embedded;
+        s.source = CMidiTrack();
+        s.sourceModified = false;
+        s.trackLoaded = hasEmbedded && embedded.present && embedded.track;
+        s.embedded = s.trackLoaded;
+        if (s.trackLoaded)
+            s.source = *embedded.track;
+        e_.rearrange(fill);
+        return namesChanged;
     }
 
-    // Without an embedded block (old states) the fill comes from its file.
-    void applyEmbeddedTrack(EmbeddedTrackData &d)
+    // The fill a pad's bytes hold, taken onto a base fill.
+    std::unique_ptr<Fill> padFill(const std::string &bytes, const Fill &base)
     {
-        e_.source_.clear();
-        if (d.present && d.track) {
-            e_.source_ = *d.track;
-            e_.trackLoaded_ = true;
-            e_.sourceModified_ = false;
-            e_.embedded_ = true;
-        } else {
-            e_.trackLoaded_ = false;
-            e_.sourceModified_ = false;
-            e_.embedded_ = false;
-        }
-    }
-
-    void applySnapshot(LoopSnapshotData &d, bool panelUpdate, bool hasEmbedded)
-    {
-        applyTrackReference(d.reference, panelUpdate);
-        applyLoopState(d.loopState);
-        EmbeddedTrackData none;
-        applyEmbeddedTrack(hasEmbedded ? d.embedded : none);
-        e_.LoadAndRearrange(false);
+        std::string copy = bytes;
+        stringStream in(copy);
+        LoopSnapshotData data;
+        if (!parseSnapshot(in, data))
+            return nullptr;
+        auto fill = std::make_unique<Fill>(base);
+        applySnapshot(data, *fill, true);
+        return fill;
     }
 
 private:
@@ -385,7 +353,6 @@ private:
     }
 
     Grindelvosket &e_;
-    bool direct_;
 };
 
 bool Grindelvosket::saveGlobals(OutputStream &out)
@@ -396,12 +363,15 @@ bool Grindelvosket::saveGlobals(OutputStream &out)
 
 bool Grindelvosket::loadGlobals(InputStream &in)
 {
-    EngineLockGuard guard(lock_);
     GlobalsData data;
     if (!EngineStateCodec::parseGlobals(in, data))
         return false;
-    EngineStateCodec(*this).applyGlobals(data);
-    loopersRebuildVelocityMaps(false);
+    {
+        EngineLockGuard guard(lock_);
+        EngineStateCodec(*this).applyGlobals(data);
+        loopersRebuildVelocityMaps(false);
+    }
+    refreshInstruments();
     tellViews();
     return true;
 }
@@ -409,19 +379,23 @@ bool Grindelvosket::loadGlobals(InputStream &in)
 bool Grindelvosket::saveLoop(OutputStream &out)
 {
     EngineLockGuard guard(lock_);
-    return EngineStateCodec(*this).writeSnapshot(out);
+    return EngineStateCodec(*this).writeLiveSnapshot(out);
 }
 
-bool Grindelvosket::loadLoop(InputStream &in, bool notify, bool trusted)
+bool Grindelvosket::loadLoop(InputStream &in, bool notify)
 {
+    LoopSnapshotData data;
+    if (!EngineStateCodec::parseSnapshot(in, data))
+        return false;
+    bool namesChanged = false;
     {
         EngineLockGuard guard(lock_);
-        EngineStateCodec codec(*this, trusted);
-        LoopSnapshotData data;
-        if (!codec.parseSnapshot(in, data))
-            return false;
-        codec.applySnapshot(data, false, true);
+        Fill next = liveCopy();
+        namesChanged = EngineStateCodec(*this).applySnapshot(data, next, true);
+        install(next);
     }
+    if (namesChanged)
+        somethingChanged("loadTrack");
     tellViews();
     if (notify)
         somethingChanged("Grindelvosket::LoadLoop");
@@ -436,22 +410,70 @@ bool Grindelvosket::saveState(OutputStream &out)
 
 bool Grindelvosket::loadState(InputStream &in)
 {
+    EngineStateCodec codec(*this);
+    PersistStateData data;
+    if (!codec.parseState(in, data))
+        return false;
+    Fill live;
     {
         EngineLockGuard guard(lock_);
-        EngineStateCodec codec(*this);
-        PersistStateData data;
-        if (!codec.parseState(in, data))
-            return false;
-        std::string padBlock = data.padBlock;
-        stringStream padStream(padBlock);
-        pads_.load(padStream);
-        currentPad_ = data.pad;
-        tellViewsPad();
+        // The settings every fill is made with come first.
         codec.applyGlobals(data.globals);
-        codec.applySnapshot(data.snapshot, true, data.version >= 2);
+        live = liveCopy();
     }
-    tellViews();
+    // The live fill and every stored pad are made aside, without the lock:
+    // a pad switch meanwhile need not wait for the disk.
+    const bool namesChanged = codec.applySnapshot(data.snapshot, live, data.version >= 2);
+    std::array<std::unique_ptr<Fill>, kPadCount> prepared;
+    for (const auto &[key, bytes] : data.pads)
+        if (key != data.pad && !prepared[key])
+            prepared[key] = codec.padFill(bytes, live);
+    for (std::unique_ptr<Fill> &fill : prepared)
+        if (!fill)
+            fill = blankFill();
+    {
+        EngineLockGuard guard(lock_);
+        pads_.clear();
+        for (auto &[key, bytes] : data.pads)
+            pads_.put(key, std::move(bytes));
+        prepared_.swap(prepared);
+        padLeft_.fill(false);
+        padHeld_.fill(false);
+        for (uint32_t &version : padVersion_)
+            ++version;
+        currentPad_ = data.pad;
+        install(live);
+        if (panel_ && onWindowThread())
+            panel_->showPatternSelection(fill_.patternFolder, fill_.patternFile);
+    }
+    if (namesChanged)
+        somethingChanged("loadTrack");
+    if (onWindowThread()) {
+        tellViewsPad();
+        tellViews();
+    } else {
+        postViewNews();
+    }
     return true;
+}
+
+void Grindelvosket::storeLeftPads()
+{
+    EngineLockGuard guard(lock_);
+    for (int pad = 0; pad < kPadCount; ++pad) {
+        if (!padLeft_[pad])
+            continue;
+        Fill &fill = *prepared_[pad];
+        if (fill.settings.sourceModified) {
+            rebuildSource(fill.settings, partsOf(fill));
+            rearrange(fill);
+        }
+        std::string bytes;
+        stringStream out(bytes, 1024);
+        if (EngineStateCodec(*this).writeSnapshot(out, fill.settings, partsOf(fill)))
+            pads_.put(pad, std::move(bytes));
+        padLeft_[pad] = false;
+    }
 }
 
 void Grindelvosket::writeGlobalsValue()

@@ -1,8 +1,9 @@
 // What the fill engine tells the panels that show it. The editor panels
 // implement these; the engine calls them on the window thread only. News that
-// arise on another thread (a pad switched by a trigger note) are posted to
-// the view's window as "Quorvane_ViewsSetLoopIdx" with the pad in wParam;
-// the panel then calls padSelected and refreshes itself.
+// arise on another thread (a pad switched by a trigger note, a state loaded
+// or a parameter set there) are posted to the view's window as
+// "Quorvane_ViewsSetLoopIdx" with the current pad in wParam, once for each
+// change; the panel then calls padSelected and refreshes itself.
 #pragma once
 
 #include <windows.h>

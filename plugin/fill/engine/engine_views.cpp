@@ -31,7 +31,7 @@ void Grindelvosket::removeView(EngineView *view)
 void Grindelvosket::tellViews()
 {
     if (!onWindowThread()) {
-        viewsPending_ = true;
+        postViewNews();
         return;
     }
     // A view may leave the list while it is told.
@@ -43,7 +43,7 @@ void Grindelvosket::tellViews()
 void Grindelvosket::tellViewsPad()
 {
     if (!onWindowThread()) {
-        viewsPending_ = true;
+        postViewNews();
         return;
     }
     const std::vector<EngineView *> views = views_;
@@ -51,10 +51,10 @@ void Grindelvosket::tellViewsPad()
         view->padSelected(currentPad_);
 }
 
-void Grindelvosket::flushPostedViews()
+void Grindelvosket::postViewNews()
 {
-    if (!viewsPending_.exchange(false))
-        return;
+    // Nothing is allocated here: this runs on the host's thread after a
+    // trigger note.
     EngineLockGuard guard(lock_);
     for (EngineView *view : views_)
         if (HWND window = view->viewWindow())

@@ -2,8 +2,10 @@
 
 #include "base/registry.h"
 #include "plugin/fill/engine/grindelvosket.h"
+#include "plugin/fill/library/pattern_path.h"
 #include "plugin/fill/library/pattern_tree.h"
 
+#include <atomic>
 #include <memory>
 
 #include <windows.h>
@@ -22,6 +24,9 @@ struct ModuleState {
     std::string folderOverride;
     DataFolders folders;
     std::unique_ptr<PatternTree> library;
+    // The library as engines read it without the list lock: made and let go
+    // under that lock, and it lives as long as any engine.
+    std::atomic<PatternTree *> readable{nullptr};
 
     ModuleState() { InitializeCriticalSection(&engineLock); }
     ~ModuleState() { DeleteCriticalSection(&engineLock); }
@@ -60,12 +65,13 @@ std::string libraryRoot()
     return root;
 }
 
-// After a disk change: every live engine redraws its views.
+// After a disk change: every live engine reads its pads' patterns again and
+// redraws its views.
 void refreshAllEngines()
 {
     EngineListGuard guard;
     for (Grindelvosket *engine : state().live)
-        engine->refreshViews();
+        engine->libraryChanged();
 }
 
 } // namespace
@@ -107,8 +113,10 @@ void engineConstructed()
 void engineDestroyed()
 {
     EngineListGuard guard;
-    if (state().instances > 0 && --state().instances == 0)
+    if (state().instances > 0 && --state().instances == 0) {
+        state().readable = nullptr;
         state().library.reset();
+    }
 }
 
 int instanceCount()
@@ -140,6 +148,7 @@ void ensurePatternLibrary()
     state().library = std::make_unique<PatternTree>();
     state().library->setRoot(libraryRoot());
     state().library->setCallback(refreshAllEngines);
+    state().readable = state().library.get();
 }
 
 bool hasPatternLibrary()
@@ -154,15 +163,13 @@ PatternTree *patternLibrary()
 
 bool readPattern(const std::string &folder, const std::string &file, CMidiTrack &track)
 {
-    if (file.empty())
+    // Stored names are never trusted to stay inside the library, with a
+    // library or without one.
+    if (!isSafePatternPath(folder, file))
         return false;
-    // The library lives as long as any engine, so the caller's keeps it.
-    PatternTree *library = nullptr;
-    {
-        EngineListGuard guard;
-        library = state().library.get();
-    }
-    if (library)
+    // No list lock here: engines read under their own lock, which comes
+    // after the list lock.
+    if (PatternTree *library = state().readable.load())
         return library->readPattern(folder, file, track);
     std::string path = dataFolders().fills;
     if (!folder.empty())

@@ -41,6 +41,8 @@ void engineDestroyed();
 int instanceCount();
 
 // The engine-list lock (recursive) and the live engines in connection order.
+// Lock order: this lock first, then an engine's, then the pattern library's;
+// nothing that holds an engine's lock takes this one.
 void lockEngines();
 void unlockEngines();
 std::vector<Grindelvosket *> &liveEngines();
@@ -59,7 +61,8 @@ bool hasPatternLibrary();
 // The library, or null before the first engine connected.
 PatternTree *patternLibrary();
 // Reads a pattern of the library (folder relative to the Fills folder) into
-// track; false when there is none or it is not a valid file.
+// track; false when there is none, it is not a valid file, or the names
+// would lead out of the library. Takes no list lock.
 bool readPattern(const std::string &folder, const std::string &file, CMidiTrack &track);
 // Rescans the library now (tests and the panel's refresh command).
 void refreshPatternLibrary();

@@ -44,13 +44,9 @@ void Grindelvosket::LoadAndRearrange(bool notify)
 {
     {
         EngineLockGuard guard(lock_);
-        ensureSource();
-        CMidiTrack copy(source_);
-        prepare(copy, false);
-        fitToInstruments(copy);
-        for (Looper *looper : loopers_)
-            looper->distribute(copy);
-        computeFillLength();
+        Fill next = liveCopy();
+        rearrange(next);
+        install(next);
     }
     if (notify)
         somethingChanged("Grindelvosket::LoadAndRearrange");
@@ -59,20 +55,26 @@ void Grindelvosket::LoadAndRearrange(bool notify)
 
 void Grindelvosket::prepare(CMidiTrack &copy, bool skipMono)
 {
+    EngineLockGuard guard(lock_);
+    prepare(copy, skipMono, fill_);
+}
+
+void Grindelvosket::prepare(CMidiTrack &copy, bool skipMono, const FillSettings &settings) const
+{
     const int32_t res = usableResolution(copy.getResolution());
     copy.moveToFirstPeriod(4 * res);
-    if (quantizeOn_ && quantizeDur_ > 0)
-        copy.quantizeAndTrim(perWhole(res, quantizeDur_), fillUnitsToTicks(fillLength_, res));
+    if (settings.quantizeOn && settings.quantizeDur > 0)
+        copy.quantizeAndTrim(perWhole(res, settings.quantizeDur), fillUnitsToTicks(settings.fillLength, res));
     if (durationsLength_ > 0)
         copy.setNoteDurations(perWhole(res, durationsLength_));
-    copy.mapNotes(remap_);
+    copy.mapNotes(settings.remap);
     if (!skipMono) {
         const int32_t window = monoDivision_ > 0 ? perWhole(res, monoDivision_) : 0;
-        if (quantizeOn_)
+        if (settings.quantizeOn)
             copy.removeDoubledNotes(window);
         bool identity = true;
         for (int n = 0; n < 128 && identity; ++n)
-            identity = remap_[n] == n;
+            identity = settings.remap[n] == n;
         if (!identity)
             copy.removeGroupCollisions(window, collisionGroups(), false);
     }
@@ -80,6 +82,12 @@ void Grindelvosket::prepare(CMidiTrack &copy, bool skipMono)
 }
 
 void Grindelvosket::fitToInstruments(CMidiTrack &copy)
+{
+    EngineLockGuard guard(lock_);
+    fitToInstruments(copy, liveParts());
+}
+
+void Grindelvosket::fitToInstruments(CMidiTrack &copy, const PartRefs &parts) const
 {
     copy.refreshStatistics();
     const int32_t window =
@@ -90,7 +98,7 @@ void Grindelvosket::fitToInstruments(CMidiTrack &copy)
     for (int n = 0; n < 128; ++n) {
         const int instrument = drumSet_.instrument(n);
         if (drumSet_.noteFlag(n) && instrument > 0 && instrument < kLooperCount &&
-            !loopers_[instrument]->isNotesOff()) {
+            !parts[instrument]->notesOff) {
             isTarget[n] = true;
             targets.push_back(n);
         }
@@ -103,7 +111,7 @@ void Grindelvosket::fitToInstruments(CMidiTrack &copy)
     for (int n = 0; n < 128; ++n) {
         if (!copy.isNoteUsed(n) || isTarget[n])
             continue;
-        if (loopers_[0]->isInstrumentNote(n) && !loopers_[0]->isNotesOff())
+        if (loopers_[0]->isInstrumentNote(n) && !parts[0]->notesOff)
             continue;
         isSource[n] = true;
         anySource = true;
@@ -210,23 +218,30 @@ void Grindelvosket::autoTransform(bool groupMode)
 {
     {
         EngineLockGuard guard(lock_);
-        applyAutoTransform(groupMode);
+        Fill next = liveCopy();
+        applyAutoTransform(next, groupMode);
+        rearrange(next);
+        install(next);
     }
-    LoadAndRearrange(true);
+    somethingChanged("Grindelvosket::LoadAndRearrange");
+    tellViews();
 }
 
-void Grindelvosket::applyAutoTransform(bool groupMode)
+void Grindelvosket::applyAutoTransform(Fill &fill, bool groupMode)
 {
     uint8_t perm[128];
     for (int n = 0; n < 128; ++n)
         perm[n] = static_cast<uint8_t>(n);
 
-    ensureSource();
-    CMidiTrack copy(source_);
-    prepare(copy, true);
-    for (Looper *looper : loopers_)
-        looper->distribute(copy);
-    computeFillLength();
+    FillSettings &settings = fill.settings;
+    const PartRefs parts = partsOf(fill);
+    if (ensureSource(settings, parts)) {
+        CMidiTrack copy(settings.source);
+        prepare(copy, true, settings);
+        for (int i = 0; i < kLooperCount; ++i)
+            fill.parts[i].takeFrom(copy, loopers_[i]->instrumentNotes(), i == 0);
+    }
+    computeFillLength(settings, parts);
 
     std::vector<int> sources;
     std::vector<int> candidates;
@@ -235,17 +250,17 @@ void Grindelvosket::applyAutoTransform(bool groupMode)
             list.push_back(note);
     };
     for (int i = 0; i < kLooperCount; ++i) {
-        Looper &looper = *loopers_[i];
-        if (!looper.isActive())
+        const LooperPart &part = fill.parts[i];
+        if (part.mute || part.exclude)
             continue;
         for (int n = 0; n < 128; ++n) {
-            const bool used = looper.usesNote(n);
+            const bool used = part.usesNote(n);
             if (used) {
                 addUnique(sources, n);
                 if (groupMode || i == 0)
                     addUnique(candidates, n);
             }
-            if (!groupMode && i > 0 && (used || (looper.isInstrumentNote(n) && drumSet_.noteFlag(n))))
+            if (!groupMode && i > 0 && (used || (loopers_[i]->isInstrumentNote(n) && drumSet_.noteFlag(n))))
                 addUnique(candidates, n);
         }
     }
@@ -292,7 +307,7 @@ void Grindelvosket::applyAutoTransform(bool groupMode)
             }
             const bool more = total == 0 ? candidates.size() > 1 : nonZero > 1;
             // Bounded, so an unlucky generator cannot hold the caller.
-            if (candidates[chosen] != remap_[s] || !more || attempt >= 64)
+            if (candidates[chosen] != settings.remap[s] || !more || attempt >= 64)
                 break;
         }
         perm[s] = static_cast<uint8_t>(candidates[chosen]);
@@ -300,29 +315,28 @@ void Grindelvosket::applyAutoTransform(bool groupMode)
         candidates.pop_back();
     }
 
-    copy.mapNotes(perm);
     for (int n = 0; n < 128; ++n)
-        remap_[n] = perm[remap_[n]];
+        settings.remap[n] = perm[settings.remap[n]];
 }
 
 bool Grindelvosket::isUntransformed() const
 {
     for (int n = 0; n < 128; ++n)
-        if (remap_[n] != n || !drumSet_.noteFlag(n))
+        if (fill_.remap[n] != n || !drumSet_.noteFlag(n))
             return false;
     for (Looper *looper : loopers_)
         if (looper->isNotesOff() || looper->isMuted())
             return false;
     int32_t in = 0;
     int32_t out = 0;
-    automaticPunchRange(in, out);
-    return punchIn_ == in && punchOut_ == out;
+    automaticPunchRange(liveParts(), fill_.fillLength, in, out);
+    return fill_.punchIn == in && fill_.punchOut == out;
 }
 
 void Grindelvosket::setUntransformedArrangement()
 {
     for (int n = 0; n < 128; ++n) {
-        remap_[n] = static_cast<uint8_t>(n);
+        fill_.remap[n] = static_cast<uint8_t>(n);
         drumSet_.setNoteFlag(n, 1);
     }
     for (Looper *looper : loopers_) {
@@ -338,7 +352,7 @@ void Grindelvosket::toggleOriginal()
         EngineLockGuard guard(lock_);
         if (isUntransformed()) {
             for (int n = 0; n < 128; ++n) {
-                remap_[n] = savedRemap_[n];
+                fill_.remap[n] = savedRemap_[n];
                 drumSet_.setNoteFlag(n, savedEnabled_[n]);
             }
             for (int i = 0; i < kLooperCount; ++i) {
@@ -348,15 +362,15 @@ void Grindelvosket::toggleOriginal()
             setPunchRange(savedPunchIn_, savedPunchOut_);
         } else {
             for (int n = 0; n < 128; ++n) {
-                savedRemap_[n] = remap_[n];
+                savedRemap_[n] = fill_.remap[n];
                 savedEnabled_[n] = static_cast<uint8_t>(drumSet_.noteFlag(n));
             }
             for (int i = 0; i < kLooperCount; ++i) {
                 savedNotesOff_[i] = loopers_[i]->isNotesOff() ? 1 : 0;
                 savedMute_[i] = loopers_[i]->isMuted() ? 1 : 0;
             }
-            savedPunchIn_ = punchIn_;
-            savedPunchOut_ = punchOut_;
+            savedPunchIn_ = fill_.punchIn;
+            savedPunchOut_ = fill_.punchOut;
             setUntransformedArrangement();
         }
     }
@@ -371,6 +385,7 @@ void Grindelvosket::toggleInstrument(int note)
         return;
     drumSet_.setNoteFlag(note, drumSet_.noteFlag(note) ? 0 : 1);
     LoadAndRearrange(true);
+    repreparePads(false);
 }
 
 } // namespace Quorvane

@@ -29,17 +29,20 @@ Grindelvosket::Grindelvosket() : pads_(*this)
     drumSet_.setDefaults();
     const DWORD clock = GetTickCount();
     srand(clock);
+    for (std::unique_ptr<Fill> &pad : prepared_)
+        pad = blankFill();
     for (int i = 0; i < kLooperCount; ++i) {
         loopers_[i] = new Looper(*this, i);
-        loopers_[i]->setVelocityEnvelope(&envelope_);
+        loopers_[i]->setVelocityEnvelope(&fill_.envelope);
         soloMute_[i] = loopers_[i]->isMuted();
         soloNotesOff_[i] = loopers_[i]->isNotesOff();
         soloExclude_[i] = loopers_[i]->isExcluded();
     }
     seedRandom(clock);
-    std::fill(std::begin(inputMask_), std::end(inputMask_), uint8_t{1});
     resetRemapTables();
-    refreshInstruments();
+    for (int i = 0; i < kLooperCount; ++i)
+        loopers_[i]->setInstrumentNotes(drumSet_, i);
+    recomputeInputMask();
 }
 
 Grindelvosket::~Grindelvosket()
@@ -67,6 +70,8 @@ void Grindelvosket::registerEngine()
 {
     FillModule::ensurePatternLibrary();
     {
+        // The list lock first, then one engine's lock at a time (the
+        // newest's to write "Last", this one's to read it).
         FillModule::EngineListGuard guard;
         readGlobalsValue();
         std::vector<Grindelvosket *> &live = FillModule::liveEngines();
@@ -200,7 +205,7 @@ bool Grindelvosket::hasLoopers() const
 int32_t Grindelvosket::passStart(int32_t time, const ProcessContext *ctx) const
 {
     const int32_t ctxResolution = ctx ? ctx->getResolution() : resolution_;
-    const int64_t length = fillUnitsToTicks64(fillLength_, ctxResolution);
+    const int64_t length = fillUnitsToTicks64(fill_.fillLength, ctxResolution);
     if (length <= 0)
         return time;
     const int64_t base = ctx == this ? fillStart_ : 0;
@@ -234,113 +239,75 @@ void Grindelvosket::loopersRedraw()
 
 void Grindelvosket::refreshInstruments()
 {
-    for (int i = 0; i < kLooperCount; ++i)
-        loopers_[i]->setInstrumentNotes(drumSet_, i);
-    recomputeInputMask();
+    {
+        EngineLockGuard guard(lock_);
+        for (int i = 0; i < kLooperCount; ++i)
+            loopers_[i]->setInstrumentNotes(drumSet_, i);
+        computeInputMask(fill_, liveParts());
+    }
+    repreparePads(false);
 }
 
 // ---- Reset and clear
 
 void Grindelvosket::ResetPars()
 {
-    EngineLockGuard guard(lock_);
-    swingPc_ = 0;
-    veloDyn_ = 0;
-    veloCenterPc_ = 0;
-    humanizeVelo_ = 0;
-    quantizeOn_ = false;
-    for (int i = 0; i < kLooperCount; ++i) {
-        loopers_[i]->reset();
-        if (i > 0)
-            loopers_[i]->setExclude(false);
+    {
+        EngineLockGuard guard(lock_);
+        fill_.swingPc = 0;
+        fill_.veloDyn = 0;
+        fill_.veloCenterPc = 0;
+        humanizeVelo_ = 0;
+        fill_.quantizeOn = false;
+        for (int i = 0; i < kLooperCount; ++i) {
+            loopers_[i]->reset();
+            if (i > 0)
+                loopers_[i]->setExclude(false);
+        }
+        // The transformation is kept for a later toggle: only the live remap
+        // goes back to identity below.
+        if (!isUntransformed())
+            toggleOriginal();
+        for (int n = 0; n < 128; ++n)
+            fill_.remap[n] = static_cast<uint8_t>(n);
+        refreshInstruments();
+        LoadAndRearrange(false);
+        fill_.envelope.reset();
     }
-    // The transformation is kept for a later toggle: only the live remap
-    // goes back to identity below.
-    if (!isUntransformed())
-        toggleOriginal();
-    for (int n = 0; n < 128; ++n)
-        remap_[n] = static_cast<uint8_t>(n);
-    refreshInstruments();
-    LoadAndRearrange(false);
-    envelope_.reset();
     tellViews();
     somethingChanged("Grindelvosket::ResetPars");
 }
 
 void Grindelvosket::clearFill()
 {
-    EngineLockGuard guard(lock_);
-    patternFile_.clear();
-    trackLoaded_ = false;
-    sourceModified_ = false;
-    embedded_ = false;
-    source_.clear();
-    for (Looper *looper : loopers_)
-        looper->clear();
-    resetRemapTables();
-    if (!keepPunch_)
-        setAutomaticPunchRange();
-    recomputeInputMask();
+    {
+        EngineLockGuard guard(lock_);
+        std::unique_ptr<Fill> cleared = blankFill();
+        clearedCopy(*cleared);
+        install(*cleared);
+        resetRemapTables();
+    }
     tellViews();
 }
 
 void Grindelvosket::resetRemapTables()
 {
     for (int n = 0; n < 128; ++n) {
-        remap_[n] = static_cast<uint8_t>(n);
+        fill_.remap[n] = static_cast<uint8_t>(n);
         savedRemap_[n] = static_cast<uint8_t>(n);
         savedEnabled_[n] = 1;
     }
     std::fill(std::begin(savedNotesOff_), std::end(savedNotesOff_), uint8_t{0});
     std::fill(std::begin(savedMute_), std::end(savedMute_), uint8_t{0});
-    automaticPunchRange(savedPunchIn_, savedPunchOut_);
-}
-
-void Grindelvosket::automaticPunchRange(int32_t &in, int32_t &out) const
-{
-    int64_t first = -1;
-    int64_t last = -1;
-    for (Looper *looper : loopers_) {
-        const int32_t f = looper->firstEventTime();
-        const int32_t l = looper->lastEventTime();
-        if (f >= 0 && (first < 0 || f < first))
-            first = f;
-        if (l >= 0 && l > last)
-            last = l;
-    }
-    if (first < 0 || last < 0) {
-        in = 0;
-        out = 960;
-        return;
-    }
-    in = std::max<int32_t>(ticksToFillUnits(first, resolution_) - 30, 0);
-    out = std::min<int32_t>(ticksToFillUnits(last + 1, resolution_) + 60, fillLength_);
+    automaticPunchRange(liveParts(), fill_.fillLength, savedPunchIn_, savedPunchOut_);
 }
 
 void Grindelvosket::setAutomaticPunchRange()
 {
     int32_t in = 0;
     int32_t out = 960;
-    automaticPunchRange(in, out);
+    automaticPunchRange(liveParts(), fill_.fillLength, in, out);
     setPunchRange(in, out);
-}
-
-void Grindelvosket::computeFillLength()
-{
-    int64_t longest = 0;
-    for (Looper *looper : loopers_) {
-        const int32_t length = looper->patternLength();
-        if (length <= 0)
-            continue;
-        const int32_t resolution = usableResolution(looper->patternResolution());
-        longest =
-            std::max<int64_t>(longest, static_cast<int64_t>(length) * kFillUnitsPerQuarter / resolution);
-    }
-    longest = std::max<int64_t>(longest, kFillUnitsPerBar);
-    const int64_t bars = (longest + kFillUnitsPerBar - 1) / kFillUnitsPerBar;
-    fillLength_ = clampToInt32(std::min<int64_t>(bars, INT32_MAX / kFillUnitsPerBar) * kFillUnitsPerBar);
-    envelope_.setBars(fillLength_ / kFillUnitsPerBar);
-    recomputeInputMask();
 }
 
 } // namespace Quorvane

@@ -11,6 +11,7 @@
 
 #include "plugin/fill/engine/engine_lock.h"
 #include "plugin/fill/engine/engine_view.h"
+#include "plugin/fill/engine/fill_state.h"
 #include "plugin/fill/engine/quick_pad_store.h"
 #include "plugin/fill/looper/looper.h"
 #include "plugin/fill/looper/looper_host.h"
@@ -24,8 +25,10 @@
 #include "plugin/framework/midi/midi_track.h"
 #include "plugin/framework/midi/process_context.h"
 
-#include <atomic>
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,10 +37,11 @@ namespace Quorvane {
 // A track event as the host's event record, on the given output port.
 MfxEvent toMfxEvent(const CMidiTrack::Event &event, uint8_t port);
 
-class Grindelvosket : public ProcessContext, public LooperHost {
+class Grindelvosket : public ProcessContext, public LooperHost, public QuickPadStore::Owner {
 public:
-    static constexpr int kLooperCount = 10;
-    static constexpr int kPadCount = 10;
+    static constexpr int kLooperCount = kFillParts;
+    static constexpr int kPadCount = QuickPadStore::kDefaultPadCount;
+    static constexpr int32_t kMaxMeasureCount = 1000;
 
     // Regions of a time around the fill bar; the fill zone is pad + 1.
     static constexpr int32_t kOutside = 0;
@@ -91,15 +95,15 @@ public:
 
     const ProcessContext *engineContext() const override { return this; }
     int32_t fillStart() const override { return fillStart_; }
-    int32_t fillLength() const override { return fillLength_; }
-    int32_t punchIn() const override { return punchIn_; }
-    int32_t punchOut() const override { return punchOut_; }
-    int32_t swingPercent() const override { return swingPc_; }
-    int32_t swingGridIndex() const override { return swingDurIdx_; }
+    int32_t fillLength() const override { return fill_.fillLength; }
+    int32_t punchIn() const override { return fill_.punchIn; }
+    int32_t punchOut() const override { return fill_.punchOut; }
+    int32_t swingPercent() const override { return fill_.swingPc; }
+    int32_t swingGridIndex() const override { return fill_.swingDurIdx; }
     int32_t humanizeVelocity() const override { return humanizeVelo_; }
     const DrumMap &drumMap() const override { return drumMap_; }
-    int32_t velocityDynamics() const override { return veloDyn_; }
-    int32_t velocityCentrePercent() const override { return veloCenterPc_; }
+    int32_t velocityDynamics() const override { return fill_.veloDyn; }
+    int32_t velocityCentrePercent() const override { return fill_.veloCenterPc; }
     int32_t minOutputVelocity() const override { return outputDynamics_.min(); }
     int32_t maxOutputVelocity() const override { return outputDynamics_.max(); }
     int region(int32_t time) override;
@@ -172,23 +176,24 @@ public:
     void setKeepPunch(bool keep);
     void setTriggerEnabled(bool enabled);
     void setTriggerBase(int32_t note);
-    void setMeasureCount(int32_t count) { measureCount_ = count; }
+    // Measures 0..kMaxMeasureCount.
+    void setMeasureCount(int32_t count) { measureCount_ = count < 0 ? 0 : std::min(count, kMaxMeasureCount); }
     void setOutputChannel(int32_t channel);
     void setOutputPort(int32_t port);
     void setRestartHostOnChange(bool restart) { restartHostOnChange_ = restart; }
     void setMultiTrackExport(bool on) { multiTrackExport_ = on; }
 
-    int32_t swingPc() const { return swingPc_; }
-    int32_t swingDurIdx() const { return swingDurIdx_; }
-    int32_t quantizeDur() const { return quantizeDur_; }
-    int32_t veloDyn() const { return veloDyn_; }
-    int32_t veloCenterPC() const { return veloCenterPc_; }
+    int32_t swingPc() const { return fill_.swingPc; }
+    int32_t swingDurIdx() const { return fill_.swingDurIdx; }
+    int32_t quantizeDur() const { return fill_.quantizeDur; }
+    int32_t veloDyn() const { return fill_.veloDyn; }
+    int32_t veloCenterPC() const { return fill_.veloCenterPc; }
     int32_t humanizeVelo() const { return humanizeVelo_; }
-    bool quantizeOn() const { return quantizeOn_; }
+    bool quantizeOn() const { return fill_.quantizeOn; }
     int32_t fillMeasure() const { return fillMeasure_; }
-    int32_t preZone() const { return preZone_; }
-    int32_t maskMode() const { return maskMode_; }
-    int32_t afterZone() const { return afterZone_; }
+    int32_t preZone() const { return fill_.preZone; }
+    int32_t maskMode() const { return fill_.maskMode; }
+    int32_t afterZone() const { return fill_.afterZone; }
     int32_t mixerMode() const { return mixerMode_; }
     bool keepPunch() const { return keepPunch_; }
     bool triggerEnabled() const { return triggerEnabled_; }
@@ -201,11 +206,11 @@ public:
     bool multiTrackExport() const { return multiTrackExport_; }
     int32_t displayMinVelocity() const { return displayMinVelocity_; }
     int currentPad() const { return currentPad_; }
-    const uint8_t *inputMask() const { return inputMask_; }
-    const uint8_t *remapTable() const { return remap_; }
+    const uint8_t *inputMask() const { return fill_.inputMask; }
+    const uint8_t *remapTable() const { return fill_.remap; }
 
     OutputVelocityDynamics &outputDynamics() { return outputDynamics_; }
-    VelocityEnvelope &velocityEnvelope() { return envelope_; }
+    VelocityEnvelope &velocityEnvelope() { return fill_.envelope; }
     DrumMap &drumMap() { return drumMap_; }
     // Seeds the loopers' humanize generators (the engine does it once from
     // the clock).
@@ -220,15 +225,27 @@ public:
     bool isTriggerNote(const MfxEvent &event) const;
     // Switches to pad note - low when the note is a trigger; on any thread.
     bool triggerPad(int32_t note, bool immediate);
-    // Stores the current state under the current pad and recalls pad.
+    // Stores the current state under the current pad and recalls pad (a
+    // pad never stored clears the fill). On any thread: every stored pad is
+    // prepared beforehand, so the switch reads no file and allocates
+    // nothing; views hear of it directly on the window thread, by a posted
+    // message elsewhere.
     void selectPad(int pad, bool notify = true);
-    QuickPadStore &pads() { return pads_; }
+    // The stored pads, each as its last state (window thread).
+    const QuickPadStore &pads();
+    // Whether pad holds a state (stored, or left since).
+    bool padStored(int pad) const;
+    // Reads again every stored pad's pattern from the library and prepares
+    // it anew (the library changed on disk). Window thread.
+    void libraryChanged();
 
     // ---- Solo and arrangement
 
     void ResetPars();
     void clearFill();
     void recomputeInputMask();
+    // After a change of the drum set's instruments: the loopers take their
+    // notes anew, and the stored pads are prepared again.
     void refreshInstruments();
 
     // ---- Patterns
@@ -248,16 +265,18 @@ public:
     // could not be read.
     bool ensureSource();
     std::string patternDisplayName() const;
-    const std::string &patternFolder() const { return patternFolder_; }
-    const std::string &patternFile() const { return patternFile_; }
-    const CMidiTrack &sourceTrack() const { return source_; }
-    bool trackLoaded() const { return trackLoaded_; }
-    bool sourceModified() const { return sourceModified_; }
-    bool embeddedTrack() const { return embedded_; }
+    // The live fill's names, in the form canonicalPatternFolder gives.
+    std::string patternFolder() const;
+    std::string patternFile() const;
+    const CMidiTrack &sourceTrack() const { return fill_.source; }
+    bool trackLoaded() const { return fill_.trackLoaded; }
+    bool sourceModified() const { return fill_.sourceModified; }
+    bool embeddedTrack() const { return fill_.embedded; }
 
     // ---- Fill preparation
 
     void LoadAndRearrange(bool notify);
+    // On a copy of the live fill's source.
     void prepare(CMidiTrack &copy, bool skipMono);
     void fitToInstruments(CMidiTrack &copy);
     void autoTransform(bool groupMode);
@@ -272,7 +291,7 @@ public:
     void addView(EngineView *view);
     void removeView(EngineView *view);
     // The thread whose views are called directly; news from other threads
-    // are posted. The constructing thread unless set.
+    // are posted to every view's window. The constructing thread unless set.
     void setWindowThread(DWORD threadId) { windowThread_ = threadId; }
 
     // ---- Persistence
@@ -280,9 +299,10 @@ public:
     bool saveGlobals(OutputStream &out);
     bool loadGlobals(InputStream &in);
     bool saveLoop(OutputStream &out);
-    // Trusted: bytes this engine wrote (its pads), read without the check
-    // that keeps a damaged snapshot from changing anything.
-    bool loadLoop(InputStream &in, bool notify, bool trusted = false);
+    // All or nothing, like loadState.
+    bool loadLoop(InputStream &in, bool notify);
+    bool saveSnapshot(OutputStream &out) override { return saveLoop(out); }
+    bool loadSnapshot(InputStream &in, bool notify) override { return loadLoop(in, notify); }
     bool saveState(OutputStream &out);
     // All or nothing: a damaged state answers false and leaves the engine
     // as it was.
@@ -297,49 +317,79 @@ public:
 
 private:
     friend class EngineStateCodec;
+    using PartRefs = std::array<const LooperPart *, kLooperCount>;
 
     void tellViews();
     void tellViewsPad();
-    void flushPostedViews();
+    // News off the window thread: a posted message to every view's window.
+    void postViewNews();
     bool onWindowThread() const;
     void resetRemapTables();
     void setAutomaticPunchRange();
-    void automaticPunchRange(int32_t &in, int32_t &out) const;
-    void computeFillLength();
+
+    // ---- Fills (engine_fills.cpp). Functions of a fill take its settings
+    // and parts; the live fill's parts are the loopers'.
+    PartRefs liveParts() const;
+    static PartRefs partsOf(const Fill &fill);
+    // A copy of the live fill, to be changed aside and installed.
+    Fill liveCopy() const;
+    // A fill with nothing in it and room for the names.
+    static std::unique_ptr<Fill> blankFill();
+    // Swaps a fill with the live one; allocates nothing.
+    void swapLive(Fill &fill);
+    // Takes a fill made aside as the live one (window thread).
+    void install(Fill &fill);
+    // What clearing the fill leaves: into a blank fill, the live fill's
+    // settings without its pattern.
+    void clearedCopy(Fill &blank);
+    // The fill's parts made anew from its source (read first when it is
+    // not loaded): LoadAndRearrange's work. A source that cannot be read
+    // leaves the parts as they are.
+    void rearrange(Fill &fill);
+    bool ensureSource(FillSettings &settings, const PartRefs &parts);
+    void rebuildSource(FillSettings &settings, const PartRefs &parts);
+    void computeFillLength(FillSettings &settings, const PartRefs &parts);
+    void computeInputMask(FillSettings &settings, const PartRefs &parts) const;
+    void automaticPunchRange(const PartRefs &parts, int32_t fillLength, int32_t &in, int32_t &out) const;
+    void rebuildVelocityMaps(Fill &fill) const;
+    VelocityMapInputs velocityInputs(const FillSettings &settings) const;
+    void prepare(CMidiTrack &copy, bool skipMono, const FillSettings &settings) const;
+    void fitToInstruments(CMidiTrack &copy, const PartRefs &parts) const;
+
+    // ---- Pads (engine_pads.cpp)
+    // Switches the live fill to pad; the lock is held. True when a stored
+    // pad was recalled.
+    bool switchToPad(int pad);
+    // Writes the bytes of the pads left since their last store.
+    void storeLeftPads();
+    // Prepares every stored pad but the current one again; with reread,
+    // patterns that come from files are read again.
+    void repreparePads(bool reread);
+
     bool loadPattern(const std::string &folder, const std::string &file);
-    bool freshPatternRead_ = false;
-    // Through the cache of patterns read lately; fresh forces a new read.
-    bool readPatternFile(const std::string &folder, const std::string &file, CMidiTrack &track, bool fresh);
-    // Rebuilds the source from edited loopers. With redistribute the
+    // Rebuilds the live source from edited loopers. With redistribute the
     // loopers then take the fill as a reload would give it, so a stored
     // state reads back exactly.
     void rebuildSourceIfEdited(bool redistribute = false);
     void loopersRebuildVelocityMaps(bool redraw);
     void loopersRedraw();
-    void applyAutoTransform(bool groupMode);
+    void applyAutoTransform(Fill &fill, bool groupMode);
     void setUntransformedArrangement();
     void solo(Looper &looper, bool notesOff);
 
     int32_t punchTicks(int32_t fillUnits) const;
 
     // Fields, in the order the state is described.
-    std::string patternFolder_;
-    std::string patternFile_;
     EnginePanel *panel_ = nullptr;
     Looper *loopers_[kLooperCount] = {};
     std::vector<EngineView *> views_;
     NoteNamesProvider noteNamesProvider_;
     bool restartHostOnChange_ = true;
     int currentPad_ = 0;
-    int32_t preZone_ = 1;
-    int32_t maskMode_ = 0;
-    int32_t afterZone_ = 1;
-    uint8_t inputMask_[128];
     int32_t mixerMode_ = 0;
-    int32_t fillLength_ = 960;
+    // The live fill; its parts are the loopers'.
+    FillSettings fill_;
     OutputVelocityDynamics outputDynamics_{30, 127};
-    int32_t punchIn_ = -1;
-    int32_t punchOut_ = 960;
     int32_t fillStart_ = 0;
     int32_t fillMeasure_ = 2;
     int32_t measureCount_ = 4;
@@ -347,13 +397,17 @@ private:
     int32_t outputPort_ = 0;
     int32_t displayMinVelocity_ = 20;
     QuickPadStore pads_;
-    int32_t swingPc_ = 0;
-    int32_t swingDurIdx_ = 2;
-    int32_t quantizeDur_ = 32;
-    int32_t veloDyn_ = 0;
-    int32_t veloCenterPc_ = 0;
+    // Each pad's fill, prepared for a switch. The current pad's is a blank
+    // spare that takes the live fill when another pad is switched to; a
+    // pad never stored has a blank one too.
+    std::array<std::unique_ptr<Fill>, kPadCount> prepared_;
+    // The pads left since their bytes were written: their prepared fill is
+    // newer. And the pads that hold a state, whether written or not.
+    std::array<bool, kPadCount> padLeft_ = {};
+    std::array<bool, kPadCount> padHeld_ = {};
+    // Counts the switches that changed each pad's prepared fill.
+    std::array<uint32_t, kPadCount> padVersion_ = {};
     int32_t humanizeVelo_ = 0;
-    bool quantizeOn_ = false;
     bool keepPunch_ = false;
     DrumMap drumMap_;
     DrumSet drumSet_;
@@ -363,11 +417,6 @@ private:
     int32_t triggerLow_ = 36;
     int32_t triggerHigh_ = 45;
     bool triggerEnabled_ = false;
-    uint8_t remap_[128];
-    CMidiTrack source_;
-    bool trackLoaded_ = false;
-    bool sourceModified_ = false;
-    bool embedded_ = false;
     // The arrangement saved by the last toggle.
     uint8_t savedRemap_[128];
     uint8_t savedEnabled_[128];
@@ -379,29 +428,23 @@ private:
     uint8_t soloMute_[kLooperCount] = {};
     uint8_t soloNotesOff_[kLooperCount] = {};
     uint8_t soloExclude_[kLooperCount] = {};
-    VelocityEnvelope envelope_;
-    // Patterns read lately, so that switching pads reads no file again.
-    struct CachedPattern {
-        std::string folder;
-        std::string file;
-        CMidiTrack track;
-    };
-    static constexpr size_t kPatternCacheSize = 12;
-    std::vector<CachedPattern> patternCache_;
     // Profile values of fill preparation: note durations of a whole note
     // divided by this ("Length") and the collision window ("Mono").
     int32_t durationsLength_ = 32;
     int32_t monoDivision_ = 128;
 
     // Host side.
-    EngineLock lock_;
+    // Guards the live fill, the pads and the views list against a pad
+    // switch on the host's thread. Lock order: the module's engine-list
+    // lock, then this, then the pattern library's, then a looper's; never
+    // the other way round.
+    mutable EngineLock lock_;
     IMfxTempoMap *tempoMap_ = nullptr;
     IMfxMeterMap *meterMap_ = nullptr;
     IMfxEventQueue *output_ = nullptr;
     int emitted_ = 0;
     int32_t lastProcessStart_ = 0;
     DWORD windowThread_ = 0;
-    std::atomic<bool> viewsPending_{false};
     bool registered_ = false;
 };
 

@@ -2,7 +2,6 @@
 
 #include "base/string_stream.h"
 #include "plugin/fill/engine/bounded_read.h"
-#include "plugin/fill/engine/grindelvosket.h"
 
 namespace Quorvane {
 
@@ -18,33 +17,37 @@ const std::string *QuickPadStore::find(int32_t key) const
     return nullptr;
 }
 
-void QuickPadStore::store(int32_t key)
+void QuickPadStore::put(int32_t key, std::string bytes)
 {
-    Pad *target = nullptr;
-    for (Pad &pad : pads_)
-        if (pad.key == key)
-            target = &pad;
-    if (!target) {
-        pads_.push_back(Pad{key, std::string()});
-        target = &pads_.back();
+    for (Pad &pad : pads_) {
+        if (pad.key == key) {
+            pad.bytes = std::move(bytes);
+            return;
+        }
     }
-    std::string bytes;
-    stringStream out(bytes, 1024);
-    if (owner_.saveLoop(out))
-        target->bytes = std::move(bytes);
+    pads_.push_back(Pad{key, std::move(bytes)});
 }
 
-void QuickPadStore::recall(int32_t key, bool notify)
+void QuickPadStore::store(int32_t key)
+{
+    std::string bytes;
+    stringStream out(bytes, 1024);
+    if (owner_.saveSnapshot(out))
+        put(key, std::move(bytes));
+    else if (!has(key))
+        put(key, std::string());
+}
+
+bool QuickPadStore::recall(int32_t key, bool notify)
 {
     const std::string *bytes = find(key);
-    if (!bytes) {
-        owner_.clearFill();
-        return;
-    }
+    if (!bytes)
+        return false;
     // The owner may store pads while it reads; read from a copy.
     std::string copy = *bytes;
     stringStream in(copy);
-    owner_.loadLoop(in, notify, true);
+    owner_.loadSnapshot(in, notify);
+    return true;
 }
 
 bool QuickPadStore::save(OutputStream &out) const
@@ -70,7 +73,7 @@ bool QuickPadStore::load(InputStream &in)
         int32_t length = 0;
         if (!in.read(pad.key) || !in.read(length))
             return false;
-        if (pad.key < 0 || pad.key >= Grindelvosket::kPadCount)
+        if (pad.key < 0 || pad.key >= padCount_)
             return false;
         if (!readBoundedBytes(in, length, pad.bytes))
             return false;

@@ -16,9 +16,9 @@ int32_t Grindelvosket::regionOf(int32_t time, int32_t &end) const
         end = clampToInt32(start - 1);
         return kOutside;
     }
-    const int64_t length = fillUnitsToTicks64(fillLength_, resolution_);
-    const int64_t in = fillUnitsToTicks64(punchIn_, resolution_);
-    const int64_t out = fillUnitsToTicks64(punchOut_, resolution_);
+    const int64_t length = fillUnitsToTicks64(fill_.fillLength, resolution_);
+    const int64_t in = fillUnitsToTicks64(fill_.punchIn, resolution_);
+    const int64_t out = fillUnitsToTicks64(fill_.punchOut, resolution_);
     // Zones never reach past the fill bar: a punch point beyond its end
     // must not make the loopers play outside it.
     const int64_t inEnd = in < length ? in : length;
@@ -49,10 +49,11 @@ bool Grindelvosket::passesInput(int32_t region, const MfxEvent &event) const
     if (region == kOutside)
         return true;
     if (region == kPreZone)
-        return preZone_ != 0;
+        return fill_.preZone != 0;
     if (region == kAfterZone)
-        return afterZone_ != 0;
-    return maskMode_ != 0 && event.kind == MfxNote && event.note < 128 && inputMask_[event.note] == 1;
+        return fill_.afterZone != 0;
+    return fill_.maskMode != 0 && event.kind == MfxNote && event.note < 128 &&
+           fill_.inputMask[event.note] == 1;
 }
 
 void Grindelvosket::playRange(int32_t from, int32_t thru)

@@ -1,5 +1,6 @@
 #include "plugin/fill/library/pattern_tree.h"
 
+#include "plugin/fill/library/pattern_path.h"
 #include "plugin/fill/library/tree_control_sync.h"
 #include "plugin/fill/library/updater_window.h"
 
@@ -196,10 +197,14 @@ PatternListing PatternTree::findNode(const std::string &relativePath) const
 
 RefPtr<InStream> PatternTree::openPattern(const std::string &folder, const std::string &file) const
 {
+    // A name that could climb out of the library finds nothing.
+    const std::string within = canonicalPatternFolder(folder);
+    if (!isSafePatternPath(within, file))
+        return {};
     CriticalSectionGuard guard(lock_);
     if (!tree_)
         return {};
-    Node *node = tree_->findSubTree(folder)->findNodeByPath(file);
+    Node *node = tree_->findSubTree(within)->findNodeByPath(file);
     if (!node || node->isTree())
         return {};
     // The stream owns what it reads (a file handle, or a share of a volume

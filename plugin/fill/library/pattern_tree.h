@@ -76,7 +76,6 @@ public:
     HWND updaterWindow() const { return window_.load(); }
 
 private:
-
     static LRESULT CALLBACK updaterProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void onUpdaterDestroyed();
     void onChangeReported();
@@ -85,6 +84,9 @@ private:
     void rescanLocked();
     void watchLocked();
 
+    // Guards the tree. Lock order: taken after the fill module's engine-list
+    // lock and an engine's lock, never before them; the change callback
+    // runs outside it.
     mutable CriticalSection lock_;
     std::unique_ptr<DirectoryTrees::FolderNode> tree_;
     std::atomic<HWND> window_{nullptr};

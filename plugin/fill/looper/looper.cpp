@@ -21,13 +21,12 @@ Looper::ScopedLock::~ScopedLock()
     looper_.lock_.unlock();
 }
 
-Looper::Looper(LooperHost &host, int index)
-    : host_(host), pattern_(std::make_unique<CMidiTrack>()), index_(index)
+Looper::Looper(LooperHost &host, int index) : host_(host), index_(index)
 {
     // The engine seeds the C generator once before it makes its loopers.
     random_.seed((static_cast<uint32_t>(std::rand()) << 15) ^ static_cast<uint32_t>(std::rand()) ^
                  static_cast<uint32_t>(index));
-    current_ = pattern_->events().end();
+    current_ = part_.pattern->events().end();
 }
 
 Looper::~Looper()
@@ -59,7 +58,7 @@ bool Looper::setMute(bool mute)
 {
     if (isMuted() == mute)
         return false;
-    mute_ = mute ? 1 : 0;
+    part_.mute = mute ? 1 : 0;
     if (view_)
         view_->showMute(mute);
     return true;
@@ -69,7 +68,7 @@ bool Looper::setNotesOff(bool notesOff)
 {
     if (isNotesOff() == notesOff)
         return false;
-    notesOff_ = notesOff ? 1 : 0;
+    part_.notesOff = notesOff ? 1 : 0;
     if (view_)
         view_->showNotesOff(notesOff);
     return true;
@@ -79,7 +78,7 @@ bool Looper::setExclude(bool exclude)
 {
     if (isExcluded() == exclude)
         return false;
-    exclude_ = exclude ? 1 : 0;
+    part_.exclude = exclude ? 1 : 0;
     return true;
 }
 
@@ -130,10 +129,10 @@ void Looper::setInstrument(int value)
     const int low = value & 0x7F;
     {
         ScopedLock lock(*this);
-        if (fixedNoteOn_)
-            fixedNote_ = low;
+        if (part_.fixedNoteOn)
+            part_.fixedNote = low;
         else
-            drumMap_.setNote(high, low);
+            part_.drumMap.setNote(high, low);
     }
     host_.somethingChanged("Looper::setInstrument");
 }
@@ -141,8 +140,8 @@ void Looper::setInstrument(int value)
 void Looper::setFixedNote(bool on, int note)
 {
     ScopedLock lock(*this);
-    fixedNoteOn_ = on;
-    fixedNote_ = std::clamp(note, 0, 127);
+    part_.fixedNoteOn = on;
+    part_.fixedNote = std::clamp(note, 0, 127);
 }
 
 void Looper::preview(int note)
@@ -163,30 +162,29 @@ void Looper::replacePattern(std::unique_ptr<CMidiTrack> &pattern)
 {
     {
         ScopedLock lock(*this);
-        pattern_.swap(pattern);
+        part_.pattern.swap(pattern);
         ++generation_;
         invalidatePosition();
-        current_ = pattern_->events().end();
-        computeVelocityStatistics();
+        current_ = part_.pattern->events().end();
+        part_.computeVelocityStatistics();
     }
     rebuildVelocityMap();
 }
 
+void Looper::swapPart(LooperPart &other)
+{
+    ScopedLock lock(*this);
+    part_.swap(other);
+    ++generation_;
+    invalidatePosition();
+    current_ = part_.pattern->events().end();
+}
+
 void Looper::distribute(const CMidiTrack &source)
 {
-    auto fresh = std::make_unique<CMidiTrack>();
-    fresh->copyFiltered(source, instrumentNotes_);
-    // Key pressure follows its note. Events of no note go to looper 0 only,
-    // so that rebuilding the source from the ten parts does not repeat them.
-    auto &events = fresh->events();
-    for (auto it = events.begin(); it != events.end();) {
-        const bool keep =
-            it->kind == CMidiTrack::Event::Note ||
-            (it->kind == CMidiTrack::Event::KeyPressure ? isInstrumentNote(it->data1) : index_ == 0);
-        it = keep ? std::next(it) : events.erase(it);
-    }
-    fresh->refreshStatistics();
-    replacePattern(fresh);
+    LooperPart fresh;
+    fresh.takeFrom(source, instrumentNotes_, index_ == 0);
+    replacePattern(fresh.pattern);
     refreshView();
 }
 
@@ -200,32 +198,32 @@ void Looper::clear()
 void Looper::writeInto(CMidiTrack &track) const
 {
     ScopedLock lock(*this);
-    for (const CMidiTrack::Event &event : pattern_->events())
+    for (const CMidiTrack::Event &event : part_.pattern->events())
         track.insertEvent(event);
 }
 
 bool Looper::hasEvents() const
 {
     ScopedLock lock(*this);
-    return !pattern_->events().empty();
+    return part_.hasEvents();
 }
 
 bool Looper::usesNote(int note) const
 {
     ScopedLock lock(*this);
-    return pattern_->isNoteUsed(note);
+    return part_.usesNote(note);
 }
 
 int32_t Looper::patternResolution() const
 {
     ScopedLock lock(*this);
-    return usableResolution(pattern_->getResolution());
+    return part_.resolution();
 }
 
 int32_t Looper::patternLength() const
 {
     ScopedLock lock(*this);
-    return pattern_->events().empty() ? -1 : pattern_->getLastEnd();
+    return part_.length();
 }
 
 int32_t Looper::engineResolution() const
@@ -237,26 +235,26 @@ int32_t Looper::engineResolution() const
 int32_t Looper::firstEventTime() const
 {
     ScopedLock lock(*this);
-    const int32_t t = pattern_->getFirstNoteTime();
+    const int32_t t = part_.pattern->getFirstNoteTime();
     if (t < 0)
         return -1;
-    return clampTo32(int64_t(t) * engineResolution() / usableResolution(pattern_->getResolution()));
+    return clampTo32(int64_t(t) * engineResolution() / part_.resolution());
 }
 
 int32_t Looper::lastEventTime() const
 {
     ScopedLock lock(*this);
-    const int32_t t = pattern_->getLastNoteTime();
+    const int32_t t = part_.pattern->getLastNoteTime();
     if (t < 0)
         return -1;
-    return clampTo32(int64_t(t) * engineResolution() / usableResolution(pattern_->getResolution()));
+    return clampTo32(int64_t(t) * engineResolution() / part_.resolution());
 }
 
 int Looper::laneCount() const
 {
     if (index_ == 0) {
         ScopedLock lock(*this);
-        return pattern_->getUsedNoteCount();
+        return part_.pattern->getUsedNoteCount();
     }
     return instrumentNoteCount_;
 }
@@ -267,7 +265,7 @@ int Looper::laneNote(int lane) const
         return -1;
     if (index_ == 0) {
         ScopedLock lock(*this);
-        const uint16_t note = pattern_->getUsedNote(lane);
+        const uint16_t note = part_.pattern->getUsedNote(lane);
         return note == CMidiTrack::NoNote ? -1 : note;
     }
     for (int note = 0; note < 128; ++note)
@@ -293,63 +291,34 @@ int32_t Looper::bars() const
 
 // ---- Velocity
 
-void Looper::computeVelocityStatistics()
+VelocityMapInputs Looper::velocityInputs() const
 {
-    int lowest = 127, highest = 1, count = 0;
-    int64_t sum = 0;
-    for (const CMidiTrack::Event &event : pattern_->events()) {
-        if (event.kind != CMidiTrack::Event::Note)
-            continue;
-        lowest = std::min<int>(lowest, event.data2);
-        highest = std::max<int>(highest, event.data2);
-        sum += event.data2;
-        ++count;
-    }
-    if (count == 0) {
-        lowestVelocity_ = 1;
-        averageVelocity_ = 64;
-        highestVelocity_ = 127;
-        return;
-    }
-    lowestVelocity_ = lowest;
-    highestVelocity_ = highest;
-    averageVelocity_ = static_cast<int>(sum / count);
+    return VelocityMapInputs{host_.velocityDynamics(), host_.velocityCentrePercent(),
+                             host_.minOutputVelocity(), host_.maxOutputVelocity()};
 }
 
 void Looper::rebuildVelocityMap()
 {
-    VeloTransformer map;
-    int32_t lowest, average, highest, offset, dynamics;
+    // Built aside and taken under the lock, so play never waits for it.
+    LooperPart statistics;
     {
         ScopedLock lock(*this);
-        map = velocityMap_;
-        lowest = lowestVelocity_;
-        average = averageVelocity_;
-        highest = highestVelocity_;
-        offset = velocityOffset_;
-        dynamics = dynamicsPercent_;
+        statistics.velocityMap = part_.velocityMap;
+        statistics.lowestVelocity = part_.lowestVelocity;
+        statistics.averageVelocity = part_.averageVelocity;
+        statistics.highestVelocity = part_.highestVelocity;
+        statistics.velocityOffset = part_.velocityOffset;
+        statistics.dynamicsPercent = part_.dynamicsPercent;
     }
-    const int32_t p0 = lowest + offset;
-    const int32_t p2 = highest + offset;
-    const int32_t c = host_.velocityCentrePercent();
-    const int32_t centre =
-        c < 1 ? average - (p0 - average + 1) * c / 100 : average + (p2 - average - 1) * c / 100;
-    map.setParamRaw(VeloTransformer::LowerLimit, host_.minOutputVelocity(), false);
-    map.setParamRaw(VeloTransformer::UpperLimit, host_.maxOutputVelocity(), false);
-    map.setParamRaw(VeloTransformer::Low, p0, false);
-    map.setParamRaw(VeloTransformer::High, p2, false);
-    map.setParamRaw(VeloTransformer::Curve, dynamics * host_.velocityDynamics() / 100, false);
-    map.setParamRaw(VeloTransformer::Middle, centre, false);
-    map.reapplyParams();
-    map.rebuild();
+    statistics.rebuildVelocityMap(velocityInputs());
     ScopedLock lock(*this);
-    velocityMap_ = map;
+    part_.velocityMap = statistics.velocityMap;
 }
 
 int32_t Looper::mapVelocity(int32_t v) const
 {
     ScopedLock lock(*this);
-    return velocityMap_.apply(v);
+    return part_.velocityMap.apply(v);
 }
 
 // ---- Parameters
@@ -358,13 +327,13 @@ int32_t Looper::getParam(int index) const
 {
     switch (index) {
     case VelocityOffset:
-        return velocityOffset_;
+        return part_.velocityOffset;
     case DynamicsPercent:
-        return dynamicsPercent_;
+        return part_.dynamicsPercent;
     case TimeOffset:
-        return timeOffset_;
+        return part_.timeOffset;
     case KeyOffset:
-        return keyOffset_;
+        return part_.keyOffset;
     default:
         return 0;
     }
@@ -377,18 +346,18 @@ void Looper::setParam(int index, int32_t value)
         ScopedLock lock(*this);
         switch (index) {
         case VelocityOffset:
-            velocityOffset_ = std::clamp(value, -127, 127);
+            part_.velocityOffset = std::clamp(value, -127, 127);
             remap = true;
             break;
         case DynamicsPercent:
-            dynamicsPercent_ = std::clamp(value, 0, 100);
+            part_.dynamicsPercent = std::clamp(value, 0, 100);
             remap = true;
             break;
         case TimeOffset:
-            timeOffset_ = value;
+            part_.timeOffset = value;
             break;
         case KeyOffset:
-            keyOffset_ = std::clamp(value, -127, 127);
+            part_.keyOffset = std::clamp(value, -127, 127);
             break;
         default:
             return;
@@ -403,11 +372,11 @@ void Looper::reset()
 {
     {
         ScopedLock lock(*this);
-        velocityOffset_ = 0;
-        keyOffset_ = 0;
-        drumMap_.reset();
-        timeOffset_ = 0;
-        dynamicsPercent_ = 100;
+        part_.velocityOffset = 0;
+        part_.keyOffset = 0;
+        part_.drumMap.reset();
+        part_.timeOffset = 0;
+        part_.dynamicsPercent = 100;
     }
     rebuildVelocityMap();
     refreshView();

@@ -6,8 +6,8 @@
 
 #include "plugin/fill/looper/humanize_random.h"
 #include "plugin/fill/looper/looper_host.h"
+#include "plugin/fill/looper/looper_part.h"
 #include "plugin/framework/drums/drum_map.h"
-#include "plugin/framework/drums/velo_transformer.h"
 #include "plugin/framework/midi/midi_track.h"
 #include "plugin/framework/midi/process_context.h"
 
@@ -31,9 +31,9 @@ class Looper {
 public:
     enum Param { VelocityOffset = 0, DynamicsPercent = 1, TimeOffset = 2, KeyOffset = 3 };
 
-    static constexpr int32_t kBlockVersion = 6;
-    static constexpr int32_t kExtensionVersion = 1;
-    static constexpr int32_t kDefaultFixedNote = 54;
+    static constexpr int32_t kBlockVersion = LooperPart::kBlockVersion;
+    static constexpr int32_t kExtensionVersion = LooperPart::kExtensionVersion;
+    static constexpr int32_t kDefaultFixedNote = LooperPart::kDefaultFixedNote;
     // Ticks per quarter taken for a context or a pattern that has none.
     static constexpr int32_t kFallbackResolution = 480;
 
@@ -83,9 +83,9 @@ public:
     bool setMute(bool mute);
     bool setNotesOff(bool notesOff);
     bool setExclude(bool exclude);
-    bool isMuted() const { return mute_ != 0; }
-    bool isNotesOff() const { return notesOff_ != 0; }
-    bool isExcluded() const { return exclude_ != 0; }
+    bool isMuted() const { return part_.mute != 0; }
+    bool isNotesOff() const { return part_.notesOff != 0; }
+    bool isExcluded() const { return part_.exclude != 0; }
     // Neither muted nor excluded.
     bool isActive() const { return !isMuted() && !isExcluded(); }
     // The user's mute and notes-off, with or without solo.
@@ -105,10 +105,10 @@ public:
     // note to the low one in the looper's drum map, or with a fixed note
     // makes the low one the fixed note.
     void setInstrument(int value);
-    bool hasFixedNote() const { return fixedNoteOn_; }
-    int fixedNote() const { return fixedNote_; }
+    bool hasFixedNote() const { return part_.fixedNoteOn; }
+    int fixedNote() const { return part_.fixedNote; }
     void setFixedNote(bool on, int note);
-    const DrumMap &drumMap() const { return drumMap_; }
+    const DrumMap &drumMap() const { return part_.drumMap; }
 
     // Hands the engine's preview a note (mapped through the engine's map).
     void preview(int note);
@@ -125,7 +125,16 @@ public:
     // a holder of event positions can tell they went away.
     uint32_t patternGeneration() const { return generation_; }
     // Read only while holding the lock.
-    const CMidiTrack &pattern() const { return *pattern_; }
+    const CMidiTrack &pattern() const { return *part_.pattern; }
+
+    // The whole part. Only the window thread reads it, and only while no
+    // pad switch can run (under the engine's lock); nothing but swapPart
+    // replaces it.
+    const LooperPart &part() const { return part_; }
+    // Exchanges the part with another (a prepared one) under the lock: the
+    // play position starts again, nothing is allocated. The velocity map
+    // comes with the part; the view is not told.
+    void swapPart(LooperPart &other);
 
     bool hasEvents() const;
     bool usesNote(int note) const;
@@ -146,9 +155,9 @@ public:
     int32_t bars() const;
 
     // Velocity statistics of the pattern's notes.
-    int lowestVelocity() const { return lowestVelocity_; }
-    int averageVelocity() const { return averageVelocity_; }
-    int highestVelocity() const { return highestVelocity_; }
+    int lowestVelocity() const { return part_.lowestVelocity; }
+    int averageVelocity() const { return part_.averageVelocity; }
+    int highestVelocity() const { return part_.highestVelocity; }
 
     // ---- Parameters (0 velocity offset, 1 dynamics percent, 2 time offset
     // in 480 ticks per quarter, 3 key offset)
@@ -201,9 +210,8 @@ public:
 private:
     void invalidatePosition();
     void replacePattern(std::unique_ptr<CMidiTrack> &pattern);
-    void computeVelocityStatistics();
-    void rebuildVelocityMapLocked();
     void afterEdit();
+    VelocityMapInputs velocityInputs() const;
     int32_t engineResolution() const;
     int64_t loopLength(int32_t resolution) const;
     int64_t passStart(int64_t t, int64_t base, int64_t length) const;
@@ -211,28 +219,12 @@ private:
     LooperHost &host_;
     const VelocityEnvelope *envelope_ = nullptr;
     std::unique_ptr<LooperView> view_;
-    std::unique_ptr<CMidiTrack> pattern_;
+    // Guards the part and the play position. Lock order: the last lock
+    // taken; nothing is locked while it is held.
     mutable CriticalSection lock_;
-
-    uint8_t mute_ = 0;
-    uint8_t notesOff_ = 0;
-    uint8_t exclude_ = 0;
+    LooperPart part_;
     uint8_t instrumentNotes_[128] = {};
     int instrumentNoteCount_ = 0;
-
-    int32_t velocityOffset_ = 0;
-    int32_t dynamicsPercent_ = 100;
-    int32_t timeOffset_ = 0;
-    int32_t keyOffset_ = 0;
-
-    int lowestVelocity_ = 1;
-    int averageVelocity_ = 64;
-    int highestVelocity_ = 127;
-
-    DrumMap drumMap_;
-    bool fixedNoteOn_ = false;
-    int fixedNote_ = kDefaultFixedNote;
-    VeloTransformer velocityMap_;
     int index_;
     HumanizeRandom random_;
     uint32_t generation_ = 0;

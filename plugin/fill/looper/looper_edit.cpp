@@ -36,8 +36,8 @@ void Looper::afterEdit()
 {
     {
         ScopedLock lock(*this);
-        pattern_->refreshStatistics();
-        computeVelocityStatistics();
+        part_.pattern->refreshStatistics();
+        part_.computeVelocityStatistics();
         invalidatePosition();
     }
     rebuildVelocityMap();
@@ -51,7 +51,7 @@ void Looper::deleteEvent(EventList::const_iterator position)
     EventList removed;
     {
         ScopedLock lock(*this);
-        EventList &events = pattern_->events();
+        EventList &events = part_.pattern->events();
         if (position == events.cend())
             return;
         removed.splice(removed.end(), events, position);
@@ -65,7 +65,7 @@ void Looper::setEventVelocity(EventList::const_iterator position, int velocity)
     const int v = std::clamp(velocity, 1, 127);
     {
         ScopedLock lock(*this);
-        EventList &events = pattern_->events();
+        EventList &events = part_.pattern->events();
         if (position == events.cend())
             return;
         events.erase(position, position)->data2 = static_cast<uint8_t>(v);
@@ -82,10 +82,10 @@ void Looper::moveEvent(EventList::const_iterator position, int32_t time)
     int32_t resolution;
     {
         ScopedLock lock(*this);
-        EventList &events = pattern_->events();
+        EventList &events = part_.pattern->events();
         if (position == events.cend())
             return;
-        resolution = usableResolution(pattern_->getResolution());
+        resolution = usableResolution(part_.pattern->getResolution());
         events.erase(position, position)->time = t;
         events.splice(insertionPoint(events, t, position), events, position);
     }
@@ -112,8 +112,8 @@ EventList::const_iterator Looper::insertNote(int32_t time, int note, int velocit
     EventList::const_iterator inserted = added.begin();
     {
         ScopedLock lock(*this);
-        EventList &events = pattern_->events();
-        event.duration = usableResolution(pattern_->getResolution()) / 4;
+        EventList &events = part_.pattern->events();
+        event.duration = usableResolution(part_.pattern->getResolution()) / 4;
         events.splice(insertionPoint(events, event.time, events.end()), added);
     }
     afterEdit();
@@ -125,8 +125,8 @@ void Looper::eraseAllEvents()
     EventList removed;
     {
         ScopedLock lock(*this);
-        removed.splice(removed.end(), pattern_->events());
-        current_ = pattern_->events().end();
+        removed.splice(removed.end(), part_.pattern->events());
+        current_ = part_.pattern->events().end();
     }
     afterEdit();
 }

@@ -45,13 +45,13 @@ void Looper::play(int32_t from, int32_t thru, ProcessContext &ctx)
     if (isMuted() || thru < from)
         return;
     ScopedLock lock(*this);
-    const CMidiTrack::EventList &events = pattern_->events();
+    const CMidiTrack::EventList &events = part_.pattern->events();
     if (events.empty())
         return;
 
     const int32_t contextResolution = usableResolution(ctx.getResolution());
-    const int32_t patternResolution = usableResolution(pattern_->getResolution());
-    const int64_t offset = int64_t(timeOffset_) * contextResolution / 480;
+    const int32_t patternResolution = part_.resolution();
+    const int64_t offset = int64_t(part_.timeOffset) * contextResolution / 480;
     const int64_t length = loopLength(contextResolution);
     if (length < 1) {
         invalidatePosition();
@@ -102,10 +102,12 @@ void Looper::play(int32_t from, int32_t thru, ProcessContext &ctx)
                     const int64_t end = at + int64_t(event.duration) * contextResolution / patternResolution;
                     out.duration = clampTo32(swingTime(end, swingUnit_, amount) - swung);
                 }
-                const int note = fixedNoteOn_ ? fixedNote_ : drumMap_.getNote(engineMap.getNote(event.data1));
-                out.data1 = static_cast<uint8_t>(std::clamp(note + keyOffset_, 0, 127));
+                const int note = part_.fixedNoteOn ? part_.fixedNote
+                                                   : part_.drumMap.getNote(engineMap.getNote(event.data1));
+                out.data1 = static_cast<uint8_t>(std::clamp(note + part_.keyOffset, 0, 127));
 
-                int32_t v = velocityMap_.apply(clampVelocity(int64_t(event.data2) + velocityOffset_));
+                int32_t v =
+                    part_.velocityMap.apply(clampVelocity(int64_t(event.data2) + part_.velocityOffset));
                 if (humanize > 0)
                     v = clampVelocity(int64_t(v) + random_.spread(humanize));
                 if (envelope_ != nullptr)
@@ -124,16 +126,16 @@ void Looper::play(int32_t from, int32_t thru, ProcessContext &ctx)
 int32_t Looper::displayTime(int32_t patternTime) const
 {
     ScopedLock lock(*this);
-    const int32_t resolution = usableResolution(pattern_->getResolution());
+    const int32_t resolution = part_.resolution();
     const int64_t unit = resolution >> swingGridIndex(host_.swingGridIndex());
     const int64_t swung = swingTime(patternTime, unit, swingAmount(host_.swingPercent(), unit));
-    return clampTo32(swung + int64_t(timeOffset_) * resolution / 480);
+    return clampTo32(swung + int64_t(part_.timeOffset) * resolution / 480);
 }
 
 int32_t Looper::displayVelocity(int32_t velocity) const
 {
     ScopedLock lock(*this);
-    return velocityMap_.apply(clampVelocity(int64_t(velocity) + velocityOffset_));
+    return part_.velocityMap.apply(clampVelocity(int64_t(velocity) + part_.velocityOffset));
 }
 
 } // namespace Quorvane

@@ -43,6 +43,9 @@ public:
     DrumMap();
     DrumMap(const DrumMap &other);
     DrumMap &operator=(const DrumMap &other);
+    // Moving takes the name over without allocating.
+    DrumMap(DrumMap &&other) noexcept = default;
+    DrumMap &operator=(DrumMap &&other) noexcept = default;
     virtual ~DrumMap();
 
     // Identity map and empty name.

@@ -37,6 +37,19 @@ bool isSafeNodeName(const std::string &name)
     });
 }
 
+bool isSafeRelativePath(const std::string &path)
+{
+    size_t start = 0;
+    for (;;) {
+        const size_t end = path.find('\\', start);
+        if (!isSafeNodeName(path.substr(start, end == std::string::npos ? std::string::npos : end - start)))
+            return false;
+        if (end == std::string::npos)
+            return true;
+        start = end + 1;
+    }
+}
+
 // ---- Node -------------------------------------------------------------------
 
 Node::Node(std::string name, Tree *parent, uint32_t flags)
@@ -249,6 +262,11 @@ template <typename T> void Tree::linkBefore(T *node, T *before, T *&first, T *&l
 
 template <typename T> bool Tree::insertSorted(T *node, T *&first, T *&last)
 {
+    // Children that come in name order go to the end at once.
+    if (last && last->name() < node->name()) {
+        linkBefore(node, static_cast<T *>(nullptr), first, last);
+        return true;
+    }
     T *before = first;
     while (before && before->name() < node->name())
         before = following(before);
@@ -256,6 +274,36 @@ template <typename T> bool Tree::insertSorted(T *node, T *&first, T *&last)
         return false;
     linkBefore(node, before, first, last);
     return true;
+}
+
+template <typename T> void Tree::insertAll(std::vector<std::unique_ptr<T>> &nodes, T *&first, T *&last)
+{
+    std::stable_sort(
+        nodes.begin(), nodes.end(),
+        [](const std::unique_ptr<T> &a, const std::unique_ptr<T> &b) { return a->name() < b->name(); });
+    // One walk along the list for the whole sorted batch.
+    T *before = first;
+    T *added = nullptr;
+    for (std::unique_ptr<T> &node : nodes) {
+        if (added && added->name() == node->name())
+            continue;
+        while (before && before->name() < node->name())
+            before = following(before);
+        if (before && before->name() == node->name())
+            continue;
+        added = node.release();
+        linkBefore(added, before, first, last);
+    }
+}
+
+void Tree::addLeaves(std::vector<std::unique_ptr<Leaf>> leaves)
+{
+    insertAll(leaves, firstLeaf_, lastLeaf_);
+}
+
+void Tree::addSubTrees(std::vector<std::unique_ptr<Tree>> trees)
+{
+    insertAll(trees, firstTree_, lastTree_);
 }
 
 bool Tree::addLeaf(Leaf *leaf)

@@ -9,7 +9,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace Quorvane::DirectoryTrees {
 
@@ -22,6 +24,9 @@ constexpr int kMaxDepth = 64;
 // Whether a name may stand for one path component: not empty, not "." or
 // "..", no separator, drive colon or control character.
 bool isSafeNodeName(const std::string &name);
+// Whether a relative path of names joined by backslashes names only safe
+// components (none empty); an empty path is not one.
+bool isSafeRelativePath(const std::string &path);
 
 class Node {
 public:
@@ -122,6 +127,12 @@ public:
     // inserted: false, and the caller keeps the node.
     bool addLeaf(Leaf *leaf);
     bool addSubTree(Tree *tree);
+    // Add many children at once, sorted once: a folder of n entries is read
+    // in n log n, whatever order they come in. A name already present, or
+    // repeated in the list (the first stays), is not added; such nodes are
+    // deleted.
+    void addLeaves(std::vector<std::unique_ptr<Leaf>> leaves);
+    void addSubTrees(std::vector<std::unique_ptr<Tree>> trees);
     // Unlink a child; the caller owns it afterwards.
     void removeLeaf(Leaf *leaf);
     void removeSubTree(Tree *tree);
@@ -165,6 +176,7 @@ private:
     template <typename T> void unlink(T *node, T *&first, T *&last);
     template <typename T> void linkBefore(T *node, T *before, T *&first, T *&last);
     template <typename T> bool insertSorted(T *node, T *&first, T *&last);
+    template <typename T> void insertAll(std::vector<std::unique_ptr<T>> &nodes, T *&first, T *&last);
     template <typename T>
     void mergeList(Tree &fresh, T *&first, T *&last, T *&freshFirst, T *&freshLast, bool deep);
 

@@ -37,8 +37,11 @@ void FolderNode::rescan()
     const bool foldersWanted = depth() < kMaxDepth;
 
     // Read the folder into a scratch tree first, so that what is unchanged
-    // can stay as it is.
+    // can stay as it is. Listings come in no promised order: the children
+    // are gathered and sorted once.
     Tree fresh(std::string(), nullptr);
+    std::vector<std::unique_ptr<Tree>> folders;
+    std::vector<std::unique_ptr<Leaf>> leaves;
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((getPath() + "*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
@@ -47,25 +50,19 @@ void FolderNode::rescan()
             if (name == "." || name == "..")
                 continue;
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                if (!foldersWanted)
-                    continue;
-                Tree *folder = new FolderNode(name, this);
-                if (!fresh.addSubTree(folder))
-                    delete folder;
+                if (foldersWanted)
+                    folders.push_back(std::make_unique<FolderNode>(name, this));
             } else if (isVolumeFileName(name)) {
-                if (!foldersWanted)
-                    continue;
-                Tree *volume = new VolumeNode(name, this);
-                if (!fresh.addSubTree(volume))
-                    delete volume;
+                if (foldersWanted)
+                    folders.push_back(std::make_unique<VolumeNode>(name, this));
             } else if (isPatternFileName(name)) {
-                Leaf *leaf = new Leaf(name, this);
-                if (!fresh.addLeaf(leaf))
-                    delete leaf;
+                leaves.push_back(std::make_unique<Leaf>(name, this));
             }
         } while (FindNextFileA(search, &found));
         FindClose(search);
     }
+    fresh.addSubTrees(std::move(folders));
+    fresh.addLeaves(std::move(leaves));
     mergeFrom(fresh, false);
     Tree::rescan();
 }

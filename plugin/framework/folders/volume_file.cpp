@@ -95,32 +95,40 @@ private:
 
 bool loadBlock(Tree &folder, VolumeReader &in, int depth)
 {
+    // Entries are gathered and added in one go; those read before any
+    // damage stay.
+    std::vector<std::unique_ptr<Leaf>> leaves;
     std::string name;
     while (in.readName(name)) {
         InFileTerminalNode::Bytes bytes;
         if (!in.readData(bytes))
             break;
-        auto *leaf = new InFileTerminalNode(name, &folder);
-        leaf->setData(std::move(bytes));
         // Names become paths: one that could climb out or nest is dropped.
-        if (!isSafeNodeName(name) || !folder.addLeaf(leaf))
-            delete leaf;
+        if (!isSafeNodeName(name))
+            continue;
+        auto leaf = std::make_unique<InFileTerminalNode>(name, &folder);
+        leaf->setData(std::move(bytes));
+        leaves.push_back(std::move(leaf));
     }
+    folder.addLeaves(std::move(leaves));
     if (in.failed())
         return false;
 
-    while (in.readName(name)) {
+    std::vector<std::unique_ptr<Tree>> folders;
+    bool complete = true;
+    while (complete && in.readName(name)) {
         // Deeper nesting counts as damage: the entries so far stay.
-        if (depth >= kMaxDepth)
-            return in.fail();
-        auto *sub = new FileBaseNode(name, &folder);
-        const bool complete = loadBlock(*sub, in, depth + 1);
-        if (!isSafeNodeName(name) || !folder.addSubTree(sub))
-            delete sub;
-        if (!complete)
-            return false;
+        if (depth >= kMaxDepth) {
+            complete = in.fail();
+            break;
+        }
+        auto sub = std::make_unique<FileBaseNode>(name, &folder);
+        complete = loadBlock(*sub, in, depth + 1);
+        if (isSafeNodeName(name))
+            folders.push_back(std::move(sub));
     }
-    return !in.failed();
+    folder.addSubTrees(std::move(folders));
+    return complete && !in.failed();
 }
 
 } // namespace

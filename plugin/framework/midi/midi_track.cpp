@@ -39,6 +39,8 @@ bool groupHolds(const CMidiTrack::CollisionGroup &group, uint8_t note)
 CMidiTrack::CMidiTrack() = default;
 CMidiTrack::CMidiTrack(const CMidiTrack &other) = default;
 CMidiTrack &CMidiTrack::operator=(const CMidiTrack &other) = default;
+CMidiTrack::CMidiTrack(CMidiTrack &&other) noexcept = default;
+CMidiTrack &CMidiTrack::operator=(CMidiTrack &&other) noexcept = default;
 CMidiTrack::~CMidiTrack() = default;
 
 void CMidiTrack::clear()
@@ -398,9 +400,6 @@ void CMidiTrack::copyFiltered(const CMidiTrack &source, const uint8_t *filter)
     tempo_ = source.tempo_;
     resolution_ = source.resolution_;
     std::copy(std::begin(source.headerWords_), std::end(source.headerWords_), headerWords_);
-    numerator_ = source.numerator_;
-    denominator_ = source.denominator_;
-    beatUnit_ = source.beatUnit_;
     for (const Event &event : source.events_)
         if (!isNoteEvent(event) || filter == nullptr || (event.data1 < 128 && filter[event.data1] != 0))
             insertEvent(event);

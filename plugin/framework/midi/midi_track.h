@@ -67,6 +67,10 @@ public:
     CMidiTrack();
     CMidiTrack(const CMidiTrack &other);
     CMidiTrack &operator=(const CMidiTrack &other);
+    // Moving hands the events over without allocating (a swap on the
+    // real-time thread relies on it).
+    CMidiTrack(CMidiTrack &&other) noexcept;
+    CMidiTrack &operator=(CMidiTrack &&other) noexcept;
     virtual ~CMidiTrack();
 
     // Drops every event and both texts; header values stay.
@@ -212,7 +216,9 @@ public:
     // the counts, 4 bits each, the shortest class highest.
     int getDensityScore(uint32_t *packed) const;
     // Replaces the events by those of source whose note the filter allows
-    // (every event without a filter; events that are not notes always).
+    // (every event without a filter; events that are not notes always), and
+    // takes the source's tempo, resolution and header words. The track keeps
+    // its own time signature.
     void copyFiltered(const CMidiTrack &source, const uint8_t *filter);
 
 private:

@@ -74,6 +74,35 @@ int readChunkBody(SmfChunk &chunk, InputStream &in, uint32_t length)
     return SmfOk;
 }
 
+// Passes over the body of a chunk we do not read; only what the stream
+// really holds is consumed, nothing is kept.
+bool skipChunkBody(InputStream &in, uint32_t length)
+{
+    uint8_t piece[ReadPiece];
+    while (length > 0) {
+        const uint32_t wanted = std::min(ReadPiece, length);
+        if (in.readBytes(piece, wanted) != wanted)
+            return false;
+        length -= wanted;
+    }
+    return true;
+}
+
+// Reads chunk headers until a track chunk; chunks of any other type are
+// skipped, as readers of the format must.
+bool findTrackChunk(InputStream &in, uint32_t &length)
+{
+    for (;;) {
+        char id[4];
+        if (!readExact(in, id, 4) || !readBigEndian32(in, length))
+            return false;
+        if (std::memcmp(id, "MTrk", 4) == 0)
+            return true;
+        if (!skipChunkBody(in, length))
+            return false;
+    }
+}
+
 } // namespace
 
 SmfChunkList::~SmfChunkList()
@@ -99,7 +128,7 @@ int readSmfChunks(SmfChunkList &list, InputStream &in)
 
     for (uint32_t i = 0; i < list.trackCount; ++i) {
         uint32_t length = 0;
-        if (!readExact(in, id, 4) || std::memcmp(id, "MTrk", 4) != 0 || !readBigEndian32(in, length))
+        if (!findTrackChunk(in, length))
             return SmfMalformed;
         SmfChunk *chunk = appendSmfChunk(list);
         if (chunk == nullptr)

@@ -40,8 +40,9 @@ struct SmfChunkList {
     ~SmfChunkList();
 };
 
-// Reads a whole file into an empty list: SmfOk, SmfMalformed (bad or
-// truncated header or chunk, a division of 0 or in SMPTE frames, a track
+// Reads a whole file into an empty list: the track chunks the header counts,
+// skipping chunks of other types. SmfOk, SmfMalformed (bad or truncated
+// header or chunk, a division of 0 or in SMPTE frames, a track
 // whose events run past its end or lack their end of track) or
 // SmfOutOfMemory. Chunks read before a failure stay in the list.
 int readSmfChunks(SmfChunkList &list, InputStream &in);

@@ -146,45 +146,29 @@ HRESULT STDMETHODCALLTYPE MfxPlugin::Disconnect()
 HRESULT STDMETHODCALLTYPE MfxPlugin::OnStart(LONG time)
 {
     playing_ = 1;
-    lastStartTime_ = time;
-    windowEnd_ = kNoWindow;
+    window_.restart(time);
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE MfxPlugin::OnLoop(LONG restartTime, LONG)
 {
-    lastStartTime_ = restartTime;
-    windowEnd_ = kNoWindow;
+    window_.restart(restartTime);
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE MfxPlugin::OnStop(LONG)
 {
     playing_ = 0;
-    windowEnd_ = kNoWindow;
+    window_.stop();
     return S_OK;
 }
 
-// Hosts differ in whether a window's thru belongs to it: some hand out
-// [from, thru] with the next window at thru + 1, others [from, thru) with
-// the next window starting at thru. The first window that starts where the
-// last one ended shows the second kind; from then on thru is left out.
-// Ranges are closed, so a range of one tick ([s, s]) is processed; a range
-// that comes out empty (start > end) is skipped and does not count as the
-// last window.
 HRESULT STDMETHODCALLTYPE MfxPlugin::OnEvents(LONG from, LONG thru, IMfxEventQueue *input,
                                               IMfxEventQueue *output)
 {
-    int64_t start = std::max<int64_t>(from, lastStartTime_);
-    if (windowEnd_ != kNoWindow && start == windowEnd_) {
-        start += 1;
-        thruOffset_ = -1;
-    }
-    const int64_t end = static_cast<int64_t>(thru) + thruOffset_;
-    if (start <= end) {
-        windowEnd_ = static_cast<int32_t>(end);
-        processRange(static_cast<int32_t>(start), static_cast<int32_t>(end), input, output);
-    }
+    const HostWindow::Range range = window_.next(from, thru);
+    if (!range.empty)
+        processRange(range.from, range.thru, input, output);
     return S_OK;
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "base/stream.h"
+#include "plugin/framework/mfx/host_window.h"
 #include "plugin/framework/mfx/mfx_host.h"
 #include "plugin/framework/plugin/com_object.h"
 #include "plugin/framework/plugin/host_track_info.h"
@@ -33,7 +34,7 @@ public:
     static constexpr uint32_t kHostOffersRenderInfo = 1;
     static constexpr uint32_t kHostRendersOffline = 2;
     // The window end before the first window after a start.
-    static constexpr int32_t kNoWindow = INT32_MIN;
+    static constexpr int32_t kNoWindow = HostWindow::kNone;
 
     MfxPlugin(const GUID *classId, const GUID *propertyPageId);
     MfxPlugin(const MfxPlugin &) = delete;
@@ -52,8 +53,8 @@ public:
     HRESULT STDMETHODCALLTYPE OnStart(LONG time) override;
     HRESULT STDMETHODCALLTYPE OnLoop(LONG restartTime, LONG loopEndTime) override;
     HRESULT STDMETHODCALLTYPE OnStop(LONG time) override;
-    // Turns the host's window into a closed tick range [start, end] and
-    // hands it to processRange; see the .cpp.
+    // Turns the host's window into a closed tick range [start, end] by the
+    // host-window rule and hands it to processRange.
     HRESULT STDMETHODCALLTYPE OnEvents(LONG from, LONG thru, IMfxEventQueue *input,
                                        IMfxEventQueue *output) override;
     HRESULT STDMETHODCALLTYPE OnInput(IMfxEventQueue *input, IMfxEventQueue *output) override;
@@ -114,9 +115,9 @@ public:
     bool isCurrentHostTrack(int32_t track, int32_t flag);
 
     uint32_t hostFlags() const { return hostFlags_; }
-    int32_t lastStartTime() const { return lastStartTime_; }
-    int32_t windowEnd() const { return windowEnd_; }
-    int32_t thruOffset() const { return thruOffset_; }
+    int32_t lastStartTime() const { return window_.lastStart(); }
+    int32_t windowEnd() const { return window_.windowEnd(); }
+    int32_t thruOffset() const { return window_.thruOffset(); }
 
     // Live plug-ins of this module and its updater (null when none lives).
     static int instanceCount();
@@ -131,9 +132,7 @@ protected:
     const GUID *propertyPageId_;
     uint32_t hostFlags_ = 0;
     uint32_t moreFlags_ = 0;
-    int32_t lastStartTime_ = 0;
-    int32_t windowEnd_ = kNoWindow;
-    int32_t thruOffset_ = 0;
+    HostWindow window_;
     uint8_t playing_ = 0;
     IUnknown *extraHostInterface_ = nullptr;     // a derived plug-in's, released with the others
     IMfxInputCallback *inputCallback_ = nullptr; // not reference-counted

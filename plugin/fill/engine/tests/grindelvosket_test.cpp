@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -143,6 +144,13 @@ TEST_F(EngineTest, RegionsAroundTheFillBar)
     // A punch-out beyond the fill's end keeps the fill zone inside the bar.
     engine.setPunchOut(5000);
     EXPECT_EQ(engine.regionOf(3840, end), 5);
+    EXPECT_EQ(end, 5759);
+    // So does a punch-in beyond it: the pre zone ends at the bar's end.
+    engine.setPunchRange(1500, 1600);
+    EXPECT_EQ(engine.regionOf(3840, end), Grindelvosket::kPreZone);
+    EXPECT_EQ(end, 5759);
+    end = 1;
+    EXPECT_EQ(engine.regionOf(5759, end), Grindelvosket::kPreZone);
     EXPECT_EQ(end, 5759);
     end = 1;
     EXPECT_EQ(engine.regionOf(5760, end), Grindelvosket::kOutside);
@@ -294,6 +302,10 @@ TEST_F(EngineTest, TriggerNotes)
     EXPECT_FALSE(engine.isTriggerNote(controllerEvent(0, 50, 1)));
     EXPECT_TRUE(engine.triggerPad(51, true));
     EXPECT_EQ(engine.currentPad(), 3);
+    EXPECT_TRUE(engine.triggerPad(57, true)) << "the highest trigger note";
+    EXPECT_EQ(engine.currentPad(), 9);
+    EXPECT_FALSE(engine.triggerPad(58, true));
+    EXPECT_EQ(engine.currentPad(), 9);
     EXPECT_FALSE(engine.triggerPad(47, true));
     engine.setTriggerBase(125);
     EXPECT_EQ(engine.triggerHigh(), 127) << "the range stays inside the notes";
@@ -423,10 +435,10 @@ TEST_F(EngineTest, SavePatternAsPlaysFromTheSavedFile)
     CreateDirectoryA((sandbox.fillsFolder() + "\\Mine").c_str(), nullptr);
 
     ASSERT_TRUE(engine.savePatternAs(fills + "\\Mine\\Kept.mid"));
-    EXPECT_EQ(engine.patternFolder(), "Mine\\");
+    EXPECT_EQ(engine.patternFolder(), "Mine") << "one form of a folder: no backslash at the end";
     EXPECT_EQ(engine.patternFile(), "Kept.mid");
     EXPECT_FALSE(engine.embeddedTrack());
-    EXPECT_EQ(panel.shown, std::vector<std::string>{"Mine\\|Kept.mid"});
+    EXPECT_EQ(panel.shown, std::vector<std::string>{"Mine|Kept.mid"});
 
     CMidiTrack saved;
     ASSERT_EQ(saved.loadSmfFile(sandbox.fillsFolder() + "\\Mine\\Kept.mid"), 0);
@@ -434,13 +446,98 @@ TEST_F(EngineTest, SavePatternAsPlaysFromTheSavedFile)
     EXPECT_TRUE(saved.isNoteUsed(36) && saved.isNoteUsed(38) && saved.isNoteUsed(42));
 }
 
-TEST_F(EngineTest, SavePatternAsOutsideTheLibraryHasNoFolder)
+std::string stateOf(Grindelvosket &engine)
+{
+    std::string bytes;
+    stringStream out(bytes);
+    EXPECT_TRUE(engine.saveState(out));
+    return bytes;
+}
+
+using PlayedKey = std::tuple<int32_t, int, int, int>;
+
+std::vector<PlayedKey> playFillBar(Grindelvosket &engine)
+{
+    std::vector<PlayedKey> played;
+    for (const MfxEvent &e : withoutMarkers(processOnce(engine, 0, 1919)))
+        played.emplace_back(e.time, e.kind, e.note, e.velocity);
+    return played;
+}
+
+TEST_F(EngineTest, SavePatternAsOutsideTheLibraryKeepsTheFillInTheState)
 {
     loadBasicFill();
+    engine.setFillMeasure(1);
+    engine.setPunchRange(0, 960);
     testing_support::TempFolder elsewhere;
     ASSERT_TRUE(engine.savePatternAs(elsewhere.file("Away.mid")));
     EXPECT_EQ(engine.patternFolder(), "");
     EXPECT_EQ(engine.patternFile(), "Away.mid");
+    EXPECT_TRUE(engine.embeddedTrack()) << "nothing would find the file again";
+    const std::vector<PlayedKey> played = playFillBar(engine);
+    ASSERT_GE(played.size(), 5u);
+
+    const std::string saved = stateOf(engine);
+    TestEngine fresh;
+    std::string copy = saved;
+    stringStream in(copy);
+    ASSERT_TRUE(fresh.loadState(in));
+    EXPECT_EQ(playFillBar(fresh), played);
+}
+
+TEST_F(EngineTest, PatternFoldersHaveOneForm)
+{
+    loadBasicFill();
+    for (const char *given : {"Rock\\", "Rock/", "\\Rock"}) {
+        SCOPED_TRACE(given);
+        engine.labels.clear();
+        EXPECT_FALSE(engine.selectPattern(given, "Basic_1.mid")) << "the pattern already playing";
+        EXPECT_EQ(engine.patternFolder(), "Rock");
+        EXPECT_TRUE(engine.selectPatternIfDifferent(given, "basic_1.mid"));
+        EXPECT_FALSE(engine.saidChanged("Looper pattern changed by selection"));
+    }
+    writePattern(sandbox, "Rock\\Fast", "Fast_1.mid", {{0, 38, 100}});
+    EXPECT_TRUE(engine.selectPattern("Rock\\Fast\\", "Fast_1.mid"));
+    EXPECT_EQ(engine.patternFolder(), "Rock\\Fast");
+    EXPECT_TRUE(engine.getLooper(2)->usesNote(38));
+}
+
+TEST_F(EngineTest, StoredNamesNeverLeaveTheLibrary)
+{
+    // A fill next to the library, not in it.
+    writePattern(sandbox, "..", "Secret.mid", {{0, 36, 100}, {480, 38, 100}});
+    const std::pair<const char *, const char *> names[] = {
+        {"..", "Secret.mid"},
+        {"", "..\\Secret.mid"},
+        {"Rock\\..\\..", "Secret.mid"},
+        {"..\\Fills\\..", "Secret.mid"},
+    };
+    const auto playsAnything = [](Grindelvosket &e) {
+        for (int i = 0; i < Grindelvosket::kLooperCount; ++i)
+            if (e.getLooper(i)->hasEvents())
+                return true;
+        return false;
+    };
+    for (const bool connected : {false, true}) {
+        SCOPED_TRACE(connected ? "connected" : "before any connect");
+        for (const auto &[folder, file] : names) {
+            SCOPED_TRACE(std::string(folder) + "|" + file);
+            TestEngine named;
+            if (connected)
+                named.registerEngine();
+            named.selectPattern(folder, file);
+            EXPECT_FALSE(playsAnything(named));
+            // The same names coming from a stored state.
+            TestEngine loaded;
+            const std::string saved = stateOf(named);
+            std::string copy = saved;
+            stringStream in(copy);
+            ASSERT_TRUE(loaded.loadState(in));
+            EXPECT_FALSE(playsAnything(loaded));
+            if (connected)
+                named.unregisterEngine();
+        }
+    }
 }
 
 TEST_F(EngineTest, FailedSavePatternAsKeepsTheNames)

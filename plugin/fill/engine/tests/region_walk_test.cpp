@@ -74,6 +74,23 @@ TEST_F(RegionWalkTest, FillFollowsTheHostMeterMap)
     EXPECT_EQ(times(out), (std::vector<int32_t>{1440, 1920, 2400, 2880}));
 }
 
+TEST_F(RegionWalkTest, SwingCountsFromTheLoopPassNotFromTimeZero)
+{
+    // Measure 1 in 7/16: the fill bar starts at 840, an odd number of
+    // sixteenths, off the swing grid of the song.
+    host.setMeterChange(1, 7, 4);
+    host.setMeterChange(2, 4, 2);
+    writePattern(sandbox, "", "Sixteenths_1.mid", {{0, 38, 100}, {120, 38, 100}, {240, 38, 100}});
+    engine.selectPattern("", "Sixteenths_1.mid");
+    engine.setPunchRange(-1, 960);
+    engine.setSwingDurIdx(2, false); // sixteenths: unit 120, amount 60 at 100 %
+    engine.setSwingPc(100, false);
+    const auto out = processOnce(engine, 0, 2000);
+    // From the pass start: 0 stays, 120 moves to 180, 240 stays. From time
+    // 0 they would land on 900, 960 and 1140.
+    EXPECT_EQ(times(out), (std::vector<int32_t>{840, 840 + 180, 840 + 240}));
+}
+
 TEST_F(RegionWalkTest, InputIsMaskedByZone)
 {
     engine.setPunchRange(240, 720);

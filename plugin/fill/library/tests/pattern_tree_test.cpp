@@ -173,12 +173,23 @@ TEST_F(Library, ReadsPatternsOnDiskAndInVolumes)
         const char *file;
         int note; // -1: nothing to read
     } cases[] = {
-        {"", "top.mid", 36},           {"Rock\\", "a.mid", 38},
-        {"Rock\\", "Fast\\b.mid", 42}, {"Rock\\Fast", "b.mid", 42},
-        {"Latin.vol\\", "d.mid", 49},  {"Latin.vol\\", "Bossa\\c.mid", 46},
-        {"", "Rock\\a.mid", 38},       {"Rock\\", "missing.mid", -1},
+        {"", "top.mid", 36},
+        {"Rock\\", "a.mid", 38},
+        {"Rock\\", "Fast\\b.mid", 42},
+        {"Rock\\Fast", "b.mid", 42},
+        {"Latin.vol\\", "d.mid", 49},
+        {"Latin.vol\\", "Bossa\\c.mid", 46},
+        {"", "Rock\\a.mid", 38},
+        {"Rock\\", "missing.mid", -1},
         {"Rock\\", "Fast", -1}, // a folder is no pattern
         {"", "notes.txt", -1},
+        // Names that would climb out of the library, or only seem to stay in
+        // it, find nothing.
+        {"..", "top.mid", -1},
+        {"Rock\\..", "a.mid", -1},
+        {"", "..\\Fills\\top.mid", -1},
+        {"C:", "top.mid", -1},
+        {"Rock\\\\Fast", "b.mid", -1},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.folder) + "|" + c.file);

@@ -108,8 +108,10 @@ TEST_F(FillExportTest, SourceTempoRecord)
         int32_t tempo;
         int32_t power;
     };
+    // Tempos that are no whole number of BPM go to the nearest: 123.6 to
+    // 124, 122.99998 to 123.
     for (const Case &c : {Case{500000, 4, 12000, 2}, Case{428571, 8, 14000, 3}, Case{600000, 2, 10000, 1},
-                          Case{461538, 16, 13000, 4}}) {
+                          Case{461538, 16, 13000, 4}, Case{485437, 4, 12400, 2}, Case{487805, 4, 12300, 2}}) {
         CMidiTrack track;
         track.setResolution(96);
         track.setTempo(c.microseconds);

@@ -4,7 +4,9 @@
 #include "plugin/fill/plugin/grindelvosket_ids.h"
 #include "plugin/fill/plugin/grindelvosket_mfx.h"
 #include "plugin/fill/plugin/tests/plugin_fixture.h"
+#include "plugin/framework/mfx/testing/host_window_cases.h"
 #include "plugin/framework/plugin/warning_dialog.h"
+#include "testing/sandbox.h"
 
 #include <algorithm>
 
@@ -48,43 +50,39 @@ TEST_F(GrindelvosketMfxTest, ConnectNeedsBothMapsAndListsTheDrummer)
     EXPECT_EQ(host.references, 1);
 }
 
-// Windows are closed ranges; after the first window that starts where the
-// last one ended, every window ends one tick before its thru, and a window
-// that comes out one tick long is still processed.
+// The drummer follows the host-window rule: with nothing to play, each
+// processed range shows as one marker at its start, and a window that comes
+// out empty shows nothing.
 TEST_F(GrindelvosketMfxTest, HostWindowsBecomeClosedRangesDownToOneTick)
 {
-    Drummer drummer;
-    ASSERT_EQ(drummer->Connect(host.context()), S_OK);
-    drummer->setFillMeasure(100); // nothing plays: only the window markers show
-    ASSERT_EQ(drummer->OnStart(0), S_OK);
-
-    struct Window {
-        LONG from, thru;
-        int32_t markerAt; // -1: nothing processed
-    };
-    const Window windows[] = {
-        {0, 100, 0},     // [0, 100]
-        {100, 200, 101}, // starts where the last ended: [101, 199]
-        {200, 201, 200}, // one tick: [200, 200]
-        {201, 202, 201}, // [201, 201]
-        {202, 202, -1},  // [202, 201]: empty
-        {202, 210, 202}, // [202, 209]
-    };
-    for (const Window &w : windows) {
-        SCOPED_TRACE(w.from);
-        Queue in;
-        Queue out;
-        ASSERT_EQ(drummer->OnEvents(w.from, w.thru, &in, &out), S_OK);
-        if (w.markerAt < 0) {
-            EXPECT_TRUE(out.events.empty());
-        } else {
-            ASSERT_EQ(out.events.size(), 1u);
-            EXPECT_TRUE(isMarker(out.events[0]));
-            EXPECT_EQ(out.events[0].time, w.markerAt);
+    for (const mfx_testing::HostWindowCase &c : mfx_testing::hostWindowCases()) {
+        SCOPED_TRACE(c.name);
+        Drummer drummer;
+        ASSERT_EQ(drummer->Connect(host.context()), S_OK);
+        drummer->setFillMeasure(1000); // nothing plays: only the window markers show
+        std::vector<int32_t> markers;
+        for (const mfx_testing::HostStep &step : c.steps) {
+            if (step.kind == mfx_testing::HostStep::Start) {
+                ASSERT_EQ(drummer->OnStart(step.from), S_OK);
+            } else if (step.kind == mfx_testing::HostStep::Stop) {
+                ASSERT_EQ(drummer->OnStop(step.from), S_OK);
+            } else {
+                Queue in;
+                Queue out;
+                ASSERT_EQ(drummer->OnEvents(step.from, step.thru, &in, &out), S_OK);
+                for (const MfxEvent &e : out.events) {
+                    EXPECT_TRUE(isMarker(e));
+                    markers.push_back(e.time);
+                }
+            }
         }
+        std::vector<int32_t> starts;
+        for (const mfx_testing::TickRange &range : c.processed)
+            starts.push_back(range.first);
+        EXPECT_EQ(markers, starts);
+        EXPECT_EQ(drummer->processStart(), starts.back());
+        drummer->Disconnect();
     }
-    EXPECT_EQ(drummer->processStart(), 202);
-    drummer->Disconnect();
 }
 
 TEST_F(GrindelvosketMfxTest, FillPlaysInItsBarWithTheHostTracksChannelAndPort)
@@ -243,6 +241,9 @@ TEST_F(GrindelvosketMfxTest, ChainKeepsEachDrummerOnceAndSurvivesDisconnects)
 
 TEST_F(GrindelvosketMfxTest, DrumMapAndNoteNamesReachEveryAttachedDrummer)
 {
+    const std::string names = dataFolder() + "\\NoteNames";
+    CreateDirectoryA(names.c_str(), nullptr);
+    ASSERT_TRUE(testing_support::writeFile(names + "\\Studio Kit.txt", "36 Big Kick\r\n38 Fat Snare\r\n"));
     Sink sink;
     Drummer a, b;
     ASSERT_EQ(a->Connect(host.context()), S_OK);
@@ -252,6 +253,11 @@ TEST_F(GrindelvosketMfxTest, DrumMapAndNoteNamesReachEveryAttachedDrummer)
     a->drumMap().setNote(38, 40);
     a->drumMapChanged();
     EXPECT_EQ(b->drumMap().getNote(38), 40);
+    a->selectNoteNameSet("Studio Kit");
+    for (GrindelvosketMFX *drummer : {a.get(), b.get()}) {
+        EXPECT_EQ(drummer->noteNames().getName(), "Studio Kit");
+        EXPECT_EQ(drummer->noteNames().getNoteName(36), "Big Kick");
+    }
     a->Disconnect();
     b->Disconnect();
 }
@@ -306,10 +312,14 @@ TEST_F(GrindelvosketMfxTest, LoadIsAllOrNothing)
     target->setPunchRange(120, 600);
     const std::string before = saveBytes(target.persist());
 
-    std::string flipped = good;
-    flipped[flipped.size() / 2] ^= 0x5A;
-    for (const std::string &damaged : {good.substr(0, good.size() / 2), good.substr(0, 12),
-                                       std::string("\x02\x00\x00\x00\xFF\xFF\xFF\x7F", 8)}) {
+    // Damage early, in the middle, and in the very last byte (the embedded
+    // track flag), after everything else was read.
+    std::string badFlag = good;
+    ASSERT_EQ(badFlag.back(), '\0');
+    badFlag.back() = 7;
+    for (const std::string &damaged :
+         {good.substr(0, good.size() / 2), good.substr(0, 12),
+          std::string("\x02\x00\x00\x00\xFF\xFF\xFF\x7F", 8), good.substr(0, good.size() - 1), badFlag}) {
         IStream *stream = streamOf(damaged);
         EXPECT_TRUE(FAILED(target.persist()->Load(stream)));
         stream->Release();

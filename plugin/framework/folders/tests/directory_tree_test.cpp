@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 namespace {
@@ -72,6 +73,34 @@ TEST(TreeLists, KeepByteOrderAndRefuseDuplicates)
     EXPECT_TRUE(root.addSubTree(new Tree("a.mid", &root)));
     Tree sameTree("a.mid", &root);
     EXPECT_FALSE(root.addSubTree(&sameTree));
+}
+
+TEST(TreeLists, ManyChildrenAtOnceKeepTheSameRules)
+{
+    Tree root("root", nullptr);
+    ASSERT_TRUE(root.addLeaf(new Leaf("m.mid", &root)));
+    std::vector<std::unique_ptr<Leaf>> batch;
+    Leaf *firstOfTwins = nullptr;
+    for (const char *name : {"z.mid", "b.mid", "m.mid", "A.MID", "b.mid", "n.mid", "a.mid"}) {
+        batch.push_back(std::make_unique<Leaf>(name, &root));
+        if (!firstOfTwins && batch.back()->name() == "b.mid")
+            firstOfTwins = batch.back().get();
+    }
+    root.addLeaves(std::move(batch));
+    EXPECT_EQ(leafNames(root),
+              (std::vector<std::string>{"A.MID", "a.mid", "b.mid", "m.mid", "n.mid", "z.mid"}));
+    EXPECT_EQ(backwards(root),
+              (std::vector<std::string>{"z.mid", "n.mid", "m.mid", "b.mid", "a.mid", "A.MID"}));
+    EXPECT_EQ(root.findLeaf("b.mid"), firstOfTwins) << "of a repeated name the first stays";
+
+    std::vector<std::unique_ptr<Tree>> folders;
+    for (const char *name : {"Rock", "Funk", "Rock"})
+        folders.push_back(std::make_unique<Tree>(name, &root));
+    root.addSubTrees(std::move(folders));
+    ASSERT_NE(root.firstSubTree(), nullptr);
+    EXPECT_EQ(root.firstSubTree()->name(), "Funk");
+    EXPECT_EQ(root.lastSubTree()->name(), "Rock");
+    EXPECT_EQ(root.firstSubTree()->nextTree(), root.lastSubTree());
 }
 
 TEST(TreeLists, RemoveRelinksBothEnds)

@@ -283,7 +283,7 @@ void CALLBACK driveFrame(HWND, UINT, UINT_PTR timer, DWORD)
 
 TEST(PanelPageWindowTest, ControlsInThePropertyPageTakeClicksAndKeysAndLeaveNothing)
 {
-    HostWindow host;
+    gui_test::HostWindow host;
     const int windowsBefore = threadWindowCount();
     DWORD cookie = 0;
     auto *factory = new MfxPropertyPage::Factory(L"Tembri Test");

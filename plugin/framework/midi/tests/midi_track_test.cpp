@@ -372,17 +372,21 @@ TEST(MidiTrack, CopyFiltered)
     CMidiTrack source = trackOf({note(0, 36), controller(5, 7, 100), note(10, 38), note(20, 42)}, 96);
     source.setTempo(600000);
     source.setHeaderWord(0, 5);
+    source.setTimeSignature(3, 4);
     uint8_t filter[128] = {};
     filter[36] = 1;
     filter[42] = 7;
 
     CMidiTrack part = trackOf({note(1000, 50)});
+    part.setTimeSignature(6, 8);
     part.copyFiltered(source, filter);
     EXPECT_EQ(notesOf(part), (Notes{{0, 36}, {20, 42}}));
     EXPECT_EQ(part.getEventCount(), 3u) << "the controller goes along";
     EXPECT_EQ(part.getResolution(), 96);
     EXPECT_EQ(part.getTempo(), 600000);
     EXPECT_EQ(part.getHeaderWord(0), 5);
+    EXPECT_EQ(part.getTimeSigNumerator(), 6) << "the meter is not among what is taken";
+    EXPECT_EQ(part.getTimeSigDenominator(), 8);
     EXPECT_EQ(part.getUsedNoteCount(), 2);
 
     part.copyFiltered(source, nullptr);

@@ -73,6 +73,19 @@ TEST(SmfChunks, LargeChunksAreReadWhole)
     EXPECT_EQ(std::string(reinterpret_cast<char *>(list.first->data), body.size()), body);
 }
 
+TEST(SmfChunks, ChunksOfOtherTypesAreSkipped)
+{
+    const std::string file = header(1, 2, 96) + "XFIH" + be32(5) + "hello" + TempoTrack + "MTrx" + be32(0) +
+                             NoteTrack + "Junk" + be32(3) + "abc";
+    SmfChunkList list;
+    ASSERT_EQ(readFrom(file, list), SmfOk);
+    ASSERT_EQ(countSmfChunks(list), 2);
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(list.first->data), list.first->length),
+              TempoTrack.substr(8));
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(list.first->next->data), list.first->next->length),
+              NoteTrack.substr(8));
+}
+
 TEST(SmfChunks, NoTracksIsAnEmptyList)
 {
     SmfChunkList list;
@@ -96,7 +109,9 @@ TEST(SmfChunks, MalformedFilesAreRefused)
         {"division 0", header(0, 1, 0) + NoteTrack},
         {"SMPTE division", header(0, 1, 0xE728) + NoteTrack},
         {"format 3", header(3, 1, 96) + NoteTrack},
-        {"bad track id", header(0, 1, 96) + "MTrx" + NoteTrack.substr(4)},
+        {"an unknown chunk in place of the track", header(0, 1, 96) + "MTrx" + NoteTrack.substr(4)},
+        {"unknown chunk longer than the file", header(0, 1, 96) + "Junk" + be32(0x7FFFFFFF) + NoteTrack},
+        {"unknown chunk cut in its header", header(0, 1, 96) + NoteTrack.substr(0, 6)},
         {"truncated chunk", header(0, 1, 96) + NoteTrack.substr(0, NoteTrack.size() - 3)},
         {"truncated chunk header", header(0, 1, 96) + "MTrk" + std::string(2, '\0')},
         {"huge chunk length", header(0, 1, 96) + "MTrk" + be32(0xFFFFFFF0) + notes + EndOfTrack},
@@ -107,6 +122,10 @@ TEST(SmfChunks, MalformedFilesAreRefused)
         {"huge meta length",
          header(0, 1, 96) + track(std::string("\x00\xFF\x01\x8F\xFF\xFF\x7F", 7) + EndOfTrack)},
         {"meta past the chunk", header(0, 1, 96) + track(std::string("\x00\xFF\x01\x10xy", 6) + EndOfTrack)},
+        {"end of track one byte past the chunk",
+         header(0, 1, 96) + track(std::string("\x00\xFF\x2F\x01", 4))},
+        {"sysex one byte past the chunk",
+         header(0, 1, 96) + track(std::string("\x00\xF0\x05", 3) + EndOfTrack)},
         {"huge sysex length",
          header(0, 1, 96) + track(std::string("\x00\xF0\x8F\xFF\xFF\x7F", 6) + EndOfTrack)},
         {"five-byte delta",

@@ -163,9 +163,13 @@ TEST(ParseEvent, MalformedEventsLeaveThePositionAlone)
         {"data byte with bit 7", {0x90, 0x3C, 0x80}, 0},
         {"meta without type", {0xFF}, 0},
         {"meta longer than the chunk", {0xFF, 0x01, 0x05, 'a', 'b'}, 0},
+        {"meta one byte longer than the chunk", {0xFF, 0x01, 0x03, 'a', 'b'}, 0},
+        {"end of track one byte longer than the chunk", {0xFF, 0x2F, 0x01}, 0},
         {"meta with a huge length", {0xFF, 0x01, 0x8F, 0xFF, 0xFF, 0x7F, 'a'}, 0},
         {"meta length of five bytes", {0xFF, 0x01, 0x80, 0x80, 0x80, 0x80, 0x01, 'a'}, 0},
         {"sysex longer than the chunk", {0xF0, 0x10, 0x01}, 0},
+        {"sysex one byte longer than the chunk", {0xF0, 0x02, 0xF7}, 0},
+        {"sysex escape one byte longer than the chunk", {0xF7, 0x01}, 0},
         {"nothing", {}, 0x90},
     };
     for (const auto &c : cases) {

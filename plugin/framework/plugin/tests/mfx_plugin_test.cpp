@@ -1,5 +1,6 @@
 #include "plugin/framework/plugin/mfx_plugin.h"
 
+#include "plugin/framework/mfx/testing/host_window_cases.h"
 #include "plugin/framework/plugin/plugin_ids.h"
 #include "plugin/framework/plugin/tests/test_host.h"
 #include "plugin/framework/plugin/tests/test_plugin.h"
@@ -210,82 +211,36 @@ TEST_F(MfxPluginTest, TheLastPluginTakesTheUpdaterWithIt)
 // ---------------------------------------------------------------------------
 // Processing windows
 
-struct Window {
-    LONG from;
-    LONG thru;
-};
-using Range = std::pair<int32_t, int32_t>;
-
-struct WindowCase {
-    const char *name;
-    LONG start;
-    std::vector<Window> windows;
-    std::vector<Range> processed;
-};
-
 TEST_F(MfxPluginTest, HostWindowsBecomeClosedTickRanges)
 {
-    const WindowCase cases[] = {
-        {"thru belongs to the next window",
-         0,
-         {{0, 100}, {100, 200}, {200, 300}, {300, 301}, {301, 302}, {302, 310}},
-         {{0, 100}, {101, 199}, {200, 299}, {300, 300}, {301, 301}, {302, 309}}},
-        {"one-tick windows from the start", 0, {{0, 1}, {1, 2}, {2, 3}, {3, 4}}, {{0, 1}, {2, 2}, {3, 3}}},
-        {"windows that meet at thru + 1",
-         0,
-         {{0, 100}, {101, 200}, {201, 201}, {202, 202}, {203, 250}},
-         {{0, 100}, {101, 200}, {201, 201}, {202, 202}, {203, 250}}},
-        {"a window before the start begins at the start",
-         500,
-         {{0, 100}, {400, 600}, {600, 700}},
-         {{500, 600}, {601, 699}}},
-        {"an empty window does not count as the last one",
-         0,
-         {{0, 100}, {100, 100}, {100, 200}},
-         {{0, 100}, {101, 199}}},
-    };
-    for (const WindowCase &c : cases) {
+    for (const mfx_testing::HostWindowCase &c : mfx_testing::hostWindowCases()) {
         TestPlugin *fresh = TestPlugin::create();
-        fresh->OnStart(c.start);
-        for (const Window &w : c.windows)
-            EXPECT_EQ(fresh->OnEvents(w.from, w.thru, nullptr, nullptr), S_OK);
+        for (const mfx_testing::HostStep &step : c.steps) {
+            if (step.kind == mfx_testing::HostStep::Start)
+                EXPECT_EQ(fresh->OnStart(step.from), S_OK);
+            else if (step.kind == mfx_testing::HostStep::Stop)
+                EXPECT_EQ(fresh->OnStop(step.from), S_OK);
+            else
+                EXPECT_EQ(fresh->OnEvents(step.from, step.thru, nullptr, nullptr), S_OK);
+        }
         EXPECT_EQ(fresh->ranges, c.processed) << c.name;
         fresh->Release();
     }
 }
 
-TEST_F(MfxPluginTest, EveryTickIsProcessedOnceWhateverTheWindowSizes)
-{
-    // A host with [from, thru) windows of mixed sizes, one tick among them.
-    const LONG sizes[] = {120, 1, 1, 7, 1, 240, 1, 33};
-    plugin->OnStart(0);
-    LONG from = 0;
-    for (LONG size : sizes) {
-        plugin->OnEvents(from, from + size, nullptr, nullptr);
-        from += size;
-    }
-    std::vector<int> seen(from + 1, 0);
-    for (const Range &r : plugin->ranges)
-        for (int32_t t = r.first; t <= r.second; ++t)
-            ++seen[t];
-    // The first window still counts its thru (the host's kind is not known
-    // yet), so tick 120 falls to it; from then on each tick exactly once.
-    for (LONG t = 0; t < from; ++t)
-        EXPECT_EQ(seen[t], 1) << "tick " << t;
-}
-
-TEST_F(MfxPluginTest, LoopAndStopForgetTheLastWindow)
+TEST_F(MfxPluginTest, StartLoopAndStop)
 {
     plugin->OnStart(0);
     plugin->OnEvents(0, 100, nullptr, nullptr);
     EXPECT_TRUE(plugin->isPlaying());
     plugin->OnLoop(50, 100);
+    EXPECT_TRUE(plugin->isPlaying());
+    EXPECT_EQ(plugin->lastStartTime(), 50);
     EXPECT_EQ(plugin->windowEnd(), MfxPlugin::kNoWindow);
     plugin->OnEvents(50, 100, nullptr, nullptr);
     plugin->OnStop(100);
     EXPECT_FALSE(plugin->isPlaying());
     EXPECT_EQ(plugin->windowEnd(), MfxPlugin::kNoWindow);
-    EXPECT_EQ(plugin->ranges, (std::vector<Range>{{0, 100}, {50, 100}}));
 }
 
 TEST_F(MfxPluginTest, ProcessingPassesWhatThePluginDoesNotConsume)

@@ -185,11 +185,14 @@ TEST_F(WarningDialogTest, AWarningWithoutKeyHasNoBoxAndRemembersNothing)
 
 TEST_F(WarningDialogTest, StoredValuesOfZeroOrLessSuppress)
 {
-    for (DWORD value : {0u, 0xFFFFFFFFu, 1u, 5u}) {
+    // The stored value counts as signed: 0 and below mean "don't warn".
+    const std::pair<DWORD, bool> cases[] = {{0u, true},  {0xFFFFFFFFu, true}, {0x80000000u, true},
+                                            {1u, false}, {5u, false},         {0x7FFFFFFFu, false}};
+    for (const auto &[value, suppressed] : cases) {
         RegSetKeyValueA(HKEY_CURRENT_USER, CWarningDlg::profilePath().c_str(), key.c_str(), REG_DWORD, &value,
                         sizeof(value));
         CWarningDlg dialog(plugin_test::kTestWarningText, key.c_str(), owner);
-        EXPECT_EQ(dialog.suppressed(), static_cast<int32_t>(value) <= 0) << value;
+        EXPECT_EQ(dialog.suppressed(), suppressed) << value;
     }
 }
 

@@ -1,0 +1,96 @@
+// Rendering the selected tracks off line: the song plays them buffer by
+// buffer through its tract in render mode, and the mixed frames go into a
+// new audio track.
+#include "data/song.h"
+
+#include "data/sound_interfaces.h"
+#include "data/track_audio.h"
+#include "data/track_master.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace Quorvane {
+
+namespace {
+
+// Buffers rendered after the song end while the sound dies out, at most.
+constexpr int kTailBuffers = 100;
+// Frames faded out at the end.
+constexpr long kFadeFrames = 16;
+
+bool silent(const std::vector<float> &buffer)
+{
+    return std::all_of(buffer.begin(), buffer.end(), [](float v) { return v == 0.0f; });
+}
+
+} // namespace
+
+CTrackAudio *CSong::RenderSelectedTracks()
+{
+    if (!songTract || !master)
+        master = GetTrackMaster();
+    if (!songTract || !master || params.bufferFrames <= 0)
+        return nullptr;
+    auto *target = static_cast<CTrackAudio *>(InsertNewTrack(TRACK_AUDIO, -1, 0));
+    if (!target)
+        return nullptr;
+    // Only the selected tracks sound (the new one not), from the start,
+    // once through.
+    for (CTrack *t = GetNextTrack(nullptr); t; t = GetNextTrack(t)) {
+        t->StoreState();
+        t->SetSolo(0);
+        if (t != master)
+            t->SetMute(!t->IsSlct() || t == target);
+    }
+    const long savedStart = playStartTick, savedLoop = loop;
+    playStartTick = 0;
+    loop = 0;
+    const long frames = params.bufferFrames;
+    std::vector<float> buffer(static_cast<size_t>(2 * frames));
+    int ok = songTract->SetRenderMode(1);
+    int64_t position = 0;
+    // The song through to its end, then its sound until it dies out.
+    for (int tail = 0; ok;) {
+        const bool playing = currentTick < songEnd;
+        if (playing)
+            AskPlayback(frames);
+        else if (++tail > kTailBuffers)
+            break;
+        songTract->RenderBuffer(buffer.data(), frames);
+        if (!playing && silent(buffer))
+            break;
+        ok = target->wave.Write(buffer.data(), position, static_cast<unsigned long>(frames));
+        position += frames;
+    }
+    songTract->SetRenderMode(0);
+    playStartTick = savedStart;
+    loop = savedLoop;
+    for (CTrack *t = GetNextTrack(nullptr); t; t = GetNextTrack(t))
+        t->RestoreState();
+    target->SetMute(0);
+    if (!ok) {
+        DeleteTrack(target, 0);
+        return nullptr;
+    }
+    target->wave.length = position;
+    // The last frames fade out, so the track does not end on a click.
+    const long fade = static_cast<long>(std::min<int64_t>(kFadeFrames, position));
+    if (fade > 0) {
+        std::vector<float> last(static_cast<size_t>(2 * fade));
+        if (target->wave.Read(last.data(), position - fade, static_cast<unsigned long>(fade))) {
+            for (long i = 0; i < fade; ++i) {
+                const float gain = static_cast<float>(fade - 1 - i) / static_cast<float>(fade);
+                last[2 * i] *= gain;
+                last[2 * i + 1] *= gain;
+            }
+            target->wave.Write(last.data(), position - fade, static_cast<unsigned long>(fade));
+        }
+    }
+    target->UpdateLastTime();
+    Update();
+    return target;
+}
+
+} // namespace Quorvane

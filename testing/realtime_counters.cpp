@@ -1,0 +1,187 @@
+#include "testing/realtime_counters.h"
+
+#include <cstddef>
+#include <cstring>
+#include <mutex>
+
+namespace testing_support {
+
+namespace {
+
+// The counter of each thread, in a slot of the Windows thread-local
+// storage: reading it never allocates (C++ thread_local may).
+DWORD counterSlot = TLS_OUT_OF_INDEXES;
+
+RealTimeCounter *currentCounter()
+{
+    if (counterSlot == TLS_OUT_OF_INDEXES)
+        return nullptr;
+    // TlsGetValue clears the last error; the caller of the hooked function
+    // must still see its own.
+    const DWORD error = GetLastError();
+    auto *counter = static_cast<RealTimeCounter *>(TlsGetValue(counterSlot));
+    SetLastError(error);
+    return counter;
+}
+
+enum class Kind { Allocation, FileOpen, FileAccess };
+
+constexpr int kHookCount = 26;
+FARPROC originals[kHookCount] = {};
+
+// Counts, then calls the real function the import table held.
+template <Kind kind, int id, typename R, typename... A> R counted(A... args)
+{
+    if (RealTimeCounter *counter = currentCounter()) {
+        if (kind == Kind::Allocation)
+            counter->countAllocation();
+        else if (kind == Kind::FileOpen)
+            counter->countFileOpen();
+        else
+            counter->countFileAccess();
+    }
+    return reinterpret_cast<R (*)(A...)>(originals[id])(args...);
+}
+
+// A message box on a counting thread is counted and answered, never shown.
+template <int id, typename Text> int WINAPI countedMessageBox(HWND owner, Text text, Text caption, UINT type)
+{
+    if (RealTimeCounter *counter = currentCounter()) {
+        counter->countMessageBox();
+        return IDOK;
+    }
+    return reinterpret_cast<int(WINAPI *)(HWND, Text, Text, UINT)>(originals[id])(owner, text, caption, type);
+}
+
+struct Hook {
+    const char *name;
+    FARPROC standIn;
+};
+
+template <Kind kind, int id, typename R, typename... A> constexpr Hook hook(const char *name)
+{
+    return Hook{name, reinterpret_cast<FARPROC>(&counted<kind, id, R, A...>)};
+}
+
+constexpr Kind A = Kind::Allocation;
+constexpr Kind F = Kind::FileOpen;
+constexpr Kind X = Kind::FileAccess;
+using Handle = HANDLE;
+using Security = LPSECURITY_ATTRIBUTES;
+
+const Hook hooks[kHookCount] = {
+    // The C runtime's allocators; operator new and the containers use these.
+    hook<A, 0, void *, size_t>("malloc"),
+    hook<A, 1, void *, size_t, size_t>("calloc"),
+    hook<A, 2, void *, void *, size_t>("realloc"),
+    hook<A, 3, void *, size_t, size_t>("_aligned_malloc"),
+    hook<A, 4, char *, const char *>("_strdup"),
+    hook<A, 5, char *, const char *>("strdup"),
+    // The Windows heaps.
+    hook<A, 6, LPVOID, Handle, DWORD, SIZE_T>("HeapAlloc"),
+    hook<A, 7, LPVOID, Handle, DWORD, LPVOID, SIZE_T>("HeapReAlloc"),
+    hook<A, 8, HGLOBAL, UINT, SIZE_T>("GlobalAlloc"),
+    hook<A, 9, HLOCAL, UINT, SIZE_T>("LocalAlloc"),
+    // Opening files and listing folders.
+    hook<F, 10, Handle, LPCSTR, DWORD, DWORD, Security, DWORD, DWORD, Handle>("CreateFileA"),
+    hook<F, 11, Handle, LPCWSTR, DWORD, DWORD, Security, DWORD, DWORD, Handle>("CreateFileW"),
+    hook<F, 12, Handle, LPCSTR, LPWIN32_FIND_DATAA>("FindFirstFileA"),
+    hook<F, 13, Handle, LPCWSTR, LPWIN32_FIND_DATAW>("FindFirstFileW"),
+    hook<F, 14, Handle, LPCSTR, FINDEX_INFO_LEVELS, LPVOID, FINDEX_SEARCH_OPS, LPVOID, DWORD>(
+        "FindFirstFileExA"),
+    hook<F, 15, Handle, LPCWSTR, FINDEX_INFO_LEVELS, LPVOID, FINDEX_SEARCH_OPS, LPVOID, DWORD>(
+        "FindFirstFileExW"),
+    hook<F, 16, FILE *, const char *, const char *>("fopen"),
+    hook<F, 17, FILE *, const wchar_t *, const wchar_t *>("_wfopen"),
+    hook<F, 18, int, const char *, int, int>("_open"),
+    hook<F, 19, int, const wchar_t *, int, int>("_wopen"),
+    // Reading, writing and seeking files already open.
+    hook<X, 20, BOOL, Handle, LPVOID, DWORD, LPDWORD, LPOVERLAPPED>("ReadFile"),
+    hook<X, 21, BOOL, Handle, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED>("WriteFile"),
+    hook<X, 22, DWORD, Handle, LONG, PLONG, DWORD>("SetFilePointer"),
+    hook<X, 23, BOOL, Handle, LARGE_INTEGER, PLARGE_INTEGER, DWORD>("SetFilePointerEx"),
+    // Asking the user.
+    {"MessageBoxA", reinterpret_cast<FARPROC>(&countedMessageBox<24, LPCSTR>)},
+    {"MessageBoxW", reinterpret_cast<FARPROC>(&countedMessageBox<25, LPCWSTR>)},
+};
+
+const Hook *findHook(const char *name, int &id)
+{
+    for (id = 0; id < kHookCount; ++id)
+        if (std::strcmp(hooks[id].name, name) == 0)
+            return &hooks[id];
+    return nullptr;
+}
+
+bool patchImports(HMODULE module)
+{
+    auto *base = reinterpret_cast<BYTE *>(module);
+    const auto *dos = reinterpret_cast<const IMAGE_DOS_HEADER *>(base);
+    if (dos->e_magic != IMAGE_DOS_SIGNATURE)
+        return false;
+    const auto *nt = reinterpret_cast<const IMAGE_NT_HEADERS *>(base + dos->e_lfanew);
+    if (nt->Signature != IMAGE_NT_SIGNATURE)
+        return false;
+    const IMAGE_DATA_DIRECTORY &imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (imports.VirtualAddress == 0)
+        return false;
+    for (auto *library = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR *>(base + imports.VirtualAddress);
+         library->Name != 0; ++library) {
+        // The lookup table keeps the names; the address table is what calls
+        // go through.
+        if (library->OriginalFirstThunk == 0)
+            continue;
+        auto *names = reinterpret_cast<IMAGE_THUNK_DATA *>(base + library->OriginalFirstThunk);
+        auto *entries = reinterpret_cast<IMAGE_THUNK_DATA *>(base + library->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++entries) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                continue;
+            const auto *byName =
+                reinterpret_cast<const IMAGE_IMPORT_BY_NAME *>(base + names->u1.AddressOfData);
+            int id = 0;
+            const Hook *hook = findHook(reinterpret_cast<const char *>(byName->Name), id);
+            auto *entry = reinterpret_cast<FARPROC *>(&entries->u1.Function);
+            if (!hook || *entry == hook->standIn)
+                continue;
+            if (!originals[id])
+                originals[id] = *entry;
+            DWORD protection = 0;
+            if (!VirtualProtect(entry, sizeof *entry, PAGE_READWRITE, &protection))
+                return false;
+            *entry = hook->standIn;
+            VirtualProtect(entry, sizeof *entry, protection, &protection);
+        }
+    }
+    return true;
+}
+
+std::mutex &installLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+} // namespace
+
+bool installRealTimeHooks(HMODULE module)
+{
+    std::lock_guard<std::mutex> guard(installLock());
+    if (counterSlot == TLS_OUT_OF_INDEXES)
+        counterSlot = TlsAlloc();
+    return counterSlot != TLS_OUT_OF_INDEXES && patchImports(module ? module : GetModuleHandleA(nullptr));
+}
+
+RealTimeCounter::RealTimeCounter()
+{
+    // A counter without hooks would read zero whatever happens.
+    static const bool executableHooked = installRealTimeHooks();
+    (void)executableHooked;
+    TlsSetValue(counterSlot, this);
+}
+
+RealTimeCounter::~RealTimeCounter()
+{
+    TlsSetValue(counterSlot, nullptr);
+}
+
+} // namespace testing_support

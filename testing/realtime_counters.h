@@ -1,0 +1,52 @@
+// Counters that prove a real-time path clean: how many heap allocations and
+// file opens a thread made while a RealTimeCounter lived on it.
+//
+// The counts come from a module's import table. installRealTimeHooks routes
+// the module's calls of the C runtime's allocators (which operator new uses
+// too), of the Windows heap and global-memory allocators, of every call that
+// opens a file or lists a folder, and of the calls that read, write or seek
+// an open file through counting stand-ins that then call the real function.
+// Message boxes are counted too, and answered IDOK without being shown, so
+// code that must never stop to ask the user shows that it does not. Calls made by other threads, and by a thread
+// without a counter, are not counted. For tests and benchmarks only.
+#pragma once
+
+#include <windows.h>
+
+namespace testing_support {
+
+// Routes the module's imports through the counters; the executable when
+// module is null. Safe to call more than once (and for several modules).
+// False when the module's import table could not be read.
+bool installRealTimeHooks(HMODULE module = nullptr);
+
+class RealTimeCounter {
+public:
+    // Counts on the calling thread from now on; one counter per thread.
+    RealTimeCounter();
+    ~RealTimeCounter();
+    RealTimeCounter(const RealTimeCounter &) = delete;
+    RealTimeCounter &operator=(const RealTimeCounter &) = delete;
+
+    long allocations() const { return allocations_; }
+    long fileOpens() const { return fileOpens_; }
+    // Reads, writes and seeks of files already open.
+    long fileAccesses() const { return fileAccesses_; }
+    long messageBoxes() const { return messageBoxes_; }
+    // Starts every count again from 0.
+    void reset() { allocations_ = fileOpens_ = fileAccesses_ = messageBoxes_ = 0; }
+
+    // Used by the stand-ins.
+    void countAllocation() { ++allocations_; }
+    void countFileOpen() { ++fileOpens_; }
+    void countFileAccess() { ++fileAccesses_; }
+    void countMessageBox() { ++messageBoxes_; }
+
+private:
+    long allocations_ = 0;
+    long fileOpens_ = 0;
+    long fileAccesses_ = 0;
+    long messageBoxes_ = 0;
+};
+
+} // namespace testing_support

@@ -1,0 +1,108 @@
+#include "testing/realtime_counters.h"
+#include "testing/sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using testing_support::RealTimeCounter;
+
+// Keeps the compiler from dropping an allocation it can see is unused.
+void *volatile sink;
+
+TEST(RealTimeCounters, CountHeapAllocationsOfEveryKind)
+{
+    RealTimeCounter counter;
+    sink = std::malloc(16);
+    std::free(sink);
+    sink = std::calloc(4, 4);
+    sink = std::realloc(sink, 4096);
+    std::free(sink);
+    auto owned = std::make_unique<int[]>(8);
+    std::vector<int> grown;
+    grown.push_back(1);
+    std::string text(100, 'x');
+    sink = HeapAlloc(GetProcessHeap(), 0, 32);
+    HeapFree(GetProcessHeap(), 0, sink);
+    EXPECT_EQ(counter.allocations(), 7);
+    EXPECT_EQ(counter.fileOpens(), 0);
+}
+
+TEST(RealTimeCounters, CountFileOpensAndFolderListings)
+{
+    testing_support::TempFolder folder;
+    ASSERT_TRUE(testing_support::writeFile(folder.file("a.txt"), "a"));
+    RealTimeCounter counter;
+    HANDLE file = CreateFileA(folder.file("a.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    // A failed open counts as well and keeps its error.
+    EXPECT_EQ(
+        CreateFileA(folder.file("missing").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+        INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder.path() + "\\*").c_str(), &found);
+    EXPECT_NE(search, INVALID_HANDLE_VALUE);
+    FindClose(search);
+    EXPECT_EQ(counter.fileOpens(), 3);
+}
+
+TEST(RealTimeCounters, CountReadsWritesAndSeeksApartFromOpens)
+{
+    testing_support::TempFolder folder;
+    HANDLE file = CreateFileA(folder.file("b.bin").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    RealTimeCounter counter;
+    DWORD moved = 0;
+    char bytes[4] = {1, 2, 3, 4};
+    EXPECT_TRUE(WriteFile(file, bytes, sizeof bytes, &moved, nullptr));
+    EXPECT_NE(SetFilePointer(file, 0, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+    EXPECT_TRUE(ReadFile(file, bytes, sizeof bytes, &moved, nullptr));
+    LARGE_INTEGER start{};
+    EXPECT_TRUE(SetFilePointerEx(file, start, nullptr, FILE_BEGIN));
+    EXPECT_EQ(counter.fileAccesses(), 4);
+    EXPECT_EQ(counter.fileOpens(), 0);
+    counter.reset();
+    EXPECT_EQ(counter.fileAccesses(), 0);
+    CloseHandle(file);
+}
+
+TEST(RealTimeCounters, MessageBoxesAreCountedAndAnsweredUnseen)
+{
+    RealTimeCounter counter;
+    EXPECT_EQ(MessageBoxA(nullptr, "text", "caption", MB_YESNO), IDOK);
+    EXPECT_EQ(MessageBoxW(nullptr, L"text", L"caption", MB_OK), IDOK);
+    EXPECT_EQ(counter.messageBoxes(), 2);
+}
+
+TEST(RealTimeCounters, OnlyTheCountingThreadCounts)
+{
+    HANDLE go = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread other([go, done] {
+        WaitForSingleObject(go, INFINITE);
+        sink = std::malloc(8);
+        std::free(sink);
+        SetEvent(done);
+    });
+    {
+        RealTimeCounter counter;
+        SetEvent(go);
+        WaitForSingleObject(done, INFINITE);
+        EXPECT_EQ(counter.allocations(), 0);
+    }
+    other.join();
+    CloseHandle(go);
+    CloseHandle(done);
+}
+
+} // namespace
