@@ -29,6 +29,18 @@ enum class Kind { Allocation, FileOpen, FileAccess };
 constexpr int kHookCount = 26;
 FARPROC originals[kHookCount] = {};
 
+// Function pointers change type through void (*)(), which stands for any
+// function: the import table holds every entry as a FARPROC.
+template <typename F> FARPROC asEntry(F function)
+{
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
+}
+
+template <typename F> F fromEntry(FARPROC entry)
+{
+    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(entry));
+}
+
 // Counts, then calls the real function the import table held.
 template <Kind kind, int id, typename R, typename... A> R counted(A... args)
 {
@@ -40,7 +52,7 @@ template <Kind kind, int id, typename R, typename... A> R counted(A... args)
         else
             counter->countFileAccess();
     }
-    return reinterpret_cast<R (*)(A...)>(originals[id])(args...);
+    return fromEntry<R (*)(A...)>(originals[id])(args...);
 }
 
 // A message box on a counting thread is counted and answered, never shown.
@@ -50,7 +62,7 @@ template <int id, typename Text> int WINAPI countedMessageBox(HWND owner, Text t
         counter->countMessageBox();
         return IDOK;
     }
-    return reinterpret_cast<int(WINAPI *)(HWND, Text, Text, UINT)>(originals[id])(owner, text, caption, type);
+    return fromEntry<int(WINAPI *)(HWND, Text, Text, UINT)>(originals[id])(owner, text, caption, type);
 }
 
 struct Hook {
@@ -60,7 +72,7 @@ struct Hook {
 
 template <Kind kind, int id, typename R, typename... A> constexpr Hook hook(const char *name)
 {
-    return Hook{name, reinterpret_cast<FARPROC>(&counted<kind, id, R, A...>)};
+    return Hook{name, asEntry(&counted<kind, id, R, A...>)};
 }
 
 constexpr Kind A = Kind::Allocation;
@@ -101,8 +113,8 @@ const Hook hooks[kHookCount] = {
     hook<X, 22, DWORD, Handle, LONG, PLONG, DWORD>("SetFilePointer"),
     hook<X, 23, BOOL, Handle, LARGE_INTEGER, PLARGE_INTEGER, DWORD>("SetFilePointerEx"),
     // Asking the user.
-    {"MessageBoxA", reinterpret_cast<FARPROC>(&countedMessageBox<24, LPCSTR>)},
-    {"MessageBoxW", reinterpret_cast<FARPROC>(&countedMessageBox<25, LPCWSTR>)},
+    {"MessageBoxA", asEntry(&countedMessageBox<24, LPCSTR>)},
+    {"MessageBoxW", asEntry(&countedMessageBox<25, LPCWSTR>)},
 };
 
 const Hook *findHook(const char *name, int &id)
