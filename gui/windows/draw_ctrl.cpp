@@ -164,6 +164,8 @@ long DRAWCTRL::FilledRightOf(long column) const
 int DRAWCTRL::DrawToolStart(long mode, long x, long y)
 {
     DrawToolStop();
+    if (mode < STROKE_FREEHAND || mode > STROKE_CURVE_DOWN)
+        mode = STROKE_FREEHAND; // a host that never chose a stroke draws freehand
     CGUIClient *client = window ? window->GetGUIClient() : nullptr;
     CGUIContext *ctx = client ? client->GUICLGetContext() : nullptr;
     if (!ctx)

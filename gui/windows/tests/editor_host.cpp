@@ -75,6 +75,8 @@ Editor::Editor(Host &owner, CAbstWindow *w, long key1, long key2, bool realWindo
     : keys{key1, key2}, host(owner), window(w)
 {
     invalid = CreateRectRgn(0, 0, 0, 0);
+    // A window may draw before its first size, as a real one can.
+    makeCanvas(1, 1);
     if (realWindow) {
         registerClass();
         hwnd =

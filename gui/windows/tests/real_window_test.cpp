@@ -4,7 +4,11 @@
 #include "gui/windows/tests/editor_host.h"
 
 #include "data/track.h"
+#include "data/track_chords.h"
+#include "data/track_master.h"
 #include "gui/draw/shared_objects.h"
+#include "gui/windows/chords_window.h"
+#include "gui/windows/master_window.h"
 #include "gui/windows/meas_window.h"
 #include "gui/windows/tracks_window.h"
 #include "testing/screenshot.h"
@@ -92,4 +96,48 @@ TEST(MeasuresRealWindow, ADragSetsTheTimeSelection)
     EXPECT_EQ(picture.at(50, 22 + 26 + 20), colourOf(colSlctMIDI));
     EXPECT_EQ(picture.at(200, 22 + 26 + 20), colourOf(colBkgndMIDI));
     editor.screenshot("pannikel_measures_real_window");
+}
+
+TEST(ChordsRealWindow, ADoubleClickedNameAsksTheHostForTheChord)
+{
+    Host host;
+    CTrack *chords = host.addTrack(TRACK_CHORDS);
+    host.song.playStartTick = 10000000;
+    Editor &editor = host.open<CChordsWindow>(1, 0, 700, 300, true);
+    ASSERT_NE(editor.handle(), nullptr);
+    editor.as<CChordsWindow>()->grid = 0;                                             // bars
+    editor.answer = [](const Request &r) -> LONG_PTR { return r.code == 1 ? 8 : 0; }; // G
+    click(editor.handle(), 46 + 192 + 20, 10); // the name line of bar 2
+    ASSERT_EQ(editor.requests.size(), 1u);
+    bool found = false;
+    for (long i = 0; i < chords->GetNumb(); ++i)
+        found = found || (chords->GetEvent(i)->IsChord() && chords->GetEvent(i)->time == 3840 &&
+                          chords->GetEvent(i)->value == 8);
+    EXPECT_TRUE(found);
+    editor.paint();
+    const testing_support::WindowPicture picture = testing_support::printWindow(editor.handle());
+    EXPECT_EQ(picture.at(46 + 192 + 60, 29 + 4 * 7 + 3), colourOf(colFillChordSlct)) << "G's root row";
+    editor.screenshot("pannikel_chords_real_window");
+}
+
+TEST(MasterRealWindow, TheTempoLaneTakesAStroke)
+{
+    Host host;
+    host.song.playStartTick = 10000000;
+    Editor &editor = host.open<CMasterWindow>(0, 0, 800, 300, true);
+    ASSERT_NE(editor.handle(), nullptr);
+    auto *window = editor.as<CMasterWindow>();
+    window->snap = 0;
+    HWND handle = editor.handle();
+    PostMessageA(handle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, window->GetYFromVal(200)));
+    for (long x = 100; x <= 300; x += 20)
+        PostMessageA(handle, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, window->GetYFromVal(200)));
+    PostMessageA(handle, WM_LBUTTONUP, 0, MAKELPARAM(300, window->GetYFromVal(200)));
+    pumpMessages();
+    EXPECT_NEAR(host.song.GetTrackMaster()->GetTempoAtTime(1500), 200.0f, 1.0f);
+    EXPECT_EQ(editor.contextsOut, 0);
+    editor.paint();
+    const testing_support::WindowPicture picture = testing_support::printWindow(handle);
+    EXPECT_EQ(picture.at(200, window->GetYFromVal(200)), colourOf(colDrawCtrl));
+    editor.screenshot("pannikel_master_real_window");
 }
