@@ -8,6 +8,7 @@
 #include "gui/draw/gui_context.h"
 #include "gui/draw/shared_objects.h"
 #include "gui/windows/gui_client.h"
+#include "gui/windows/left_band.h"
 #include "gui/windows/window_globals.h"
 
 #include <algorithm>
@@ -21,8 +22,6 @@ namespace {
 
 constexpr long kMinRowHeight = 5;
 constexpr long kMaxRowHeight = 20;
-constexpr long kMinBand = 26;
-constexpr long kMaxBand = 200;
 
 } // namespace
 
@@ -64,29 +63,15 @@ int CChordsWindow::InitLocal()
 
 int CChordsWindow::ResizeLeftBand()
 {
-    CGUIContext *ctx = client ? client->GUICLGetContext() : nullptr;
-    if (!ctx)
-        return 0;
-    const int built = gradients.SetGradient(0, ctx, leftBand - 1, &colLtGray, 40, 0) &&
-                      gradients.SetGradient(1, ctx, leftBand - 1, &colEdit, 40, 0);
-    client->GUICLReleaseContext(ctx);
-    return built;
+    return left_band::Build(gradients, client, leftBand);
 }
 
 void CChordsWindow::EditLeftBand(long x)
 {
-    const long old = leftBand;
-    const long wanted = std::clamp(old + x - dragX, kMinBand, kMaxBand);
-    if (wanted == old)
+    const long wanted = left_band::Drag(gradients, client, leftBand, dragX, x);
+    if (wanted == leftBand)
         return;
-    leftBand = wanted;
-    if (!ResizeLeftBand()) {
-        leftBand = old;
-        ResizeLeftBand();
-        return;
-    }
-    dragX += wanted - old;
-    wChordsLeftBand = wanted;
+    leftBand = wChordsLeftBand = wanted;
     OnSize(kTimeMax, kTimeMax);
     Update(nullptr, 0);
 }

@@ -8,6 +8,7 @@
 #include "gui/draw/shared_objects.h"
 #include "gui/windows/edit_step.h"
 #include "gui/windows/gui_client.h"
+#include "gui/windows/left_band.h"
 #include "gui/windows/liaison.h"
 #include "gui/windows/meas_window.h"
 #include "gui/windows/song_pointer.h"
@@ -26,8 +27,6 @@ constexpr long kMeterY = 35;
 constexpr long kLaneTop = 48;
 constexpr long kMinTempo = 10;
 constexpr long kMaxTempo = 250;
-constexpr long kMinBand = 26;
-constexpr long kMaxBand = 200;
 constexpr unsigned long kAlignRightMiddle = 6;
 constexpr unsigned long kAlignCentreMiddle = 5;
 
@@ -61,28 +60,15 @@ int CMasterWindow::InitLocal()
 
 int CMasterWindow::BuildBand()
 {
-    CGUIContext *ctx = client ? client->GUICLGetContext() : nullptr;
-    if (!ctx)
-        return 0;
-    const int built = gradients.SetGradient(0, ctx, leftBand - 1, &colLtGray, 40, 0) &&
-                      gradients.SetGradient(1, ctx, leftBand - 1, &colEdit, 40, 0);
-    client->GUICLReleaseContext(ctx);
-    return built;
+    return left_band::Build(gradients, client, leftBand);
 }
 
 void CMasterWindow::EditLeftBand(long x)
 {
-    const long old = leftBand;
-    const long wanted = std::clamp(old + x - dragX, kMinBand, kMaxBand);
-    if (wanted == old)
+    const long wanted = left_band::Drag(gradients, client, leftBand, dragX, x);
+    if (wanted == leftBand)
         return;
     leftBand = wanted;
-    if (!BuildBand()) {
-        leftBand = old;
-        BuildBand();
-        return;
-    }
-    dragX += wanted - old;
     OnSize(kTimeMax, kTimeMax);
     Update(nullptr, 0);
 }

@@ -2,6 +2,7 @@
 // shows in them (shared by its painting, mouse and editing parts).
 #pragma once
 
+#include "data/track.h"
 #include "gui/windows/tracks_window.h"
 
 namespace Quorvane {
@@ -63,6 +64,26 @@ constexpr KindCells kKindCells[8] = {
 inline const KindCells &CellsOf(long kind)
 {
     return kKindCells[kind < 0 || kind > 7 ? 0 : kind];
+}
+
+// The track field a value column edits: bank, program, volume, panning,
+// key or time shift.
+inline long CTrack::*SettingOf(long column)
+{
+    switch (column) {
+    case TRCOL_BANK:
+        return &CTrack::bank;
+    case TRCOL_PROGRAM:
+        return &CTrack::program;
+    case TRCOL_VOLUME:
+        return &CTrack::volume;
+    case TRCOL_PAN:
+        return &CTrack::pan;
+    case TRCOL_KEY:
+        return &CTrack::transpose;
+    default:
+        return &CTrack::timeOffset;
+    }
 }
 
 // The display name of an output and its kind (-1 without one).

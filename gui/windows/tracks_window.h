@@ -157,7 +157,8 @@ private:
     void EndGesture();
     void ScrollBoth(long dy);
     void CopyProperties(CTrack *from, CTrack *to, unsigned long mask);
-    void ApplyAfterChange(CTrack *track, long what);
+    // Stores a setting (a column's) and sends and shows it.
+    int ChangeSetting(CTrack *track, long column, long value, int force);
 };
 
 } // namespace Quorvane

@@ -23,8 +23,6 @@ using namespace tracks_layout;
 
 namespace {
 
-enum Setting { BANK, PROGRAM, VOLUME, PAN, KEY, TIME };
-
 // Every window of the track is asked to close until none is left; one that
 // its host keeps open is not asked again.
 void closeTrackWindows(CLiason *liason, long id)
@@ -46,12 +44,6 @@ void shiftTrackKeys(CLiason *liason, long fromId, long delta)
     for (CLiasonElem *e = liason->First(); e; e = e->Next())
         if (e->key1 >= fromId && e->key1 < kFirstSongWindowKey)
             e->key1 += delta;
-}
-
-long columnOf(Setting setting)
-{
-    constexpr long columns[] = {TRCOL_BANK, TRCOL_PROGRAM, TRCOL_VOLUME, TRCOL_PAN, TRCOL_KEY, TRCOL_TIME};
-    return columns[setting];
 }
 
 } // namespace
@@ -78,11 +70,15 @@ void CTracksWindow::OnCancelEditItem(CTrack *track)
         client->GUICLClearStatusText(0);
 }
 
-// After a value was stored: what follows for each setting.
-void CTracksWindow::ApplyAfterChange(CTrack *track, long what)
+int CTracksWindow::ChangeSetting(CTrack *track, long column, long value, int force)
 {
-    const auto setting = static_cast<Setting>(what);
-    if (setting == BANK || setting == PROGRAM) {
+    if (!track)
+        return 0;
+    long &field = track->*SettingOf(column);
+    if (!force && field == value)
+        return 0;
+    field = column == TRCOL_KEY || column == TRCOL_TIME ? ClampShift(track, column, value) : value;
+    if (column == TRCOL_BANK || column == TRCOL_PROGRAM) {
         int accepted;
         {
             // The events at tick 0 follow the fields; playback reads them.
@@ -91,11 +87,11 @@ void CTracksWindow::ApplyAfterChange(CTrack *track, long what)
         }
         if (accepted) {
             track->UpdateEdition();
-            track->SendInitialToPort(setting == BANK ? SEND_BANK : SEND_PROGRAM);
+            track->SendInitialToPort(column == TRCOL_BANK ? SEND_BANK : SEND_PROGRAM);
             if (liason)
                 liason->CallUpdateTrack(track, UPDATE_TRACKS_ROW | UPDATE_TRACK_WINDOWS);
         }
-    } else if (setting == VOLUME || setting == PAN) {
+    } else if (column == TRCOL_VOLUME || column == TRCOL_PAN) {
         int accepted;
         {
             CLock lock(song->GetSyncObj());
@@ -107,64 +103,41 @@ void CTracksWindow::ApplyAfterChange(CTrack *track, long what)
                     liason ? liason->Find(static_cast<long>(track->GetID()), kAnyKey, nullptr) : nullptr)
                 own->window->UpdateTime(0, kTimeMax, 1, 0);
         }
-        track->SendInitialToPort(setting == VOLUME ? SEND_VOLUME : SEND_PAN);
+        track->SendInitialToPort(column == TRCOL_VOLUME ? SEND_VOLUME : SEND_PAN);
     }
-    UpdateTrack(static_cast<long>(track->GetID()), columnOf(setting), 0);
+    UpdateTrack(static_cast<long>(track->GetID()), column, 0);
     MarkModified(song, client);
+    return 1;
 }
 
 int CTracksWindow::OnBankChanged(CTrack *track, long value, int force)
 {
-    if (!track || (!force && track->bank == value))
-        return 0;
-    track->bank = value;
-    ApplyAfterChange(track, BANK);
-    return 1;
+    return ChangeSetting(track, TRCOL_BANK, value, force);
 }
 
 int CTracksWindow::OnProgChanged(CTrack *track, long value, int force)
 {
-    if (!track || (!force && track->program == value))
-        return 0;
-    track->program = value;
-    ApplyAfterChange(track, PROGRAM);
-    return 1;
+    return ChangeSetting(track, TRCOL_PROGRAM, value, force);
 }
 
 int CTracksWindow::OnVolChanged(CTrack *track, long value, int force)
 {
-    if (!track || (!force && track->volume == value))
-        return 0;
-    track->volume = value;
-    ApplyAfterChange(track, VOLUME);
-    return 1;
+    return ChangeSetting(track, TRCOL_VOLUME, value, force);
 }
 
 int CTracksWindow::OnPanChanged(CTrack *track, long value, int force)
 {
-    if (!track || (!force && track->pan == value))
-        return 0;
-    track->pan = value;
-    ApplyAfterChange(track, PAN);
-    return 1;
+    return ChangeSetting(track, TRCOL_PAN, value, force);
 }
 
 int CTracksWindow::OnKeyPlChanged(CTrack *track, long value, int force)
 {
-    if (!track || (!force && track->transpose == value))
-        return 0;
-    track->transpose = ClampShift(track, TRCOL_KEY, value);
-    ApplyAfterChange(track, KEY);
-    return 1;
+    return ChangeSetting(track, TRCOL_KEY, value, force);
 }
 
 int CTracksWindow::OnTimePlChanged(CTrack *track, long value, int force)
 {
-    if (!track || (!force && track->timeOffset == value))
-        return 0;
-    track->timeOffset = ClampShift(track, TRCOL_TIME, value);
-    ApplyAfterChange(track, TIME);
-    return 1;
+    return ChangeSetting(track, TRCOL_TIME, value, force);
 }
 
 int CTracksWindow::OnAddNewTrack(long kind, long row)

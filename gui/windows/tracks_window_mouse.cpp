@@ -174,12 +174,9 @@ void CTracksWindow::OnPressCell(CTrack *track, long row, long column, long x, in
 void CTracksWindow::OnPressSlider(CTrack *track, long row, long column)
 {
     const QUAD cell = GetItemQuad(row, column, 0);
-    pressValue = column == TRCOL_VOLUME ? track->volume : track->pan;
+    pressValue = track->*SettingOf(column);
     const long value = std::max(pressValue, 0L);
-    if (column == TRCOL_VOLUME)
-        track->volume = value;
-    else
-        track->pan = value;
+    track->*SettingOf(column) = value;
     dragState = kDragSlider;
     SetEditItem(row, column);
     dragX = SliderEnd(cell, value);
@@ -198,7 +195,7 @@ void CTracksWindow::OnPressUpDown(CTrack *track, long row, long column, long x)
     if (client)
         client->GUICLSetStatusText(0, kUpDownStatus[column == TRCOL_TIME]);
     if (x >= cell.right - kMarkWidth) {
-        pressValue = column == TRCOL_KEY ? track->transpose : track->timeOffset;
+        pressValue = track->*SettingOf(column);
         dragState = kDragUpDown;
         SetEditItem(row, column);
         dragY = (cell.top + cell.bottom) / 2;
@@ -227,7 +224,7 @@ long CTracksWindow::ClampShift(const CTrack *track, long column, long value) con
 void CTracksWindow::EditSlider(CTrack *track, long x)
 {
     const long step = MouseCaptOffset(x, dragX, 4);
-    long &value = editColumn == TRCOL_VOLUME ? track->volume : track->pan;
+    long &value = track->*SettingOf(editColumn);
     const long newValue = std::clamp(value + step, 0L, 127L);
     const QUAD cell = GetItemQuad(editRow, editColumn, 0);
     if (newValue != value) {
@@ -243,7 +240,7 @@ void CTracksWindow::EditSlider(CTrack *track, long x)
 void CTracksWindow::EditUpDown(CTrack *track, long y)
 {
     const long step = -MouseCaptOffset(y, dragY, 4);
-    long &value = editColumn == TRCOL_KEY ? track->transpose : track->timeOffset;
+    long &value = track->*SettingOf(editColumn);
     const long newValue = ClampShift(track, editColumn, value + step);
     if (newValue != value) {
         value = newValue;
@@ -317,17 +314,14 @@ void CTracksWindow::OnLButtonUp(long x, long y, int flag1, int flag2)
     switch (dragState) {
     case kDragSlider:
         if (track) {
-            long &value = column == TRCOL_VOLUME ? track->volume : track->pan;
+            long &value = track->*SettingOf(column);
             const long dragged = value;
-            value = pressValue;
-            if (column == TRCOL_VOLUME)
-                OnVolChanged(track, dragged, 0);
-            else
-                OnPanChanged(track, dragged, 0);
+            value = pressValue; // so that the change is made, and recorded, once
+            ChangeSetting(track, column, dragged, 0);
         }
         break;
     case kDragUpDown:
-        if (track && (column == TRCOL_KEY ? track->transpose : track->timeOffset) != pressValue)
+        if (track && track->*SettingOf(column) != pressValue)
             MarkModified(song, client);
         break;
     case kDragResize:

@@ -5,7 +5,10 @@
 #include "data/text_widths.h"
 #include "data/track_chords.h"
 #include "gui/draw/shared_objects.h"
+#include "data/track_meltext.h"
 #include "gui/windows/chords_window.h"
+#include "gui/windows/liaison.h"
+#include "gui/windows/meas_window.h"
 #include "gui/windows/window_globals.h"
 
 #include <gtest/gtest.h>
@@ -339,4 +342,24 @@ TEST_F(ChordsTest, TheSongPointerStandsInItsRow)
     // The wheel scrolls by rows of pitch classes.
     editor->wheel(-1.0f, 1);
     EXPECT_EQ(window->scrollPosY, 42);
+}
+
+TEST(ChordsLiaison, AChordEditReachesTheOtherWindowsAndTheLyrics)
+{
+    Host host;
+    host.addTrack(TRACK_CHORDS);
+    auto *lyrics = static_cast<CTrackMelText *>(host.addTrack(TRACK_MELTEXT));
+    host.song.UpdateNodes();
+    const long nodesBefore = lyrics->timeNodes.GetNumb();
+    Editor &measures = host.open<CMeasWindow>(KEY_MEASURES, 0, 600, 200);
+    Editor &chords = host.open<CChordsWindow>(1, 0, 700, 400);
+    chords.as<CChordsWindow>()->grid = 0;
+    measures.invalidated.clear();
+    chords.answer = [](const Request &) -> LONG_PTR { return 3; };
+    chords.press(46 + 192 + 10, 10); // a D at bar 2
+    EXPECT_GT(lyrics->timeNodes.GetNumb(), nodesBefore) << "the lyrics' nodes follow the chords";
+    bool chordRow = false;
+    for (const QUAD &q : measures.invalidated)
+        chordRow = chordRow || (q.top <= 22 + 26 + 5 && q.bottom >= 22 + 26 + 20 && q.right > 32);
+    EXPECT_TRUE(chordRow) << "the measures window repaints the chord row";
 }
