@@ -78,6 +78,14 @@ TEST_F(RowsTest, ANarrowWindowStillGetsOneBarARow)
     EXPECT_EQ(rows.GetAt(2)->bars, 1);
 }
 
+TEST_F(RowsTest, BarsNarrowerThanAPixelStillLayOut)
+{
+    song.playRangeEnd = 3840 * 4;
+    rows.Resize(500, 0, 8000, 40); // a bar would be 0 pixels wide
+    ASSERT_EQ(rows.GetNumb(), 1);
+    EXPECT_EQ(rows.GetAt(0)->bars, 4);
+}
+
 TEST_F(RowsTest, APartialLastBarGetsNoRow)
 {
     layout(2000, 3840 * 2 + 1000);

@@ -225,6 +225,21 @@ TEST_F(ChordsTest, DrawingInTheGridAddsAndMovesChords)
     EXPECT_EQ(editor->contextsOut, 0);
 }
 
+TEST_F(ChordsTest, ANewChordAtAChordsStartTakesItsPlace)
+{
+    putChord(3840, 2); // D in bar 2
+    // Another root pressed in bar 2: the new chord snaps to the bar, where
+    // D starts; D gives way rather than two chords sounding from one tick.
+    editor->press(xOf(3840 + 1500), yOf(5));
+    EXPECT_EQ(window->dragState, CHORDS_NEW_CHORD);
+    editor->release(xOf(3840 + 1500), yOf(5));
+    long atBar = 0;
+    for (long i = 0; i < chords->GetNumb(); ++i)
+        atBar += chords->GetEvent(i)->IsChord() && chords->GetEvent(i)->time == 3840;
+    EXPECT_EQ(atBar, 1);
+    EXPECT_EQ(chordAt(3840)->value, 6) << "F";
+}
+
 TEST_F(ChordsTest, ErasingTurnsChordsIntoPausesInOneStep)
 {
     putChord(0, 4); // E

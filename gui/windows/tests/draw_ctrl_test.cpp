@@ -188,6 +188,18 @@ TEST_F(DrawCtrlTest, CurvesBendByTheirModeAndDirection)
     EXPECT_EQ(white(), all);
 }
 
+TEST_F(DrawCtrlTest, AStrokeModeTheHostNeverChoseDrawsFreehand)
+{
+    ASSERT_EQ(pen.DrawToolStart(0, 100, 50), 1);
+    EXPECT_EQ(pen.toolMode, STROKE_FREEHAND);
+    pen.DrawToolMove(110, 60);
+    pen.DrawToolMove(120, 40);
+    long from, to;
+    pen.DrawToolRange(from, to);
+    EXPECT_EQ(pen.columns[70], 60);
+    pen.DrawToolStop();
+}
+
 TEST_F(DrawCtrlTest, WithoutAContextNoStrokeStarts)
 {
     editor.refuseContexts = true;

@@ -170,6 +170,32 @@ TEST_F(MasterTest, TimeSignaturesGoToTheNearestBarLine)
     EXPECT_EQ(host.song.steps.size(), steps);
 }
 
+TEST_F(MasterTest, AnswersThatAreNoSignatureChangeNothing)
+{
+    const long meters = count(isMeter), keys = count(isKey);
+    for (long bad : {30L, 99L}) {
+        editor->answer = [bad](const Request &) -> LONG_PTR { return bad; };
+        editor->press(xOf(3840) + 10, 25);
+    }
+    for (long bad : {0 * 256 + 2L, 4 * 256 + 6L, 300 * 256 + 2L}) {
+        editor->answer = [bad](const Request &) -> LONG_PTR { return bad; };
+        editor->press(xOf(3840) + 10, 40);
+    }
+    EXPECT_EQ(count(isMeter), meters);
+    EXPECT_EQ(count(isKey), keys);
+    EXPECT_TRUE(host.song.steps.empty());
+}
+
+TEST(MasterScale, AWindowWithoutALaneDividesByNothing)
+{
+    Host host;
+    Editor &editor = host.open<CMasterWindow>(0, 0, 400, 48);
+    auto *window = editor.as<CMasterWindow>();
+    EXPECT_EQ(window->GetValFromY(48), 10);
+    EXPECT_EQ(window->GetYFromVal(250), 47);
+    editor.paintAll();
+}
+
 TEST_F(MasterTest, KeySignaturesAreReplacedOrAdded)
 {
     EVENT meter;

@@ -516,3 +516,39 @@ TEST_F(TracksTest, PropertiesGoToEverySelectedTrack)
     EXPECT_EQ(chords->volume, 100);
     EXPECT_EQ(tracksEditor->status[0], "");
 }
+
+namespace {
+
+// A MIDI track that notes whether the song lock was held while its tick-0
+// events were brought in line with its fields.
+class LockProbeTrack : public CTrackMIDI {
+public:
+    LockProbeTrack(unsigned long id, TestSong *owner) : CTrackMIDI(id, owner), testSong(owner) {}
+    int CheckVolPanChanged(int fromEvents) override
+    {
+        lockHeld = testSong->lockHeldElsewhere();
+        return CTrackMIDI::CheckVolPanChanged(fromEvents);
+    }
+    TestSong *testSong;
+    bool lockHeld = false;
+};
+
+} // namespace
+
+TEST(TracksLocking, VolumeEventsChangeUnderTheSongLock)
+{
+    Host host;
+    auto *probe = new LockProbeTrack(1, &host.song);
+    ASSERT_EQ(probe->SetDefault(), 1);
+    ASSERT_EQ(host.song.InsertTrack(probe, 0), 1);
+    host.song.Update();
+    Editor &editor = host.open<CTracksWindow>(KEY_TRACKS, 0, 900, 300);
+    EXPECT_EQ(editor.as<CTracksWindow>()->OnVolChanged(probe, 90, 0), 1);
+    EXPECT_TRUE(probe->lockHeld);
+    EXPECT_EQ(probe->volume, 90);
+    bool event = false;
+    for (long i = 0; i < probe->GetNumb(); ++i)
+        event = event || (probe->GetEvent(i)->IsCtrl(7) && probe->GetEvent(i)->time == 0 &&
+                          probe->GetEvent(i)->getCtrlVal() == 90);
+    EXPECT_TRUE(event) << "the tick-0 volume event follows the field";
+}
