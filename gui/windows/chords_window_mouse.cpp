@@ -187,20 +187,20 @@ void CChordsWindow::EditNoteStart(long x, long y, long cell)
     const long mode = InChordNote(pressTime, cell, chord);
     dragged.ResetContent();
     moveDelta = 0;
-    const long rowTop = GridTop(currentRow);
+    // a chord's cell in the row where it starts, in content coordinates
     auto cellQuad = [&](long time, long end, long pc) {
-        long x0, x1, yy;
-        GetXYFromTime(time, x0, yy);
-        GetXYFromTime(std::max(end - 1, time), x1, yy);
-        const long top = rowTop + (11 - pc) * noteRowHeight + scrollPosY;
+        long x0, x1, rowY, endY;
+        GetXYFromTime(time, x0, rowY);
+        GetXYFromTime(std::max(end - 1, time), x1, endY);
+        if (endY != rowY)
+            x1 = width; // on to the row's end
+        const long top = rowY + 29 + (11 - pc) * noteRowHeight + scrollPosY;
         return QUAD(x0 + scrollPosX, top, std::max(x1, x0 + 2) + scrollPosX, top + noteRowHeight);
     };
     if (mode == CHORDS_NEW_CHORD) {
         const long time = GridTime(pressTime);
-        long x0, yy;
-        GetXYFromTime(time, x0, yy);
-        const long top = rowTop + (11 - cell) * noteRowHeight + scrollPosY;
-        QUAD q(x0 + scrollPosX, top, x0 + scrollPosX + 8, top + noteRowHeight);
+        QUAD q = cellQuad(time, time, cell);
+        q.right = q.left + 8;
         dragged.AddToTail(&q, nullptr);
     } else {
         // the chord taken, and with it every selected chord when it is one

@@ -452,13 +452,12 @@ void CMeasWindow::SelectTrack(long first, long last, int hasTimeSelection)
         UpdateTrack(-1, 0, kTimeMax);
 }
 
-void CMeasWindow::OnLButtonDblClk(long x, long y, int, int)
+void CMeasWindow::OnLButtonDblClk(long, long y, int, int)
 {
     EndGesture();
     const long row = GetRow(y);
     if (row >= 1 && song && song->GetTrack(row) && client)
         client->GUICLRequest(1, row, 0);
-    (void)x;
 }
 
 void CMeasWindow::OnMouseWheel(float delta, int vertical)
