@@ -3,7 +3,10 @@
 
 #include "data/song.h"
 #include "data/tests/fake_sound.h"
+#include "data/lyrics_text.h"
+#include "data/text_widths.h"
 #include "data/track.h"
+#include "data/track_meltext.h"
 
 #include <gtest/gtest.h>
 
@@ -130,4 +133,34 @@ TEST_F(FirstVisibleTest, LabelsReachIntoTheViewByTheirWidth)
     EXPECT_EQ(cache.GetFirstVisible(300, 300, 7, 1, widths), 1);
     // Ending with it, the label stays first: only a larger end takes over.
     EXPECT_EQ(cache.GetFirstVisible(300, 300, 7, 2, widths), 0);
+}
+
+TEST_F(FirstVisibleTest, LyricsNodesStartWhereTheirTextReaches)
+{
+    auto *lyrics = static_cast<CTrackMelText *>(song.InsertNewTrack(TRACK_MELTEXT, -1, 0));
+    ASSERT_NE(lyrics, nullptr);
+    FIRSTVISIBLE nodes;
+    nodes.Init(lyrics);
+    EXPECT_EQ(nodes.GetFirstVisible(500, 500, 10, ptabWidthD), -1) << "no nodes yet";
+    // Node "ab" sung at 0, node "cde" at 960: ten ticks a pixel put them at
+    // 0 and 96, and "ab" ends long before pixel 50.
+    lyrics->CStructArray::Clear();
+    for (long time : {0L, 960L}) {
+        EVENT e;
+        e.setMelody(60);
+        e.time = time;
+        lyrics->AddToTail(&e, 1);
+    }
+    int mode = 1;
+    const std::string words = std::string("ab") + kNodeDivider + "cde";
+    for (size_t i = 0; i < words.size(); ++i)
+        lyrics->text.AddNewChar(0, static_cast<long>(i), words[i], mode);
+    ASSERT_EQ(lyrics->UpdateNodes(nullptr), 1);
+    ASSERT_EQ(lyrics->text.GetNumNodes(), 2);
+    lyrics->UpdateEdition();
+    FIRSTVISIBLE fresh;
+    fresh.Init(lyrics);
+    EXPECT_EQ(fresh.GetFirstVisible(0, 0, 10, ptabWidthD), 0);
+    EXPECT_EQ(fresh.GetFirstVisible(500, 500, 10, ptabWidthD), 1);
+    EXPECT_EQ(fresh.end, 960);
 }
