@@ -35,8 +35,9 @@ TEST_F(SliceTest, EventsRepeatEveryMeasureFromTheCycleStart)
     looper.play(0, 3839, context);
     const int v100 = looper.mapVelocity(100);
     const int v90 = looper.mapVelocity(90);
-    EXPECT_EQ(played(context), (std::vector<Played>{
-                                   {0, 36, v100, 60}, {960, 38, v90, 120}, {1920, 36, v100, 60}, {2880, 38, v90, 120}}));
+    EXPECT_EQ(played(context),
+              (std::vector<Played>{
+                  {0, 36, v100, 60}, {960, 38, v90, 120}, {1920, 36, v100, 60}, {2880, 38, v90, 120}}));
     EXPECT_EQ(looper.loopLength(context), 1920) << "a loop ends on the measure line after its last note";
     EXPECT_EQ(looper.nextCycleStart(100, context), 3840);
 }
@@ -76,15 +77,32 @@ TEST_F(SliceTest, WhatAnEventBecomes)
     const Case cases[] = {
         {"pattern ticks become host ticks", 960, none, plain, note(240, 38, 100, 60), {480, 38, 100, 120}},
         {"a host resolution of 0 counts as 480", 0, none, plain, note(240, 38, 100, 60), {240, 38, 100, 60}},
-        {"the time offset counts 480 to the quarter", 960, none,
-         [](SliceContent &c) { c.timeOffset = 30; }, note(240, 38, 100, 60), {540, 38, 100, 120}},
-        {"velocity offset, clamped before the table", 480, none,
-         [](SliceContent &c) { c.velocityOffset = 100; }, note(0, 38, 90), {0, 38, 127, 60}},
-        {"key offset, clamped", 480, none, [](SliceContent &c) { c.keyOffset = 100; }, note(0, 38, 100),
+        {"the time offset counts 480 to the quarter",
+         960,
+         none,
+         [](SliceContent &c) { c.timeOffset = 30; },
+         note(240, 38, 100, 60),
+         {540, 38, 100, 120}},
+        {"velocity offset, clamped before the table",
+         480,
+         none,
+         [](SliceContent &c) { c.velocityOffset = 100; },
+         note(0, 38, 90),
+         {0, 38, 127, 60}},
+        {"key offset, clamped",
+         480,
+         none,
+         [](SliceContent &c) { c.keyOffset = 100; },
+         note(0, 38, 100),
          {0, 127, 100, 60}},
-        {"the engine's map, then the slice's", 480, [&](FakeSliceHost &h) { h.map = engineMap; },
-         [](SliceContent &c) { c.drumMap.setNote(35, 41); }, note(0, 36, 100), {0, 41, 100, 60}},
-        {"a fixed note replaces the slice's map, then the key offset", 480,
+        {"the engine's map, then the slice's",
+         480,
+         [&](FakeSliceHost &h) { h.map = engineMap; },
+         [](SliceContent &c) { c.drumMap.setNote(35, 41); },
+         note(0, 36, 100),
+         {0, 41, 100, 60}},
+        {"a fixed note replaces the slice's map, then the key offset",
+         480,
          [&](FakeSliceHost &h) { h.map = engineMap; },
          [](SliceContent &c) {
              c.fixedNoteOn = true;
@@ -92,37 +110,62 @@ TEST_F(SliceTest, WhatAnEventBecomes)
              c.drumMap.setNote(35, 41);
              c.keyOffset = -2;
          },
-         note(0, 36, 100), {0, 65, 100, 60}},
-        {"quantize: late by up to three quarters of a cell moves back", 480,
-         [](FakeSliceHost &h) { h.quantize = true; }, plain, note(209, 38, 100), {120, 38, 100, 60}},
-        {"quantize: the last quarter before a line moves forward", 480, [](FakeSliceHost &h) { h.quantize = true; },
-         plain, note(210, 38, 100), {240, 38, 100, 60}},
-        {"swing stretches the even cells", 480,
+         note(0, 36, 100),
+         {0, 65, 100, 60}},
+        {"quantize: late by up to three quarters of a cell moves back",
+         480,
+         [](FakeSliceHost &h) { h.quantize = true; },
+         plain,
+         note(209, 38, 100),
+         {120, 38, 100, 60}},
+        {"quantize: the last quarter before a line moves forward",
+         480,
+         [](FakeSliceHost &h) { h.quantize = true; },
+         plain,
+         note(210, 38, 100),
+         {240, 38, 100, 60}},
+        {"swing stretches the even cells",
+         480,
          [](FakeSliceHost &h) {
              h.swing = 100;
              h.swingIndex = 2;
          },
-         plain, note(0, 38, 100, 60), {0, 38, 100, 90}},
-        {"swing moves the odd cells late", 480,
+         plain,
+         note(0, 38, 100, 60),
+         {0, 38, 100, 90}},
+        {"swing moves the odd cells late",
+         480,
          [](FakeSliceHost &h) {
              h.swing = 100;
              h.swingIndex = 2;
          },
-         plain, note(120, 38, 100, 60), {180, 38, 100, 30}},
-        {"a note over two cells changes by the difference of their shifts", 480,
+         plain,
+         note(120, 38, 100, 60),
+         {180, 38, 100, 30}},
+        {"a note over two cells changes by the difference of their shifts",
+         480,
          [](FakeSliceHost &h) {
              h.swing = 50;
              h.swingIndex = 2;
          },
-         plain, note(60, 38, 100, 120), {75, 38, 100, 120}},
-        {"swing cells of eighths", 480,
+         plain,
+         note(60, 38, 100, 120),
+         {75, 38, 100, 120}},
+        {"swing cells of eighths",
+         480,
          [](FakeSliceHost &h) {
              h.swing = 100;
              h.swingIndex = 1;
          },
-         plain, note(240, 38, 100, 60), {360, 38, 100, 30}},
-        {"swing percent 0 leaves times and lengths", 480, [](FakeSliceHost &h) { h.swingIndex = 2; }, plain,
-         note(130, 38, 100, 70), {130, 38, 100, 70}},
+         plain,
+         note(240, 38, 100, 60),
+         {360, 38, 100, 30}},
+        {"swing percent 0 leaves times and lengths",
+         480,
+         [](FakeSliceHost &h) { h.swingIndex = 2; },
+         plain,
+         note(130, 38, 100, 70),
+         {130, 38, 100, 70}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -138,7 +181,8 @@ TEST_F(SliceTest, WhatAnEventBecomes)
         EXPECT_EQ(std::get<0>(out), std::get<0>(c.out));
         EXPECT_EQ(std::get<1>(out), std::get<1>(c.out));
         const int velocity = std::get<2>(c.out);
-        EXPECT_EQ(std::get<2>(out), slice.mapVelocity(velocity)) << "velocity " << velocity << " through the table";
+        EXPECT_EQ(std::get<2>(out), slice.mapVelocity(velocity))
+            << "velocity " << velocity << " through the table";
         EXPECT_EQ(std::get<3>(out), std::get<3>(c.out));
     }
 }
@@ -181,7 +225,8 @@ TEST_F(SliceTest, MutedSlicesAreSilentUnlessSoloedAndOnlyNotesAndPressuresPlay)
 {
     givePattern(looper, 480,
                 {note(0, 36, 100), note(10, 7, 100, 0, CMidiTrack::Event::Controller),
-                 note(20, 1, 0, 0, CMidiTrack::Event::ProgramChange), note(30, 0, 64, 0, CMidiTrack::Event::PitchBend),
+                 note(20, 1, 0, 0, CMidiTrack::Event::ProgramChange),
+                 note(30, 0, 64, 0, CMidiTrack::Event::PitchBend),
                  note(40, 36, 50, 0, CMidiTrack::Event::KeyPressure),
                  note(50, 0, 70, 0, CMidiTrack::Event::ChannelPressure)});
     RecordingContext context(480);
@@ -221,7 +266,8 @@ TEST_F(SliceTest, LoopsAndSwingCellsAreAtLeastOneTick)
 
 TEST_F(SliceTest, HugeOffsetsAndTimesStayIn32Bits)
 {
-    givePattern(looper, 480, {note(0, 36, 100, 2000000000)}, [](SliceContent &c) { c.timeOffset = INT32_MAX; });
+    givePattern(looper, 480, {note(0, 36, 100, 2000000000)},
+                [](SliceContent &c) { c.timeOffset = INT32_MAX; });
     RecordingContext context(960);
     looper.play(INT32_MAX - 5000, INT32_MAX - 1, context);
     for (const auto &e : context.events) {
