@@ -5,8 +5,8 @@
 // the module's calls of the C runtime's allocators (which operator new uses
 // too), of the Windows heap and global-memory allocators, of every call that
 // opens a file or lists a folder, and of the calls that read, write or seek
-// an open file through counting stand-ins that then call the real function. Calls made by other threads, and by a thread
-// without a counter, are not counted. For tests and benchmarks only.
+// an open file through counting stand-ins that then call the real function. Calls made by other threads, and
+// by a thread without a counter, are not counted. For tests and benchmarks only.
 #pragma once
 
 #include <windows.h>
@@ -32,16 +32,31 @@ public:
     long fileAccesses() const { return fileAccesses_; }
     // Starts every count again from 0.
     void reset() { allocations_ = fileOpens_ = fileAccesses_ = 0; }
+    // Calls watch on the counting thread at every file open it counts,
+    // before the file is opened: a test can look then at what the thread
+    // holds. The watch must open no file itself.
+    void watchFileOpens(void (*watch)(void *context), void *context)
+    {
+        watch_ = watch;
+        watchContext_ = context;
+    }
 
     // Used by the stand-ins.
     void countAllocation() { ++allocations_; }
-    void countFileOpen() { ++fileOpens_; }
+    void countFileOpen()
+    {
+        ++fileOpens_;
+        if (watch_)
+            watch_(watchContext_);
+    }
     void countFileAccess() { ++fileAccesses_; }
 
 private:
     long allocations_ = 0;
     long fileOpens_ = 0;
     long fileAccesses_ = 0;
+    void (*watch_)(void *) = nullptr;
+    void *watchContext_ = nullptr;
 };
 
 } // namespace testing_support
