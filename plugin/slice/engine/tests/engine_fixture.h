@@ -53,6 +53,22 @@ public:
     bool recordLabels = true;
 };
 
+// An editor panel that records what it is told.
+class RecordingView : public Quorvane::LoopSlice::EngineView {
+public:
+    void engineChanged() override { ++changes; }
+    void padSelected(int pad) override { pads.push_back(pad); }
+    void showStatus(const std::string &text) override { statuses.push_back(text); }
+    bool mayChangePatterns() override { return agree; }
+    HWND viewWindow() const override { return window; }
+
+    int changes = 0;
+    std::vector<int> pads;
+    std::vector<std::string> statuses;
+    bool agree = true;
+    HWND window = nullptr;
+};
+
 // The engine's state or loop as bytes.
 std::string stateOf(Quorvane::LoopSlice::Vostrapellin &engine);
 std::string loopOf(Quorvane::LoopSlice::Vostrapellin &engine);

@@ -249,21 +249,6 @@ TEST_F(PadTest, NoLockAPadSwitchTakesIsHeldWhilePatternFilesAreRead)
     EXPECT_EQ(probe.blocked, 0);
 }
 
-class RecordingView : public EngineView {
-public:
-    void engineChanged() override { ++changes; }
-    void padSelected(int pad) override { pads.push_back(pad); }
-    void showStatus(const std::string &text) override { statuses.push_back(text); }
-    bool mayChangePatterns() override { return agree; }
-    HWND viewWindow() const override { return window; }
-
-    int changes = 0;
-    std::vector<int> pads;
-    std::vector<std::string> statuses;
-    bool agree = true;
-    HWND window = nullptr;
-};
-
 TEST_F(PadTest, ViewsHearOfHostSwitchesByAPostedMessage)
 {
     RecordingView view;
