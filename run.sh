@@ -12,6 +12,7 @@ configure_and_build
 "$ROOT/scripts/wine-prefix.sh" "$BUILD"
 dist_windows="Z:$(cd "$BUILD/dist" && pwd | tr / '\\')"
 "$WINE" regsvr32 /s "$dist_windows\\Grindelvosket.dll" </dev/null
+"$WINE" regsvr32 /s "$dist_windows\\Vostrapellin.dll" </dev/null
 "$WINE" regsvr32 /s "$dist_windows\\TembriMFX.dll" </dev/null
 # Registry files are written when the short-lived wineserver ends; bounded,
 # in case a persistent one (a test run) is serving the prefix.
