@@ -308,6 +308,20 @@ void Looper::setMute(bool mute, bool notify)
         host_.somethingChanged("Looper::setMute");
 }
 
+void Looper::preview(int note)
+{
+    const SliceContentPtr c = content();
+    CMidiTrack::Event event;
+    event.kind = CMidiTrack::Event::Note;
+    event.channel = 9;
+    int mapped = host_.drumMap().getNote(std::clamp(note, 0, 127));
+    mapped = c->fixedNoteOn ? c->fixedNote : c->drumMap.getNote(mapped);
+    event.data1 = static_cast<uint8_t>(std::clamp(mapped + c->keyOffset, 0, 127));
+    event.data2 = 110;
+    event.duration = 960;
+    host_.previewEvent(event);
+}
+
 void Looper::setParam(int id, int32_t value)
 {
     edit([id, value](SliceContent &c) {

@@ -133,6 +133,9 @@ public:
     // ---- Settings (window thread; each makes a new content)
 
     void setMute(bool mute, bool notify);
+    // Plays the note as the slice maps it (the engine's map, then the fixed
+    // note or the slice's map and the key offset): velocity 110, two beats.
+    void preview(int note);
     // 0 velocity offset, 1 dynamics, 2 time offset, 3 key offset; clamped.
     void setParam(int id, int32_t value);
     int32_t param(int id) const;

@@ -122,7 +122,10 @@ void Looper::play(Cursor &cursor, int32_t from, int32_t thru, ProcessContext &co
     CriticalSectionGuard guard(lock_);
     const SliceContent &content = *content_;
     const CMidiTrack::EventList &events = content.events();
-    if ((content.mute && !solo_) || events.empty())
+    // A soloed slice plays even when muted; while one is, the others rest.
+    if (solo_ ? false : content.mute || host_.soloActive())
+        return;
+    if (events.empty())
         return;
 
     const int32_t hostRate = usableResolution(context.getResolution());

@@ -4,6 +4,7 @@
 
 #include "plugin/framework/drums/drum_map.h"
 #include "plugin/framework/drums/velo_transformer.h"
+#include "plugin/framework/midi/midi_track.h"
 
 #include <cstdint>
 #include <string>
@@ -27,6 +28,8 @@ public:
     // The engine's drum map, applied before a slice's own.
     virtual const DrumMap &drumMap() const = 0;
     virtual VelocityMapInputs velocityInputs() const = 0;
+    // Whether some slice is soloed: then only soloed slices play.
+    virtual bool soloActive() const = 0;
 
     // ---- Window thread.
     // The pattern library; null before the first engine attached.
@@ -41,6 +44,8 @@ public:
     virtual bool violatesRules(const Looper &looper) = 0;
     // The engine's change notification, with its label.
     virtual void somethingChanged(const char *label) = 0;
+    // Plays one event at once (a preview of a slice's sound).
+    virtual void previewEvent(const CMidiTrack::Event &event) = 0;
 
 protected:
     ~SliceHost() = default;

@@ -329,6 +329,16 @@ void Vostrapellin::setPatternLevel(int32_t level, bool choose)
     refreshViews();
 }
 
+void Vostrapellin::wantPlaySolo(Looper &looper)
+{
+    const int ending = looper.isSolo() ? looper.index() : -1;
+    for (int i = 0; i < kSliceCount; ++i)
+        slice(i).setSolo(ending < 0 && i == looper.index());
+    soloed_ = ending < 0 ? looper.index() : -1;
+    refreshViews();
+    somethingChanged("Vostrapellin::wantPlaySolo");
+}
+
 void Vostrapellin::ResetPars()
 {
     swingPc_ = 0;

@@ -88,7 +88,7 @@ public:
     virtual void hostCommand(int /*command*/) {}
     void somethingChanged(const char * /*label*/) override {}
     virtual void drumMapChanged();
-    virtual void previewEvent(const CMidiTrack::Event & /*event*/) {}
+    void previewEvent(const CMidiTrack::Event & /*event*/) override {}
     // Moves the trigger range to start at note, keeping its width.
     virtual void setTriggerLow(int32_t note);
     virtual void setTriggerEnabled(bool enabled);
@@ -111,6 +111,7 @@ public:
     int32_t humanizeRange() const override { return humanize_; }
     const DrumMap &drumMap() const override { return drumMap_; }
     VelocityMapInputs velocityInputs() const override;
+    bool soloActive() const override { return soloed_ >= 0; }
     const PatternTree *patternTree() const override;
     HumanizeRandom &drawRandom() override { return drawRandom_; }
     bool mayChangePatterns() override;
@@ -183,6 +184,9 @@ public:
     // Every slice filters its patterns for the level; with choose a slice
     // whose pattern is no longer available chooses anew.
     void setPatternLevel(int32_t level, bool choose);
+    // Solos the slice alone; asked again for the soloed slice, ends the
+    // solo.
+    void wantPlaySolo(Looper &looper);
     void ResetPars();
     void clearAll();
     bool anyModified() const;
@@ -317,6 +321,8 @@ private:
     std::array<uint8_t, kSliceCount> initialMute_{};
     std::array<uint8_t, kSliceCount> initialLocked_{};
     bool multiTrack_ = false;
+    // The soloed slice, -1 for none.
+    std::atomic<int> soloed_{-1};
 
     // Each stored pad's combination, decoded for a switch; the current
     // pad's is empty (its combination is the live one).

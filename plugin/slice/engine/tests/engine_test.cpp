@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace {
 
 using namespace Quorvane;
@@ -125,6 +127,31 @@ TEST_F(EngineTest, ParametersAreClamped)
     engine.setTriggerLow(40);
     EXPECT_EQ(engine.triggerHigh() - engine.triggerLow(), 0) << "the width narrowed at the top stays so";
     EXPECT_EQ(engine.cycleLength(), 1920);
+}
+
+TEST_F(EngineTest, ASoloedSliceAloneSoundsUntilItsSoloEnds)
+{
+    TestEngine engine;
+    engine.attach();
+    engine.setResolution(480);
+    const auto notesOf = [&engine](int32_t from) {
+        engine.played.clear();
+        engine.processRange(from, from + 1919);
+        std::set<int> notes;
+        for (const CMidiTrack::Event &e : engine.played)
+            notes.insert(e.data1);
+        return notes;
+    };
+    const int kick = engine.slice(kKick).content()->events().front().data1;
+    engine.slice(kKick).setMute(true, false);
+    EXPECT_EQ(notesOf(0).count(kick), 0u);
+    engine.wantPlaySolo(engine.slice(kKick));
+    EXPECT_TRUE(engine.said("Vostrapellin::wantPlaySolo"));
+    EXPECT_EQ(notesOf(1920), (std::set<int>{kick})) << "muted, but soloed";
+    engine.wantPlaySolo(engine.slice(kKick));
+    const std::set<int> after = notesOf(3840);
+    EXPECT_EQ(after.count(kick), 0u);
+    EXPECT_GT(after.size(), 1u);
 }
 
 TEST_F(EngineTest, ASecondInstanceStartsAsACopyOfTheLiveOne)

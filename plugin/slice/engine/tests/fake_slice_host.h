@@ -20,12 +20,14 @@ public:
     int32_t humanizeRange() const override { return humanize; }
     const DrumMap &drumMap() const override { return map; }
     VelocityMapInputs velocityInputs() const override { return inputs; }
+    bool soloActive() const override { return solo; }
     const Quorvane::PatternTree *patternTree() const override { return tree; }
     Quorvane::HumanizeRandom &drawRandom() override { return random; }
     bool mayChangePatterns() override { return mayChange; }
     void composeSlice(Quorvane::LoopSlice::Looper &) override { ++composed; }
     bool violatesRules(const Quorvane::LoopSlice::Looper &) override { return false; }
     void somethingChanged(const char *label) override { labels.push_back(label); }
+    void previewEvent(const Quorvane::CMidiTrack::Event &event) override { previews.push_back(event); }
 
     int32_t swing = 0;
     int32_t swingIndex = 0;
@@ -36,6 +38,8 @@ public:
     const Quorvane::PatternTree *tree = nullptr;
     Quorvane::HumanizeRandom random{1};
     bool mayChange = true;
+    bool solo = false;
+    std::vector<Quorvane::CMidiTrack::Event> previews;
     int composed = 0;
     std::vector<std::string> labels;
 };

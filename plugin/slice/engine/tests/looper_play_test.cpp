@@ -243,6 +243,27 @@ TEST_F(SliceTest, MutedSlicesAreSilentUnlessSoloedAndOnlyNotesAndPressuresPlay)
     looper.setSolo(true);
     looper.play(3840, 5759, context);
     EXPECT_EQ(context.events.size(), 3u);
+    // While another slice is soloed, an unmuted one rests.
+    looper.setSolo(false);
+    looper.setMute(false, false);
+    host.solo = true;
+    context.events.clear();
+    looper.play(5760, 7679, context);
+    EXPECT_TRUE(context.events.empty());
+}
+
+TEST_F(SliceTest, APreviewPlaysTheNoteAsTheSliceMapsIt)
+{
+    host.map.setNote(36, 35);
+    givePattern(looper, 480, {note(0, 36, 100)}, [](SliceContent &c) {
+        c.drumMap.setNote(35, 40);
+        c.keyOffset = 2;
+    });
+    looper.preview(36);
+    ASSERT_EQ(host.previews.size(), 1u);
+    EXPECT_EQ(host.previews[0].data1, 42);
+    EXPECT_EQ(host.previews[0].data2, 110);
+    EXPECT_EQ(host.previews[0].duration, 960);
 }
 
 // A context whose measures have no length: every time rounds to 0.

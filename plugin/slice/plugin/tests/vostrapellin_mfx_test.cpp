@@ -291,5 +291,24 @@ TEST_F(VostrapellinMfxTest, LiveTriggerNotesSwitchPadsAndAreConsumed)
     EXPECT_EQ(drummer->Disconnect(), S_OK);
 }
 
+TEST_F(VostrapellinMfxTest, APreviewGoesToTheHostsInputCallback)
+{
+    Drummer drummer;
+    ASSERT_EQ(drummer->Connect(host.context()), S_OK);
+    mfx_testing::InputCallback callback;
+    ASSERT_EQ(drummer->SetInputCallback(&callback), S_OK);
+    drummer->setOutputPort(3);
+    drummer->slice(kSnare).preview(38);
+    ASSERT_EQ(callback.received.size(), 1u);
+    const MfxEvent &e = callback.received[0].second;
+    EXPECT_EQ(e.kind, MfxNote);
+    EXPECT_EQ(e.note, 38);
+    EXPECT_EQ(e.velocity, 110);
+    EXPECT_EQ(e.duration, 960);
+    EXPECT_EQ(e.port, 3);
+    EXPECT_EQ(drummer->SetInputCallback(nullptr), S_OK);
+    EXPECT_EQ(drummer->Disconnect(), S_OK);
+}
+
 } // namespace
 } // namespace slice_plugin_test
