@@ -311,27 +311,17 @@ void VostrapellinMFX::somethingChanged(const char *)
 void VostrapellinMFX::drumMapChanged()
 {
     // Every drummer the program drives shares one drum map.
-    bool self = false;
-    requesters().forEach([this, &self](VostrapellinMFX *other) {
-        if (other == this)
-            self = true;
-        else
+    requesters().forEachWith(this, [this](VostrapellinMFX *other) {
+        if (other != this)
             other->drumMap() = drumMap();
         other->Vostrapellin::drumMapChanged();
     });
-    if (!self)
-        Vostrapellin::drumMapChanged();
 }
 
 void VostrapellinMFX::selectNoteNameSet(const std::string &name)
 {
-    bool self = false;
-    requesters().forEach([this, &self, &name](VostrapellinMFX *other) {
-        self = self || other == this;
-        other->Vostrapellin::selectNoteNameSet(name);
-    });
-    if (!self)
-        Vostrapellin::selectNoteNameSet(name);
+    requesters().forEachWith(
+        this, [&name](VostrapellinMFX *other) { other->Vostrapellin::selectNoteNameSet(name); });
 }
 
 void VostrapellinMFX::previewEvent(const CMidiTrack::Event &event)
@@ -438,23 +428,6 @@ HRESULT STDMETHODCALLTYPE VostrapellinMFX::GetNoteName(LONG note, char *buffer, 
     } catch (...) {
         return E_OUTOFMEMORY;
     }
-}
-
-// ---------------------------------------------------------------------------
-// Factory
-
-HRESULT VostrapellinMFX::Factory::createObject(REFIID iid, void **out)
-{
-    VostrapellinMFX *drummer = nullptr;
-    try {
-        drummer = new VostrapellinMFX();
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    drummer->AddRef();
-    const HRESULT result = drummer->QueryInterface(iid, out);
-    drummer->Release();
-    return result;
 }
 
 } // namespace Quorvane::LoopSlice

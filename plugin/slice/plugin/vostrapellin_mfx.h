@@ -101,9 +101,6 @@ private:
 };
 
 // Creates drummers; aggregation is refused.
-class VostrapellinMFX::Factory : public com::ObjectFactory {
-protected:
-    HRESULT createObject(REFIID iid, void **out) override;
-};
+class VostrapellinMFX::Factory : public com::FactoryOf<VostrapellinMFX> {};
 
 } // namespace Quorvane::LoopSlice
