@@ -53,6 +53,16 @@ void Vostrapellin::selectPad(int pad, bool immediate, int32_t count)
         switchCount_ = count;
         returnPad_ = count != 0 ? previous : -1;
     }
+    tellViewsOfPad();
+}
+
+void Vostrapellin::tellViewsOfPad()
+{
+    // Off the window thread one posted message carries the news.
+    if (!onWindowThread()) {
+        postViewNews();
+        return;
+    }
     tellViewsPad();
     tellViews();
 }
@@ -110,8 +120,7 @@ void Vostrapellin::switchBack()
         switchCount_ = count;
         returnPad_ = count != 0 ? previous : -1;
     }
-    tellViewsPad();
-    tellViews();
+    tellViewsOfPad();
 }
 
 void Vostrapellin::playSlices(int32_t from, int32_t thru)

@@ -303,8 +303,7 @@ bool Vostrapellin::loadState(InputStream &in)
     rebuildVelocityTables();
     for (int i = 0; i < kSliceCount; ++i)
         slice(i).refreshView(true);
-    tellViewsPad();
-    tellViews();
+    tellViewsOfPad();
     return true;
 }
 

@@ -284,6 +284,9 @@ private:
     void playSlices(int32_t from, int32_t thru);
     void tellViews();
     void tellViewsPad();
+    // The pad and everything else: told directly on the window thread,
+    // by one posted message elsewhere.
+    void tellViewsOfPad();
     void postViewNews();
     bool onWindowThread() const;
     void rebuildVelocityTables();

@@ -136,6 +136,13 @@ void VostrapellinMFX::takeHostResolution()
 bool VostrapellinMFX::queryHostInterfaces()
 {
     try {
+        if (!MfxPlugin::queryHostInterfaces())
+            return false;
+        output_ = nullptr;
+        emitted_ = false;
+        blockStart_ = 0;
+        takeHostResolution();
+        attach();
         IMfxNameSetSource *source = nullptr;
         if (SUCCEEDED(
                 hostContext_->QueryInterface(IID_IMfxNameSetSource, reinterpret_cast<void **>(&source))) &&
@@ -147,13 +154,6 @@ bool VostrapellinMFX::queryHostInterfaces()
             }
             source->Release();
         }
-        if (!MfxPlugin::queryHostInterfaces())
-            return false;
-        output_ = nullptr;
-        emitted_ = false;
-        blockStart_ = 0;
-        takeHostResolution();
-        attach();
         if (hostFlags_ & kHostRendersOffline) {
             CWarningDlg warning(kOfflineWarningText, kOfflineWarningKey, getHostMainWindow());
             warning.DoModal();

@@ -3,6 +3,7 @@
 // empty-block marker, and the host's output channel and port.
 #include "plugin/fill/engine/tests/window_marker.h"
 #include "plugin/framework/drums/swing.h"
+#include "plugin/slice/engine/slice_module.h"
 #include "plugin/slice/plugin/tests/plugin_fixture.h"
 
 #include <algorithm>
@@ -122,6 +123,31 @@ std::vector<Key> keysOf(const std::vector<MfxEvent> &events)
 }
 
 class VostrapellinMfxTest : public PluginTest {};
+
+bool isLive(const Vostrapellin *engine)
+{
+    SliceModule::EngineListGuard guard;
+    const auto &live = SliceModule::liveEngines();
+    return std::find(live.begin(), live.end(), engine) != live.end();
+}
+
+TEST_F(VostrapellinMfxTest, ConnectNeedsBothMapsAndAttachesTheEngine)
+{
+    Drummer drummer;
+    host.offersMeter = false;
+    EXPECT_EQ(drummer->Connect(host.context()), E_FAIL);
+    EXPECT_FALSE(drummer->isAttached());
+    EXPECT_EQ(host.references, 1) << "a refused connect keeps nothing";
+    host.offersMeter = true;
+    host.ticksPerQuarter = 0;
+    ASSERT_EQ(drummer->Connect(host.context()), S_OK);
+    EXPECT_TRUE(isLive(drummer.get()));
+    EXPECT_EQ(drummer->getResolution(), 480) << "a host resolution of 0 counts as 480";
+    EXPECT_EQ(drummer->collectionName(), "Kit");
+    EXPECT_EQ(drummer->Disconnect(), S_OK);
+    EXPECT_FALSE(isLive(drummer.get()));
+    EXPECT_EQ(host.references, 1);
+}
 
 TEST_F(VostrapellinMfxTest, TheSixSlicesPlayInHostWindowsDownToOneTick)
 {
