@@ -266,6 +266,40 @@ TEST_F(EngineTest, ADefaultLoopThatIsNoLoopLeavesTheSlicesAsTheyChose)
     EXPECT_NE(filesOf(engine), defaultFiles("Straight Rock"));
 }
 
+TEST_F(EngineTest, ADamagedVolumeGivesWhatItHoldsAndNothingMore)
+{
+    const std::string path = sandbox.patternsFolder() + "\\8 Shuffle";
+    const std::string volume = testing_support::readFile(path);
+    ASSERT_GT(volume.size(), 1000u);
+    const struct {
+        const char *what;
+        std::string bytes;
+    } cases[] = {
+        {"another magic", "Quorvane Vostrapellin Volumx" + volume.substr(28)},
+        {"cut in its middle", volume.substr(0, volume.size() / 2)},
+        {"cut in its magic", volume.substr(0, 12)},
+        {"a name length beyond the file", volume.substr(0, 29) + Bytes().i32(0x7FFFFFF0).get()},
+        {"empty", ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(testing_support::writeFile(path, c.bytes));
+        TestEngine engine;
+        engine.attach();
+        engine.setVolume("8 Shuffle");
+        // Folders the volume lacks resolve into the library's first
+        // collection; what plays was read whole, or nothing is.
+        for (int i = 0; i < kSliceCount; ++i) {
+            const SliceContentPtr content = engine.slice(i).content();
+            EXPECT_TRUE(content->events().empty() || content->patterns->indexOf(content->file) >= 0) << i;
+        }
+        const std::string state = stateOf(engine);
+        TestEngine again;
+        ASSERT_TRUE(loadStateBytes(again, state));
+        EXPECT_EQ(stateOf(again), state);
+    }
+}
+
 TEST_F(EngineTest, SlicesKeepTheNamesTheLibraryLacks)
 {
     TestEngine engine;
