@@ -12,6 +12,7 @@ configure_and_build
 "$ROOT/scripts/wine-prefix.sh" "$BUILD"
 dist_windows="Z:$(cd "$BUILD/dist" && pwd | tr / '\\')"
 "$WINE" regsvr32 /s "$dist_windows\\Grindelvosket.dll" </dev/null
+"$WINE" regsvr32 /s "$dist_windows\\Vostrapellin.dll" </dev/null
 "$WINE" regsvr32 /s "$dist_windows\\TembriMFX.dll" </dev/null
 # The sound engine's modules: the preview synthesizer, the audio tracks'
 # output and the sound-card stream provider ("Default Preview", "Tembri

@@ -19,6 +19,7 @@
 #include "plugin/framework/drums/drum_set.h"
 #include "plugin/framework/drums/note_names.h"
 #include "plugin/framework/drums/note_names_provider.h"
+#include "plugin/framework/drums/output_event.h"
 #include "plugin/framework/drums/output_velocity_dynamics.h"
 #include "plugin/framework/drums/velocity_envelope.h"
 #include "plugin/framework/mfx/mfx_host.h"
@@ -33,9 +34,6 @@
 #include <vector>
 
 namespace Quorvane {
-
-// A track event as the host's event record, on the given output port.
-MfxEvent toMfxEvent(const CMidiTrack::Event &event, uint8_t port);
 
 class Grindelvosket : public ProcessContext, public LooperHost, public QuickPadStore::Owner {
 public:

@@ -4,7 +4,7 @@
 // swing, humanize and velocity envelope.
 #pragma once
 
-#include "plugin/fill/looper/humanize_random.h"
+#include "plugin/framework/drums/humanize_random.h"
 #include "plugin/fill/looper/looper_host.h"
 #include "plugin/fill/looper/looper_part.h"
 #include "plugin/framework/drums/drum_map.h"

@@ -238,27 +238,17 @@ void GrindelvosketMFX::somethingChanged(const char *)
 void GrindelvosketMFX::drumMapChanged()
 {
     // Every drummer the program drives shares one drum map.
-    bool self = false;
-    requesters().forEach([this, &self](GrindelvosketMFX *other) {
-        if (other == this)
-            self = true;
-        else
+    requesters().forEachWith(this, [this](GrindelvosketMFX *other) {
+        if (other != this)
             other->drumMap() = drumMap();
         other->Grindelvosket::drumMapChanged();
     });
-    if (!self)
-        Grindelvosket::drumMapChanged();
 }
 
 void GrindelvosketMFX::selectNoteNameSet(const std::string &name)
 {
-    bool self = false;
-    requesters().forEach([this, &self, &name](GrindelvosketMFX *other) {
-        self = self || other == this;
-        other->Grindelvosket::selectNoteNameSet(name);
-    });
-    if (!self)
-        Grindelvosket::selectNoteNameSet(name);
+    requesters().forEachWith(
+        this, [&name](GrindelvosketMFX *other) { other->Grindelvosket::selectNoteNameSet(name); });
 }
 
 void GrindelvosketMFX::previewEvent(const CMidiTrack::Event &event)
@@ -276,23 +266,6 @@ void GrindelvosketMFX::parameterChanged(int id)
 {
     if (IDrummerSink *sink = requesterSink())
         sink->ParamChanged(requesterCookie(), id, -1);
-}
-
-// ---------------------------------------------------------------------------
-// Factory
-
-HRESULT GrindelvosketMFX::Factory::createObject(REFIID iid, void **out)
-{
-    GrindelvosketMFX *drummer = nullptr;
-    try {
-        drummer = new GrindelvosketMFX();
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    drummer->AddRef();
-    const HRESULT result = drummer->QueryInterface(iid, out);
-    drummer->Release();
-    return result;
 }
 
 } // namespace Quorvane

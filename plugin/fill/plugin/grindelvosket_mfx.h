@@ -89,9 +89,6 @@ private:
 };
 
 // Creates drummers; aggregation is refused.
-class GrindelvosketMFX::Factory : public com::ObjectFactory {
-protected:
-    HRESULT createObject(REFIID iid, void **out) override;
-};
+class GrindelvosketMFX::Factory : public com::FactoryOf<GrindelvosketMFX> {};
 
 } // namespace Quorvane
