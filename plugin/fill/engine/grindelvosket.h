@@ -204,7 +204,7 @@ public:
     int32_t outputPort() const { return outputPort_; }
     bool restartHostOnChange() const { return restartHostOnChange_; }
     bool multiTrackExport() const { return multiTrackExport_; }
-    int32_t displayMinVelocity() const { return displayMinVelocity_; }
+    int32_t displayMinVelocity() const override { return displayMinVelocity_; }
     int currentPad() const { return currentPad_; }
     const uint8_t *inputMask() const { return fill_.inputMask; }
     const uint8_t *remapTable() const { return fill_.remap; }
