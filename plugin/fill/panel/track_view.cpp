@@ -82,28 +82,33 @@ void TrackView::create(Pane *parent, const RECT &rect, Font *font)
     repaint();
 }
 
-void TrackView::update()
+TrackView::Zones TrackView::zones(int32_t length, int32_t start, int32_t end)
 {
-    const int32_t length = engine_.fillLength();
-    const int32_t start = std::max<int32_t>(engine_.punchIn(), 0);
-    const int32_t end = engine_.punchOut();
-    // Left and right edges of the three zones on the strip.
+    // Right edge of the pre zone, left edge of the after zone.
     int preRight = 0;
     int afterLeft = kWidth;
     if (length > 0) {
-        preRight = kWidth - mulDiv64(kWidth, std::clamp<int32_t>(length - start, 0, length), length);
-        afterLeft = mulDiv64(kWidth, std::clamp<int32_t>(end, 0, length), length);
+        start = std::clamp<int32_t>(start, 0, length);
+        preRight = kWidth - mulDiv64(kWidth, length - start, length);
+        afterLeft = std::max(mulDiv64(kWidth, std::clamp<int32_t>(end, 0, length), length), preRight);
     }
-    afterLeft = std::max(afterLeft, preRight);
     int fillRight = afterLeft;
     // One-pixel gaps between the zones.
     preRight -= 1;
     if (afterLeft < kWidth)
         fillRight -= 1;
     const int fillLeft = std::max(preRight + 1, 0);
-    pre_.setRect({0, 0, std::max(preRight, 0), kHeight});
-    fill_.setRect({fillLeft, 0, std::max(fillRight - fillLeft, 0), kHeight});
-    after_.setRect({afterLeft, 0, kWidth - afterLeft, kHeight});
+    return {{0, 0, std::max(preRight, 0), kHeight},
+            {fillLeft, 0, std::max(fillRight - fillLeft, 0), kHeight},
+            {afterLeft, 0, kWidth - afterLeft, kHeight}};
+}
+
+void TrackView::update()
+{
+    const Zones strip = zones(engine_.fillLength(), engine_.punchIn(), engine_.punchOut());
+    pre_.setRect(strip.pre);
+    fill_.setRect(strip.fill);
+    after_.setRect(strip.after);
 
     pre_.setState(engine_.preZone() ? 3 : 0);
     fill_.setState(engine_.maskMode());

@@ -34,6 +34,16 @@ public:
     explicit TrackView(Grindelvosket &engine);
     ~TrackView() override;
 
+    // The three zones on the strip for a loop of length L holding the fill
+    // from S to E (all in 240 ticks per quarter), one pixel apart; a loop of
+    // no length is one fill zone.
+    struct Zones {
+        Rect pre;
+        Rect fill;
+        Rect after;
+    };
+    static Zones zones(int32_t length, int32_t start, int32_t end);
+
     // The captions of the mask modes 0..3.
     static const char *maskCaption(int mode);
     // The description of a button state in the help line.
