@@ -314,8 +314,9 @@ TEST_F(GrindelvosketPanelWindowTest, TooltipsByRegion)
         if (c.id == 0)
             continue;
         EXPECT_EQ(tip.title, c.title);
-        if (c.status)
+        if (c.status) {
             EXPECT_EQ(tip.status, c.status);
+        }
     }
     // The parameter region follows the control selection.
     for (const char *shown : {"Dyn", "Time"}) {
