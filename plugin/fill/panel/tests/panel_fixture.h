@@ -33,9 +33,11 @@ public:
         GrindelvosketMFX::somethingChanged(label);
     }
     uint32_t capabilityBits() override { return capabilities; }
+    void previewEvent(const Quorvane::CMidiTrack::Event &event) override { previews.push_back(event); }
     bool saidChanged(const std::string &label) const;
 
     std::vector<int> transport;
+    std::vector<Quorvane::CMidiTrack::Event> previews;
     std::vector<std::string> labels;
     uint32_t capabilities = 1 | 2 | 4;
 };
