@@ -48,6 +48,20 @@ constexpr int kTempoColumn = 2;
 constexpr int kPathColumn = 3;
 constexpr int kBasicColumns = 4;
 
+} // namespace
+
+struct PatternsView::ItemData {
+    std::string file;
+    std::string cells[kColumns];
+};
+
+void PatternsView::deleteItemData(LPARAM data)
+{
+    delete reinterpret_cast<ItemData *>(data);
+}
+
+namespace {
+
 bool controlHeld()
 {
     return GetKeyState(VK_CONTROL) < 0;
@@ -160,8 +174,8 @@ std::string PatternsView::itemFile(int item) const
     info.mask = LVIF_PARAM;
     info.iItem = item;
     ListView_GetItem(list_->handle(), &info);
-    const auto *file = reinterpret_cast<const std::string *>(info.lParam);
-    return file ? *file : std::string();
+    const auto *data = reinterpret_cast<const ItemData *>(info.lParam);
+    return data ? data->file : std::string();
 }
 
 std::vector<int> PatternsView::selectedItems() const
@@ -261,14 +275,17 @@ void PatternsView::addItem(const PatternEntry &entry, const std::string &listedF
     if (analyse)
         for (int column = columnCount(); column < kColumns; ++column)
             insertColumn(list, column, filters_[column]);
+    auto *data = new ItemData{entry.name, {}};
+    for (int column = 0; column < kColumns; ++column)
+        data->cells[column] = cells[column];
     LVITEMA item{};
     item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = ListView_GetItemCount(list);
     item.pszText = cells[kNameColumn].data();
-    item.lParam = reinterpret_cast<LPARAM>(new std::string(entry.name));
+    item.lParam = reinterpret_cast<LPARAM>(data);
     const int index = ListView_InsertItem(list, &item);
     if (index < 0) {
-        delete reinterpret_cast<std::string *>(item.lParam);
+        delete data;
         return;
     }
     for (int column = 1; column < (analyse ? kColumns : kBasicColumns); ++column)
@@ -279,26 +296,25 @@ void PatternsView::addItem(const PatternEntry &entry, const std::string &listedF
 
 void PatternsView::sortList()
 {
-    struct Context {
-        const PatternsView *view;
-        int primary;
-        int secondary;
-    };
-    const Context context{this, primary_, secondary_};
-    ListView_SortItemsEx(
+    // The items compare by the cell texts they carry.
+    const int keys[2] = {primary_, secondary_};
+    ListView_SortItems(
         list_->handle(),
-        [](LPARAM first, LPARAM second, LPARAM data) -> int {
-            const auto &c = *reinterpret_cast<const Context *>(data);
-            for (int key : {c.primary, c.secondary}) {
+        [](LPARAM first, LPARAM second, LPARAM sortKeys) -> int {
+            const auto *a = reinterpret_cast<const ItemData *>(first);
+            const auto *b = reinterpret_cast<const ItemData *>(second);
+            for (int i = 0; i < 2; ++i) {
+                const int key = reinterpret_cast<const int *>(sortKeys)[i];
                 const int column = key >= 0 ? key : ~key;
-                const int order = std::strcmp(c.view->cellText(static_cast<int>(first), column).c_str(),
-                                              c.view->cellText(static_cast<int>(second), column).c_str());
+                if (column >= kColumns)
+                    continue;
+                const int order = std::strcmp(a->cells[column].c_str(), b->cells[column].c_str());
                 if (order != 0)
                     return key >= 0 ? order : -order;
             }
             return 0;
         },
-        reinterpret_cast<LPARAM>(&context));
+        reinterpret_cast<LPARAM>(keys));
 }
 
 void PatternsView::onColumnClick(int column)

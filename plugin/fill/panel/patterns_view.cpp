@@ -249,9 +249,13 @@ LRESULT PatternsView::onNotify(NMHDR &header)
             return 0;
         case TVN_BEGINLABELEDITA: {
             const auto &info = reinterpret_cast<const NMTVDISPINFOA &>(header);
-            return isInVolume(folderOfItem(info.item.hItem)) ? TRUE : FALSE;
+            editingLabel_ = !isInVolume(folderOfItem(info.item.hItem));
+            return editingLabel_ ? FALSE : TRUE;
         }
         case TVN_ENDLABELEDITA:
+            // The end of an edit is told once, however the edit ends.
+            if (!std::exchange(editingLabel_, false))
+                return FALSE;
             return onEndLabelEdit(reinterpret_cast<const NMTVDISPINFOA &>(header)) ? TRUE : FALSE;
         case NM_RCLICK: {
             POINT screen{};
@@ -272,7 +276,7 @@ LRESULT PatternsView::onNotify(NMHDR &header)
             onColumnClick(reinterpret_cast<const NMLISTVIEW &>(header).iSubItem);
             return 0;
         case LVN_DELETEITEM:
-            delete reinterpret_cast<std::string *>(reinterpret_cast<const NMLISTVIEW &>(header).lParam);
+            deleteItemData(reinterpret_cast<const NMLISTVIEW &>(header).lParam);
             return 0;
         case NM_RCLICK: {
             POINT screen{};

@@ -100,6 +100,8 @@ private:
     class Tree;
     class List;
     class DropTarget;
+    // What a list item carries: its file name and the texts of its cells.
+    struct ItemData;
     // The pattern a selection chose, taken up by the posted message.
     struct PendingChoice {
         bool valid = false;
@@ -131,6 +133,7 @@ private:
     bool isInVolume(const std::string &relativePath) const;
     std::vector<int> selectedItems() const;
     std::string itemFile(int item) const;
+    static void deleteItemData(LPARAM data);
     void proposeUserFolder();
 
     PatternTree *library_;
@@ -148,6 +151,7 @@ private:
     std::vector<std::string> listedFiles_;
     // Set while the view selects items itself: no pattern is chosen then.
     bool selecting_ = false;
+    bool editingLabel_ = false;
     PendingChoice pending_;
 };
 
