@@ -32,8 +32,8 @@ BOOL OptionsDlg::onInitDialog()
     if (!(capabilities & 1))
         EnableWindow(item(IDC_MODE), FALSE);
 
-    saveButton().attachToDialog(IDC_OPTIONS_SAVE, item(IDC_OPTIONS_SAVE));
-    deleteButton().attachToDialog(IDC_OPTIONS_DELETE, item(IDC_OPTIONS_DELETE));
+    saveButton().attachToDialog(IDC_OPTIONS_SAVE, handle());
+    deleteButton().attachToDialog(IDC_OPTIONS_DELETE, handle());
     RECT save{};
     GetWindowRect(item(IDC_OPTIONS_SAVE), &save);
     MapWindowPoints(nullptr, handle(), reinterpret_cast<POINT *>(&save), 2);
@@ -135,7 +135,8 @@ void OptionsDlg::mapChosen()
 void OptionsDlg::saveMap()
 {
     const std::string name = typedMapName();
-    if (!DrumMap::save(folder_, name, engine_.drumMap()))
+    // The first map saved makes the folder.
+    if (!DrumMap::save(DrumMap::createFolder(folder_.path()), name, engine_.drumMap()))
         return;
     HWND combo = item(IDC_DRUM_MAP_NAME);
     if (SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
