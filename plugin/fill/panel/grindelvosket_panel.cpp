@@ -194,6 +194,26 @@ void GrindelvosketPanel::getViewSize(SIZE *size)
     *size = preferredSize();
 }
 
+namespace {
+
+RECT atPreferredSize(const RECT &rect)
+{
+    const SIZE size = GrindelvosketPanel::preferredSize();
+    return {rect.left, rect.top, rect.left + size.cx, rect.top + size.cy};
+}
+
+} // namespace
+
+bool GrindelvosketPanel::createView(HWND parent, const RECT &rect)
+{
+    return DrummerPanel::createView(parent, atPreferredSize(rect));
+}
+
+void GrindelvosketPanel::moveView(const RECT &rect)
+{
+    DrummerPanel::moveView(atPreferredSize(rect));
+}
+
 void GrindelvosketPanel::initPanel()
 {
     DrummerPanel::initPanel();
