@@ -7,11 +7,13 @@
 #include "plugin/fill/panel/panel_ids.h"
 #include "plugin/fill/panel/panel_layout.h"
 #include "plugin/framework/gui/user_answers.h"
+#include "plugin/framework/gui/user_steps.h"
 
 #include <commctrl.h>
 
 #include <cstdio>
 #include <functional>
+#include <thread>
 
 namespace panel_test {
 namespace {
@@ -326,6 +328,71 @@ TEST_F(GrindelvosketPanelWindowTest, TooltipsByRegion)
         EXPECT_EQ(tip.id, IDS_PARAMETER_VELO + index);
         EXPECT_EQ(tip.title, index == 1 ? "Dynamics strength, %" : "Time offset");
     }
+}
+
+TEST_F(GrindelvosketPanelWindowTest, ButtonsAndCombosReachTheEngine)
+{
+    loadFill("Rock 01");
+    std::vector<std::string> help;
+    setHelpHook([&help](HWND, const std::string &file, UINT command) {
+        help.push_back(file + (command == HELP_FINDER ? " finder" : " other"));
+        return true;
+    });
+    // Buttons and combos take every press, counted as a double click or not.
+    const auto press = [this](Pane &control) {
+        const POINT at = centre(control);
+        click(at.x, at.y);
+    };
+    drummer().setSwingPc(40, false);
+    drummer().labels.clear();
+    press(panel().quantizeButton());
+    EXPECT_TRUE(drummer().quantizeOn());
+    EXPECT_TRUE(panel().quantizeButton().isSelected());
+    press(panel().lockButton());
+    EXPECT_TRUE(drummer().keepPunch()) << "the lock open: the locators stay where they are";
+    press(panel().compareButton());
+    EXPECT_TRUE(drummer().saidChanged("Grindelvosket::drumMapChanged")) << "compare rearranges";
+    drummer().labels.clear();
+    SendMessageA(window(), WM_COMMAND, IDC_XFORM, 0);
+    EXPECT_TRUE(drummer().saidChanged("Grindelvosket::LoadAndRearrange")) << "transformed";
+    SendMessageA(window(), WM_COMMAND, IDC_RESET, 0);
+    EXPECT_EQ(drummer().swingPc(), 0);
+    EXPECT_TRUE(drummer().saidChanged("Grindelvosket::ResetPars"));
+    SendMessageA(window(), WM_COMMAND, IDC_HELP_BUTTON, 0);
+    ASSERT_EQ(help.size(), 1u);
+    EXPECT_EQ(help[0].substr(help[0].size() - 7), " finder");
+
+    gui_test::PopupAnswer third([](const std::vector<gui_test::MenuItem> &menu) {
+        return menu.size() > 2 ? static_cast<int>(menu[2].id) : 0;
+    });
+    press(panel().mixerCombo());
+    EXPECT_EQ(drummer().mixerMode(), 2);
+    {
+        gui_test::PopupAnswer first(
+            [](const std::vector<gui_test::MenuItem> &menu) { return static_cast<int>(menu[0].id); });
+        press(panel().swingDurationCombo());
+    }
+    EXPECT_EQ(drummer().swingDurIdx(), 1) << "eighths";
+    press(panel().resolutionCombo());
+    EXPECT_EQ(drummer().quantizeDur(), 16) << "the third entry";
+    press(panel().gridCombo());
+    EXPECT_EQ(panel().row(1)->eventBar().laneLayout().lanes, 1);
+
+    // A drag from the drag field hands the fill out.
+    const Rect drag = panel().dragControl().getRootBounds();
+    dragPath({{drag.x + 20, drag.y + 10}, {drag.x + 40, drag.y + 30}});
+    EXPECT_EQ(drummer().dragsOut, 1);
+}
+
+TEST_F(GrindelvosketPanelWindowTest, NewsFromAnotherThreadArrivePosted)
+{
+    loadFill("Rock 01");
+    std::thread host([this] { drummer().selectPad(6); });
+    host.join();
+    EXPECT_FALSE(panel().pads().pad(6).isSelected()) << "not yet: the news are posted";
+    gui_test::pump();
+    EXPECT_TRUE(panel().pads().pad(6).isSelected());
+    EXPECT_FALSE(panel().pads().pad(0).isSelected());
 }
 
 TEST_F(GrindelvosketPanelWindowTest, ClosingDetachesFromTheEngineAndLeavesNoWindow)

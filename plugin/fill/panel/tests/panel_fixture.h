@@ -34,10 +34,13 @@ public:
     }
     uint32_t capabilityBits() override { return capabilities; }
     void previewEvent(const Quorvane::CMidiTrack::Event &event) override { previews.push_back(event); }
+    // A real drag would wait for the mouse: it is counted instead.
+    void dragOutFill() override { ++dragsOut; }
     bool saidChanged(const std::string &label) const;
 
     std::vector<int> transport;
     std::vector<Quorvane::CMidiTrack::Event> previews;
+    int dragsOut = 0;
     std::vector<std::string> labels;
     uint32_t capabilities = 1 | 2 | 4;
 };
