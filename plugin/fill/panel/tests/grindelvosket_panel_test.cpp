@@ -41,16 +41,8 @@ TEST_F(GrindelvosketPanelWindowTest, OpensAtItsPreferredSizeOverTheLibrary)
     HWND tree = patterns().treeWindow();
     ASSERT_NE(tree, nullptr);
     std::vector<std::string> folders;
-    for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item)) {
-        char text[64] = {};
-        TVITEMA info{};
-        info.mask = TVIF_TEXT;
-        info.hItem = item;
-        info.pszText = text;
-        info.cchTextMax = sizeof text;
-        TreeView_GetItem(tree, &info);
-        folders.push_back(text);
-    }
+    for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item))
+        folders.push_back(gui_test::treeItemText(tree, item));
     EXPECT_EQ(folders, (std::vector<std::string>{"Funk", "Latin.vol", "Rock", "Shuffle"}));
     EXPECT_EQ(panel().fillTitle(), "Fill");
 

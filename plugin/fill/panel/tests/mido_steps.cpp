@@ -34,22 +34,6 @@ void fail(const std::string &text)
     ++failures;
 }
 
-HTREEITEM treeItem(HWND tree, const std::string &text)
-{
-    for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item)) {
-        char name[64] = {};
-        TVITEMA info{};
-        info.mask = TVIF_TEXT;
-        info.hItem = item;
-        info.pszText = name;
-        info.cchTextMax = sizeof name;
-        TreeView_GetItem(tree, &info);
-        if (text == name)
-            return item;
-    }
-    return nullptr;
-}
-
 int notesPlayed(GrindelvosketMFX &drummer)
 {
     int notes = 0;
@@ -90,7 +74,7 @@ void run(const std::string &dropped, const std::string &saved, const std::string
     // The dropped file lands in "Mine" as its first pattern.
     HWND tree = view.treeWindow();
     RECT area{};
-    TreeView_GetItemRect(tree, treeItem(tree, "Mine"), &area, TRUE);
+    TreeView_GetItemRect(tree, gui_test::findTreeItem(tree, "Mine"), &area, TRUE);
     POINT at{(area.left + area.right) / 2, (area.top + area.bottom) / 2};
     ClientToScreen(tree, &at);
     IDataObject *files = FillTransfer::createDataObject({{CF_HDROP, FillTransfer::fileDropList(dropped)}});

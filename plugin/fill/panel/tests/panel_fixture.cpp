@@ -1,15 +1,8 @@
 #include "plugin/fill/panel/tests/panel_fixture.h"
 
-#include "base/message_box.h"
-#include "base/registry.h"
 #include "plugin/fill/content/fill_content.h"
-#include "plugin/fill/engine/fill_module.h"
 #include "plugin/framework/gui/user_steps.h"
-#include "plugin/framework/plugin/warning_dialog.h"
-#include "testing/sandbox.h"
 #include "testing/screenshot.h"
-
-#include <ole2.h>
 
 namespace panel_test {
 
@@ -17,44 +10,10 @@ using namespace Quorvane;
 
 namespace {
 
-testing_support::RegistrySandbox *registry = nullptr;
-testing_support::TempFolder *folder = nullptr;
-
-class Environment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        OleInitialize(nullptr);
-        registry = new testing_support::RegistrySandbox();
-        folder = new testing_support::TempFolder();
-        initAppRegistry(registry->product().c_str(), nullptr, DLL_PROCESS_ATTACH, "3");
-        std::string error;
-        ASSERT_TRUE(FillContent::writeStarterLibrary(fillsFolder(), &error)) << error;
-        FillModule::setDataFolder(folder->path());
-    }
-    void TearDown() override
-    {
-        delete folder;
-        delete registry;
-        OleUninitialize();
-    }
-};
-
-[[maybe_unused]] ::testing::Environment *const environment =
-    ::testing::AddGlobalTestEnvironment(new Environment);
-
 // Every step that would wait for a user fails the test unless the test
 // answers it.
 void refuseUserSteps()
 {
-    setMessageBoxHook([](HWND, const char *text, const char *caption, UINT) {
-        ADD_FAILURE() << "unexpected message box \"" << caption << "\": " << text;
-        return IDCANCEL;
-    });
-    setWarningDialogHook([](const std::string &message, const std::string &, bool *) {
-        ADD_FAILURE() << "unexpected warning: " << message;
-        return static_cast<INT_PTR>(IDOK);
-    });
     setSaveFileHook([](const SaveFileRequest &, std::string &) {
         ADD_FAILURE() << "unexpected Save As dialog";
         return false;
@@ -75,11 +34,6 @@ void refuseUserSteps()
 
 } // namespace
 
-const std::string &dataFolder()
-{
-    return folder->path();
-}
-
 std::string fillsFolder()
 {
     return dataFolder() + "\\Fills";
@@ -95,7 +49,7 @@ bool TestDrummer::saidChanged(const std::string &label) const
 
 void PanelTest::SetUp()
 {
-    RegDeleteTreeA(HKEY_CURRENT_USER, (registry->path() + "\\3").c_str());
+    PluginTest::SetUp();
     refuseUserSteps();
     drummer_ = new TestDrummer();
     drummer_->AddRef();
@@ -122,12 +76,11 @@ void PanelTest::TearDown()
         drummer_->Disconnect();
         EXPECT_EQ(drummer_->Release(), 0u);
     }
-    setMessageBoxHook({});
-    setWarningDialogHook({});
     setSaveFileHook({});
     setHelpHook({});
     setShellDeleteHook({});
     setShellOpenHook({});
+    PluginTest::TearDown();
 }
 
 void PanelTest::loadFill(const std::string &name)

@@ -1,16 +1,16 @@
-// What the editor panel's window tests share: COM and OLE on the test
-// thread, the module's settings in a private registry key, a private data
-// folder with the starter fill library, answers in the user's place (an
-// unexpected message box or step fails the test), and a drummer connected to
-// the test host with its panel open in a host window at the panel's
-// preferred size. Each test writes a picture of the panel.
+// What the editor panel's window tests share: the drummer's test fixture
+// (COM and OLE, private settings, a private data folder with the starter
+// library, the test host), answers in the user's place for every step that
+// would wait for one (an unexpected one fails the test), and a drummer
+// connected to the test host with its panel open in a host window at the
+// panel's preferred size. Each test writes a picture of the panel.
 #pragma once
 
 #include "plugin/fill/panel/grindelvosket_panel.h"
 #include "plugin/fill/panel/patterns_view.h"
 #include "plugin/fill/plugin/grindelvosket_mfx.h"
+#include "plugin/fill/plugin/tests/plugin_fixture.h"
 #include "plugin/framework/gui/tests/gui_test_support.h"
-#include "plugin/framework/mfx/testing/mfx_test_host.h"
 
 #include <gtest/gtest.h>
 
@@ -19,8 +19,8 @@
 
 namespace panel_test {
 
-// The folder whose "Fills" holds the starter library.
-const std::string &dataFolder();
+using grindel_test::dataFolder;
+// The starter library.
 std::string fillsFolder();
 
 // A drummer that records what it asks of its host.
@@ -45,7 +45,7 @@ public:
     uint32_t capabilities = 1 | 2 | 4;
 };
 
-class PanelTest : public ::testing::Test {
+class PanelTest : public grindel_test::PluginTest {
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -65,7 +65,6 @@ protected:
     // The status line and the fill title as shown.
     std::string status() { return panel_->statusControl().text(); }
 
-    mfx_testing::HostContext host;
     gui_test::HostWindow hostWindow{40, 40, 700, 520};
     TestDrummer *drummer_ = nullptr;
     Quorvane::GrindelvosketPanel *panel_ = nullptr;

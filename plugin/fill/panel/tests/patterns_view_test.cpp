@@ -118,21 +118,7 @@ protected:
         gui_test::postMouse(header, WM_LBUTTONUP, x, y);
         pump();
     }
-    HTREEITEM treeItem(const std::string &text)
-    {
-        for (HTREEITEM item = TreeView_GetRoot(tree()); item; item = TreeView_GetNextSibling(tree(), item)) {
-            char name[64] = {};
-            TVITEMA info{};
-            info.mask = TVIF_TEXT;
-            info.hItem = item;
-            info.pszText = name;
-            info.cchTextMax = sizeof name;
-            TreeView_GetItem(tree(), &info);
-            if (text == name)
-                return item;
-        }
-        return nullptr;
-    }
+    HTREEITEM treeItem(const std::string &text) { return gui_test::findTreeItem(tree(), text); }
     // The screen point in the middle of a tree item's label.
     POINTL onTreeItem(HTREEITEM item)
     {

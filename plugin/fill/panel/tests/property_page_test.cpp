@@ -300,18 +300,7 @@ TEST(PropertyPageWindowTest, ChooseEditHearAndKeepAFillThroughTheHostsPage)
     Page seen;
     seen.steps = {
         [](Page &p) { // the Rock folder
-            HTREEITEM item = TreeView_GetRoot(p.tree);
-            for (; item; item = TreeView_GetNextSibling(p.tree, item)) {
-                char text[32] = {};
-                TVITEMA info{};
-                info.mask = TVIF_TEXT;
-                info.hItem = item;
-                info.pszText = text;
-                info.cchTextMax = sizeof text;
-                TreeView_GetItem(p.tree, &info);
-                if (std::strcmp(text, "Rock") == 0)
-                    break;
-            }
+            HTREEITEM item = gui_test::findTreeItem(p.tree, "Rock");
             RECT area{};
             TreeView_GetItemRect(p.tree, item, &area, TRUE);
             click(p.tree, area.left + 3, (area.top + area.bottom) / 2);
