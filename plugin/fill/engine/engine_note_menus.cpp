@@ -72,17 +72,4 @@ void Grindelvosket::fillNoteNameCombo(HWND combo)
     }
 }
 
-void Grindelvosket::closeViews()
-{
-    std::vector<EngineView *> views;
-    {
-        EngineLockGuard guard(lock_);
-        views = views_;
-    }
-    for (EngineView *view : views)
-        view->closeView();
-    EngineLockGuard guard(lock_);
-    views_.clear();
-}
-
 } // namespace Quorvane

@@ -20,22 +20,13 @@ constexpr int kGridDivisions[] = {0, 8, 12, 16, 24, 32, 48};
 } // namespace
 
 // The time locators' handles set the punch range.
-class GrindelvosketPanel::TimeListener : public TwinSlider::Listener, public Object {
+class GrindelvosketPanel::TimeListener final : public CountedDelegate<TwinSlider::Listener> {
 public:
-    explicit TimeListener(GrindelvosketPanel &panel) : panel_(panel) {}
+    explicit TimeListener(GrindelvosketPanel &panel) : CountedDelegate(1), panel_(panel) {}
     void changed(TwinSlider &) override { panel_.onTimeLocators(); }
-    int32_t addRef() override { return ++count_; }
-    int32_t release() override
-    {
-        const int32_t left = --count_;
-        if (left == 0)
-            delete this;
-        return left;
-    }
 
 private:
     GrindelvosketPanel &panel_;
-    int32_t count_ = 1;
 };
 
 RefPtr<TwinSlider::Listener> GrindelvosketPanel::newTimeListener()

@@ -351,15 +351,8 @@ void PatternsView::listMenu(POINT screen)
     const int item = ListView_HitTest(list, &hit);
     const bool usable =
         item >= 0 && !isInVolume(listedFolder_ + cellText(item, kPathColumn) + itemFile(item));
-    const UINT state = usable ? MF_STRING : MF_STRING | MF_GRAYED | MF_DISABLED;
-    HMENU menu = CreatePopupMenu();
-    AppendMenuA(menu, state, ListEdit, "Edit");
-    AppendMenuA(menu, state, ListRename, "Rename");
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, state, ListDelete, "Delete");
-    const int chosen = trackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON | TPM_VERTICAL,
-                                      screen.x, screen.y, handle());
-    DestroyMenu(menu);
+    const int chosen = trackMenu(
+        {{ListEdit, "Edit"}, {ListRename, "Rename"}, {0, nullptr}, {ListDelete, "Delete"}}, usable, screen);
     if (!usable)
         return;
     switch (chosen) {

@@ -530,6 +530,22 @@ bool PatternsView::isInVolume(const std::string &relativePath) const
 
 // ---- The tree's menu and labels
 
+int PatternsView::trackMenu(std::initializer_list<MenuEntry> entries, bool usable, POINT screen)
+{
+    const UINT state = usable ? MF_STRING : MF_STRING | MF_GRAYED | MF_DISABLED;
+    HMENU menu = CreatePopupMenu();
+    for (const MenuEntry &entry : entries) {
+        if (entry.text)
+            AppendMenuA(menu, state, static_cast<UINT_PTR>(entry.id), entry.text);
+        else
+            AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    }
+    const int chosen = trackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON | TPM_VERTICAL,
+                                      screen.x, screen.y, handle());
+    DestroyMenu(menu);
+    return chosen;
+}
+
 void PatternsView::treeMenu(POINT screen)
 {
     HWND tree = tree_->handle();
@@ -539,16 +555,12 @@ void PatternsView::treeMenu(POINT screen)
     HTREEITEM item = TreeView_HitTest(tree, &hit);
     const std::string folder = item ? folderOfItem(item) : std::string();
     const bool usable = item && !isInVolume(folder);
-    const UINT state = usable ? MF_STRING : MF_STRING | MF_GRAYED | MF_DISABLED;
-    HMENU menu = CreatePopupMenu();
-    AppendMenuA(menu, state, TreeExplore, "Explore");
-    AppendMenuA(menu, state, TreeRename, "Rename");
-    AppendMenuA(menu, state, TreeDelete, "Delete");
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, state, TreeNew, "New");
-    const int chosen = trackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON | TPM_VERTICAL,
-                                      screen.x, screen.y, handle());
-    DestroyMenu(menu);
+    const int chosen = trackMenu({{TreeExplore, "Explore"},
+                                  {TreeRename, "Rename"},
+                                  {TreeDelete, "Delete"},
+                                  {0, nullptr},
+                                  {TreeNew, "New"}},
+                                 usable, screen);
     if (!usable)
         return;
     const std::string path = absoluteFolder(folder);

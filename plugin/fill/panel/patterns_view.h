@@ -12,6 +12,7 @@
 #include <commctrl.h>
 #include <ole2.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -123,6 +124,14 @@ private:
     void fillList();
     void addItem(const PatternEntry &entry, const std::string &listedFolder, bool analyse);
     void sortList();
+    // One entry of a context menu; a null text is a separator.
+    struct MenuEntry {
+        int id;
+        const char *text;
+    };
+    // Shows a menu of entries at a screen point (each greyed unless usable)
+    // and returns the command chosen, 0 for none.
+    int trackMenu(std::initializer_list<MenuEntry> entries, bool usable, POINT screen);
     void treeMenu(POINT screen);
     void listMenu(POINT screen);
     void deleteSelectedPatterns();
