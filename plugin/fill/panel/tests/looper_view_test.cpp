@@ -175,6 +175,19 @@ TEST_F(LooperViewWindowTest, TheNoteComboMapsThePartsDrumAndPreviewsNotes)
     std::string caption;
     row(1).noteCombo().getText(caption);
     EXPECT_EQ(caption, "Bass Drum 1");
+    // Its menu: the named notes of the set, the part's sound checked, a new
+    // column every twelve entries, each entry naming source and target.
+    const auto &entries = row(1).noteCombo().menu().entries();
+    ASSERT_EQ(entries.size(), 47u) << "General MIDI names notes 35 to 81";
+    int checked = -1;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].flags & MF_CHECKED)
+            checked = static_cast<int>(i);
+        EXPECT_EQ((entries[i].flags & MF_MENUBARBREAK) != 0, i > 0 && i % 12 == 0) << i;
+    }
+    ASSERT_EQ(checked, 1);
+    EXPECT_EQ(entries[1].text, "Bass Drum 1");
+    EXPECT_EQ(entries[1].id, Grindelvosket::noteMenuId(36, 36));
     // Choose Acoustic Bass Drum (35) from the menu: 36 now plays 35.
     gui_test::PopupAnswer choose([](const std::vector<gui_test::MenuItem> &menu) {
         for (const gui_test::MenuItem &item : menu)
