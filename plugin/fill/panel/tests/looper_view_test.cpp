@@ -200,6 +200,10 @@ TEST_F(LooperViewWindowTest, TheNoteComboMapsThePartsDrumAndPreviewsNotes)
     EXPECT_EQ(looper(1).drumMap().getNote(36), 35);
     row(1).noteCombo().getText(caption);
     EXPECT_EQ(caption, "Acoustic Bass Drum");
+    // The numeric pad's plus steps to the next sound, as a choice would.
+    row(1).noteCombo().requestFocus();
+    key(VK_ADD);
+    EXPECT_EQ(looper(1).drumMap().getNote(36), 36) << "Bass Drum 1 follows Acoustic Bass Drum";
     // A right click on an entry plays it.
     row(1).noteCombo().rightClicked(Grindelvosket::noteMenuId(36, 40));
     ASSERT_EQ(drummer().previews.size(), 1u);
