@@ -43,6 +43,9 @@ TempFolder::TempFolder()
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     path_ = std::string(temp) + uniqueName("tembri-test");
+    // A folder of this name is the leftover of a killed process that had
+    // the same id: it is not this test's to keep.
+    removeTree(path_);
     CreateDirectoryA(path_.c_str(), nullptr);
 }
 

@@ -46,9 +46,13 @@ void printInto(HWND window, HDC dc, UINT what)
         HDC own = CreateCompatibleDC(dc);
         HBITMAP canvas = CreateCompatibleBitmap(dc, width, height);
         HGDIOBJ old = SelectObject(own, canvas);
+        const int x = offset.x + place.left - clientOrigin.x;
+        const int y = offset.y + place.top - clientOrigin.y;
+        // What lies below shows through a child that paints only parts of
+        // itself (a group box's frame).
+        BitBlt(own, 0, 0, width, height, dc, x, y, SRCCOPY);
         printInto(last, own, PRF_CLIENT | PRF_NONCLIENT);
-        BitBlt(dc, offset.x + place.left - clientOrigin.x, offset.y + place.top - clientOrigin.y, width,
-               height, own, 0, 0, SRCCOPY);
+        BitBlt(dc, x, y, width, height, own, 0, 0, SRCCOPY);
         SelectObject(own, old);
         DeleteObject(canvas);
         DeleteDC(own);

@@ -1,7 +1,10 @@
 #include "plugin/fill/plugin/grindelvosket_mfx.h"
 
+#include "plugin/fill/panel/grindelvosket_panel.h"
+#include "plugin/fill/plugin/fill_transfer.h"
 #include "plugin/fill/plugin/grindelvosket_app.h"
 #include "plugin/fill/plugin/grindelvosket_ids.h"
+#include "plugin/framework/gui/user_steps.h"
 #include "plugin/framework/plugin/host_integration.h"
 #include "plugin/framework/plugin/plugin_ids.h"
 #include "plugin/framework/plugin/plugin_view.h"
@@ -105,15 +108,13 @@ HRESULT STDMETHODCALLTYPE GrindelvosketMFX::OnInput(IMfxEventQueue *input, IMfxE
 
 PluginView *GrindelvosketMFX::getView()
 {
-    // The fill editor panel is not part of this module yet: no editor.
-    return nullptr;
+    return GrindelvosketPanel::create(this);
 }
 
 void GrindelvosketMFX::showHelp(PluginView *view)
 {
-    const std::string &help = theApp().helpFilePath();
-    if (view && !help.empty())
-        WinHelpA(GetActiveWindow(), help.c_str(), HELP_FINDER, 0);
+    if (view)
+        openHelp(GetActiveWindow());
 }
 
 void GrindelvosketMFX::destroyView(PluginView *view)
@@ -157,6 +158,7 @@ void GrindelvosketMFX::releaseHostInterfaces()
     const DWORD cookie = requesterCookie();
     if (IDrummerSink *sink = requesters().detach(this))
         sink->Detach(cookie);
+    closeViews();
     unregisterEngine();
     detachHostMaps();
     MfxPlugin::releaseHostInterfaces();
@@ -266,6 +268,36 @@ void GrindelvosketMFX::parameterChanged(int id)
 {
     if (IDrummerSink *sink = requesterSink())
         sink->ParamChanged(requesterCookie(), id, -1);
+}
+
+void GrindelvosketMFX::copyFillToClipboard()
+{
+    FillTransfer::copyFillToClipboard(*this);
+}
+
+void GrindelvosketMFX::pasteFillFromClipboard()
+{
+    FillTransfer::pasteFillFromClipboard(*this);
+}
+
+bool GrindelvosketMFX::clipboardHoldsFill()
+{
+    return IsClipboardFormatAvailable(FillTransfer::fillFormat()) != FALSE;
+}
+
+void GrindelvosketMFX::dragOutFill()
+{
+    FillTransfer::dragOutFill(*this);
+}
+
+void GrindelvosketMFX::openHelp(HWND window)
+{
+    Quorvane::openHelp(window, theApp().helpFilePath(), HELP_FINDER);
+}
+
+LooperView *GrindelvosketMFX::createLooperView(Looper &looper, int index)
+{
+    return Quorvane::createLooperView(*this, &looper, index);
 }
 
 } // namespace Quorvane
