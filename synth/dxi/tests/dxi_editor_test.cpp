@@ -31,8 +31,8 @@ TEST(EditorTest, ThePageOpensInTheHostWindowAndMarksTheSongModified)
         ASSERT_TRUE(dxi.select(CLSID_TestDxi));
         int width = 0, height = 0;
         dxi.synth->GetEditorSize(&width, &height);
-        HWND parent = CreateWindowExW(0, L"STATIC", L"Tembri DXi", WS_OVERLAPPED | WS_VISIBLE, 40, 40, width + 20,
-                                      height + 40, nullptr, nullptr, nullptr, nullptr);
+        HWND parent = CreateWindowExW(0, L"STATIC", L"Tembri DXi", WS_OVERLAPPED | WS_VISIBLE, 40, 40,
+                                      width + 20, height + 40, nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(parent, nullptr);
         EXPECT_FALSE(dxi.synth->CloseEditor()); // none open yet
         ASSERT_TRUE(dxi.synth->OpenEditor(parent));

@@ -34,7 +34,8 @@ Footprint footprint()
         f.threads += entry.th32OwnerProcessID == GetCurrentProcessId();
     CloseHandle(snapshot);
     PROCESS_MEMORY_COUNTERS_EX memory = {};
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS *>(&memory), sizeof(memory));
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS *>(&memory),
+                         sizeof(memory));
     f.privateBytes = memory.PrivateUsage;
     return f;
 }
