@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -141,14 +142,20 @@ TEST(EndToEndTest, ADxiOutputPlaysTheSongsNotesWhereTheyFall)
         song->SetPlaySPtrCallback(nullptr, nullptr);
         CloseHandle(finished);
 
+        // Each note sounds out of silence, within a buffer of the sample of
+        // its tick + 2 (exact to the sample when the engine's first playing
+        // buffer follows the transport's start; under load the engine may
+        // mix one buffer between them).
         ASSERT_GE(start.frame.load(), 0);
-        std::vector<int64_t> expected, found;
-        for (long tick : notes)
-            expected.push_back(start.frame + master->GetSampleFromTime(tick + 2));
+        std::vector<int64_t> found;
         for (size_t i = 1; i < captured.left.size(); ++i)
             if (captured.left[i] != 0.0f && captured.left[i - 1] == 0.0f)
                 found.push_back(static_cast<int64_t>(i));
-        EXPECT_EQ(found, expected);
+        ASSERT_EQ(found.size(), notes.size());
+        for (size_t n = 0; n < notes.size(); ++n) {
+            const int64_t at = start.frame + master->GetSampleFromTime(notes[n] + 2);
+            EXPECT_LE(std::llabs(found[n] - at), kFrames) << "note at tick " << notes[n];
+        }
 
         song.reset();
         manager->Release();
