@@ -73,6 +73,18 @@ PredefinedKeyOverride::~PredefinedKeyOverride()
         RegCloseKey(root_);
 }
 
+void PredefinedKeyOverride::suspend()
+{
+    if (active_)
+        RegOverridePredefKey(predefined_, nullptr);
+}
+
+void PredefinedKeyOverride::resume()
+{
+    if (active_)
+        RegOverridePredefKey(predefined_, root_);
+}
+
 bool fileExists(const std::string &path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
