@@ -133,7 +133,7 @@ extern "C" Quorvane::CStructArray *TindrelEnumPorts(long equipmentClass, long ki
     const Enumerator enumerate = FindEnumerator(equipmentClass, kind);
     if (!enumerate)
         return nullptr;
-    std::unique_ptr<CPortEnumArray> array(new (std::nothrow) CPortEnumArray());
+    std::unique_ptr<CStructArray> array(new (std::nothrow) CStructArray(sizeof(PORTENUM), kPortEnumGrowStep));
     if (!array)
         return nullptr;
     WaitCursor cursor;

@@ -47,15 +47,8 @@ struct TINDREL_API PORTENUM : public STRUCTELEM {
     uint32_t recordId = 0;
 };
 
-// The array TindrelEnumPorts answers.
-class TINDREL_API CPortEnumArray : public CStructArray {
-public:
-    CPortEnumArray() : CStructArray(sizeof(PORTENUM), 32) {}
-    PORTENUM *GetAt(long index) const
-    {
-        return (index >= 0 && index < count) ? static_cast<PORTENUM *>(GetElementAt(index)) : nullptr;
-    }
-};
+// The grow step of the arrays TindrelEnumPorts answers (of PORTENUM).
+constexpr long kPortEnumGrowStep = 32;
 
 } // namespace Quorvane
 

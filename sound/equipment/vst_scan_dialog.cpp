@@ -218,7 +218,13 @@ void VstScanDialog::Scan()
         last = node;
     }
     log.Write("\nDone");
+    // Keys pressed during the scan (Escape held to stop it) are not meant
+    // for the dialog.
+    MSG key;
+    while (PeekMessageA(&key, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE))
+        ;
     EnableControls(true);
+    SetFocus(treeView_);
     SetCursor(previous);
     if (last >= 0) {
         TreeView_SelectItem(treeView_, items_[last]);

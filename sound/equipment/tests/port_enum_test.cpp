@@ -279,6 +279,13 @@ TEST(MidiPortProbe, ListsTheModulesPortsOnceEachAndNothingWithoutIt)
     const ProbeRun missing = runProbe(without.path());
     EXPECT_EQ(missing.exitCode, 3u) << "no MIDI output module: null";
     EXPECT_EQ(missing.output, "");
+
+    // A module without the port list lists nothing.
+    ASSERT_TRUE(CopyFileA((testsFolder() + "tembri_dx_fixture.dll").c_str(),
+                          without.file("Velmarin.dll").c_str(), FALSE));
+    const ProbeRun empty = runProbe(without.path());
+    EXPECT_EQ(empty.exitCode, 0u);
+    EXPECT_EQ(empty.output, "");
 }
 
 TEST_F(PortEnumTest, UnknownKindsGiveNull)

@@ -10,13 +10,17 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <vector>
 
 namespace {
 
 using namespace equipment_test;
 using namespace Quorvane;
 
-std::function<void(HWND)> *script = nullptr;
+// The steps of the running script, one per timer tick while the dialog is
+// open; the last one closes it.
+std::vector<std::function<void(HWND)>> *script = nullptr;
+size_t nextStep = 0;
 
 HWND findDialog()
 {
@@ -38,11 +42,18 @@ HWND findDialog()
 
 void CALLBACK runScript(HWND, UINT, UINT_PTR timer, DWORD)
 {
+    // Steps pump messages themselves: a tick meanwhile waits.
+    static bool running = false;
     HWND dialog = findDialog();
-    if (!dialog || !script)
+    if (!dialog || !script || running)
+        return;
+    running = true;
+    if (nextStep < script->size())
+        (*script)[nextStep++](dialog);
+    running = false;
+    if (nextStep < script->size())
         return;
     KillTimer(nullptr, timer);
-    (*script)(dialog);
     script = nullptr;
     // A script that left the dialog open fails, and the dialog closes.
     if (IsWindow(dialog) && IsWindowVisible(dialog)) {
@@ -51,18 +62,25 @@ void CALLBACK runScript(HWND, UINT, UINT_PTR timer, DWORD)
     }
 }
 
-// TindrelEnumPorts for a VST kind, with the script run while it shows its
-// dialog.
+// TindrelEnumPorts for a VST kind, with the script's steps run while it
+// shows its dialog.
 std::unique_ptr<CStructArray> runDialog(long equipmentClass, long kind, IOPARAMS &params, CStructArray *known,
-                                        CStructArray *scan, std::function<void(HWND)> steps)
+                                        CStructArray *scan, std::vector<std::function<void(HWND)>> steps)
 {
     script = &steps;
+    nextStep = 0;
     const UINT_PTR timer = SetTimer(nullptr, 0, 50, &runScript);
     auto result = enumPorts(equipmentClass, kind, &params, known, scan);
     KillTimer(nullptr, timer);
     EXPECT_EQ(script, nullptr) << "the dialog never showed";
     script = nullptr;
     return result;
+}
+
+std::unique_ptr<CStructArray> runDialog(long equipmentClass, long kind, IOPARAMS &params, CStructArray *known,
+                                        CStructArray *scan, std::function<void(HWND)> step)
+{
+    return runDialog(equipmentClass, kind, params, known, scan, std::vector<std::function<void(HWND)>>{step});
 }
 
 void pump()
@@ -278,14 +296,24 @@ TEST_F(VstScanWindowTest, ScanGivesEachPluginItsVerdictAndOkListsTheInstruments)
                                       {folders.path("three\\b\\Crash.dll"), 0x80000004, 0xFFFFFFFF}}));
 }
 
+// Escape pressed while the scan runs does not cancel the dialog afterwards.
 TEST_F(VstScanWindowTest, ForEffectsOnlyTheStereoEffectStays)
 {
-    auto ports = runDialog(1, 1, params, nullptr, nullptr, [&](HWND dialog) {
-        for (int which = 1; which <= 3; ++which)
-            clickCheckBox(tree(dialog), folders.folder(which));
-        click(dialog, IDC_VST_SCAN);
-        click(dialog, IDOK);
-    });
+    bool openAfterScan = false;
+    std::vector<std::function<void(HWND)>> steps = {
+        [&](HWND dialog) {
+            for (int which = 1; which <= 3; ++which)
+                clickCheckBox(tree(dialog), folders.folder(which));
+            PostMessageA(tree(dialog), WM_KEYDOWN, VK_ESCAPE, 0);
+            click(dialog, IDC_VST_SCAN);
+        },
+        [&](HWND dialog) {
+            openAfterScan = IsWindowVisible(dialog);
+            click(dialog, IDOK);
+        },
+    };
+    auto ports = runDialog(1, 1, params, nullptr, nullptr, steps);
+    EXPECT_TRUE(openAfterScan);
     ASSERT_TRUE(ports);
     EXPECT_EQ(entries(*ports),
               (std::vector<Entry>{{"Stereo.dll", 1, folders.path("one\\effects\\Stereo.dll")}}));
