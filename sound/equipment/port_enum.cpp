@@ -61,52 +61,45 @@ bool PortList::Append(PORTENUM &entry)
 
 namespace {
 
-// The enumerator of one class and kind; null for an unknown pair.
-using Enumerator = bool (*)(PortList &list, IOPARAMS *params, CStructArray *known, CStructArray *scan);
-
-Enumerator FindEnumerator(long equipmentClass, long kind)
+// Runs the enumerator of the class and kind; an unknown pair fails.
+bool Enumerate(PortList &list, long equipmentClass, long kind, IOPARAMS *params, CStructArray *known,
+               CStructArray *scan)
 {
-    struct Row {
-        long equipmentClass;
-        long kind;
-        Enumerator enumerate;
-    };
-    static const Row rows[] = {
-        {ENUM_OUTPUTS, ENUM_OUT_OWN,
-         [](PortList &l, IOPARAMS *, CStructArray *, CStructArray *) {
-             return ListOwnModules(l, OwnModules::SoftSynths);
-         }},
-        {ENUM_OUTPUTS, ENUM_OUT_VST,
-         [](PortList &l, IOPARAMS *p, CStructArray *k, CStructArray *s) {
-             return RunVstScan(l, ENUM_OUT_VST, p, k, s);
-         }},
-        {ENUM_OUTPUTS, ENUM_OUT_DXI,
-         [](PortList &l, IOPARAMS *, CStructArray *, CStructArray *) { return ListDxiSynths(l); }},
-        {ENUM_OUTPUTS, ENUM_OUT_DLS,
-         [](PortList &l, IOPARAMS *, CStructArray *, CStructArray *) { return ListDlsSynths(l); }},
-        {ENUM_OUTPUTS, ENUM_OUT_MIDI,
-         [](PortList &l, IOPARAMS *, CStructArray *, CStructArray *) { return ListMidiPorts(l); }},
-        {ENUM_AUDIO_EFFECTS, ENUM_AEFFECT_OWN,
-         [](PortList &l, IOPARAMS *, CStructArray *, CStructArray *) {
-             return ListOwnModules(l, OwnModules::AudioEffects);
-         }},
-        {ENUM_AUDIO_EFFECTS, ENUM_AEFFECT_VST,
-         [](PortList &l, IOPARAMS *p, CStructArray *k, CStructArray *s) {
-             return RunVstScan(l, ENUM_AEFFECT_VST, p, k, s);
-         }},
-        {ENUM_AUDIO_EFFECTS, ENUM_AEFFECT_DX,
-         [](PortList &l, IOPARAMS *, CStructArray *, CStructArray *) { return ListDirectXFilters(l); }},
-        {ENUM_MIDI_EFFECTS, ENUM_MEFFECT_OWN,
-         [](PortList &l, IOPARAMS *, CStructArray *, CStructArray *) {
-             return ListOwnModules(l, OwnModules::MidiEffects);
-         }},
-        {ENUM_MIDI_EFFECTS, ENUM_MEFFECT_MFX,
-         [](PortList &l, IOPARAMS *, CStructArray *, CStructArray *) { return ListMfxFilters(l); }},
-    };
-    for (const Row &row : rows)
-        if (row.equipmentClass == equipmentClass && row.kind == kind)
-            return row.enumerate;
-    return nullptr;
+    switch (equipmentClass) {
+    case ENUM_OUTPUTS:
+        switch (kind) {
+        case ENUM_OUT_OWN:
+            return ListOwnModules(list, OwnModules::SoftSynths);
+        case ENUM_OUT_VST:
+            return RunVstScan(list, kind, params, known, scan);
+        case ENUM_OUT_DXI:
+            return ListDxiSynths(list);
+        case ENUM_OUT_DLS:
+            return ListDlsSynths(list);
+        case ENUM_OUT_MIDI:
+            return ListMidiPorts(list);
+        }
+        return false;
+    case ENUM_AUDIO_EFFECTS:
+        switch (kind) {
+        case ENUM_AEFFECT_OWN:
+            return ListOwnModules(list, OwnModules::AudioEffects);
+        case ENUM_AEFFECT_VST:
+            return RunVstScan(list, kind, params, known, scan);
+        case ENUM_AEFFECT_DX:
+            return ListDirectXFilters(list);
+        }
+        return false;
+    case ENUM_MIDI_EFFECTS:
+        switch (kind) {
+        case ENUM_MEFFECT_OWN:
+            return ListOwnModules(list, OwnModules::MidiEffects);
+        case ENUM_MEFFECT_MFX:
+            return ListMfxFilters(list);
+        }
+        return false;
+    }
+    return false;
 }
 
 // The wait cursor while the enumeration runs.
@@ -130,16 +123,13 @@ extern "C" Quorvane::CStructArray *TindrelEnumPorts(long equipmentClass, long ki
                                                     Quorvane::CStructArray *scan)
 {
     using namespace Quorvane;
-    const Enumerator enumerate = FindEnumerator(equipmentClass, kind);
-    if (!enumerate)
-        return nullptr;
     std::unique_ptr<CStructArray> array(new (std::nothrow) CStructArray(sizeof(PORTENUM), kPortEnumGrowStep));
     if (!array)
         return nullptr;
     WaitCursor cursor;
     PortList list(*array);
     try {
-        if (!enumerate(list, params, known, scan))
+        if (!Enumerate(list, equipmentClass, kind, params, known, scan))
             return nullptr;
     } catch (...) {
         return nullptr;

@@ -55,6 +55,25 @@ bool IsSkippedMfxFilter(const GUID &id)
     return false;
 }
 
+// Lists the sub-keys named by class ids, each under the name describe
+// (key name, class id) gives it; an empty name leaves it out.
+template <typename Describe>
+bool ListClassKeys(PortList &list, HKEY root, const char *path, long kind, Describe describe)
+{
+    OpenedKey classes(root, path);
+    if (!classes)
+        return true;
+    for (const std::string &name : SubKeyNames(classes.get())) {
+        GUID id;
+        if (!ParseClassId(name, id))
+            continue;
+        const std::string description = describe(classes.get(), name, id);
+        if (!description.empty() && !list.Add(description.c_str(), kind, id))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool ListOwnModules(PortList &list, OwnModules which)
@@ -80,61 +99,34 @@ bool ListOwnModules(PortList &list, OwnModules which)
 
 bool ListDxiSynths(PortList &list)
 {
-    OpenedKey synths(HKEY_CLASSES_ROOT, "MfxSoftSynths");
-    if (!synths)
-        return true;
     // The bridge's own instrument names itself here, by its class id.
     OpenedKey bridge(HKEY_LOCAL_MACHINE, "Software\\Quorvane\\HalvorinApp\\HalvorinDXi");
-    for (const std::string &name : SubKeyNames(synths.get())) {
-        GUID id;
-        if (!ParseClassId(name, id))
-            continue;
-        if (bridge &&
-            RegQueryValueExA(bridge.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
-            continue;
-        const std::string description = TextValue(synths.get(), name.c_str(), "Description");
-        if (description.empty() || BeginsWith(description, kVstPrefix))
-            continue;
-        if (!list.Add(description.c_str(), ENUM_OUT_DXI, id))
-            return false;
-    }
-    return true;
+    return ListClassKeys(list, HKEY_CLASSES_ROOT, "MfxSoftSynths", ENUM_OUT_DXI,
+                         [&](HKEY synths, const std::string &name, const GUID &) {
+                             if (bridge && RegQueryValueExA(bridge.get(), name.c_str(), nullptr, nullptr,
+                                                            nullptr, nullptr) == ERROR_SUCCESS)
+                                 return std::string();
+                             const std::string description = TextValue(synths, name.c_str(), "Description");
+                             return BeginsWith(description, kVstPrefix) ? std::string() : description;
+                         });
 }
 
 bool ListDlsSynths(PortList &list)
 {
-    OpenedKey synths(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\DirectMusic\\SoftwareSynths");
-    if (!synths)
-        return true;
-    for (const std::string &name : SubKeyNames(synths.get())) {
-        GUID id;
-        if (!ParseClassId(name, id))
-            continue;
-        const std::string description = TextValue(synths.get(), name.c_str(), "Description");
-        if (description.empty())
-            continue;
-        if (!list.Add(description.c_str(), ENUM_OUT_DLS, id))
-            return false;
-    }
-    return true;
+    return ListClassKeys(list, HKEY_LOCAL_MACHINE, "Software\\Microsoft\\DirectMusic\\SoftwareSynths",
+                         ENUM_OUT_DLS, [](HKEY synths, const std::string &name, const GUID &) {
+                             return TextValue(synths, name.c_str(), "Description");
+                         });
 }
 
 bool ListMfxFilters(PortList &list)
 {
-    OpenedKey filters(HKEY_LOCAL_MACHINE, "Software\\MFX Hosts\\MIDI Filters\\");
-    if (!filters)
-        return true;
-    for (const std::string &name : SubKeyNames(filters.get())) {
-        GUID id;
-        if (!ParseClassId(name, id) || IsSkippedMfxFilter(id))
-            continue;
-        const std::string description = TextValue(HKEY_CLASSES_ROOT, ("CLSID\\" + name).c_str(), nullptr);
-        if (description.empty())
-            continue;
-        if (!list.Add(description.c_str(), ENUM_MEFFECT_MFX, id))
-            return false;
-    }
-    return true;
+    return ListClassKeys(list, HKEY_LOCAL_MACHINE, "Software\\MFX Hosts\\MIDI Filters\\", ENUM_MEFFECT_MFX,
+                         [](HKEY, const std::string &name, const GUID &id) {
+                             if (IsSkippedMfxFilter(id))
+                                 return std::string();
+                             return TextValue(HKEY_CLASSES_ROOT, ("CLSID\\" + name).c_str(), nullptr);
+                         });
 }
 
 } // namespace Quorvane
