@@ -6,7 +6,6 @@
 #include "sound/equipment/vst_scan_log.h"
 #include "sound/tindrel_module.h"
 
-#include <cstring>
 #include <string>
 
 namespace Quorvane {
