@@ -43,6 +43,8 @@ TempFolder::TempFolder()
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     path_ = std::string(temp) + uniqueName("tembri-test");
+    // A process of the same id that died before cleaning up left it.
+    removeTree(path_);
     CreateDirectoryA(path_.c_str(), nullptr);
 }
 
@@ -51,7 +53,11 @@ TempFolder::~TempFolder()
     removeTree(path_);
 }
 
-RegistrySandbox::RegistrySandbox() : product_(uniqueName("Test")) {}
+RegistrySandbox::RegistrySandbox() : product_(uniqueName("Test"))
+{
+    // A process of the same id that died before cleaning up left it.
+    RegDeleteTreeA(HKEY_CURRENT_USER, path().c_str());
+}
 
 RegistrySandbox::~RegistrySandbox()
 {
