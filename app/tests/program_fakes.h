@@ -8,6 +8,7 @@
 #include "data/io_params.h"
 #include "data/tests/fake_sound.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,9 +40,11 @@ struct FakeDatabase : Quorvane::ProgramDatabase {
         params->aspPort = 0;
         return 1;
     }
-    Quorvane::Hibernation LoadHibernation(Quorvane::CSong *, std::vector<uint8_t> &state) override
+    Quorvane::Hibernation LoadHibernation(Quorvane::CSong *song, std::vector<uint8_t> &state) override
     {
         state = hibernatedState;
+        if (hibernation == Quorvane::Hibernation::Restored && restore)
+            restore(song);
         return hibernation;
     }
     bool SaveHibernation(Quorvane::CSong *, const void *state, long size) override
@@ -60,6 +63,8 @@ struct FakeDatabase : Quorvane::ProgramDatabase {
     long defaultAsp = 0;
     Quorvane::Hibernation hibernation = Quorvane::Hibernation::Absent;
     std::vector<uint8_t> hibernatedState;
+    // Makes the hibernated song's tracks.
+    std::function<void(Quorvane::CSong *)> restore;
     std::vector<uint8_t> savedState;
     std::vector<std::string> log;
 };
