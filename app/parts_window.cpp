@@ -142,6 +142,10 @@ INT_PTR PartsWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_ERASEBKGND:
         return TRUE;
+    case WM_MOVE:
+    case WM_ACTIVATE:
+        placeEditors();
+        return FALSE;
     case WM_LBUTTONDOWN:
         Click(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
         return TRUE;
@@ -187,7 +191,9 @@ INT_PTR PartsWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
     }
     case kMsgSwitchPart: {
+        closeEditors(static_cast<int>(HIWORD(lParam)));
         current_ = static_cast<int>(LOWORD(lParam));
+        openEditors();
         applyTimeSelection();
         Redraw();
         if (wParam)
@@ -244,9 +250,62 @@ bool PartsWindow::FinishSetUp()
             reinterpret_cast<ULONG_PTR>(this));
         EnableAudioStreamCommand(!bridge_.IsAttached());
     }
+    if (ok)
+        openEditors();
     SetCursor(old);
     Redraw();
     return ok;
+}
+
+void PartsWindow::openEditors()
+{
+    for (int element = 0; element < kDrummerElements; ++element) {
+        CMEffElem *elem = PartElement(song_, current_, element);
+        HWND host = editors_[element];
+        if (!elem || !elem->effect || !host)
+            continue;
+        long width = 100, height = 100;
+        if (!elem->effect->GetEditorSize(width, height) || width <= 0 || height <= 0)
+            width = height = 100;
+        char title[96];
+        const char *name = elem->GetName();
+        if (element == 0)
+            std::snprintf(title, sizeof(title), "%s", name ? name : "");
+        else
+            std::snprintf(title, sizeof(title), "%s %i", name ? name : "", element);
+        SetWindowTextA(host, title);
+        SetWindowPos(host, nullptr, 0, 0, static_cast<int>(width), static_cast<int>(height),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        elem->effect->OpenEditor(host);
+    }
+    placeEditors();
+}
+
+void PartsWindow::closeEditors(int part)
+{
+    for (int element = 0; element < kDrummerElements; ++element)
+        if (CMEffElem *elem = PartElement(song_, part, element); elem && elem->effect)
+            elem->effect->CloseEditor();
+}
+
+void PartsWindow::placeEditors()
+{
+    if (!window_)
+        return;
+    RECT parts;
+    GetWindowRect(window_, &parts);
+    // Docked editors share the place under the parts window; the front one
+    // lies on top.
+    for (int i = 0; i < kEditorWindows; ++i) {
+        HWND editor = editors_[i];
+        if (!editor)
+            continue;
+        if (docked_[i])
+            SetWindowPos(editor, nullptr, parts.left, parts.bottom, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ShowWindow(editor, (i == frontEditor_ || !docked_[i]) && IsWindowVisible(window_) ? SW_SHOWNOACTIVATE
+                                                                                          : SW_HIDE);
+    }
 }
 
 bool PartsWindow::buildOrRestore()
@@ -388,10 +447,14 @@ void PartsWindow::CloseSequence()
         }
         built_ = false;
     }
-    for (HWND &editor : editors_) {
-        if (editor && IsWindow(editor))
-            DestroyWindow(editor);
-        editor = nullptr;
+    {
+        CLock lock(song_.GetSyncObj(), 1);
+        closeEditors(current_);
+        for (HWND &editor : editors_) {
+            if (editor && IsWindow(editor))
+                DestroyWindow(editor);
+            editor = nullptr;
+        }
     }
     drummers_.ReleaseAll();
     song_.Clear();
@@ -490,6 +553,8 @@ void PartsWindow::onKey(WPARAM key, LPARAM flags)
     int part = -1;
     if (key == VK_UP || key == VK_DOWN) {
         frontEditor_ = (frontEditor_ + (key == VK_UP ? 3 : 1)) % kEditorWindows;
+        placeEditors();
+        invalidate(2);
         return;
     }
     if (key == VK_ADD || key == VK_OEM_PLUS)
@@ -524,18 +589,15 @@ void PartsWindow::Click(int x, int y)
         break;
     case PartsRegion::DrummerRow:
         frontEditor_ = hit.index;
+        placeEditors();
+        invalidate(2);
         break;
     case PartsRegion::MuteColumn:
-        if (CTrackMIDI *track = PartTrack(song_, current_)) {
-            CMEffElem *elem = track->effects.GetFirstElem();
-            for (int i = 0; elem && i < hit.index; ++i)
-                elem = static_cast<CMEffElem *>(elem->next);
-            if (elem) {
-                CLock lock(song_.GetSyncObj(), 1);
-                track->effects.ActiveMEffElem(elem);
-                if (hit.index > 0)
-                    drummers_.Mirror(current_, hit.index).inactive = !elem->active;
-            }
+        if (CMEffElem *elem = PartElement(song_, current_, hit.index)) {
+            CLock lock(song_.GetSyncObj(), 1);
+            PartTrack(song_, current_)->effects.ActiveMEffElem(elem);
+            if (hit.index > 0)
+                drummers_.Mirror(current_, hit.index).inactive = !elem->active;
         }
         invalidate(7);
         break;
@@ -704,8 +766,11 @@ void PartsWindow::SwitchPart(int part, int mode, bool restart)
         PostMessageA(window_, kMsgSwitchPart, restart ? 1 : 0, switched);
     else if (mode == 2 && window_)
         SendMessageA(window_, kMsgSwitchPart, restart ? 1 : 0, switched);
-    else if (mode == 0)
+    else if (mode == 0 && part != current_) {
+        closeEditors(current_);
         current_ = part;
+        openEditors();
+    }
 }
 
 void PartsWindow::SetDrummerParam(int part, long id, long value)

@@ -67,6 +67,8 @@ public:
     Transport &Playback() { return transport_; }
     SavedPartsState CurrentState() const;
     void Click(int x, int y);
+    HWND EditorWindow(int index) const { return editors_[index]; }
+    int FrontEditor() const { return frontEditor_; }
 
     // --- TransportHost
     bool IsPlaying() override;
@@ -103,6 +105,10 @@ private:
     void applyState(const SavedPartsState &state);
     void applyTimeSelection();
     void relayout();
+    // The current part's drummer editors in their host windows.
+    void openEditors();
+    void closeEditors(int part);
+    void placeEditors();
     void onCommand(int command);
     void onKey(WPARAM key, LPARAM flags);
     void onMouseMove(int x, int y);

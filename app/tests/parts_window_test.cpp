@@ -139,6 +139,46 @@ TEST_F(PartsWindowTest, AClickOnThePartGridSwitchesParts)
     EXPECT_FALSE(testing_support::writeWindowPicture(parts.Handle(), "rallimoth_parts_window_part5").empty());
 }
 
+TEST_F(PartsWindowTest, TheFrontEditorShowsTheCurrentPartsDrummer)
+{
+    PartsWindow &parts = open();
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump();
+    ASSERT_EQ(parts.FrontEditor(), 1) << "fresh parts show the first fill drummer";
+    for (int i = 0; i < kDrummerElements; ++i) {
+        HWND host = parts.EditorWindow(i);
+        ASSERT_NE(host, nullptr);
+        // The loop-slice drummer offers no panel yet; the fill drummers do.
+        if (i > 0) {
+            EXPECT_NE(GetWindow(host, GW_CHILD), nullptr) << "editor " << i << " holds its drummer's panel";
+        }
+        EXPECT_EQ(IsWindowVisible(host) != 0, i == 1) << i;
+    }
+    char title[96] = {};
+    GetWindowTextA(parts.EditorWindow(2), title, sizeof(title));
+    EXPECT_EQ(std::string(title).substr(std::string(title).size() - 2), " 2");
+    EXPECT_FALSE(testing_support::writeWindowPicture(parts.EditorWindow(1), "rallimoth_fill_editor").empty());
+
+    // Ctrl+Up brings the loop-slice drummer's editor to the front.
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageA(parts.Handle(), WM_KEYDOWN, VK_UP, 0);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(parts.FrontEditor(), 0);
+    EXPECT_TRUE(IsWindowVisible(parts.EditorWindow(0)));
+    EXPECT_FALSE(IsWindowVisible(parts.EditorWindow(1)));
+
+    parts.Click(6 + 52 + 5, 28 + 5); // part 3
+    pump();
+    EXPECT_EQ(parts.CurrentPart(), 2);
+    EXPECT_NE(GetWindow(parts.EditorWindow(2), GW_CHILD), nullptr) << "the editors moved to the new part";
+    parts.CloseSequence();
+    EXPECT_EQ(parts.EditorWindow(0), nullptr);
+}
+
 TEST_F(PartsWindowTest, ClosingHibernatesTheStateAndCommitsOnce)
 {
     PartsWindow &parts = open();
