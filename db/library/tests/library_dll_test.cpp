@@ -1,6 +1,7 @@
 // The library as a program loads it: the database made beside the program
 // in the program's private folder, its first start, and a commit.
 #include "db/equipment/tembri_db.h"
+#include "db/equipment/tests/equipment_test_support.h"
 #include "testing/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -63,6 +64,7 @@ TEST(StavrundLibrary, TheProgramsDatabaseIsMadeBesideItAndItsFirstStartIsSeenOnc
 
     RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\Quorvane\\" + name).c_str());
     long result = 0;
+    equipment_test::keepForReader(database);
     CTembriDB db(database.c_str(), kEquipmentVersion, result);
     ASSERT_EQ(result, 1);
     EXPECT_FALSE(db.IsModified()) << "committed";

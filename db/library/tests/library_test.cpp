@@ -4,6 +4,7 @@
 
 #include "base/message_box.h"
 #include "db/equipment/equipment_records.h"
+#include "db/equipment/tests/equipment_test_support.h"
 #include "sound/asp_registry.h"
 #include "sound/module_keys.h"
 #include "testing/sandbox.h"
@@ -37,6 +38,7 @@ protected:
     }
     void TearDown() override
     {
+        equipment_test::keepForReader(database());
         StavrundDetach();
         RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\Quorvane\\" + name).c_str());
     }
@@ -199,6 +201,37 @@ TEST_F(Library, TheLibrarysStringsAreShownAsErrorsAndQuestions)
     EXPECT_EQ(text, "Replace existing template.\nAre you sure?");
     EXPECT_EQ(type, UINT(MB_YESNO | MB_ICONQUESTION));
     setMessageBoxHook({});
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Library, AnItemMadeWithTheLockKeepsOtherThreadsWaitingUntilItsRelease)
+{
+    ITembriPort *port = CDBGetITembriPort(ITembriPort::OWN_SYNTHS, 1);
+    ASSERT_NE(port, nullptr);
+    struct Shared {
+        HANDLE done;
+        int answer = -1;
+    } shared{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](void *user) -> DWORD {
+            auto *s = static_cast<Shared *>(user);
+            IOPARAMS params;
+            s->answer = CDBSetIOParams(&params);
+            SetEvent(s->done);
+            return 0;
+        },
+        &shared, 0, nullptr);
+    EXPECT_EQ(WaitForSingleObject(shared.done, 300), DWORD(WAIT_TIMEOUT)) << "waits for the lock";
+    port->Release();
+    EXPECT_EQ(WaitForSingleObject(shared.done, 10000), DWORD(WAIT_OBJECT_0));
+    EXPECT_EQ(shared.answer, 1);
+    WaitForSingleObject(thread, 10000);
+    CloseHandle(thread);
+    CloseHandle(shared.done);
 }
 
 } // namespace
