@@ -21,6 +21,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace Quorvane {
 
@@ -646,25 +647,33 @@ void PartsWindow::Click(int x, int y)
         setDocked(3, !docked_[3]);
         invalidate(6);
         break;
-    case PartsRegion::LevelDrag:
-        // The output's volume and panning are not offered yet.
-        if (hit.index == 2) {
-            drag_ = Drag::Tempo;
-            SetCapture(window_);
-            onDrag(x);
-        }
+    case PartsRegion::LevelDrag: {
+        void *bus = nullptr;
+        if (hit.index < 2 && !outputBus(bus))
+            break;
+        drag_ = hit.index == 0 ? Drag::Volume : hit.index == 1 ? Drag::Panning : Drag::Tempo;
+        SetCapture(window_);
+        onDrag(x);
         break;
+    }
     case PartsRegion::ResizeGrip:
         drag_ = Drag::Resize;
         dragOriginX_ = x;
         dragOriginWidth_ = options_.nameWidth;
         SetCapture(window_);
         break;
-    case PartsRegion::LevelDefault:
-        if (hit.index == 2)
+    case PartsRegion::LevelDefault: {
+        float volume = 1.0f, panning = 1.0f;
+        if (hit.index == 2) {
             transport_.SetTempo(kDefaultTempo);
+        } else if (Levels(volume, panning)) {
+            // The other level stays.
+            setLevels(hit.index == 0 ? 1.0f : volume, hit.index == 1 ? 1.0f : panning);
+        }
         invalidate(8);
+        invalidate(1);
         break;
+    }
     case PartsRegion::Metronome:
         onCommand(ID_METRONOME);
         break;
@@ -679,14 +688,55 @@ void PartsWindow::Click(int x, int y)
     }
 }
 
+bool PartsWindow::outputBus(void *&bus)
+{
+    IQuorvaneSongTract *tract = song_.GetSongTract();
+    CTrackMIDI *track = PartTrack(song_, selected_);
+    void *out = track && track->output ? track->output : (tract ? tract->GetNextOut(nullptr) : nullptr);
+    if (!tract || !out)
+        return false;
+    const long number = tract->GetOutBus(out);
+    if (number < 0)
+        return false;
+    bus = tract->GetBusByNumb(number);
+    return true;
+}
+
+bool PartsWindow::Levels(float &volume, float &panning)
+{
+    void *bus = nullptr;
+    if (!outputBus(bus))
+        return false;
+    long effects = 0;
+    volume = panning = 1.0f;
+    song_.GetSongTract()->GetBusInfo(bus, volume, panning, effects);
+    return true;
+}
+
+void PartsWindow::setLevels(float volume, float panning)
+{
+    void *bus = nullptr;
+    if (outputBus(bus))
+        song_.GetSongTract()->SetBusInfo(bus, volume, panning);
+}
+
 void PartsWindow::onDrag(int x)
 {
+    // Each bar spans its value's range: volume and panning 0..2 (1.0 unity
+    // and centre), the tempo 10..500.
+    const int left = options_.nameWidth + 382, width = 130;
+    const float share = std::clamp(static_cast<float>(x - left) / width, 0.0f, 1.0f);
+    float volume = 1.0f, panning = 1.0f;
     if (drag_ == Drag::Tempo) {
-        // The bar spans the tempo range.
-        const int left = options_.nameWidth + 382, width = 130;
-        const float share = std::clamp(static_cast<float>(x - left) / width, 0.0f, 1.0f);
         transport_.SetTempo(std::round(kMinTempo + share * (kMaxTempo - kMinTempo)));
         invalidate(8);
+    } else if ((drag_ == Drag::Volume || drag_ == Drag::Panning) && Levels(volume, panning)) {
+        if (drag_ == Drag::Volume)
+            setLevels(2.0f * share, panning);
+        else
+            setLevels(volume, 2.0f * share);
+        invalidate(8);
+        invalidate(1);
     } else if (drag_ == Drag::Resize) {
         const int width = std::clamp(dragOriginWidth_ + x - dragOriginX_, kMinNameWidth, kMaxNameWidth);
         if (width != options_.nameWidth) {
@@ -1065,10 +1115,22 @@ void PartsWindow::paint(HDC dc, const RECT &client)
     const RECT output{90, 106, W + 82, 132};
     frameCell(dc, output);
     text(dc, output, " Output", DT_LEFT);
+    float volume = 1.0f, panning = 1.0f;
+    const bool audio = built_ && Levels(volume, panning);
+    if (audio) {
+        const std::string levels = VolumeText(volume) + "   " + PanningText(panning);
+        text(dc, {W + 383, 6, W + 536, 28}, levels.c_str());
+    }
     const char *const rows[] = {"Vol", "Pan", "Tempo"};
+    const float shares[] = {volume / 2.0f, panning / 2.0f,
+                            (transport_.Tempo() - kMinTempo) / (kMaxTempo - kMinTempo)};
     for (int row = 0; row < 3; ++row) {
         const int top = kRowsTop + row * kRowHeight;
         const RECT bar{W + 382, top, W + 512, top + kRowHeight};
+        if (row == 2 || audio) {
+            const int filled = static_cast<int>(std::clamp(shares[row], 0.0f, 1.0f) * 130.0f);
+            fill(dc, {W + 382, top + 18, W + 382 + filled, top + 22}, RGB(120, 180, 120));
+        }
         frameCell(dc, bar);
         text(dc, {W + 384, top, W + 440, top + kRowHeight}, rows[row], DT_LEFT);
         if (row == 2) {

@@ -72,6 +72,9 @@ public:
     bool Docked(int editor) const { return docked_[editor] != 0; }
     int NameWidth() const { return options_.nameWidth; }
     const int *PositionMarkers() const { return markers_; }
+    // The output's volume and panning (1.0 each: unity and centre); false
+    // while the output renders no audio.
+    bool Levels(float &volume, float &panning);
 
     // --- TransportHost
     bool IsPlaying() override;
@@ -116,6 +119,10 @@ private:
     void setDocked(int editor, bool docked);
     void updatePosition();
     void onDrag(int x);
+    // The bus the selected part's output plays into; false while the
+    // output renders no audio.
+    bool outputBus(void *&bus);
+    void setLevels(float volume, float panning);
     void endDrag();
     void onCommand(int command);
     void onKey(WPARAM key, LPARAM flags);
@@ -168,7 +175,7 @@ private:
     // of the two fill rows (-1 none).
     int markers_[kDrummerElements] = {-1, -1, -1};
     // Mouse drags: none, the tempo or the name column's width.
-    enum class Drag { None, Tempo, Resize } drag_ = Drag::None;
+    enum class Drag { None, Volume, Panning, Tempo, Resize } drag_ = Drag::None;
     int dragOriginX_ = 0;
     int dragOriginWidth_ = 0;
 };

@@ -216,6 +216,36 @@ TEST_F(PartsWindowTest, DragsSetTheTempoAndTheNameColumnsWidth)
     EXPECT_EQ(profile.getInt(option::NameW, 0), 26);
 }
 
+TEST_F(PartsWindowTest, VolumeAndPanningDragTheOutputsLevels)
+{
+    PartsWindow &parts = open();
+    ASSERT_TRUE(parts.FinishSetUp());
+    HWND h = parts.Handle();
+    // Volume 0..2 over the bar: a quarter of it is 0.5; the panning stays.
+    SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, at(156 + 382 + 130 / 4, 28 + 5));
+    SendMessageA(h, WM_LBUTTONUP, 0, at(156 + 382 + 130 / 4, 28 + 5));
+    EXPECT_NEAR(manager.levels.volume, 0.5f, 0.02f);
+    EXPECT_EQ(manager.levels.panning, 1.0f);
+    // Dragged past the bar's end: hard right.
+    SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, at(156 + 382 + 100, 28 + 26 + 5));
+    SendMessageA(h, WM_MOUSEMOVE, MK_LBUTTON, at(156 + 382 + 300, 28 + 26 + 5));
+    SendMessageA(h, WM_LBUTTONUP, 0, at(156 + 382 + 300, 28 + 26 + 5));
+    EXPECT_EQ(manager.levels.panning, 2.0f);
+    pump();
+    EXPECT_FALSE(testing_support::writeWindowPicture(h, "rallimoth_levels").empty());
+    parts.Click(156 + 520, 28 + 5); // volume back to its default
+    EXPECT_EQ(manager.levels.volume, 1.0f);
+    EXPECT_EQ(manager.levels.panning, 2.0f) << "the other level kept";
+
+    // An output that renders no audio has no levels to drag.
+    manager.levels.outBus = -1;
+    SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, at(156 + 382, 28 + 5));
+    SendMessageA(h, WM_LBUTTONUP, 0, at(156 + 382, 28 + 5));
+    EXPECT_EQ(manager.levels.volume, 1.0f);
+    float volume = 0, panning = 0;
+    EXPECT_FALSE(parts.Levels(volume, panning));
+}
+
 TEST_F(PartsWindowTest, AFloatingEditorDocksAgainWhenClosed)
 {
     PartsWindow &parts = open();

@@ -69,7 +69,37 @@ struct FakeDatabase : Quorvane::ProgramDatabase {
     std::vector<std::string> log;
 };
 
+// A tract whose first output plays into the master bus, with levels.
+struct LevelTract : FakeTract {
+    long GetOutBus(void *) override { return outBus; }
+    void *GetBusByNumb(long) override { return nullptr; }
+    long GetBusInfo(void *, float &v, float &p, long &effects) override
+    {
+        v = volume;
+        p = panning;
+        effects = 0;
+        return 1;
+    }
+    void SetBusInfo(void *, float v, float p) override
+    {
+        volume = v;
+        panning = p;
+    }
+
+    long outBus = 0;
+    float volume = 1.0f;
+    float panning = 1.0f;
+};
+
 struct LoggingSoundMngr : FakeSoundMngr {
+    Quorvane::IQuorvaneSongTract *CreateSongTract(Quorvane::CSong *) override
+    {
+        ++created;
+        return giveTract ? &levels : nullptr;
+    }
+    void ReleaseSongTract(Quorvane::IQuorvaneSongTract *t) override { released += t == &levels; }
+    void InactiveSongTract(Quorvane::IQuorvaneSongTract *t) override { inactivated += t == &levels; }
+
     int Init(Quorvane::IOPARAMS *params) override
     {
         log.push_back("init");
@@ -94,6 +124,7 @@ struct LoggingSoundMngr : FakeSoundMngr {
         notifyUser = user;
     }
 
+    LevelTract levels;
     int initOk = 1;
     int startOk = 1;
     long initRate = 0;
