@@ -282,6 +282,51 @@ TEST_F(PartsWindowTest, ThePositionDisplayMarksTheMeasureAndTheFills)
     EXPECT_EQ(parts.PositionMarkers()[0], -1);
 }
 
+// Ctrl held through the keyboard state the window reads.
+void keyWithControl(HWND window, WPARAM key)
+{
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageA(window, WM_KEYDOWN, key, 0);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+}
+
+TEST_F(PartsWindowTest, KeysSelectPartsAndSpacePlays)
+{
+    PartsWindow &parts = open();
+    ASSERT_TRUE(parts.FinishSetUp());
+    HWND h = parts.Handle();
+    struct Step {
+        WPARAM key;
+        int part;
+    };
+    for (const Step step : {Step{'5', 4}, Step{VK_ADD, 5}, Step{VK_OEM_MINUS, 4}, Step{'0', 9},
+                            Step{VK_NUMPAD1, 0}, Step{VK_SUBTRACT, 0}}) {
+        keyWithControl(h, step.key);
+        pump();
+        EXPECT_EQ(parts.CurrentPart(), step.part) << step.key;
+        EXPECT_EQ(parts.SelectedPart(), step.part) << step.key;
+    }
+    SendMessageA(h, WM_KEYDOWN, '5', 0);
+    pump();
+    EXPECT_EQ(parts.CurrentPart(), 0) << "digits alone select nothing";
+
+    SendMessageA(h, WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_TRUE(manager.IsPlayed());
+    SendMessageA(h, WM_KEYDOWN, VK_SPACE, 1 << 30);
+    EXPECT_TRUE(manager.IsPlayed()) << "a repeated key does nothing";
+
+    // Another part while playing: it stops and the switch starts it again.
+    keyWithControl(h, '3');
+    EXPECT_FALSE(manager.IsPlayed());
+    pump();
+    EXPECT_EQ(parts.CurrentPart(), 2);
+    EXPECT_TRUE(manager.IsPlayed());
+}
+
 TEST_F(PartsWindowTest, ClosingHibernatesTheStateAndCommitsOnce)
 {
     PartsWindow &parts = open();

@@ -113,6 +113,11 @@ struct LoggingSoundMngr : FakeSoundMngr {
         return startOk;
     }
     void EngineStop() override { log.push_back("stop"); }
+    void StartPlayback(Quorvane::IQuorvaneSongTract *) override
+    {
+        log.push_back("start playback");
+        playing = 1;
+    }
     void StopPlayback() override
     {
         log.push_back("stop playback");
