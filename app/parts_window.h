@@ -22,6 +22,7 @@ namespace Quorvane {
 
 class CHalvorinApp;
 class CEvntTransChain;
+class CGUIContext;
 class ProgramDatabase;
 
 // Messages posted to the window by engine threads and by itself.
@@ -128,6 +129,7 @@ private:
     void onKey(WPARAM key, LPARAM flags);
     void onMouseMove(int x, int y);
     void paint(HDC dc, const RECT &client);
+    void paintParts(CGUIContext &context, const RECT &client);
     void placeWindow();
     void updateMenu();
     void updateTitle();

@@ -1,0 +1,297 @@
+// The parts window's commands, keys and mouse.
+#include "app/parts_window.h"
+
+#include "app/parts_song.h"
+#include "data/lock.h"
+#include "data/meff_chain.h"
+#include "data/track_midi.h"
+#include "app/program_identity.h"
+#include "app/resource_ids.h"
+#include "plugin/fill/plugin/qn3_request.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace Quorvane {
+
+void PartsWindow::onCommand(int command)
+{
+    switch (command) {
+    case SC_CLOSE:
+        if (busy_)
+            return;
+        CloseSequence();
+        if (frame_)
+            PostMessageA(frame_, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return;
+    case ID_PLAY:
+        if (!IsPlaying() && selected_ != current_)
+            SwitchPart(current_, 0, false);
+        transport_.TogglePlay();
+        break;
+    case ID_LOOP: {
+        const bool wasPlaying = IsPlaying();
+        loop_ = !loop_;
+        applyTimeSelection();
+        if (wasPlaying && !loop_) {
+            transport_.Stop();
+            transport_.Start();
+        }
+        break;
+    }
+    case ID_METRONOME:
+        metronome_ = !metronome_;
+        song_.metronome = metronome_;
+        break;
+    case ID_PART_AUTO_SWITCH:
+        writeOption(option::AutoSwitch, options_.autoSwitch = !options_.autoSwitch);
+        break;
+    case ID_TOOLTIPS:
+        writeOption(option::ToolTips, options_.toolTips = !options_.toolTips);
+        if (tooltip_)
+            SendMessageA(tooltip_, TTM_ACTIVATE, options_.toolTips, 0);
+        break;
+    case ID_NOTE_NAMES:
+        writeOption(option::Notes, options_.notes = !options_.notes);
+        invalidate(9);
+        break;
+    case ID_LATCH:
+        writeOption(option::Latch, options_.latch = !options_.latch);
+        break;
+    case ID_SAVE_STATE:
+        writeOption(option::SaveState, options_.saveState = !options_.saveState);
+        break;
+    case ID_APP_ABOUT:
+        if (frame_)
+            PostMessageA(frame_, WM_SYSCOMMAND, IDM_ABOUT, 0);
+        return;
+    default:
+        if (command >= ID_MEASURES_1 && command <= ID_MEASURES_8) {
+            lengths_[current_] = command - ID_MEASURES_1 + 1;
+            applyTimeSelection();
+            relayout();
+            Redraw();
+        }
+        break;
+    }
+    updateMenu();
+}
+
+void PartsWindow::onKey(WPARAM key, LPARAM flags)
+{
+    const bool repeat = (flags & (1 << 30)) != 0;
+    if (key == VK_SPACE && !repeat) {
+        onCommand(ID_PLAY);
+        return;
+    }
+    if (key == VK_F1) {
+        PostMessageA(window_, WM_COMMAND, ID_HELP_MANUAL, 0);
+        return;
+    }
+    if (!(GetKeyState(VK_CONTROL) & 0x8000))
+        return;
+    int part = -1;
+    if (key == VK_UP || key == VK_DOWN) {
+        frontEditor_ = (frontEditor_ + (key == VK_UP ? 3 : 1)) % kEditorWindows;
+        placeEditors();
+        invalidate(2);
+        return;
+    }
+    if (key == VK_ADD || key == VK_OEM_PLUS)
+        part = std::min(current_ + 1, kPartCount - 1);
+    else if (key == VK_SUBTRACT || key == VK_OEM_MINUS)
+        part = std::max(current_ - 1, 0);
+    else if (key >= '1' && key <= '9')
+        part = static_cast<int>(key - '1');
+    else if (key >= VK_NUMPAD1 && key <= VK_NUMPAD9)
+        part = static_cast<int>(key - VK_NUMPAD1);
+    else if (key == '0' || key == VK_NUMPAD0)
+        part = 9;
+    if (part >= 0 && part != current_) {
+        const bool wasPlaying = IsPlaying();
+        if (wasPlaying)
+            transport_.Stop();
+        SwitchPart(part, 1, wasPlaying);
+    }
+}
+
+void PartsWindow::Click(int x, int y)
+{
+    const PartsHit hit = HitTestParts(x, y, options_.nameWidth);
+    switch (hit.region) {
+    case PartsRegion::PartGrid:
+        if (hit.index != current_) {
+            const bool wasPlaying = IsPlaying();
+            if (wasPlaying)
+                transport_.Stop();
+            SwitchPart(hit.index, 1, wasPlaying);
+        }
+        break;
+    case PartsRegion::DrummerRow:
+        frontEditor_ = hit.index;
+        placeEditors();
+        invalidate(2);
+        break;
+    case PartsRegion::MuteColumn:
+        if (CMEffElem *elem = PartElement(song_, current_, hit.index)) {
+            CLock lock(song_.GetSyncObj(), 1);
+            PartTrack(song_, current_)->effects.ActiveMEffElem(elem);
+            if (hit.index > 0)
+                drummers_.Mirror(current_, hit.index).inactive = !elem->active;
+        }
+        invalidate(7);
+        break;
+    case PartsRegion::MeasureRuler:
+        lengths_[current_] = hit.index + 1;
+        applyTimeSelection();
+        relayout();
+        Redraw();
+        break;
+    case PartsRegion::MeasureCell:
+        if (IQN3Request *fill = drummers_.Request(current_, hit.element))
+            fill->SetParam(QN3FillMeasure, -1, hit.index);
+        drummers_.Mirror(current_, hit.element).params[0] = hit.index;
+        drummers_.LayOut(current_, hit.element);
+        invalidate(3);
+        break;
+    case PartsRegion::DockColumn:
+        setDocked(hit.index, !docked_[hit.index]);
+        invalidate(6);
+        break;
+    case PartsRegion::OutputDock:
+        setDocked(3, !docked_[3]);
+        invalidate(6);
+        break;
+    case PartsRegion::LevelDrag: {
+        void *bus = nullptr;
+        if (hit.index < 2 && !outputBus(bus))
+            break;
+        drag_ = hit.index == 0 ? Drag::Volume : hit.index == 1 ? Drag::Panning : Drag::Tempo;
+        SetCapture(window_);
+        onDrag(x);
+        break;
+    }
+    case PartsRegion::ResizeGrip:
+        drag_ = Drag::Resize;
+        dragOriginX_ = x;
+        dragOriginWidth_ = options_.nameWidth;
+        SetCapture(window_);
+        break;
+    case PartsRegion::LevelDefault: {
+        float volume = 1.0f, panning = 1.0f;
+        if (hit.index == 2) {
+            transport_.SetTempo(kDefaultTempo);
+        } else if (Levels(volume, panning)) {
+            // The other level stays.
+            setLevels(hit.index == 0 ? 1.0f : volume, hit.index == 1 ? 1.0f : panning);
+        }
+        invalidate(8);
+        invalidate(1);
+        break;
+    }
+    case PartsRegion::Metronome:
+        onCommand(ID_METRONOME);
+        break;
+    case PartsRegion::PlayStop:
+        onCommand(ID_PLAY);
+        break;
+    case PartsRegion::Loop:
+        onCommand(ID_LOOP);
+        break;
+    default:
+        break;
+    }
+}
+
+bool PartsWindow::outputBus(void *&bus)
+{
+    IQuorvaneSongTract *tract = song_.GetSongTract();
+    CTrackMIDI *track = PartTrack(song_, selected_);
+    void *out = track && track->output ? track->output : (tract ? tract->GetNextOut(nullptr) : nullptr);
+    if (!tract || !out)
+        return false;
+    const long number = tract->GetOutBus(out);
+    if (number < 0)
+        return false;
+    bus = tract->GetBusByNumb(number);
+    return true;
+}
+
+bool PartsWindow::Levels(float &volume, float &panning)
+{
+    void *bus = nullptr;
+    if (!outputBus(bus))
+        return false;
+    long effects = 0;
+    volume = panning = 1.0f;
+    song_.GetSongTract()->GetBusInfo(bus, volume, panning, effects);
+    return true;
+}
+
+void PartsWindow::setLevels(float volume, float panning)
+{
+    void *bus = nullptr;
+    if (outputBus(bus))
+        song_.GetSongTract()->SetBusInfo(bus, volume, panning);
+}
+
+void PartsWindow::onDrag(int x)
+{
+    // Each bar spans its value's range: volume and panning 0..2 (1.0 unity
+    // and centre), the tempo 10..500.
+    const int left = options_.nameWidth + 382, width = 130;
+    const float share = std::clamp(static_cast<float>(x - left) / width, 0.0f, 1.0f);
+    float volume = 1.0f, panning = 1.0f;
+    if (drag_ == Drag::Tempo) {
+        transport_.SetTempo(std::round(kMinTempo + share * (kMaxTempo - kMinTempo)));
+        invalidate(8);
+    } else if ((drag_ == Drag::Volume || drag_ == Drag::Panning) && Levels(volume, panning)) {
+        if (drag_ == Drag::Volume)
+            setLevels(2.0f * share, panning);
+        else
+            setLevels(volume, 2.0f * share);
+        invalidate(8);
+        invalidate(1);
+    } else if (drag_ == Drag::Resize) {
+        const int width = std::clamp(dragOriginWidth_ + x - dragOriginX_, kMinNameWidth, kMaxNameWidth);
+        if (width != options_.nameWidth) {
+            options_.nameWidth = width;
+            RECT r;
+            GetWindowRect(window_, &r);
+            options_.posX = r.left;
+            options_.posY = r.top;
+            placeWindow();
+            Redraw();
+        }
+    }
+}
+
+void PartsWindow::endDrag()
+{
+    if (drag_ == Drag::None)
+        return;
+    drag_ = Drag::None;
+    if (GetCapture() == window_)
+        ReleaseCapture();
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+}
+
+void PartsWindow::onMouseMove(int x, int y)
+{
+    const int index = HitTestParts(x, y, options_.nameWidth).tooltip;
+    if (index == tooltipIndex_ || !tooltip_)
+        return;
+    tooltipIndex_ = index;
+    if (!options_.toolTips)
+        return;
+    TOOLINFOA tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(window_);
+    tool.lpszText = const_cast<char *>(PartsTooltipText(index));
+    SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+} // namespace Quorvane
