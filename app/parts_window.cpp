@@ -10,6 +10,7 @@
 #include "data/meff_chain.h"
 #include "data/track_master.h"
 #include "data/track_midi.h"
+#include "synth/soft_synth.h"
 #include "outside/halvorinapp/halvorin_app.h"
 #include "plugin/fill/plugin/qn3_request.h"
 
@@ -256,8 +257,10 @@ bool PartsWindow::FinishSetUp()
             reinterpret_cast<ULONG_PTR>(this));
         EnableAudioStreamCommand(!bridge_.IsAttached());
     }
-    if (ok)
+    if (ok) {
         openEditors();
+        openOutputEditor();
+    }
     SetCursor(old);
     Redraw();
     return ok;
@@ -285,6 +288,33 @@ void PartsWindow::openEditors()
         elem->effect->OpenEditor(host);
     }
     placeEditors();
+}
+
+void PartsWindow::openOutputEditor()
+{
+    IQuorvaneSongTract *tract = song_.GetSongTract();
+    CTrackMIDI *track = PartTrack(song_, selected_);
+    void *out = track && track->output ? track->output : (tract ? tract->GetNextOut(nullptr) : nullptr);
+    IQuorvaneSoftSynth *synth = tract && out ? tract->GetISoftSynth(out) : nullptr;
+    HWND host = editors_[3];
+    if (!synth || !host)
+        return;
+    int width = 0, height = 0;
+    synth->GetEditorSize(&width, &height);
+    if (width <= 0 || height <= 0)
+        width = height = 100;
+    const char *name = synth->GetName();
+    SetWindowTextA(host, name ? name : "");
+    SetWindowPos(host, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (synth->OpenEditor(host))
+        outputEditor_ = synth;
+}
+
+void PartsWindow::closeOutputEditor()
+{
+    if (outputEditor_)
+        outputEditor_->CloseEditor();
+    outputEditor_ = nullptr;
 }
 
 void PartsWindow::closeEditors(int part)
@@ -456,6 +486,7 @@ void PartsWindow::CloseSequence()
     {
         CLock lock(song_.GetSyncObj(), 1);
         closeEditors(current_);
+        closeOutputEditor();
         for (HWND &editor : editors_) {
             if (editor && IsWindow(editor))
                 DestroyWindow(editor);

@@ -23,6 +23,7 @@ namespace Quorvane {
 class CHalvorinApp;
 class CEvntTransChain;
 class CGUIContext;
+class IQuorvaneSoftSynth;
 class ProgramDatabase;
 
 // Messages posted to the window by engine threads and by itself.
@@ -116,6 +117,9 @@ private:
     // The current part's drummer editors in their host windows.
     void openEditors();
     void closeEditors(int part);
+    // The output's soft synth's editor in the fourth editor window.
+    void openOutputEditor();
+    void closeOutputEditor();
     void placeEditors();
     void setDocked(int editor, bool docked);
     void updatePosition();
@@ -156,6 +160,8 @@ private:
     HWND frame_ = nullptr;
     HWND editors_[kEditorWindows] = {};
     HWND tooltip_ = nullptr;
+    // The soft synth whose editor the fourth window shows.
+    IQuorvaneSoftSynth *outputEditor_ = nullptr;
     CSong song_;
     PartDrummers drummers_;
     PartsSink sink_{drummers_};

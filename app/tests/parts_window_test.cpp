@@ -179,6 +179,24 @@ TEST_F(PartsWindowTest, TheFrontEditorShowsTheCurrentPartsDrummer)
     EXPECT_EQ(parts.EditorWindow(0), nullptr);
 }
 
+TEST_F(PartsWindowTest, TheFourthEditorShowsTheOutputsSynth)
+{
+    PartsWindow &parts = open();
+    ASSERT_TRUE(parts.FinishSetUp());
+    HWND host = parts.EditorWindow(3);
+    ASSERT_NE(manager.levels.synth.editor, nullptr);
+    EXPECT_EQ(GetParent(manager.levels.synth.editor), host);
+    char title[64] = {};
+    GetWindowTextA(host, title, sizeof(title));
+    EXPECT_STREQ(title, "Default Preview");
+    RECT r;
+    GetClientRect(host, &r);
+    EXPECT_EQ(r.right, 220);
+    parts.CloseSequence();
+    EXPECT_EQ(manager.levels.synth.closed, 1);
+    EXPECT_EQ(manager.levels.synth.editor, nullptr);
+}
+
 LPARAM at(int x, int y)
 {
     return MAKELPARAM(x, y);

@@ -7,6 +7,7 @@
 #include "base/message_box.h"
 #include "data/io_params.h"
 #include "data/tests/fake_sound.h"
+#include "synth/soft_synth.h"
 
 #include <functional>
 #include <string>
@@ -69,8 +70,61 @@ struct FakeDatabase : Quorvane::ProgramDatabase {
     std::vector<std::string> log;
 };
 
-// A tract whose first output plays into the master bus, with levels.
+// An output's soft synth with an editor: a static text made inside the
+// window it is given.
+struct EditorSynth : Quorvane::IQuorvaneSoftSynth {
+    void Reset() override {}
+    void Resume() override {}
+    void Destroy() override {}
+    void SetSampleRate(float) override {}
+    void SetBlockSize(int) override {}
+    void MidiIn(const uint8_t *, int) override {}
+    bool RenderAdding(float **, int) override { return false; }
+    bool RenderReplacing(float **, int) override { return false; }
+    void ClearOutput() override {}
+    void SaveState(Quorvane::Seekable::OutputStream *) override {}
+    void LoadState(Quorvane::Seekable::InputStream *) override {}
+    void GetEditorSize(int *width, int *height) override
+    {
+        *width = 220;
+        *height = 90;
+    }
+    bool OpenEditor(HWND parent) override
+    {
+        editor = CreateWindowExA(0, "STATIC", "Preview editor", WS_CHILD | WS_VISIBLE, 0, 0, 220, 90, parent,
+                                 nullptr, nullptr, nullptr);
+        return editor != nullptr;
+    }
+    bool CloseEditor() override
+    {
+        if (editor)
+            DestroyWindow(editor);
+        editor = nullptr;
+        ++closed;
+        return true;
+    }
+    const char *GetVendor() override { return ""; }
+    const char *GetName() override { return "Default Preview"; }
+    int GetConstant1() override { return 0; }
+    int GetConstant2() override { return 0; }
+    const char *GetProductName() override { return "Default Preview"; }
+    int GetStateSize() override { return 0; }
+    int GetNumParams() override { return 0; }
+    float GetParam(int) override { return 0.0f; }
+    void SetParam(int, float) override {}
+    void GetText1(char *, int) override {}
+    void GetText2(char *, int) override {}
+    void GetText3(char *, int) override {}
+    void *GetSubInterface(int) override { return nullptr; }
+
+    HWND editor = nullptr;
+    int closed = 0;
+};
+
+// A tract whose first output plays into the master bus, with levels, and
+// whose soft synth has an editor.
 struct LevelTract : FakeTract {
+    Quorvane::IQuorvaneSoftSynth *GetISoftSynth(void *) override { return &synth; }
     long GetOutBus(void *) override { return outBus; }
     void *GetBusByNumb(long) override { return nullptr; }
     long GetBusInfo(void *, float &v, float &p, long &effects) override
@@ -86,6 +140,7 @@ struct LevelTract : FakeTract {
         panning = p;
     }
 
+    EditorSynth synth;
     long outBus = 0;
     float volume = 1.0f;
     float panning = 1.0f;
