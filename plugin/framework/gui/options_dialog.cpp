@@ -119,19 +119,8 @@ void OptionsDlgBase::drawItem(const DRAWITEMSTRUCT &item)
     } else {
         object = reinterpret_cast<SelfDrawnItem *>(item.itemData);
     }
-    if (!object)
-        return;
-    // The item's own area is the clip while it draws; the DC may carry an
-    // origin of its own (a printed dialog), so the clip is set in its
-    // logical coordinates and the DC's state comes back afterwards.
-    const int saved = SaveDC(item.hDC);
-    {
-        GraphicsContext gc(item.hDC);
-        const Rect rect = Rect::fromRECT(item.rcItem);
-        gc.intersectClipRect(rect);
-        object->draw(gc, rect, item.itemState);
-    }
-    RestoreDC(item.hDC, saved);
+    if (object)
+        drawSelfDrawnItem(*object, item);
 }
 
 INT_PTR OptionsDlgBase::dialogProc(UINT message, WPARAM wParam, LPARAM lParam)
