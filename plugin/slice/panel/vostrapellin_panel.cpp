@@ -88,12 +88,8 @@ void VostrapellinPanel::getViewSize(SIZE *size)
 {
     // The slice rows, the header band (the pads and 24 for the column
     // headers) and the bottom band.
-    int rows = 2;
-    int widest = 0;
-    for (const auto &view : views_) {
-        rows += LooperView::kHeight + 2;
-        widest = std::max(widest, LooperView::kWidth);
-    }
+    const int rows = 2 + static_cast<int>(views_.size()) * (LooperView::kHeight + 2);
+    const int widest = LooperView::kWidth;
     const int header = std::max(26, pads_.bounds().height) + 2 * 2 + 24;
     preferredHeight_ = rows + header + kBottomBand;
     const int headerWidth = 433 + 102; // to the drag field's right end
