@@ -88,13 +88,19 @@ UINT CTreeDropList::folderContentsChangedMessage()
 
 void CTreeDropList::startWatcher()
 {
-    stopWatching_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (!stopWatching_)
+    // Armed here, on the window thread, so that no change goes unseen
+    // while the thread starts.
+    changes_ = FindFirstChangeNotificationA(root_.c_str(), TRUE,
+                                            FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME);
+    if (changes_ == INVALID_HANDLE_VALUE) {
+        changes_ = nullptr;
         return;
-    watcher_ = CreateThread(nullptr, 0, watch, this, CREATE_SUSPENDED, nullptr);
+    }
+    stopWatching_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (stopWatching_)
+        watcher_ = CreateThread(nullptr, 0, watch, this, CREATE_SUSPENDED, nullptr);
     if (!watcher_) {
-        CloseHandle(stopWatching_);
-        stopWatching_ = nullptr;
+        stopWatcher();
         return;
     }
     SetThreadPriority(watcher_, THREAD_PRIORITY_IDLE);
@@ -113,23 +119,22 @@ void CTreeDropList::stopWatcher()
         CloseHandle(stopWatching_);
         stopWatching_ = nullptr;
     }
+    if (changes_) {
+        FindCloseChangeNotification(changes_);
+        changes_ = nullptr;
+    }
 }
 
 // The watcher only waits and posts: the window thread owns the items.
 DWORD WINAPI CTreeDropList::watch(void *data)
 {
     auto &list = *static_cast<CTreeDropList *>(data);
-    HANDLE change = FindFirstChangeNotificationA(list.root_.c_str(), TRUE,
-                                                 FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME);
-    if (change == INVALID_HANDLE_VALUE)
-        return 0;
-    const HANDLE waits[2] = {change, list.stopWatching_};
+    const HANDLE waits[2] = {list.changes_, list.stopWatching_};
     while (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0) {
         PostMessageA(list.handle(), folderContentsChangedMessage(), 0, 0);
-        if (!FindNextChangeNotification(change))
+        if (!FindNextChangeNotification(list.changes_))
             break;
     }
-    FindCloseChangeNotification(change);
     return 0;
 }
 
@@ -150,8 +155,10 @@ bool CTreeDropList::create(CTreeCombo &combo, HWND ownerWindow, int width, int h
         openFolderImage_ = addShellIcon(images_, "folder", FILE_ATTRIBUTE_DIRECTORY, SHGFI_OPENICON);
         TreeView_SetImageList(tree, images_, TVSIL_NORMAL);
     }
-    fillFolder(TVI_ROOT, root_);
+    // Watching starts before the fill reads the folders: a change made
+    // while they are read is seen, and the system learns the whole subtree.
     startWatcher();
+    fillFolder(TVI_ROOT, root_);
     return true;
 }
 

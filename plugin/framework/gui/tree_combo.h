@@ -126,9 +126,11 @@ private:
     std::string root_;
     std::string extension_;
     int closeState_ = NeverOpened;
-    // The watcher thread and the manual-reset event that stops it.
+    // The watcher thread, the manual-reset event that stops it and the
+    // change notification it waits on (closed once the thread has ended).
     HANDLE watcher_ = nullptr;
     HANDLE stopWatching_ = nullptr;
+    HANDLE changes_ = nullptr;
 };
 
 class CTreeCombo : public Window {
