@@ -44,7 +44,9 @@ SliceNotes::SliceNotes(const Looper &looper, Vostrapellin &engine, const Rect &a
             const int row = static_cast<int>(std::find(rowNotes_.begin(), rowNotes_.end(), event.data1) -
                                              rowNotes_.begin());
             const int x = xOf(floorMod(shown.time, scale_.loopLength));
-            drawn_.push_back({index, row, x, barTop(row, shown.data2), shown.data2});
+            // The height tells the note's own velocity, the one the mouse
+            // edits.
+            drawn_.push_back({index, row, x, barTop(row, event.data2), event.data2});
         }
         ++index;
     }

@@ -2,7 +2,8 @@
 // loop (the lowest at the bottom), each note a bar at its time whose height
 // tells its velocity (a velocity at or below the display minimum leaves one
 // pixel, 127 fills the row's cell), over subdivision and beat lines. The
-// notes are drawn as they play but for the drum map and humanize; the
+// notes stand where they play (but for humanize) with their own velocity;
+// the
 // loop's time runs over the note area less 6 pixels at each end, where the
 // play line runs too. Also the way back: a point to a time, a row, a
 // velocity, and the note under it.

@@ -97,6 +97,23 @@ void VostrapellinPanel::getViewSize(SIZE *size)
     size->cy = preferredHeight_;
 }
 
+RECT VostrapellinPanel::atPreferredSize(const RECT &rect)
+{
+    SIZE size{};
+    getViewSize(&size);
+    return {rect.left, rect.top, rect.left + size.cx, rect.top + size.cy};
+}
+
+bool VostrapellinPanel::createView(HWND parent, const RECT &rect)
+{
+    return DrummerPanel::createView(parent, atPreferredSize(rect));
+}
+
+void VostrapellinPanel::moveView(const RECT &rect)
+{
+    DrummerPanel::moveView(atPreferredSize(rect));
+}
+
 void VostrapellinPanel::initPanel()
 {
     DrummerPanel::initPanel();

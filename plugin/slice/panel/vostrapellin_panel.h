@@ -46,8 +46,11 @@ public:
     explicit VostrapellinPanel(Vostrapellin &engine);
     ~VostrapellinPanel() override;
 
-    // PluginView
+    // PluginView. The layout is fixed: the window keeps the preferred size
+    // wherever the host places it.
     void getViewSize(SIZE *size) override;
+    bool createView(HWND parent, const RECT &rect) override;
+    void moveView(const RECT &rect) override;
 
     // EngineView
     void engineChanged() override;
@@ -112,6 +115,7 @@ protected:
     void paintSelf(GraphicsContext &gc) override;
 
 private:
+    RECT atPreferredSize(const RECT &rect);
     void buildHeader(Font *font);
     void buildRows(Font *font);
     void buildBottom(Font *font);
