@@ -3,6 +3,8 @@
 #include "plugin/slice/panel/panel_ids.h"
 #include "plugin/slice/panel/tests/panel_fixture.h"
 
+#include <tuple>
+
 namespace {
 
 using namespace Quorvane;
@@ -177,6 +179,111 @@ TEST_F(LooperViewTest, APastedLoopReplacesTheCombination)
     ASSERT_TRUE(kick().content()->events().empty());
     press('V', true);
     EXPECT_EQ(kick().content()->events().size(), copied.size());
+}
+
+// Three kick patterns in a part of their own, beside the kit's one-pattern
+// part the slices start in.
+void writeKickPart()
+{
+    const std::string part = dataFolder() + "\\Patterns\\Kit\\1.Kick\\Kick2";
+    CreateDirectoryA(part.c_str(), nullptr);
+    const std::tuple<const char *, int32_t, int32_t> patterns[] = {
+        {"01_2_1000000000001000_0#Kick.mid", 0, 1440},
+        {"02_2_1000001000000000_0#Kick.mid", 0, 720},
+        {"03_2_0000100000001000_0#Kick.mid", 480, 1440},
+    };
+    for (const auto &[file, first, second] : patterns) {
+        CMidiTrack track;
+        track.setResolution(480);
+        for (const int32_t time : {first, second}) {
+            CMidiTrack::Event e;
+            e.kind = CMidiTrack::Event::Note;
+            e.channel = 9;
+            e.time = time;
+            e.data1 = 36;
+            e.data2 = 100;
+            e.duration = 60;
+            track.insertEvent(e);
+        }
+        ASSERT_EQ(track.saveSmfFile(part + "\\" + file), 0);
+    }
+}
+
+TEST_F(LooperViewTest, APatternChosenOrSteppedIsWhatTheSlicePlays)
+{
+    writeKickPart();
+    LooperView &row = panel().view(0);
+    const auto chooseItem = [&](FlatCombo &combo, const std::string &text) {
+        gui_test::PopupAnswer answer([&](const std::vector<gui_test::MenuItem> &menu) {
+            for (const gui_test::MenuItem &item : menu)
+                if (item.text == text)
+                    return static_cast<int>(item.id);
+            ADD_FAILURE() << "no item " << text;
+            return 0;
+        });
+        const POINT at = centre(combo);
+        click(at.x, at.y);
+    };
+    // The library's watcher brings the new part to the part combo.
+    for (int i = 0; i < 100 && row.partCombo().getItemCount() < 2; ++i)
+        gui_test::pumpFor(50);
+    ASSERT_EQ(row.partCombo().getItemCount(), 2);
+    {
+        // The part combo draws its items itself: the second is "Kick2".
+        std::string second;
+        row.partCombo().getItemText(second, 1);
+        ASSERT_EQ(second, "Kick2");
+        gui_test::PopupAnswer answer(
+            [](const std::vector<gui_test::MenuItem> &menu) { return static_cast<int>(menu.at(1).id); });
+        const POINT at = centre(row.partCombo());
+        click(at.x, at.y);
+    }
+    ASSERT_EQ(row.listedPatterns().size(), 3u);
+    const auto kicks = [this] {
+        std::vector<int32_t> times;
+        for (const MfxEvent &e : slice_plugin_test::playWindows(drummer(), 0, 1919, 480))
+            if (e.kind == MfxNote && e.note == 36)
+                times.push_back(e.time);
+        return times;
+    };
+    chooseItem(row.patternCombo(), "02");
+    EXPECT_EQ(kick().content()->file, "02_2_1000001000000000_0#Kick.mid");
+    EXPECT_EQ(kicks(), (std::vector<int32_t>{0, 720}));
+    const POINT next = centre(row.control(ID_NEXT_PATTERN));
+    click(next.x, next.y);
+    EXPECT_EQ(kick().content()->file, "03_2_0000100000001000_0#Kick.mid");
+    EXPECT_EQ(kicks(), (std::vector<int32_t>{480, 1440}));
+    std::string shown;
+    row.patternCombo().getSelectedText(shown);
+    EXPECT_EQ(shown, "03");
+    const POINT previous = centre(row.control(ID_PREVIOUS_PATTERN));
+    click(previous.x, previous.y);
+    click(previous.x, previous.y);
+    EXPECT_EQ(kick().content()->file, "01_2_1000000000001000_0#Kick.mid");
+    EXPECT_EQ(kicks(), (std::vector<int32_t>{0, 1440}));
+}
+
+TEST_F(LooperViewTest, TheMuteButtonMutesAndWithCtrlOrTheRightButtonSolos)
+{
+    const POINT mute = centre(panel().view(1).muteButton());
+    click(mute.x, mute.y);
+    EXPECT_TRUE(drummer().slice(4).content()->mute);
+    EXPECT_FALSE(panel().view(1).muteButton().isSelected());
+    click(mute.x, mute.y);
+    EXPECT_FALSE(drummer().slice(4).content()->mute);
+    {
+        gui_test::ControlKeyHeld control;
+        click(mute.x, mute.y);
+    }
+    EXPECT_TRUE(drummer().slice(4).isSolo());
+    EXPECT_TRUE(drummer().soloActive());
+    waitOutDoubleClick();
+    gui_test::postMouse(window(), WM_MOUSEMOVE, mute.x, mute.y);
+    gui_test::postMouse(window(), WM_RBUTTONDOWN, mute.x, mute.y, MK_RBUTTON);
+    gui_test::postMouse(window(), WM_RBUTTONUP, mute.x, mute.y);
+    gui_test::pump();
+    EXPECT_FALSE(drummer().soloActive()) << "the right button: unsolo";
+    EXPECT_FALSE(drummer().slice(4).content()->mute);
 }
 
 } // namespace
