@@ -123,6 +123,37 @@ void OptionsDlgBase::drawItem(const DRAWITEMSTRUCT &item)
         drawSelfDrawnItem(*object, item);
 }
 
+std::string OptionsDlgBase::typedMapName() const
+{
+    char name[MAX_PATH] = {};
+    GetDlgItemTextA(handle(), IDC_OPTIONS_MAP_NAME, name, MAX_PATH);
+    return name;
+}
+
+void OptionsDlgBase::saveTypedMap(const DrumMapFolder &folder, DrumMap &map)
+{
+    const std::string name = typedMapName();
+    // The first map saved makes the folder.
+    if (!DrumMap::save(DrumMap::createFolder(folder.path()), name, map))
+        return;
+    HWND combo = item(IDC_OPTIONS_MAP_NAME);
+    if (SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(name.c_str())) == CB_ERR)
+        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+}
+
+void OptionsDlgBase::deleteTypedMap(const DrumMapFolder &folder)
+{
+    const std::string name = typedMapName();
+    if (!DrumMap::deleteFile(folder, name))
+        return;
+    HWND combo = item(IDC_OPTIONS_MAP_NAME);
+    const LRESULT index = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(name.c_str()));
+    if (index != CB_ERR)
+        SendMessageA(combo, CB_DELETESTRING, static_cast<WPARAM>(index), 0);
+}
+
 INT_PTR OptionsDlgBase::dialogProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_DRAWITEM) {

@@ -102,42 +102,11 @@ void OptionsDlg::shiftSelectedRow(int delta)
     engine_.previewEvent(note);
 }
 
-std::string OptionsDlg::typedMapName() const
-{
-    char name[MAX_PATH] = {};
-    GetDlgItemTextA(handle(), IDC_DRUM_MAP_NAME, name, MAX_PATH);
-    return name;
-}
-
 void OptionsDlg::mapChosen()
 {
     const std::string name = NoteNameMenus::selectedText(item(IDC_DRUM_MAP_NAME));
     if (!name.empty() && DrumMap::load(folder_, name, map_))
         rewriteRows();
-}
-
-void OptionsDlg::saveMap()
-{
-    const std::string name = typedMapName();
-    // The first map saved makes the folder.
-    if (!DrumMap::save(DrumMap::createFolder(folder_.path()), name, map_))
-        return;
-    HWND combo = item(IDC_DRUM_MAP_NAME);
-    if (SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                     reinterpret_cast<LPARAM>(name.c_str())) == CB_ERR)
-        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-}
-
-void OptionsDlg::deleteMap()
-{
-    const std::string name = typedMapName();
-    if (!DrumMap::deleteFile(folder_, name))
-        return;
-    HWND combo = item(IDC_DRUM_MAP_NAME);
-    const LRESULT index = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                       reinterpret_cast<LPARAM>(name.c_str()));
-    if (index != CB_ERR)
-        SendMessageA(combo, CB_DELETESTRING, static_cast<WPARAM>(index), 0);
 }
 
 void OptionsDlg::noteNamesChosen()
@@ -175,11 +144,11 @@ INT_PTR OptionsDlg::dialogProc(UINT message, WPARAM wParam, LPARAM lParam)
             return TRUE;
         }
         if (id == IDC_OPTIONS_SAVE && code == BN_CLICKED) {
-            saveMap();
+            saveTypedMap(folder_, map_);
             return TRUE;
         }
         if (id == IDC_OPTIONS_DELETE && code == BN_CLICKED) {
-            deleteMap();
+            deleteTypedMap(folder_);
             return TRUE;
         }
         if (id == IDHELP) {

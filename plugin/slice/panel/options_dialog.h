@@ -27,15 +27,11 @@ protected:
     void onCancel() override;
 
 private:
-    HWND item(int id) const { return GetDlgItem(handle(), id); }
     void fillList();
     void rewriteRows();
     void shiftSelectedRow(int delta);
     void mapChosen();
-    void saveMap();
-    void deleteMap();
     void noteNamesChosen();
-    std::string typedMapName() const;
     // A field's number; false (with the range message, the field focused)
     // outside minimum..maximum.
     bool readNumber(int id, int minimum, int maximum, int &value);

@@ -11,7 +11,7 @@ import os
 import sys
 
 sys.path.insert(0, sys.argv[1])
-from draw_bitmaps import Canvas, bmp_bytes, write  # noqa: E402
+from draw_bitmaps import Canvas, bmp_bytes, disc, picture, write  # noqa: E402
 
 # Colours as 0x00BBGGRR values, the way the code names them.
 BACKGROUND = 0xC8D0D4  # RGB 212, 208, 200
@@ -32,17 +32,6 @@ BROWN = 0x2060A0
 # The note bars of the event bar and the marker of notes that meet.
 NOTE_BAR = 0x285A28
 NOTE_MARKER = 0x1010B0
-
-
-def picture(canvas, palette):
-    return bmp_bytes(canvas.width, canvas.height, 8, palette, canvas.rows)
-
-
-def disc(canvas, cx, cy, radius, index):
-    for y in range(cy - radius, cy + radius + 1):
-        for x in range(cx - radius, cx + radius + 1):
-            if (x - cx) ** 2 + (y - cy) ** 2 <= radius * radius + radius // 2:
-                canvas.point(x, y, index)
 
 
 def ring(canvas, cx, cy, radius, index):
