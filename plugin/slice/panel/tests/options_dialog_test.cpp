@@ -112,11 +112,15 @@ TEST_F(OptionsDialogTest, OKWritesBackInItsOrder)
     // Both 100 asked; the shared setters keep the limits 2 apart.
     EXPECT_EQ(drummer().outputDynamics().min(), 100);
     EXPECT_EQ(drummer().outputDynamics().max(), 102);
-    ASSERT_GE(drummer().calls.size(), 4u);
-    const std::vector<std::string> order(drummer().calls.begin(), drummer().calls.begin() + 3);
-    EXPECT_EQ(order, (std::vector<std::string>{"triggerLow 40", "triggerEnabled 1",
-                                               "noteNames " + drummer().noteNames().getName()}));
-    EXPECT_EQ(drummer().calls.back(), "drumMapChanged");
+    // The settings the engine hears through its overridable setters, in
+    // the dialog's order (its change notices left aside).
+    std::vector<std::string> order;
+    for (const std::string &call : drummer().calls)
+        if (call.rfind("changed ", 0) != 0)
+            order.push_back(call);
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"triggerLow 40", "triggerEnabled 1",
+                                        "noteNames " + drummer().noteNames().getName(), "drumMapChanged"}));
 }
 
 TEST_F(OptionsDialogTest, ValuesOutOfRangeAreRefusedWithTheDialogOpen)

@@ -61,6 +61,12 @@ void RecordingDrummer::drumMapChanged()
     VostrapellinMFX::drumMapChanged();
 }
 
+void RecordingDrummer::somethingChanged(const char *label)
+{
+    calls.push_back(std::string("changed ") + label);
+    VostrapellinMFX::somethingChanged(label);
+}
+
 void PanelTest::SetUp()
 {
     PluginTest::SetUp();

@@ -35,6 +35,7 @@ public:
     void setTriggerEnabled(bool enabled) override;
     void selectNoteNameSet(const std::string &name) override;
     void drumMapChanged() override;
+    void somethingChanged(const char *label) override;
 
     std::vector<std::string> calls;
 };

@@ -243,6 +243,23 @@ TEST_F(VostrapellinPanelTest, TheDragFieldHandsOutTheRenderedLoop)
     EXPECT_EQ(std::string(magic, 4), "MThd");
 }
 
+TEST_F(VostrapellinPanelTest, ContinuousControlsShowTheirValueAndTellTheEngineWhenLetGo)
+{
+    drummer().calls.clear();
+    // The swing slider's thumb, dragged up beyond the top of its track.
+    const Rect swing = panel().swingSlider().getRootBounds();
+    const Point thumb = panel().swingSlider().thumbCentre();
+    const POINT from{swing.x + thumb.x, swing.y + thumb.y};
+    dragPath({from, {from.x, from.y - 10}, {from.x, swing.y - 20}});
+    EXPECT_EQ(drummer().swingPercent(), 100);
+    EXPECT_EQ(status(), "Swing: 100%");
+    const POINT quantize = centre(panel().quantizeButton());
+    const bool quantized = drummer().quantizeOn();
+    click(quantize.x, quantize.y);
+    EXPECT_NE(drummer().quantizeOn(), quantized);
+    EXPECT_EQ(drummer().calls, (std::vector<std::string>{"changed OnSwing", "changed OnQuantize"}));
+}
+
 // ---- "Save edits to loop?"
 
 class SaveEditsTest : public PanelTest {
