@@ -272,7 +272,7 @@ protected:
     // Pumps until the list holds (or lacks) an item, a few seconds at most.
     bool waitFor(const std::string &path, bool present)
     {
-        for (int i = 0; i < 60; ++i) {
+        for (int i = 0; i < 200; ++i) { // up to 10 s: the watcher runs at idle priority
             if ((item(path) != nullptr) == present)
                 return true;
             pumpFor(50);
