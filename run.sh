@@ -19,6 +19,8 @@ dist_windows="Z:$(cd "$BUILD/dist" && pwd | tr / '\\')"
 for module in Pellandor.dll TembriAudio.dll TembriDirectSound.dll; do
   "$WINE" regsvr32 /s "$dist_windows\\$module" </dev/null
 done
+# The host bridge's stream provider ("Halvorin").
+"$WINE" regsvr32 /s "$dist_windows\\ASPHalvorin.dll" </dev/null
 # Registry files are written when the short-lived wineserver ends; bounded,
 # in case a persistent one (a test run) is serving the prefix.
 timeout 30 "$WINESERVER" -w || true
