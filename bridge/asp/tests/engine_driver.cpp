@@ -51,7 +51,8 @@ void EngineDriver::Serve(Quorvane::IAudioStreamProvider *provider)
                 continue;
             float *buffer = buffers_.data() + static_cast<size_t>(index) * 2 * frames;
             if (filler) {
-                filler(buffer, frames, request);
+                const int wanted = block.framesWanted[index];
+                filler(buffer, wanted < frames ? wanted : frames, request);
             } else {
                 for (int f = 0; f < frames; ++f) {
                     buffer[2 * f] = patternLeft(request, f);

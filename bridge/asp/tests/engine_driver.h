@@ -33,7 +33,7 @@ public:
     // The buffer indexes in the order they were asked for.
     std::vector<int> Order() const;
 
-    // Fills (buffer, frames per buffer, request number from 1) in place of
+    // Fills (buffer, frames asked for, request number from 1) in place of
     // the pattern; set before Serve.
     std::function<void(float *, int, int)> filler;
     // Requests past this many are noted but never answered (-1: all are).
