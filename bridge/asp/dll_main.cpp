@@ -6,8 +6,8 @@
 #include "bridge/asp/halvorin_provider.h"
 #include "bridge/asp/program_control.h"
 #include "bridge/asp/registration.h"
-#include "bridge/asp/settings_page.h"
 #include "bridge/asp/shared_channels.h"
+#include "bridge/common/this_module.h"
 
 #include <new>
 
@@ -39,7 +39,7 @@ extern "C" __declspec(dllexport) Quorvane::IAudioStreamProvider *GetASPInterface
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer()
 {
-    return RegisterProvider(HalvorinModule());
+    return RegisterProvider(ThisModule());
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer()

@@ -3,6 +3,7 @@
 #include "base/message_box.h"
 #include "bridge/asp/program_control.h"
 #include "bridge/asp/shared_channels.h"
+#include "bridge/common/this_module.h"
 
 #include <commctrl.h>
 
@@ -68,14 +69,6 @@ LRESULT selectedData(HWND list)
 
 } // namespace
 
-HMODULE HalvorinModule()
-{
-    HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&HalvorinModule), &module);
-    return module;
-}
-
 CHalvorinSettingsPage *CHalvorinSettingsPage::Create(const Quorvane::ASPSETTINGS &settings)
 {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
@@ -83,7 +76,7 @@ CHalvorinSettingsPage *CHalvorinSettingsPage::Create(const Quorvane::ASPSETTINGS
     auto *page = new (std::nothrow) CHalvorinSettingsPage;
     if (!page)
         return nullptr;
-    CreateDialogParamA(HalvorinModule(), MAKEINTRESOURCEA(kSettingsDialog), settings.parent, dialogProc,
+    CreateDialogParamA(ThisModule(), MAKEINTRESOURCEA(kSettingsDialog), settings.parent, dialogProc,
                        reinterpret_cast<LPARAM>(page));
     if (!page->window_ || !page->fill(settings)) {
         delete page;

@@ -42,8 +42,4 @@ private:
     HWND window_ = nullptr;
 };
 
-// The module that holds the page's resources (this library, or a program
-// that links the provider's code).
-HMODULE HalvorinModule();
-
 } // namespace Halvorin

@@ -1,6 +1,6 @@
 #include "bridge/asp/registration.h"
 
-#include "bridge/asp/settings_page.h"
+#include "bridge/common/this_module.h"
 #include "testing/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -28,9 +28,9 @@ TEST(Registration, TheProviderNamesItsModuleUnderHalvorin)
     testing_support::LocalMachineOverride machine;
     ASSERT_TRUE(machine.active());
     EXPECT_EQ(UnregisterProvider(), E_FAIL) << "nothing registered yet";
-    ASSERT_EQ(RegisterProvider(HalvorinModule()), S_OK);
+    ASSERT_EQ(RegisterProvider(ThisModule()), S_OK);
     char module[MAX_PATH];
-    GetModuleFileNameA(HalvorinModule(), module, sizeof module);
+    GetModuleFileNameA(ThisModule(), module, sizeof module);
     EXPECT_EQ(registeredPath(), module);
     EXPECT_EQ(UnregisterProvider(), S_OK);
     EXPECT_EQ(registeredPath(), "");
