@@ -73,6 +73,7 @@ int CQuickMeter::Update(const CEventArray *events, long timeBase)
 {
     Clear();
     cache = 0;
+    ++changes;
     timeBase = UsableTimeBase(timeBase);
     QUICKMETER seg;
     seg.ticksPerBar = 4 * timeBase;
@@ -153,6 +154,7 @@ int CQuickTonal::Update(const CEventArray *events, CQuickMeter &meter)
 {
     Clear();
     cache = 0;
+    ++changes;
     const QUICKTONAL defaults;
     for (long i = 0; events && i < events->GetNumb(); ++i) {
         const EVENT &e = *events->GetEvent(i);

@@ -58,6 +58,9 @@ public:
     int GetByIndex(long index, QUICKMETER &out) const;
 
     long cache = 0;
+    // Counts the rebuilds, so that a layout made from the map knows when it
+    // is out of date.
+    long changes = 0;
 };
 
 class CORVADEL_API CQuickTonal : public CStructArray {
@@ -81,6 +84,7 @@ public:
     int GetByIndex(long index, QUICKTONAL &out) const;
 
     long cache = 0;
+    long changes = 0;
 };
 
 class CORVADEL_API CQuickTimer : public CStructArray {

@@ -62,6 +62,10 @@ public:
     // The private key's path below HKEY_CURRENT_USER, for a child process
     // that is to see the same key (mapPredefinedKey).
     std::string path() const { return sandbox_.path(); }
+    // The platform's own key for a while (the imaging component, say, finds
+    // its encoders there), then the private one again.
+    void suspend();
+    void resume();
 
 private:
     RegistrySandbox sandbox_;
@@ -85,6 +89,13 @@ public:
 class LocalMachineOverride : public PredefinedKeyOverride {
 public:
     LocalMachineOverride() : PredefinedKeyOverride(HKEY_LOCAL_MACHINE) {}
+};
+
+// HKEY_CLASSES_ROOT: the class and plug-in registrations the modules under
+// test read and write. The platform's COM still finds its own classes.
+class ClassesRootOverride : public PredefinedKeyOverride {
+public:
+    ClassesRootOverride() : PredefinedKeyOverride(HKEY_CLASSES_ROOT) {}
 };
 
 // Whether a file exists; reads a whole file; writes one.

@@ -214,6 +214,20 @@ TEST(QuickTonal, KeyChangesKeepTheirBarsAfterAMeterChange)
     EXPECT_EQ(keys.CheckPlaces(&events, newMeter), 0);
 }
 
+TEST(QuickMaps, EveryRebuildCountsAChange)
+{
+    Master m;
+    m.meter(0, 4, 2).key(0, 15);
+    CQuickMeter meter;
+    CQuickTonal tonal;
+    EXPECT_EQ(meter.changes, 0);
+    meter.Update(&m, 960);
+    tonal.Update(&m, meter);
+    meter.Update(&m, 960);
+    EXPECT_EQ(meter.changes, 2);
+    EXPECT_EQ(tonal.changes, 1);
+}
+
 TEST(QuickTimer, SamplesThroughTempoChanges)
 {
     Master events;

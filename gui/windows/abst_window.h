@@ -1,0 +1,184 @@
+// The base of every song editor window. The host owns the real window: it
+// binds an editor to a song, a liaison and its client (Init), forwards size,
+// scroll, paint, mouse, keyboard and timer events to it, and carries out
+// what the editor asks through the client. The base keeps the binding, the
+// geometry, scrolling per axis, the horizontal zoom, the song-pointer
+// marker, pointer bounding and auto-scroll, and the double-buffered paint.
+//
+// Times are song ticks; x and y are window pixels. The data area is
+// leftBand <= x < width - rightMargin, topBand <= y < height - bottomMargin.
+#pragma once
+
+#include "gui/draw/draw_types.h"
+#include "gui/pannikel_api.h"
+
+namespace Quorvane {
+
+class CSong;
+class CLiason;
+class CGUIClient;
+class CGUIContext;
+
+// The largest tick: "to the end". Also the size OnSize takes to mean
+// "recompute the scroll ranges only".
+constexpr long kTimeMax = 0x7fffffff;
+
+class PANNIKEL_API CAbstWindow {
+public:
+    CAbstWindow();
+    CAbstWindow(const CAbstWindow &) = default;
+    CAbstWindow &operator=(const CAbstWindow &) = default;
+
+    // The virtual operations in their order; the base behaviour is said
+    // where it is not "nothing".
+    virtual ~CAbstWindow();  // calls Destroy
+    virtual int InitLocal(); // 1
+    virtual void DestroyLocal();
+    // A window recomputes its scroll ranges here (CalcScroll).
+    virtual void Resize();
+    virtual void Render(CGUIContext *ctx);
+    // Shrinks the rectangle whose pixels move when scrolling along axis 0
+    // (x) or 1 (y), for example to keep a header still.
+    virtual void ModifyScrollQuad(long axis, QUAD *quad);
+    // Draws (on) or erases the window's own inverted cursor.
+    virtual void ShowCursor(int on, CGUIContext *ctx);
+    // The song-pointer marker; without a context one is taken from the
+    // client.
+    virtual void ShowSongPtr(int on, CGUIContext *ctx);
+    // Never negative.
+    virtual long GetTimeFromX(long x);
+    // kTimeMax for kTimeMax and beyond.
+    virtual long GetXFromTime(long time);
+    virtual long GetValFromY(long y);     // 0
+    virtual long GetYFromVal(long value); // 0
+    // flag1 and flag2 are the host's two modifier-key flags.
+    virtual void OnLButtonDown(long x, long y, int flag1, int flag2);
+    virtual void OnLButtonDblClk(long x, long y, int flag1, int flag2); // as a press
+    virtual void OnLButtonUp(long x, long y, int flag1, int flag2);
+    virtual void OnMouseMove(long x, long y, int flag1, int flag2);
+    virtual void OnMouseWheel(float delta, int vertical);
+    virtual int OnKeyDown(long key, int flag1, int flag2); // 0: not handled
+    virtual int OnChar(long character);                    // 0: not handled
+    virtual void OnTimer();
+    // Brings the song pointer into view.
+    virtual void OnActivate();
+    // Repaints the columns of a time range (to = kTimeMax: to the right
+    // edge); full: all rows, else the data area's.
+    virtual void UpdateTime(long from, long to, int full, int erase);
+    virtual void UpdateChords(long time);
+    // Moves the marker to the song pointer, and scrolls to it when asked.
+    virtual void UpdateSongPtr(int ensureVisible);
+    // Scrolls the time into the data area: to the left edge, or with page
+    // unset only as far as needed when it lies to the right.
+    virtual void EnsureVisibleTime(long time, int page);
+    // Ticks per pixel, kept within zoomMin..zoomMax; the time at the left
+    // edge stays in place.
+    virtual void SetZoomHorz(long zoom);
+    virtual long GetZoomVert(long &min, long &max); // 0
+    virtual void SetZoomVert(long zoom);
+    // The track or object the window edits; null.
+    virtual void *GetDataObject();
+
+    // Binds and starts the window; 0 on failure (the window stays unused).
+    int Init(CSong *song, CLiason *liason, CGUIClient *client);
+    // Unregisters and unbinds; then DestroyLocal.
+    void Destroy();
+    // Paints the whole window double-buffered.
+    void Draw(CGUIContext *ctx);
+    // A new size; kTimeMax for both: recompute the scroll ranges only.
+    void OnSize(long width, long height);
+    // The host's scroll bar moved; axis 0 x, 1 y.
+    void OnScroll(long axis, long pos);
+    void ScrollToPosition(long x, long y);
+    // Invalidates the rectangle (null: the whole window).
+    void Update(QUAD *quad, int erase);
+    long GetZoomHorz(long &min, long &max);
+    long GetXScrollPos() const { return scrollPosX; }
+    long GetYScrollPos() const { return scrollPosY; }
+    CGUIClient *GetGUIClient() const { return client; }
+    CSong *GetSong() const { return song; }
+
+    // page = windowSize - fixedSize, max = contentSize - page; both 0 when
+    // max < 1; pos is lowered to max.
+    static void CalcScroll(long windowSize, long fixedSize, long contentSize, long &max, long &page,
+                           long &pos);
+
+    // Where the song-pointer marker of a time goes: a stem at x from stemEnd
+    // to tip, closed by a triangle from tip to a base x - 4 .. x + 4 on
+    // row edge; drawn clipped to clip. 0: nowhere.
+    struct SongPtrShape {
+        long x;
+        long stemEnd;
+        long tip;
+        long edge;
+        QUAD clip;
+    };
+
+    // Fields in their order.
+    long snap = 1;
+    long grid = 8;
+    int initialised = 0;
+    CSong *song = nullptr;
+    CLiason *liason = nullptr;
+    CGUIClient *client = nullptr;
+    long width = 0;
+    long height = 0;
+    long scrollPosX = 0;
+    long scrollPosY = 0;
+    long scrollMaxX = 0;
+    long scrollMaxY = 0;
+    long scrollPageX = 0;
+    long scrollPageY = 0;
+    int scrollYByRedraw = 0;
+    long zoom;
+    long zoomMin = 1;
+    long zoomMax = 64;
+    long cursorType = -1;
+    long dragState = 0;
+    long dragX = 0;
+    long dragY = 0;
+    long songPtrTime = -1000;
+    const RGBACOLOR *bkgndColour = nullptr;
+    long leftBand = 0;
+    long topBand = 0;
+    long rightMargin = 0;
+    long bottomMargin = 0;
+    // Whether the marker drawn at songPtrTime outside a paint is on the
+    // window, so that taking it away never draws a stray one.
+    int songPtrOnWindow = 0;
+    // Set while Draw paints.
+    int painting = 0;
+
+protected:
+    // Auto-scroll while a gesture drags outside frame: scrolls by the
+    // distance past its edge (on the allowed axes) and puts the pointer back
+    // on the edge; 1 when x scrolled plus 2 when y did.
+    long ScrollFrame(QUAD frame, long x, long y, int allowX, int allowY);
+    // Keeps the pointer in area (null: the data area); 1 when it was moved.
+    int BoundMouseInQuad(long x, long y, QUAD *area = nullptr);
+    // area in content coordinates; outside the data area the view scrolls
+    // towards the pointer instead.
+    int BoundMouseInQuadAbs(long x, long y, QUAD area);
+    void SetCursorType(long type);
+    // A dotted inverted rubber band clipped to clip. Without a context one
+    // is taken from the client; with done 0 it is returned still prepared
+    // for the next call, else given back (result null).
+    CGUIContext *DrawFrame(QUAD frame, QUAD clip, CGUIContext *ctx, int done);
+    // The zoom change of SetZoomHorz; the new zoom at 960 ticks per quarter
+    // goes to shared.
+    void ZoomHorzTo(long zoom, long &shared);
+    // The song's ticks per quarter, at least 1.
+    long TicksPerQuarter() const;
+    // The data area.
+    QUAD DataQuad() const { return QUAD(leftBand, topBand, width - rightMargin, height - bottomMargin); }
+    using SongPtrShapeFn = int (*)(CAbstWindow *window, long time, SongPtrShape &shape);
+    // The marker drawn or taken away by inverting; without a context on one
+    // of the client's. Drawn again at the same place it disappears.
+    void ShowSongPtrShaped(int on, CGUIContext *ctx, SongPtrShapeFn shapeOf);
+    // The client's context, viewport set and prepared; null when there is
+    // none.
+    CGUIContext *TakeContext();
+    void GiveContext(CGUIContext *ctx);
+};
+
+} // namespace Quorvane

@@ -1,0 +1,349 @@
+// The window frame in the tests' host: binding, coordinates, zoom, scrolling,
+// the double-buffered paint, the song-pointer marker, pointer bounding and
+// auto-scroll, and the rubber band.
+#include "gui/windows/tests/editor_host.h"
+#include "gui/windows/tests/test_window.h"
+
+#include "gui/draw/gui_context.h"
+#include "gui/windows/window_globals.h"
+
+#include <gtest/gtest.h>
+
+using namespace Quorvane;
+using namespace windows_test;
+
+namespace {
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+
+// The frame's test window: 40-pixel left band, 20 top, 10 right and bottom
+// margins; 640 x 400.
+struct Frame : ::testing::Test {
+    Host host;
+    Editor &editor = host.open<TestWindow>(100, 0);
+    TestWindow &window = *editor.as<TestWindow>();
+};
+
+// Restores a shared layout value.
+struct KeepGlobal {
+    explicit KeepGlobal(long &value) : ref(value), saved(value) {}
+    ~KeepGlobal() { ref = saved; }
+    long &ref;
+    long saved;
+};
+
+} // namespace
+
+TEST_F(Frame, ConvertsBetweenTimesAndPixels)
+{
+    EXPECT_EQ(window.zoom, 10);
+    EXPECT_EQ(window.GetXFromTime(1000), 140);
+    EXPECT_EQ(window.GetTimeFromX(140), 1000);
+    // Left of the data area at scroll position 0: never a negative time.
+    EXPECT_EQ(window.GetTimeFromX(0), 0);
+    window.zoom = 7;
+    EXPECT_EQ(window.GetXFromTime(kTimeMax), kTimeMax);
+    EXPECT_EQ(window.GetXFromTime(kTimeMax - 1), (kTimeMax - 1) / 7 + 40);
+    window.zoom = 64;
+    EXPECT_EQ(window.GetXFromTime(kTimeMax), kTimeMax);
+}
+
+TEST(FrameZoom, ScalesToTheSongsTicksPerQuarter)
+{
+    KeepGlobal keep(ZoomTrackHorz);
+    Host host(480);
+    Editor &editor = host.open<TestWindow>(100, 0);
+    auto &window = *editor.as<TestWindow>();
+    long min = 0, max = 0;
+    EXPECT_EQ(window.GetZoomHorz(min, max), 5);
+    EXPECT_EQ(min, 1); // 0 raised to 1
+    EXPECT_EQ(max, 32);
+    window.SetZoomHorz(5);
+    EXPECT_EQ(ZoomTrackHorz, 10);
+    window.SetZoomHorz(2);
+    EXPECT_EQ(ZoomTrackHorz, 4);
+}
+
+TEST_F(Frame, ZoomStaysWithinItsLimitsAndKeepsTheLeftEdgeTime)
+{
+    KeepGlobal keep(ZoomTrackHorz);
+    window.contentWidth = 100000;
+    window.OnSize(kTimeMax, kTimeMax);
+    editor.scroll(0, 300); // time 3000 at the left edge
+    window.SetZoomHorz(20);
+    EXPECT_EQ(window.scrollPosX, 150);
+    EXPECT_EQ(window.GetTimeFromX(window.leftBand), 3000);
+    // A zoom of 0 would divide by nothing.
+    window.SetZoomHorz(0);
+    EXPECT_EQ(window.zoom, 1);
+    window.SetZoomHorz(1000);
+    EXPECT_EQ(window.zoom, 64);
+}
+
+TEST(FrameScroll, CalcScrollTable)
+{
+    struct Case {
+        long window, fixed, content, pos;
+        long max, page, newPos;
+    } cases[] = {
+        {640, 50, 4000, 0, 3410, 590, 0}, {640, 50, 4000, 5000, 3410, 590, 3410},
+        {640, 50, 300, 120, 0, 0, 0}, // content smaller than the window
+        {640, 50, 591, 9, 1, 590, 1},     {640, 50, 590, 9, 0, 0, 0},
+    };
+    for (const Case &c : cases) {
+        long max = -1, page = -1, pos = c.pos;
+        CAbstWindow::CalcScroll(c.window, c.fixed, c.content, max, page, pos);
+        EXPECT_EQ(max, c.max) << c.content;
+        EXPECT_EQ(page, c.page) << c.content;
+        EXPECT_EQ(pos, c.newPos) << c.content;
+    }
+}
+
+TEST_F(Frame, SizingSetsTheScrollBarsOnlyWhenTheyChange)
+{
+    EXPECT_EQ(editor.scrollMax[0], 3410);
+    EXPECT_EQ(editor.scrollPage[0], 590);
+    EXPECT_EQ(editor.scrollMax[1], 630);
+    editor.scrollMax[0] = -5;
+    window.OnSize(640, 400);
+    EXPECT_EQ(editor.scrollMax[0], -5) << "unchanged ranges are not sent again";
+    // A size that lowers the largest position moves the view there.
+    editor.scroll(0, 3400);
+    window.OnSize(1000, 400);
+    EXPECT_EQ(window.scrollPosX, 3050);
+    EXPECT_EQ(editor.scrollPos[0], 3050);
+    EXPECT_EQ(editor.scrolled.size(), 2u) << "the pixels moved both times";
+}
+
+TEST_F(Frame, ScrollingStopsAtTheLargestPositionAndIgnoresRepeats)
+{
+    editor.scroll(0, 99999);
+    EXPECT_EQ(window.scrollPosX, 3410);
+    ASSERT_EQ(editor.scrolled.size(), 1u);
+    EXPECT_EQ(editor.scrolled[0], QUAD(0, 0, 640, 400));
+    const size_t scrolls = editor.scrolled.size();
+    editor.scroll(0, 99999);
+    editor.scroll(0, 3410);
+    EXPECT_EQ(editor.scrolled.size(), scrolls);
+    editor.scroll(2, 50); // no such axis
+    EXPECT_EQ(window.scrollPosY, 0);
+    EXPECT_EQ(editor.scrolled.size(), scrolls);
+    editor.scroll(1, -20);
+    EXPECT_EQ(window.scrollPosY, 0);
+    editor.scroll(1, 40);
+    EXPECT_EQ(window.scrollPosY, 40);
+    // Redraw instead of moving pixels vertically.
+    window.scrollYByRedraw = 1;
+    const size_t invalidations = editor.invalidated.size();
+    editor.scroll(1, 50);
+    EXPECT_EQ(editor.scrolled.size(), scrolls + 1);
+    EXPECT_EQ(editor.invalidated.size(), invalidations + 1);
+    EXPECT_EQ(editor.scrollPos[1], 50);
+}
+
+TEST_F(Frame, PaintsTheBackgroundAndTheSongPointer)
+{
+    host.song.playStartTick = 1000; // x 140
+    editor.paintAll();
+    EXPECT_EQ(editor.pixel(300, 200), kWhite);
+    // the stem from y 5 down, the triangle above it
+    for (long y : {5, 100, 389})
+        EXPECT_EQ(editor.pixel(140, y), kBlack) << y;
+    EXPECT_EQ(editor.pixel(141, 100), kWhite);
+    EXPECT_EQ(editor.pixel(137, 1), kBlack);
+    EXPECT_EQ(editor.pixel(143, 1), kBlack);
+    EXPECT_EQ(editor.pixel(135, 1), kWhite);
+    EXPECT_EQ(editor.pixel(140, 3), kWhite) << "inside the triangle";
+    EXPECT_EQ(window.songPtrTime, 1000);
+    EXPECT_GT(window.renders, 0);
+    EXPECT_EQ(editor.contextsOut, 0);
+    editor.screenshot("pannikel_frame_song_pointer");
+}
+
+TEST_F(Frame, TheMarkerFollowsTheSongPointerWithoutLeavingMarks)
+{
+    host.song.playStartTick = 1000;
+    editor.paintAll();
+    host.song.playStartTick = 2000; // x 240
+    window.UpdateSongPtr(0);
+    EXPECT_EQ(editor.pixel(140, 100), kWhite);
+    EXPECT_EQ(editor.pixel(240, 100), kBlack);
+    // Out of view: nothing is drawn and the time drawn last stays.
+    host.song.playStartTick = 90000;
+    window.UpdateSongPtr(0);
+    EXPECT_EQ(window.songPtrTime, 2000);
+    EXPECT_EQ(editor.pixel(240, 100), kWhite);
+    // Taking it away again must not draw one at 2000.
+    host.song.playStartTick = 95000;
+    window.UpdateSongPtr(0);
+    EXPECT_EQ(editor.pixel(240, 100), kWhite);
+    EXPECT_EQ(editor.countNot(QUAD(40, 20, 630, 390), kWhite), 0);
+    // Back in view.
+    host.song.playStartTick = 500;
+    window.UpdateSongPtr(0);
+    EXPECT_EQ(editor.pixel(90, 100), kBlack);
+    EXPECT_EQ(editor.contextsOut, 0);
+}
+
+TEST_F(Frame, EnsureVisibleTimeScrollsByPageOrByTheLeastAmount)
+{
+    window.contentWidth = 100000;
+    window.OnSize(kTimeMax, kTimeMax);
+    window.EnsureVisibleTime(8000, 0); // x 840, right of 630
+    EXPECT_EQ(window.scrollPosX, 800 - 640 + 10 + 40 + 1);
+    EXPECT_EQ(window.GetXFromTime(8000), 629);
+    window.EnsureVisibleTime(20000, 1);
+    EXPECT_EQ(window.scrollPosX, 2000);
+    window.EnsureVisibleTime(100, 0); // left of the data area
+    EXPECT_EQ(window.scrollPosX, 10);
+    const long pos = window.scrollPosX;
+    window.EnsureVisibleTime(1000, 0); // already visible
+    EXPECT_EQ(window.scrollPosX, pos);
+    // OnActivate brings the song pointer in.
+    host.song.playStartTick = 50000;
+    window.OnActivate();
+    EXPECT_EQ(window.scrollPosX, 5000);
+}
+
+TEST_F(Frame, UpdateTimeAndUpdateInvalidateClippedRectangles)
+{
+    editor.invalidated.clear();
+    window.UpdateTime(1000, 2000, 0, 0);
+    window.UpdateTime(0, kTimeMax, 1, 0);
+    window.UpdateTime(90000, kTimeMax, 0, 0); // right of the window
+    window.UpdateTime(0, 0, 0, 0);
+    QUAD below(10, 500, 20, 600), left(-30, 10, 0, 20), partly(-10, -10, 50, 30);
+    window.Update(&below, 0);
+    window.Update(&left, 0);
+    window.Update(&partly, 0);
+    window.Update(nullptr, 0);
+    ASSERT_EQ(editor.invalidated.size(), 5u);
+    EXPECT_EQ(editor.invalidated[0], QUAD(139, 20, 241, 390));
+    EXPECT_EQ(editor.invalidated[1], QUAD(40, 0, 630, 400));
+    EXPECT_EQ(editor.invalidated[2], QUAD(40, 20, 41, 390));
+    EXPECT_EQ(editor.invalidated[3], QUAD(0, 0, 50, 30));
+    EXPECT_EQ(editor.invalidated[4], QUAD(0, 0, 640, 400));
+}
+
+TEST_F(Frame, BoundingAndAutoScrollPutThePointerBackOnTheEdge)
+{
+    window.contentWidth = 100000;
+    window.OnSize(kTimeMax, kTimeMax);
+    EXPECT_EQ(window.BoundMouseInQuad(100, 100), 0);
+    EXPECT_TRUE(editor.mousePositions.empty());
+    EXPECT_EQ(window.BoundMouseInQuad(700, 5), 1);
+    ASSERT_EQ(editor.mousePositions.size(), 1u);
+    EXPECT_EQ(editor.mousePositions[0].x, 629);
+    EXPECT_EQ(editor.mousePositions[0].y, 20);
+
+    const QUAD area(40, 20, 630, 390);
+    EXPECT_EQ(window.ScrollFrame(area, 200, 200, 1, 1), 0);
+    EXPECT_EQ(window.ScrollFrame(area, 650, 200, 1, 1), 1);
+    EXPECT_EQ(window.scrollPosX, 21);
+    EXPECT_EQ(editor.mousePositions.back().x, 629);
+    EXPECT_EQ(window.ScrollFrame(area, 650, 395, 0, 1), 2);
+    EXPECT_EQ(window.scrollPosX, 21);
+    EXPECT_EQ(window.scrollPosY, 6);
+    EXPECT_EQ(window.ScrollFrame(area, 30, 10, 1, 1), 3);
+    EXPECT_EQ(window.scrollPosX, 11);
+    EXPECT_EQ(window.scrollPosY, 0);
+    EXPECT_EQ(window.ScrollFrame(area, 30, 10, 1, 0), 1) << "y is not allowed to scroll";
+    EXPECT_EQ(window.scrollPosX, 1);
+
+    // In content coordinates: a point inside the area but outside the data
+    // area scrolls the view towards it.
+    EXPECT_EQ(window.BoundMouseInQuadAbs(20, 100, QUAD(0, 0, 100000, 1000)), 0);
+    EXPECT_EQ(window.scrollPosX, 0);
+    EXPECT_EQ(editor.mousePositions.back().x, 40);
+    EXPECT_EQ(window.BoundMouseInQuadAbs(100, 100, QUAD(50, 0, 80, 1000)), 1);
+    EXPECT_EQ(editor.mousePositions.back().x, 79);
+}
+
+TEST_F(Frame, TheRubberBandIsDrawnAndTakenAwayByDrawingItAgain)
+{
+    host.song.playStartTick = 90000; // no marker in view
+    editor.paintAll();
+    const QUAD clip(40, 20, 630, 390);
+    CGUIContext *ctx = window.DrawFrame(QUAD(100, 100, 200, 150), clip, nullptr, 0);
+    ASSERT_NE(ctx, nullptr);
+    EXPECT_EQ(editor.contextsOut, 1);
+    EXPECT_GT(editor.countNot(QUAD(100, 100, 201, 151), kWhite), 100) << "dotted, on all four sides";
+    EXPECT_EQ(editor.countNot(QUAD(101, 101, 200, 150), kWhite), 0);
+    // Erased with the same context, then the next one drawn and given back.
+    window.DrawFrame(QUAD(100, 100, 200, 150), clip, ctx, 1);
+    EXPECT_EQ(editor.contextsOut, 0);
+    EXPECT_EQ(editor.countNot(clip, kWhite), 0);
+    // Inverted corners are the same band.
+    window.DrawFrame(QUAD(200, 150, 100, 100), clip, nullptr, 1);
+    window.DrawFrame(QUAD(100, 100, 200, 150), clip, nullptr, 1);
+    EXPECT_EQ(editor.countNot(clip, kWhite), 0);
+    // Clipped.
+    window.DrawFrame(QUAD(0, 0, 300, 300), clip, nullptr, 1);
+    EXPECT_EQ(editor.countNot(QUAD(0, 0, 40, 400), kWhite), 0);
+    EXPECT_GT(editor.countNot(QUAD(40, 20, 301, 301), kWhite), 200);
+    // Without a context nothing is drawn and nothing breaks.
+    editor.refuseContexts = true;
+    EXPECT_EQ(window.DrawFrame(QUAD(10, 10, 20, 20), clip, nullptr, 0), nullptr);
+}
+
+TEST_F(Frame, APaintKeepsTheRubberBandOfAGestureOnTheWindow)
+{
+    host.song.playStartTick = 90000;
+    editor.paintAll();
+    window.band = QUAD(100, 100, 300, 200);
+    window.bandOn = true;
+    window.ShowCursor(1, nullptr);
+    const long inked = editor.countNot(QUAD(40, 20, 630, 390), kWhite);
+    EXPECT_GT(inked, 200);
+    // A paint of part of the band: taken away, painted, drawn again.
+    QUAD part(150, 90, 250, 250);
+    window.Update(&part, 0);
+    editor.paint();
+    EXPECT_EQ(editor.countNot(QUAD(40, 20, 630, 390), kWhite), inked);
+    window.ShowCursor(0, nullptr);
+    EXPECT_EQ(editor.countNot(QUAD(40, 20, 630, 390), kWhite), 0);
+}
+
+TEST_F(Frame, SetCursorTypeTellsTheClientOnlyOfChanges)
+{
+    window.SetCursorType(2);
+    window.SetCursorType(2);
+    window.SetCursorType(0);
+    EXPECT_EQ(editor.cursors, (std::vector<long>{2, 0}));
+}
+
+TEST(FrameBinding, RegistersUnderTheClientsKeysAndUnregistersOnDestroy)
+{
+    Host host;
+    std::vector<std::string> log;
+    Editor &a = host.openWindow(new TestWindow(&log, "a"), 5, 1, 200, 100, false);
+    Editor &b = host.openWindow(new TestWindow(&log, "b"), 5, 0, 200, 100, false);
+    Editor *hidden = host.tryOpen(new TestWindow(&log, "hidden"), kAnyKey, 0);
+    ASSERT_NE(hidden, nullptr);
+    EXPECT_EQ(host.liason.GetNumb(), 2);
+    EXPECT_EQ(host.liason.First()->window, b.get()) << "in key order";
+    auto *window = a.as<TestWindow>();
+    window->Destroy();
+    EXPECT_EQ(host.liason.GetNumb(), 1);
+    EXPECT_EQ(window->GetGUIClient(), nullptr);
+    EXPECT_EQ(window->destroyLocalCalls, 1);
+    EXPECT_EQ(window->initialised, 1);
+
+    auto *failing = new TestWindow(&log, "failing");
+    failing->initResult = 0;
+    EXPECT_EQ(host.tryOpen(failing, 7, 0), nullptr);
+    EXPECT_EQ(host.liason.GetNumb(), 1);
+}
+
+TEST(FrameBinding, NothingIsDrawnOrSizedBeforeInit)
+{
+    TestWindow window;
+    window.OnSize(300, 200);
+    EXPECT_EQ(window.width, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    CGUIContext ctx(dc);
+    window.Draw(&ctx);
+    EXPECT_EQ(window.renders, 0);
+    DeleteDC(dc);
+}
