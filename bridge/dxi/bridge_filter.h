@@ -107,6 +107,8 @@ public:
     // What the pins ask of the filter.
     HRESULT CheckInputType(const CDsMediaType *type);
     HRESULT CheckOutputType(const CDsMediaType *type);
+    // An input and an output type that pass together.
+    static HRESULT CheckTypePair(const CDsMediaType *input, const CDsMediaType *output);
     HRESULT StoreFormat(const CDsMediaType *type, bool input);
     HRESULT ReconnectOutputs();
     CBridgeInputPin *InputPin() { return input_; }

@@ -70,8 +70,7 @@ HRESULT CBridgeFilter::CheckOutputType(const CDsMediaType *type)
     return CheckInputType(type);
 }
 
-// An input and an output type that pass together.
-HRESULT checkPair(const CDsMediaType *input, const CDsMediaType *output)
+HRESULT CBridgeFilter::CheckTypePair(const CDsMediaType *input, const CDsMediaType *output)
 {
     WAVEFORMATEX in, out;
     if (FAILED(checkAudioType(input, &in)) || FAILED(checkAudioType(output, &out)) ||
@@ -110,7 +109,7 @@ HRESULT CBridgeFilter::ReconnectOutputs()
     CDsAutoLock guard(&lock);
     for (CBridgeOutputPin *pin : outputs_) {
         if (!pin->IsConnected() ||
-            SUCCEEDED(checkPair(&input_->CurrentMediaType(), &pin->CurrentMediaType())))
+            SUCCEEDED(CheckTypePair(&input_->CurrentMediaType(), &pin->CurrentMediaType())))
             continue;
         if (!graph_)
             return VFW_E_NOT_IN_GRAPH;

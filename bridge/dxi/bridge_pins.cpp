@@ -10,8 +10,6 @@
 
 namespace Halvorin {
 
-HRESULT checkPair(const CDsMediaType *input, const CDsMediaType *output);
-
 namespace {
 
 // Module-wide: every output pin gets the next number, never reused.
@@ -33,7 +31,8 @@ HRESULT CBridgeInputPin::CheckMediaType(const CDsMediaType *type)
     checking_ = true;
     HRESULT hr = owner_->CheckInputType(type);
     for (CBridgeOutputPin *output : owner_->OutputPins())
-        if (SUCCEEDED(hr) && output->IsConnected() && FAILED(checkPair(type, &output->CurrentMediaType())))
+        if (SUCCEEDED(hr) && output->IsConnected() &&
+            FAILED(CBridgeFilter::CheckTypePair(type, &output->CurrentMediaType())))
             hr = VFW_E_TYPE_NOT_ACCEPTED;
     checking_ = false;
     return hr;
@@ -169,7 +168,7 @@ HRESULT CBridgeOutputPin::CheckMediaType(const CDsMediaType *type)
     CBridgeInputPin *input = owner_->InputPin();
     if (!input->IsConnected())
         return VFW_E_NOT_CONNECTED;
-    return checkPair(&input->CurrentMediaType(), type);
+    return CBridgeFilter::CheckTypePair(&input->CurrentMediaType(), type);
 }
 
 HRESULT CBridgeOutputPin::SetMediaType(const CDsMediaType *type)
