@@ -6,6 +6,7 @@
 #include "bridge/dxi/bridge_ids.h"
 #include "bridge/dxi/tests/dxi_test_host.h"
 #include "dshow/tests/test_filters.h"
+#include "testing/realtime_counters.h"
 #include "testing/sandbox.h"
 #include "testing/screenshot.h"
 
@@ -296,6 +297,29 @@ TEST_F(DxiHostTest, TheHostPlaysTheProgramThroughTheBridge)
             f < at ? static_cast<float>(kNoteTransportStopped) : static_cast<float>(38 | 100 << 16);
         ASSERT_EQ(heard[2 * f + 1], note + 0.5f) << f;
     }
+
+    // The host's streaming thread: a block with a note, through the bridge
+    // and the provider, takes nothing from the heap and touches no file
+    // (the sink keeps nothing meanwhile).
+    ASSERT_TRUE(testing_support::installRealTimeHooks(module));
+    ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA("ASPHalvorin.dll")));
+    sink->input(0)->received.clear();
+    sink->input(0)->keep = false;
+    {
+        const LONG later = static_cast<LONG>((start + 100) * 960 * 120 / (60 * 44100)) + 1;
+        std::vector<DXI_EVENT> events = {Note(later, 40, 90)};
+        testing_support::RealTimeCounter counter;
+        heard = play(start, std::move(events));
+        EXPECT_EQ(counter.allocations(), 0);
+        EXPECT_EQ(counter.fileOpens(), 0);
+        EXPECT_EQ(counter.fileAccesses(), 0);
+    }
+    sink->input(0)->keep = true;
+    start += kFrames;
+    heard = play(start);
+    start += kFrames;
+    ASSERT_EQ(heard.size(), 2u * kFrames);
+    EXPECT_EQ(heard[1], static_cast<float>(40 | 90 << 16) + 0.5f) << "the note went through";
 
     // Letting go from the page: the input passes through again.
     SendMessageA(box, BM_CLICK, 0, 0);
