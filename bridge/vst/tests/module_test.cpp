@@ -4,6 +4,7 @@
 #include "bridge/common/tests/recorder_fixture.h"
 #include "bridge/vst/tests/test_vst_host.h"
 #include "platform/vst2/vst2.h"
+#include "testing/realtime_counters.h"
 #include "testing/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -95,12 +96,23 @@ TEST_F(VstModuleTest, TheHostDrivesTheProgramThroughTheBridge)
     } while (right[0] == 0.0f);
 
     // Two notes in one block: the program hears each from its own frame.
+    // The host's audio thread takes nothing from the heap and touches no
+    // file for it, in the plug-in or the provider.
     EventList list;
     list.Add(100, 0x90, 38, 100);
     list.Add(300, 0x90, 40, 90);
-    Dispatch(effect, vst2::effProcessEvents, 0, list.Get());
+    vst2::Events *events = list.Get();
     const float first = left[kFrames - 1] + 1.0f;
-    render(effect);
+    ASSERT_TRUE(testing_support::installRealTimeHooks(module));
+    ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA("ASPHalvorin.dll")));
+    {
+        testing_support::RealTimeCounter counter;
+        Dispatch(effect, vst2::effProcessEvents, 0, events);
+        render(effect);
+        EXPECT_EQ(counter.allocations(), 0);
+        EXPECT_EQ(counter.fileOpens(), 0);
+        EXPECT_EQ(counter.fileAccesses(), 0);
+    }
     for (int f = 0; f < kFrames; ++f) {
         ASSERT_EQ(left[f], first + f) << "frames follow each other";
         const float heard = f < 100   ? static_cast<float>(kNoteNone)
