@@ -54,11 +54,6 @@ int CMeasWindow::InitLocal()
     return timeLine.Init(song, this);
 }
 
-long CMeasWindow::SongLength() const
-{
-    return song ? std::max(song->playRangeEnd, song->songEnd) : 0;
-}
-
 void CMeasWindow::Resize()
 {
     const long rows = (song ? song->GetNumTracks() : 0) + kEmptyRows;

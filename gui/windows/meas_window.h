@@ -71,7 +71,6 @@ public:
 private:
     int RebuildCaches();
     long RowTop(long row) const { return 22 + 26 * row - scrollPosY; }
-    long SongLength() const;
     void FillTrackBkgnd(CGUIContext *ctx, CTrack *track, long top);
     void DrawMasterRow(CGUIContext *ctx, long from, long to);
     void DrawTrackRow(CGUIContext *ctx, CTrack *track, FIRSTVISIBLE *cache, long from, long to);

@@ -6,10 +6,12 @@
 #include "data/track.h"
 #include "data/track_chords.h"
 #include "data/track_master.h"
+#include "data/track_midi.h"
 #include "gui/draw/shared_objects.h"
 #include "gui/windows/chords_window.h"
 #include "gui/windows/master_window.h"
 #include "gui/windows/meas_window.h"
+#include "gui/windows/midi_window.h"
 #include "gui/windows/tracks_window.h"
 #include "testing/screenshot.h"
 
@@ -140,4 +142,26 @@ TEST(MasterRealWindow, TheTempoLaneTakesAStroke)
     const testing_support::WindowPicture picture = testing_support::printWindow(handle);
     EXPECT_EQ(picture.at(200, window->GetYFromVal(200)), colourOf(colDrawCtrl));
     editor.screenshot("pannikel_master_real_window");
+}
+
+TEST(MIDIRealWindow, AClickOnAnEmptyRowDrawsANote)
+{
+    Host host;
+    CTrack *track = host.addTrack(TRACK_MIDI);
+    host.song.playStartTick = 10000000;
+    Editor &editor = host.open<CMIDIWindow>(static_cast<long>(track->GetID()), 0, 700, 300, true);
+    ASSERT_NE(editor.handle(), nullptr);
+    auto *window = editor.as<CMIDIWindow>();
+    window->ScrollToPosition(0, (127 - 72) * window->rowH);
+    editor.paint();
+    const long y = window->GetYFromVal(64) + window->rowH / 2;
+    click(editor.handle(), 40 + 96, y);
+    ASSERT_EQ(track->GetNumb(), 1);
+    EXPECT_EQ(track->GetEvent(0)->data1, 64);
+    EXPECT_EQ(track->GetEvent(0)->time, 960);
+    EXPECT_EQ(editor.contextsOut, 0);
+    editor.paint();
+    const testing_support::WindowPicture picture = testing_support::printWindow(editor.handle());
+    EXPECT_EQ(picture.at(40 + 96 + 40, y), colourOf(colFillNoteSlct));
+    editor.screenshot("pannikel_midi_real_window");
 }
