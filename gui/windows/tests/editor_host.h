@@ -149,7 +149,9 @@ private:
 
 class Host {
 public:
-    explicit Host(long ticksPerQuarter = 960);
+    // The song plays through engine when one is given, else through the
+    // stand-in.
+    explicit Host(long ticksPerQuarter = 960, Quorvane::IQuorvaneSoundMngr *engine = nullptr);
     ~Host();
 
     // Makes the window, binds it (Init must succeed) and sizes it.

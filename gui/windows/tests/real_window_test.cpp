@@ -12,7 +12,10 @@
 #include "gui/windows/master_window.h"
 #include "gui/windows/meas_window.h"
 #include "gui/windows/midi_window.h"
+#include "gui/windows/song_tract_window.h"
 #include "gui/windows/tracks_window.h"
+#include "sound/sound_mngr.h"
+#include "sound/tests/engine_fixture.h"
 #include "testing/screenshot.h"
 
 #include <gtest/gtest.h>
@@ -164,4 +167,37 @@ TEST(MIDIRealWindow, AClickOnAnEmptyRowDrawsANote)
     const testing_support::WindowPicture picture = testing_support::printWindow(editor.handle());
     EXPECT_EQ(picture.at(40 + 96 + 40, y), colourOf(colFillNoteSlct));
     editor.screenshot("pannikel_midi_real_window");
+}
+
+TEST(SongTractRealWindow, AVolumeDragReachesTheEngine)
+{
+    auto *manager = new CSoundMngr("pannikel window tests");
+    IOPARAMS params = sound_test::testParams();
+    manager->Init(&params);
+    {
+        Host host(960, manager);
+        host.song.playStartTick = 10000000;
+        Editor &editor = host.open<CSongTractWindow>(KEY_SONG_TRACT, 0, 600, 200, true);
+        ASSERT_NE(editor.handle(), nullptr);
+        auto *window = editor.as<CSongTractWindow>();
+        window->SetShowType(STPAGE_BUSES, 0);
+        editor.paint();
+        const long volume = 31 + 31 + 195 + 78; // the master's Volume cell
+        HWND handle = editor.handle();
+        PostMessageA(handle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(volume + 5, mid(0)));
+        PostMessageA(handle, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(volume + 39 + 30, mid(0)));
+        PostMessageA(handle, WM_LBUTTONUP, 0, MAKELPARAM(volume + 39 + 30, mid(0)));
+        pumpMessages();
+        float level = 0, pan = 0;
+        long effects = 0;
+        host.song.GetSongTract()->GetBusInfo(nullptr, level, pan, effects);
+        EXPECT_NEAR(level, 1.04f, 1e-5f);
+        EXPECT_FALSE(editor.captured);
+        EXPECT_EQ(editor.modifiedCalls, 1);
+        editor.paint();
+        const testing_support::WindowPicture picture = testing_support::printWindow(handle);
+        EXPECT_EQ(picture.at(3, mid(0)), colourOf(colSlctTrMeas)) << "the master row, selected";
+        editor.screenshot("pannikel_song_tract_real_window");
+    }
+    manager->Release();
 }

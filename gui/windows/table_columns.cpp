@@ -1,0 +1,135 @@
+#include "gui/windows/table_columns.h"
+
+#include "gui/draw/gui_context.h"
+#include "gui/draw/shared_objects.h"
+
+#include <algorithm>
+
+namespace Quorvane {
+
+namespace {
+
+constexpr unsigned long kAlignCentreMiddle = 5;
+constexpr unsigned long kAlignRightMiddle = 6;
+
+// A border between two columns: dark grey, then white.
+void drawBorder(CGUIContext *ctx, long x, long top, long bottom)
+{
+    ctx->SelectPen(&sharedPen, 3);
+    ctx->DrawLine(x - 1, top, x - 1, bottom);
+    ctx->SelectPen(&sharedPen, 0);
+    ctx->DrawLine(x, top, x, bottom);
+}
+
+} // namespace
+
+long TableColumns::Left(long column, long scrollX) const
+{
+    if (column <= 0)
+        return 0;
+    long left = widths[0] - scrollX;
+    for (long c = 1; c < column && c < count; ++c)
+        left += widths[c];
+    return left;
+}
+
+long TableColumns::ScrolledWidth() const
+{
+    long sum = 0;
+    for (long c = 1; c < count; ++c)
+        sum += widths[c];
+    return sum;
+}
+
+long TableColumns::ColumnAt(long x, long scrollX) const
+{
+    if (x < widths[0])
+        return 0;
+    for (long c = 1; c < count; ++c)
+        if (x < Right(c, scrollX))
+            return c;
+    return -1;
+}
+
+long TableColumns::BorderAt(long x, long scrollX) const
+{
+    for (long c = 0; c < count; ++c) {
+        const long border = Right(c, scrollX);
+        if (c > 0 && border <= widths[0])
+            continue; // scrolled under column 0
+        if (x == border - 1 || x == border) {
+            while (c > 0 && columns[c].minimum == 0)
+                --c;
+            return columns[c].minimum > 0 ? c : -1;
+        }
+    }
+    return -1;
+}
+
+long TableColumns::Drag(long column, long dx)
+{
+    if (column < 0 || column >= count)
+        return 0;
+    const long wanted = std::max(widths[column] + dx, columns[column].minimum);
+    const long change = wanted - widths[column];
+    widths[column] = wanted;
+    if (shared)
+        shared[column] = wanted;
+    return change;
+}
+
+void TableColumns::DrawHeader(CGUIContext *ctx, long width, long scrollX, long resizing) const
+{
+    ctx->DrawHorzGradient(&sharedGradient, 17, 0, 0, width);
+    ctx->SelectPen(&sharedPen, 1);
+    ctx->DrawLine(0, kTableHeader - 1, width, kTableHeader - 1);
+    ctx->SelectFont(&sharedFont, 0);
+    ctx->SelectFontColor(&colBlack);
+    for (long c = 0; c < count; ++c) {
+        const long left = Left(c, scrollX);
+        const long right = left + widths[c];
+        // the scrolled columns stay right of column 0
+        if (c > 0 && (right <= widths[0] || left >= width ||
+                      !ctx->SetDrawingQuad(QUAD(widths[0] + 1, 0, width, kTableHeader - 2))))
+            continue;
+        if (c == resizing)
+            ctx->DrawHorzGradient(&sharedGradient, 19, left, 0, right - left);
+        ctx->DrawTextA(QUAD(left, 0, right, kTableHeader - 1), kAlignCentreMiddle, 2, columns[c].caption, -1);
+        ctx->SelectPen(&sharedPen, 3);
+        ctx->DrawLine(right - 2, 0, right - 2, kTableHeader - 1);
+        ctx->SelectPen(&sharedPen, 1);
+        ctx->DrawLine(right - 1, 0, right - 1, kTableHeader - 1);
+        ctx->SelectPen(&sharedPen, 0);
+        ctx->DrawLine(right, 0, right, kTableHeader - 1);
+        if (c > 0)
+            ctx->ResetDrawingQuad();
+    }
+}
+
+void TableColumns::DrawBorders(CGUIContext *ctx, long top, long bottom, long scrollX) const
+{
+    for (long c = 1; c < count; ++c) {
+        const long border = Right(c, scrollX);
+        if (border > widths[0])
+            drawBorder(ctx, border, top, bottom);
+    }
+    ctx->SelectPen(&sharedPen, 0);
+    ctx->DrawLine(widths[0], top, widths[0], bottom);
+}
+
+void TableColumns::DrawNumber(CGUIContext *ctx, long rowTop, const char *text, int selected) const
+{
+    ctx->DrawHorzGradient(&sharedGradient, selected ? 13 : 12, 0, rowTop, widths[0]);
+    ctx->SelectFont(&sharedFont, 0);
+    ctx->SelectFontColor(selected ? &colWhite : &colBlack);
+    ctx->DrawTextA(QUAD(0, rowTop, widths[0], rowTop + kTableRow), kAlignRightMiddle, 4, text, -1);
+    ctx->SelectFontColor(&colBlack);
+}
+
+void TableColumns::CloseNumbers(CGUIContext *ctx, long top, long bottom) const
+{
+    ctx->SelectPen(&sharedPen, 3);
+    ctx->DrawLine(widths[0] - 1, top, widths[0] - 1, bottom);
+}
+
+} // namespace Quorvane

@@ -1,0 +1,72 @@
+// The layout the table windows share (song tract, song information, SysEx,
+// pattern channels): a 21-pixel header strip with a black line under it,
+// 26-pixel rows from y 22, a row-number column 0 that stays in place while
+// the other columns scroll, and column widths that a window copies from a
+// library table when it is made and writes back when the user resizes one.
+#pragma once
+
+#include "gui/draw/draw_types.h"
+
+namespace Quorvane {
+
+class CGUIContext;
+
+constexpr long kTableHeader = 22; // the rows start here
+constexpr long kTableRow = 26;
+
+// The gesture state of a column resize: these high bits and the column.
+constexpr long kColumnResize = static_cast<long>(0xFFFF0000u);
+inline int IsColumnResize(long state)
+{
+    return (static_cast<unsigned long>(state) & 0xFFFF0000u) == 0xFFFF0000u;
+}
+inline long ResizedColumn(long state)
+{
+    return static_cast<long>(static_cast<unsigned long>(state) & 0xFFFFu);
+}
+
+struct TableColumn {
+    const char *caption;
+    // 0: not resizable; its left border resizes the column before.
+    long minimum;
+};
+
+// A window's view of its columns: the captions, its own widths and the
+// library table they go back to. Column 0 is fixed; the others are
+// scrolled by scrollX.
+struct TableColumns {
+    const TableColumn *columns;
+    long *widths;
+    long *shared;
+    long count;
+
+    // The left edge of a column in the window.
+    long Left(long column, long scrollX) const;
+    long Right(long column, long scrollX) const { return Left(column, scrollX) + widths[column]; }
+    // The widths of columns 1.. together.
+    long ScrolledWidth() const;
+    // 0 left of column 0's right edge, else the column by the scrolled
+    // edges; -1 past the last.
+    long ColumnAt(long x, long scrollX) const;
+    // The column whose right border lies at x or x - 1, passed back to the
+    // resizable column it belongs to; -1 for none.
+    long BorderAt(long x, long scrollX) const;
+    // The column's width dragged by dx, not below its minimum, also into
+    // the library's table; the change made.
+    long Drag(long column, long dx);
+
+    // The header strip across width: its gradient and black line, and each
+    // column's caption with its three-line edge; resizing (a column or -1)
+    // gets the header's highlight.
+    void DrawHeader(CGUIContext *ctx, long width, long scrollX, long resizing) const;
+    // Column borders over the rows from y top down to bottom, and the white
+    // line right of column 0.
+    void DrawBorders(CGUIContext *ctx, long top, long bottom, long scrollX) const;
+    // The row number cell of column 0 (its text right-aligned), selected or
+    // not.
+    void DrawNumber(CGUIContext *ctx, long rowTop, const char *text, int selected) const;
+    // The dark line that closes column 0.
+    void CloseNumbers(CGUIContext *ctx, long top, long bottom) const;
+};
+
+} // namespace Quorvane
