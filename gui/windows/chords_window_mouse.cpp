@@ -5,6 +5,7 @@
 #include "data/song.h"
 #include "data/track_chords.h"
 #include "gui/draw/gui_context.h"
+#include "gui/windows/chord_edit.h"
 #include "gui/windows/edit_step.h"
 #include "gui/windows/gui_client.h"
 #include "gui/windows/liaison.h"
@@ -137,46 +138,16 @@ void CChordsWindow::StartTimeSelection(long x, long y, int flag1)
 void CChordsWindow::OnChordName(long x, long y)
 {
     const long time = GridTime(GetTimeFromXY(x, y));
-    const long index = track->GetChordAtTime(time, time);
-    EVENT *sounding = index >= 0 ? track->GetEvent(index) : nullptr;
-    const long value = sounding ? sounding->value : 0;
-    const bool startsHere = sounding && sounding->time == time;
-    const long result = static_cast<long>(client->GUICLRequest(1, value, GetKSign(time)));
-    if (result == -1)
-        return;
-    if (result == value && (!sounding || startsHere))
-        return;
-    const bool replace = startsHere && result != value;
-    EditStep step(song, client, replace ? "Edit Chord" : "New Chord", static_cast<long>(track->GetID()));
-    if (replace) {
-        sounding->value = result;
-        sounding->SetSlct(1);
-    } else {
-        EVENT chord;
-        chord.setChord(result);
-        chord.time = time;
-        chord.SetSlct(1);
-        if (!track->AddToTail(&chord, 1))
-            return;
-        track->Sort();
-    }
-    step.Done();
-    ChordsChanged(time);
+    if (EnterChordAt(song, client, track, time, GetKSign(time)))
+        ChordsChanged(time);
 }
 
 // A chord edit is done: what depends on chords follows.
 void CChordsWindow::ChordsChanged(long from)
 {
-    track->UpdateEdition();
-    if (track->UpdateLastTime() && song->Update() && liason)
-        liason->CallUpdate(0, 1, kAnyKey, kAnyKey);
-    song->UpdateNodes();
-    if (liason) {
-        liason->CallUpdateTrack(track, UPDATE_MEASURES_ROW | UPDATE_TRACK_WINDOWS);
-        liason->CallUpdateChords(from);
-    } else {
+    Quorvane::ChordsChanged(song, liason, track, from);
+    if (!liason)
         Update(nullptr, 0);
-    }
 }
 
 // --- dragging chords in the grid

@@ -2,7 +2,6 @@
 #include "gui/windows/midi_window.h"
 
 #include "data/event.h"
-#include "data/music_text.h"
 #include "data/song.h"
 #include "data/text_widths.h"
 #include "data/track_master.h"
@@ -10,6 +9,7 @@
 #include "gui/draw/gui_context.h"
 #include "gui/draw/shared_objects.h"
 #include "gui/windows/gui_client.h"
+#include "gui/windows/key_rows.h"
 #include "gui/windows/left_band.h"
 #include "gui/windows/note_box.h"
 #include "gui/windows/song_pointer.h"
@@ -27,10 +27,6 @@ constexpr long kRulerBottom = 22;
 constexpr long kMinRowHeight = 4;
 constexpr long kMaxRowHeight = 20;
 constexpr unsigned long kAlignLeftMiddle = 4;
-
-// What a key row is on the keyboard, by note mod 12: 1 C and F (a line
-// under the row), 2 a black key, 0 a white key.
-constexpr int kKeyShape[12] = {1, 2, 0, 2, 0, 1, 2, 0, 2, 0, 2, 0};
 
 } // namespace
 
@@ -314,13 +310,12 @@ void CMIDIWindow::DrawLeftBand(CGUIContext *ctx)
 
 void CMIDIWindow::DrawKeyboard(CGUIContext *ctx)
 {
-    const long first = GetValFromY(height);
-    const long last = GetValFromY(kRulerBottom);
+    const KeyRows rows(RowTop(127), rowH, kRulerBottom, height);
     if (track && rowH >= HeightL && track->IsNotesEnumed()) {
         ctx->SelectFont(&sharedFont, 1);
         ctx->SelectFontColor(&colBlack);
         char name[128];
-        for (long note = first; note <= last; ++note) {
+        for (long note = rows.first; note <= rows.last; ++note) {
             name[0] = 0;
             if (track->StringNote(name, note))
                 ctx->DrawTextA(QUAD(0, RowTop(note), leftBand - 1, RowTop(note) + rowH), kAlignLeftMiddle, 3,
@@ -328,66 +323,19 @@ void CMIDIWindow::DrawKeyboard(CGUIContext *ctx)
         }
         return;
     }
-    const long middle = leftBand / 2;
-    ctx->SelectPen(&sharedPen, 1);
-    for (long note = first; note <= last; ++note) {
-        const long top = RowTop(note);
-        switch (kKeyShape[note % 12]) {
-        case 2:
-            ctx->FillQuad(QUAD(0, top, middle, top + rowH), &colBlack);
-            ctx->DrawLine(middle, top + rowH / 2, leftBand, top + rowH / 2);
-            break;
-        case 1:
-            ctx->DrawLine(0, top + rowH - 1, leftBand, top + rowH - 1);
-            break;
-        default:
-            break;
-        }
-    }
+    rows.DrawKeyboard(ctx, leftBand);
 }
 
 void CMIDIWindow::DrawHoszGrid(CGUIContext *ctx)
 {
     const QUAD data = DataQuad();
-    QUAD visible = data;
-    if (!ctx->QuadToViewport(visible) || !ctx->SetDrawingQuad(data))
+    if (!ctx->IsQuadInViewport(data) || !ctx->SetDrawingQuad(data))
         return;
-    if (!NoteMode()) {
+    if (NoteMode())
+        KeyRows(RowTop(127), rowH, kRulerBottom, height)
+            .DrawShading(ctx, this, timeLine, data, byKSign, &colSlctMIDI, &colSlctMIDI1, 0);
+    else
         lane.DrawGrid(ctx, data.left, data.right, kRulerBottom, height);
-        ctx->ResetDrawingQuad();
-        return;
-    }
-    const long first = GetValFromY(height);
-    const long last = GetValFromY(kRulerBottom);
-    // spans of one key signature, or the whole width
-    long left = visible.left;
-    long time = GetTimeFromX(left);
-    while (left < visible.right) {
-        long next = kTimeMax;
-        const long key = byKSign ? timeLine.GetKSign(time, next) : 0;
-        const long right =
-            next >= kTimeMax ? visible.right : std::clamp(GetXFromTime(next), left, visible.right);
-        for (long note = first; note <= last; ++note) {
-            const RGBACOLOR *shade = nullptr;
-            if (byKSign) {
-                const long stage = GetStageByNote(note % 12, key);
-                if (stage >= 0)
-                    shade = stage == 0 || stage == 3 || stage == 4 ? &colSlctMIDI : &colSlctMIDI1;
-            } else if (kKeyShape[note % 12] == 2) {
-                shade = &colSlctMIDI1;
-            }
-            if (shade)
-                ctx->FillQuad(QUAD(left, RowTop(note), right, RowTop(note) + rowH), shade);
-        }
-        if (next >= kTimeMax || right <= left)
-            break;
-        left = right;
-        time = next;
-    }
-    ctx->SelectPen(&sharedPen, 1);
-    for (long note = first; note <= last; ++note)
-        if (note % 12 == 0)
-            ctx->DrawLine(data.left, RowTop(note) + rowH - 1, data.right, RowTop(note) + rowH - 1);
     ctx->ResetDrawingQuad();
 }
 

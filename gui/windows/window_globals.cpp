@@ -7,6 +7,7 @@ long ZoomMeasHorz = 120;
 long ZoomChordsHorz = 20;
 long ZoomChordsVert = 7;
 long ZoomMIDIVert = 9;
+long ZoomMelVert = 9;
 long ZoomAudioHorz = 100;
 
 long wMIDILeftBand = 40;
