@@ -8,6 +8,7 @@
 #include "gui/windows/chord_edit.h"
 #include "gui/windows/edit_step.h"
 #include "gui/windows/gui_client.h"
+#include "gui/windows/lane_edit.h"
 #include "gui/windows/liaison.h"
 #include "gui/windows/meas_window.h"
 #include "gui/windows/song_pointer.h"
@@ -408,25 +409,9 @@ void CChordsWindow::DrawLaneStroke()
     tool.DrawToolRange(from, to);
     char name[96], caption[110];
     std::snprintf(caption, sizeof caption, "Draw %s", LaneName(name));
-    const long channel = track->GetTrackChan();
     {
         EditStep step(song, client, caption, static_cast<long>(track->GetID()));
-        track->DeleteByTime(edit, from, to);
-        long value = kNoValue, time = 0;
-        for (long column = tool.DrawToolGetNext(-1, value, 1, time); column >= 0;
-             column = tool.DrawToolGetNext(column + 1, value, 1, time)) {
-            EVENT e;
-            if (edit == LANE_WHEEL)
-                e.setWheel(channel, static_cast<short>(value));
-            else if (edit == LANE_CAT)
-                e.setCAT(channel, value);
-            else
-                e.setCtrl(channel, edit, value);
-            e.time = time;
-            if (!track->AddToTail(&e, 1))
-                return;
-        }
-        track->Sort();
+        WriteStroke(track, tool, edit, from, to, 1);
         track->UpdateEdition();
         step.Done();
         if (liason)

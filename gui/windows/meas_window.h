@@ -15,6 +15,7 @@
 namespace Quorvane {
 
 class CTrack;
+class CTrackAudio;
 
 // One first-visible cache per track, in song order.
 class PANNIKEL_API CFirstVisibleArray : public CStructArray {
@@ -77,6 +78,7 @@ private:
     void DrawChordsPreview(CGUIContext *ctx, CTrack *track, long first, long top, long to);
     void DrawMelodyPreview(CGUIContext *ctx, CTrack *track, long first, long top, long to);
     void DrawNotesPreview(CGUIContext *ctx, CTrack *track, long first, long top, long to);
+    void DrawAudioPreview(CGUIContext *ctx, CTrackAudio *track, long top, long from, long to);
     QUAD FrameOnWindow() const;
     void EndGesture();
     void SetStatus(long x, long y);

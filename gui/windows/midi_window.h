@@ -122,8 +122,6 @@ private:
     // A change of the track is done: its extent, the song and the other
     // windows follow.
     void TrackChanged();
-    // Under the song lock, after a lane edit.
-    void SettleTrackFields();
     void SetHoverStatus(long x, long y);
 
     // Erase gesture: the last point and the pending undo step.

@@ -7,6 +7,7 @@
 #include "gui/draw/gui_context.h"
 #include "gui/windows/edit_step.h"
 #include "gui/windows/gui_client.h"
+#include "gui/windows/lane_edit.h"
 #include "gui/windows/liaison.h"
 #include "gui/windows/window_globals.h"
 
@@ -499,7 +500,7 @@ void CMIDIWindow::DeleteInFrame()
         step.Discard();
         return;
     }
-    SettleTrackFields();
+    SettleLaneFields(track, edit, liason);
     step.Done();
     TrackChanged();
 }
@@ -526,27 +527,10 @@ void CMIDIWindow::DrawWithTool()
                 }
             }
         } else {
-            done = track->DeleteByTime(edit, from, to);
-            const long channel = track->channel >= 0 && track->channel <= 15 ? track->channel : 0;
-            long value = kNoValue, time = 0;
-            for (long column = drawCtrl.DrawToolGetNext(-1, value, strokeStep(edit), time); column >= 0;
-                 column = drawCtrl.DrawToolGetNext(column + 1, value, strokeStep(edit), time)) {
-                EVENT e;
-                if (edit == LANE_WHEEL)
-                    e.setWheel(channel, static_cast<short>(value));
-                else if (edit == LANE_CAT)
-                    e.setCAT(channel, value);
-                else
-                    e.setCtrl(channel, edit, value);
-                e.time = time;
-                if (!track->AddToTail(&e, 1))
-                    break;
-                done = 1;
-            }
-            track->Sort();
+            done = WriteStroke(track, drawCtrl, edit, from, to, strokeStep(edit));
         }
         if (done) {
-            SettleTrackFields();
+            SettleLaneFields(track, edit, liason);
             step.Done();
         } else {
             step.Discard();
@@ -555,18 +539,6 @@ void CMIDIWindow::DrawWithTool()
             TrackChanged();
     }
     drawCtrl.DrawToolStop();
-}
-
-// Controllers that are also track settings bring the settings in line.
-void CMIDIWindow::SettleTrackFields()
-{
-    int settingChanged = 0;
-    if (edit == 7 || edit == 10)
-        settingChanged = track->CheckVolPanChanged(1);
-    else if (edit == 0 || edit == 32)
-        settingChanged = track->CheckBankProgChanged(1);
-    if (settingChanged && liason)
-        liason->CallUpdateTrack(track, UPDATE_TRACKS_ROW);
 }
 
 // --- feedback
