@@ -12,11 +12,12 @@ configure_and_build
 "$ROOT/scripts/wine-prefix.sh" "$BUILD"
 dist_windows="Z:$(cd "$BUILD/dist" && pwd | tr / '\\')"
 "$WINE" regsvr32 /s "$dist_windows\\Grindelvosket.dll" </dev/null
+"$WINE" regsvr32 /s "$dist_windows\\Vostrapellin.dll" </dev/null
 "$WINE" regsvr32 /s "$dist_windows\\TembriMFX.dll" </dev/null
 # The sound engine's modules: the preview synthesizer, the audio tracks'
-# output and the sound-card stream provider ("Default Preview", "Tembri
-# Audio", "DirectSound").
-for module in Pellandor.dll TembriAudio.dll TembriDirectSound.dll; do
+# output, the sound-card stream provider and the DXi host adapter ("Default
+# Preview", "Tembri Audio", "DirectSound", "Tembri DXi").
+for module in Pellandor.dll TembriAudio.dll TembriDirectSound.dll Sorvik.dll; do
   "$WINE" regsvr32 /s "$dist_windows\\$module" </dev/null
 done
 # Registry files are written when the short-lived wineserver ends; bounded,

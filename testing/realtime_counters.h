@@ -7,8 +7,9 @@
 // opens a file or lists a folder, and of the calls that read, write or seek
 // an open file through counting stand-ins that then call the real function.
 // Message boxes are counted too, and answered IDOK without being shown, so
-// code that must never stop to ask the user shows that it does not. Calls made by other threads, and by a thread
-// without a counter, are not counted. For tests and benchmarks only.
+// code that must never stop to ask the user shows that it does not. Calls
+// made by other threads, and by a thread without a counter, are not counted.
+// For tests and benchmarks only.
 #pragma once
 
 #include <windows.h>
@@ -35,10 +36,23 @@ public:
     long messageBoxes() const { return messageBoxes_; }
     // Starts every count again from 0.
     void reset() { allocations_ = fileOpens_ = fileAccesses_ = messageBoxes_ = 0; }
+    // Calls watch on the counting thread at every file open it counts,
+    // before the file is opened: a test can look then at what the thread
+    // holds. The watch must open no file itself.
+    void watchFileOpens(void (*watch)(void *context), void *context)
+    {
+        watch_ = watch;
+        watchContext_ = context;
+    }
 
     // Used by the stand-ins.
     void countAllocation() { ++allocations_; }
-    void countFileOpen() { ++fileOpens_; }
+    void countFileOpen()
+    {
+        ++fileOpens_;
+        if (watch_)
+            watch_(watchContext_);
+    }
     void countFileAccess() { ++fileAccesses_; }
     void countMessageBox() { ++messageBoxes_; }
 
@@ -47,6 +61,8 @@ private:
     long fileOpens_ = 0;
     long fileAccesses_ = 0;
     long messageBoxes_ = 0;
+    void (*watch_)(void *) = nullptr;
+    void *watchContext_ = nullptr;
 };
 
 } // namespace testing_support

@@ -43,6 +43,9 @@ TempFolder::TempFolder()
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     path_ = std::string(temp) + uniqueName("tembri-test");
+    // A folder of this name is the leftover of a killed process that had
+    // the same id: it is not this test's to keep.
+    removeTree(path_);
     CreateDirectoryA(path_.c_str(), nullptr);
 }
 
@@ -51,7 +54,11 @@ TempFolder::~TempFolder()
     removeTree(path_);
 }
 
-RegistrySandbox::RegistrySandbox() : product_(uniqueName("Test")) {}
+RegistrySandbox::RegistrySandbox() : product_(uniqueName("Test"))
+{
+    // A process of the same id that died before cleaning up left it.
+    RegDeleteTreeA(HKEY_CURRENT_USER, path().c_str());
+}
 
 RegistrySandbox::~RegistrySandbox()
 {
@@ -71,6 +78,18 @@ PredefinedKeyOverride::~PredefinedKeyOverride()
         RegOverridePredefKey(predefined_, nullptr);
     if (root_)
         RegCloseKey(root_);
+}
+
+void PredefinedKeyOverride::suspend()
+{
+    if (active_)
+        RegOverridePredefKey(predefined_, nullptr);
+}
+
+void PredefinedKeyOverride::resume()
+{
+    if (active_)
+        RegOverridePredefKey(predefined_, root_);
 }
 
 bool fileExists(const std::string &path)

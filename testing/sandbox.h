@@ -59,6 +59,10 @@ public:
     PredefinedKeyOverride &operator=(const PredefinedKeyOverride &) = delete;
 
     bool active() const { return active_; }
+    // The platform's own key for a while (the imaging component, say, finds
+    // its encoders there), then the private one again.
+    void suspend();
+    void resume();
 
 private:
     RegistrySandbox sandbox_;
@@ -77,6 +81,13 @@ public:
 class LocalMachineOverride : public PredefinedKeyOverride {
 public:
     LocalMachineOverride() : PredefinedKeyOverride(HKEY_LOCAL_MACHINE) {}
+};
+
+// HKEY_CLASSES_ROOT: the class and plug-in registrations the modules under
+// test read and write. The platform's COM still finds its own classes.
+class ClassesRootOverride : public PredefinedKeyOverride {
+public:
+    ClassesRootOverride() : PredefinedKeyOverride(HKEY_CLASSES_ROOT) {}
 };
 
 // Whether a file exists; reads a whole file; writes one.

@@ -46,9 +46,13 @@ void printInto(HWND window, HDC dc, UINT what)
         HDC own = CreateCompatibleDC(dc);
         HBITMAP canvas = CreateCompatibleBitmap(dc, width, height);
         HGDIOBJ old = SelectObject(own, canvas);
+        const int x = offset.x + place.left - clientOrigin.x;
+        const int y = offset.y + place.top - clientOrigin.y;
+        // What lies below shows through a child that paints only parts of
+        // itself (a group box's frame).
+        BitBlt(own, 0, 0, width, height, dc, x, y, SRCCOPY);
         printInto(last, own, PRF_CLIENT | PRF_NONCLIENT);
-        BitBlt(dc, offset.x + place.left - clientOrigin.x, offset.y + place.top - clientOrigin.y, width,
-               height, own, 0, 0, SRCCOPY);
+        BitBlt(dc, x, y, width, height, own, 0, 0, SRCCOPY);
         SelectObject(own, old);
         DeleteObject(canvas);
         DeleteDC(own);
@@ -88,13 +92,14 @@ WindowPicture printWindow(HWND window)
     return picture;
 }
 
-std::string writePicture(const WindowPicture &picture, const std::string &name)
+std::string writePicture(const WindowPicture &picture, const std::string &name, PictureFormat format)
 {
+    const bool bmp = format == PictureFormat::Bmp;
     if (picture.width <= 0 || picture.height <= 0)
         return {};
     const std::string folder = TEMBRI_SCREENSHOT_DIR;
     CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string path = folder + "\\" + name + ".png";
+    const std::string path = folder + "\\" + name + (bmp ? ".bmp" : ".png");
     std::wstring widePath(path.begin(), path.end());
 
     IWICImagingFactory *factory = nullptr;
@@ -105,13 +110,14 @@ std::string writePicture(const WindowPicture &picture, const std::string &name)
                                          IID_IWICImagingFactory, reinterpret_cast<void **>(&factory))) &&
               SUCCEEDED(factory->CreateStream(&stream)) &&
               SUCCEEDED(stream->InitializeFromFilename(widePath.c_str(), GENERIC_WRITE)) &&
-              SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) &&
+              SUCCEEDED(factory->CreateEncoder(bmp ? GUID_ContainerFormatBmp : GUID_ContainerFormatPng,
+                                               nullptr, &encoder)) &&
               SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) &&
               SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) && SUCCEEDED(frame->Initialize(nullptr)) &&
               SUCCEEDED(frame->SetSize(picture.width, picture.height));
     if (ok) {
-        WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGR;
-        ok = SUCCEEDED(frame->SetPixelFormat(&format)) && IsEqualGUID(format, GUID_WICPixelFormat32bppBGR);
+        WICPixelFormatGUID pixels = GUID_WICPixelFormat32bppBGR;
+        ok = SUCCEEDED(frame->SetPixelFormat(&pixels)) && IsEqualGUID(pixels, GUID_WICPixelFormat32bppBGR);
     }
     if (ok) {
         const UINT stride = static_cast<UINT>(picture.width) * 4;

@@ -26,9 +26,12 @@ struct WindowPicture {
 // themselves.
 WindowPicture printWindow(HWND window);
 
-// Writes the picture as <screenshots folder>\<name>.png; returns the path
-// written, empty on failure. COM must be initialised on the thread.
-std::string writePicture(const WindowPicture &picture, const std::string &name);
+enum class PictureFormat { Png, Bmp };
+
+// Writes the picture as <screenshots folder>\<name>.png (or .bmp); returns
+// the path written, empty on failure. COM must be initialised on the thread.
+std::string writePicture(const WindowPicture &picture, const std::string &name,
+                         PictureFormat format = PictureFormat::Png);
 
 // Both at once.
 std::string writeWindowPicture(HWND window, const std::string &name);

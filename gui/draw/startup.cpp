@@ -3,6 +3,7 @@
 #include "data/text_widths.h"
 #include "gui/draw/colour_file.h"
 #include "gui/draw/gui_context.h"
+#include "gui/draw/image_resource.h"
 #include "gui/draw/shared_objects.h"
 
 namespace Quorvane {
@@ -39,24 +40,6 @@ template <typename T, size_t N> constexpr long countOf(const T (&)[N])
     return static_cast<long>(N);
 }
 
-bool loadImage(HMODULE module, CGUIContext &ctx, long slot, WORD id)
-{
-    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), "GUIIMAGE");
-    if (!found)
-        return false;
-    const DWORD size = SizeofResource(module, found);
-    HGLOBAL loaded = LoadResource(module, found);
-    const auto *bytes = static_cast<const unsigned char *>(loaded ? LockResource(loaded) : nullptr);
-    if (!bytes || size < 3)
-        return false;
-    const long frames = bytes[0];
-    const long width = bytes[1];
-    const long height = bytes[2];
-    if (size - 3 < static_cast<DWORD>(frames * width * height * 4))
-        return false;
-    return sharedImage.SetImage(slot, &ctx, frames, width, height, bytes + 3);
-}
-
 bool buildSharedObjects(HMODULE module, CGUIContext &ctx)
 {
     if (!sharedGradient.Init(countOf(kGradients)))
@@ -81,7 +64,7 @@ bool buildSharedObjects(HMODULE module, CGUIContext &ctx)
     if (!sharedImage.Init(countOf(kImages)))
         return false;
     for (long i = 0; i < countOf(kImages); ++i) {
-        if (!loadImage(module, ctx, i, kImages[i]))
+        if (!SetImageFromResource(sharedImage, i, &ctx, module, kImages[i]))
             return false;
     }
     return true;

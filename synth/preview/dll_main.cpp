@@ -1,6 +1,9 @@
 // Pellandor's entry points: the synthesizer by "CreateSoftSynth", and its
-// registration as "Default Preview" with the sound engine.
+// registration as "Default Preview" with the sound engine. The editor's
+// pictures and cursors are made when the module is loaded; without them the
+// load fails.
 #include "sound/module_keys.h"
+#include "synth/preview/preview_editor_kit.h"
 #include "synth/preview/preview_synth.h"
 #include "synth/preview/wave_table_set.h"
 
@@ -18,7 +21,10 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
     if (reason == DLL_PROCESS_ATTACH) {
         self = instance;
         DisableThreadLibraryCalls(instance);
-    } else if (reason == DLL_PROCESS_DETACH) {
+        return Quorvane::StartPreviewEditorKit(instance) ? TRUE : FALSE;
+    }
+    if (reason == DLL_PROCESS_DETACH) {
+        Quorvane::StopPreviewEditorKit();
         Quorvane::CWaveTableSet::FreeAll();
     }
     return TRUE;

@@ -1,5 +1,6 @@
 // The preview synthesizer's own resources: its drum and click sounds, kept
-// as WAVE resources made by the build.
+// as WAVE resources made by the build, and its editor's dialog, pictures
+// and drag cursor.
 #pragma once
 
 #include <vector>
@@ -12,6 +13,9 @@ enum : int {
     kHiHatSound = 24003,
     kClickSound = 24006,
     kAccentClickSound = 24007,
+    kEditorDialog = 24000,
+    kEditorImages = 24004,
+    kDragCursor = 24005,
 };
 
 // The sound of the WAVE resource at the sample rate, as mono floats times

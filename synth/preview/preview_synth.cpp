@@ -3,6 +3,7 @@
 #include "data/music_text.h"
 #include "data/seekable_stream.h"
 #include "data/tembri_song.h"
+#include "synth/preview/preview_editor.h"
 
 #include <malloc.h>
 
@@ -38,6 +39,7 @@ CPreviewSynth::CPreviewSynth()
 
 CPreviewSynth::~CPreviewSynth()
 {
+    CloseEditor();
     _aligned_free(mix);
 }
 
@@ -156,8 +158,18 @@ bool CPreviewSynth::render(float *out, int frames, bool replace)
             out[i] += mix[i];
         sounded |= 1u << c;
     }
-    activity = sounded;
+    activity.store(sounded);
+    if (sounded != reported) {
+        reported = sounded;
+        postToEditor(kEditorActivityMessage, sounded);
+    }
     return sounded != 0;
+}
+
+void CPreviewSynth::postToEditor(UINT message, WPARAM wParam)
+{
+    if (HWND window = editorWindow.load())
+        PostMessageA(window, message, wParam, 0);
 }
 
 bool CPreviewSynth::RenderAdding(float **buffer, int frames)
@@ -193,19 +205,34 @@ void CPreviewSynth::LoadState(Seekable::InputStream *in)
 void CPreviewSynth::GetEditorSize(int *width, int *height)
 {
     if (width)
-        *width = 0;
+        *width = kEditorWidth;
     if (height)
-        *height = 0;
+        *height = kEditorHeight;
 }
 
-bool CPreviewSynth::OpenEditor(HWND)
+bool CPreviewSynth::OpenEditor(HWND parent)
 {
-    return false;
+    if (editor && editor->Window())
+        return true;
+    CloseEditor(); // one whose window went with its parent
+    editor = CPreviewEditor::Create(this, parent, &editorWindow);
+    if (!editor)
+        return false;
+    editorWindow.store(editor->Window());
+    // Read after publishing: a render that missed the handle stored its
+    // bits before, so they are seen here.
+    editor->Show(activity.load());
+    return true;
 }
 
 bool CPreviewSynth::CloseEditor()
 {
-    return false;
+    if (!editor)
+        return false;
+    editorWindow.store(nullptr);
+    editor->Destroy();
+    editor = nullptr;
+    return true;
 }
 
 float CPreviewSynth::GetParam(int index)
@@ -219,8 +246,11 @@ void CPreviewSynth::SetParam(int index, float value)
         return;
     // The level the editor offers; damaged state stays inside it.
     const int level = static_cast<int>(std::clamp(value, 0.0f, 127.0f));
-    if (clickLevel.exchange(level) != level && host.song)
+    if (clickLevel.exchange(level) == level)
+        return;
+    if (host.song)
         host.song->SongSetModified();
+    postToEditor(kEditorLevelMessage, 0);
 }
 
 void *CPreviewSynth::GetSubInterface(int id)

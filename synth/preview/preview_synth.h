@@ -7,9 +7,12 @@
 #include "synth/base/soft_synth_base.h"
 #include "synth/preview/preview_channel.h"
 
+#include <atomic>
 #include <cstdint>
 
 namespace Quorvane {
+
+class CPreviewEditor;
 
 // Channels: 0..15 the MIDI channels (9 the drums), then these two.
 enum : int { kChordChannel = 16, kClickChannel = 17, kPreviewChannels = 18 };
@@ -29,7 +32,8 @@ public:
     bool RenderReplacing(float **buffer, int frames) override;
     void SaveState(Seekable::OutputStream *out) override;
     void LoadState(Seekable::InputStream *in) override;
-    // The editor is not built yet: there is none to show.
+    // The editor (one at most) shows the channels that sound and sets the
+    // click level.
     void GetEditorSize(int *width, int *height) override;
     bool OpenEditor(HWND parent) override;
     bool CloseEditor() override;
@@ -43,7 +47,7 @@ public:
 
     // The channels that sounded in the last rendered block (bit n:
     // channel n).
-    uint32_t GetActivity() const { return activity; }
+    uint32_t GetActivity() const { return activity.load(); }
 
     // The metronome click level, shared by every preview synthesizer.
     static int ClickLevel();
@@ -76,10 +80,21 @@ private:
         ITembriSong *song = nullptr;
     };
 
+    // Tells the editor, if one is open; from any thread, never waiting.
+    void postToEditor(UINT message, WPARAM wParam);
+
     PreviewVoicePool pool;
     PreviewChannel channels[kPreviewChannels];
     float *mix = nullptr;
-    uint32_t activity = 0;
+    // Written by the render thread, read by the editor when it opens.
+    std::atomic<uint32_t> activity{0};
+    // The bits last reported (render thread only).
+    uint32_t reported = 0;
+    // The user-interface thread's editor, and the handle of its window that
+    // other threads post to: published once the window exists, cleared
+    // before it goes.
+    CPreviewEditor *editor = nullptr;
+    std::atomic<HWND> editorWindow{nullptr};
     Names names;
     Host host;
 };

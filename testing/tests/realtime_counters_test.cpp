@@ -55,6 +55,29 @@ TEST(RealTimeCounters, CountFileOpensAndFolderListings)
     EXPECT_EQ(counter.fileOpens(), 3);
 }
 
+TEST(RealTimeCounters, AWatchIsCalledAtEveryFileOpen)
+{
+    testing_support::TempFolder folder;
+    const std::string path = folder.file("b.txt");
+    ASSERT_TRUE(testing_support::writeFile(path, "b"));
+    struct Seen {
+        int opens = 0;
+    } seen;
+    RealTimeCounter counter;
+    counter.watchFileOpens(
+        [](void *context) {
+            auto *s = static_cast<Seen *>(context);
+            ++s->opens;
+        },
+        &seen);
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    EXPECT_EQ(seen.opens, 1);
+    EXPECT_EQ(counter.fileOpens(), 1);
+}
+
 TEST(RealTimeCounters, CountReadsWritesAndSeeksApartFromOpens)
 {
     testing_support::TempFolder folder;

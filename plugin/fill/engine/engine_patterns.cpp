@@ -164,6 +164,12 @@ void Grindelvosket::markSourceEdited()
     fill_.embedded = true;
 }
 
+bool Grindelvosket::hasUnsavedEdits() const
+{
+    EngineLockGuard guard(lock_);
+    return fill_.sourceModified || fill_.embedded;
+}
+
 std::string Grindelvosket::patternFolder() const
 {
     EngineLockGuard guard(lock_);

@@ -21,6 +21,9 @@ public:
     virtual void showStatus(const std::string &text) = 0;
     // The window that posted news go to; null when there is none.
     virtual HWND viewWindow() const = 0;
+    // The engine goes away (its host disconnected): the view closes its
+    // window and leaves the engine's views.
+    virtual void closeView() = 0;
 
 protected:
     ~EngineView() = default;

@@ -28,6 +28,19 @@ void Grindelvosket::removeView(EngineView *view)
     views_.erase(std::remove(views_.begin(), views_.end(), view), views_.end());
 }
 
+void Grindelvosket::closeViews()
+{
+    std::vector<EngineView *> views;
+    {
+        EngineLockGuard guard(lock_);
+        views = views_;
+    }
+    for (EngineView *view : views)
+        view->closeView();
+    EngineLockGuard guard(lock_);
+    views_.clear();
+}
+
 void Grindelvosket::tellViews()
 {
     if (!onWindowThread()) {

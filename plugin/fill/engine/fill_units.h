@@ -4,30 +4,15 @@
 // a strange host resolution can neither overflow nor divide by zero.
 #pragma once
 
+#include "plugin/framework/midi/tick_math.h"
+
 #include <cstdint>
-#include <limits>
 
 namespace Quorvane {
 
 constexpr int32_t kFillUnitsPerQuarter = 240;
 // Fill lengths are whole 4/4 bars.
 constexpr int32_t kFillUnitsPerBar = 4 * kFillUnitsPerQuarter;
-// What a host resolution of 0 or less stands for.
-constexpr int32_t kFallbackResolution = 480;
-
-constexpr int32_t usableResolution(int32_t ticksPerQuarter)
-{
-    return ticksPerQuarter > 0 ? ticksPerQuarter : kFallbackResolution;
-}
-
-constexpr int32_t clampToInt32(int64_t value)
-{
-    if (value > std::numeric_limits<int32_t>::max())
-        return std::numeric_limits<int32_t>::max();
-    if (value < std::numeric_limits<int32_t>::min())
-        return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(value);
-}
 
 // value x resolution / 240; a zero or a resolution of exactly 240 stays.
 constexpr int64_t fillUnitsToTicks64(int32_t value, int32_t ticksPerQuarter)

@@ -5,6 +5,7 @@
 #include "base/registry.h"
 #include "plugin/fill/engine/fill_module.h"
 #include "plugin/fill/engine/fill_units.h"
+#include "plugin/framework/mfx/host_tempo.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -158,36 +159,15 @@ int32_t Grindelvosket::measureCountLength(int32_t time)
 void Grindelvosket::tempoAndMeter(int32_t *tempo, int32_t *ticksPerQuarter, int32_t *numerator,
                                   int32_t *denominatorPower)
 {
-    LONG t = 12000;
-    LONG tpq = 480;
-    LONG num = 4;
-    LONG power = 2;
-    if (tempoMap_) {
-        LONG start = 0;
-        LONG value = 0;
-        if (SUCCEEDED(tempoMap_->GetTempoAt(tempoMap_->GetTempoIndexForTime(0), &start, &value)) && value > 0)
-            t = value;
-        const LONG hostTpq = tempoMap_->GetTicksPerQuarter();
-        if (hostTpq > 0)
-            tpq = hostTpq;
-    }
-    if (meterMap_) {
-        LONG first = 0;
-        LONG n = 0;
-        LONG d = 0;
-        if (SUCCEEDED(meterMap_->GetMeterAt(meterMap_->GetMeterIndexForTime(0), &first, &n, &d))) {
-            num = n;
-            power = d;
-        }
-    }
+    const HostTempoAndMeter host = readHostTempoAndMeter(tempoMap_, meterMap_);
     if (tempo)
-        *tempo = t;
+        *tempo = host.tempo;
     if (ticksPerQuarter)
-        *ticksPerQuarter = tpq;
+        *ticksPerQuarter = host.ticksPerQuarter;
     if (numerator)
-        *numerator = num;
+        *numerator = host.numerator;
     if (denominatorPower)
-        *denominatorPower = power;
+        *denominatorPower = host.denominatorPower;
 }
 
 // ---- Loopers

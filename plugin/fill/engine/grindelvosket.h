@@ -19,8 +19,10 @@
 #include "plugin/framework/drums/drum_set.h"
 #include "plugin/framework/drums/note_names.h"
 #include "plugin/framework/drums/note_names_provider.h"
+#include "plugin/framework/drums/output_event.h"
 #include "plugin/framework/drums/output_velocity_dynamics.h"
 #include "plugin/framework/drums/velocity_envelope.h"
+#include "plugin/framework/gui/flat_combo.h"
 #include "plugin/framework/mfx/mfx_host.h"
 #include "plugin/framework/midi/midi_track.h"
 #include "plugin/framework/midi/process_context.h"
@@ -33,9 +35,6 @@
 #include <vector>
 
 namespace Quorvane {
-
-// A track event as the host's event record, on the given output port.
-MfxEvent toMfxEvent(const CMidiTrack::Event &event, uint8_t port);
 
 class Grindelvosket : public ProcessContext, public LooperHost, public QuickPadStore::Owner {
 public:
@@ -90,6 +89,15 @@ public:
     // denominator power.
     virtual void tempoAndMeter(int32_t *tempo, int32_t *ticksPerQuarter, int32_t *numerator,
                                int32_t *denominatorPower);
+    // The fill handed to the outside world (the plug-in object does it;
+    // an engine alone has no clipboard, drag or help): to and from the
+    // clipboard, whether the clipboard holds a fill, dragged out as a
+    // Standard MIDI File, and the module's help contents for a window.
+    virtual void copyFillToClipboard() {}
+    virtual void pasteFillFromClipboard() {}
+    virtual bool clipboardHoldsFill() { return false; }
+    virtual void dragOutFill() {}
+    virtual void openHelp(HWND /*window*/) {}
 
     // ---- What the loopers read of their engine
 
@@ -204,7 +212,7 @@ public:
     int32_t outputPort() const { return outputPort_; }
     bool restartHostOnChange() const { return restartHostOnChange_; }
     bool multiTrackExport() const { return multiTrackExport_; }
-    int32_t displayMinVelocity() const { return displayMinVelocity_; }
+    int32_t displayMinVelocity() const override { return displayMinVelocity_; }
     int currentPad() const { return currentPad_; }
     const uint8_t *inputMask() const { return fill_.inputMask; }
     const uint8_t *remapTable() const { return fill_.remap; }
@@ -272,6 +280,10 @@ public:
     bool trackLoaded() const { return fill_.trackLoaded; }
     bool sourceModified() const { return fill_.sourceModified; }
     bool embeddedTrack() const { return fill_.embedded; }
+    // Whether the fill holds what no pattern file of the library holds: it
+    // was edited by hand, or it lives only in the state (pasted, loaded with
+    // its own track, saved outside the library).
+    bool hasUnsavedEdits() const;
 
     // ---- Fill preparation
 
@@ -285,6 +297,21 @@ public:
     bool isUntransformed() const;
 
     // ---- Views
+
+    // The names of notes 0..127 of the current set as menu entries, each
+    // with the id noteMenuId(source, note): the selected note checked, the
+    // source note the default entry, a new column every twelve entries;
+    // notes without a name are left out unless they are the source or the
+    // selected note, which then show their default names.
+    void fillNoteMenu(FlatCombo::Menu &menu, int source, int selected);
+    static int noteMenuId(int source, int target);
+    // The provider's note-name sets, in its order.
+    std::vector<std::string> noteNameSets() const;
+    // A combo of the note-name sets with the current one selected.
+    void fillNoteNameCombo(FlatCombo &combo);
+    void fillNoteNameCombo(HWND comboBox);
+    // Every view closes itself (the host disconnected).
+    void closeViews();
 
     void attachPanel(EnginePanel *panel);
     EnginePanel *attachedPanel() const { return panel_; }

@@ -64,29 +64,11 @@ void Grindelvosket::playRange(int32_t from, int32_t thru)
         looper->play(from, thru, *this);
 }
 
-MfxEvent toMfxEvent(const CMidiTrack::Event &event, uint8_t port)
-{
-    MfxEvent out{};
-    out.time = event.time;
-    out.port = port;
-    out.channel = event.channel;
-    out.kind = event.kind;
-    out.note = event.data1;
-    out.velocity = event.data2;
-    out.releaseVelocity = event.flags2;
-    out.duration = event.duration;
-    return out;
-}
-
 void Grindelvosket::emitEvent(const CMidiTrack::Event &event)
 {
     if (!output_)
         return;
-    MfxEvent out = toMfxEvent(event, static_cast<uint8_t>(outputPort_));
-    if (outputChannel_ != -1 && event.kind >= MfxNote && event.kind <= MfxWheel)
-        out.channel = static_cast<uint8_t>(outputChannel_);
-    if (event.kind == MfxNote)
-        out.velocity = static_cast<uint8_t>(outputDynamics_.apply(event.data2));
+    const MfxEvent out = toOutputEvent(event, outputPort_, outputChannel_, outputDynamics_);
     output_->Add(&out);
     ++emitted_;
 }

@@ -45,6 +45,19 @@ const Node *findExactly(const Tree &root, const std::string &path)
     return tree;
 }
 
+// The folder a path names exactly; null for a missing folder, a pattern
+// or a name that could leave the library.
+const Tree *findFolder(const Tree &root, const std::string &path)
+{
+    const std::string within = canonicalPatternFolder(path);
+    if (within.empty())
+        return &root;
+    if (!DirectoryTrees::isSafeRelativePath(within))
+        return nullptr;
+    const Node *node = findExactly(root, within);
+    return node && node->isTree() ? static_cast<const Tree *>(node) : nullptr;
+}
+
 } // namespace
 
 PatternTree::PatternTree()
@@ -225,6 +238,38 @@ bool PatternTree::isInVolume(const std::string &relativePath) const
         return false;
     const Node *node = findExactly(*tree_, relativePath);
     return node && node->isInVolume();
+}
+
+bool PatternTree::resolve(std::string &path, int depth) const
+{
+    CriticalSectionGuard guard(lock_);
+    if (!tree_)
+        return false;
+    const Tree *folder = findFolder(*tree_, path);
+    if (!folder)
+        folder = tree_.get();
+    while (folder->depth() < depth && folder->firstSubTree())
+        folder = folder->firstSubTree();
+    const std::string found = asFolderPrefix(folder->getRelativePath(tree_.get()));
+    const bool same = found == path;
+    path = found;
+    return same;
+}
+
+std::string PatternTree::firstFolder() const
+{
+    CriticalSectionGuard guard(lock_);
+    return tree_ && tree_->firstSubTree() ? asFolderPrefix(tree_->firstSubTree()->name()) : std::string();
+}
+
+std::vector<std::string> PatternTree::folderNames(const std::string &relativePath) const
+{
+    CriticalSectionGuard guard(lock_);
+    std::vector<std::string> names;
+    if (const Tree *folder = tree_ ? findFolder(*tree_, relativePath) : nullptr)
+        for (const Tree *sub = folder->firstSubTree(); sub; sub = sub->nextTree())
+            names.push_back(sub->name());
+    return names;
 }
 
 void PatternTree::fillTreeControl(FolderTreeControl &control) const

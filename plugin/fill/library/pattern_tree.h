@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace Quorvane {
 
@@ -67,6 +68,20 @@ public:
     // file (which cannot be changed on disk one by one); false when the
     // path names nothing.
     bool isInVolume(const std::string &relativePath) const;
+
+    // The folder a stored path names, made depth levels deep: the path's
+    // folder (the library itself when the path names none), then the first
+    // sub-folder at every level the path does not reach. The path becomes
+    // the found folder in the stored form, each name followed by a backslash
+    // ("A\B\C\"); true when that is the path as it was given. Without a
+    // library the path stays and the answer is false.
+    bool resolve(std::string &path, int depth) const;
+    // The library's first folder in the stored form ("A\"); empty when
+    // there is none.
+    std::string firstFolder() const;
+    // The names of the sub-folders of a folder path (the library's for an
+    // empty path), in order; none when the path names no folder.
+    std::vector<std::string> folderNames(const std::string &relativePath) const;
 
     // Brings a view's folder tree control in line with the library's
     // folders.

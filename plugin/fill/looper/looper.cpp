@@ -34,6 +34,18 @@ Looper::~Looper()
     view_.reset();
 }
 
+void Looper::newGeneration()
+{
+    if (++generation_ == kAnyGeneration)
+        ++generation_;
+}
+
+uint32_t Looper::patternGeneration() const
+{
+    ScopedLock lock(*this);
+    return generation_;
+}
+
 void Looper::setVelocityEnvelope(const VelocityEnvelope *envelope)
 {
     ScopedLock lock(*this);
@@ -163,7 +175,7 @@ void Looper::replacePattern(std::unique_ptr<CMidiTrack> &pattern)
     {
         ScopedLock lock(*this);
         part_.pattern.swap(pattern);
-        ++generation_;
+        newGeneration();
         invalidatePosition();
         current_ = part_.pattern->events().end();
         part_.computeVelocityStatistics();
@@ -175,7 +187,7 @@ void Looper::swapPart(LooperPart &other)
 {
     ScopedLock lock(*this);
     part_.swap(other);
-    ++generation_;
+    newGeneration();
     invalidatePosition();
     current_ = part_.pattern->events().end();
 }
@@ -383,6 +395,11 @@ void Looper::reset()
 }
 
 // ---- View
+
+void Looper::destroyView()
+{
+    view_.reset();
+}
 
 LooperView *Looper::view()
 {

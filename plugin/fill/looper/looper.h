@@ -4,10 +4,11 @@
 // swing, humanize and velocity envelope.
 #pragma once
 
-#include "plugin/fill/looper/humanize_random.h"
+#include "plugin/framework/drums/humanize_random.h"
 #include "plugin/fill/looper/looper_host.h"
 #include "plugin/fill/looper/looper_part.h"
 #include "plugin/framework/drums/drum_map.h"
+#include "plugin/framework/gui/event_bar.h"
 #include "plugin/framework/midi/midi_track.h"
 #include "plugin/framework/midi/process_context.h"
 
@@ -27,7 +28,8 @@ namespace Quorvane {
 
 class LooperView;
 
-class Looper {
+// A looper is also what its view's event bar shows and edits.
+class Looper : public EventBarLooper {
 public:
     enum Param { VelocityOffset = 0, DynamicsPercent = 1, TimeOffset = 2, KeyOffset = 3 };
 
@@ -57,8 +59,11 @@ public:
         const Looper &looper_;
     };
 
+    // No generation: an edit at a position that does not check the pattern.
+    static constexpr uint32_t kAnyGeneration = 0;
+
     Looper(LooperHost &host, int index);
-    ~Looper();
+    virtual ~Looper();
     Looper(const Looper &) = delete;
     Looper &operator=(const Looper &) = delete;
 
@@ -83,7 +88,7 @@ public:
     bool setMute(bool mute);
     bool setNotesOff(bool notesOff);
     bool setExclude(bool exclude);
-    bool isMuted() const { return part_.mute != 0; }
+    bool isMuted() const override { return part_.mute != 0; }
     bool isNotesOff() const { return part_.notesOff != 0; }
     bool isExcluded() const { return part_.exclude != 0; }
     // Neither muted nor excluded.
@@ -122,8 +127,9 @@ public:
     // Adds every pattern event to track.
     void writeInto(CMidiTrack &track) const;
     // Changes whenever the pattern is replaced (not by the edits below), so
-    // a holder of event positions can tell they went away.
-    uint32_t patternGeneration() const { return generation_; }
+    // a holder of event positions can tell they went away. Never
+    // kAnyGeneration.
+    uint32_t patternGeneration() const;
     // Read only while holding the lock.
     const CMidiTrack &pattern() const { return *part_.pattern; }
 
@@ -147,7 +153,7 @@ public:
 
     // Lanes of the event bar: looper 0 shows the notes its pattern uses,
     // the others their instrument notes, ascending.
-    int laneCount() const;
+    int laneCount() const override;
     int laneNote(int lane) const;
 
     LoopTiming loopTiming() const;
@@ -177,22 +183,44 @@ public:
     int32_t displayVelocity(int32_t velocity) const;
 
     // ---- Edits by hand (loop edit tool). Each refreshes the statistics,
-    // invalidates the play position and tells the engine.
+    // invalidates the play position and tells the engine. A position is
+    // only good in the pattern of its generation: given one, an edit of a
+    // pattern replaced since (a pad switch on the host's thread) does
+    // nothing and answers false.
 
-    void deleteEvent(CMidiTrack::EventList::const_iterator position);
-    void setEventVelocity(CMidiTrack::EventList::const_iterator position, int velocity);
+    bool deleteEvent(CMidiTrack::EventList::const_iterator position, uint32_t generation = kAnyGeneration);
+    bool setEventVelocity(CMidiTrack::EventList::const_iterator position, int velocity,
+                          uint32_t generation = kAnyGeneration);
     // The event keeps its position in the list; time in pattern ticks.
-    void moveEvent(CMidiTrack::EventList::const_iterator position, int32_t time);
-    // A note of a sixteenth on the drum channel (9), release velocity 64.
-    CMidiTrack::EventList::const_iterator insertNote(int32_t time, int note, int velocity);
+    bool moveEvent(CMidiTrack::EventList::const_iterator position, int32_t time,
+                   uint32_t generation = kAnyGeneration);
+    // A note of a sixteenth on the drum channel (9), release velocity 64;
+    // the generation of the pattern it went into, when asked.
+    CMidiTrack::EventList::const_iterator insertNote(int32_t time, int note, int velocity,
+                                                     uint32_t *generation = nullptr);
     // Removes every event.
     void eraseAllEvents();
+
+    // ---- Event bar
+
+    // Loop length, punch-in and punch-out in pattern ticks, with the
+    // pattern's resolution.
+    Timing barTiming() const override;
+    // The notes of each lane (lane 0 at the bottom) as cells of the picture:
+    // the column by velocity, the row by where the note lies (2 outside the
+    // punch range, 1 muted, 0 playing); a mark around places where several
+    // notes meet.
+    void paintEvents(GraphicsContext &gc, const LaneLayout &layout, const EventPicture &picture) override;
+    // A loop edit tool for a lane area of width x height pixels.
+    std::unique_ptr<LooperEditor> createEditTool(int width, int height, int gridDivisions) override;
 
     // ---- View
 
     // Made on the first request through the host; owned by the looper.
     LooperView *view();
     LooperView *existingView() const { return view_.get(); }
+    // Deletes the view (the panel that showed it closes).
+    void destroyView();
     // Mute, notes-off, parameter and events.
     void refreshView();
     // Moves the view's play cursor to a host time.
@@ -211,6 +239,9 @@ private:
     void invalidatePosition();
     void replacePattern(std::unique_ptr<CMidiTrack> &pattern);
     void afterEdit();
+    void newGeneration();
+    // With the lock held: whether positions of that generation are good.
+    bool isCurrent(uint32_t generation) const;
     VelocityMapInputs velocityInputs() const;
     int32_t engineResolution() const;
     int64_t loopLength(int32_t resolution) const;
@@ -227,7 +258,7 @@ private:
     int instrumentNoteCount_ = 0;
     int index_;
     HumanizeRandom random_;
-    uint32_t generation_ = 0;
+    uint32_t generation_ = 1;
 
     // Play position, valid while positionValid_.
     bool positionValid_ = false;

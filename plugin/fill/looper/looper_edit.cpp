@@ -32,6 +32,11 @@ EventList::iterator insertionPoint(EventList &events, int32_t time, EventList::c
 
 } // namespace
 
+bool Looper::isCurrent(uint32_t generation) const
+{
+    return generation == kAnyGeneration || generation == generation_;
+}
+
 void Looper::afterEdit()
 {
     {
@@ -46,45 +51,47 @@ void Looper::afterEdit()
     host_.refreshViews();
 }
 
-void Looper::deleteEvent(EventList::const_iterator position)
+bool Looper::deleteEvent(EventList::const_iterator position, uint32_t generation)
 {
     EventList removed;
     {
         ScopedLock lock(*this);
         EventList &events = part_.pattern->events();
-        if (position == events.cend())
-            return;
+        if (!isCurrent(generation) || position == events.cend())
+            return false;
         removed.splice(removed.end(), events, position);
         current_ = events.end();
     }
     afterEdit();
+    return true;
 }
 
-void Looper::setEventVelocity(EventList::const_iterator position, int velocity)
+bool Looper::setEventVelocity(EventList::const_iterator position, int velocity, uint32_t generation)
 {
     const int v = std::clamp(velocity, 1, 127);
     {
         ScopedLock lock(*this);
         EventList &events = part_.pattern->events();
-        if (position == events.cend())
-            return;
+        if (!isCurrent(generation) || position == events.cend())
+            return false;
         events.erase(position, position)->data2 = static_cast<uint8_t>(v);
     }
     char text[32];
     std::snprintf(text, sizeof text, "Velocity: %d", v);
     host_.showStatus(text);
     afterEdit();
+    return true;
 }
 
-void Looper::moveEvent(EventList::const_iterator position, int32_t time)
+bool Looper::moveEvent(EventList::const_iterator position, int32_t time, uint32_t generation)
 {
     const int32_t t = std::max(time, 0);
     int32_t resolution;
     {
         ScopedLock lock(*this);
         EventList &events = part_.pattern->events();
-        if (position == events.cend())
-            return;
+        if (!isCurrent(generation) || position == events.cend())
+            return false;
         resolution = usableResolution(part_.pattern->getResolution());
         events.erase(position, position)->time = t;
         events.splice(insertionPoint(events, t, position), events, position);
@@ -97,9 +104,10 @@ void Looper::moveEvent(EventList::const_iterator position, int32_t time)
     std::snprintf(text, sizeof text, "Position: %d:%d", t / resolution + 1, static_cast<int>(tick));
     host_.showStatus(text);
     afterEdit();
+    return true;
 }
 
-EventList::const_iterator Looper::insertNote(int32_t time, int note, int velocity)
+EventList::const_iterator Looper::insertNote(int32_t time, int note, int velocity, uint32_t *generation)
 {
     EventList added(1);
     CMidiTrack::Event &event = added.front();
@@ -115,6 +123,8 @@ EventList::const_iterator Looper::insertNote(int32_t time, int note, int velocit
         EventList &events = part_.pattern->events();
         event.duration = usableResolution(part_.pattern->getResolution()) / 4;
         events.splice(insertionPoint(events, event.time, events.end()), added);
+        if (generation)
+            *generation = generation_;
     }
     afterEdit();
     return inserted;
@@ -127,6 +137,8 @@ void Looper::eraseAllEvents()
         ScopedLock lock(*this);
         removed.splice(removed.end(), part_.pattern->events());
         current_ = part_.pattern->events().end();
+        // Positions into the pattern went with its events.
+        newGeneration();
     }
     afterEdit();
 }

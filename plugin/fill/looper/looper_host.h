@@ -48,6 +48,8 @@ public:
     virtual int32_t velocityCentrePercent() const = 0; // -100..100
     virtual int32_t minOutputVelocity() const = 0;
     virtual int32_t maxOutputVelocity() const = 0;
+    // The softest velocity the event pictures tell apart.
+    virtual int32_t displayMinVelocity() const = 0;
 
     // The engine's region at a host time: 0 outside the fill bar's zones.
     virtual int region(int32_t time) = 0;

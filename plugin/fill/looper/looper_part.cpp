@@ -86,43 +86,13 @@ void LooperPart::clearPattern()
 
 void LooperPart::computeVelocityStatistics()
 {
-    int lowest = 127, highest = 1, count = 0;
-    int64_t sum = 0;
-    for (const CMidiTrack::Event &event : pattern->events()) {
-        if (event.kind != CMidiTrack::Event::Note)
-            continue;
-        lowest = std::min<int>(lowest, event.data2);
-        highest = std::max<int>(highest, event.data2);
-        sum += event.data2;
-        ++count;
-    }
-    if (count == 0) {
-        lowestVelocity = 1;
-        averageVelocity = 64;
-        highestVelocity = 127;
-        return;
-    }
-    lowestVelocity = lowest;
-    highestVelocity = highest;
-    averageVelocity = static_cast<int>(sum / count);
+    pattern->getVelocityStatistics(lowestVelocity, averageVelocity, highestVelocity);
 }
 
 void LooperPart::rebuildVelocityMap(const VelocityMapInputs &inputs)
 {
-    const int32_t p0 = lowestVelocity + velocityOffset;
-    const int32_t p2 = highestVelocity + velocityOffset;
-    const int32_t average = averageVelocity;
-    const int32_t c = inputs.centrePercent;
-    const int32_t centre =
-        c < 1 ? average - (p0 - average + 1) * c / 100 : average + (p2 - average - 1) * c / 100;
-    velocityMap.setParamRaw(VeloTransformer::LowerLimit, inputs.minVelocity, false);
-    velocityMap.setParamRaw(VeloTransformer::UpperLimit, inputs.maxVelocity, false);
-    velocityMap.setParamRaw(VeloTransformer::Low, p0, false);
-    velocityMap.setParamRaw(VeloTransformer::High, p2, false);
-    velocityMap.setParamRaw(VeloTransformer::Curve, dynamicsPercent * inputs.dynamics / 100, false);
-    velocityMap.setParamRaw(VeloTransformer::Middle, centre, false);
-    velocityMap.reapplyParams();
-    velocityMap.rebuild();
+    shapeVelocityMap(velocityMap, {lowestVelocity, averageVelocity, highestVelocity}, velocityOffset,
+                     dynamicsPercent, inputs);
 }
 
 int32_t LooperPart::resolution() const

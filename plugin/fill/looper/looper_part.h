@@ -16,14 +16,6 @@
 
 namespace Quorvane {
 
-// The engine's settings a part's velocity map is built from.
-struct VelocityMapInputs {
-    int32_t dynamics;      // the engine's velocity dynamics, -100..200
-    int32_t centrePercent; // -100..100
-    int32_t minVelocity;   // the output velocity limits
-    int32_t maxVelocity;
-};
-
 struct LooperPart {
     static constexpr int32_t kBlockVersion = 6;
     static constexpr int32_t kExtensionVersion = 1;

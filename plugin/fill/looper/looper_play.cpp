@@ -3,7 +3,7 @@
 #include "plugin/fill/looper/looper.h"
 
 #include "plugin/fill/looper/looper_internal.h"
-#include "plugin/fill/looper/swing.h"
+#include "plugin/framework/drums/swing.h"
 #include "plugin/framework/drums/velocity_envelope.h"
 
 #include <algorithm>

@@ -9,68 +9,10 @@
 
 namespace Quorvane {
 
-namespace {
-
-void playLoopers(Grindelvosket &engine, OfflineProcess &process, int32_t from, int32_t thru,
-                 OfflineEventList *lists, size_t listCount)
+void FillLooperParts::playOfflinePart(int index, int32_t from, int32_t thru, OfflineProcess &process)
 {
-    for (int i = 0; i < Grindelvosket::kLooperCount; ++i) {
-        Looper *looper = engine.getLooper(i);
-        if (!looper)
-            continue;
-        process.setEventList(&lists[listCount == 1 ? 0 : static_cast<size_t>(i)]);
+    if (Looper *looper = engine_.getLooper(index))
         looper->play(from, thru, process);
-    }
-    process.setEventList(&lists[0]);
-}
-
-} // namespace
-
-SingleTrackProcess::SingleTrackProcess(Grindelvosket &engine, const OfflineTempo &tempo)
-    : OfflineProcess(tempo), engine_(engine)
-{
-    setEventList(&events_);
-}
-
-void SingleTrackProcess::render(int32_t base, int32_t from, int32_t thru)
-{
-    setStartTime(base);
-    playLoopers(engine_, *this, from, thru, &events_, 1);
-}
-
-bool SingleTrackProcess::write(OutputStream &out)
-{
-    SmfChunkList list;
-    setEventList(&events_);
-    if (writeTempoTrack(list, 1) != SmfOk || addNamedTrack(list, nullptr) != SmfOk)
-        return false;
-    return writeSmfChunks(list, out) == SmfOk;
-}
-
-MultiTrackProcess::MultiTrackProcess(Grindelvosket &engine, const OfflineTempo &tempo)
-    : OfflineProcess(tempo), engine_(engine)
-{
-    setEventList(&events_[0]);
-}
-
-void MultiTrackProcess::render(int32_t base, int32_t from, int32_t thru)
-{
-    setStartTime(base);
-    playLoopers(engine_, *this, from, thru, events_, Grindelvosket::kLooperCount);
-}
-
-bool MultiTrackProcess::write(OutputStream &out)
-{
-    SmfChunkList list;
-    if (writeTempoTrack(list, Grindelvosket::kLooperCount) != SmfOk)
-        return false;
-    for (OfflineEventList &events : events_) {
-        setEventList(&events);
-        if (addNamedTrack(list, "") != SmfOk)
-            return false;
-    }
-    setEventList(&events_[0]);
-    return writeSmfChunks(list, out) == SmfOk;
 }
 
 namespace FillExport {
@@ -107,11 +49,12 @@ void fillRange(const Grindelvosket &engine, int32_t resolution, int32_t *from, i
 bool renderFill(Grindelvosket &engine, OutputStream &out)
 {
     const OfflineTempo tempo = engineTempo(engine);
+    FillLooperParts parts(engine);
     std::unique_ptr<OfflineProcess> process;
     if (engine.multiTrackExport())
-        process = std::make_unique<MultiTrackProcess>(engine, tempo);
+        process = std::make_unique<MultiTrackProcess>(parts, tempo);
     else
-        process = std::make_unique<SingleTrackProcess>(engine, tempo);
+        process = std::make_unique<SingleTrackProcess>(parts, tempo);
     int32_t from = 0;
     int32_t thru = 0;
     fillRange(engine, process->getResolution(), &from, &thru);
@@ -122,7 +65,8 @@ bool renderFill(Grindelvosket &engine, OutputStream &out)
 bool exportFill(Grindelvosket &engine, const std::string &path)
 {
     engine.ensureSource();
-    SingleTrackProcess process(engine, sourceTempo(engine.sourceTrack()));
+    FillLooperParts parts(engine);
+    SingleTrackProcess process(parts, sourceTempo(engine.sourceTrack()));
     int32_t from = 0;
     int32_t thru = 0;
     fillRange(engine, process.getResolution(), &from, &thru);

@@ -6,39 +6,22 @@
 #pragma once
 
 #include "plugin/fill/engine/grindelvosket.h"
-#include "plugin/framework/midi/offline_process.h"
+#include "plugin/framework/midi/offline_tracks.h"
 
 #include <string>
 
 namespace Quorvane {
 
-// Every looper's events in one track.
-class SingleTrackProcess : public OfflineProcess {
+// The ten loopers as an export plays them, in looper order.
+class FillLooperParts : public OfflineParts {
 public:
-    SingleTrackProcess(Grindelvosket &engine, const OfflineTempo &tempo);
+    explicit FillLooperParts(Grindelvosket &engine) : engine_(engine) {}
 
-    // Lets each looper play [from, thru] (process ticks) into the list.
-    void render(int32_t base, int32_t from, int32_t thru) override;
-    // Tempo track and one event track without a name.
-    bool write(OutputStream &out) override;
+    int offlinePartCount() override { return Grindelvosket::kLooperCount; }
+    void playOfflinePart(int index, int32_t from, int32_t thru, OfflineProcess &process) override;
 
 private:
     Grindelvosket &engine_;
-    OfflineEventList events_;
-};
-
-// One track per looper, in looper order.
-class MultiTrackProcess : public OfflineProcess {
-public:
-    MultiTrackProcess(Grindelvosket &engine, const OfflineTempo &tempo);
-
-    void render(int32_t base, int32_t from, int32_t thru) override;
-    // Tempo track and ten tracks with empty names.
-    bool write(OutputStream &out) override;
-
-private:
-    Grindelvosket &engine_;
-    OfflineEventList events_[Grindelvosket::kLooperCount];
 };
 
 namespace FillExport {

@@ -1,121 +1,23 @@
 #include "plugin/fill/plugin/fill_transfer.h"
 
-#include "base/safe_file.h"
-#include "base/string_stream.h"
 #include "plugin/fill/plugin/fill_export.h"
-#include "plugin/framework/plugin/com_object.h"
-
-#include <ole2.h>
-#include <shlobj.h>
-
-#include <cstring>
 
 namespace Quorvane::FillTransfer {
 
 namespace {
 
-// Hands out the global memory blocks it holds; a receiver gets its own copy.
-class GlobalDataObject : public com::SingleInterfaceObject<IDataObject> {
+// The fill engine as the transfer functions see it.
+class FillSource : public DrummerTransfer::Source {
 public:
-    explicit GlobalDataObject(std::vector<GlobalFormat> formats) : formats_(std::move(formats)) {}
+    explicit FillSource(Grindelvosket &engine) : engine_(engine) {}
 
-    HRESULT STDMETHODCALLTYPE GetData(FORMATETC *format, STGMEDIUM *medium) override
-    {
-        if (!format || !medium)
-            return E_POINTER;
-        const GlobalFormat *found = find(format);
-        if (!found)
-            return DV_E_FORMATETC;
-        HGLOBAL global = globalFromBytes(found->bytes);
-        if (!global)
-            return E_OUTOFMEMORY;
-        medium->tymed = TYMED_HGLOBAL;
-        medium->hGlobal = global;
-        medium->pUnkForRelease = nullptr;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC *, STGMEDIUM *) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC *format) override
-    {
-        if (!format)
-            return E_POINTER;
-        return find(format) ? S_OK : DV_E_FORMATETC;
-    }
-    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC *, FORMATETC *out) override
-    {
-        if (!out)
-            return E_POINTER;
-        out->ptd = nullptr;
-        return DATA_S_SAMEFORMATETC;
-    }
-    HRESULT STDMETHODCALLTYPE SetData(FORMATETC *, STGMEDIUM *, BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC **out) override
-    {
-        if (!out)
-            return E_POINTER;
-        *out = nullptr;
-        if (direction != DATADIR_GET)
-            return E_NOTIMPL;
-        std::vector<FORMATETC> list;
-        for (const GlobalFormat &f : formats_)
-            list.push_back(formatOf(f.format));
-        return SHCreateStdEnumFmtEtc(static_cast<UINT>(list.size()), list.data(), out);
-    }
-    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC *, DWORD, IAdviseSink *, DWORD *) override
-    {
-        return OLE_E_ADVISENOTSUPPORTED;
-    }
-    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA **) override { return OLE_E_ADVISENOTSUPPORTED; }
-
-    static FORMATETC formatOf(UINT format)
-    {
-        FORMATETC f{};
-        f.cfFormat = static_cast<CLIPFORMAT>(format);
-        f.dwAspect = DVASPECT_CONTENT;
-        f.lindex = -1;
-        f.tymed = TYMED_HGLOBAL;
-        return f;
-    }
+    bool saveSnapshot(OutputStream &out) override { return engine_.saveLoop(out); }
+    bool loadSnapshot(InputStream &in, bool notify) override { return engine_.loadLoop(in, notify); }
+    bool renderSmf(OutputStream &out) override { return FillExport::renderFill(engine_, out); }
 
 private:
-    virtual ~GlobalDataObject() = default;
-
-    const GlobalFormat *find(const FORMATETC *format) const
-    {
-        if (!(format->tymed & TYMED_HGLOBAL) || format->dwAspect != DVASPECT_CONTENT)
-            return nullptr;
-        for (const GlobalFormat &f : formats_)
-            if (f.format == format->cfFormat)
-                return &f;
-        return nullptr;
-    }
-
-    std::vector<GlobalFormat> formats_;
+    Grindelvosket &engine_;
 };
-
-// Drops when the left button comes up, gives up on Escape.
-class CopyDropSource : public com::SingleInterfaceObject<IDropSource> {
-public:
-    HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keys) override
-    {
-        if (escape)
-            return DRAGDROP_S_CANCEL;
-        if (!(keys & MK_LBUTTON))
-            return DRAGDROP_S_DROP;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
-
-private:
-    virtual ~CopyDropSource() = default;
-};
-
-bool renderToBytes(Grindelvosket &engine, std::string &bytes)
-{
-    stringStream out(bytes, 4096);
-    return FillExport::renderFill(engine, out);
-}
 
 } // namespace
 
@@ -125,160 +27,33 @@ UINT fillFormat()
     return format;
 }
 
-UINT smfFormat()
-{
-    static const UINT format = RegisterClipboardFormatA(kSmfFormatName);
-    return format;
-}
-
-HGLOBAL globalFromBytes(const std::string &bytes)
-{
-    HGLOBAL global =
-        GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_SHARE, bytes.empty() ? 1 : bytes.size());
-    if (!global)
-        return nullptr;
-    void *data = GlobalLock(global);
-    if (!data) {
-        GlobalFree(global);
-        return nullptr;
-    }
-    if (!bytes.empty())
-        memcpy(data, bytes.data(), bytes.size());
-    GlobalUnlock(global);
-    return global;
-}
-
-bool bytesFromGlobal(HGLOBAL global, std::string &bytes)
-{
-    const SIZE_T size = global ? GlobalSize(global) : 0;
-    const void *data = size ? GlobalLock(global) : nullptr;
-    if (!data)
-        return false;
-    bytes.assign(static_cast<const char *>(data), size);
-    GlobalUnlock(global);
-    return true;
-}
-
-IDataObject *createDataObject(const std::vector<GlobalFormat> &formats)
-{
-    try {
-        auto *object = new GlobalDataObject(formats);
-        object->AddRef();
-        return object;
-    } catch (...) {
-        return nullptr;
-    }
-}
-
 HRESULT copyFillToClipboard(Grindelvosket &engine)
 {
-    try {
-        std::vector<GlobalFormat> formats;
-        std::string snapshot;
-        stringStream snapshotOut(snapshot, 4096);
-        if (engine.saveLoop(snapshotOut))
-            formats.push_back({fillFormat(), std::move(snapshot)});
-        std::string smf;
-        if (renderToBytes(engine, smf))
-            formats.push_back({smfFormat(), std::move(smf)});
-        if (formats.empty())
-            return E_FAIL;
-        IDataObject *source = createDataObject(formats);
-        if (!source)
-            return E_OUTOFMEMORY;
-        HRESULT result = OleSetClipboard(source);
-        if (SUCCEEDED(result))
-            result = OleFlushClipboard();
-        source->Release();
-        return result;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    FillSource source(engine);
+    return DrummerTransfer::copyToClipboard(source, fillFormat());
 }
 
 bool pasteFillFromClipboard(Grindelvosket &engine)
 {
-    IDataObject *data = nullptr;
-    if (FAILED(OleGetClipboard(&data)) || !data)
-        return false;
-    FORMATETC format = GlobalDataObject::formatOf(fillFormat());
-    STGMEDIUM medium{};
-    bool loaded = false;
-    if (SUCCEEDED(data->GetData(&format, &medium))) {
-        std::string bytes;
-        if (medium.tymed == TYMED_HGLOBAL && bytesFromGlobal(medium.hGlobal, bytes)) {
-            try {
-                stringStream in(bytes);
-                loaded = engine.loadLoop(in, true);
-            } catch (...) {
-                loaded = false;
-            }
-        }
-        ReleaseStgMedium(&medium);
-    }
-    data->Release();
-    return loaded;
+    FillSource source(engine);
+    return DrummerTransfer::pasteFromClipboard(source, fillFormat());
 }
 
 std::string dragOutPath()
 {
-    char folder[MAX_PATH + 1] = {};
-    const DWORD length = GetTempPathA(MAX_PATH, folder);
-    std::string path = length > 0 && length <= MAX_PATH ? std::string(folder, length) : std::string();
-    if (!path.empty() && path.back() != '\\')
-        path += '\\';
-    return path + kDragOutFileName;
-}
-
-std::string fileDropList(const std::string &path)
-{
-    DROPFILES header{};
-    static_assert(sizeof(DROPFILES) == 20, "the file list follows a 20-byte header");
-    header.pFiles = sizeof(DROPFILES);
-    std::string list(reinterpret_cast<const char *>(&header), sizeof(header));
-    list += path;
-    list.append(2, '\0');
-    return list;
+    return DrummerTransfer::dragOutPath(kDragOutFileName);
 }
 
 IDataObject *prepareDragOut(Grindelvosket &engine, std::string *path)
 {
-    try {
-        std::string smf;
-        if (!renderToBytes(engine, smf))
-            return nullptr;
-        const std::string target = dragOutPath();
-        SafeFileWriter file(target);
-        if (file.writeBytes(smf.data(), static_cast<uint32_t>(smf.size())) != smf.size() || !file.commit())
-            return nullptr;
-        if (path)
-            *path = target;
-        return createDataObject({{CF_HDROP, fileDropList(target)}});
-    } catch (...) {
-        return nullptr;
-    }
+    FillSource source(engine);
+    return DrummerTransfer::prepareDragOut(source, kDragOutFileName, path);
 }
 
 HRESULT dragOutFill(Grindelvosket &engine, DWORD *effect)
 {
-    IDataObject *data = prepareDragOut(engine);
-    if (!data)
-        return E_FAIL;
-    CopyDropSource *source = nullptr;
-    try {
-        source = new CopyDropSource();
-    } catch (...) {
-        data->Release();
-        return E_OUTOFMEMORY;
-    }
-    source->AddRef();
-    DWORD done = DROPEFFECT_NONE;
-    const HRESULT result = DoDragDrop(data, source, DROPEFFECT_COPY, &done);
-    source->Release();
-    data->Release();
-    if (effect)
-        *effect = done;
-    return result;
+    FillSource source(engine);
+    return DrummerTransfer::dragOut(source, kDragOutFileName, effect);
 }
 
 } // namespace Quorvane::FillTransfer

@@ -1,43 +1,31 @@
-// The fill handed to the outside world: copied to and pasted from the
-// clipboard, and dragged out as a file. The clipboard carries the fill twice:
-// as the engine's own snapshot ("Grindelvosket Fill"), which another
-// instance pastes back exactly, and rendered as a Standard MIDI File for any
-// sequencer. Both run on the window thread with OLE initialised.
+// The fill handed to the outside world through the drummers' transfer
+// functions: its snapshot as "Grindelvosket Fill" beside the rendered
+// Standard MIDI File on the clipboard, and the rendered file dragged out as
+// "Grindelvosket.mid". Both run on the window thread with OLE initialised.
 #pragma once
 
 #include "plugin/fill/engine/grindelvosket.h"
-
-#include <windows.h>
-#include <objidl.h>
+#include "plugin/fill/plugin/drummer_transfer.h"
 
 #include <string>
-#include <vector>
 
 namespace Quorvane::FillTransfer {
 
 constexpr const char *kFillFormatName = "Grindelvosket Fill";
-constexpr const char *kSmfFormatName = "Standard MIDI File";
+constexpr const char *kSmfFormatName = DrummerTransfer::kSmfFormatName;
 constexpr const char *kDragOutFileName = "Grindelvosket.mid";
 
-// The registered clipboard formats.
+using DrummerTransfer::bytesFromGlobal;
+using DrummerTransfer::createDataObject;
+using DrummerTransfer::fileDropList;
+using DrummerTransfer::GlobalFormat;
+using DrummerTransfer::globalFromBytes;
+using DrummerTransfer::smfFormat;
+
+// The registered clipboard format "Grindelvosket Fill".
 UINT fillFormat();
-UINT smfFormat();
 
-// A shareable global memory block holding bytes; null when out of memory.
-HGLOBAL globalFromBytes(const std::string &bytes);
-// The bytes of a global memory block; false when it cannot be locked.
-bool bytesFromGlobal(HGLOBAL global, std::string &bytes);
-
-// A data object offering global memory blocks, one per format.
-struct GlobalFormat {
-    UINT format;
-    std::string bytes;
-};
-// A new data object holding one reference; null when out of memory.
-IDataObject *createDataObject(const std::vector<GlobalFormat> &formats);
-
-// Puts the fill on the clipboard (snapshot and rendered file) and flushes
-// it, so the data stays after the plug-in is gone.
+// Puts the fill on the clipboard (snapshot and rendered file).
 HRESULT copyFillToClipboard(Grindelvosket &engine);
 // Reads a "Grindelvosket Fill" from the clipboard into the engine; false
 // (the engine unchanged) when there is none or it is damaged.
@@ -45,9 +33,6 @@ bool pasteFillFromClipboard(Grindelvosket &engine);
 
 // The system's temporary folder followed by "Grindelvosket.mid".
 std::string dragOutPath();
-// A file list (CF_HDROP) naming one file: the 20-byte header with the list
-// at offset 20, the ANSI path and two terminating zeros.
-std::string fileDropList(const std::string &path);
 // Renders the fill into the drag-out file and returns a data object whose
 // only format is the file list naming it; null when the file could not be
 // written.

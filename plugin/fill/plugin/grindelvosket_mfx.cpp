@@ -1,7 +1,10 @@
 #include "plugin/fill/plugin/grindelvosket_mfx.h"
 
+#include "plugin/fill/panel/grindelvosket_panel.h"
+#include "plugin/fill/plugin/fill_transfer.h"
 #include "plugin/fill/plugin/grindelvosket_app.h"
 #include "plugin/fill/plugin/grindelvosket_ids.h"
+#include "plugin/framework/gui/user_steps.h"
 #include "plugin/framework/plugin/host_integration.h"
 #include "plugin/framework/plugin/plugin_ids.h"
 #include "plugin/framework/plugin/plugin_view.h"
@@ -105,15 +108,13 @@ HRESULT STDMETHODCALLTYPE GrindelvosketMFX::OnInput(IMfxEventQueue *input, IMfxE
 
 PluginView *GrindelvosketMFX::getView()
 {
-    // The fill editor panel is not part of this module yet: no editor.
-    return nullptr;
+    return GrindelvosketPanel::create(this);
 }
 
 void GrindelvosketMFX::showHelp(PluginView *view)
 {
-    const std::string &help = theApp().helpFilePath();
-    if (view && !help.empty())
-        WinHelpA(GetActiveWindow(), help.c_str(), HELP_FINDER, 0);
+    if (view)
+        openHelp(GetActiveWindow());
 }
 
 void GrindelvosketMFX::destroyView(PluginView *view)
@@ -157,6 +158,7 @@ void GrindelvosketMFX::releaseHostInterfaces()
     const DWORD cookie = requesterCookie();
     if (IDrummerSink *sink = requesters().detach(this))
         sink->Detach(cookie);
+    closeViews();
     unregisterEngine();
     detachHostMaps();
     MfxPlugin::releaseHostInterfaces();
@@ -238,27 +240,17 @@ void GrindelvosketMFX::somethingChanged(const char *)
 void GrindelvosketMFX::drumMapChanged()
 {
     // Every drummer the program drives shares one drum map.
-    bool self = false;
-    requesters().forEach([this, &self](GrindelvosketMFX *other) {
-        if (other == this)
-            self = true;
-        else
+    requesters().forEachWith(this, [this](GrindelvosketMFX *other) {
+        if (other != this)
             other->drumMap() = drumMap();
         other->Grindelvosket::drumMapChanged();
     });
-    if (!self)
-        Grindelvosket::drumMapChanged();
 }
 
 void GrindelvosketMFX::selectNoteNameSet(const std::string &name)
 {
-    bool self = false;
-    requesters().forEach([this, &self, &name](GrindelvosketMFX *other) {
-        self = self || other == this;
-        other->Grindelvosket::selectNoteNameSet(name);
-    });
-    if (!self)
-        Grindelvosket::selectNoteNameSet(name);
+    requesters().forEachWith(
+        this, [&name](GrindelvosketMFX *other) { other->Grindelvosket::selectNoteNameSet(name); });
 }
 
 void GrindelvosketMFX::previewEvent(const CMidiTrack::Event &event)
@@ -278,21 +270,34 @@ void GrindelvosketMFX::parameterChanged(int id)
         sink->ParamChanged(requesterCookie(), id, -1);
 }
 
-// ---------------------------------------------------------------------------
-// Factory
-
-HRESULT GrindelvosketMFX::Factory::createObject(REFIID iid, void **out)
+void GrindelvosketMFX::copyFillToClipboard()
 {
-    GrindelvosketMFX *drummer = nullptr;
-    try {
-        drummer = new GrindelvosketMFX();
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    drummer->AddRef();
-    const HRESULT result = drummer->QueryInterface(iid, out);
-    drummer->Release();
-    return result;
+    FillTransfer::copyFillToClipboard(*this);
+}
+
+void GrindelvosketMFX::pasteFillFromClipboard()
+{
+    FillTransfer::pasteFillFromClipboard(*this);
+}
+
+bool GrindelvosketMFX::clipboardHoldsFill()
+{
+    return IsClipboardFormatAvailable(FillTransfer::fillFormat()) != FALSE;
+}
+
+void GrindelvosketMFX::dragOutFill()
+{
+    FillTransfer::dragOutFill(*this);
+}
+
+void GrindelvosketMFX::openHelp(HWND window)
+{
+    Quorvane::openHelp(window, theApp().helpFilePath(), HELP_FINDER);
+}
+
+LooperView *GrindelvosketMFX::createLooperView(Looper &looper, int index)
+{
+    return Quorvane::createLooperView(*this, &looper, index);
 }
 
 } // namespace Quorvane

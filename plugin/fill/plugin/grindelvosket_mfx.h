@@ -72,6 +72,13 @@ public:
     void previewEvent(const CMidiTrack::Event &event) override;
     int32_t currentTime() override;
     void parameterChanged(int id) override;
+    void copyFillToClipboard() override;
+    void pasteFillFromClipboard() override;
+    bool clipboardHoldsFill() override;
+    void dragOutFill() override;
+    void openHelp(HWND window) override;
+    // A drum part's row of the editor panel.
+    LooperView *createLooperView(Looper &looper, int index) override;
 
     // IQN3Request
     HRESULT STDMETHODCALLTYPE Attach(IDrummerSink *sink, DWORD cookie) override;
@@ -89,9 +96,6 @@ private:
 };
 
 // Creates drummers; aggregation is refused.
-class GrindelvosketMFX::Factory : public com::ObjectFactory {
-protected:
-    HRESULT createObject(REFIID iid, void **out) override;
-};
+class GrindelvosketMFX::Factory : public com::FactoryOf<GrindelvosketMFX> {};
 
 } // namespace Quorvane

@@ -10,6 +10,9 @@
 #include <windows.h>
 #include <unknwn.h>
 
+#include <cstring>
+#include <string>
+
 struct IQN3Request : public IUnknown {
     // Keeps the sink (no reference) and cookie; the drummer reports its
     // changes there from now on.
@@ -29,6 +32,20 @@ __CRT_UUID_DECL(IQN3Request, 0xE4A32D0B, 0xA312, 0x56C1, 0xA3, 0x81, 0x16, 0xB4,
 
 // A successful answer to a size query carries the size in its low 16 bits.
 constexpr HRESULT kNoteNameSizeCode = 0x60000000;
+
+// GetNoteName's answer for a note's name: with a null buffer the size
+// query's code; with a length of 0 or less E_INVALIDARG; else the name cut
+// to length - 1 bytes and a terminating zero.
+inline HRESULT answerNoteName(const std::string &name, char *buffer, LONG length)
+{
+    if (!buffer)
+        return kNoteNameSizeCode + static_cast<HRESULT>((name.size() + 1) & 0xFFFF);
+    if (length <= 0)
+        return E_INVALIDARG;
+    strncpy(buffer, name.c_str(), static_cast<size_t>(length));
+    buffer[length - 1] = '\0';
+    return S_OK;
+}
 
 // Parameter ids of the fill drummer.
 enum QN3Param : LONG {

@@ -4,7 +4,6 @@
 #include "plugin/fill/plugin/grindelvosket_mfx.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace Quorvane {
 
@@ -117,14 +116,7 @@ HRESULT STDMETHODCALLTYPE GrindelvosketMFX::GetNoteName(LONG note, char *buffer,
     if (note < 0 || note > 127)
         return E_INVALIDARG;
     try {
-        const std::string name = noteNames().getNoteNameOrDefault(note);
-        if (!buffer)
-            return kNoteNameSizeCode + static_cast<HRESULT>((name.size() + 1) & 0xFFFF);
-        if (length <= 0)
-            return E_INVALIDARG;
-        strncpy(buffer, name.c_str(), static_cast<size_t>(length));
-        buffer[length - 1] = '\0';
-        return S_OK;
+        return answerNoteName(noteNames().getNoteNameOrDefault(note), buffer, length);
     } catch (...) {
         return E_OUTOFMEMORY;
     }

@@ -259,3 +259,22 @@ int32_t VeloTransformer::apply(int32_t v) const
 {
     return map_[std::clamp(v, 1, 127) - 1];
 }
+
+void shapeVelocityMap(VeloTransformer &map, const VelocityStatistics &statistics, int32_t velocityOffset,
+                      int32_t dynamicsPercent, const VelocityMapInputs &inputs)
+{
+    const int32_t p0 = statistics.lowest + velocityOffset;
+    const int32_t p2 = statistics.highest + velocityOffset;
+    const int32_t average = statistics.average;
+    const int32_t c = inputs.centrePercent;
+    const int32_t centre =
+        c < 1 ? average - (p0 - average + 1) * c / 100 : average + (p2 - average - 1) * c / 100;
+    map.setParamRaw(VeloTransformer::LowerLimit, inputs.minVelocity, false);
+    map.setParamRaw(VeloTransformer::UpperLimit, inputs.maxVelocity, false);
+    map.setParamRaw(VeloTransformer::Low, p0, false);
+    map.setParamRaw(VeloTransformer::High, p2, false);
+    map.setParamRaw(VeloTransformer::Curve, dynamicsPercent * inputs.dynamics / 100, false);
+    map.setParamRaw(VeloTransformer::Middle, centre, false);
+    map.reapplyParams();
+    map.rebuild();
+}

@@ -41,3 +41,26 @@ private:
     // lie closer than the points need.
     int depth_ = 0;
 };
+
+// The engine's settings a drummer part's velocity map is built from.
+struct VelocityMapInputs {
+    int32_t dynamics;      // the engine's velocity dynamics
+    int32_t centrePercent; // the engine's centre shift, -100..100
+    int32_t minVelocity;   // the output velocity limits
+    int32_t maxVelocity;
+};
+
+// The velocities of a part's pattern: lowest, average and highest.
+struct VelocityStatistics {
+    int lowest = 1;
+    int average = 64;
+    int highest = 127;
+};
+
+// Shapes and rebuilds a part's map: its low and high points are the
+// pattern's lowest and highest velocity moved by the part's offset, its
+// middle the average shifted toward them by the centre percent, its curve
+// the part's dynamics percent of the engine's dynamics, its limits the
+// output limits.
+void shapeVelocityMap(VeloTransformer &map, const VelocityStatistics &statistics, int32_t velocityOffset,
+                      int32_t dynamicsPercent, const VelocityMapInputs &inputs);

@@ -463,6 +463,42 @@ Leaf *LeafIterator::next()
     return current_;
 }
 
+Leaf *LeafIterator::lastLeafFrom(Tree *tree) const
+{
+    // A folder's sub-folders come after its own leaves.
+    while (Tree *sub = tree->lastSubTree())
+        tree = sub;
+    return tree->lastLeaf() ? tree->lastLeaf() : leafBefore(tree);
+}
+
+Leaf *LeafIterator::leafBefore(Tree *tree) const
+{
+    for (; tree && tree != root_; tree = tree->parent()) {
+        if (Tree *previous = tree->previousTree())
+            return lastLeafFrom(previous);
+        if (tree->parent() && tree->parent()->lastLeaf())
+            return tree->parent()->lastLeaf();
+    }
+    return nullptr;
+}
+
+Leaf *LeafIterator::previous()
+{
+    if (!current_)
+        return nullptr;
+    if (current_->previousLeaf())
+        current_ = current_->previousLeaf();
+    else
+        current_ = leafBefore(current_->parent());
+    return current_;
+}
+
+Leaf *LeafIterator::last()
+{
+    current_ = root_ ? lastLeafFrom(root_) : nullptr;
+    return current_;
+}
+
 bool LeafIterator::seek(const std::string &path)
 {
     Node *node = root_ ? root_->findNodeByPath(path) : nullptr;

@@ -197,6 +197,11 @@ public:
     Tree *root() const { return root_; }
     // The following leaf, or null at the end; never leaves the root.
     Leaf *next();
+    // The walk backward: the leaf before the current one, or null before the
+    // first; never leaves the root.
+    Leaf *previous();
+    // Moves to the last leaf of the walk (null when the root holds none).
+    Leaf *last();
     // Moves to the leaf at a path below the root; false (and no move) when
     // there is none.
     bool seek(const std::string &path);
@@ -205,6 +210,10 @@ public:
 
 private:
     Leaf *firstLeafFrom(Tree *tree) const;
+    // The last leaf of a tree's subtree, else the last one walked before it.
+    Leaf *lastLeafFrom(Tree *tree) const;
+    // The last leaf walked before a tree's subtree.
+    Leaf *leafBefore(Tree *tree) const;
 
     Leaf *current_ = nullptr;
     Tree *root_ = nullptr;

@@ -129,6 +129,29 @@ uint16_t CMidiTrack::getUsedNote(int index) const
     return NoNote;
 }
 
+void CMidiTrack::getVelocityStatistics(int &lowest, int &average, int &highest) const
+{
+    int low = 127, high = 1, count = 0;
+    int64_t sum = 0;
+    for (const Event &event : events_) {
+        if (event.kind != Event::Note)
+            continue;
+        low = std::min<int>(low, event.data2);
+        high = std::max<int>(high, event.data2);
+        sum += event.data2;
+        ++count;
+    }
+    if (count == 0) {
+        lowest = 1;
+        average = 64;
+        highest = 127;
+        return;
+    }
+    lowest = low;
+    average = static_cast<int>(sum / count);
+    highest = high;
+}
+
 int32_t CMidiTrack::getFirstNoteTime() const
 {
     for (const Event &event : events_)

@@ -178,6 +178,9 @@ public:
     // The i-th used note in ascending order; NoNote outside the range.
     uint16_t getUsedNote(int index) const;
 
+    // Velocities of the note events: their lowest, average (rounded down)
+    // and highest; 1, 64 and 127 when there is no note.
+    void getVelocityStatistics(int &lowest, int &average, int &highest) const;
     // -1 when there is no note.
     int32_t getFirstNoteTime() const;
     int32_t getLastNoteTime() const;

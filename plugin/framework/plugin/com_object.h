@@ -89,6 +89,25 @@ protected:
     virtual HRESULT createObject(REFIID iid, void **out) = 0;
 };
 
+// The factory of a class made with new and handed out through its own
+// QueryInterface (its reference count starts at 0).
+template <typename T> class FactoryOf : public ObjectFactory {
+protected:
+    HRESULT createObject(REFIID iid, void **out) override
+    {
+        T *object = nullptr;
+        try {
+            object = new T();
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+        object->AddRef();
+        const HRESULT result = object->QueryInterface(iid, out);
+        object->Release();
+        return result;
+    }
+};
+
 // Hands out the factory asked for: AddRefs it through QueryInterface and
 // drops the caller's creation reference (start a factory at count 0).
 HRESULT answerFactory(ObjectFactory *factory, REFIID iid, void **out);

@@ -77,6 +77,19 @@ public:
         }
     }
 
+    // What acts on every drummer the requester drives acts on self too:
+    // visits every member, and then self when it is not one of them.
+    template <typename Visit> void forEachWith(Owner *self, Visit visit) const
+    {
+        bool visited = false;
+        forEach([&](Owner *o) {
+            visited = visited || o == self;
+            visit(o);
+        });
+        if (!visited)
+            visit(self);
+    }
+
 private:
     static Link &link(Owner *owner) { return *static_cast<Link *>(owner); }
     static const Link &link(const Owner *owner) { return *static_cast<const Link *>(owner); }

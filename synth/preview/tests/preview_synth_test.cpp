@@ -305,7 +305,7 @@ TEST(PreviewSynth, TheClickLevelIsTheOneParameterAndTheState)
     s.synth->SetParam(0, 100.0f);
 }
 
-TEST(PreviewSynth, InterfacesNamesAndNoEditorYet)
+TEST(PreviewSynth, InterfacesAndNames)
 {
     Synth s;
     EXPECT_NE(s.synth->GetSubInterface(SSEX_ENUM), nullptr);
@@ -316,9 +316,9 @@ TEST(PreviewSynth, InterfacesNamesAndNoEditorYet)
     EXPECT_STREQ(s.synth->GetVendor(), "Quorvane");
     int width = -1, height = -1;
     s.synth->GetEditorSize(&width, &height);
-    EXPECT_EQ(width, 0);
-    EXPECT_FALSE(s.synth->OpenEditor(nullptr));
-    EXPECT_FALSE(s.synth->CloseEditor());
+    EXPECT_EQ(width, 220);
+    EXPECT_EQ(height, 116);
+    EXPECT_FALSE(s.synth->CloseEditor()) << "none is open";
 
     auto *names = static_cast<IZQSSExEnum *>(s.synth->GetSubInterface(SSEX_ENUM));
     IZQSSExEnum::tagENUMITEM *list = nullptr;

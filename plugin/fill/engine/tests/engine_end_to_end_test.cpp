@@ -6,7 +6,7 @@
 #include "plugin/fill/content/fill_content.h"
 #include "plugin/framework/mfx/host_window.h"
 #include "plugin/fill/engine/tests/engine_fixture.h"
-#include "plugin/fill/looper/humanize_random.h"
+#include "plugin/framework/drums/humanize_random.h"
 #include "plugin/framework/drums/output_velocity_dynamics.h"
 #include "plugin/framework/drums/velocity_envelope.h"
 

@@ -48,6 +48,8 @@ public:
     void padSelected(int pad) override { pads.push_back(pad); }
     void showStatus(const std::string &text) override { statuses.push_back(text); }
     HWND viewWindow() const override { return window; }
+    void closeView() override { ++closes; }
+    int closes = 0;
 };
 
 // A private registry root for the module's settings and a private data

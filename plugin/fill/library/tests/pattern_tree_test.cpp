@@ -463,6 +463,57 @@ TEST_F(Library, TwoTreesWatchOnTheirOwn)
     EXPECT_EQ(firstCalls, 0);
 }
 
+TEST_F(Library, ResolvesStoredFoldersToTheirDepth)
+{
+    PatternTree tree;
+    std::string path = "Rock\\";
+    EXPECT_FALSE(tree.resolve(path, 2)) << "no library";
+    EXPECT_EQ(path, "Rock\\");
+    EXPECT_EQ(tree.firstFolder(), "");
+
+    tree.setRoot(root);
+    const struct {
+        const char *path;
+        int depth;
+        const char *found;
+        bool same;
+    } cases[] = {
+        {"Rock\\Fast\\", 2, "Rock\\Fast\\", true},
+        // Shorter than the depth: completed with the first sub-folders.
+        {"Rock\\", 2, "Rock\\Fast\\", false},
+        {"Rock\\", 3, "Rock\\Fast\\", false},
+        {"", 2, "Latin.vol\\Bossa\\", false},
+        // Unknown, unsafe or naming a pattern: from the library itself.
+        {"Jazz\\Cool\\", 2, "Latin.vol\\Bossa\\", false},
+        {"Rock\\..\\", 2, "Latin.vol\\Bossa\\", false},
+        {"Rock\\a.mid\\", 1, "Latin.vol\\", false},
+        // Inside a volume, and the stored form's last backslash.
+        {"Latin.vol\\Bossa\\", 2, "Latin.vol\\Bossa\\", true},
+        {"Rock\\Fast", 2, "Rock\\Fast\\", false},
+        {"Rock\\Fast\\", 1, "Rock\\Fast\\", true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.path) + " to depth " + std::to_string(c.depth));
+        std::string resolved = c.path;
+        EXPECT_EQ(tree.resolve(resolved, c.depth), c.same);
+        EXPECT_EQ(resolved, c.found);
+    }
+    EXPECT_EQ(tree.firstFolder(), "Latin.vol\\");
+}
+
+TEST_F(Library, NamesTheSubFoldersOfAFolder)
+{
+    PatternTree tree;
+    EXPECT_TRUE(tree.folderNames("").empty());
+    tree.setRoot(root);
+    EXPECT_EQ(tree.folderNames(""), (std::vector<std::string>{"Latin.vol", "Rock"}));
+    EXPECT_EQ(tree.folderNames("Rock\\"), (std::vector<std::string>{"Fast"}));
+    EXPECT_EQ(tree.folderNames("Latin.vol"), (std::vector<std::string>{"Bossa"}));
+    EXPECT_TRUE(tree.folderNames("Rock\\Fast\\").empty());
+    EXPECT_TRUE(tree.folderNames("Jazz\\").empty());
+    EXPECT_TRUE(tree.folderNames("top.mid").empty());
+}
+
 TEST_F(Library, FillsATreeControlWithTheLibraryFolders)
 {
     PatternTree tree;

@@ -73,6 +73,7 @@ public:
     int32_t velocityCentrePercent() const override { return centre; }
     int32_t minOutputVelocity() const override { return minVelocity; }
     int32_t maxOutputVelocity() const override { return maxVelocity; }
+    int32_t displayMinVelocity() const override { return displayMin; }
     int region(int32_t time) override
     {
         return time >= fillStartTicks && time < fillStartTicks + fillUnits * resolution_ / 240 ? 1 : 0;
@@ -112,6 +113,7 @@ public:
     int32_t centre = 0;
     int32_t minVelocity = 1;
     int32_t maxVelocity = 127;
+    int32_t displayMin = 20;
     DrumMap map;
     std::vector<std::string> calls;
     std::vector<Event> previews;

@@ -5,6 +5,7 @@
 #include "plugin/fill/engine/fill_module.h"
 #include "base/message_box.h"
 #include "plugin/framework/plugin/warning_dialog.h"
+#include "testing/com_streams.h"
 #include "testing/sandbox.h"
 
 #include <ole2.h>
@@ -108,35 +109,14 @@ void PluginTest::loadFill(GrindelvosketMFX &drummer, const std::string &name)
 
 std::string saveBytes(IPersistStream *persist)
 {
-    IStream *stream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)))
-        return {};
-    std::string bytes;
-    if (SUCCEEDED(persist->Save(stream, TRUE))) {
-        HGLOBAL global = nullptr;
-        ULARGE_INTEGER end{};
-        stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &end);
-        if (SUCCEEDED(GetHGlobalFromStream(stream, &global))) {
-            const char *data = static_cast<const char *>(GlobalLock(global));
-            bytes.assign(data, static_cast<size_t>(end.QuadPart));
-            GlobalUnlock(global);
-        }
-    } else {
-        ADD_FAILURE() << "Save failed";
-    }
-    stream->Release();
+    std::string bytes = testing_support::savedBytes(persist);
+    EXPECT_FALSE(bytes.empty()) << "Save failed";
     return bytes;
 }
 
 IStream *streamOf(const std::string &bytes)
 {
-    IStream *stream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)))
-        return nullptr;
-    ULONG written = 0;
-    stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
-    stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-    return stream;
+    return testing_support::streamHolding(bytes);
 }
 
 } // namespace grindel_test

@@ -11,26 +11,32 @@ namespace grindel_test {
 
 namespace {
 
-const std::string kDrummerKey = "CLSID\\{70781444-08F0-5C91-8DF7-9AECBDB9E7C5}";
-const std::string kPageKey = "CLSID\\{604A9C27-B0F9-547F-A08B-7BE80F175A5A}";
-
-// Key and default value of each entry; "" stands for the module's path.
-const std::pair<std::string, std::string> kEntries[] = {
-    {kDrummerKey, "Quorvane Grindelvosket"},
-    {kDrummerKey + "\\InprocServer32", ""},
-    {kPageKey, "Quorvane Grindelvosket Property Page"},
-    {kPageKey + "\\InprocServer32", ""},
-};
-
-void expectEntries(HKEY root, const std::string &module, bool drummer, bool page)
+void expectEntries(HKEY root, const std::string &module, const ServedClasses &classes, bool drummer,
+                   bool page)
 {
-    for (const auto &[key, value] : kEntries) {
-        const bool wanted = key.compare(0, kDrummerKey.size(), kDrummerKey) == 0 ? drummer : page;
+    // Key and default value of each entry; "" stands for the module's path.
+    const std::pair<std::string, std::string> entries[] = {
+        {classes.drummerKey, classes.drummerDescription},
+        {classes.drummerKey + "\\InprocServer32", ""},
+        {classes.pageKey, classes.pageDescription},
+        {classes.pageKey + "\\InprocServer32", ""},
+    };
+    for (const auto &[key, value] : entries) {
+        const bool wanted =
+            key.compare(0, classes.drummerKey.size(), classes.drummerKey) == 0 ? drummer : page;
         EXPECT_EQ(readDefault(root, key), wanted ? (value.empty() ? module : value) : "<missing>") << key;
     }
 }
 
 } // namespace
+
+const ServedClasses &fillDrummerClasses()
+{
+    static const ServedClasses classes{
+        "CLSID\\{70781444-08F0-5C91-8DF7-9AECBDB9E7C5}", "Quorvane Grindelvosket",
+        "CLSID\\{604A9C27-B0F9-547F-A08B-7BE80F175A5A}", "Quorvane Grindelvosket Property Page"};
+    return classes;
+}
 
 std::string readDefault(HKEY root, const std::string &path)
 {
@@ -43,17 +49,19 @@ std::string readDefault(HKEY root, const std::string &path)
 
 void checkRegistrationCases(HKEY root, const std::string &module,
                             const std::function<HRESULT()> &registerServer,
-                            const std::function<HRESULT()> &unregisterServer)
+                            const std::function<HRESULT()> &unregisterServer, const ServedClasses &classes)
 {
+    const std::string &drummerKey = classes.drummerKey;
+    const std::string &pageKey = classes.pageKey;
     {
         SCOPED_TRACE("register");
         ASSERT_EQ(registerServer(), S_OK);
-        expectEntries(root, module, true, true);
+        expectEntries(root, module, classes, true, true);
     }
     {
         SCOPED_TRACE("unregister, then again: already gone is fine");
         ASSERT_EQ(unregisterServer(), S_OK);
-        expectEntries(root, module, false, false);
+        expectEntries(root, module, classes, false, false);
         EXPECT_EQ(unregisterServer(), S_OK);
     }
     {
@@ -65,19 +73,19 @@ void checkRegistrationCases(HKEY root, const std::string &module,
         ASSERT_EQ(RegCreateKeyExA(root, "CLSID", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &blocker, nullptr),
                   ERROR_SUCCESS);
         RegCloseKey(blocker);
-        ASSERT_EQ(RegCreateKeyExA(root, kPageKey.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+        ASSERT_EQ(RegCreateKeyExA(root, pageKey.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
                                   nullptr, &blocker, nullptr),
                   ERROR_SUCCESS);
         RegCloseKey(blocker);
         EXPECT_EQ(registerServer(), SELFREG_E_CLASS);
-        EXPECT_EQ(readDefault(root, kDrummerKey + "\\InprocServer32"), module);
-        EXPECT_EQ(readDefault(root, kPageKey + "\\InprocServer32"), "<missing>");
-        RegDeleteTreeA(root, kPageKey.c_str());
+        EXPECT_EQ(readDefault(root, drummerKey + "\\InprocServer32"), module);
+        EXPECT_EQ(readDefault(root, pageKey + "\\InprocServer32"), "<missing>");
+        RegDeleteTreeA(root, pageKey.c_str());
     }
     {
         SCOPED_TRACE("register again");
         ASSERT_EQ(registerServer(), S_OK);
-        expectEntries(root, module, true, true);
+        expectEntries(root, module, classes, true, true);
     }
 }
 

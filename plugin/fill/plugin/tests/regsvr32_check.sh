@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
-# Registers Grindelvosket.dll with the system's regsvr32, reads the keys back
+# Registers a drummer module with the system's regsvr32, reads the keys back
 # with reg, unregisters it, checks the keys are gone, and registers it again
 # (the build lays the module out registered).
-# usage: regsvr32_check.sh <Grindelvosket.dll>
+# usage: regsvr32_check.sh <module.dll> [<drummer class id> <drummer description>
+#                                        <page class id> <page description>]
+# Without class ids the module is Grindelvosket.dll.
 set -u
 dll=${1:?module}
+drummer_id=${2:-70781444-08F0-5C91-8DF7-9AECBDB9E7C5}
+drummer_name=${3:-Quorvane Grindelvosket}
+page_id=${4:-604A9C27-B0F9-547F-A08B-7BE80F175A5A}
+page_name=${5:-Quorvane Grindelvosket Property Page}
 WINE=/usr/lib/wine/wine64
 export WINEDEBUG=-all
 windows_path="Z:$(cd "$(dirname "$dll")" && pwd | tr / '\\')\\$(basename "$dll")"
-drummer='HKCR\CLSID\{70781444-08F0-5C91-8DF7-9AECBDB9E7C5}'
-page='HKCR\CLSID\{604A9C27-B0F9-547F-A08B-7BE80F175A5A}'
+drummer="HKCR\\CLSID\\{$drummer_id}"
+page="HKCR\\CLSID\\{$page_id}"
 failures=0
 
 # Wine's helper processes may outlive a command: output goes through a file.
@@ -26,9 +32,9 @@ holds() { wine reg query "$1" /ve && grep -qF "$2" "$out"; }
 gone() { ! wine reg query "$1"; }
 
 check "regsvr32 registers" wine regsvr32 /s "$windows_path"
-check "drummer class named" holds "$drummer" "Quorvane Grindelvosket"
+check "drummer class named" holds "$drummer" "$drummer_name"
 check "drummer served by the module" holds "$drummer\\InprocServer32" "$windows_path"
-check "page class named" holds "$page" "Quorvane Grindelvosket Property Page"
+check "page class named" holds "$page" "$page_name"
 check "page served by the module" holds "$page\\InprocServer32" "$windows_path"
 check "regsvr32 /u unregisters" wine regsvr32 /u /s "$windows_path"
 check "drummer class gone" gone "$drummer"

@@ -199,6 +199,39 @@ TEST_F(Library, LeafIteratorNeverClimbsAboveItsRoot)
     EXPECT_EQ(empty.getFolderPath(), "");
 }
 
+TEST_F(Library, LeafIteratorWalksBackwardInTheReverseOrder)
+{
+    LeafIterator walk(&root);
+    std::vector<Leaf *> seen;
+    for (Leaf *leaf = walk.last(); leaf; leaf = walk.previous())
+        seen.push_back(leaf);
+    EXPECT_EQ(seen, (std::vector<Leaf *>{s, a, l, c, b}));
+    EXPECT_EQ(walk.previous(), nullptr) << "stays before the start";
+
+    // Inside a sub-tree, from a sought leaf and across an empty folder.
+    LeafIterator within(rock);
+    EXPECT_EQ(within.last(), s);
+    EXPECT_EQ(within.previous(), a);
+    EXPECT_EQ(within.previous(), nullptr) << "the root's leaves are outside Rock";
+    ASSERT_TRUE(walk.seek("Latin\\l.mid"));
+    EXPECT_EQ(walk.previous(), c) << "Jazz holds nothing: the root's own leaves come next";
+
+    LeafIterator empty(jazz);
+    EXPECT_EQ(empty.last(), nullptr);
+    EXPECT_EQ(empty.previous(), nullptr);
+}
+
+TEST_F(Library, LeafIteratorBackwardSkipsFoldersWithOnlyEmptySubFolders)
+{
+    // Latin\Empty\Deeper holds nothing; Latin's own leaf comes before it.
+    add(*add(*latin, "Empty"), "Deeper");
+    LeafIterator walk(latin);
+    EXPECT_EQ(walk.last(), l);
+    LeafIterator empty(jazz);
+    add(*jazz, "Nothing");
+    EXPECT_EQ(empty.last(), nullptr);
+}
+
 TEST_F(Library, LeafIteratorSeekAndFolderPath)
 {
     LeafIterator walk(&root);

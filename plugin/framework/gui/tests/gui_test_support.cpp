@@ -389,6 +389,26 @@ BOOL CALLBACK countWindow(HWND window, LPARAM count)
 
 } // namespace
 
+std::string treeItemText(HWND tree, HTREEITEM item)
+{
+    char text[MAX_PATH] = {};
+    TVITEMA info{};
+    info.mask = TVIF_TEXT;
+    info.hItem = item;
+    info.pszText = text;
+    info.cchTextMax = MAX_PATH;
+    TreeView_GetItem(tree, &info);
+    return text;
+}
+
+HTREEITEM findTreeItem(HWND tree, const std::string &text)
+{
+    for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item))
+        if (treeItemText(tree, item) == text)
+            return item;
+    return nullptr;
+}
+
 int threadWindowCount()
 {
     int count = 0;

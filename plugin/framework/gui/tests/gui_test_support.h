@@ -11,6 +11,7 @@
 #include "plugin/framework/gui/user_answers.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
 #include <string>
@@ -195,6 +196,11 @@ void postMouse(HWND window, UINT message, int x, int y, WPARAM keys = 0);
 // A key message with a plausible lParam (repeat 1, scan code, extended).
 void postKey(HWND window, UINT message, WPARAM key, bool extended = false);
 LPARAM keyLParam(UINT message, WPARAM key, bool extended = false);
+
+// The text of a tree-view item, and the first top-level item of a text
+// (null when there is none).
+std::string treeItemText(HWND tree, HTREEITEM item);
+HTREEITEM findTreeItem(HWND tree, const std::string &text);
 
 // Windows of this thread that are still there, and their classes.
 int threadWindowCount();

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -106,6 +107,19 @@ TEST(MidiTrack, StatisticsFollowInsertEraseAndClear)
     EXPECT_EQ(track.getUsedNoteCount(), 0);
     EXPECT_EQ(track.getFirstText(), "");
     EXPECT_EQ(track.getResolution(), 240) << "header values stay";
+}
+
+TEST(MidiTrack, VelocityStatisticsOfTheNotes)
+{
+    int lowest = 0, average = 0, highest = 0;
+    CMidiTrack().getVelocityStatistics(lowest, average, highest);
+    EXPECT_EQ(std::make_tuple(lowest, average, highest), std::make_tuple(1, 64, 127));
+
+    // Controllers do not count; the average rounds down.
+    const CMidiTrack track =
+        trackOf({note(0, 36, 10, 30), controller(10, 7, 127), note(240, 38, 10, 41), note(480, 42, 10, 100)});
+    track.getVelocityStatistics(lowest, average, highest);
+    EXPECT_EQ(std::make_tuple(lowest, average, highest), std::make_tuple(30, 57, 100));
 }
 
 TEST(MidiTrack, InsertGoesAfterEventsOfTheSameTime)

@@ -34,6 +34,22 @@ TEST(RequesterChain, NewMembersGoToTheHead)
     EXPECT_EQ(b.requesterSink(), &sink);
 }
 
+TEST(RequesterChain, AWalkWithSelfVisitsSelfOnce)
+{
+    Chain chain;
+    Sink sink;
+    Member a, b, outside;
+    a.id = 1, b.id = 2, outside.id = 9;
+    chain.attach(&a, &sink, 10);
+    chain.attach(&b, &sink, 20);
+    std::vector<int> seen;
+    chain.forEachWith(&a, [&](Member *m) { seen.push_back(m->id); });
+    EXPECT_EQ(seen, (std::vector<int>{2, 1}));
+    seen.clear();
+    chain.forEachWith(&outside, [&](Member *m) { seen.push_back(m->id); });
+    EXPECT_EQ(seen, (std::vector<int>{2, 1, 9}));
+}
+
 TEST(RequesterChain, AttachingAMemberAgainReplacesSinkAndCookieOnly)
 {
     Chain chain;

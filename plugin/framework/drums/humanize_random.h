@@ -1,6 +1,6 @@
-// The looper's own random numbers for velocity humanizing: a small linear
-// congruential generator, so the real-time thread touches no C library state
-// and a seed reproduces a run exactly.
+// A drummer's own random numbers (0..32767), for velocity humanizing and
+// pattern draws: a small linear congruential generator, so the real-time
+// thread touches no C library state and a seed reproduces a run exactly.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "plugin/fill/looper/swing.h"
+#include "plugin/framework/drums/swing.h"
 
 #include <gtest/gtest.h>
 

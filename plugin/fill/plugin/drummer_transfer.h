@@ -1,0 +1,68 @@
+// A drummer's loop or fill handed to the outside world: copied to and pasted
+// from the clipboard, and dragged out as a file. The clipboard carries it
+// twice: as the drummer's own snapshot in a format of its own, which another
+// instance pastes back exactly, and rendered as a Standard MIDI File for any
+// sequencer. Both run on the window thread with OLE initialised.
+#pragma once
+
+#include "base/stream.h"
+
+#include <windows.h>
+#include <objidl.h>
+
+#include <string>
+#include <vector>
+
+namespace Quorvane::DrummerTransfer {
+
+constexpr const char *kSmfFormatName = "Standard MIDI File";
+
+// The registered clipboard format "Standard MIDI File".
+UINT smfFormat();
+
+// A shareable global memory block holding bytes; null when out of memory.
+HGLOBAL globalFromBytes(const std::string &bytes);
+// The bytes of a global memory block; false when it cannot be locked.
+bool bytesFromGlobal(HGLOBAL global, std::string &bytes);
+
+// A data object offering global memory blocks, one per format.
+struct GlobalFormat {
+    UINT format;
+    std::string bytes;
+};
+// A new data object holding one reference; null when out of memory.
+IDataObject *createDataObject(const std::vector<GlobalFormat> &formats);
+
+// What a drummer hands out and takes back.
+class Source {
+public:
+    virtual bool saveSnapshot(OutputStream &out) = 0;
+    // All or nothing: false leaves the drummer as it was.
+    virtual bool loadSnapshot(InputStream &in, bool notify) = 0;
+    // The drummer's content rendered as a Standard MIDI File.
+    virtual bool renderSmf(OutputStream &out) = 0;
+
+protected:
+    ~Source() = default;
+};
+
+// Puts the snapshot (in snapshotFormat) and the rendered file on the
+// clipboard and flushes it, so the data stays after the plug-in is gone.
+HRESULT copyToClipboard(Source &source, UINT snapshotFormat);
+// Reads a snapshot of snapshotFormat from the clipboard into the drummer;
+// false (the drummer unchanged) when there is none or it is damaged.
+bool pasteFromClipboard(Source &source, UINT snapshotFormat);
+
+// The system's temporary folder followed by fileName.
+std::string dragOutPath(const std::string &fileName);
+// A file list (CF_HDROP) naming one file: the 20-byte header with the list
+// at offset 20, the ANSI path and two terminating zeros.
+std::string fileDropList(const std::string &path);
+// Renders into the drag-out file and returns a data object whose only
+// format is the file list naming it; null when the file could not be
+// written.
+IDataObject *prepareDragOut(Source &source, const std::string &fileName, std::string *path = nullptr);
+// Runs the drag (copy only). DRAGDROP_S_DROP, DRAGDROP_S_CANCEL or a failure.
+HRESULT dragOut(Source &source, const std::string &fileName, DWORD *effect = nullptr);
+
+} // namespace Quorvane::DrummerTransfer

@@ -1,0 +1,171 @@
+// A slice's real-time walk: its loop replayed cycle after cycle, each event
+// transformed as it goes out. Runs on the host's thread under the slice's
+// lock: no allocation, no disk, no other lock.
+#include "plugin/framework/drums/swing.h"
+#include "plugin/framework/midi/tick_math.h"
+#include "plugin/slice/engine/looper.h"
+
+#include <algorithm>
+
+namespace Quorvane::LoopSlice {
+
+namespace {
+
+constexpr int32_t kOffsetResolution = 480;
+// The length of a loop without events, in host ticks, before it is moved up
+// to a measure line.
+constexpr int64_t kEmptyLoopTicks = 100;
+
+int64_t floorDiv(int64_t value, int64_t by)
+{
+    const int64_t q = value / by;
+    return (value % by != 0 && (value < 0) != (by < 0)) ? q - 1 : q;
+}
+
+// Swing counted from the cycle start, with whole cell pairs below 0 too.
+int64_t swungFromCycle(int64_t relative, int64_t cell, int64_t amount)
+{
+    const int64_t pair = 2 * cell;
+    const int64_t base = floorDiv(relative, pair) * pair;
+    return base + swingTime(relative - base, cell, amount);
+}
+
+bool playsKind(int32_t kind)
+{
+    return kind != CMidiTrack::Event::Controller && kind != CMidiTrack::Event::ProgramChange &&
+           kind != CMidiTrack::Event::PitchBend;
+}
+
+} // namespace
+
+int64_t Looper::loopLengthLocked(const SliceContent &content, ProcessContext &context) const
+{
+    const int32_t hostRate = usableResolution(context.getResolution());
+    const int32_t end = content.track->getLastEnd();
+    const int64_t length =
+        end > 0 ? convertTicks(end, content.track->getResolution(), hostRate) : kEmptyLoopTicks;
+    const int64_t rounded = context.roundUpToBeat(clampToInt32(length), 1);
+    return std::max<int64_t>(1, rounded);
+}
+
+int64_t Looper::loopLength(ProcessContext &context) const
+{
+    CriticalSectionGuard guard(lock_);
+    return loopLengthLocked(*content_, context);
+}
+
+int32_t Looper::nextCycleStart(int32_t time, ProcessContext &context) const
+{
+    CriticalSectionGuard guard(lock_);
+    const int64_t after = static_cast<int64_t>(time) + loopLengthLocked(*content_, context);
+    return context.roundUpToBeat(clampToInt32(after), 1);
+}
+
+int64_t Looper::playTime(const CMidiTrack::Event &event, const Cursor &scale, int64_t cycleStart, bool timing,
+                         int64_t *duration) const
+{
+    int64_t t = convertTicks(event.time, scale.trackRate, scale.hostRate);
+    const int64_t cell = scale.swingCell;
+    if (host_.quantizeOn()) {
+        const int64_t shifted = t + cell / 4;
+        t = shifted - (shifted % cell + cell) % cell;
+    }
+    int64_t length = event.kind == CMidiTrack::Event::Note
+                         ? convertTicks(event.duration, scale.trackRate, scale.hostRate)
+                         : 0;
+    if (timing) {
+        t += scale.offsetTicks;
+        if (event.kind == CMidiTrack::Event::Note) {
+            const int64_t amount = swingAmount(host_.swingPercent(), cell);
+            const int64_t start = swungFromCycle(t, cell, amount);
+            length = swungFromCycle(t + length, cell, amount) - start;
+            t = start;
+        }
+    }
+    if (duration)
+        *duration = length;
+    return cycleStart + t;
+}
+
+CMidiTrack::Event Looper::transformed(const CMidiTrack::Event &event, const SliceContent &content,
+                                      const Cursor &scale, int64_t cycleStart, unsigned exclude,
+                                      HumanizeRandom *random) const
+{
+    CMidiTrack::Event out = event;
+    int64_t duration = 0;
+    out.time = clampToInt32(playTime(event, scale, cycleStart, !(exclude & ExcludeTiming), &duration));
+    if (event.kind != CMidiTrack::Event::Note)
+        return out;
+    out.duration = clampToInt32(duration);
+    int32_t velocity = std::clamp<int32_t>(event.data2 + content.velocityOffset, 1, 127);
+    velocity = velocityTable_.apply(velocity);
+    if (!(exclude & ExcludeHumanize) && random)
+        velocity = std::clamp<int32_t>(velocity + random->spread(host_.humanizeRange()), 1, 127);
+    out.data2 = static_cast<uint8_t>(velocity);
+    if (!(exclude & ExcludeMapping)) {
+        int note = host_.drumMap().getNote(event.data1);
+        note = content.fixedNoteOn ? content.fixedNote : content.drumMap.getNote(note);
+        out.data1 = static_cast<uint8_t>(std::clamp(note + content.keyOffset, 0, 127));
+    }
+    return out;
+}
+
+void Looper::play(int32_t from, int32_t thru, ProcessContext &context)
+{
+    play(cursor_, from, thru, context, humanize_);
+}
+
+void Looper::play(Cursor &cursor, int32_t from, int32_t thru, ProcessContext &context, HumanizeRandom &random)
+{
+    if (from > thru)
+        return;
+    CriticalSectionGuard guard(lock_);
+    const SliceContent &content = *content_;
+    const CMidiTrack::EventList &events = content.events();
+    // A soloed slice plays even when muted; while one is, the others rest.
+    if (solo_ ? false : content.mute || host_.soloActive())
+        return;
+    if (events.empty())
+        return;
+
+    const int32_t hostRate = usableResolution(context.getResolution());
+    const int32_t trackRate = usableResolution(content.track->getResolution());
+    const bool resync = !cursor.synced || cursor.content != &content || from != cursor.lastEnd + 1 ||
+                        cursor.timeOffset != content.timeOffset || cursor.hostRate != hostRate ||
+                        cursor.trackRate != trackRate;
+    const int32_t swingIndex = host_.swingDurationIndex();
+    if (resync) {
+        cursor.content = &content;
+        cursor.hostRate = hostRate;
+        cursor.trackRate = trackRate;
+        cursor.timeOffset = content.timeOffset;
+        cursor.offsetTicks = convertTicks(content.timeOffset, kOffsetResolution, hostRate);
+        cursor.loopLength = loopLengthLocked(content, context);
+        cursor.current = events.begin();
+        cursor.cycleStart =
+            floorDiv(int64_t(from) - cursor.offsetTicks, cursor.loopLength) * cursor.loopLength;
+        cursor.synced = true;
+    }
+    if (resync || swingIndex != cursor.swingIndex) {
+        cursor.swingIndex = swingIndex;
+        const int shift = swingIndex <= 0 ? 2 : std::min(swingIndex, 16);
+        cursor.swingCell = std::max<int64_t>(1, convertTicks(trackRate >> shift, trackRate, hostRate));
+    }
+
+    for (;;) {
+        if (cursor.current == events.end()) {
+            cursor.current = events.begin();
+            cursor.cycleStart += cursor.loopLength;
+        }
+        const CMidiTrack::Event &event = *cursor.current;
+        const int64_t at = playTime(event, cursor, cursor.cycleStart, true, nullptr);
+        if (at > thru)
+            break;
+        if (at >= from && playsKind(event.kind))
+            context.emitEvent(transformed(event, content, cursor, cursor.cycleStart, 0, &random));
+        ++cursor.current;
+    }
+    cursor.lastEnd = thru;
+}
+
+} // namespace Quorvane::LoopSlice

@@ -1,0 +1,68 @@
+// The hosted instrument's property page as Sorvik's editor, under a real
+// display: it opens once in the host's window, its dirty flag marks the song
+// modified, and a picture of it goes to the screenshots folder.
+#include "synth/dxi/tests/sorvik_fixture.h"
+#include "testing/screenshot.h"
+
+#include <gtest/gtest.h>
+
+using namespace Quorvane;
+using namespace sorvik_test;
+
+namespace {
+
+void pump()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+TEST(EditorTest, ThePageOpensInTheHostWindowAndMarksTheSongModified)
+{
+    ASSERT_EQ(OleInitialize(nullptr), S_OK);
+    ASSERT_NE(modules().create, nullptr);
+    resetControl();
+    {
+        MusicSong song;
+        Hosted dxi(song, 44100.0f, 256);
+        ASSERT_TRUE(dxi.select(CLSID_TestDxi));
+        int width = 0, height = 0;
+        dxi.synth->GetEditorSize(&width, &height);
+        HWND parent = CreateWindowExW(0, L"STATIC", L"Tembri DXi", WS_OVERLAPPED | WS_VISIBLE, 40, 40,
+                                      width + 20, height + 40, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(parent, nullptr);
+        EXPECT_FALSE(dxi.synth->CloseEditor()); // none open yet
+        ASSERT_TRUE(dxi.synth->OpenEditor(parent));
+        ASSERT_TRUE(dxi.synth->OpenEditor(parent)); // still one
+        HWND page = FindWindowExW(parent, nullptr, L"TembriTestDxiPage", nullptr);
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(FindWindowExW(parent, page, L"TembriTestDxiPage", nullptr), nullptr);
+        EXPECT_TRUE(IsWindowVisible(page));
+        pump();
+
+        EXPECT_EQ(song.song.IsModified(), 0);
+        HWND louder = FindWindowExW(page, nullptr, L"BUTTON", L"Louder");
+        ASSERT_NE(louder, nullptr);
+        SendMessageW(louder, BM_CLICK, 0, 0);
+        pump();
+        EXPECT_EQ(song.song.IsModified(), 1);
+        wchar_t text[32] = {};
+        GetWindowTextW(FindWindowExW(page, nullptr, L"STATIC", nullptr), text, 32);
+        EXPECT_STREQ(text, L"Level: 60");
+        RedrawWindow(parent, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        pump();
+        EXPECT_FALSE(testing_support::writeWindowPicture(parent, "sorvik_editor").empty());
+
+        EXPECT_TRUE(dxi.synth->CloseEditor());
+        EXPECT_FALSE(IsWindow(page));
+        EXPECT_FALSE(dxi.synth->CloseEditor());
+        DestroyWindow(parent);
+    }
+    EXPECT_EQ(modules().liveObjects(), 0);
+    OleUninitialize();
+}
+
+} // namespace
