@@ -28,6 +28,9 @@ public:
     void Resize() override;
     void Render(CGUIContext *ctx) override;
     void ModifyScrollQuad(long axis, QUAD *quad) override;
+    // A table of the whole song: no song pointer to show.
+    void ShowSongPtr(int, CGUIContext *) override {}
+    void UpdateSongPtr(int) override {}
     void OnLButtonDown(long x, long y, int flag1, int flag2) override;
     void OnLButtonDblClk(long x, long y, int flag1, int flag2) override;
     void OnLButtonUp(long x, long y, int flag1, int flag2) override;

@@ -40,7 +40,6 @@ struct SysExTest : ::testing::Test {
     {
         std::memcpy(saved, tabSysExClmn, sizeof saved);
         host.sound.tract.otherType = 7;
-        host.song.playStartTick = 10000000;
         editor = &host.open<CSysExWindow>(32766, 0, 700, 300);
         window = editor->as<CSysExWindow>();
     }
@@ -293,5 +292,10 @@ TEST_F(SysExTest, PaintsTheTable)
     EXPECT_GT(editor->count(QUAD(292, mid(0) - 6, 480, mid(0) + 6), RGB(0, 0, 0)), 20) << "the hex";
     EXPECT_GT(editor->count(QUAD(162, mid(1) - 6, 280, mid(1) + 6), RGB(0, 0, 0)), 20) << "no port";
     EXPECT_EQ(editor->pixel(30, mid(0)), colourOf(colDkGray));
+    // a table of the whole song shows no song pointer
+    host.song.playStartTick = 400 * window->zoom;
+    window->UpdateSongPtr(1);
+    editor->paintAll();
+    EXPECT_EQ(editor->pixel(400, 200), colourOf(colBkgndSysEx));
     editor->screenshot("pannikel_sysex_window");
 }
