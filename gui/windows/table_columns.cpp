@@ -25,10 +25,10 @@ void drawBorder(CGUIContext *ctx, long x, long top, long bottom)
 
 long TableColumns::Left(long column, long scrollX) const
 {
-    if (column <= 0)
+    if (firstFixed && column <= 0)
         return 0;
-    long left = widths[0] - scrollX;
-    for (long c = 1; c < column && c < count; ++c)
+    long left = -scrollX;
+    for (long c = 0; c < column && c < count; ++c)
         left += widths[c];
     return left;
 }
@@ -36,16 +36,16 @@ long TableColumns::Left(long column, long scrollX) const
 long TableColumns::ScrolledWidth() const
 {
     long sum = 0;
-    for (long c = 1; c < count; ++c)
+    for (long c = FirstScrolled(); c < count; ++c)
         sum += widths[c];
     return sum;
 }
 
 long TableColumns::ColumnAt(long x, long scrollX) const
 {
-    if (x < widths[0])
+    if (firstFixed && x < widths[0])
         return 0;
-    for (long c = 1; c < count; ++c)
+    for (long c = FirstScrolled(); c < count; ++c)
         if (x < Right(c, scrollX))
             return c;
     return -1;
@@ -55,8 +55,8 @@ long TableColumns::BorderAt(long x, long scrollX) const
 {
     for (long c = 0; c < count; ++c) {
         const long border = Right(c, scrollX);
-        if (c > 0 && border <= widths[0])
-            continue; // scrolled under column 0
+        if (c >= FirstScrolled() && border <= FixedWidth())
+            continue; // scrolled under column 0 or off the window
         if (x == border - 1 || x == border) {
             while (c > 0 && columns[c].minimum == 0)
                 --c;
@@ -88,9 +88,10 @@ void TableColumns::DrawHeader(CGUIContext *ctx, long width, long scrollX, long r
     for (long c = 0; c < count; ++c) {
         const long left = Left(c, scrollX);
         const long right = left + widths[c];
-        // the scrolled columns stay right of column 0
-        if (c > 0 && (right <= widths[0] || left >= width ||
-                      !ctx->SetDrawingQuad(QUAD(widths[0] + 1, 0, width, kTableHeader - 2))))
+        // the scrolled columns stay right of a fixed column 0
+        const long clipLeft = firstFixed ? widths[0] + 1 : 0;
+        if (c >= FirstScrolled() && (right <= FixedWidth() || left >= width ||
+                                     !ctx->SetDrawingQuad(QUAD(clipLeft, 0, width, kTableHeader - 2))))
             continue;
         if (c == resizing)
             ctx->DrawHorzGradient(&sharedGradient, 19, left, 0, right - left);
@@ -101,18 +102,20 @@ void TableColumns::DrawHeader(CGUIContext *ctx, long width, long scrollX, long r
         ctx->DrawLine(right - 1, 0, right - 1, kTableHeader - 1);
         ctx->SelectPen(&sharedPen, 0);
         ctx->DrawLine(right, 0, right, kTableHeader - 1);
-        if (c > 0)
+        if (c >= FirstScrolled())
             ctx->ResetDrawingQuad();
     }
 }
 
 void TableColumns::DrawBorders(CGUIContext *ctx, long top, long bottom, long scrollX) const
 {
-    for (long c = 1; c < count; ++c) {
+    for (long c = FirstScrolled(); c < count; ++c) {
         const long border = Right(c, scrollX);
-        if (border > widths[0])
+        if (border > FixedWidth())
             drawBorder(ctx, border, top, bottom);
     }
+    if (!firstFixed)
+        return;
     ctx->SelectPen(&sharedPen, 0);
     ctx->DrawLine(widths[0], top, widths[0], bottom);
 }

@@ -32,21 +32,26 @@ struct TableColumn {
 };
 
 // A window's view of its columns: the captions, its own widths and the
-// library table they go back to. Column 0 is fixed; the others are
-// scrolled by scrollX.
+// library table they go back to (null: never written). Column 0 is fixed
+// unless firstFixed is 0; the others are scrolled by scrollX.
 struct TableColumns {
     const TableColumn *columns;
     long *widths;
     long *shared;
     long count;
+    int firstFixed = 1;
+
+    // The first scrolled column, and the width that stays in place.
+    long FirstScrolled() const { return firstFixed ? 1 : 0; }
+    long FixedWidth() const { return firstFixed ? widths[0] : 0; }
 
     // The left edge of a column in the window.
     long Left(long column, long scrollX) const;
     long Right(long column, long scrollX) const { return Left(column, scrollX) + widths[column]; }
-    // The widths of columns 1.. together.
+    // The widths of the scrolled columns together.
     long ScrolledWidth() const;
-    // 0 left of column 0's right edge, else the column by the scrolled
-    // edges; -1 past the last.
+    // 0 left of a fixed column 0's right edge, else the column by the
+    // scrolled edges; -1 past the last.
     long ColumnAt(long x, long scrollX) const;
     // The column whose right border lies at x or x - 1, passed back to the
     // resizable column it belongs to; -1 for none.
@@ -60,7 +65,7 @@ struct TableColumns {
     // gets the header's highlight.
     void DrawHeader(CGUIContext *ctx, long width, long scrollX, long resizing) const;
     // Column borders over the rows from y top down to bottom, and the white
-    // line right of column 0.
+    // line right of a fixed column 0.
     void DrawBorders(CGUIContext *ctx, long top, long bottom, long scrollX) const;
     // The row number cell of column 0 (its text right-aligned), selected or
     // not.
