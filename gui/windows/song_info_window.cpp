@@ -76,13 +76,7 @@ void CSongInfoWindow::UpdateItem(long row, long column)
 
 void CSongInfoWindow::EnsureVisible(long row)
 {
-    const long top = kTableRow * row;
-    const long page = height - kTableHeader;
-    long y = scrollPosY;
-    if (top < y)
-        y = top;
-    else if (top + kTableRow > y + page)
-        y = top + kTableRow - page;
+    const long y = ScrollToShowRow(row, height, scrollPosY);
     if (y != scrollPosY) {
         ScrollToPosition(scrollPosX, y);
         Update(nullptr, 0);
@@ -116,33 +110,15 @@ void CSongInfoWindow::Render(CGUIContext *ctx)
 
 void CSongInfoWindow::OnLButtonDown(long x, long y, int, int)
 {
-    if (!client || y >= kTableHeader)
-        return;
-    const long column = Columns().BorderAt(x, scrollPosX);
-    if (column < 0)
-        return;
-    dragState = kColumnResize + column;
-    dragX = x;
-    char text[64];
-    std::snprintf(text, sizeof text, "Resize '%s'", kColumns[column].caption);
-    client->GUICLSetStatusText(0, text);
-    UpdateItem(-1, -1);
-    client->GUICLSetCapture(1);
+    if (y < kTableHeader)
+        StartColumnResize(*this, Columns(), x);
 }
 
 void CSongInfoWindow::OnMouseMove(long x, long y, int, int)
 {
-    if (!client)
-        return;
-    if (IsColumnResize(dragState)) {
-        TableColumns cols = Columns();
-        const long column = ResizedColumn(dragState);
-        dragX += cols.Drag(column, x - dragX);
-        QUAD from(std::max(cols.Left(column, scrollPosX), 0L), 0, width, height);
-        Update(&from, 0);
-        return;
-    }
-    SetHoverStatus(x, y);
+    TableColumns cols = Columns();
+    if (client && !DragColumnResize(*this, cols, x))
+        SetHoverStatus(x, y);
 }
 
 void CSongInfoWindow::SetHoverStatus(long x, long y)
@@ -168,14 +144,8 @@ void CSongInfoWindow::SetHoverStatus(long x, long y)
 
 void CSongInfoWindow::OnLButtonUp(long x, long y, int, int)
 {
-    if (!client || !IsColumnResize(dragState))
-        return;
-    dragState = 0;
-    UpdateItem(-1, -1);
-    OnSize(kTimeMax, kTimeMax);
-    client->GUICLSetCapture(0);
-    client->GUICLClearStatusText(0);
-    SetHoverStatus(x, y);
+    if (EndColumnResize(*this))
+        SetHoverStatus(x, y);
 }
 
 void CSongInfoWindow::OnLButtonDblClk(long x, long y, int, int)

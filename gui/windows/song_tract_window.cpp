@@ -131,13 +131,7 @@ void CSongTractWindow::UpdateCell(long row, long column)
 
 void CSongTractWindow::EnsureVisible(long row)
 {
-    const long top = kTableRow * row;
-    const long page = height - kTableHeader;
-    long y = scrollPosY;
-    if (top < y)
-        y = top;
-    else if (top + kTableRow > y + page)
-        y = top + kTableRow - page;
+    const long y = ScrollToShowRow(row, height, scrollPosY);
     if (y != scrollPosY)
         ScrollToPosition(scrollPosX, y);
 }

@@ -13,7 +13,6 @@
 #include "gui/windows/liaison.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <new>
 
 namespace Quorvane {
@@ -56,16 +55,7 @@ void CSongTractWindow::OnLButtonDown(long x, long y, int, int)
     dragX = x;
     dragY = y;
     if (y < kTableHeader + 1) {
-        const long column = cols.BorderAt(x, scrollPosX);
-        if (column < 0)
-            return;
-        dragState = kColumnResize + column;
-        char text[64];
-        std::snprintf(text, sizeof text, "Resize '%s'", cols.columns[column].caption);
-        client->GUICLSetStatusText(0, text);
-        client->GUICLSetCapture(1);
-        QUAD header(0, 0, width, kTableHeader);
-        Update(&header, 0);
+        StartColumnResize(*this, cols, x);
         return;
     }
     const long row = GetRow(y);
@@ -178,15 +168,8 @@ void CSongTractWindow::OnMouseMove(long x, long y, int, int)
         return;
     }
     TableColumns cols = Columns();
-    if (IsColumnResize(dragState)) {
-        const long column = ResizedColumn(dragState);
-        dragX += cols.Drag(column, x - dragX);
-        QUAD from(std::max(cols.Left(column, scrollPosX), column > 0 ? cols.widths[0] : 0L), 0, width,
-                  height);
-        Update(&from, 0);
-        return;
-    }
-    SetHoverStatus(x, y);
+    if (!DragColumnResize(*this, cols, x))
+        SetHoverStatus(x, y);
 }
 
 void CSongTractWindow::SetHoverStatus(long x, long y)
@@ -227,6 +210,10 @@ void CSongTractWindow::OnLButtonUp(long x, long y, int, int)
 {
     if (!song || !client || dragState == 0)
         return;
+    if (EndColumnResize(*this)) {
+        SetHoverStatus(x, y);
+        return;
+    }
     const long state = dragState;
     dragState = 0;
     if (isValueDrag(state)) {
@@ -234,10 +221,6 @@ void CSongTractWindow::OnLButtonUp(long x, long y, int, int)
         UpdateCell(state / 65536, state % 65536);
         SetCursorType(CURSOR_ARROW);
         MarkModified(song, client);
-    } else if (IsColumnResize(state)) {
-        QUAD header(0, 0, width, kTableHeader);
-        Update(&header, 0);
-        OnSize(kTimeMax, kTimeMax);
     }
     client->GUICLSetCapture(0);
     client->GUICLClearStatusText(0);

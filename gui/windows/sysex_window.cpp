@@ -100,13 +100,7 @@ void CSysExWindow::Select(long row)
 
 void CSysExWindow::EnsureVisible(long row)
 {
-    const long top = kTableRow * row;
-    const long page = height - kTableHeader;
-    long y = scrollPosY;
-    if (top < y)
-        y = top;
-    else if (top + kTableRow > y + page)
-        y = top + kTableRow - page;
+    const long y = ScrollToShowRow(row, height, scrollPosY);
     if (y != scrollPosY)
         ScrollToPosition(scrollPosX, y);
 }
@@ -191,17 +185,7 @@ void CSysExWindow::OnLButtonDown(long x, long y, int, int)
         return;
     const TableColumns cols = Columns();
     if (y < kTableHeader) {
-        const long column = cols.BorderAt(x, scrollPosX);
-        if (column < 0)
-            return;
-        dragState = kColumnResize + column;
-        dragX = x;
-        char text[64];
-        std::snprintf(text, sizeof text, "Resize '%s'", kColumns[column].caption);
-        client->GUICLSetStatusText(0, text);
-        client->GUICLSetCapture(1);
-        QUAD header(0, 0, width, kTableHeader);
-        Update(&header, 0);
+        StartColumnResize(*this, cols, x);
         return;
     }
     const long row = GetRow(y);
@@ -282,16 +266,9 @@ void CSysExWindow::OnMouseMove(long x, long y, int, int)
 {
     if (!song || !client)
         return;
-    if (IsColumnResize(dragState)) {
-        TableColumns cols = Columns();
-        const long column = ResizedColumn(dragState);
-        dragX += cols.Drag(column, x - dragX);
-        QUAD from(std::max(cols.Left(column, scrollPosX), column > 0 ? columnWidths[0] : 0L), 0, width,
-                  height);
-        Update(&from, 0);
-        return;
-    }
-    SetHoverStatus(x, y);
+    TableColumns cols = Columns();
+    if (!DragColumnResize(*this, cols, x))
+        SetHoverStatus(x, y);
 }
 
 void CSysExWindow::SetHoverStatus(long x, long y)
@@ -307,14 +284,8 @@ void CSysExWindow::SetHoverStatus(long x, long y)
 
 void CSysExWindow::OnLButtonUp(long x, long y, int, int)
 {
-    if (!client || !IsColumnResize(dragState))
-        return;
-    dragState = 0;
-    OnSize(kTimeMax, kTimeMax);
-    Update(nullptr, 0);
-    client->GUICLSetCapture(0);
-    client->GUICLClearStatusText(0);
-    SetHoverStatus(x, y);
+    if (EndColumnResize(*this))
+        SetHoverStatus(x, y);
 }
 
 // --- the host's commands

@@ -2,8 +2,11 @@
 
 #include "gui/draw/gui_context.h"
 #include "gui/draw/shared_objects.h"
+#include "gui/windows/abst_window.h"
+#include "gui/windows/gui_client.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace Quorvane {
 
@@ -133,6 +136,65 @@ void TableColumns::CloseNumbers(CGUIContext *ctx, long top, long bottom) const
 {
     ctx->SelectPen(&sharedPen, 3);
     ctx->DrawLine(widths[0] - 1, top, widths[0] - 1, bottom);
+}
+
+// --- the column resize gesture
+
+bool StartColumnResize(CAbstWindow &window, const TableColumns &cols, long x)
+{
+    const long column = cols.BorderAt(x, window.scrollPosX);
+    CGUIClient *client = window.client;
+    if (column < 0 || !client)
+        return false;
+    window.dragState = kColumnResize + column;
+    window.dragX = x;
+    char text[64];
+    std::snprintf(text, sizeof text, "Resize '%s'", cols.columns[column].caption);
+    client->GUICLSetStatusText(0, text);
+    client->GUICLSetCapture(1);
+    QUAD header(0, 0, window.width, kTableHeader);
+    window.Update(&header, 0);
+    return true;
+}
+
+bool DragColumnResize(CAbstWindow &window, TableColumns &cols, long x)
+{
+    if (!IsColumnResize(window.dragState))
+        return false;
+    const long column = ResizedColumn(window.dragState);
+    window.dragX += cols.Drag(column, x - window.dragX);
+    const long left = cols.Left(column, window.scrollPosX);
+    // a scrolled column repaints only right of the fixed one
+    QUAD from(std::max(left, column >= cols.FirstScrolled() ? cols.FixedWidth() : 0L), 0, window.width,
+              window.height);
+    window.Update(&from, 0);
+    return true;
+}
+
+bool EndColumnResize(CAbstWindow &window)
+{
+    if (!IsColumnResize(window.dragState))
+        return false;
+    window.dragState = 0;
+    QUAD header(0, 0, window.width, kTableHeader);
+    window.Update(&header, 0);
+    window.OnSize(kTimeMax, kTimeMax);
+    if (CGUIClient *client = window.client) {
+        client->GUICLSetCapture(0);
+        client->GUICLClearStatusText(0);
+    }
+    return true;
+}
+
+long ScrollToShowRow(long row, long height, long scrollY)
+{
+    const long top = kTableRow * row;
+    const long page = height - kTableHeader;
+    if (top < scrollY)
+        return top;
+    if (top + kTableRow > scrollY + page)
+        return top + kTableRow - page;
+    return scrollY;
 }
 
 } // namespace Quorvane

@@ -10,6 +10,7 @@
 namespace Quorvane {
 
 class CGUIContext;
+class CAbstWindow;
 
 constexpr long kTableHeader = 22; // the rows start here
 constexpr long kTableRow = 26;
@@ -73,5 +74,20 @@ struct TableColumns {
     // The dark line that closes column 0.
     void CloseNumbers(CGUIContext *ctx, long top, long bottom) const;
 };
+
+// The column resize gesture of a table window (its dragState and dragX).
+// A press in the header on a column border starts it: the status names the
+// column, the mouse is captured and the header repaints; false elsewhere.
+bool StartColumnResize(CAbstWindow &window, const TableColumns &cols, long x);
+// While resizing, the column follows the pointer and repaints from its left
+// edge; false without the gesture.
+bool DragColumnResize(CAbstWindow &window, TableColumns &cols, long x);
+// The release: the header repaints, the scroll ranges follow the widths,
+// the capture and the status go; false without the gesture.
+bool EndColumnResize(CAbstWindow &window);
+
+// The vertical scroll position that shows a row wholly in a window of
+// height (the header included) scrolled to scrollY.
+long ScrollToShowRow(long row, long height, long scrollY);
 
 } // namespace Quorvane
