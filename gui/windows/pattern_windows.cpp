@@ -88,13 +88,13 @@ void CPattChnWindow::Render(CGUIContext *ctx)
     if (last < first || !ctx->SetDrawingQuad(QUAD(0, kTableHeader, width, height)))
         return;
     for (long row = first; row <= last; ++row)
-        ctx->DrawHorzGradient(&sharedGradient, 5, columnWidths[0],
-                              kTableHeader + kTableRow * row - scrollPosY, width - columnWidths[0]);
+        ctx->DrawHorzGradient(&sharedGradient, 5, columnWidths[0], TableRowTop(row, scrollPosY),
+                              width - columnWidths[0]);
     cols.DrawBorders(ctx, kTableHeader, height, scrollPosX);
     char number[16];
     for (long row = first; row <= last; ++row) {
         std::snprintf(number, sizeof number, "%ld", row + 1);
-        cols.DrawNumber(ctx, kTableHeader + kTableRow * row - scrollPosY, number, row == selItem);
+        cols.DrawNumber(ctx, TableRowTop(row, scrollPosY), number, row == selItem);
     }
     cols.CloseNumbers(ctx, kTableHeader, height);
     ctx->ResetDrawingQuad();

@@ -57,21 +57,7 @@ long CSongInfoWindow::GetRow(long y) const
 
 QUAD CSongInfoWindow::GetItemQuad(long row, long column)
 {
-    const TableColumns cols = Columns();
-    const long top = kTableHeader + kTableRow * row - scrollPosY;
-    return QUAD(cols.Left(column, scrollPosX), top, cols.Right(column, scrollPosX), top + kTableRow);
-}
-
-void CSongInfoWindow::UpdateItem(long row, long column)
-{
-    QUAD q = row < 0 ? QUAD(0, 0, width, kTableHeader) : GetItemQuad(row, std::max(column, 0L));
-    if (column < 0) {
-        q.left = 0;
-        q.right = width;
-    }
-    q.top = std::max(q.top, row < 0 ? 0L : kTableHeader);
-    if (q.bottom > q.top)
-        Update(&q, 0);
+    return Columns().Cell(row, column, scrollPosX, scrollPosY);
 }
 
 void CSongInfoWindow::EnsureVisible(long row)
@@ -165,7 +151,7 @@ void CSongInfoWindow::OnLButtonDblClk(long x, long y, int, int)
     cell.left += 3;
     cell.right -= 3;
     editItem = row;
-    UpdateItem(row, -1);
+    UpdateTableRow(*this, row);
     char text[64];
     std::snprintf(text, sizeof text, "Edit %s", SONGINFO::GetItemName(row));
     client->GUICLSetStatusText(0, text);
@@ -186,14 +172,14 @@ int CSongInfoWindow::OnItemChanged(long row, const char *text)
             return 0; // the old text stays
     }
     MarkModified(song, client);
-    UpdateItem(row, -1);
+    UpdateTableRow(*this, row);
     return 1;
 }
 
 void CSongInfoWindow::OnCancelEditItem(long row)
 {
     editItem = kNoInfoItem;
-    UpdateItem(row, -1);
+    UpdateTableRow(*this, row);
     if (client)
         client->GUICLClearStatusText(0);
 }

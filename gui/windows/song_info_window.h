@@ -47,8 +47,6 @@ public:
 private:
     TableColumns Columns();
     QUAD GetItemQuad(long row, long column);
-    // row -1: the header; column -1: the whole row.
-    void UpdateItem(long row, long column);
     void EnsureVisible(long row);
     void SetHoverStatus(long x, long y);
 };

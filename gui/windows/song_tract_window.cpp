@@ -107,16 +107,12 @@ long CSongTractWindow::GetRow(long y) const
 
 QUAD CSongTractWindow::CellQuad(long row, long column)
 {
-    const TableColumns cols = Columns();
-    const long top = RowTop(row);
-    return QUAD(cols.Left(column, scrollPosX), top, cols.Right(column, scrollPosX), top + kTableRow);
+    return Columns().Cell(row, column, scrollPosX, scrollPosY);
 }
 
 void CSongTractWindow::UpdateRow(long row)
 {
-    QUAD q(0, std::max(RowTop(row), kTableHeader), width, RowTop(row) + kTableRow);
-    if (q.bottom > q.top)
-        Update(&q, 0);
+    UpdateTableRow(*this, row);
 }
 
 void CSongTractWindow::UpdateCell(long row, long column)

@@ -127,7 +127,7 @@ public:
 
 private:
     TableColumns Columns();
-    long RowTop(long row) const { return kTableHeader + kTableRow * row - scrollPosY; }
+    long RowTop(long row) const { return TableRowTop(row, scrollPosY); }
     QUAD CellQuad(long row, long column);
     void UpdateRow(long row);
     void UpdateCell(long row, long column);

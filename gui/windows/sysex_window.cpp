@@ -76,16 +76,12 @@ int CSysExWindow::HaveSelection() const
 
 QUAD CSysExWindow::CellQuad(long row, long column)
 {
-    const TableColumns cols = Columns();
-    const long top = RowTop(row);
-    return QUAD(cols.Left(column, scrollPosX), top, cols.Right(column, scrollPosX), top + kTableRow);
+    return Columns().Cell(row, column, scrollPosX, scrollPosY);
 }
 
 void CSysExWindow::UpdateRow(long row)
 {
-    QUAD q(0, std::max(RowTop(row), kTableHeader), width, RowTop(row) + kTableRow);
-    if (q.bottom > q.top)
-        Update(&q, 0);
+    UpdateTableRow(*this, row);
 }
 
 void CSysExWindow::Select(long row)

@@ -75,7 +75,7 @@ public:
 private:
     CSysEx &List() const;
     TableColumns Columns();
-    long RowTop(long row) const { return kTableHeader + kTableRow * row - scrollPosY; }
+    long RowTop(long row) const { return TableRowTop(row, scrollPosY); }
     QUAD CellQuad(long row, long column);
     void UpdateRow(long row);
     void Select(long row);

@@ -186,6 +186,14 @@ bool EndColumnResize(CAbstWindow &window)
     return true;
 }
 
+void UpdateTableRow(CAbstWindow &window, long row)
+{
+    const long top = TableRowTop(row, window.scrollPosY);
+    QUAD q(0, std::max(top, kTableHeader), window.width, top + kTableRow);
+    if (q.bottom > q.top)
+        window.Update(&q, 0);
+}
+
 long ScrollToShowRow(long row, long height, long scrollY)
 {
     const long top = kTableRow * row;

@@ -15,6 +15,12 @@ class CAbstWindow;
 constexpr long kTableHeader = 22; // the rows start here
 constexpr long kTableRow = 26;
 
+// The top of a row in a table scrolled down by scrollY.
+inline long TableRowTop(long row, long scrollY)
+{
+    return kTableHeader + kTableRow * row - scrollY;
+}
+
 // The gesture state of a column resize: these high bits and the column.
 constexpr long kColumnResize = static_cast<long>(0xFFFF0000u);
 inline int IsColumnResize(long state)
@@ -49,6 +55,12 @@ struct TableColumns {
     // The left edge of a column in the window.
     long Left(long column, long scrollX) const;
     long Right(long column, long scrollX) const { return Left(column, scrollX) + widths[column]; }
+    // A cell of a table scrolled by scrollX and scrollY.
+    QUAD Cell(long row, long column, long scrollX, long scrollY) const
+    {
+        const long top = TableRowTop(row, scrollY);
+        return QUAD(Left(column, scrollX), top, Right(column, scrollX), top + kTableRow);
+    }
     // The widths of the scrolled columns together.
     long ScrolledWidth() const;
     // 0 left of a fixed column 0's right edge, else the column by the
@@ -85,6 +97,9 @@ bool DragColumnResize(CAbstWindow &window, TableColumns &cols, long x);
 // The release: the header repaints, the scroll ranges follow the widths,
 // the capture and the status go; false without the gesture.
 bool EndColumnResize(CAbstWindow &window);
+
+// Repaints a row of a table window, as far as it lies below the header.
+void UpdateTableRow(CAbstWindow &window, long row);
 
 // The vertical scroll position that shows a row wholly in a window of
 // height (the header included) scrolled to scrollY.
