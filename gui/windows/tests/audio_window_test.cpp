@@ -24,11 +24,6 @@ using namespace windows_test;
 
 namespace {
 
-COLORREF colourOf(const RGBACOLOR &c)
-{
-    return RGB(c.R, c.G, c.B);
-}
-
 // A second of 44.1 kHz 16-bit sound: on the left a square wave of +-0.5
 // (100 samples a period), silence on the right; or mono.
 std::string squareWave(int channels)

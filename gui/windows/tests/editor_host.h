@@ -178,4 +178,10 @@ public:
 // Runs the messages waiting for this thread's windows.
 void pumpMessages();
 
+// A library colour as the pictures' pixels hold it.
+inline COLORREF colourOf(const Quorvane::RGBACOLOR &c)
+{
+    return RGB(c.R, c.G, c.B);
+}
+
 } // namespace windows_test

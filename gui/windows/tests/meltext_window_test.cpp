@@ -21,11 +21,6 @@ using namespace windows_test;
 
 namespace {
 
-COLORREF colourOf(const RGBACOLOR &c)
-{
-    return RGB(c.R, c.G, c.B);
-}
-
 // 10 ticks a pixel beside a 40-pixel band: tick t at x 40 + t / 10. Rows
 // of 9 pixels scrolled so that pitch 72's row starts at the roll's top:
 // pitch p's row at 48 + (72 - p) * 9. The lyric strip takes the last 26

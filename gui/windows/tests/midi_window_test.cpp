@@ -18,11 +18,6 @@ using namespace windows_test;
 
 namespace {
 
-COLORREF colourOf(const RGBACOLOR &c)
-{
-    return RGB(c.R, c.G, c.B);
-}
-
 // 10 ticks a pixel beside a 40-pixel band: tick t at x 40 + t / 10. Rows of
 // 9 pixels scrolled so that note 72's row starts under the ruler: note n's
 // row at 22 + (72 - n) * 9. The grid is a sixteenth (240 ticks, 24 pixels).

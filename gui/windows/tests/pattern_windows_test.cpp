@@ -14,11 +14,6 @@ using namespace windows_test;
 
 namespace {
 
-COLORREF colourOf(const RGBACOLOR &c)
-{
-    return RGB(c.R, c.G, c.B);
-}
-
 long mid(long row)
 {
     return 22 + 26 * row + 13;

@@ -22,11 +22,6 @@ using namespace windows_test;
 
 namespace {
 
-COLORREF colourOf(const RGBACOLOR &c)
-{
-    return RGB(c.R, c.G, c.B);
-}
-
 enum : long { BACK = 8, ENTER = 13, END = 35, HOME = 36, LEFT = 37, RIGHT = 39, DOWN = 40, DEL = 46 };
 
 // The melody has four time nodes (60 at 0, 62 at 960, a rest at 1920, 64
