@@ -294,3 +294,26 @@ TEST_F(TextMelTest, PaintsTheTextWithItsAnnotations)
     EXPECT_EQ(editor->count(QUAD(0, 0, 400, 200), colourOf(colBkgndMelText)) > 400 * 100, true);
     editor->screenshot("pannikel_textmel_window");
 }
+
+// The caret stays on for one blink after a move, then blinks.
+TEST_F(TextMelTest, TheCaretBlinksButStaysOnAfterAMove)
+{
+    key(RIGHT);
+    const long x = widthOf("l");
+    const long y = textY(0) + HeightT / 2;
+    const COLORREF lit = editor->pixel(x, y);
+    EXPECT_EQ(window->caretShown, 1);
+    window->OnTimer();
+    EXPECT_EQ(window->caretShown, 1) << "the first tick after a move is skipped";
+    EXPECT_EQ(editor->pixel(x, y), lit);
+    window->OnTimer();
+    EXPECT_EQ(window->caretShown, 0);
+    EXPECT_NE(editor->pixel(x, y), lit) << "taken away by drawing it again";
+    window->OnTimer();
+    EXPECT_EQ(editor->pixel(x, y), lit);
+    // overwrite mode covers the character under the caret
+    window->OnTimer();
+    bKeyInsert = 0;
+    window->OnTimer();
+    EXPECT_EQ(editor->pixel(x + window->caretWidth - 1, y), lit);
+}
