@@ -24,6 +24,16 @@ using ASPNotifyProc = void (*)(ULONG_PTR user, long, long, float, long, long);
 // Called after each mixed buffer while monitoring.
 using MonitorProc = void (*)(ULONG_PTR user);
 
+// An output port that takes system-exclusive messages.
+class ISysExPort {
+public:
+    // Sends the message's bytes at once (flags 0); nonzero on success.
+    virtual int SendSysEx(long flags, const unsigned char *data, long length) = 0;
+
+protected:
+    ~ISysExPort() = default;
+};
+
 class IQuorvaneSoundMngr {
 public:
     virtual int Init(IOPARAMS *params) = 0;
@@ -113,6 +123,9 @@ public:
     virtual int StringCtrl(void *out, char *name, long controller) = 0;
     virtual int StringNote(void *out, char *name, long channel, long bank, long program, long note) = 0;
     virtual char *GetZQSoftSynthName(void *out) = 0;
+    // The port of an output that takes SysEx (a MIDI port, type 7), or
+    // null.
+    virtual ISysExPort *GetSysExPort(void *out) = 0;
 
 protected:
     ~IQuorvaneSongTract() = default;

@@ -47,7 +47,7 @@ int SYSEX::SetData(const void *bytes, long size)
 int SYSEX::IsDifferent(const SYSEX &other) const
 {
     if (CompareStringA(name, other.name) != 0 || port != other.port || port2 != other.port2 ||
-        length != other.length)
+        muted != other.muted || length != other.length)
         return 1;
     return length > 0 && std::memcmp(data, other.data, length) != 0;
 }

@@ -15,7 +15,7 @@ struct CORVADEL_API SYSEX : public STRUCTELEM {
     // Replace the name or message bytes with copies; 0 when memory runs out.
     int SetName(const char *text);
     int SetData(const void *bytes, long size);
-    // 1 when name, ports or message differ.
+    // 1 when name, ports, mute or message differ.
     int IsDifferent(const SYSEX &other) const;
 
     char *name = nullptr;
@@ -23,6 +23,8 @@ struct CORVADEL_API SYSEX : public STRUCTELEM {
     long port2 = 0;
     unsigned char *data = nullptr;
     long length = 0;
+    // Not sent while set.
+    long muted = 0;
 };
 
 class CORVADEL_API CSysEx : public CStructArray {

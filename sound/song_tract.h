@@ -101,6 +101,8 @@ public:
     int StringCtrl(void *out, char *name, long controller) override;
     int StringNote(void *out, char *name, long channel, long bank, long program, long note) override;
     char *GetZQSoftSynthName(void *out) override;
+    // No output module the engine loads takes SysEx yet.
+    ISysExPort *GetSysExPort(void *) override { return nullptr; }
 
     CSoundMngr *manager;
     CSong *song;

@@ -80,6 +80,15 @@ PredefinedKeyOverride::~PredefinedKeyOverride()
         RegCloseKey(root_);
 }
 
+bool mapPredefinedKey(HKEY predefined, const std::string &path)
+{
+    HKEY root = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &root) != ERROR_SUCCESS)
+        return false;
+    // The key stays open for the rest of the process.
+    return RegOverridePredefKey(predefined, root) == ERROR_SUCCESS;
+}
+
 void PredefinedKeyOverride::suspend()
 {
     if (active_)

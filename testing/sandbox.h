@@ -59,6 +59,9 @@ public:
     PredefinedKeyOverride &operator=(const PredefinedKeyOverride &) = delete;
 
     bool active() const { return active_; }
+    // The private key's path below HKEY_CURRENT_USER, for a child process
+    // that is to see the same key (mapPredefinedKey).
+    std::string path() const { return sandbox_.path(); }
     // The platform's own key for a while (the imaging component, say, finds
     // its encoders there), then the private one again.
     void suspend();
@@ -70,6 +73,11 @@ private:
     HKEY root_ = nullptr;
     bool active_ = false;
 };
+
+// In a child process: maps the predefined key to the key at the path below
+// HKEY_CURRENT_USER that its parent's override made, for the rest of the
+// process; false when it cannot.
+bool mapPredefinedKey(HKEY predefined, const std::string &path);
 
 // HKEY_CURRENT_USER: the user's settings of the modules under test.
 class CurrentUserOverride : public PredefinedKeyOverride {

@@ -148,10 +148,7 @@ TEST_F(PartsWindowTest, TheFrontEditorShowsTheCurrentPartsDrummer)
     for (int i = 0; i < kDrummerElements; ++i) {
         HWND host = parts.EditorWindow(i);
         ASSERT_NE(host, nullptr);
-        // The loop-slice drummer offers no panel yet; the fill drummers do.
-        if (i > 0) {
-            EXPECT_NE(GetWindow(host, GW_CHILD), nullptr) << "editor " << i << " holds its drummer's panel";
-        }
+        EXPECT_NE(GetWindow(host, GW_CHILD), nullptr) << "editor " << i << " holds its drummer's panel";
         EXPECT_EQ(IsWindowVisible(host) != 0, i == 1) << i;
     }
     char title[96] = {};
@@ -174,7 +171,9 @@ TEST_F(PartsWindowTest, TheFrontEditorShowsTheCurrentPartsDrummer)
     parts.Click(6 + 52 + 5, 28 + 5); // part 3
     pump();
     EXPECT_EQ(parts.CurrentPart(), 2);
-    EXPECT_NE(GetWindow(parts.EditorWindow(2), GW_CHILD), nullptr) << "the editors moved to the new part";
+    EXPECT_NE(GetWindow(parts.EditorWindow(0), GW_CHILD), nullptr) << "the editors moved to the new part";
+    EXPECT_FALSE(
+        testing_support::writeWindowPicture(parts.EditorWindow(0), "rallimoth_slice_editor").empty());
     parts.CloseSequence();
     EXPECT_EQ(parts.EditorWindow(0), nullptr);
 }

@@ -41,6 +41,9 @@ class BridgeRestart : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // No bridge provider is registered here, so the bridge leaves the
+        // record as the test set it.
+        ASSERT_TRUE(machine.active());
         ASSERT_TRUE(session.CreateParams());
         database.stored.sampleRate = 44100;
         database.stored.asp = 2;
@@ -51,6 +54,7 @@ protected:
         database.log.clear();
     }
 
+    testing_support::LocalMachineOverride machine;
     CHalvorinApp bridge{testing_support::uniqueName("Restart").c_str()};
     FakeDatabase database;
     SoundSession session{database, bridge};

@@ -39,7 +39,7 @@ struct FakeTract : Quorvane::IQuorvaneSongTract {
         delete chain;
     }
     void SetMonitor(int, Quorvane::MonitorProc, ULONG_PTR) override {}
-    long GetOutType(void *) override { return 0; }
+    long GetOutType(void *out) override { return out == &other ? otherType : 0; }
     void *GetNextOut(void *out) override { return out ? nullptr : &preview; }
     Quorvane::IQuorvaneSoftSynth *GetISoftSynth(void *) override { return nullptr; }
     Quorvane::IZQSSExEnum *GetISSExEnum(void *) override { return nullptr; }
@@ -93,6 +93,11 @@ struct FakeTract : Quorvane::IQuorvaneSongTract {
         return out == &other && std::sprintf(name, "ch%ld n%ld", channel, note) > 0;
     }
     char *GetZQSoftSynthName(void *) override { return nullptr; }
+    // "other" takes SysEx while its type is 7.
+    Quorvane::ISysExPort *GetSysExPort(void *out) override
+    {
+        return out == &other && otherType == 7 ? &sysExPort : nullptr;
+    }
 
     // The messages sent, in order.
     std::vector<uint32_t> messages() const
@@ -103,7 +108,19 @@ struct FakeTract : Quorvane::IQuorvaneSongTract {
         return out;
     }
 
+    struct SysExPort : Quorvane::ISysExPort {
+        int SendSysEx(long, const unsigned char *data, long length) override
+        {
+            sent.emplace_back(data, data + length);
+            return result;
+        }
+        std::vector<std::vector<unsigned char>> sent;
+        int result = 1;
+    };
+
     int preview = 0, chords = 0, other = 0;
+    long otherType = 0;
+    SysExPort sysExPort;
     std::vector<Sent> sent;
     std::vector<void *> deleted;
     std::vector<long> addedKinds; // of the descriptors AddNewOut was given

@@ -32,6 +32,16 @@ TEST(SysEx, EntriesOwnNameAndMessage)
     EXPECT_EQ(list.GetNumb(), 0);
 }
 
+TEST(SysEx, AMutedEntryDiffersFromASoundingOne)
+{
+    SYSEX a, b;
+    a.SetName("Reset");
+    b.SetName("Reset");
+    EXPECT_EQ(a.IsDifferent(b), 0);
+    b.muted = 1;
+    EXPECT_EQ(a.IsDifferent(b), 1);
+}
+
 // A tract whose outputs are the preview and one MIDI output ("other").
 struct TractWithMIDI : FakeTract {
     void *GetNextOut(void *out) override

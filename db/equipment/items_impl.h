@@ -95,11 +95,13 @@ protected:
     CTembriTemplate(CTembriDB *db, int lock, uint8_t type) : CTembriItem(db, lock, type) {}
     // What the kind saves below its template record; 0 on failure.
     virtual int SaveContent(CSong *song, uint32_t templateId) = 0;
-    // Loads a read template record into the song (its mutex held, the undo
-    // step open); 0 on failure. Check runs before anything changes.
+    // Checks a read template record before anything changes; 0 refuses it.
     virtual int CheckContent(CSong *, TEMPLATENOTE &) { return 1; }
+    // Loads the template's content into the song (its mutex held, the undo
+    // step open); 0 on failure.
     virtual int LoadContent(CSong *song, uint32_t templateId) = 0;
     virtual const char *UndoCaption() const = 0;
+    // The blob the kind keeps in its template record (none by default).
     virtual int SetBlob(CSong *, TEMPLATENOTE &) { return 1; }
 };
 

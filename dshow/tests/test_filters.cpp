@@ -218,7 +218,7 @@ HRESULT STDMETHODCALLTYPE TestInputPin::GetAllocator(IMemAllocator **allocator)
 HRESULT STDMETHODCALLTYPE TestInputPin::Receive(IMediaSample *sample)
 {
     const HRESULT hr = CDsInputPin::Receive(sample);
-    if (hr != S_OK)
+    if (hr != S_OK || !keep)
         return hr;
     BYTE *data = nullptr;
     sample->GetPointer(&data);

@@ -119,6 +119,9 @@ public:
     IMemAllocator *ownAllocator = nullptr;
     std::optional<HRESULT> canBlock;                  // else the base's answer
     std::optional<ALLOCATOR_PROPERTIES> requirements; // else the base's answer
+    // Off: samples are taken without being kept, as a sink on a real-time
+    // path would, so that a test can count the heap use upstream.
+    bool keep = true;
     std::vector<Received> received;
 };
 

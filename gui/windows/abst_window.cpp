@@ -5,6 +5,7 @@
 #include "gui/draw/shared_objects.h"
 #include "gui/windows/gui_client.h"
 #include "gui/windows/liaison.h"
+#include "gui/windows/meas_window.h"
 #include "gui/windows/song_pointer.h"
 #include "gui/windows/window_globals.h"
 
@@ -456,6 +457,43 @@ void CAbstWindow::ZoomHorzTo(long z, long &shared)
 long CAbstWindow::TicksPerQuarter() const
 {
     return song ? std::max(song->GetTimeBase(), 1L) : kTicksPerQuarterUnit;
+}
+
+long CAbstWindow::SongLength() const
+{
+    return song ? std::max(song->playRangeEnd, song->songEnd) : 0;
+}
+
+void CAbstWindow::MoveSongPointer(long time)
+{
+    if (time != GetSongPtr(song)) {
+        JumpSongPtr(song, time);
+        if (liason)
+            liason->CallUpdateSongPtr(0);
+    }
+    EnsureVisibleTime(time, 0);
+}
+
+void CAbstWindow::PressRuler(long time, int flag1, long trackId)
+{
+    MoveSongPointer(time);
+    if (flag1 && song->SetTimeSelection(-1, -1) && liason)
+        liason->CallUpdate(1, 0, kAnyKey, kAnyKey);
+    if (CMeasWindow *measures = liason ? liason->GetMainMeas() : nullptr)
+        measures->SelectTrack(trackId, trackId, song->IsTimeSelection());
+}
+
+void CAbstWindow::ReleaseRuler(long time0, long time1, int flag1, long trackId)
+{
+    int changed = 0;
+    if (time0 != time1)
+        changed = song->SetTimeSelection(std::min(time0, time1), std::max(time0, time1));
+    else if (flag1)
+        changed = song->SetTimeSelection(-1, -1);
+    if (changed && liason)
+        liason->CallUpdate(1, 0, kAnyKey, kAnyKey);
+    if (CMeasWindow *measures = liason ? liason->GetMainMeas() : nullptr)
+        measures->SelectTrack(trackId, trackId, song->IsTimeSelection());
 }
 
 void CAbstWindow::ShowSongPtrShaped(int on, CGUIContext *ctx, SongPtrShapeFn shapeOf)

@@ -169,6 +169,19 @@ protected:
     void ZoomHorzTo(long zoom, long &shared);
     // The song's ticks per quarter, at least 1.
     long TicksPerQuarter() const;
+    // The song's length in ticks: its end or, when later, its play range's.
+    long SongLength() const;
+    // Moves the song pointer to time (the other windows follow when it
+    // moved) and scrolls it into view.
+    void MoveSongPointer(long time);
+    // A press in the time ruler at time: the song pointer goes there, with
+    // flag1 the time selection is cleared, and the measures window selects
+    // the track.
+    void PressRuler(long time, int flag1, long trackId);
+    // A ruler span released: the span between the two ticks becomes the
+    // time selection; equal ticks clear it with flag1. The measures window
+    // selects the track.
+    void ReleaseRuler(long time0, long time1, int flag1, long trackId);
     // The data area.
     QUAD DataQuad() const { return QUAD(leftBand, topBand, width - rightMargin, height - bottomMargin); }
     using SongPtrShapeFn = int (*)(CAbstWindow *window, long time, SongPtrShape &shape);

@@ -5,8 +5,10 @@
 #include "data/song.h"
 #include "data/track_chords.h"
 #include "gui/draw/gui_context.h"
+#include "gui/windows/chord_edit.h"
 #include "gui/windows/edit_step.h"
 #include "gui/windows/gui_client.h"
+#include "gui/windows/lane_edit.h"
 #include "gui/windows/liaison.h"
 #include "gui/windows/meas_window.h"
 #include "gui/windows/song_pointer.h"
@@ -137,46 +139,16 @@ void CChordsWindow::StartTimeSelection(long x, long y, int flag1)
 void CChordsWindow::OnChordName(long x, long y)
 {
     const long time = GridTime(GetTimeFromXY(x, y));
-    const long index = track->GetChordAtTime(time, time);
-    EVENT *sounding = index >= 0 ? track->GetEvent(index) : nullptr;
-    const long value = sounding ? sounding->value : 0;
-    const bool startsHere = sounding && sounding->time == time;
-    const long result = static_cast<long>(client->GUICLRequest(1, value, GetKSign(time)));
-    if (result == -1)
-        return;
-    if (result == value && (!sounding || startsHere))
-        return;
-    const bool replace = startsHere && result != value;
-    EditStep step(song, client, replace ? "Edit Chord" : "New Chord", static_cast<long>(track->GetID()));
-    if (replace) {
-        sounding->value = result;
-        sounding->SetSlct(1);
-    } else {
-        EVENT chord;
-        chord.setChord(result);
-        chord.time = time;
-        chord.SetSlct(1);
-        if (!track->AddToTail(&chord, 1))
-            return;
-        track->Sort();
-    }
-    step.Done();
-    ChordsChanged(time);
+    if (EnterChordAt(song, client, track, time, GetKSign(time)))
+        ChordsChanged(time);
 }
 
 // A chord edit is done: what depends on chords follows.
 void CChordsWindow::ChordsChanged(long from)
 {
-    track->UpdateEdition();
-    if (track->UpdateLastTime() && song->Update() && liason)
-        liason->CallUpdate(0, 1, kAnyKey, kAnyKey);
-    song->UpdateNodes();
-    if (liason) {
-        liason->CallUpdateTrack(track, UPDATE_MEASURES_ROW | UPDATE_TRACK_WINDOWS);
-        liason->CallUpdateChords(from);
-    } else {
+    Quorvane::ChordsChanged(song, liason, track, from);
+    if (!liason)
         Update(nullptr, 0);
-    }
 }
 
 // --- dragging chords in the grid
@@ -437,25 +409,9 @@ void CChordsWindow::DrawLaneStroke()
     tool.DrawToolRange(from, to);
     char name[96], caption[110];
     std::snprintf(caption, sizeof caption, "Draw %s", LaneName(name));
-    const long channel = track->GetTrackChan();
     {
         EditStep step(song, client, caption, static_cast<long>(track->GetID()));
-        track->DeleteByTime(edit, from, to);
-        long value = kNoValue, time = 0;
-        for (long column = tool.DrawToolGetNext(-1, value, 1, time); column >= 0;
-             column = tool.DrawToolGetNext(column + 1, value, 1, time)) {
-            EVENT e;
-            if (edit == LANE_WHEEL)
-                e.setWheel(channel, static_cast<short>(value));
-            else if (edit == LANE_CAT)
-                e.setCAT(channel, value);
-            else
-                e.setCtrl(channel, edit, value);
-            e.time = time;
-            if (!track->AddToTail(&e, 1))
-                return;
-        }
-        track->Sort();
+        WriteStroke(track, tool, edit, from, to, 1);
         track->UpdateEdition();
         step.Done();
         if (liason)

@@ -40,4 +40,21 @@ long Drag(CGUIGradient &gradients, CGUIClient *client, long width, long &dragX, 
     return wanted;
 }
 
+void DrawCorner(CGUIContext *ctx, CGUIGradient &gradients, long width, long bottom, int resizing)
+{
+    const QUAD corner(0, 0, width, bottom);
+    if (!ctx->IsQuadInViewport(corner) || !ctx->SetDrawingQuad(QUAD(0, 0, width, bottom - 1)))
+        return;
+    ctx->DrawVertGradient(&gradients, resizing ? 1 : 0, 0, 0, bottom);
+    ctx->SelectPen(&sharedPen, 1);
+    ctx->DrawLine(width - 1, 0, width - 1, bottom);
+    ctx->SelectPen(&sharedPen, 3);
+    ctx->DrawLine(0, bottom - 3, width, bottom - 3);
+    ctx->SelectPen(&sharedPen, 1);
+    ctx->DrawLine(0, bottom - 2, width, bottom - 2);
+    ctx->SelectPen(&sharedPen, 0);
+    ctx->DrawLine(0, bottom - 1, width, bottom - 1);
+    ctx->ResetDrawingQuad();
+}
+
 } // namespace Quorvane::left_band

@@ -7,6 +7,7 @@ namespace Quorvane {
 
 class CGUIGradient;
 class CGUIClient;
+class CGUIContext;
 
 namespace left_band {
 
@@ -15,6 +16,10 @@ int Build(CGUIGradient &gradients, CGUIClient *client, long width);
 // The band's edge dragged from dragX to x: the new width, for which the
 // gradients are built (dragX follows), or the old one when they cannot be.
 long Drag(CGUIGradient &gradients, CGUIClient *client, long width, long &dragX, long x);
+// The band's corner beside the top band (0..bottom): its gradient (1 while
+// resizing), its edge, and the three-line edge (dark grey, black, white)
+// over the top band's last rows.
+void DrawCorner(CGUIContext *ctx, CGUIGradient &gradients, long width, long bottom, int resizing);
 
 } // namespace left_band
 } // namespace Quorvane

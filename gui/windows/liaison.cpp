@@ -3,7 +3,7 @@
 #include "data/track.h"
 #include "gui/windows/abst_window.h"
 #include "gui/windows/meas_window.h"
-#include "gui/windows/song_tract_link.h"
+#include "gui/windows/song_tract_window.h"
 #include "gui/windows/tracks_window.h"
 
 namespace Quorvane {
@@ -69,7 +69,7 @@ CMeasWindow *CLiason::GetMainMeas() const
 CSongTractWindow *CLiason::GetSongTract() const
 {
     for (CLiasonElem *e = Find(KEY_SONG_TRACT, kAnyKey, nullptr); e; e = Find(KEY_SONG_TRACT, kAnyKey, e))
-        if (CSongTractWindow *w = AsSongTractWindow(e->window))
+        if (auto *w = dynamic_cast<CSongTractWindow *>(e->window))
             return w;
     return nullptr;
 }
@@ -107,7 +107,7 @@ void CLiason::CallUpdateChords(long time)
 void CLiason::CallUpdateSongTract()
 {
     if (CSongTractWindow *tract = GetSongTract())
-        SongTractRefresh(tract);
+        tract->UpdateInfo(-1, nullptr);
 }
 
 void CLiason::CallUpdateTrack(CTrack *track, unsigned long flags)

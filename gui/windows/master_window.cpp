@@ -10,8 +10,6 @@
 #include "gui/windows/gui_client.h"
 #include "gui/windows/left_band.h"
 #include "gui/windows/liaison.h"
-#include "gui/windows/meas_window.h"
-#include "gui/windows/song_pointer.h"
 #include "gui/windows/window_globals.h"
 
 #include <algorithm>
@@ -75,8 +73,7 @@ void CMasterWindow::EditLeftBand(long x)
 
 void CMasterWindow::Resize()
 {
-    const long length = song ? std::max(song->playRangeEnd, song->songEnd) : 0;
-    CalcScroll(width, leftBand, length / std::max(zoom, 1L), scrollMaxX, scrollPageX, scrollPosX);
+    CalcScroll(width, leftBand, SongLength() / std::max(zoom, 1L), scrollMaxX, scrollPageX, scrollPosX);
     scrollMaxY = scrollPageY = scrollPosY = 0;
 }
 
@@ -194,18 +191,7 @@ void CMasterWindow::DrawLeftBand(CGUIContext *ctx)
 
 void CMasterWindow::DrawLeftCorner(CGUIContext *ctx)
 {
-    if (!ctx->SetDrawingQuad(QUAD(0, 0, leftBand, kLaneTop - 1)))
-        return;
-    ctx->DrawVertGradient(&gradients, dragState == MASTER_BAND_RESIZE ? 1 : 0, 0, 0, kLaneTop);
-    ctx->SelectPen(&sharedPen, 1);
-    ctx->DrawLine(leftBand - 1, 0, leftBand - 1, kLaneTop);
-    ctx->SelectPen(&sharedPen, 3);
-    ctx->DrawLine(0, 45, leftBand, 45);
-    ctx->SelectPen(&sharedPen, 1);
-    ctx->DrawLine(0, 46, leftBand, 46);
-    ctx->SelectPen(&sharedPen, 0);
-    ctx->DrawLine(0, 47, leftBand, 47);
-    ctx->ResetDrawingQuad();
+    left_band::DrawCorner(ctx, gradients, leftBand, kLaneTop, dragState == MASTER_BAND_RESIZE);
 }
 
 void CMasterWindow::DrawSignatures(CGUIContext *ctx, long, long to, long first)
@@ -266,16 +252,6 @@ void CMasterWindow::StartBand(long state, long x, long y, QUAD clip)
     ShowCursor(1, nullptr);
 }
 
-void CMasterWindow::MoveSongPointer(long time)
-{
-    if (time != GetSongPtr(song)) {
-        JumpSongPtr(song, time);
-        if (liason)
-            liason->CallUpdateSongPtr(0);
-    }
-    EnsureVisibleTime(time, 0);
-}
-
 void CMasterWindow::OnLButtonDown(long x, long y, int flag1, int)
 {
     EndGesture();
@@ -294,11 +270,7 @@ void CMasterWindow::OnLButtonDown(long x, long y, int flag1, int)
     const long tool = client->tool;
     const long right = width - rightMargin;
     if (y < kRulerBottom) {
-        MoveSongPointer(timeLine.GridTime(GetTimeFromX(x)));
-        if (flag1 && song->SetTimeSelection(-1, -1) && liason)
-            liason->CallUpdate(1, 0, kAnyKey, kAnyKey);
-        if (CMeasWindow *measures = liason ? liason->GetMainMeas() : nullptr)
-            measures->SelectTrack(0, 0, song->IsTimeSelection());
+        PressRuler(timeLine.GridTime(GetTimeFromX(x)), flag1, 0);
         StartBand(MASTER_TIME_SELECTION, GetXFromTime(timeLine.GridTime(GetTimeFromX(x))), 0,
                   QUAD(leftBand, 0, right, kRulerBottom));
         frame.bottom = kRulerBottom - 1;
@@ -392,10 +364,7 @@ void CMasterWindow::OnLButtonUp(long x, long y, int flag1, int)
     case MASTER_TIME_SELECTION: {
         const long t0 = timeLine.GridTime(GetTimeFromX(frame.left - scrollPosX));
         const long t1 = timeLine.GridTime(GetTimeFromX(frame.right - scrollPosX));
-        if (t0 != t1 && song->SetTimeSelection(std::min(t0, t1), std::max(t0, t1)) && liason)
-            liason->CallUpdate(1, 0, kAnyKey, kAnyKey);
-        if (CMeasWindow *measures = liason ? liason->GetMainMeas() : nullptr)
-            measures->SelectTrack(0, 0, song->IsTimeSelection());
+        ReleaseRuler(t0, t1, flag1, 0);
         break;
     }
     case MASTER_SELECT_TEMPO: {

@@ -72,7 +72,6 @@ private:
     void DrawSignatures(CGUIContext *ctx, long from, long to, long first);
     void EndGesture();
     void StartBand(long state, long x, long y, QUAD clip);
-    void MoveSongPointer(long time);
     // The band's span in ticks and its tempo range.
     void BandRange(long &from, long &to, long &low, long &high);
     void DrawTempo();

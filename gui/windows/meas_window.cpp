@@ -4,6 +4,7 @@
 #include "data/song.h"
 #include "data/text_widths.h"
 #include "data/track.h"
+#include "data/track_audio.h"
 #include "data/track_master.h"
 #include "gui/draw/draw_functions.h"
 #include "gui/draw/gui_context.h"
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace Quorvane {
 
@@ -52,11 +54,6 @@ CMeasWindow::CMeasWindow()
 int CMeasWindow::InitLocal()
 {
     return timeLine.Init(song, this);
-}
-
-long CMeasWindow::SongLength() const
-{
-    return song ? std::max(song->playRangeEnd, song->songEnd) : 0;
 }
 
 void CMeasWindow::Resize()
@@ -242,6 +239,9 @@ void CMeasWindow::DrawTrackRow(CGUIContext *ctx, CTrack *track, FIRSTVISIBLE *ca
     case TRACK_MIDI:
         DrawNotesPreview(ctx, track, cache->GetFirstVisible(from, from, LANE_NOTE), top, to);
         break;
+    case TRACK_AUDIO:
+        DrawAudioPreview(ctx, static_cast<CTrackAudio *>(track), top, from, to);
+        break;
     default:
         break;
     }
@@ -297,6 +297,43 @@ void CMeasWindow::DrawNotesPreview(CGUIContext *ctx, CTrack *track, long first, 
             continue;
         const long y = top + (127 - e->data1) * 26 / 127;
         ctx->DrawLine(GetXFromTime(e->time), y, GetXFromTime(e->time + e->value) + 1, y);
+    }
+}
+
+// The wave's overview from its stored peaks, a bar at a time: each column
+// a line between the lowest and highest peak it covers.
+void CMeasWindow::DrawAudioPreview(CGUIContext *ctx, CTrackAudio *track, long top, long from, long to)
+{
+    CTrackMaster *master = song->GetTrackMaster();
+    if (!master || track->wave.length <= 0)
+        return;
+    ctx->SelectPen(&sharedPen, 1);
+    const long middle = top + kRowHeight / 2;
+    const float scale = kRowHeight / 2 - 1;
+    long bar, beat, tick;
+    master->GetMBTFromTime(from, bar, beat, tick);
+    for (long start = master->GetTimeFromMBT(bar, 0, 0); start <= to;
+         start = master->GetTimeFromMBT(++bar, 0, 0)) {
+        const long end = master->GetTimeFromMBT(bar + 1, 0, 0);
+        const long x0 = GetXFromTime(start), x1 = GetXFromTime(end);
+        const int64_t s0 = master->GetSampleFromTime(start), s1 = master->GetSampleFromTime(end);
+        const int64_t pairs = CTrackAudio::GraphicsPairs(s0, s1);
+        float *peaks = x1 > x0 ? track->ReadGraphics(s0, s1) : nullptr;
+        if (!peaks)
+            continue;
+        for (long x = x0; x < x1; ++x) {
+            const int64_t p0 = (x - x0) * pairs / (x1 - x0);
+            const int64_t p1 = std::max(p0 + 1, (x + 1 - x0) * pairs / (x1 - x0));
+            float low = 0.0f, high = 0.0f;
+            for (int64_t p = p0; p < p1 && p < pairs; ++p) {
+                low = std::min(low, peaks[2 * p]);
+                high = std::max(high, peaks[2 * p + 1]);
+            }
+            if (high > low)
+                ctx->DrawLine(x, middle - static_cast<long>(high * scale), x,
+                              middle - static_cast<long>(low * scale) + 1);
+        }
+        std::free(peaks);
     }
 }
 

@@ -15,6 +15,7 @@
 namespace Quorvane {
 
 class CTrack;
+class CTrackAudio;
 
 // One first-visible cache per track, in song order.
 class PANNIKEL_API CFirstVisibleArray : public CStructArray {
@@ -71,13 +72,13 @@ public:
 private:
     int RebuildCaches();
     long RowTop(long row) const { return 22 + 26 * row - scrollPosY; }
-    long SongLength() const;
     void FillTrackBkgnd(CGUIContext *ctx, CTrack *track, long top);
     void DrawMasterRow(CGUIContext *ctx, long from, long to);
     void DrawTrackRow(CGUIContext *ctx, CTrack *track, FIRSTVISIBLE *cache, long from, long to);
     void DrawChordsPreview(CGUIContext *ctx, CTrack *track, long first, long top, long to);
     void DrawMelodyPreview(CGUIContext *ctx, CTrack *track, long first, long top, long to);
     void DrawNotesPreview(CGUIContext *ctx, CTrack *track, long first, long top, long to);
+    void DrawAudioPreview(CGUIContext *ctx, CTrackAudio *track, long top, long from, long to);
     QUAD FrameOnWindow() const;
     void EndGesture();
     void SetStatus(long x, long y);

@@ -1,13 +1,12 @@
 #include "gui/windows/song_pointer.h"
 
 #include "data/song.h"
-#include "data/sound_interfaces.h"
 
 namespace Quorvane {
 
 int IsSongPlayed(const CSong *song)
 {
-    return song && song->soundManager && song->soundManager->IsPlayed(const_cast<CSong *>(song));
+    return song && const_cast<CSong *>(song)->IsPlayed();
 }
 
 long GetSongPtr(const CSong *song)
@@ -19,16 +18,8 @@ long GetSongPtr(const CSong *song)
 
 void JumpSongPtr(CSong *song, long tick)
 {
-    if (!song)
-        return;
-    CLock lock(song->GetSyncObj());
-    if (!IsSongPlayed(song)) {
-        song->playStartTick = tick;
-        return;
-    }
-    song->soundManager->StopPlayback();
-    song->playStartTick = tick;
-    song->soundManager->StartPlayback(song->songTract);
+    if (song)
+        song->JumpSongPtr(tick);
 }
 
 } // namespace Quorvane

@@ -10,7 +10,7 @@
 #include "gui/windows/gui_client.h"
 #include "gui/windows/liaison.h"
 #include "gui/windows/meas_window.h"
-#include "gui/windows/song_tract_link.h"
+#include "gui/windows/song_tract_window.h"
 #include "gui/windows/tracks_layout.h"
 
 #include <algorithm>
@@ -147,8 +147,8 @@ int CTracksWindow::OnAddNewTrack(long kind, long row)
     if ((kind == TRACK_PATTMIDI || kind == TRACK_PATTSR) && !song->GetTrackChords() &&
         !OnAddNewTrack(TRACK_CHORDS, -1))
         return 0;
-    if (liason)
-        SongTractCloseMIDIEffects(liason->GetSongTract());
+    if (CSongTractWindow *tract = liason ? liason->GetSongTract() : nullptr)
+        tract->CloseMIDIEffects();
     const long countBefore = song->GetNumTracks();
     EditStep step(song, client, "New track", UNDO_ALL_TRACKS);
     for (CTrack *t = song->GetNextSelectedTrack(nullptr); t; t = song->GetNextSelectedTrack(t))
@@ -193,8 +193,8 @@ int CTracksWindow::OnDeleteSelTracks()
 {
     if (!song)
         return 0;
-    if (liason)
-        SongTractCloseMIDIEffects(liason->GetSongTract());
+    if (CSongTractWindow *tract = liason ? liason->GetSongTract() : nullptr)
+        tract->CloseMIDIEffects();
     // The master track never goes, nor a chord track that tracks staying
     // behind still need.
     bool patternStays = false;
@@ -215,9 +215,11 @@ int CTracksWindow::OnDeleteSelTracks()
     for (CTrack *t : doomed) {
         chordsGo = chordsGo || t->GetKind() == TRACK_CHORDS;
         if (t->GetKind() == TRACK_AUDIO && liason && song->GetSongTract())
-            if (CGUIClient *tractClient = SongTractClient(liason))
-                tractClient->GUICLRequest(
-                    10, reinterpret_cast<LONG_PTR>(song->GetSongTract()->GetISoftSynth(t->output)), 0);
+            if (CSongTractWindow *tract = liason->GetSongTract())
+                if (CGUIClient *tractClient = tract->GetGUIClient())
+                    tractClient->GUICLRequest(
+                        STREQ_CLOSE_SYNTH_EDITOR,
+                        reinterpret_cast<LONG_PTR>(song->GetSongTract()->GetISoftSynth(t->output)), 0);
         if (liason)
             closeTrackWindows(liason, static_cast<long>(t->GetID()));
     }

@@ -9,7 +9,7 @@
 #include "gui/windows/gui_client.h"
 #include "gui/windows/liaison.h"
 #include "gui/windows/meas_window.h"
-#include "gui/windows/song_tract_link.h"
+#include "gui/windows/song_tract_window.h"
 #include "gui/windows/tracks_layout.h"
 
 #include <algorithm>
@@ -402,8 +402,8 @@ void CTracksWindow::OnLButtonDblClk(long x, long y, int flag1, int flag2)
     case TRCOL_EFFECTS:
         if (track && track->GetKind() == TRACK_MIDI && client) {
             client->GUICLRequest(TRREQ_SHOW_EFFECTS, 0, 0);
-            if (liason)
-                SongTractShowMIDIEffects(liason->GetSongTract(), row);
+            if (CSongTractWindow *tract = liason ? liason->GetSongTract() : nullptr)
+                tract->SetShowType(STPAGE_MIDI_EFFECTS, row);
         }
         return;
     default:

@@ -6,6 +6,9 @@ long ZoomTrackHorz = 10;
 long ZoomMeasHorz = 120;
 long ZoomChordsHorz = 20;
 long ZoomChordsVert = 7;
+long ZoomMIDIVert = 9;
+long ZoomMelVert = 9;
+long ZoomAudioHorz = 100;
 
 long wMIDILeftBand = 40;
 long wChordsLeftBand = 40;

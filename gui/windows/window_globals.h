@@ -14,6 +14,12 @@ extern PANNIKEL_API long ZoomMeasHorz;
 extern PANNIKEL_API long ZoomChordsHorz;
 // Height of one pitch-class row of the chords window, 5..20 pixels.
 extern PANNIKEL_API long ZoomChordsVert;
+// Height of one key row of the MIDI windows and of the melody-text
+// windows, 4..20 pixels.
+extern PANNIKEL_API long ZoomMIDIVert;
+extern PANNIKEL_API long ZoomMelVert;
+// Samples per pixel of the audio windows at 960 ticks per quarter.
+extern PANNIKEL_API long ZoomAudioHorz;
 
 // Widths of the left bands of the MIDI, chords, melody-text and audio
 // windows.

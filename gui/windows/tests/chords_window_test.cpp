@@ -18,11 +18,6 @@ using namespace windows_test;
 
 namespace {
 
-COLORREF colourOf(const RGBACOLOR &c)
-{
-    return RGB(c.R, c.G, c.B);
-}
-
 // 20 ticks a pixel: a 4/4 bar is 192 pixels, three bars a row in 700
 // pixels; rows of HeightL + 12 * 7 + 30 pixels; tick t of a row at x 46 +
 // t / 20.

@@ -70,11 +70,6 @@ struct DrawCtrlTest : ::testing::Test {
     }
 };
 
-COLORREF colourOf(const RGBACOLOR &c)
-{
-    return RGB(c.R, c.G, c.B);
-}
-
 } // namespace
 
 TEST_F(DrawCtrlTest, ALineIsSettledFromLeftToRight)

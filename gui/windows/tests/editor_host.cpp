@@ -517,7 +517,7 @@ LRESULT Editor::handle(UINT message, WPARAM wParam, LPARAM lParam)
 
 // --- the host
 
-Host::Host(long ticksPerQuarter) : song(&sound, ticksPerQuarter)
+Host::Host(long ticksPerQuarter, IQuorvaneSoundMngr *engine) : song(engine ? engine : &sound, ticksPerQuarter)
 {
     EXPECT_EQ(song.SetDefault(), 1);
 }

@@ -149,7 +149,9 @@ private:
 
 class Host {
 public:
-    explicit Host(long ticksPerQuarter = 960);
+    // The song plays through engine when one is given, else through the
+    // stand-in.
+    explicit Host(long ticksPerQuarter = 960, Quorvane::IQuorvaneSoundMngr *engine = nullptr);
     ~Host();
 
     // Makes the window, binds it (Init must succeed) and sizes it.
@@ -175,5 +177,11 @@ public:
 
 // Runs the messages waiting for this thread's windows.
 void pumpMessages();
+
+// A library colour as the pictures' pixels hold it.
+inline COLORREF colourOf(const Quorvane::RGBACOLOR &c)
+{
+    return RGB(c.R, c.G, c.B);
+}
 
 } // namespace windows_test

@@ -14,11 +14,6 @@ using namespace windows_test;
 
 namespace {
 
-COLORREF colourOf(const RGBACOLOR &c)
-{
-    return RGB(c.R, c.G, c.B);
-}
-
 // 10 ticks a pixel with a 40-pixel band: a 4/4 bar is 384 pixels, tick t at
 // x 40 + t / 10; 1400 pixels show bars 1 to 4. The window snaps to bars. The tempo lane runs from y 48 (250)
 // to the bottom (10).

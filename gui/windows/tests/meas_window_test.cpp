@@ -18,11 +18,6 @@ using namespace windows_test;
 
 namespace {
 
-COLORREF colourOf(const RGBACOLOR &c)
-{
-    return RGB(c.R, c.G, c.B);
-}
-
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 
 // 120 ticks a pixel: a 4/4 bar (3840 ticks) is 32 pixels. Tracks: 1

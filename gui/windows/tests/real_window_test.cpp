@@ -6,11 +6,16 @@
 #include "data/track.h"
 #include "data/track_chords.h"
 #include "data/track_master.h"
+#include "data/track_midi.h"
 #include "gui/draw/shared_objects.h"
 #include "gui/windows/chords_window.h"
 #include "gui/windows/master_window.h"
 #include "gui/windows/meas_window.h"
+#include "gui/windows/midi_window.h"
+#include "gui/windows/song_tract_window.h"
 #include "gui/windows/tracks_window.h"
+#include "sound/sound_mngr.h"
+#include "sound/tests/engine_fixture.h"
 #include "testing/screenshot.h"
 
 #include <gtest/gtest.h>
@@ -19,11 +24,6 @@ using namespace Quorvane;
 using namespace windows_test;
 
 namespace {
-
-COLORREF colourOf(const RGBACOLOR &c)
-{
-    return RGB(c.R, c.G, c.B);
-}
 
 long mid(long row)
 {
@@ -140,4 +140,59 @@ TEST(MasterRealWindow, TheTempoLaneTakesAStroke)
     const testing_support::WindowPicture picture = testing_support::printWindow(handle);
     EXPECT_EQ(picture.at(200, window->GetYFromVal(200)), colourOf(colDrawCtrl));
     editor.screenshot("pannikel_master_real_window");
+}
+
+TEST(MIDIRealWindow, AClickOnAnEmptyRowDrawsANote)
+{
+    Host host;
+    CTrack *track = host.addTrack(TRACK_MIDI);
+    host.song.playStartTick = 10000000;
+    Editor &editor = host.open<CMIDIWindow>(static_cast<long>(track->GetID()), 0, 700, 300, true);
+    ASSERT_NE(editor.handle(), nullptr);
+    auto *window = editor.as<CMIDIWindow>();
+    window->ScrollToPosition(0, (127 - 72) * window->rowH);
+    editor.paint();
+    const long y = window->GetYFromVal(64) + window->rowH / 2;
+    click(editor.handle(), 40 + 96, y);
+    ASSERT_EQ(track->GetNumb(), 1);
+    EXPECT_EQ(track->GetEvent(0)->data1, 64);
+    EXPECT_EQ(track->GetEvent(0)->time, 960);
+    EXPECT_EQ(editor.contextsOut, 0);
+    editor.paint();
+    const testing_support::WindowPicture picture = testing_support::printWindow(editor.handle());
+    EXPECT_EQ(picture.at(40 + 96 + 40, y), colourOf(colFillNoteSlct));
+    editor.screenshot("pannikel_midi_real_window");
+}
+
+TEST(SongTractRealWindow, AVolumeDragReachesTheEngine)
+{
+    auto *manager = new CSoundMngr("pannikel window tests");
+    IOPARAMS params = sound_test::testParams();
+    manager->Init(&params);
+    {
+        Host host(960, manager);
+        host.song.playStartTick = 10000000;
+        Editor &editor = host.open<CSongTractWindow>(KEY_SONG_TRACT, 0, 600, 200, true);
+        ASSERT_NE(editor.handle(), nullptr);
+        auto *window = editor.as<CSongTractWindow>();
+        window->SetShowType(STPAGE_BUSES, 0);
+        editor.paint();
+        const long volume = 31 + 31 + 195 + 78; // the master's Volume cell
+        HWND handle = editor.handle();
+        PostMessageA(handle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(volume + 5, mid(0)));
+        PostMessageA(handle, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(volume + 39 + 30, mid(0)));
+        PostMessageA(handle, WM_LBUTTONUP, 0, MAKELPARAM(volume + 39 + 30, mid(0)));
+        pumpMessages();
+        float level = 0, pan = 0;
+        long effects = 0;
+        host.song.GetSongTract()->GetBusInfo(nullptr, level, pan, effects);
+        EXPECT_NEAR(level, 1.04f, 1e-5f);
+        EXPECT_FALSE(editor.captured);
+        EXPECT_EQ(editor.modifiedCalls, 1);
+        editor.paint();
+        const testing_support::WindowPicture picture = testing_support::printWindow(handle);
+        EXPECT_EQ(picture.at(3, mid(0)), colourOf(colSlctTrMeas)) << "the master row, selected";
+        editor.screenshot("pannikel_song_tract_real_window");
+    }
+    manager->Release();
 }

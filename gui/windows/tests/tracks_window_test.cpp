@@ -20,11 +20,6 @@ using namespace windows_test;
 
 namespace {
 
-COLORREF colourOf(const RGBACOLOR &c)
-{
-    return RGB(c.R, c.G, c.B);
-}
-
 // Tracks: 1 chords, 2 MIDI "Bass", 3 melody text, 4 drum pattern. Rows are
 // 26 high from y 22 + 26 * row; the columns' default widths put Name at
 // 57..174, M 174..200, S 200..226, U 226..252, Out 252..382, Chan

@@ -196,7 +196,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(machine_.active());
-        standIn_ = LoadLibraryA((testsFolder() + "\\halvorin_stand_in.dll").c_str());
+        standIn_ = LoadLibraryA((testsFolder() + "\\halvorinapp_stand_in.dll").c_str());
         ASSERT_NE(standIn_, nullptr);
         lastChannel_ = reinterpret_cast<int (*)()>(
             reinterpret_cast<void (*)()>(GetProcAddress(standIn_, "HalvorinStandInLastChannel")));
@@ -212,7 +212,7 @@ protected:
         // Another provider first, so the bridge's index is not 0.
         ASSERT_EQ(RegisterModulePath(kStreamProviderKey, "DirectSound", "C:\\nowhere\\ds.dll"), S_OK);
         ASSERT_EQ(RegisterModulePath(kStreamProviderKey, "Halvorin",
-                                     (testsFolder() + "\\halvorin_stand_in.dll").c_str()),
+                                     (testsFolder() + "\\halvorinapp_stand_in.dll").c_str()),
                   S_OK);
     }
     static IOPARAMS cardParams()

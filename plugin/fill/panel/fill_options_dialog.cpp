@@ -111,13 +111,6 @@ void OptionsDlg::shiftSelectedRow(int delta)
     engine_.drumMapChanged();
 }
 
-std::string OptionsDlg::typedMapName() const
-{
-    char name[MAX_PATH] = {};
-    GetDlgItemTextA(handle(), IDC_DRUM_MAP_NAME, name, MAX_PATH);
-    return name;
-}
-
 void OptionsDlg::mapChosen()
 {
     HWND combo = item(IDC_DRUM_MAP_NAME);
@@ -130,30 +123,6 @@ void OptionsDlg::mapChosen()
         return;
     rewriteRows();
     engine_.drumMapChanged();
-}
-
-void OptionsDlg::saveMap()
-{
-    const std::string name = typedMapName();
-    // The first map saved makes the folder.
-    if (!DrumMap::save(DrumMap::createFolder(folder_.path()), name, engine_.drumMap()))
-        return;
-    HWND combo = item(IDC_DRUM_MAP_NAME);
-    if (SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                     reinterpret_cast<LPARAM>(name.c_str())) == CB_ERR)
-        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-}
-
-void OptionsDlg::deleteMap()
-{
-    const std::string name = typedMapName();
-    if (!DrumMap::deleteFile(folder_, name))
-        return;
-    HWND combo = item(IDC_DRUM_MAP_NAME);
-    const LRESULT index = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                       reinterpret_cast<LPARAM>(name.c_str()));
-    if (index != CB_ERR)
-        SendMessageA(combo, CB_DELETESTRING, static_cast<WPARAM>(index), 0);
 }
 
 INT_PTR OptionsDlg::dialogProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -188,11 +157,11 @@ INT_PTR OptionsDlg::dialogProc(UINT message, WPARAM wParam, LPARAM lParam)
             return TRUE;
         }
         if (id == IDC_OPTIONS_SAVE && code == BN_CLICKED) {
-            saveMap();
+            saveTypedMap(folder_, engine_.drumMap());
             return TRUE;
         }
         if (id == IDC_OPTIONS_DELETE && code == BN_CLICKED) {
-            deleteMap();
+            deleteTypedMap(folder_);
             return TRUE;
         }
         if (id == IDHELP) {

@@ -30,14 +30,10 @@ protected:
     void onCancel() override;
 
 private:
-    HWND item(int id) const { return GetDlgItem(handle(), id); }
     void fillList();
     void rewriteRows();
     void shiftSelectedRow(int delta);
     void mapChosen();
-    void saveMap();
-    void deleteMap();
-    std::string typedMapName() const;
     // A limit field's value; false (with the range message) outside 1..127.
     bool readLimit(int id, int &value);
 

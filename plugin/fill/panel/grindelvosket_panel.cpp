@@ -4,7 +4,7 @@
 
 #include "plugin/fill/engine/fill_module.h"
 #include "plugin/fill/engine/grindelvosket.h"
-#include "plugin/fill/panel/function_delegate.h"
+#include "plugin/framework/gui/function_delegate.h"
 #include "plugin/fill/panel/panel_ids.h"
 #include "plugin/fill/panel/panel_layout.h"
 #include "plugin/fill/panel/patterns_view.h"

@@ -83,12 +83,7 @@ public:
 };
 
 // The row's combo of output drum sounds: a menu of note names per
-// instrument note. Stepping through its sub-menu tells the listener the
-// same value a choice from the menu does (the entry's id less the first
-// item id).
-class NoteCombo : public FlatMLCombo {
-public:
-    void fireSelected(int id) override { FlatMLCombo::fireSelected(id - kFirstItemId); }
-};
+// instrument note.
+using NoteCombo = FlatMLCombo;
 
 } // namespace Quorvane

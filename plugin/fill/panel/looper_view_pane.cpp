@@ -1,7 +1,7 @@
 #include "plugin/fill/panel/looper_view_pane.h"
 
 #include "plugin/fill/engine/grindelvosket.h"
-#include "plugin/fill/panel/function_delegate.h"
+#include "plugin/framework/gui/function_delegate.h"
 #include "plugin/fill/panel/panel_ids.h"
 #include "plugin/framework/gui/graphics_context.h"
 #include "plugin/framework/gui/user_answers.h"

@@ -8,6 +8,7 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <utility>
 
 namespace Quorvane::DrummerTransfer {
 
@@ -252,11 +253,34 @@ IDataObject *prepareDragOut(Source &source, const std::string &fileName, std::st
     }
 }
 
+namespace {
+
+DragHook &dragHook()
+{
+    static DragHook hook;
+    return hook;
+}
+
+} // namespace
+
+DragHook setDragHook(DragHook hook)
+{
+    return std::exchange(dragHook(), std::move(hook));
+}
+
 HRESULT dragOut(Source &source, const std::string &fileName, DWORD *effect)
 {
     IDataObject *data = prepareDragOut(source, fileName);
     if (!data)
         return E_FAIL;
+    if (const DragHook hook = dragHook()) {
+        DWORD done = DROPEFFECT_NONE;
+        const HRESULT result = hook(data, &done);
+        data->Release();
+        if (effect)
+            *effect = done;
+        return result;
+    }
     CopyDropSource *dropSource = nullptr;
     try {
         dropSource = new CopyDropSource();

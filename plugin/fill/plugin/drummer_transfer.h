@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <objidl.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -64,5 +65,10 @@ std::string fileDropList(const std::string &path);
 IDataObject *prepareDragOut(Source &source, const std::string &fileName, std::string *path = nullptr);
 // Runs the drag (copy only). DRAGDROP_S_DROP, DRAGDROP_S_CANCEL or a failure.
 HRESULT dragOut(Source &source, const std::string &fileName, DWORD *effect = nullptr);
+// The drag itself goes through one function a test can answer in the
+// user's place: the hook gets the data object instead of DoDragDrop (an
+// empty hook restores the real drag); returns the old hook.
+using DragHook = std::function<HRESULT(IDataObject *data, DWORD *effect)>;
+DragHook setDragHook(DragHook hook);
 
 } // namespace Quorvane::DrummerTransfer

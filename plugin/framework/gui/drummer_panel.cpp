@@ -468,15 +468,8 @@ void DrummerPanel::onMenuRightButtonUp(WPARAM wParam, LPARAM lParam)
 
 LRESULT DrummerPanel::onDrawItem(const DRAWITEMSTRUCT &item)
 {
-    SelfDrawnItem *object = nullptr;
-    if (item.CtlType == ODT_BUTTON || item.CtlType == ODT_STATIC)
-        object = reinterpret_cast<SelfDrawnItem *>(GetWindowLongPtrA(item.hwndItem, GWLP_USERDATA));
-    else
-        object = reinterpret_cast<SelfDrawnItem *>(item.itemData);
-    if (object) {
-        GraphicsContext gc(item.hDC);
-        object->draw(gc, Rect::fromRECT(item.rcItem), item.itemState);
-    }
+    if (SelfDrawnItem *object = selfDrawnItemOf(item))
+        drawSelfDrawnItem(*object, item);
     return TRUE;
 }
 

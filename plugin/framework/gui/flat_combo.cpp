@@ -368,8 +368,10 @@ bool FlatMLCombo::step(int delta)
     }
     const int next = std::clamp(marked + delta, 0, static_cast<int>(entries.size()) - 1);
     entries[next].flags |= MF_CHECKED;
+    // The listener hears the entry's id less kFirstItemId, as a choice from
+    // the menu tells it.
     if (next != marked)
-        fireSelected(entries[next].id);
+        fireSelected(entries[next].id - kFirstItemId);
     return true;
 }
 

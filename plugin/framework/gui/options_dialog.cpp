@@ -119,19 +119,39 @@ void OptionsDlgBase::drawItem(const DRAWITEMSTRUCT &item)
     } else {
         object = reinterpret_cast<SelfDrawnItem *>(item.itemData);
     }
-    if (!object)
+    if (object)
+        drawSelfDrawnItem(*object, item);
+}
+
+std::string OptionsDlgBase::typedMapName() const
+{
+    char name[MAX_PATH] = {};
+    GetDlgItemTextA(handle(), IDC_OPTIONS_MAP_NAME, name, MAX_PATH);
+    return name;
+}
+
+void OptionsDlgBase::saveTypedMap(const DrumMapFolder &folder, DrumMap &map)
+{
+    const std::string name = typedMapName();
+    // The first map saved makes the folder.
+    if (!DrumMap::save(DrumMap::createFolder(folder.path()), name, map))
         return;
-    // The item's own area is the clip while it draws; the DC may carry an
-    // origin of its own (a printed dialog), so the clip is set in its
-    // logical coordinates and the DC's state comes back afterwards.
-    const int saved = SaveDC(item.hDC);
-    {
-        GraphicsContext gc(item.hDC);
-        const Rect rect = Rect::fromRECT(item.rcItem);
-        gc.intersectClipRect(rect);
-        object->draw(gc, rect, item.itemState);
-    }
-    RestoreDC(item.hDC, saved);
+    HWND combo = item(IDC_OPTIONS_MAP_NAME);
+    if (SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(name.c_str())) == CB_ERR)
+        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+}
+
+void OptionsDlgBase::deleteTypedMap(const DrumMapFolder &folder)
+{
+    const std::string name = typedMapName();
+    if (!DrumMap::deleteFile(folder, name))
+        return;
+    HWND combo = item(IDC_OPTIONS_MAP_NAME);
+    const LRESULT index = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(name.c_str()));
+    if (index != CB_ERR)
+        SendMessageA(combo, CB_DELETESTRING, static_cast<WPARAM>(index), 0);
 }
 
 INT_PTR OptionsDlgBase::dialogProc(UINT message, WPARAM wParam, LPARAM lParam)

@@ -5,6 +5,7 @@
 // combo items can live inside a Windows dialog.
 #pragma once
 
+#include "plugin/framework/drums/drum_map.h"
 #include "plugin/framework/gui/buttons.h"
 #include "plugin/framework/gui/modal_dialog.h"
 #include "plugin/framework/gui/self_drawn_item.h"
@@ -56,6 +57,15 @@ public:
 
 protected:
     INT_PTR dialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    HWND item(int id) const { return GetDlgItem(handle(), id); }
+
+    // The drum-map name typed or chosen in the name combo (item 5006).
+    std::string typedMapName() const;
+    // Saves map under the typed name (the first save makes the folder) and
+    // lists the name in the combo.
+    void saveTypedMap(const DrumMapFolder &folder, DrumMap &map);
+    // Deletes the typed map's file after the user's yes and unlists it.
+    void deleteTypedMap(const DrumMapFolder &folder);
 
 private:
     void drawItem(const DRAWITEMSTRUCT &item);

@@ -20,6 +20,13 @@ public:
     virtual void measure(int &width, int &height) = 0;
 };
 
+// The object an owner-draw request is for: a button's or a static control's
+// user data, any other item's item data; null when none is set.
+SelfDrawnItem *selfDrawnItemOf(const DRAWITEMSTRUCT &item);
+// Lets object draw the request's item, clipped to the item's area; the
+// device context's state is put back afterwards.
+void drawSelfDrawnItem(SelfDrawnItem &object, const DRAWITEMSTRUCT &item);
+
 class PopupMenuOwner {
 public:
     // A menu item was released with the right button.

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <map>
 
 namespace Quorvane {
@@ -71,10 +72,70 @@ CTreeDropList::CTreeDropList(std::string rootFolder, std::string extension)
 
 CTreeDropList::~CTreeDropList()
 {
-    if (HWND window = handle())
-        DestroyWindow(window);
     if (images_)
         ImageList_Destroy(images_);
+    images_ = nullptr;
+    stopWatcher();
+    if (HWND window = handle())
+        DestroyWindow(window);
+}
+
+UINT CTreeDropList::folderContentsChangedMessage()
+{
+    static const UINT message = RegisterWindowMessageA("ZQVPC_FOLDERCONTENTSCHANGED");
+    return message;
+}
+
+void CTreeDropList::startWatcher()
+{
+    // Armed here, on the window thread, so that no change goes unseen
+    // while the thread starts.
+    changes_ = FindFirstChangeNotificationA(root_.c_str(), TRUE,
+                                            FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME);
+    if (changes_ == INVALID_HANDLE_VALUE) {
+        changes_ = nullptr;
+        return;
+    }
+    stopWatching_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (stopWatching_)
+        watcher_ = CreateThread(nullptr, 0, watch, this, CREATE_SUSPENDED, nullptr);
+    if (!watcher_) {
+        stopWatcher();
+        return;
+    }
+    SetThreadPriority(watcher_, THREAD_PRIORITY_IDLE);
+    ResumeThread(watcher_);
+}
+
+void CTreeDropList::stopWatcher()
+{
+    if (watcher_) {
+        SetEvent(stopWatching_);
+        WaitForSingleObject(watcher_, INFINITE);
+        CloseHandle(watcher_);
+        watcher_ = nullptr;
+    }
+    if (stopWatching_) {
+        CloseHandle(stopWatching_);
+        stopWatching_ = nullptr;
+    }
+    if (changes_) {
+        FindCloseChangeNotification(changes_);
+        changes_ = nullptr;
+    }
+}
+
+// The watcher only waits and posts: the window thread owns the items.
+DWORD WINAPI CTreeDropList::watch(void *data)
+{
+    auto &list = *static_cast<CTreeDropList *>(data);
+    const HANDLE waits[2] = {list.changes_, list.stopWatching_};
+    while (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0) {
+        PostMessageA(list.handle(), folderContentsChangedMessage(), 0, 0);
+        if (!FindNextChangeNotification(list.changes_))
+            break;
+    }
+    return 0;
 }
 
 bool CTreeDropList::create(CTreeCombo &combo, HWND ownerWindow, int width, int height)
@@ -94,6 +155,9 @@ bool CTreeDropList::create(CTreeCombo &combo, HWND ownerWindow, int width, int h
         openFolderImage_ = addShellIcon(images_, "folder", FILE_ATTRIBUTE_DIRECTORY, SHGFI_OPENICON);
         TreeView_SetImageList(tree, images_, TVSIL_NORMAL);
     }
+    // Watching starts before the fill reads the folders: a change made
+    // while they are read is seen, and the system learns the whole subtree.
+    startWatcher();
     fillFolder(TVI_ROOT, root_);
     return true;
 }
@@ -166,6 +230,90 @@ void CTreeDropList::refreshFolder(HTREEITEM parent, const std::string &folder)
         else
             insertFileItem(parent, name);
     }
+}
+
+std::string CTreeDropList::rootWithSeparator() const
+{
+    if (root_.empty() || root_.back() == separator_)
+        return root_;
+    return root_ + separator_;
+}
+
+bool CTreeDropList::isFileSelected() const
+{
+    HTREEITEM item = selectedItem();
+    return item && isFileItem(item);
+}
+
+std::string CTreeDropList::selectedFolder() const
+{
+    HTREEITEM item = selectedItem();
+    if (item && isFileItem(item))
+        item = parentItem(item);
+    return getItemPath(item);
+}
+
+std::string CTreeDropList::selectedName() const
+{
+    HTREEITEM item = selectedItem();
+    if (item && isFileItem(item))
+        return itemText(item);
+    // A free name among the children of the selected folder (or the root).
+    for (int n = 1;; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "loop%02d", n);
+        bool taken = false;
+        for (HTREEITEM child = item ? firstChild(item) : rootItem(); child && !taken;
+             child = TreeView_GetNextSibling(handle(), child))
+            taken = itemText(child) == name;
+        if (!taken)
+            return name;
+    }
+}
+
+std::string CTreeDropList::selectedFolderPath() const
+{
+    return rootWithSeparator() + selectedFolder();
+}
+
+std::string CTreeDropList::selectedPath() const
+{
+    HTREEITEM item = selectedItem();
+    return rootWithSeparator() + getItemPath(item) + (item && isFileItem(item) ? extension_ : std::string());
+}
+
+std::string CTreeDropList::savePath() const
+{
+    const std::string folder = selectedFolder();
+    return rootWithSeparator() + folder + (folder.empty() ? "" : std::string(1, separator_)) +
+           selectedName() + extension_;
+}
+
+HTREEITEM CTreeDropList::selectPath(const std::string &fullPath)
+{
+    const auto upper = [](std::string text) {
+        for (char &c : text)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return text;
+    };
+    const std::string root = rootWithSeparator();
+    if (fullPath.size() < root.size() + extension_.size() || upper(fullPath).rfind(upper(root), 0) != 0)
+        return nullptr;
+    std::string rest = fullPath.substr(root.size(), fullPath.size() - root.size() - extension_.size());
+    HTREEITEM found = nullptr;
+    while (!rest.empty()) {
+        const auto [first, remainder] = splitPath(rest);
+        HTREEITEM child = found ? firstChild(found) : rootItem();
+        while (child && itemText(child) != first)
+            child = TreeView_GetNextSibling(handle(), child);
+        if (!child)
+            break;
+        found = child;
+        rest = remainder;
+    }
+    if (found)
+        selectItem(found);
+    return found;
 }
 
 std::string CTreeDropList::itemText(HTREEITEM item) const
@@ -311,10 +459,12 @@ void CTreeDropList::onClick(LPARAM lParam)
     if (!(hit.flags & TVHT_ONITEM))
         return;
     selectItem(item);
-    if (isFileItem(item))
+    if (isFileItem(item)) {
         combo_->closeWithChoice();
-    else
+    } else {
         TreeView_Expand(handle(), item, TVE_TOGGLE);
+        combo_->folderClicked(item);
+    }
 }
 
 LRESULT CTreeDropList::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -334,7 +484,7 @@ LRESULT CTreeDropList::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
             break;
         if (wParam == VK_RETURN) {
             if (isFileItem(selectedItem()))
-                combo_->closeWithChoice();
+                combo_->closeWithChoice(true);
             else if (HTREEITEM folder = selectedItem())
                 TreeView_Expand(handle(), folder, TVE_TOGGLE);
             return 0;
@@ -355,6 +505,10 @@ LRESULT CTreeDropList::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
         return result;
     }
     default:
+        if (message == folderContentsChangedMessage()) {
+            refresh();
+            return 0;
+        }
         break;
     }
     return defaultProc(message, wParam, lParam);
@@ -418,14 +572,108 @@ bool CTreeCombo::parentSaysUnchanged(const std::string &folder)
 void CTreeCombo::setText(const std::string &text)
 {
     text_ = text;
+    if (edit_)
+        SetWindowTextA(edit_, text.c_str());
     if (handle())
         InvalidateRect(handle(), nullptr, TRUE);
+}
+
+std::string CTreeCombo::text() const
+{
+    if (!edit_)
+        return text_;
+    char text[MAX_PATH] = {};
+    GetWindowTextA(edit_, text, MAX_PATH);
+    return text;
+}
+
+bool CTreeCombo::createOver(int dialogItemId, HWND dialog)
+{
+    HWND item = dialog ? GetDlgItem(dialog, dialogItemId) : nullptr;
+    if (!item)
+        return false;
+    RECT dropped{};
+    if (SendMessageA(item, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped)) &&
+        dropped.right > dropped.left && dropped.bottom > dropped.top)
+        setDropSize(dropped.right - dropped.left, dropped.bottom - dropped.top);
+    RECT place{};
+    GetWindowRect(item, &place);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT *>(&place), 2);
+    madeOverItem_ = true;
+    if (!create(dialog, place, static_cast<UINT>(dialogItemId))) {
+        madeOverItem_ = false;
+        if (handle())
+            DestroyWindow(handle());
+        return false;
+    }
+    SetWindowPos(handle(), item, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    UpdateWindow(handle());
+    DestroyWindow(item);
+    return createButton() && createEdit();
+}
+
+bool CTreeCombo::createButton()
+{
+    RECT client{};
+    GetClientRect(handle(), &client);
+    const int width = GetSystemMetrics(SM_CXHTHUMB);
+    button_ = CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, client.right - width, 0,
+                              width, client.bottom, handle(), reinterpret_cast<HMENU>(UINT_PTR{kButtonId}),
+                              com::thisModule(), nullptr);
+    return button_ != nullptr;
+}
+
+bool CTreeCombo::createEdit()
+{
+    RECT client{};
+    GetClientRect(handle(), &client);
+    const int button = button_ ? GetSystemMetrics(SM_CXHTHUMB) : 0;
+    edit_ =
+        CreateWindowExA(0, "EDIT", text_.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 1, 1,
+                        std::max<int>(0, client.right - button - 2), std::max<int>(0, client.bottom - 2),
+                        handle(), reinterpret_cast<HMENU>(UINT_PTR{kEditId}), com::thisModule(), nullptr);
+    if (!edit_)
+        return false;
+    SendMessageA(edit_, WM_SETFONT, SendMessageA(GetParent(handle()), WM_GETFONT, 0, 0), FALSE);
+    return true;
+}
+
+bool CTreeCombo::cursorOver(HWND window) const
+{
+    if (!window)
+        return false;
+    POINT cursor{};
+    RECT place{};
+    return GetCursorPos(&cursor) && GetWindowRect(window, &place) && PtInRect(&place, cursor);
+}
+
+bool CTreeCombo::mouseOverEdit() const
+{
+    return cursorOver(edit_);
+}
+
+bool CTreeCombo::mouseOverButton() const
+{
+    return cursorOver(button_);
+}
+
+bool CTreeCombo::hasFocus() const
+{
+    HWND focus = GetFocus();
+    return focus && (focus == handle() || focus == edit_ || focus == button_);
+}
+
+void CTreeCombo::drawButton(const DRAWITEMSTRUCT &item)
+{
+    RECT place = item.rcItem;
+    const bool pushed = (item.itemState & ODS_SELECTED) != 0;
+    DrawFrameControl(item.hDC, &place, DFC_SCROLL, DFCS_SCROLLDOWN | (pushed ? DFCS_PUSHED | DFCS_FLAT : 0));
 }
 
 void CTreeCombo::selectTreeItem(HTREEITEM item)
 {
     dropList_.selectItem(item);
-    setText(dropList_.getItemPath(item));
+    setText(madeOverItem_ ? dropList_.itemText(item) : dropList_.getItemPath(item));
 }
 
 void CTreeCombo::dropDown()
@@ -446,20 +694,40 @@ void CTreeCombo::dropDown()
     SetWindowPos(dropList_.handle(), HWND_NOTOPMOST, x, y, dropWidth_, dropHeight_, SWP_SHOWWINDOW);
     pathAtDrop_ = dropList_.getSelectedPath();
     droppedDown_ = true;
+    dropList_.setCloseState(CTreeDropList::OpenOrConfirmed);
     notifyParent(CBN_DROPDOWN);
     SetFocus(dropList_.handle());
 }
 
-void CTreeCombo::closeWithChoice()
+void CTreeCombo::closeWithChoice(bool byEnter)
 {
     if (!droppedDown_)
         return;
     droppedDown_ = false;
     lastConfirmed_ = true;
+    dropList_.setCloseState(CTreeDropList::OpenOrConfirmed);
+    if (madeOverItem_) {
+        setText(dropList_.itemText(dropList_.selectedItem()));
+        ShowWindow(dropList_.handle(), SW_HIDE);
+        SetFocus(handle());
+        notifyParent(kChosen);
+        if (byEnter)
+            notifyParent(CBN_SELENDOK);
+        notifyParent(kClosed);
+        return;
+    }
     setText(dropList_.getSelectedPath());
     notifyParent(CBN_SELENDOK);
     ShowWindow(dropList_.handle(), SW_HIDE);
     SetFocus(handle());
+}
+
+void CTreeCombo::folderClicked(HTREEITEM folder)
+{
+    if (!madeOverItem_)
+        return;
+    setText(dropList_.itemText(folder));
+    notifyParent(kChosen);
 }
 
 void CTreeCombo::closeWithoutChoice()
@@ -468,10 +736,15 @@ void CTreeCombo::closeWithoutChoice()
         return;
     droppedDown_ = false;
     lastConfirmed_ = false;
+    dropList_.setCloseState(CTreeDropList::Cancelled);
     dropList_.selectItem(dropList_.findItemByPath(pathAtDrop_));
+    if (madeOverItem_)
+        setText(dropList_.itemText(dropList_.selectedItem()));
     notifyParent(CBN_SELENDCANCEL);
     ShowWindow(dropList_.handle(), SW_HIDE);
     SetFocus(handle());
+    if (madeOverItem_)
+        notifyParent(kClosed);
 }
 
 void CTreeCombo::dropListLostFocus(HWND newFocus)
@@ -480,8 +753,11 @@ void CTreeCombo::dropListLostFocus(HWND newFocus)
         return;
     droppedDown_ = false;
     lastConfirmed_ = false;
+    dropList_.setCloseState(CTreeDropList::Cancelled);
     dropList_.selectItem(dropList_.findItemByPath(pathAtDrop_));
     ShowWindow(dropList_.handle(), SW_HIDE);
+    if (madeOverItem_)
+        notifyParent(kListLostFocus);
     notifyParent(CBN_KILLFOCUS);
     InvalidateRect(handle(), nullptr, TRUE);
 }
@@ -519,8 +795,17 @@ void CTreeCombo::stepToRoot()
     landOn(dropList_.rootItem());
 }
 
+bool CTreeCombo::parentTakesKey(WPARAM key, LPARAM lParam)
+{
+    static const UINT translate = RegisterWindowMessageA("Quorvane_TranslateAccelerator");
+    return SendMessageA(GetParent(handle()), translate, MAKEWPARAM(WM_KEYDOWN, key), lParam) != 0;
+}
+
 void CTreeCombo::onKeyDown(WPARAM key, LPARAM lParam)
 {
+    // The parent's accelerators come first.
+    if (parentTakesKey(key, lParam))
+        return;
     const bool control = isControlKeyDown();
     switch (key) {
     case VK_TAB:
@@ -568,11 +853,13 @@ void CTreeCombo::onWheel(int delta)
     landOn(reached);
 }
 
-void CTreeCombo::paint(HDC dc)
+void CTreeCombo::paintFace(HDC dc)
 {
     RECT client{};
     GetClientRect(handle(), &client);
     FillRect(dc, &client, GetSysColorBrush(IsWindowEnabled(handle()) ? COLOR_WINDOW : COLOR_BTNFACE));
+    if (edit_ || button_)
+        return; // they draw themselves
     DrawEdge(dc, &client, EDGE_SUNKEN, BF_RECT);
     const int button = GetSystemMetrics(SM_CXVSCROLL);
     RECT arrow{client.right - 2 - button, client.top + 2, client.right - 2, client.bottom - 2};
@@ -593,12 +880,12 @@ LRESULT CTreeCombo::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_PAINT: {
         PAINTSTRUCT ps;
         if (HDC dc = BeginPaint(handle(), &ps))
-            paint(dc);
+            paintFace(dc);
         EndPaint(handle(), &ps);
         return 0;
     }
     case WM_PRINTCLIENT:
-        paint(reinterpret_cast<HDC>(wParam));
+        paintFace(reinterpret_cast<HDC>(wParam));
         return 0;
     case WM_GETDLGCODE:
         return DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTTAB;
@@ -633,10 +920,93 @@ LRESULT CTreeCombo::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
         if (reinterpret_cast<HWND>(wParam) != dropList_.handle())
             notifyParent(CBN_KILLFOCUS);
         return 0;
+    case WM_COMMAND:
+        if (button_ && reinterpret_cast<HWND>(lParam) == button_ && HIWORD(wParam) == BN_CLICKED) {
+            PostMessageA(handle(), kToggleMessage, 0, 0);
+            return 0;
+        }
+        if (edit_ && reinterpret_cast<HWND>(lParam) == edit_ && HIWORD(wParam) == 7)
+            InvalidateRect(edit_, nullptr, TRUE);
+        break;
+    case WM_DRAWITEM:
+        if (button_ && reinterpret_cast<const DRAWITEMSTRUCT *>(lParam)->hwndItem == button_) {
+            drawButton(*reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));
+            return TRUE;
+        }
+        break;
+    case kToggleMessage:
+        if (droppedDown_)
+            closeWithoutChoice();
+        else
+            dropDown();
+        return 0;
     default:
         break;
     }
     return defaultProc(message, wParam, lParam);
+}
+
+} // namespace Quorvane
+
+namespace Quorvane {
+
+// ---- FlatTreeCombo
+
+void FlatTreeCombo::setText(const std::string &text)
+{
+    if (handle()) {
+        SetWindowTextA(handle(), text.c_str());
+        InvalidateRect(handle(), nullptr, TRUE);
+    }
+}
+
+std::string FlatTreeCombo::text() const
+{
+    char text[MAX_PATH] = {};
+    if (handle())
+        GetWindowTextA(handle(), text, MAX_PATH);
+    return text;
+}
+
+bool FlatTreeCombo::mouseOverEdit() const
+{
+    POINT cursor{};
+    RECT place{};
+    return handle() && GetCursorPos(&cursor) && GetWindowRect(handle(), &place) && PtInRect(&place, cursor);
+}
+
+bool FlatTreeCombo::mouseOverButton() const
+{
+    return mouseOverEdit();
+}
+
+bool FlatTreeCombo::hasFocus() const
+{
+    return handle() && GetFocus() == handle();
+}
+
+void FlatTreeCombo::paintFace(HDC dc)
+{
+    RECT client{};
+    GetClientRect(handle(), &client);
+    FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
+    FrameRect(dc, &client, GetSysColorBrush(COLOR_BTNSHADOW));
+    // A small triangle at the right says the combo opens.
+    const int x = client.right - 9;
+    const int y = (client.bottom - 3) / 2;
+    for (int row = 0; row < 3; ++row) {
+        RECT line{x + row, y + row, x + 5 - row, y + row + 1};
+        FillRect(dc, &line, GetSysColorBrush(COLOR_BTNTEXT));
+    }
+    RECT textArea{client.left + 3, client.top + 1, x - 2, client.bottom - 1};
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(GetParent(handle()), WM_GETFONT, 0, 0));
+    HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    const std::string shown = text();
+    DrawTextA(dc, shown.c_str(), -1, &textArea, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    if (oldFont)
+        SelectObject(dc, oldFont);
 }
 
 } // namespace Quorvane

@@ -3,6 +3,14 @@
 // steps through the files with keys or the wheel without opening it; the
 // combo shows the picked file's path (relative to the root, without the
 // extension) and tells its parent through the combo-box notifications.
+// A watcher thread keeps the tree in step with the disk.
+//
+// A combo made over a dialog item (createOver: the loop browser's folder
+// combo) has an edit field and a drop button of its own, shows the chosen
+// item's name and tells its parent as the loop folder combo does: 1 an item
+// was chosen, 3 the list lost the focus, 4 it closed, 7 it opens, 9 a choice
+// confirmed with Enter, 10 cancelled. FlatTreeCombo is that combo drawn
+// flat, its own window showing the text.
 #pragma once
 
 #include "plugin/framework/gui/window.h"
@@ -20,11 +28,45 @@ class CTreeCombo;
 // folder and 1 for a file, whose text is its name without the extension.
 class CTreeDropList : public Window {
 public:
+    // How the drop-down closed last.
+    enum CloseState { Cancelled = 0, OpenOrConfirmed = 1, NeverOpened = 2 };
+
     explicit CTreeDropList(std::string rootFolder, std::string extension = ".mid");
+    // Stops the watcher, waiting until it has ended.
     ~CTreeDropList() override;
 
-    // Creates the hidden popup owned by ownerWindow and fills it.
+    // Creates the hidden popup owned by ownerWindow, fills it and starts
+    // the watcher.
     bool create(CTreeCombo &combo, HWND ownerWindow, int width, int height);
+
+    // "ZQVPC_FOLDERCONTENTSCHANGED": the watcher's news that names below
+    // the root changed; the list refreshes itself on it.
+    static UINT folderContentsChangedMessage();
+    bool isWatching() const { return watcher_ != nullptr; }
+    int closeState() const { return closeState_; }
+    void setCloseState(CloseState state) { closeState_ = state; }
+
+    // ---- The selection as a folder of files to load and save
+
+    // The selected item exists and is a file.
+    bool isFileSelected() const;
+    // The selected file's name; with no file selected a free name
+    // "loop01", "loop02", ... among the children of the selected folder
+    // (or of the root).
+    std::string selectedName() const;
+    // The root followed by the folder of the selection.
+    std::string selectedFolderPath() const;
+    // The root, the selection's relative path and, for a file, the
+    // extension.
+    std::string selectedPath() const;
+    // Where a file is saved: the root, the selection's folder, the
+    // selected or a free name, and the extension.
+    std::string savePath() const;
+    // Selects the item of a full path below the root (compared without
+    // regard to case; the extension's length is cut from the end), or the
+    // last item found on its way; null and nothing selected when the path
+    // lies elsewhere.
+    HTREEITEM selectPath(const std::string &fullPath);
 
     // Texts of the item and its ancestors joined with the separator.
     std::string getItemPath(HTREEITEM item) const;
@@ -63,6 +105,13 @@ protected:
 private:
     void fillFolder(HTREEITEM parent, const std::string &folder);
     void refreshFolder(HTREEITEM parent, const std::string &folder);
+    std::string rootWithSeparator() const;
+    // The relative folder of the selection ("" at the root), without a
+    // trailing separator.
+    std::string selectedFolder() const;
+    void startWatcher();
+    void stopWatcher();
+    static DWORD WINAPI watch(void *list);
     HTREEITEM nextInOrder(HTREEITEM item) const;
     HTREEITEM previousInOrder(HTREEITEM item) const;
     HTREEITEM insertItem(HTREEITEM parent, const std::string &name, LPARAM kind, int image, int openImage);
@@ -76,11 +125,26 @@ private:
     char separator_ = '\\';
     std::string root_;
     std::string extension_;
+    int closeState_ = NeverOpened;
+    // The watcher thread, the manual-reset event that stops it and the
+    // change notification it waits on (closed once the thread has ended).
+    HANDLE watcher_ = nullptr;
+    HANDLE stopWatching_ = nullptr;
+    HANDLE changes_ = nullptr;
 };
 
 class CTreeCombo : public Window {
 public:
     static constexpr int kDefaultDropSize = 200;
+    static constexpr UINT kButtonId = 4317;
+    static constexpr UINT kEditId = 4318;
+    // Posted by the drop button: open or close the list.
+    static constexpr UINT kToggleMessage = 1579;
+    // What a combo made over a dialog item tells its parent (besides
+    // CBN_DROPDOWN and CBN_SELENDOK, CBN_SELENDCANCEL).
+    static constexpr WORD kChosen = 1;
+    static constexpr WORD kListLostFocus = 3;
+    static constexpr WORD kClosed = 4;
 
     explicit CTreeCombo(std::string rootFolder, std::string extension = ".mid");
     ~CTreeCombo() override;
@@ -88,6 +152,28 @@ public:
     // Creates the combo as a child of parent, and its drop list.
     bool create(HWND parent, const RECT &rect, UINT id);
     void setDropSize(int width, int height);
+
+    // ---- The combo made over a dialog item
+
+    // The edit field; null without one.
+    virtual HWND edit() const { return edit_; }
+    // Replaces the dialog item by the combo at its place and with its id,
+    // the drop size taken from the item's dropped rectangle; then the drop
+    // list, the edit field and the button. False (the item stays) when the
+    // item is missing or no window could be made.
+    virtual bool createOver(int dialogItemId, HWND dialog);
+    virtual bool createButton();
+    virtual bool createEdit();
+    virtual bool mouseOverEdit() const;
+    virtual bool mouseOverButton() const;
+    virtual bool hasFocus() const;
+
+    bool isFileSelected() const { return dropList_.isFileSelected(); }
+    std::string selectedName() const { return dropList_.selectedName(); }
+    std::string selectedFolderPath() const { return dropList_.selectedFolderPath(); }
+    std::string selectedPath() const { return dropList_.selectedPath(); }
+    std::string savePath() const { return dropList_.savePath(); }
+    HTREEITEM selectPath(const std::string &fullPath) { return dropList_.selectPath(fullPath); }
 
     // WM_COMMAND to the parent: the id and code, the combo as lParam.
     void notifyParent(UINT code);
@@ -97,16 +183,18 @@ public:
     // Whether the list closed last with a choice (else cancelled).
     bool lastCloseConfirmed() const { return lastConfirmed_; }
     void dropDown();
-    // Closing with the selected item (confirmed) or back to the path that
-    // was selected when the list opened.
-    void closeWithChoice();
+    // Closing with the selected item (confirmed; byEnter: with the Enter
+    // key) or back to the path that was selected when the list opened.
+    void closeWithChoice(bool byEnter = false);
+    // A folder was clicked in the list.
+    void folderClicked(HTREEITEM folder);
     void closeWithoutChoice();
     // The list lost the focus.
     void dropListLostFocus(HWND newFocus);
 
-    // The shown text.
+    // The shown text: the edit field's when there is one.
     virtual void setText(const std::string &text);
-    virtual std::string text() const { return text_; }
+    virtual std::string text() const;
 
     // Steps used by keys and the wheel.
     void stepToNextFile();
@@ -125,10 +213,15 @@ public:
 
 protected:
     LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The closed combo's face.
+    virtual void paintFace(HDC dc);
+    bool madeOverItem() const { return madeOverItem_; }
 
 private:
-    void paint(HDC dc);
     void onKeyDown(WPARAM key, LPARAM lParam);
+    bool parentTakesKey(WPARAM key, LPARAM lParam);
+    void drawButton(const DRAWITEMSTRUCT &item);
+    bool cursorOver(HWND window) const;
     void onWheel(int delta);
     void landOn(HTREEITEM item);
 
@@ -140,6 +233,28 @@ private:
     // How the list closed last: confirmed or cancelled.
     bool lastConfirmed_ = false;
     std::string pathAtDrop_;
+    bool madeOverItem_ = false;
+    HWND edit_ = nullptr;
+    HWND button_ = nullptr;
+};
+
+// The combo made over a dialog item, drawn flat: no edit field and no
+// button; the combo's own window shows the text.
+class FlatTreeCombo : public CTreeCombo {
+public:
+    using CTreeCombo::CTreeCombo;
+
+    HWND edit() const override { return nullptr; }
+    void setText(const std::string &text) override;
+    std::string text() const override;
+    bool createButton() override { return true; }
+    bool createEdit() override { return true; }
+    bool mouseOverEdit() const override;
+    bool mouseOverButton() const override;
+    bool hasFocus() const override;
+
+protected:
+    void paintFace(HDC dc) override;
 };
 
 } // namespace Quorvane

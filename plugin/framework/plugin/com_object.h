@@ -4,6 +4,8 @@
 // operation of the class's own.
 #pragma once
 
+#include "base/com_registration.h"
+
 #include <windows.h>
 #include <unknwn.h>
 
@@ -111,15 +113,6 @@ protected:
 // Hands out the factory asked for: AddRefs it through QueryInterface and
 // drops the caller's creation reference (start a factory at count 0).
 HRESULT answerFactory(ObjectFactory *factory, REFIID iid, void **out);
-
-// Class registration below a root (HKEY_CLASSES_ROOT, or a per-user
-// "Software\Classes" key): "CLSID\{...}" with the description as default
-// value and "InprocServer32" naming the module.
-bool registerInprocServer(HKEY classesRoot, REFCLSID clsid, const char *description, const char *modulePath);
-// Removes "CLSID\{...}" with its sub keys; true when it is gone.
-bool unregisterInprocServer(HKEY classesRoot, REFCLSID clsid);
-// "{XXXXXXXX-XXXX-...}".
-std::string guidString(REFGUID id);
 
 } // namespace com
 } // namespace Quorvane

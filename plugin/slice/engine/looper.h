@@ -24,14 +24,14 @@
 
 namespace Quorvane::LoopSlice {
 
-// The open slice view of a slice (the editor's).
-class LooperView {
+// What a slice tells its open slice view (the editor's).
+class LooperObserver {
 public:
     // Redraw; with folderChanged the folder controls too.
     virtual void looperChanged(bool folderChanged) = 0;
 
 protected:
-    ~LooperView() = default;
+    ~LooperObserver() = default;
 };
 
 class Looper {
@@ -99,6 +99,12 @@ public:
                                   HumanizeRandom *random) const;
     // Forgets the live position (the next play resyncs).
     void resetPosition();
+    // Where the live walk stands in its loop, in the host's ticks; false
+    // before the slice played.
+    bool playPosition(int64_t &position, int64_t &length) const;
+    // The rates, offset, swing cell and loop length a walk of content in
+    // context uses (its cycle start 0): the scale the event bar draws with.
+    Cursor scaleOf(const SliceContent &content, ProcessContext &context) const;
 
     // ---- Pattern selection (window thread)
 
@@ -152,12 +158,31 @@ public:
     // refusal locks it.
     bool mayChange();
 
+    // ---- Note edits of the event bar (window thread). A note is named by
+    // its index in the event list; each edit makes the events the slice's
+    // own, marks it modified and answers the note's index afterwards (-1
+    // when there is none). Times are in the track's ticks.
+
+    // A note at time (moved into the loop) of velocity (1..127), a
+    // sixteenth long but no longer than the rest of the loop.
+    int addNote(int32_t time, int note, int velocity);
+    int setNoteVelocity(int index, int velocity);
+    // Time is kept inside the loop.
+    int moveNote(int index, int32_t time);
+    bool deleteNote(int index);
+    // The loop's length in the track's ticks: its last note's end moved up
+    // to a whole 4/4 measure, at least one.
+    static int32_t trackLoopTicks(const CMidiTrack &track);
+
     // ---- Flags kept apart from the content
 
     bool isLocked() const { return locked_; }
     void setLocked(bool locked);
     bool isSolo() const { return solo_; }
     void setSolo(bool solo) { solo_ = solo; }
+    // While set (the X key held in the editor) a muted slice plays.
+    bool isAuditioning() const { return audition_; }
+    void setAudition(bool on) { audition_ = on; }
     bool rowLines() const { return rowLines_; }
     void setRowLines(bool on) { rowLines_ = on; }
     int32_t level() const { return level_; }
@@ -173,8 +198,8 @@ public:
     // Seeds the live humanize generator (the engine seeds it from the clock).
     void seedRandom(uint32_t seed);
 
-    void setView(LooperView *view) { view_ = view; }
-    LooperView *view() const { return view_; }
+    void setView(LooperObserver *view) { view_ = view; }
+    LooperObserver *view() const { return view_; }
     void refreshView(bool folderChanged = false);
 
 private:
@@ -188,6 +213,10 @@ private:
     // Steps through the available patterns; direction +1 or -1.
     bool stepPattern(int n, int direction, bool notify, bool checkRules);
     void edit(const std::function<void(SliceContent &)> &change);
+    // Changes a copy of the events, makes them the slice's own and installs
+    // them; change answers the index the caller gets.
+    int editEvents(const std::function<int(CMidiTrack &)> &change);
+    void syncScale(Cursor &cursor, const SliceContent &content, ProcessContext &context) const;
 
     SliceHost &host_;
     const int index_;
@@ -199,9 +228,10 @@ private:
     Cursor cursor_;
     VeloTransformer velocityTable_;
     HumanizeRandom humanize_;
-    LooperView *view_ = nullptr;
+    LooperObserver *view_ = nullptr;
     std::atomic<bool> locked_{false};
     std::atomic<bool> solo_{false};
+    std::atomic<bool> audition_{false};
     bool rowLines_ = false;
     std::atomic<int32_t> level_{-1};
     std::atomic<int32_t> highestSecond_{-1};

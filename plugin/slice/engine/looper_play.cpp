@@ -38,6 +38,45 @@ bool playsKind(int32_t kind)
 
 } // namespace
 
+// The swing cell: the track's quarter divided by 2 to the index (an index
+// of 0 divides by 4), in host ticks.
+static void setSwingCell(Looper::Cursor &cursor, int32_t swingIndex)
+{
+    cursor.swingIndex = swingIndex;
+    const int shift = swingIndex <= 0 ? 2 : std::min(swingIndex, 16);
+    cursor.swingCell =
+        std::max<int64_t>(1, convertTicks(cursor.trackRate >> shift, cursor.trackRate, cursor.hostRate));
+}
+
+void Looper::syncScale(Cursor &cursor, const SliceContent &content, ProcessContext &context) const
+{
+    cursor.content = &content;
+    cursor.hostRate = usableResolution(context.getResolution());
+    cursor.trackRate = usableResolution(content.track->getResolution());
+    cursor.timeOffset = content.timeOffset;
+    cursor.offsetTicks = convertTicks(content.timeOffset, kOffsetResolution, cursor.hostRate);
+    cursor.loopLength = loopLengthLocked(content, context);
+    setSwingCell(cursor, host_.swingDurationIndex());
+}
+
+Looper::Cursor Looper::scaleOf(const SliceContent &content, ProcessContext &context) const
+{
+    Cursor scale;
+    syncScale(scale, content, context);
+    return scale;
+}
+
+bool Looper::playPosition(int64_t &position, int64_t &length) const
+{
+    CriticalSectionGuard guard(lock_);
+    if (!cursor_.synced || cursor_.content != content_.get())
+        return false;
+    length = cursor_.loopLength;
+    const int64_t into = cursor_.lastEnd - cursor_.offsetTicks - cursor_.cycleStart;
+    position = (into % length + length) % length;
+    return true;
+}
+
 int64_t Looper::loopLengthLocked(const SliceContent &content, ProcessContext &context) const
 {
     const int32_t hostRate = usableResolution(context.getResolution());
@@ -123,7 +162,8 @@ void Looper::play(Cursor &cursor, int32_t from, int32_t thru, ProcessContext &co
     const SliceContent &content = *content_;
     const CMidiTrack::EventList &events = content.events();
     // A soloed slice plays even when muted; while one is, the others rest.
-    if (solo_ ? false : content.mute || host_.soloActive())
+    // An auditioned slice plays though muted.
+    if (solo_ ? false : (content.mute && !audition_) || host_.soloActive())
         return;
     if (events.empty())
         return;
@@ -133,23 +173,14 @@ void Looper::play(Cursor &cursor, int32_t from, int32_t thru, ProcessContext &co
     const bool resync = !cursor.synced || cursor.content != &content || from != cursor.lastEnd + 1 ||
                         cursor.timeOffset != content.timeOffset || cursor.hostRate != hostRate ||
                         cursor.trackRate != trackRate;
-    const int32_t swingIndex = host_.swingDurationIndex();
     if (resync) {
-        cursor.content = &content;
-        cursor.hostRate = hostRate;
-        cursor.trackRate = trackRate;
-        cursor.timeOffset = content.timeOffset;
-        cursor.offsetTicks = convertTicks(content.timeOffset, kOffsetResolution, hostRate);
-        cursor.loopLength = loopLengthLocked(content, context);
+        syncScale(cursor, content, context);
         cursor.current = events.begin();
         cursor.cycleStart =
             floorDiv(int64_t(from) - cursor.offsetTicks, cursor.loopLength) * cursor.loopLength;
         cursor.synced = true;
-    }
-    if (resync || swingIndex != cursor.swingIndex) {
-        cursor.swingIndex = swingIndex;
-        const int shift = swingIndex <= 0 ? 2 : std::min(swingIndex, 16);
-        cursor.swingCell = std::max<int64_t>(1, convertTicks(trackRate >> shift, trackRate, hostRate));
+    } else if (host_.swingDurationIndex() != cursor.swingIndex) {
+        setSwingCell(cursor, host_.swingDurationIndex());
     }
 
     for (;;) {

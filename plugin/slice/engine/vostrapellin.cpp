@@ -376,11 +376,9 @@ void Vostrapellin::clearModified()
 
 bool Vostrapellin::mayChangePatterns()
 {
-    const std::vector<EngineView *> views = views_;
-    for (EngineView *view : views)
-        if (!view->mayChangePatterns())
-            return false;
-    return true;
+    // The first open panel answers for all: the user is asked once.
+    EngineView *first = views_.empty() ? nullptr : views_.front();
+    return !first || first->mayChangePatterns();
 }
 
 // ---- Views
@@ -401,6 +399,15 @@ void Vostrapellin::removeView(EngineView *view)
 {
     CriticalSectionGuard guard(padLock_);
     views_.erase(std::remove(views_.begin(), views_.end(), view), views_.end());
+}
+
+void Vostrapellin::closeViews()
+{
+    const std::vector<EngineView *> views = views_;
+    for (EngineView *view : views)
+        view->closeView();
+    CriticalSectionGuard guard(padLock_);
+    views_.clear();
 }
 
 void Vostrapellin::tellViews()

@@ -48,6 +48,8 @@ public:
     // Whether edited slices may change their pattern (the panel asks).
     virtual bool mayChangePatterns() = 0;
     virtual HWND viewWindow() const = 0;
+    // The host let the plug-in go: the view closes its window.
+    virtual void closeView() {}
 
 protected:
     ~EngineView() = default;
@@ -102,6 +104,16 @@ public:
     // The engine's cycle in ticks of tempoAndMeter's resolution: cycle
     // measures of 4/4 at 480 ticks per quarter.
     virtual int32_t cycleLength();
+
+    // ---- What the editor hands to the outside world, which the MFX object
+    // does: the loop dragged out and on the clipboard, and the help.
+    // True when a drag ran.
+    virtual bool dragOutLoop() { return false; }
+    virtual void copyLoopToClipboard() {}
+    // False (the loop as it was) when the clipboard holds no loop.
+    virtual bool pasteLoopFromClipboard() { return false; }
+    virtual bool clipboardHoldsLoop() { return false; }
+    virtual void openHelp(HWND /*window*/) {}
 
     // ---- What the slices read of their engine
 
@@ -249,6 +261,8 @@ public:
 
     void addView(EngineView *view);
     void removeView(EngineView *view);
+    // Every view closes itself (the host disconnected).
+    void closeViews();
     void showStatus(const std::string &text);
     void refreshViews();
     // The thread whose views are called directly; the constructing thread

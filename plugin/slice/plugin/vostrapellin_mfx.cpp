@@ -1,11 +1,14 @@
 #include "plugin/slice/plugin/vostrapellin_mfx.h"
 
 #include "plugin/framework/drums/output_event.h"
+#include "plugin/framework/gui/user_steps.h"
 #include "plugin/framework/midi/tick_math.h"
 #include "plugin/framework/mfx/host_tempo.h"
 #include "plugin/framework/plugin/host_integration.h"
 #include "plugin/framework/plugin/plugin_view.h"
 #include "plugin/framework/plugin/warning_dialog.h"
+#include "plugin/slice/panel/vostrapellin_panel.h"
+#include "plugin/slice/plugin/loop_transfer.h"
 #include "plugin/slice/plugin/vostrapellin_app.h"
 #include "plugin/slice/plugin/vostrapellin_ids.h"
 
@@ -112,15 +115,38 @@ HRESULT STDMETHODCALLTYPE VostrapellinMFX::OnInput(IMfxEventQueue *input, IMfxEv
 
 PluginView *VostrapellinMFX::getView()
 {
-    // The loop-slice editor panel is not part of this module yet.
-    return nullptr;
+    return new VostrapellinPanel(*this);
 }
 
 void VostrapellinMFX::showHelp(PluginView *view)
 {
-    const std::string &help = theApp().helpFilePath();
-    if (view && !help.empty())
-        WinHelpA(GetActiveWindow(), help.c_str(), HELP_FINDER, 0);
+    if (view)
+        Quorvane::openHelp(GetActiveWindow(), theApp().helpFilePath(), HELP_FINDER);
+}
+
+void VostrapellinMFX::openHelp(HWND window)
+{
+    Quorvane::openHelp(window, theApp().helpFilePath(), HELP_FINDER);
+}
+
+bool VostrapellinMFX::dragOutLoop()
+{
+    return SUCCEEDED(LoopTransfer::dragOutLoop(*this));
+}
+
+void VostrapellinMFX::copyLoopToClipboard()
+{
+    LoopTransfer::copyLoopToClipboard(*this);
+}
+
+bool VostrapellinMFX::pasteLoopFromClipboard()
+{
+    return LoopTransfer::pasteLoopFromClipboard(*this);
+}
+
+bool VostrapellinMFX::clipboardHoldsLoop()
+{
+    return IsClipboardFormatAvailable(LoopTransfer::loopFormat()) != FALSE;
 }
 
 void VostrapellinMFX::destroyView(PluginView *view)
@@ -169,6 +195,7 @@ void VostrapellinMFX::releaseHostInterfaces()
     const DWORD cookie = requesterCookie();
     if (IDrummerSink *sink = requesters().detach(this))
         sink->Detach(cookie);
+    closeViews();
     if (isAttached())
         detach();
     MfxPlugin::releaseHostInterfaces();

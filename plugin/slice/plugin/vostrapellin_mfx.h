@@ -78,6 +78,11 @@ public:
     void tempoAndMeter(int32_t *tempo, int32_t *ticksPerQuarter, int32_t *numerator,
                        int32_t *denominatorPower) override;
     int32_t cycleLength() override;
+    bool dragOutLoop() override;
+    void copyLoopToClipboard() override;
+    bool pasteLoopFromClipboard() override;
+    bool clipboardHoldsLoop() override;
+    void openHelp(HWND window) override;
 
     // IQN3Request
     HRESULT STDMETHODCALLTYPE Attach(IDrummerSink *sink, DWORD cookie) override;

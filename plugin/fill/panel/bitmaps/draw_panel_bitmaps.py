@@ -10,7 +10,7 @@ import os
 import sys
 
 sys.path.insert(0, sys.argv[1])
-from draw_bitmaps import Canvas, bmp_bytes, write  # noqa: E402
+from draw_bitmaps import Canvas, disc, picture, write  # noqa: E402
 
 # Colours as 0x00BBGGRR values, the way the code names them.
 BACKGROUND = 0xC8D0D4
@@ -26,17 +26,6 @@ YELLOW = 0x40D0F0
 BROWN = 0x2060A0
 BLUE = 0xC06020
 PALE_BLUE = 0xF0C890
-
-
-def picture(canvas, palette):
-    return bmp_bytes(canvas.width, canvas.height, 8, palette, canvas.rows)
-
-
-def disc(canvas, cx, cy, radius, index):
-    for y in range(cy - radius, cy + radius + 1):
-        for x in range(cx - radius, cx + radius + 1):
-            if (x - cx) ** 2 + (y - cy) ** 2 <= radius * radius + radius // 2:
-                canvas.point(x, y, index)
 
 
 def mute_button():

@@ -84,6 +84,18 @@ class Canvas:
             self.rows[y][x] = index
 
 
+def picture(canvas, palette):
+    """The canvas as an 8-bit palettised BMP."""
+    return bmp_bytes(canvas.width, canvas.height, 8, palette, canvas.rows)
+
+
+def disc(canvas, cx, cy, radius, index):
+    for y in range(cy - radius, cy + radius + 1):
+        for x in range(cx - radius, cx + radius + 1):
+            if (x - cx) ** 2 + (y - cy) ** 2 <= radius * radius + radius // 2:
+                canvas.point(x, y, index)
+
+
 # The dialog buttons: four cells (normal, hover, pressed, disabled) of a
 # picture on the button face.
 CELL_W, CELL_H = 22, 20

@@ -135,9 +135,11 @@ TEST(FlatMLComboTest, StepsThroughTheFirstSubMenu)
     auto listener = MemberDelegate<Chosen, int>::create(&chosen, &Chosen::chose);
     combo.setSelectionListener(listener.get());
     FlatCombo::Menu *notes = combo.menu().appendSubMenu(0, "notes");
-    notes->appendItem(MF_STRING, 36, "Kick");
-    notes->appendItem(MF_STRING | MF_CHECKED, 38, "Snare");
-    notes->appendItem(MF_STRING, 42, "Hat");
+    // The listener hears an entry's id less 1000, as a choice from the menu
+    // tells it.
+    notes->appendItem(MF_STRING, 1036, "Kick");
+    notes->appendItem(MF_STRING | MF_CHECKED, 1038, "Snare");
+    notes->appendItem(MF_STRING, 1042, "Hat");
     combo.step(1);
     EXPECT_EQ(chosen.indices, (std::vector<int>{42}));
     combo.step(1);

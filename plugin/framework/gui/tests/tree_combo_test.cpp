@@ -255,3 +255,112 @@ TEST_F(TreeComboWindowTest, OpeningBringsTheTreeUpToDate)
 }
 
 } // namespace
+
+namespace {
+
+// The loop folder combo's naming rules and its watcher, over the same tree.
+class LoopFolderComboWindowTest : public TreeComboWindowTest {
+protected:
+    std::string root() const { return folder.path() + "\\"; }
+    HTREEITEM item(const std::string &path) { return list().findItemByPath(path); }
+    void select(const std::string &path)
+    {
+        HTREEITEM found = item(path);
+        ASSERT_TRUE(found) << path;
+        list().selectItem(found);
+    }
+    // Pumps until the list holds (or lacks) an item, a few seconds at most.
+    bool waitFor(const std::string &path, bool present)
+    {
+        for (int i = 0; i < 200; ++i) { // up to 10 s: the watcher runs at idle priority
+            if ((item(path) != nullptr) == present)
+                return true;
+            pumpFor(50);
+        }
+        return false;
+    }
+};
+
+TEST_F(LoopFolderComboWindowTest, AFreeNameIsTheFirstLoopNumberNotTaken)
+{
+    open();
+    for (const char *file : {"C\\loop01.mid", "C\\loop02.mid", "B\\loop02.mid"})
+        makeFile(root() + file);
+    list().refresh();
+    struct Case {
+        const char *selected;
+        const char *name;
+        const char *savePath;
+    };
+    const Case cases[] = {
+        {"C", "loop03", "C\\loop03.mid"},
+        {"B", "loop01", "B\\loop01.mid"},
+        {"A\\a1", "a1", "A\\a1.mid"}, // a file: its own name
+        {"A\\sub", "loop01", "A\\sub\\loop01.mid"},
+    };
+    for (const Case &c : cases) {
+        select(c.selected);
+        EXPECT_EQ(combo->selectedName(), c.name) << c.selected;
+        EXPECT_EQ(combo->savePath(), root() + c.savePath) << c.selected;
+    }
+    list().selectItem(nullptr);
+    EXPECT_FALSE(combo->isFileSelected());
+    EXPECT_EQ(combo->selectedName(), "loop01") << "among the root's children";
+    EXPECT_EQ(combo->savePath(), root() + "loop01.mid");
+}
+
+TEST_F(LoopFolderComboWindowTest, PathsOfTheSelection)
+{
+    open();
+    select("A\\sub\\s1");
+    EXPECT_TRUE(combo->isFileSelected());
+    EXPECT_EQ(combo->selectedPath(), root() + "A\\sub\\s1.mid");
+    EXPECT_EQ(combo->selectedFolderPath(), root() + "A\\sub");
+    select("B");
+    EXPECT_FALSE(combo->isFileSelected());
+    EXPECT_EQ(combo->selectedPath(), root() + "B") << "a folder: no extension";
+    EXPECT_EQ(combo->selectedFolderPath(), root() + "B");
+}
+
+TEST_F(LoopFolderComboWindowTest, SelectingAFullPathComparesWithoutCase)
+{
+    open();
+    select("B\\b1");
+    // Below another root: nothing is selected anew.
+    EXPECT_EQ(combo->selectPath("C:\\elsewhere\\A\\a1.mid"), nullptr);
+    EXPECT_EQ(list().selectedItem(), item("B\\b1"));
+    // The root in other letters: found.
+    std::string shouted = root() + "A\\a1.mid";
+    for (char &c : shouted)
+        c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    shouted.replace(shouted.size() - 8, 8, "A\\a1.mid");
+    EXPECT_EQ(combo->selectPath(shouted), item("A\\a1"));
+    EXPECT_EQ(list().selectedItem(), item("A\\a1"));
+    // A path that stops early selects the last item found on its way.
+    EXPECT_EQ(combo->selectPath(root() + "A\\sub\\gone.mid"), item("A\\sub"));
+}
+
+TEST_F(LoopFolderComboWindowTest, TheWatcherShowsNamesChangedOnDisk)
+{
+    open();
+    ASSERT_TRUE(list().isWatching());
+    // At once after the list was made: nothing is missed while the watcher
+    // starts.
+    makeFile(root() + "C\\new.mid");
+    EXPECT_TRUE(waitFor("C\\new", true)) << "created";
+    MoveFileA((root() + "C\\new.mid").c_str(), (root() + "C\\renamed.mid").c_str());
+    EXPECT_TRUE(waitFor("C\\renamed", true)) << "renamed";
+    EXPECT_TRUE(waitFor("C\\new", false));
+    DeleteFileA((root() + "A\\a1.mid").c_str());
+    EXPECT_TRUE(waitFor("A\\a1", false)) << "deleted";
+    char current[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, current);
+    list().refresh();
+    char after[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, after);
+    EXPECT_STREQ(after, current) << "the refresh never moves the process's current folder";
+    // Destroying the combo waits for the watcher to end.
+    combo.reset();
+}
+
+} // namespace

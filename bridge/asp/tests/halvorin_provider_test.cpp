@@ -1,0 +1,151 @@
+#include "bridge/asp/halvorin_provider.h"
+
+#include "bridge/asp/channel_client.h"
+#include "bridge/asp/tests/test_environment.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+using namespace Halvorin;
+using namespace halvorin_test;
+
+namespace {
+
+using ProviderTest = ChannelTest;
+
+// Pulls frames into a replacing block of the host on the channel.
+std::vector<float> pull(int channel, int frames)
+{
+    std::vector<float> a(frames), b(frames);
+    BridgeRenderBlock block = {};
+    block.tempo = 100.0f;
+    block.noteCode = kNoteNone;
+    block.mode = kModeReplace;
+    block.frames = frames;
+    block.bufferA = a.data();
+    block.bufferB = b.data();
+    EXPECT_EQ(HalvorinRequest(channel, kOpRender, &block), frames);
+    return a;
+}
+
+TEST_F(ProviderTest, OpenRefusesWhatTheChannelCannotCarry)
+{
+    Program holder(1, 256);
+    ASSERT_TRUE(holder.Opened());
+    struct Case {
+        const char *what;
+        int channel;
+        int frames;
+        int32_t format;
+        bool withBuffers;
+    };
+    const Case cases[] = {
+        {"channel below 0", -1, 256, Quorvane::kAspFloat, true},
+        {"channel above 3", 4, 256, Quorvane::kAspFloat, true},
+        {"channel held by another program", 1, 256, Quorvane::kAspFloat, true},
+        {"no frames", 2, 0, Quorvane::kAspFloat, true},
+        {"more frames than the channel's audio holds", 2, 2049, Quorvane::kAspFloat, true},
+        {"16-bit samples", 2, 256, 16, true},
+        {"32-bit integer samples", 2, 256, 32, true},
+        {"no buffers", 2, 256, Quorvane::kAspFloat, false},
+    };
+    for (const Case &c : cases) {
+        EngineDriver driver(c.channel, c.frames > 0 ? c.frames : 1);
+        driver.block.framesPerBuffer = c.frames;
+        driver.block.sampleFormat = c.format;
+        if (!c.withBuffers)
+            driver.block.sampleBuffers = nullptr;
+        auto *provider = new CHalvorinProvider;
+        EXPECT_EQ(provider->Open(&driver.block, "second"), 0) << c.what;
+        EXPECT_EQ(driver.block.framesWanted, nullptr) << c.what;
+        provider->Release();
+    }
+    EXPECT_EQ(SharedChannel(1)->programAttached, 1) << "the holder keeps its channel";
+    EXPECT_STREQ(SharedChannel(1)->programName, "Rallimoth Omvel");
+    EXPECT_EQ(SharedChannel(2)->programAttached, 0);
+}
+
+TEST_F(ProviderTest, OpenTakesTheChannelAndReleaseGivesItBack)
+{
+    ASSERT_EQ(HalvorinRequest(-1, kOpClaim, nullptr), 0);
+    const std::string longName(80, 'x');
+    {
+        Program program(2, 2048, longName.c_str());
+        ASSERT_TRUE(program.Opened());
+        const HalvorinChannel &channel = *SharedChannel(2);
+        EXPECT_EQ(channel.programAttached, 1);
+        EXPECT_EQ(channel.streaming, 1);
+        EXPECT_EQ(channel.maxFramesPerRequest, 2048);
+        EXPECT_EQ(std::string(channel.programName), longName.substr(0, 63)) << "cut to its field";
+        char name[kProgramNameSize];
+        EXPECT_EQ(HalvorinRequest(2, kOpProgramName, name), 1);
+        EXPECT_EQ(std::string(name), longName.substr(0, 63));
+        ASSERT_NE(program.driver.block.framesWanted, nullptr);
+    }
+    const HalvorinChannel &channel = *SharedChannel(2);
+    EXPECT_EQ(channel.programAttached, 0);
+    EXPECT_EQ(channel.streaming, 0);
+    char name[kProgramNameSize];
+    EXPECT_EQ(HalvorinRequest(2, kOpProgramName, name), 0);
+    EXPECT_EQ(SharedChannel(0)->client, GetCurrentProcessId()) << "the host keeps its claim";
+}
+
+TEST_F(ProviderTest, RequestsGoThroughTheEngineBuffersInTurn)
+{
+    ASSERT_EQ(HalvorinRequest(-1, kOpClaim, nullptr), 0);
+    Program program(0, 64);
+    for (int i = 0; i < 6; ++i)
+        pull(0, 64);
+    EXPECT_EQ(program.driver.Order(), (std::vector<int>{0, 1, 2, 3, 0, 1}));
+    EXPECT_EQ(program.driver.Requests(), (std::vector<int>(6, 64)));
+}
+
+TEST_F(ProviderTest, ANullCallbackStopsTheNotifications)
+{
+    ASSERT_EQ(HalvorinRequest(-1, kOpClaim, nullptr), 0);
+    Program program(0, 64);
+    program.provider->SetCallback(nullptr, 0);
+    BridgeRenderBlock block = {};
+    block.noteCode = 38;
+    block.velocity = 100;
+    block.mode = kModeReplace;
+    EXPECT_EQ(HalvorinRequest(0, kOpRender, &block), 0) << "the handshake still ends";
+    EXPECT_TRUE(program.notes.Take().empty());
+}
+
+// A program leaves while no host waits, and another starts on the same
+// channel: the host gets exactly one engine buffer for each request.
+TEST_F(ProviderTest, AnEarlierProgramsLastAnswerIsNotTakenForANewOne)
+{
+    ASSERT_EQ(HalvorinRequest(-1, kOpClaim, nullptr), 0);
+    {
+        Program first(0, 256);
+        pull(0, 256);
+    }
+    HANDLE ready = OpenChannelEvent(kEventReady, 0);
+    EXPECT_EQ(WaitForSingleObject(ready, 0), WAIT_OBJECT_0) << "the first program's Release answered";
+    Program second(0, 256);
+    EXPECT_EQ(WaitForSingleObject(ready, 0), WAIT_TIMEOUT) << "no answer is pending for the new program";
+    CloseHandle(ready);
+    const std::vector<float> audio = pull(0, 3 * 256);
+    Sleep(50);
+    EXPECT_EQ(second.driver.Requests(), (std::vector<int>{256, 256, 256}));
+    for (int f = 0; f < 3 * 256; ++f)
+        ASSERT_EQ(audio[f], patternLeft(1 + f / 256, f % 256)) << f;
+}
+
+TEST_F(ProviderTest, BufferDoneRefusesAnIndexItNeverGaveOut)
+{
+    Program program(0, 64);
+    EXPECT_EQ(program.provider->BufferDone(4), 0);
+    EXPECT_EQ(program.provider->BufferDone(-1), 0);
+    auto *closed = new CHalvorinProvider;
+    EXPECT_EQ(closed->BufferDone(0), 0) << "not open";
+    EXPECT_EQ(closed->Start(), 0) << "not open";
+    closed->Release();
+}
+
+} // namespace

@@ -1,0 +1,266 @@
+// The library as it is shipped, loaded by this test as a host's bridge
+// plug-in would load it, and by stand-ins for the program in processes of
+// their own.
+#include "bridge/asp/halvorin_request.h"
+#include "bridge/asp/tests/stand_in.h"
+#include "testing/realtime_counters.h"
+#include "testing/sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace Halvorin;
+using namespace halvorin_test;
+
+namespace {
+
+HMODULE provider = nullptr;
+RequestProc requestEntry = nullptr;
+
+class Environment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        provider = LoadLibraryA((testsFolder() + "ASPHalvorin.dll").c_str());
+        ASSERT_NE(provider, nullptr);
+        requestEntry = reinterpret_cast<RequestProc>(
+            reinterpret_cast<void (*)()>(GetProcAddress(provider, "ASPHalvorinRequest")));
+        ASSERT_NE(requestEntry, nullptr);
+        ASSERT_TRUE(testing_support::installRealTimeHooks(provider));
+    }
+};
+
+[[maybe_unused]] ::testing::Environment *const environment =
+    ::testing::AddGlobalTestEnvironment(new Environment);
+
+void registerModule(const std::string &kind, const char *name, const std::string &path)
+{
+    const std::string key = "Software\\Quorvane\\" + kind;
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, key.c_str(), name, REG_SZ, path.c_str(),
+                    static_cast<DWORD>(path.size() + 1));
+}
+
+int request(int channel, int op, void *data = nullptr)
+{
+    return requestEntry(channel, op, data);
+}
+
+// Runs a program to its end; its exit code, or -1.
+int runProgram(const std::string &commandLine)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::string line = commandLine;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return -1;
+    CloseHandle(process.hThread);
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
+
+// The host's side: one replacing block of the given frames per call.
+class Host {
+public:
+    Host(int channel, int frames) : left(frames), right(frames), channel_(channel)
+    {
+        block.sampleRate = 44100;
+        block.tempo = 100.0f;
+        block.noteCode = kNoteNone;
+        block.mode = kModeReplace;
+        block.frames = frames;
+    }
+    int render()
+    {
+        block.bufferA = left.data();
+        block.bufferB = right.data();
+        const int result = request(channel_, kOpRender, &block);
+        block.velocity = 0;
+        return result;
+    }
+    // Whether a program is attached to the channel under the name.
+    bool programIs(const char *name)
+    {
+        char attached[kProgramNameSize] = {};
+        return request(channel_, kOpProgramName, attached) == 1 && std::string(attached) == name;
+    }
+
+    BridgeRenderBlock block = {};
+    std::vector<float> left, right;
+
+private:
+    int channel_;
+};
+
+class ProcessTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        for (int n = 0; n < kChannels; ++n)
+            request(n, kOpRelease);
+    }
+    testing_support::LocalMachineOverride machine;
+    testing_support::TempFolder folder;
+};
+
+// A program loading the library while a host holds channels leaves them
+// as they are, and reads the host's rate and block size.
+TEST_F(ProcessTest, AnotherProcessLoadingTheLibraryKeepsTheChannels)
+{
+    ASSERT_EQ(request(-1, kOpClaim), 0);
+    ASSERT_EQ(request(-1, kOpClaim), 1);
+    int rate = 48000, frames = 700;
+    request(1, kOpSampleRate, &rate);
+    request(1, kOpBlockSize, &frames);
+    const std::string file = folder.file("query.txt");
+    ASSERT_EQ(runProgram(standInCommand() + " -query:1:" + file), 0);
+    EXPECT_EQ(testing_support::readFile(file), "1 48000 512");
+    EXPECT_EQ(request(-1, kOpClaim), 2) << "the claims of this process stand";
+}
+
+// The host launches the program on its channel, and they exchange notes,
+// transport and audio until the host lets the program go.
+TEST_F(ProcessTest, TheLaunchedProgramStreamsUntilItIsLetGo)
+{
+    ASSERT_TRUE(machine.active());
+    const std::string log = folder.file("notifications.txt");
+    registerLaunch(kProgramName, standInCommand() + " -serve -log:" + log);
+    const int channel = request(-1, kOpClaim);
+    ASSERT_EQ(channel, 0);
+    ASSERT_EQ(request(channel, kOpProgram, const_cast<char *>(kProgramName)), 1);
+
+    // Silence until the program streams; then its audio, whose right side
+    // is the last note the program was told.
+    Host host(channel, 64);
+    const DWORD start = GetTickCount();
+    do {
+        ASSERT_EQ(host.render(), 64);
+        ASSERT_LT(GetTickCount() - start, 15000u) << "the program never streamed";
+    } while (host.right[0] == 0.0f);
+    EXPECT_TRUE(host.programIs(kProgramName));
+    float next = host.left[63] + 1.0f;
+
+    testing_support::RealTimeCounter counter;
+    const struct {
+        int32_t note, velocity;
+        float heard; // the right side of that very block
+    } steps[] = {
+        {kNoteNone, 0, static_cast<float>(kNoteNone)},
+        {38, 100, static_cast<float>(38 | 100 << 16)},
+        {38, 0, static_cast<float>(38 | 100 << 16)},
+        {kNoteTransportStopped, 0, static_cast<float>(kNoteTransportStopped)},
+        {kNoteNone, 0, static_cast<float>(kNoteTransportStopped)},
+    };
+    for (const auto &step : steps) {
+        host.block.noteCode = step.note;
+        host.block.velocity = step.velocity;
+        for (int repeat = 0; repeat < 20; ++repeat) {
+            ASSERT_EQ(host.render(), 64);
+            for (int f = 0; f < 64; ++f, next += 1.0f) {
+                ASSERT_EQ(host.left[f], next) << "frames follow each other across the processes";
+                ASSERT_EQ(host.right[f], step.heard) << "note " << step.note;
+            }
+        }
+    }
+    EXPECT_EQ(counter.allocations(), 0) << "op 0 allocates nothing";
+    EXPECT_EQ(counter.fileOpens() + counter.fileAccesses(), 0) << "op 0 touches no file";
+
+    EXPECT_EQ(request(channel, kOpProgram, const_cast<char *>("")), 1);
+    for (const DWORD left = GetTickCount(); host.programIs(kProgramName);) {
+        ASSERT_LT(GetTickCount() - left, 10000u) << "the program did not let go";
+        Sleep(10);
+    }
+    ASSERT_EQ(host.render(), 64);
+    EXPECT_EQ(host.left[0], 0.0f) << "silence without a program";
+
+    // What the program was told: the stop once, the note once.
+    std::istringstream lines(awaitFile(log));
+    std::vector<long> notes;
+    for (long note, position, bend, mod; lines >> note >> position;) {
+        float tempo;
+        lines >> tempo >> bend >> mod;
+        if (note != kNoteNothing)
+            notes.push_back(note);
+    }
+    ASSERT_FALSE(notes.empty());
+    EXPECT_EQ(notes.front(), kNoteNone);
+    EXPECT_EQ(std::vector<long>(notes.begin() + 1, notes.end()),
+              (std::vector<long>{38 | 100 << 16, kNoteTransportStopped}));
+}
+
+// The host drives the program that streams through the real sound engine:
+// a note starts its song (the metronome), the transport's stop ends it.
+TEST_F(ProcessTest, AHostNoteStartsTheEnginesSongAndAStopEndsIt)
+{
+    ASSERT_TRUE(machine.active());
+    registerModule("AudioStreamProviders", "Halvorin", testsFolder() + "ASPHalvorin.dll");
+    registerModule("SoftSynth", "Default Preview", testsFolder() + "Pellandor.dll");
+    std::string command(1, '"');
+    command += testsFolder() + "halvorin_engine_stand_in.exe\" -machine:" + machine.path();
+    registerLaunch(kProgramName, command);
+    const int channel = request(-1, kOpClaim);
+    ASSERT_EQ(request(channel, kOpProgram, const_cast<char *>(kProgramName)), 1);
+
+    // The host holds a note until the song sounds.
+    constexpr int kFrames = 256;
+    Host host(channel, kFrames);
+    std::vector<float> heard;
+    const DWORD start = GetTickCount();
+    while (!std::any_of(host.left.begin(), host.left.end(), [](float s) { return s != 0.0f; })) {
+        ASSERT_LT(GetTickCount() - start, 20000u) << "the song never sounded";
+        host.block.noteCode = 36;
+        host.block.velocity = 100;
+        ASSERT_EQ(host.render(), kFrames);
+    }
+    heard.insert(heard.end(), host.left.begin(), host.left.end());
+    // Two seconds of the song: the clicks come again.
+    host.block.noteCode = 36;
+    for (int i = 0; i < 2 * 44100 / kFrames; ++i) {
+        ASSERT_EQ(host.render(), kFrames);
+        heard.insert(heard.end(), host.left.begin(), host.left.end());
+    }
+    // The click of each beat: the first sounding frame after a silence.
+    std::vector<size_t> clicks;
+    for (size_t i = 0, quiet = 0; i < heard.size(); ++i) {
+        if (heard[i] == 0.0f) {
+            ++quiet;
+            continue;
+        }
+        if (clicks.empty() || quiet > 4000)
+            clicks.push_back(i);
+        quiet = 0;
+    }
+    ASSERT_GE(clicks.size(), 3u) << "the metronome plays on";
+    EXPECT_LT(clicks[0], static_cast<size_t>(kFrames)) << "the first click in the first block heard";
+    const size_t beat = clicks[2] - clicks[1];
+    EXPECT_EQ(clicks[1] - clicks[0], beat) << "every beat the same length";
+
+    // The host stops: nothing sounds after the buffers already made.
+    host.block.noteCode = kNoteTransportStopped;
+    ASSERT_EQ(host.render(), kFrames);
+    std::vector<float> after;
+    for (size_t i = 0; after.size() < 3 * beat; ++i) {
+        ASSERT_EQ(host.render(), kFrames);
+        if (i >= 4)
+            after.insert(after.end(), host.left.begin(), host.left.end());
+    }
+    EXPECT_TRUE(std::all_of(after.begin(), after.end(), [](float s) { return s == 0.0f; }))
+        << "the song stopped";
+
+    EXPECT_EQ(request(channel, kOpProgram, const_cast<char *>("")), 1);
+    for (const DWORD left = GetTickCount(); host.programIs(kProgramName);) {
+        ASSERT_LT(GetTickCount() - left, 10000u) << "the program did not let go";
+        Sleep(10);
+    }
+}
+
+} // namespace

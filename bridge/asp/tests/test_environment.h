@@ -1,0 +1,55 @@
+// What the provider's in-process tests share: the section set up as the
+// library's loader does, message boxes that fail a test unless it expects
+// them, and a program on a channel (a provider object with an engine
+// driver and a notify recorder).
+#pragma once
+
+#include "bridge/asp/halvorin_provider.h"
+#include "bridge/asp/tests/engine_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace halvorin_test {
+
+// A program attached to a channel: opened, started and served.
+class Program {
+public:
+    // An engine that answers only its first answered requests when given.
+    Program(int channel, int framesPerBuffer, const char *name = "Rallimoth Omvel", int answered = -1);
+    ~Program();
+    Program(const Program &) = delete;
+    Program &operator=(const Program &) = delete;
+
+    bool Opened() const { return opened_; }
+    // Stops the engine and releases the provider (what the destructor does).
+    void Leave();
+
+    Halvorin::CHalvorinProvider *provider;
+    EngineDriver driver;
+    NotifyRecorder notes;
+
+private:
+    bool opened_ = false;
+};
+
+// A message box that the test expects: its texts and type, and the answer.
+struct ExpectedBox {
+    std::string text;
+    std::string caption;
+    UINT type;
+};
+
+class ChannelTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    // Every claim of this process let go; no channel left held.
+    void TearDown() override;
+
+    // The boxes shown since SetUp.
+    std::vector<ExpectedBox> shownBoxes;
+};
+
+} // namespace halvorin_test

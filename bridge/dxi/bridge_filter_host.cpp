@@ -1,0 +1,273 @@
+// The DXi side of the bridge filter: the host connection, the host's
+// transport and events, its tempo at each block, and the name questions
+// passed on to the instrument names.
+#include "bridge/dxi/bridge_filter.h"
+
+namespace Halvorin {
+
+namespace {
+
+template <typename Interface> void drop(Interface *&held)
+{
+    if (held)
+        held->Release();
+    held = nullptr;
+}
+
+template <typename Interface> Interface *query(IUnknown *host, const IID &iid)
+{
+    Interface *found = nullptr;
+    if (FAILED(host->QueryInterface(iid, reinterpret_cast<void **>(&found))))
+        return nullptr;
+    return found;
+}
+
+} // namespace
+
+void CBridgeFilter::releaseHost()
+{
+    drop(tempoMap_);
+    drop(converter_);
+    drop(hostObject_);
+    drop(pinListener_);
+}
+
+HRESULT STDMETHODCALLTYPE CBridgeFilter::ConnectHost(IUnknown *host)
+{
+    if (!host)
+        return E_POINTER;
+    CDsAutoLock guard(&lock);
+    HRESULT hr = E_UNEXPECTED;
+    if (!connected_) {
+        releaseHost();
+        hr = host->QueryInterface(IID_IHostTempoMap, reinterpret_cast<void **>(&tempoMap_));
+        if (SUCCEEDED(hr)) {
+            converter_ = query<IHostTimeConverter>(host, IID_IHostTimeConverter);
+            hostObject_ = query<IHostCallback>(host, IID_IHostCallback);
+            pinListener_ = query<IHostPinListener>(host, IID_IHostPinListener);
+            connected_ = true;
+        } else {
+            tempoMap_ = nullptr;
+        }
+    }
+    host->Release();
+    return hr;
+}
+
+HRESULT STDMETHODCALLTYPE CBridgeFilter::DisconnectHost()
+{
+    CDsAutoLock guard(&lock);
+    connected_ = false;
+    return S_OK;
+}
+
+int64_t CBridgeFilter::TicksToSamples(LONG ticks)
+{
+    CDsAutoLock guard(&lock);
+    if (converter_) {
+        DXI_TIME time = {};
+        time.format = DXI_TIME_TICKS;
+        time.ticks = ticks;
+        return SUCCEEDED(converter_->ConvertTime(&time, DXI_TIME_SAMPLES)) ? time.samples : 0;
+    }
+    if (tempoMap_)
+        return static_cast<int64_t>(tempoMap_->TicksToMs(ticks)) * streamRate() / 1000;
+    return 0;
+}
+
+LONG CBridgeFilter::SamplesToTicks(int64_t samples)
+{
+    CDsAutoLock guard(&lock);
+    if (converter_) {
+        DXI_TIME time = {};
+        time.format = DXI_TIME_SAMPLES;
+        time.samples = samples;
+        return SUCCEEDED(converter_->ConvertTime(&time, DXI_TIME_TICKS)) ? time.ticks : 0;
+    }
+    const int32_t rate = streamRate();
+    if (tempoMap_ && rate > 0)
+        return tempoMap_->MsToTicks(static_cast<LONG>(samples * 1000 / rate));
+    return 0;
+}
+
+LONG CBridgeFilter::GetTempoState(int frames, TempoState *state)
+{
+    CDsAutoLock guard(&lock);
+    bool relocated = false;
+    int64_t position = transportStart_;
+    if (playing_) {
+        if (relocation_.tick >= 0 && samplesSinceStart_ + frames >= relocation_.samplePosition) {
+            rebaseOffset_ = relocation_.offset;
+            relocated = true;
+        }
+        position = transportStart_ - rebaseOffset_ + samplesSinceStart_;
+    }
+    const LONG ticks = SamplesToTicks(position);
+    state->tempo = static_cast<int32_t>(engine_.segmenter.block.tempo * 100.0f);
+    state->ticksPerQuarter = 960;
+    if (tempoMap_) {
+        LONG start = 0, tempo = 0;
+        if (SUCCEEDED(tempoMap_->GetTempo(tempoMap_->GetTempoIndexAt(ticks), &start, &tempo)))
+            state->tempo = tempo;
+        state->ticksPerQuarter = tempoMap_->GetTimeBase();
+    }
+    state->justStarted = justStarted_;
+    state->justStopped = justStopped_;
+    justStarted_ = justStopped_ = false;
+    if (!relocated)
+        return ticks;
+    const LONG tick = relocation_.tick;
+    relocation_.tick = -1;
+    return tick;
+}
+
+HRESULT STDMETHODCALLTYPE CBridgeFilter::TransportStart(LONG tick)
+{
+    CDsAutoLock guard(&lock);
+    transportStart_ = TicksToSamples(tick);
+    samplesSinceStart_ = 0;
+    rebaseOffset_ = 0;
+    relocation_ = {};
+    justStarted_ = true;
+    playing_ = true;
+    queue_.Clear();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CBridgeFilter::TransportStop(LONG tick)
+{
+    CDsAutoLock guard(&lock);
+    transportStart_ = TicksToSamples(tick);
+    justStopped_ = true;
+    playing_ = false;
+    queue_.Clear();
+    return S_OK;
+}
+
+// The host jumps back from the loop's end to its start: from the next block
+// on, positions are counted from the start again.
+HRESULT STDMETHODCALLTYPE CBridgeFilter::TransportLoop(LONG from, LONG to)
+{
+    CDsAutoLock guard(&lock);
+    relocation_.tick = from;
+    relocation_.samplePosition = samplesSinceStart_;
+    relocation_.offset = rebaseOffset_ + TicksToSamples(to) - TicksToSamples(from);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CBridgeFilter::ProcessEvents(LONG, LONG, LONG, IHostEventList *events)
+{
+    if (!events)
+        return E_POINTER;
+    CDsAutoLock guard(&lock);
+    LONG count = 0;
+    if (FAILED(events->GetEventCount(&count)))
+        return E_FAIL;
+    for (LONG i = 0; i < count; ++i) {
+        DXI_EVENT event = {};
+        if (FAILED(events->GetEvent(i, &event)))
+            return E_FAIL;
+        QueuedEvent queued = {};
+        queued.tick = event.time;
+        queued.sample = TicksToSamples(event.time);
+        queued.dueNow = true;
+        switch (event.kind) {
+        case DXI_EVENT_NOTE:
+            queued.kind = QueuedEvent::kNote;
+            queued.number = event.note.number & 0x7F;
+            queued.value = event.note.value & 0x7F;
+            queued.duration = event.note.duration;
+            queue_.Add(queued);
+            if (event.note.duration > 0 && queued.value > 0) {
+                // The note's release, when its time comes.
+                queued.tick = event.time + event.note.duration;
+                queued.sample = TicksToSamples(queued.tick);
+                queued.value = 0;
+                queued.duration = 0;
+                queued.dueNow = false;
+                queue_.Add(queued);
+            }
+            break;
+        case DXI_EVENT_CONTROLLER:
+            queued.kind = QueuedEvent::kController;
+            queued.number = event.note.number & 0x7F;
+            queued.value = event.note.value & 0x7F;
+            queue_.Add(queued);
+            break;
+        case DXI_EVENT_WHEEL:
+            queued.kind = QueuedEvent::kWheel;
+            queued.wheel = event.wheel;
+            queue_.Add(queued);
+            break;
+        default:
+            break;
+        }
+    }
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CBridgeFilter::ProcessTempoChanges(LONG, IHostTempoChangeList *changes)
+{
+    // The tempo is asked of the host's tempo map at every block.
+    return changes ? S_OK : E_POINTER;
+}
+
+HRESULT STDMETHODCALLTYPE CBridgeFilter::GetBanks(int32_t **banks, int32_t *count)
+{
+    CDsAutoLock guard(&lock);
+    return names_->GetBanks(banks, count);
+}
+
+HRESULT STDMETHODCALLTYPE CBridgeFilter::QueryPatch(LONG bank, LONG patch)
+{
+    CDsAutoLock guard(&lock);
+    return names_->QueryPatch(bank, patch);
+}
+
+HRESULT STDMETHODCALLTYPE CBridgeFilter::QueryPatch2(LONG bank, LONG patch)
+{
+    CDsAutoLock guard(&lock);
+    return names_->QueryPatch2(bank, patch);
+}
+
+HRESULT STDMETHODCALLTYPE CBridgeFilter::GetPatchNames(LONG bank, INameList **list)
+{
+    CDsAutoLock guard(&lock);
+    return names_->GetPatchNames(bank, list);
+}
+
+HRESULT STDMETHODCALLTYPE CBridgeFilter::GetNoteNames(LONG bank, LONG patch, INameList **list)
+{
+    CDsAutoLock guard(&lock);
+    return names_->GetNoteNames(bank, patch, list);
+}
+
+HRESULT STDMETHODCALLTYPE CBridgeFilter::GetControllerNames(INameList **list)
+{
+    CDsAutoLock guard(&lock);
+    return names_->GetControllerNames(list);
+}
+
+HRESULT STDMETHODCALLTYPE CBridgeFilter::GetRpnNames(INameList **list)
+{
+    CDsAutoLock guard(&lock);
+    return names_->GetRpnNames(list);
+}
+
+HRESULT STDMETHODCALLTYPE CBridgeFilter::GetNrpnNames(INameList **list)
+{
+    CDsAutoLock guard(&lock);
+    return names_->GetNrpnNames(list);
+}
+
+HRESULT STDMETHODCALLTYPE CBridgeFilter::GetInstrumentNames(IInstrumentNames **names)
+{
+    if (!names)
+        return E_POINTER;
+    CDsAutoLock guard(&lock);
+    names_->AddRef();
+    *names = names_;
+    return S_OK;
+}
+
+} // namespace Halvorin

@@ -1,0 +1,302 @@
+#include "plugin/slice/panel/loop_browser.h"
+
+#include "base/message_box.h"
+#include "base/safe_file.h"
+#include "base/string_stream.h"
+#include "plugin/framework/gui/drummer_panel.h"
+#include "plugin/framework/gui/self_drawn_item.h"
+#include "plugin/framework/gui/user_steps.h"
+#include "plugin/framework/plugin/com_object.h"
+#include "plugin/slice/panel/panel_ids.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace Quorvane::LoopSlice {
+
+namespace {
+
+constexpr const char *kCaption = "Vostrapellin";
+
+bool readWholeFile(const std::string &path, std::string &bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER size{};
+    bool ok = GetFileSizeEx(file, &size) && size.QuadPart < 64 * 1024 * 1024;
+    if (ok) {
+        bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
+        DWORD read = 0;
+        ok = bytes.empty() ||
+             (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
+              read == bytes.size());
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+std::string fileName(const std::string &path)
+{
+    return path.substr(path.find_last_of('\\') + 1);
+}
+
+} // namespace
+
+LoopBrowser::LoopBrowser(Vostrapellin &engine, std::string loopsFolder, std::string extension)
+    : combo_(loopsFolder, extension), folder_(std::move(loopsFolder)), extension_(std::move(extension)),
+      engine_(engine)
+{
+    CreateDirectoryA(folder_.c_str(), nullptr);
+}
+
+LoopBrowser::~LoopBrowser()
+{
+    if (window_)
+        DestroyWindow(window_);
+    if (background_)
+        DeleteObject(background_);
+}
+
+bool LoopBrowser::createWindow(HWND parent, const RECT &placement)
+{
+    placement_ = placement;
+    window_ = CreateDialogParamA(com::thisModule(), MAKEINTRESOURCEA(IDD_LOOP_BROWSER), parent, dialogProc,
+                                 reinterpret_cast<LPARAM>(this));
+    if (!window_)
+        return false;
+    MoveWindow(window_, placement.left, placement.top, placement.right - placement.left,
+               placement.bottom - placement.top, TRUE);
+    ShowWindow(window_, SW_SHOW);
+    return true;
+}
+
+SIZE LoopBrowser::preferredSize()
+{
+    HWND probe = CreateDialogParamA(
+        com::thisModule(), MAKEINTRESOURCEA(IDD_LOOP_BROWSER), GetDesktopWindow(),
+        [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+    SIZE size{0, 0};
+    if (probe) {
+        RECT place{};
+        GetWindowRect(probe, &place);
+        size = {place.right - place.left, place.bottom - place.top};
+        DestroyWindow(probe);
+    }
+    return size;
+}
+
+INT_PTR CALLBACK LoopBrowser::dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        auto *browser = reinterpret_cast<LoopBrowser *>(lParam);
+        SetWindowLongPtrA(window, DWLP_USER, lParam);
+        browser->window_ = window;
+        browser->initialise();
+        return FALSE;
+    }
+    auto *browser = reinterpret_cast<LoopBrowser *>(GetWindowLongPtrA(window, DWLP_USER));
+    if (!browser)
+        return FALSE;
+    if (message == WM_NCDESTROY)
+        browser->window_ = nullptr;
+    return browser->onMessage(message, wParam, lParam);
+}
+
+void LoopBrowser::initialise()
+{
+    background_ = CreateSolidBrush(kBackground);
+    save_.attachToDialog(IDC_LOOP_SAVE, window_);
+    delete_.attachToDialog(IDC_LOOP_DELETE, window_);
+    combo_.createOver(IDC_LOOP_TREE, window_);
+}
+
+void LoopBrowser::layout(int width, int height)
+{
+    // The buttons keep their widths at the right edge; the combo takes the
+    // rest.
+    const auto widthOf = [this](int id) {
+        RECT place{};
+        GetWindowRect(GetDlgItem(window_, id), &place);
+        return static_cast<int>(place.right - place.left);
+    };
+    const int deleteWidth = widthOf(IDC_LOOP_DELETE);
+    const int saveWidth = widthOf(IDC_LOOP_SAVE);
+    const int buttonHeight = std::min(height, 20);
+    const int top = (height - buttonHeight) / 2;
+    const int deleteX = width - deleteWidth;
+    const int saveX = deleteX - saveWidth;
+    MoveWindow(GetDlgItem(window_, IDC_LOOP_DELETE), deleteX, top, deleteWidth, buttonHeight, TRUE);
+    MoveWindow(GetDlgItem(window_, IDC_LOOP_SAVE), saveX, top, saveWidth, buttonHeight, TRUE);
+    if (HWND combo = combo_.handle())
+        MoveWindow(combo, 2, 2, std::max(0, saveX - 4), std::max(0, height - 4), TRUE);
+}
+
+INT_PTR LoopBrowser::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_SIZE:
+        layout(LOWORD(lParam), HIWORD(lParam));
+        return TRUE;
+    case WM_CTLCOLORDLG:
+        return reinterpret_cast<INT_PTR>(background_);
+    case WM_DRAWITEM:
+        if (SelfDrawnItem *object = selfDrawnItemOf(*reinterpret_cast<const DRAWITEMSTRUCT *>(lParam)))
+            drawSelfDrawnItem(*object, *reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));
+        SetWindowLongPtrA(window_, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+    case WM_COMMAND:
+        if (command(LOWORD(wParam), HIWORD(wParam)))
+            return TRUE;
+        break;
+    default:
+        break;
+    }
+    // Keys and commands the browser does not use go to the panel.
+    if (message == DrummerPanel::translateAcceleratorMessage()) {
+        const LRESULT taken = SendMessageA(GetParent(window_), message, wParam, lParam);
+        SetWindowLongPtrA(window_, DWLP_MSGRESULT, taken);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+bool LoopBrowser::command(WORD id, WORD code)
+{
+    switch (id) {
+    case IDC_LOOP_SAVE:
+        if (code == BN_CLICKED)
+            saveClicked();
+        return true;
+    case IDC_LOOP_DELETE:
+        if (code == BN_CLICKED)
+            deleteClicked();
+        return true;
+    case IDC_LOOP_TREE:
+        if (code == CTreeCombo::kChosen)
+            load();
+        return true;
+    case ID_BROWSER_SAVE:
+        saveIntoSelected();
+        return true;
+    case ID_BROWSER_SAVE_AS:
+        saveAs();
+        return true;
+    case ID_BROWSER_DELETE:
+        deleteClicked();
+        return true;
+    case ID_BROWSER_LOAD:
+        load();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void LoopBrowser::report(const char *format, const std::string &path)
+{
+    char text[MAX_PATH + 128];
+    std::snprintf(text, sizeof text, format, path.c_str());
+    showMessageBox(window_ ? GetParent(window_) : nullptr, text, kCaption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+bool LoopBrowser::load()
+{
+    if (!combo_.isFileSelected())
+        return false;
+    // Edited slices are asked about before another loop replaces them.
+    if (engine_.anyModified() && !engine_.mayChangePatterns())
+        return false;
+    const std::string path = combo_.selectedPath();
+    std::string bytes;
+    bool loaded = false;
+    try {
+        stringStream in(bytes);
+        loaded = readWholeFile(path, bytes) && engine_.LoadLoop(in, true);
+    } catch (...) {
+        loaded = false;
+    }
+    if (!loaded)
+        report("The loop file\n\"%s\"\ncannot be read.", path);
+    return loaded;
+}
+
+void LoopBrowser::saveClicked()
+{
+    if (GetKeyState(VK_SHIFT) < 0)
+        saveIntoSelected();
+    else
+        saveAs();
+}
+
+bool LoopBrowser::saveIntoSelected()
+{
+    if (!combo_.isFileSelected())
+        return saveAs();
+    return saveTo(combo_.selectedPath());
+}
+
+bool LoopBrowser::saveAs()
+{
+    SaveFileRequest request;
+    request.owner = window_ ? GetParent(window_) : nullptr;
+    request.folder = combo_.selectedFolderPath();
+    request.name = combo_.selectedName() + extension_;
+    request.defaultExtension = extension_.substr(extension_.empty() ? 0 : 1);
+    request.filter = "Vostrapellin Loops (" + extension_ + ")|*" + extension_ + "|All Files (*.*)|*.*||";
+    std::string path;
+    if (!chooseSaveFile(request, path))
+        return false;
+    return saveTo(path);
+}
+
+bool LoopBrowser::saveTo(const std::string &path)
+{
+    // The slices marked modified are marked again when the save fails.
+    std::vector<int> modified;
+    for (int i = 0; i < kSliceCount; ++i)
+        if (engine_.slice(i).content()->modified)
+            modified.push_back(i);
+    bool saved = false;
+    try {
+        std::string bytes;
+        stringStream out(bytes);
+        if (engine_.SaveLoop(out, true)) {
+            SafeFileWriter file(path);
+            saved = file.writeBytes(bytes.data(), static_cast<uint32_t>(bytes.size())) == bytes.size() &&
+                    file.commit();
+        }
+    } catch (...) {
+        saved = false;
+    }
+    if (!saved) {
+        for (int i : modified)
+            engine_.slice(i).setModified(true);
+        report("The loop file\n\"%s\"\ncannot be written.", path);
+        return false;
+    }
+    combo_.dropList().refresh();
+    if (combo_.selectPath(path))
+        combo_.setText(fileName(path).substr(0, fileName(path).size() - extension_.size()));
+    return true;
+}
+
+void LoopBrowser::deleteClicked()
+{
+    if (combo_.isFileSelected()) {
+        char question[MAX_PATH + 64];
+        std::snprintf(question, sizeof question, "Are you sure you want to delete loop\n\"%s\"?",
+                      combo_.selectedName().c_str());
+        if (showMessageBox(GetParent(window_), question, kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+            DeleteFileA(combo_.selectedPath().c_str());
+            combo_.dropList().refresh();
+            combo_.setText(combo_.dropList().itemText(combo_.dropList().selectedItem()));
+        }
+    }
+    if (window_)
+        SetFocus(window_);
+}
+
+} // namespace Quorvane::LoopSlice

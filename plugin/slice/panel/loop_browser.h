@@ -1,0 +1,74 @@
+// The small dialog in the editor panel through which the user keeps a
+// library of loop files: a drop-down tree of the loops folder, a save and a
+// delete button. Choosing a loop file loads it into the engine; saving
+// writes the engine's combination as a loop file, which replaces the old
+// file only once it is complete. A file that cannot be read or written is
+// reported and changes nothing.
+#pragma once
+
+#include "plugin/framework/gui/options_dialog.h"
+#include "plugin/framework/gui/tree_combo.h"
+#include "plugin/slice/engine/vostrapellin.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace Quorvane::LoopSlice {
+
+class LoopBrowser {
+public:
+    static constexpr COLORREF kBackground = 0x7C948C;
+
+    // Makes the loops folder when it does not exist.
+    LoopBrowser(Vostrapellin &engine, std::string loopsFolder, std::string extension = ".vpl");
+    ~LoopBrowser();
+    LoopBrowser(const LoopBrowser &) = delete;
+    LoopBrowser &operator=(const LoopBrowser &) = delete;
+
+    // Creates the modeless dialog inside parent at placement; shown.
+    bool createWindow(HWND parent, const RECT &placement);
+    HWND handle() const { return window_; }
+    // The dialog's size as its template makes it.
+    SIZE preferredSize();
+
+    FlatTreeCombo &combo() { return combo_; }
+    const std::string &loopsFolder() const { return folder_; }
+
+    // The buttons: save (with Shift into the selected file, else as a new
+    // file) and delete (after the user's yes).
+    void saveClicked();
+    void deleteClicked();
+    // Loads the selected loop file; false when none is selected, the user
+    // keeps the edits, or the file cannot be read (which is reported).
+    bool load();
+    // Into the selected file; with none selected, as a new file.
+    bool saveIntoSelected();
+    // Asks for a file name; false when the user cancels or the file cannot
+    // be written.
+    bool saveAs();
+    // Writes the combination as a loop file at path and selects it in the
+    // tree; false (reported, the old file and the edits as they were) when
+    // it cannot be written.
+    bool saveTo(const std::string &path);
+
+private:
+    static INT_PTR CALLBACK dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR onMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void initialise();
+    void layout(int width, int height);
+    bool command(WORD id, WORD code);
+    void report(const char *format, const std::string &path);
+
+    FlatTreeCombo combo_;
+    OptionsDlgBase::SaveButton save_;
+    OptionsDlgBase::DeleteButton delete_;
+    std::string folder_;
+    std::string extension_;
+    Vostrapellin &engine_;
+    RECT placement_{};
+    HWND window_ = nullptr;
+    HBRUSH background_ = nullptr;
+};
+
+} // namespace Quorvane::LoopSlice

@@ -1,0 +1,163 @@
+// The loop browser inside the panel: saving (as a new file when nothing is
+// selected), deleting after its question, choosing a loop file in its tree,
+// and a file that cannot be read.
+#include "base/message_box.h"
+#include "plugin/framework/gui/user_steps.h"
+#include "plugin/slice/panel/tests/panel_fixture.h"
+#include "testing/sandbox.h"
+
+#include <filesystem>
+
+namespace {
+
+using namespace Quorvane;
+using namespace Quorvane::LoopSlice;
+using namespace slice_panel_test;
+
+class LoopBrowserTest : public PanelTest {
+protected:
+    void SetUp() override
+    {
+        PanelTest::SetUp();
+        setMessageBoxHook([this](HWND, const char *text, const char *, UINT) {
+            asked.push_back(text);
+            return answer;
+        });
+    }
+    LoopBrowser &browser() { return panel().browser(); }
+    FlatTreeCombo &combo() { return browser().combo(); }
+    // A click on an item of the open tree, as the user chooses a file.
+    void chooseInTree(const std::string &path)
+    {
+        gui_test::postMouse(combo().handle(), WM_LBUTTONDOWN, 5, 5, MK_LBUTTON);
+        gui_test::postMouse(combo().handle(), WM_LBUTTONUP, 5, 5);
+        gui_test::pump();
+        ASSERT_TRUE(combo().isDroppedDown());
+        HWND tree = combo().dropList().handle();
+        HTREEITEM item = combo().dropList().findItemByPath(path);
+        ASSERT_TRUE(item) << path;
+        RECT place{};
+        ASSERT_TRUE(TreeView_GetItemRect(tree, item, &place, TRUE));
+        gui_test::postMouse(tree, WM_LBUTTONDOWN, place.left + 2, (place.top + place.bottom) / 2, MK_LBUTTON);
+        gui_test::postMouse(tree, WM_LBUTTONUP, place.left + 2, (place.top + place.bottom) / 2);
+        gui_test::pump();
+    }
+    std::vector<MfxEvent> notes()
+    {
+        std::vector<MfxEvent> out;
+        for (const MfxEvent &e : slice_plugin_test::playWindows(drummer(), 0, 3839, 480))
+            if (e.kind == MfxNote)
+                out.push_back(e);
+        return out;
+    }
+    std::vector<std::string> asked;
+    int answer = IDNO;
+};
+
+bool sameNotes(const std::vector<MfxEvent> &a, const std::vector<MfxEvent> &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i].time != b[i].time || a[i].note != b[i].note || a[i].velocity != b[i].velocity)
+            return false;
+    return true;
+}
+
+TEST_F(LoopBrowserTest, TheLoopsFolderIsMadeOnFirstUse)
+{
+    EXPECT_TRUE(std::filesystem::is_directory(loopsFolder()));
+    EXPECT_EQ(browser().loopsFolder().rfind(loopsFolder(), 0), 0u);
+}
+
+TEST_F(LoopBrowserTest, SavingWithNothingSelectedAsksForAName)
+{
+    for (const bool shift : {false, true}) {
+        std::vector<SaveFileRequest> requests;
+        const std::string target = loopsFolder() + (shift ? "\\shifted.vpl" : "\\mine.vpl");
+        setSaveFileHook([&](const SaveFileRequest &request, std::string &path) {
+            requests.push_back(request);
+            path = target;
+            return true;
+        });
+        TreeView_SelectItem(combo().dropList().handle(), nullptr);
+        gui_test::KeysDown held(shift ? std::initializer_list<int>{VK_SHIFT} : std::initializer_list<int>{});
+        browser().saveClicked();
+        ASSERT_EQ(requests.size(), 1u) << shift;
+        EXPECT_EQ(requests[0].name, "loop01.vpl");
+        EXPECT_EQ(requests[0].defaultExtension, "vpl");
+        EXPECT_EQ(requests[0].filter, "Vostrapellin Loops (.vpl)|*.vpl|All Files (*.*)|*.*||");
+        EXPECT_TRUE(std::filesystem::exists(target));
+        EXPECT_TRUE(combo().isFileSelected()) << "the new file is selected";
+        EXPECT_EQ(combo().text(), shift ? "shifted" : "mine");
+    }
+    // With a file selected, Shift saves into it without asking.
+    setSaveFileHook([](const SaveFileRequest &, std::string &) {
+        ADD_FAILURE() << "asked for a name";
+        return false;
+    });
+    drummer().slice(5).clearLoop();
+    gui_test::KeysDown shift({VK_SHIFT});
+    browser().saveClicked();
+    EXPECT_GT(std::filesystem::file_size(loopsFolder() + "\\mine.vpl"),
+              std::filesystem::file_size(loopsFolder() + "\\shifted.vpl"))
+        << "shifted.vpl, selected, now holds the loop without the kick";
+}
+
+TEST_F(LoopBrowserTest, DeletingAsksFirst)
+{
+    ASSERT_TRUE(browser().saveTo(loopsFolder() + "\\old.vpl"));
+    TreeView_SelectItem(combo().dropList().handle(), nullptr);
+    browser().deleteClicked();
+    EXPECT_TRUE(asked.empty()) << "nothing selected: no question";
+    ASSERT_TRUE(combo().selectPath(loopsFolder() + "\\old.vpl"));
+    answer = IDNO;
+    browser().deleteClicked();
+    EXPECT_EQ(asked, (std::vector<std::string>{"Are you sure you want to delete loop\n\"old\"?"}));
+    EXPECT_TRUE(std::filesystem::exists(loopsFolder() + "\\old.vpl"));
+    answer = IDYES;
+    browser().deleteClicked();
+    EXPECT_FALSE(std::filesystem::exists(loopsFolder() + "\\old.vpl"));
+    EXPECT_EQ(combo().dropList().findItemByPath("old"), nullptr);
+}
+
+TEST_F(LoopBrowserTest, AChosenLoopFilePlaysAgain)
+{
+    const std::vector<MfxEvent> saved = notes();
+    ASSERT_FALSE(saved.empty());
+    ASSERT_TRUE(browser().saveTo(loopsFolder() + "\\groove.vpl"));
+    drummer().clearAll();
+    drummer().slice(4).setMute(true, false);
+    ASSERT_FALSE(sameNotes(notes(), saved));
+    chooseInTree("groove");
+    EXPECT_EQ(combo().text(), "groove");
+    EXPECT_TRUE(asked.empty()) << asked.front();
+    EXPECT_TRUE(sameNotes(notes(), saved)) << "the host hears the saved slices again";
+}
+
+TEST_F(LoopBrowserTest, AFileThatCannotBeReadIsReportedAndChangesNothing)
+{
+    testing_support::writeFile(loopsFolder() + "\\broken.vpl", "not a loop at all");
+    combo().dropList().refresh();
+    const std::vector<MfxEvent> before = notes();
+    answer = IDOK;
+    chooseInTree("broken");
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_NE(asked[0].find("cannot be read"), std::string::npos) << asked[0];
+    EXPECT_TRUE(sameNotes(notes(), before));
+}
+
+TEST_F(LoopBrowserTest, AFailedSaveLeavesTheOldFileAndTheEdits)
+{
+    ASSERT_TRUE(browser().saveTo(loopsFolder() + "\\kept.vpl"));
+    const auto size = std::filesystem::file_size(loopsFolder() + "\\kept.vpl");
+    drummer().slice(5).addNote(480, 36, 70);
+    answer = IDOK;
+    EXPECT_FALSE(browser().saveTo(loopsFolder() + "\\no such folder\\kept.vpl"));
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_NE(asked[0].find("cannot be written"), std::string::npos);
+    EXPECT_TRUE(drummer().slice(5).content()->modified) << "the edits stay marked";
+    EXPECT_EQ(std::filesystem::file_size(loopsFolder() + "\\kept.vpl"), size);
+}
+
+} // namespace

@@ -1,0 +1,289 @@
+// A slice's row in the panel: its keys with and without Ctrl, its context
+// menu with the paste entry and the toggle texts, and its commands.
+#include "plugin/slice/panel/panel_ids.h"
+#include "plugin/slice/panel/tests/panel_fixture.h"
+
+#include <tuple>
+
+namespace {
+
+using namespace Quorvane;
+using namespace Quorvane::LoopSlice;
+using namespace slice_panel_test;
+
+class LooperViewTest : public PanelTest {
+protected:
+    void SetUp() override
+    {
+        PanelTest::SetUp();
+        if (OpenClipboard(nullptr)) {
+            EmptyClipboard();
+            CloseClipboard();
+        }
+    }
+    Looper &kick() { return drummer().slice(5); }
+    // Focuses the kick's row (a click on its event bar).
+    void focusKick()
+    {
+        const POINT at = centre(panel().view(0).eventBar());
+        click(at.x, at.y);
+        ASSERT_EQ(panel().focusedSlice(), 0);
+    }
+    void press(WPARAM code, bool control)
+    {
+        gui_test::KeysDown held(control ? std::initializer_list<int>{VK_CONTROL}
+                                        : std::initializer_list<int>{});
+        key(code, code == VK_LEFT || code == VK_RIGHT || code == VK_UP || code == VK_DOWN);
+    }
+    // Opens the row's context menu; the answer picks an entry by text.
+    std::vector<gui_test::MenuItem> openMenu(int row, const std::string &choose = {})
+    {
+        std::vector<gui_test::MenuItem> seen;
+        gui_test::PopupAnswer answer([&](const std::vector<gui_test::MenuItem> &menu) {
+            seen = menu;
+            for (const gui_test::MenuItem &item : menu)
+                if (!choose.empty() && item.text == choose)
+                    return static_cast<int>(item.id);
+            return 0;
+        });
+        const POINT at = centre(panel().view(row).eventBar());
+        gui_test::postMouse(window(), WM_MOUSEMOVE, at.x, at.y);
+        gui_test::postMouse(window(), WM_RBUTTONDOWN, at.x, at.y, MK_RBUTTON);
+        gui_test::postMouse(window(), WM_RBUTTONUP, at.x, at.y);
+        gui_test::pump();
+        return seen;
+    }
+    static const gui_test::MenuItem *find(const std::vector<gui_test::MenuItem> &menu, UINT id)
+    {
+        for (const gui_test::MenuItem &item : menu)
+            if (item.id == id)
+                return &item;
+        return nullptr;
+    }
+};
+
+TEST_F(LooperViewTest, KeysWithAndWithoutCtrl)
+{
+    focusKick();
+    struct Case {
+        WPARAM key;
+        bool control;
+        bool muted;
+        bool locked;
+        bool soloActive;
+    };
+    const Case cases[] = {
+        {'M', false, true, false, false},                                        // mute
+        {'M', false, false, false, false},                                       // and again
+        {'P', true, false, true, false},                                         // Ctrl+P: IDRC off (locked)
+        {'P', false, false, true, false},                                        // P composes; the lock stays
+        {'P', true, false, false, false},                                        // Ctrl+P again
+        {'M', true, false, false, true},                                         // Ctrl+M: solo
+        {'M', true, false, false, false},                                        // unsolo
+        {VK_UP, false, false, false, false},                                     // passed on
+        {VK_DOWN, true, false, false, false}, {'V', false, false, false, false}, // nothing without Ctrl
+        {'C', false, false, false, false},
+    };
+    const std::string file = kick().content()->file;
+    for (const Case &c : cases) {
+        press(c.key, c.control);
+        EXPECT_EQ(kick().content()->mute, c.muted) << c.key << " " << c.control;
+        EXPECT_EQ(kick().isLocked(), c.locked) << c.key << " " << c.control;
+        EXPECT_EQ(drummer().soloActive(), c.soloActive) << c.key << " " << c.control;
+        EXPECT_EQ(kick().content()->file, file) << "the pattern stays";
+        EXPECT_EQ(panel().view(0).muteButton().isSelected(), !c.muted);
+        EXPECT_EQ(panel().view(0).idrcButton().isSelected(), c.locked);
+    }
+    EXPECT_EQ(panel().focusedSlice(), 0) << "Up and Down leave the slice";
+}
+
+TEST_F(LooperViewTest, XLetsAMutedSliceBeHeardWhileHeld)
+{
+    focusKick();
+    press('M', false);
+    ASSERT_TRUE(kick().content()->mute);
+    gui_test::postKey(window(), WM_KEYDOWN, 'X');
+    gui_test::pump();
+    EXPECT_TRUE(kick().isAuditioning());
+    gui_test::postKey(window(), WM_KEYUP, 'X');
+    gui_test::pump();
+    EXPECT_FALSE(kick().isAuditioning());
+    EXPECT_TRUE(kick().content()->mute) << "the mute never changed";
+}
+
+TEST_F(LooperViewTest, BackspaceClearsThePatternAndCtrlBackspaceTheLoop)
+{
+    focusKick();
+    ASSERT_FALSE(drummer().slice(4).content()->events().empty());
+    press(VK_BACK, false);
+    EXPECT_TRUE(kick().content()->events().empty());
+    EXPECT_FALSE(drummer().slice(4).content()->events().empty()) << "the snare stays";
+    press(VK_BACK, true);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_TRUE(drummer().slice(i).content()->events().empty()) << i;
+}
+
+TEST_F(LooperViewTest, TheMenuOffersPasteOnlyWhenALoopIsOnTheClipboard)
+{
+    std::vector<gui_test::MenuItem> menu = openMenu(0);
+    const std::vector<std::string> texts = {"&Copy Loop",
+                                            "P&aste Loop",
+                                            "C&lear Loop",
+                                            "",
+                                            "&Mute\tM",
+                                            "&Solo\tCtrl+M",
+                                            "Compose &part",
+                                            "&Disable IDRC for this part",
+                                            "",
+                                            "Cl&ear pattern",
+                                            "",
+                                            "Previous pattern",
+                                            "Next pattern",
+                                            "",
+                                            "Previous Slice",
+                                            "Next Slice"};
+    ASSERT_EQ(menu.size(), texts.size());
+    for (size_t i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(menu[i].text, texts[i]) << i;
+    EXPECT_TRUE(menu[1].state & MF_GRAYED) << "an empty clipboard: paste disabled";
+    EXPECT_EQ(menu[0].id, static_cast<UINT>(ID_COPY_LOOP));
+    EXPECT_EQ(menu[15].id, static_cast<UINT>(ID_NEXT_SLICE));
+
+    // Copy in the kick's row: every row may paste now.
+    openMenu(0, "&Copy Loop");
+    menu = openMenu(3);
+    ASSERT_NE(find(menu, ID_PASTE_LOOP), nullptr);
+    EXPECT_FALSE(find(menu, ID_PASTE_LOOP)->state & MF_GRAYED);
+
+    // The toggles read the buttons as the menu opens.
+    openMenu(0, "&Mute\tM");
+    EXPECT_TRUE(kick().content()->mute);
+    openMenu(0, "&Disable IDRC for this part");
+    EXPECT_TRUE(kick().isLocked());
+    menu = openMenu(0);
+    EXPECT_EQ(find(menu, ID_MUTE)->text, "Un&mute\tM");
+    EXPECT_EQ(find(menu, ID_IDRC)->text, "&Enable IDRC for this part");
+
+    // "Next Slice" moves the panel's focus.
+    focusKick();
+    openMenu(0, "Next Slice");
+    EXPECT_EQ(panel().focusedSlice(), 1);
+}
+
+TEST_F(LooperViewTest, APastedLoopReplacesTheCombination)
+{
+    focusKick();
+    press('C', true);
+    const auto copied = kick().content()->events();
+    press(VK_BACK, true);
+    ASSERT_TRUE(kick().content()->events().empty());
+    press('V', true);
+    EXPECT_EQ(kick().content()->events().size(), copied.size());
+}
+
+// Three kick patterns in a part of their own, beside the kit's one-pattern
+// part the slices start in.
+void writeKickPart()
+{
+    const std::string part = dataFolder() + "\\Patterns\\Kit\\1.Kick\\Kick2";
+    CreateDirectoryA(part.c_str(), nullptr);
+    const std::tuple<const char *, int32_t, int32_t> patterns[] = {
+        {"01_2_1000000000001000_0#Kick.mid", 0, 1440},
+        {"02_2_1000001000000000_0#Kick.mid", 0, 720},
+        {"03_2_0000100000001000_0#Kick.mid", 480, 1440},
+    };
+    for (const auto &[file, first, second] : patterns) {
+        CMidiTrack track;
+        track.setResolution(480);
+        for (const int32_t time : {first, second}) {
+            CMidiTrack::Event e;
+            e.kind = CMidiTrack::Event::Note;
+            e.channel = 9;
+            e.time = time;
+            e.data1 = 36;
+            e.data2 = 100;
+            e.duration = 60;
+            track.insertEvent(e);
+        }
+        ASSERT_EQ(track.saveSmfFile(part + "\\" + file), 0);
+    }
+}
+
+TEST_F(LooperViewTest, APatternChosenOrSteppedIsWhatTheSlicePlays)
+{
+    writeKickPart();
+    LooperView &row = panel().view(0);
+    const auto chooseItem = [&](FlatCombo &combo, const std::string &text) {
+        gui_test::PopupAnswer answer([&](const std::vector<gui_test::MenuItem> &menu) {
+            for (const gui_test::MenuItem &item : menu)
+                if (item.text == text)
+                    return static_cast<int>(item.id);
+            ADD_FAILURE() << "no item " << text;
+            return 0;
+        });
+        const POINT at = centre(combo);
+        click(at.x, at.y);
+    };
+    // The library's watcher brings the new part to the part combo.
+    for (int i = 0; i < 100 && row.partCombo().getItemCount() < 2; ++i)
+        gui_test::pumpFor(50);
+    ASSERT_EQ(row.partCombo().getItemCount(), 2);
+    {
+        // The part combo draws its items itself: the second is "Kick2".
+        std::string second;
+        row.partCombo().getItemText(second, 1);
+        ASSERT_EQ(second, "Kick2");
+        gui_test::PopupAnswer answer(
+            [](const std::vector<gui_test::MenuItem> &menu) { return static_cast<int>(menu.at(1).id); });
+        const POINT at = centre(row.partCombo());
+        click(at.x, at.y);
+    }
+    ASSERT_EQ(row.listedPatterns().size(), 3u);
+    const auto kicks = [this] {
+        std::vector<int32_t> times;
+        for (const MfxEvent &e : slice_plugin_test::playWindows(drummer(), 0, 1919, 480))
+            if (e.kind == MfxNote && e.note == 36)
+                times.push_back(e.time);
+        return times;
+    };
+    chooseItem(row.patternCombo(), "02");
+    EXPECT_EQ(kick().content()->file, "02_2_1000001000000000_0#Kick.mid");
+    EXPECT_EQ(kicks(), (std::vector<int32_t>{0, 720}));
+    const POINT next = centre(row.control(ID_NEXT_PATTERN));
+    click(next.x, next.y);
+    EXPECT_EQ(kick().content()->file, "03_2_0000100000001000_0#Kick.mid");
+    EXPECT_EQ(kicks(), (std::vector<int32_t>{480, 1440}));
+    std::string shown;
+    row.patternCombo().getSelectedText(shown);
+    EXPECT_EQ(shown, "03");
+    const POINT previous = centre(row.control(ID_PREVIOUS_PATTERN));
+    click(previous.x, previous.y);
+    click(previous.x, previous.y);
+    EXPECT_EQ(kick().content()->file, "01_2_1000000000001000_0#Kick.mid");
+    EXPECT_EQ(kicks(), (std::vector<int32_t>{0, 1440}));
+}
+
+TEST_F(LooperViewTest, TheMuteButtonMutesAndWithCtrlOrTheRightButtonSolos)
+{
+    const POINT mute = centre(panel().view(1).muteButton());
+    click(mute.x, mute.y);
+    EXPECT_TRUE(drummer().slice(4).content()->mute);
+    EXPECT_FALSE(panel().view(1).muteButton().isSelected());
+    click(mute.x, mute.y);
+    EXPECT_FALSE(drummer().slice(4).content()->mute);
+    {
+        gui_test::ControlKeyHeld control;
+        click(mute.x, mute.y);
+    }
+    EXPECT_TRUE(drummer().slice(4).isSolo());
+    EXPECT_TRUE(drummer().soloActive());
+    waitOutDoubleClick();
+    gui_test::postMouse(window(), WM_MOUSEMOVE, mute.x, mute.y);
+    gui_test::postMouse(window(), WM_RBUTTONDOWN, mute.x, mute.y, MK_RBUTTON);
+    gui_test::postMouse(window(), WM_RBUTTONUP, mute.x, mute.y);
+    gui_test::pump();
+    EXPECT_FALSE(drummer().soloActive()) << "the right button: unsolo";
+    EXPECT_FALSE(drummer().slice(4).content()->mute);
+}
+
+} // namespace

@@ -1,0 +1,158 @@
+// The options dialog, opened by the panel's Options command and driven from
+// a timer as a user would: the values it shows, what OK writes back and in
+// which order, and values out of range refused with the dialog still open.
+#include "base/message_box.h"
+#include "plugin/slice/panel/panel_ids.h"
+#include "plugin/slice/panel/tests/panel_fixture.h"
+
+#include <functional>
+
+namespace {
+
+using namespace Quorvane;
+using namespace Quorvane::LoopSlice;
+using namespace slice_panel_test;
+
+// One step per timer tick, each given the open dialog.
+using Step = std::function<void(HWND dialog)>;
+std::vector<Step> *pendingSteps = nullptr;
+
+BOOL CALLBACK findOptions(HWND window, LPARAM found)
+{
+    if (IsWindowVisible(window) && GetDlgItem(window, IDC_VELOCITY_MIN)) {
+        *reinterpret_cast<HWND *>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK runStep(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), findOptions, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog || !pendingSteps || pendingSteps->empty())
+        return;
+    const Step step = pendingSteps->front();
+    pendingSteps->erase(pendingSteps->begin());
+    step(dialog);
+}
+
+int selection(HWND dialog, int id)
+{
+    return static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0));
+}
+
+void choose(HWND dialog, int id, int index)
+{
+    SendDlgItemMessageA(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+int number(HWND dialog, int id)
+{
+    return static_cast<int>(GetDlgItemInt(dialog, id, nullptr, TRUE));
+}
+
+void pressOK(HWND dialog)
+{
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+}
+
+class OptionsDialogTest : public PanelTest {
+protected:
+    // Opens the dialog through the panel's Options command and runs the
+    // steps while it is open; the last step must close it.
+    void run(std::vector<Step> steps)
+    {
+        size_t ran = steps.size();
+        std::vector<Step> counted;
+        for (Step &step : steps)
+            counted.push_back([&ran, step](HWND dialog) {
+                --ran;
+                step(dialog);
+            });
+        pendingSteps = &counted;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 100, runStep);
+        SendMessageA(window(), WM_COMMAND, ID_OPTIONS, 0);
+        KillTimer(nullptr, timer);
+        pendingSteps = nullptr;
+        EXPECT_EQ(ran, 0u) << "every step ran";
+    }
+};
+
+TEST_F(OptionsDialogTest, OKWritesBackInItsOrder)
+{
+    drummer().setOutputChannel(2);
+    drummer().setCycleMeasures(4);
+    drummer().calls.clear();
+    run({
+        [](HWND dialog) {
+            EXPECT_EQ(selection(dialog, IDC_CHANNEL), 3) << "channel + 1";
+            EXPECT_EQ(number(dialog, IDC_CYCLE_MEASURES), 4);
+            EXPECT_EQ(number(dialog, IDC_TRIGGER_LOW), 36);
+            choose(dialog, IDC_CHANNEL, 0);
+            choose(dialog, IDC_RENDER_MODE, 1);
+            choose(dialog, IDC_NOTIFY_HOST, 1);
+            SetDlgItemTextA(dialog, IDC_CYCLE_MEASURES, "8");
+            SetDlgItemTextA(dialog, IDC_TRIGGER_LOW, "40");
+            SetDlgItemTextA(dialog, IDC_VELOCITY_MIN, "100");
+            SetDlgItemTextA(dialog, IDC_VELOCITY_MAX, "90");
+            CheckDlgButton(dialog, IDC_TRIGGER_ENABLED, BST_CHECKED);
+        },
+        [](HWND dialog) { pressOK(dialog); },
+    });
+    EXPECT_EQ(drummer().outputChannel(), -1) << "keep the event's channel";
+    EXPECT_EQ(drummer().cycleMeasures(), 8);
+    EXPECT_TRUE(drummer().multiTrack());
+    EXPECT_FALSE(drummer().notifyHost());
+    EXPECT_EQ(drummer().triggerLow(), 40);
+    EXPECT_TRUE(drummer().triggerEnabled());
+    // Both 100 asked; the shared setters keep the limits 2 apart.
+    EXPECT_EQ(drummer().outputDynamics().min(), 100);
+    EXPECT_EQ(drummer().outputDynamics().max(), 102);
+    // The settings the engine hears through its overridable setters, in
+    // the dialog's order (its change notices left aside).
+    std::vector<std::string> order;
+    for (const std::string &call : drummer().calls)
+        if (call.rfind("changed ", 0) != 0)
+            order.push_back(call);
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"triggerLow 40", "triggerEnabled 1",
+                                        "noteNames " + drummer().noteNames().getName(), "drumMapChanged"}));
+}
+
+TEST_F(OptionsDialogTest, ValuesOutOfRangeAreRefusedWithTheDialogOpen)
+{
+    std::vector<std::string> messages;
+    setMessageBoxHook([&](HWND, const char *text, const char *, UINT) {
+        messages.push_back(text);
+        return IDOK;
+    });
+    HWND open = nullptr;
+    run({
+        [&](HWND dialog) {
+            open = dialog;
+            SetDlgItemTextA(dialog, IDC_CYCLE_MEASURES, "0");
+            pressOK(dialog);
+        },
+        [&](HWND dialog) {
+            EXPECT_EQ(dialog, open) << "still open";
+            SetDlgItemTextA(dialog, IDC_CYCLE_MEASURES, "12");
+            SetDlgItemTextA(dialog, IDC_VELOCITY_MAX, "128");
+            pressOK(dialog);
+        },
+        [&](HWND dialog) {
+            EXPECT_EQ(dialog, open);
+            SetDlgItemTextA(dialog, IDC_VELOCITY_MAX, "127");
+            pressOK(dialog);
+        },
+    });
+    EXPECT_EQ(messages, (std::vector<std::string>{"Please enter an integer between 1 and 9999.",
+                                                  "Please enter an integer between 1 and 127."}));
+    EXPECT_EQ(drummer().cycleMeasures(), 12);
+    EXPECT_EQ(drummer().outputDynamics().max(), 127);
+}
+
+} // namespace

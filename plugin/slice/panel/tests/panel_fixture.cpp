@@ -1,0 +1,171 @@
+#include "plugin/slice/panel/tests/panel_fixture.h"
+
+#include "plugin/fill/plugin/drummer_transfer.h"
+#include "plugin/framework/gui/user_steps.h"
+#include "testing/screenshot.h"
+
+#include <shellapi.h>
+
+#include <filesystem>
+
+namespace slice_panel_test {
+
+using namespace Quorvane;
+using namespace Quorvane::LoopSlice;
+
+std::string loopsFolder()
+{
+    return dataFolder() + "\\Loops";
+}
+
+std::vector<std::string> droppedFiles(IDataObject *data)
+{
+    std::vector<std::string> files;
+    FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    if (FAILED(data->GetData(&format, &medium)))
+        return files;
+    auto drop = static_cast<HDROP>(GlobalLock(medium.hGlobal));
+    const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        char path[MAX_PATH] = {};
+        DragQueryFileA(drop, i, path, MAX_PATH);
+        files.push_back(path);
+    }
+    GlobalUnlock(medium.hGlobal);
+    ReleaseStgMedium(&medium);
+    return files;
+}
+
+void RecordingDrummer::setTriggerLow(int32_t note)
+{
+    calls.push_back("triggerLow " + std::to_string(note));
+    VostrapellinMFX::setTriggerLow(note);
+}
+
+void RecordingDrummer::setTriggerEnabled(bool enabled)
+{
+    calls.push_back(std::string("triggerEnabled ") + (enabled ? "1" : "0"));
+    VostrapellinMFX::setTriggerEnabled(enabled);
+}
+
+void RecordingDrummer::selectNoteNameSet(const std::string &name)
+{
+    calls.push_back("noteNames " + name);
+    VostrapellinMFX::selectNoteNameSet(name);
+}
+
+void RecordingDrummer::drumMapChanged()
+{
+    calls.push_back("drumMapChanged");
+    VostrapellinMFX::drumMapChanged();
+}
+
+void RecordingDrummer::somethingChanged(const char *label)
+{
+    calls.push_back(std::string("changed ") + label);
+    VostrapellinMFX::somethingChanged(label);
+}
+
+void PanelTest::SetUp()
+{
+    PluginTest::SetUp();
+    std::error_code ignored;
+    std::filesystem::remove_all(loopsFolder(), ignored);
+    setSaveFileHook([](const SaveFileRequest &, std::string &) {
+        ADD_FAILURE() << "unexpected Save As dialog";
+        return false;
+    });
+    setHelpHook([](HWND, const std::string &, UINT) {
+        ADD_FAILURE() << "unexpected help";
+        return false;
+    });
+    DrummerTransfer::setDragHook([this](IDataObject *data, DWORD *effect) {
+        dragged.push_back(droppedFiles(data));
+        *effect = DROPEFFECT_COPY;
+        return DRAGDROP_S_DROP;
+    });
+    drummer_ = new RecordingDrummer();
+    drummer_->AddRef();
+    ASSERT_EQ(drummer_->Connect(host.context()), S_OK);
+    panel_ = dynamic_cast<VostrapellinPanel *>(drummer_->getView());
+    ASSERT_NE(panel_, nullptr);
+    SIZE size{};
+    panel_->getViewSize(&size);
+    ASSERT_TRUE(panel_->createView(hostWindow.handle(), RECT{0, 0, size.cx, size.cy}))
+        << "windows need a display";
+    gui_test::pump();
+}
+
+void PanelTest::TearDown()
+{
+    if (panel_ && panel_->handle()) {
+        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        EXPECT_FALSE(testing_support::writeWindowPicture(panel_->handle(), "slice_panel_" + name).empty());
+    }
+    if (panel_)
+        drummer_->destroyView(panel_);
+    if (drummer_) {
+        drummer_->Disconnect();
+        EXPECT_EQ(drummer_->Release(), 0u);
+    }
+    setSaveFileHook({});
+    setHelpHook({});
+    DrummerTransfer::setDragHook({});
+    PluginTest::TearDown();
+}
+
+void PanelTest::waitOutDoubleClick()
+{
+    const DWORD since = GetTickCount() - lastPress_;
+    const DWORD wait = GetDoubleClickTime() + 20;
+    if (lastPress_ && since < wait)
+        Sleep(wait - since);
+    lastPress_ = GetTickCount();
+}
+
+void PanelTest::click(int x, int y, WPARAM keys)
+{
+    waitOutDoubleClick();
+    gui_test::postMouse(window(), WM_MOUSEMOVE, x, y, keys);
+    gui_test::postMouse(window(), WM_LBUTTONDOWN, x, y, keys | MK_LBUTTON);
+    gui_test::postMouse(window(), WM_LBUTTONUP, x, y, keys);
+    gui_test::pump();
+}
+
+void PanelTest::doubleClick(int x, int y)
+{
+    waitOutDoubleClick();
+    gui_test::postMouse(window(), WM_MOUSEMOVE, x, y);
+    gui_test::postMouse(window(), WM_LBUTTONDOWN, x, y, MK_LBUTTON);
+    gui_test::postMouse(window(), WM_LBUTTONUP, x, y);
+    gui_test::postMouse(window(), WM_LBUTTONDBLCLK, x, y, MK_LBUTTON);
+    gui_test::postMouse(window(), WM_LBUTTONUP, x, y);
+    gui_test::pump();
+}
+
+void PanelTest::dragPath(const std::vector<POINT> &points)
+{
+    waitOutDoubleClick();
+    gui_test::postMouse(window(), WM_MOUSEMOVE, points.front().x, points.front().y);
+    gui_test::postMouse(window(), WM_LBUTTONDOWN, points.front().x, points.front().y, MK_LBUTTON);
+    for (size_t i = 1; i < points.size(); ++i)
+        gui_test::postMouse(window(), WM_MOUSEMOVE, points[i].x, points[i].y, MK_LBUTTON);
+    gui_test::postMouse(window(), WM_LBUTTONUP, points.back().x, points.back().y);
+    gui_test::pump();
+}
+
+void PanelTest::key(WPARAM key, bool extended)
+{
+    gui_test::postKey(window(), WM_KEYDOWN, key, extended);
+    gui_test::postKey(window(), WM_KEYUP, key, extended);
+    gui_test::pump();
+}
+
+POINT centre(const Pane &pane)
+{
+    const Rect area = pane.getRootBounds();
+    return {area.x + area.width / 2, area.y + area.height / 2};
+}
+
+} // namespace slice_panel_test

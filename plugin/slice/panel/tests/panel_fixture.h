@@ -1,0 +1,73 @@
+// What the loop-slice editor's window tests share: the plug-in's fixture
+// (COM and OLE, private settings, a private data folder with a small kit
+// library, the test host), answers in the user's place for every step that
+// would wait for one (an unexpected one fails the test), and a drummer
+// connected to the test host with its panel open in a host window at the
+// panel's preferred size. Each test writes a picture of the panel.
+#pragma once
+
+#include "plugin/framework/gui/tests/gui_test_support.h"
+#include "plugin/slice/panel/vostrapellin_panel.h"
+#include "plugin/slice/plugin/tests/plugin_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <objidl.h>
+
+#include <string>
+#include <vector>
+
+namespace slice_panel_test {
+
+using slice_plugin_test::dataFolder;
+
+// The loops folder of the data folder, emptied before every test.
+std::string loopsFolder();
+
+// The file names a data object hands out as a dropped file list.
+std::vector<std::string> droppedFiles(IDataObject *data);
+
+// A drummer that records the settings the options dialog hands it, in
+// order.
+class RecordingDrummer : public Quorvane::LoopSlice::VostrapellinMFX {
+public:
+    void setTriggerLow(int32_t note) override;
+    void setTriggerEnabled(bool enabled) override;
+    void selectNoteNameSet(const std::string &name) override;
+    void drumMapChanged() override;
+    void somethingChanged(const char *label) override;
+
+    std::vector<std::string> calls;
+};
+
+class PanelTest : public slice_plugin_test::PluginTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    Quorvane::LoopSlice::VostrapellinPanel &panel() { return *panel_; }
+    RecordingDrummer &drummer() { return *drummer_; }
+    HWND window() const { return panel_->handle(); }
+
+    // Posted input, then a pump: a click, a drag path, a key.
+    void click(int x, int y, WPARAM keys = 0);
+    void doubleClick(int x, int y);
+    void dragPath(const std::vector<POINT> &points);
+    void key(WPARAM key, bool extended = false);
+    std::string status() { return panel_->statusText(); }
+    // The panel counts presses within the double-click time as one
+    // gesture: a new click waits that time out.
+    void waitOutDoubleClick();
+
+    gui_test::HostWindow hostWindow{40, 40, 700, 520};
+    RecordingDrummer *drummer_ = nullptr;
+    Quorvane::LoopSlice::VostrapellinPanel *panel_ = nullptr;
+    // The files each drag out handed over (no real drag runs).
+    std::vector<std::vector<std::string>> dragged;
+    DWORD lastPress_ = 0;
+};
+
+// The panel point of a pane's centre.
+POINT centre(const Quorvane::Pane &pane);
+
+} // namespace slice_panel_test

@@ -1,0 +1,224 @@
+// The loop-slice editor as a host shows it: a copy of Vostrapellin.dll and
+// of its pattern library in this test's own folder, registered; a drummer
+// created by class id opens its property page in the system's property
+// frame, driven from a timer. The page holds the panel at its preferred
+// size with its six slice rows; its picture is written for the reader that
+// checks it. The module's settings go to a private key, and its
+// registration is put back afterwards.
+#include "base/registry.h"
+#include "plugin/framework/gui/tests/gui_test_support.h"
+#include "plugin/framework/mfx/testing/mfx_test_host.h"
+#include "plugin/slice/plugin/vostrapellin_ids.h"
+#include "testing/sandbox.h"
+#include "testing/screenshot.h"
+
+#include <gtest/gtest.h>
+
+#include <olectl.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+namespace {
+
+using namespace Quorvane;
+
+testing_support::CurrentUserOverride *userSettings = nullptr;
+testing_support::TempFolder *place = nullptr;
+HMODULE module = nullptr;
+
+std::string distFolder()
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder = path;
+    folder = folder.substr(0, folder.find_last_of('\\')); // tests
+    folder = folder.substr(0, folder.find_last_of('\\')); // the build
+    return folder + "\\dist";
+}
+
+using EntryPoint = HRESULT(STDAPICALLTYPE *)();
+EntryPoint entry(const char *name)
+{
+    return reinterpret_cast<EntryPoint>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+std::string serverKey(const GUID &clsid)
+{
+    wchar_t wide[64] = {};
+    StringFromGUID2(clsid, wide, 64);
+    char text[64] = {};
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    return std::string("CLSID\\") + text + "\\InprocServer32";
+}
+std::string serverOf(const GUID &clsid)
+{
+    char path[MAX_PATH] = {};
+    DWORD size = sizeof path;
+    if (RegGetValueA(HKEY_CLASSES_ROOT, serverKey(clsid).c_str(), nullptr, RRF_RT_REG_SZ, nullptr, path,
+                     &size) != ERROR_SUCCESS)
+        return {};
+    return path;
+}
+void restoreServer(const GUID &clsid, const std::string &path)
+{
+    RegSetValueA(HKEY_CLASSES_ROOT, serverKey(clsid).c_str(), REG_SZ, path.c_str(),
+                 static_cast<DWORD>(path.size()));
+}
+std::string drummerBefore;
+std::string pageBefore;
+
+class Environment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        OleInitialize(nullptr);
+        userSettings = new testing_support::CurrentUserOverride();
+        ASSERT_TRUE(userSettings->active());
+        place = new testing_support::TempFolder();
+        // Nothing this test saves touches the build's dist folder.
+        std::filesystem::copy_file(distFolder() + "\\Vostrapellin.dll", place->file("Vostrapellin.dll"));
+        std::filesystem::copy(distFolder() + "\\Patterns", place->file("Patterns"),
+                              std::filesystem::copy_options::recursive);
+        drummerBefore = serverOf(LoopSlice::CLSID_VostrapellinMFX);
+        pageBefore = serverOf(LoopSlice::CLSID_VostrapellinPropertyPage);
+        module = LoadLibraryA(place->file("Vostrapellin.dll").c_str());
+        ASSERT_NE(module, nullptr);
+        ASSERT_EQ(entry("DllRegisterServer")(), S_OK);
+    }
+    void TearDown() override
+    {
+        if (module) {
+            entry("DllUnregisterServer")();
+            if (!drummerBefore.empty())
+                restoreServer(LoopSlice::CLSID_VostrapellinMFX, drummerBefore);
+            if (!pageBefore.empty())
+                restoreServer(LoopSlice::CLSID_VostrapellinPropertyPage, pageBefore);
+            FreeLibrary(module);
+        }
+        delete userSettings;
+        delete place;
+        OleUninitialize();
+    }
+};
+
+[[maybe_unused]] ::testing::Environment *const environment =
+    ::testing::AddGlobalTestEnvironment(new Environment);
+
+struct Page {
+    HWND frame = nullptr;
+    HWND panel = nullptr;
+    RECT client{};
+    int ticks = 0;
+    testing_support::WindowPicture picture;
+};
+Page *page = nullptr;
+
+std::string classOf(HWND window)
+{
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+BOOL CALLBACK findFrame(HWND window, LPARAM found)
+{
+    if (classOf(window) == "#32770" && IsWindowVisible(window)) {
+        *reinterpret_cast<HWND *>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK findPanel(HWND window, LPARAM data)
+{
+    auto &p = *reinterpret_cast<Page *>(data);
+    const bool ours = classOf(window).rfind("QuorvaneWindow.", 0) == 0 &&
+                      reinterpret_cast<HMODULE>(GetClassLongPtrA(window, GCLP_HMODULE)) == module;
+    // The panel: the largest of the module's windows (the loop browser's
+    // folder combo is one too).
+    RECT area{};
+    GetClientRect(window, &area);
+    RECT best{};
+    if (p.panel)
+        GetClientRect(p.panel, &best);
+    const bool shownChild = IsWindowVisible(window) && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD);
+    if (ours && shownChild && area.right * area.bottom > best.right * best.bottom)
+        p.panel = window;
+    return TRUE;
+}
+
+void CALLBACK driveFrame(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    if (!page->frame) {
+        EnumThreadWindows(GetCurrentThreadId(), findFrame, reinterpret_cast<LPARAM>(&page->frame));
+        if (!page->frame)
+            return;
+        EnumChildWindows(page->frame, findPanel, reinterpret_cast<LPARAM>(page));
+        if (!page->panel) {
+            PostMessageA(page->frame, WM_COMMAND, IDCANCEL, 0);
+            KillTimer(nullptr, timer);
+            return;
+        }
+        GetClientRect(page->panel, &page->client);
+    }
+    // A few ticks for the panel's own timer and the loop browser to settle.
+    if (++page->ticks < 3)
+        return;
+    page->picture = testing_support::printWindow(page->panel);
+    const std::string path = testing_support::writePicture(page->picture, "vostrapellin_page");
+    if (!path.empty()) {
+        std::ofstream size(path.substr(0, path.size() - 4) + ".size");
+        size << page->client.right << " " << page->client.bottom << "\n";
+    }
+    KillTimer(nullptr, timer);
+    PostMessageA(page->frame, WM_COMMAND, IDOK, 0);
+}
+
+TEST(VostrapellinPageWindowTest, TheHostsPageShowsThePanelWithItsSixRows)
+{
+    gui_test::HostWindow host;
+    IMfxEventFilter *filter = nullptr;
+    ASSERT_EQ(CoCreateInstance(LoopSlice::CLSID_VostrapellinMFX, nullptr, CLSCTX_INPROC_SERVER,
+                               IID_IMfxEventFilter, reinterpret_cast<void **>(&filter)),
+              S_OK);
+    mfx_testing::HostContext context;
+    ASSERT_EQ(filter->Connect(context.context()), S_OK);
+    ISpecifyPropertyPages *specify = nullptr;
+    ASSERT_EQ(filter->QueryInterface(IID_ISpecifyPropertyPages, reinterpret_cast<void **>(&specify)), S_OK);
+    CAUUID pages{};
+    ASSERT_EQ(specify->GetPages(&pages), S_OK);
+    Page seen;
+    page = &seen;
+    IUnknown *object = filter;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 150, driveFrame);
+    const HRESULT shown = OleCreatePropertyFrame(host.handle(), 0, 0, L"Drummer", 1, &object, pages.cElems,
+                                                 pages.pElems, 0, 0, nullptr);
+    KillTimer(nullptr, timer);
+    page = nullptr;
+    CoTaskMemFree(pages.pElems);
+    specify->Release();
+    EXPECT_EQ(shown, S_OK);
+    ASSERT_NE(seen.panel, nullptr) << "the page showed the panel";
+
+    // The preferred size: six rows of 33 and 2, the header band of 54 and
+    // the bottom band of 90; 540 wide.
+    EXPECT_EQ(seen.client.right, 540);
+    EXPECT_EQ(seen.client.bottom, 344);
+    ASSERT_EQ(seen.picture.width, 540);
+    ASSERT_EQ(seen.picture.height, 344);
+    // Six rows: a separator above each, and each row's event bar with its
+    // sunken frame (grey at its left edge, white at its bottom).
+    for (int row = 0; row < 6; ++row) {
+        EXPECT_EQ(seen.picture.at(1, 51 + 33 * row), RGB(160, 160, 160)) << row;
+        EXPECT_EQ(seen.picture.at(180, 54 + 33 * row + 10), RGB(128, 128, 128)) << row;
+        EXPECT_EQ(seen.picture.at(250, 54 + 33 * row + 28), RGB(255, 255, 255)) << row;
+    }
+    EXPECT_FALSE(IsWindow(seen.panel)) << "closed with the frame";
+
+    filter->Disconnect();
+    EXPECT_EQ(filter->Release(), 0u);
+}
+
+} // namespace

@@ -1,0 +1,342 @@
+// The loop-slice editor panel in a host window: its size and rows, context
+// help, the grid and parameter choosers, slice focus, pads (with Ctrl and
+// Shift, and switched on the host's thread), the drag-out field and the
+// question about edited slices.
+#include "base/message_box.h"
+#include "plugin/framework/gui/user_steps.h"
+#include "plugin/slice/panel/panel_ids.h"
+#include "plugin/slice/panel/tests/panel_fixture.h"
+
+#include <filesystem>
+#include <thread>
+
+namespace {
+
+using namespace Quorvane;
+using namespace Quorvane::LoopSlice;
+using namespace slice_panel_test;
+
+using VostrapellinPanelTest = PanelTest;
+
+TEST_F(VostrapellinPanelTest, SixSliceRowsAtThePreferredSize)
+{
+    // Six rows of 31 and 2 between (200), the header band (26 + 4 + 24)
+    // and the bottom band (90); the rows' width and 4.
+    SIZE size{};
+    panel().getViewSize(&size);
+    EXPECT_EQ(size.cx, 540);
+    EXPECT_EQ(size.cy, 344);
+    RECT client{};
+    GetClientRect(window(), &client);
+    EXPECT_EQ(client.right, 540);
+    EXPECT_EQ(client.bottom, 344);
+    ASSERT_TRUE(panel().isComplete());
+    for (int row = 0; row < 6; ++row) {
+        LooperView &view = panel().view(row);
+        EXPECT_EQ(&view.looper(), &drummer().slice(5 - row)) << "the kick on top";
+        EXPECT_EQ(view.bounds(), (Rect{2, 53 + 33 * row, 536, 31})) << row;
+        EXPECT_EQ(view.eventBar().bounds(), (Rect{178, 1, 214, 29}));
+        EXPECT_EQ(view.patternCombo().bounds(), (Rect{131, 5, 32, 21}));
+        EXPECT_EQ(&view.control(ID_NOTE_NAME), &view.noteCombo());
+        EXPECT_EQ(&view.control(1234), &view.parameterEdit()) << "any other id";
+    }
+    EXPECT_EQ(status(), "For Help, press F1");
+}
+
+TEST_F(VostrapellinPanelTest, ContextHelpFindsTheControlAtAPoint)
+{
+    struct Case {
+        int x;
+        int y;
+        int id;
+    };
+    const Case cases[] = {
+        {10, 10, ID_MODE},
+        {70, 10, ID_SMALL},
+        {120, 20, ID_LARGE},
+        {150, 10, ID_PAD_FIRST},
+        {500, 20, ID_DRAG_OUT},
+        {190, 40, ID_EDIT},
+        {370, 40, ID_GRID},
+        {400, 40, ID_PARAMETER_CHOOSER},
+        {30, 300, ID_COMPOSE_ALL},
+        {100, 280, ID_DYNAMICS},
+        {270, 260, ID_HUMANIZE},
+        {200, 300, ID_HUMANIZE},
+        {295, 260, ID_SWING},
+        {370, 300, ID_SWING},
+        {320, 280, ID_QUANTIZE},
+        {400, 260, ID_RESET},
+        {400, 280, ID_OPTIONS},
+        {400, 300, ID_HELP},
+        {7, 61, ID_MUTE},
+        {30, 61 + 33, ID_IDRC},
+        {60, 61 + 66, ID_PART},
+        {110, 55, ID_STROKES_MAX},
+        {110, 72, ID_STROKES_MIN},
+        {126, 63, ID_PREVIOUS_PATTERN},
+        {140, 61, ID_PATTERN},
+        {170, 72, ID_NEXT_PATTERN},
+        {300, 61 + 5 * 33, ID_STROKES_VIEW},
+        {400, 61, ID_HELP_VELOCITY},
+        {500, 61, ID_NOTE_NAME},
+        {539, 343, 0},
+        {2, 240, 0},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(panel().helpIdAt(c.x, c.y), c.id) << c.x << "," << c.y;
+}
+
+TEST_F(VostrapellinPanelTest, AHelpRequestSplitsItsTextIntoTooltipAndStatus)
+{
+    std::string tooltip;
+    ASSERT_TRUE(panel().helpRequest(7055, tooltip)) << "every pad counts as 7000";
+    EXPECT_EQ(tooltip, "Quick Pad Panel");
+    EXPECT_EQ(status(), "Quick Pads for storing and instant recalling Loops [1,2,3,...,0]");
+    ASSERT_TRUE(panel().helpRequest(ID_MUTE, tooltip));
+    EXPECT_EQ(tooltip, "Mute/Solo");
+    EXPECT_EQ(status(), "Click to Mute/Unmute Slice [M]; right-click - Solo/Unsolo Slice [Ctrl+M]");
+    ASSERT_TRUE(panel().helpRequest(ID_SWING, tooltip));
+    EXPECT_EQ(status(), "Adds swing feel to even pairs of 8th or 16th notes (50% - triplet feel)");
+    tooltip = "kept";
+    EXPECT_FALSE(panel().helpRequest(0, tooltip)) << "no identifier";
+    EXPECT_EQ(tooltip, "kept");
+}
+
+// Chooses the combo's item of a text through its menu.
+void choose(PanelTest &test, FlatCombo &combo, const std::string &text, std::function<void(int, int)> click)
+{
+    gui_test::PopupAnswer answer([&](const std::vector<gui_test::MenuItem> &menu) {
+        for (const gui_test::MenuItem &item : menu)
+            if (item.text == text)
+                return static_cast<int>(item.id);
+        ADD_FAILURE() << "no item " << text;
+        return 0;
+    });
+    const POINT at = centre(combo);
+    click(at.x, at.y);
+    (void)test;
+}
+
+TEST_F(VostrapellinPanelTest, TheGridComboSetsEveryEventBarsGrid)
+{
+    const auto clickAt = [this](int x, int y) { click(x, y); };
+    choose(*this, panel().gridCombo(), "16T", clickAt);
+    for (int row = 0; row < 6; ++row)
+        EXPECT_EQ(panel().view(row).eventBar().grid(), 24) << row;
+    choose(*this, panel().gridCombo(), "32", clickAt);
+    EXPECT_EQ(panel().view(3).eventBar().grid(), 32);
+    choose(*this, panel().gridCombo(), "---", clickAt);
+    EXPECT_EQ(panel().view(3).eventBar().grid(), 0) << "no grid";
+
+    panel().setGrid(12);
+    EXPECT_EQ(panel().gridCombo().getSelectedIndex(), 2) << "8T";
+    panel().setGrid(20);
+    EXPECT_EQ(panel().gridCombo().getSelectedIndex(), 0) << "not listed: ---";
+    EXPECT_EQ(panel().view(0).eventBar().grid(), 0);
+}
+
+TEST_F(VostrapellinPanelTest, TheParameterChooserSetsWhatEveryRowShows)
+{
+    const auto clickAt = [this](int x, int y) { click(x, y); };
+    drummer().slice(5).setParam(Looper::Dynamics, 70);
+    drummer().slice(5).setParam(Looper::VelocityOffset, -12);
+    EXPECT_EQ(panel().helpIdAt(400, 61), ID_HELP_VELOCITY);
+    choose(*this, panel().parameterChooser(), "Dyn", clickAt);
+    for (int row = 0; row < 6; ++row)
+        EXPECT_EQ(panel().view(row).parameterHelpId(), ID_HELP_DYNAMICS) << row;
+    EXPECT_EQ(panel().helpIdAt(400, 61 + 33 * 4), ID_HELP_DYNAMICS);
+    EXPECT_EQ(panel().view(0).parameterEdit().shownValue(), 70);
+    std::string tooltip;
+    ASSERT_TRUE(panel().helpRequest(panel().helpIdAt(400, 61), tooltip));
+    EXPECT_EQ(tooltip, "Dynamics strength, %");
+    choose(*this, panel().parameterChooser(), "Velo", clickAt);
+    EXPECT_EQ(panel().view(0).parameterEdit().shownValue(), -12);
+    EXPECT_EQ(panel().view(0).parameterHelpId(), ID_HELP_VELOCITY);
+}
+
+TEST_F(VostrapellinPanelTest, SliceFocusWrapsAroundTheRows)
+{
+    const POINT bar = centre(panel().view(5).eventBar());
+    click(bar.x, bar.y);
+    EXPECT_EQ(panel().focusedSlice(), 5);
+    EXPECT_TRUE(panel().view(5).eventBar().isHighlighted());
+    EXPECT_EQ(panel().rememberedControl(), ID_STROKES_VIEW);
+    struct Step {
+        int command;
+        int focused;
+    };
+    for (const Step &step : {Step{ID_NEXT_SLICE, 0}, Step{ID_PREVIOUS_SLICE, 5}, Step{ID_PREVIOUS_SLICE, 4},
+                             Step{ID_FOCUS_CURRENT_SLICE, 4}}) {
+        SendMessageA(window(), WM_COMMAND, step.command, 0);
+        gui_test::pump();
+        EXPECT_EQ(panel().focusedSlice(), step.focused) << step.command;
+        EXPECT_EQ(panel().lastFocusedSlice(), step.focused);
+    }
+    EXPECT_TRUE(panel().view(4).eventBar().isHighlighted());
+    EXPECT_FALSE(panel().view(5).eventBar().isHighlighted());
+    EXPECT_EQ(panel().view(4).focusedControl(), ID_STROKES_VIEW) << "the remembered control";
+}
+
+TEST_F(VostrapellinPanelTest, PadsSwitchWithCtrlAndShiftAsTheirReturnMode)
+{
+    struct Case {
+        int pad;
+        bool control;
+        bool shift;
+        int current;
+        int returnPad;
+    };
+    const Case cases[] = {
+        {3, false, false, 3, -1}, // a plain switch stays
+        {5, true, false, 5, 3},   // Ctrl and Shift switch back later
+        {1, false, true, 1, 5},
+        {1, true, false, 1, 5}, // already current: nothing
+    };
+    for (const Case &c : cases) {
+        gui_test::ControlKeyHeld control(c.control);
+        gui_test::KeysDown shift(c.shift ? std::initializer_list<int>{VK_SHIFT}
+                                         : std::initializer_list<int>{});
+        const POINT at = centre(panel().pads().pad(c.pad));
+        click(at.x, at.y);
+        EXPECT_EQ(drummer().currentPad(), c.current) << c.pad;
+        EXPECT_EQ(drummer().returnPad(), c.returnPad) << c.pad;
+        EXPECT_TRUE(panel().pads().pad(c.current).isSelected());
+    }
+}
+
+TEST_F(VostrapellinPanelTest, APadSwitchedOnTheHostsThreadShowsOnThePads)
+{
+    drummer().setTriggerEnabled(true);
+    ASSERT_TRUE(drummer().isTrigger(36 + 7));
+    std::thread hostThread([this] {
+        MfxEvent trigger{};
+        trigger.kind = MfxNote;
+        trigger.time = 10;
+        trigger.note = 36 + 7;
+        trigger.velocity = 100;
+        trigger.duration = 60;
+        slice_plugin_test::playWindows(drummer(), 0, 959, 480, {trigger});
+    });
+    hostThread.join();
+    EXPECT_EQ(drummer().currentPad(), 7);
+    EXPECT_FALSE(panel().pads().pad(7).isSelected()) << "told by a posted message, not yet run";
+    gui_test::pump();
+    EXPECT_TRUE(panel().pads().pad(7).isSelected());
+    EXPECT_FALSE(panel().pads().pad(0).isSelected());
+}
+
+TEST_F(VostrapellinPanelTest, TheDragFieldHandsOutTheRenderedLoop)
+{
+    const POINT at = centre(panel().dragField());
+    dragPath({at, {at.x + 3, at.y}, {at.x + 30, at.y + 10}});
+    ASSERT_EQ(dragged.size(), 1u);
+    ASSERT_EQ(dragged[0].size(), 1u);
+    const std::filesystem::path file = dragged[0][0];
+    EXPECT_EQ(file.filename(), "Vostrapellin.mid");
+    ASSERT_TRUE(std::filesystem::exists(file));
+    char magic[4] = {};
+    FILE *in = _wfopen(file.c_str(), L"rb");
+    ASSERT_NE(in, nullptr);
+    fread(magic, 1, 4, in);
+    fclose(in);
+    EXPECT_EQ(std::string(magic, 4), "MThd");
+}
+
+TEST_F(VostrapellinPanelTest, ContinuousControlsShowTheirValueAndTellTheEngineWhenLetGo)
+{
+    drummer().calls.clear();
+    // The swing slider's thumb, dragged up beyond the top of its track.
+    const Rect swing = panel().swingSlider().getRootBounds();
+    const Point thumb = panel().swingSlider().thumbCentre();
+    const POINT from{swing.x + thumb.x, swing.y + thumb.y};
+    dragPath({from, {from.x, from.y - 10}, {from.x, swing.y - 20}});
+    EXPECT_EQ(drummer().swingPercent(), 100);
+    EXPECT_EQ(status(), "Swing: 100%");
+    const POINT quantize = centre(panel().quantizeButton());
+    const bool quantized = drummer().quantizeOn();
+    click(quantize.x, quantize.y);
+    EXPECT_NE(drummer().quantizeOn(), quantized);
+    EXPECT_EQ(drummer().calls, (std::vector<std::string>{"changed OnSwing", "changed OnQuantize"}));
+}
+
+// ---- "Save edits to loop?"
+
+class SaveEditsTest : public PanelTest {
+protected:
+    void SetUp() override
+    {
+        PanelTest::SetUp();
+        setMessageBoxHook([this](HWND, const char *text, const char *caption, UINT type) {
+            asked.push_back(text);
+            EXPECT_STREQ(caption, "Vostrapellin");
+            EXPECT_EQ(type, static_cast<UINT>(MB_YESNOCANCEL | MB_ICONEXCLAMATION));
+            return answer;
+        });
+        // A loop file, chosen in the browser; then the kick edited.
+        saved = loopsFolder() + "\\first.vpl";
+        ASSERT_TRUE(panel().browser().saveTo(saved));
+        ASSERT_TRUE(panel().browser().combo().isFileSelected());
+        kick().addNote(480, 36, 77);
+        ASSERT_TRUE(kick().content()->modified);
+    }
+    Looper &kick() { return drummer().slice(5); }
+    bool kickHasTheEdit() const
+    {
+        for (const CMidiTrack::Event &e : drummer_->slice(5).content()->events())
+            if (e.time == 480 && e.data2 == 77)
+                return true;
+        return false;
+    }
+    std::vector<std::string> asked;
+    int answer = IDCANCEL;
+    std::string saved;
+};
+
+TEST_F(SaveEditsTest, CancelKeepsTheLoopAndItsEdits)
+{
+    answer = IDCANCEL;
+    EXPECT_FALSE(panel().browser().load());
+    EXPECT_EQ(asked, (std::vector<std::string>{"Save edits to loop?"}));
+    EXPECT_TRUE(kickHasTheEdit());
+    EXPECT_TRUE(kick().content()->modified);
+}
+
+TEST_F(SaveEditsTest, NoLoadsTheFileWithoutSaving)
+{
+    answer = IDNO;
+    EXPECT_TRUE(panel().browser().load());
+    EXPECT_EQ(asked.size(), 1u);
+    EXPECT_FALSE(kickHasTheEdit()) << "the file's loop, without the edit";
+    EXPECT_FALSE(drummer().anyModified());
+}
+
+TEST_F(SaveEditsTest, YesSavesIntoTheSelectedFileFirst)
+{
+    answer = IDYES;
+    EXPECT_TRUE(panel().browser().load());
+    EXPECT_TRUE(kickHasTheEdit()) << "saved, then loaded back";
+    EXPECT_FALSE(drummer().anyModified());
+    EXPECT_EQ(std::filesystem::directory_iterator(loopsFolder())->path().filename(), "first.vpl")
+        << "no temporary file stays";
+}
+
+TEST_F(SaveEditsTest, YesWithACancelledSaveAsKeepsTheEdits)
+{
+    // With no file selected the save asks for a name; the user cancels.
+    answer = IDYES;
+    int asks = 0;
+    setSaveFileHook([&](const SaveFileRequest &request, std::string &) {
+        ++asks;
+        EXPECT_EQ(request.name, "loop01.vpl");
+        return false;
+    });
+    TreeView_SelectItem(panel().browser().combo().dropList().handle(), nullptr);
+    EXPECT_FALSE(panel().browser().combo().isFileSelected());
+    EXPECT_FALSE(drummer().mayChangePatterns());
+    EXPECT_EQ(asks, 1);
+    EXPECT_TRUE(kickHasTheEdit());
+    EXPECT_TRUE(kick().content()->modified);
+}
+
+} // namespace
