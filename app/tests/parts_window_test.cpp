@@ -7,6 +7,7 @@
 
 #include "app/parts_song.h"
 #include "app/program_options.h"
+#include "app/resource_ids.h"
 #include "app/tests/program_fakes.h"
 #include "data/track_midi.h"
 #include "outside/halvorinapp/halvorin_app.h"
@@ -86,7 +87,8 @@ protected:
     static inline bool registered = false;
     testing_support::CurrentUserOverride user;
     ProgramProfile profile{testing_support::uniqueName("Rallimoth")};
-    CHalvorinApp bridge{testing_support::uniqueName("Parts").c_str()};
+    std::string bridgeTitle = testing_support::uniqueName("Parts");
+    CHalvorinApp bridge{bridgeTitle.c_str()};
     FakeDatabase database;
     SoundSession session{database, bridge};
     LoggingSoundMngr manager;
@@ -342,6 +344,35 @@ TEST_F(PartsWindowTest, KeysSelectPartsAndSpacePlays)
     pump();
     EXPECT_EQ(parts.CurrentPart(), 2);
     EXPECT_TRUE(manager.IsPlayed());
+}
+
+TEST_F(PartsWindowTest, AChannelHandedOverRestartsTheEngineForTheBridge)
+{
+    ASSERT_EQ(bridge.LaunchApp(""), 1);
+    PartsWindow &parts = open();
+    ASSERT_TRUE(parts.FinishSetUp());
+    HMENU menu = GetMenu(parts.Handle());
+    EXPECT_EQ(GetMenuState(menu, ID_AUDIO_STREAM, MF_BYCOMMAND) & MF_GRAYED, 0u);
+    manager.log.clear();
+
+    // The bridge's provider starts a second process for channel 2; it hands
+    // the channel over and ends.
+    CHalvorinApp started(bridgeTitle.c_str());
+    EXPECT_EQ(started.LaunchApp("-halvorin:channel:2"), 0);
+    for (int i = 0; i < 100 && manager.log.empty(); ++i)
+        pump();
+    EXPECT_EQ(manager.log, (std::vector<std::string>{"stop", "init", "start", "notify"}));
+    EXPECT_NE(GetMenuState(menu, ID_AUDIO_STREAM, MF_BYCOMMAND) & MF_GRAYED, 0u) << "the bridge streams now";
+
+    // The bridge lets go: back to the database's provider.
+    manager.log.clear();
+    HANDLE letGo = CreateEventA(nullptr, TRUE, FALSE, (bridgeTitle + "_DCNT").c_str());
+    SetEvent(letGo);
+    for (int i = 0; i < 100 && manager.log.empty(); ++i)
+        pump();
+    CloseHandle(letGo);
+    EXPECT_EQ(manager.log, (std::vector<std::string>{"stop", "init", "start", "notify"}));
+    EXPECT_EQ(GetMenuState(menu, ID_AUDIO_STREAM, MF_BYCOMMAND) & MF_GRAYED, 0u);
 }
 
 TEST_F(PartsWindowTest, ClosingHibernatesTheStateAndCommitsOnce)
