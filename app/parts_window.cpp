@@ -110,13 +110,19 @@ void PartsWindow::onInitDialog()
     PostMessageA(window_, WM_TIMER, kSetUpTimer, 0);
 }
 
-void PartsWindow::placeWindow()
+SIZE PartsWindow::windowSize() const
 {
     RECT r{0, 0, options_.nameWidth + kRightPart, kClientHeight};
     const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(window_, GWL_STYLE));
     const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrA(window_, GWL_EXSTYLE));
     AdjustWindowRectEx(&r, style, GetMenu(window_) != nullptr, exStyle);
-    SetWindowPos(window_, nullptr, options_.posX, options_.posY, r.right - r.left, r.bottom - r.top,
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+void PartsWindow::placeWindow()
+{
+    const SIZE size = windowSize();
+    SetWindowPos(window_, nullptr, options_.posX, options_.posY, size.cx, size.cy,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -146,6 +152,16 @@ INT_PTR PartsWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_ERASEBKGND:
         return TRUE;
+    case WM_WINDOWPOSCHANGING: {
+        // The size follows the name column only; minimising stays possible.
+        auto *position = reinterpret_cast<WINDOWPOS *>(lParam);
+        if (!(position->flags & SWP_NOSIZE) && !IsIconic(window_)) {
+            const SIZE size = windowSize();
+            position->cx = size.cx;
+            position->cy = size.cy;
+        }
+        return FALSE;
+    }
     case WM_MOVE:
     case WM_ACTIVATE:
         placeEditors();

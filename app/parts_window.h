@@ -135,6 +135,8 @@ private:
     void paint(HDC dc, const RECT &client);
     void paintParts(CGUIContext &context, const RECT &client);
     void placeWindow();
+    // The window's fixed size for the name column's width.
+    SIZE windowSize() const;
     void updateMenu();
     void updateTitle();
     void writeOption(const char *name, int value) { profile_.writeInt(name, value); }

@@ -227,6 +227,10 @@ TEST_F(PartsWindowTest, DragsSetTheTempoAndTheNameColumnsWidth)
     RECT client;
     GetClientRect(h, &client);
     EXPECT_EQ(client.right, 196 + 544);
+    SetWindowPos(h, nullptr, 0, 0, 300, 400, SWP_NOMOVE | SWP_NOZORDER);
+    GetClientRect(h, &client);
+    EXPECT_EQ(client.right, 196 + 544) << "the size is the column's";
+    EXPECT_EQ(client.bottom, 140);
     SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, at(196 + 90, 10));
     SendMessageA(h, WM_MOUSEMOVE, MK_LBUTTON, at(-400, 10));
     SendMessageA(h, WM_LBUTTONUP, 0, at(-400, 10));
