@@ -15,7 +15,7 @@ void put32(std::vector<uint8_t> &bytes, size_t at, uint32_t value)
         bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-// Part 4, editor 2, lengths 1..8 then 2,2,2,2, loop on, editors 0 and 3
+// Current part 4, front editor 2, lengths 1..8 then 2,2,2,2, loop on, editors 0 and 3
 // docked.
 std::vector<uint8_t> handMadeBlock()
 {
