@@ -1,5 +1,7 @@
 #include "db/songfile/song_notes.h"
 
+#include "data/strings.h"
+#include "db/equipment/equipment_records.h"
 #include "db/records/xfile.h"
 
 #include <cstdio>
@@ -8,28 +10,16 @@
 
 namespace Quorvane {
 
-uint32_t ShortStringLength(const char *text)
-{
-    const size_t length = text ? std::strlen(text) : 0;
-    return length > SONG_SHORT_STRING ? SONG_SHORT_STRING : uint32_t(length);
-}
-
-char *ShortStringCopy(const char *text, int *ok)
-{
-    const uint32_t length = ShortStringLength(text);
-    if (!length)
-        return nullptr;
-    auto *copy = static_cast<char *>(std::malloc(length + 1));
-    if (!copy) {
-        *ok = 0;
-        return nullptr;
-    }
-    std::memcpy(copy, text, length);
-    copy[length] = '\0';
-    return copy;
-}
-
 namespace {
+
+// A copy of a text for a record (null for null or empty); 0 when memory
+// runs out.
+int CopyText(char *&copy, const char *text)
+{
+    std::free(copy);
+    copy = text && *text ? CreateString(text) : nullptr;
+    return !text || !*text || copy;
+}
 
 // Writes a blob and the bytes, or reads one into a malloc block.
 int ReadOwnedBlob(CXFile *file, const void **data, uint32_t *size, bool *owned)
@@ -96,14 +86,14 @@ int SONGROOTNOTE::Read(CXFile *file)
 int SONGROOTNOTE::Write(CXFile *file)
 {
     const uint32_t zero = 0;
-    return file->WriteString(title) && file->WriteString(nullptr) && file->Write32(&version) &&
+    return WriteShortString(file, title) && WriteShortString(file, nullptr) && file->Write32(&version) &&
            file->Write32(&fields[0]) && file->Write32(&fields[1]) && file->Write32(&zero) &&
            file->WriteBlob(nullptr, 0);
 }
 
 uint32_t SONGROOTNOTE::GetSize()
 {
-    return 22 + ShortStringLength(title);
+    return 21 + ShortStringSize(title);
 }
 
 // ---- song information
@@ -116,10 +106,7 @@ SONGINFONOTE::~SONGINFONOTE()
 
 int SONGINFONOTE::SetText(int index, const char *text)
 {
-    int ok = 1;
-    std::free(texts[index]);
-    texts[index] = ShortStringCopy(text, &ok);
-    return ok;
+    return CopyText(texts[index], text);
 }
 
 int SONGINFONOTE::Read(CXFile *file)
@@ -140,16 +127,16 @@ int SONGINFONOTE::Read(CXFile *file)
 int SONGINFONOTE::Write(CXFile *file)
 {
     for (const char *text : texts)
-        if (!file->WriteString(text))
+        if (!WriteShortString(file, text))
             return 0;
     return file->WriteBlob(nullptr, 0);
 }
 
 uint32_t SONGINFONOTE::GetSize()
 {
-    uint32_t size = Items + 4;
+    uint32_t size = 4;
     for (const char *text : texts)
-        size += ShortStringLength(text);
+        size += ShortStringSize(text);
     return size;
 }
 
@@ -195,7 +182,7 @@ int SONGAUDIONOTE::Read(CXFile *file)
 
 int SONGAUDIONOTE::Write(CXFile *file)
 {
-    return file->WriteString(nullptr) && file->Write8(&mark) && file->Write32(&setting) &&
+    return WriteShortString(file, nullptr) && file->Write8(&mark) && file->Write32(&setting) &&
            file->Write32(&frames) && file->Write32(&channels) && file->Write64(&value) &&
            file->WriteBlob(data, size);
 }
@@ -216,10 +203,7 @@ SONGAPPNOTE::~SONGAPPNOTE()
 
 int SONGAPPNOTE::SetTag(const char *text)
 {
-    int ok = 1;
-    std::free(tag);
-    tag = ShortStringCopy(text, &ok);
-    return ok;
+    return CopyText(tag, text);
 }
 
 int SONGAPPNOTE::Read(CXFile *file)
@@ -236,7 +220,7 @@ int SONGAPPNOTE::Read(CXFile *file)
 
 int SONGAPPNOTE::Write(CXFile *file)
 {
-    if (!file->WriteString(tag))
+    if (!WriteShortString(file, tag))
         return 0;
     for (const uint32_t &word : words)
         if (!file->Write32(&word))
@@ -252,7 +236,7 @@ int SONGAPPNOTE::Compare(const CSDBInterpretator *other) const
 
 uint32_t SONGAPPNOTE::GetSize()
 {
-    return 1 + ShortStringLength(tag) + 4 * SONG_APP_WORDS + 4 + size;
+    return ShortStringSize(tag) + 4 * SONG_APP_WORDS + 4 + size;
 }
 
 } // namespace Quorvane

@@ -34,8 +34,6 @@ constexpr uint8_t SONG_AUDIO_MONO = 0x20;
 // Song fields the application record carries, and its u32 fields in all.
 constexpr int SONG_APP_FIELDS = 6;
 constexpr int SONG_APP_WORDS = 10;
-// Bytes a short string holds at most; longer texts are cut.
-constexpr uint32_t SONG_SHORT_STRING = 255;
 
 // Root body: title, an empty string, the version, the two song fields a New
 // Song template's blob holds, a u32 0 and an empty blob.
@@ -61,7 +59,7 @@ public:
     static constexpr int Items = 5;
     SONGINFONOTE(uint32_t id = 0xFFFFFFFF) : CSDBInterpretator(SONG_INFO, id, SDB_NO_PARENT) {}
     ~SONGINFONOTE() override;
-    // Keeps copies, cut to 255 bytes; 0 when memory runs out.
+    // Keeps a copy (written cut to 255 bytes); 0 when memory runs out.
     int SetText(int index, const char *text);
     int Read(CXFile *file) override;
     int Write(CXFile *file) override;
@@ -115,7 +113,7 @@ class STAVRUND_API SONGAPPNOTE : public CSDBInterpretator {
 public:
     SONGAPPNOTE(uint32_t id = 0xFFFFFFFF) : CSDBInterpretator(SONG_APP, id, SDB_NO_PARENT) {}
     ~SONGAPPNOTE() override;
-    // A copy cut to 255 bytes; 0 when memory runs out.
+    // Keeps a copy (written cut to 255 bytes); 0 when memory runs out.
     int SetTag(const char *text);
     int Read(CXFile *file) override;
     int Write(CXFile *file) override;
@@ -128,11 +126,5 @@ public:
     uint32_t size = 0;
     bool owned = false;
 };
-
-// Length of a text as a short string stores it.
-uint32_t ShortStringLength(const char *text);
-// A malloc copy cut to 255 bytes (null for null or empty); *ok is 0 when
-// memory ran out.
-char *ShortStringCopy(const char *text, int *ok);
 
 } // namespace Quorvane

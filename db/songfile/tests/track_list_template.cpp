@@ -3,6 +3,7 @@
 #include "data/song.h"
 #include "data/track.h"
 #include "data/track_master.h"
+#include "db/equipment/equipment_records.h"
 #include "db/records/sdb.h"
 #include "db/songfile/song_notes.h"
 
@@ -26,7 +27,7 @@ std::string trackBody(const CTrack *t)
     std::string body;
     put32(body, t->id);
     put32(body, uint32_t(t->kind));
-    const uint32_t nameLength = ShortStringLength(t->name);
+    const uint32_t nameLength = ShortStringSize(t->name) - 1;
     body += char(nameLength);
     body.append(t->name ? t->name : "", nameLength);
     put32(body, t->flags);
