@@ -3,6 +3,9 @@
 
 #include "db/equipment/db_lock.h"
 #include "db/equipment/equipment_records.h"
+#include "db/equipment/items_impl.h"
+
+#include <new>
 
 namespace Quorvane {
 
@@ -60,6 +63,42 @@ int CTembriDB::SetIOParams(IOPARAMS *params)
         return ChangeNote(&record);
     }
     return AddNewNote(&record);
+}
+
+ITembriTemplate *CTembriDB::GetITembriTemplateNewSong(int lock)
+{
+    return new (std::nothrow) CTemplateNewSong(this, lock);
+}
+
+ITembriTemplate *CTembriDB::GetITembriTemplateSongTract(int lock)
+{
+    return new (std::nothrow) CTemplateSongTract(this, lock);
+}
+
+ITembriTemplate *CTembriDB::GetITembriTemplateSysEx(int lock)
+{
+    return new (std::nothrow) CTemplateSysEx(this, lock);
+}
+
+ITembriPreset *CTembriDB::GetITembriPresetOut(uint32_t portId, int lock)
+{
+    return new (std::nothrow) CTembriPreset(this, lock, RT_PRESET_OUT, portId);
+}
+
+ITembriPreset *CTembriDB::GetITembriPresetAEff(uint32_t portId, int lock)
+{
+    return new (std::nothrow) CTembriPreset(this, lock, RT_PRESET_AEFF, portId);
+}
+
+ITembriPreset *CTembriDB::GetITembriPresetMEff(uint32_t portId, int lock)
+{
+    return new (std::nothrow) CTembriPreset(this, lock, RT_PRESET_MEFF, portId);
+}
+
+ITembriPort *CTembriDB::GetITembriPort(long type, int lock)
+{
+    const uint8_t recordType = PortRecordType(int(type));
+    return recordType ? new (std::nothrow) CTembriPort(this, lock, recordType) : nullptr;
 }
 
 } // namespace Quorvane

@@ -37,6 +37,17 @@ public:
     // than 255 bytes or the write fails.
     int SetIOParams(IOPARAMS *params);
 
+    // Item objects over this database (null when memory runs out); with a
+    // non-zero lock they hold the database lock until released.
+    ITembriTemplate *GetITembriTemplateNewSong(int lock);
+    ITembriTemplate *GetITembriTemplateSongTract(int lock);
+    ITembriTemplate *GetITembriTemplateSysEx(int lock);
+    ITembriPreset *GetITembriPresetOut(uint32_t portId, int lock);
+    ITembriPreset *GetITembriPresetAEff(uint32_t portId, int lock);
+    ITembriPreset *GetITembriPresetMEff(uint32_t portId, int lock);
+    // Null for a type outside 0..9.
+    ITembriPort *GetITembriPort(long type, int lock);
+
     uint32_t version;
 };
 
