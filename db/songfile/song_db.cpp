@@ -7,9 +7,9 @@
 #include "data/track_audio.h"
 #include "data/track_master.h"
 #include "data/track_meltext.h"
+#include "db/equipment/items_impl.h"
 #include "db/songfile/song_audio.h"
 #include "db/songfile/song_notes.h"
-#include "db/songfile/song_template.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -72,8 +72,8 @@ private:
 
 } // namespace
 
-CTembriSongDB::CTembriSongDB(CSong *song, uint32_t version, const char *tag, ISongTemplate *songTemplate)
-    : m_song(song), m_version(version), m_tag(tag ? CreateString(tag) : nullptr), m_template(songTemplate)
+CTembriSongDB::CTembriSongDB(CSong *song, uint32_t version, const char *tag)
+    : CTembriDB(version), m_song(song), m_tag(tag ? CreateString(tag) : nullptr)
 {
 }
 
@@ -96,7 +96,7 @@ int CTembriSongDB::Store(CSDBInterpretator *codec, const SDBNOTE *existing)
 
 int CTembriSongDB::OpenSong(const char *file, CStorage *appData)
 {
-    if (!m_song || !m_template || !Open(file, SONGFILE_MAGIC, 0))
+    if (!m_song || !Open(file, SONGFILE_MAGIC, 0))
         return 0;
     Lock();
     const DBUID uid = GetDataBaseUID();
@@ -110,12 +110,13 @@ int CTembriSongDB::OpenSong(const char *file, CStorage *appData)
 
 int CTembriSongDB::ReadSong(CStorage *appData)
 {
-    SDBNOTE *songTemplate = GetFirstNote(SDB_NO_PARENT, SONG_TEMPLATE);
+    SDBNOTE *templateNote = GetFirstNote(SDB_NO_PARENT, SONG_TEMPLATE);
     TemplateRates rates;
-    if (!songTemplate || !ReadTemplateRates(*this, songTemplate, rates))
+    if (!templateNote || !ReadTemplateRates(*this, templateNote, rates))
         return 0;
-    const uint32_t templateId = songTemplate->id;
-    if (!m_template->Load(this, m_song, templateId) || !BindTrackRecords(templateId) || !ReadInfo())
+    const uint32_t templateId = templateNote->id;
+    CTemplateNewSong songTemplate(this, 0);
+    if (!songTemplate.Load(m_song, templateId) || !BindTrackRecords(templateId) || !ReadInfo())
         return 0;
     for (CTrack *t = m_song->GetNextTrack(nullptr); t; t = m_song->GetNextTrack(t))
         if (!ReadTrack(t))
@@ -226,7 +227,7 @@ void CTembriSongDB::ReadApp(CStorage *appData)
 
 int CTembriSongDB::SaveSong(const char *file, CStorage *appData)
 {
-    if (!m_song || !m_template)
+    if (!m_song)
         return 0;
     TrackIdSnapshot before(*m_song);
     int ok;
@@ -270,7 +271,7 @@ int CTembriSongDB::RootMatches()
     if (!note)
         return 0;
     SONGROOTNOTE root(note->id);
-    return ReadNote(&root) && root.version == m_version &&
+    return ReadNote(&root) && root.version == version &&
            root.fields[0] == uint32_t(m_song->templateTimeBase) &&
            root.fields[1] == uint32_t(m_song->templateSampleRate);
 }
@@ -278,8 +279,8 @@ int CTembriSongDB::RootMatches()
 int CTembriSongDB::WriteRoot()
 {
     SONGROOTNOTE root;
-    root.SetTitle(m_version);
-    root.version = m_version;
+    root.SetTitle(version);
+    root.version = version;
     root.fields[0] = uint32_t(m_song->templateTimeBase);
     root.fields[1] = uint32_t(m_song->templateSampleRate);
     return root.title && AddNewNote(&root);
@@ -287,8 +288,9 @@ int CTembriSongDB::WriteRoot()
 
 int CTembriSongDB::SaveNewSong(CStorage *appData)
 {
+    CTemplateNewSong songTemplate(this, 0);
     uint32_t templateId;
-    if (!m_template->Save(this, m_song, &templateId) || !WriteInfo())
+    if (!songTemplate.Save(m_song, kNoReplace, nullptr, &templateId) || !WriteInfo())
         return 0;
     for (CTrack *t = m_song->GetNextTrack(nullptr); t; t = m_song->GetNextTrack(t))
         if (!WriteTrack(t, false))
@@ -298,11 +300,10 @@ int CTembriSongDB::SaveNewSong(CStorage *appData)
 
 int CTembriSongDB::UpdateSong(CStorage *appData)
 {
-    SDBNOTE *songTemplate = GetFirstNote(SDB_NO_PARENT, SONG_TEMPLATE);
-    if (!songTemplate)
+    SDBNOTE *templateNote = GetFirstNote(SDB_NO_PARENT, SONG_TEMPLATE);
+    if (!templateNote)
         return 0;
-    const uint32_t templateId = songTemplate->id;
-    TrackIdSnapshot before(*m_song);
+    const uint32_t templateId = templateNote->id;
     // Records of tracks the song no longer has go, with all below them.
     for (SDBNOTE *note = GetFirstNote(templateId, SONG_TRACK); note;) {
         SDBNOTE *next = GetNextNote(note, SONG_TRACK);
@@ -320,7 +321,8 @@ int CTembriSongDB::UpdateSong(CStorage *appData)
             t->SetDBID(-1);
     }
     TrackIdSnapshot stored(*m_song);
-    if (!m_template->Update(this, m_song, templateId) || !WriteInfo())
+    CTemplateNewSong songTemplate(this, 0);
+    if (!songTemplate.Update(m_song, templateId) || !WriteInfo())
         return 0;
     for (CTrack *t = m_song->GetNextTrack(nullptr); t; t = m_song->GetNextTrack(t))
         if (!WriteTrack(t, stored.StoredBefore(t)))

@@ -6,7 +6,7 @@
 // file as it was.
 #pragma once
 
-#include "db/records/sdb.h"
+#include "db/equipment/tembri_db.h"
 #include "db/stavrund_api.h"
 
 #include <cstdint>
@@ -16,13 +16,13 @@ namespace Quorvane {
 class CSong;
 class CStorage;
 class CTrack;
-class ISongTemplate;
 
-class STAVRUND_API CTembriSongDB : public CSDB {
+// A record file with the equipment database's record kinds, so that the
+// song's set-up is stored and loaded by its New Song template.
+class STAVRUND_API CTembriSongDB : public CTembriDB {
 public:
-    // The template does the New Song template's part of the work; the tag
-    // selects the application record (null: none).
-    CTembriSongDB(CSong *song, uint32_t version, const char *tag, ISongTemplate *songTemplate);
+    // The tag selects the application record (null: none).
+    CTembriSongDB(CSong *song, uint32_t version, const char *tag);
     CTembriSongDB(const CTembriSongDB &) = delete;
     CTembriSongDB &operator=(const CTembriSongDB &) = delete;
     ~CTembriSongDB() override;
@@ -55,9 +55,7 @@ private:
     int BindTrackRecords(uint32_t templateId);
 
     CSong *m_song;
-    uint32_t m_version;
     char *m_tag;
-    ISongTemplate *m_template;
 };
 
 } // namespace Quorvane

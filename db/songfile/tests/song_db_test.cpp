@@ -5,11 +5,11 @@
 #include "data/track_audio.h"
 #include "data/track_master.h"
 #include "data/track_meltext.h"
-#include "data/tests/fake_sound.h"
+#include "data/track_midi.h"
+#include "db/equipment/tests/song_fixture.h"
 #include "db/records/tests/record_test_support.h"
 #include "db/songfile/song_notes.h"
 #include "db/songfile/tests/song_files.h"
-#include "db/songfile/tests/track_list_template.h"
 #include "testing/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -84,10 +84,10 @@ Bytes bodyOf(const std::string &path, uint32_t id)
     return records_test::bodyOf(db, id);
 }
 
+// A real song with its song tract in the sound engine.
 struct Song {
-    FakeSoundMngr sound;
-    CSong song{nullptr, &sound};
-    Song() { EXPECT_EQ(song.SetDefault(), 1); }
+    equipment_test::TestSong test;
+    CSong &song = *test.get();
 
     CTrack *add(long kind)
     {
@@ -121,7 +121,7 @@ struct Song {
 class SongFileTest : public ::testing::Test {
 protected:
     // A song with a note track, a chord track, a melody and lyrics track, a
-    // stereo audio track of three blocks and a mono one of two, its texts
+    // track with the fill drummer, a stereo audio track of three blocks and a mono one of two, its texts
     // (one too long for a short string) and the application's fields.
     void fill(Song &s)
     {
@@ -145,6 +145,7 @@ protected:
         for (char c : std::string("la la"))
             lyrics->text.AddNewChar(0, lyrics->text.GetLine(0) ? lyrics->text.GetLine(0)->length : 0, c,
                                     mode);
+        s.test.addDrummerTrack();
         s.addAudio(2, 150000, 4410);
         s.addAudio(1, 140000, 0);
         s.song.songInfo.SetItemText(0, "A title");
@@ -163,6 +164,11 @@ protected:
             EXPECT_EQ(x->GetID(), y->GetID());
             ASSERT_EQ(x->GetKind(), y->GetKind());
             EXPECT_EQ(eventBytes(x), eventBytes(y));
+            if (x->GetKind() == TRACK_MIDI) {
+                const std::string state =
+                    equipment_test::TestSong::drummerState(static_cast<CTrackMIDI *>(x));
+                EXPECT_EQ(state, equipment_test::TestSong::drummerState(static_cast<CTrackMIDI *>(y)));
+            }
             if (x->GetKind() == TRACK_MELTEXT) {
                 EXPECT_EQ(textBytes(static_cast<CTrackMelText *>(x)),
                           textBytes(static_cast<CTrackMelText *>(y)));
@@ -183,7 +189,7 @@ protected:
 
     int save(Song &s, const std::string &path, CStorage *app = nullptr, const char *tag = kTag)
     {
-        CTembriSongDB db(&s.song, kVersion, tag, &tmpl);
+        CTembriSongDB db(&s.song, kVersion, tag);
         const int saved = db.SaveSong(path.c_str(), app);
         // Every file a save wrote goes to the independent reader.
         if (saved)
@@ -192,12 +198,11 @@ protected:
     }
     int open(Song &s, const std::string &path, CStorage *app = nullptr, const char *tag = kTag)
     {
-        CTembriSongDB db(&s.song, kVersion, tag, &tmpl);
+        CTembriSongDB db(&s.song, kVersion, tag);
         return db.OpenSong(path.c_str(), app);
     }
 
     testing_support::TempFolder folder;
-    TrackListTemplate tmpl;
 };
 
 TEST_F(SongFileTest, SavedSongOpensWhole)
@@ -219,6 +224,11 @@ TEST_F(SongFileTest, SavedSongOpensWhole)
               std::string(appBytes, sizeof appBytes));
     EXPECT_EQ(std::memcmp(&a.song.songFileId, &b.song.songFileId, sizeof(GUID)), 0);
     EXPECT_NE(a.song.songFileId.Data1 | a.song.songFileId.Data2, 0u);
+    // The drummer came back with its state (compared above).
+    int drummers = 0;
+    for (CTrack *t = b.song.GetNextTrack(TRACK_MIDI, nullptr); t; t = b.song.GetNextTrack(TRACK_MIDI, t))
+        drummers += !equipment_test::TestSong::drummerState(static_cast<CTrackMIDI *>(t)).empty();
+    EXPECT_EQ(drummers, 1);
     // Tracks know their records, and a reopened song's waves are as stored.
     for (CTrack *t = b.song.GetNextTrack(nullptr); t; t = b.song.GetNextTrack(t)) {
         EXPECT_NE(t->GetDBID(), -1);
@@ -318,7 +328,6 @@ TEST_F(SongFileTest, SavingAgainUpdatesInPlace)
     const long monoRecord = mono->GetDBID();
     a.song.DeleteTrack(mono, 0);
     ASSERT_EQ(save(a, path), 1);
-    EXPECT_EQ(tmpl.updates, 1);
 
     // The stereo chain kept its records; the mono one went with its track.
     const std::vector<SDBNOTE> blocksAfter = recordsOf(path, SONG_AUDIO);
@@ -355,11 +364,8 @@ TEST_F(SongFileTest, AnotherFileOrAnotherSongsFileIsRewritten)
     const std::string first = folder.file("first.tsng"), second = folder.file("second.tsng");
     ASSERT_EQ(save(a, first), 1);
     ASSERT_EQ(save(a, second), 1);
-    EXPECT_EQ(tmpl.saves, 2);
-    EXPECT_EQ(tmpl.updates, 0);
     // Another song saved over the file: it holds that song alone.
     ASSERT_EQ(save(x, first), 1);
-    EXPECT_EQ(tmpl.saves, 3);
     EXPECT_EQ(recordsOf(first, SONG_AUDIO).size(), 0u);
     EXPECT_EQ(recordsOf(first, SONG_TEMPLATE).size(), 1u);
     Song b;
