@@ -19,3 +19,29 @@
 #define IDC_FIRST_PROVIDER_PAGE 2019
 #define IDC_FIRST_VST_FOLDER1 2020 // 2020..2022
 #define IDC_FIRST_VST_BROWSE1 2023 // 2023..2025
+
+// Chooser dialogs: resources.
+#define IDB_DB_TREE 2002
+#define IDI_DB_REFRESH 2003
+#define IDI_DB_CANCEL 2004
+#define IDI_DB_DELETE 2005
+#define IDI_DB_OK 2006
+#define IDI_DB_STORE 2007
+
+// Template chooser.
+#define IDD_DB_TEMPLATES 167
+#define IDC_TEMPLATE_STORE 1028
+#define IDC_TEMPLATE_DELETE 1029
+// Preset chooser.
+#define IDD_DB_PRESETS 170
+#define IDC_PRESET_STORE 1031
+#define IDC_PRESET_DELETE 1032
+// Both: the names and the loading note.
+#define IDC_CHOOSER_NAMES 2015
+#define IDC_CHOOSER_LOADING 2024
+
+// Equipment tree.
+#define IDD_DB_TREE 169
+#define IDC_TREE_VIEW 1028
+#define IDC_TREE_DELETE 1030
+#define IDC_TREE_REFRESH 1031
