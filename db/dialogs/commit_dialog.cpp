@@ -14,13 +14,16 @@ constexpr UINT kTickMs = 200;
 // Five seconds of 200 ms ticks.
 constexpr int kTicks = 25;
 constexpr int kSeconds = kTicks * kTickMs / 1000;
+// Where the dialog keeps the program's name.
+constexpr const char *kProgramProperty = "DBCommitProgram";
 // The system's question icon.
 const LPCSTR kQuestionIcon = MAKEINTRESOURCEA(32514);
 
-INT_PTR CALLBACK CommitDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+INT_PTR CALLBACK CommitDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG: {
+        SetPropA(dialog, kProgramProperty, reinterpret_cast<HANDLE>(lParam));
         SendDlgItemMessageA(dialog, IDC_COMMIT_ICON, STM_SETICON,
                             reinterpret_cast<WPARAM>(LoadIconA(nullptr, kQuestionIcon)), 0);
         char text[64];
@@ -48,7 +51,8 @@ INT_PTR CALLBACK CommitDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         case IDC_COMMIT_DONT_ASK:
             if (HIWORD(wParam) == BN_CLICKED) {
                 const bool checked = IsDlgButtonChecked(dialog, IDC_COMMIT_DONT_ASK) == BST_CHECKED;
-                WriteProgramInt(kOptionsSection, kCommitDialogOption, checked ? 0 : 1);
+                const auto *program = static_cast<const char *>(GetPropA(dialog, kProgramProperty));
+                WriteProgramInt(program, kOptionsSection, kCommitDialogOption, checked ? 0 : 1);
             }
             return TRUE;
         case IDOK:
@@ -59,6 +63,7 @@ INT_PTR CALLBACK CommitDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         return FALSE;
     case WM_DESTROY:
         KillTimer(dialog, kTimer);
+        RemovePropA(dialog, kProgramProperty);
         return FALSE;
     }
     return FALSE;
@@ -66,11 +71,12 @@ INT_PTR CALLBACK CommitDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 } // namespace
 
-INT_PTR RunCommitDialog(HINSTANCE resources)
+INT_PTR RunCommitDialog(HINSTANCE resources, const char *program)
 {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    return DialogBoxParamA(resources, MAKEINTRESOURCEA(IDD_DB_COMMIT), nullptr, CommitDialogProc, 0);
+    return DialogBoxParamA(resources, MAKEINTRESOURCEA(IDD_DB_COMMIT), nullptr, CommitDialogProc,
+                           reinterpret_cast<LPARAM>(program));
 }
 
 } // namespace Quorvane

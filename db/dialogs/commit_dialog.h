@@ -7,7 +7,8 @@
 namespace Quorvane {
 
 // Runs the dialog from the module's resources, without a parent; IDOK for
-// "Yes" (pressed or timed out), IDCANCEL for "No".
-INT_PTR RunCommitDialog(HINSTANCE resources);
+// "Yes" (pressed or timed out), IDCANCEL for "No". "Don't ask me again"
+// goes to the program's options (program: its name without extension).
+INT_PTR RunCommitDialog(HINSTANCE resources, const char *program);
 
 } // namespace Quorvane

@@ -8,8 +8,6 @@ namespace Quorvane {
 
 namespace {
 
-constexpr const char *kCaption = "Equipment DataBase";
-
 std::string Text(HINSTANCE resources, UINT id)
 {
     char text[256] = {};
@@ -19,14 +17,14 @@ std::string Text(HINSTANCE resources, UINT id)
 
 } // namespace
 
-void ShowDBError(HINSTANCE resources, HWND owner, UINT id)
+void ShowDBError(HINSTANCE resources, HWND owner, UINT id, const char *caption)
 {
-    showMessageBox(owner, Text(resources, id).c_str(), kCaption, MB_OK | MB_ICONSTOP);
+    showMessageBox(owner, Text(resources, id).c_str(), caption, MB_OK | MB_ICONSTOP);
 }
 
-int AskDBQuestion(HINSTANCE resources, HWND owner, UINT id)
+int AskDBQuestion(HINSTANCE resources, HWND owner, UINT id, const char *caption)
 {
-    return showMessageBox(owner, Text(resources, id).c_str(), kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return showMessageBox(owner, Text(resources, id).c_str(), caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 } // namespace Quorvane

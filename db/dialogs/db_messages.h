@@ -1,5 +1,6 @@
-// The equipment database's messages to the user: texts of its string table,
-// shown through the base library's one message box function.
+// The equipment database's messages to the user: texts of the library's
+// string table (db/library/stavrund.rc), shown through the base library's
+// one message box function.
 #pragma once
 
 #include <windows.h>
@@ -18,9 +19,12 @@ enum : UINT {
     IDS_DB_DELETE_TEMPLATE = 604,
 };
 
+// The dialogs' caption of their messages.
+constexpr const char *kDBCaption = "Equipment DataBase";
+
 // The string as an error box with the stop icon.
-void ShowDBError(HINSTANCE resources, HWND owner, UINT id);
+void ShowDBError(HINSTANCE resources, HWND owner, UINT id, const char *caption = kDBCaption);
 // The string as a Yes/No question with the question icon; 1 for Yes.
-int AskDBQuestion(HINSTANCE resources, HWND owner, UINT id);
+int AskDBQuestion(HINSTANCE resources, HWND owner, UINT id, const char *caption = kDBCaption);
 
 } // namespace Quorvane

@@ -6,28 +6,21 @@
 
 namespace Quorvane {
 
-std::string ProgramSectionKey(const char *section)
+std::string ProgramSectionKey(const char *program, const char *section)
 {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string name(path, length);
-    name = name.substr(name.find_last_of("\\/") + 1);
-    const size_t dot = name.find_last_of('.');
-    if (dot != std::string::npos)
-        name.resize(dot);
-    return "Software\\Quorvane\\" + name + "\\" + section;
+    return std::string("Software\\Quorvane\\") + (program ? program : "") + "\\" + section;
 }
 
-uint32_t ReadProgramInt(const char *section, const char *name, uint32_t defaultValue)
+uint32_t ReadProgramInt(const char *program, const char *section, const char *name, uint32_t defaultValue)
 {
-    return readRegistryDword(ProgramSectionKey(section).c_str(), name, defaultValue, true);
+    return readRegistryDword(ProgramSectionKey(program, section).c_str(), name, defaultValue, true);
 }
 
-int WriteProgramInt(const char *section, const char *name, uint32_t value)
+int WriteProgramInt(const char *program, const char *section, const char *name, uint32_t value)
 {
     HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, ProgramSectionKey(section).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, ProgramSectionKey(program, section).c_str(), 0, nullptr, 0,
+                        KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return 0;
     const DWORD stored = value;
     const LONG result =

@@ -81,6 +81,9 @@ public:
 class STAVRUND_API SCANNOTE : public CSDBInterpretator {
 public:
     explicit SCANNOTE(uint32_t id = 0);
+    // It owns its blocks: no copies.
+    SCANNOTE(const SCANNOTE &) = delete;
+    SCANNOTE &operator=(const SCANNOTE &) = delete;
     ~SCANNOTE() override;
     int Read(CXFile *file) override;
     int Write(CXFile *file) override;
@@ -110,6 +113,9 @@ using PRESETNOTE = PORTNOTE;
 class STAVRUND_API TEMPLATENOTE : public CSDBInterpretator {
 public:
     TEMPLATENOTE(uint8_t type, uint32_t id = 0, uint32_t parent = SDB_NO_PARENT);
+    // It owns its blocks: no copies.
+    TEMPLATENOTE(const TEMPLATENOTE &) = delete;
+    TEMPLATENOTE &operator=(const TEMPLATENOTE &) = delete;
     ~TEMPLATENOTE() override;
     int Read(CXFile *file) override;
     int Write(CXFile *file) override;
@@ -127,6 +133,9 @@ public:
 class STAVRUND_API TEMPLATEDATANOTE : public CSDBInterpretator {
 public:
     explicit TEMPLATEDATANOTE(uint32_t id = 0, uint32_t parent = SDB_NO_PARENT);
+    // It owns its blocks: no copies.
+    TEMPLATEDATANOTE(const TEMPLATEDATANOTE &) = delete;
+    TEMPLATEDATANOTE &operator=(const TEMPLATEDATANOTE &) = delete;
     ~TEMPLATEDATANOTE() override;
     int Read(CXFile *file) override;
     int Write(CXFile *file) override;
@@ -148,6 +157,9 @@ struct MASTERSETTINGS {
 class STAVRUND_API TRACKNOTE : public CSDBInterpretator {
 public:
     explicit TRACKNOTE(uint32_t id = 0, uint32_t parent = SDB_NO_PARENT);
+    // It owns its blocks: no copies.
+    TRACKNOTE(const TRACKNOTE &) = delete;
+    TRACKNOTE &operator=(const TRACKNOTE &) = delete;
     ~TRACKNOTE() override;
     int Read(CXFile *file) override;
     int Write(CXFile *file) override;
@@ -172,6 +184,9 @@ public:
 class STAVRUND_API BUSNOTE : public CSDBInterpretator {
 public:
     explicit BUSNOTE(uint32_t id = 0, uint32_t parent = SDB_NO_PARENT);
+    // It owns its blocks: no copies.
+    BUSNOTE(const BUSNOTE &) = delete;
+    BUSNOTE &operator=(const BUSNOTE &) = delete;
     ~BUSNOTE() override;
     int Read(CXFile *file) override;
     int Write(CXFile *file) override;
@@ -188,6 +203,9 @@ public:
 class STAVRUND_API SYSEXNOTE : public CSDBInterpretator {
 public:
     explicit SYSEXNOTE(uint32_t id = 0, uint32_t parent = SDB_NO_PARENT);
+    // It owns its blocks: no copies.
+    SYSEXNOTE(const SYSEXNOTE &) = delete;
+    SYSEXNOTE &operator=(const SYSEXNOTE &) = delete;
     ~SYSEXNOTE() override;
     int Read(CXFile *file) override;
     int Write(CXFile *file) override;

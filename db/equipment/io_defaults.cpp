@@ -56,11 +56,15 @@ int GetIOParamsOrDefaults(CTembriDB *db, IOPARAMS *params)
         return 1;
     if (!GetDefaultASP(params))
         return 0;
-    char program[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, program, MAX_PATH);
-    if (!length || length >= MAX_PATH)
-        return 0;
-    std::string folder(program, length);
+    // The database stands beside the program: its folder is the program's.
+    std::string folder = db && db->GetFileName()[0] ? db->GetFileName() : std::string();
+    if (folder.empty()) {
+        char program[MAX_PATH];
+        const DWORD length = GetModuleFileNameA(nullptr, program, MAX_PATH);
+        if (!length || length >= MAX_PATH)
+            return 0;
+        folder.assign(program, length);
+    }
     folder = folder.substr(0, folder.find_last_of('\\') + 1) + "Audio\\";
     return params->SetString(IOSTR_WAVEDIR, folder.c_str()) &&
            params->SetString(IOSTR_VSTDIR1, "C:\\Program Files\\Steinberg\\VstPlugins") &&

@@ -12,8 +12,8 @@ class CTembriDB;
 // there is none.
 STAVRUND_API int GetDefaultASP(IOPARAMS *params);
 // The stored parameters; when none are stored: the "DirectSound" provider,
-// the program's folder + "Audio\" as the working folder (created) and the
-// usual VST folder, not stored. 0 when there is no "DirectSound" provider,
+// the program's folder (the database's) + "Audio\" as the working folder
+// (created) and the usual VST folder, not stored. 0 when there is no "DirectSound" provider,
 // a string cannot be had or the folder cannot be created.
 STAVRUND_API int GetIOParamsOrDefaults(CTembriDB *db, IOPARAMS *params);
 // Creates a folder and any missing parents; 1 when it exists afterwards.

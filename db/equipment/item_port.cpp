@@ -39,6 +39,24 @@ char *CTembriItem::takeName(char *&owned)
     return name;
 }
 
+int CTembriItem::readDescr(uint32_t id, PORTDESCR *out) const
+{
+    if (!out)
+        return 0;
+    out->Clear(0);
+    PORTNOTE record(type, id);
+    if (!db->ReadNote(&record))
+        return 0;
+    out->Pump(record.descr);
+    return 1;
+}
+
+int CTembriItem::deleteRecord(uint32_t id) const
+{
+    const SDBNOTE *note = db->GetNoteByID(id);
+    return note && note->type == type && db->DeleteNoteByID(id);
+}
+
 SDBNOTE *CTembriPort::GetNext(SDBNOTE *prev, uint32_t &id, long &kind, char *&name, void **data,
                               uint32_t *size)
 {
@@ -58,24 +76,6 @@ SDBNOTE *CTembriPort::GetNext(SDBNOTE *prev, uint32_t &id, long &kind, char *&na
         }
     }
     return note;
-}
-
-int CTembriPort::GetDescr(uint32_t id, PORTDESCR *out)
-{
-    if (!out)
-        return 0;
-    out->Clear(0);
-    PORTNOTE record(type, id);
-    if (!db->ReadNote(&record))
-        return 0;
-    out->Pump(record.descr);
-    return 1;
-}
-
-int CTembriPort::Delete(uint32_t id)
-{
-    const SDBNOTE *note = db->GetNoteByID(id);
-    return note && note->type == type && db->DeleteNoteByID(id);
 }
 
 namespace {

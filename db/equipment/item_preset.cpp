@@ -27,24 +27,6 @@ SDBNOTE *CTembriPreset::GetNext(SDBNOTE *prev, uint32_t &id, char *&name)
     return note;
 }
 
-int CTembriPreset::GetDescr(uint32_t id, PORTDESCR *out)
-{
-    if (!out)
-        return 0;
-    out->Clear(0);
-    PRESETNOTE record(type, id);
-    if (!db->ReadNote(&record))
-        return 0;
-    out->Pump(record.descr);
-    return 1;
-}
-
-int CTembriPreset::Delete(uint32_t id)
-{
-    const SDBNOTE *note = db->GetNoteByID(id);
-    return note && note->type == type && db->DeleteNoteByID(id);
-}
-
 int CTembriPreset::Recall(void *item, void *context, uint32_t presetId)
 {
     return Apply(item, context, presetId, 1);

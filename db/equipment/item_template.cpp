@@ -26,12 +26,6 @@ SDBNOTE *CTembriTemplate::GetNext(SDBNOTE *prev, uint32_t &id, char *&name)
     return note;
 }
 
-int CTembriTemplate::Delete(uint32_t id)
-{
-    const SDBNOTE *note = db->GetNoteByID(id);
-    return note && note->type == type && db->DeleteNoteByID(id);
-}
-
 int CTembriTemplate::GetData(uint32_t id, void **data, uint32_t *size)
 {
     if (!data || !size)

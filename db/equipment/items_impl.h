@@ -27,6 +27,10 @@ protected:
     SDBNOTE *nextBelow(SDBNOTE *prev, uint32_t parent) const;
     // The record's name through its codec, handed to the caller.
     static char *takeName(char *&owned);
+    // A port or preset record's descriptor moved into out (cleared first).
+    int readDescr(uint32_t id, PORTDESCR *out) const;
+    // Deletes a record of the item's type with its children.
+    int deleteRecord(uint32_t id) const;
 
     CTembriDB *db;
     int locked;
@@ -39,9 +43,9 @@ public:
     void Release() override { delete this; }
     SDBNOTE *GetNext(SDBNOTE *prev, uint32_t &id, long &kind, char *&name, void **data,
                      uint32_t *size) override;
-    int GetDescr(uint32_t id, PORTDESCR *out) override;
+    int GetDescr(uint32_t id, PORTDESCR *out) override { return readDescr(id, out); }
     int Refresh() override;
-    int Delete(uint32_t id) override;
+    int Delete(uint32_t id) override { return deleteRecord(id); }
 };
 
 class CTembriPreset final : public ITembriPreset, public CTembriItem {
@@ -52,10 +56,10 @@ public:
     }
     void Release() override { delete this; }
     SDBNOTE *GetNext(SDBNOTE *prev, uint32_t &id, char *&name) override;
-    int GetDescr(uint32_t id, PORTDESCR *out) override;
+    int GetDescr(uint32_t id, PORTDESCR *out) override { return readDescr(id, out); }
     int Recall(void *item, void *context, uint32_t presetId) override;
     int Save(void *item, void *context, uint32_t replaceId, const char *name) override;
-    int Delete(uint32_t id) override;
+    int Delete(uint32_t id) override { return deleteRecord(id); }
     int Apply(void *item, void *context, uint32_t presetId, int stateOnly) override;
 
     // The record the presets are listed and saved below.
@@ -79,7 +83,7 @@ public:
     int Save(CSong *song, uint32_t replaceId, const char *name, uint32_t *newId) override;
     int GetData(uint32_t id, void **data, uint32_t *size) override;
     int SetData(uint32_t id, const void *data, uint32_t size) override;
-    int Delete(uint32_t id) override;
+    int Delete(uint32_t id) override { return deleteRecord(id); }
     virtual ~CTembriTemplate() = default;
 
     // The template last saved, and the record templates are listed and
@@ -91,11 +95,13 @@ protected:
     CTembriTemplate(CTembriDB *db, int lock, uint8_t type) : CTembriItem(db, lock, type) {}
     // What the kind saves below its template record; 0 on failure.
     virtual int SaveContent(CSong *song, uint32_t templateId) = 0;
-    // Loads a read template record into the song (its mutex held, the undo
-    // step open); 0 on failure. Check runs before anything changes.
+    // Checks a read template record before anything changes; 0 refuses it.
     virtual int CheckContent(CSong *, TEMPLATENOTE &) { return 1; }
+    // Loads the template's content into the song (its mutex held, the undo
+    // step open); 0 on failure.
     virtual int LoadContent(CSong *song, uint32_t templateId) = 0;
     virtual const char *UndoCaption() const = 0;
+    // The blob the kind keeps in its template record (none by default).
     virtual int SetBlob(CSong *, TEMPLATENOTE &) { return 1; }
 };
 

@@ -4,6 +4,7 @@
 
 #include "db/dialogs/dialog_ids.h"
 #include "db/dialogs/program_options.h"
+#include "base/registry.h"
 #include "db/dialogs/tests/dialog_driver.h"
 #include "testing/sandbox.h"
 
@@ -18,6 +19,7 @@ namespace {
 
 constexpr const char *kCaption = "Equipment DataBase";
 constexpr uint32_t kUnset = 0xDEAD;
+constexpr const char *kProgram = "Rallimoth";
 
 class CommitDialogTest : public ::testing::Test {
 protected:
@@ -27,9 +29,12 @@ protected:
     INT_PTR run(std::vector<Step> steps)
     {
         return runScripted(
-            kCaption, [] { return RunCommitDialog(GetModuleHandleA(nullptr)); }, std::move(steps));
+            kCaption, [] { return RunCommitDialog(GetModuleHandleA(nullptr), kProgram); }, std::move(steps));
     }
-    static uint32_t stored() { return ReadProgramInt(kOptionsSection, kCommitDialogOption, kUnset); }
+    static uint32_t stored()
+    {
+        return ReadProgramInt(kProgram, kOptionsSection, kCommitDialogOption, kUnset);
+    }
 
     testing_support::CurrentUserOverride user;
 };
@@ -83,7 +88,8 @@ TEST_F(CommitDialogTest, DontAskMeAgainIsStoredAsItIsClicked)
     EXPECT_EQ(afterUncheck, 1u);
     EXPECT_EQ(stored(), 0u);
     // Under the program's own name, in its "Options".
-    EXPECT_EQ(ProgramSectionKey("Options"), "Software\\Quorvane\\stavrund_dialogs_tests\\Options");
+    EXPECT_EQ(readRegistryDword("Software\\Quorvane\\Rallimoth\\Options", "DBCommitDialog", kUnset, true),
+              0u);
 }
 
 } // namespace

@@ -24,7 +24,11 @@ protected:
         ASSERT_EQ(result, 2);
         db->Lock();
     }
-    void TearDown() override { db->Unlock(); }
+    void TearDown() override
+    {
+        db->Unlock();
+        folder.keep();
+    }
 
     // Appends through the codec; answers the stored body.
     Bytes store(CSDBInterpretator &codec)
@@ -96,7 +100,9 @@ TEST_F(RecordBodies, TemplateDataScanAndSysExBodies)
     scan.value = 0x1234;
     EXPECT_EQ(store(scan), longString("C:\\Vst\\a.dll") + u32(0x1234) + blob(""));
 
-    SYSEXNOTE sysex(0, newSong.id);
+    TEMPLATENOTE dumps(RT_TEMPLATE_SYSEX, 0, newSong.id);
+    EXPECT_EQ(store(dumps), shortString("") + blob(""));
+    SYSEXNOTE sysex(0, dumps.id);
     sysex.SetName("Reset");
     sysex.setting = 1;
     sysex.SetPortId("Port A");
@@ -110,7 +116,12 @@ TEST_F(RecordBodies, TemplateDataScanAndSysExBodies)
 
 TEST_F(RecordBodies, TrackAndBusBodies)
 {
-    TRACKNOTE master;
+    TEMPLATENOTE song(RT_TEMPLATE_NEWSONG);
+    song.SetBlob("\0\0\0\0\0\0\0\0", 8);
+    store(song);
+    TEMPLATENOTE tract(RT_TEMPLATE_SONGTRACT, 0, song.id);
+    store(tract);
+    TRACKNOTE master(0, song.id);
     master.trackId = 0;
     master.trackKind = 0;
     master.SetName("Master");
@@ -119,7 +130,7 @@ TEST_F(RecordBodies, TrackAndBusBodies)
                                  u32(0xFFFFFFFF) + u32(0) + u32(0xFFFFFFFF) + u32(100) + u32(64) + u32(0) +
                                  u32(0) + blob(u32(3) + u32(3) + u32(16) + u32(120)));
 
-    TRACKNOTE midi;
+    TRACKNOTE midi(0, song.id);
     midi.trackId = 2;
     midi.trackKind = 3;
     midi.flags = 5;
@@ -131,7 +142,7 @@ TEST_F(RecordBodies, TrackAndBusBodies)
         expected += u32(uint32_t(s));
     EXPECT_EQ(store(midi), expected + blob(""));
 
-    BUSNOTE bus;
+    BUSNOTE bus(0, tract.id);
     bus.volume = 0.5f;
     bus.pan = 0.25f;
     bus.number = 2;
@@ -158,6 +169,7 @@ TEST_F(RecordBodies, NamesOverAShortStringAreCut)
 
 TEST_F(RecordBodies, ALengthPastTheBodyFailsTheRead)
 {
+    folder.damagedOnPurpose();
     // The template's name claims 200 bytes; its record holds 5.
     const Bytes body = Bytes(1, char(200)) + "abcd";
     SDBNOTE note;

@@ -1,5 +1,7 @@
 #include "db/equipment/tests/equipment_test_support.h"
 
+#include <windows.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -67,6 +69,61 @@ std::vector<Record> liveRecords(CSDB &db, uint8_t type)
 std::vector<Record> liveRecords(CSDB &db)
 {
     return liveRecords(db, SDB_ANY_TYPE);
+}
+
+namespace {
+
+std::string programPath()
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return path;
+}
+
+// This program's folder of kept files, emptied when it is first used.
+std::string readerFolder()
+{
+    static const std::string folder = [] {
+        const std::string program = programPath();
+        const std::string tests = program.substr(0, program.find_last_of('\\'));
+        std::string name = program.substr(tests.size() + 1);
+        name = name.substr(0, name.find_last_of('.'));
+        const std::string root = tests + "\\equipment_files";
+        const std::string own = root + "\\" + name;
+        CreateDirectoryA(root.c_str(), nullptr);
+        CreateDirectoryA(own.c_str(), nullptr);
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((own + "\\*.prs").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do
+                DeleteFileA((own + "\\" + found.cFileName).c_str());
+            while (FindNextFileA(search, &found));
+            FindClose(search);
+        }
+        return own;
+    }();
+    return folder;
+}
+
+} // namespace
+
+void keepForReader(const std::string &path)
+{
+    if (!testing_support::fileExists(path))
+        return;
+    const std::string kept = readerFolder() + "\\" + testing_support::uniqueName("db") + ".prs";
+    CopyFileA(path.c_str(), kept.c_str(), FALSE);
+}
+
+void DatabaseFolder::keep() const
+{
+    if (keep_)
+        keepForReader(path());
+}
+
+DatabaseFolder::~DatabaseFolder()
+{
+    keep();
 }
 
 std::unique_ptr<CTembriDB> DatabaseFolder::open(long &result, const std::string &name) const

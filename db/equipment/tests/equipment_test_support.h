@@ -36,15 +36,29 @@ std::vector<Record> liveRecords(Quorvane::CSDB &db);
 // The live records of a type.
 std::vector<Record> liveRecords(Quorvane::CSDB &db, uint8_t type);
 
-// A database file in the test's own folder.
+// Keeps a copy of a database file for the independent reader that the test
+// run ends with (build/tests/equipment_files/<program>/).
+void keepForReader(const std::string &path);
+
+// A database file in the test's own folder; the file is kept for the
+// reader when the folder goes, unless the test wrote a damaged one on
+// purpose.
 class DatabaseFolder {
 public:
+    DatabaseFolder() = default;
+    ~DatabaseFolder();
+    DatabaseFolder(const DatabaseFolder &) = delete;
+    DatabaseFolder &operator=(const DatabaseFolder &) = delete;
     std::string path(const std::string &name = "Equipment.prs") const { return folder_.file(name); }
+    // Keeps the file as it is now (also while it is open).
+    void keep() const;
+    void damagedOnPurpose() { keep_ = false; }
     // Opens or creates the database; result as the constructor answers it.
     std::unique_ptr<Quorvane::CTembriDB> open(long &result, const std::string &name = "Equipment.prs") const;
 
 private:
     testing_support::TempFolder folder_;
+    bool keep_ = true;
 };
 
 } // namespace equipment_test

@@ -7,6 +7,8 @@
 #include "db/equipment/items.h"
 #include "db/equipment/tests/equipment_test_support.h"
 #include "db/equipment/tests/song_fixture.h"
+#include "sound/module_keys.h"
+#include "sound/tests/drummer_song.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +19,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <set>
 #include <string>
 
 using namespace Quorvane;
@@ -79,6 +82,11 @@ std::string describe(CSong *song)
         tract->GetBusInfo(tract->GetBusByNumb(b), volume, pan, effects);
         s << "bus " << b << " " << volume << " " << pan << "\n";
     }
+    for (long i = 0; i < song->sysEx.GetNumb(); ++i) {
+        const SYSEX *e = song->sysEx.GetAt(i);
+        s << "sysex '" << (e->name ? e->name : "") << "' " << e->port2 << " "
+          << hex(e->data, size_t(e->length)) << " to " << describeOut(tract, e->port) << "\n";
+    }
     std::multiset<std::string> outs;
     for (void *out = tract->GetNextOut(nullptr); out; out = tract->GetNextOut(out))
         outs.insert(describeOut(tract, out));
@@ -95,6 +103,13 @@ std::string blockOf80()
     for (int i = 4; i < 80; ++i)
         block[size_t(i)] = char(i * 7);
     return block;
+}
+
+// A second name for the preview synthesizer, so that an output of it is
+// the only one with its data; both processes register it.
+void registerDrumSynth()
+{
+    RegisterModulePath(kSoftSynthKey, "Drum Synth", (drummer_song::distFolder() + "\\Pellandor.dll").c_str());
 }
 
 bool runChild(const std::string &databasePath, const std::string &reportPath)
@@ -149,10 +164,16 @@ TEST(Hibernation, TheSavedSongComesBackInAnotherProcess)
     ASSERT_NE(second, nullptr);
     second->effects.GetFirstElem()->active = 0;
     ASSERT_NE(song->InsertNewTrack(TRACK_AUDIO, -1, 0), nullptr);
+    // SysEx entries find their output by its data alone: one that no other
+    // output shares.
+    registerDrumSynth();
+    void *synth = song.addNamedOut("Drum Synth");
+    ASSERT_NE(synth, nullptr);
     SYSEX entry;
     entry.SetName("GM On");
     entry.SetData("\xF0\x7E\x7F\x09\x01\xF7", 6);
-    entry.port = named;
+    entry.port = synth;
+    entry.port2 = 1;
     ASSERT_TRUE(song->sysEx.Add(entry));
     const std::string expected = describe(song.get());
 
@@ -179,6 +200,7 @@ TEST(HibernationChild, LoadsTheTemplateIntoAFreshSong)
     const char *report = std::getenv(kReportVariable);
     if (!path || !report)
         GTEST_SKIP() << "started by Hibernation.TheSavedSongComesBackInAnotherProcess";
+    registerDrumSynth();
     long result = 0;
     CTembriDB db(path, kEquipmentVersion, result);
     ASSERT_EQ(result, 1);

@@ -4,7 +4,9 @@
 #include "data/meff_chain.h"
 #include "data/sound_interfaces.h"
 #include "data/track_master.h"
+#include "base/message_box.h"
 #include "db/equipment/equipment_records.h"
+#include "db/equipment/items_impl.h"
 #include "db/equipment/tests/equipment_test_support.h"
 #include "db/equipment/tests/song_fixture.h"
 #include "db/records/xfile.h"
@@ -30,6 +32,18 @@ protected:
         long result = 0;
         db = folder.open(result);
         ASSERT_EQ(result, 2);
+    }
+    // The file as the test left it, its changes still pending.
+    void TearDown() override { folder.keep(); }
+
+    // A port record of the type, for presets to stand below.
+    uint32_t addPort(uint8_t type)
+    {
+        PORTNOTE port(type);
+        db->Lock();
+        EXPECT_TRUE(db->AddNewNote(&port));
+        db->Unlock();
+        return port.id;
     }
 
     // The port records of a kind: name and record id.
@@ -148,7 +162,7 @@ TEST_F(Items, OutputPresetsSaveReplaceAndRecallTheOutputsState)
     TestSong song;
     void *out = song.addNamedOut();
     ASSERT_NE(out, nullptr);
-    ITembriPreset *presets = db->GetITembriPresetOut(SDB_NO_PARENT, 1);
+    ITembriPreset *presets = db->GetITembriPresetOut(addPort(0x50), 1);
     ASSERT_TRUE(presets->Save(out, song.tract(), kNoReplace, "Warm"));
     uint32_t first = 0;
     char *name = nullptr;
@@ -191,7 +205,7 @@ TEST_F(Items, MIDIEffectPresetsCarryTheDrummersStateToAnotherTrack)
     CMEffElem *elem = from->effects.GetFirstElem();
     elem->active = 0;
 
-    ITembriPreset *presets = db->GetITembriPresetMEff(SDB_NO_PARENT, 1);
+    ITembriPreset *presets = db->GetITembriPresetMEff(addPort(0x71), 1);
     ASSERT_TRUE(presets->Save(elem, from, kNoReplace, "Fill"));
     uint32_t id = 0;
     char *name = nullptr;
@@ -350,6 +364,7 @@ TEST_F(Items, ANewSongTemplateThatWouldBreakTheSongFailsBeforeItIsTouched)
         {"second master", eight, {track(0, 0), track(0, 0)}},
         {"second chord track", eight, {track(0, 0), track(1, 1), track(2, 1)}},
     };
+    folder.damagedOnPurpose();
     TestSong song;
     CTrack *mine = song->InsertNewTrack(TRACK_MIDI, -1, 0);
     ASSERT_NE(mine, nullptr);
@@ -418,6 +433,81 @@ TEST_F(Items, TracksFindTheirOutputsWhenTheTemplateSharesOutputsOfTheSong)
     ASSERT_TRUE(first && second);
     EXPECT_EQ(outData(other.tract(), first->output), "3:Default Preview");
     EXPECT_EQ(second->output, existing);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Items, AnAudioEffectThatCannotBeCreatedAsksWhetherToGoOn)
+{
+    TestSong song;
+    PRESETNOTE preset(RT_PRESET_AEFF, 0, addPort(0x60));
+    preset.descr.kind = 0;
+    preset.descr.SetData("No Such Effect");
+    db->Lock();
+    ASSERT_TRUE(db->AddNewNote(&preset));
+    db->Unlock();
+    std::vector<std::string> asked;
+    int answer = IDNO;
+    setMessageBoxHook([&](HWND, const char *text, const char *, UINT) {
+        asked.push_back(text);
+        return answer;
+    });
+    ITembriPreset *presets = db->GetITembriPresetAEff(preset.parent, 1);
+    void *bus = song.tract()->GetBusByNumb(0);
+    EXPECT_FALSE(presets->Apply(bus, song.tract(), preset.id, 0));
+    answer = IDYES;
+    EXPECT_TRUE(presets->Apply(bus, song.tract(), preset.id, 0)) << "Yes goes on";
+    presets->Release();
+    setMessageBoxHook({});
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0], "Can't load Quorvane Audio Effect:\n\n[No Such Effect]\n\nContinue anyway?");
+    EXPECT_EQ(song.tract()->GetNextSEffect(bus, nullptr), nullptr);
+}
+
+TEST_F(Items, UpdatingANewSongTemplateReplacesItsTracksAndSubTemplates)
+{
+    TestSong song;
+    CTrackMIDI *drums = song.addDrummerTrack();
+    ASSERT_NE(drums, nullptr);
+    auto *templates = static_cast<ITembriTemplate *>(db->GetITembriTemplateNewSong(1));
+    uint32_t id = 0;
+    ASSERT_TRUE(templates->Save(song.get(), kNoReplace, "Song", &id));
+    const long drumsRecord = drums->GetDBID();
+    ASSERT_NE(drums->GetDBID(), -1);
+
+    drums->SetName("Renamed");
+    CTrack *added = song->InsertNewTrack(TRACK_MIDI, -1, 0);
+    ASSERT_NE(added, nullptr);
+    // The update is the New Song template's own operation.
+    auto *newSong = dynamic_cast<CTemplateNewSong *>(templates);
+    ASSERT_NE(newSong, nullptr);
+    ASSERT_TRUE(newSong->Update(song.get(), id));
+    templates->Release();
+
+    EXPECT_EQ(drums->GetDBID(), drumsRecord) << "replaced under its id";
+    EXPECT_NE(added->GetDBID(), -1);
+    size_t tracks = 0;
+    for (const Record &r : liveRecords(*db, RT_TRACK))
+        tracks += r.parent == id;
+    EXPECT_EQ(tracks, 3u);
+    TRACKNOTE record{uint32_t(drumsRecord)};
+    db->Lock();
+    ASSERT_TRUE(db->ReadNote(&record));
+    EXPECT_STREQ(record.name, "Renamed");
+    int tractTemplates = 0, sysexTemplates = 0, drumPresets = 0;
+    for (SDBNOTE *n = db->GetFirstNote(id, 0xFF); n; n = db->GetNextNote(n, 0xFF)) {
+        tractTemplates += n->type == RT_TEMPLATE_SONGTRACT;
+        sysexTemplates += n->type == RT_TEMPLATE_SYSEX;
+    }
+    for (SDBNOTE *n = db->GetFirstNote(uint32_t(drumsRecord), RT_PRESET_MEFF); n;
+         n = db->GetNextNote(n, RT_PRESET_MEFF))
+        ++drumPresets;
+    db->Unlock();
+    EXPECT_EQ(tractTemplates, 1);
+    EXPECT_EQ(sysexTemplates, 1);
+    EXPECT_EQ(drumPresets, 1) << "the drummer's preset saved anew, once";
 }
 
 } // namespace

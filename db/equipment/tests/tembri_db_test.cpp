@@ -40,6 +40,7 @@ TEST(EquipmentDatabase, AMissingFileIsCreatedWithARootRecord)
 TEST(EquipmentDatabase, AFileWithoutARootRecordIsEmptiedAndGivenOne)
 {
     DatabaseFolder folder;
+    folder.damagedOnPurpose();
     {
         CSDB raw;
         ASSERT_TRUE(raw.Create(folder.path().c_str(), kEquipmentMagic));
@@ -153,6 +154,7 @@ TEST(EquipmentDatabase, ALongFolderIsRefusedAndALongNameIsCut)
 TEST(EquipmentDatabase, ADamagedIOParameterRecordReadsAsNoneAndKeepsTheCallersRecord)
 {
     DatabaseFolder folder;
+    folder.damagedOnPurpose();
     long result = 0;
     auto db = folder.open(result);
     // A descriptor blob whose size runs past the body.
