@@ -7,6 +7,7 @@
 #include "data/track_audio.h"
 #include "data/track_master.h"
 #include "data/track_meltext.h"
+#include "db/equipment/equipment_records.h"
 #include "db/equipment/items_impl.h"
 #include "db/songfile/song_audio.h"
 #include "db/songfile/song_notes.h"
@@ -28,14 +29,11 @@ struct TemplateRates {
 
 int ReadTemplateRates(CSDB &db, const SDBNOTE *note, TemplateRates &rates)
 {
-    CXFile *file;
-    char *name = nullptr;
-    uint32_t blobSize = 0;
-    const int ok = db.PrepareReadNote(note, &file, nullptr) && file->ReadString(&name) &&
-                   file->Read32(&blobSize) && blobSize == 8 && file->Read32(&rates.timeBase) &&
-                   file->Read32(&rates.sampleRate);
-    std::free(name);
-    return ok;
+    TEMPLATENOTE record(RT_TEMPLATE_NEWSONG, note->id);
+    if (!db.ReadNote(&record) || record.blobSize != sizeof rates)
+        return 0;
+    std::memcpy(&rates, record.blob, sizeof rates);
+    return 1;
 }
 
 bool SameId(const DBUID &uid, const GUID &kept)
@@ -47,7 +45,7 @@ bool SameId(const DBUID &uid, const GUID &kept)
 // a failed save name records that the file will not keep.
 class TrackIdSnapshot {
 public:
-    explicit TrackIdSnapshot(CSong &song) : m_song(song)
+    explicit TrackIdSnapshot(CSong &song)
     {
         for (CTrack *t = song.GetNextTrack(nullptr); t; t = song.GetNextTrack(t))
             m_ids.emplace_back(t, t->GetDBID());
@@ -66,7 +64,6 @@ public:
     }
 
 private:
-    CSong &m_song;
     std::vector<std::pair<CTrack *, long>> m_ids;
 };
 
