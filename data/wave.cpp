@@ -142,6 +142,7 @@ void CWave::Clear()
     CLock lock(sync);
     length = 0;
     peakLength = 0;
+    changed = 1;
     Truncate(sampleFile);
     Truncate(peakFile);
     filePosition = -1;
@@ -200,6 +201,7 @@ int CWave::Write(const float *buffer, int64_t position, unsigned long frames)
     CLock lock(sync);
     if (!SetPosition(position))
         return 0;
+    changed = 1;
     if (!WriteRaw(sampleFile, buffer, uint64_t(frames) * bytesPerFrame)) {
         filePosition = -1;
         return 0;

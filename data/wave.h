@@ -134,6 +134,10 @@ public:
     int resampleMode = 0;
     // Where the temporary files go (empty: the system's temporary folder).
     char folder[MAX_PATH] = {};
+    // Set by every change of the samples (writes, clearing, a new rate); a
+    // song file clears it once it holds the samples, so that an unchanged
+    // wave is not stored again.
+    int changed = 0;
 
 private:
     static DWORD WINAPI ReaderMain(void *wave);

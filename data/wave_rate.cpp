@@ -83,6 +83,7 @@ int CWave::ChangeSampleRate(long rate)
         filePosition = -1;
         length = target.length;
         sampleRate = rate;
+        changed = 1;
     }
     return CreateGraphics();
 }

@@ -118,7 +118,7 @@ for encoding, bits in (("signed-integer", 16), ("signed-integer", 24), ("signed-
         out = os.path.join(work, "in.f32")
         code, printed = run_tool("import", win(wav), "44100", win(out))
         if code != 0:
-            fail(name + ": the import failed")
+            fail("%s: the import failed (%d): %s" % (name, code, printed.strip()))
             continue
         if printed.split() != [str(channels), str(frames)]:
             fail("%s: imported as channels and frames %s" % (name, printed.split()))

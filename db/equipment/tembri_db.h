@@ -26,6 +26,8 @@ public:
     // existing database, 2 for a new one (or a file without a root record,
     // emptied and given one).
     CTembriDB(const char *fileName, uint32_t version, long &result);
+    // Over no file yet: the owner opens or creates one (song files do).
+    explicit CTembriDB(uint32_t version) : version(version) {}
     CTembriDB(const CTembriDB &) = default;
     CTembriDB &operator=(const CTembriDB &) = default;
     ~CTembriDB() override;

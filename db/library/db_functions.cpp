@@ -1,8 +1,9 @@
 // The exported database functions over the library's one database.
-#include "base/registry.h"
 #include "db/equipment/equipment_records.h"
 #include "db/equipment/io_defaults.h"
-#include "db/library/dialogs.h"
+#include "db/dialogs/commit_dialog.h"
+#include "db/dialogs/first_time_dialog.h"
+#include "db/dialogs/program_options.h"
 #include "db/library/library_state.h"
 #include "db/library/stavrund_functions.h"
 
@@ -15,8 +16,9 @@ void CDBCommitModifications()
     CTembriDB *db = StavrundDatabase();
     if (!db || !db->IsOpened() || !db->IsModified())
         return;
-    const std::string options = "Software\\Quorvane\\" + StavrundProgramName() + "\\Options";
-    if (readRegistryDword(options.c_str(), "DBCommitDialog", 1, true) != 0 && !RunCommitDialog())
+    const char *program = StavrundProgramName().c_str();
+    if (ReadProgramInt(program, kOptionsSection, kCommitDialogOption, 1) != 0 &&
+        RunCommitDialog(StavrundResources(), program) != IDOK)
         return;
     db->UpdateDBUID();
     db->Close(1);
@@ -87,7 +89,7 @@ int CDBCheckFirstTime(uint32_t mask)
 {
     if (!StavrundDatabase() || !StavrundFirstTime())
         return 0;
-    RunFirstTimeDialog(mask);
+    RunFirstTimeDialog(StavrundResources(), StavrundDatabase(), mask);
     StavrundFirstTime() = 0;
     return 1;
 }

@@ -1,7 +1,5 @@
 #include "db/library/library_state.h"
 
-#include "base/message_box.h"
-
 #include <memory>
 #include <new>
 
@@ -13,13 +11,6 @@ std::unique_ptr<CTembriDB> database;
 int firstTime = 0;
 HMODULE resources = nullptr;
 std::string programName;
-
-std::string stringOf(UINT id)
-{
-    char text[512] = {};
-    LoadStringA(resources, id, text, sizeof(text));
-    return text;
-}
 
 } // namespace
 
@@ -83,13 +74,12 @@ const std::string &StavrundProgramName()
 
 void DBErrorBox(UINT stringId, HWND owner)
 {
-    showMessageBox(owner, stringOf(stringId).c_str(), programName.c_str(), MB_OK | MB_ICONSTOP);
+    ShowDBError(resources, owner, stringId, programName.c_str());
 }
 
 int DBQuestion(UINT stringId, HWND owner)
 {
-    return showMessageBox(owner, stringOf(stringId).c_str(), programName.c_str(),
-                          MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return AskDBQuestion(resources, owner, stringId, programName.c_str());
 }
 
 } // namespace Quorvane

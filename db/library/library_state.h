@@ -2,6 +2,7 @@
 // it was created by this start, and the module holding the resources.
 #pragma once
 
+#include "db/dialogs/db_messages.h"
 #include "db/equipment/tembri_db.h"
 #include "db/stavrund_api.h"
 
@@ -32,15 +33,15 @@ const std::string &StavrundProgramName();
 
 // The library's strings shown to the user: an error box with a stop icon,
 // or a Yes/No question (1 for Yes).
-constexpr UINT IDS_CANT_PERFORM = 500;
-constexpr UINT IDS_DATABASE_ERROR = 501;
-constexpr UINT IDS_NO_DATA_SELECTED = 502;
-constexpr UINT IDS_SHELL_ERROR = 503;
-constexpr UINT IDS_DELETE_PORT = 600;
-constexpr UINT IDS_DELETE_PRESET = 601;
-constexpr UINT IDS_REPLACE_PRESET = 602;
-constexpr UINT IDS_REPLACE_TEMPLATE = 603;
-constexpr UINT IDS_DELETE_TEMPLATE = 604;
+constexpr UINT IDS_CANT_PERFORM = IDS_DB_CANT_PERFORM;
+constexpr UINT IDS_DATABASE_ERROR = IDS_DB_ERROR;
+constexpr UINT IDS_NO_DATA_SELECTED = IDS_DB_NO_DATA;
+constexpr UINT IDS_SHELL_ERROR = IDS_DB_SHELL_ERROR;
+constexpr UINT IDS_DELETE_PORT = IDS_DB_DELETE_PORT;
+constexpr UINT IDS_DELETE_PRESET = IDS_DB_DELETE_PRESET;
+constexpr UINT IDS_REPLACE_PRESET = IDS_DB_REPLACE_PRESET;
+constexpr UINT IDS_REPLACE_TEMPLATE = IDS_DB_REPLACE_TEMPLATE;
+constexpr UINT IDS_DELETE_TEMPLATE = IDS_DB_DELETE_TEMPLATE;
 STAVRUND_API void DBErrorBox(UINT stringId, HWND owner = nullptr);
 STAVRUND_API int DBQuestion(UINT stringId, HWND owner = nullptr);
 

@@ -3,8 +3,13 @@
 #include "db/library/stavrund_functions.h"
 
 #include "base/message_box.h"
+#include "db/dialogs/dialog_ids.h"
+#include "db/dialogs/tests/dialog_driver.h"
 #include "db/equipment/equipment_records.h"
+#include "data/song.h"
+#include "data/track.h"
 #include "db/equipment/tests/equipment_test_support.h"
+#include "db/equipment/tests/song_fixture.h"
 #include "sound/asp_registry.h"
 #include "sound/module_keys.h"
 #include "testing/sandbox.h"
@@ -16,6 +21,7 @@
 #include <string>
 
 using namespace Quorvane;
+using namespace dialogs_test;
 
 namespace {
 
@@ -62,7 +68,13 @@ protected:
 TEST_F(Library, TheFirstStartCreatesTheDatabaseAndIsSeenOnce)
 {
     EXPECT_TRUE(testing_support::fileExists(database()));
-    EXPECT_EQ(CDBCheckFirstTime(30), 1);
+    // The set-up dialog shows once; the user cancels it.
+    EXPECT_EQ(
+        runScripted("Equipment DataBase", [] { return INT_PTR(CDBCheckFirstTime(30)); }, {[](HWND dialog) {
+                        EXPECT_NE(GetDlgItem(dialog, IDC_FIRST_TIMEBASE), nullptr);
+                        click(dialog, IDCANCEL);
+                    }}),
+        1);
     EXPECT_EQ(CDBCheckFirstTime(30), 0);
     // Once its root record is committed, the database is no longer new.
     setCommitDialogOption(0);
@@ -121,8 +133,11 @@ TEST_F(Library, CommitAsksUnlessTheOptionIsOffAndLeavesAnUnmodifiedDatabaseAlone
     ASSERT_EQ(CDBSetIOParams(&params), 1);
     const DBUID before = StavrundDatabase()->GetDataBaseUID();
 
-    // The dialog does not end with OK: nothing is committed.
-    CDBCommitModifications();
+    // The user answers "No" in the commit dialog: nothing is committed.
+    runScripted("Equipment DataBase", [] { return CDBCommitModifications(), INT_PTR(0); }, {[](HWND dialog) {
+                    EXPECT_NE(GetDlgItem(dialog, IDC_COMMIT_COUNTDOWN), nullptr);
+                    click(dialog, IDCANCEL);
+                }});
     EXPECT_TRUE(StavrundDatabase()->IsOpened());
     EXPECT_TRUE(StavrundDatabase()->IsModified());
 
@@ -232,6 +247,40 @@ TEST_F(Library, AnItemMadeWithTheLockKeepsOtherThreadsWaitingUntilItsRelease)
     WaitForSingleObject(thread, 10000);
     CloseHandle(thread);
     CloseHandle(shared.done);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Library, SongFilesAndChoosersGoThroughTheLibrarysDatabase)
+{
+    equipment_test::TestSong song;
+    song->InsertNewTrack(TRACK_MIDI, -1, 0)->SetName("Kept");
+    const std::string file = folder.file("Song.tsng");
+    ASSERT_EQ(CDBSaveSong(song.get(), file.c_str(), 0x10000, "Probe", nullptr), 1);
+    equipment_test::TestSong back;
+    ASSERT_EQ(CDBOpenSong(back.get(), file.c_str(), 0x10000, "Probe", nullptr), 1);
+    const CTrack *track = back->GetNextTrack(TRACK_MIDI, nullptr);
+    ASSERT_NE(track, nullptr);
+    EXPECT_STREQ(track->name, "Kept");
+
+    EXPECT_EQ(CDBChooseOut(nullptr, nullptr), 0);
+    PORTDESCR chosen;
+    EXPECT_EQ(runScripted("Select MIDI Effect", [&] { return INT_PTR(CDBChooseMEff(&chosen)); },
+                          {[](HWND dialog) { click(dialog, IDCANCEL); }}),
+              0);
+    EXPECT_EQ(runScripted("SysEx Templates",
+                          [&] {
+                              return INT_PTR(CDBChooseTemplate(ITembriTemplate::TT_SYSEX, song.get(), nullptr,
+                                                               0, nullptr, nullptr));
+                          },
+                          {[](HWND dialog) { click(dialog, IDCANCEL); }}),
+              0);
+
+    StavrundDetach();
+    EXPECT_EQ(CDBSaveSong(song.get(), file.c_str(), 0x10000, "Probe", nullptr), 0);
+    EXPECT_EQ(CDBChooseMEff(&chosen), 0);
 }
 
 } // namespace

@@ -115,6 +115,19 @@ uint32_t ChangeHook::count() const
 
 // ---- copies for the independent reader
 
+void emptyFolder(const std::string &folder)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do
+            DeleteFileA((folder + "\\" + found.cFileName).c_str());
+        while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    CreateDirectoryA(folder.c_str(), nullptr);
+}
+
 std::string testExecutableFolder()
 {
     char path[MAX_PATH];
@@ -140,26 +153,6 @@ std::string readerFolder()
 {
     return testExecutableFolder() + "\\record_files";
 }
-
-// Starts every run of the tests with an empty folder of kept files.
-class ReaderFolderEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        const std::string folder = readerFolder();
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do
-                DeleteFileA((folder + "\\" + found.cFileName).c_str());
-            while (FindNextFileA(search, &found));
-            FindClose(search);
-        }
-        CreateDirectoryA(folder.c_str(), nullptr);
-    }
-};
-
-const bool registered = (::testing::AddGlobalTestEnvironment(new ReaderFolderEnvironment), true);
 
 void writeListing(CXFile &file, uint32_t end, FILE *listing)
 {
@@ -192,6 +185,9 @@ void writeListing(CXFile &file, uint32_t end, FILE *listing)
 void keepForReader(const std::string &path)
 {
     static std::atomic<int> serial{0};
+    // Every run of the tests starts with an empty folder of kept files.
+    static const bool started = (emptyFolder(readerFolder()), true);
+    (void)started;
     const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string label = test ? std::string(test->test_suite_name()) + "." + test->name() : "run";
     for (char &c : label)

@@ -73,6 +73,9 @@ public:
 // The folder of the running test executable (the tests' programs are there).
 std::string testExecutableFolder();
 
+// Deletes the files of a folder (made when missing).
+void emptyFolder(const std::string &folder);
+
 // Keeps a copy of a record file and a listing of it as the library reads it
 // (how the file ends and every record with a hash of its body) for the
 // independent reader that the test run ends with.
