@@ -1,8 +1,9 @@
 // Parts of the tests' own: drummers that keep their states as plain
-// strings and log what is done to them, and twelve parts of them.
+// strings and log what is done to them, twelve parts of them, and the
+// window around them as the file commands see it.
 #pragma once
 
-#include "app/files/part_files.h"
+#include "app/files/part_commands.h"
 
 #include <array>
 #include <string>
@@ -59,5 +60,20 @@ template <typename Base> struct FakeParts : Base {
 };
 
 using FakeStore = FakeParts<Quorvane::PartStore>;
+
+// The window as the file commands see it.
+struct FakeHost final : FakeParts<Quorvane::PartFileHost> {
+    HWND owner() override { return nullptr; }
+    int currentPart() override { return current; }
+    void stopPlayback() override { log += "stop "; }
+    void partsLoaded() override { log += "loaded "; }
+    void fileNamed(const std::string &path) override { log += "named:" + path + " "; }
+    std::string fileFolder() override { return folder; }
+    void setFileFolder(const std::string &f) override { folder = f; }
+
+    int current = 0;
+    std::string folder;
+    std::string log;
+};
 
 } // namespace rallimoth_test

@@ -1,0 +1,124 @@
+#include "app/files/part_commands.h"
+
+#include "app/common/program_messages.h"
+#include "app/files/result_transfer.h"
+#include "data/storage.h"
+
+namespace Quorvane {
+
+namespace {
+
+bool chosen(PartFileHost &host, PartFileKind kind, bool save, std::string &path)
+{
+    if (!path.empty())
+        return true;
+    std::string folder = host.fileFolder();
+    path = ChoosePartFile(host.owner(), kind, save, folder);
+    if (path.empty())
+        return false;
+    host.setFileFolder(folder);
+    return true;
+}
+
+// Renders the current part for the clipboard when it asks.
+class PartRenderer final : public FormatRenderer {
+public:
+    explicit PartRenderer(PartFileHost &host) : host_(host) {}
+    HGLOBAL render(UINT format) override
+    {
+        if (format != PartClipboardFormat())
+            return nullptr;
+        CMemStorage storage(1024);
+        if (!SaveClipboardPart(storage, host_, host_.currentPart())) {
+            ShowProgramMessage(host_.owner(), kMsgCantSaveStyle);
+            return nullptr;
+        }
+        HGLOBAL global = GlobalFromStorage(storage);
+        if (!global)
+            ShowProgramMessage(host_.owner(), kMsgNoMemory);
+        return global;
+    }
+
+private:
+    PartFileHost &host_;
+};
+
+} // namespace
+
+bool SavePartCommand(PartFileHost &host, PartFileKind kind, std::string path)
+{
+    const bool style = kind == PartFileKind::Style;
+    if (!chosen(host, kind, true, path))
+        return false;
+    bool saved;
+    {
+        CFileStorage file(path.c_str(), "wb");
+        saved = file.IsOpen() &&
+                (style ? SaveStyleFile(file, host) : SavePartFile(file, host, host.currentPart())) &&
+                std::fflush(file.file) == 0;
+    }
+    if (!saved) {
+        ShowProgramMessage(host.owner(), style ? kMsgCantSaveStyleSet : kMsgCantSaveStyle);
+        return false;
+    }
+    host.fileNamed(path);
+    return true;
+}
+
+bool OpenPartCommand(PartFileHost &host, PartFileKind kind, std::string path)
+{
+    const bool style = kind == PartFileKind::Style;
+    if (!chosen(host, kind, false, path))
+        return false;
+    host.stopPlayback();
+    bool loaded;
+    {
+        CFileStorage file(path.c_str(), "rb");
+        loaded = file.IsOpen() && (style ? LoadStyleFile(file, host) : LoadPartFile(file, host, host.currentPart()));
+    }
+    // What was read stays applied, also when the rest failed.
+    host.partsLoaded();
+    if (!loaded) {
+        ShowProgramMessage(host.owner(), style ? kMsgCantLoadStyleSet : kMsgCantLoadStyle);
+        return false;
+    }
+    host.fileNamed(path);
+    return true;
+}
+
+bool OpenDroppedFiles(PartFileHost &host, const std::vector<std::string> &names)
+{
+    const int first = FirstKnownFile(names);
+    if (first < 0) {
+        ShowProgramMessage(host.owner(), kMsgInvalidFiles);
+        return false;
+    }
+    return OpenPartCommand(host, KindOfFileName(names[first]), names[first]);
+}
+
+bool CopyPartCommand(PartFileHost &host)
+{
+    PartRenderer renderer(host);
+    return SUCCEEDED(CopyToClipboard(renderer, {PartClipboardFormat()}));
+}
+
+bool PastePartCommand(PartFileHost &host)
+{
+    if (!IsClipboardFormatAvailable(PartClipboardFormat()))
+        return false;
+    std::string bytes;
+    CMemStorage storage(1024);
+    bool loaded = ReadClipboard(PartClipboardFormat(), bytes) &&
+                  storage.PutBuffer(bytes.data(), static_cast<long>(bytes.size())) && storage.SetPos(0) == 0;
+    if (loaded) {
+        host.stopPlayback();
+        Sleep(100);
+        loaded = LoadClipboardPart(storage, host, host.currentPart());
+        host.partsLoaded();
+    }
+    if (!loaded)
+        ShowProgramMessage(host.owner(), kMsgCantLoadStyle);
+    return loaded;
+}
+
+} // namespace Quorvane
