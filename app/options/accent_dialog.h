@@ -1,0 +1,28 @@
+// The accent dialog: whether an accent sounds on hard starts, from which
+// trigger velocity, its two notes (the second for white-key and for
+// black-key parts), its velocity and its length.
+#pragma once
+
+#include "app/options/option_settings.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+struct IQN3Request;
+
+namespace Quorvane {
+
+// The name shown for a note 0..127; an empty answer shows its number.
+using NoteNamer = std::function<std::string(int note)>;
+
+// The note names of a drummer's current note-name set (its number where
+// it has none or fails); numbers alone without a drummer.
+NoteNamer DrummerNoteNamer(IQN3Request *drummer);
+
+// The modal dialog over a copy of the settings; true on OK with the
+// settings changed.
+bool RunAccentDialog(HWND owner, AccentSettings &settings, const NoteNamer &names);
+
+} // namespace Quorvane
