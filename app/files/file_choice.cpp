@@ -102,8 +102,7 @@ std::string ChooseFile(HWND owner, FileDialogRequest &request, bool save)
     dialog.nMaxFile = sizeof(file);
     dialog.lpstrInitialDir = request.folder.empty() ? nullptr : request.folder.c_str();
     dialog.lpstrDefExt = request.defaultExtension;
-    dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
-                   (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
 
     // The dialog may move the current folder; the program's relative paths
     // must not follow it.
@@ -128,7 +127,8 @@ std::string ChoosePartFile(HWND owner, PartFileKind kind, bool save, std::string
 {
     const bool style = kind == PartFileKind::Style;
     FileDialogRequest request;
-    request.filters = style ? (save ? kStyleSaveFilters : kStyleFilters) : (save ? kPartSaveFilters : kPartFilters);
+    request.filters =
+        style ? (save ? kStyleSaveFilters : kStyleFilters) : (save ? kPartSaveFilters : kPartFilters);
     request.defaultExtension = style ? "qns" : "qnp";
     request.folder = folder;
     std::string path = ChooseFile(owner, request, save);

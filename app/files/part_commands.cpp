@@ -74,7 +74,8 @@ bool OpenPartCommand(PartFileHost &host, PartFileKind kind, std::string path)
     bool loaded;
     {
         CFileStorage file(path.c_str(), "rb");
-        loaded = file.IsOpen() && (style ? LoadStyleFile(file, host) : LoadPartFile(file, host, host.currentPart()));
+        loaded = file.IsOpen() &&
+                 (style ? LoadStyleFile(file, host) : LoadPartFile(file, host, host.currentPart()));
     }
     // What was read stays applied, also when the rest failed.
     host.partsLoaded();

@@ -28,8 +28,7 @@ bool saveDrummers(CStorage &storage, PartDrummers *drummers)
             return false;
         const int32_t active = drummers->isActive(element) ? 1 : 0;
         const int32_t size = static_cast<int32_t>(state.size());
-        if (!put32(storage, &active) || !put32(storage, &size) ||
-            !storage.PutBuffer(state.data(), size, 1))
+        if (!put32(storage, &active) || !put32(storage, &size) || !storage.PutBuffer(state.data(), size, 1))
             return false;
     }
     return true;

@@ -138,7 +138,8 @@ std::vector<UINT> ResultFormats(bool midi, bool drag)
 {
     const UINT wave[] = {CF_WAVE, CF_RIFF};
     const UINT smf[] = {MidiClipboardFormat()};
-    std::vector<UINT> formats(midi ? std::begin(smf) : std::begin(wave), midi ? std::end(smf) : std::end(wave));
+    std::vector<UINT> formats(midi ? std::begin(smf) : std::begin(wave),
+                              midi ? std::end(smf) : std::end(wave));
     if (drag)
         formats.push_back(CF_HDROP);
     return formats;

@@ -48,8 +48,9 @@ int selectedNote(HWND dialog, int id, int fallback)
 void enableControls(HWND dialog)
 {
     const BOOL on = IsDlgButtonChecked(dialog, IDC_ACCENT_ON) == BST_CHECKED;
-    for (int id : {IDC_ACCENT_THRESHOLD, IDC_ACCENT_THRESHOLD_SPIN, IDC_ACCENT_VELOCITY, IDC_ACCENT_VELOCITY_SPIN,
-                   IDC_ACCENT_NOTE1, IDC_ACCENT_NOTE2A, IDC_ACCENT_NOTE2B, IDC_ACCENT_DURATION})
+    for (int id :
+         {IDC_ACCENT_THRESHOLD, IDC_ACCENT_THRESHOLD_SPIN, IDC_ACCENT_VELOCITY, IDC_ACCENT_VELOCITY_SPIN,
+          IDC_ACCENT_NOTE1, IDC_ACCENT_NOTE2A, IDC_ACCENT_NOTE2B, IDC_ACCENT_DURATION})
         EnableWindow(GetDlgItem(dialog, id), on);
 }
 

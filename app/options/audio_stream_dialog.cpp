@@ -88,7 +88,8 @@ void initialise(HWND dialog, StreamDialog &state)
 {
     HWND list = GetDlgItem(dialog, IDC_STREAM_LIST);
     for (const StreamProviderEntry &entry : ListedStreamProviders()) {
-        const LRESULT item = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.name.c_str()));
+        const LRESULT item =
+            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.name.c_str()));
         SendMessageA(list, LB_SETITEMDATA, item, entry.index);
         if (entry.index == state.settings.provider)
             SendMessageA(list, LB_SETCURSEL, item, 0);

@@ -9,7 +9,8 @@ namespace Quorvane {
 HINSTANCE DialogModule()
 {
     static const bool registered = [] {
-        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_UPDOWN_CLASS | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+        INITCOMMONCONTROLSEX controls{sizeof(controls),
+                                      ICC_UPDOWN_CLASS | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
         return InitCommonControlsEx(&controls) != FALSE;
     }();
     (void)registered;

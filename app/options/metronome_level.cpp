@@ -13,7 +13,8 @@ bool RunMetronomeLevel(HWND owner, POINT at, IQuorvaneSongTract &tract)
 {
     void *first = tract.GetNextOut(nullptr);
     const char *name = first ? tract.GetZQSoftSynthName(first) : nullptr;
-    IQuorvaneSoftSynth *synth = name && std::strcmp(name, "Default Preview") == 0 ? tract.GetISoftSynth(first) : nullptr;
+    IQuorvaneSoftSynth *synth =
+        name && std::strcmp(name, "Default Preview") == 0 ? tract.GetISoftSynth(first) : nullptr;
     if (!synth)
         return false;
     const int level = static_cast<int>(std::lround(static_cast<double>(synth->GetParam(0))));

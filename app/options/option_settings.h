@@ -18,10 +18,10 @@ struct AccentSettings {
 };
 
 struct PlaybackSettings {
-    int triggerVelocity = 1;   // "TrgVelo": use the trigger note's velocity
+    int triggerVelocity = 1;    // "TrgVelo": use the trigger note's velocity
     int internalVelocity = 100; // "VeloStat"
-    int strength = 100;        // "Strength" %
-    int bendToVelocity = 1;    // "ExtPitch"
+    int strength = 100;         // "Strength" %
+    int bendToVelocity = 1;     // "ExtPitch"
 };
 
 using OptionWriter = std::function<void(const char *key, int value)>;

@@ -66,7 +66,8 @@ TEST_F(ExportDialogTest, TwoMidiExportsInARowProposeTheNextNumber)
     answer = 0; // a cancelled dialog does not count
     EXPECT_EQ(choices.choose(nullptr, ResultKind::Midi), "");
     EXPECT_EQ(choices.choose(nullptr, ResultKind::Midi), "");
-    EXPECT_EQ(proposedNames, (std::vector<std::string>{"QN_001.mid", "QN_002.mid", "QN_003.mid", "QN_003.mid"}));
+    EXPECT_EQ(proposedNames,
+              (std::vector<std::string>{"QN_001.mid", "QN_002.mid", "QN_003.mid", "QN_003.mid"}));
     EXPECT_EQ(choices.waveCounter, 1);
 }
 

@@ -15,10 +15,14 @@ TEST(FileChoiceTest, ExtensionsDecideTheKindWhateverTheirCase)
         const char *name;
         PartFileKind kind;
     } cases[] = {
-        {"C:\\a\\groove.qns", PartFileKind::Style}, {"x.QN3X12", PartFileKind::Style},
-        {"x.qnp", PartFileKind::Part},              {"C:\\b.c\\X.Qn3", PartFileKind::Part},
-        {"x.qn", PartFileKind::None},               {"x.qnsx", PartFileKind::None},
-        {"qnp", PartFileKind::None},                {"C:\\dir.qns\\file.mid", PartFileKind::None},
+        {"C:\\a\\groove.qns", PartFileKind::Style},
+        {"x.QN3X12", PartFileKind::Style},
+        {"x.qnp", PartFileKind::Part},
+        {"C:\\b.c\\X.Qn3", PartFileKind::Part},
+        {"x.qn", PartFileKind::None},
+        {"x.qnsx", PartFileKind::None},
+        {"qnp", PartFileKind::None},
+        {"C:\\dir.qns\\file.mid", PartFileKind::None},
     };
     for (const auto &c : cases)
         EXPECT_EQ(KindOfFileName(c.name), c.kind) << c.name;

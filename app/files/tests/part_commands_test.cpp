@@ -87,8 +87,8 @@ TEST_F(PartCommandsTest, AFileThatCannotBeWrittenIsReported)
     EXPECT_FALSE(SavePartCommand(host, PartFileKind::Part, nowhere));
     EXPECT_FALSE(SavePartCommand(host, PartFileKind::Style, nowhere));
     EXPECT_FALSE(OpenPartCommand(host, PartFileKind::Style, nowhere));
-    EXPECT_EQ(messages,
-              (std::vector<std::string>{"Can't save style.", "Can't save style set.", "Can't load style set."}));
+    EXPECT_EQ(messages, (std::vector<std::string>{"Can't save style.", "Can't save style set.",
+                                                  "Can't load style set."}));
 }
 
 TEST_F(PartCommandsTest, TheDialogStartsInTheLastFolderAndRemembersTheNewOne)

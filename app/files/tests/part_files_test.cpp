@@ -56,14 +56,8 @@ TEST(PartFilesTest, PartFileHasMagicLengthTempoAndThreeStates)
     CMemStorage storage;
     ASSERT_TRUE(SavePartFile(storage, store, 4));
 
-    const std::string expected = Bytes()
-                                     .text("QN31")
-                                     .word(3)
-                                     .word(0x42F00000)
-                                     .state(1, "loop")
-                                     .state(0, "fill-a")
-                                     .state(1, "b")
-                                     .data;
+    const std::string expected =
+        Bytes().text("QN31").word(3).word(0x42F00000).state(1, "loop").state(0, "fill-a").state(1, "b").data;
     EXPECT_EQ(contentOf(storage), expected);
 }
 
@@ -173,16 +167,16 @@ const std::string kHead = Bytes().text("QN31").word(4).word(0x42C80000).data;
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DamagedPartFileTest,
-    testing::Values(DamagedCase{"empty", "", 2, ""}, DamagedCase{"short_magic", "QN3", 2, ""},
-                    DamagedCase{"length_zero", Bytes().text("QN31").word(0).word(0x42C80000).data, 2, ""},
-                    DamagedCase{"length_nine", Bytes().text("QN31").word(9).word(0x42C80000).data, 2, ""},
-                    DamagedCase{"no_states", kHead, 4, ""},
-                    DamagedCase{"state_size_zero", kHead + Bytes().word(1).word(0).data, 4, ""},
-                    DamagedCase{"state_size_negative", kHead + Bytes().word(1).word(0xFFFFFFFF).data, 4, ""},
-                    DamagedCase{"state_size_past_end", kHead + Bytes().word(1).word(0x7FFFFFF0).text("ab").data,
-                                4, ""},
-                    DamagedCase{"second_state_short", kHead + Bytes().state(1, "ok").word(1).word(5).text("abc").data,
-                                4, "load0=ok "}),
+    testing::Values(
+        DamagedCase{"empty", "", 2, ""}, DamagedCase{"short_magic", "QN3", 2, ""},
+        DamagedCase{"length_zero", Bytes().text("QN31").word(0).word(0x42C80000).data, 2, ""},
+        DamagedCase{"length_nine", Bytes().text("QN31").word(9).word(0x42C80000).data, 2, ""},
+        DamagedCase{"no_states", kHead, 4, ""},
+        DamagedCase{"state_size_zero", kHead + Bytes().word(1).word(0).data, 4, ""},
+        DamagedCase{"state_size_negative", kHead + Bytes().word(1).word(0xFFFFFFFF).data, 4, ""},
+        DamagedCase{"state_size_past_end", kHead + Bytes().word(1).word(0x7FFFFFF0).text("ab").data, 4, ""},
+        DamagedCase{"second_state_short", kHead + Bytes().state(1, "ok").word(1).word(5).text("abc").data, 4,
+                    "load0=ok "}),
     [](const testing::TestParamInfo<DamagedCase> &info) { return std::string(info.param.name); });
 
 TEST(PartFilesTest, ADrummerThatRefusesItsStateEndsTheLoad)

@@ -33,8 +33,8 @@ protected:
         CoInitialize(nullptr);
         ASSERT_TRUE(machine.active());
         HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Quorvane\\AudioStreamProviders", 0, nullptr, 0,
-                                  KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Quorvane\\AudioStreamProviders", 0, nullptr,
+                                  0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
                   ERROR_SUCCESS);
         const std::string module = besideTheTest("test_stream_provider.dll");
         for (const char *name : {"Test Stream", "HALVORIN", "Other Stream"})
@@ -43,7 +43,8 @@ protected:
         RegCloseKey(key);
         probe = LoadLibraryA(module.c_str());
         ASSERT_NE(probe, nullptr);
-        openPages = reinterpret_cast<long (*)()>(reinterpret_cast<void (*)()>(GetProcAddress(probe, "OpenPages")));
+        openPages =
+            reinterpret_cast<long (*)()>(reinterpret_cast<void (*)()>(GetProcAddress(probe, "OpenPages")));
         ASSERT_NE(openPages, nullptr);
     }
     void TearDown() override
@@ -142,7 +143,8 @@ TEST_F(AudioStreamTest, AnotherProviderStartsWithoutPortAndTheOldPageCloses)
         const LRESULT item = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                           reinterpret_cast<LPARAM>("Test Stream"));
         SendMessageA(list, LB_SETCURSEL, item, 0);
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_STREAM_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_STREAM_LIST, LBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(list));
         char text[16] = {};
         GetWindowTextA(pageField(dialog), text, sizeof(text));
         shownPort = text;

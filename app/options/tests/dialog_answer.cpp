@@ -27,7 +27,8 @@ BOOL CALLBACK DialogAnswer::findDialog(HWND window, LPARAM self)
     auto *answer = reinterpret_cast<DialogAnswer *>(self);
     char className[16] = {};
     GetClassNameA(window, className, sizeof(className));
-    if (std::string(className) == "#32770" && IsWindowVisible(window) && GetDlgItem(window, answer->controlId_)) {
+    if (std::string(className) == "#32770" && IsWindowVisible(window) &&
+        GetDlgItem(window, answer->controlId_)) {
         answer->found_ = window;
         return FALSE;
     }

@@ -56,8 +56,10 @@ TEST_F(OptionDialogsTest, AccentDialogShowsTheSettingsAndReadsTheUsersChoice)
         seen.top = listItem(dialog, IDC_ACCENT_NOTE2A, 0);
         seen.bottom = listItem(dialog, IDC_ACCENT_NOTE2B, 127);
         seen.note1 = static_cast<int>(SendDlgItemMessageA(dialog, IDC_ACCENT_NOTE1, CB_GETCURSEL, 0, 0));
-        seen.duration = static_cast<int>(SendDlgItemMessageA(dialog, IDC_ACCENT_DURATION, CB_GETCURSEL, 0, 0));
-        seen.durations = static_cast<int>(SendDlgItemMessageA(dialog, IDC_ACCENT_DURATION, CB_GETCOUNT, 0, 0));
+        seen.duration =
+            static_cast<int>(SendDlgItemMessageA(dialog, IDC_ACCENT_DURATION, CB_GETCURSEL, 0, 0));
+        seen.durations =
+            static_cast<int>(SendDlgItemMessageA(dialog, IDC_ACCENT_DURATION, CB_GETCOUNT, 0, 0));
         char text[16] = {};
         GetDlgItemTextA(dialog, IDC_ACCENT_THRESHOLD, text, sizeof(text));
         seen.threshold = text;
@@ -145,6 +147,7 @@ TEST(OptionSettingsTest, OnlyChangedValuesAreWrittenEachToItsKey)
     now.internalVelocity = 80;
     now.bendToVelocity = 0;
     EXPECT_EQ(WriteChanged(was, now, write), 2);
-    EXPECT_EQ(written, (std::vector<std::pair<std::string, int>>{
-                           {"Accent", 1}, {"AccNote2b", 51}, {"AccDur", 0}, {"VeloStat", 80}, {"ExtPitch", 0}}));
+    EXPECT_EQ(written,
+              (std::vector<std::pair<std::string, int>>{
+                  {"Accent", 1}, {"AccNote2b", 51}, {"AccDur", 0}, {"VeloStat", 80}, {"ExtPitch", 0}}));
 }
