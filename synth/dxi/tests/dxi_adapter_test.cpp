@@ -6,11 +6,13 @@
 #include "data/io_params.h"
 #include "data/stream_buffer.h"
 #include "data/track_master.h"
+#include "sound/equipment/port_enum.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -55,6 +57,40 @@ TEST_F(SorvikTest, ChoosesTheInstrumentByClassId)
     dxi.synth->GetEditorSize(&width, &height);
     EXPECT_EQ(width, 240);
     EXPECT_EQ(height, 120);
+}
+
+// The engine offers the registered instruments as DXi outputs, each by its
+// description and class id, the id Sorvik is later told to host.
+TEST_F(SorvikTest, TheEnginesDxiEnumerationListsTheTestInstruments)
+{
+    std::unique_ptr<CStructArray> ports(
+        TindrelEnumPorts(ENUM_OUTPUTS, ENUM_OUT_DXI, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(ports);
+    auto find = [&](const CLSID &id) -> const PORTDESCR * {
+        for (long i = 0; i < ports->GetNumb(); ++i) {
+            const PORTDESCR &d = static_cast<const PORTENUM *>(ports->GetElementAt(i))->descr;
+            if (d.dataSize == sizeof(CLSID) && d.data && std::memcmp(d.data, &id, sizeof id) == 0)
+                return &d;
+        }
+        return nullptr;
+    };
+    const struct {
+        const CLSID &id;
+        const char *name;
+    } instruments[] = {{CLSID_TestDxi, kTestDxiName}, {CLSID_TestDxiNoPage, kTestDxiNoPageName}};
+    for (const auto &instrument : instruments) {
+        SCOPED_TRACE(instrument.name);
+        const PORTDESCR *d = find(instrument.id);
+        ASSERT_NE(d, nullptr);
+        EXPECT_STREQ(d->name, instrument.name);
+        EXPECT_EQ(d->kind, ENUM_OUT_DXI);
+    }
+
+    MusicSong song;
+    Hosted dxi(song, 44100.0f, 256);
+    CLSID listed;
+    std::memcpy(&listed, find(CLSID_TestDxi)->data, sizeof listed);
+    EXPECT_TRUE(dxi.select(listed));
 }
 
 TEST_F(SorvikTest, AnInstrumentWithoutItsPageIsRefusedAndSilent)
