@@ -1,6 +1,6 @@
 #include "app/files/part_commands.h"
 
-#include "app/common/program_messages.h"
+#include "app/program_messages.h"
 #include "app/files/result_transfer.h"
 #include "data/storage.h"
 
@@ -30,12 +30,12 @@ public:
             return nullptr;
         CMemStorage storage(1024);
         if (!SaveClipboardPart(storage, host_, host_.currentPart())) {
-            ShowProgramMessage(host_.owner(), kMsgCantSaveStyle);
+            ShowProgramMessage(MsgCantSaveStyle, host_.owner());
             return nullptr;
         }
         HGLOBAL global = GlobalFromStorage(storage);
         if (!global)
-            ShowProgramMessage(host_.owner(), kMsgNoMemory);
+            ShowProgramMessage(MsgNoMemory, host_.owner());
         return global;
     }
 
@@ -58,7 +58,7 @@ bool SavePartCommand(PartFileHost &host, PartFileKind kind, std::string path)
                 std::fflush(file.file) == 0;
     }
     if (!saved) {
-        ShowProgramMessage(host.owner(), style ? kMsgCantSaveStyleSet : kMsgCantSaveStyle);
+        ShowProgramMessage(style ? MsgCantSaveStyleSet : MsgCantSaveStyle, host.owner());
         return false;
     }
     host.fileNamed(path);
@@ -80,7 +80,7 @@ bool OpenPartCommand(PartFileHost &host, PartFileKind kind, std::string path)
     // What was read stays applied, also when the rest failed.
     host.partsLoaded();
     if (!loaded) {
-        ShowProgramMessage(host.owner(), style ? kMsgCantLoadStyleSet : kMsgCantLoadStyle);
+        ShowProgramMessage(style ? MsgCantLoadStyleSet : MsgCantLoadStyle, host.owner());
         return false;
     }
     host.fileNamed(path);
@@ -91,7 +91,7 @@ bool OpenDroppedFiles(PartFileHost &host, const std::vector<std::string> &names)
 {
     const int first = FirstKnownFile(names);
     if (first < 0) {
-        ShowProgramMessage(host.owner(), kMsgInvalidFiles);
+        ShowProgramMessage(MsgInvalidFiles, host.owner());
         return false;
     }
     return OpenPartCommand(host, KindOfFileName(names[first]), names[first]);
@@ -118,7 +118,7 @@ bool PastePartCommand(PartFileHost &host)
         host.partsLoaded();
     }
     if (!loaded)
-        ShowProgramMessage(host.owner(), kMsgCantLoadStyle);
+        ShowProgramMessage(MsgCantLoadStyle, host.owner());
     return loaded;
 }
 

@@ -1,6 +1,6 @@
 #include "app/files/result_commands.h"
 
-#include "app/common/program_messages.h"
+#include "app/program_messages.h"
 #include "data/storage.h"
 
 namespace Quorvane {
@@ -20,7 +20,7 @@ bool ExportResultCommand(ResultSource &source, ExportChoices &choices, ResultKin
                    std::fflush(file.file) == 0;
     }
     if (!exported)
-        ShowProgramMessage(source.owner(), midi ? kMsgCantExportMidi : kMsgCantExportWave);
+        ShowProgramMessage(midi ? MsgCantExportMidi : MsgCantExportWave, source.owner());
     return exported;
 }
 

@@ -1,6 +1,6 @@
 #include "app/files/result_transfer.h"
 
-#include "app/common/program_messages.h"
+#include "app/program_messages.h"
 #include "app/files/export_choices.h"
 #include "data/storage.h"
 #include "plugin/fill/plugin/drummer_transfer.h"
@@ -224,26 +224,26 @@ HGLOBAL ResultRenderer::render(UINT format)
     if (format == CF_HDROP)
         return renderFileList();
     CMemStorage storage(1024);
-    UINT failure = 0;
+    int failure = 0;
     if (format == MidiClipboardFormat()) {
         if (!source_.exportMidi(storage))
-            failure = kMsgCantExportMidi;
+            failure = MsgCantExportMidi;
     } else if (format == CF_WAVE || format == CF_RIFF) {
         if (!source_.exportWave(storage))
-            failure = kMsgCantExportWave;
+            failure = MsgCantExportWave;
     } else if (format == PartClipboardFormat()) {
         if (!source_.saveCurrentPart(storage))
-            failure = kMsgCantSaveStyle;
+            failure = MsgCantSaveStyle;
     } else {
         return nullptr;
     }
     if (failure) {
-        ShowProgramMessage(source_.owner(), failure);
+        ShowProgramMessage(failure, source_.owner());
         return nullptr;
     }
     HGLOBAL global = GlobalFromStorage(storage);
     if (!global)
-        ShowProgramMessage(source_.owner(), kMsgNoMemory);
+        ShowProgramMessage(MsgNoMemory, source_.owner());
     return global;
 }
 
@@ -255,19 +255,19 @@ HGLOBAL ResultRenderer::renderFileList()
     {
         CFileStorage file(path.c_str(), "wb");
         if (!file.IsOpen()) {
-            ShowProgramMessage(source_.owner(), kMsgCantCreateTempFile);
+            ShowProgramMessage(MsgCantCreateTempFile, source_.owner());
             return nullptr;
         }
         exported = midi ? source_.exportMidi(file) : source_.exportWave(file);
         exported = exported && std::fflush(file.file) == 0;
     }
     if (!exported) {
-        ShowProgramMessage(source_.owner(), midi ? kMsgCantExportMidi : kMsgCantExportWave);
+        ShowProgramMessage(midi ? MsgCantExportMidi : MsgCantExportWave, source_.owner());
         return nullptr;
     }
     HGLOBAL global = DrummerTransfer::globalFromBytes(DrummerTransfer::fileDropList(path));
     if (!global)
-        ShowProgramMessage(source_.owner(), kMsgNoMemory);
+        ShowProgramMessage(MsgNoMemory, source_.owner());
     source_.dragRendered();
     return global;
 }

@@ -16,7 +16,7 @@ constexpr const char *kDurations[] = {"1 / 4", "1 / 8", "1 / 16", "1 / 32"};
 constexpr int kTopNote = 127;
 
 struct AccentDialog {
-    AccentSettings settings;
+    ProgramOptions options;
     const NoteNamer &names;
 };
 
@@ -56,31 +56,31 @@ void enableControls(HWND dialog)
 
 void initialise(HWND dialog, AccentDialog &state)
 {
-    const AccentSettings &s = state.settings;
-    CheckDlgButton(dialog, IDC_ACCENT_ON, s.on ? BST_CHECKED : BST_UNCHECKED);
-    SetupSpin(dialog, IDC_ACCENT_THRESHOLD_SPIN, 1, 127, s.threshold);
-    SetupSpin(dialog, IDC_ACCENT_VELOCITY_SPIN, 1, 127, s.velocity);
-    const int notes[] = {s.note1, s.note2a, s.note2b};
+    const ProgramOptions &s = state.options;
+    CheckDlgButton(dialog, IDC_ACCENT_ON, s.accent ? BST_CHECKED : BST_UNCHECKED);
+    SetupSpin(dialog, IDC_ACCENT_THRESHOLD_SPIN, 1, 127, s.accThreshold);
+    SetupSpin(dialog, IDC_ACCENT_VELOCITY_SPIN, 1, 127, s.accVelocity);
+    const int notes[] = {s.accNote1, s.accNote2a, s.accNote2b};
     for (int i = 0; i < 3; ++i)
         fillNoteList(GetDlgItem(dialog, kNoteLists[i]), state.names, notes[i]);
     HWND durations = GetDlgItem(dialog, IDC_ACCENT_DURATION);
     for (const char *text : kDurations)
         SendMessageA(durations, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-    SendMessageA(durations, CB_SETCURSEL, static_cast<WPARAM>(std::clamp(s.duration, 0, 3)), 0);
+    SendMessageA(durations, CB_SETCURSEL, static_cast<WPARAM>(std::clamp(s.accDuration, 0, 3)), 0);
     enableControls(dialog);
 }
 
-void readBack(HWND dialog, AccentSettings &s)
+void readBack(HWND dialog, ProgramOptions &s)
 {
-    s.on = IsDlgButtonChecked(dialog, IDC_ACCENT_ON) == BST_CHECKED ? 1 : 0;
-    s.threshold = ReadNumber(dialog, IDC_ACCENT_THRESHOLD, 1, 127);
-    s.velocity = ReadNumber(dialog, IDC_ACCENT_VELOCITY, 1, 127);
-    s.note1 = selectedNote(dialog, IDC_ACCENT_NOTE1, s.note1);
-    s.note2a = selectedNote(dialog, IDC_ACCENT_NOTE2A, s.note2a);
-    s.note2b = selectedNote(dialog, IDC_ACCENT_NOTE2B, s.note2b);
+    s.accent = IsDlgButtonChecked(dialog, IDC_ACCENT_ON) == BST_CHECKED ? 1 : 0;
+    s.accThreshold = ReadNumber(dialog, IDC_ACCENT_THRESHOLD, 1, 127);
+    s.accVelocity = ReadNumber(dialog, IDC_ACCENT_VELOCITY, 1, 127);
+    s.accNote1 = selectedNote(dialog, IDC_ACCENT_NOTE1, s.accNote1);
+    s.accNote2a = selectedNote(dialog, IDC_ACCENT_NOTE2A, s.accNote2a);
+    s.accNote2b = selectedNote(dialog, IDC_ACCENT_NOTE2B, s.accNote2b);
     const LRESULT duration = SendDlgItemMessageA(dialog, IDC_ACCENT_DURATION, CB_GETCURSEL, 0, 0);
     if (duration >= 0 && duration <= 3)
-        s.duration = static_cast<int>(duration);
+        s.accDuration = static_cast<int>(duration);
 }
 
 INT_PTR CALLBACK accentProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
@@ -97,7 +97,7 @@ INT_PTR CALLBACK accentProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
             enableControls(dialog);
             return TRUE;
         case IDOK:
-            readBack(dialog, state->settings);
+            readBack(dialog, state->options);
             EndDialog(dialog, IDOK);
             return TRUE;
         case IDCANCEL:
@@ -122,13 +122,13 @@ NoteNamer DrummerNoteNamer(IQN3Request *drummer)
     };
 }
 
-bool RunAccentDialog(HWND owner, AccentSettings &settings, const NoteNamer &names)
+bool RunAccentDialog(HWND owner, ProgramOptions &options, const NoteNamer &names)
 {
-    AccentDialog state{settings, names};
+    AccentDialog state{options, names};
     if (DialogBoxParamA(DialogModule(), MAKEINTRESOURCEA(IDD_ACCENT), owner, accentProc,
                         reinterpret_cast<LPARAM>(&state)) != IDOK)
         return false;
-    settings = state.settings;
+    options = state.options;
     return true;
 }
 

@@ -3,7 +3,7 @@
 // black-key parts), its velocity and its length.
 #pragma once
 
-#include "app/options/option_settings.h"
+#include "app/program_options.h"
 
 #include <windows.h>
 
@@ -21,8 +21,8 @@ using NoteNamer = std::function<std::string(int note)>;
 // it has none or fails); numbers alone without a drummer.
 NoteNamer DrummerNoteNamer(IQN3Request *drummer);
 
-// The modal dialog over a copy of the settings; true on OK with the
-// settings changed.
-bool RunAccentDialog(HWND owner, AccentSettings &settings, const NoteNamer &names);
+// The modal dialog over a copy of the accent options; true on OK with them
+// changed.
+bool RunAccentDialog(HWND owner, ProgramOptions &options, const NoteNamer &names);
 
 } // namespace Quorvane

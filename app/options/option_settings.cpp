@@ -2,48 +2,39 @@
 
 namespace Quorvane {
 
-namespace {
-
-template <typename Settings> struct Field {
-    const char *key;
-    int Settings::*value;
-};
-
-template <typename Settings, size_t N>
-int writeChanged(const Field<Settings> (&fields)[N], const Settings &before, const Settings &after,
-                 const OptionWriter &write)
+int WriteChangedOptions(const ProgramOptions &before, const ProgramOptions &after,
+                        const ProgramProfile &profile)
 {
+    static const struct {
+        const char *key;
+        int ProgramOptions::*value;
+    } fields[] = {
+        {option::NameW, &ProgramOptions::nameWidth},
+        {option::PosX, &ProgramOptions::posX},
+        {option::PosY, &ProgramOptions::posY},
+        {option::OLEMidi, &ProgramOptions::oleMidi},
+        {option::ToolTips, &ProgramOptions::toolTips},
+        {option::Notes, &ProgramOptions::notes},
+        {option::AutoSwitch, &ProgramOptions::autoSwitch},
+        {option::Latch, &ProgramOptions::latch},
+        {option::TrgVelo, &ProgramOptions::trgVelo},
+        {option::VeloStat, &ProgramOptions::veloStat},
+        {option::Strength, &ProgramOptions::strength},
+        {option::ExtPitch, &ProgramOptions::extPitch},
+        {option::Accent, &ProgramOptions::accent},
+        {option::AccTrshld, &ProgramOptions::accThreshold},
+        {option::AccNote1, &ProgramOptions::accNote1},
+        {option::AccNote2a, &ProgramOptions::accNote2a},
+        {option::AccNote2b, &ProgramOptions::accNote2b},
+        {option::AccVel, &ProgramOptions::accVelocity},
+        {option::AccDur, &ProgramOptions::accDuration},
+        {option::SaveState, &ProgramOptions::saveState},
+    };
     int written = 0;
     for (const auto &f : fields)
-        if (before.*f.value != after.*f.value) {
-            write(f.key, after.*f.value);
+        if (before.*f.value != after.*f.value && profile.writeInt(f.key, after.*f.value))
             ++written;
-        }
     return written;
-}
-
-} // namespace
-
-int WriteChanged(const AccentSettings &before, const AccentSettings &after, const OptionWriter &write)
-{
-    static const Field<AccentSettings> fields[] = {
-        {"Accent", &AccentSettings::on},        {"AccTrshld", &AccentSettings::threshold},
-        {"AccNote1", &AccentSettings::note1},   {"AccNote2a", &AccentSettings::note2a},
-        {"AccNote2b", &AccentSettings::note2b}, {"AccVel", &AccentSettings::velocity},
-        {"AccDur", &AccentSettings::duration},
-    };
-    return writeChanged(fields, before, after, write);
-}
-
-int WriteChanged(const PlaybackSettings &before, const PlaybackSettings &after, const OptionWriter &write)
-{
-    static const Field<PlaybackSettings> fields[] = {
-        {"TrgVelo", &PlaybackSettings::triggerVelocity},
-        {"VeloStat", &PlaybackSettings::internalVelocity},
-        {"Strength", &PlaybackSettings::strength},
-        {"ExtPitch", &PlaybackSettings::bendToVelocity},
-    };
-    return writeChanged(fields, before, after, write);
 }
 
 } // namespace Quorvane

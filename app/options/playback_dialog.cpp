@@ -15,30 +15,30 @@ void enableStrength(HWND dialog)
     EnableWindow(GetDlgItem(dialog, IDC_PLAYBACK_STRENGTH_SPIN), on);
 }
 
-void initialise(HWND dialog, const PlaybackSettings &s)
+void initialise(HWND dialog, const ProgramOptions &s)
 {
-    SetupSpin(dialog, IDC_PLAYBACK_VELOCITY_SPIN, 1, 127, s.internalVelocity);
+    SetupSpin(dialog, IDC_PLAYBACK_VELOCITY_SPIN, 1, 127, s.veloStat);
     SetupSpin(dialog, IDC_PLAYBACK_STRENGTH_SPIN, 0, 100, s.strength);
-    CheckDlgButton(dialog, IDC_PLAYBACK_TRIGGER, s.triggerVelocity ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(dialog, IDC_PLAYBACK_BENDER, s.bendToVelocity ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, IDC_PLAYBACK_TRIGGER, s.trgVelo ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, IDC_PLAYBACK_BENDER, s.extPitch ? BST_CHECKED : BST_UNCHECKED);
     enableStrength(dialog);
 }
 
-void readBack(HWND dialog, PlaybackSettings &s)
+void readBack(HWND dialog, ProgramOptions &s)
 {
-    s.internalVelocity = ReadNumber(dialog, IDC_PLAYBACK_VELOCITY, 1, 127);
+    s.veloStat = ReadNumber(dialog, IDC_PLAYBACK_VELOCITY, 1, 127);
     s.strength = ReadNumber(dialog, IDC_PLAYBACK_STRENGTH, 0, 100);
-    s.triggerVelocity = IsDlgButtonChecked(dialog, IDC_PLAYBACK_TRIGGER) == BST_CHECKED ? 1 : 0;
-    s.bendToVelocity = IsDlgButtonChecked(dialog, IDC_PLAYBACK_BENDER) == BST_CHECKED ? 1 : 0;
+    s.trgVelo = IsDlgButtonChecked(dialog, IDC_PLAYBACK_TRIGGER) == BST_CHECKED ? 1 : 0;
+    s.extPitch = IsDlgButtonChecked(dialog, IDC_PLAYBACK_BENDER) == BST_CHECKED ? 1 : 0;
 }
 
 INT_PTR CALLBACK playbackProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto *settings = reinterpret_cast<PlaybackSettings *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    auto *settings = reinterpret_cast<ProgramOptions *>(GetWindowLongPtrA(dialog, DWLP_USER));
     switch (message) {
     case WM_INITDIALOG:
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        initialise(dialog, *reinterpret_cast<PlaybackSettings *>(lParam));
+        initialise(dialog, *reinterpret_cast<ProgramOptions *>(lParam));
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
@@ -60,13 +60,13 @@ INT_PTR CALLBACK playbackProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 
 } // namespace
 
-bool RunPlaybackDialog(HWND owner, PlaybackSettings &settings)
+bool RunPlaybackDialog(HWND owner, ProgramOptions &options)
 {
-    PlaybackSettings edited = settings;
+    ProgramOptions edited = options;
     if (DialogBoxParamA(DialogModule(), MAKEINTRESOURCEA(IDD_PLAYBACK), owner, playbackProc,
                         reinterpret_cast<LPARAM>(&edited)) != IDOK)
         return false;
-    settings = edited;
+    options = edited;
     return true;
 }
 

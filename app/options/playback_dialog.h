@@ -3,14 +3,14 @@
 // the pitch bender drives the velocity.
 #pragma once
 
-#include "app/options/option_settings.h"
+#include "app/program_options.h"
 
 #include <windows.h>
 
 namespace Quorvane {
 
-// The modal dialog over a copy of the settings; true on OK with the
-// settings changed.
-bool RunPlaybackDialog(HWND owner, PlaybackSettings &settings);
+// The modal dialog over a copy of the playback options; true on OK with
+// them changed.
+bool RunPlaybackDialog(HWND owner, ProgramOptions &options);
 
 } // namespace Quorvane

@@ -1,6 +1,6 @@
 #include "app/options/vst_folders_dialog.h"
 
-#include "app/common/program_messages.h"
+#include "app/program_messages.h"
 #include "app/options/dialog_controls.h"
 #include "app/options/option_dialog_ids.h"
 #include "data/io_params.h"
@@ -56,7 +56,7 @@ void browseInto(HWND dialog, int field)
     const bool isPath = SHGetPathFromIDListA(chosen, path) != FALSE;
     CoTaskMemFree(chosen);
     if (!isPath) {
-        ShowProgramMessage(dialog, kMsgShellError);
+        ShowProgramMessage(MsgShellError, dialog);
         return;
     }
     SetDlgItemTextA(dialog, field, path);

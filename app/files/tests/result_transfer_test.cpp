@@ -1,6 +1,5 @@
 #include "app/files/result_transfer.h"
 
-#include "app/common/program_messages.h"
 #include "app/files/export_choices.h"
 #include "base/message_box.h"
 #include "data/storage.h"

@@ -1,15 +1,16 @@
 #include "app/options/accent_dialog.h"
 #include "app/options/option_dialog_ids.h"
 #include "app/options/option_settings.h"
+#include "app/program_profile.h"
 #include "app/options/playback_dialog.h"
 #include "app/options/tests/dialog_answer.h"
 
+#include "testing/sandbox.h"
 #include "testing/screenshot.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 using namespace Quorvane;
@@ -41,7 +42,7 @@ protected:
 
 TEST_F(OptionDialogsTest, AccentDialogShowsTheSettingsAndReadsTheUsersChoice)
 {
-    AccentSettings settings; // accent off, 120, 36, 49, 49, 110, 1/16
+    ProgramOptions settings; // accent off, 120, 36, 49, 49, 110, 1/16
     const NoteNamer names = [](int note) { return note == 36 ? std::string("Kick") : std::string(); };
     struct {
         bool offDisables = false;
@@ -85,34 +86,34 @@ TEST_F(OptionDialogsTest, AccentDialogShowsTheSettingsAndReadsTheUsersChoice)
     EXPECT_EQ(seen.durations, 4);
     EXPECT_EQ(seen.threshold, "120");
 
-    EXPECT_EQ(settings.on, 1);
-    EXPECT_EQ(settings.threshold, 127); // brought into 1..127
-    EXPECT_EQ(settings.velocity, 90);
-    EXPECT_EQ(settings.note1, 36);
-    EXPECT_EQ(settings.note2a, 49);
-    EXPECT_EQ(settings.note2b, 51);
-    EXPECT_EQ(settings.duration, 3);
+    EXPECT_EQ(settings.accent, 1);
+    EXPECT_EQ(settings.accThreshold, 127); // brought into 1..127
+    EXPECT_EQ(settings.accVelocity, 90);
+    EXPECT_EQ(settings.accNote1, 36);
+    EXPECT_EQ(settings.accNote2a, 49);
+    EXPECT_EQ(settings.accNote2b, 51);
+    EXPECT_EQ(settings.accDuration, 3);
 }
 
 TEST_F(OptionDialogsTest, CancellingTheAccentDialogKeepsTheSettings)
 {
-    AccentSettings settings;
-    settings.note1 = 40;
+    ProgramOptions settings;
+    settings.accNote1 = 40;
     DialogAnswer answer(IDC_ACCENT_ON, [](HWND dialog) {
         press(dialog, IDC_ACCENT_ON);
         choose(dialog, IDC_ACCENT_NOTE1, 0);
         press(dialog, IDCANCEL);
     });
     EXPECT_FALSE(RunAccentDialog(nullptr, settings, {}));
-    EXPECT_EQ(settings.on, 0);
-    EXPECT_EQ(settings.note1, 40);
+    EXPECT_EQ(settings.accent, 0);
+    EXPECT_EQ(settings.accNote1, 40);
 }
 
 TEST_F(OptionDialogsTest, StrengthIsOnlyEditableWhileTheBenderDrivesTheVelocity)
 {
-    PlaybackSettings settings;
-    settings.bendToVelocity = 0;
-    settings.internalVelocity = 64;
+    ProgramOptions settings;
+    settings.extPitch = 0;
+    settings.veloStat = 64;
     bool disabledAtFirst = false, enabledAfter = false;
     DialogAnswer answer(IDC_PLAYBACK_BENDER, [&](HWND dialog) {
         disabledAtFirst = !enabled(dialog, IDC_PLAYBACK_STRENGTH);
@@ -127,27 +128,30 @@ TEST_F(OptionDialogsTest, StrengthIsOnlyEditableWhileTheBenderDrivesTheVelocity)
     ASSERT_TRUE(RunPlaybackDialog(nullptr, settings));
     EXPECT_TRUE(disabledAtFirst);
     EXPECT_TRUE(enabledAfter);
-    EXPECT_EQ(settings.bendToVelocity, 1);
-    EXPECT_EQ(settings.triggerVelocity, 0);
+    EXPECT_EQ(settings.extPitch, 1);
+    EXPECT_EQ(settings.trgVelo, 0);
     EXPECT_EQ(settings.strength, 55);
-    EXPECT_EQ(settings.internalVelocity, 1); // brought into 1..127
+    EXPECT_EQ(settings.veloStat, 1); // brought into 1..127
 }
 
 TEST(OptionSettingsTest, OnlyChangedValuesAreWrittenEachToItsKey)
 {
-    std::vector<std::pair<std::string, int>> written;
-    const OptionWriter write = [&](const char *key, int value) { written.emplace_back(key, value); };
-    AccentSettings before, after;
-    EXPECT_EQ(WriteChanged(before, after, write), 0);
-    after.on = 1;
-    after.note2b = 51;
-    after.duration = 0;
-    EXPECT_EQ(WriteChanged(before, after, write), 3);
-    PlaybackSettings was, now;
-    now.internalVelocity = 80;
-    now.bendToVelocity = 0;
-    EXPECT_EQ(WriteChanged(was, now, write), 2);
-    EXPECT_EQ(written,
-              (std::vector<std::pair<std::string, int>>{
-                  {"Accent", 1}, {"AccNote2b", 51}, {"AccDur", 0}, {"VeloStat", 80}, {"ExtPitch", 0}}));
+    testing_support::RegistrySandbox sandbox;
+    const ProgramProfile profile(sandbox.product());
+    ProgramOptions before, after;
+    EXPECT_EQ(WriteChangedOptions(before, after, profile), 0);
+    after.accent = 1;
+    after.accNote2b = 51;
+    after.accDuration = 0;
+    after.veloStat = 80;
+    after.extPitch = 0;
+    EXPECT_EQ(WriteChangedOptions(before, after, profile), 5);
+    const struct {
+        const char *key;
+        int value;
+    } written[] = {{"Accent", 1}, {"AccNote2b", 51}, {"AccDur", 0}, {"VeloStat", 80}, {"ExtPitch", 0}};
+    for (const auto &w : written)
+        EXPECT_EQ(profile.getInt(w.key, -1), w.value) << w.key;
+    for (const char *unchanged : {"AccNote1", "AccTrshld", "TrgVelo", "Strength", "OLEMidi", "NameW"})
+        EXPECT_EQ(profile.getInt(unchanged, -1), -1) << unchanged;
 }
