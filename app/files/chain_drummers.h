@@ -10,7 +10,7 @@ namespace Quorvane {
 class CMEffChain;
 class CMEffElem;
 
-class ChainDrummers final : public PartDrummers {
+class ChainDrummers final : public PartStates {
 public:
     explicit ChainDrummers(CMEffChain &chain) : chain_(chain) {}
 

@@ -18,11 +18,11 @@ bool get32(CStorage &storage, void *value)
     return storage.GetBuffer(value, 4, 4) != 0;
 }
 
-bool saveDrummers(CStorage &storage, PartDrummers *drummers)
+bool saveDrummers(CStorage &storage, PartStates *drummers)
 {
     if (!drummers)
         return false;
-    for (int element = 0; element < kDrummersPerPart; ++element) {
+    for (int element = 0; element < kDrummerElements; ++element) {
         std::string state;
         if (!drummers->saveState(element, state) || state.empty() || state.size() > INT32_MAX)
             return false;
@@ -34,11 +34,11 @@ bool saveDrummers(CStorage &storage, PartDrummers *drummers)
     return true;
 }
 
-bool loadDrummers(CStorage &storage, PartDrummers *drummers)
+bool loadDrummers(CStorage &storage, PartStates *drummers)
 {
     if (!drummers)
         return false;
-    for (int element = 0; element < kDrummersPerPart; ++element) {
+    for (int element = 0; element < kDrummerElements; ++element) {
         int32_t active = 0;
         int32_t size = 0;
         if (!get32(storage, &active) || !get32(storage, &size))
@@ -72,7 +72,7 @@ bool saveLength(CStorage &storage, PartStore &store, int part)
 bool loadLength(CStorage &storage, PartStore &store, int part)
 {
     int32_t length = 0;
-    if (!get32(storage, &length) || length < kMinPartLength || length > kMaxPartLength)
+    if (!get32(storage, &length) || length < 1 || length > kMaxPartMeasures)
         return false;
     store.setPartLength(part, length);
     return true;
@@ -111,7 +111,7 @@ bool SavePartFile(CStorage &storage, PartStore &store, int part)
 {
     const uint32_t magic = kPartFileMagic;
     return validPart(part) && put32(storage, &magic) && saveLength(storage, store, part) &&
-           saveTempo(storage, store) && saveDrummers(storage, store.drummers(part));
+           saveTempo(storage, store) && saveDrummers(storage, store.states(part));
 }
 
 bool SaveStyleFile(CStorage &storage, PartStore &store)
@@ -120,20 +120,20 @@ bool SaveStyleFile(CStorage &storage, PartStore &store)
     if (!put32(storage, &magic) || !saveTempo(storage, store))
         return false;
     for (int part = 0; part < kPartCount; ++part)
-        if (!saveLength(storage, store, part) || !saveDrummers(storage, store.drummers(part)))
+        if (!saveLength(storage, store, part) || !saveDrummers(storage, store.states(part)))
             return false;
     return true;
 }
 
 bool SaveClipboardPart(CStorage &storage, PartStore &store, int part)
 {
-    return validPart(part) && saveLength(storage, store, part) && saveDrummers(storage, store.drummers(part));
+    return validPart(part) && saveLength(storage, store, part) && saveDrummers(storage, store.states(part));
 }
 
 bool LoadPartFile(CStorage &storage, PartStore &store, int part)
 {
     return validPart(part) && checkMagic(storage, kPartFileMagic) && loadLength(storage, store, part) &&
-           loadTempo(storage, store) && loadDrummers(storage, store.drummers(part));
+           loadTempo(storage, store) && loadDrummers(storage, store.states(part));
 }
 
 bool LoadStyleFile(CStorage &storage, PartStore &store)
@@ -141,14 +141,14 @@ bool LoadStyleFile(CStorage &storage, PartStore &store)
     if (!checkMagic(storage, kStyleFileMagic) || !loadTempo(storage, store))
         return false;
     for (int part = 0; part < kPartCount; ++part)
-        if (!loadLength(storage, store, part) || !loadDrummers(storage, store.drummers(part)))
+        if (!loadLength(storage, store, part) || !loadDrummers(storage, store.states(part)))
             return false;
     return true;
 }
 
 bool LoadClipboardPart(CStorage &storage, PartStore &store, int part)
 {
-    return validPart(part) && loadLength(storage, store, part) && loadDrummers(storage, store.drummers(part));
+    return validPart(part) && loadLength(storage, store, part) && loadDrummers(storage, store.states(part));
 }
 
 } // namespace Quorvane

@@ -10,6 +10,8 @@
 // state as the drummer writes it.
 #pragma once
 
+#include "app/parts_song.h"
+
 #include <cstdint>
 #include <string>
 
@@ -17,18 +19,12 @@ namespace Quorvane {
 
 class CStorage;
 
-constexpr int kPartCount = 12;
-constexpr int kDrummersPerPart = 3;
-// The measures a part may last.
-constexpr int32_t kMinPartLength = 1;
-constexpr int32_t kMaxPartLength = 8;
-
 // The four bytes "QN31" and "QN32" read as one little-endian word.
 constexpr uint32_t kPartFileMagic = 0x3133'4E51;
 constexpr uint32_t kStyleFileMagic = 0x3233'4E51;
 
-// The drummer elements of one part.
-class PartDrummers {
+// The states of one part's three drummer elements.
+class PartStates {
 public:
     virtual bool isActive(int element) = 0;
     // Switches the element on or off.
@@ -39,7 +35,7 @@ public:
     virtual bool loadState(int element, const std::string &state) = 0;
 
 protected:
-    ~PartDrummers() = default;
+    ~PartStates() = default;
 };
 
 // What the files read from and write into: the parts of the program.
@@ -51,7 +47,7 @@ public:
     // Tempos outside what the program plays are ignored.
     virtual void setTempo(float beatsPerMinute) = 0;
     // Null when the part has no drummers.
-    virtual PartDrummers *drummers(int part) = 0;
+    virtual PartStates *states(int part) = 0;
 
 protected:
     ~PartStore() = default;

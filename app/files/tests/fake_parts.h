@@ -11,9 +11,9 @@
 namespace rallimoth_test {
 
 using Quorvane::kPartCount;
-using Quorvane::PartDrummers;
+using Quorvane::PartStates;
 
-struct FakeDrummers final : PartDrummers {
+struct FakeStates final : PartStates {
     std::array<bool, 3> active{true, true, true};
     std::array<std::string, 3> states{"S0", "F1", "F2"};
     bool refuseLoad = false;
@@ -43,7 +43,7 @@ struct FakeDrummers final : PartDrummers {
 // Twelve parts over any base that is a store of parts.
 template <typename Base> struct FakeParts : Base {
     std::array<int32_t, kPartCount> lengths{};
-    std::array<FakeDrummers, kPartCount> parts;
+    std::array<FakeStates, kPartCount> parts;
     float storedTempo = 100.0f;
     int tempoCalls = 0;
 
@@ -56,7 +56,7 @@ template <typename Base> struct FakeParts : Base {
         ++tempoCalls;
         storedTempo = t;
     }
-    PartDrummers *drummers(int part) override { return &parts[part]; }
+    PartStates *states(int part) override { return &parts[part]; }
 };
 
 using FakeStore = FakeParts<Quorvane::PartStore>;

@@ -219,7 +219,7 @@ TEST(PartFilesTest, APartWithoutDrummersIsNotWritten)
         void setPartLength(int, int32_t) override {}
         float tempo() override { return 100; }
         void setTempo(float) override {}
-        PartDrummers *drummers(int) override { return nullptr; }
+        PartStates *states(int) override { return nullptr; }
     } store;
     CMemStorage storage;
     EXPECT_FALSE(SavePartFile(storage, store, 0));
