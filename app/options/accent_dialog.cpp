@@ -122,6 +122,15 @@ NoteNamer DrummerNoteNamer(IQN3Request *drummer)
     };
 }
 
+IQN3Request *FirstAttachedDrummer(const PartDrummers &drummers)
+{
+    for (int part = 0; part < kPartCount; ++part)
+        for (int element = 0; element < kDrummerElements; ++element)
+            if (IQN3Request *request = drummers.Request(part, element))
+                return request;
+    return nullptr;
+}
+
 bool RunAccentDialog(HWND owner, ProgramOptions &options, const NoteNamer &names)
 {
     AccentDialog state{options, names};
