@@ -3,6 +3,7 @@
 #include "app/program_messages.h"
 #include "app/files/result_transfer.h"
 #include "data/storage.h"
+#include "plugin/fill/plugin/drummer_transfer.h"
 
 namespace Quorvane {
 
@@ -109,7 +110,7 @@ bool PastePartCommand(PartFileHost &host)
         return false;
     std::string bytes;
     CMemStorage storage(1024);
-    bool loaded = ReadClipboard(PartClipboardFormat(), bytes) &&
+    bool loaded = DrummerTransfer::readClipboard(PartClipboardFormat(), bytes) &&
                   storage.PutBuffer(bytes.data(), static_cast<long>(bytes.size())) && storage.SetPos(0) == 0;
     if (loaded) {
         host.stopPlayback();

@@ -4,124 +4,14 @@
 #include "app/files/export_choices.h"
 #include "data/storage.h"
 #include "plugin/fill/plugin/drummer_transfer.h"
-#include "plugin/framework/plugin/com_object.h"
 
 #include <ole2.h>
 #include <shlobj.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
 namespace Quorvane {
-
-namespace {
-
-FORMATETC formatOf(UINT format)
-{
-    FORMATETC f{};
-    f.cfFormat = static_cast<CLIPFORMAT>(format);
-    f.dwAspect = DVASPECT_CONTENT;
-    f.lindex = -1;
-    f.tymed = TYMED_HGLOBAL;
-    return f;
-}
-
-class DelayedDataSource final : public com::SingleInterfaceObject<IDataObject> {
-public:
-    DelayedDataSource(FormatRenderer &renderer, std::vector<UINT> formats)
-        : renderer_(renderer), formats_(std::move(formats))
-    {
-    }
-
-    HRESULT STDMETHODCALLTYPE GetData(FORMATETC *format, STGMEDIUM *medium) override
-    {
-        if (!format || !medium)
-            return E_POINTER;
-        if (!offers(format))
-            return DV_E_FORMATETC;
-        HGLOBAL global = renderer_.render(format->cfFormat);
-        if (!global)
-            return E_FAIL;
-        medium->tymed = TYMED_HGLOBAL;
-        medium->hGlobal = global;
-        medium->pUnkForRelease = nullptr;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC *, STGMEDIUM *) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC *format) override
-    {
-        if (!format)
-            return E_POINTER;
-        return offers(format) ? S_OK : DV_E_FORMATETC;
-    }
-    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC *, FORMATETC *out) override
-    {
-        if (!out)
-            return E_POINTER;
-        out->ptd = nullptr;
-        return DATA_S_SAMEFORMATETC;
-    }
-    HRESULT STDMETHODCALLTYPE SetData(FORMATETC *, STGMEDIUM *, BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC **out) override
-    {
-        if (!out)
-            return E_POINTER;
-        *out = nullptr;
-        if (direction != DATADIR_GET)
-            return E_NOTIMPL;
-        std::vector<FORMATETC> list;
-        for (UINT f : formats_)
-            list.push_back(formatOf(f));
-        return SHCreateStdEnumFmtEtc(static_cast<UINT>(list.size()), list.data(), out);
-    }
-    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC *, DWORD, IAdviseSink *, DWORD *) override
-    {
-        return OLE_E_ADVISENOTSUPPORTED;
-    }
-    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA **) override { return OLE_E_ADVISENOTSUPPORTED; }
-
-private:
-    ~DelayedDataSource() = default;
-
-    bool offers(const FORMATETC *format) const
-    {
-        return (format->tymed & TYMED_HGLOBAL) && format->dwAspect == DVASPECT_CONTENT &&
-               std::find(formats_.begin(), formats_.end(), format->cfFormat) != formats_.end();
-    }
-
-    FormatRenderer &renderer_;
-    std::vector<UINT> formats_;
-};
-
-// Drops when the left button comes up, gives up on Escape.
-class CopyDropSource final : public com::SingleInterfaceObject<IDropSource> {
-public:
-    HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keys) override
-    {
-        if (escape)
-            return DRAGDROP_S_CANCEL;
-        return keys & MK_LBUTTON ? S_OK : DRAGDROP_S_DROP;
-    }
-    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
-
-private:
-    ~CopyDropSource() = default;
-};
-
-template <typename T, typename... Args> T *created(Args &&...args)
-{
-    try {
-        T *object = new T(std::forward<Args>(args)...);
-        object->AddRef();
-        return object;
-    } catch (...) {
-        return nullptr;
-    }
-}
-
-} // namespace
 
 UINT MidiClipboardFormat()
 {
@@ -147,7 +37,8 @@ std::vector<UINT> ResultFormats(bool midi, bool drag)
 
 IDataObject *CreateDelayedDataSource(FormatRenderer &renderer, std::vector<UINT> formats)
 {
-    return created<DelayedDataSource>(renderer, std::move(formats));
+    return DrummerTransfer::createRenderingDataObject(
+        std::move(formats), [&renderer](UINT format) { return renderer.render(format); });
 }
 
 HRESULT CopyToClipboard(FormatRenderer &renderer, std::vector<UINT> formats)
@@ -169,14 +60,7 @@ HRESULT DragOut(FormatRenderer &renderer, std::vector<UINT> formats)
     IDataObject *data = CreateDelayedDataSource(renderer, std::move(formats));
     if (!data)
         return E_OUTOFMEMORY;
-    CopyDropSource *dropSource = created<CopyDropSource>();
-    if (!dropSource) {
-        data->Release();
-        return E_OUTOFMEMORY;
-    }
-    DWORD effect = DROPEFFECT_NONE;
-    const HRESULT result = DoDragDrop(data, dropSource, DROPEFFECT_COPY, &effect);
-    dropSource->Release();
+    const HRESULT result = DrummerTransfer::dragCopy(data);
     data->Release();
     return result;
 }
@@ -199,22 +83,6 @@ HGLOBAL GlobalFromStorage(CMemStorage &storage)
     }
     std::free(block);
     return global;
-}
-
-bool ReadClipboard(UINT format, std::string &bytes)
-{
-    IDataObject *data = nullptr;
-    if (FAILED(OleGetClipboard(&data)) || !data)
-        return false;
-    FORMATETC wanted = formatOf(format);
-    STGMEDIUM medium{};
-    bool read = false;
-    if (SUCCEEDED(data->GetData(&wanted, &medium))) {
-        read = medium.tymed == TYMED_HGLOBAL && DrummerTransfer::bytesFromGlobal(medium.hGlobal, bytes);
-        ReleaseStgMedium(&medium);
-    }
-    data->Release();
-    return read;
 }
 
 HGLOBAL ResultRenderer::render(UINT format)

@@ -50,9 +50,6 @@ HRESULT DragOut(FormatRenderer &renderer, std::vector<UINT> formats);
 // is left empty. Null when out of memory.
 HGLOBAL GlobalFromStorage(CMemStorage &storage);
 
-// The bytes of the clipboard's data in that format; false when it has none.
-bool ReadClipboard(UINT format, std::string &bytes);
-
 // What the program's data source renders, from what the program knows.
 class ResultSource {
 public:

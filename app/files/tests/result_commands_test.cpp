@@ -1,6 +1,7 @@
 #include "app/files/result_commands.h"
 
 #include "app/files/file_choice.h"
+#include "app/files/tests/fake_result_source.h"
 #include "base/message_box.h"
 #include "data/storage.h"
 #include "testing/sandbox.h"
@@ -16,28 +17,6 @@
 using namespace Quorvane;
 
 namespace {
-
-struct Source final : ResultSource {
-    HWND owner() override { return nullptr; }
-    void stopPlayback() override { log += "stop "; }
-    bool midiChosen() override { return midi; }
-    bool exportMidi(CStorage &storage) override
-    {
-        log += "midi ";
-        return !fail && storage.PutBuffer("MThd", 4);
-    }
-    bool exportWave(CStorage &storage) override
-    {
-        log += "wave ";
-        return !fail && storage.PutBuffer("RIFF", 4);
-    }
-    bool saveCurrentPart(CStorage &) override { return false; }
-    void dragRendered() override {}
-
-    bool midi = true;
-    bool fail = false;
-    std::string log;
-};
 
 class ResultCommandsTest : public testing::Test {
 protected:
@@ -64,7 +43,7 @@ protected:
     }
 
     testing_support::TempFolder temp;
-    Source source;
+    rallimoth_test::FakeResultSource source;
     ExportChoices choices;
     std::string answer;
     std::vector<std::string> messages;
@@ -77,7 +56,7 @@ TEST_F(ResultCommandsTest, AnExportWritesTheChosenFileWithPlaybackStopped)
     answer = temp.file("take.wav");
     ASSERT_TRUE(ExportResultCommand(source, choices, ResultKind::Wave));
     EXPECT_EQ(source.log, "stop wave ");
-    EXPECT_EQ(testing_support::readFile(answer), "RIFF");
+    EXPECT_EQ(testing_support::readFile(answer), "RIFF-bytes");
     EXPECT_EQ(choices.waveCounter, 2);
     EXPECT_TRUE(messages.empty());
 }
@@ -85,10 +64,10 @@ TEST_F(ResultCommandsTest, AnExportWritesTheChosenFileWithPlaybackStopped)
 TEST_F(ResultCommandsTest, AFailedExportIsReportedAndACancelledOneDoesNothing)
 {
     answer = temp.file("take.mid");
-    source.fail = true;
+    source.failMidi = true;
     EXPECT_FALSE(ExportResultCommand(source, choices, ResultKind::Midi));
     answer = temp.file("missing\\take.wav");
-    source.fail = false;
+    source.failMidi = false;
     EXPECT_FALSE(ExportResultCommand(source, choices, ResultKind::Wave));
     EXPECT_EQ(messages, (std::vector<std::string>{"Can't export MIDI-file.", "Can't export WAVE-file."}));
     answer.clear();

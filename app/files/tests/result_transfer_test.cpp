@@ -1,8 +1,10 @@
 #include "app/files/result_transfer.h"
 
 #include "app/files/export_choices.h"
+#include "app/files/tests/fake_result_source.h"
 #include "base/message_box.h"
 #include "data/storage.h"
+#include "plugin/fill/plugin/drummer_transfer.h"
 #include "testing/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -17,35 +19,6 @@
 using namespace Quorvane;
 
 namespace {
-
-// A program that exports fixed bytes, or fails to, and notes what it was
-// asked.
-struct FakeSource final : ResultSource {
-    HWND owner() override { return nullptr; }
-    void stopPlayback() override { log += "stop "; }
-    bool midiChosen() override { return midi; }
-    bool exportMidi(CStorage &storage) override
-    {
-        log += "midi ";
-        return !failMidi && storage.PutBuffer("MThd-bytes", 10);
-    }
-    bool exportWave(CStorage &storage) override
-    {
-        log += "wave ";
-        return !failWave && storage.PutBuffer("RIFF-bytes", 10);
-    }
-    bool saveCurrentPart(CStorage &storage) override
-    {
-        log += "part ";
-        return storage.PutBuffer("part", 4);
-    }
-    void dragRendered() override { log += "dragged "; }
-
-    bool midi = true;
-    bool failMidi = false;
-    bool failWave = false;
-    std::string log;
-};
 
 std::string bytesOf(HGLOBAL global)
 {
@@ -85,7 +58,7 @@ protected:
         return result;
     }
 
-    FakeSource source;
+    rallimoth_test::FakeResultSource source;
     ResultRenderer renderer{source};
     std::vector<std::string> messages;
 };
@@ -97,9 +70,9 @@ TEST_F(ResultTransferTest, TheClipboardGetsTheMidiFileRenderedWhenFlushed)
     ASSERT_EQ(CopyToClipboard(renderer, ResultFormats(true, false)), S_OK);
     EXPECT_EQ(source.log, "stop midi ");
     std::string bytes;
-    ASSERT_TRUE(ReadClipboard(MidiClipboardFormat(), bytes));
+    ASSERT_TRUE(DrummerTransfer::readClipboard(MidiClipboardFormat(), bytes));
     EXPECT_EQ(bytes, "MThd-bytes");
-    EXPECT_FALSE(ReadClipboard(CF_WAVE, bytes));
+    EXPECT_FALSE(DrummerTransfer::readClipboard(CF_WAVE, bytes));
     EXPECT_TRUE(messages.empty());
 }
 
@@ -108,11 +81,11 @@ TEST_F(ResultTransferTest, TheWaveIsOfferedAsWaveAndAsRiff)
     source.midi = false;
     ASSERT_EQ(CopyToClipboard(renderer, ResultFormats(false, false)), S_OK);
     std::string wave, riff;
-    ASSERT_TRUE(ReadClipboard(CF_WAVE, wave));
-    ASSERT_TRUE(ReadClipboard(CF_RIFF, riff));
+    ASSERT_TRUE(DrummerTransfer::readClipboard(CF_WAVE, wave));
+    ASSERT_TRUE(DrummerTransfer::readClipboard(CF_RIFF, riff));
     EXPECT_EQ(wave, "RIFF-bytes");
     EXPECT_EQ(riff, "RIFF-bytes");
-    EXPECT_FALSE(ReadClipboard(MidiClipboardFormat(), wave));
+    EXPECT_FALSE(DrummerTransfer::readClipboard(MidiClipboardFormat(), wave));
 }
 
 TEST_F(ResultTransferTest, NothingIsRenderedBeforeAReceiverAsks)
@@ -178,11 +151,11 @@ TEST_F(ResultTransferTest, ThePartTravelsInItsOwnFormat)
 {
     ASSERT_EQ(CopyToClipboard(renderer, {PartClipboardFormat()}), S_OK);
     std::string bytes;
-    ASSERT_TRUE(ReadClipboard(PartClipboardFormat(), bytes));
+    ASSERT_TRUE(DrummerTransfer::readClipboard(PartClipboardFormat(), bytes));
     EXPECT_EQ(bytes, "part");
     // A new copy replaces what the clipboard held.
     ASSERT_EQ(CopyToClipboard(renderer, ResultFormats(true, false)), S_OK);
-    EXPECT_FALSE(ReadClipboard(PartClipboardFormat(), bytes));
+    EXPECT_FALSE(DrummerTransfer::readClipboard(PartClipboardFormat(), bytes));
 }
 
 TEST(GlobalFromStorageTest, TheBlockHoldsTheBytesAndTheStorageIsEmptied)
