@@ -2,9 +2,9 @@
 #include "app/command_line.h"
 #include "app/frame_dialog.h"
 #include "app/parts_window.h"
-#include "app/program_database.h"
 #include "app/program_identity.h"
 #include "app/program_startup.h"
+#include "app/equipment_database.h"
 #include "app/style_file_type.h"
 #include "outside/halvorinapp/halvorin_app.h"
 #include "sound/sound_mngr.h"
@@ -23,8 +23,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     {
         CHalvorinApp bridge(kProgramTitle);
         // The program reaches the equipment database through this one
-        // object; none is built in yet, so it runs on its defaults.
-        MissingDatabase database;
+        // object.
+        EquipmentDatabase database;
         ProgramProfile profile;
         SoundSession session(database, bridge);
         StartupContext context{bridge, database, session, profile,

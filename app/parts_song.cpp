@@ -54,14 +54,18 @@ int BuildFreshParts(CSong &song, int selectedPart)
     return 0;
 }
 
-IUnknown *PartDrummerObject(CSong &song, int part, int element)
+CMEffElem *PartElement(CSong &song, int part, int element)
 {
     CTrackMIDI *track = PartTrack(song, part);
-    if (!track)
-        return nullptr;
-    CMEffElem *elem = track->effects.GetFirstElem();
+    CMEffElem *elem = track ? track->effects.GetFirstElem() : nullptr;
     for (int i = 0; elem && i < element; ++i)
         elem = static_cast<CMEffElem *>(elem->next);
+    return elem;
+}
+
+IUnknown *PartDrummerObject(CSong &song, int part, int element)
+{
+    CMEffElem *elem = PartElement(song, part, element);
     IUnknown *object = nullptr;
     if (!elem || !elem->effect || !elem->effect->GuidOperation(MEFF_GET_OBJECT, &object, sizeof(object)))
         return nullptr;

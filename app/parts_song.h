@@ -10,6 +10,7 @@ namespace Quorvane {
 
 class CSong;
 class CTrackMIDI;
+class CMEffElem;
 struct PORTDESCR;
 
 constexpr int kMaxPartMeasures = 8;
@@ -24,6 +25,9 @@ int BuildFreshParts(CSong &song, int selectedPart);
 // Appends a drummer made from the descriptor to the track's chain; false
 // when the drummer could not be made.
 bool AddDrummerElement(CSong &song, CTrackMIDI &track, PORTDESCR &descriptor, bool active);
+
+// The element (0..2) of a part's drummer chain, null when there is none.
+CMEffElem *PartElement(CSong &song, int part, int element);
 
 // The drummer COM object of a part's element (no reference of its own),
 // null when there is none.

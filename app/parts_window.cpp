@@ -18,6 +18,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -82,6 +83,26 @@ HWND PartsWindow::Create(HINSTANCE instance, HWND frame)
     return window_;
 }
 
+INT_PTR CALLBACK PartsWindow::EditorHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    HWND parts = GetWindow(window, GW_OWNER);
+    switch (message) {
+    case WM_CLOSE:
+        // The parts window docks a floating editor again.
+        PostMessageA(parts, kMsgEditorClosed, 0, reinterpret_cast<LPARAM>(window));
+        return TRUE;
+    case WM_KEYDOWN:
+        if (wParam != VK_RETURN && wParam != VK_ESCAPE && wParam != VK_CONTROL && wParam != 'C' &&
+            wParam != 'V' && wParam != 'X')
+            PostMessageA(parts, WM_KEYDOWN, wParam, lParam);
+        return TRUE;
+    case WM_MOVE:
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
 INT_PTR CALLBACK PartsWindow::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG) {
@@ -142,11 +163,24 @@ INT_PTR PartsWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_ERASEBKGND:
         return TRUE;
+    case WM_MOVE:
+    case WM_ACTIVATE:
+        placeEditors();
+        return FALSE;
     case WM_LBUTTONDOWN:
         Click(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
         return TRUE;
     case WM_MOUSEMOVE:
-        onMouseMove(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+        if (drag_ != Drag::None)
+            onDrag(static_cast<short>(LOWORD(lParam)));
+        else
+            onMouseMove(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+        return TRUE;
+    case WM_LBUTTONUP:
+        endDrag();
+        return TRUE;
+    case WM_CAPTURECHANGED:
+        drag_ = Drag::None;
         return TRUE;
     case WM_KEYDOWN:
         onKey(wParam, lParam);
@@ -173,21 +207,13 @@ INT_PTR PartsWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         invalidate(1);
         return TRUE;
     }
-    case kMsgSongPointer: {
-        int measure = -1;
-        if (current_ == selected_ && IsPlaying()) {
-            long bar = 0, beat = 0, tick = 0;
-            song_.SongGetMBTFromTime(song_.currentTick, bar, beat, tick);
-            measure = bar < lengths_[current_] ? static_cast<int>(bar) : (loop_ ? 0 : shownMeasure_);
-        }
-        if (measure != shownMeasure_) {
-            shownMeasure_ = measure;
-            invalidate(3);
-        }
+    case kMsgSongPointer:
+        updatePosition();
         return TRUE;
-    }
     case kMsgSwitchPart: {
+        closeEditors(static_cast<int>(HIWORD(lParam)));
         current_ = static_cast<int>(LOWORD(lParam));
+        openEditors();
         applyTimeSelection();
         Redraw();
         if (wParam)
@@ -195,6 +221,11 @@ INT_PTR PartsWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
     }
     case kMsgEditorClosed:
+        for (int i = 0; i < kEditorWindows; ++i)
+            if (editors_[i] == reinterpret_cast<HWND>(lParam) && !docked_[i]) {
+                setDocked(i, true);
+                invalidate(6);
+            }
         return TRUE;
     default:
         return FALSE;
@@ -208,9 +239,8 @@ bool PartsWindow::FinishSetUp()
     RegisterClipboardFormatA("Standard MIDI File");
     RegisterClipboardFormatA("QNOV Style");
     for (HWND &editor : editors_) {
-        editor = CreateDialogParamA(
-            GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_EDITOR_HOST), window_,
-            [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+        editor = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_EDITOR_HOST), window_,
+                                    &PartsWindow::EditorHostProc, 0);
     }
     tooltip_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, window_,
                                nullptr, nullptr, nullptr);
@@ -244,9 +274,62 @@ bool PartsWindow::FinishSetUp()
             reinterpret_cast<ULONG_PTR>(this));
         EnableAudioStreamCommand(!bridge_.IsAttached());
     }
+    if (ok)
+        openEditors();
     SetCursor(old);
     Redraw();
     return ok;
+}
+
+void PartsWindow::openEditors()
+{
+    for (int element = 0; element < kDrummerElements; ++element) {
+        CMEffElem *elem = PartElement(song_, current_, element);
+        HWND host = editors_[element];
+        if (!elem || !elem->effect || !host)
+            continue;
+        long width = 100, height = 100;
+        if (!elem->effect->GetEditorSize(width, height) || width <= 0 || height <= 0)
+            width = height = 100;
+        char title[96];
+        const char *name = elem->GetName();
+        if (element == 0)
+            std::snprintf(title, sizeof(title), "%s", name ? name : "");
+        else
+            std::snprintf(title, sizeof(title), "%s %i", name ? name : "", element);
+        SetWindowTextA(host, title);
+        SetWindowPos(host, nullptr, 0, 0, static_cast<int>(width), static_cast<int>(height),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        elem->effect->OpenEditor(host);
+    }
+    placeEditors();
+}
+
+void PartsWindow::closeEditors(int part)
+{
+    for (int element = 0; element < kDrummerElements; ++element)
+        if (CMEffElem *elem = PartElement(song_, part, element); elem && elem->effect)
+            elem->effect->CloseEditor();
+}
+
+void PartsWindow::placeEditors()
+{
+    if (!window_)
+        return;
+    RECT parts;
+    GetWindowRect(window_, &parts);
+    // Docked editors share the place under the parts window; the front one
+    // lies on top.
+    for (int i = 0; i < kEditorWindows; ++i) {
+        HWND editor = editors_[i];
+        if (!editor)
+            continue;
+        if (docked_[i])
+            SetWindowPos(editor, nullptr, parts.left, parts.bottom, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ShowWindow(editor, (i == frontEditor_ || !docked_[i]) && IsWindowVisible(window_) ? SW_SHOWNOACTIVATE
+                                                                                          : SW_HIDE);
+    }
 }
 
 bool PartsWindow::buildOrRestore()
@@ -388,10 +471,14 @@ void PartsWindow::CloseSequence()
         }
         built_ = false;
     }
-    for (HWND &editor : editors_) {
-        if (editor && IsWindow(editor))
-            DestroyWindow(editor);
-        editor = nullptr;
+    {
+        CLock lock(song_.GetSyncObj(), 1);
+        closeEditors(current_);
+        for (HWND &editor : editors_) {
+            if (editor && IsWindow(editor))
+                DestroyWindow(editor);
+            editor = nullptr;
+        }
     }
     drummers_.ReleaseAll();
     song_.Clear();
@@ -490,6 +577,8 @@ void PartsWindow::onKey(WPARAM key, LPARAM flags)
     int part = -1;
     if (key == VK_UP || key == VK_DOWN) {
         frontEditor_ = (frontEditor_ + (key == VK_UP ? 3 : 1)) % kEditorWindows;
+        placeEditors();
+        invalidate(2);
         return;
     }
     if (key == VK_ADD || key == VK_OEM_PLUS)
@@ -524,18 +613,15 @@ void PartsWindow::Click(int x, int y)
         break;
     case PartsRegion::DrummerRow:
         frontEditor_ = hit.index;
+        placeEditors();
+        invalidate(2);
         break;
     case PartsRegion::MuteColumn:
-        if (CTrackMIDI *track = PartTrack(song_, current_)) {
-            CMEffElem *elem = track->effects.GetFirstElem();
-            for (int i = 0; elem && i < hit.index; ++i)
-                elem = static_cast<CMEffElem *>(elem->next);
-            if (elem) {
-                CLock lock(song_.GetSyncObj(), 1);
-                track->effects.ActiveMEffElem(elem);
-                if (hit.index > 0)
-                    drummers_.Mirror(current_, hit.index).inactive = !elem->active;
-            }
+        if (CMEffElem *elem = PartElement(song_, current_, hit.index)) {
+            CLock lock(song_.GetSyncObj(), 1);
+            PartTrack(song_, current_)->effects.ActiveMEffElem(elem);
+            if (hit.index > 0)
+                drummers_.Mirror(current_, hit.index).inactive = !elem->active;
         }
         invalidate(7);
         break;
@@ -551,6 +637,28 @@ void PartsWindow::Click(int x, int y)
         drummers_.Mirror(current_, hit.element).params[0] = hit.index;
         drummers_.LayOut(current_, hit.element);
         invalidate(3);
+        break;
+    case PartsRegion::DockColumn:
+        setDocked(hit.index, !docked_[hit.index]);
+        invalidate(6);
+        break;
+    case PartsRegion::OutputDock:
+        setDocked(3, !docked_[3]);
+        invalidate(6);
+        break;
+    case PartsRegion::LevelDrag:
+        // The output's volume and panning are not offered yet.
+        if (hit.index == 2) {
+            drag_ = Drag::Tempo;
+            SetCapture(window_);
+            onDrag(x);
+        }
+        break;
+    case PartsRegion::ResizeGrip:
+        drag_ = Drag::Resize;
+        dragOriginX_ = x;
+        dragOriginWidth_ = options_.nameWidth;
+        SetCapture(window_);
         break;
     case PartsRegion::LevelDefault:
         if (hit.index == 2)
@@ -568,6 +676,82 @@ void PartsWindow::Click(int x, int y)
         break;
     default:
         break;
+    }
+}
+
+void PartsWindow::onDrag(int x)
+{
+    if (drag_ == Drag::Tempo) {
+        // The bar spans the tempo range.
+        const int left = options_.nameWidth + 382, width = 130;
+        const float share = std::clamp(static_cast<float>(x - left) / width, 0.0f, 1.0f);
+        transport_.SetTempo(std::round(kMinTempo + share * (kMaxTempo - kMinTempo)));
+        invalidate(8);
+    } else if (drag_ == Drag::Resize) {
+        const int width = std::clamp(dragOriginWidth_ + x - dragOriginX_, kMinNameWidth, kMaxNameWidth);
+        if (width != options_.nameWidth) {
+            options_.nameWidth = width;
+            RECT r;
+            GetWindowRect(window_, &r);
+            options_.posX = r.left;
+            options_.posY = r.top;
+            placeWindow();
+            Redraw();
+        }
+    }
+}
+
+void PartsWindow::endDrag()
+{
+    if (drag_ == Drag::None)
+        return;
+    drag_ = Drag::None;
+    if (GetCapture() == window_)
+        ReleaseCapture();
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+}
+
+void PartsWindow::setDocked(int editor, bool docked)
+{
+    HWND host = editors_[editor];
+    docked_[editor] = docked ? 1 : 0;
+    if (!host)
+        return;
+    LONG_PTR style = GetWindowLongPtrA(host, GWL_STYLE);
+    const LONG_PTR frame = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    style = docked ? (style & ~frame) : (style | frame);
+    SetWindowLongPtrA(host, GWL_STYLE, style);
+    SetWindowPos(host, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    placeEditors();
+}
+
+void PartsWindow::updatePosition()
+{
+    int markers[kDrummerElements] = {-1, -1, -1};
+    if (current_ == selected_ && IsPlaying()) {
+        long bar = 0, beat = 0, tick = 0;
+        const long position = song_.currentTick;
+        song_.SongGetMBTFromTime(position, bar, beat, tick);
+        if (bar >= lengths_[current_]) {
+            if (!loop_)
+                return;
+            bar = 0;
+        }
+        markers[0] = static_cast<int>(bar);
+        for (int fill = 1; fill < kDrummerElements; ++fill) {
+            const FillMirror &m = drummers_.Mirror(current_, fill);
+            if (position >= m.fillStart && position <= m.fillEnd)
+                markers[fill] = static_cast<int>(bar);
+        }
+    } else {
+        std::fill(std::begin(markers_), std::end(markers_), -1);
+        invalidate(3);
+        invalidate(10);
+        return;
+    }
+    if (!std::equal(std::begin(markers), std::end(markers), markers_)) {
+        std::copy(std::begin(markers), std::end(markers), markers_);
+        invalidate(3);
     }
 }
 
@@ -656,7 +840,7 @@ void PartsWindow::StopPlayback()
     if (IQuorvaneSoundMngr *manager = session_.SoundManager())
         manager->StopPlayback();
     song_.JumpSongPtr(0);
-    shownMeasure_ = -1;
+    std::fill(std::begin(markers_), std::end(markers_), -1);
     invalidate(3);
     invalidate(10);
 }
@@ -704,8 +888,11 @@ void PartsWindow::SwitchPart(int part, int mode, bool restart)
         PostMessageA(window_, kMsgSwitchPart, restart ? 1 : 0, switched);
     else if (mode == 2 && window_)
         SendMessageA(window_, kMsgSwitchPart, restart ? 1 : 0, switched);
-    else if (mode == 0)
+    else if (mode == 0 && part != current_) {
+        closeEditors(current_);
         current_ = part;
+        openEditors();
+    }
 }
 
 void PartsWindow::SetDrummerParam(int part, long id, long value)
@@ -859,7 +1046,7 @@ void PartsWindow::paint(HDC dc, const RECT &client)
                 fill(dc, cell, RGB(200, 140, 60));
             else if (!inPart)
                 fill(dc, cell, RGB(70, 70, 70));
-            if (row > 0 && m == shownMeasure_)
+            if (m == markers_[row])
                 fill(dc, {cell.left + 9, cell.top + 9, cell.right - 9, cell.bottom - 9}, RGB(250, 250, 120));
             frameCell(dc, cell);
         }

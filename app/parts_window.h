@@ -67,6 +67,11 @@ public:
     Transport &Playback() { return transport_; }
     SavedPartsState CurrentState() const;
     void Click(int x, int y);
+    HWND EditorWindow(int index) const { return editors_[index]; }
+    int FrontEditor() const { return frontEditor_; }
+    bool Docked(int editor) const { return docked_[editor] != 0; }
+    int NameWidth() const { return options_.nameWidth; }
+    const int *PositionMarkers() const { return markers_; }
 
     // --- TransportHost
     bool IsPlaying() override;
@@ -95,6 +100,7 @@ public:
     ULONG_PTR HostNotifyUser() override { return reinterpret_cast<ULONG_PTR>(this); }
 
 private:
+    static INT_PTR CALLBACK EditorHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR handle(UINT message, WPARAM wParam, LPARAM lParam);
     void onInitDialog();
@@ -103,6 +109,14 @@ private:
     void applyState(const SavedPartsState &state);
     void applyTimeSelection();
     void relayout();
+    // The current part's drummer editors in their host windows.
+    void openEditors();
+    void closeEditors(int part);
+    void placeEditors();
+    void setDocked(int editor, bool docked);
+    void updatePosition();
+    void onDrag(int x);
+    void endDrag();
     void onCommand(int command);
     void onKey(WPARAM key, LPARAM flags);
     void onMouseMove(int x, int y);
@@ -150,8 +164,13 @@ private:
     int metronome_ = 0;
     int docked_[kEditorWindows] = {1, 1, 1, 1};
     int tooltipIndex_ = 0;
-    // The position display: measure and the fill rows' marked cells.
-    int shownMeasure_ = -1;
+    // The position display: the marked measure of the loop-slice row and
+    // of the two fill rows (-1 none).
+    int markers_[kDrummerElements] = {-1, -1, -1};
+    // Mouse drags: none, the tempo or the name column's width.
+    enum class Drag { None, Tempo, Resize } drag_ = Drag::None;
+    int dragOriginX_ = 0;
+    int dragOriginWidth_ = 0;
 };
 
 } // namespace Quorvane

@@ -139,6 +139,119 @@ TEST_F(PartsWindowTest, AClickOnThePartGridSwitchesParts)
     EXPECT_FALSE(testing_support::writeWindowPicture(parts.Handle(), "rallimoth_parts_window_part5").empty());
 }
 
+TEST_F(PartsWindowTest, TheFrontEditorShowsTheCurrentPartsDrummer)
+{
+    PartsWindow &parts = open();
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump();
+    ASSERT_EQ(parts.FrontEditor(), 1) << "fresh parts show the first fill drummer";
+    for (int i = 0; i < kDrummerElements; ++i) {
+        HWND host = parts.EditorWindow(i);
+        ASSERT_NE(host, nullptr);
+        // The loop-slice drummer offers no panel yet; the fill drummers do.
+        if (i > 0) {
+            EXPECT_NE(GetWindow(host, GW_CHILD), nullptr) << "editor " << i << " holds its drummer's panel";
+        }
+        EXPECT_EQ(IsWindowVisible(host) != 0, i == 1) << i;
+    }
+    char title[96] = {};
+    GetWindowTextA(parts.EditorWindow(2), title, sizeof(title));
+    EXPECT_EQ(std::string(title).substr(std::string(title).size() - 2), " 2");
+    EXPECT_FALSE(testing_support::writeWindowPicture(parts.EditorWindow(1), "rallimoth_fill_editor").empty());
+
+    // Ctrl+Up brings the loop-slice drummer's editor to the front.
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageA(parts.Handle(), WM_KEYDOWN, VK_UP, 0);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(parts.FrontEditor(), 0);
+    EXPECT_TRUE(IsWindowVisible(parts.EditorWindow(0)));
+    EXPECT_FALSE(IsWindowVisible(parts.EditorWindow(1)));
+
+    parts.Click(6 + 52 + 5, 28 + 5); // part 3
+    pump();
+    EXPECT_EQ(parts.CurrentPart(), 2);
+    EXPECT_NE(GetWindow(parts.EditorWindow(2), GW_CHILD), nullptr) << "the editors moved to the new part";
+    parts.CloseSequence();
+    EXPECT_EQ(parts.EditorWindow(0), nullptr);
+}
+
+LPARAM at(int x, int y)
+{
+    return MAKELPARAM(x, y);
+}
+
+TEST_F(PartsWindowTest, DragsSetTheTempoAndTheNameColumnsWidth)
+{
+    PartsWindow &parts = open();
+    ASSERT_TRUE(parts.FinishSetUp());
+    HWND h = parts.Handle();
+    // The tempo bar spans 10..500 over 130 pixels from W + 382.
+    SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, at(156 + 382 + 65, 28 + 52 + 5));
+    EXPECT_EQ(parts.Playback().Tempo(), 255.0f);
+    SendMessageA(h, WM_MOUSEMOVE, MK_LBUTTON, at(156 + 382 + 130, 28 + 52 + 5));
+    SendMessageA(h, WM_LBUTTONUP, 0, at(156 + 382 + 130, 28 + 52 + 5));
+    EXPECT_EQ(parts.Playback().Tempo(), 500.0f);
+    EXPECT_FLOAT_EQ(ReadSongTempo(*parts.Song()), 500.0f) << "written into the master track";
+    SendMessageA(h, WM_MOUSEMOVE, 0, at(156 + 382, 28 + 52 + 5));
+    EXPECT_EQ(parts.Playback().Tempo(), 500.0f) << "the drag ended";
+    parts.Click(156 + 520, 28 + 52 + 5); // "Default"
+    EXPECT_EQ(parts.Playback().Tempo(), 100.0f);
+
+    SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, at(156 + 90, 10));
+    SendMessageA(h, WM_MOUSEMOVE, MK_LBUTTON, at(156 + 90 + 40, 10));
+    SendMessageA(h, WM_LBUTTONUP, 0, at(156 + 90 + 40, 10));
+    EXPECT_EQ(parts.NameWidth(), 196);
+    RECT client;
+    GetClientRect(h, &client);
+    EXPECT_EQ(client.right, 196 + 544);
+    SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, at(196 + 90, 10));
+    SendMessageA(h, WM_MOUSEMOVE, MK_LBUTTON, at(-400, 10));
+    SendMessageA(h, WM_LBUTTONUP, 0, at(-400, 10));
+    EXPECT_EQ(parts.NameWidth(), 26) << "the narrowest column";
+    parts.CloseSequence();
+    EXPECT_EQ(profile.getInt(option::NameW, 0), 26);
+}
+
+TEST_F(PartsWindowTest, AFloatingEditorDocksAgainWhenClosed)
+{
+    PartsWindow &parts = open();
+    ASSERT_TRUE(parts.FinishSetUp());
+    parts.Click(156 + 120, 28 + 26 + 5); // dock column of the first fill drummer
+    EXPECT_FALSE(parts.Docked(1));
+    EXPECT_TRUE(GetWindowLongPtrA(parts.EditorWindow(1), GWL_STYLE) & WS_CAPTION);
+    SendMessageA(parts.EditorWindow(1), WM_CLOSE, 0, 0);
+    pump();
+    EXPECT_TRUE(parts.Docked(1));
+    EXPECT_FALSE(GetWindowLongPtrA(parts.EditorWindow(1), GWL_STYLE) & WS_CAPTION);
+}
+
+TEST_F(PartsWindowTest, ThePositionDisplayMarksTheMeasureAndTheFills)
+{
+    PartsWindow &parts = open();
+    ASSERT_TRUE(parts.FinishSetUp());
+    parts.Click(156 + 168 + 26 * 3 + 3, 10); // four measures
+    const FillMirror fill = parts.Drummers().Mirror(0, 1);
+    ASSERT_EQ(fill.params[0], 1);
+    manager.playing = 1;
+    // The fill drummer's fill runs through its whole measure.
+    ASSERT_LE(fill.fillStart, fill.measureStart + 100);
+    ASSERT_GE(fill.fillEnd, fill.measureStart + 100);
+    parts.Song()->currentTick = fill.measureStart + 100;
+    SendMessageA(parts.Handle(), kMsgSongPointer, 0, 0);
+    EXPECT_EQ(parts.PositionMarkers()[0], 1);
+    EXPECT_EQ(parts.PositionMarkers()[1], 1);
+    EXPECT_EQ(parts.PositionMarkers()[2], -1) << "the second fill lies in the fourth measure";
+    pump();
+    EXPECT_FALSE(testing_support::writeWindowPicture(parts.Handle(), "rallimoth_position").empty());
+    manager.playing = 0;
+    SendMessageA(parts.Handle(), kMsgSongPointer, 0, 0);
+    EXPECT_EQ(parts.PositionMarkers()[0], -1);
+}
+
 TEST_F(PartsWindowTest, ClosingHibernatesTheStateAndCommitsOnce)
 {
     PartsWindow &parts = open();

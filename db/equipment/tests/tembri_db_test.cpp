@@ -1,0 +1,176 @@
+// Opening or creating the equipment database and its stored I/O parameters.
+#include "db/equipment/tembri_db.h"
+
+#include "db/equipment/equipment_records.h"
+#include "db/equipment/tests/equipment_test_support.h"
+#include "testing/sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace Quorvane;
+using namespace equipment_test;
+
+namespace {
+
+const Bytes kRootBody =
+    shortString("Tembri 1.0 Main DB") + shortString("") + u32(0x10000) + u32(0) + u32(0) + u32(0) + blob("");
+
+TEST(EquipmentDatabase, AMissingFileIsCreatedWithARootRecord)
+{
+    DatabaseFolder folder;
+    long result = -1;
+    auto db = folder.open(result);
+    ASSERT_EQ(result, 2);
+    const std::vector<Record> records = liveRecords(*db);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].type, RT_ROOT);
+    EXPECT_EQ(records[0].parent, SDB_NO_PARENT);
+    EXPECT_EQ(records[0].body, kRootBody);
+    EXPECT_EQ(testing_support::readFile(folder.path()).substr(0, 4), "TPRS");
+    ASSERT_EQ(db->Close(1), 1);
+    db.reset();
+
+    auto again = folder.open(result);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(liveRecords(*again).size(), 1u);
+}
+
+TEST(EquipmentDatabase, AFileWithoutARootRecordIsEmptiedAndGivenOne)
+{
+    DatabaseFolder folder;
+    folder.damagedOnPurpose();
+    {
+        CSDB raw;
+        ASSERT_TRUE(raw.Create(folder.path().c_str(), kEquipmentMagic));
+        raw.Lock();
+        SDBNOTE note;
+        note.type = 0x50;
+        note.parent = SDB_NO_PARENT;
+        note.size = 3;
+        ASSERT_TRUE(raw.AddNewNote(&note, "abc"));
+        raw.Unlock();
+        ASSERT_EQ(raw.Close(1), 1);
+    }
+    long result = -1;
+    auto db = folder.open(result);
+    EXPECT_EQ(result, 2);
+    const std::vector<Record> records = liveRecords(*db);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].type, RT_ROOT);
+}
+
+TEST(EquipmentDatabase, AFileHeldByAnotherOpenIsLeftAlone)
+{
+    DatabaseFolder folder;
+    long first = -1, second = -1;
+    auto holder = folder.open(first);
+    ASSERT_EQ(first, 2);
+    const std::string before = testing_support::readFile(folder.path());
+    auto other = folder.open(second);
+    EXPECT_EQ(second, 0);
+    EXPECT_FALSE(other->IsOpened());
+    EXPECT_EQ(testing_support::readFile(folder.path()), before);
+}
+
+IOPARAMS sampleParams()
+{
+    IOPARAMS params;
+    params.timeBase = 480;
+    params.sampleRate = 48000;
+    params.bitsPerSample = kFloatSamples;
+    params.bufferFrames = 256;
+    params.asp = 2;
+    params.aspPort = 1;
+    params.port1.kind = 3;
+    params.port1.SetName("Synth");
+    params.port1.SetData("Default Preview");
+    params.port1.SetParams("\x01\x02", 2);
+    params.SetString(IOSTR_WAVEDIR, "C:\\Audio\\");
+    params.SetString(IOSTR_VSTDIR2, "D:\\Vst");
+    return params;
+}
+
+TEST(EquipmentDatabase, IOParametersAreStoredInTheirBodyAndReadBack)
+{
+    DatabaseFolder folder;
+    long result = 0;
+    auto db = folder.open(result);
+    IOPARAMS none;
+    EXPECT_EQ(db->GetIOParams(&none), 0);
+
+    IOPARAMS params = sampleParams();
+    ASSERT_EQ(db->SetIOParams(&params), 1);
+    const std::vector<Record> stored = liveRecords(*db, RT_IOPARAMS);
+    ASSERT_EQ(stored.size(), 1u);
+    const Bytes port1 = shortString("Synth") + u32(3) + blob(Bytes("Default Preview", 16)) + blob("\x01\x02");
+    const Bytes port2 = shortString("") + u32(0xFFFFFFFF) + blob("") + blob("");
+    EXPECT_EQ(stored[0].body, u32(480) + u32(48000) + u16(0x8020) + u32(256) + u32(2) + u32(1) + port1 +
+                                  port2 + shortString("C:\\Audio\\") + shortString("") +
+                                  shortString("D:\\Vst") + shortString(""));
+
+    IOPARAMS read;
+    ASSERT_EQ(db->GetIOParams(&read), 1);
+    EXPECT_EQ(read.timeBase, 480);
+    EXPECT_EQ(read.sampleRate, 48000);
+    EXPECT_EQ(read.bitsPerSample, kFloatSamples);
+    EXPECT_EQ(read.bufferFrames, 256);
+    EXPECT_EQ(read.asp, 2);
+    EXPECT_EQ(read.aspPort, 1);
+    EXPECT_TRUE(read.port1.IsEqualParams(params.port1));
+    EXPECT_STREQ(read.port1.name, "Synth");
+    EXPECT_EQ(read.port2.kind, PORT_NONE);
+    EXPECT_STREQ(read.strings[IOSTR_WAVEDIR], "C:\\Audio\\");
+    EXPECT_EQ(read.strings[IOSTR_VSTDIR1], nullptr);
+    EXPECT_STREQ(read.strings[IOSTR_VSTDIR2], "D:\\Vst");
+
+    params.sampleRate = 96000;
+    ASSERT_EQ(db->SetIOParams(&params), 1);
+    EXPECT_EQ(liveRecords(*db, RT_IOPARAMS).size(), 1u);
+    ASSERT_EQ(db->GetIOParams(&read), 1);
+    EXPECT_EQ(read.sampleRate, 96000);
+}
+
+TEST(EquipmentDatabase, ALongFolderIsRefusedAndALongNameIsCut)
+{
+    DatabaseFolder folder;
+    long result = 0;
+    auto db = folder.open(result);
+    IOPARAMS params = sampleParams();
+    params.SetString(IOSTR_VSTDIR3, std::string(256, 'f').c_str());
+    EXPECT_EQ(db->SetIOParams(&params), 0);
+    EXPECT_TRUE(liveRecords(*db, RT_IOPARAMS).empty());
+
+    params.SetString(IOSTR_VSTDIR3, std::string(255, 'f').c_str());
+    params.port1.SetName(std::string(300, 'n').c_str());
+    ASSERT_EQ(db->SetIOParams(&params), 1);
+    IOPARAMS read;
+    ASSERT_EQ(db->GetIOParams(&read), 1);
+    EXPECT_EQ(std::string(read.port1.name), std::string(255, 'n'));
+    EXPECT_EQ(std::string(read.strings[IOSTR_VSTDIR3]), std::string(255, 'f'));
+}
+
+TEST(EquipmentDatabase, ADamagedIOParameterRecordReadsAsNoneAndKeepsTheCallersRecord)
+{
+    DatabaseFolder folder;
+    folder.damagedOnPurpose();
+    long result = 0;
+    auto db = folder.open(result);
+    // A descriptor blob whose size runs past the body.
+    const Bytes body =
+        u32(960) + u32(44100) + u16(16) + u32(512) + u32(0) + u32(0) + shortString("") + u32(0) + u32(5000);
+    SDBNOTE note;
+    note.type = RT_IOPARAMS;
+    note.parent = SDB_NO_PARENT;
+    note.size = uint32_t(body.size());
+    db->Lock();
+    ASSERT_TRUE(db->AddNewNote(&note, body.data()));
+    db->Unlock();
+    IOPARAMS mine;
+    mine.sampleRate = 22050;
+    EXPECT_EQ(db->GetIOParams(&mine), 0);
+    EXPECT_EQ(mine.sampleRate, 22050);
+}
+
+} // namespace

@@ -1,0 +1,77 @@
+// The library as a program loads it: the database made beside the program
+// in the program's private folder, its first start, and a commit.
+#include "db/equipment/tembri_db.h"
+#include "db/equipment/tests/equipment_test_support.h"
+#include "testing/sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+using namespace Quorvane;
+
+namespace {
+
+std::string testsFolder()
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder = path;
+    return folder.substr(0, folder.find_last_of('\\'));
+}
+
+DWORD run(const std::string &program)
+{
+    std::string command = "\"" + program + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return 0xFFFFFFFF;
+    WaitForSingleObject(process.hProcess, 60000);
+    DWORD code = 0xFFFFFFFF;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+TEST(StavrundLibrary, TheProgramsDatabaseIsMadeBesideItAndItsFirstStartIsSeenOnce)
+{
+    testing_support::TempFolder folder;
+    const std::string name = testing_support::uniqueName("Probe");
+    for (const char *module : {"Stavrund.dll", "Corvadel.dll", "Tindrel.dll"})
+        ASSERT_TRUE(CopyFileA((testsFolder() + "\\" + module).c_str(), folder.file(module).c_str(), FALSE));
+    const std::string program = folder.file(name + ".exe");
+    ASSERT_TRUE(CopyFileA((testsFolder() + "\\stavrund_probe.exe").c_str(), program.c_str(), FALSE));
+    // The program's option: commit without asking.
+    const std::string options = "Software\\Quorvane\\" + name + "\\Options";
+    HKEY key = nullptr;
+    ASSERT_EQ(
+        RegCreateKeyExA(HKEY_CURRENT_USER, options.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    const DWORD off = 0;
+    RegSetValueExA(key, "DBCommitDialog", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&off), sizeof(off));
+    RegCloseKey(key);
+
+    EXPECT_EQ(run(program), 1u + 2u + 4u);
+    const std::string database = folder.file(name + ".prs");
+    EXPECT_TRUE(testing_support::fileExists(database));
+    EXPECT_EQ(run(program), 2u + 4u) << "the first start is over";
+
+    RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\Quorvane\\" + name).c_str());
+    long result = 0;
+    equipment_test::keepForReader(database);
+    CTembriDB db(database.c_str(), kEquipmentVersion, result);
+    ASSERT_EQ(result, 1);
+    EXPECT_FALSE(db.IsModified()) << "committed";
+    IOPARAMS stored;
+    ASSERT_EQ(db.GetIOParams(&stored), 1);
+    EXPECT_EQ(stored.sampleRate, 48000);
+    EXPECT_STREQ(stored.strings[IOSTR_VSTDIR1], "C:\\Probe\\Vst");
+}
+
+} // namespace

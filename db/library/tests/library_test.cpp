@@ -1,0 +1,237 @@
+// The database functions over the library's one database.
+#include "db/library/library_state.h"
+#include "db/library/stavrund_functions.h"
+
+#include "base/message_box.h"
+#include "db/equipment/equipment_records.h"
+#include "db/equipment/tests/equipment_test_support.h"
+#include "sound/asp_registry.h"
+#include "sound/module_keys.h"
+#include "testing/sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+using namespace Quorvane;
+
+namespace {
+
+TEST(DatabaseFile, OnlyTheFileNamesExtensionIsReplaced)
+{
+    EXPECT_EQ(DatabaseFileOf("C:\\Tembri\\Rallimoth.exe"), "C:\\Tembri\\Rallimoth.prs");
+    EXPECT_EQ(DatabaseFileOf("C:\\Tembri\\Two.Dots.exe"), "C:\\Tembri\\Two.Dots.prs");
+    EXPECT_EQ(DatabaseFileOf("C:\\Tembri 1.0\\Program"), "C:\\Tembri 1.0\\Program.prs");
+    EXPECT_EQ(DatabaseFileOf(""), "");
+}
+
+// The library started for a program in a private folder.
+class Library : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        name = testing_support::uniqueName("Program");
+        program = folder.file(name + ".exe");
+        StavrundAttach(program.c_str(), GetModuleHandleA(nullptr));
+    }
+    void TearDown() override
+    {
+        equipment_test::keepForReader(database());
+        StavrundDetach();
+        RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\Quorvane\\" + name).c_str());
+    }
+    std::string database() const { return folder.file(name + ".prs"); }
+    void setCommitDialogOption(DWORD value)
+    {
+        HKEY key = nullptr;
+        const std::string options = "Software\\Quorvane\\" + name + "\\Options";
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, options.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExA(key, "DBCommitDialog", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value),
+                       sizeof(value));
+        RegCloseKey(key);
+    }
+
+    testing_support::TempFolder folder;
+    std::string name, program;
+};
+
+TEST_F(Library, TheFirstStartCreatesTheDatabaseAndIsSeenOnce)
+{
+    EXPECT_TRUE(testing_support::fileExists(database()));
+    EXPECT_EQ(CDBCheckFirstTime(30), 1);
+    EXPECT_EQ(CDBCheckFirstTime(30), 0);
+    // Once its root record is committed, the database is no longer new.
+    setCommitDialogOption(0);
+    CDBCommitModifications();
+    StavrundDetach();
+    StavrundAttach(program.c_str(), GetModuleHandleA(nullptr));
+    EXPECT_EQ(CDBCheckFirstTime(30), 0) << "the file was there";
+}
+
+TEST_F(Library, IOParametersDefaultToTheDirectSoundProviderAndTheAudioFolder)
+{
+    IOPARAMS params;
+    ASSERT_EQ(CDBGetIOParams(&params), 1);
+    char product[MAX_PATH] = {};
+    ASSERT_TRUE(SndGetASPProductName(params.asp, product));
+    EXPECT_STREQ(product, "DirectSound");
+    EXPECT_EQ(params.aspPort, 0);
+    EXPECT_EQ(std::string(params.strings[IOSTR_WAVEDIR]), folder.path() + "\\Audio\\");
+    EXPECT_EQ(GetFileAttributesA((folder.path() + "\\Audio").c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+              DWORD(FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_STREQ(params.strings[IOSTR_VSTDIR1], "C:\\Program Files\\Steinberg\\VstPlugins");
+    StavrundDatabase()->Lock();
+    EXPECT_EQ(StavrundDatabase()->GetFirstNote(SDB_NO_PARENT, RT_IOPARAMS), nullptr)
+        << "defaults are not stored";
+    StavrundDatabase()->Unlock();
+
+    params.sampleRate = 22050;
+    ASSERT_EQ(CDBSetIOParams(&params), 1);
+    IOPARAMS stored;
+    ASSERT_EQ(CDBGetIOParams(&stored), 1);
+    EXPECT_EQ(stored.sampleRate, 22050);
+}
+
+TEST_F(Library, WithoutADirectSoundProviderTheDefaultsFail)
+{
+    char path[MAX_PATH] = {};
+    long index = -1;
+    char product[MAX_PATH] = {};
+    for (long i = 0; SndGetASPProductName(i, product); ++i)
+        if (std::string(product) == "DirectSound")
+            index = i;
+    ASSERT_GE(index, 0);
+    ASSERT_TRUE(SndGetASPModuleName(index, path));
+    UnregisterModuleValue(kStreamProviderKey, "DirectSound");
+    IOPARAMS params;
+    EXPECT_EQ(CDBGetIOParams(&params), 0);
+    EXPECT_EQ(CDBGetDefaultASP(&params), 0);
+    RegisterModulePath(kStreamProviderKey, "DirectSound", path);
+    EXPECT_EQ(CDBGetDefaultASP(&params), 1);
+}
+
+TEST_F(Library, CommitAsksUnlessTheOptionIsOffAndLeavesAnUnmodifiedDatabaseAlone)
+{
+    IOPARAMS params;
+    ASSERT_EQ(CDBGetIOParams(&params), 1);
+    ASSERT_EQ(CDBSetIOParams(&params), 1);
+    const DBUID before = StavrundDatabase()->GetDataBaseUID();
+
+    // The dialog does not end with OK: nothing is committed.
+    CDBCommitModifications();
+    EXPECT_TRUE(StavrundDatabase()->IsOpened());
+    EXPECT_TRUE(StavrundDatabase()->IsModified());
+
+    setCommitDialogOption(0);
+    CDBCommitModifications();
+    EXPECT_FALSE(StavrundDatabase()->IsOpened()) << "closed after the commit";
+    StavrundDetach();
+    long result = 0;
+    {
+        CTembriDB db(database().c_str(), kEquipmentVersion, result);
+        ASSERT_EQ(result, 1);
+        EXPECT_FALSE(db.IsModified());
+        EXPECT_TRUE(db.GetDataBaseUID() != before) << "a new database id";
+        IOPARAMS stored;
+        EXPECT_EQ(db.GetIOParams(&stored), 1);
+    }
+
+    StavrundAttach(program.c_str(), GetModuleHandleA(nullptr));
+    const std::string bytes = testing_support::readFile(database());
+    CDBCommitModifications();
+    EXPECT_TRUE(StavrundDatabase()->IsOpened()) << "nothing to commit";
+    EXPECT_EQ(testing_support::readFile(database()), bytes);
+}
+
+TEST_F(Library, ItemsAreHandedOutForTheirKindsOnly)
+{
+    EXPECT_EQ(CDBGetITembriTemplate(3, 0), nullptr);
+    ITembriTemplate *templates = CDBGetITembriTemplate(ITembriTemplate::TT_SYSEX, 0);
+    ASSERT_NE(templates, nullptr);
+    templates->Release();
+    EXPECT_EQ(CDBGetITembriPort(10, 0), nullptr);
+
+    CTembriDB *db = StavrundDatabase();
+    PORTNOTE port(0x61);
+    PRESETNOTE preset(RT_PRESET_AEFF, 0, 0);
+    db->Lock();
+    ASSERT_TRUE(db->AddNewNote(&port));
+    preset.parent = port.id;
+    ASSERT_TRUE(db->AddNewNote(&preset));
+    db->Unlock();
+    ITembriPreset *presets = CDBGetITembriPreset(port.id, 0);
+    ASSERT_NE(presets, nullptr);
+    presets->Release();
+    EXPECT_EQ(CDBGetITembriPreset(preset.id, 0), nullptr) << "a preset record is not a port";
+    EXPECT_EQ(CDBGetITembriPreset(0xABCDEF, 0), nullptr);
+}
+
+TEST_F(Library, WithoutADatabaseEveryFunctionAnswersNothing)
+{
+    StavrundDetach();
+    IOPARAMS params;
+    EXPECT_EQ(CDBGetIOParams(&params), 0);
+    EXPECT_EQ(CDBSetIOParams(&params), 0);
+    EXPECT_EQ(CDBGetDefaultASP(&params), 0);
+    EXPECT_EQ(CDBCheckFirstTime(30), 0);
+    EXPECT_EQ(CDBGetITembriTemplate(0, 0), nullptr);
+    EXPECT_EQ(CDBGetITembriPort(0, 0), nullptr);
+    CDBCommitModifications();
+}
+
+TEST_F(Library, TheLibrarysStringsAreShownAsErrorsAndQuestions)
+{
+    std::string text, caption;
+    UINT type = 0;
+    setMessageBoxHook([&](HWND, const char *t, const char *c, UINT ty) {
+        text = t;
+        caption = c;
+        type = ty;
+        return IDYES;
+    });
+    DBErrorBox(IDS_DATABASE_ERROR);
+    EXPECT_EQ(text, "Equipment DataBase error.");
+    EXPECT_EQ(caption, name);
+    EXPECT_EQ(type, UINT(MB_OK | MB_ICONSTOP));
+    EXPECT_EQ(DBQuestion(IDS_REPLACE_TEMPLATE), 1);
+    EXPECT_EQ(text, "Replace existing template.\nAre you sure?");
+    EXPECT_EQ(type, UINT(MB_YESNO | MB_ICONQUESTION));
+    setMessageBoxHook({});
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Library, AnItemMadeWithTheLockKeepsOtherThreadsWaitingUntilItsRelease)
+{
+    ITembriPort *port = CDBGetITembriPort(ITembriPort::OWN_SYNTHS, 1);
+    ASSERT_NE(port, nullptr);
+    struct Shared {
+        HANDLE done;
+        int answer = -1;
+    } shared{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](void *user) -> DWORD {
+            auto *s = static_cast<Shared *>(user);
+            IOPARAMS params;
+            s->answer = CDBSetIOParams(&params);
+            SetEvent(s->done);
+            return 0;
+        },
+        &shared, 0, nullptr);
+    EXPECT_EQ(WaitForSingleObject(shared.done, 300), DWORD(WAIT_TIMEOUT)) << "waits for the lock";
+    port->Release();
+    EXPECT_EQ(WaitForSingleObject(shared.done, 10000), DWORD(WAIT_OBJECT_0));
+    EXPECT_EQ(shared.answer, 1);
+    WaitForSingleObject(thread, 10000);
+    CloseHandle(thread);
+    CloseHandle(shared.done);
+}
+
+} // namespace
