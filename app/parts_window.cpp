@@ -202,6 +202,8 @@ INT_PTR PartsWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
     case WM_DESTROY:
         CloseSequence();
+        // The files a drag of the result left beside the program.
+        DeleteTemporaryResults();
         return TRUE;
     case kMsgLevels: {
         MSG queued;
