@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Sets up whatever is missing, builds, and lays out dist/ as a user's machine
-# would have it. The stand-alone program does not exist yet; this is as far
-# as the main job goes for now.
+# would have it, with the program Rallimoth.exe beside its libraries.
 source "$(dirname "$0")/scripts/common.sh"
 
 setup_packages
@@ -29,4 +28,4 @@ done
 # Registry files are written when the short-lived wineserver ends; bounded,
 # in case a persistent one (a test run) is serving the prefix.
 timeout 30 "$WINESERVER" -w || true
-echo "built; the deliverables are laid out in $BUILD/dist (the program itself is not built yet)"
+echo "built; the deliverables are laid out in $BUILD/dist (start Rallimoth.exe there)"

@@ -4,6 +4,8 @@
 #include "outside/mfx/event_conversion.h"
 
 #include <objbase.h>
+#include <ocidl.h>
+#include <olectl.h>
 
 #include <new>
 #include <vector>
@@ -173,17 +175,84 @@ int MfxHostEffect::LoadState(Seekable::InputStream *in)
     return ok;
 }
 
-int MfxHostEffect::GetEditorSize(long &, long &)
+IPropertyPage *MfxHostEffect::createPage()
 {
-    return 0;
+    ISpecifyPropertyPages *specify = nullptr;
+    if (!filter_ ||
+        FAILED(filter_->QueryInterface(IID_ISpecifyPropertyPages, reinterpret_cast<void **>(&specify))))
+        return nullptr;
+    CAUUID pages{};
+    const HRESULT listed = specify->GetPages(&pages);
+    specify->Release();
+    IPropertyPage *page = nullptr;
+    if (SUCCEEDED(listed) && pages.cElems > 0)
+        CoCreateInstance(pages.pElems[0], nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage,
+                         reinterpret_cast<void **>(&page));
+    CoTaskMemFree(pages.pElems);
+    IUnknown *object = filter_;
+    if (page && FAILED(page->SetObjects(1, &object))) {
+        page->Release();
+        page = nullptr;
+    }
+    return page;
 }
 
-int MfxHostEffect::OpenEditor(HWND)
+int MfxHostEffect::GetEditorSize(long &width, long &height)
 {
-    return 0;
+    IPropertyPage *page = page_;
+    if (page)
+        page->AddRef();
+    else
+        page = createPage();
+    if (!page)
+        return 0;
+    PROPPAGEINFO info{};
+    info.cb = sizeof(info);
+    const bool known = SUCCEEDED(page->GetPageInfo(&info));
+    CoTaskMemFree(info.pszTitle);
+    CoTaskMemFree(info.pszDocString);
+    CoTaskMemFree(info.pszHelpFile);
+    if (page != page_)
+        page->SetObjects(0, nullptr);
+    page->Release();
+    if (!known || info.size.cx <= 0 || info.size.cy <= 0)
+        return 0;
+    width = info.size.cx;
+    height = info.size.cy;
+    return 1;
 }
 
-void MfxHostEffect::CloseEditor() {}
+int MfxHostEffect::OpenEditor(HWND parent)
+{
+    CloseEditor();
+    if (!parent)
+        return 0;
+    page_ = createPage();
+    if (!page_)
+        return 0;
+    RECT area{};
+    GetClientRect(parent, &area);
+    long width = 0, height = 0;
+    if (GetEditorSize(width, height)) {
+        area.right = width;
+        area.bottom = height;
+    }
+    if (FAILED(page_->Activate(parent, &area, FALSE)) || FAILED(page_->Show(SW_SHOW))) {
+        CloseEditor();
+        return 0;
+    }
+    return 1;
+}
+
+void MfxHostEffect::CloseEditor()
+{
+    if (!page_)
+        return;
+    page_->Deactivate();
+    page_->SetObjects(0, nullptr);
+    page_->Release();
+    page_ = nullptr;
+}
 
 const char *MfxHostEffect::GetName()
 {
@@ -256,6 +325,7 @@ int MfxHostEffect::Bind(const GUID &clsid)
 
 void MfxHostEffect::Unbind()
 {
+    CloseEditor();
     if (persist_)
         persist_->Release();
     persist_ = nullptr;

@@ -33,8 +33,8 @@ public:
     // The plug-in's persisted stream, as it saves it.
     int SaveState(Quorvane::Seekable::OutputStream *out) override;
     int LoadState(Quorvane::Seekable::InputStream *in) override;
-    // MFX plug-ins show their editors through the host's property frame:
-    // no editor is offered here.
+    // The plug-in's first property page is its editor: shown inside the
+    // window the caller gives, as long as the caller wants it.
     int GetEditorSize(long &width, long &height) override;
     int OpenEditor(HWND parent) override;
     void CloseEditor() override;
@@ -46,6 +46,9 @@ private:
     // Creates and connects the plug-in; the one bound before goes.
     int Bind(const GUID &clsid);
     void Unbind();
+    // The plug-in's first property page with the plug-in set on it; null
+    // when it offers none.
+    IPropertyPage *createPage();
 
     LONG references_ = 1;
     std::unique_ptr<SongTimeline> timeline_;
@@ -55,6 +58,8 @@ private:
     GUID clsid_ = {};
     bool comStarted_ = false;
     std::string name_;
+    // The editor while it shows.
+    IPropertyPage *page_ = nullptr;
     // Reused for every window.
     mfx_hosting::EventQueue in_;
     mfx_hosting::EventQueue out_;

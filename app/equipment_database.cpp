@@ -1,0 +1,105 @@
+#include "app/equipment_database.h"
+
+#include "data/strings.h"
+#include "db/equipment/items.h"
+#include "db/library/stavrund_functions.h"
+
+#include <cstdlib>
+#include <memory>
+
+namespace Quorvane {
+
+namespace {
+
+struct ReleaseTemplates {
+    void operator()(ITembriTemplate *templates) const { templates->Release(); }
+};
+using Templates = std::unique_ptr<ITembriTemplate, ReleaseTemplates>;
+
+// The New Song templates, holding the database lock while they live.
+Templates newSongTemplates()
+{
+    return Templates(CDBGetITembriTemplate(ITembriTemplate::TT_NEWSONG, 1));
+}
+
+// The id of the hibernated song; the first match wins.
+bool findHibernation(ITembriTemplate &templates, uint32_t &found)
+{
+    SDBNOTE *note = nullptr;
+    uint32_t id = 0;
+    char *name = nullptr;
+    while ((note = templates.GetNext(note, id, name)) != nullptr) {
+        const bool match = name && CompareStringA(name, kHibernationTemplate) == 0;
+        std::free(name);
+        name = nullptr;
+        if (match) {
+            found = id;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+int EquipmentDatabase::CheckFirstTime(unsigned long mask)
+{
+    return CDBCheckFirstTime(mask);
+}
+
+bool EquipmentDatabase::RefreshPorts(long kind)
+{
+    ITembriPort *ports = CDBGetITembriPort(kind, 1);
+    if (!ports)
+        return false;
+    ports->Refresh();
+    ports->Release();
+    return true;
+}
+
+int EquipmentDatabase::GetIOParams(IOPARAMS *params)
+{
+    return Quorvane::CDBGetIOParams(params);
+}
+
+int EquipmentDatabase::GetDefaultASP(IOPARAMS *params)
+{
+    return Quorvane::CDBGetDefaultASP(params);
+}
+
+Hibernation EquipmentDatabase::LoadHibernation(CSong *song, std::vector<uint8_t> &state)
+{
+    Templates templates = newSongTemplates();
+    if (!templates)
+        return Hibernation::Unavailable;
+    uint32_t id = 0;
+    if (!findHibernation(*templates, id) || !templates->Load(song, id))
+        return Hibernation::Absent;
+    void *data = nullptr;
+    uint32_t size = 0;
+    state.clear();
+    if (templates->GetData(id, &data, &size) && data)
+        state.assign(static_cast<uint8_t *>(data), static_cast<uint8_t *>(data) + size);
+    std::free(data);
+    return Hibernation::Restored;
+}
+
+bool EquipmentDatabase::SaveHibernation(CSong *song, const void *state, long size)
+{
+    Templates templates = newSongTemplates();
+    if (!templates)
+        return false;
+    uint32_t old = kNoReplace;
+    findHibernation(*templates, old);
+    uint32_t saved = 0;
+    if (!templates->Save(song, old, kHibernationTemplate, &saved))
+        return false;
+    return templates->SetData(saved, state, static_cast<uint32_t>(size)) != 0;
+}
+
+void EquipmentDatabase::CommitModifications()
+{
+    CDBCommitModifications();
+}
+
+} // namespace Quorvane

@@ -1,0 +1,20 @@
+// The program's database questions answered by the equipment database
+// library (its exported functions and template items).
+#pragma once
+
+#include "app/program_database.h"
+
+namespace Quorvane {
+
+class EquipmentDatabase : public ProgramDatabase {
+public:
+    int CheckFirstTime(unsigned long mask) override;
+    bool RefreshPorts(long kind) override;
+    int GetIOParams(IOPARAMS *params) override;
+    int GetDefaultASP(IOPARAMS *params) override;
+    Hibernation LoadHibernation(CSong *song, std::vector<uint8_t> &state) override;
+    bool SaveHibernation(CSong *song, const void *state, long size) override;
+    void CommitModifications() override;
+};
+
+} // namespace Quorvane

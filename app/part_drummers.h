@@ -1,0 +1,90 @@
+// The drummers of the twelve parts as the parts window drives them: for
+// each part its loop-slice drummer (element 0) and two fill drummers
+// (elements 1, 2), reached through their request interface, with the sink
+// each was attached to, and a mirror of each fill drummer's parameters 0..5
+// with the fill region they give within the part.
+#pragma once
+
+#include "plugin/fill/plugin/qn3_request.h"
+
+#include <functional>
+
+namespace Quorvane {
+
+class ITembriSong;
+
+constexpr int kPartCount = 12;
+constexpr int kDrummerElements = 3;
+
+constexpr DWORD DrummerCookie(int part, int element)
+{
+    return static_cast<DWORD>(part) << 16 | static_cast<DWORD>(element);
+}
+
+// What the window keeps of one fill drummer.
+struct FillMirror {
+    // Parameters 0..5 as last read: fill measure, fill start and end (240
+    // ticks per quarter within the fill measure), and three settings only
+    // shown.
+    LONG params[6] = {1, 0, 0xF00, 0, 3, 3};
+    // Song ticks: the fill measure's start, the fill's first and last tick,
+    // the measure's last tick.
+    long measureStart = 0;
+    long fillStart = 0;
+    long fillEnd = 0;
+    long measureEnd = 0;
+    // The element is switched off.
+    int inactive = 0;
+};
+
+class PartDrummers {
+public:
+    // The song gives ticks per quarter and measure times; it may come later.
+    explicit PartDrummers(ITembriSong *song = nullptr) : song_(song) {}
+    ~PartDrummers() { ReleaseAll(); }
+    PartDrummers(const PartDrummers &) = delete;
+    PartDrummers &operator=(const PartDrummers &) = delete;
+
+    void SetSong(ITembriSong *song) { song_ = song; }
+
+    // Takes the drummer at a free place: keeps its request interface (a
+    // reference of its own) and the sink (one reference), attaches the
+    // sink with the place's cookie, and for a fill drummer reads its
+    // parameters and lays out its fill. On failure the place is left empty.
+    bool Attach(int part, int element, IUnknown *drummer, IDrummerSink *sink);
+    // Every place emptied, the pointers released.
+    void ReleaseAll();
+
+    // The sink's two calls.
+    HRESULT ParamChanged(DWORD cookie, LONG id, LONG sub);
+    HRESULT Detach(DWORD cookie);
+
+    // The request interface at a place, null when none.
+    IQN3Request *Request(int part, int element) const;
+    // Sets a parameter on the part's three drummers (those present).
+    void SetParamOnPart(int part, LONG id, LONG value);
+    // Fill elements 1 and 2.
+    const FillMirror &Mirror(int part, int fillElement) const;
+    FillMirror &Mirror(int part, int fillElement);
+    // Recomputes a fill's region from its mirrored parameters; false
+    // without a song or for a negative measure.
+    bool LayOut(int part, int fillElement);
+
+    // Called after parameter 0 changed, so that the window redraws the
+    // part's measures.
+    std::function<void(int part)> measuresChanged;
+
+private:
+    static bool validPlace(int part, int element)
+    {
+        return part >= 0 && part < kPartCount && element >= 0 && element < kDrummerElements;
+    }
+    HRESULT readParam(int part, int element, LONG id);
+
+    ITembriSong *song_;
+    IQN3Request *requests_[kDrummerElements][kPartCount] = {};
+    IDrummerSink *sinks_[kDrummerElements][kPartCount] = {};
+    FillMirror mirrors_[kPartCount][2];
+};
+
+} // namespace Quorvane

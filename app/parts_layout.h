@@ -1,0 +1,67 @@
+// The parts list's regions: what lies under a point of the parts window's
+// client area (x from the left, y from the top; W the name column's
+// width), which tooltip it has, the areas that redraw together, and the
+// texts of the level display.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace Quorvane {
+
+constexpr int kRowHeight = 26;
+constexpr int kRowsTop = 28;
+constexpr int kHeaderTop = 6;
+
+enum class PartsRegion {
+    None,
+    PartGrid,     // index: the part
+    DrummerRow,   // index: the element
+    PresetColumn, // index: the element
+    DockColumn,   // index: the element
+    MuteColumn,   // index: the element
+    MeasureRuler, // index: the measure 0..7
+    MeasureCell,  // index: the measure; element 1 or 2
+    OutputName,
+    OutputChooser,
+    OutputPreset,
+    OutputDock,
+    Channel,
+    BankMethod,
+    Bank,     // the in-place value editor
+    BankList, // the bank field's last pixels: the list of names
+    Program,
+    LevelDrag,    // index: 0 volume, 1 panning, 2 tempo
+    LevelDefault, // index as LevelDrag
+    CopyResult,
+    DragResult,
+    Metronome,
+    PlayStop,
+    Loop,
+    ResizeGrip,
+};
+
+struct PartsHit {
+    PartsRegion region = PartsRegion::None;
+    int index = 0;
+    int element = 0;
+    // 0..22; 0 is the empty text.
+    int tooltip = 0;
+};
+
+PartsHit HitTestParts(int x, int y, int nameWidth);
+
+// The tooltip texts by index.
+const char *PartsTooltipText(int index);
+
+// The areas that redraw together, 0..10 (see the window's painting); the
+// client's right and bottom edges close the open ones.
+RECT PartsRedrawArea(int area, int nameWidth, const RECT &client);
+
+// The level display: the volume as "-inf" or "%.1f db", the panning (1.0
+// the centre) as "C", "%i%% R" or "%i%% L".
+std::string VolumeText(float volume);
+std::string PanningText(float panning);
+
+} // namespace Quorvane

@@ -1,0 +1,186 @@
+// The program's main window: twelve parts of drummer chains in one song,
+// the drummers reached through their request interface, the options, the
+// saved state, transport and the painted parts list. It lives as a
+// modeless dialog owned by the frame dialog.
+#pragma once
+
+#include "app/files/export_choices.h"
+#include "app/part_drummers.h"
+#include "app/parts_layout.h"
+#include "app/parts_sink.h"
+#include "app/program_options.h"
+#include "app/program_profile.h"
+#include "app/saved_state.h"
+#include "app/sound_session.h"
+#include "app/transport.h"
+#include "data/song.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace Quorvane {
+
+class CHalvorinApp;
+class CEvntTransChain;
+class ProgramDatabase;
+
+// Messages posted to the window by engine threads and by itself.
+constexpr UINT kMsgLevels = WM_USER + 200;
+constexpr UINT kMsgSongPointer = WM_USER + 201;
+constexpr UINT kMsgSwitchPart = WM_USER + 202;
+constexpr UINT kMsgEditorClosed = WM_USER + 203;
+
+struct PartsWindowSetup {
+    ProgramDatabase &database;
+    SoundSession &session;
+    CHalvorinApp &bridge;
+    const ProgramProfile &profile;
+    bool noReload = false;
+    std::string stylePath;
+};
+
+class PartsWindow : public TransportHost, public SoundSessionClient {
+public:
+    explicit PartsWindow(const PartsWindowSetup &setup);
+    ~PartsWindow() override;
+    PartsWindow(const PartsWindow &) = delete;
+    PartsWindow &operator=(const PartsWindow &) = delete;
+
+    // The modeless dialog owned by the frame; null on failure.
+    HWND Create(HINSTANCE instance, HWND frame);
+    HWND Handle() const { return window_; }
+
+    // The deferred set-up (normally run by the first WM_TIMER); false when
+    // the parts could not be built.
+    bool FinishSetUp();
+    // Stops, saves the state into the database, lets go of the engine and
+    // the editors. A second run finds nothing to do.
+    void CloseSequence();
+
+    // --- what tests and the frame look at
+    bool IsBuilt() const { return built_; }
+    int CurrentPart() const { return current_; }
+    int SelectedPart() override { return selected_; }
+    int PartLength(int part) const { return lengths_[part]; }
+    bool Loop() const { return loop_ != 0; }
+    PartDrummers &Drummers() { return drummers_; }
+    Transport &Playback() { return transport_; }
+    SavedPartsState CurrentState() const;
+    void Click(int x, int y);
+    HWND EditorWindow(int index) const { return editors_[index]; }
+    int FrontEditor() const { return frontEditor_; }
+    bool Docked(int editor) const { return docked_[editor] != 0; }
+    int NameWidth() const { return options_.nameWidth; }
+    const int *PositionMarkers() const { return markers_; }
+
+    // --- TransportHost
+    bool IsPlaying() override;
+    void StartPlayback(long startOffset) override;
+    void StopPlayback() override;
+    bool IsBusy() override { return busy_; }
+    long TicksPerQuarter() override;
+    long LoopLength() override;
+    long MeasureLength() override;
+    long SongPosition() override;
+    void JumpSongPtr(long tick) override;
+    void SwitchPart(int part, int mode, bool restart) override;
+    void SetDrummerParam(int part, long id, long value) override;
+    long PartChannel(int part) override;
+    long SamplesOfTicks(long ticks) override;
+    void WriteFirstTempo(float beatsPerMinute) override;
+    void InsertTempoHere(float beatsPerMinute) override;
+    void EraseInsertedTempos() override;
+    void Redraw() override;
+
+    // --- SoundSessionClient
+    void StopIfPlaying() override;
+    void EnableAudioStreamCommand(bool enable) override;
+    CSong *Song() override { return &song_; }
+    ASPNotifyProc HostNotifyProc() override { return &PartsWindow::OnHostNotify; }
+    ULONG_PTR HostNotifyUser() override { return reinterpret_cast<ULONG_PTR>(this); }
+
+private:
+    static INT_PTR CALLBACK EditorHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void onInitDialog();
+    bool buildOrRestore();
+    bool attachDrummers();
+    void applyState(const SavedPartsState &state);
+    void applyTimeSelection();
+    void relayout();
+    // The current part's drummer editors in their host windows.
+    void openEditors();
+    void closeEditors(int part);
+    void placeEditors();
+    void setDocked(int editor, bool docked);
+    void updatePosition();
+    void onDrag(int x);
+    void endDrag();
+    void onCommand(int command);
+    // The file, export, copy, option and help commands (parts_window_files);
+    // false for another command.
+    bool onFileCommand(int command);
+    void onDropFiles(HDROP drop);
+    friend class PartsWindowFiles;
+    void onKey(WPARAM key, LPARAM flags);
+    void onMouseMove(int x, int y);
+    void paint(HDC dc, const RECT &client);
+    void placeWindow();
+    void updateMenu();
+    void updateTitle();
+    void writeOption(const char *name, int value) { profile_.writeInt(name, value); }
+    void invalidate(int area);
+
+    // Engine and song callbacks.
+    static void OnHostNotify(ULONG_PTR user, long noteCode, long position, float tempo, long bend, long mod);
+    static void OnEngineNotify(ULONG_PTR window);
+    static void OnSongPointer(void *window);
+    static void OnLoopFlip(CSong *song, ULONG_PTR user);
+    static CEvntTransChain *OnPartTrackEvents(CEvntTransChain *chain, long tick, long endTick, void *user);
+    void clearCallbacks();
+
+    ProgramDatabase &database_;
+    SoundSession &session_;
+    CHalvorinApp &bridge_;
+    ProgramProfile profile_;
+    ProgramOptions options_;
+    bool noReload_;
+    std::string stylePath_;
+
+    HWND window_ = nullptr;
+    HWND frame_ = nullptr;
+    HWND editors_[kEditorWindows] = {};
+    HWND tooltip_ = nullptr;
+    CSong song_;
+    PartDrummers drummers_;
+    PartsSink sink_{drummers_};
+    Transport transport_{*this, options_};
+
+    bool built_ = false;
+    bool busy_ = false;
+    bool setUpDone_ = false;
+    bool closed_ = false;
+    int current_ = 0;
+    int selected_ = 0;
+    int frontEditor_ = 1;
+    int lengths_[kPartCount];
+    int loop_ = 1;
+    int metronome_ = 0;
+    int docked_[kEditorWindows] = {1, 1, 1, 1};
+    int tooltipIndex_ = 0;
+    // The position display: the marked measure of the loop-slice row and
+    // of the two fill rows (-1 none).
+    int markers_[kDrummerElements] = {-1, -1, -1};
+    // What the export commands proposed last, and the part or style file
+    // last opened or saved (for the title).
+    ExportChoices exportChoices_;
+    std::string fileTitle_;
+    // Mouse drags: none, the tempo or the name column's width.
+    enum class Drag { None, Tempo, Resize } drag_ = Drag::None;
+    int dragOriginX_ = 0;
+    int dragOriginWidth_ = 0;
+};
+
+} // namespace Quorvane

@@ -1,0 +1,63 @@
+// Everything the program asks of the equipment database, in one place: the
+// first-time set-up, the port lists it refreshes then, the I/O parameters,
+// and the song the program hibernates into (the New Song template
+// " *Hibernation*" with the window's saved state beside it).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace Quorvane {
+
+struct IOPARAMS;
+class CSong;
+
+constexpr const char kHibernationTemplate[] = " *Hibernation*";
+// The first-time set-up offers port kinds 1 to 4.
+constexpr unsigned long kFirstTimeMask = 30;
+// Port kinds refreshed after the first-time set-up: MFX plug-ins (where the
+// drummers are found), then the system's own soft synthesizers.
+constexpr long kMfxPortKind = 9;
+constexpr long kOwnSynthPortKind = 0;
+
+enum class Hibernation { Unavailable, Absent, Restored };
+
+class ProgramDatabase {
+public:
+    virtual ~ProgramDatabase() = default;
+
+    // 1 when the database was just made and its first-time set-up ran.
+    virtual int CheckFirstTime(unsigned long mask) = 0;
+    // Brings the port list of a kind in line with the installed equipment;
+    // false when the list cannot be had.
+    virtual bool RefreshPorts(long kind) = 0;
+    // 0 on failure.
+    virtual int GetIOParams(IOPARAMS *params) = 0;
+    // The default stream provider into the parameters; 0 when none.
+    virtual int GetDefaultASP(IOPARAMS *params) = 0;
+    // The hibernated song into song and its saved-state block into state:
+    // Unavailable when the templates cannot be reached, Absent when no song
+    // was hibernated or it does not load.
+    virtual Hibernation LoadHibernation(CSong *song, std::vector<uint8_t> &state) = 0;
+    // Replaces the hibernated song and its block; false on failure.
+    virtual bool SaveHibernation(CSong *song, const void *state, long size) = 0;
+    // Commits the pending changes (asking first unless "DBCommitDialog" is
+    // 0).
+    virtual void CommitModifications() = 0;
+};
+
+// What the program runs with while no equipment database can be reached:
+// every question fails, so the program says so once and runs on with its
+// defaults.
+class MissingDatabase : public ProgramDatabase {
+public:
+    int CheckFirstTime(unsigned long) override { return 0; }
+    bool RefreshPorts(long) override { return false; }
+    int GetIOParams(IOPARAMS *) override { return 0; }
+    int GetDefaultASP(IOPARAMS *) override { return 0; }
+    Hibernation LoadHibernation(CSong *, std::vector<uint8_t> &) override { return Hibernation::Unavailable; }
+    bool SaveHibernation(CSong *, const void *, long) override { return false; }
+    void CommitModifications() override {}
+};
+
+} // namespace Quorvane

@@ -1,0 +1,6 @@
+// The interface ids the program uses, defined once here.
+#include <initguid.h>
+
+#include "app/program_guids.h"
+#include "plugin/fill/plugin/drummer_sink.h"
+#include "plugin/fill/plugin/qn3_request.h"

@@ -1,0 +1,57 @@
+#include "app/program_messages.h"
+
+#include "app/program_identity.h"
+#include "base/message_box.h"
+
+namespace Quorvane {
+
+const char *ProgramMessageText(int id)
+{
+    switch (id) {
+    case MsgDatabaseError:
+        return "Main DataBase error.";
+    case MsgEngineNotStarted:
+        return "Sound engine was not started.";
+    case MsgUnexpectedError:
+        return "Unexpected error.";
+    case MsgCantLoadSliceDrummer:
+        return "Can't load Quorvane Vostrapellin";
+    case MsgCantLoadFillDrummer:
+        return "Can't load Quorvane Grindelvosket";
+    case MsgCantLoadOutputPort:
+        return "Can't load Output Port.";
+    case MsgCantExportMidi:
+        return "Can't export MIDI-file.";
+    case MsgCantExportWave:
+        return "Can't export WAVE-file.";
+    case MsgCantLoadTemplate:
+        return "Can't load template.";
+    case MsgCantLoadStyle:
+        return "Can't load style.";
+    case MsgCantSaveStyle:
+        return "Can't save style.";
+    case MsgNoMemory:
+        return "No enough memory to perform operation.";
+    case MsgCantCreateTempFile:
+        return "Cat't create temporary file.";
+    case MsgCantLoadStyleSet:
+        return "Can't load style set.";
+    case MsgCantSaveStyleSet:
+        return "Can't save style set.";
+    case MsgInvalidFiles:
+        return "Invalid file(s).";
+    case MsgShellError:
+        return "Shell error.";
+    case MsgRestartNeeded:
+        return "Changed options requires program restart.";
+    default:
+        return "";
+    }
+}
+
+void ShowProgramMessage(int id, HWND owner)
+{
+    showMessageBox(owner, ProgramMessageText(id), kProgramTitle, MB_OK | MB_ICONHAND);
+}
+
+} // namespace Quorvane

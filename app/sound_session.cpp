@@ -1,0 +1,108 @@
+#include "app/sound_session.h"
+
+#include "app/program_database.h"
+#include "app/program_identity.h"
+#include "app/program_messages.h"
+#include "data/song.h"
+#include "outside/halvorinapp/halvorin_app.h"
+
+#include <windows.h>
+
+#include <new>
+
+namespace Quorvane {
+
+namespace {
+
+// The engine's stream provider needs a moment after stopping before it
+// opens again.
+constexpr DWORD kEngineRestPause = 100;
+
+} // namespace
+
+SoundSession::SoundSession(ProgramDatabase &database, CHalvorinApp &bridge)
+    : database_(database), bridge_(bridge)
+{
+}
+
+SoundSession::~SoundSession()
+{
+    Shutdown();
+}
+
+bool SoundSession::CreateParams()
+{
+    params_.reset(new (std::nothrow) IOPARAMS);
+    return params_ != nullptr;
+}
+
+void SoundSession::Start(const SoundManagerSource &source)
+{
+    if (!params_)
+        return;
+    if (!database_.GetIOParams(params_.get()))
+        ShowProgramMessage(MsgDatabaseError);
+    bridge_.CheckIOParams(params_.get(), -1);
+    soundManager_ = source ? source(kProgramTitle) : nullptr;
+    if (!soundManager_ || !soundManager_->Init(params_.get()) || !soundManager_->EngineStart())
+        ShowProgramMessage(MsgEngineNotStarted);
+}
+
+void SoundSession::OnBridgeParamsChanged(SoundSessionClient &client, long channel)
+{
+    if (!params_ || !soundManager_)
+        return;
+    client.StopIfPlaying();
+    soundManager_->EngineStop();
+    Sleep(kEngineRestPause);
+    bridge_.CheckIOParams(params_.get(), channel);
+    // The bridge now supplies the audio stream.
+    if (restart(client))
+        client.EnableAudioStreamCommand(false);
+}
+
+void SoundSession::OnBridgeReleased(SoundSessionClient &client)
+{
+    if (!params_ || !soundManager_)
+        return;
+    client.EnableAudioStreamCommand(true);
+    client.StopIfPlaying();
+    soundManager_->EngineStop();
+    Sleep(kEngineRestPause);
+    IOPARAMS fresh;
+    // Parameters that still name the bridge's provider would stream to a
+    // host that is gone.
+    if (!database_.GetIOParams(&fresh) || fresh.asp == params_->asp)
+        database_.GetDefaultASP(&fresh);
+    *params_ = fresh;
+    restart(client);
+}
+
+bool SoundSession::restart(SoundSessionClient &client)
+{
+    CSong *song = client.Song();
+    if (!song || !song->UpdateIOParams(params_.get())) {
+        ShowProgramMessage(MsgUnexpectedError);
+        ShowProgramMessage(MsgRestartNeeded);
+        return false;
+    }
+    if (!soundManager_->Init(params_.get())) {
+        ShowProgramMessage(MsgRestartNeeded);
+        return false;
+    }
+    if (!soundManager_->EngineStart())
+        ShowProgramMessage(MsgEngineNotStarted);
+    soundManager_->SetNotify(client.HostNotifyProc(), client.HostNotifyUser());
+    return true;
+}
+
+void SoundSession::Shutdown()
+{
+    if (soundManager_) {
+        soundManager_->Release();
+        soundManager_ = nullptr;
+    }
+    params_.reset();
+}
+
+} // namespace Quorvane

@@ -1,0 +1,77 @@
+// The program's sound: the I/O parameter record it shares with the song and
+// the sound engine, and the sound manager. It starts the engine, and
+// restarts it when the bridge hands the program a channel or lets go of it.
+#pragma once
+
+#include "data/io_params.h"
+#include "data/sound_interfaces.h"
+
+#include <basetsd.h>
+
+#include <functional>
+#include <memory>
+
+namespace Quorvane {
+
+class CHalvorinApp;
+class CSong;
+class ProgramDatabase;
+
+// The sound engine's entry (TindrelGetSoundMngrInterface), replaceable for
+// tests.
+using SoundManagerSource = std::function<IQuorvaneSoundMngr *(const char *client)>;
+
+// What the bridge callbacks need of the parts window.
+class SoundSessionClient {
+public:
+    virtual ~SoundSessionClient() = default;
+    // Stops playback through the window's own play toggle when it plays.
+    virtual void StopIfPlaying() = 0;
+    // The menu command "Audio Stream...".
+    virtual void EnableAudioStreamCommand(bool enable) = 0;
+    virtual CSong *Song() = 0;
+    // The host notification the sound manager passes to the provider.
+    virtual ASPNotifyProc HostNotifyProc() = 0;
+    virtual ULONG_PTR HostNotifyUser() = 0;
+};
+
+class SoundSession {
+public:
+    SoundSession(ProgramDatabase &database, CHalvorinApp &bridge);
+    ~SoundSession();
+    SoundSession(const SoundSession &) = delete;
+    SoundSession &operator=(const SoundSession &) = delete;
+
+    // The record, cleared; false when it cannot be made.
+    bool CreateParams();
+    // Fills the record from the database (message 500 when it fails, the
+    // cleared record stays), lets the bridge adapt it, then gets, sets up
+    // and starts the sound manager (message 501 once when any of that
+    // fails: the program runs without sound).
+    void Start(const SoundManagerSource &source);
+
+    // The bridge handed a channel over: stop, let the bridge point the
+    // record at it, and start again on it.
+    void OnBridgeParamsChanged(SoundSessionClient &client, long channel);
+    // The bridge let go: back to the database's parameters, with its
+    // default provider when they name the bridge's own.
+    void OnBridgeReleased(SoundSessionClient &client);
+
+    // Gives the sound manager back and deletes the record.
+    void Shutdown();
+
+    IOPARAMS *Params() const { return params_.get(); }
+    IQuorvaneSoundMngr *SoundManager() const { return soundManager_; }
+
+private:
+    // Song, engine and notification on the present record; false when it
+    // stopped on a failure.
+    bool restart(SoundSessionClient &client);
+
+    ProgramDatabase &database_;
+    CHalvorinApp &bridge_;
+    std::unique_ptr<IOPARAMS> params_;
+    IQuorvaneSoundMngr *soundManager_ = nullptr;
+};
+
+} // namespace Quorvane

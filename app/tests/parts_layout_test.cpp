@@ -1,0 +1,95 @@
+// The parts list's regions at their edges, their tooltips, and the level
+// display's texts.
+#include "app/parts_layout.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace Quorvane;
+
+struct HitCase {
+    int x, y;
+    PartsRegion region;
+    int index;
+    int tooltip;
+};
+
+class PartsHitTest : public ::testing::TestWithParam<HitCase> {};
+
+// With the default name column, W = 156.
+TEST_P(PartsHitTest, FindsTheRegionUnderThePoint)
+{
+    const HitCase &c = GetParam();
+    const PartsHit hit = HitTestParts(c.x, c.y, 156);
+    EXPECT_EQ(hit.region, c.region) << c.x << "," << c.y;
+    EXPECT_EQ(hit.index, c.index) << c.x << "," << c.y;
+    EXPECT_EQ(hit.tooltip, c.tooltip) << c.x << "," << c.y;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Points, PartsHitTest,
+    ::testing::Values(
+        HitCase{6, 28, PartsRegion::PartGrid, 0, 22}, HitCase{83, 28, PartsRegion::PartGrid, 2, 22},
+        HitCase{32, 54, PartsRegion::PartGrid, 4, 22}, HitCase{83, 131, PartsRegion::PartGrid, 11, 22},
+        HitCase{84, 60, PartsRegion::None, 0, 0}, HitCase{10, 10, PartsRegion::None, 0, 0},
+        HitCase{244, 10, PartsRegion::ResizeGrip, 0, 1}, HitCase{247, 27, PartsRegion::ResizeGrip, 0, 1},
+        HitCase{324, 6, PartsRegion::MeasureRuler, 0, 6}, HitCase{531, 20, PartsRegion::MeasureRuler, 7, 6},
+        HitCase{90, 28, PartsRegion::DrummerRow, 0, 0}, HitCase{245, 105, PartsRegion::DrummerRow, 2, 0},
+        HitCase{246, 60, PartsRegion::PresetColumn, 1, 3}, HitCase{272, 30, PartsRegion::DockColumn, 0, 4},
+        HitCase{298, 80, PartsRegion::MuteColumn, 2, 5}, HitCase{330, 40, PartsRegion::None, 0, 0},
+        HitCase{330, 60, PartsRegion::MeasureCell, 0, 7}, HitCase{531, 100, PartsRegion::MeasureCell, 7, 8},
+        HitCase{538, 40, PartsRegion::LevelDrag, 0, 9}, HitCase{667, 60, PartsRegion::LevelDrag, 1, 10},
+        HitCase{668, 90, PartsRegion::LevelDefault, 2, 12}, HitCase{600, 90, PartsRegion::LevelDrag, 2, 11},
+        HitCase{100, 110, PartsRegion::OutputName, 0, 0}, HitCase{238, 110, PartsRegion::OutputChooser, 0, 2},
+        HitCase{246, 110, PartsRegion::OutputPreset, 0, 3}, HitCase{272, 110, PartsRegion::OutputDock, 0, 4},
+        HitCase{298, 110, PartsRegion::Channel, 0, 18}, HitCase{350, 110, PartsRegion::BankMethod, 0, 19},
+        HitCase{376, 110, PartsRegion::Bank, 0, 20}, HitCase{446, 110, PartsRegion::BankList, 0, 20},
+        HitCase{454, 110, PartsRegion::Program, 0, 21}, HitCase{538, 132, PartsRegion::CopyResult, 0, 13},
+        HitCase{564, 110, PartsRegion::DragResult, 0, 14}, HitCase{590, 110, PartsRegion::Metronome, 0, 15},
+        HitCase{667, 110, PartsRegion::PlayStop, 0, 16}, HitCase{693, 110, PartsRegion::Loop, 0, 17},
+        HitCase{694, 110, PartsRegion::None, 0, 0}, HitCase{100, 132, PartsRegion::None, 0, 0}));
+
+TEST(PartsLayout, TheColumnsMoveWithTheNameWidth)
+{
+    EXPECT_EQ(HitTestParts(26 + 88, 10, 26).region, PartsRegion::ResizeGrip);
+    EXPECT_EQ(HitTestParts(600 + 168, 10, 600).region, PartsRegion::MeasureRuler);
+    EXPECT_EQ(HitTestParts(600 + 89, 40, 600).region, PartsRegion::DrummerRow);
+}
+
+TEST(PartsLayout, TooltipTexts)
+{
+    EXPECT_STREQ(PartsTooltipText(0), "");
+    EXPECT_STREQ(PartsTooltipText(1), "Resize column");
+    EXPECT_STREQ(PartsTooltipText(8), "Set GV2 measure");
+    EXPECT_STREQ(PartsTooltipText(22), "Select Part");
+    EXPECT_STREQ(PartsTooltipText(23), "");
+}
+
+TEST(PartsLayout, RedrawAreas)
+{
+    const RECT client{0, 0, 700, 140};
+    const RECT level = PartsRedrawArea(1, 156, client);
+    EXPECT_EQ(level.left, 539);
+    EXPECT_EQ(level.right, 692);
+    EXPECT_EQ(level.bottom, 28);
+    const RECT measures = PartsRedrawArea(3, 156, client);
+    EXPECT_EQ(measures.left, 324);
+    EXPECT_EQ(measures.right, 532);
+    EXPECT_EQ(measures.bottom, 140);
+}
+
+TEST(LevelDisplay, VolumeAndPanningTexts)
+{
+    EXPECT_EQ(VolumeText(0.001f), "-inf");
+    EXPECT_EQ(VolumeText(1.0f), "0.0 db");
+    EXPECT_EQ(VolumeText(0.5f), "-6.0 db");
+    EXPECT_EQ(PanningText(1.0f), "C");
+    EXPECT_EQ(PanningText(1.5f), "50% R");
+    EXPECT_EQ(PanningText(0.25f), "75% L");
+    EXPECT_EQ(PanningText(1.004f), "C") << "rounds to no percent";
+    EXPECT_EQ(PanningText(0.996f), "C");
+    EXPECT_EQ(PanningText(0.994f), "1% L");
+}
+
+} // namespace

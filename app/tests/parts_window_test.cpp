@@ -1,0 +1,362 @@
+// The parts window as the program opens it: the drummers of both modules
+// created by class id through "Tembri MFX" (registered in the prefix by
+// their own entry points), a database and a sound manager of the test's
+// own. It builds twelve parts, switches them by mouse, paints itself into
+// a picture, and hibernates its state when it closes.
+#include "app/parts_window.h"
+
+#include "app/files/file_choice.h"
+#include "app/parts_song.h"
+#include "app/resource_ids.h"
+#include "app/program_options.h"
+#include "app/tests/program_fakes.h"
+#include "data/track_midi.h"
+#include "outside/halvorinapp/halvorin_app.h"
+#include "testing/sandbox.h"
+#include "testing/screenshot.h"
+
+#include <gtest/gtest.h>
+
+#include <ole2.h>
+
+namespace {
+
+using namespace Quorvane;
+using program_testing::FakeDatabase;
+using program_testing::LoggingSoundMngr;
+using program_testing::ShownMessages;
+
+std::string distFolder()
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder = path;
+    folder = folder.substr(0, folder.find_last_of('\\')); // build\tests
+    return folder.substr(0, folder.find_last_of('\\')) + "\\dist";
+}
+
+bool registerModule(const char *name)
+{
+    HMODULE module = LoadLibraryA((distFolder() + "\\" + name).c_str());
+    using Entry = HRESULT(STDAPICALLTYPE *)();
+    auto entry = module ? reinterpret_cast<Entry>(
+                              reinterpret_cast<void (*)()>(GetProcAddress(module, "DllRegisterServer")))
+                        : nullptr;
+    return entry && entry() == S_OK; // the module stays loaded for the tests
+}
+
+void pump()
+{
+    MSG message;
+    for (int round = 0; round < 5; ++round) {
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(10);
+    }
+}
+
+class PartsWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        OleInitialize(nullptr);
+        registered = registerModule("Grindelvosket.dll") && registerModule("Vostrapellin.dll") &&
+                     registerModule("TembriMFX.dll");
+    }
+    static void TearDownTestSuite() { OleUninitialize(); }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(registered);
+        ASSERT_TRUE(user.active());
+        ASSERT_TRUE(session.CreateParams());
+        session.Start([this](const char *) { return static_cast<IQuorvaneSoundMngr *>(&manager); });
+    }
+
+    PartsWindow &open(bool noReload = false)
+    {
+        window =
+            std::make_unique<PartsWindow>(PartsWindowSetup{database, session, bridge, profile, noReload, {}});
+        HWND handle = window->Create(GetModuleHandleA(nullptr), nullptr);
+        EXPECT_NE(handle, nullptr);
+        ShowWindow(handle, SW_SHOW);
+        return *window;
+    }
+
+    static inline bool registered = false;
+    testing_support::CurrentUserOverride user;
+    ProgramProfile profile{testing_support::uniqueName("Rallimoth")};
+    CHalvorinApp bridge{testing_support::uniqueName("Parts").c_str()};
+    FakeDatabase database;
+    SoundSession session{database, bridge};
+    LoggingSoundMngr manager;
+    ShownMessages shown;
+    std::unique_ptr<PartsWindow> window;
+};
+
+TEST_F(PartsWindowTest, BuildsTwelvePartsOfThreeDrummers)
+{
+    PartsWindow &parts = open();
+    ASSERT_TRUE(parts.FinishSetUp());
+    EXPECT_TRUE(parts.IsBuilt());
+    EXPECT_TRUE(shown.texts.empty());
+    for (int part = 0; part < kPartCount; ++part) {
+        CTrackMIDI *track = PartTrack(*parts.Song(), part);
+        ASSERT_NE(track, nullptr) << part;
+        EXPECT_EQ(track->effects.GetNumEffects(), 3);
+        EXPECT_EQ(track->IsMute(), part != 0) << part;
+        for (int element = 0; element < kDrummerElements; ++element)
+            EXPECT_NE(parts.Drummers().Request(part, element), nullptr) << part << "/" << element;
+    }
+    // Fresh fill drummers play in the second and the fourth measure, and
+    // told the window so through its sink.
+    LONG measure = -1;
+    ASSERT_EQ(parts.Drummers().Request(7, 2)->GetParam(QN3FillMeasure, -1, &measure), S_OK);
+    EXPECT_EQ(measure, 3);
+    EXPECT_EQ(parts.Drummers().Mirror(7, 2).params[0], 3);
+    EXPECT_EQ(parts.Drummers().Mirror(7, 1).params[0], 1);
+    EXPECT_EQ(parts.Song()->selectionStart, 0);
+    EXPECT_EQ(parts.Song()->selectionEnd, 3840);
+    pump();
+    EXPECT_FALSE(testing_support::writeWindowPicture(parts.Handle(), "rallimoth_parts_window").empty());
+}
+
+TEST_F(PartsWindowTest, AClickOnThePartGridSwitchesParts)
+{
+    PartsWindow &parts = open();
+    ASSERT_TRUE(parts.FinishSetUp());
+    parts.Click(6 + 26 + 5, 28 + 26 + 5); // part 5 (row 1, column 1)
+    EXPECT_EQ(parts.SelectedPart(), 4);
+    pump();
+    EXPECT_EQ(parts.CurrentPart(), 4);
+    EXPECT_FALSE(PartTrack(*parts.Song(), 4)->IsMute());
+    EXPECT_TRUE(PartTrack(*parts.Song(), 0)->IsMute());
+
+    parts.Click(156 + 168 + 26 * 2 + 3, 10); // three measures
+    EXPECT_EQ(parts.PartLength(4), 3);
+    EXPECT_EQ(parts.Song()->selectionEnd, 3 * 3840);
+    pump();
+    EXPECT_FALSE(testing_support::writeWindowPicture(parts.Handle(), "rallimoth_parts_window_part5").empty());
+}
+
+TEST_F(PartsWindowTest, TheFrontEditorShowsTheCurrentPartsDrummer)
+{
+    PartsWindow &parts = open();
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump();
+    ASSERT_EQ(parts.FrontEditor(), 1) << "fresh parts show the first fill drummer";
+    for (int i = 0; i < kDrummerElements; ++i) {
+        HWND host = parts.EditorWindow(i);
+        ASSERT_NE(host, nullptr);
+        // The loop-slice drummer offers no panel yet; the fill drummers do.
+        if (i > 0) {
+            EXPECT_NE(GetWindow(host, GW_CHILD), nullptr) << "editor " << i << " holds its drummer's panel";
+        }
+        EXPECT_EQ(IsWindowVisible(host) != 0, i == 1) << i;
+    }
+    char title[96] = {};
+    GetWindowTextA(parts.EditorWindow(2), title, sizeof(title));
+    EXPECT_EQ(std::string(title).substr(std::string(title).size() - 2), " 2");
+    EXPECT_FALSE(testing_support::writeWindowPicture(parts.EditorWindow(1), "rallimoth_fill_editor").empty());
+
+    // Ctrl+Up brings the loop-slice drummer's editor to the front.
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageA(parts.Handle(), WM_KEYDOWN, VK_UP, 0);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(parts.FrontEditor(), 0);
+    EXPECT_TRUE(IsWindowVisible(parts.EditorWindow(0)));
+    EXPECT_FALSE(IsWindowVisible(parts.EditorWindow(1)));
+
+    parts.Click(6 + 52 + 5, 28 + 5); // part 3
+    pump();
+    EXPECT_EQ(parts.CurrentPart(), 2);
+    EXPECT_NE(GetWindow(parts.EditorWindow(2), GW_CHILD), nullptr) << "the editors moved to the new part";
+    parts.CloseSequence();
+    EXPECT_EQ(parts.EditorWindow(0), nullptr);
+}
+
+LPARAM at(int x, int y)
+{
+    return MAKELPARAM(x, y);
+}
+
+TEST_F(PartsWindowTest, DragsSetTheTempoAndTheNameColumnsWidth)
+{
+    PartsWindow &parts = open();
+    ASSERT_TRUE(parts.FinishSetUp());
+    HWND h = parts.Handle();
+    // The tempo bar spans 10..500 over 130 pixels from W + 382.
+    SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, at(156 + 382 + 65, 28 + 52 + 5));
+    EXPECT_EQ(parts.Playback().Tempo(), 255.0f);
+    SendMessageA(h, WM_MOUSEMOVE, MK_LBUTTON, at(156 + 382 + 130, 28 + 52 + 5));
+    SendMessageA(h, WM_LBUTTONUP, 0, at(156 + 382 + 130, 28 + 52 + 5));
+    EXPECT_EQ(parts.Playback().Tempo(), 500.0f);
+    EXPECT_FLOAT_EQ(ReadSongTempo(*parts.Song()), 500.0f) << "written into the master track";
+    SendMessageA(h, WM_MOUSEMOVE, 0, at(156 + 382, 28 + 52 + 5));
+    EXPECT_EQ(parts.Playback().Tempo(), 500.0f) << "the drag ended";
+    parts.Click(156 + 520, 28 + 52 + 5); // "Default"
+    EXPECT_EQ(parts.Playback().Tempo(), 100.0f);
+
+    SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, at(156 + 90, 10));
+    SendMessageA(h, WM_MOUSEMOVE, MK_LBUTTON, at(156 + 90 + 40, 10));
+    SendMessageA(h, WM_LBUTTONUP, 0, at(156 + 90 + 40, 10));
+    EXPECT_EQ(parts.NameWidth(), 196);
+    RECT client;
+    GetClientRect(h, &client);
+    EXPECT_EQ(client.right, 196 + 544);
+    SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, at(196 + 90, 10));
+    SendMessageA(h, WM_MOUSEMOVE, MK_LBUTTON, at(-400, 10));
+    SendMessageA(h, WM_LBUTTONUP, 0, at(-400, 10));
+    EXPECT_EQ(parts.NameWidth(), 26) << "the narrowest column";
+    parts.CloseSequence();
+    EXPECT_EQ(profile.getInt(option::NameW, 0), 26);
+}
+
+TEST_F(PartsWindowTest, AFloatingEditorDocksAgainWhenClosed)
+{
+    PartsWindow &parts = open();
+    ASSERT_TRUE(parts.FinishSetUp());
+    parts.Click(156 + 120, 28 + 26 + 5); // dock column of the first fill drummer
+    EXPECT_FALSE(parts.Docked(1));
+    EXPECT_TRUE(GetWindowLongPtrA(parts.EditorWindow(1), GWL_STYLE) & WS_CAPTION);
+    SendMessageA(parts.EditorWindow(1), WM_CLOSE, 0, 0);
+    pump();
+    EXPECT_TRUE(parts.Docked(1));
+    EXPECT_FALSE(GetWindowLongPtrA(parts.EditorWindow(1), GWL_STYLE) & WS_CAPTION);
+}
+
+TEST_F(PartsWindowTest, ThePositionDisplayMarksTheMeasureAndTheFills)
+{
+    PartsWindow &parts = open();
+    ASSERT_TRUE(parts.FinishSetUp());
+    parts.Click(156 + 168 + 26 * 3 + 3, 10); // four measures
+    const FillMirror fill = parts.Drummers().Mirror(0, 1);
+    ASSERT_EQ(fill.params[0], 1);
+    manager.playing = 1;
+    // The fill drummer's fill runs through its whole measure.
+    ASSERT_LE(fill.fillStart, fill.measureStart + 100);
+    ASSERT_GE(fill.fillEnd, fill.measureStart + 100);
+    parts.Song()->currentTick = fill.measureStart + 100;
+    SendMessageA(parts.Handle(), kMsgSongPointer, 0, 0);
+    EXPECT_EQ(parts.PositionMarkers()[0], 1);
+    EXPECT_EQ(parts.PositionMarkers()[1], 1);
+    EXPECT_EQ(parts.PositionMarkers()[2], -1) << "the second fill lies in the fourth measure";
+    pump();
+    EXPECT_FALSE(testing_support::writeWindowPicture(parts.Handle(), "rallimoth_position").empty());
+    manager.playing = 0;
+    SendMessageA(parts.Handle(), kMsgSongPointer, 0, 0);
+    EXPECT_EQ(parts.PositionMarkers()[0], -1);
+}
+
+TEST_F(PartsWindowTest, ClosingHibernatesTheStateAndCommitsOnce)
+{
+    PartsWindow &parts = open();
+    ASSERT_TRUE(parts.FinishSetUp());
+    parts.Click(6 + 52 + 5, 28 + 78 + 5); // part 12
+    pump();
+    parts.CloseSequence();
+    parts.CloseSequence();
+    EXPECT_EQ(std::count(database.log.begin(), database.log.end(), "commit"), 1);
+    ASSERT_EQ(database.savedState.size(), 80u);
+    SavedPartsState state{};
+    ASSERT_TRUE(ReadSavedState(database.savedState.data(), 80, state));
+    EXPECT_EQ(state.currentPart, 11);
+    EXPECT_EQ(state.loop, 1);
+    EXPECT_EQ(profile.getInt(option::DBCommitDialog, 1), 0);
+    EXPECT_EQ(session.SoundManager(), nullptr) << "the engine was given back";
+    EXPECT_EQ(manager.log.back(), "release");
+}
+
+TEST_F(PartsWindowTest, WithoutADatabaseFreshPartsAreBuiltAfterTheMessage)
+{
+    database.hibernation = Hibernation::Unavailable;
+    PartsWindow &parts = open();
+    ASSERT_TRUE(parts.FinishSetUp());
+    EXPECT_EQ(shown.texts, std::vector<std::string>{"Main DataBase error."});
+    EXPECT_NE(PartTrack(*parts.Song(), 11), nullptr);
+}
+
+TEST_F(PartsWindowTest, AnOddSizedStateKeepsTheDefaults)
+{
+    database.hibernation = Hibernation::Restored;
+    SavedPartsState state{kSavedStateMagic, 6, 2, {3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3}, 0, {1, 1, 1, 1}};
+    database.hibernatedState.assign(reinterpret_cast<uint8_t *>(&state),
+                                    reinterpret_cast<uint8_t *>(&state) + 80);
+    database.hibernatedState.push_back(0); // 81 bytes
+    database.restore = [](CSong *song) { BuildFreshParts(*song, 0); };
+    PartsWindow &parts = open();
+    ASSERT_TRUE(parts.FinishSetUp());
+    EXPECT_EQ(parts.CurrentPart(), 0);
+    EXPECT_EQ(parts.PartLength(6), 1);
+    EXPECT_NE(PartTrack(*parts.Song(), 6), nullptr) << "the restored song stays";
+}
+
+TEST_F(PartsWindowTest, ARestoredStateSelectsItsPartAndLengths)
+{
+    database.hibernation = Hibernation::Restored;
+    SavedPartsState state{kSavedStateMagic, 6, 2, {3, 3, 3, 3, 3, 3, 2, 3, 3, 3, 3, 3}, 0, {1, 0, 1, 1}};
+    database.hibernatedState.assign(reinterpret_cast<uint8_t *>(&state),
+                                    reinterpret_cast<uint8_t *>(&state) + 80);
+    database.restore = [](CSong *song) { BuildFreshParts(*song, 6); };
+    PartsWindow &parts = open();
+    ASSERT_TRUE(parts.FinishSetUp());
+    EXPECT_EQ(parts.CurrentPart(), 6);
+    EXPECT_EQ(parts.SelectedPart(), 6);
+    EXPECT_FALSE(parts.Loop());
+    EXPECT_EQ(parts.Song()->selectionEnd, 2 * 3840);
+}
+
+TEST_F(PartsWindowTest, TheNoReloadFlagNeverAsksForTheSavedState)
+{
+    database.hibernation = Hibernation::Unavailable;
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    EXPECT_TRUE(shown.texts.empty());
+}
+
+// The file commands through the window, the file dialog answered by the
+// test: a style saved and opened again, the title naming it, and the
+// current part's result exported.
+TEST_F(PartsWindowTest, AStyleSavedAndOpenedAgainBringsBackItsPartsAndNamesTheTitle)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    testing_support::TempFolder temp;
+    std::string answer = temp.file("groove.qns");
+    SetFileDialogRunner([&answer](OPENFILENAMEA &dialog, bool) {
+        lstrcpynA(dialog.lpstrFile, answer.c_str(), static_cast<int>(dialog.nMaxFile));
+        return true;
+    });
+    HWND window = parts.Handle();
+    SendMessageA(window, WM_COMMAND, ID_MEASURES_1 + 4, 0);
+    ASSERT_EQ(parts.PartLength(0), 5);
+    SendMessageA(window, WM_COMMAND, ID_SAVE_STYLE, 0);
+    EXPECT_EQ(testing_support::readFile(answer).substr(0, 4), "QN32");
+
+    SendMessageA(window, WM_COMMAND, ID_MEASURES_1 + 1, 0);
+    ASSERT_EQ(parts.PartLength(0), 2);
+    SendMessageA(window, WM_COMMAND, ID_OPEN_STYLE, 0);
+    EXPECT_EQ(parts.PartLength(0), 5);
+    char title[128] = {};
+    GetWindowTextA(window, title, sizeof(title));
+    EXPECT_STREQ(title, "Rallimoth Omvel - groove");
+
+    // A style is no part: opening it as one is refused.
+    SendMessageA(window, WM_COMMAND, ID_OPEN_PART, 0);
+    EXPECT_EQ(shown.texts, std::vector<std::string>{"Can't load style."});
+
+    answer = temp.file("take.mid");
+    SendMessageA(window, WM_COMMAND, ID_EXPORT_MIDI, 0);
+    EXPECT_EQ(testing_support::readFile(answer).substr(0, 4), "MThd");
+    // The part tracks are laid out again afterwards.
+    EXPECT_GT(PartTrack(*parts.Song(), 0)->GetNumb(), 0);
+    SetFileDialogRunner({});
+}
+
+} // namespace
