@@ -68,6 +68,8 @@ void PartsWindow::onCommand(int command)
             PostMessageA(frame_, WM_SYSCOMMAND, IDM_ABOUT, 0);
         return;
     default:
+        if (onFileCommand(command))
+            break;
         if (command >= ID_MEASURES_1 && command <= ID_MEASURES_8) {
             lengths_[current_] = command - ID_MEASURES_1 + 1;
             applyTimeSelection();

@@ -187,6 +187,9 @@ INT_PTR PartsWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:
         onCommand(LOWORD(wParam));
         return TRUE;
+    case WM_DROPFILES:
+        onDropFiles(reinterpret_cast<HDROP>(wParam));
+        return TRUE;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_CLOSE) {
             onCommand(SC_CLOSE);
@@ -198,6 +201,8 @@ INT_PTR PartsWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
     case WM_DESTROY:
         CloseSequence();
+        // The files a drag of the result left beside the program.
+        DeleteTemporaryResults();
         return TRUE;
     case kMsgLevels: {
         MSG queued;
@@ -255,6 +260,8 @@ bool PartsWindow::FinishSetUp()
     }
     const bool ok = buildOrRestore();
     if (ok) {
+        if (const IOPARAMS *params = session_.Params())
+            exportChoices_.waveFormat = WaveFormatForBits(params->bitsPerSample);
         if (IQuorvaneSongTract *tract = song_.GetSongTract())
             tract->SetMonitor(1, &PartsWindow::OnEngineNotify, reinterpret_cast<ULONG_PTR>(window_));
         song_.SetPlaySPtrCallback(&PartsWindow::OnSongPointer, window_);
@@ -590,8 +597,22 @@ void PartsWindow::updateMenu()
 
 void PartsWindow::updateTitle()
 {
-    if (window_)
-        SetWindowTextA(window_, kProgramTitle);
+    if (!window_)
+        return;
+    // The file's name without its folder (up to the last "\\", else ":")
+    // and extension.
+    std::string name = fileTitle_;
+    size_t folder = name.find_last_of('\\');
+    if (folder == std::string::npos)
+        folder = name.find_last_of(':');
+    if (folder != std::string::npos)
+        name.erase(0, folder + 1);
+    const size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos)
+        name.erase(dot);
+    const std::string title =
+        name.empty() ? std::string(kProgramTitle) : std::string(kProgramTitle) + " - " + name;
+    SetWindowTextA(window_, title.c_str());
 }
 
 void PartsWindow::invalidate(int area)

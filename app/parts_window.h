@@ -4,6 +4,7 @@
 // modeless dialog owned by the frame dialog.
 #pragma once
 
+#include "app/files/export_choices.h"
 #include "app/part_drummers.h"
 #include "app/parts_layout.h"
 #include "app/parts_sink.h"
@@ -130,6 +131,11 @@ private:
     void setLevels(float volume, float panning);
     void endDrag();
     void onCommand(int command);
+    // The file, export, copy, option and help commands (parts_window_files);
+    // false for another command.
+    bool onFileCommand(int command);
+    void onDropFiles(HDROP drop);
+    friend class PartsWindowFiles;
     void onKey(WPARAM key, LPARAM flags);
     void onMouseMove(int x, int y);
     void paint(HDC dc, const RECT &client);
@@ -184,6 +190,10 @@ private:
     // The position display: the marked measure of the loop-slice row and
     // of the two fill rows (-1 none).
     int markers_[kDrummerElements] = {-1, -1, -1};
+    // What the export commands proposed last, and the part or style file
+    // last opened or saved (for the title).
+    ExportChoices exportChoices_;
+    std::string fileTitle_;
     // Mouse drags: none, the tempo or the name column's width.
     enum class Drag { None, Volume, Panning, Tempo, Resize } drag_ = Drag::None;
     int dragOriginX_ = 0;

@@ -5,7 +5,9 @@
 // a picture, and hibernates its state when it closes.
 #include "app/parts_window.h"
 
+#include "app/files/file_choice.h"
 #include "app/parts_song.h"
+#include "app/resource_ids.h"
 #include "app/program_options.h"
 #include "app/resource_ids.h"
 #include "app/tests/program_fakes.h"
@@ -443,6 +445,45 @@ TEST_F(PartsWindowTest, TheNoReloadFlagNeverAsksForTheSavedState)
     PartsWindow &parts = open(true);
     ASSERT_TRUE(parts.FinishSetUp());
     EXPECT_TRUE(shown.texts.empty());
+}
+
+// The file commands through the window, the file dialog answered by the
+// test: a style saved and opened again, the title naming it, and the
+// current part's result exported.
+TEST_F(PartsWindowTest, AStyleSavedAndOpenedAgainBringsBackItsPartsAndNamesTheTitle)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    testing_support::TempFolder temp;
+    std::string answer = temp.file("groove.qns");
+    SetFileDialogRunner([&answer](OPENFILENAMEA &dialog, bool) {
+        lstrcpynA(dialog.lpstrFile, answer.c_str(), static_cast<int>(dialog.nMaxFile));
+        return true;
+    });
+    HWND window = parts.Handle();
+    SendMessageA(window, WM_COMMAND, ID_MEASURES_1 + 4, 0);
+    ASSERT_EQ(parts.PartLength(0), 5);
+    SendMessageA(window, WM_COMMAND, ID_SAVE_STYLE, 0);
+    EXPECT_EQ(testing_support::readFile(answer).substr(0, 4), "QN32");
+
+    SendMessageA(window, WM_COMMAND, ID_MEASURES_1 + 1, 0);
+    ASSERT_EQ(parts.PartLength(0), 2);
+    SendMessageA(window, WM_COMMAND, ID_OPEN_STYLE, 0);
+    EXPECT_EQ(parts.PartLength(0), 5);
+    char title[128] = {};
+    GetWindowTextA(window, title, sizeof(title));
+    EXPECT_STREQ(title, "Rallimoth Omvel - groove");
+
+    // A style is no part: opening it as one is refused.
+    SendMessageA(window, WM_COMMAND, ID_OPEN_PART, 0);
+    EXPECT_EQ(shown.texts, std::vector<std::string>{"Can't load style."});
+
+    answer = temp.file("take.mid");
+    SendMessageA(window, WM_COMMAND, ID_EXPORT_MIDI, 0);
+    EXPECT_EQ(testing_support::readFile(answer).substr(0, 4), "MThd");
+    // The part tracks are laid out again afterwards.
+    EXPECT_GT(PartTrack(*parts.Song(), 0)->GetNumb(), 0);
+    SetFileDialogRunner({});
 }
 
 } // namespace

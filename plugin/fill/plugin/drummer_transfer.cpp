@@ -7,28 +7,43 @@
 #include <ole2.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 namespace Quorvane::DrummerTransfer {
 
 namespace {
 
-// Hands out the global memory blocks it holds; a receiver gets its own copy.
-class GlobalDataObject : public com::SingleInterfaceObject<IDataObject> {
+FORMATETC formatOf(UINT format)
+{
+    FORMATETC f{};
+    f.cfFormat = static_cast<CLIPFORMAT>(format);
+    f.dwAspect = DVASPECT_CONTENT;
+    f.lindex = -1;
+    f.tymed = TYMED_HGLOBAL;
+    return f;
+}
+
+// Makes a global memory block of a format each time a receiver asks; a
+// receiver gets its own block.
+class RenderingDataObject : public com::SingleInterfaceObject<IDataObject> {
 public:
-    explicit GlobalDataObject(std::vector<GlobalFormat> formats) : formats_(std::move(formats)) {}
+    RenderingDataObject(std::vector<UINT> formats, RenderFormat render)
+        : formats_(std::move(formats)), render_(std::move(render))
+    {
+    }
 
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC *format, STGMEDIUM *medium) override
     {
         if (!format || !medium)
             return E_POINTER;
-        const GlobalFormat *found = find(format);
-        if (!found)
+        if (!offers(format))
             return DV_E_FORMATETC;
-        HGLOBAL global = globalFromBytes(found->bytes);
+        HGLOBAL global = render_(format->cfFormat);
         if (!global)
-            return E_OUTOFMEMORY;
+            return E_FAIL;
         medium->tymed = TYMED_HGLOBAL;
         medium->hGlobal = global;
         medium->pUnkForRelease = nullptr;
@@ -39,7 +54,7 @@ public:
     {
         if (!format)
             return E_POINTER;
-        return find(format) ? S_OK : DV_E_FORMATETC;
+        return offers(format) ? S_OK : DV_E_FORMATETC;
     }
     HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC *, FORMATETC *out) override
     {
@@ -57,8 +72,8 @@ public:
         if (direction != DATADIR_GET)
             return E_NOTIMPL;
         std::vector<FORMATETC> list;
-        for (const GlobalFormat &f : formats_)
-            list.push_back(formatOf(f.format));
+        for (UINT f : formats_)
+            list.push_back(formatOf(f));
         return SHCreateStdEnumFmtEtc(static_cast<UINT>(list.size()), list.data(), out);
     }
     HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC *, DWORD, IAdviseSink *, DWORD *) override
@@ -68,30 +83,17 @@ public:
     HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
     HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA **) override { return OLE_E_ADVISENOTSUPPORTED; }
 
-    static FORMATETC formatOf(UINT format)
-    {
-        FORMATETC f{};
-        f.cfFormat = static_cast<CLIPFORMAT>(format);
-        f.dwAspect = DVASPECT_CONTENT;
-        f.lindex = -1;
-        f.tymed = TYMED_HGLOBAL;
-        return f;
-    }
-
 private:
-    virtual ~GlobalDataObject() = default;
+    virtual ~RenderingDataObject() = default;
 
-    const GlobalFormat *find(const FORMATETC *format) const
+    bool offers(const FORMATETC *format) const
     {
-        if (!(format->tymed & TYMED_HGLOBAL) || format->dwAspect != DVASPECT_CONTENT)
-            return nullptr;
-        for (const GlobalFormat &f : formats_)
-            if (f.format == format->cfFormat)
-                return &f;
-        return nullptr;
+        return (format->tymed & TYMED_HGLOBAL) && format->dwAspect == DVASPECT_CONTENT &&
+               std::find(formats_.begin(), formats_.end(), format->cfFormat) != formats_.end();
     }
 
-    std::vector<GlobalFormat> formats_;
+    std::vector<UINT> formats_;
+    RenderFormat render_;
 };
 
 // Drops when the left button comes up, gives up on Escape.
@@ -156,12 +158,71 @@ bool bytesFromGlobal(HGLOBAL global, std::string &bytes)
 IDataObject *createDataObject(const std::vector<GlobalFormat> &formats)
 {
     try {
-        auto *object = new GlobalDataObject(formats);
+        auto held = std::make_shared<const std::vector<GlobalFormat>>(formats);
+        std::vector<UINT> offered;
+        for (const GlobalFormat &f : formats)
+            offered.push_back(f.format);
+        return createRenderingDataObject(std::move(offered), [held](UINT format) -> HGLOBAL {
+            for (const GlobalFormat &f : *held)
+                if (f.format == format)
+                    return globalFromBytes(f.bytes);
+            return nullptr;
+        });
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+IDataObject *createRenderingDataObject(std::vector<UINT> formats, RenderFormat render)
+{
+    try {
+        auto *object = new RenderingDataObject(std::move(formats), std::move(render));
         object->AddRef();
         return object;
     } catch (...) {
         return nullptr;
     }
+}
+
+namespace {
+
+DragHook &dragHook()
+{
+    static DragHook hook;
+    return hook;
+}
+
+} // namespace
+
+DragHook setDragHook(DragHook hook)
+{
+    return std::exchange(dragHook(), std::move(hook));
+}
+
+HRESULT dragCopy(IDataObject *data, DWORD *effect)
+{
+    if (!data)
+        return E_POINTER;
+    if (const DragHook hook = dragHook()) {
+        DWORD done = DROPEFFECT_NONE; // the hook always has a place to answer in
+        const HRESULT result = hook(data, &done);
+        if (effect)
+            *effect = done;
+        return result;
+    }
+    CopyDropSource *dropSource = nullptr;
+    try {
+        dropSource = new CopyDropSource();
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+    dropSource->AddRef();
+    DWORD done = DROPEFFECT_NONE;
+    const HRESULT result = DoDragDrop(data, dropSource, DROPEFFECT_COPY, &done);
+    dropSource->Release();
+    if (effect)
+        *effect = done;
+    return result;
 }
 
 HRESULT copyToClipboard(Source &source, UINT snapshotFormat)
@@ -190,28 +251,33 @@ HRESULT copyToClipboard(Source &source, UINT snapshotFormat)
     }
 }
 
-bool pasteFromClipboard(Source &source, UINT snapshotFormat)
+bool readClipboard(UINT format, std::string &bytes)
 {
     IDataObject *data = nullptr;
     if (FAILED(OleGetClipboard(&data)) || !data)
         return false;
-    FORMATETC format = GlobalDataObject::formatOf(snapshotFormat);
+    FORMATETC wanted = formatOf(format);
     STGMEDIUM medium{};
-    bool loaded = false;
-    if (SUCCEEDED(data->GetData(&format, &medium))) {
-        std::string bytes;
-        if (medium.tymed == TYMED_HGLOBAL && bytesFromGlobal(medium.hGlobal, bytes)) {
-            try {
-                stringStream in(bytes);
-                loaded = source.loadSnapshot(in, true);
-            } catch (...) {
-                loaded = false;
-            }
-        }
+    bool read = false;
+    if (SUCCEEDED(data->GetData(&wanted, &medium))) {
+        read = medium.tymed == TYMED_HGLOBAL && bytesFromGlobal(medium.hGlobal, bytes);
         ReleaseStgMedium(&medium);
     }
     data->Release();
-    return loaded;
+    return read;
+}
+
+bool pasteFromClipboard(Source &source, UINT snapshotFormat)
+{
+    try {
+        std::string bytes;
+        if (!readClipboard(snapshotFormat, bytes))
+            return false;
+        stringStream in(bytes);
+        return source.loadSnapshot(in, true);
+    } catch (...) {
+        return false;
+    }
 }
 
 std::string dragOutPath(const std::string &fileName)
@@ -253,48 +319,13 @@ IDataObject *prepareDragOut(Source &source, const std::string &fileName, std::st
     }
 }
 
-namespace {
-
-DragHook &dragHook()
-{
-    static DragHook hook;
-    return hook;
-}
-
-} // namespace
-
-DragHook setDragHook(DragHook hook)
-{
-    return std::exchange(dragHook(), std::move(hook));
-}
-
 HRESULT dragOut(Source &source, const std::string &fileName, DWORD *effect)
 {
     IDataObject *data = prepareDragOut(source, fileName);
     if (!data)
         return E_FAIL;
-    if (const DragHook hook = dragHook()) {
-        DWORD done = DROPEFFECT_NONE;
-        const HRESULT result = hook(data, &done);
-        data->Release();
-        if (effect)
-            *effect = done;
-        return result;
-    }
-    CopyDropSource *dropSource = nullptr;
-    try {
-        dropSource = new CopyDropSource();
-    } catch (...) {
-        data->Release();
-        return E_OUTOFMEMORY;
-    }
-    dropSource->AddRef();
-    DWORD done = DROPEFFECT_NONE;
-    const HRESULT result = DoDragDrop(data, dropSource, DROPEFFECT_COPY, &done);
-    dropSource->Release();
+    const HRESULT result = dragCopy(data, effect);
     data->Release();
-    if (effect)
-        *effect = done;
     return result;
 }
 

@@ -26,6 +26,9 @@ HGLOBAL globalFromBytes(const std::string &bytes);
 // The bytes of a global memory block; false when it cannot be locked.
 bool bytesFromGlobal(HGLOBAL global, std::string &bytes);
 
+// The bytes the clipboard holds in a format; false when it holds none.
+bool readClipboard(UINT format, std::string &bytes);
+
 // A data object offering global memory blocks, one per format.
 struct GlobalFormat {
     UINT format;
@@ -33,6 +36,17 @@ struct GlobalFormat {
 };
 // A new data object holding one reference; null when out of memory.
 IDataObject *createDataObject(const std::vector<GlobalFormat> &formats);
+
+// A data object that makes each of its formats only when a receiver asks
+// for it: render returns a new global memory block, or null when it
+// cannot. One reference; null when out of memory.
+using RenderFormat = std::function<HGLOBAL(UINT format)>;
+IDataObject *createRenderingDataObject(std::vector<UINT> formats, RenderFormat render);
+
+// Runs a drag of the data (copy only) that drops when the left button
+// comes up and gives up on Escape: DRAGDROP_S_DROP, DRAGDROP_S_CANCEL or a
+// failure.
+HRESULT dragCopy(IDataObject *data, DWORD *effect = nullptr);
 
 // What a drummer hands out and takes back.
 class Source {

@@ -1,0 +1,23 @@
+// The result of a part: what its three drummers play over the part's
+// length, written as a Standard MIDI File or rendered into a WAVE file. The
+// caller stops playback, switches to the part and sends the drummers their
+// plain velocity, bend and modulation first, and lays the part tracks out
+// again afterwards (both writers leave the part track empty).
+#pragma once
+
+namespace Quorvane {
+
+class CSong;
+class CStorage;
+class CTrackMIDI;
+
+// Runs the track's drummers over ticks 0 .. end - 1 into the track (their
+// pitch-wheel messages left out) and writes the song's sounding tracks:
+// format 0 (one track) or 1. The track's events are all gone afterwards.
+bool ExportPartMidi(CSong &song, CTrackMIDI &track, long end, bool format0, CStorage &storage);
+
+// Renders the track alone (the metronome silent) and writes the sound in
+// the sample format given (16, 24, 32 or 0x8020 for 32-bit float).
+bool ExportPartWave(CSong &song, CTrackMIDI &track, unsigned format, CStorage &storage);
+
+} // namespace Quorvane

@@ -1,0 +1,175 @@
+#include "app/files/result_export.h"
+
+#include "app/files/tests/state_effect.h"
+#include "data/meff_chain.h"
+#include "data/storage.h"
+#include "data/track_audio.h"
+#include "data/track_midi.h"
+#include "data/tests/song_fixture.h"
+
+#include <cstring>
+#include <string>
+
+using namespace Quorvane;
+using rallimoth_test::StateEffect;
+
+namespace {
+
+// The drummer's part: a kick on each quarter up to the end asked for, and
+// a pitch-wheel message the export must leave out.
+int playKicksAndABend(ITembriMEInQueue *in, ITembriMEOutQueue *out)
+{
+    long from = 0, to = 0;
+    in->GetTimeBounds(from, to);
+    for (long t = from; t < to; t += 480) {
+        EVENT e;
+        e.setNote(9, 36, 100);
+        e.value = 120;
+        e.time = t;
+        if (!out->AddEvent(&e, 1))
+            return 0;
+    }
+    EVENT bend;
+    bend.setWheel(0, 0);
+    bend.time = to - 1;
+    return out->AddEvent(&bend, 1);
+}
+
+std::string bytesOf(CMemStorage &storage)
+{
+    return std::string(reinterpret_cast<const char *>(storage.GetData()), storage.GetLength());
+}
+
+// A tract that renders a steady level, so the song has sound to export.
+struct RenderingTract : FakeTract {
+    int SetRenderMode(int on) override
+    {
+        rendering = on;
+        return 1;
+    }
+    void RenderBuffer(float *buffer, long frames) override
+    {
+        ++buffers;
+        metronomeHeard |= song && song->metronome;
+        for (long i = 0; i < 2 * frames; ++i)
+            buffer[i] = 0.25f;
+    }
+    CSong *song = nullptr;
+    int rendering = 0;
+    int buffers = 0;
+    bool metronomeHeard = false;
+};
+
+struct RenderingSound : FakeSoundMngr {
+    IQuorvaneSongTract *CreateSongTract(CSong *song) override
+    {
+        rendering.song = song;
+        return &rendering;
+    }
+    RenderingTract rendering;
+};
+
+class ResultExportTest : public SongFixture {
+protected:
+    void SetUp() override
+    {
+        SongFixture::SetUp();
+        part = add<CTrackMIDI>(TRACK_MIDI);
+        other = add<CTrackMIDI>(TRACK_MIDI);
+        put(other, note(0, 72, 80, 100), 0);
+        other->SetMute(1);
+        auto *elem = new CMEffElem(nullptr, nullptr, nullptr);
+        auto *drummer = new StateEffect();
+        drummer->produce = playKicksAndABend;
+        elem->effect = drummer;
+        part->effects.AddNewMEffElem(elem);
+    }
+    CTrackMIDI *part = nullptr;
+    CTrackMIDI *other = nullptr;
+};
+
+} // namespace
+
+TEST_F(ResultExportTest, MidiHoldsWhatTheDrummersPlayOverThePartAndNoBends)
+{
+    CMemStorage storage;
+    ASSERT_TRUE(ExportPartMidi(song, *part, 960, true, storage));
+    const std::string file = bytesOf(storage);
+    // Format 0 with one track.
+    ASSERT_GE(file.size(), 14u);
+    EXPECT_EQ(file.substr(0, 4), "MThd");
+    EXPECT_EQ(file.substr(8, 4), std::string("\0\0\0\1", 4));
+    // Two kicks on channel 10 (the second in running status), the muted
+    // track's note and any pitch wheel left out.
+    EXPECT_NE(file.find("\x99\x24\x64"), std::string::npos);
+    size_t kicks = 0;
+    for (size_t at = file.find("\x24\x64"); at != std::string::npos; at = file.find("\x24\x64", at + 1))
+        ++kicks;
+    EXPECT_EQ(kicks, 2u);
+    EXPECT_EQ(file.find('\xE0', 14), std::string::npos);
+    EXPECT_EQ(file.find("\x90\x48"), std::string::npos);
+    // The part track is left empty; the other keeps its note.
+    EXPECT_EQ(part->GetNumb(), 0);
+    EXPECT_EQ(other->GetNumb(), 1);
+}
+
+TEST_F(ResultExportTest, FormatOneWritesTheMasterAndThePartAsTracks)
+{
+    CMemStorage storage;
+    ASSERT_TRUE(ExportPartMidi(song, *part, 480, false, storage));
+    const std::string file = bytesOf(storage);
+    ASSERT_GE(file.size(), 14u);
+    EXPECT_EQ(file.substr(8, 4), std::string("\0\1\0\2", 4));
+}
+
+TEST_F(ResultExportTest, AFailingStorageFailsTheExportAndStillEmptiesTheTrack)
+{
+    struct RefusingStorage final : CMemStorage {
+        int InternalPutBuffer(const void *, long) override { return 0; }
+    } storage;
+    EXPECT_FALSE(ExportPartMidi(song, *part, 960, true, storage));
+    EXPECT_EQ(part->GetNumb(), 0);
+}
+
+class WaveExportTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(song.SetDefault(), 1);
+        part = static_cast<CTrackMIDI *>(song.InsertNewTrack(TRACK_MIDI, -1, 0));
+        other = static_cast<CTrackMIDI *>(song.InsertNewTrack(TRACK_MIDI, -1, 0));
+        ASSERT_TRUE(part && other);
+        EVENT e;
+        e.setNote(9, 36, 100);
+        e.value = 100;
+        part->AddToTail(&e, 1);
+        song.Update();
+    }
+    RenderingSound sound;
+    CSong song{nullptr, &sound};
+    CTrackMIDI *part = nullptr;
+    CTrackMIDI *other = nullptr;
+};
+
+TEST_F(WaveExportTest, ThePartAloneIsRenderedWithoutTheMetronome)
+{
+    song.metronome = 1;
+    const long tracks = song.GetNumTracks();
+    CMemStorage storage;
+    ASSERT_TRUE(ExportPartWave(song, *part, 24, storage));
+    const std::string file = bytesOf(storage);
+    ASSERT_GE(file.size(), 44u);
+    EXPECT_EQ(file.substr(0, 4), "RIFF");
+    EXPECT_EQ(file.substr(8, 4), "WAVE");
+    uint16_t bits = 0;
+    std::memcpy(&bits, file.data() + 34, 2);
+    EXPECT_EQ(bits, 24);
+    EXPECT_GT(sound.rendering.buffers, 0);
+    EXPECT_FALSE(sound.rendering.metronomeHeard);
+    EXPECT_EQ(song.metronome, 1);
+    // Only the part was marked for rendering, and the rendered track went.
+    EXPECT_TRUE(part->IsSlct());
+    EXPECT_FALSE(other->IsSlct());
+    EXPECT_EQ(song.GetNumTracks(), tracks);
+    EXPECT_EQ(sound.rendering.rendering, 0);
+}

@@ -1,0 +1,41 @@
+#include "app/options/output_port.h"
+
+#include "app/parts_song.h"
+#include "data/io_params.h"
+#include "data/song.h"
+#include "data/sound_interfaces.h"
+#include "data/track_midi.h"
+
+namespace Quorvane {
+
+OutputChange ReplacePartsOutput(CSong &song, const PORTDESCR &chosen)
+{
+    OutputChange change;
+    IQuorvaneSongTract *tract = song.songTract;
+    CTrackMIDI *first = PartTrack(song, 0);
+    if (!tract || !first)
+        return change;
+    void *old = first->output;
+    PORTDESCR present;
+    if (old && tract->GetOutDescr(old, &present, 0) && present.IsEqual(chosen)) {
+        change.audio = tract->GetOutType(old) != kOutputWithoutAudio;
+        return change;
+    }
+    PORTDESCR copy(chosen);
+    void *added = tract->AddNewOut(&copy);
+    if (!added)
+        return change;
+    change.output = added;
+    change.changed = true;
+    change.audio = tract->GetOutType(added) != kOutputWithoutAudio;
+    for (int part = 0; part < kPartCount; ++part)
+        if (CTrackMIDI *track = PartTrack(song, part)) {
+            track->output = added;
+            track->UpdateEdition();
+        }
+    if (old && old != added && old != tract->GetNextOut(nullptr))
+        song.DeleteOutPort(old);
+    return change;
+}
+
+} // namespace Quorvane

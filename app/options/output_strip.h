@@ -1,0 +1,50 @@
+// The popups of the parts list's output strip: the MIDI channel, the bank
+// select method, the bank and the program of the one output all twelve
+// parts share, each checked at the present value; and the choice stored in
+// every part track, the selected part sending it to the port at once.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace Quorvane {
+
+class CSong;
+class IQuorvaneSongTract;
+
+enum class OutputField { Channel, BankMethod, Bank, Program };
+
+// The value of "---": no channel, bank or program.
+constexpr long kNoOutputValue = -1;
+// The bank method popup's last entry, "Refresh Port Info".
+constexpr long kRefreshPortInfo = -2;
+
+struct PopupEntry {
+    std::string text; // empty for a separator
+    long value = kNoOutputValue;
+    bool checked = false;
+};
+
+// "1".."16" for channels 0..15, then "---".
+std::vector<PopupEntry> ChannelEntries(long channel);
+// "Normal", "Ctrl 0", "Ctrl 32", a separator and "Refresh Port Info".
+std::vector<PopupEntry> BankMethodEntries(long method);
+// The bank names the output lists, then "---".
+std::vector<PopupEntry> BankEntries(IQuorvaneSongTract &tract, void *out, long bank);
+// The program names of the bank, then "---".
+std::vector<PopupEntry> ProgramEntries(IQuorvaneSongTract &tract, void *out, long bank, long program);
+
+// A popup menu of the entries: entry i has the command i + 1.
+HMENU BuildPopup(const std::vector<PopupEntry> &entries);
+// Shows the popup at the screen point; true with the value of the entry
+// chosen.
+bool ChoosePopupEntry(HWND owner, POINT at, const std::vector<PopupEntry> &entries, long &value);
+
+// Stores the value in all twelve part tracks; the selected part's track
+// sends its bank and program after a channel change, its bank after a bank
+// or method change, its program after a program change.
+void ApplyOutputChoice(CSong &song, OutputField field, long value, int selectedPart);
+
+} // namespace Quorvane

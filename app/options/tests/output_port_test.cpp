@@ -1,0 +1,120 @@
+#include "app/options/output_port.h"
+
+#include "app/parts_song.h"
+#include "data/io_params.h"
+#include "data/song.h"
+#include "data/tests/fake_sound.h"
+#include "data/track_midi.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace Quorvane;
+
+namespace {
+
+// A tract that adds outputs by name; the second one added renders no
+// audio.
+struct PortTract final : FakeTract {
+    void *AddNewOut(PORTDESCR *descriptor) override
+    {
+        if (refuse || added == 3)
+            return nullptr;
+        names.push_back(static_cast<const char *>(descriptor->data));
+        return &outs[added++];
+    }
+    int GetOutDescr(void *out, PORTDESCR *descriptor, int) override
+    {
+        for (int i = 0; i < added; ++i)
+            if (out == &outs[i]) {
+                descriptor->kind = PORT_BY_NAME;
+                return descriptor->SetData(names[i].c_str());
+            }
+        return 0;
+    }
+    long GetOutType(void *out) override { return out == &outs[1] ? kOutputWithoutAudio : 0; }
+    void DeleteOut(void *out) override { deleted.push_back(out); }
+
+    int outs[3] = {};
+    int added = 0;
+    bool refuse = false;
+    std::vector<std::string> names;
+};
+
+struct PortSound final : FakeSoundMngr {
+    IQuorvaneSongTract *CreateSongTract(CSong *) override { return &ports; }
+    PortTract ports;
+};
+
+PORTDESCR port(const char *name)
+{
+    PORTDESCR descriptor(PORT_BY_NAME);
+    descriptor.SetData(name);
+    return descriptor;
+}
+
+class OutputPortTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(song.SetDefault(), 1);
+        for (int part = 0; part < kPartCount; ++part)
+            ASSERT_NE(song.InsertNewTrack(TRACK_MIDI, part + 1, 0), nullptr);
+        other = song.InsertNewTrack(TRACK_MIDI, 13, 0);
+        ASSERT_EQ(PartTrack(song, 0)->output, &sound.ports.preview);
+    }
+    bool allPartsOn(void *out)
+    {
+        for (int part = 0; part < kPartCount; ++part)
+            if (PartTrack(song, part)->output != out)
+                return false;
+        return true;
+    }
+    PortSound sound;
+    CSong song{nullptr, &sound};
+    CTrack *other = nullptr;
+};
+
+} // namespace
+
+TEST_F(OutputPortTest, EveryPartTakesTheNewPortAndTheTractsFirstOutputStays)
+{
+    const OutputChange change = ReplacePartsOutput(song, port("Synth A"));
+    ASSERT_TRUE(change.changed);
+    EXPECT_EQ(change.output, &sound.ports.outs[0]);
+    EXPECT_TRUE(change.audio);
+    EXPECT_TRUE(allPartsOn(&sound.ports.outs[0]));
+    // Only part tracks follow the port.
+    EXPECT_EQ(other->output, &sound.ports.preview);
+    EXPECT_TRUE(sound.ports.deleted.empty());
+}
+
+TEST_F(OutputPortTest, ChoosingTheSamePortAgainChangesNothing)
+{
+    ASSERT_TRUE(ReplacePartsOutput(song, port("Synth A")).changed);
+    const OutputChange again = ReplacePartsOutput(song, port("Synth A"));
+    EXPECT_FALSE(again.changed);
+    EXPECT_EQ(sound.ports.added, 1);
+    EXPECT_TRUE(allPartsOn(&sound.ports.outs[0]));
+}
+
+TEST_F(OutputPortTest, AnotherPortReplacesTheOldOneWhichGoes)
+{
+    ASSERT_TRUE(ReplacePartsOutput(song, port("Synth A")).changed);
+    const OutputChange change = ReplacePartsOutput(song, port("MIDI Out"));
+    ASSERT_TRUE(change.changed);
+    EXPECT_FALSE(change.audio); // this one renders no audio
+    EXPECT_TRUE(allPartsOn(&sound.ports.outs[1]));
+    EXPECT_EQ(sound.ports.deleted, std::vector<void *>{&sound.ports.outs[0]});
+}
+
+TEST_F(OutputPortTest, APortTheTractCannotAddLeavesThePartsAsTheyWere)
+{
+    sound.ports.refuse = true;
+    const OutputChange change = ReplacePartsOutput(song, port("Broken"));
+    EXPECT_FALSE(change.changed);
+    EXPECT_EQ(change.output, nullptr);
+    EXPECT_TRUE(allPartsOn(&sound.ports.preview));
+}
