@@ -16,6 +16,7 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -200,7 +201,14 @@ TEST_F(FirstTimeDialogTest, ProviderPageIsReadBackAndCheckedKindsRefreshOnOk)
                        EXPECT_EQ(shown.sampleRate, 44100);
                        EXPECT_EQ(shown.sampleFormat, 0);
                        EXPECT_EQ(shown.bufferFrames, 512);
-                       EXPECT_EQ(shown.parent, GetDlgItem(dialog, IDC_FIRST_PROVIDER_PAGE));
+                       // The handle's 32 bits stand at offset 28, the record's
+                       // other bytes past the buffer size stay 0.
+                       const auto *bytes = reinterpret_cast<const uint8_t *>(&shown);
+                       const auto area = uintptr_t(GetDlgItem(dialog, IDC_FIRST_PROVIDER_PAGE));
+                       uint8_t expected[20] = {};
+                       for (int i = 0; i < 4; ++i)
+                           expected[8 + i] = uint8_t(area >> (8 * i));
+                       EXPECT_EQ(std::memcmp(bytes + 20, expected, sizeof expected), 0);
                        EXPECT_EQ(selectedItem(dialog, IDC_FIRST_TIMEBASE), "480");
                        EXPECT_EQ(selectedItem(dialog, IDC_FIRST_PROVIDER), "Test Provider");
                        char text[MAX_PATH] = {};
