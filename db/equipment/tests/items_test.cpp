@@ -254,7 +254,7 @@ TEST_F(Items, SysExTemplatesKeepEntriesAndFindTheirOutputsAgain)
     withPort.SetName("Reset");
     withPort.SetData("\xF0\x7E\x7F\xF7", 4);
     withPort.port = out;
-    withPort.port2 = 3;
+    withPort.muted = 1;
     withoutPort.SetName("Orphan");
     withoutPort.SetData("\xF0\x01\xF7", 3);
     ASSERT_TRUE(song->sysEx.Add(withPort));
@@ -266,7 +266,7 @@ TEST_F(Items, SysExTemplatesKeepEntriesAndFindTheirOutputsAgain)
     const std::vector<Record> stored = liveRecords(*db, RT_SYSEX);
     ASSERT_EQ(stored.size(), 2u);
     EXPECT_EQ(stored[0].body,
-              shortString("Reset") + u32(3) + shortString("Tembri Audio") + blob("\xF0\x7E\x7F\xF7"));
+              shortString("Reset") + u32(1) + shortString("Tembri Audio") + blob("\xF0\x7E\x7F\xF7"));
     EXPECT_EQ(stored[1].body, shortString("Orphan") + u32(0) + shortString("") + blob("\xF0\x01\xF7"));
 
     TestSong other;
@@ -275,9 +275,48 @@ TEST_F(Items, SysExTemplatesKeepEntriesAndFindTheirOutputsAgain)
     ASSERT_EQ(other->sysEx.GetNumb(), 2);
     EXPECT_STREQ(other->sysEx.GetAt(0)->name, "Reset");
     EXPECT_EQ(other->sysEx.GetAt(0)->port, otherOut);
-    EXPECT_EQ(other->sysEx.GetAt(0)->port2, 3);
+    EXPECT_EQ(other->sysEx.GetAt(0)->muted, 1);
+    EXPECT_EQ(other->sysEx.GetAt(1)->muted, 0);
     EXPECT_EQ(other->sysEx.GetAt(0)->length, 4);
     EXPECT_EQ(other->sysEx.GetAt(1)->port, nullptr) << "no MIDI output port to fall back on";
+    templates->Release();
+}
+
+// A record body exactly as given.
+class HandBody : public CSDBInterpretator {
+public:
+    HandBody(uint8_t type, uint32_t parent, Bytes body)
+        : CSDBInterpretator(type, 0, parent), body(std::move(body))
+    {
+    }
+    int Read(CXFile *) override { return 0; }
+    int Write(CXFile *file) override { return file->Write(body.data(), uint32_t(body.size())); }
+    int Compare(const CSDBInterpretator *) const override { return 0; }
+    uint32_t GetSize() override { return uint32_t(body.size()); }
+    Bytes body;
+};
+
+TEST_F(Items, ASysExRecordsSettingIsTheEntrysMute)
+{
+    TEMPLATENOTE dumps(RT_TEMPLATE_SYSEX);
+    dumps.SetName("Hand");
+    db->Lock();
+    ASSERT_TRUE(db->AddNewNote(&dumps));
+    HandBody muted(RT_SYSEX, dumps.id,
+                   shortString("Quiet") + u32(1) + shortString("") + blob("\xF0\x01\xF7"));
+    HandBody sent(RT_SYSEX, dumps.id, shortString("Loud") + u32(0) + shortString("") + blob("\xF0\x02\xF7"));
+    ASSERT_TRUE(db->AddNewNote(&muted));
+    ASSERT_TRUE(db->AddNewNote(&sent));
+    db->Unlock();
+
+    TestSong song;
+    ITembriTemplate *templates = db->GetITembriTemplateSysEx(1);
+    ASSERT_TRUE(templates->Load(song.get(), dumps.id));
+    ASSERT_EQ(song->sysEx.GetNumb(), 2);
+    EXPECT_STREQ(song->sysEx.GetAt(0)->name, "Quiet");
+    EXPECT_EQ(song->sysEx.GetAt(0)->muted, 1);
+    EXPECT_STREQ(song->sysEx.GetAt(1)->name, "Loud");
+    EXPECT_EQ(song->sysEx.GetAt(1)->muted, 0);
     templates->Release();
 }
 
