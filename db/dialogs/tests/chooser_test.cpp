@@ -253,15 +253,6 @@ TEST_F(ChooserTest, PresetsOfAnOutputAreStoredRecalledAndDeleted)
     EXPECT_EQ(stored, std::vector<std::string>{"Soft"});
 }
 
-// The folder of the test programs and their fixture modules.
-std::string testsFolder()
-{
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    const std::string program(path, length);
-    return program.substr(0, program.find_last_of('\\') + 1);
-}
-
 TEST_F(ChooserTest, PresetsOfEffectsAreStoredAndRecalledAndTitledByTheParentWithoutAName)
 {
     // A MIDI effect: the drummer on its track.
@@ -270,9 +261,9 @@ TEST_F(ChooserTest, PresetsOfEffectsAreStoredAndRecalledAndTitledByTheParentWith
     CMEffElem *drummer = drums->effects.GetFirstElem();
     ASSERT_NE(drummer, nullptr);
     // An audio effect: the engine's probe effect on the main bus.
-    ASSERT_EQ(
-        RegisterModulePath(kAudioEffectKey, "Probe Effect", (testsFolder() + "sound_probes.dll").c_str()),
-        S_OK);
+    ASSERT_EQ(RegisterModulePath(kAudioEffectKey, "Probe Effect",
+                                 (equipment_test::testsFolder() + "sound_probes.dll").c_str()),
+              S_OK);
     void *bus = song.tract()->GetBusByNumb(0);
     PORTDESCR probe;
     probe.kind = 0;

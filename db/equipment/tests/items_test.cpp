@@ -73,15 +73,6 @@ protected:
     std::unique_ptr<CTembriDB> db;
 };
 
-// The folder of the test programs and their fixture modules.
-std::string testsFolder()
-{
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    const std::string program(path, length);
-    return program.substr(0, program.find_last_of('\\') + 1);
-}
-
 uint32_t idOf(const std::vector<std::pair<std::string, uint32_t>> &list, const std::string &name)
 {
     for (const auto &[n, id] : list)
