@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 
 namespace Quorvane {
@@ -38,7 +39,10 @@ struct ASPOPENPARAMS {
 };
 
 // The provider's settings page record (40 bytes, zero-filled by its
-// reader; the engine does not use it).
+// reader; the engine does not use it). Providers are built apart, so the
+// layout is the 32-bit one: the parent window's handle takes 32 bits at
+// offset 28 (window handles fit them); AspWindowValue and AspParentWindow
+// convert.
 #pragma pack(push, 4)
 struct ASPSETTINGS {
     int32_t channel;
@@ -47,10 +51,28 @@ struct ASPSETTINGS {
     uint8_t reserved1[6];
     int32_t bufferFrames;
     uint8_t reserved2[8];
-    HWND parent;
-    uint8_t reserved3[4];
+    uint32_t parentWindow;
+    uint8_t reserved3[8];
 };
 #pragma pack(pop)
+static_assert(sizeof(ASPSETTINGS) == 40);
+static_assert(offsetof(ASPSETTINGS, sampleRate) == 4);
+static_assert(offsetof(ASPSETTINGS, sampleFormat) == 8);
+static_assert(offsetof(ASPSETTINGS, bufferFrames) == 16);
+static_assert(offsetof(ASPSETTINGS, parentWindow) == 28);
+
+// A window handle as the record keeps it.
+inline uint32_t AspWindowValue(HWND window)
+{
+    return HandleToULong(window);
+}
+
+// The page's parent window; the 32 bits are sign-extended, as handles
+// widen on this system.
+inline HWND AspParentWindow(const ASPSETTINGS &settings)
+{
+    return static_cast<HWND>(LongToHandle(static_cast<LONG>(settings.parentWindow)));
+}
 
 class IAudioStreamProvider {
 public:

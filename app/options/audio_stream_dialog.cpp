@@ -34,7 +34,7 @@ public:
         record.sampleRate = static_cast<int32_t>(settings.sampleRate);
         record.sampleFormat = static_cast<uint16_t>(settings.bitsPerSample);
         record.bufferFrames = static_cast<int32_t>(settings.bufferFrames);
-        record.parent = placeholder;
+        record.parentWindow = AspWindowValue(placeholder);
         provider_->ShowSettings(&record);
         return true;
     }

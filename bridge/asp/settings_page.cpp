@@ -76,8 +76,8 @@ CHalvorinSettingsPage *CHalvorinSettingsPage::Create(const Quorvane::ASPSETTINGS
     auto *page = new (std::nothrow) CHalvorinSettingsPage;
     if (!page)
         return nullptr;
-    CreateDialogParamA(ThisModule(), MAKEINTRESOURCEA(kSettingsDialog), settings.parent, dialogProc,
-                       reinterpret_cast<LPARAM>(page));
+    CreateDialogParamA(ThisModule(), MAKEINTRESOURCEA(kSettingsDialog), Quorvane::AspParentWindow(settings),
+                       dialogProc, reinterpret_cast<LPARAM>(page));
     if (!page->window_ || !page->fill(settings)) {
         delete page;
         return nullptr;

@@ -71,7 +71,7 @@ void ShowPage(HWND dialog, FirstTimeState &state)
     settings.sampleRate = int32_t(state.params.sampleRate);
     settings.sampleFormat = 0;
     settings.bufferFrames = int32_t(state.params.bufferFrames);
-    settings.parent = GetDlgItem(dialog, IDC_FIRST_PROVIDER_PAGE);
+    settings.parentWindow = AspWindowValue(GetDlgItem(dialog, IDC_FIRST_PROVIDER_PAGE));
     if (!state.provider || !state.provider->ShowSettings(&settings))
         ClosePage(dialog, state);
 }

@@ -216,7 +216,7 @@ public:
     int SetData(const void *bytes, uint32_t size);
 
     char *name = nullptr;
-    uint32_t setting = 0;
+    uint32_t setting = 0; // the entry's mute flag
     char *port = nullptr; // the identifying data of the output
     void *data = nullptr;
     uint32_t size = 0;

@@ -207,7 +207,7 @@ int CTemplateSysEx::SaveContent(CSong *song, uint32_t templateId)
     for (long i = 0; i < song->sysEx.GetNumb(); ++i) {
         const SYSEX *entry = song->sysEx.GetAt(i);
         SYSEXNOTE record(0, templateId);
-        record.setting = uint32_t(entry->port2);
+        record.setting = uint32_t(entry->muted);
         // An entry without an output saves an empty identifier.
         bool ok = true;
         const std::string port = entry->port && tract ? outIdentifier(tract, entry->port, ok) : std::string();
@@ -233,7 +233,7 @@ int CTemplateSysEx::LoadContent(CSong *song, uint32_t templateId)
         if (!db->ReadNote(&record))
             return 0;
         SYSEX entry;
-        entry.port2 = long(record.setting);
+        entry.muted = long(record.setting);
         entry.port = fallback;
         if (record.port && tract)
             for (void *out = tract->GetNextOut(nullptr); out; out = tract->GetNextOut(out)) {

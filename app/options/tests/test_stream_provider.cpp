@@ -25,7 +25,7 @@ public:
         char text[16];
         std::snprintf(text, sizeof(text), "%d", settings->channel);
         page_ = CreateWindowExA(0, "EDIT", text, WS_CHILD | WS_VISIBLE | WS_BORDER, 4, 4, 80, 20,
-                                settings->parent, nullptr, nullptr, nullptr);
+                                AspParentWindow(*settings), nullptr, nullptr, nullptr);
         ++openPages;
         return page_ != nullptr;
     }

@@ -47,7 +47,9 @@ protected:
         record.sampleRate = rate;
         record.sampleFormat = format;
         record.bufferFrames = frames;
-        record.parent = host;
+        // The host's handle as a 32-bit caller stores it, at offset 28.
+        const uint32_t window = uint32_t(uintptr_t(host));
+        std::memcpy(reinterpret_cast<uint8_t *>(&record) + 28, &window, sizeof window);
         return record;
     }
     HWND page() { return FindWindowExA(host, nullptr, "#32770", nullptr); }
@@ -227,7 +229,7 @@ TEST_F(SettingsPageTest, APageDestroyedWithItsDialogIsForgotten)
 TEST_F(SettingsPageTest, WithoutAParentNoPageIsMade)
 {
     ASPSETTINGS given = settings(0, 44100, 256);
-    given.parent = nullptr;
+    given.parentWindow = 0;
     EXPECT_EQ(provider->ShowSettings(&given), 0);
     EXPECT_EQ(provider->CloseSettings(), 0);
 }

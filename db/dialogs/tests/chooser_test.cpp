@@ -8,7 +8,10 @@
 #include "db/equipment/equipment_records.h"
 #include "db/equipment/items.h"
 #include "db/equipment/tembri_db.h"
+#include "db/equipment/tests/equipment_test_support.h"
 #include "db/equipment/tests/song_fixture.h"
+#include "data/meff_chain.h"
+#include "sound/module_keys.h"
 #include "testing/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -248,6 +251,71 @@ TEST_F(ChooserTest, PresetsOfAnOutputAreStoredRecalledAndDeleted)
     }
     presets->Release();
     EXPECT_EQ(stored, std::vector<std::string>{"Soft"});
+}
+
+TEST_F(ChooserTest, PresetsOfEffectsAreStoredAndRecalledAndTitledByTheParentWithoutAName)
+{
+    // A MIDI effect: the drummer on its track.
+    CTrackMIDI *drums = song.addDrummerTrack();
+    ASSERT_NE(drums, nullptr);
+    CMEffElem *drummer = drums->effects.GetFirstElem();
+    ASSERT_NE(drummer, nullptr);
+    // An audio effect: the engine's probe effect on the main bus.
+    ASSERT_EQ(RegisterModulePath(kAudioEffectKey, "Probe Effect",
+                                 (equipment_test::testsFolder() + "sound_probes.dll").c_str()),
+              S_OK);
+    void *bus = song.tract()->GetBusByNumb(0);
+    PORTDESCR probe;
+    probe.kind = 0;
+    ASSERT_TRUE(probe.SetData("Probe Effect"));
+    void *effect = song.tract()->AddNewSEffect(bus, nullptr, &probe);
+    UnregisterModuleValue(kAudioEffectKey, "Probe Effect");
+    ASSERT_NE(effect, nullptr);
+    PORTNOTE midiEffects(0x71), audioEffects(0x60); // the own MIDI and audio effects
+    db->Lock();
+    ASSERT_EQ(db->AddNewNote(&midiEffects), 1);
+    ASSERT_EQ(db->AddNewNote(&audioEffects), 1);
+    db->Unlock();
+    HWND owner = CreateWindowExA(0, "STATIC", "Drums of track 2", WS_OVERLAPPED, 0, 0, 100, 40, nullptr,
+                                 nullptr, nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+
+    struct Case {
+        uint32_t port;
+        void *item;
+        void *context;
+        const char *itemName;
+        const char *caption;
+        uint8_t presetType;
+        const char *preset;
+    };
+    const Case cases[] = {
+        {midiEffects.id, drummer, drums, nullptr, "Presets: Drums of track 2", RT_PRESET_MEFF, "Groove"},
+        {midiEffects.id, drummer, drums, "", "Presets: Drums of track 2", RT_PRESET_MEFF, "Fill"},
+        {audioEffects.id, effect, song.tract(), "Probe Effect", "Presets: Probe Effect", RT_PRESET_AEFF,
+         "Dry"},
+    };
+    for (const Case &c : cases) {
+        const INT_PTR result = runScripted(
+            c.caption,
+            [&] {
+                return RunPresetChooser(GetModuleHandleA(nullptr), db.get(), c.port, c.item, c.context,
+                                        c.itemName, owner);
+            },
+            {[&](HWND dialog) {
+                 type(dialog, c.preset);
+                 click(dialog, IDC_PRESET_STORE);
+                 pick(dialog, c.preset);
+                 picture(dialog, c.presetType == RT_PRESET_MEFF ? "stavrund_preset_chooser_midi_effect"
+                                                                : "stavrund_preset_chooser_audio_effect");
+             },
+             [](HWND dialog) { click(dialog, IDOK); }});
+        EXPECT_EQ(result, IDOK) << c.caption << ": the preset was recalled onto the effect";
+    }
+    DestroyWindow(owner);
+    EXPECT_EQ(equipment_test::liveRecords(*db, RT_PRESET_MEFF).size(), 2u);
+    EXPECT_EQ(equipment_test::liveRecords(*db, RT_PRESET_AEFF).size(), 1u);
+    EXPECT_TRUE(asked.empty());
 }
 
 TEST_F(ChooserTest, PresetChooserOfARecordThatIsNoPortReportsAnError)

@@ -67,12 +67,14 @@ void CALLBACK tick(HWND, UINT, UINT_PTR timer, DWORD)
 INT_PTR runScripted(const std::string &caption, const std::function<INT_PTR()> &run, std::vector<Step> steps,
                     UINT tickMs)
 {
+    // A step may run a dialog of its own: its script runs meanwhile.
+    Script *outer = current;
     Script script{caption, std::move(steps)};
     current = &script;
     const UINT_PTR timer = SetTimer(nullptr, 0, tickMs, &tick);
     const INT_PTR result = run();
     KillTimer(nullptr, timer);
-    current = nullptr;
+    current = outer;
     EXPECT_TRUE(script.done || script.steps.empty())
         << "\"" << caption << "\" closed before its script ended";
     return result;

@@ -14,7 +14,8 @@ using Step = std::function<void(HWND dialog)>;
 
 // Runs `run` (which shows the modal dialog titled `caption` and answers when
 // it closed) with the steps played one per tick; a script that leaves the
-// dialog open fails the test and the dialog is cancelled.
+// dialog open fails the test and the dialog is cancelled. A step may run
+// another scripted dialog.
 INT_PTR runScripted(const std::string &caption, const std::function<INT_PTR()> &run, std::vector<Step> steps,
                     UINT tickMs = 50);
 

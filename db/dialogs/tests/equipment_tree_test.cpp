@@ -282,4 +282,35 @@ TEST_F(EquipmentTreeTest, RefreshBringsAKindInLineWithWhatIsInstalled)
     EXPECT_STREQ(chosen.name, "Arpeggio");
 }
 
+TEST_F(EquipmentTreeTest, AudioEffectsAreListedByTheirThreeKinds)
+{
+    add(0x60, "Reverb", 0, "Reverb");
+    const uint32_t echo = add(0x61, "Echo", 1, "C:\\VST\\Echo.dll");
+    add(RT_PRESET_AEFF, "Long", 1, "C:\\VST\\Echo.dll", echo);
+    add(0x62, "Filter", 2, "{5F1A2B3C-0000-4000-8000-00AA00BB00CC}");
+    add(0x50, "Preview", 3, "Default Preview"); // an output: not listed here
+    add(0x70, "Arpeggio", 0, "Arpeggio");       // a MIDI effect: neither
+    PORTDESCR chosen;
+    const INT_PTR result = run(TREE_AUDIO_EFFECTS, chosen, nullptr,
+                               {[&](HWND dialog) {
+                                    EXPECT_EQ(outline(GetDlgItem(dialog, IDC_TREE_VIEW)), "ZQ #11\n"
+                                                                                          "  Reverb #6\n"
+                                                                                          "VST #12\n"
+                                                                                          "  Echo.dll #21\n"
+                                                                                          "    Echo #7\n"
+                                                                                          "      Long #17\n"
+                                                                                          "DX #13\n"
+                                                                                          "  Filter #8\n");
+                                    select(dialog, "Long");
+                                    EXPECT_EQ(buttons(dialog), "ord");
+                                    picture(dialog, "stavrund_equipment_tree_audio_effects");
+                                },
+                                [](HWND dialog) { click(dialog, IDOK); }},
+                               "Select Audio Effect");
+    EXPECT_EQ(result, IDOK);
+    EXPECT_STREQ(chosen.name, "Long");
+    EXPECT_EQ(chosen.kind, 1);
+    EXPECT_STREQ(static_cast<const char *>(chosen.data), "C:\\VST\\Echo.dll");
+}
+
 } // namespace

@@ -3,6 +3,7 @@
 // program alone.
 #include "db/dialogs/first_time_dialog.h"
 
+#include "base/message_box.h"
 #include "db/dialogs/dialog_ids.h"
 #include "db/dialogs/tests/dialog_driver.h"
 #include "db/equipment/items.h"
@@ -14,8 +15,10 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -200,7 +203,14 @@ TEST_F(FirstTimeDialogTest, ProviderPageIsReadBackAndCheckedKindsRefreshOnOk)
                        EXPECT_EQ(shown.sampleRate, 44100);
                        EXPECT_EQ(shown.sampleFormat, 0);
                        EXPECT_EQ(shown.bufferFrames, 512);
-                       EXPECT_EQ(shown.parent, GetDlgItem(dialog, IDC_FIRST_PROVIDER_PAGE));
+                       // The handle's 32 bits stand at offset 28, the record's
+                       // other bytes past the buffer size stay 0.
+                       const auto *bytes = reinterpret_cast<const uint8_t *>(&shown);
+                       const auto area = uintptr_t(GetDlgItem(dialog, IDC_FIRST_PROVIDER_PAGE));
+                       uint8_t expected[20] = {};
+                       for (int i = 0; i < 4; ++i)
+                           expected[8 + i] = uint8_t(area >> (8 * i));
+                       EXPECT_EQ(std::memcmp(bytes + 20, expected, sizeof expected), 0);
                        EXPECT_EQ(selectedItem(dialog, IDC_FIRST_TIMEBASE), "480");
                        EXPECT_EQ(selectedItem(dialog, IDC_FIRST_PROVIDER), "Test Provider");
                        char text[MAX_PATH] = {};
@@ -228,6 +238,39 @@ TEST_F(FirstTimeDialogTest, ProviderPageIsReadBackAndCheckedKindsRefreshOnOk)
     EXPECT_EQ(params.strings[IOSTR_VSTDIR3], nullptr);
     EXPECT_EQ(portNames(*db, 0), (std::vector<std::string>{"Synth One", "Synth Two"}));
     EXPECT_TRUE(portNames(*db, 8).empty());
+}
+
+TEST_F(FirstTimeDialogTest, TheFolderButtonPutsTheChosenFolderIntoItsField)
+{
+    std::vector<std::string> asked;
+    setMessageBoxHook([&](HWND, const char *text, const char *, UINT) {
+        asked.push_back(text);
+        return IDOK;
+    });
+    const std::string chosen = folder.path();
+    std::string field;
+    const INT_PTR result = run(1u << 6, {[&](HWND dialog) {
+                                   runScripted("Browse for Folder",
+                                               [&] {
+                                                   click(dialog, IDC_FIRST_VST_BROWSE1 + 1);
+                                                   return INT_PTR(0);
+                                               },
+                                               {[&](HWND browse) {
+                                                   SendMessageA(browse, BFFM_SETSELECTIONA, TRUE,
+                                                                reinterpret_cast<LPARAM>(chosen.c_str()));
+                                                   pump();
+                                                   picture(browse, "stavrund_first_time_folder_browser");
+                                                   click(browse, IDOK);
+                                               }});
+                                   char text[MAX_PATH] = {};
+                                   GetDlgItemTextA(dialog, IDC_FIRST_VST_FOLDER1 + 1, text, sizeof text);
+                                   field = text;
+                                   click(dialog, IDCANCEL);
+                               }});
+    setMessageBoxHook({});
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(field, chosen);
+    EXPECT_TRUE(asked.empty());
 }
 
 TEST_F(FirstTimeDialogTest, UnknownTimeBaseStaysAndAProviderThatCannotLoadShowsNoPage)

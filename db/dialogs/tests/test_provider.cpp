@@ -32,14 +32,15 @@ public:
     {
         std::memcpy(&lastShown, settings, sizeof lastShown);
         ++shown;
+        const HWND parent = AspParentWindow(*settings);
         RECT area;
-        GetClientRect(settings->parent, &area);
+        GetClientRect(parent, &area);
         page = CreateWindowExA(0, "STATIC", "Test provider page", WS_CHILD | WS_VISIBLE, 0, 0, area.right,
-                               area.bottom, settings->parent, nullptr, nullptr, nullptr);
+                               area.bottom, parent, nullptr, nullptr, nullptr);
         char rate[16];
         wsprintfA(rate, "%d", settings->sampleRate);
-        field = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", rate, WS_CHILD | WS_VISIBLE, 8, 24, 120, 22,
-                                settings->parent, reinterpret_cast<HMENU>(kRateField), nullptr, nullptr);
+        field = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", rate, WS_CHILD | WS_VISIBLE, 8, 24, 120, 22, parent,
+                                reinterpret_cast<HMENU>(kRateField), nullptr, nullptr);
         return page && field;
     }
     int GetSettings(ASPSETTINGS *settings) override

@@ -107,6 +107,14 @@ std::string readerFolder()
 
 } // namespace
 
+std::string testsFolder()
+{
+    char path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const std::string program(path, length);
+    return program.substr(0, program.find_last_of('\\') + 1);
+}
+
 void keepForReader(const std::string &path)
 {
     if (!testing_support::fileExists(path))

@@ -36,6 +36,10 @@ std::vector<Record> liveRecords(Quorvane::CSDB &db);
 // The live records of a type.
 std::vector<Record> liveRecords(Quorvane::CSDB &db, uint8_t type);
 
+// The folder of the test programs and their fixture modules, ending with a
+// backslash.
+std::string testsFolder();
+
 // Keeps a copy of a database file for the independent reader that the test
 // run ends with (build/tests/equipment_files/<program>/).
 void keepForReader(const std::string &path);

@@ -84,7 +84,7 @@ std::string describe(CSong *song)
     }
     for (long i = 0; i < song->sysEx.GetNumb(); ++i) {
         const SYSEX *e = song->sysEx.GetAt(i);
-        s << "sysex '" << (e->name ? e->name : "") << "' " << e->port2 << " "
+        s << "sysex '" << (e->name ? e->name : "") << "' muted " << e->muted << " "
           << hex(e->data, size_t(e->length)) << " to " << describeOut(tract, e->port) << "\n";
     }
     std::multiset<std::string> outs;
@@ -173,7 +173,7 @@ TEST(Hibernation, TheSavedSongComesBackInAnotherProcess)
     entry.SetName("GM On");
     entry.SetData("\xF0\x7E\x7F\x09\x01\xF7", 6);
     entry.port = synth;
-    entry.port2 = 1;
+    entry.muted = 1;
     ASSERT_TRUE(song->sysEx.Add(entry));
     const std::string expected = describe(song.get());
 

@@ -9,14 +9,20 @@
 #include "db/equipment/items_impl.h"
 #include "db/equipment/tests/equipment_test_support.h"
 #include "db/equipment/tests/song_fixture.h"
+#include "db/dialogs/tests/dialog_driver.h"
 #include "db/records/xfile.h"
 #include "plugin/fill/plugin/grindelvosket_ids.h"
+#include "sound/equipment/vst_scan_ids.h"
 #include "sound/module_keys.h"
+#include "testing/sandbox.h"
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -117,6 +123,102 @@ TEST_F(Items, RefreshOfOwnSynthsFollowsTheRegisteredModules)
     EXPECT_EQ(db->GetNoteByID(preset.id), nullptr) << "its presets went with it";
     EXPECT_NE(idOf(second, "Other Synth"), SDB_NO_PARENT);
     EXPECT_EQ(second.size(), first.size());
+}
+
+// Clicks a tree item's check box with the mouse, as posted button messages.
+void clickCheckBox(HWND view, HTREEITEM target)
+{
+    RECT text = {};
+    ASSERT_TRUE(TreeView_GetItemRect(view, target, &text, TRUE));
+    TVHITTESTINFO hit = {};
+    const int y = (text.top + text.bottom) / 2;
+    for (int x = text.left - 1; x >= 0 && !(hit.flags & TVHT_ONITEMSTATEICON); --x) {
+        hit = {};
+        hit.pt = {x, y};
+        if (TreeView_HitTest(view, &hit) != target)
+            hit.flags = 0;
+    }
+    ASSERT_TRUE(hit.flags & TVHT_ONITEMSTATEICON);
+    const LPARAM at = MAKELPARAM(hit.pt.x, hit.pt.y);
+    PostMessageA(view, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(view, WM_LBUTTONUP, 0, at);
+    dialogs_test::pump();
+}
+
+// The scan cache as stored: file and verdict by record id.
+std::map<uint32_t, std::pair<std::string, uint32_t>> scanRecords(CTembriDB &db)
+{
+    std::map<uint32_t, std::pair<std::string, uint32_t>> found;
+    for (const Record &r : liveRecords(db, RT_SCAN)) {
+        SCANNOTE record(r.id);
+        EXPECT_TRUE(db.ReadNote(&record));
+        found[r.id] = {record.file ? record.file : "", record.value};
+    }
+    return found;
+}
+
+TEST_F(Items, RefreshOfVstInstrumentsKeepsTheScanAndListsWhatTheUserChose)
+{
+    testing_support::TempFolder plugins;
+    const std::string fixtures = testsFolder() + "vst_fixtures\\";
+    const std::string instrument = plugins.file("Instrument.dll"), effect = plugins.file("Stereo.dll");
+    ASSERT_TRUE(CopyFileA((fixtures + "instrument.dll").c_str(), instrument.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((fixtures + "stereo_effect.dll").c_str(), effect.c_str(), FALSE));
+    IOPARAMS params;
+    ASSERT_TRUE(params.SetString(IOSTR_VSTDIR1, plugins.path().c_str()));
+    ASSERT_EQ(db->SetIOParams(&params), 1);
+    auto refresh = [&](std::vector<dialogs_test::Step> steps) {
+        ITembriPort *port = db->GetITembriPort(ITembriPort::VST_INSTRUMENTS, 1);
+        long result = 0;
+        dialogs_test::runScripted(
+            "VSTi Scanning", [&] { return INT_PTR(result = port->Refresh()); }, std::move(steps));
+        port->Release();
+        return result;
+    };
+
+    // The user checks the folder, scans (the effect drops out) and takes
+    // what stays checked.
+    ASSERT_EQ(refresh({[](HWND dialog) {
+                           HWND view = GetDlgItem(dialog, IDC_VST_TREE);
+                           clickCheckBox(view, TreeView_GetRoot(view));
+                           dialogs_test::click(dialog, IDC_VST_SCAN);
+                       },
+                       [](HWND dialog) { dialogs_test::click(dialog, IDOK); }}),
+              1);
+    const auto first = ports(ITembriPort::VST_INSTRUMENTS);
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(first[0].first, "Instrument.dll");
+    PORTDESCR descriptor;
+    ITembriPort *port = db->GetITembriPort(ITembriPort::VST_INSTRUMENTS, 1);
+    ASSERT_TRUE(port->GetDescr(first[0].second, &descriptor));
+    port->Release();
+    EXPECT_STREQ(static_cast<const char *>(descriptor.data), instrument.c_str());
+    // Both files scanned: their verdicts are stored without the "new" mark.
+    const auto scanned = scanRecords(*db);
+    ASSERT_EQ(scanned.size(), 2u);
+    std::map<std::string, uint32_t> verdicts;
+    for (const auto &[id, entry] : scanned)
+        verdicts[entry.first] = entry.second;
+    EXPECT_EQ(verdicts[instrument], 1u) << "an instrument";
+    EXPECT_EQ(verdicts[effect], 2u) << "an effect";
+
+    // Next time the known instrument starts checked and nothing is scanned:
+    // OK keeps its record and the cache as it was.
+    bool startedChecked = false;
+    ASSERT_EQ(refresh({[&](HWND dialog) {
+                  HWND view = GetDlgItem(dialog, IDC_VST_TREE);
+                  startedChecked =
+                      (TreeView_GetItemState(view, TreeView_GetRoot(view), TVIS_STATEIMAGEMASK) >> 12) == 2;
+                  dialogs_test::click(dialog, IDOK);
+              }}),
+              1);
+    EXPECT_TRUE(startedChecked);
+    EXPECT_EQ(ports(ITembriPort::VST_INSTRUMENTS), first);
+    EXPECT_EQ(scanRecords(*db), scanned);
+
+    // Cancel changes nothing.
+    EXPECT_EQ(refresh({[](HWND dialog) { dialogs_test::click(dialog, IDCANCEL); }}), 0);
+    EXPECT_EQ(ports(ITembriPort::VST_INSTRUMENTS), first);
 }
 
 TEST_F(Items, RefreshOfMfxPluginsFindsTheDrummer)
@@ -225,6 +327,49 @@ TEST_F(Items, MIDIEffectPresetsCarryTheDrummersStateToAnotherTrack)
     presets->Release();
 }
 
+TEST_F(Items, AudioEffectPresetsAddTheEffectToABusWithItsSetting)
+{
+    ASSERT_EQ(
+        RegisterModulePath(kAudioEffectKey, "Probe Effect", (testsFolder() + "sound_probes.dll").c_str()),
+        S_OK);
+    TestSong song;
+    void *bus = song.tract()->GetBusByNumb(0);
+    PORTDESCR probe;
+    probe.kind = 0;
+    ASSERT_TRUE(probe.SetData("Probe Effect"));
+    void *effect = song.tract()->AddNewSEffect(bus, nullptr, &probe);
+    ASSERT_NE(effect, nullptr);
+    song.tract()->SetSEffectInfo(effect, 0);
+
+    ITembriPreset *presets = db->GetITembriPresetAEff(addPort(0x60), 1);
+    ASSERT_TRUE(presets->Save(effect, song.tract(), kNoReplace, "Probe off"));
+    uint32_t id = 0;
+    char *name = nullptr;
+    ASSERT_NE(presets->GetNext(nullptr, id, name), nullptr);
+    EXPECT_STREQ(name, "Probe off");
+    std::free(name);
+    const std::vector<Record> stored = liveRecords(*db, RT_PRESET_AEFF);
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0].body.substr(0, 14), shortString("Probe off") + u32(0)) << "name, kind";
+    EXPECT_EQ(stored[0].body.substr(stored[0].body.size() - 4), u32(0)) << "disabled";
+
+    TestSong other;
+    void *otherBus = other.tract()->GetBusByNumb(0);
+    ASSERT_TRUE(presets->Apply(otherBus, other.tract(), id, 0));
+    void *added = other.tract()->GetNextSEffect(otherBus, nullptr);
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(other.tract()->GetNextSEffect(otherBus, added), nullptr);
+    char effectName[256] = {};
+    int enabled = 1;
+    EXPECT_EQ(other.tract()->GetSEffectInfo(added, effectName, enabled), 0);
+    EXPECT_STREQ(effectName, "Probe Effect");
+    EXPECT_EQ(enabled, 0);
+    // Recall onto the effect: the same descriptor takes the state.
+    EXPECT_TRUE(presets->Recall(added, other.tract(), id));
+    presets->Release();
+    UnregisterModuleValue(kAudioEffectKey, "Probe Effect");
+}
+
 // --- templates
 
 TEST_F(Items, SetDataTwiceLeavesTwoDataRecordsAndGetDataAnswersTheFirst)
@@ -254,7 +399,7 @@ TEST_F(Items, SysExTemplatesKeepEntriesAndFindTheirOutputsAgain)
     withPort.SetName("Reset");
     withPort.SetData("\xF0\x7E\x7F\xF7", 4);
     withPort.port = out;
-    withPort.port2 = 3;
+    withPort.muted = 1;
     withoutPort.SetName("Orphan");
     withoutPort.SetData("\xF0\x01\xF7", 3);
     ASSERT_TRUE(song->sysEx.Add(withPort));
@@ -266,7 +411,7 @@ TEST_F(Items, SysExTemplatesKeepEntriesAndFindTheirOutputsAgain)
     const std::vector<Record> stored = liveRecords(*db, RT_SYSEX);
     ASSERT_EQ(stored.size(), 2u);
     EXPECT_EQ(stored[0].body,
-              shortString("Reset") + u32(3) + shortString("Tembri Audio") + blob("\xF0\x7E\x7F\xF7"));
+              shortString("Reset") + u32(1) + shortString("Tembri Audio") + blob("\xF0\x7E\x7F\xF7"));
     EXPECT_EQ(stored[1].body, shortString("Orphan") + u32(0) + shortString("") + blob("\xF0\x01\xF7"));
 
     TestSong other;
@@ -275,9 +420,48 @@ TEST_F(Items, SysExTemplatesKeepEntriesAndFindTheirOutputsAgain)
     ASSERT_EQ(other->sysEx.GetNumb(), 2);
     EXPECT_STREQ(other->sysEx.GetAt(0)->name, "Reset");
     EXPECT_EQ(other->sysEx.GetAt(0)->port, otherOut);
-    EXPECT_EQ(other->sysEx.GetAt(0)->port2, 3);
+    EXPECT_EQ(other->sysEx.GetAt(0)->muted, 1);
+    EXPECT_EQ(other->sysEx.GetAt(1)->muted, 0);
     EXPECT_EQ(other->sysEx.GetAt(0)->length, 4);
     EXPECT_EQ(other->sysEx.GetAt(1)->port, nullptr) << "no MIDI output port to fall back on";
+    templates->Release();
+}
+
+// A record body exactly as given.
+class HandBody : public CSDBInterpretator {
+public:
+    HandBody(uint8_t type, uint32_t parent, Bytes body)
+        : CSDBInterpretator(type, 0, parent), body(std::move(body))
+    {
+    }
+    int Read(CXFile *) override { return 0; }
+    int Write(CXFile *file) override { return file->Write(body.data(), uint32_t(body.size())); }
+    int Compare(const CSDBInterpretator *) const override { return 0; }
+    uint32_t GetSize() override { return uint32_t(body.size()); }
+    Bytes body;
+};
+
+TEST_F(Items, ASysExRecordsSettingIsTheEntrysMute)
+{
+    TEMPLATENOTE dumps(RT_TEMPLATE_SYSEX);
+    dumps.SetName("Hand");
+    db->Lock();
+    ASSERT_TRUE(db->AddNewNote(&dumps));
+    HandBody muted(RT_SYSEX, dumps.id,
+                   shortString("Quiet") + u32(1) + shortString("") + blob("\xF0\x01\xF7"));
+    HandBody sent(RT_SYSEX, dumps.id, shortString("Loud") + u32(0) + shortString("") + blob("\xF0\x02\xF7"));
+    ASSERT_TRUE(db->AddNewNote(&muted));
+    ASSERT_TRUE(db->AddNewNote(&sent));
+    db->Unlock();
+
+    TestSong song;
+    ITembriTemplate *templates = db->GetITembriTemplateSysEx(1);
+    ASSERT_TRUE(templates->Load(song.get(), dumps.id));
+    ASSERT_EQ(song->sysEx.GetNumb(), 2);
+    EXPECT_STREQ(song->sysEx.GetAt(0)->name, "Quiet");
+    EXPECT_EQ(song->sysEx.GetAt(0)->muted, 1);
+    EXPECT_STREQ(song->sysEx.GetAt(1)->name, "Loud");
+    EXPECT_EQ(song->sysEx.GetAt(1)->muted, 0);
     templates->Release();
 }
 
