@@ -4,6 +4,7 @@
 #include "gui/draw/gui_context.h"
 #include "gui/draw/shared_objects.h"
 #include "gui/windows/gui_client.h"
+#include "gui/windows/left_band.h"
 #include "gui/windows/liaison.h"
 #include "gui/windows/meas_window.h"
 #include "gui/windows/song_pointer.h"
@@ -452,6 +453,18 @@ void CAbstWindow::ZoomHorzTo(long z, long &shared)
         std::clamp<long>(clampToLong(static_cast<int64_t>(oldZoom) * oldX / z), 0L, std::max(scrollMaxX, 0L));
     if (newX != scrollPosX)
         ScrollToPosition(newX, scrollPosY);
+}
+
+void CAbstWindow::DragLeftBand(CGUIGradient &gradients, long x, long *shared)
+{
+    const long wanted = left_band::Drag(gradients, client, leftBand, dragX, x);
+    if (wanted == leftBand)
+        return;
+    leftBand = wanted;
+    if (shared)
+        *shared = wanted;
+    OnSize(kTimeMax, kTimeMax);
+    Update(nullptr, 0);
 }
 
 long CAbstWindow::TicksPerQuarter() const

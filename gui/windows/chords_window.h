@@ -83,7 +83,6 @@ public:
     // is the chord concerned.
     long InChordNote(long time, long pitchClass, EVENT *&event);
     // The band edge moved by the pointer: 26..200 pixels.
-    void EditLeftBand(long x);
 
     // Fields.
     CTrackChords *track = nullptr;

@@ -476,7 +476,7 @@ void CChordsWindow::OnMouseMove(long x, long y, int, int)
         return;
     switch (dragState) {
     case CHORDS_BAND_RESIZE:
-        EditLeftBand(x);
+        DragLeftBand(gradients, x, &wChordsLeftBand);
         return;
     case CHORDS_TIME_SELECTION:
         ScrollFrame(QUAD(leftBand, 0, width, height), x, y, 1, 1);

@@ -100,7 +100,6 @@ private:
     void DeleteChords();
     void MelodyChanged(int nodes);
     void SetHoverStatus(long x, long y);
-    void EditLeftBand(long x);
 
     // The gesture, in content coordinates for the bands.
     QUAD band{0, 0, 0, 0};

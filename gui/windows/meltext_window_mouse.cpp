@@ -10,7 +10,6 @@
 #include "gui/windows/chord_edit.h"
 #include "gui/windows/edit_step.h"
 #include "gui/windows/gui_client.h"
-#include "gui/windows/left_band.h"
 #include "gui/windows/liaison.h"
 #include "gui/windows/window_globals.h"
 
@@ -48,17 +47,6 @@ long CMelTextWindow::InMelodyNote(long time, long pitch, EVENT *&event)
     if (!note || note->getMelodyNote() != pitch)
         return MELTEXT_NEW_NOTE;
     return time - note->time < reach ? MELTEXT_MOVE : MELTEXT_PITCH;
-}
-
-void CMelTextWindow::EditLeftBand(long x)
-{
-    // the width stays this window's own
-    const long wanted = left_band::Drag(gradients, client, leftBand, dragX, x);
-    if (wanted == leftBand)
-        return;
-    leftBand = wanted;
-    OnSize(kTimeMax, kTimeMax);
-    Update(nullptr, 0);
 }
 
 // --- pressing
@@ -443,7 +431,8 @@ void CMelTextWindow::OnMouseMove(long x, long y, int, int)
                     std::max(height - kLyricStrip, kStripsTop + 1));
     switch (dragState) {
     case MELTEXT_BAND_RESIZE:
-        EditLeftBand(x);
+        // the width stays this window's own
+        DragLeftBand(gradients, x);
         return;
     case MELTEXT_TIME_SELECTION:
     case MELTEXT_BAND:

@@ -91,7 +91,6 @@ protected:
     void DrawLeftBand(CGUIContext *ctx);
     void DrawLeftCorner(CGUIContext *ctx);
     void DrawHoszGrid(CGUIContext *ctx);
-    void EditLeftBand(long x);
     void UpdateLeftBand();
     void EditNoteStart(long x, long y, int flag1, int flag2);
     void EditNoteMove(long x, long y, char *text);

@@ -257,7 +257,7 @@ void CMIDIWindow::OnMouseMove(long x, long y, int, int)
     char text[160], when[48];
     switch (dragState) {
     case MIDI_BAND_RESIZE:
-        EditLeftBand(x);
+        DragLeftBand(gradients, x, &wMIDILeftBand);
         return;
     case MIDI_DRAW: {
         BoundMouseInQuad(x, y);
