@@ -467,6 +467,23 @@ void CAbstWindow::DragLeftBand(CGUIGradient &gradients, long x, long *shared)
     Update(nullptr, 0);
 }
 
+void CAbstWindow::WheelScroll(long pixels, int vertical)
+{
+    if (pixels == 0)
+        return;
+    if (vertical)
+        ScrollToPosition(scrollPosX, scrollPosY + pixels);
+    else
+        ScrollToPosition(scrollPosX + pixels, scrollPosY);
+    if (client)
+        client->GUICLWheelScrolled();
+}
+
+long CAbstWindow::WheelStepX() const
+{
+    return std::max(std::min(TicksPerQuarter() / (2 * std::max(zoom, 1L)), (width - leftBand) / 10), 1L);
+}
+
 long CAbstWindow::TicksPerQuarter() const
 {
     return song ? std::max(song->GetTimeBase(), 1L) : kTicksPerQuarterUnit;

@@ -172,6 +172,12 @@ protected:
     // width: the window is laid out and repainted, and the width kept in
     // shared when given, for the next window of the kind.
     void DragLeftBand(CGUIGradient &gradients, long x, long *shared = nullptr);
+    // A wheel turn that moves the view by pixels along y (vertical) or x;
+    // the client hears of it. Nothing for 0.
+    void WheelScroll(long pixels, int vertical);
+    // The pixels of one wheel step along x: half a quarter at the zoom, at
+    // most a tenth of the width beside the left band, at least 1.
+    long WheelStepX() const;
     // The song's ticks per quarter, at least 1.
     long TicksPerQuarter() const;
     // The song's length in ticks: its end or, when later, its play range's.

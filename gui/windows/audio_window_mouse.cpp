@@ -467,12 +467,7 @@ void CAudioWindow::OnMouseWheel(float delta, int vertical)
         return;
     const long s =
         std::min(TicksPerQuarter() / (2 * std::max(zoom, 1L)), std::max(1L, (width - leftBand) / 10));
-    const long pixels = static_cast<long>(-delta * static_cast<float>(s));
-    if (pixels == 0)
-        return;
-    ScrollToPosition(scrollPosX + pixels, scrollPosY);
-    if (client)
-        client->GUICLWheelScrolled();
+    WheelScroll(static_cast<long>(-delta * static_cast<float>(s)), 0);
 }
 
 } // namespace Quorvane

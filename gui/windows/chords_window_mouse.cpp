@@ -603,12 +603,7 @@ void CChordsWindow::OnMouseWheel(float delta, int)
 {
     if (dragState != 0)
         return;
-    const long pixels = static_cast<long>(static_cast<float>(noteRowHeight) * delta * -6.0f);
-    if (pixels == 0)
-        return;
-    ScrollToPosition(scrollPosX, scrollPosY + pixels);
-    if (client)
-        client->GUICLWheelScrolled();
+    WheelScroll(static_cast<long>(static_cast<float>(noteRowHeight) * delta * -6.0f), 1);
 }
 
 } // namespace Quorvane

@@ -534,13 +534,9 @@ void CMasterWindow::OnMouseWheel(float delta, int)
 {
     if (dragState == MASTER_DRAW_TEMPO)
         return;
-    const long pixels = static_cast<long>(static_cast<float>(TicksPerQuarter()) * delta /
-                                          (-2.0f * static_cast<float>(std::max(zoom, 1L))));
-    if (pixels == 0)
-        return;
-    ScrollToPosition(scrollPosX + pixels, scrollPosY);
-    if (client)
-        client->GUICLWheelScrolled();
+    WheelScroll(static_cast<long>(static_cast<float>(TicksPerQuarter()) * delta /
+                                  (-2.0f * static_cast<float>(std::max(zoom, 1L)))),
+                0);
 }
 
 } // namespace Quorvane

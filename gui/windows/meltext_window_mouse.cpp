@@ -558,22 +558,8 @@ void CMelTextWindow::OnMouseWheel(float delta, int vertical)
 {
     if (dragState != 0)
         return;
-    long pixels;
-    if (vertical) {
-        pixels = static_cast<long>(-delta * static_cast<float>(noteHeight));
-        if (pixels == 0)
-            return;
-        ScrollToPosition(scrollPosX, scrollPosY + pixels);
-    } else {
-        const long s =
-            std::max(std::min(TicksPerQuarter() / (2 * std::max(zoom, 1L)), (width - leftBand) / 10), 1L);
-        pixels = static_cast<long>(-delta * static_cast<float>(s));
-        if (pixels == 0)
-            return;
-        ScrollToPosition(scrollPosX + pixels, scrollPosY);
-    }
-    if (client)
-        client->GUICLWheelScrolled();
+    const long step = vertical ? noteHeight : WheelStepX();
+    WheelScroll(static_cast<long>(-delta * static_cast<float>(step)), vertical);
 }
 
 } // namespace Quorvane

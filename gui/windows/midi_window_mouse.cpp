@@ -643,22 +643,10 @@ void CMIDIWindow::OnMouseWheel(float delta, int vertical)
 {
     if (dragState == MIDI_DRAW)
         return;
-    long pixels;
-    if (vertical && NoteMode()) {
-        pixels = static_cast<long>(-delta * static_cast<float>(rowH));
-        if (pixels == 0)
-            return;
-        ScrollToPosition(scrollPosX, scrollPosY + pixels);
-    } else {
-        const long s =
-            std::max(std::min(TicksPerQuarter() / (2 * std::max(zoom, 1L)), (width - leftBand) / 10), 1L);
-        pixels = static_cast<long>(-delta * static_cast<float>(s));
-        if (pixels == 0)
-            return;
-        ScrollToPosition(scrollPosX + pixels, scrollPosY);
-    }
-    if (client)
-        client->GUICLWheelScrolled();
+    // only the key rows scroll up and down; a value lane's wheel scrolls in time
+    const int alongY = vertical && NoteMode();
+    const long step = alongY ? rowH : WheelStepX();
+    WheelScroll(static_cast<long>(-delta * static_cast<float>(step)), alongY);
 }
 
 } // namespace Quorvane
