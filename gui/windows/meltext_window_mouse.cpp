@@ -124,9 +124,7 @@ void CMelTextWindow::OnLButtonDown(long x, long y, int flag1, int)
         GlueText(x);
     } else {
         dragState = MELTEXT_ERASE;
-        undoPending = song->StoreTempUndo(const_cast<char *>("Delete Melody Note(s)"),
-                                          static_cast<long>(track->GetID()));
-        erased = 0;
+        erase.Begin(song, "Delete Melody Note(s)", static_cast<long>(track->GetID()));
         lastTime = GetTimeFromX(x);
         lastPitch = GetValFromY(y);
         client->GUICLSetCapture(1);
@@ -336,7 +334,7 @@ void CMelTextWindow::DeleteNote(long x, long y)
         changed = track->SetPauseByRange(from, to, std::min(lastPitch, pitch), std::max(lastPitch, pitch));
     }
     if (changed) {
-        erased = 1;
+        erase.Erased();
         track->UpdateEdition();
         UpdateTime(from, kTimeMax, 1, 0);
     }
@@ -346,18 +344,8 @@ void CMelTextWindow::DeleteNote(long x, long y)
 
 void CMelTextWindow::EndErase()
 {
-    if (!erased) {
-        if (undoPending)
-            song->DiscardTempUndo();
-        undoPending = 0;
-        return;
-    }
-    client->GUICLSetModified(1);
-    if (undoPending)
-        song->CommitTempUndo();
-    undoPending = 0;
-    erased = 0;
-    MelodyChanged(1);
+    if (erase.End(song, client))
+        MelodyChanged(1);
 }
 
 void CMelTextWindow::DeleteChords()

@@ -85,7 +85,7 @@ void CMIDIWindow::EndGesture()
     dragState = 0;
     if (state == MIDI_DRAW)
         drawCtrl.DrawToolStop();
-    if (state == MIDI_ERASE && undoPending) {
+    if (state == MIDI_ERASE && erase.Pending()) {
         dragState = state;
         DeleteNote(dragX, dragY, 2);
         dragState = 0;
@@ -211,9 +211,7 @@ void CMIDIWindow::DeleteNote(long x, long y, long stage)
     const long time = GetTimeFromX(x);
     const long pitch = GetValFromY(y);
     if (stage == 0) {
-        undoPending =
-            song->StoreTempUndo(const_cast<char *>("Delete Note(s)"), static_cast<long>(track->GetID()));
-        erased = 0;
+        erase.Begin(song, "Delete Note(s)", static_cast<long>(track->GetID()));
         eraseTime = time;
         erasePitch = pitch;
         // a click erases what lies under it
@@ -227,7 +225,7 @@ void CMIDIWindow::DeleteNote(long x, long y, long stage)
             went = track->DeleteNoteByRange(from, to, erasePitch, pitch, std::max(zoom, 1L));
         }
         if (went) {
-            erased = 1;
+            erase.Erased();
             track->UpdateEdition();
             UpdateTime(from, to, 0, 0);
         }
@@ -235,16 +233,8 @@ void CMIDIWindow::DeleteNote(long x, long y, long stage)
         erasePitch = pitch;
         return;
     }
-    if (erased) {
-        client->GUICLSetModified(1);
-        if (undoPending)
-            song->CommitTempUndo();
+    if (erase.End(song, client))
         TrackChanged();
-    } else if (undoPending) {
-        song->DiscardTempUndo();
-    }
-    undoPending = 0;
-    erased = 0;
 }
 
 // --- moving
