@@ -85,11 +85,10 @@ void readBack(HWND dialog, ProgramOptions &s)
 
 INT_PTR CALLBACK accentProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto *state = reinterpret_cast<AccentDialog *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    auto *state = DialogState<AccentDialog>(dialog, message, lParam);
     switch (message) {
     case WM_INITDIALOG:
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        initialise(dialog, *reinterpret_cast<AccentDialog *>(lParam));
+        initialise(dialog, *state);
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
@@ -134,8 +133,7 @@ IQN3Request *FirstAttachedDrummer(const PartDrummers &drummers)
 bool RunAccentDialog(HWND owner, ProgramOptions &options, const NoteNamer &names)
 {
     AccentDialog state{options, names};
-    if (DialogBoxParamA(DialogModule(), MAKEINTRESOURCEA(IDD_ACCENT), owner, accentProc,
-                        reinterpret_cast<LPARAM>(&state)) != IDOK)
+    if (!RunModalDialog(owner, IDD_ACCENT, accentProc, &state))
         return false;
     options = state.options;
     return true;

@@ -99,11 +99,10 @@ void initialise(HWND dialog, StreamDialog &state)
 
 INT_PTR CALLBACK streamProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto *state = reinterpret_cast<StreamDialog *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    auto *state = DialogState<StreamDialog>(dialog, message, lParam);
     switch (message) {
     case WM_INITDIALOG:
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        initialise(dialog, *reinterpret_cast<StreamDialog *>(lParam));
+        initialise(dialog, *state);
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
@@ -149,8 +148,7 @@ std::vector<StreamProviderEntry> ListedStreamProviders()
 bool RunAudioStreamDialog(HWND owner, StreamSettings &settings)
 {
     StreamDialog state{settings, {}};
-    if (DialogBoxParamA(DialogModule(), MAKEINTRESOURCEA(IDD_AUDIO_STREAM), owner, streamProc,
-                        reinterpret_cast<LPARAM>(&state)) != IDOK)
+    if (!RunModalDialog(owner, IDD_AUDIO_STREAM, streamProc, &state))
         return false;
     settings = state.settings;
     return true;

@@ -17,6 +17,12 @@ HINSTANCE DialogModule()
     return GetModuleHandleA(nullptr);
 }
 
+bool RunModalDialog(HWND owner, int templateId, DLGPROC proc, void *state)
+{
+    return DialogBoxParamA(DialogModule(), MAKEINTRESOURCEA(templateId), owner, proc,
+                           reinterpret_cast<LPARAM>(state)) == IDOK;
+}
+
 void SetupSpin(HWND dialog, int spinId, int low, int high, int value)
 {
     HWND spin = GetDlgItem(dialog, spinId);

@@ -38,11 +38,9 @@ void place(HWND dialog, POINT centre)
 
 INT_PTR CALLBACK sliderProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto *state = reinterpret_cast<SliderState *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    auto *state = DialogState<SliderState>(dialog, message, lParam);
     switch (message) {
     case WM_INITDIALOG: {
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        state = reinterpret_cast<SliderState *>(lParam);
         HWND slider = GetDlgItem(dialog, IDC_LEVEL_SLIDER);
         SendMessageA(slider, TBM_SETRANGE, FALSE, MAKELPARAM(0, kTop));
         SendMessageA(slider, TBM_SETPOS, TRUE, kTop - std::clamp(state->value, 0, kTop));
@@ -85,8 +83,7 @@ RECT PlacePopup(POINT centre, SIZE size, const RECT &area)
 int RunLevelSlider(HWND owner, POINT centre, int value, const std::function<void(int)> &onChange)
 {
     SliderState state{centre, std::clamp(value, 0, kTop), onChange};
-    DialogBoxParamA(DialogModule(), MAKEINTRESOURCEA(IDD_LEVEL_SLIDER), owner, sliderProc,
-                    reinterpret_cast<LPARAM>(&state));
+    RunModalDialog(owner, IDD_LEVEL_SLIDER, sliderProc, &state);
     return state.value;
 }
 

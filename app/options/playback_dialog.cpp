@@ -34,11 +34,10 @@ void readBack(HWND dialog, ProgramOptions &s)
 
 INT_PTR CALLBACK playbackProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto *settings = reinterpret_cast<ProgramOptions *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    auto *settings = DialogState<ProgramOptions>(dialog, message, lParam);
     switch (message) {
     case WM_INITDIALOG:
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        initialise(dialog, *reinterpret_cast<ProgramOptions *>(lParam));
+        initialise(dialog, *settings);
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
@@ -63,8 +62,7 @@ INT_PTR CALLBACK playbackProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 bool RunPlaybackDialog(HWND owner, ProgramOptions &options)
 {
     ProgramOptions edited = options;
-    if (DialogBoxParamA(DialogModule(), MAKEINTRESOURCEA(IDD_PLAYBACK), owner, playbackProc,
-                        reinterpret_cast<LPARAM>(&edited)) != IDOK)
+    if (!RunModalDialog(owner, IDD_PLAYBACK, playbackProc, &edited))
         return false;
     options = edited;
     return true;

@@ -64,12 +64,11 @@ void browseInto(HWND dialog, int field)
 
 INT_PTR CALLBACK foldersProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto *folders = reinterpret_cast<VstFolders *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    auto *folders = DialogState<VstFolders>(dialog, message, lParam);
     switch (message) {
     case WM_INITDIALOG:
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
         for (int i = 0; i < 3; ++i)
-            SetDlgItemTextA(dialog, kFolderFields[i], (*reinterpret_cast<VstFolders *>(lParam))[i].c_str());
+            SetDlgItemTextA(dialog, kFolderFields[i], (*folders)[i].c_str());
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
@@ -128,8 +127,7 @@ FolderBrowser SetFolderBrowser(FolderBrowser browser)
 bool RunVstFoldersDialog(HWND owner, VstFolders &folders)
 {
     VstFolders edited = folders;
-    if (DialogBoxParamA(DialogModule(), MAKEINTRESOURCEA(IDD_VST_FOLDERS), owner, foldersProc,
-                        reinterpret_cast<LPARAM>(&edited)) != IDOK)
+    if (!RunModalDialog(owner, IDD_VST_FOLDERS, foldersProc, &edited))
         return false;
     folders = edited;
     return true;

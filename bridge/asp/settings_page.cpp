@@ -3,6 +3,7 @@
 #include "base/message_box.h"
 #include "bridge/asp/program_control.h"
 #include "bridge/asp/shared_channels.h"
+#include "bridge/common/dialog_owner.h"
 #include "bridge/common/this_module.h"
 
 #include <commctrl.h>
@@ -94,14 +95,9 @@ CHalvorinSettingsPage::~CHalvorinSettingsPage()
 
 INT_PTR CALLBACK CHalvorinSettingsPage::dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(window, DWLP_USER, lParam);
-        reinterpret_cast<CHalvorinSettingsPage *>(lParam)->window_ = window;
-        return TRUE;
-    }
-    auto *page = reinterpret_cast<CHalvorinSettingsPage *>(GetWindowLongPtrA(window, DWLP_USER));
+    auto *page = DialogOwner(window, message, lParam, &CHalvorinSettingsPage::window_);
     if (!page)
-        return FALSE;
+        return message == WM_INITDIALOG;
     switch (message) {
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
@@ -123,11 +119,6 @@ INT_PTR CALLBACK CHalvorinSettingsPage::dialogProc(HWND window, UINT message, WP
         if (LOWORD(wParam) != TB_ENDTRACK)
             page->showBufferSize();
         return TRUE;
-    case WM_NCDESTROY:
-        // Destroyed with its parent: the object forgets the window.
-        page->window_ = nullptr;
-        SetWindowLongPtrA(window, DWLP_USER, 0);
-        return FALSE;
     }
     return FALSE;
 }

@@ -1,5 +1,6 @@
 #include "bridge/dxi/bridge_property_page.h"
 
+#include "bridge/common/dialog_owner.h"
 #include "bridge/common/this_module.h"
 #include "bridge/dxi/bridge_ids.h"
 #include "bridge/dxi/bridge_media_params.h"
@@ -202,14 +203,9 @@ HRESULT STDMETHODCALLTYPE CBridgePropertyPage::TranslateAccelerator(MSG *)
 
 INT_PTR CALLBACK CBridgePropertyPage::dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(window, DWLP_USER, lParam);
-        reinterpret_cast<CBridgePropertyPage *>(lParam)->window_ = window;
-        return TRUE;
-    }
-    auto *page = reinterpret_cast<CBridgePropertyPage *>(GetWindowLongPtrA(window, DWLP_USER));
+    auto *page = DialogOwner(window, message, lParam, &CBridgePropertyPage::window_);
     if (!page)
-        return FALSE;
+        return message == WM_INITDIALOG;
     switch (message) {
     case WM_TIMER:
         if (wParam == kTimerId)
@@ -219,10 +215,6 @@ INT_PTR CALLBACK CBridgePropertyPage::dialogProc(HWND window, UINT message, WPAR
         if (LOWORD(wParam) == kDxiConnectBox && HIWORD(wParam) == BN_CLICKED)
             page->connectClicked();
         return TRUE;
-    case WM_NCDESTROY:
-        page->window_ = nullptr;
-        SetWindowLongPtrA(window, DWLP_USER, 0);
-        return FALSE;
     }
     return FALSE;
 }

@@ -1,5 +1,6 @@
 #include "bridge/vst/bridge_vst_editor.h"
 
+#include "bridge/common/dialog_owner.h"
 #include "bridge/common/this_module.h"
 #include "bridge/vst/bridge_vst_effect.h"
 
@@ -81,14 +82,9 @@ void CBridgeVstEditor::Idle()
 
 INT_PTR CALLBACK CBridgeVstEditor::dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(window, DWLP_USER, lParam);
-        reinterpret_cast<CBridgeVstEditor *>(lParam)->window_ = window;
-        return TRUE;
-    }
-    auto *editor = reinterpret_cast<CBridgeVstEditor *>(GetWindowLongPtrA(window, DWLP_USER));
+    auto *editor = DialogOwner(window, message, lParam, &CBridgeVstEditor::window_);
     if (!editor)
-        return FALSE;
+        return message == WM_INITDIALOG;
     switch (message) {
     case kVstUpdateMessage:
         editor->update(wParam);
@@ -101,11 +97,6 @@ INT_PTR CALLBACK CBridgeVstEditor::dialogProc(HWND window, UINT message, WPARAM 
         if (LOWORD(wParam) == kVstConnectButton && HIWORD(wParam) == BN_CLICKED)
             editor->connectClicked();
         return TRUE;
-    case WM_NCDESTROY:
-        // Destroyed with the host's window: the editor forgets it.
-        editor->window_ = nullptr;
-        SetWindowLongPtrA(window, DWLP_USER, 0);
-        return FALSE;
     }
     return FALSE;
 }

@@ -4,6 +4,7 @@
 #include "gui/draw/gui_context.h"
 #include "gui/draw/shared_objects.h"
 #include "gui/windows/gui_client.h"
+#include "gui/windows/left_band.h"
 #include "gui/windows/liaison.h"
 #include "gui/windows/meas_window.h"
 #include "gui/windows/song_pointer.h"
@@ -452,6 +453,35 @@ void CAbstWindow::ZoomHorzTo(long z, long &shared)
         std::clamp<long>(clampToLong(static_cast<int64_t>(oldZoom) * oldX / z), 0L, std::max(scrollMaxX, 0L));
     if (newX != scrollPosX)
         ScrollToPosition(newX, scrollPosY);
+}
+
+void CAbstWindow::DragLeftBand(CGUIGradient &gradients, long x, long *shared)
+{
+    const long wanted = left_band::Drag(gradients, client, leftBand, dragX, x);
+    if (wanted == leftBand)
+        return;
+    leftBand = wanted;
+    if (shared)
+        *shared = wanted;
+    OnSize(kTimeMax, kTimeMax);
+    Update(nullptr, 0);
+}
+
+void CAbstWindow::WheelScroll(long pixels, int vertical)
+{
+    if (pixels == 0)
+        return;
+    if (vertical)
+        ScrollToPosition(scrollPosX, scrollPosY + pixels);
+    else
+        ScrollToPosition(scrollPosX + pixels, scrollPosY);
+    if (client)
+        client->GUICLWheelScrolled();
+}
+
+long CAbstWindow::WheelStepX() const
+{
+    return std::max(std::min(TicksPerQuarter() / (2 * std::max(zoom, 1L)), (width - leftBand) / 10), 1L);
 }
 
 long CAbstWindow::TicksPerQuarter() const

@@ -18,6 +18,7 @@ class CSong;
 class CLiason;
 class CGUIClient;
 class CGUIContext;
+class CGUIGradient;
 
 // The largest tick: "to the end". Also the size OnSize takes to mean
 // "recompute the scroll ranges only".
@@ -167,6 +168,16 @@ protected:
     // The zoom change of SetZoomHorz; the new zoom at 960 ticks per quarter
     // goes to shared.
     void ZoomHorzTo(long zoom, long &shared);
+    // The left band's edge dragged to x, its gradients built for the new
+    // width: the window is laid out and repainted, and the width kept in
+    // shared when given, for the next window of the kind.
+    void DragLeftBand(CGUIGradient &gradients, long x, long *shared = nullptr);
+    // A wheel turn that moves the view by pixels along y (vertical) or x;
+    // the client hears of it. Nothing for 0.
+    void WheelScroll(long pixels, int vertical);
+    // The pixels of one wheel step along x: half a quarter at the zoom, at
+    // most a tenth of the width beside the left band, at least 1.
+    long WheelStepX() const;
     // The song's ticks per quarter, at least 1.
     long TicksPerQuarter() const;
     // The song's length in ticks: its end or, when later, its play range's.

@@ -104,7 +104,6 @@ private:
     void DrawHoszGrid(CGUIContext *ctx);
     void DrawWave(CGUIContext *ctx);
     void DrawChannel(CGUIContext *ctx, const float *block, long columns, long first, long channel);
-    void EditLeftBand(long x);
     void EndGesture();
     void StartFrame(long state, long x, long y, QUAD clip);
     void FrameRange(long &from, long &to, long &low, long &high);

@@ -12,7 +12,6 @@
 #include "gui/windows/edit_step.h"
 #include "gui/windows/gui_client.h"
 #include "gui/windows/lane_edit.h"
-#include "gui/windows/left_band.h"
 #include "gui/windows/liaison.h"
 #include "gui/windows/song_pointer.h"
 #include "gui/windows/window_globals.h"
@@ -188,16 +187,6 @@ void CAudioWindow::OnLButtonDown(long x, long y, int flag1, int)
 
 // --- moving
 
-void CAudioWindow::EditLeftBand(long x)
-{
-    const long wanted = left_band::Drag(gradients, client, leftBand, dragX, x);
-    if (wanted == leftBand)
-        return;
-    leftBand = wAudioLeftBand = wanted;
-    OnSize(kTimeMax, kTimeMax);
-    Update(nullptr, 0);
-}
-
 void CAudioWindow::OnMouseMove(long x, long y, int, int)
 {
     if (!song || !track || !client)
@@ -206,7 +195,7 @@ void CAudioWindow::OnMouseMove(long x, long y, int, int)
     char text[96], when[48];
     switch (dragState) {
     case AUDIO_BAND_RESIZE:
-        EditLeftBand(x);
+        DragLeftBand(gradients, x, &wAudioLeftBand);
         return;
     case AUDIO_DRAW:
         BoundMouseInQuad(x, y);
@@ -478,12 +467,7 @@ void CAudioWindow::OnMouseWheel(float delta, int vertical)
         return;
     const long s =
         std::min(TicksPerQuarter() / (2 * std::max(zoom, 1L)), std::max(1L, (width - leftBand) / 10));
-    const long pixels = static_cast<long>(-delta * static_cast<float>(s));
-    if (pixels == 0)
-        return;
-    ScrollToPosition(scrollPosX + pixels, scrollPosY);
-    if (client)
-        client->GUICLWheelScrolled();
+    WheelScroll(static_cast<long>(-delta * static_cast<float>(s)), 0);
 }
 
 } // namespace Quorvane

@@ -66,16 +66,6 @@ int CChordsWindow::ResizeLeftBand()
     return left_band::Build(gradients, client, leftBand);
 }
 
-void CChordsWindow::EditLeftBand(long x)
-{
-    const long wanted = left_band::Drag(gradients, client, leftBand, dragX, x);
-    if (wanted == leftBand)
-        return;
-    leftBand = wChordsLeftBand = wanted;
-    OnSize(kTimeMax, kTimeMax);
-    Update(nullptr, 0);
-}
-
 void CChordsWindow::Resize()
 {
     rows.Resize(width, height, zoom, leftBand);

@@ -9,6 +9,7 @@
 #include "gui/windows/abst_window.h"
 #include "gui/windows/chord_string.h"
 #include "gui/windows/draw_ctrl.h"
+#include "gui/windows/erase_stroke.h"
 #include "gui/windows/first_visible.h"
 
 namespace Quorvane {
@@ -83,7 +84,6 @@ public:
     // is the chord concerned.
     long InChordNote(long time, long pitchClass, EVENT *&event);
     // The band edge moved by the pointer: 26..200 pixels.
-    void EditLeftBand(long x);
 
     // Fields.
     CTrackChords *track = nullptr;
@@ -116,8 +116,7 @@ public:
     long moveDelta = 0;
     long strokeRow = -1;
     QUAD band{0, 0, 0, 0};
-    int undoPending = 0;
-    int erased = 0;
+    EraseStroke erase;
 
 private:
     long RowTop(long row) const { return row * rowHeight - scrollPosY; }

@@ -106,9 +106,7 @@ void CChordsWindow::OnLButtonDown(long x, long y, int flag1, int)
         dragState = CHORDS_DRAW_LANE;
     } else if (edit == LANE_CHORD) {
         dragState = CHORDS_ERASE;
-        undoPending =
-            song->StoreTempUndo(const_cast<char *>("Delete Chord(s)"), static_cast<long>(track->GetID()));
-        erased = 0;
+        erase.Begin(song, "Delete Chord(s)", static_cast<long>(track->GetID()));
         client->GUICLSetCapture(1);
         DeleteNote(x, y);
         return;
@@ -315,7 +313,7 @@ void CChordsWindow::DeleteNote(long x, long y)
             changed = track->SetPauseByRange(from, to, std::min(lastCell, cell), std::max(lastCell, cell));
         }
         if (changed) {
-            erased = 1;
+            erase.Erased();
             track->UpdateEdition();
             UpdateTime(from, kTimeMax, 0, 0);
         }
@@ -326,18 +324,8 @@ void CChordsWindow::DeleteNote(long x, long y)
 
 void CChordsWindow::EndErase()
 {
-    if (!erased) {
-        if (undoPending)
-            song->DiscardTempUndo();
-        undoPending = 0;
-        return;
-    }
-    client->GUICLSetModified(1);
-    if (undoPending)
-        song->CommitTempUndo();
-    undoPending = 0;
-    erased = 0;
-    ChordsChanged(0);
+    if (erase.End(song, client))
+        ChordsChanged(0);
 }
 
 // --- bands
@@ -476,7 +464,7 @@ void CChordsWindow::OnMouseMove(long x, long y, int, int)
         return;
     switch (dragState) {
     case CHORDS_BAND_RESIZE:
-        EditLeftBand(x);
+        DragLeftBand(gradients, x, &wChordsLeftBand);
         return;
     case CHORDS_TIME_SELECTION:
         ScrollFrame(QUAD(leftBand, 0, width, height), x, y, 1, 1);
@@ -603,12 +591,7 @@ void CChordsWindow::OnMouseWheel(float delta, int)
 {
     if (dragState != 0)
         return;
-    const long pixels = static_cast<long>(static_cast<float>(noteRowHeight) * delta * -6.0f);
-    if (pixels == 0)
-        return;
-    ScrollToPosition(scrollPosX, scrollPosY + pixels);
-    if (client)
-        client->GUICLWheelScrolled();
+    WheelScroll(static_cast<long>(static_cast<float>(noteRowHeight) * delta * -6.0f), 1);
 }
 
 } // namespace Quorvane

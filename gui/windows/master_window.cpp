@@ -61,16 +61,6 @@ int CMasterWindow::BuildBand()
     return left_band::Build(gradients, client, leftBand);
 }
 
-void CMasterWindow::EditLeftBand(long x)
-{
-    const long wanted = left_band::Drag(gradients, client, leftBand, dragX, x);
-    if (wanted == leftBand)
-        return;
-    leftBand = wanted;
-    OnSize(kTimeMax, kTimeMax);
-    Update(nullptr, 0);
-}
-
 void CMasterWindow::Resize()
 {
     CalcScroll(width, leftBand, SongLength() / std::max(zoom, 1L), scrollMaxX, scrollPageX, scrollPosX);
@@ -303,7 +293,7 @@ void CMasterWindow::OnMouseMove(long x, long y, int, int)
         return;
     switch (dragState) {
     case MASTER_BAND_RESIZE:
-        EditLeftBand(x);
+        DragLeftBand(gradients, x);
         return;
     case MASTER_DRAW_TEMPO:
         // the stroke stays in the lane: its columns are window pixels
@@ -544,13 +534,9 @@ void CMasterWindow::OnMouseWheel(float delta, int)
 {
     if (dragState == MASTER_DRAW_TEMPO)
         return;
-    const long pixels = static_cast<long>(static_cast<float>(TicksPerQuarter()) * delta /
-                                          (-2.0f * static_cast<float>(std::max(zoom, 1L))));
-    if (pixels == 0)
-        return;
-    ScrollToPosition(scrollPosX + pixels, scrollPosY);
-    if (client)
-        client->GUICLWheelScrolled();
+    WheelScroll(static_cast<long>(static_cast<float>(TicksPerQuarter()) * delta /
+                                  (-2.0f * static_cast<float>(std::max(zoom, 1L)))),
+                0);
 }
 
 } // namespace Quorvane

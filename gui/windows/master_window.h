@@ -48,7 +48,6 @@ public:
     void OnMouseWheel(float delta, int vertical) override;
 
     // The band edge moved by the pointer: 26..200 pixels.
-    void EditLeftBand(long x);
     // A key (y < 35) or time signature at the bar line nearest to x.
     void EditSignature(long x, long y);
 

@@ -8,6 +8,7 @@
 #include "gui/draw/gui_tables.h"
 #include "gui/windows/abst_window.h"
 #include "gui/windows/chord_string.h"
+#include "gui/windows/erase_stroke.h"
 #include "gui/windows/first_visible.h"
 #include "gui/windows/time_line.h"
 
@@ -100,7 +101,6 @@ private:
     void DeleteChords();
     void MelodyChanged(int nodes);
     void SetHoverStatus(long x, long y);
-    void EditLeftBand(long x);
 
     // The gesture, in content coordinates for the bands.
     QUAD band{0, 0, 0, 0};
@@ -112,8 +112,7 @@ private:
     long moveDelta = 0;
     long pitchDelta = 0;
     long previewed = -1;
-    int undoPending = 0;
-    int erased = 0;
+    EraseStroke erase;
 };
 
 } // namespace Quorvane

@@ -10,7 +10,6 @@
 #include "gui/windows/chord_edit.h"
 #include "gui/windows/edit_step.h"
 #include "gui/windows/gui_client.h"
-#include "gui/windows/left_band.h"
 #include "gui/windows/liaison.h"
 #include "gui/windows/window_globals.h"
 
@@ -48,17 +47,6 @@ long CMelTextWindow::InMelodyNote(long time, long pitch, EVENT *&event)
     if (!note || note->getMelodyNote() != pitch)
         return MELTEXT_NEW_NOTE;
     return time - note->time < reach ? MELTEXT_MOVE : MELTEXT_PITCH;
-}
-
-void CMelTextWindow::EditLeftBand(long x)
-{
-    // the width stays this window's own
-    const long wanted = left_band::Drag(gradients, client, leftBand, dragX, x);
-    if (wanted == leftBand)
-        return;
-    leftBand = wanted;
-    OnSize(kTimeMax, kTimeMax);
-    Update(nullptr, 0);
 }
 
 // --- pressing
@@ -136,9 +124,7 @@ void CMelTextWindow::OnLButtonDown(long x, long y, int flag1, int)
         GlueText(x);
     } else {
         dragState = MELTEXT_ERASE;
-        undoPending = song->StoreTempUndo(const_cast<char *>("Delete Melody Note(s)"),
-                                          static_cast<long>(track->GetID()));
-        erased = 0;
+        erase.Begin(song, "Delete Melody Note(s)", static_cast<long>(track->GetID()));
         lastTime = GetTimeFromX(x);
         lastPitch = GetValFromY(y);
         client->GUICLSetCapture(1);
@@ -348,7 +334,7 @@ void CMelTextWindow::DeleteNote(long x, long y)
         changed = track->SetPauseByRange(from, to, std::min(lastPitch, pitch), std::max(lastPitch, pitch));
     }
     if (changed) {
-        erased = 1;
+        erase.Erased();
         track->UpdateEdition();
         UpdateTime(from, kTimeMax, 1, 0);
     }
@@ -358,18 +344,8 @@ void CMelTextWindow::DeleteNote(long x, long y)
 
 void CMelTextWindow::EndErase()
 {
-    if (!erased) {
-        if (undoPending)
-            song->DiscardTempUndo();
-        undoPending = 0;
-        return;
-    }
-    client->GUICLSetModified(1);
-    if (undoPending)
-        song->CommitTempUndo();
-    undoPending = 0;
-    erased = 0;
-    MelodyChanged(1);
+    if (erase.End(song, client))
+        MelodyChanged(1);
 }
 
 void CMelTextWindow::DeleteChords()
@@ -443,7 +419,8 @@ void CMelTextWindow::OnMouseMove(long x, long y, int, int)
                     std::max(height - kLyricStrip, kStripsTop + 1));
     switch (dragState) {
     case MELTEXT_BAND_RESIZE:
-        EditLeftBand(x);
+        // the width stays this window's own
+        DragLeftBand(gradients, x);
         return;
     case MELTEXT_TIME_SELECTION:
     case MELTEXT_BAND:
@@ -569,22 +546,8 @@ void CMelTextWindow::OnMouseWheel(float delta, int vertical)
 {
     if (dragState != 0)
         return;
-    long pixels;
-    if (vertical) {
-        pixels = static_cast<long>(-delta * static_cast<float>(noteHeight));
-        if (pixels == 0)
-            return;
-        ScrollToPosition(scrollPosX, scrollPosY + pixels);
-    } else {
-        const long s =
-            std::max(std::min(TicksPerQuarter() / (2 * std::max(zoom, 1L)), (width - leftBand) / 10), 1L);
-        pixels = static_cast<long>(-delta * static_cast<float>(s));
-        if (pixels == 0)
-            return;
-        ScrollToPosition(scrollPosX + pixels, scrollPosY);
-    }
-    if (client)
-        client->GUICLWheelScrolled();
+    const long step = vertical ? noteHeight : WheelStepX();
+    WheelScroll(static_cast<long>(-delta * static_cast<float>(step)), vertical);
 }
 
 } // namespace Quorvane

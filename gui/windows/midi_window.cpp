@@ -77,16 +77,6 @@ int CMIDIWindow::ResizeLeftBand()
     return left_band::Build(gradients, client, leftBand);
 }
 
-void CMIDIWindow::EditLeftBand(long x)
-{
-    const long wanted = left_band::Drag(gradients, client, leftBand, dragX, x);
-    if (wanted == leftBand)
-        return;
-    leftBand = wMIDILeftBand = wanted;
-    OnSize(kTimeMax, kTimeMax);
-    Update(nullptr, 0);
-}
-
 void CMIDIWindow::UpdateLeftBand()
 {
     QUAD q(0, 0, leftBand, height);

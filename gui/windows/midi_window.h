@@ -10,6 +10,7 @@
 #include "gui/windows/abst_window.h"
 #include "gui/windows/chord_string.h"
 #include "gui/windows/draw_ctrl.h"
+#include "gui/windows/erase_stroke.h"
 #include "gui/windows/first_visible.h"
 #include "gui/windows/time_line.h"
 #include "gui/windows/value_lane.h"
@@ -91,7 +92,6 @@ protected:
     void DrawLeftBand(CGUIContext *ctx);
     void DrawLeftCorner(CGUIContext *ctx);
     void DrawHoszGrid(CGUIContext *ctx);
-    void EditLeftBand(long x);
     void UpdateLeftBand();
     void EditNoteStart(long x, long y, int flag1, int flag2);
     void EditNoteMove(long x, long y, char *text);
@@ -127,8 +127,7 @@ private:
     // Erase gesture: the last point and the pending undo step.
     long eraseTime = 0;
     long erasePitch = 0;
-    int undoPending = 0;
-    int erased = 0;
+    EraseStroke erase;
     long movedX = 0;
     long movedPitch = 0;
 };

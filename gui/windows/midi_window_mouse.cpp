@@ -85,7 +85,7 @@ void CMIDIWindow::EndGesture()
     dragState = 0;
     if (state == MIDI_DRAW)
         drawCtrl.DrawToolStop();
-    if (state == MIDI_ERASE && undoPending) {
+    if (state == MIDI_ERASE && erase.Pending()) {
         dragState = state;
         DeleteNote(dragX, dragY, 2);
         dragState = 0;
@@ -211,9 +211,7 @@ void CMIDIWindow::DeleteNote(long x, long y, long stage)
     const long time = GetTimeFromX(x);
     const long pitch = GetValFromY(y);
     if (stage == 0) {
-        undoPending =
-            song->StoreTempUndo(const_cast<char *>("Delete Note(s)"), static_cast<long>(track->GetID()));
-        erased = 0;
+        erase.Begin(song, "Delete Note(s)", static_cast<long>(track->GetID()));
         eraseTime = time;
         erasePitch = pitch;
         // a click erases what lies under it
@@ -227,7 +225,7 @@ void CMIDIWindow::DeleteNote(long x, long y, long stage)
             went = track->DeleteNoteByRange(from, to, erasePitch, pitch, std::max(zoom, 1L));
         }
         if (went) {
-            erased = 1;
+            erase.Erased();
             track->UpdateEdition();
             UpdateTime(from, to, 0, 0);
         }
@@ -235,16 +233,8 @@ void CMIDIWindow::DeleteNote(long x, long y, long stage)
         erasePitch = pitch;
         return;
     }
-    if (erased) {
-        client->GUICLSetModified(1);
-        if (undoPending)
-            song->CommitTempUndo();
+    if (erase.End(song, client))
         TrackChanged();
-    } else if (undoPending) {
-        song->DiscardTempUndo();
-    }
-    undoPending = 0;
-    erased = 0;
 }
 
 // --- moving
@@ -257,7 +247,7 @@ void CMIDIWindow::OnMouseMove(long x, long y, int, int)
     char text[160], when[48];
     switch (dragState) {
     case MIDI_BAND_RESIZE:
-        EditLeftBand(x);
+        DragLeftBand(gradients, x, &wMIDILeftBand);
         return;
     case MIDI_DRAW: {
         BoundMouseInQuad(x, y);
@@ -643,22 +633,10 @@ void CMIDIWindow::OnMouseWheel(float delta, int vertical)
 {
     if (dragState == MIDI_DRAW)
         return;
-    long pixels;
-    if (vertical && NoteMode()) {
-        pixels = static_cast<long>(-delta * static_cast<float>(rowH));
-        if (pixels == 0)
-            return;
-        ScrollToPosition(scrollPosX, scrollPosY + pixels);
-    } else {
-        const long s =
-            std::max(std::min(TicksPerQuarter() / (2 * std::max(zoom, 1L)), (width - leftBand) / 10), 1L);
-        pixels = static_cast<long>(-delta * static_cast<float>(s));
-        if (pixels == 0)
-            return;
-        ScrollToPosition(scrollPosX + pixels, scrollPosY);
-    }
-    if (client)
-        client->GUICLWheelScrolled();
+    // only the key rows scroll up and down; a value lane's wheel scrolls in time
+    const int alongY = vertical && NoteMode();
+    const long step = alongY ? rowH : WheelStepX();
+    WheelScroll(static_cast<long>(-delta * static_cast<float>(step)), alongY);
 }
 
 } // namespace Quorvane

@@ -25,14 +25,6 @@ struct Frame : ::testing::Test {
     TestWindow &window = *editor.as<TestWindow>();
 };
 
-// Restores a shared layout value.
-struct KeepGlobal {
-    explicit KeepGlobal(long &value) : ref(value), saved(value) {}
-    ~KeepGlobal() { ref = saved; }
-    long &ref;
-    long saved;
-};
-
 } // namespace
 
 TEST_F(Frame, ConvertsBetweenTimesAndPixels)

@@ -58,12 +58,12 @@ CTrackAudio *importWave(Host &host, int channels)
 // lie at x 260 and 481. The window is 300 high: 278 rows of data, each
 // channel half 139 high.
 struct AudioTest : ::testing::Test {
+    KeepGlobal<long> keepZoom{ZoomAudioHorz};
+    KeepGlobal<long> keepBand{wAudioLeftBand};
     Host host;
     CTrackAudio *track = importWave(host, 2);
     Editor *editor = nullptr;
     CAudioWindow *window = nullptr;
-    long savedZoom = ZoomAudioHorz;
-    long savedBand = wAudioLeftBand;
 
     void SetUp() override
     {
@@ -83,11 +83,6 @@ struct AudioTest : ::testing::Test {
         editor->paintAll();
         host.song.steps.clear();
     }
-    void TearDown() override
-    {
-        ZoomAudioHorz = savedZoom;
-        wAudioLeftBand = savedBand;
-    }
     long count(long controller) const
     {
         long n = 0;
@@ -105,7 +100,7 @@ TEST(AudioBinding, ANewWindowStartsInSynchroWithTheDrawTool)
     host.song.params.sampleRate = 48000;
     CTrack *audio = host.addTrack(TRACK_AUDIO);
     host.addTrack(TRACK_MIDI);
-    long saved = ZoomAudioHorz;
+    KeepGlobal keep(ZoomAudioHorz);
     ZoomAudioHorz = 100;
     EXPECT_EQ(host.tryOpen(new CAudioWindow, static_cast<long>(audio->GetID()) + 1, 0), nullptr);
     Editor *editor = host.tryOpen(new CAudioWindow, static_cast<long>(audio->GetID()), 0);
@@ -116,7 +111,6 @@ TEST(AudioBinding, ANewWindowStartsInSynchroWithTheDrawTool)
     EXPECT_EQ(editor->tool, TOOL_DRAW);
     EXPECT_EQ(editor->toolFlag, 1);
     EXPECT_EQ(window->zoom, 108) << "100 samples a pixel at 44.1 kHz, at 48 kHz";
-    ZoomAudioHorz = saved;
 }
 
 TEST_F(AudioTest, PixelsCountSamplesAndMeetTicksThroughTheTempo)

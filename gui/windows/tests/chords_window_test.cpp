@@ -22,7 +22,9 @@ namespace {
 // pixels; rows of HeightL + 12 * 7 + 30 pixels; tick t of a row at x 46 +
 // t / 20.
 struct ChordsTest : ::testing::Test {
-    long savedBand = wChordsLeftBand, savedZoom = ZoomChordsHorz, savedRows = ZoomChordsVert;
+    KeepGlobal<long> keepBand{wChordsLeftBand};
+    KeepGlobal<long> keepZoom{ZoomChordsHorz};
+    KeepGlobal<long> keepRows{ZoomChordsVert};
     Host host;
     CTrackChords *chords = static_cast<CTrackChords *>(host.addTrack(TRACK_CHORDS));
     Editor *editor = nullptr;
@@ -36,12 +38,6 @@ struct ChordsTest : ::testing::Test {
         window->snap = 1;
         window->grid = 0; // bars
         host.song.steps.clear();
-    }
-    void TearDown() override
-    {
-        wChordsLeftBand = savedBand;
-        ZoomChordsHorz = savedZoom;
-        ZoomChordsVert = savedRows;
     }
     long rowHeight() const { return HeightL + 12 * 7 + 30; }
     static long xOf(long tick) { return 46 + tick / 20; }

@@ -184,4 +184,14 @@ inline COLORREF colourOf(const Quorvane::RGBACOLOR &c)
     return RGB(c.R, c.G, c.B);
 }
 
+// Puts a shared layout value back as the test found it when it ends.
+template <typename T> struct KeepGlobal {
+    explicit KeepGlobal(T &value) : ref(value), saved(value) {}
+    ~KeepGlobal() { ref = saved; }
+    KeepGlobal(const KeepGlobal &) = delete;
+    KeepGlobal &operator=(const KeepGlobal &) = delete;
+    T &ref;
+    T saved;
+};
+
 } // namespace windows_test

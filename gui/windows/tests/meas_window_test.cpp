@@ -23,7 +23,7 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 // 120 ticks a pixel: a 4/4 bar (3840 ticks) is 32 pixels. Tracks: 1
 // chords, 2 MIDI, 3 melody text.
 struct MeasTest : ::testing::Test {
-    long savedZoom = ZoomMeasHorz;
+    KeepGlobal<long> keepZoom{ZoomMeasHorz};
     Host host;
     CTrack *chords = host.addTrack(TRACK_CHORDS);
     CTrack *midi = host.addTrack(TRACK_MIDI);
@@ -40,7 +40,6 @@ struct MeasTest : ::testing::Test {
         measEditor = &host.open<CMeasWindow>(KEY_MEASURES, 0, 640, 200);
         meas = measEditor->as<CMeasWindow>();
     }
-    void TearDown() override { ZoomMeasHorz = savedZoom; }
 
     static void put(CTrack *track, EVENT e, long time)
     {

@@ -27,13 +27,13 @@ namespace {
 // rows of the 400. The melody: 60 from tick 0, 62 from 960, a rest from
 // 1920 and 64 from 2880; one line of text "lala lu" in one node.
 struct MelTextTest : ::testing::Test {
+    KeepGlobal<long> keepRows{ZoomMelVert};
+    KeepGlobal<long> keepBand{wMelLeftBand};
     Host host;
     CTrackChords *chords = static_cast<CTrackChords *>(host.addTrack(TRACK_CHORDS));
     CTrackMelText *track = static_cast<CTrackMelText *>(host.addTrack(TRACK_MELTEXT));
     Editor *editor = nullptr;
     CMelTextWindow *window = nullptr;
-    long savedRows = ZoomMelVert;
-    long savedBand = wMelLeftBand;
 
     void SetUp() override
     {
@@ -52,11 +52,6 @@ struct MelTextTest : ::testing::Test {
         window->ScrollToPosition(0, (127 - 72) * 9);
         editor->paintAll();
         host.song.steps.clear();
-    }
-    void TearDown() override
-    {
-        ZoomMelVert = savedRows;
-        wMelLeftBand = savedBand;
     }
     void melody(long time, long pitch)
     {

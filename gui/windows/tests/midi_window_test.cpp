@@ -22,12 +22,12 @@ namespace {
 // 9 pixels scrolled so that note 72's row starts under the ruler: note n's
 // row at 22 + (72 - n) * 9. The grid is a sixteenth (240 ticks, 24 pixels).
 struct MIDITest : ::testing::Test {
+    KeepGlobal<long> keepRows{ZoomMIDIVert};
+    KeepGlobal<long> keepBand{wMIDILeftBand};
     Host host;
     CTrackMIDI *track = static_cast<CTrackMIDI *>(host.addTrack(TRACK_MIDI, "Piano"));
     Editor *editor = nullptr;
     CMIDIWindow *window = nullptr;
-    long savedRows = ZoomMIDIVert;
-    long savedBand = wMIDILeftBand;
 
     void SetUp() override
     {
@@ -39,11 +39,6 @@ struct MIDITest : ::testing::Test {
         window->ScrollToPosition(0, (127 - 72) * 9);
         editor->paintAll();
         host.song.steps.clear();
-    }
-    void TearDown() override
-    {
-        ZoomMIDIVert = savedRows;
-        wMIDILeftBand = savedBand;
     }
     static long xOf(long tick) { return 40 + tick / 10; }
     static long rowOf(long note) { return 22 + (72 - note) * 9; }

@@ -28,12 +28,12 @@ enum : long { BACK = 8, ENTER = 13, END = 35, HOME = 36, LEFT = 37, RIGHT = 39, 
 // at 2880); the text "la^la^lu" (^ a divider) on line 0 and "tra la" on
 // line 1 has three nodes, the third running over the line end.
 struct TextMelTest : ::testing::Test {
+    KeepGlobal<int> keepInsert{bKeyInsert};
     Host host;
     CTrackChords *chords = static_cast<CTrackChords *>(host.addTrack(TRACK_CHORDS));
     CTrackMelText *track = static_cast<CTrackMelText *>(host.addTrack(TRACK_MELTEXT));
     Editor *editor = nullptr;
     CTextMelWindow *window = nullptr;
-    int savedInsert = bKeyInsert;
 
     void SetUp() override
     {
@@ -54,7 +54,6 @@ struct TextMelTest : ::testing::Test {
         window = editor->as<CTextMelWindow>();
         editor->paintAll();
     }
-    void TearDown() override { bKeyInsert = savedInsert; }
 
     std::string lineOf(long line) const
     {
