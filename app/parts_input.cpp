@@ -177,6 +177,9 @@ void PartsWindow::Click(int x, int y)
     case PartsRegion::BankMethod:
         chooseOutputField(OutputField::BankMethod, options_.nameWidth + 194);
         break;
+    case PartsRegion::Bank:
+        editBank();
+        break;
     case PartsRegion::BankList:
         chooseOutputField(OutputField::Bank, options_.nameWidth + 220);
         break;

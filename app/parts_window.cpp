@@ -185,6 +185,12 @@ INT_PTR PartsWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         onKey(wParam, lParam);
         return TRUE;
     case WM_COMMAND:
+        if (LOWORD(wParam) == kValueEditorId) {
+            // The edit control's own notifications carry a code; a commit none.
+            if (HIWORD(wParam) == 0)
+                bankEdited();
+            return TRUE;
+        }
         onCommand(LOWORD(wParam));
         return TRUE;
     case WM_DROPFILES:
@@ -246,6 +252,7 @@ bool PartsWindow::FinishSetUp()
         editor = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_EDITOR_HOST), window_,
                                     &PartsWindow::EditorHostProc, 0);
     }
+    bankEditor_.Create(window_, reinterpret_cast<HFONT>(SendMessageA(window_, WM_GETFONT, 0, 0)));
     tooltip_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, window_,
                                nullptr, nullptr, nullptr);
     if (tooltip_) {

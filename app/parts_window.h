@@ -13,6 +13,7 @@
 #include "app/saved_state.h"
 #include "app/sound_session.h"
 #include "app/transport.h"
+#include "app/value_editor.h"
 #include "data/song.h"
 
 #include <windows.h>
@@ -78,6 +79,8 @@ public:
     const int *PositionMarkers() const { return markers_; }
     // False while the output port renders no audio (no WAVE result then).
     bool AudioAvailable() const { return audioAvailable_; }
+    // The in-place editor of the output's bank.
+    ValueEditor &BankEditor() { return bankEditor_; }
     // The output's volume and panning (1.0 each: unity and centre); false
     // while the output renders no audio.
     bool Levels(float &volume, float &panning);
@@ -160,6 +163,10 @@ private:
     // A popup of the output strip under the field that starts at x; the
     // choice goes to every part.
     void chooseOutputField(OutputField field, int x);
+    // The bank as a number 0..16383 in the in-place editor; its commit
+    // reaches every part.
+    void editBank();
+    void bankEdited();
     void onKey(WPARAM key, LPARAM flags);
     void onMouseMove(int x, int y);
     void paint(HDC dc, const RECT &client);
@@ -218,6 +225,7 @@ private:
     // last opened or saved (for the title).
     ExportChoices exportChoices_;
     bool audioAvailable_ = true;
+    ValueEditor bankEditor_;
     std::string fileTitle_;
     // Mouse drags: none, the tempo or the name column's width.
     enum class Drag { None, Volume, Panning, Tempo, Resize } drag_ = Drag::None;

@@ -24,6 +24,8 @@ namespace {
 
 // The output editor's host window.
 constexpr int kOutputEditor = 3;
+// Banks are numbered by two 7-bit controllers.
+constexpr long kMaxBank = 16383;
 
 } // namespace
 
@@ -135,6 +137,11 @@ void PartsWindow::chooseOutputField(OutputField which, int x)
         break;
     case OutputField::Bank:
         entries = BankEntries(*tract, track->output, track->bank);
+        // An output without bank names takes the bank as a number.
+        if (entries.size() <= 1) {
+            editBank();
+            return;
+        }
         break;
     case OutputField::Program:
         entries = ProgramEntries(*tract, track->output, track->bank, track->program);
@@ -151,6 +158,21 @@ void PartsWindow::chooseOutputField(OutputField which, int x)
         return;
     }
     ApplyOutputChoice(song_, which, value, selected_);
+    invalidate(4);
+}
+
+void PartsWindow::editBank()
+{
+    CTrackMIDI *track = PartTrack(song_, selected_);
+    if (!track)
+        return;
+    const int left = options_.nameWidth + 220;
+    bankEditor_.Start(left, kRowsTop + 3 * kRowHeight + 6, 78, track->bank, 0, kMaxBank);
+}
+
+void PartsWindow::bankEdited()
+{
+    ApplyOutputChoice(song_, OutputField::Bank, bankEditor_.Value(), selected_);
     invalidate(4);
 }
 

@@ -753,4 +753,49 @@ TEST_F(PartsWindowTest, TheOutputStripsPopupsSetEveryPart)
     SetPopupRunner(old);
 }
 
+// The bank field opens the in-place editor over it; Enter commits the
+// number (clamped to 0..16383) to every part, text that is no number or
+// Esc changes nothing, and the output without bank names opens it from
+// the field's list arrow too.
+TEST_F(PartsWindowTest, TheInPlaceEditorSetsTheBankOfEveryPart)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    HWND edit = parts.BankEditor().Handle();
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(GetDlgCtrlID(edit), kValueEditorId);
+    EXPECT_FALSE(IsWindowVisible(edit));
+    struct Step {
+        int x;
+        const char *typed;
+        WPARAM key;
+        long bank;
+    };
+    for (const Step step :
+         {Step{156 + 230, "300", VK_RETURN, 300}, Step{156 + 230, "abc", VK_RETURN, 300},
+          Step{156 + 293, "99999", VK_TAB, 16383}, Step{156 + 230, "12", VK_ESCAPE, 16383}}) {
+        parts.Click(step.x, 110);
+        ASSERT_TRUE(parts.BankEditor().Editing()) << step.typed;
+        EXPECT_TRUE(IsWindowVisible(edit));
+        EXPECT_EQ(GetCapture(), edit);
+        if (step.key == VK_RETURN && step.bank == 300 && std::string(step.typed) == "300") {
+            pump();
+            EXPECT_FALSE(
+                testing_support::writeWindowPicture(parts.Handle(), "rallimoth_bank_editor").empty());
+        }
+        SetWindowTextA(edit, step.typed);
+        SendMessageA(edit, WM_KEYDOWN, step.key, 0);
+        EXPECT_FALSE(parts.BankEditor().Editing()) << step.typed;
+        EXPECT_FALSE(IsWindowVisible(edit));
+        for (int part = 0; part < kPartCount; ++part)
+            EXPECT_EQ(PartTrack(*parts.Song(), part)->bank, step.bank) << step.typed << " " << part;
+    }
+    // A click elsewhere commits too.
+    parts.Click(156 + 230, 110);
+    SetWindowTextA(edit, "7");
+    SendMessageA(edit, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(-20, -20));
+    EXPECT_EQ(PartTrack(*parts.Song(), 4)->bank, 7);
+}
+
 } // namespace
