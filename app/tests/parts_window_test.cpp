@@ -711,7 +711,8 @@ TEST_F(PartsWindowTest, AChosenTemplateBringsItsPartsAndState)
 }
 
 // The output strip's popups, answered by the test: each is checked at the
-// present value, and the choice reaches all twelve parts.
+// present value, the choice reaches all twelve parts, and "Refresh Port
+// Info" asks the tract to refresh the selected part's output.
 TEST_F(PartsWindowTest, TheOutputStripsPopupsSetEveryPart)
 {
     PartsWindow &parts = open(true);
@@ -745,6 +746,11 @@ TEST_F(PartsWindowTest, TheOutputStripsPopupsSetEveryPart)
     EXPECT_EQ(items, 5);
     for (int part = 0; part < kPartCount; ++part)
         EXPECT_EQ(PartTrack(*parts.Song(), part)->bankMode, 1) << part;
+
+    answer = 5; // "Refresh Port Info"
+    parts.Click(156 + 200, 110);
+    pump();
+    EXPECT_EQ(manager.levels.refreshed, std::vector<void *>{PartTrack(*parts.Song(), 0)->output});
 
     answer = 0; // dismissed
     parts.Click(156 + 150, 110);

@@ -164,7 +164,10 @@ struct LevelTract : FakeTract {
         panning = p;
     }
 
+    void RefreshOut(void *out) override { refreshed.push_back(out); }
+
     EditorSynth synth;
+    std::vector<void *> refreshed;
     long outBus = 0;
     float volume = 1.0f;
     float panning = 1.0f;
