@@ -5,11 +5,21 @@
 #include "db/library/stavrund_functions.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 namespace Quorvane {
 
 namespace {
+
+// The chooser's callback takes a 32-bit argument, too narrow for a pointer:
+// the one template chooser open at a time finds its preparation here.
+const std::function<bool()> *preparingTemplate = nullptr;
+
+int prepareTemplateLoad(uint32_t)
+{
+    return preparingTemplate && (*preparingTemplate)() ? 1 : 0;
+}
 
 struct ReleaseTemplates {
     void operator()(ITembriTemplate *templates) const { templates->Release(); }
@@ -65,6 +75,37 @@ int EquipmentDatabase::GetIOParams(IOPARAMS *params)
 int EquipmentDatabase::GetDefaultASP(IOPARAMS *params)
 {
     return Quorvane::CDBGetDefaultASP(params);
+}
+
+bool EquipmentDatabase::ChooseTemplate(CSong *song, const std::function<bool()> &prepare,
+                                       std::vector<uint8_t> &state)
+{
+    // The chooser takes the block over and hands back one the caller frees.
+    uint32_t size = static_cast<uint32_t>(state.size());
+    void *data = size ? std::malloc(size) : nullptr;
+    if (data)
+        std::memcpy(data, state.data(), size);
+    else
+        size = 0;
+    preparingTemplate = &prepare;
+    const int chosen = Quorvane::CDBChooseTemplate(0, song, &prepareTemplateLoad, 0, &data, &size);
+    preparingTemplate = nullptr;
+    if (chosen) {
+        const auto *bytes = static_cast<const uint8_t *>(data);
+        state.assign(bytes, bytes + (data ? size : 0));
+    }
+    std::free(data);
+    return chosen != 0;
+}
+
+bool EquipmentDatabase::SetIOParams(IOPARAMS *params)
+{
+    return Quorvane::CDBSetIOParams(params) != 0;
+}
+
+bool EquipmentDatabase::ChooseOutput(PORTDESCR &descriptor, IQuorvaneSongTract *tract)
+{
+    return Quorvane::CDBChooseOut(&descriptor, tract) != 0;
 }
 
 Hibernation EquipmentDatabase::LoadHibernation(CSong *song, std::vector<uint8_t> &state)

@@ -12,8 +12,12 @@ public:
     bool RefreshPorts(long kind) override;
     int GetIOParams(IOPARAMS *params) override;
     int GetDefaultASP(IOPARAMS *params) override;
+    bool SetIOParams(IOPARAMS *params) override;
+    bool ChooseOutput(PORTDESCR &descriptor, IQuorvaneSongTract *tract) override;
     Hibernation LoadHibernation(CSong *song, std::vector<uint8_t> &state) override;
     bool SaveHibernation(CSong *song, const void *state, long size) override;
+    bool ChooseTemplate(CSong *song, const std::function<bool()> &prepare,
+                        std::vector<uint8_t> &state) override;
     void CommitModifications() override;
 };
 

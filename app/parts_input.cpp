@@ -1,6 +1,7 @@
 // The parts window's commands, keys and mouse.
 #include "app/parts_window.h"
 
+#include "app/options/output_strip.h"
 #include "app/parts_song.h"
 #include "data/lock.h"
 #include "data/meff_chain.h"
@@ -68,7 +69,7 @@ void PartsWindow::onCommand(int command)
             PostMessageA(frame_, WM_SYSCOMMAND, IDM_ABOUT, 0);
         return;
     default:
-        if (onFileCommand(command))
+        if (onFileCommand(command) || onOptionCommand(command))
             break;
         if (command >= ID_MEASURES_1 && command <= ID_MEASURES_8) {
             lengths_[current_] = command - ID_MEASURES_1 + 1;
@@ -161,6 +162,35 @@ void PartsWindow::Click(int x, int y)
     case PartsRegion::DockColumn:
         setDocked(hit.index, !docked_[hit.index]);
         invalidate(6);
+        break;
+    case PartsRegion::OutputName:
+        frontEditor_ = 3;
+        placeEditors();
+        invalidate(2);
+        break;
+    case PartsRegion::OutputChooser:
+        onCommand(ID_OUT_PORT);
+        break;
+    case PartsRegion::Channel:
+        chooseOutputField(OutputField::Channel, options_.nameWidth + 142);
+        break;
+    case PartsRegion::BankMethod:
+        chooseOutputField(OutputField::BankMethod, options_.nameWidth + 194);
+        break;
+    case PartsRegion::Bank:
+        editBank();
+        break;
+    case PartsRegion::BankList:
+        chooseOutputField(OutputField::Bank, options_.nameWidth + 220);
+        break;
+    case PartsRegion::Program:
+        chooseOutputField(OutputField::Program, options_.nameWidth + 298);
+        break;
+    case PartsRegion::CopyResult:
+        copyResult();
+        break;
+    case PartsRegion::DragResult:
+        dragResult();
         break;
     case PartsRegion::OutputDock:
         setDocked(3, !docked_[3]);

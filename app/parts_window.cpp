@@ -185,6 +185,12 @@ INT_PTR PartsWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         onKey(wParam, lParam);
         return TRUE;
     case WM_COMMAND:
+        if (LOWORD(wParam) == kValueEditorId) {
+            // The edit control's own notifications carry a code; a commit none.
+            if (HIWORD(wParam) == 0)
+                bankEdited();
+            return TRUE;
+        }
         onCommand(LOWORD(wParam));
         return TRUE;
     case WM_DROPFILES:
@@ -246,6 +252,7 @@ bool PartsWindow::FinishSetUp()
         editor = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_EDITOR_HOST), window_,
                                     &PartsWindow::EditorHostProc, 0);
     }
+    bankEditor_.Create(window_, reinterpret_cast<HFONT>(SendMessageA(window_, WM_GETFONT, 0, 0)));
     tooltip_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, window_,
                                nullptr, nullptr, nullptr);
     if (tooltip_) {
@@ -283,6 +290,8 @@ bool PartsWindow::FinishSetUp()
     if (ok) {
         openEditors();
         openOutputEditor();
+        if (!stylePath_.empty())
+            openCommandLineStyle();
     }
     SetCursor(old);
     Redraw();
@@ -403,14 +412,27 @@ bool PartsWindow::buildOrRestore()
             return false;
         }
         loop_ = 1;
+        // Fresh parts ask for their output port.
+        if (window_)
+            PostMessageA(window_, WM_COMMAND, ID_OUT_PORT, 0);
     }
+    if (!attachParts(!restored))
+        return false;
+    built_ = true;
+    updateMenu();
+    updateTitle();
+    return true;
+}
+
+bool PartsWindow::attachParts(bool fresh)
+{
     drummers_.SetSong(song_.GetITembriSong());
     drummers_.measuresChanged = [this](int) { invalidate(3); };
     applyTimeSelection();
     transport_.SetTempoValue(ReadSongTempo(song_));
     if (!attachDrummers())
         return false;
-    if (!restored) {
+    if (fresh) {
         for (int part = 0; part < kPartCount; ++part) {
             if (IQN3Request *first = drummers_.Request(part, 1))
                 first->SetParam(QN3FillMeasure, -1, kFirstFillMeasure);
@@ -425,9 +447,6 @@ bool PartsWindow::buildOrRestore()
     }
     ApplyPartMutes(song_, selected_);
     relayout();
-    built_ = true;
-    updateMenu();
-    updateTitle();
     return true;
 }
 
@@ -591,6 +610,10 @@ void PartsWindow::updateMenu()
     check(ID_SAVE_STATE, options_.saveState);
     for (int m = 0; m < kMaxPartMeasures; ++m)
         check(ID_MEASURES_1 + m, lengths_[current_] == m + 1);
+    // Without audio there is no WAVE result.
+    const UINT audio = MF_BYCOMMAND | (audioAvailable_ ? MF_ENABLED : MF_GRAYED);
+    EnableMenuItem(menu, ID_EXPORT_AUDIO, audio);
+    EnableMenuItem(menu, ID_COPY_RESULT_WAVE, audio);
     ModifyMenuA(menu, ID_PLAY, MF_BYCOMMAND | MF_STRING, ID_PLAY,
                 IsPlaying() ? "&Stop\tSpace" : "&Play\tSpace");
 }

@@ -13,6 +13,7 @@
 #include "app/saved_state.h"
 #include "app/sound_session.h"
 #include "app/transport.h"
+#include "app/value_editor.h"
 #include "data/song.h"
 
 #include <windows.h>
@@ -26,6 +27,7 @@ class CEvntTransChain;
 class CGUIContext;
 class IQuorvaneSoftSynth;
 class ProgramDatabase;
+enum class OutputField;
 
 // Messages posted to the window by engine threads and by itself.
 constexpr UINT kMsgLevels = WM_USER + 200;
@@ -75,6 +77,10 @@ public:
     bool Docked(int editor) const { return docked_[editor] != 0; }
     int NameWidth() const { return options_.nameWidth; }
     const int *PositionMarkers() const { return markers_; }
+    // False while the output port renders no audio (no WAVE result then).
+    bool AudioAvailable() const { return audioAvailable_; }
+    // The in-place editor of the output's bank.
+    ValueEditor &BankEditor() { return bankEditor_; }
     // The output's volume and panning (1.0 each: unity and centre); false
     // while the output renders no audio.
     bool Levels(float &volume, float &panning);
@@ -112,6 +118,9 @@ private:
     void onInitDialog();
     bool buildOrRestore();
     bool attachDrummers();
+    // Drummers, time selection, tempo and track hooks of the song's parts;
+    // fresh parts get their fill measures. False when a drummer is missing.
+    bool attachParts(bool fresh);
     void applyState(const SavedPartsState &state);
     void applyTimeSelection();
     void relayout();
@@ -135,7 +144,29 @@ private:
     // false for another command.
     bool onFileCommand(int command);
     void onDropFiles(HDROP drop);
+    // The style named on the command line, opened once the parts stand.
+    void openCommandLineStyle();
+    // The copy-result and drag-result buttons, in the chosen format.
+    void copyResult();
+    void dragResult();
     friend class PartsWindowFiles;
+    // The output port, stream and VST folder commands
+    // (parts_window_options); false for another command.
+    bool onOptionCommand(int command);
+    void chooseOutPort();
+    void chooseAudioStream();
+    void chooseVstFolders();
+    // The template chooser; before a template loads, the parts let go of
+    // their editors, drummers and output (releaseParts).
+    void chooseTemplate();
+    void releaseParts();
+    // A popup of the output strip under the field that starts at x; the
+    // choice goes to every part.
+    void chooseOutputField(OutputField field, int x);
+    // The bank as a number 0..16383 in the in-place editor; its commit
+    // reaches every part.
+    void editBank();
+    void bankEdited();
     void onKey(WPARAM key, LPARAM flags);
     void onMouseMove(int x, int y);
     void paint(HDC dc, const RECT &client);
@@ -193,6 +224,8 @@ private:
     // What the export commands proposed last, and the part or style file
     // last opened or saved (for the title).
     ExportChoices exportChoices_;
+    bool audioAvailable_ = true;
+    ValueEditor bankEditor_;
     std::string fileTitle_;
     // Mouse drags: none, the tempo or the name column's width.
     enum class Drag { None, Volume, Panning, Tempo, Resize } drag_ = Drag::None;

@@ -161,6 +161,8 @@ bool PartsWindow::onFileCommand(int command)
         return true;
     case ID_EXPORT_MIDI:
     case ID_EXPORT_AUDIO:
+        if (command == ID_EXPORT_AUDIO && !audioAvailable_)
+            return true;
         ExportResultCommand(files, exportChoices_,
                             command == ID_EXPORT_MIDI ? ResultKind::Midi : ResultKind::Wave);
         return true;
@@ -168,7 +170,7 @@ bool PartsWindow::onFileCommand(int command)
     case ID_COPY_RESULT_WAVE:
         options_.oleMidi = command == ID_COPY_RESULT_MIDI ? 1 : 0;
         WriteChangedOptions(before, options_, profile_);
-        CopyResultCommand(files, true);
+        CopyResultCommand(files, audioAvailable_);
         return true;
     case ID_FORMAT_MIDI:
     case ID_FORMAT_WAVE:
@@ -184,6 +186,7 @@ bool PartsWindow::onFileCommand(int command)
         StopIfPlaying();
         if (RunPlaybackDialog(window_, options_)) {
             WriteChangedOptions(before, options_, profile_);
+            transport_.ResetPlaybackValues();
             for (int part = 0; part < kPartCount; ++part)
                 SetDrummerParam(part, kStrengthParam, options_.strength);
         }
@@ -204,6 +207,24 @@ bool PartsWindow::onFileCommand(int command)
         return true;
     }
     return false;
+}
+
+void PartsWindow::openCommandLineStyle()
+{
+    PartsWindowFiles files(*this);
+    OpenPartCommand(files, PartFileKind::Style, stylePath_);
+}
+
+void PartsWindow::copyResult()
+{
+    PartsWindowFiles files(*this);
+    CopyResultCommand(files, audioAvailable_);
+}
+
+void PartsWindow::dragResult()
+{
+    PartsWindowFiles files(*this);
+    DragResultCommand(files, audioAvailable_);
 }
 
 void PartsWindow::onDropFiles(HDROP drop)

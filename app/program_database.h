@@ -5,12 +5,15 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace Quorvane {
 
 struct IOPARAMS;
+struct PORTDESCR;
 class CSong;
+class IQuorvaneSongTract;
 
 constexpr const char kHibernationTemplate[] = " *Hibernation*";
 // The first-time set-up offers port kinds 1 to 4.
@@ -35,12 +38,23 @@ public:
     virtual int GetIOParams(IOPARAMS *params) = 0;
     // The default stream provider into the parameters; 0 when none.
     virtual int GetDefaultASP(IOPARAMS *params) = 0;
+    // Stores the parameters; false on failure.
+    virtual bool SetIOParams(IOPARAMS *params) = 0;
+    // The output chooser, opened at the descriptor's port; true for OK with
+    // the chosen port in the descriptor.
+    virtual bool ChooseOutput(PORTDESCR &descriptor, IQuorvaneSongTract *tract) = 0;
     // The hibernated song into song and its saved-state block into state:
     // Unavailable when the templates cannot be reached, Absent when no song
     // was hibernated or it does not load.
     virtual Hibernation LoadHibernation(CSong *song, std::vector<uint8_t> &state) = 0;
     // Replaces the hibernated song and its block; false on failure.
     virtual bool SaveHibernation(CSong *song, const void *state, long size) = 0;
+    // The template chooser of New Song templates over the song: prepare
+    // runs before a template loads into it (false keeps the song), the
+    // saved-state block goes in, and the chosen template's block comes back
+    // in its place. True for OK.
+    virtual bool ChooseTemplate(CSong *song, const std::function<bool()> &prepare,
+                                std::vector<uint8_t> &state) = 0;
     // Commits the pending changes (asking first unless "DBCommitDialog" is
     // 0).
     virtual void CommitModifications() = 0;
@@ -55,8 +69,14 @@ public:
     bool RefreshPorts(long) override { return false; }
     int GetIOParams(IOPARAMS *) override { return 0; }
     int GetDefaultASP(IOPARAMS *) override { return 0; }
+    bool SetIOParams(IOPARAMS *) override { return false; }
+    bool ChooseOutput(PORTDESCR &, IQuorvaneSongTract *) override { return false; }
     Hibernation LoadHibernation(CSong *, std::vector<uint8_t> &) override { return Hibernation::Unavailable; }
     bool SaveHibernation(CSong *, const void *, long) override { return false; }
+    bool ChooseTemplate(CSong *, const std::function<bool()> &, std::vector<uint8_t> &) override
+    {
+        return false;
+    }
     void CommitModifications() override {}
 };
 

@@ -52,12 +52,10 @@ void SoundSession::OnBridgeParamsChanged(SoundSessionClient &client, long channe
 {
     if (!params_ || !soundManager_)
         return;
-    client.StopIfPlaying();
-    soundManager_->EngineStop();
-    Sleep(kEngineRestPause);
+    StopEngine(client);
     bridge_.CheckIOParams(params_.get(), channel);
     // The bridge now supplies the audio stream.
-    if (restart(client))
+    if (Restart(client))
         client.EnableAudioStreamCommand(false);
 }
 
@@ -66,20 +64,29 @@ void SoundSession::OnBridgeReleased(SoundSessionClient &client)
     if (!params_ || !soundManager_)
         return;
     client.EnableAudioStreamCommand(true);
-    client.StopIfPlaying();
-    soundManager_->EngineStop();
-    Sleep(kEngineRestPause);
+    StopEngine(client);
     IOPARAMS fresh;
     // Parameters that still name the bridge's provider would stream to a
     // host that is gone.
     if (!database_.GetIOParams(&fresh) || fresh.asp == params_->asp)
         database_.GetDefaultASP(&fresh);
     *params_ = fresh;
-    restart(client);
+    Restart(client);
 }
 
-bool SoundSession::restart(SoundSessionClient &client)
+void SoundSession::StopEngine(SoundSessionClient &client)
 {
+    if (!soundManager_)
+        return;
+    client.StopIfPlaying();
+    soundManager_->EngineStop();
+    Sleep(kEngineRestPause);
+}
+
+bool SoundSession::Restart(SoundSessionClient &client)
+{
+    if (!params_ || !soundManager_)
+        return false;
     CSong *song = client.Song();
     if (!song || !song->UpdateIOParams(params_.get())) {
         ShowProgramMessage(MsgUnexpectedError);
@@ -90,10 +97,17 @@ bool SoundSession::restart(SoundSessionClient &client)
         ShowProgramMessage(MsgRestartNeeded);
         return false;
     }
+    Resume(client);
+    return true;
+}
+
+void SoundSession::Resume(SoundSessionClient &client)
+{
+    if (!soundManager_)
+        return;
     if (!soundManager_->EngineStart())
         ShowProgramMessage(MsgEngineNotStarted);
     soundManager_->SetNotify(client.HostNotifyProc(), client.HostNotifyUser());
-    return true;
 }
 
 void SoundSession::Shutdown()

@@ -57,6 +57,14 @@ public:
     // default provider when they name the bridge's own.
     void OnBridgeReleased(SoundSessionClient &client);
 
+    // Stops playback and the engine before the I/O parameters change.
+    void StopEngine(SoundSessionClient &client);
+    // Song, engine and notification on the present record (after the user
+    // or the bridge changed it); false when it stopped on a failure.
+    bool Restart(SoundSessionClient &client);
+    // The engine started again on unchanged parameters.
+    void Resume(SoundSessionClient &client);
+
     // Gives the sound manager back and deletes the record.
     void Shutdown();
 
@@ -64,10 +72,6 @@ public:
     IQuorvaneSoundMngr *SoundManager() const { return soundManager_; }
 
 private:
-    // Song, engine and notification on the present record; false when it
-    // stopped on a failure.
-    bool restart(SoundSessionClient &client);
-
     ProgramDatabase &database_;
     CHalvorinApp &bridge_;
     std::unique_ptr<IOPARAMS> params_;

@@ -84,6 +84,15 @@ public:
 
     float Tempo() const { return tempo_; }
     void SetTempoValue(float beatsPerMinute) { tempo_ = beatsPerMinute; }
+    // After the playback options changed: the trigger velocity becomes the
+    // plain velocity, and the host's last bend is forgotten.
+    void ResetPlaybackValues()
+    {
+        triggerVelocity_ = options_.veloStat;
+        lastBend_ = 0;
+    }
+    long TriggerVelocity() const { return triggerVelocity_; }
+    long LastBend() const { return lastBend_; }
     long PendingOffset() const { return pendingOffset_; }
     bool AccentArmed() const { return accent_; }
     bool CutArmed() const { return cut_; }

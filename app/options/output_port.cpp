@@ -23,8 +23,10 @@ OutputChange ReplacePartsOutput(CSong &song, const PORTDESCR &chosen)
     }
     PORTDESCR copy(chosen);
     void *added = tract->AddNewOut(&copy);
-    if (!added)
+    if (!added) {
+        change.refused = true;
         return change;
+    }
     change.output = added;
     change.changed = true;
     change.audio = tract->GetOutType(added) != kOutputWithoutAudio;

@@ -13,9 +13,10 @@ constexpr long kOutputWithoutAudio = 7;
 
 struct OutputChange {
     // The new output; null when the same port was chosen again or the
-    // tract could not add it (changed tells which).
+    // tract could not add it (refused).
     void *output = nullptr;
     bool changed = false;
+    bool refused = false;
     // False for an output that renders no audio: exporting and copying
     // the result as WAVE are then off.
     bool audio = true;

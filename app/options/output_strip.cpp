@@ -5,6 +5,8 @@
 #include "data/sound_interfaces.h"
 #include "data/track_midi.h"
 
+#include <utility>
+
 namespace Quorvane {
 
 namespace {
@@ -16,6 +18,12 @@ constexpr size_t kNameSize = 256;
 void addNone(std::vector<PopupEntry> &entries, long present)
 {
     entries.push_back({"---", kNoOutputValue, present < 0});
+}
+
+PopupRunner &popupRunner()
+{
+    static PopupRunner runner;
+    return runner;
 }
 
 long &fieldOf(CTrack &track, OutputField field)
@@ -108,13 +116,21 @@ HMENU BuildPopup(const std::vector<PopupEntry> &entries)
     return menu;
 }
 
+PopupRunner SetPopupRunner(PopupRunner runner)
+{
+    return std::exchange(popupRunner(), std::move(runner));
+}
+
 bool ChoosePopupEntry(HWND owner, POINT at, const std::vector<PopupEntry> &entries, long &value)
 {
     HMENU menu = BuildPopup(entries);
     if (!menu)
         return false;
-    const auto command = static_cast<size_t>(
-        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, at.x, at.y, 0, owner, nullptr));
+    const PopupRunner &runner = popupRunner();
+    const auto command =
+        static_cast<size_t>(runner ? runner(menu, at, owner)
+                                   : TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, at.x,
+                                                    at.y, 0, owner, nullptr));
     DestroyMenu(menu);
     if (command == 0 || command > entries.size())
         return false;

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,12 @@ std::vector<PopupEntry> ProgramEntries(IQuorvaneSongTract &tract, void *out, lon
 
 // A popup menu of the entries: entry i has the command i + 1.
 HMENU BuildPopup(const std::vector<PopupEntry> &entries);
+// Runs a popup menu at the screen point and answers the command chosen (0
+// for none). Tests install their own answer (an empty one restores the
+// menu's); returns the old one.
+using PopupRunner = std::function<UINT(HMENU menu, POINT at, HWND owner)>;
+PopupRunner SetPopupRunner(PopupRunner runner);
+
 // Shows the popup at the screen point; true with the value of the entry
 // chosen.
 bool ChoosePopupEntry(HWND owner, POINT at, const std::vector<PopupEntry> &entries, long &value);

@@ -6,6 +6,10 @@
 #include "app/parts_window.h"
 
 #include "app/files/file_choice.h"
+#include "app/options/option_dialog_ids.h"
+#include "app/options/output_port.h"
+#include "app/options/output_strip.h"
+#include "app/options/tests/dialog_answer.h"
 #include "app/parts_song.h"
 #include "app/resource_ids.h"
 #include "app/program_options.h"
@@ -13,6 +17,7 @@
 #include "app/tests/program_fakes.h"
 #include "data/track_midi.h"
 #include "outside/halvorinapp/halvorin_app.h"
+#include "plugin/fill/plugin/drummer_transfer.h"
 #include "testing/sandbox.h"
 #include "testing/screenshot.h"
 
@@ -76,10 +81,10 @@ protected:
         session.Start([this](const char *) { return static_cast<IQuorvaneSoundMngr *>(&manager); });
     }
 
-    PartsWindow &open(bool noReload = false)
+    PartsWindow &open(bool noReload = false, const std::string &stylePath = {})
     {
-        window =
-            std::make_unique<PartsWindow>(PartsWindowSetup{database, session, bridge, profile, noReload, {}});
+        window = std::make_unique<PartsWindow>(
+            PartsWindowSetup{database, session, bridge, profile, noReload, stylePath});
         HWND handle = window->Create(GetModuleHandleA(nullptr), nullptr);
         EXPECT_NE(handle, nullptr);
         ShowWindow(handle, SW_SHOW);
@@ -147,7 +152,6 @@ TEST_F(PartsWindowTest, TheFrontEditorShowsTheCurrentPartsDrummer)
 {
     PartsWindow &parts = open();
     ASSERT_TRUE(parts.FinishSetUp());
-    pump();
     ASSERT_EQ(parts.FrontEditor(), 1) << "fresh parts show the first fill drummer";
     for (int i = 0; i < kDrummerElements; ++i) {
         HWND host = parts.EditorWindow(i);
@@ -288,6 +292,7 @@ TEST_F(PartsWindowTest, ThePositionDisplayMarksTheMeasureAndTheFills)
 {
     PartsWindow &parts = open();
     ASSERT_TRUE(parts.FinishSetUp());
+    pump();                                  // the first run's output chooser, cancelled
     parts.Click(156 + 168 + 26 * 3 + 3, 10); // four measures
     const FillMirror fill = parts.Drummers().Mirror(0, 1);
     ASSERT_EQ(fill.params[0], 1);
@@ -484,6 +489,319 @@ TEST_F(PartsWindowTest, AStyleSavedAndOpenedAgainBringsBackItsPartsAndNamesTheTi
     // The part tracks are laid out again afterwards.
     EXPECT_GT(PartTrack(*parts.Song(), 0)->GetNumb(), 0);
     SetFileDialogRunner({});
+}
+
+// Fresh parts ask for their output port; the port chosen serves all twelve
+// parts, its editor shows in the fourth window, and an output that renders
+// no audio turns the WAVE result off. The output chooser's click asks
+// again; cancelled, it changes nothing.
+TEST_F(PartsWindowTest, TheOutputPortChosenServesEveryPart)
+{
+    manager.levels.otherType = kOutputWithoutAudio;
+    database.chooseOutput = [](PORTDESCR &descriptor) {
+        descriptor.kind = PORT_BY_NAME;
+        return descriptor.SetData("Strings Box") != 0;
+    };
+    PartsWindow &parts = open();
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump();
+    EXPECT_EQ(std::count(database.log.begin(), database.log.end(), "choose out"), 1);
+    EXPECT_EQ(manager.levels.addedKinds, std::vector<long>{PORT_BY_NAME});
+    for (int part = 0; part < kPartCount; ++part)
+        EXPECT_EQ(PartTrack(*parts.Song(), part)->output, &manager.levels.other) << part;
+    EXPECT_TRUE(manager.levels.deleted.empty()) << "the tract's first output stays";
+    EXPECT_EQ(parts.FrontEditor(), 3);
+    EXPECT_TRUE(IsWindowVisible(parts.EditorWindow(3)));
+    EXPECT_EQ(GetParent(manager.levels.synth.editor), parts.EditorWindow(3));
+    EXPECT_FALSE(parts.AudioAvailable());
+    HMENU menu = GetMenu(parts.Handle());
+    EXPECT_NE(GetMenuState(menu, ID_EXPORT_AUDIO, MF_BYCOMMAND) & MF_GRAYED, 0u);
+    EXPECT_NE(GetMenuState(menu, ID_COPY_RESULT_WAVE, MF_BYCOMMAND) & MF_GRAYED, 0u);
+    EXPECT_EQ(GetMenuState(menu, ID_COPY_RESULT_MIDI, MF_BYCOMMAND) & MF_GRAYED, 0u);
+    EXPECT_FALSE(testing_support::writeWindowPicture(parts.Handle(), "rallimoth_out_port").empty());
+
+    database.chooseOutput = nullptr;
+    parts.Click(156 + 85, 110); // the output chooser
+    EXPECT_EQ(std::count(database.log.begin(), database.log.end(), "choose out"), 2);
+    EXPECT_EQ(manager.levels.addedKinds.size(), 1u);
+    EXPECT_EQ(PartTrack(*parts.Song(), 11)->output, &manager.levels.other);
+}
+
+// The playback dialog, answered by the test: the new plain velocity is the
+// trigger velocity from now on, and the host's last bend is forgotten.
+TEST_F(PartsWindowTest, ThePlaybackDialogResetsTheTriggerVelocityAndTheLastBend)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    parts.Playback().OnHostNotify(kHostNoNote, 0, 0.0f, 3000, kHostUnchanged);
+    ASSERT_EQ(parts.Playback().LastBend(), 3000);
+    rallimoth_test::DialogAnswer answer(IDC_PLAYBACK_VELOCITY, [](HWND dialog) {
+        SetDlgItemTextA(dialog, IDC_PLAYBACK_VELOCITY, "64");
+        rallimoth_test::press(dialog, IDOK);
+    });
+    SendMessageA(parts.Handle(), WM_COMMAND, ID_PLAYBACK, 0);
+    ASSERT_TRUE(answer.answered());
+    EXPECT_EQ(profile.getInt(option::VeloStat, 0), 64);
+    EXPECT_EQ(parts.Playback().TriggerVelocity(), 64);
+    EXPECT_EQ(parts.Playback().LastBend(), 0);
+}
+
+// The audio streaming dialog, answered OK: the parameters go into the
+// database and the engine starts again on them; cancelled, the engine only
+// starts again.
+TEST_F(PartsWindowTest, TheAudioStreamDialogStoresTheParametersAndRestartsTheEngine)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    for (const int button : {IDCANCEL, IDOK}) {
+        manager.log.clear();
+        database.log.clear();
+        rallimoth_test::DialogAnswer answer(IDC_STREAM_LIST,
+                                            [button](HWND dialog) { rallimoth_test::press(dialog, button); });
+        SendMessageA(parts.Handle(), WM_COMMAND, ID_AUDIO_STREAM, 0);
+        ASSERT_TRUE(answer.answered());
+        if (button == IDOK) {
+            EXPECT_EQ(manager.log, (std::vector<std::string>{"stop", "init", "start", "notify"}));
+            EXPECT_EQ(database.log, std::vector<std::string>{"set io"});
+        } else {
+            EXPECT_EQ(manager.log, (std::vector<std::string>{"stop", "start", "notify"}));
+            EXPECT_TRUE(database.log.empty());
+        }
+    }
+}
+
+// The VST folders dialog, answered by the test: the folders, each without
+// its trailing slash, go into the database's parameters and the program's.
+TEST_F(PartsWindowTest, TheVstFoldersGoIntoTheDatabaseAndTheProgram)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    database.stored.sampleRate = 48000;
+    rallimoth_test::DialogAnswer answer(IDC_VST_FOLDER2, [](HWND dialog) {
+        SetDlgItemTextA(dialog, IDC_VST_FOLDER2, "C:\\Plugins\\");
+        rallimoth_test::press(dialog, IDOK);
+    });
+    SendMessageA(parts.Handle(), WM_COMMAND, ID_VST_DIRECTORY, 0);
+    ASSERT_TRUE(answer.answered());
+    ASSERT_NE(database.stored.strings[IOSTR_VSTDIR2], nullptr);
+    EXPECT_STREQ(database.stored.strings[IOSTR_VSTDIR2], "C:\\Plugins");
+    EXPECT_EQ(database.stored.sampleRate, 48000) << "the rest of the database's parameters stays";
+    ASSERT_NE(session.Params()->strings[IOSTR_VSTDIR2], nullptr);
+    EXPECT_STREQ(session.Params()->strings[IOSTR_VSTDIR2], "C:\\Plugins");
+}
+
+// The copy-result button puts the current part's result on the clipboard
+// in the chosen format; the drag-result button drags it out.
+TEST_F(PartsWindowTest, TheResultButtonsCopyAndDragTheResult)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    SendMessageA(parts.Handle(), WM_COMMAND, ID_FORMAT_MIDI, 0);
+    const UINT midi = RegisterClipboardFormatA("Standard MIDI File");
+    auto header = [](HGLOBAL global) {
+        std::string bytes;
+        if (const char *p = static_cast<const char *>(GlobalLock(global))) {
+            bytes.assign(p, std::min<SIZE_T>(GlobalSize(global), 4));
+            GlobalUnlock(global);
+        }
+        return bytes;
+    };
+    parts.Click(156 + 390, 110); // copy result
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HANDLE copied = GetClipboardData(midi);
+    EXPECT_EQ(copied ? header(copied) : std::string(), "MThd");
+    CloseClipboard();
+
+    std::string dragged;
+    auto old = DrummerTransfer::setDragHook([&](IDataObject *data, DWORD *effect) {
+        FORMATETC format{static_cast<CLIPFORMAT>(midi), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+        STGMEDIUM medium{};
+        if (SUCCEEDED(data->GetData(&format, &medium))) {
+            dragged = header(medium.hGlobal);
+            ReleaseStgMedium(&medium);
+        }
+        *effect = DROPEFFECT_COPY;
+        return DRAGDROP_S_DROP;
+    });
+    parts.Click(156 + 420, 110); // drag result
+    DrummerTransfer::setDragHook(old);
+    EXPECT_EQ(dragged, "MThd");
+}
+
+// A style named on the command line opens once the parts stand, without a
+// file dialog.
+TEST_F(PartsWindowTest, TheStyleNamedOnTheCommandLineOpensWithTheParts)
+{
+    testing_support::TempFolder temp;
+    const std::string path = temp.file("groove.qns");
+    {
+        PartsWindow &parts = open(true);
+        ASSERT_TRUE(parts.FinishSetUp());
+        SendMessageA(parts.Handle(), WM_COMMAND, ID_MEASURES_1 + 4, 0);
+        SetFileDialogRunner([&path](OPENFILENAMEA &dialog, bool) {
+            lstrcpynA(dialog.lpstrFile, path.c_str(), static_cast<int>(dialog.nMaxFile));
+            return true;
+        });
+        SendMessageA(parts.Handle(), WM_COMMAND, ID_SAVE_STYLE, 0);
+        SetFileDialogRunner({});
+        ASSERT_EQ(testing_support::readFile(path).substr(0, 4), "QN32");
+        window.reset(); // gives the engine back
+    }
+    ASSERT_TRUE(session.CreateParams());
+    session.Start([this](const char *) { return static_cast<IQuorvaneSoundMngr *>(&manager); });
+    bool asked = false;
+    SetFileDialogRunner([&asked](OPENFILENAMEA &, bool) { return asked = true, false; });
+    PartsWindow &parts = open(true, path);
+    ASSERT_TRUE(parts.FinishSetUp());
+    SetFileDialogRunner({});
+    EXPECT_FALSE(asked);
+    EXPECT_EQ(parts.PartLength(0), 5);
+    EXPECT_EQ(parts.PartLength(1), 1);
+    char title[128] = {};
+    GetWindowTextA(parts.Handle(), title, sizeof(title));
+    EXPECT_STREQ(title, "Rallimoth Omvel - groove");
+    EXPECT_TRUE(shown.texts.empty());
+}
+
+// The template chooser, answered by the test: it gets the present state,
+// the parts let go before the template loads, and the template's parts
+// come with their state block: its part, front editor and lengths.
+TEST_F(PartsWindowTest, AChosenTemplateBringsItsPartsAndState)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    parts.Click(156 + 120, 28 + 26 + 5); // the first fill drummer's editor floats
+    ASSERT_FALSE(parts.Docked(1));
+    bool releasedFirst = false;
+    database.chooseTemplate = [&](CSong *song, std::vector<uint8_t> &state) {
+        releasedFirst = parts.Drummers().Request(0, 0) == nullptr && parts.Docked(1);
+        song->SetDefault();
+        BuildFreshParts(*song, 5);
+        SavedPartsState chosen{kSavedStateMagic, 5, 0, {1, 2, 3, 4, 5, 6, 7, 8, 1, 2, 3, 4}, 0, {1, 1, 1, 1}};
+        const auto *bytes = reinterpret_cast<const uint8_t *>(&chosen);
+        state.assign(bytes, bytes + sizeof(chosen));
+        return true;
+    };
+    SendMessageA(parts.Handle(), WM_COMMAND, ID_TEMPLATE, 0);
+    ASSERT_EQ(database.offeredState.size(), 80u);
+    SavedPartsState offered{};
+    ASSERT_TRUE(ReadSavedState(database.offeredState.data(), 80, offered));
+    EXPECT_EQ(offered.docked[1], 0) << "the state as it was";
+    EXPECT_TRUE(releasedFirst) << "drummers let go and editors docked before the load";
+    EXPECT_TRUE(parts.IsBuilt());
+    EXPECT_EQ(parts.CurrentPart(), 5);
+    EXPECT_EQ(parts.SelectedPart(), 5);
+    EXPECT_EQ(parts.FrontEditor(), 0);
+    EXPECT_EQ(parts.PartLength(3), 4);
+    EXPECT_EQ(parts.Song()->selectionEnd, 6 * 3840);
+    EXPECT_FALSE(parts.Loop());
+    EXPECT_FALSE(PartTrack(*parts.Song(), 5)->IsMute());
+    for (int element = 0; element < kDrummerElements; ++element)
+        EXPECT_NE(parts.Drummers().Request(11, element), nullptr) << element;
+    EXPECT_NE(GetWindow(parts.EditorWindow(0), GW_CHILD), nullptr) << "the new part's editor shows";
+    pump();
+    EXPECT_FALSE(testing_support::writeWindowPicture(parts.Handle(), "rallimoth_template").empty());
+
+    // Cancelled, the chooser leaves everything as it is.
+    database.chooseTemplate = nullptr;
+    SendMessageA(parts.Handle(), WM_COMMAND, ID_TEMPLATE, 0);
+    EXPECT_EQ(parts.CurrentPart(), 5);
+    EXPECT_NE(parts.Drummers().Request(5, 1), nullptr);
+}
+
+// The output strip's popups, answered by the test: each is checked at the
+// present value, the choice reaches all twelve parts, and "Refresh Port
+// Info" asks the tract to refresh the selected part's output.
+TEST_F(PartsWindowTest, TheOutputStripsPopupsSetEveryPart)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    PartTrack(*parts.Song(), 0)->channel = 9;
+    UINT answer = 0;
+    int items = 0, checked = -1;
+    POINT shownAt{};
+    auto old = SetPopupRunner([&](HMENU menu, POINT at, HWND) {
+        items = GetMenuItemCount(menu);
+        for (int i = 0; i < items; ++i)
+            if (GetMenuState(menu, i, MF_BYPOSITION) & MF_CHECKED)
+                checked = i;
+        shownAt = at;
+        return answer;
+    });
+    answer = 3;                  // "3"
+    parts.Click(156 + 150, 110); // channel
+    EXPECT_EQ(items, 17);
+    EXPECT_EQ(checked, 9);
+    POINT field{156 + 142, 132};
+    ClientToScreen(parts.Handle(), &field);
+    EXPECT_EQ(shownAt.x, field.x);
+    EXPECT_EQ(shownAt.y, field.y);
+    for (int part = 0; part < kPartCount; ++part)
+        EXPECT_EQ(PartTrack(*parts.Song(), part)->channel, 2) << part;
+
+    answer = 2; // "Ctrl 0"
+    checked = -1;
+    parts.Click(156 + 200, 110); // bank method
+    EXPECT_EQ(items, 5);
+    for (int part = 0; part < kPartCount; ++part)
+        EXPECT_EQ(PartTrack(*parts.Song(), part)->bankMode, 1) << part;
+
+    answer = 5; // "Refresh Port Info"
+    parts.Click(156 + 200, 110);
+    pump();
+    EXPECT_EQ(manager.levels.refreshed, std::vector<void *>{PartTrack(*parts.Song(), 0)->output});
+
+    answer = 0; // dismissed
+    parts.Click(156 + 150, 110);
+    EXPECT_EQ(checked, 2);
+    EXPECT_EQ(PartTrack(*parts.Song(), 7)->channel, 2);
+    SetPopupRunner(old);
+}
+
+// The bank field opens the in-place editor over it; Enter commits the
+// number (clamped to 0..16383) to every part, text that is no number or
+// Esc changes nothing, and the output without bank names opens it from
+// the field's list arrow too.
+TEST_F(PartsWindowTest, TheInPlaceEditorSetsTheBankOfEveryPart)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    HWND edit = parts.BankEditor().Handle();
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(GetDlgCtrlID(edit), kValueEditorId);
+    EXPECT_FALSE(IsWindowVisible(edit));
+    struct Step {
+        int x;
+        const char *typed;
+        WPARAM key;
+        long bank;
+    };
+    for (const Step step :
+         {Step{156 + 230, "300", VK_RETURN, 300}, Step{156 + 230, "abc", VK_RETURN, 300},
+          Step{156 + 293, "99999", VK_TAB, 16383}, Step{156 + 230, "12", VK_ESCAPE, 16383}}) {
+        parts.Click(step.x, 110);
+        ASSERT_TRUE(parts.BankEditor().Editing()) << step.typed;
+        EXPECT_TRUE(IsWindowVisible(edit));
+        EXPECT_EQ(GetCapture(), edit);
+        if (step.key == VK_RETURN && step.bank == 300 && std::string(step.typed) == "300") {
+            pump();
+            EXPECT_FALSE(
+                testing_support::writeWindowPicture(parts.Handle(), "rallimoth_bank_editor").empty());
+        }
+        SetWindowTextA(edit, step.typed);
+        SendMessageA(edit, WM_KEYDOWN, step.key, 0);
+        EXPECT_FALSE(parts.BankEditor().Editing()) << step.typed;
+        EXPECT_FALSE(IsWindowVisible(edit));
+        for (int part = 0; part < kPartCount; ++part)
+            EXPECT_EQ(PartTrack(*parts.Song(), part)->bank, step.bank) << step.typed << " " << part;
+    }
+    // A click elsewhere commits too.
+    parts.Click(156 + 230, 110);
+    SetWindowTextA(edit, "7");
+    SendMessageA(edit, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(-20, -20));
+    EXPECT_EQ(PartTrack(*parts.Song(), 4)->bank, 7);
 }
 
 } // namespace

@@ -41,6 +41,18 @@ struct FakeDatabase : Quorvane::ProgramDatabase {
         params->aspPort = 0;
         return 1;
     }
+    bool SetIOParams(Quorvane::IOPARAMS *params) override
+    {
+        log.push_back("set io");
+        stored = *params;
+        return true;
+    }
+    // The output chooser answers with choice (false: cancelled).
+    bool ChooseOutput(Quorvane::PORTDESCR &descriptor, Quorvane::IQuorvaneSongTract *) override
+    {
+        log.push_back("choose out");
+        return chooseOutput && chooseOutput(descriptor);
+    }
     Quorvane::Hibernation LoadHibernation(Quorvane::CSong *song, std::vector<uint8_t> &state) override
     {
         state = hibernatedState;
@@ -55,6 +67,15 @@ struct FakeDatabase : Quorvane::ProgramDatabase {
         log.push_back("save");
         return true;
     }
+    // The template chooser answers with chooseTemplate (none: cancelled),
+    // after the preparation.
+    bool ChooseTemplate(Quorvane::CSong *song, const std::function<bool()> &prepare,
+                        std::vector<uint8_t> &state) override
+    {
+        log.push_back("choose template");
+        offeredState = state;
+        return chooseTemplate && prepare() && chooseTemplate(song, state);
+    }
     void CommitModifications() override { log.push_back("commit"); }
 
     int firstTime = 0;
@@ -66,6 +87,9 @@ struct FakeDatabase : Quorvane::ProgramDatabase {
     std::vector<uint8_t> hibernatedState;
     // Makes the hibernated song's tracks.
     std::function<void(Quorvane::CSong *)> restore;
+    std::function<bool(Quorvane::PORTDESCR &)> chooseOutput;
+    std::vector<uint8_t> offeredState;
+    std::function<bool(Quorvane::CSong *, std::vector<uint8_t> &)> chooseTemplate;
     std::vector<uint8_t> savedState;
     std::vector<std::string> log;
 };
@@ -140,7 +164,10 @@ struct LevelTract : FakeTract {
         panning = p;
     }
 
+    void RefreshOut(void *out) override { refreshed.push_back(out); }
+
     EditorSynth synth;
+    std::vector<void *> refreshed;
     long outBus = 0;
     float volume = 1.0f;
     float panning = 1.0f;

@@ -96,6 +96,7 @@ TEST_F(OutputPortTest, ChoosingTheSamePortAgainChangesNothing)
     ASSERT_TRUE(ReplacePartsOutput(song, port("Synth A")).changed);
     const OutputChange again = ReplacePartsOutput(song, port("Synth A"));
     EXPECT_FALSE(again.changed);
+    EXPECT_FALSE(again.refused);
     EXPECT_EQ(sound.ports.added, 1);
     EXPECT_TRUE(allPartsOn(&sound.ports.outs[0]));
 }
@@ -115,6 +116,7 @@ TEST_F(OutputPortTest, APortTheTractCannotAddLeavesThePartsAsTheyWere)
     sound.ports.refuse = true;
     const OutputChange change = ReplacePartsOutput(song, port("Broken"));
     EXPECT_FALSE(change.changed);
+    EXPECT_TRUE(change.refused);
     EXPECT_EQ(change.output, nullptr);
     EXPECT_TRUE(allPartsOn(&sound.ports.preview));
 }

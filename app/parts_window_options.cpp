@@ -1,0 +1,236 @@
+// The parts window's commands that change the equipment: the output port
+// all twelve parts play through, the audio stream and the VST folders,
+// each kept in the database's I/O parameters, and the template chooser.
+#include "app/parts_window.h"
+
+#include "app/options/audio_stream_dialog.h"
+#include "app/options/output_port.h"
+#include "app/options/output_strip.h"
+#include "app/options/vst_folders_dialog.h"
+#include "app/parts_song.h"
+#include "app/program_database.h"
+#include "app/program_messages.h"
+#include "app/resource_ids.h"
+#include "app/saved_state.h"
+#include "data/io_params.h"
+#include "data/lock.h"
+#include "data/track_midi.h"
+
+#include <algorithm>
+
+namespace Quorvane {
+
+namespace {
+
+// The output editor's host window.
+constexpr int kOutputEditor = 3;
+// Banks are numbered by two 7-bit controllers.
+constexpr long kMaxBank = 16383;
+
+} // namespace
+
+bool PartsWindow::onOptionCommand(int command)
+{
+    switch (command) {
+    case ID_OUT_PORT:
+        chooseOutPort();
+        return true;
+    case ID_AUDIO_STREAM:
+        chooseAudioStream();
+        return true;
+    case ID_VST_DIRECTORY:
+        chooseVstFolders();
+        return true;
+    case ID_TEMPLATE:
+        chooseTemplate();
+        return true;
+    case ID_REFRESH_PORT_INFO:
+        if (IQuorvaneSongTract *tract = song_.GetSongTract())
+            if (CTrackMIDI *track = PartTrack(song_, selected_); track && track->output)
+                tract->RefreshOut(track->output);
+        invalidate(4);
+        return true;
+    }
+    return false;
+}
+
+void PartsWindow::chooseOutPort()
+{
+    StopIfPlaying();
+    frontEditor_ = kOutputEditor;
+    placeEditors();
+    invalidate(2);
+    IQuorvaneSongTract *tract = song_.GetSongTract();
+    CTrackMIDI *track = PartTrack(song_, selected_);
+    if (!built_ || !tract || !track)
+        return;
+    PORTDESCR descriptor;
+    if (track->output)
+        tract->GetOutDescr(track->output, &descriptor, 0);
+    if (!database_.ChooseOutput(descriptor, tract))
+        return;
+    // The old output may go with the change: its editor closes first.
+    closeOutputEditor();
+    const OutputChange change = ReplacePartsOutput(song_, descriptor);
+    if (change.refused) {
+        ShowProgramMessage(MsgCantLoadOutputPort, window_);
+    } else {
+        audioAvailable_ = change.audio;
+        if (change.changed && !docked_[kOutputEditor])
+            setDocked(kOutputEditor, true);
+    }
+    openOutputEditor();
+    placeEditors();
+    updateMenu();
+    Redraw();
+}
+
+void PartsWindow::chooseAudioStream()
+{
+    IOPARAMS *params = session_.Params();
+    if (!params || !session_.SoundManager())
+        return;
+    session_.StopEngine(*this);
+    StreamSettings settings{params->asp, params->aspPort, params->sampleRate, params->bitsPerSample,
+                            params->bufferFrames};
+    if (!RunAudioStreamDialog(window_, settings)) {
+        session_.Resume(*this);
+        return;
+    }
+    params->asp = settings.provider;
+    params->aspPort = settings.port;
+    params->sampleRate = settings.sampleRate;
+    params->bitsPerSample = settings.bitsPerSample;
+    params->bufferFrames = settings.bufferFrames;
+    database_.SetIOParams(params);
+    session_.Restart(*this);
+}
+
+void PartsWindow::chooseVstFolders()
+{
+    IOPARAMS *params = session_.Params();
+    if (!params)
+        return;
+    VstFolders folders = VstFoldersOf(*params);
+    if (!RunVstFoldersDialog(window_, folders) || folders == VstFoldersOf(*params))
+        return;
+    // The database keeps its own parameters; only the folders change there.
+    IOPARAMS stored;
+    if (database_.GetIOParams(&stored) && SetVstFolders(stored, folders))
+        database_.SetIOParams(&stored);
+    SetVstFolders(*params, folders);
+}
+
+void PartsWindow::chooseOutputField(OutputField which, int x)
+{
+    IQuorvaneSongTract *tract = song_.GetSongTract();
+    CTrackMIDI *track = PartTrack(song_, selected_);
+    if (!tract || !track)
+        return;
+    std::vector<PopupEntry> entries;
+    switch (which) {
+    case OutputField::Channel:
+        entries = ChannelEntries(track->channel);
+        break;
+    case OutputField::BankMethod:
+        entries = BankMethodEntries(track->bankMode);
+        break;
+    case OutputField::Bank:
+        entries = BankEntries(*tract, track->output, track->bank);
+        // An output without bank names takes the bank as a number.
+        if (entries.size() <= 1) {
+            editBank();
+            return;
+        }
+        break;
+    case OutputField::Program:
+        entries = ProgramEntries(*tract, track->output, track->bank, track->program);
+        break;
+    }
+    // The popup opens under its field.
+    POINT at{x, kRowsTop + 4 * kRowHeight};
+    ClientToScreen(window_, &at);
+    long value = kNoOutputValue;
+    if (!ChoosePopupEntry(window_, at, entries, value))
+        return;
+    if (value == kRefreshPortInfo) {
+        PostMessageA(window_, WM_COMMAND, ID_REFRESH_PORT_INFO, 0);
+        return;
+    }
+    ApplyOutputChoice(song_, which, value, selected_);
+    invalidate(4);
+}
+
+void PartsWindow::editBank()
+{
+    CTrackMIDI *track = PartTrack(song_, selected_);
+    if (!track)
+        return;
+    const int left = options_.nameWidth + 220;
+    bankEditor_.Start(left, kRowsTop + 3 * kRowHeight + 6, 78, track->bank, 0, kMaxBank);
+}
+
+void PartsWindow::bankEdited()
+{
+    ApplyOutputChoice(song_, OutputField::Bank, bankEditor_.Value(), selected_);
+    invalidate(4);
+}
+
+void PartsWindow::chooseTemplate()
+{
+    const SavedPartsState present = CurrentState();
+    const auto *bytes = reinterpret_cast<const uint8_t *>(&present);
+    std::vector<uint8_t> state(bytes, bytes + sizeof(present));
+    bool released = false;
+    const bool chosen = database_.ChooseTemplate(
+        &song_,
+        [this, &released] {
+            releaseParts();
+            released = true;
+            return true;
+        },
+        state);
+    if (!released)
+        return;
+    // The song holds the template's parts now (or what a failed load left).
+    frontEditor_ = 1;
+    std::fill(std::begin(lengths_), std::end(lengths_), 2);
+    SavedPartsState loaded{};
+    if (chosen && ReadSavedState(state.data(), state.size(), loaded))
+        applyState(loaded);
+    built_ = attachParts(false);
+    if (built_) {
+        openEditors();
+        openOutputEditor();
+    }
+    updateMenu();
+    Redraw();
+}
+
+void PartsWindow::releaseParts()
+{
+    StopIfPlaying();
+    for (int i = 0; i < kEditorWindows; ++i)
+        if (!docked_[i])
+            setDocked(i, true);
+    CLock lock(song_.GetSyncObj(), 1);
+    closeEditors(current_);
+    closeOutputEditor();
+    drummers_.ReleaseAll();
+    // Every part back on the tract's first output; a separate one goes.
+    IQuorvaneSongTract *tract = song_.GetSongTract();
+    void *first = tract ? tract->GetNextOut(nullptr) : nullptr;
+    CTrackMIDI *firstPart = PartTrack(song_, 0);
+    void *separate = firstPart ? firstPart->output : nullptr;
+    for (int part = 0; part < kPartCount; ++part)
+        if (CTrackMIDI *track = PartTrack(song_, part)) {
+            track->SetPrePlayFn(nullptr, nullptr);
+            track->output = first;
+            track->UpdateEdition();
+        }
+    if (separate && separate != first)
+        song_.DeleteOutPort(separate);
+    audioAvailable_ = !first || tract->GetOutType(first) != kOutputWithoutAudio;
+}
+
+} // namespace Quorvane
