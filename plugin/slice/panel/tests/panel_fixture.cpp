@@ -39,24 +39,32 @@ std::vector<std::string> droppedFiles(IDataObject *data)
 
 void RecordingDrummer::setTriggerLow(int32_t note)
 {
+    if (heard)
+        heard("triggerLow");
     calls.push_back("triggerLow " + std::to_string(note));
     VostrapellinMFX::setTriggerLow(note);
 }
 
 void RecordingDrummer::setTriggerEnabled(bool enabled)
 {
+    if (heard)
+        heard("triggerEnabled");
     calls.push_back(std::string("triggerEnabled ") + (enabled ? "1" : "0"));
     VostrapellinMFX::setTriggerEnabled(enabled);
 }
 
 void RecordingDrummer::selectNoteNameSet(const std::string &name)
 {
+    if (heard)
+        heard("noteNames");
     calls.push_back("noteNames " + name);
     VostrapellinMFX::selectNoteNameSet(name);
 }
 
 void RecordingDrummer::drumMapChanged()
 {
+    if (heard)
+        heard("drumMapChanged");
     calls.push_back("drumMapChanged");
     VostrapellinMFX::drumMapChanged();
 }
@@ -65,6 +73,11 @@ void RecordingDrummer::somethingChanged(const char *label)
 {
     calls.push_back(std::string("changed ") + label);
     VostrapellinMFX::somethingChanged(label);
+}
+
+bool RecordingDrummer::violatesRules(const Looper &looper)
+{
+    return rules ? rules(looper) : VostrapellinMFX::violatesRules(looper);
 }
 
 void PanelTest::SetUp()

@@ -14,6 +14,7 @@
 
 #include <objidl.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,8 +37,14 @@ public:
     void selectNoteNameSet(const std::string &name) override;
     void drumMapChanged() override;
     void somethingChanged(const char *label) override;
+    // The composing rules, unless the test gives its own.
+    bool violatesRules(const Quorvane::LoopSlice::Looper &looper) override;
 
     std::vector<std::string> calls;
+    // Told the name of each overridable setter as it is called, before it
+    // takes effect.
+    std::function<void(const std::string &)> heard;
+    std::function<bool(const Quorvane::LoopSlice::Looper &)> rules;
 };
 
 class PanelTest : public slice_plugin_test::PluginTest {

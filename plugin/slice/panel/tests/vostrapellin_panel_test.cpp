@@ -4,6 +4,8 @@
 // question about edited slices.
 #include "base/message_box.h"
 #include "plugin/framework/gui/user_steps.h"
+#include "plugin/framework/plugin/host_integration.h"
+#include "plugin/framework/plugin/tests/fake_host_windows.h"
 #include "plugin/slice/panel/panel_ids.h"
 #include "plugin/slice/panel/tests/panel_fixture.h"
 
@@ -258,6 +260,27 @@ TEST_F(VostrapellinPanelTest, ContinuousControlsShowTheirValueAndTellTheEngineWh
     click(quantize.x, quantize.y);
     EXPECT_NE(drummer().quantizeOn(), quantized);
     EXPECT_EQ(drummer().calls, (std::vector<std::string>{"changed OnSwing", "changed OnQuantize"}));
+}
+
+TEST_F(VostrapellinPanelTest, TheHostCommandIsPostedToTheHostsMainWindow)
+{
+    plugin_test::FakeHostWindows host;
+    ASSERT_TRUE(host.main);
+    findHostWindows();
+    const auto posted = [&] {
+        std::vector<std::pair<WPARAM, LPARAM>> commands;
+        MSG message;
+        while (PeekMessageA(&message, host.main, WM_COMMAND, WM_COMMAND, PM_REMOVE))
+            commands.emplace_back(message.wParam, message.lParam);
+        return commands;
+    };
+    posted();
+    SendMessageA(window(), WM_COMMAND, ID_HOST_COMMAND, 0);
+    EXPECT_EQ(posted(), (std::vector<std::pair<WPARAM, LPARAM>>{{0x1801D, 0}}));
+    resetHostInfo();
+    // No host window found: nothing to post to, and nothing breaks.
+    SendMessageA(window(), WM_COMMAND, ID_HOST_COMMAND, 0);
+    EXPECT_TRUE(posted().empty());
 }
 
 // ---- "Save edits to loop?"
