@@ -140,10 +140,7 @@ void PanelTest::waitOutDoubleClick()
 void PanelTest::click(int x, int y, WPARAM keys)
 {
     waitOutDoubleClick();
-    gui_test::postMouse(window(), WM_MOUSEMOVE, x, y, keys);
-    gui_test::postMouse(window(), WM_LBUTTONDOWN, x, y, keys | MK_LBUTTON);
-    gui_test::postMouse(window(), WM_LBUTTONUP, x, y, keys);
-    gui_test::pump();
+    gui_test::click(window(), x, y, keys);
 }
 
 void PanelTest::doubleClick(int x, int y)
@@ -160,25 +157,12 @@ void PanelTest::doubleClick(int x, int y)
 void PanelTest::dragPath(const std::vector<POINT> &points)
 {
     waitOutDoubleClick();
-    gui_test::postMouse(window(), WM_MOUSEMOVE, points.front().x, points.front().y);
-    gui_test::postMouse(window(), WM_LBUTTONDOWN, points.front().x, points.front().y, MK_LBUTTON);
-    for (size_t i = 1; i < points.size(); ++i)
-        gui_test::postMouse(window(), WM_MOUSEMOVE, points[i].x, points[i].y, MK_LBUTTON);
-    gui_test::postMouse(window(), WM_LBUTTONUP, points.back().x, points.back().y);
-    gui_test::pump();
+    gui_test::dragPath(window(), points);
 }
 
 void PanelTest::key(WPARAM key, bool extended)
 {
-    gui_test::postKey(window(), WM_KEYDOWN, key, extended);
-    gui_test::postKey(window(), WM_KEYUP, key, extended);
-    gui_test::pump();
-}
-
-POINT centre(const Pane &pane)
-{
-    const Rect area = pane.getRootBounds();
-    return {area.x + area.width / 2, area.y + area.height / 2};
+    gui_test::pressKey(window(), key, extended);
 }
 
 } // namespace slice_panel_test

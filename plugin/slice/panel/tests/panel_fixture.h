@@ -74,7 +74,6 @@ protected:
     DWORD lastPress_ = 0;
 };
 
-// The panel point of a pane's centre.
-POINT centre(const Quorvane::Pane &pane);
+using gui_test::centre;
 
 } // namespace slice_panel_test
