@@ -1,10 +1,9 @@
 // A slice's row in the panel: its keys with and without Ctrl, its context
-// menu with the paste entry and the toggle texts, and its commands.
+// menu with the paste entry and the toggle texts, its commands, and its
+// note, strokes, pattern and compose controls.
 #include "plugin/framework/gui/note_name_menus.h"
 #include "plugin/slice/panel/panel_ids.h"
 #include "plugin/slice/panel/tests/panel_fixture.h"
-
-#include <tuple>
 
 namespace {
 
