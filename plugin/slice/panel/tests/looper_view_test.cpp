@@ -67,12 +67,13 @@ protected:
         click(at.x, at.y);
     }
     // Chooses the kick's part by name once the library's watcher has
-    // brought it to the part combo (which draws its items itself).
+    // brought it to the part combo (which draws its items itself). The
+    // watcher is given up to 10 s: a busy machine delays it.
     void chooseKickPart(const std::string &name)
     {
         LooperView &row = panel().view(0);
         int index = -1;
-        for (int i = 0; i < 100 && index < 0; ++i) {
+        for (int i = 0; i < 200 && index < 0; ++i) {
             for (int item = 0; item < row.partCombo().getItemCount(); ++item) {
                 std::string text;
                 row.partCombo().getItemText(text, item);
@@ -277,8 +278,9 @@ TEST_F(LooperViewTest, APatternChosenOrSteppedIsWhatTheSlicePlays)
 {
     writeKickPart();
     LooperView &row = panel().view(0);
-    // The library's watcher brings the new part to the part combo.
-    for (int i = 0; i < 100 && row.partCombo().getItemCount() < 2; ++i)
+    // The library's watcher brings the new part to the part combo (up to
+    // 10 s on a busy machine).
+    for (int i = 0; i < 200 && row.partCombo().getItemCount() < 2; ++i)
         gui_test::pumpFor(50);
     ASSERT_EQ(row.partCombo().getItemCount(), 2);
     {
