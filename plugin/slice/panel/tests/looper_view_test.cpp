@@ -53,19 +53,6 @@ protected:
         gui_test::pump();
         return seen;
     }
-    // Chooses the entry of a combo's list by its text.
-    void chooseItem(FlatCombo &combo, const std::string &text)
-    {
-        gui_test::PopupAnswer answer([&](const std::vector<gui_test::MenuItem> &menu) {
-            for (const gui_test::MenuItem &item : menu)
-                if (item.text == text)
-                    return static_cast<int>(item.id);
-            ADD_FAILURE() << "no item " << text;
-            return 0;
-        });
-        const POINT at = centre(combo);
-        click(at.x, at.y);
-    }
     // Chooses the kick's part by name once the library's watcher has
     // brought it to the part combo (which draws its items itself). The
     // watcher is given up to 10 s: a busy machine delays it.

@@ -165,4 +165,17 @@ void PanelTest::key(WPARAM key, bool extended)
     gui_test::pressKey(window(), key, extended);
 }
 
+void PanelTest::chooseItem(FlatCombo &combo, const std::string &text)
+{
+    gui_test::PopupAnswer answer([&](const std::vector<gui_test::MenuItem> &menu) {
+        for (const gui_test::MenuItem &item : menu)
+            if (item.text == text)
+                return static_cast<int>(item.id);
+        ADD_FAILURE() << "no item " << text;
+        return 0;
+    });
+    const POINT at = centre(combo);
+    click(at.x, at.y);
+}
+
 } // namespace slice_panel_test

@@ -61,6 +61,8 @@ protected:
     void doubleClick(int x, int y);
     void dragPath(const std::vector<POINT> &points);
     void key(WPARAM key, bool extended = false);
+    // Chooses the entry of a combo's list by its text, as a click would.
+    void chooseItem(Quorvane::FlatCombo &combo, const std::string &text);
     std::string status() { return panel_->statusText(); }
     // The panel counts presses within the double-click time as one
     // gesture: a new click waits that time out.

@@ -105,30 +105,14 @@ TEST_F(VostrapellinPanelTest, AHelpRequestSplitsItsTextIntoTooltipAndStatus)
     EXPECT_EQ(tooltip, "kept");
 }
 
-// Chooses the combo's item of a text through its menu.
-void choose(PanelTest &test, FlatCombo &combo, const std::string &text, std::function<void(int, int)> click)
-{
-    gui_test::PopupAnswer answer([&](const std::vector<gui_test::MenuItem> &menu) {
-        for (const gui_test::MenuItem &item : menu)
-            if (item.text == text)
-                return static_cast<int>(item.id);
-        ADD_FAILURE() << "no item " << text;
-        return 0;
-    });
-    const POINT at = centre(combo);
-    click(at.x, at.y);
-    (void)test;
-}
-
 TEST_F(VostrapellinPanelTest, TheGridComboSetsEveryEventBarsGrid)
 {
-    const auto clickAt = [this](int x, int y) { click(x, y); };
-    choose(*this, panel().gridCombo(), "16T", clickAt);
+    chooseItem(panel().gridCombo(), "16T");
     for (int row = 0; row < 6; ++row)
         EXPECT_EQ(panel().view(row).eventBar().grid(), 24) << row;
-    choose(*this, panel().gridCombo(), "32", clickAt);
+    chooseItem(panel().gridCombo(), "32");
     EXPECT_EQ(panel().view(3).eventBar().grid(), 32);
-    choose(*this, panel().gridCombo(), "---", clickAt);
+    chooseItem(panel().gridCombo(), "---");
     EXPECT_EQ(panel().view(3).eventBar().grid(), 0) << "no grid";
 
     panel().setGrid(12);
@@ -140,11 +124,10 @@ TEST_F(VostrapellinPanelTest, TheGridComboSetsEveryEventBarsGrid)
 
 TEST_F(VostrapellinPanelTest, TheParameterChooserSetsWhatEveryRowShows)
 {
-    const auto clickAt = [this](int x, int y) { click(x, y); };
     drummer().slice(5).setParam(Looper::Dynamics, 70);
     drummer().slice(5).setParam(Looper::VelocityOffset, -12);
     EXPECT_EQ(panel().helpIdAt(400, 61), ID_HELP_VELOCITY);
-    choose(*this, panel().parameterChooser(), "Dyn", clickAt);
+    chooseItem(panel().parameterChooser(), "Dyn");
     for (int row = 0; row < 6; ++row)
         EXPECT_EQ(panel().view(row).parameterHelpId(), ID_HELP_DYNAMICS) << row;
     EXPECT_EQ(panel().helpIdAt(400, 61 + 33 * 4), ID_HELP_DYNAMICS);
@@ -152,7 +135,7 @@ TEST_F(VostrapellinPanelTest, TheParameterChooserSetsWhatEveryRowShows)
     std::string tooltip;
     ASSERT_TRUE(panel().helpRequest(panel().helpIdAt(400, 61), tooltip));
     EXPECT_EQ(tooltip, "Dynamics strength, %");
-    choose(*this, panel().parameterChooser(), "Velo", clickAt);
+    chooseItem(panel().parameterChooser(), "Velo");
     EXPECT_EQ(panel().view(0).parameterEdit().shownValue(), -12);
     EXPECT_EQ(panel().view(0).parameterHelpId(), ID_HELP_VELOCITY);
 }
