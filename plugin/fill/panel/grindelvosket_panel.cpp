@@ -119,6 +119,7 @@ GrindelvosketPanel *GrindelvosketPanel::create(Grindelvosket *engine)
 
 GrindelvosketPanel::GrindelvosketPanel(Grindelvosket &engine) : engine_(&engine)
 {
+    keepPreferredSize();
     acquireShared();
     auto pad = MemberDelegate<GrindelvosketPanel, int>::create(this, &GrindelvosketPanel::padClicked);
     pads_.setPadListener(pad.get());
@@ -192,26 +193,6 @@ SIZE GrindelvosketPanel::preferredSize()
 void GrindelvosketPanel::getViewSize(SIZE *size)
 {
     *size = preferredSize();
-}
-
-namespace {
-
-RECT atPreferredSize(const RECT &rect)
-{
-    const SIZE size = GrindelvosketPanel::preferredSize();
-    return {rect.left, rect.top, rect.left + size.cx, rect.top + size.cy};
-}
-
-} // namespace
-
-bool GrindelvosketPanel::createView(HWND parent, const RECT &rect)
-{
-    return DrummerPanel::createView(parent, atPreferredSize(rect));
-}
-
-void GrindelvosketPanel::moveView(const RECT &rect)
-{
-    DrummerPanel::moveView(atPreferredSize(rect));
 }
 
 void GrindelvosketPanel::initPanel()

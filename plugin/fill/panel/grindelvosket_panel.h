@@ -54,11 +54,8 @@ public:
 
     // The size that holds every control.
     static SIZE preferredSize();
+    // The panel keeps this size at the place it is given.
     void getViewSize(SIZE *size) override;
-    // The panel keeps its preferred size at the place it is given (a host's
-    // frame may offer more room).
-    bool createView(HWND parent, const RECT &rect) override;
-    void moveView(const RECT &rect) override;
 
     // ---- EngineView
     void engineChanged() override;

@@ -69,8 +69,18 @@ UINT DrummerPanel::viewsSetLoopIdxMessage()
     return registeredViewsSetLoopIdx;
 }
 
-bool DrummerPanel::createView(HWND parent, const RECT &rect)
+RECT DrummerPanel::placement(const RECT &rect)
 {
+    if (!keepsPreferredSize_)
+        return rect;
+    SIZE size{};
+    getViewSize(&size);
+    return {rect.left, rect.top, rect.left + size.cx, rect.top + size.cy};
+}
+
+bool DrummerPanel::createView(HWND parent, const RECT &given)
+{
+    const RECT rect = placement(given);
     if (!createWindow(WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE, rect, parent, 0))
         return false;
     SetWindowPos(handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -94,8 +104,9 @@ void DrummerPanel::hideView()
     ShowWindow(handle(), SW_HIDE);
 }
 
-void DrummerPanel::moveView(const RECT &rect)
+void DrummerPanel::moveView(const RECT &given)
 {
+    const RECT rect = placement(given);
     MoveWindow(handle(), rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
 }
 

@@ -42,7 +42,8 @@ public:
     static UINT translateAcceleratorMessage();
     static UINT viewsSetLoopIdxMessage();
 
-    // PluginView: false when no window was made.
+    // PluginView: false when no window was made. A panel that keeps its
+    // preferred size takes that size at the place it is given.
     bool createView(HWND parent, const RECT &rect) override;
     void destroyView() override;
     void showView() override;
@@ -74,6 +75,9 @@ public:
     void filterToolTipMessage(const MSG &message) override;
 
 protected:
+    // A fixed layout: the window keeps the preferred size (getViewSize)
+    // wherever the host places it, though a host's frame may offer more room.
+    void keepPreferredSize() { keepsPreferredSize_ = true; }
     // Called once the window exists; derived panels call it first, then
     // build their panes.
     virtual void initPanel();
@@ -90,6 +94,7 @@ protected:
     LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    RECT placement(const RECT &rect);
     void onCreate();
     void paintBuffered(HDC target, const RECT &area);
     void onPaint();
@@ -109,6 +114,7 @@ private:
     AcceleratorTable accelerators_;
     RefPtr<Font> font_;
     bool captured_ = false;
+    bool keepsPreferredSize_ = false;
     TextControl status_;
     int32_t toolTipId_ = 0;
 

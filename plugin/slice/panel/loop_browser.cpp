@@ -151,6 +151,11 @@ INT_PTR LoopBrowser::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (command(LOWORD(wParam), HIWORD(wParam)))
             return TRUE;
         break;
+    case WM_KEYDOWN:
+        // A key the combo and the panel's keys left goes on to the panel.
+        if (HWND parent = GetParent(window_))
+            SendMessageA(parent, WM_KEYDOWN, wParam, lParam);
+        return TRUE;
     default:
         break;
     }

@@ -55,6 +55,7 @@ void LabeledControl::draw(GraphicsContext &gc, COLORREF frame) const
 
 VostrapellinPanel::VostrapellinPanel(Vostrapellin &engine) : engine_(&engine)
 {
+    keepPreferredSize();
     installPanelMessageHook();
     engine_->addView(this);
     for (int row = 0; row < kSlices; ++row)
@@ -95,23 +96,6 @@ void VostrapellinPanel::getViewSize(SIZE *size)
     const int headerWidth = 433 + 102; // to the drag field's right end
     size->cx = std::max(widest + 4, headerWidth);
     size->cy = preferredHeight_;
-}
-
-RECT VostrapellinPanel::atPreferredSize(const RECT &rect)
-{
-    SIZE size{};
-    getViewSize(&size);
-    return {rect.left, rect.top, rect.left + size.cx, rect.top + size.cy};
-}
-
-bool VostrapellinPanel::createView(HWND parent, const RECT &rect)
-{
-    return DrummerPanel::createView(parent, atPreferredSize(rect));
-}
-
-void VostrapellinPanel::moveView(const RECT &rect)
-{
-    DrummerPanel::moveView(atPreferredSize(rect));
 }
 
 void VostrapellinPanel::initPanel()

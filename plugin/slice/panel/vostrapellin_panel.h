@@ -49,8 +49,6 @@ public:
     // PluginView. The layout is fixed: the window keeps the preferred size
     // wherever the host places it.
     void getViewSize(SIZE *size) override;
-    bool createView(HWND parent, const RECT &rect) override;
-    void moveView(const RECT &rect) override;
 
     // EngineView
     void engineChanged() override;
@@ -115,7 +113,6 @@ protected:
     void paintSelf(GraphicsContext &gc) override;
 
 private:
-    RECT atPreferredSize(const RECT &rect);
     void buildHeader(Font *font);
     void buildRows(Font *font);
     void buildBottom(Font *font);

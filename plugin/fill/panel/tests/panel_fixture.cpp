@@ -97,10 +97,7 @@ void PanelTest::loadFill(const std::string &name)
 
 void PanelTest::click(int x, int y, WPARAM keys)
 {
-    gui_test::postMouse(window(), WM_MOUSEMOVE, x, y, keys);
-    gui_test::postMouse(window(), WM_LBUTTONDOWN, x, y, keys | MK_LBUTTON);
-    gui_test::postMouse(window(), WM_LBUTTONUP, x, y, keys);
-    gui_test::pump();
+    gui_test::click(window(), x, y, keys);
 }
 
 void PanelTest::rightClick(int x, int y)
@@ -113,27 +110,12 @@ void PanelTest::rightClick(int x, int y)
 
 void PanelTest::dragPath(const std::vector<POINT> &points, bool right)
 {
-    const WPARAM held = right ? MK_RBUTTON : MK_LBUTTON;
-    gui_test::postMouse(window(), WM_MOUSEMOVE, points.front().x, points.front().y);
-    gui_test::postMouse(window(), right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, points.front().x, points.front().y,
-                        held);
-    for (size_t i = 1; i < points.size(); ++i)
-        gui_test::postMouse(window(), WM_MOUSEMOVE, points[i].x, points[i].y, held);
-    gui_test::postMouse(window(), right ? WM_RBUTTONUP : WM_LBUTTONUP, points.back().x, points.back().y);
-    gui_test::pump();
+    gui_test::dragPath(window(), points, right);
 }
 
 void PanelTest::key(WPARAM key, bool extended)
 {
-    gui_test::postKey(window(), WM_KEYDOWN, key, extended);
-    gui_test::postKey(window(), WM_KEYUP, key, extended);
-    gui_test::pump();
-}
-
-POINT centre(const Pane &pane)
-{
-    const Rect area = pane.getRootBounds();
-    return {area.x + area.width / 2, area.y + area.height / 2};
+    gui_test::pressKey(window(), key, extended);
 }
 
 } // namespace panel_test

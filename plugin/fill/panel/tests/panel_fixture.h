@@ -70,7 +70,6 @@ protected:
     Quorvane::GrindelvosketPanel *panel_ = nullptr;
 };
 
-// The root point of a pane's centre.
-POINT centre(const Quorvane::Pane &pane);
+using gui_test::centre;
 
 } // namespace panel_test

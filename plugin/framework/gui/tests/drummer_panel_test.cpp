@@ -66,6 +66,32 @@ TEST_F(DrummerPanelWindowTest, NoWindowNoView)
     EXPECT_EQ(orphan.handle(), nullptr);
 }
 
+// A panel of a fixed layout.
+class FixedPanel : public TestPanel {
+public:
+    FixedPanel() { keepPreferredSize(); }
+};
+
+TEST_F(DrummerPanelWindowTest, AFixedPanelKeepsItsPreferredSizeWhereverItIsPlaced)
+{
+    const auto placeOf = [](HWND window) {
+        RECT place{};
+        GetWindowRect(window, &place);
+        MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT *>(&place), 2);
+        return std::vector<LONG>{place.left, place.top, place.right - place.left, place.bottom - place.top};
+    };
+    HostWindow host(40, 40, 700, 560);
+    FixedPanel fixed;
+    ASSERT_TRUE(fixed.createView(host.handle(), RECT{5, 6, 605, 506}));
+    EXPECT_EQ(placeOf(fixed.handle()), (std::vector<LONG>{5, 6, 420, 300}));
+    fixed.moveView(RECT{10, 12, 30, 40});
+    EXPECT_EQ(placeOf(fixed.handle()), (std::vector<LONG>{10, 12, 420, 300}));
+    fixed.destroyView();
+    // Any other panel takes the place it is given.
+    panel().moveView(RECT{10, 10, 110, 90});
+    EXPECT_EQ(placeOf(window()), (std::vector<LONG>{10, 10, 100, 80}));
+}
+
 TEST_F(DrummerPanelWindowTest, ClickCountsFollowTheDoubleClickTime)
 {
     for (int i = 0; i < 3; ++i) {

@@ -377,6 +377,38 @@ void postKey(HWND window, UINT message, WPARAM key, bool extended)
     PostMessageA(window, message, key, keyLParam(message, key, extended));
 }
 
+void click(HWND window, int x, int y, WPARAM keys)
+{
+    postMouse(window, WM_MOUSEMOVE, x, y, keys);
+    postMouse(window, WM_LBUTTONDOWN, x, y, keys | MK_LBUTTON);
+    postMouse(window, WM_LBUTTONUP, x, y, keys);
+    pump();
+}
+
+void dragPath(HWND window, const std::vector<POINT> &points, bool right)
+{
+    const WPARAM held = right ? MK_RBUTTON : MK_LBUTTON;
+    postMouse(window, WM_MOUSEMOVE, points.front().x, points.front().y);
+    postMouse(window, right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, points.front().x, points.front().y, held);
+    for (size_t i = 1; i < points.size(); ++i)
+        postMouse(window, WM_MOUSEMOVE, points[i].x, points[i].y, held);
+    postMouse(window, right ? WM_RBUTTONUP : WM_LBUTTONUP, points.back().x, points.back().y);
+    pump();
+}
+
+void pressKey(HWND window, WPARAM key, bool extended)
+{
+    postKey(window, WM_KEYDOWN, key, extended);
+    postKey(window, WM_KEYUP, key, extended);
+    pump();
+}
+
+POINT centre(const Pane &pane)
+{
+    const Rect area = pane.getRootBounds();
+    return {area.x + area.width / 2, area.y + area.height / 2};
+}
+
 namespace {
 
 BOOL CALLBACK countWindow(HWND window, LPARAM count)

@@ -196,6 +196,14 @@ void postMouse(HWND window, UINT message, int x, int y, WPARAM keys = 0);
 // A key message with a plausible lParam (repeat 1, scan code, extended).
 void postKey(HWND window, UINT message, WPARAM key, bool extended = false);
 LPARAM keyLParam(UINT message, WPARAM key, bool extended = false);
+// Posted input to a panel's window, then a pump: a left click (the mouse
+// moved there first), a drag along a path with the left or right button
+// held, a key pressed and let go.
+void click(HWND window, int x, int y, WPARAM keys = 0);
+void dragPath(HWND window, const std::vector<POINT> &points, bool right = false);
+void pressKey(HWND window, WPARAM key, bool extended = false);
+// The point of a pane's centre in its root's coordinates.
+POINT centre(const Pane &pane);
 
 // The text of a tree-view item, and the first top-level item of a text
 // (null when there is none).

@@ -6,6 +6,8 @@
 #include "plugin/slice/panel/tests/panel_fixture.h"
 #include "testing/sandbox.h"
 
+#include <commctrl.h>
+
 #include <filesystem>
 
 namespace {
@@ -158,6 +160,47 @@ TEST_F(LoopBrowserTest, AFailedSaveLeavesTheOldFileAndTheEdits)
     EXPECT_NE(asked[0].find("cannot be written"), std::string::npos);
     EXPECT_TRUE(drummer().slice(5).content()->modified) << "the edits stay marked";
     EXPECT_EQ(std::filesystem::file_size(loopsFolder() + "\\kept.vpl"), size);
+}
+
+// The key-down messages a window gets, heard through a subclass.
+LRESULT CALLBACK noteKeyDown(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                             DWORD_PTR keys)
+{
+    if (message == WM_KEYDOWN)
+        reinterpret_cast<std::vector<WPARAM> *>(keys)->push_back(wParam);
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+TEST_F(LoopBrowserTest, KeysGoToThePanelsKeysThenTheComboThenThePanel)
+{
+    ASSERT_TRUE(browser().saveTo(loopsFolder() + "\\a.vpl"));
+    ASSERT_TRUE(browser().saveTo(loopsFolder() + "\\b.vpl"));
+    ASSERT_TRUE(combo().selectPath(loopsFolder() + "\\a.vpl"));
+    std::vector<WPARAM> panelKeys;
+    ASSERT_TRUE(SetWindowSubclass(window(), noteKeyDown, 1, reinterpret_cast<DWORD_PTR>(&panelKeys)));
+    SetFocus(combo().handle());
+    const auto press = [&](WPARAM key) {
+        gui_test::postKey(combo().handle(), WM_KEYDOWN, key);
+        gui_test::postKey(combo().handle(), WM_KEYUP, key);
+        gui_test::pump();
+    };
+    // A key of the panel's table: the digit chooses a quick pad.
+    ASSERT_EQ(drummer().currentPad(), 0);
+    press('2');
+    EXPECT_EQ(drummer().currentPad(), 1);
+    drummer().calls.clear();
+    press(VK_RETURN);
+    EXPECT_EQ(drummer().calls, (std::vector<std::string>{"changed Vostrapellin::Random"}))
+        << "Enter composes";
+    // A key of the combo's own: plus steps to the next file.
+    press(VK_ADD);
+    EXPECT_EQ(combo().text(), "b");
+    EXPECT_TRUE(panelKeys.empty()) << "taken keys stay where they were taken";
+    // Any other key goes on to the panel.
+    press('M');
+    press(VK_F2);
+    EXPECT_EQ(panelKeys, (std::vector<WPARAM>{'M', VK_F2}));
+    RemoveWindowSubclass(window(), noteKeyDown, 1);
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 // A slice's row in the panel: its keys with and without Ctrl, its context
-// menu with the paste entry and the toggle texts, and its commands.
+// menu with the paste entry and the toggle texts, its commands, and its
+// note, strokes, pattern and compose controls.
+#include "plugin/framework/gui/note_name_menus.h"
 #include "plugin/slice/panel/panel_ids.h"
 #include "plugin/slice/panel/tests/panel_fixture.h"
-
-#include <tuple>
 
 namespace {
 
@@ -52,6 +52,50 @@ protected:
         gui_test::postMouse(window(), WM_RBUTTONUP, at.x, at.y);
         gui_test::pump();
         return seen;
+    }
+    // Chooses the kick's part by name once the library's watcher has
+    // brought it to the part combo (which draws its items itself). The
+    // watcher is given up to 10 s: a busy machine delays it.
+    void chooseKickPart(const std::string &name)
+    {
+        LooperView &row = panel().view(0);
+        int index = -1;
+        for (int i = 0; i < 200 && index < 0; ++i) {
+            for (int item = 0; item < row.partCombo().getItemCount(); ++item) {
+                std::string text;
+                row.partCombo().getItemText(text, item);
+                if (text == name)
+                    index = item;
+            }
+            if (index < 0)
+                gui_test::pumpFor(50);
+        }
+        ASSERT_GE(index, 0) << name;
+        gui_test::PopupAnswer answer([index](const std::vector<gui_test::MenuItem> &menu) {
+            return static_cast<int>(menu.at(static_cast<size_t>(index)).id);
+        });
+        const POINT at = centre(row.partCombo());
+        click(at.x, at.y);
+        ASSERT_EQ(kick().content()->folder.substr(kick().content()->folder.size() - name.size() - 1),
+                  name + "\\");
+    }
+    std::vector<std::string> listed(FlatCombo &combo)
+    {
+        std::vector<std::string> texts;
+        for (int i = 0; i < combo.getItemCount(); ++i) {
+            std::string text;
+            combo.getItemText(text, i);
+            texts.push_back(text);
+        }
+        return texts;
+    }
+    std::vector<int32_t> kicks()
+    {
+        std::vector<int32_t> times;
+        for (const MfxEvent &e : slice_plugin_test::playWindows(drummer(), 0, 1919, 480))
+            if (e.kind == MfxNote && e.note == 36)
+                times.push_back(e.time);
+        return times;
     }
     static const gui_test::MenuItem *find(const std::vector<gui_test::MenuItem> &menu, UINT id)
     {
@@ -181,21 +225,21 @@ TEST_F(LooperViewTest, APastedLoopReplacesTheCombination)
     EXPECT_EQ(kick().content()->events().size(), copied.size());
 }
 
-// Three kick patterns in a part of their own, beside the kit's one-pattern
-// part the slices start in.
-void writeKickPart()
+struct KickPattern {
+    const char *file;
+    std::vector<int32_t> times;
+};
+
+// Kick patterns in a part of their own, beside the kit's one-pattern part
+// the slices start in.
+void writeKickPart(const std::string &name, const std::vector<KickPattern> &patterns)
 {
-    const std::string part = dataFolder() + "\\Patterns\\Kit\\1.Kick\\Kick2";
+    const std::string part = dataFolder() + "\\Patterns\\Kit\\1.Kick\\" + name;
     CreateDirectoryA(part.c_str(), nullptr);
-    const std::tuple<const char *, int32_t, int32_t> patterns[] = {
-        {"01_2_1000000000001000_0#Kick.mid", 0, 1440},
-        {"02_2_1000001000000000_0#Kick.mid", 0, 720},
-        {"03_2_0000100000001000_0#Kick.mid", 480, 1440},
-    };
-    for (const auto &[file, first, second] : patterns) {
+    for (const KickPattern &pattern : patterns) {
         CMidiTrack track;
         track.setResolution(480);
-        for (const int32_t time : {first, second}) {
+        for (const int32_t time : pattern.times) {
             CMidiTrack::Event e;
             e.kind = CMidiTrack::Event::Note;
             e.channel = 9;
@@ -205,27 +249,25 @@ void writeKickPart()
             e.duration = 60;
             track.insertEvent(e);
         }
-        ASSERT_EQ(track.saveSmfFile(part + "\\" + file), 0);
+        ASSERT_EQ(track.saveSmfFile(part + "\\" + pattern.file), 0);
     }
+}
+
+// Three patterns of two strokes each.
+void writeKickPart()
+{
+    writeKickPart("Kick2", {{"01_2_1000000000001000_0#Kick.mid", {0, 1440}},
+                            {"02_2_1000001000000000_0#Kick.mid", {0, 720}},
+                            {"03_2_0000100000001000_0#Kick.mid", {480, 1440}}});
 }
 
 TEST_F(LooperViewTest, APatternChosenOrSteppedIsWhatTheSlicePlays)
 {
     writeKickPart();
     LooperView &row = panel().view(0);
-    const auto chooseItem = [&](FlatCombo &combo, const std::string &text) {
-        gui_test::PopupAnswer answer([&](const std::vector<gui_test::MenuItem> &menu) {
-            for (const gui_test::MenuItem &item : menu)
-                if (item.text == text)
-                    return static_cast<int>(item.id);
-            ADD_FAILURE() << "no item " << text;
-            return 0;
-        });
-        const POINT at = centre(combo);
-        click(at.x, at.y);
-    };
-    // The library's watcher brings the new part to the part combo.
-    for (int i = 0; i < 100 && row.partCombo().getItemCount() < 2; ++i)
+    // The library's watcher brings the new part to the part combo (up to
+    // 10 s on a busy machine).
+    for (int i = 0; i < 200 && row.partCombo().getItemCount() < 2; ++i)
         gui_test::pumpFor(50);
     ASSERT_EQ(row.partCombo().getItemCount(), 2);
     {
@@ -239,13 +281,6 @@ TEST_F(LooperViewTest, APatternChosenOrSteppedIsWhatTheSlicePlays)
         click(at.x, at.y);
     }
     ASSERT_EQ(row.listedPatterns().size(), 3u);
-    const auto kicks = [this] {
-        std::vector<int32_t> times;
-        for (const MfxEvent &e : slice_plugin_test::playWindows(drummer(), 0, 1919, 480))
-            if (e.kind == MfxNote && e.note == 36)
-                times.push_back(e.time);
-        return times;
-    };
     chooseItem(row.patternCombo(), "02");
     EXPECT_EQ(kick().content()->file, "02_2_1000001000000000_0#Kick.mid");
     EXPECT_EQ(kicks(), (std::vector<int32_t>{0, 720}));
@@ -284,6 +319,151 @@ TEST_F(LooperViewTest, TheMuteButtonMutesAndWithCtrlOrTheRightButtonSolos)
     gui_test::pump();
     EXPECT_FALSE(drummer().soloActive()) << "the right button: unsolo";
     EXPECT_FALSE(drummer().slice(4).content()->mute);
+}
+
+TEST_F(LooperViewTest, NextPatternWithCtrlStepsOnlyToPatternsThatKeepTheRules)
+{
+    writeKickPart();
+    chooseKickPart("Kick2");
+    LooperView &row = panel().view(0);
+    chooseItem(row.patternCombo(), "01");
+    ASSERT_EQ(kick().content()->file, "01_2_1000000000001000_0#Kick.mid");
+    // A rule that the second pattern breaks.
+    std::vector<std::string> asked;
+    drummer().rules = [&](const Looper &looper) {
+        asked.push_back(looper.content()->file);
+        return looper.content()->file == "02_2_1000001000000000_0#Kick.mid";
+    };
+    const POINT next = centre(row.control(ID_NEXT_PATTERN));
+    const POINT previous = centre(row.control(ID_PREVIOUS_PATTERN));
+    {
+        gui_test::ControlKeyHeld control;
+        click(next.x, next.y);
+    }
+    EXPECT_EQ(kick().content()->file, "03_2_0000100000001000_0#Kick.mid") << "the second skipped";
+    EXPECT_EQ(asked, (std::vector<std::string>{"02_2_1000001000000000_0#Kick.mid",
+                                               "03_2_0000100000001000_0#Kick.mid"}));
+    EXPECT_EQ(kicks(), (std::vector<int32_t>{480, 1440}));
+    // Without Ctrl the rules are not asked.
+    asked.clear();
+    click(previous.x, previous.y);
+    EXPECT_EQ(kick().content()->file, "02_2_1000001000000000_0#Kick.mid");
+    EXPECT_TRUE(asked.empty());
+    // The arrow keys step as the buttons do, Ctrl with them.
+    focusKick();
+    press(VK_LEFT, true);
+    EXPECT_EQ(kick().content()->file, "01_2_1000000000001000_0#Kick.mid");
+    EXPECT_EQ(asked, (std::vector<std::string>{"01_2_1000000000001000_0#Kick.mid"}));
+    press(VK_RIGHT, true);
+    EXPECT_EQ(kick().content()->file, "03_2_0000100000001000_0#Kick.mid");
+    press(VK_RIGHT, false);
+    EXPECT_EQ(kick().content()->file, "01_2_1000000000001000_0#Kick.mid");
+    drummer().rules = nullptr;
+}
+
+TEST_F(LooperViewTest, TheStrokesCombosNarrowThePatternsToChooseFrom)
+{
+    writeKickPart("Kick3", {{"01_2_1000000010000000_0#Kick.mid", {0, 960}},
+                            {"02_3_1000100010000000_0#Kick.mid", {0, 480, 960}},
+                            {"03_4_1000100010001000_0#Kick.mid", {0, 480, 960, 1440}}});
+    chooseKickPart("Kick3");
+    LooperView &row = panel().view(0);
+    // The stroke counts present, highest first; the whole range chosen.
+    EXPECT_EQ(listed(row.strokesMax()), (std::vector<std::string>{"4", "3", "2"}));
+    EXPECT_EQ(listed(row.strokesMin()), (std::vector<std::string>{"4", "3", "2"}));
+    std::string shown;
+    row.strokesMax().getSelectedText(shown);
+    EXPECT_EQ(shown, "4");
+    row.strokesMin().getSelectedText(shown);
+    EXPECT_EQ(shown, "2");
+    EXPECT_EQ(listed(row.patternCombo()), (std::vector<std::string>{"01", "02", "03"}));
+
+    chooseItem(row.strokesMax(), "3");
+    EXPECT_EQ(kick().highestSecond(), 3);
+    EXPECT_EQ(kick().lowestSecond(), 2);
+    EXPECT_EQ(listed(row.patternCombo()), (std::vector<std::string>{"01", "02"}));
+    // Stepping stays within the range.
+    chooseItem(row.patternCombo(), "02");
+    const POINT next = centre(row.control(ID_NEXT_PATTERN));
+    click(next.x, next.y);
+    EXPECT_EQ(kick().content()->file, "01_2_1000000010000000_0#Kick.mid") << "four strokes left out";
+    EXPECT_EQ(kicks(), (std::vector<int32_t>{0, 960}));
+
+    chooseItem(row.strokesMin(), "3");
+    EXPECT_EQ(kick().lowestSecond(), 3);
+    EXPECT_EQ(kick().highestSecond(), 3);
+    EXPECT_EQ(listed(row.patternCombo()), (std::vector<std::string>{"02"}));
+    row.strokesMin().getSelectedText(shown);
+    EXPECT_EQ(shown, "3");
+}
+
+TEST_F(LooperViewTest, TheNoteComboSetsTheSlicesSoundAndPreviewsNotes)
+{
+    mfx_testing::InputCallback heard;
+    ASSERT_EQ(drummer().SetInputCallback(&heard), S_OK);
+    LooperView &row = panel().view(0);
+    std::string caption;
+    row.noteCombo().getText(caption);
+    EXPECT_EQ(caption, "Bass Drum 1") << "the kick's sound, 36";
+    chooseItem(row.noteCombo(), "Acoustic Bass Drum");
+    EXPECT_EQ(kick().content()->drumMap.getNote(36), 35);
+    row.noteCombo().getText(caption);
+    EXPECT_EQ(caption, "Acoustic Bass Drum");
+    std::vector<int> played;
+    for (const MfxEvent &e : slice_plugin_test::playWindows(drummer(), 0, 1919, 480))
+        if (e.kind == MfxNote && (e.note == 35 || e.note == 36))
+            played.push_back(e.note);
+    EXPECT_EQ(played, (std::vector<int>{35, 35})) << "the kick plays the new sound";
+    EXPECT_TRUE(heard.received.empty()) << "a choice is not previewed";
+    // The second notification (a right click on an entry) plays its note.
+    row.noteCombo().rightClicked(NoteNameMenus::noteMenuId(36, 40));
+    ASSERT_EQ(heard.received.size(), 1u);
+    const MfxEvent &note = heard.received[0].second;
+    EXPECT_EQ(note.kind, MfxNote);
+    EXPECT_EQ(note.note, 40);
+    EXPECT_EQ(note.velocity, 110);
+    EXPECT_EQ(note.channel, 9);
+    EXPECT_EQ(note.duration, 960);
+    EXPECT_EQ(kick().content()->drumMap.getNote(36), 35) << "a preview changes nothing";
+    EXPECT_EQ(drummer().SetInputCallback(nullptr), S_OK);
+}
+
+TEST_F(LooperViewTest, TheComposeButtonsComposeTheirSliceOrEveryEnabledOne)
+{
+    writeKickPart();
+    chooseKickPart("Kick2");
+    // The same draws on every run.
+    drummer().seedRandom(12345);
+    std::vector<std::string> files;
+    for (int i = 0; i < 6; ++i)
+        files.push_back(drummer().slice(i).content()->file);
+    const auto others = [&] {
+        for (int i = 0; i < 5; ++i)
+            if (drummer().slice(i).content()->file != files[static_cast<size_t>(i)])
+                return false;
+        return true;
+    };
+    // The row's button: a new pattern for the kick alone.
+    drummer().calls.clear();
+    const POINT compose = centre(panel().view(0).control(ID_COMPOSE));
+    for (int i = 0; i < 3; ++i) {
+        const std::string before = kick().content()->file;
+        click(compose.x, compose.y);
+        EXPECT_NE(kick().content()->file, before) << i;
+    }
+    EXPECT_TRUE(others());
+    EXPECT_EQ(drummer().calls.front(), "changed Vostrapellin::Random");
+    // The panel's button leaves a slice with IDRC off as it is, and
+    // composes it again once IDRC is on.
+    const POINT composeAll{21 + 27 / 2, 259 + 51 / 2};
+    drummer().slice(5).setLocked(true);
+    const std::string locked = kick().content()->file;
+    click(composeAll.x, composeAll.y);
+    EXPECT_EQ(kick().content()->file, locked);
+    drummer().slice(5).setLocked(false);
+    click(composeAll.x, composeAll.y);
+    EXPECT_NE(kick().content()->file, locked);
+    EXPECT_TRUE(others());
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "plugin/slice/panel/panel_ids.h"
 #include "plugin/slice/panel/tests/panel_fixture.h"
 
+#include <cstdio>
 #include <functional>
 
 namespace {
@@ -121,6 +122,95 @@ TEST_F(OptionsDialogTest, OKWritesBackInItsOrder)
     EXPECT_EQ(order,
               (std::vector<std::string>{"triggerLow 40", "triggerEnabled 1",
                                         "noteNames " + drummer().noteNames().getName(), "drumMapChanged"}));
+}
+
+// The engine's settings the dialog writes, in one line.
+std::string settings(Vostrapellin &engine)
+{
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "channel %d port %d cycle %d mode %d trigger %d notify %d max %d min %d enabled %d",
+                  engine.outputChannel(), engine.outputPort(), engine.cycleMeasures(),
+                  engine.multiTrack() ? 1 : 0, engine.triggerLow(), engine.notifyHost() ? 1 : 0,
+                  engine.outputDynamics().max(), engine.outputDynamics().min(),
+                  engine.triggerEnabled() ? 1 : 0);
+    return text;
+}
+
+// An open view of the engine that notes the settings whenever the engine
+// tells its views of a change.
+class SettingsWatcher : public EngineView {
+public:
+    explicit SettingsWatcher(std::vector<std::string> &seen, Vostrapellin &engine)
+        : seen_(seen), engine_(engine)
+    {
+    }
+    void engineChanged() override
+    {
+        const std::string now = "view: " + settings(engine_);
+        if (seen_.empty() || seen_.back() != now)
+            seen_.push_back(now);
+    }
+    void padSelected(int) override {}
+    void showStatus(const std::string &) override {}
+    bool mayChangePatterns() override { return true; }
+    HWND viewWindow() const override { return nullptr; }
+
+private:
+    std::vector<std::string> &seen_;
+    Vostrapellin &engine_;
+};
+
+TEST_F(OptionsDialogTest, EveryValueIsWrittenInItsTurn)
+{
+    // Every value starts apart from what the dialog will write.
+    drummer().setOutputChannel(2);
+    drummer().setOutputPort(1);
+    drummer().setCycleMeasures(4);
+    drummer().setMultiTrack(false);
+    drummer().setTriggerLow(36);
+    drummer().setNotifyHost(true);
+    drummer().setOutputMinimum(10);
+    drummer().setOutputMaximum(120);
+    drummer().setTriggerEnabled(false);
+    std::vector<std::string> seen;
+    SettingsWatcher watcher(seen, drummer());
+    drummer().addView(&watcher);
+    // What has been written when each overridable setter is called, and
+    // when the engine tells its views of a change.
+    drummer().heard = [&](const std::string &setter) { seen.push_back(setter + ": " + settings(drummer())); };
+    run({
+        [](HWND dialog) {
+            choose(dialog, IDC_CHANNEL, 0);
+            choose(dialog, IDC_PORT, 3);
+            SetDlgItemTextA(dialog, IDC_CYCLE_MEASURES, "8");
+            choose(dialog, IDC_RENDER_MODE, 1);
+            SetDlgItemTextA(dialog, IDC_TRIGGER_LOW, "40");
+            choose(dialog, IDC_NOTIFY_HOST, 1);
+            SetDlgItemTextA(dialog, IDC_VELOCITY_MIN, "100");
+            SetDlgItemTextA(dialog, IDC_VELOCITY_MAX, "90");
+            CheckDlgButton(dialog, IDC_TRIGGER_ENABLED, BST_CHECKED);
+        },
+        [](HWND dialog) { pressOK(dialog); },
+    });
+    drummer().heard = nullptr;
+    drummer().removeView(&watcher);
+    // Channel, port, cycle and render mode come before the trigger's low
+    // note; the notify switch, then the maximum (the minimum raised to
+    // it), then the minimum (which keeps the maximum 2 above it), then the
+    // trigger switch; the note names and the drum map last.
+    const std::string before = "channel -1 port 3 cycle 8 mode 1 ";
+    const std::vector<std::string> expected = {
+        "triggerLow: " + before + "trigger 36 notify 1 max 120 min 10 enabled 0",
+        "view: " + before + "trigger 40 notify 0 max 100 min 10 enabled 0",
+        "view: " + before + "trigger 40 notify 0 max 102 min 100 enabled 0",
+        "triggerEnabled: " + before + "trigger 40 notify 0 max 102 min 100 enabled 0",
+        "noteNames: " + before + "trigger 40 notify 0 max 102 min 100 enabled 1",
+        "view: " + before + "trigger 40 notify 0 max 102 min 100 enabled 1",
+        "drumMapChanged: " + before + "trigger 40 notify 0 max 102 min 100 enabled 1",
+        "view: " + before + "trigger 40 notify 0 max 102 min 100 enabled 1",
+    };
+    EXPECT_EQ(seen, expected);
 }
 
 TEST_F(OptionsDialogTest, ValuesOutOfRangeAreRefusedWithTheDialogOpen)

@@ -39,24 +39,32 @@ std::vector<std::string> droppedFiles(IDataObject *data)
 
 void RecordingDrummer::setTriggerLow(int32_t note)
 {
+    if (heard)
+        heard("triggerLow");
     calls.push_back("triggerLow " + std::to_string(note));
     VostrapellinMFX::setTriggerLow(note);
 }
 
 void RecordingDrummer::setTriggerEnabled(bool enabled)
 {
+    if (heard)
+        heard("triggerEnabled");
     calls.push_back(std::string("triggerEnabled ") + (enabled ? "1" : "0"));
     VostrapellinMFX::setTriggerEnabled(enabled);
 }
 
 void RecordingDrummer::selectNoteNameSet(const std::string &name)
 {
+    if (heard)
+        heard("noteNames");
     calls.push_back("noteNames " + name);
     VostrapellinMFX::selectNoteNameSet(name);
 }
 
 void RecordingDrummer::drumMapChanged()
 {
+    if (heard)
+        heard("drumMapChanged");
     calls.push_back("drumMapChanged");
     VostrapellinMFX::drumMapChanged();
 }
@@ -65,6 +73,11 @@ void RecordingDrummer::somethingChanged(const char *label)
 {
     calls.push_back(std::string("changed ") + label);
     VostrapellinMFX::somethingChanged(label);
+}
+
+bool RecordingDrummer::violatesRules(const Looper &looper)
+{
+    return rules ? rules(looper) : VostrapellinMFX::violatesRules(looper);
 }
 
 void PanelTest::SetUp()
@@ -127,10 +140,7 @@ void PanelTest::waitOutDoubleClick()
 void PanelTest::click(int x, int y, WPARAM keys)
 {
     waitOutDoubleClick();
-    gui_test::postMouse(window(), WM_MOUSEMOVE, x, y, keys);
-    gui_test::postMouse(window(), WM_LBUTTONDOWN, x, y, keys | MK_LBUTTON);
-    gui_test::postMouse(window(), WM_LBUTTONUP, x, y, keys);
-    gui_test::pump();
+    gui_test::click(window(), x, y, keys);
 }
 
 void PanelTest::doubleClick(int x, int y)
@@ -147,25 +157,25 @@ void PanelTest::doubleClick(int x, int y)
 void PanelTest::dragPath(const std::vector<POINT> &points)
 {
     waitOutDoubleClick();
-    gui_test::postMouse(window(), WM_MOUSEMOVE, points.front().x, points.front().y);
-    gui_test::postMouse(window(), WM_LBUTTONDOWN, points.front().x, points.front().y, MK_LBUTTON);
-    for (size_t i = 1; i < points.size(); ++i)
-        gui_test::postMouse(window(), WM_MOUSEMOVE, points[i].x, points[i].y, MK_LBUTTON);
-    gui_test::postMouse(window(), WM_LBUTTONUP, points.back().x, points.back().y);
-    gui_test::pump();
+    gui_test::dragPath(window(), points);
 }
 
 void PanelTest::key(WPARAM key, bool extended)
 {
-    gui_test::postKey(window(), WM_KEYDOWN, key, extended);
-    gui_test::postKey(window(), WM_KEYUP, key, extended);
-    gui_test::pump();
+    gui_test::pressKey(window(), key, extended);
 }
 
-POINT centre(const Pane &pane)
+void PanelTest::chooseItem(FlatCombo &combo, const std::string &text)
 {
-    const Rect area = pane.getRootBounds();
-    return {area.x + area.width / 2, area.y + area.height / 2};
+    gui_test::PopupAnswer answer([&](const std::vector<gui_test::MenuItem> &menu) {
+        for (const gui_test::MenuItem &item : menu)
+            if (item.text == text)
+                return static_cast<int>(item.id);
+        ADD_FAILURE() << "no item " << text;
+        return 0;
+    });
+    const POINT at = centre(combo);
+    click(at.x, at.y);
 }
 
 } // namespace slice_panel_test

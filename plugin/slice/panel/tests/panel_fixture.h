@@ -14,6 +14,7 @@
 
 #include <objidl.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,8 +37,14 @@ public:
     void selectNoteNameSet(const std::string &name) override;
     void drumMapChanged() override;
     void somethingChanged(const char *label) override;
+    // The composing rules, unless the test gives its own.
+    bool violatesRules(const Quorvane::LoopSlice::Looper &looper) override;
 
     std::vector<std::string> calls;
+    // Told the name of each overridable setter as it is called, before it
+    // takes effect.
+    std::function<void(const std::string &)> heard;
+    std::function<bool(const Quorvane::LoopSlice::Looper &)> rules;
 };
 
 class PanelTest : public slice_plugin_test::PluginTest {
@@ -54,6 +61,8 @@ protected:
     void doubleClick(int x, int y);
     void dragPath(const std::vector<POINT> &points);
     void key(WPARAM key, bool extended = false);
+    // Chooses the entry of a combo's list by its text, as a click would.
+    void chooseItem(Quorvane::FlatCombo &combo, const std::string &text);
     std::string status() { return panel_->statusText(); }
     // The panel counts presses within the double-click time as one
     // gesture: a new click waits that time out.
@@ -67,7 +76,6 @@ protected:
     DWORD lastPress_ = 0;
 };
 
-// The panel point of a pane's centre.
-POINT centre(const Quorvane::Pane &pane);
+using gui_test::centre;
 
 } // namespace slice_panel_test

@@ -4,6 +4,8 @@
 // question about edited slices.
 #include "base/message_box.h"
 #include "plugin/framework/gui/user_steps.h"
+#include "plugin/framework/plugin/host_integration.h"
+#include "plugin/framework/plugin/tests/fake_host_windows.h"
 #include "plugin/slice/panel/panel_ids.h"
 #include "plugin/slice/panel/tests/panel_fixture.h"
 
@@ -103,30 +105,14 @@ TEST_F(VostrapellinPanelTest, AHelpRequestSplitsItsTextIntoTooltipAndStatus)
     EXPECT_EQ(tooltip, "kept");
 }
 
-// Chooses the combo's item of a text through its menu.
-void choose(PanelTest &test, FlatCombo &combo, const std::string &text, std::function<void(int, int)> click)
-{
-    gui_test::PopupAnswer answer([&](const std::vector<gui_test::MenuItem> &menu) {
-        for (const gui_test::MenuItem &item : menu)
-            if (item.text == text)
-                return static_cast<int>(item.id);
-        ADD_FAILURE() << "no item " << text;
-        return 0;
-    });
-    const POINT at = centre(combo);
-    click(at.x, at.y);
-    (void)test;
-}
-
 TEST_F(VostrapellinPanelTest, TheGridComboSetsEveryEventBarsGrid)
 {
-    const auto clickAt = [this](int x, int y) { click(x, y); };
-    choose(*this, panel().gridCombo(), "16T", clickAt);
+    chooseItem(panel().gridCombo(), "16T");
     for (int row = 0; row < 6; ++row)
         EXPECT_EQ(panel().view(row).eventBar().grid(), 24) << row;
-    choose(*this, panel().gridCombo(), "32", clickAt);
+    chooseItem(panel().gridCombo(), "32");
     EXPECT_EQ(panel().view(3).eventBar().grid(), 32);
-    choose(*this, panel().gridCombo(), "---", clickAt);
+    chooseItem(panel().gridCombo(), "---");
     EXPECT_EQ(panel().view(3).eventBar().grid(), 0) << "no grid";
 
     panel().setGrid(12);
@@ -138,11 +124,10 @@ TEST_F(VostrapellinPanelTest, TheGridComboSetsEveryEventBarsGrid)
 
 TEST_F(VostrapellinPanelTest, TheParameterChooserSetsWhatEveryRowShows)
 {
-    const auto clickAt = [this](int x, int y) { click(x, y); };
     drummer().slice(5).setParam(Looper::Dynamics, 70);
     drummer().slice(5).setParam(Looper::VelocityOffset, -12);
     EXPECT_EQ(panel().helpIdAt(400, 61), ID_HELP_VELOCITY);
-    choose(*this, panel().parameterChooser(), "Dyn", clickAt);
+    chooseItem(panel().parameterChooser(), "Dyn");
     for (int row = 0; row < 6; ++row)
         EXPECT_EQ(panel().view(row).parameterHelpId(), ID_HELP_DYNAMICS) << row;
     EXPECT_EQ(panel().helpIdAt(400, 61 + 33 * 4), ID_HELP_DYNAMICS);
@@ -150,7 +135,7 @@ TEST_F(VostrapellinPanelTest, TheParameterChooserSetsWhatEveryRowShows)
     std::string tooltip;
     ASSERT_TRUE(panel().helpRequest(panel().helpIdAt(400, 61), tooltip));
     EXPECT_EQ(tooltip, "Dynamics strength, %");
-    choose(*this, panel().parameterChooser(), "Velo", clickAt);
+    chooseItem(panel().parameterChooser(), "Velo");
     EXPECT_EQ(panel().view(0).parameterEdit().shownValue(), -12);
     EXPECT_EQ(panel().view(0).parameterHelpId(), ID_HELP_VELOCITY);
 }
@@ -258,6 +243,27 @@ TEST_F(VostrapellinPanelTest, ContinuousControlsShowTheirValueAndTellTheEngineWh
     click(quantize.x, quantize.y);
     EXPECT_NE(drummer().quantizeOn(), quantized);
     EXPECT_EQ(drummer().calls, (std::vector<std::string>{"changed OnSwing", "changed OnQuantize"}));
+}
+
+TEST_F(VostrapellinPanelTest, TheHostCommandIsPostedToTheHostsMainWindow)
+{
+    plugin_test::FakeHostWindows host;
+    ASSERT_TRUE(host.main);
+    findHostWindows();
+    const auto posted = [&] {
+        std::vector<std::pair<WPARAM, LPARAM>> commands;
+        MSG message;
+        while (PeekMessageA(&message, host.main, WM_COMMAND, WM_COMMAND, PM_REMOVE))
+            commands.emplace_back(message.wParam, message.lParam);
+        return commands;
+    };
+    posted();
+    SendMessageA(window(), WM_COMMAND, ID_HOST_COMMAND, 0);
+    EXPECT_EQ(posted(), (std::vector<std::pair<WPARAM, LPARAM>>{{0x1801D, 0}}));
+    resetHostInfo();
+    // No host window found: nothing to post to, and nothing breaks.
+    SendMessageA(window(), WM_COMMAND, ID_HOST_COMMAND, 0);
+    EXPECT_TRUE(posted().empty());
 }
 
 // ---- "Save edits to loop?"
