@@ -4,6 +4,7 @@
 #include "plugin/framework/gui/note_name_menus.h"
 #include "plugin/slice/panel/panel_ids.h"
 #include "plugin/slice/panel/tests/panel_fixture.h"
+#include "plugin/slice/engine/slice_module.h"
 
 namespace {
 
@@ -251,6 +252,9 @@ void writeKickPart(const std::string &name, const std::vector<KickPattern> &patt
         }
         ASSERT_EQ(track.saveSmfFile(part + "\\" + pattern.file), 0);
     }
+    // Rescanned now rather than left to the library's watcher, whose news
+    // can come late under Wine; the watcher has tests of its own.
+    SliceModule::refreshPatternLibrary();
 }
 
 // Three patterns of two strokes each.
