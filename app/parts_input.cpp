@@ -159,6 +159,12 @@ void PartsWindow::Click(int x, int y)
         drummers_.LayOut(current_, hit.element);
         invalidate(3);
         break;
+    case PartsRegion::PresetColumn:
+        chooseDrummerPreset(hit.index);
+        break;
+    case PartsRegion::OutputPreset:
+        chooseOutputPreset();
+        break;
     case PartsRegion::DockColumn:
         setDocked(hit.index, !docked_[hit.index]);
         invalidate(6);

@@ -154,6 +154,10 @@ private:
     // (parts_window_options); false for another command.
     bool onOptionCommand(int command);
     void chooseOutPort();
+    // The database's preset chooser for the current part's drummer of an
+    // element, or for the output.
+    void chooseDrummerPreset(int element);
+    void chooseOutputPreset();
     void chooseAudioStream();
     void chooseVstFolders();
     // The template chooser; before a template loads, the parts let go of

@@ -805,3 +805,69 @@ TEST_F(PartsWindowTest, TheInPlaceEditorSetsTheBankOfEveryPart)
 }
 
 } // namespace
+
+// The "P" column opens the database's preset chooser for the current part's
+// drummer of that row (its effect element and track, among the MIDI effect
+// ports); the output's "P" stops playback and opens it for the output
+// (its handle and the song tract, among the output ports).
+TEST_F(PartsWindowTest, ThePresetClicksOpenTheDatabasesPresetChooser)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    bool pictured = false;
+    database.choosePreset = [&] {
+        if (!pictured)
+            pictured = !testing_support::writeWindowPicture(parts.Handle(), "rallimoth_preset").empty();
+    };
+    const auto &asked = database.presetAsked;
+
+    parts.Click(156 + 100, kRowsTop + kRowHeight + 5); // the first fill drummer's "P"
+    ASSERT_EQ(std::count(database.log.begin(), database.log.end(), "choose preset"), 1);
+    EXPECT_TRUE(pictured);
+    EXPECT_EQ(asked.item, PartElement(*parts.Song(), 0, 1));
+    EXPECT_EQ(asked.context, PartTrack(*parts.Song(), 0));
+    EXPECT_EQ(asked.firstKind, 8);
+    EXPECT_EQ(asked.lastKind, 9);
+    // The fill drummer, by its class id.
+    const GUID fill = {0x70781444, 0x08F0, 0x5C91, {0x8D, 0xF7, 0x9A, 0xEC, 0xBD, 0xB9, 0xE7, 0xC5}};
+    EXPECT_EQ(asked.descriptor.kind, PORT_BY_GUID);
+    ASSERT_EQ(asked.descriptor.dataSize, static_cast<long>(sizeof(GUID)));
+    EXPECT_TRUE(IsEqualGUID(*static_cast<const GUID *>(asked.descriptor.data), fill));
+    EXPECT_EQ(asked.name, PartElement(*parts.Song(), 0, 1)->GetName());
+
+    parts.Click(6 + 26 + 13, kRowsTop + 26 + 13); // part 5
+    pump();
+    ASSERT_EQ(parts.CurrentPart(), 4);
+    parts.Click(156 + 100, kRowsTop + 5); // the loop-slice drummer's "P"
+    EXPECT_EQ(asked.item, PartElement(*parts.Song(), 4, 0));
+    EXPECT_EQ(asked.context, PartTrack(*parts.Song(), 4));
+    const GUID loopSlice = {0x12685FD8, 0x4060, 0x592B, {0xA8, 0x17, 0xB5, 0xBE, 0x33, 0x70, 0xC1, 0x34}};
+    ASSERT_EQ(asked.descriptor.dataSize, static_cast<long>(sizeof(GUID)));
+    EXPECT_TRUE(IsEqualGUID(*static_cast<const GUID *>(asked.descriptor.data), loopSlice));
+
+    // The output has no descriptor yet: no chooser.
+    parts.Click(156 + 100, 110);
+    EXPECT_EQ(std::count(database.log.begin(), database.log.end(), "choose preset"), 2);
+
+    manager.levels.firstDescriptor.kind = PORT_BY_NAME;
+    ASSERT_TRUE(manager.levels.firstDescriptor.SetData("Default Preview"));
+    SendMessageA(parts.Handle(), WM_KEYDOWN, VK_SPACE, 0);
+    ASSERT_TRUE(manager.IsPlayed());
+    parts.Click(156 + 100, 110);
+    EXPECT_FALSE(manager.IsPlayed()) << "the output's presets stop playback";
+    ASSERT_EQ(std::count(database.log.begin(), database.log.end(), "choose preset"), 3);
+    EXPECT_EQ(asked.item, PartTrack(*parts.Song(), 4)->output);
+    EXPECT_NE(asked.item, nullptr);
+    EXPECT_EQ(asked.context, static_cast<IQuorvaneSongTract *>(&manager.levels));
+    EXPECT_EQ(asked.firstKind, 0);
+    EXPECT_EQ(asked.lastKind, 4);
+    EXPECT_EQ(asked.descriptor.kind, PORT_BY_NAME);
+    EXPECT_EQ(std::string(static_cast<const char *>(asked.descriptor.data)), "Default Preview");
+
+    // No stored port matches: nothing is shown and nothing changes.
+    database.storedPort = false;
+    parts.Click(156 + 100, kRowsTop + 2 * kRowHeight + 5);
+    EXPECT_EQ(std::count(database.log.begin(), database.log.end(), "choose preset"), 4);
+    EXPECT_TRUE(shown.texts.empty());
+}
