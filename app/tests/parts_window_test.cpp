@@ -804,8 +804,6 @@ TEST_F(PartsWindowTest, TheInPlaceEditorSetsTheBankOfEveryPart)
     EXPECT_EQ(PartTrack(*parts.Song(), 4)->bank, 7);
 }
 
-} // namespace
-
 // The "P" column opens the database's preset chooser for the current part's
 // drummer of that row (its effect element and track, among the MIDI effect
 // ports); the output's "P" stops playback and opens it for the output
@@ -871,3 +869,74 @@ TEST_F(PartsWindowTest, ThePresetClicksOpenTheDatabasesPresetChooser)
     EXPECT_EQ(std::count(database.log.begin(), database.log.end(), "choose preset"), 4);
     EXPECT_TRUE(shown.texts.empty());
 }
+
+// While the mouse works a control (a chooser, a popup, the bank editor, a
+// drag) the control is framed in the selection colour, and only then.
+TEST_F(PartsWindowTest, TheControlTheMouseWorksIsHighlighted)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    const COLORREF lit = RGB(128, 128, 255);
+    // The pixel just inside the control's top-left corner, as painted now.
+    const auto corner = [&](int x, int y) {
+        return testing_support::printWindow(parts.Handle()).at(x + 1, y + 1);
+    };
+    const int W = parts.NameWidth();
+    const int presetTop = kRowsTop + 2 * kRowHeight;
+
+    EXPECT_EQ(parts.MouseMode().region, PartsRegion::None);
+    const COLORREF idle = corner(W + 90, presetTop);
+    EXPECT_NE(idle, lit);
+    PartsHit during;
+    COLORREF seen = 0;
+    database.choosePreset = [&] {
+        during = parts.MouseMode();
+        seen = corner(W + 90, presetTop);
+        testing_support::writeWindowPicture(parts.Handle(), "rallimoth_preset_highlight");
+    };
+    parts.Click(W + 100, presetTop + 5);
+    EXPECT_EQ(during.region, PartsRegion::PresetColumn);
+    EXPECT_EQ(during.index, 2);
+    EXPECT_EQ(seen, lit);
+    EXPECT_EQ(parts.MouseMode().region, PartsRegion::None);
+    EXPECT_EQ(corner(W + 90, presetTop), idle);
+
+    database.chooseOutput = [&](PORTDESCR &) {
+        during = parts.MouseMode();
+        seen = corner(W + 82, 106);
+        return false;
+    };
+    parts.Click(W + 85, 110);
+    EXPECT_EQ(during.region, PartsRegion::OutputChooser);
+    EXPECT_EQ(seen, lit);
+
+    auto old = SetPopupRunner([&](HMENU, POINT, HWND) {
+        during = parts.MouseMode();
+        seen = corner(W + 142, 106);
+        return 0u;
+    });
+    parts.Click(W + 150, 110);
+    SetPopupRunner(old);
+    EXPECT_EQ(during.region, PartsRegion::Channel);
+    EXPECT_EQ(seen, lit);
+    EXPECT_EQ(parts.MouseMode().region, PartsRegion::None);
+
+    // The bank editor: while it edits.
+    parts.Click(W + 230, 110);
+    EXPECT_EQ(parts.MouseMode().region, PartsRegion::Bank);
+    SendMessageA(parts.BankEditor().Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(parts.MouseMode().region, PartsRegion::None);
+
+    // The tempo drag: until the button is released.
+    const int tempoTop = kRowsTop + 2 * kRowHeight;
+    SendMessageA(parts.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(W + 400, tempoTop + 5));
+    EXPECT_EQ(parts.MouseMode().region, PartsRegion::LevelDrag);
+    EXPECT_EQ(parts.MouseMode().index, 2);
+    EXPECT_EQ(corner(W + 382, tempoTop), lit);
+    SendMessageA(parts.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(W + 400, tempoTop + 5));
+    EXPECT_EQ(parts.MouseMode().region, PartsRegion::None);
+    EXPECT_NE(corner(W + 382, tempoTop), lit);
+}
+
+} // namespace
