@@ -50,6 +50,30 @@ bool findHibernation(ITembriTemplate &templates, uint32_t &found)
     return false;
 }
 
+// The record id of the stored port of kind whose descriptor equals the
+// given one.
+bool findPort(long kind, const PORTDESCR &descriptor, uint32_t &found)
+{
+    ITembriPort *ports = CDBGetITembriPort(kind, 1);
+    if (!ports)
+        return false;
+    SDBNOTE *note = nullptr;
+    uint32_t id = 0;
+    long portKind = 0;
+    char *name = nullptr;
+    bool match = false;
+    while (!match && (note = ports->GetNext(note, id, portKind, name, nullptr, nullptr)) != nullptr) {
+        std::free(name);
+        name = nullptr;
+        PORTDESCR stored;
+        match = ports->GetDescr(id, &stored) && stored.IsEqual(descriptor);
+    }
+    ports->Release();
+    if (match)
+        found = id;
+    return match;
+}
+
 } // namespace
 
 int EquipmentDatabase::CheckFirstTime(unsigned long mask)
@@ -106,6 +130,20 @@ bool EquipmentDatabase::SetIOParams(IOPARAMS *params)
 bool EquipmentDatabase::ChooseOutput(PORTDESCR &descriptor, IQuorvaneSongTract *tract)
 {
     return Quorvane::CDBChooseOut(&descriptor, tract) != 0;
+}
+
+bool EquipmentDatabase::ChoosePreset(const PORTDESCR &descriptor, PortKinds kinds, void *item, void *context,
+                                     const char *name, void *parent)
+{
+    uint32_t port = 0;
+    bool found = false;
+    for (long kind = kinds.first; kind <= kinds.last && !found; ++kind)
+        found = findPort(kind, descriptor, port);
+    if (!found)
+        return false;
+    // The chooser passes the context on as its preset kind takes it.
+    Quorvane::CDBChoosePreset(port, item, static_cast<IQuorvaneSongTract *>(context), name, parent);
+    return true;
 }
 
 Hibernation EquipmentDatabase::LoadHibernation(CSong *song, std::vector<uint8_t> &state)

@@ -14,6 +14,8 @@ public:
     int GetDefaultASP(IOPARAMS *params) override;
     bool SetIOParams(IOPARAMS *params) override;
     bool ChooseOutput(PORTDESCR &descriptor, IQuorvaneSongTract *tract) override;
+    bool ChoosePreset(const PORTDESCR &descriptor, PortKinds kinds, void *item, void *context,
+                      const char *name, void *parent) override;
     Hibernation LoadHibernation(CSong *song, std::vector<uint8_t> &state) override;
     bool SaveHibernation(CSong *song, const void *state, long size) override;
     bool ChooseTemplate(CSong *song, const std::function<bool()> &prepare,

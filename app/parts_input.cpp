@@ -123,6 +123,7 @@ void PartsWindow::onKey(WPARAM key, LPARAM flags)
 void PartsWindow::Click(int x, int y)
 {
     const PartsHit hit = HitTestParts(x, y, options_.nameWidth);
+    setMouseMode(hit);
     switch (hit.region) {
     case PartsRegion::PartGrid:
         if (hit.index != current_) {
@@ -158,6 +159,12 @@ void PartsWindow::Click(int x, int y)
         drummers_.Mirror(current_, hit.element).params[0] = hit.index;
         drummers_.LayOut(current_, hit.element);
         invalidate(3);
+        break;
+    case PartsRegion::PresetColumn:
+        chooseDrummerPreset(hit.index);
+        break;
+    case PartsRegion::OutputPreset:
+        chooseOutputPreset();
         break;
     case PartsRegion::DockColumn:
         setDocked(hit.index, !docked_[hit.index]);
@@ -235,6 +242,28 @@ void PartsWindow::Click(int x, int y)
     default:
         break;
     }
+    // Drags and default buttons last until the button is released.
+    if (drag_ == Drag::None && hit.region != PartsRegion::LevelDefault)
+        setMouseMode({});
+}
+
+PartsHit PartsWindow::MouseMode() const
+{
+    if (bankEditor_.Editing())
+        return PartsHit{PartsRegion::Bank, 0, 0, 20};
+    return mouseMode_;
+}
+
+void PartsWindow::setMouseMode(const PartsHit &mode)
+{
+    const RECT before = PartsControlArea(mouseMode_.region, mouseMode_.index, options_.nameWidth);
+    const RECT after = PartsControlArea(mode.region, mode.index, options_.nameWidth);
+    mouseMode_ = IsRectEmpty(&after) ? PartsHit{} : mode;
+    if (!window_ || (IsRectEmpty(&before) && IsRectEmpty(&after)))
+        return;
+    InvalidateRect(window_, &before, FALSE);
+    InvalidateRect(window_, &after, FALSE);
+    UpdateWindow(window_);
 }
 
 bool PartsWindow::outputBus(void *&bus)
@@ -302,6 +331,7 @@ void PartsWindow::onDrag(int x)
 
 void PartsWindow::endDrag()
 {
+    setMouseMode({});
     if (drag_ == Drag::None)
         return;
     drag_ = Drag::None;

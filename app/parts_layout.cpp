@@ -94,6 +94,42 @@ PartsHit HitTestParts(int x, int y, int W)
     return {};
 }
 
+RECT PartsControlArea(PartsRegion region, int index, int W)
+{
+    const LONG rowTop = kRowsTop + index * kRowHeight, rowBottom = rowTop + kRowHeight;
+    const LONG outputTop = kRowsTop + 3 * kRowHeight, outputBottom = outputTop + kRowHeight;
+    switch (region) {
+    case PartsRegion::PresetColumn:
+        return {W + 90, rowTop, W + 116, rowBottom};
+    case PartsRegion::OutputChooser:
+        return {W + 82, outputTop, W + 90, outputBottom};
+    case PartsRegion::OutputPreset:
+        return {W + 90, outputTop, W + 116, outputBottom};
+    case PartsRegion::Channel:
+        return {W + 142, outputTop, W + 194, outputBottom};
+    case PartsRegion::BankMethod:
+        return {W + 194, outputTop, W + 220, outputBottom};
+    case PartsRegion::Bank:
+    case PartsRegion::BankList:
+        return {W + 220, outputTop, W + 298, outputBottom};
+    case PartsRegion::Program:
+        return {W + 298, outputTop, W + 376, outputBottom};
+    case PartsRegion::LevelDrag:
+        return {W + 382, rowTop, W + 512, rowBottom};
+    case PartsRegion::LevelDefault:
+        return {W + 512, rowTop, W + 538, rowBottom};
+    case PartsRegion::ResizeGrip:
+        return {W + 88, kHeaderTop, W + 92, kRowsTop};
+    // The buttons reach one pixel lower than the output row.
+    case PartsRegion::CopyResult:
+        return {W + 382, outputTop, W + 408, outputBottom + 1};
+    case PartsRegion::DragResult:
+        return {W + 408, outputTop, W + 434, outputBottom + 1};
+    default:
+        return {0, 0, 0, 0};
+    }
+}
+
 const char *PartsTooltipText(int index)
 {
     static const char *const texts[] = {"",

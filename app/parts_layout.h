@@ -52,6 +52,11 @@ struct PartsHit {
 
 PartsHit HitTestParts(int x, int y, int nameWidth);
 
+// The control a mouse mode works (region and index as HitTestParts gives
+// them), which the painter highlights while the mode lasts; empty for the
+// regions that start no mode.
+RECT PartsControlArea(PartsRegion region, int index, int nameWidth);
+
 // The tooltip texts by index.
 const char *PartsTooltipText(int index);
 

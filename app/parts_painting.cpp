@@ -158,6 +158,16 @@ void PartsWindow::paintParts(CGUIContext &c, const RECT &client)
         p.box(W + edges[b], 106, W + edges[b + 1], 133, lit[b] ? &colBkgndPattern : &colWhite);
         p.label(W + edges[b], 106, W + edges[b + 1], 133, buttons[b]);
     }
+
+    // The control the mouse works, framed two pixels wide.
+    const PartsHit mode = MouseMode();
+    const RECT a = PartsControlArea(mode.region, mode.index, W);
+    if (!IsRectEmpty(&a)) {
+        c.FillQuad(QUAD(a.left, a.top, a.right, a.top + 2), &colSlctTrMeas);
+        c.FillQuad(QUAD(a.left, a.bottom - 2, a.right, a.bottom), &colSlctTrMeas);
+        c.FillQuad(QUAD(a.left, a.top, a.left + 2, a.bottom), &colSlctTrMeas);
+        c.FillQuad(QUAD(a.right - 2, a.top, a.right, a.bottom), &colSlctTrMeas);
+    }
 }
 
 } // namespace Quorvane

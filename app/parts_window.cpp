@@ -180,6 +180,7 @@ INT_PTR PartsWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
     case WM_CAPTURECHANGED:
         drag_ = Drag::None;
+        setMouseMode({});
         return TRUE;
     case WM_KEYDOWN:
         onKey(wParam, lParam);

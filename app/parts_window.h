@@ -79,6 +79,10 @@ public:
     const int *PositionMarkers() const { return markers_; }
     // False while the output port renders no audio (no WAVE result then).
     bool AudioAvailable() const { return audioAvailable_; }
+    // The control the mouse works now (region None when idle): a chooser,
+    // popup or copy until it returns, the bank editor while it edits, a
+    // drag or default button until the button is released.
+    PartsHit MouseMode() const;
     // The in-place editor of the output's bank.
     ValueEditor &BankEditor() { return bankEditor_; }
     // The output's volume and panning (1.0 each: unity and centre); false
@@ -139,6 +143,9 @@ private:
     bool outputBus(void *&bus);
     void setLevels(float volume, float panning);
     void endDrag();
+    // Highlights the control of a mouse mode (one without a control ends
+    // the mode) and paints it at once, before a chooser takes over.
+    void setMouseMode(const PartsHit &mode);
     void onCommand(int command);
     // The file, export, copy, option and help commands (parts_window_files);
     // false for another command.
@@ -154,6 +161,10 @@ private:
     // (parts_window_options); false for another command.
     bool onOptionCommand(int command);
     void chooseOutPort();
+    // The database's preset chooser for the current part's drummer of an
+    // element, or for the output.
+    void chooseDrummerPreset(int element);
+    void chooseOutputPreset();
     void chooseAudioStream();
     void chooseVstFolders();
     // The template chooser; before a template loads, the parts let go of
@@ -229,6 +240,7 @@ private:
     std::string fileTitle_;
     // Mouse drags: none, the tempo or the name column's width.
     enum class Drag { None, Volume, Panning, Tempo, Resize } drag_ = Drag::None;
+    PartsHit mouseMode_;
     int dragOriginX_ = 0;
     int dragOriginWidth_ = 0;
 };

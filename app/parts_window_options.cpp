@@ -14,6 +14,7 @@
 #include "app/saved_state.h"
 #include "data/io_params.h"
 #include "data/lock.h"
+#include "data/meff_chain.h"
 #include "data/track_midi.h"
 
 #include <algorithm>
@@ -82,6 +83,35 @@ void PartsWindow::chooseOutPort()
     openOutputEditor();
     placeEditors();
     updateMenu();
+    Redraw();
+}
+
+void PartsWindow::chooseDrummerPreset(int element)
+{
+    CMEffElem *elem = built_ ? PartElement(song_, current_, element) : nullptr;
+    if (!elem)
+        return;
+    PORTDESCR descriptor;
+    if (!elem->GetMEffectDescr(&descriptor, 0))
+        return;
+    // A drummer's presets are kept with its effect element and track.
+    database_.ChoosePreset(descriptor, kMidiEffectPortKinds, elem, PartTrack(song_, current_),
+                           elem->GetName(), window_);
+    Redraw();
+}
+
+void PartsWindow::chooseOutputPreset()
+{
+    StopIfPlaying();
+    IQuorvaneSongTract *tract = song_.GetSongTract();
+    CTrackMIDI *track = PartTrack(song_, selected_);
+    if (!built_ || !tract || !track || !track->output)
+        return;
+    PORTDESCR descriptor;
+    if (!tract->GetOutDescr(track->output, &descriptor, 0))
+        return;
+    // An output's presets are kept with its handle and the song tract.
+    database_.ChoosePreset(descriptor, kOutputPortKinds, track->output, tract, descriptor.name, window_);
     Redraw();
 }
 

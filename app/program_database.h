@@ -23,6 +23,15 @@ constexpr unsigned long kFirstTimeMask = 30;
 constexpr long kMfxPortKind = 9;
 constexpr long kOwnSynthPortKind = 0;
 
+// A range of port kinds, first to last: outputs (own synthesizers to MIDI
+// ports) and MIDI effects (own effects and MFX plug-ins).
+struct PortKinds {
+    long first;
+    long last;
+};
+constexpr PortKinds kOutputPortKinds{0, 4};
+constexpr PortKinds kMidiEffectPortKinds{8, 9};
+
 enum class Hibernation { Unavailable, Absent, Restored };
 
 class ProgramDatabase {
@@ -43,6 +52,12 @@ public:
     // The output chooser, opened at the descriptor's port; true for OK with
     // the chosen port in the descriptor.
     virtual bool ChooseOutput(PORTDESCR &descriptor, IQuorvaneSongTract *tract) = 0;
+    // The preset chooser of the stored port whose descriptor equals the
+    // given one (looked for among the port kinds in kinds), for item in
+    // context as its preset kind takes them; name titles it. False when no
+    // stored port matches.
+    virtual bool ChoosePreset(const PORTDESCR &descriptor, PortKinds kinds, void *item, void *context,
+                              const char *name, void *parent) = 0;
     // The hibernated song into song and its saved-state block into state:
     // Unavailable when the templates cannot be reached, Absent when no song
     // was hibernated or it does not load.
@@ -71,6 +86,10 @@ public:
     int GetDefaultASP(IOPARAMS *) override { return 0; }
     bool SetIOParams(IOPARAMS *) override { return false; }
     bool ChooseOutput(PORTDESCR &, IQuorvaneSongTract *) override { return false; }
+    bool ChoosePreset(const PORTDESCR &, PortKinds, void *, void *, const char *, void *) override
+    {
+        return false;
+    }
     Hibernation LoadHibernation(CSong *, std::vector<uint8_t> &) override { return Hibernation::Unavailable; }
     bool SaveHibernation(CSong *, const void *, long) override { return false; }
     bool ChooseTemplate(CSong *, const std::function<bool()> &, std::vector<uint8_t> &) override

@@ -4,6 +4,7 @@
 // save replaces the first.
 #include "app/equipment_database.h"
 
+#include "app/options/tests/dialog_answer.h"
 #include "app/saved_state.h"
 #include "data/song.h"
 #include "db/library/stavrund_functions.h"
@@ -75,6 +76,51 @@ TEST(EquipmentDatabase, ASecondHibernationReplacesTheFirst)
               stateOf(9));
     std::free(data);
     templates->Release();
+}
+
+// The preset chooser opens for the stored port whose descriptor equals the
+// one given (the system's own soft synths are stored by the refresh); a
+// descriptor no stored port has opens nothing.
+TEST(EquipmentDatabase, ThePresetChooserOpensForTheStoredPortOfTheDescriptor)
+{
+    testing_support::CurrentUserOverride user;
+    EquipmentDatabase database;
+    ASSERT_TRUE(database.RefreshPorts(kOwnSynthPortKind));
+    PORTDESCR stored;
+    {
+        ITembriPort *ports = CDBGetITembriPort(kOwnSynthPortKind, 1);
+        ASSERT_NE(ports, nullptr);
+        uint32_t id = 0;
+        long kind = 0;
+        char *name = nullptr;
+        const bool any = ports->GetNext(nullptr, id, kind, name, nullptr, nullptr) != nullptr;
+        std::free(name);
+        if (any)
+            ports->GetDescr(id, &stored);
+        ports->Release();
+        ASSERT_TRUE(any) << "no own soft synth stored";
+    }
+    NamedManager manager;
+    std::string title;
+    {
+        rallimoth_test::DialogAnswer answer(2015, [&](HWND dialog) {
+            char text[300] = {};
+            GetWindowTextA(dialog, text, sizeof(text));
+            title = text;
+            rallimoth_test::press(dialog, IDCANCEL);
+        });
+        EXPECT_TRUE(
+            database.ChoosePreset(stored, kOutputPortKinds, nullptr, &manager.named, "Preview", nullptr));
+        EXPECT_TRUE(answer.answered());
+    }
+    EXPECT_EQ(title, "Presets: Preview");
+
+    PORTDESCR unknown(PORT_BY_NAME);
+    ASSERT_TRUE(unknown.SetData("Nobody's Synth"));
+    rallimoth_test::DialogAnswer none(2015, [](HWND dialog) { rallimoth_test::press(dialog, IDCANCEL); });
+    EXPECT_FALSE(
+        database.ChoosePreset(unknown, kOutputPortKinds, nullptr, &manager.named, "Nobody", nullptr));
+    EXPECT_FALSE(none.answered());
 }
 
 } // namespace

@@ -79,6 +79,48 @@ TEST(PartsLayout, RedrawAreas)
     EXPECT_EQ(measures.bottom, 140);
 }
 
+// The controls the painter highlights while a mouse mode works them: each
+// lies where the clicks that start the mode land (W = 156).
+TEST(PartsLayout, ControlAreasOfTheMouseModes)
+{
+    struct Case {
+        PartsRegion region;
+        int index;
+        RECT area;
+    };
+    for (const Case &c : {Case{PartsRegion::OutputChooser, 0, {238, 106, 246, 132}},
+                          Case{PartsRegion::PresetColumn, 2, {246, 80, 272, 106}},
+                          Case{PartsRegion::OutputPreset, 0, {246, 106, 272, 132}},
+                          Case{PartsRegion::Channel, 0, {298, 106, 350, 132}},
+                          Case{PartsRegion::BankMethod, 0, {350, 106, 376, 132}},
+                          Case{PartsRegion::Bank, 0, {376, 106, 454, 132}},
+                          Case{PartsRegion::BankList, 0, {376, 106, 454, 132}},
+                          Case{PartsRegion::Program, 0, {454, 106, 532, 132}},
+                          Case{PartsRegion::LevelDrag, 1, {538, 54, 668, 80}},
+                          Case{PartsRegion::LevelDefault, 2, {668, 80, 694, 106}},
+                          Case{PartsRegion::ResizeGrip, 0, {244, 6, 248, 28}},
+                          Case{PartsRegion::CopyResult, 0, {538, 106, 564, 133}},
+                          Case{PartsRegion::DragResult, 0, {564, 106, 590, 133}}}) {
+        const RECT a = PartsControlArea(c.region, c.index, 156);
+        EXPECT_EQ(a.left, c.area.left) << static_cast<int>(c.region);
+        EXPECT_EQ(a.top, c.area.top) << static_cast<int>(c.region);
+        EXPECT_EQ(a.right, c.area.right) << static_cast<int>(c.region);
+        EXPECT_EQ(a.bottom, c.area.bottom) << static_cast<int>(c.region);
+        // Both corners lie in the control (the bank's list arrow is part
+        // of the bank field).
+        for (const POINT corner : {POINT{a.left, a.top}, POINT{a.right - 1, a.bottom - 1}}) {
+            const PartsHit hit = HitTestParts(corner.x, corner.y, 156);
+            const bool bank = c.region == PartsRegion::Bank || c.region == PartsRegion::BankList;
+            EXPECT_TRUE(hit.region == c.region ||
+                        (bank && (hit.region == PartsRegion::Bank || hit.region == PartsRegion::BankList)))
+                << static_cast<int>(c.region) << " at " << corner.x << "," << corner.y;
+            EXPECT_EQ(hit.index, c.index) << static_cast<int>(c.region);
+        }
+    }
+    const RECT none = PartsControlArea(PartsRegion::PartGrid, 3, 156);
+    EXPECT_TRUE(IsRectEmpty(&none));
+}
+
 TEST(LevelDisplay, VolumeAndPanningTexts)
 {
     EXPECT_EQ(VolumeText(0.001f), "-inf");

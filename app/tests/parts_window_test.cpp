@@ -804,4 +804,139 @@ TEST_F(PartsWindowTest, TheInPlaceEditorSetsTheBankOfEveryPart)
     EXPECT_EQ(PartTrack(*parts.Song(), 4)->bank, 7);
 }
 
+// The "P" column opens the database's preset chooser for the current part's
+// drummer of that row (its effect element and track, among the MIDI effect
+// ports); the output's "P" stops playback and opens it for the output
+// (its handle and the song tract, among the output ports).
+TEST_F(PartsWindowTest, ThePresetClicksOpenTheDatabasesPresetChooser)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    bool pictured = false;
+    database.choosePreset = [&] {
+        if (!pictured)
+            pictured = !testing_support::writeWindowPicture(parts.Handle(), "rallimoth_preset").empty();
+    };
+    const auto &asked = database.presetAsked;
+
+    parts.Click(156 + 100, kRowsTop + kRowHeight + 5); // the first fill drummer's "P"
+    ASSERT_EQ(std::count(database.log.begin(), database.log.end(), "choose preset"), 1);
+    EXPECT_TRUE(pictured);
+    EXPECT_EQ(asked.item, PartElement(*parts.Song(), 0, 1));
+    EXPECT_EQ(asked.context, PartTrack(*parts.Song(), 0));
+    EXPECT_EQ(asked.firstKind, 8);
+    EXPECT_EQ(asked.lastKind, 9);
+    // The fill drummer, by its class id.
+    const GUID fill = {0x70781444, 0x08F0, 0x5C91, {0x8D, 0xF7, 0x9A, 0xEC, 0xBD, 0xB9, 0xE7, 0xC5}};
+    EXPECT_EQ(asked.descriptor.kind, PORT_BY_GUID);
+    ASSERT_EQ(asked.descriptor.dataSize, static_cast<long>(sizeof(GUID)));
+    EXPECT_TRUE(IsEqualGUID(*static_cast<const GUID *>(asked.descriptor.data), fill));
+    EXPECT_EQ(asked.name, PartElement(*parts.Song(), 0, 1)->GetName());
+
+    parts.Click(6 + 26 + 13, kRowsTop + 26 + 13); // part 5
+    pump();
+    ASSERT_EQ(parts.CurrentPart(), 4);
+    parts.Click(156 + 100, kRowsTop + 5); // the loop-slice drummer's "P"
+    EXPECT_EQ(asked.item, PartElement(*parts.Song(), 4, 0));
+    EXPECT_EQ(asked.context, PartTrack(*parts.Song(), 4));
+    const GUID loopSlice = {0x12685FD8, 0x4060, 0x592B, {0xA8, 0x17, 0xB5, 0xBE, 0x33, 0x70, 0xC1, 0x34}};
+    ASSERT_EQ(asked.descriptor.dataSize, static_cast<long>(sizeof(GUID)));
+    EXPECT_TRUE(IsEqualGUID(*static_cast<const GUID *>(asked.descriptor.data), loopSlice));
+
+    // The output has no descriptor yet: no chooser.
+    parts.Click(156 + 100, 110);
+    EXPECT_EQ(std::count(database.log.begin(), database.log.end(), "choose preset"), 2);
+
+    manager.levels.firstDescriptor.kind = PORT_BY_NAME;
+    ASSERT_TRUE(manager.levels.firstDescriptor.SetData("Default Preview"));
+    SendMessageA(parts.Handle(), WM_KEYDOWN, VK_SPACE, 0);
+    ASSERT_TRUE(manager.IsPlayed());
+    parts.Click(156 + 100, 110);
+    EXPECT_FALSE(manager.IsPlayed()) << "the output's presets stop playback";
+    ASSERT_EQ(std::count(database.log.begin(), database.log.end(), "choose preset"), 3);
+    EXPECT_EQ(asked.item, PartTrack(*parts.Song(), 4)->output);
+    EXPECT_NE(asked.item, nullptr);
+    EXPECT_EQ(asked.context, static_cast<IQuorvaneSongTract *>(&manager.levels));
+    EXPECT_EQ(asked.firstKind, 0);
+    EXPECT_EQ(asked.lastKind, 4);
+    EXPECT_EQ(asked.descriptor.kind, PORT_BY_NAME);
+    EXPECT_EQ(std::string(static_cast<const char *>(asked.descriptor.data)), "Default Preview");
+
+    // No stored port matches: nothing is shown and nothing changes.
+    database.storedPort = false;
+    parts.Click(156 + 100, kRowsTop + 2 * kRowHeight + 5);
+    EXPECT_EQ(std::count(database.log.begin(), database.log.end(), "choose preset"), 4);
+    EXPECT_TRUE(shown.texts.empty());
+}
+
+// While the mouse works a control (a chooser, a popup, the bank editor, a
+// drag) the control is framed in the selection colour, and only then.
+TEST_F(PartsWindowTest, TheControlTheMouseWorksIsHighlighted)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    const COLORREF lit = RGB(128, 128, 255);
+    // The pixel just inside the control's top-left corner, as painted now.
+    const auto corner = [&](int x, int y) {
+        return testing_support::printWindow(parts.Handle()).at(x + 1, y + 1);
+    };
+    const int W = parts.NameWidth();
+    const int presetTop = kRowsTop + 2 * kRowHeight;
+
+    EXPECT_EQ(parts.MouseMode().region, PartsRegion::None);
+    const COLORREF idle = corner(W + 90, presetTop);
+    EXPECT_NE(idle, lit);
+    PartsHit during;
+    COLORREF seen = 0;
+    database.choosePreset = [&] {
+        during = parts.MouseMode();
+        seen = corner(W + 90, presetTop);
+        testing_support::writeWindowPicture(parts.Handle(), "rallimoth_preset_highlight");
+    };
+    parts.Click(W + 100, presetTop + 5);
+    EXPECT_EQ(during.region, PartsRegion::PresetColumn);
+    EXPECT_EQ(during.index, 2);
+    EXPECT_EQ(seen, lit);
+    EXPECT_EQ(parts.MouseMode().region, PartsRegion::None);
+    EXPECT_EQ(corner(W + 90, presetTop), idle);
+
+    database.chooseOutput = [&](PORTDESCR &) {
+        during = parts.MouseMode();
+        seen = corner(W + 82, 106);
+        return false;
+    };
+    parts.Click(W + 85, 110);
+    EXPECT_EQ(during.region, PartsRegion::OutputChooser);
+    EXPECT_EQ(seen, lit);
+
+    auto old = SetPopupRunner([&](HMENU, POINT, HWND) {
+        during = parts.MouseMode();
+        seen = corner(W + 142, 106);
+        return 0u;
+    });
+    parts.Click(W + 150, 110);
+    SetPopupRunner(old);
+    EXPECT_EQ(during.region, PartsRegion::Channel);
+    EXPECT_EQ(seen, lit);
+    EXPECT_EQ(parts.MouseMode().region, PartsRegion::None);
+
+    // The bank editor: while it edits.
+    parts.Click(W + 230, 110);
+    EXPECT_EQ(parts.MouseMode().region, PartsRegion::Bank);
+    SendMessageA(parts.BankEditor().Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(parts.MouseMode().region, PartsRegion::None);
+
+    // The tempo drag: until the button is released.
+    const int tempoTop = kRowsTop + 2 * kRowHeight;
+    SendMessageA(parts.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(W + 400, tempoTop + 5));
+    EXPECT_EQ(parts.MouseMode().region, PartsRegion::LevelDrag);
+    EXPECT_EQ(parts.MouseMode().index, 2);
+    EXPECT_EQ(corner(W + 382, tempoTop), lit);
+    SendMessageA(parts.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(W + 400, tempoTop + 5));
+    EXPECT_EQ(parts.MouseMode().region, PartsRegion::None);
+    EXPECT_NE(corner(W + 382, tempoTop), lit);
+}
+
 } // namespace

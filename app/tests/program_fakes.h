@@ -53,6 +53,20 @@ struct FakeDatabase : Quorvane::ProgramDatabase {
         log.push_back("choose out");
         return chooseOutput && chooseOutput(descriptor);
     }
+    // The preset chooser: what it was opened for goes into presetAsked and
+    // choosePreset (when set) plays the user's part; without storedPort no
+    // stored port matches.
+    bool ChoosePreset(const Quorvane::PORTDESCR &descriptor, Quorvane::PortKinds kinds, void *item,
+                      void *context, const char *name, void *) override
+    {
+        log.push_back("choose preset");
+        presetAsked = PresetAsked{descriptor, kinds.first, kinds.last, item, context, name ? name : ""};
+        if (!storedPort)
+            return false;
+        if (choosePreset)
+            choosePreset();
+        return true;
+    }
     Quorvane::Hibernation LoadHibernation(Quorvane::CSong *song, std::vector<uint8_t> &state) override
     {
         state = hibernatedState;
@@ -91,6 +105,16 @@ struct FakeDatabase : Quorvane::ProgramDatabase {
     std::vector<uint8_t> offeredState;
     std::function<bool(Quorvane::CSong *, std::vector<uint8_t> &)> chooseTemplate;
     std::vector<uint8_t> savedState;
+    struct PresetAsked {
+        Quorvane::PORTDESCR descriptor;
+        long firstKind = 0;
+        long lastKind = 0;
+        void *item = nullptr;
+        void *context = nullptr;
+        std::string name;
+    } presetAsked;
+    bool storedPort = true;
+    std::function<void()> choosePreset;
     std::vector<std::string> log;
 };
 
@@ -165,6 +189,17 @@ struct LevelTract : FakeTract {
     }
 
     void RefreshOut(void *out) override { refreshed.push_back(out); }
+    // The outputs other than "other" describe themselves by firstDescriptor
+    // once the test gives it a kind.
+    int GetOutDescr(void *out, Quorvane::PORTDESCR *descriptor, int) override
+    {
+        if (out == &other || firstDescriptor.kind == Quorvane::PORT_NONE)
+            return 0;
+        *descriptor = firstDescriptor;
+        return 1;
+    }
+
+    Quorvane::PORTDESCR firstDescriptor;
 
     EditorSynth synth;
     std::vector<void *> refreshed;
