@@ -1,6 +1,7 @@
 // The parts list painted with the drawing kit's shared objects.
 #include "app/parts_window.h"
 
+#include "app/options/output_strip.h"
 #include "app/parts_song.h"
 #include "data/lock.h"
 #include "data/meff_chain.h"
@@ -39,6 +40,16 @@ public:
     void label(long l, long t, long r, long b, const char *text, unsigned long align = kCentre)
     {
         c.DrawTextA(QUAD(l, t, r, b), align, 2, text, -1);
+    }
+
+    // The preset cell "P" and the dock cell ("D" docked, "F" floating) of a
+    // drummer row or of the output row.
+    void presetAndDock(long W, long top, long bottom, bool docked)
+    {
+        box(W + 90, top, W + 116, bottom, &colWhite);
+        label(W + 90, top, W + 116, bottom, "P");
+        box(W + 116, top, W + 142, bottom, docked ? &colWhite : &colEdit1);
+        label(W + 116, top, W + 142, bottom, docked ? "D" : "F");
     }
 
     CGUIContext &c;
@@ -106,10 +117,7 @@ void PartsWindow::paintParts(CGUIContext &c, const RECT &client)
         else
             std::snprintf(label, sizeof(label), "%s %d", drummer ? drummer : "-", row);
         p.label(90, top, W + 90, bottom, label, kLeft);
-        p.box(W + 90, top, W + 116, bottom, &colWhite);
-        p.label(W + 90, top, W + 116, bottom, "P");
-        p.box(W + 116, top, W + 142, bottom, docked_[row] ? &colWhite : &colEdit1);
-        p.label(W + 116, top, W + 142, bottom, docked_[row] ? "D" : "F");
+        p.presetAndDock(W, top, bottom, docked_[row] != 0);
         const bool muted = elem && !elem->IsActive();
         p.box(W + 142, top, W + 168, bottom, muted ? &colEdit : &colWhite);
         p.label(W + 142, top, W + 168, bottom, muted ? "M" : "");
@@ -126,6 +134,21 @@ void PartsWindow::paintParts(CGUIContext &c, const RECT &client)
     p.box(90, 106, W + 82, 132, &colWhite);
     p.label(90, 106, W + 82, 132, "Output", kLeft);
     p.box(W + 82, 106, W + 90, 132, &colLtGray);
+    p.presetAndDock(W, 106, 132, docked_[kOutputEditor] != 0);
+    CTrackMIDI *output = built_ ? PartTrack(song_, selected_) : nullptr;
+    const struct {
+        OutputField field;
+        long left, right;
+    } fields[] = {{OutputField::Channel, 142, 194},
+                  {OutputField::BankMethod, 194, 220},
+                  {OutputField::Bank, 220, 298},
+                  {OutputField::Program, 298, 376}};
+    for (const auto &f : fields) {
+        p.box(W + f.left, 106, W + f.right, 132, &colWhite);
+        if (output)
+            p.label(W + f.left + 2, 106, W + f.right - 2, 132, OutputFieldText(*output, f.field).c_str(),
+                    kLeft);
+    }
     float volume = 1.0f, panning = 1.0f;
     const bool audio = built_ && Levels(volume, panning);
     if (audio) {

@@ -23,8 +23,6 @@ namespace Quorvane {
 
 namespace {
 
-// The output editor's host window.
-constexpr int kOutputEditor = 3;
 // Banks are numbered by two 7-bit controllers.
 constexpr long kMaxBank = 16383;
 

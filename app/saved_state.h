@@ -11,6 +11,8 @@ namespace Quorvane {
 
 constexpr int kParts = 12;
 constexpr int kEditorWindows = 4;
+// The last editor window shows the output's soft synth.
+constexpr int kOutputEditor = 3;
 constexpr uint32_t kSavedStateMagic = 0x0789ABCD;
 
 #pragma pack(push, 1)

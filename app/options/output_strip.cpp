@@ -101,6 +101,34 @@ std::vector<PopupEntry> ProgramEntries(IQuorvaneSongTract &tract, void *out, lon
     return entries;
 }
 
+std::string OutputFieldText(CTrack &track, OutputField field)
+{
+    const long value = fieldOf(track, field);
+    char text[kNameSize] = {};
+    switch (field) {
+    case OutputField::Channel:
+        if (value < 0 || value >= 16)
+            return "ch: -";
+        return "ch: " + std::to_string(value + 1);
+    case OutputField::BankMethod:
+        for (const PopupEntry &e : BankMethodEntries(value))
+            if (e.checked)
+                return e.text;
+        return "---";
+    case OutputField::Bank:
+        if (value < 0)
+            return "---";
+        track.StringBank(text, value);
+        return text;
+    case OutputField::Program:
+        break;
+    }
+    if (value < 0)
+        return "---";
+    track.StringProg(text, track.bank, value);
+    return text;
+}
+
 HMENU BuildPopup(const std::vector<PopupEntry> &entries)
 {
     HMENU menu = CreatePopupMenu();

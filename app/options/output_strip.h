@@ -13,6 +13,7 @@
 namespace Quorvane {
 
 class CSong;
+class CTrack;
 class IQuorvaneSongTract;
 
 enum class OutputField { Channel, BankMethod, Bank, Program };
@@ -36,6 +37,11 @@ std::vector<PopupEntry> BankMethodEntries(long method);
 std::vector<PopupEntry> BankEntries(IQuorvaneSongTract &tract, void *out, long bank);
 // The program names of the bank, then "---".
 std::vector<PopupEntry> ProgramEntries(IQuorvaneSongTract &tract, void *out, long bank, long program);
+
+// What the output strip shows of a field of the track: "ch: 1".."ch: 16"
+// or "ch: -", the bank method's name, and the bank and program names the
+// output gives (else their numbers, "---" for none).
+std::string OutputFieldText(CTrack &track, OutputField field);
 
 // A popup menu of the entries: entry i has the command i + 1.
 HMENU BuildPopup(const std::vector<PopupEntry> &entries);

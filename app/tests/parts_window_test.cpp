@@ -804,6 +804,66 @@ TEST_F(PartsWindowTest, TheInPlaceEditorSetsTheBankOfEveryPart)
     EXPECT_EQ(PartTrack(*parts.Song(), 4)->bank, 7);
 }
 
+// The output row paints its own fields as the drummer rows do: "P", the
+// dock mark, and the channel, bank method, bank and program of the
+// selected part's track.
+TEST_F(PartsWindowTest, TheOutputRowPaintsItsFields)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    const int W = parts.NameWidth();
+    // The dark (text) pixels of a field of the output row, as painted now.
+    const auto ink = [&](int left, int right) {
+        const testing_support::WindowPicture picture = testing_support::printWindow(parts.Handle());
+        int dark = 0;
+        for (int y = 108; y < 130; ++y)
+            for (int x = W + left + 2; x < W + right - 2; ++x) {
+                const COLORREF c = picture.at(x, y);
+                dark += GetRValue(c) < 96 && GetGValue(c) < 96 && GetBValue(c) < 96;
+            }
+        return dark;
+    };
+    struct Field {
+        const char *name;
+        int left, right;
+    };
+    const Field fields[] = {{"preset", 90, 116},  {"dock", 116, 142}, {"channel", 142, 194},
+                            {"method", 194, 220}, {"bank", 220, 298}, {"program", 298, 376}};
+    for (const Field &f : fields)
+        EXPECT_GT(ink(f.left, f.right), 0) << f.name;
+
+    // The texts follow the track: "ch: 10" against "ch: -", "Ctrl 32"
+    // against "Normal", a bank and program number against "---".
+    CTrackMIDI *track = PartTrack(*parts.Song(), parts.SelectedPart());
+    track->channel = 9;
+    track->bankMode = 2;
+    track->bank = 300;
+    track->program = 12;
+    const int named[] = {ink(142, 194), ink(194, 220), ink(220, 298), ink(298, 376)};
+    EXPECT_FALSE(testing_support::writeWindowPicture(parts.Handle(), "rallimoth_output_row").empty());
+    track->channel = kNoOutputValue;
+    track->bankMode = 0;
+    track->bank = kNoOutputValue;
+    track->program = kNoOutputValue;
+    const int none[] = {ink(142, 194), ink(194, 220), ink(220, 298), ink(298, 376)};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NE(named[i], none[i]) << fields[i + 2].name;
+
+    // The dock cell is lit like a drummer's while the output's editor floats.
+    const auto dockFill = [&](int top) {
+        return testing_support::printWindow(parts.Handle()).at(W + 118, top + 2);
+    };
+    const int drummerTop = kRowsTop + kRowHeight;
+    EXPECT_EQ(dockFill(106), dockFill(drummerTop));
+    parts.Click(W + 120, 110);
+    ASSERT_FALSE(parts.Docked(kOutputEditor));
+    EXPECT_NE(dockFill(106), dockFill(drummerTop));
+    parts.Click(W + 116 + 13, drummerTop + 5);
+    ASSERT_FALSE(parts.Docked(1));
+    EXPECT_EQ(dockFill(106), dockFill(drummerTop));
+}
+
 // The "P" column opens the database's preset chooser for the current part's
 // drummer of that row (its effect element and track, among the MIDI effect
 // ports); the output's "P" stops playback and opens it for the output

@@ -114,3 +114,30 @@ TEST_F(OutputChoiceTest, AChoiceReachesEveryPartAndTheSelectedPartsPort)
     EXPECT_EQ(PartTrack(song, 6)->bank, -1);
     EXPECT_TRUE(sound.tract.messages().empty());
 }
+
+TEST_F(OutputChoiceTest, TheStripShowsEachFieldByItsName)
+{
+    CTrackMIDI &track = *PartTrack(song, 0);
+    const auto shown = [&] {
+        std::string out;
+        for (OutputField f :
+             {OutputField::Channel, OutputField::BankMethod, OutputField::Bank, OutputField::Program})
+            out += OutputFieldText(track, f) + "|";
+        return out;
+    };
+    // The preview output names nothing: numbers.
+    EXPECT_EQ(shown(), "ch: 3|Normal|1|7|");
+    track.channel = 15;
+    track.bankMode = 2;
+    void *const preview = track.output;
+    track.output = &sound.tract.other; // names bank 1 "Strings"
+    EXPECT_EQ(shown(), "ch: 16|Ctrl 32|Strings|7|");
+    track.channel = kNoOutputValue;
+    track.bank = kNoOutputValue;
+    track.program = kNoOutputValue;
+    track.bankMode = 1;
+    EXPECT_EQ(shown(), "ch: -|Ctrl 0|---|---|");
+    track.channel = 16;
+    EXPECT_EQ(OutputFieldText(track, OutputField::Channel), "ch: -");
+    track.output = preview;
+}
