@@ -4,6 +4,7 @@
 #include "db/records/sdb.h"
 
 #include "db/records/file_chunks.h"
+#include "db/records/key_index.h"
 #include "db/records/record_scan.h"
 #include "db/records/rollback_journal.h"
 
@@ -126,6 +127,10 @@ void CSDB::ApplyCompaction(uint8_t mode)
         link = &note->next;
     }
     m_lastNote = last;
+    // A discard brings deleted copies back to life; without the memory for
+    // an index that knows them no look-up may run on the file.
+    if (!RebuildIndex())
+        m_file.Close();
 }
 
 // The file is half compacted and its journal could not be played back: no

@@ -283,7 +283,7 @@ TEST_F(Items, OutputPresetsSaveReplaceAndRecallTheOutputsState)
     EXPECT_EQ(presets->GetNext(n, second, name), nullptr);
 
     // A replacement that cannot be written leaves the old preset.
-    SetXFileChangeHook([](XFileChange, uint32_t) -> uint32_t { return 0; });
+    SetXFileChangeHook([](XFileChange, uint32_t, const void *) -> uint32_t { return 0; });
     EXPECT_FALSE(presets->Save(out, song.tract(), second, "Cold"));
     SetXFileChangeHook(nullptr);
     PORTDESCR kept;
@@ -495,7 +495,7 @@ TEST_F(Items, AReplacedTemplateGoesOnlyOnceTheNewOneIsWritten)
     ITembriTemplate *templates = db->GetITembriTemplateNewSong(1);
     uint32_t id = 0, replaced = 0;
     ASSERT_TRUE(templates->Save(song.get(), kNoReplace, "Mine", &id));
-    SetXFileChangeHook([](XFileChange, uint32_t) -> uint32_t { return 0; });
+    SetXFileChangeHook([](XFileChange, uint32_t, const void *) -> uint32_t { return 0; });
     EXPECT_FALSE(templates->Save(song.get(), id, nullptr, &replaced));
     SetXFileChangeHook(nullptr);
     ASSERT_NE(db->GetNoteByID(id), nullptr);
