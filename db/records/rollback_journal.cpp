@@ -123,11 +123,24 @@ int RollbackJournal::Save(CXFile &data, uint32_t from, uint32_t end, unsigned ch
 {
     if (!m_nameFits || from > end || !KeepAside())
         return 0;
-    JournalHead head{};
     CXFile journal;
+    if (!journal.Create(m_name))
+        return 0;
+    if (WriteJournal(journal, data, from, end, buffer, bufferSize))
+        return 1;
+    // What was written of it is of no use to anyone.
+    journal.Close();
+    Remove();
+    return 0;
+}
+
+int RollbackJournal::WriteJournal(CXFile &journal, CXFile &data, uint32_t from, uint32_t end,
+                                  unsigned char *buffer, uint32_t bufferSize) const
+{
     // A zero head until the body is on the disk: a journal cut short by a
     // crash is never played back.
-    if (!journal.Create(m_name) || !journal.Write(&head, sizeof(head)))
+    JournalHead head{};
+    if (!journal.Write(&head, sizeof(head)))
         return 0;
     head.magic = journalMagic;
     head.fileMagic = m_magic;

@@ -42,7 +42,9 @@ public:
     // Opens the journal for reading (its body starts at BodyOffset).
     int OpenForReading(CXFile &journal) const;
     // Saves [from, end) of the data file; a journal standing there already
-    // is kept aside first.
+    // is kept aside first. On failure what was written of the new journal
+    // is removed (or, when that fails too, left with a head that is not
+    // whole).
     int Save(CXFile &data, uint32_t from, uint32_t end, unsigned char *buffer, uint32_t bufferSize);
     // Plays a playable journal back into the data file (open for writing),
     // flushes it and removes the journal. 0, with both files as they were,
@@ -56,6 +58,9 @@ public:
     int KeepAside();
 
 private:
+    int WriteJournal(CXFile &journal, CXFile &data, uint32_t from, uint32_t end, unsigned char *buffer,
+                     uint32_t bufferSize) const;
+
     char m_name[MAX_PATH + 16];
     bool m_nameFits;
     DBUID m_uid;

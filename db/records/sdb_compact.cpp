@@ -89,10 +89,8 @@ int CSDB::Compact(uint8_t mode)
         return 0;
     unsigned char *readBuffer = buffers.get(), *writeBuffer = readBuffer + SDB_CHUNK_SIZE;
     RollbackJournal journal(m_fileName, m_uid, m_magic);
-    if (!journal.Save(m_file, first->position, end, readBuffer, SDB_CHUNK_SIZE)) {
-        journal.Remove();
+    if (!journal.Save(m_file, first->position, end, readBuffer, SDB_CHUNK_SIZE))
         return 0;
-    }
     // A journal left behind would undo the compaction at the next open, so
     // a failed removal counts as a failed compaction.
     if (compactRecords(m_file, writer, first, end, mode, readBuffer, writeBuffer) && journal.Remove()) {

@@ -212,6 +212,19 @@ TEST_F(JournalFile, AJournalThatWouldGiveBackADamagedFileFailsTheOpenAndLeavesBo
     RemoveXFile(journal.c_str());
 }
 
+// A journal a commit finds beside the file is not its own: it is kept
+// aside, not replaced.
+TEST_F(JournalFile, AJournalACommitFindsIsKeptAsideNotReplaced)
+{
+    ASSERT_TRUE(db.Create(path.c_str(), kMagic));
+    addRecord(db, 0x50, none, "A");
+    ASSERT_TRUE(writeFile(journal, "left by someone else"));
+    ASSERT_TRUE(db.Commit());
+    EXPECT_FALSE(fileExists(journal));
+    EXPECT_EQ(readFile(keptAside), "left by someone else");
+    EXPECT_EQ(readFile(path), headBytes(kMagic, db.GetDataBaseUID()) + recordBytes(0, 0x50, 0, none, "A"));
+}
+
 // The journal a commit writes, stopped once it is whole: its bytes as the
 // layout gives them, played back as it stands, kept aside with one bit
 // flipped.
