@@ -9,20 +9,46 @@
 
 namespace Quorvane {
 
-CTembriDB::CTembriDB(const char *fileName, uint32_t version, long &result) : version(version)
+namespace {
+
+enum class Root { Whole, NoRecords, Damaged };
+
+// The root record must stand at the top level and its body read whole.
+Root CheckRoot(CSDB &db)
+{
+    DBLock lock(&db);
+    const SDBNOTE *note = db.GetFirstNote(SDB_NO_PARENT, RT_ROOT);
+    if (!note)
+        return db.GetNoteByType(nullptr, SDB_ANY_TYPE) ? Root::Damaged : Root::NoRecords;
+    const uint32_t bodyEnd = note->position + SDB_HEADER_SIZE + note->size;
+    ROOTNOTE root(0, note->id);
+    uint32_t at = 0;
+    return db.ReadNote(&root) && db.GetXFile()->GetCurrentPos(&at) && at == bodyEnd ? Root::Whole
+                                                                                    : Root::Damaged;
+}
+
+} // namespace
+
+CTembriDB::CTembriDB(const char *fileName, uint32_t version, long &result, KeptAsideNotice notice)
+    : version(version)
 {
     result = 0;
     if (Open(fileName, kEquipmentMagic, 1)) {
-        Lock();
-        const bool hasRoot = GetFirstNote(SDB_NO_PARENT, RT_ROOT) != nullptr;
-        const int emptied = hasRoot || DeleteAll();
-        Unlock();
-        if (hasRoot) {
+        const Root root = CheckRoot(*this);
+        if (root == Root::Whole) {
             result = 1;
             return;
         }
-        if (!emptied)
-            return;
+        if (root == Root::Damaged) {
+            Close(0);
+            char keptAs[MAX_PATH];
+            if (!KeepXFileAside(fileName, keptAs, sizeof(keptAs)))
+                return;
+            if (notice)
+                notice(keptAs);
+            if (!Create(fileName, kEquipmentMagic))
+                return;
+        }
     } else if (!Create(fileName, kEquipmentMagic)) {
         return;
     }

@@ -22,10 +22,16 @@ constexpr uint32_t kEquipmentVersion = 0x10000;
 
 class STAVRUND_API CTembriDB : public CSDB {
 public:
+    // Called with the name a damaged database was kept under, before the
+    // new one is made.
+    using KeptAsideNotice = void (*)(const char *keptAs);
+
     // Opens the file, or creates it; result 0 when neither worked, 1 for an
-    // existing database, 2 for a new one (or a file without a root record,
-    // emptied and given one).
-    CTembriDB(const char *fileName, uint32_t version, long &result);
+    // existing database, 2 for a new one. A file without records gets its
+    // root record; a file with records but no whole root record is damaged:
+    // it is kept aside under another name (nothing in it is lost), the
+    // notice runs, and a new database takes its place.
+    CTembriDB(const char *fileName, uint32_t version, long &result, KeptAsideNotice notice = nullptr);
     // Over no file yet: the owner opens or creates one (song files do).
     explicit CTembriDB(uint32_t version) : version(version) {}
     CTembriDB(const CTembriDB &) = default;

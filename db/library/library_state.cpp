@@ -42,7 +42,10 @@ void StavrundAttach(const char *programPath, HMODULE module)
     programName = path.substr(slash == std::string::npos ? 0 : slash + 1);
     programName = programName.substr(0, programName.find_last_of('.'));
     long result = 0;
-    database.reset(new (std::nothrow) CTembriDB(file.c_str(), kEquipmentVersion, result));
+    // A damaged database is kept beside the new one; the user hears of it
+    // before the new one starts.
+    auto tellKeptAside = [](const char *) { DBErrorBox(IDS_DATABASE_ERROR); };
+    database.reset(new (std::nothrow) CTembriDB(file.c_str(), kEquipmentVersion, result, tellKeptAside));
     firstTime = result == 2;
 }
 

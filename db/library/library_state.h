@@ -17,7 +17,9 @@ namespace Quorvane {
 STAVRUND_API std::string DatabaseFileOf(const char *programPath);
 
 // Opens or creates the program's database; the library loads even when
-// that fails (every function then answers as for an empty database).
+// that fails (every function then answers as for an empty database). A
+// damaged database is kept aside, the user gets the database error message,
+// and a new one starts.
 STAVRUND_API void StavrundAttach(const char *programPath, HMODULE resources);
 // Closes the database without commit: pending changes are discarded.
 STAVRUND_API void StavrundDetach();

@@ -41,7 +41,13 @@ void DecodeRecordHeader(const unsigned char *bytes, SDBNOTE &note)
 }
 
 RecordScanner::RecordScanner(CXFile &file, uint32_t fileEnd, unsigned char *buffer, uint32_t bufferSize)
-    : m_reader(file, SDB_HEAD_SIZE, fileEnd < SDB_HEAD_SIZE ? SDB_HEAD_SIZE : fileEnd, buffer, bufferSize)
+    : RecordScanner(file, SDB_HEAD_SIZE, fileEnd, buffer, bufferSize)
+{
+}
+
+RecordScanner::RecordScanner(CXFile &file, uint32_t from, uint32_t end, unsigned char *buffer,
+                             uint32_t bufferSize)
+    : m_reader(file, from, end < from ? from : end, buffer, bufferSize)
 {
 }
 

@@ -27,12 +27,23 @@ public:
     };
 
     RecordScanner(CXFile &file, uint32_t fileEnd, unsigned char *buffer, uint32_t bufferSize);
+    // Walks the records of [from, end) of a file.
+    RecordScanner(CXFile &file, uint32_t from, uint32_t end, unsigned char *buffer, uint32_t bufferSize);
     Step Next(SDBNOTE &note);
     // Where the record that the last step looked at begins.
     uint32_t Position() const { return m_reader.Position(); }
 
 private:
     SequentialReader m_reader;
+};
+
+// Records of a data file as they stand, or will stand, in it: the bytes
+// [from, end) of `file`, whose offsets plus `shift` (modulo 2^32) are where
+// they belong in the data file.
+struct ScanPiece {
+    CXFile *file;
+    uint32_t from, end;
+    uint32_t shift;
 };
 
 } // namespace Quorvane

@@ -1,7 +1,10 @@
 #include "db/records/rollback_journal.h"
 
 #include "db/records/file_chunks.h"
+#include "db/records/sdb_note.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -9,9 +12,12 @@ namespace Quorvane {
 
 namespace {
 
-// Journal head: "SDBJ", the data file's type magic and id, and the range
-// [from, end) whose old bytes follow the head.
-constexpr uint32_t journalMagic = 0x4A424453; // "SDBJ"
+// Journal head (40 bytes): "SDJ2", the data file's type magic and id, the
+// range [from, end) whose old bytes follow the head, the body's length and
+// the checksum of the head's first 36 bytes and the body. A head of zeros
+// (the body not yet on the disk) or of the first layout ("SDBJ") is not
+// whole.
+constexpr uint32_t journalMagic = 0x324A4453; // "SDJ2"
 
 struct JournalHead {
     uint32_t magic;
@@ -19,8 +25,25 @@ struct JournalHead {
     uint32_t uid[4];
     uint32_t from;
     uint32_t end;
+    uint32_t length;
+    uint32_t checksum;
 };
-static_assert(sizeof(JournalHead) == 32);
+static_assert(sizeof(JournalHead) == RollbackJournal::BodyOffset);
+constexpr uint32_t checkedHead = offsetof(JournalHead, checksum);
+
+// FNV-1a, 32 bits: any one changed byte changes it.
+class Checksum {
+public:
+    void Add(const unsigned char *bytes, uint32_t n)
+    {
+        for (uint32_t i = 0; i < n; ++i)
+            m_value = (m_value ^ bytes[i]) * 0x01000193u;
+    }
+    uint32_t Value() const { return m_value; }
+
+private:
+    uint32_t m_value = 0x811C9DC5u;
+};
 
 } // namespace
 
@@ -41,51 +64,113 @@ int RollbackJournal::Remove()
     return m_nameFits ? RemoveXFile(m_name) : 1;
 }
 
+int RollbackJournal::KeepAside()
+{
+    return Exists() ? KeepXFileAside(m_name, nullptr, 0) : 1;
+}
+
+int RollbackJournal::OpenForReading(CXFile &journal) const
+{
+    return m_nameFits && journal.Open(m_name, 0);
+}
+
+RollbackJournal::State RollbackJournal::Check(uint32_t dataLength, unsigned char *buffer, uint32_t bufferSize,
+                                              uint32_t *from, uint32_t *end) const
+{
+    if (!Exists())
+        return State::Absent;
+    CXFile journal;
+    uint32_t length;
+    if (!OpenForReading(journal) || !journal.SeekToEnd(&length))
+        return State::Unreadable;
+    JournalHead head;
+    if (length < sizeof(head))
+        return State::Unusable;
+    if (!journal.SeekToPos(0) || !journal.Read(&head, sizeof(head)))
+        return State::Unreadable;
+    if (head.magic != journalMagic || head.length != length - sizeof(head))
+        return State::Unusable;
+    Checksum sum;
+    sum.Add(reinterpret_cast<const unsigned char *>(&head), checkedHead);
+    SequentialReader body(journal, sizeof(head), length, buffer, bufferSize);
+    while (body.Left() > 0) {
+        const unsigned char *bytes;
+        uint32_t taken;
+        if (!body.Take(bufferSize, &bytes, &taken))
+            return State::Unreadable;
+        sum.Add(bytes, taken);
+    }
+    if (sum.Value() != head.checksum)
+        return State::Unusable;
+    // A compaction writes from `from` on and cuts the file there or behind;
+    // the committed head before it is never touched.
+    const bool ours =
+        head.fileMagic == m_magic && std::memcmp(head.uid, m_uid.m_words, sizeof(head.uid)) == 0;
+    const bool fits = head.from >= SDB_HEAD_SIZE && head.from <= head.end &&
+                      head.end - head.from == head.length && dataLength >= head.from &&
+                      dataLength <= head.end;
+    if (!ours || !fits)
+        return State::Unusable;
+    if (from)
+        *from = head.from;
+    if (end)
+        *end = head.end;
+    return State::Playable;
+}
+
 int RollbackJournal::Save(CXFile &data, uint32_t from, uint32_t end, unsigned char *buffer,
                           uint32_t bufferSize)
 {
-    if (!m_nameFits || !Remove())
+    if (!m_nameFits || from > end || !KeepAside())
         return 0;
     CXFile journal;
-    JournalHead head{};
-    // A zero head until the copy is on the disk: a journal cut short by a
+    if (!journal.Create(m_name))
+        return 0;
+    if (WriteJournal(journal, data, from, end, buffer, bufferSize))
+        return 1;
+    // What was written of it is of no use to anyone.
+    journal.Close();
+    Remove();
+    return 0;
+}
+
+int RollbackJournal::WriteJournal(CXFile &journal, CXFile &data, uint32_t from, uint32_t end,
+                                  unsigned char *buffer, uint32_t bufferSize) const
+{
+    // A zero head until the body is on the disk: a journal cut short by a
     // crash is never played back.
-    if (!journal.Create(m_name) || !journal.Write(&head, sizeof(head)) ||
-        !CopyFileBytes(data, from, journal, sizeof(head), end - from, buffer, bufferSize) || !journal.Flush())
+    JournalHead head{};
+    if (!journal.Write(&head, sizeof(head)))
         return 0;
     head.magic = journalMagic;
     head.fileMagic = m_magic;
     std::memcpy(head.uid, m_uid.m_words, sizeof(head.uid));
     head.from = from;
     head.end = end;
-    return journal.SeekToPos(0) && journal.Write(&head, sizeof(head)) && journal.Flush();
-}
-
-bool RollbackJournal::ReadHead(CXFile &journal, uint32_t &from, uint32_t &end) const
-{
-    JournalHead head;
-    uint32_t length;
-    if (!journal.SeekToPos(0) || !journal.Read(&head, sizeof(head)) || !journal.SeekToEnd(&length))
-        return false;
-    from = head.from;
-    end = head.end;
-    return head.magic == journalMagic && head.fileMagic == m_magic &&
-           std::memcmp(head.uid, m_uid.m_words, sizeof(head.uid)) == 0 && from <= end &&
-           length - sizeof(head) == end - from;
+    head.length = end - from;
+    Checksum sum;
+    sum.Add(reinterpret_cast<const unsigned char *>(&head), checkedHead);
+    for (uint32_t at = from; at < end;) {
+        const uint32_t n = std::min(bufferSize, end - at);
+        if (!data.SeekToPos(at) || !data.Read(buffer, n) || !journal.Write(buffer, n))
+            return 0;
+        sum.Add(buffer, n);
+        at += n;
+    }
+    head.checksum = sum.Value();
+    return journal.Flush() && journal.SeekToPos(0) && journal.Write(&head, sizeof(head)) && journal.Flush();
 }
 
 int RollbackJournal::Restore(CXFile &data, unsigned char *buffer, uint32_t bufferSize)
 {
-    if (!Exists())
-        return 1;
+    uint32_t length, from, end;
+    if (!data.SeekToEnd(&length) || Check(length, buffer, bufferSize, &from, &end) != State::Playable)
+        return 0;
     {
         CXFile journal;
-        uint32_t from, end;
-        if (!journal.Open(m_name, 0))
-            return 0;
-        if (ReadHead(journal, from, end) &&
-            !(CopyFileBytes(journal, sizeof(JournalHead), data, from, end - from, buffer, bufferSize) &&
-              data.SeekToPos(end) && data.SetEOF() && data.Flush()))
+        if (!OpenForReading(journal) ||
+            !CopyFileBytes(journal, BodyOffset, data, from, end - from, buffer, bufferSize) ||
+            !data.SeekToPos(end) || !data.SetEOF() || !data.Flush())
             return 0;
     }
     return Remove();

@@ -2,6 +2,7 @@
 #include "db/records/sdb.h"
 
 #include "db/records/file_chunks.h"
+#include "db/records/key_index.h"
 #include "db/records/record_scan.h"
 #include "db/records/rollback_journal.h"
 
@@ -27,7 +28,7 @@ void CSDB::Clear()
     m_fileName[0] = '\0';
     m_signaled = 0;
     m_notes = m_lastNote = nullptr;
-    m_highestId = 0;
+    m_index = nullptr;
 }
 
 void CSDB::Lock()
@@ -72,22 +73,55 @@ int CSDB::ReadHead(uint32_t magic)
 }
 
 // Undoes what a process that died with the file open left: a compaction's
-// journal is played back, a torn last record (a pending addition) is cut,
-// and the pending records are discarded. A record that does not fit the
-// file otherwise fails the open and leaves the file as it is.
-int CSDB::Recover()
+// whole journal is played back, a torn last record (a pending addition) is
+// cut, and the pending records are discarded. Everything is checked before
+// the first change: a damaged file (or the file a journal gives back) fails
+// the open and stays as it is. A journal that cannot be played is kept
+// aside. Read only, nothing changes: the key table leaves the pending
+// records out, and a file that only a journal's playback can give back is
+// refused.
+int CSDB::Recover(bool writable)
 {
-    CXFile writer;
+    std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[SDB_CHUNK_SIZE]);
+    uint32_t length, from = 0, end = 0;
+    if (!buffer || !m_file.SeekToEnd(&length))
+        return 0;
     RollbackJournal journal(m_fileName, m_uid, m_magic);
-    if (journal.Exists()) {
-        std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[SDB_CHUNK_SIZE]);
-        if (!buffer || !writer.Open(m_fileName, 1) || !journal.Restore(writer, buffer.get(), SDB_CHUNK_SIZE))
-            return 0;
-    }
+    const RollbackJournal::State state = journal.Check(length, buffer.get(), SDB_CHUNK_SIZE, &from, &end);
+    const bool playback = state == RollbackJournal::State::Playable;
+    if (state == RollbackJournal::State::Unreadable || (playback && !writable))
+        return 0;
+    buffer.reset();
     uint32_t tornAt = 0;
-    const Scan scan = BuildKeyTable(&tornAt);
+    Scan scan;
+    if (playback) {
+        // The file as the playback will leave it: its head up to the range,
+        // then the journal's bytes.
+        CXFile saved;
+        if (!journal.OpenForReading(saved))
+            return 0;
+        const ScanPiece pieces[] = {
+            {&m_file, SDB_HEAD_SIZE, from, 0},
+            {&saved, RollbackJournal::BodyOffset, RollbackJournal::BodyOffset + (end - from),
+             from - RollbackJournal::BodyOffset},
+        };
+        scan = BuildKeyTable(pieces, 2, false, &tornAt);
+    } else {
+        scan = ScanFile(!writable, &tornAt);
+    }
     if (scan == Scan::Damaged)
         return 0;
+    if (!writable)
+        return 1;
+    CXFile writer;
+    if (playback) {
+        std::unique_ptr<unsigned char[]> copyBuffer(new (std::nothrow) unsigned char[SDB_CHUNK_SIZE]);
+        if (!copyBuffer || !writer.Open(m_fileName, 1) ||
+            !journal.Restore(writer, copyBuffer.get(), SDB_CHUNK_SIZE))
+            return 0;
+    } else if (state == RollbackJournal::State::Unusable && !journal.KeepAside()) {
+        return 0;
+    }
     if (scan == Scan::TornAddition &&
         !((writer.IsOpened() || writer.Open(m_fileName, 1)) && writer.SeekToPos(tornAt) && writer.SetEOF()))
         return 0;
@@ -106,7 +140,7 @@ int CSDB::Open(const char *name, uint32_t magic, int writable)
         return 0;
     }
     Lock();
-    const int opened = m_file.Open(name, writable) && ReadHead(magic) && Recover();
+    const int opened = m_file.Open(name, writable) && ReadHead(magic) && Recover(writable != 0);
     if (opened && writable)
         m_state |= Editable;
     Unlock();
@@ -128,7 +162,7 @@ int CSDB::Create(const char *name, uint32_t magic)
     std::memcpy(head, &magic, 4);
     std::memcpy(head + 4, m_uid.m_words, 16);
     // A journal beside a new file was left by an older file of that name.
-    const int made = created && RollbackJournal(name, m_uid, magic).Remove() &&
+    const int made = created && RollbackJournal(name, m_uid, magic).KeepAside() &&
                      m_file.Write(head, sizeof(head)) && RefreshKeyTable();
     if (made) {
         m_magic = magic;

@@ -5,8 +5,11 @@
 // A commit or a discard is atomic: the bytes the compaction overwrites are
 // first saved in a rollback journal beside the file, so a process killed or a
 // write failing at any point leaves the records of before or of after. An open
-// plays back a journal it finds and discards pending records that a dead
-// process left, so no later commit makes half-done changes permanent.
+// for writing plays back a whole journal it finds and discards pending
+// records that a dead process left, so no later commit makes half-done
+// changes permanent. An open for reading never writes: it leaves pending
+// records out of its key table, and refuses a file whose journal would have
+// to be played back. An open that fails leaves the file as it is.
 #pragma once
 
 #include "db/records/dbuid.h"
@@ -18,6 +21,9 @@
 #include <cstdint>
 
 namespace Quorvane {
+
+class KeyIndex;
+struct ScanPiece;
 
 class STAVRUND_API CSDB {
 public:
@@ -32,7 +38,8 @@ public:
     virtual ~CSDB();
 
     // Opens an existing file whose first u32 is `magic`; fails while any
-    // process (this one included) has the file open.
+    // process (this one included) has the file open, and for a damaged file
+    // (a record that does not fit, or two records with one id).
     int Open(const char *name, uint32_t magic, int writable);
     // Creates a new file with a new id; fails when the file exists.
     int Create(const char *name, uint32_t magic);
@@ -116,8 +123,10 @@ private:
 
     int ClaimFile(const char *name, bool newId);
     int ReadHead(uint32_t magic);
-    int Recover();
-    Scan BuildKeyTable(uint32_t *tornAt);
+    int Recover(bool writable);
+    Scan BuildKeyTable(const ScanPiece *pieces, int count, bool inMemory, uint32_t *tornAt);
+    Scan ScanFile(bool inMemory, uint32_t *tornAt);
+    bool RebuildIndex();
     int Compact(uint8_t mode);
     void ApplyCompaction(uint8_t mode);
     void LoseFile();
@@ -126,7 +135,7 @@ private:
     int AppendRecord(SDBNOTE &note, const void *body, CSDBInterpretator *codec);
     int AddRecord(SDBNOTE &note, const void *body, CSDBInterpretator *codec);
     int ReplaceRecord(SDBNOTE *old, SDBNOTE &fresh, const void *body, CSDBInterpretator *codec);
-    int MarkDeleted(SDBNOTE *note);
+    int MarkDeleted(SDBNOTE *note, SDBNOTE *successor = nullptr);
     int SaveAs(const char *name);
 
     uint32_t m_state = 0;
@@ -142,8 +151,8 @@ private:
     void (*m_callback)(CSDB *) = nullptr;
     SDBNOTE *m_notes = nullptr;
     SDBNOTE *m_lastNote = nullptr;
-    // The highest id or parent id in the key table: a larger id is free.
-    uint32_t m_highestId = 0;
+    // Look-ups by id and by parent over the key table (null while it is empty).
+    KeyIndex *m_index = nullptr;
 };
 
 } // namespace Quorvane

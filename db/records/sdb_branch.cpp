@@ -38,7 +38,7 @@ uint32_t CSDB::GetNotesBranch(const SDBNOTE *note, unsigned char **cursor)
         return 0;
     if (!cursor) {
         uint64_t bytes = imageSize + note->size;
-        const bool walked = WalkBranch(m_notes, note->id, [&bytes](const SDBNOTE *child) {
+        const bool walked = WalkBranch(m_index, note->id, [&bytes](const SDBNOTE *child) {
             bytes += imageSize + child->size;
             return true;
         });
@@ -61,7 +61,7 @@ uint32_t CSDB::GetNotesBranch(const SDBNOTE *note, unsigned char **cursor)
         ++records;
         return true;
     };
-    return copy(note) && WalkBranch(m_notes, note->id, copy) ? records : 0;
+    return copy(note) && WalkBranch(m_index, note->id, copy) ? records : 0;
 }
 
 int CSDB::InsertNotesBranch(uint32_t parent, uint32_t &count, unsigned char **cursor, uint32_t &firstId)

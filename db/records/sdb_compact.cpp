@@ -4,6 +4,7 @@
 #include "db/records/sdb.h"
 
 #include "db/records/file_chunks.h"
+#include "db/records/key_index.h"
 #include "db/records/record_scan.h"
 #include "db/records/rollback_journal.h"
 
@@ -88,10 +89,8 @@ int CSDB::Compact(uint8_t mode)
         return 0;
     unsigned char *readBuffer = buffers.get(), *writeBuffer = readBuffer + SDB_CHUNK_SIZE;
     RollbackJournal journal(m_fileName, m_uid, m_magic);
-    if (!journal.Save(m_file, first->position, end, readBuffer, SDB_CHUNK_SIZE)) {
-        journal.Remove();
+    if (!journal.Save(m_file, first->position, end, readBuffer, SDB_CHUNK_SIZE))
         return 0;
-    }
     // A journal left behind would undo the compaction at the next open, so
     // a failed removal counts as a failed compaction.
     if (compactRecords(m_file, writer, first, end, mode, readBuffer, writeBuffer) && journal.Remove()) {
@@ -126,6 +125,10 @@ void CSDB::ApplyCompaction(uint8_t mode)
         link = &note->next;
     }
     m_lastNote = last;
+    // A discard brings deleted copies back to life; without the memory for
+    // an index that knows them no look-up may run on the file.
+    if (!RebuildIndex())
+        m_file.Close();
 }
 
 // The file is half compacted and its journal could not be played back: no

@@ -3,6 +3,7 @@
 #include "db/records/sdb.h"
 
 #include "db/records/branch_walk.h"
+#include "db/records/key_index.h"
 #include "db/records/record_scan.h"
 
 namespace Quorvane {
@@ -79,12 +80,18 @@ int CSDB::AddNewNote(CSDBInterpretator *codec)
     return 1;
 }
 
-int CSDB::MarkDeleted(SDBNOTE *note)
+// Marks a live record deleted; `successor`, its new version, becomes the
+// live record of its id.
+int CSDB::MarkDeleted(SDBNOTE *note, SDBNOTE *successor)
 {
     const uint8_t flags = note->flags | SDB_DELETED;
     if (!m_file.SeekToPos(note->position) || !m_file.Write8(&flags))
         return 0;
     note->flags = flags;
+    if (successor)
+        m_index->Replaced(note, successor);
+    else
+        m_index->Deleted(note);
     m_state |= Modified;
     SignalModified();
     return 1;
@@ -97,7 +104,7 @@ int CSDB::ReplaceRecord(SDBNOTE *old, SDBNOTE &fresh, const void *body, CSDBInte
     fresh.id = old->id;
     if (!AppendRecord(fresh, body, codec))
         return 0;
-    if (!MarkDeleted(old)) {
+    if (!MarkDeleted(old, m_lastNote)) {
         RemoveLastEntry();
         m_file.SeekToPos(fresh.position);
         m_file.SetEOF();
@@ -126,7 +133,7 @@ int CSDB::ChangeNote(CSDBInterpretator *codec)
 
 int CSDB::DeleteNoteByParentID(uint32_t parent)
 {
-    return WalkBranch(m_notes, parent, [this](SDBNOTE *note) { return MarkDeleted(note) != 0; }) ? 1 : 0;
+    return WalkBranch(m_index, parent, [this](SDBNOTE *note) { return MarkDeleted(note) != 0; }) ? 1 : 0;
 }
 
 int CSDB::DeleteNoteByID(uint32_t id)

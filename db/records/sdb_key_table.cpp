@@ -2,11 +2,14 @@
 // and the look-ups and reads that go through it.
 #include "db/records/sdb.h"
 
+#include "db/records/key_index.h"
 #include "db/records/record_scan.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <unordered_set>
 
 namespace Quorvane {
 
@@ -27,21 +30,24 @@ void CSDB::ClearKeyTable()
         m_notes = next;
     }
     m_lastNote = nullptr;
-    m_highestId = 0;
+    delete m_index;
+    m_index = nullptr;
 }
 
 int CSDB::AddToKeyTable(const SDBNOTE &note)
 {
+    if (!m_index && !(m_index = new (std::nothrow) KeyIndex))
+        return 0;
     auto *entry = new (std::nothrow) SDBNOTE(note);
     if (!entry)
         return 0;
     entry->next = nullptr;
+    if (!m_index->Add(entry)) {
+        delete entry;
+        return 0;
+    }
     (m_lastNote ? m_lastNote->next : m_notes) = entry;
     m_lastNote = entry;
-    if (note.id > m_highestId)
-        m_highestId = note.id;
-    if (note.parent != SDB_NO_PARENT && note.parent > m_highestId)
-        m_highestId = note.parent;
     return 1;
 }
 
@@ -53,57 +59,97 @@ void CSDB::RemoveLastEntry()
         before = *link;
         link = &(*link)->next;
     }
+    m_index->RemoveLast(m_lastNote);
     delete m_lastNote;
     *link = nullptr;
     m_lastNote = before;
 }
 
-CSDB::Scan CSDB::BuildKeyTable(uint32_t *tornAt)
+bool CSDB::RebuildIndex()
+{
+    if (!m_index && !(m_index = new (std::nothrow) KeyIndex))
+        return false;
+    return m_index->Rebuild(m_notes);
+}
+
+// Reads the headers of the pieces in order into the key table. Only the
+// last piece may end in a torn addition. Two records with one id that a
+// discard would both keep make the file damaged. In memory, the table holds
+// what a discard would leave, and the file is not touched.
+CSDB::Scan CSDB::BuildKeyTable(const ScanPiece *pieces, int count, bool inMemory, uint32_t *tornAt)
 {
     ClearKeyTable();
     m_nextId = 0;
     m_state &= ~Modified;
-    uint32_t end;
     std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[SDB_CHUNK_SIZE]);
-    if (!buffer || !m_file.SeekToEnd(&end))
+    if (!buffer)
         return Scan::Damaged;
-    RecordScanner scanner(m_file, end, buffer.get(), SDB_CHUNK_SIZE);
-    for (;;) {
-        SDBNOTE note;
-        switch (scanner.Next(note)) {
-        case RecordScanner::Step::End:
-            return Scan::Clean;
-        case RecordScanner::Step::TornAddition:
-            *tornAt = scanner.Position();
-            return Scan::TornAddition;
-        case RecordScanner::Step::Damaged:
-            return Scan::Damaged;
-        case RecordScanner::Step::Record:
-            break;
+    try {
+        std::unordered_set<uint32_t> kept;
+        for (int piece = 0; piece < count; ++piece) {
+            const ScanPiece &p = pieces[piece];
+            const bool last = piece == count - 1;
+            RecordScanner scanner(*p.file, p.from, p.end, buffer.get(), SDB_CHUNK_SIZE);
+            for (bool more = true; more;) {
+                SDBNOTE note;
+                switch (scanner.Next(note)) {
+                case RecordScanner::Step::End:
+                    more = false;
+                    continue;
+                case RecordScanner::Step::TornAddition:
+                    if (!last)
+                        return Scan::Damaged;
+                    *tornAt = scanner.Position() + p.shift;
+                    return Scan::TornAddition;
+                case RecordScanner::Step::Damaged:
+                    return Scan::Damaged;
+                case RecordScanner::Step::Record:
+                    break;
+                }
+                note.position += p.shift;
+                const bool added = (note.flags & SDB_ADDED) != 0;
+                if (!added && !kept.insert(note.id).second)
+                    return Scan::Damaged;
+                if (inMemory) {
+                    if (added)
+                        continue;
+                    note.flags = SDB_COMMITTED;
+                }
+                if (!AddToKeyTable(note))
+                    return Scan::Damaged;
+                if (note.flags != SDB_COMMITTED)
+                    m_state |= Modified;
+                if (note.id >= m_nextId)
+                    m_nextId = note.id + 1;
+            }
         }
-        if (!AddToKeyTable(note))
-            return Scan::Damaged;
-        if (note.flags != SDB_COMMITTED)
-            m_state |= Modified;
-        if (note.id >= m_nextId)
-            m_nextId = note.id + 1;
+    } catch (const std::bad_alloc &) {
+        return Scan::Damaged;
     }
+    return Scan::Clean;
 }
 
+CSDB::Scan CSDB::ScanFile(bool inMemory, uint32_t *tornAt)
+{
+    uint32_t end;
+    if (!m_file.SeekToEnd(&end))
+        return Scan::Damaged;
+    const ScanPiece whole{&m_file, SDB_HEAD_SIZE, end, 0};
+    return BuildKeyTable(&whole, 1, inMemory, tornAt);
+}
+
+// Read only, a torn tail stays out of the table as it did at the open; a
+// writer needs the file whole, for it appends at the end.
 int CSDB::RefreshKeyTable()
 {
     uint32_t tornAt;
-    return BuildKeyTable(&tornAt) == Scan::Clean ? 1 : 0;
+    const Scan scan = ScanFile(!IsEditable(), &tornAt);
+    return scan == Scan::Clean || (scan == Scan::TornAddition && !IsEditable()) ? 1 : 0;
 }
 
 bool CSDB::IdInUse(uint32_t id) const
 {
-    if (!m_notes || id > m_highestId)
-        return false;
-    for (const SDBNOTE *note = m_notes; note; note = note->next)
-        if (note->id == id || note->parent == id)
-            return true;
-    return false;
+    return m_index && m_index->InUse(id);
 }
 
 int CSDB::GetNewID(uint32_t &id)
@@ -122,20 +168,20 @@ int CSDB::GetNewID(uint32_t &id)
 
 SDBNOTE *CSDB::GetFirstNote(uint32_t parent, uint8_t type)
 {
-    for (SDBNOTE *note = m_notes; note; note = note->next)
-        if (note->IsLive() && note->parent == parent && typeMatches(note, type))
-            return note;
-    return nullptr;
+    const KeyIndex::Entries *children = m_index ? m_index->Children(parent) : nullptr;
+    return children ? FirstLiveOfType(*children, 0, type) : nullptr;
 }
 
 SDBNOTE *CSDB::GetNextNote(const SDBNOTE *after, uint8_t type)
 {
-    if (!after)
+    const KeyIndex::Entries *siblings = after && m_index ? m_index->Children(after->parent) : nullptr;
+    if (!siblings)
         return nullptr;
-    for (SDBNOTE *note = after->next; note; note = note->next)
-        if (note->IsLive() && note->parent == after->parent && typeMatches(note, type))
-            return note;
-    return nullptr;
+    // Siblings stand in file order, so their positions rise.
+    const auto next =
+        std::upper_bound(siblings->begin(), siblings->end(), after->position,
+                         [](uint32_t position, const SDBNOTE *note) { return position < note->position; });
+    return FirstLiveOfType(*siblings, size_t(next - siblings->begin()), type);
 }
 
 SDBNOTE *CSDB::GetNoteByType(const SDBNOTE *after, uint8_t type)
@@ -148,10 +194,7 @@ SDBNOTE *CSDB::GetNoteByType(const SDBNOTE *after, uint8_t type)
 
 SDBNOTE *CSDB::GetNoteByID(uint32_t id)
 {
-    for (SDBNOTE *note = m_notes; note; note = note->next)
-        if (note->IsLive() && note->id == id)
-            return note;
-    return nullptr;
+    return m_index ? m_index->Live(id) : nullptr;
 }
 
 int CSDB::PrepareReadNote(const SDBNOTE *note, CXFile **file, uint32_t *size)

@@ -1,6 +1,7 @@
 #include "db/records/xfile.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -11,9 +12,9 @@ namespace {
 XFileChangeHook g_changeHook = nullptr;
 
 // How many of `count` bytes the installed hook lets through.
-uint32_t allowedChange(XFileChange change, uint32_t count)
+uint32_t allowedChange(XFileChange change, uint32_t count, const void *bytes = nullptr)
 {
-    return g_changeHook ? std::min(g_changeHook(change, count), count) : count;
+    return g_changeHook ? std::min(g_changeHook(change, count, bytes), count) : count;
 }
 
 void reverseBytes(unsigned char *bytes, uint32_t size)
@@ -42,6 +43,27 @@ int RemoveXFile(const char *name)
     if (allowedChange(XFileChange::Remove, 1) < 1)
         return 0;
     return DeleteFileA(name) ? 1 : 0;
+}
+
+int KeepXFileAside(const char *name, char *keptAs, uint32_t keptAsSize)
+{
+    char aside[MAX_PATH];
+    for (int n = 1; n < 1000; ++n) {
+        const int length = n == 1 ? std::snprintf(aside, sizeof(aside), "%s.damaged", name)
+                                  : std::snprintf(aside, sizeof(aside), "%s.damaged%d", name, n);
+        if (length <= 0 || length >= MAX_PATH)
+            return 0;
+        if (GetFileAttributesA(aside) != INVALID_FILE_ATTRIBUTES)
+            continue;
+        // MoveFile never replaces a file kept aside before.
+        if (allowedChange(XFileChange::Rename, 1) < 1 || !MoveFileA(name, aside))
+            return 0;
+        if (keptAs && keptAsSize > uint32_t(length)) {
+            std::memcpy(keptAs, aside, size_t(length) + 1);
+        }
+        return 1;
+    }
+    return 0;
 }
 
 CXFile::~CXFile()
@@ -104,7 +126,7 @@ int CXFile::Write(const void *buffer, uint32_t n)
         return 0;
     if (n == 0)
         return 1;
-    const uint32_t allowed = allowedChange(XFileChange::Write, n);
+    const uint32_t allowed = allowedChange(XFileChange::Write, n, buffer);
     auto *bytes = static_cast<const unsigned char *>(buffer);
     uint32_t left = allowed;
     while (left > 0) {

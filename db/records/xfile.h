@@ -12,18 +12,23 @@ namespace Quorvane {
 
 // What a CXFile is about to change on disk. Crash and failure tests install a
 // hook that counts these changes, fails one of them or stops the process there.
-enum class XFileChange { Write, SetEnd, Flush, Remove };
+enum class XFileChange { Write, SetEnd, Flush, Remove, Rename };
 
 // Answers how many of `count` bytes may reach the disk (1 for the changes
 // that move no bytes): all of them lets the change run, fewer makes it fail
-// after only those were written.
-using XFileChangeHook = uint32_t (*)(XFileChange change, uint32_t count);
+// after only those were written. `bytes` are those a write would write
+// (null for the other changes).
+using XFileChangeHook = uint32_t (*)(XFileChange change, uint32_t count, const void *bytes);
 
 // Installs a hook (null removes it); answers the one installed before.
 STAVRUND_API XFileChangeHook SetXFileChangeHook(XFileChangeHook hook);
 
 // Deletes a file; 1 when it is gone (also when it was not there).
 STAVRUND_API int RemoveXFile(const char *name);
+// Keeps a file that cannot be used beside it: renames it to the first free
+// name of "<name>.damaged", "<name>.damaged2", ... and, when `keptAs` is
+// given, writes that name there. 1 when it was renamed.
+STAVRUND_API int KeepXFileAside(const char *name, char *keptAs, uint32_t keptAsSize);
 
 class STAVRUND_API CXFile {
 public:

@@ -10,6 +10,7 @@
 #include "db/equipment/equipment_records.h"
 #include "db/equipment/items_impl.h"
 #include "db/songfile/song_audio.h"
+#include "db/songfile/song_events.h"
 #include "db/songfile/song_notes.h"
 
 #include <cstdlib>
@@ -181,10 +182,8 @@ int CTembriSongDB::ReadTrack(CTrack *track)
     if (SDBNOTE *note = GetFirstNote(uint32_t(record), SONG_EVENTS)) {
         SONGBLOBNOTE events(SONG_EVENTS, note->id, 0);
         CMemStorage storage;
-        CEventArray &array = *track;
-        array.Clear();
         if (!ReadNote(&events) || !storage.PutBuffer(events.data, long(events.size)) ||
-            storage.SetPos(0) != 0 || !array.Load(&storage))
+            storage.SetPos(0) != 0 || !TakeEventBlock(*track, storage))
             return 0;
     }
     if (track->GetKind() == TRACK_MELTEXT) {

@@ -283,7 +283,7 @@ TEST_F(Items, OutputPresetsSaveReplaceAndRecallTheOutputsState)
     EXPECT_EQ(presets->GetNext(n, second, name), nullptr);
 
     // A replacement that cannot be written leaves the old preset.
-    SetXFileChangeHook([](XFileChange, uint32_t) -> uint32_t { return 0; });
+    SetXFileChangeHook([](XFileChange, uint32_t, const void *) -> uint32_t { return 0; });
     EXPECT_FALSE(presets->Save(out, song.tract(), second, "Cold"));
     SetXFileChangeHook(nullptr);
     PORTDESCR kept;
@@ -489,16 +489,41 @@ TEST_F(Items, ASongTractTemplateLeavesExactlyItsBuses)
     templates->Release();
 }
 
+// The live records below a record, all generations.
+uint32_t liveDescendants(CSDB &db, uint32_t id)
+{
+    uint32_t count = 0;
+    for (const SDBNOTE *n = db.GetFirstNote(id, SDB_ANY_TYPE); n; n = db.GetNextNote(n, SDB_ANY_TYPE))
+        count += 1 + liveDescendants(db, n->id);
+    return count;
+}
+
+// Fails only the n-th change of a file, counting from 1.
+uint32_t g_failAt, g_changes;
+uint32_t failOneChange(XFileChange, uint32_t count, const void *)
+{
+    return ++g_changes == g_failAt ? 0 : count;
+}
+
 TEST_F(Items, AReplacedTemplateGoesOnlyOnceTheNewOneIsWritten)
 {
     TestSong song;
     ITembriTemplate *templates = db->GetITembriTemplateNewSong(1);
     uint32_t id = 0, replaced = 0;
     ASSERT_TRUE(templates->Save(song.get(), kNoReplace, "Mine", &id));
-    SetXFileChangeHook([](XFileChange, uint32_t) -> uint32_t { return 0; });
+    // Deleting the old template marks it and each record below it, one
+    // change each. The change after those fails: had the old template gone
+    // first, nothing would be left.
+    const uint32_t marks = 1 + liveDescendants(*db, id);
+    ASSERT_GT(marks, 1u);
+    g_failAt = marks + 1;
+    g_changes = 0;
+    SetXFileChangeHook(failOneChange);
     EXPECT_FALSE(templates->Save(song.get(), id, nullptr, &replaced));
     SetXFileChangeHook(nullptr);
+    EXPECT_GE(g_changes, g_failAt) << "the failing change was reached";
     ASSERT_NE(db->GetNoteByID(id), nullptr);
+    EXPECT_EQ(liveDescendants(*db, id), marks - 1) << "the old template is whole";
     ASSERT_TRUE(templates->Save(song.get(), id, nullptr, &replaced));
     EXPECT_EQ(db->GetNoteByID(id), nullptr);
     char *name = nullptr;

@@ -8,9 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 using namespace Quorvane;
 using namespace equipment_test;
+using KeptAsideNotice = CTembriDB::KeptAsideNotice;
 
 namespace {
 
@@ -59,6 +61,88 @@ TEST(EquipmentDatabase, AFileWithoutARootRecordIsEmptiedAndGivenOne)
     const std::vector<Record> records = liveRecords(*db);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].type, RT_ROOT);
+}
+
+// A database with records but no whole root record is damaged: it is kept
+// aside byte for byte, the notice runs with the name it was kept under, and
+// only then does a new database start in its place. A file without records
+// only gets its root record, and a whole one is left alone.
+TEST(EquipmentDatabase, ADamagedRootRecordKeepsTheFileAsideAndStartsANewOne)
+{
+    DatabaseFolder folder;
+    folder.damagedOnPurpose();
+    const std::string path = folder.path();
+    {
+        long result = -1;
+        auto db = folder.open(result);
+        ASSERT_EQ(result, 2);
+        db->Lock();
+        SDBNOTE port;
+        port.type = 0x50;
+        port.parent = SDB_NO_PARENT;
+        port.size = 5;
+        ASSERT_TRUE(db->AddNewNote(&port, "synth"));
+        db->Unlock();
+        ASSERT_EQ(db->Close(1), 1);
+    }
+    const Bytes whole = testing_support::readFile(path);
+    const Bytes root = recordBytes(0, RT_ROOT, 0, SDB_NO_PARENT, kRootBody);
+    ASSERT_EQ(whole.substr(20, root.size()), root);
+    auto changed = [&whole](size_t at, char byte) {
+        Bytes bytes = whole;
+        bytes[20 + at] = byte;
+        return bytes;
+    };
+    static std::vector<std::string> notices;
+    const KeptAsideNotice notice = [](const char *keptAs) { notices.push_back(keptAs); };
+    const struct {
+        const char *what;
+        Bytes file;
+    } cases[] = {
+        {"the root's type changed", changed(1, 0x05)},
+        {"the root given a parent", changed(6, 0x01)},
+        {"the title's length past the body", changed(14, char(0x60))},
+        {"the title's length one short", changed(14, char(17))},
+        {"the root added, not committed", changed(0, 0x01)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        notices.clear();
+        RemoveXFile((path + ".damaged").c_str());
+        ASSERT_TRUE(testing_support::writeFile(path, c.file));
+        long result = -1;
+        CTembriDB db(path.c_str(), kEquipmentVersion, result, notice);
+        EXPECT_EQ(result, 2);
+        ASSERT_EQ(notices, std::vector<std::string>{path + ".damaged"});
+        const std::vector<Record> records = liveRecords(db);
+        ASSERT_EQ(records.size(), 1u) << "a new database";
+        EXPECT_EQ(records[0].body, kRootBody);
+        const Bytes kept = testing_support::readFile(path + ".damaged");
+        if (c.file[20] == 0x01) {
+            // The open dropped the uncommitted root; every other record stays.
+            EXPECT_EQ(kept, c.file.substr(0, 20) + c.file.substr(20 + root.size()));
+        } else {
+            EXPECT_EQ(kept, c.file);
+        }
+    }
+
+    notices.clear();
+    ASSERT_TRUE(testing_support::writeFile(path, whole));
+    long result = -1;
+    {
+        CTembriDB db(path.c_str(), kEquipmentVersion, result, notice);
+        EXPECT_EQ(result, 1);
+        EXPECT_EQ(liveRecords(db).size(), 2u);
+    }
+    ASSERT_TRUE(testing_support::writeFile(path, whole.substr(0, 20)));
+    RemoveXFile((path + ".damaged").c_str());
+    {
+        CTembriDB db(path.c_str(), kEquipmentVersion, result, notice);
+        EXPECT_EQ(result, 2) << "a file without records gets its root";
+        EXPECT_EQ(liveRecords(db).size(), 1u);
+    }
+    EXPECT_TRUE(notices.empty());
+    EXPECT_FALSE(testing_support::fileExists(path + ".damaged"));
 }
 
 TEST(EquipmentDatabase, AFileHeldByAnotherOpenIsLeftAlone)

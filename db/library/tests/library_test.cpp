@@ -19,6 +19,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 using namespace Quorvane;
 using namespace dialogs_test;
@@ -31,6 +32,38 @@ TEST(DatabaseFile, OnlyTheFileNamesExtensionIsReplaced)
     EXPECT_EQ(DatabaseFileOf("C:\\Tembri\\Two.Dots.exe"), "C:\\Tembri\\Two.Dots.prs");
     EXPECT_EQ(DatabaseFileOf("C:\\Tembri 1.0\\Program"), "C:\\Tembri 1.0\\Program.prs");
     EXPECT_EQ(DatabaseFileOf(""), "");
+}
+
+// A damaged database beside the program is kept aside, the user is told
+// with the database error message, and a new database starts: its set-up
+// runs as on a first start.
+TEST(LibraryStart, ADamagedDatabaseIsKeptAsideAndTheUserToldBeforeANewOneStarts)
+{
+    testing_support::TempFolder folder;
+    const std::string name = testing_support::uniqueName("Program");
+    const std::string program = folder.file(name + ".exe"), file = folder.file(name + ".prs");
+    // A port record and no root record.
+    const std::string damaged = equipment_test::u32(kEquipmentMagic) + std::string(16, '\x07') +
+                                equipment_test::recordBytes(0, 0x50, 3, SDB_NO_PARENT, "synth");
+    ASSERT_TRUE(testing_support::writeFile(file, damaged));
+    std::vector<std::string> shown;
+    bool newFileWhenTold = true;
+    setMessageBoxHook([&](HWND, const char *text, const char *caption, UINT type) {
+        shown.push_back(std::string(text) + "|" + caption + "|" + std::to_string(type));
+        newFileWhenTold = testing_support::fileExists(file);
+        return IDOK;
+    });
+    StavrundAttach(program.c_str(), GetModuleHandleA(nullptr));
+    setMessageBoxHook({});
+    EXPECT_EQ(shown, std::vector<std::string>{"Equipment DataBase error.|" + name + "|" +
+                                              std::to_string(MB_OK | MB_ICONSTOP)});
+    EXPECT_FALSE(newFileWhenTold) << "the new database starts only once the user was told";
+    EXPECT_EQ(testing_support::readFile(file + ".damaged"), damaged);
+    ASSERT_NE(StavrundDatabase(), nullptr);
+    EXPECT_TRUE(StavrundDatabase()->IsOpened());
+    EXPECT_EQ(equipment_test::liveRecords(*StavrundDatabase()).size(), 1u) << "the new root record";
+    EXPECT_EQ(StavrundFirstTime(), 1);
+    StavrundDetach();
 }
 
 // The library started for a program in a private folder.

@@ -47,6 +47,27 @@ DBUID freshUid()
     return uid;
 }
 
+Bytes journalBytes(uint32_t magic, const DBUID &uid, uint32_t from, uint32_t end, const Bytes &body)
+{
+    Bytes head = "SDJ2" + u32(magic);
+    for (uint32_t word : uid.m_words)
+        head += u32(word);
+    head += u32(from) + u32(end) + u32(uint32_t(body.size()));
+    uint32_t sum = 0x811C9DC5u;
+    for (unsigned char c : head + body)
+        sum = (sum ^ c) * 0x01000193u;
+    return head + u32(sum) + body;
+}
+
+Bytes firstLayoutJournalBytes(uint32_t magic, const DBUID &uid, uint32_t from, uint32_t end,
+                              const Bytes &body)
+{
+    Bytes head = "SDBJ" + u32(magic);
+    for (uint32_t word : uid.m_words)
+        head += u32(word);
+    return head + u32(from) + u32(end) + body;
+}
+
 uint32_t addRecord(CSDB &db, uint8_t type, uint32_t parent, const Bytes &body)
 {
     SDBNOTE note;
@@ -85,7 +106,7 @@ ChangeHook::Mode g_mode;
 uint32_t g_at;
 std::atomic<uint32_t> g_changes{0};
 
-uint32_t hookChange(XFileChange, uint32_t count)
+uint32_t hookChange(XFileChange, uint32_t count, const void *)
 {
     const uint32_t n = ++g_changes;
     const bool fail = (g_mode == ChangeHook::Mode::FailOne && n == g_at) ||

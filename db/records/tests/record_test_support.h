@@ -26,6 +26,15 @@ Bytes recordBytes(uint8_t flags, uint8_t type, uint32_t id, uint32_t parent, con
 // A fresh id, different in every call.
 Quorvane::DBUID freshUid();
 
+// A rollback journal as a compaction writes it: the 40-byte head ("SDJ2",
+// the file's magic and id, from, end, the body's length and the FNV-1a
+// checksum of the head's first 36 bytes and the body), then the body.
+Bytes journalBytes(uint32_t magic, const Quorvane::DBUID &uid, uint32_t from, uint32_t end,
+                   const Bytes &body);
+// A journal of the first layout ("SDBJ", magic, id, from, end; no check).
+Bytes firstLayoutJournalBytes(uint32_t magic, const Quorvane::DBUID &uid, uint32_t from, uint32_t end,
+                              const Bytes &body);
+
 // The protected compaction, for tests that go on using the database.
 class TestDB : public Quorvane::CSDB {
 public:

@@ -40,7 +40,7 @@ void stopHere()
     TerminateProcess(GetCurrentProcess(), 3);
 }
 
-uint32_t countChange(XFileChange change, uint32_t count)
+uint32_t countChange(XFileChange change, uint32_t count, const void *)
 {
     if (g_stopping)
         stopHere();

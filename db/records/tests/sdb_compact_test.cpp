@@ -169,7 +169,14 @@ TEST_F(Compaction, AJournalThatCouldNotBePlayedBackIsPlayedBackByTheNextOpen)
         }
         EXPECT_FALSE(closed) << "the changes could not be committed";
         journalsLeft += fileExists(attemptPath + ".journal");
-        ASSERT_TRUE(attempt.Open(attemptPath.c_str(), kMagic, 0));
+        const Bytes left = readFile(attemptPath);
+        if (fileExists(attemptPath + ".journal") &&
+            readFile(attemptPath + ".journal").substr(0, 4) == "SDJ2") {
+            // Only a writer may play a whole journal back.
+            EXPECT_FALSE(attempt.Open(attemptPath.c_str(), kMagic, 0));
+            EXPECT_EQ(readFile(attemptPath), left);
+        }
+        ASSERT_TRUE(attempt.Open(attemptPath.c_str(), kMagic, 1));
         EXPECT_EQ(readFile(attemptPath), head(attempt) + committed.substr(20));
         EXPECT_FALSE(fileExists(attemptPath + ".journal"));
         attempt.Close(0);

@@ -60,6 +60,50 @@ TEST_F(KeyTable, LookUpsWalkLiveRecordsInFileOrder)
     EXPECT_EQ(db.GetNoteByID(15), nullptr) << "deleted with its parent";
 }
 
+// The look-ups follow every change: a replacement's new copy, a failed
+// replacement's old one, the copies a discard brings back, and the place of
+// a caller's copy of an entry among its siblings.
+TEST_F(KeyTable, LookUpsFollowReplacementsDiscardsAndCommits)
+{
+    open(recordBytes(0, 0x50, 10, none, "port") + recordBytes(0, 0x81, 11, 10, "one") +
+         recordBytes(0, 0x81, 12, 10, "two") + recordBytes(0, 0x82, 13, 10, "three"));
+    SDBNOTE two = *db.GetNoteByID(12);
+    two.size = 7;
+    ASSERT_TRUE(db.ChangeNote(&two, "two new"));
+    EXPECT_EQ(bodyOf(db, 12), "two new");
+    EXPECT_EQ(db.GetNoteByID(12)->flags, SDB_ADDED);
+    // In file order the new copy stands last among the port's children.
+    const SDBNOTE copyOfOne = *db.GetNoteByID(11);
+    ASSERT_NE(db.GetNextNote(&copyOfOne, 0x81), nullptr);
+    EXPECT_EQ(db.GetNextNote(&copyOfOne, 0x81), db.GetNoteByID(12));
+    EXPECT_EQ(db.GetNextNote(db.GetNoteByID(13), SDB_ANY_TYPE), db.GetNoteByID(12));
+    {
+        // The old copy's mark fails: the new copy goes again.
+        ChangeHook hook(ChangeHook::Mode::FailOne, 3);
+        SDBNOTE three = *db.GetNoteByID(13);
+        EXPECT_FALSE(db.ChangeNote(&three, "3"));
+    }
+    EXPECT_EQ(bodyOf(db, 13), "three");
+    ASSERT_TRUE(db.DeleteNoteByID(11));
+    EXPECT_EQ(db.GetFirstNote(10, 0x81), db.GetNoteByID(12));
+
+    ASSERT_TRUE(db.Discard());
+    EXPECT_EQ(bodyOf(db, 11), "one");
+    EXPECT_EQ(bodyOf(db, 12), "two");
+    EXPECT_EQ(db.GetNoteByID(12)->position, 20u + 14 + 4 + 14 + 3);
+    EXPECT_EQ(db.GetFirstNote(10, 0x81)->id, 11u);
+    EXPECT_EQ(db.GetNextNote(db.GetFirstNote(10, 0x81), 0x81)->id, 12u);
+    EXPECT_EQ(db.GetNextNote(db.GetNoteByID(12), 0x81), nullptr);
+
+    ASSERT_TRUE(db.ChangeNote(&two, "two new"));
+    ASSERT_TRUE(db.DeleteNoteByID(11));
+    ASSERT_TRUE(db.Commit());
+    EXPECT_EQ(db.GetNoteByID(11), nullptr);
+    EXPECT_EQ(db.GetNoteByID(12)->flags, SDB_COMMITTED);
+    EXPECT_EQ(db.GetFirstNote(10, SDB_ANY_TYPE)->id, 13u);
+    EXPECT_EQ(db.GetNextNote(db.GetFirstNote(10, SDB_ANY_TYPE), SDB_ANY_TYPE)->id, 12u);
+}
+
 TEST_F(KeyTable, NewIdsAvoidEveryIdAndParentIdAndNeverAreAllOnes)
 {
     // The counter starts behind the highest id (wrapping at 0xFFFFFFFF); a

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace {
 
 using namespace Quorvane;
@@ -89,11 +91,98 @@ TEST_F(RecordFile, AnOpenDiscardsPendingRecordsADeadProcessLeft)
                                     committedC + recordBytes(0x01, 0x50, 0, none, "A new") +
                                     recordBytes(0x81, 0x81, 3, 2, "gone")));
     keepForReader(path);
-    ASSERT_TRUE(db.Open(path.c_str(), kMagic, 0)) << "also when opened for reading";
+    ASSERT_TRUE(db.Open(path.c_str(), kMagic, 1));
     EXPECT_FALSE(db.IsModified());
     EXPECT_EQ(readFile(path), headBytes(kMagic, uid) + committedA + committedB + committedC);
     EXPECT_EQ(bodyOf(db, 0), "A");
     EXPECT_EQ(db.GetNoteByID(3), nullptr);
+}
+
+// Opened for reading, a file is never written: the key table holds what a
+// discard would leave (deleted copies back, pending additions and a torn
+// tail left out) and the bytes stay as they are.
+TEST_F(RecordFile, AReadOnlyOpenLeavesPendingRecordsOutAndNeverChangesTheFile)
+{
+    const Bytes head = headBytes(kMagic, freshUid());
+    const Bytes a = recordBytes(0, 0x50, 0, none, "A");
+    const Bytes cases[] = {
+        head + recordBytes(0x80, 0x50, 0, none, "A") + recordBytes(0, 0x81, 1, 0, "B") +
+            recordBytes(0x01, 0x50, 0, none, "A new") + recordBytes(0x81, 0x81, 3, 0, "gone"),
+        head + a + recordBytes(0, 0x81, 1, 0, "B") + recordBytes(0x01, 0x50, 3, none, "torn").substr(0, 9),
+        head + a + recordBytes(0, 0x81, 1, 0, "B") + recordBytes(0x01, 0x81, 3, 1, "pending child"),
+    };
+    for (const Bytes &bytes : cases) {
+        SCOPED_TRACE(::testing::PrintToString(bytes));
+        ASSERT_TRUE(writeFile(path, bytes));
+        keepForReader(path);
+        ASSERT_TRUE(db.Open(path.c_str(), kMagic, 0));
+        EXPECT_FALSE(db.IsModified());
+        EXPECT_EQ(bodyOf(db, 0), "A");
+        EXPECT_EQ(bodyOf(db, 1), "B");
+        EXPECT_EQ(db.GetNoteByID(3), nullptr);
+        ASSERT_NE(db.GetNoteByID(0), nullptr);
+        EXPECT_EQ(db.GetNoteByID(0)->flags, SDB_COMMITTED);
+        EXPECT_EQ(db.GetNextNote(db.GetFirstNote(0, SDB_ANY_TYPE), SDB_ANY_TYPE), nullptr);
+        EXPECT_TRUE(db.Refresh());
+        EXPECT_EQ(db.GetNoteByID(3), nullptr) << "a refresh reads the file the same way";
+        db.Close(1);
+        EXPECT_EQ(readFile(path), bytes);
+    }
+}
+
+// Two live records with one id are damage: a change by id would act on one
+// of them. The open fails, for reading or writing, and leaves the file.
+// A replacement that a dead process left half made (its new copy appended,
+// the old one not yet marked) is no damage: the new copy is discarded.
+TEST_F(RecordFile, TwoLiveRecordsWithOneIdFailTheOpenAndLeaveTheFile)
+{
+    const Bytes head = headBytes(kMagic, freshUid());
+    const Bytes cases[] = {
+        head + recordBytes(0, 0x50, 4, none, "first") + recordBytes(0, 0x50, 4, none, "second"),
+        head + recordBytes(0, 0x50, 4, none, "first") + recordBytes(0x80, 0x50, 4, none, "deleted") +
+            recordBytes(0x01, 0x50, 4, none, "new"),
+        head + recordBytes(0, 0x50, 1, none, "other") + recordBytes(0, 0x81, 4, 1, "child") +
+            recordBytes(0, 0x50, 4, none, "same id, another parent"),
+    };
+    for (const Bytes &bytes : cases) {
+        SCOPED_TRACE(::testing::PrintToString(bytes));
+        // Not kept for the reader, which finds every such pair.
+        ASSERT_TRUE(writeFile(path, bytes));
+        for (const int writable : {0, 1}) {
+            EXPECT_FALSE(db.Open(path.c_str(), kMagic, writable));
+            EXPECT_FALSE(db.IsOpened());
+            EXPECT_EQ(readFile(path), bytes);
+        }
+    }
+    const Bytes halfReplaced =
+        head + recordBytes(0, 0x50, 4, none, "old") + recordBytes(0x01, 0x50, 4, none, "new, not yet marked");
+    ASSERT_TRUE(writeFile(path, halfReplaced));
+    ASSERT_TRUE(db.Open(path.c_str(), kMagic, 1));
+    EXPECT_EQ(bodyOf(db, 4), "old");
+    EXPECT_EQ(readFile(path), head + recordBytes(0, 0x50, 4, none, "old"));
+}
+
+// With nothing else pending, only the cut changes the file: the next
+// record is written where the torn bytes began.
+TEST_F(RecordFile, AnOpenCutsATornLastAdditionAloneAndWritesTheNextRecordWhereItBegan)
+{
+    const DBUID uid = freshUid();
+    const Bytes committed =
+        headBytes(kMagic, uid) + recordBytes(0, 0x50, 0, none, "A") + recordBytes(0, 0x81, 1, 0, "B");
+    const Bytes addition = recordBytes(0x01, 0x50, 2, none, "cut short");
+    for (size_t cut : {size_t(1), size_t(13), size_t(14), addition.size() - 1}) {
+        SCOPED_TRACE(cut);
+        ASSERT_TRUE(writeFile(path, committed + addition.substr(0, cut)));
+        keepForReader(path);
+        ASSERT_TRUE(db.Open(path.c_str(), kMagic, 1));
+        EXPECT_FALSE(db.IsModified());
+        EXPECT_EQ(readFile(path), committed);
+        EXPECT_EQ(addRecord(db, 0x50, none, "next"), 2u);
+        EXPECT_EQ(db.GetNoteByID(2)->position, committed.size());
+        EXPECT_EQ(readFile(path), committed + recordBytes(0x01, 0x50, 2, none, "next"));
+        db.Close(0);
+        EXPECT_EQ(readFile(path), committed);
+    }
 }
 
 TEST_F(RecordFile, AnOpenCutsATornLastAddition)
@@ -188,7 +277,24 @@ TEST_F(RecordFile, UpdateDBUIDHoldsTheNewIdsMutexBeforeWritingIt)
 {
     ASSERT_TRUE(db.Create(path.c_str(), kMagic));
     const DBUID old = db.GetDataBaseUID();
-    ASSERT_TRUE(db.UpdateDBUID());
+    // At the moment the id is written, its mutex must exist already.
+    static int idWrites, mutexExisted;
+    idWrites = mutexExisted = 0;
+    SetXFileChangeHook([](XFileChange change, uint32_t count, const void *bytes) -> uint32_t {
+        if (change == XFileChange::Write && count == sizeof(DBUID::m_words)) {
+            ++idWrites;
+            DBUID written;
+            std::memcpy(written.m_words, bytes, sizeof(written.m_words));
+            CXLock probe;
+            mutexExisted += probe.Create(&written) == 2;
+        }
+        return count;
+    });
+    const int updated = db.UpdateDBUID();
+    SetXFileChangeHook(nullptr);
+    ASSERT_TRUE(updated);
+    EXPECT_EQ(idWrites, 1);
+    EXPECT_EQ(mutexExisted, 1) << "the new id's mutex was made before the id reached the file";
     const DBUID fresh = db.GetDataBaseUID();
     EXPECT_FALSE(fresh == old);
     EXPECT_EQ(readFile(path), headBytes(kMagic, fresh));

@@ -236,9 +236,8 @@ TEST_F(XFileTest, AChangeTheHookRefusesFailsAndATornWriteKeepsOnlyItsFirstBytes)
     }
     {
         // A failing hook that lets two bytes through, as a crash in the middle of a write would.
-        static uint32_t (*half)(XFileChange, uint32_t) = [](XFileChange, uint32_t count) {
-            return count / 2;
-        };
+        static uint32_t (*half)(XFileChange, uint32_t, const void *) = [](XFileChange, uint32_t count,
+                                                                          const void *) { return count / 2; };
         SetXFileChangeHook(half);
         EXPECT_FALSE(file.Write("ijkl", 4));
         EXPECT_FALSE(file.Flush());

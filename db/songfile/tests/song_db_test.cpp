@@ -395,6 +395,102 @@ TEST_F(SongFileTest, AnotherApplicationsTagLeavesFieldsAndDataAlone)
     EXPECT_EQ(b.song.appFields[0], 77u);
 }
 
+// One short event as an event block stores it: time, flags 0, status, two
+// data bytes, value.
+Bytes shortEvent(int32_t time, uint8_t status, uint8_t data1, uint8_t data2, int32_t value)
+{
+    return u32(uint32_t(time)) + Bytes(1, '\0') + Bytes{char(status), char(data1), char(data2)} +
+           u32(uint32_t(value));
+}
+
+// Replaces the events record of a track in a saved file by these events.
+void replaceEvents(const std::string &path, long trackRecord, const std::vector<Bytes> &events)
+{
+    Bytes block = u32(uint32_t(events.size()));
+    for (const Bytes &e : events)
+        block += e;
+    const Bytes body = u32(uint32_t(block.size())) + block;
+    records_test::TestDB db;
+    ASSERT_TRUE(db.Open(path.c_str(), SONGFILE_MAGIC, 1));
+    SDBNOTE *note = db.GetFirstNote(uint32_t(trackRecord), SONG_EVENTS);
+    ASSERT_NE(note, nullptr);
+    SDBNOTE changed = *note;
+    changed.size = uint32_t(body.size());
+    ASSERT_TRUE(db.ChangeNote(&changed, body.data()));
+    ASSERT_TRUE(db.Close(1));
+}
+
+// What a song file's event blocks hold is put right before a track takes
+// it: sorted, no time before 0, data bytes of 7 bits, notes with a velocity
+// and a duration of at least 1. A block that does not read whole is
+// refused, and the file stays as it is.
+TEST_F(SongFileTest, EventBlocksArePutRightBeforeATrackTakesThem)
+{
+    Song a;
+    CTrack *midi = a.add(TRACK_MIDI);
+    EVENT note;
+    note.setNote(0, 60, 100);
+    note.value = 240;
+    Song::put(midi, note, 0);
+    const std::string path = folder.file("events.tsng");
+    ASSERT_EQ(save(a, path), 1);
+    const long record = midi->GetDBID();
+    const long id = midi->GetID();
+    replaceEvents(path, record,
+                  {shortEvent(960, 0x90, 200, 100, 0), shortEvent(0, 0x90, 60, 0, 240),
+                   shortEvent(480, 0xB0, 7, 0xFF, 0), shortEvent(-10, 0x99, 38, 0x90, -5)});
+    Song b;
+    ASSERT_EQ(open(b, path), 1);
+    CTrack *read = b.song.GetTrack(id);
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(eventBytes(read), u32(4) + shortEvent(0, 0x90, 60, 1, 240) + shortEvent(0, 0x99, 38, 0x10, 1) +
+                                    shortEvent(480, 0xB0, 7, 0x7F, 0) + shortEvent(960, 0x90, 72, 100, 1));
+
+    replaceEvents(path, record,
+                  {shortEvent(0, 0x90, 60, 100, 240), shortEvent(10, 0x90, 61, 2, 3).substr(0, 9)});
+    const Bytes refused = testing_support::readFile(path);
+    Song c;
+    EXPECT_EQ(open(c, path), 0);
+    EXPECT_EQ(testing_support::readFile(path), refused);
+}
+
+// An open reads only: whether it fails or not, the file stays byte for
+// byte, pending records and a torn tail a dead process left included.
+TEST_F(SongFileTest, AnOpenLeavesTheFileByteForByte)
+{
+    Song a;
+    a.addAudio(1, 1000, 0);
+    a.song.songInfo.SetItemText(0, "Committed title");
+    const std::string path = folder.file("open.tsng");
+    ASSERT_EQ(save(a, path), 1);
+    const Bytes saved = testing_support::readFile(path);
+    const SDBNOTE block = recordsOf(path, SONG_AUDIO).at(0);
+    const SDBNOTE info = recordsOf(path, SONG_INFO).at(0);
+    const Bytes torn =
+        records_test::recordBytes(0x01, SONG_EVENTS, 900, block.parent, "new events").substr(0, 10);
+    const Bytes added =
+        records_test::recordBytes(0x01, SONG_INFO, 901, SDB_NO_PARENT, Bytes(5, '\0') + u32(0));
+
+    // A damaged audio block fails the open.
+    Bytes failing = saved;
+    failing.replace(block.position + 14 + 6, 4, u32(1001));
+    failing += torn;
+    ASSERT_TRUE(testing_support::writeFile(path, failing));
+    Song b;
+    EXPECT_EQ(open(b, path), 0);
+    EXPECT_EQ(testing_support::readFile(path), failing);
+
+    // Pending records: the open sees the last commit.
+    Bytes pending = saved;
+    pending[info.position] = char(0x80);
+    pending += added + torn;
+    ASSERT_TRUE(testing_support::writeFile(path, pending));
+    Song c;
+    ASSERT_EQ(open(c, path), 1);
+    EXPECT_STREQ(c.song.songInfo.GetItemText(0), "Committed title");
+    EXPECT_EQ(testing_support::readFile(path), pending);
+}
+
 // The records of a file once an open has discarded what a failed save left
 // pending (the id at offset 4 may have changed): what follows the head.
 std::string recordsAfterOpen(const std::string &path)
