@@ -11,6 +11,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <vector>
 
 namespace Quorvane {
 
@@ -50,11 +51,53 @@ int systemDataBytes(uint8_t status)
     }
 }
 
-// Note-ons waiting for their note-off: per channel and note the indexes of
-// up to two notes, oldest first.
-struct PendingNotes {
-    int32_t index[16][128][2];
-    PendingNotes() { std::memset(index, 0xFF, sizeof(index)); }
+// Note-ons waiting for their note-off, any number per channel and note:
+// each note's queue links the track indexes of its notes, oldest first, so
+// every note-off closes the oldest note still open.
+class PendingNotes {
+public:
+    PendingNotes()
+    {
+        std::memset(head_, 0xFF, sizeof(head_));
+        std::memset(tail_, 0xFF, sizeof(tail_));
+    }
+
+    // False when memory runs out.
+    bool push(int channel, int note, int32_t index)
+    {
+        try {
+            if (next_.size() <= static_cast<size_t>(index))
+                next_.resize(static_cast<size_t>(index) + 1, -1);
+        } catch (const std::bad_alloc &) {
+            return false;
+        }
+        next_[index] = -1;
+        int32_t &tail = tail_[channel][note];
+        if (tail >= 0)
+            next_[tail] = index;
+        else
+            head_[channel][note] = index;
+        tail = index;
+        return true;
+    }
+
+    // The oldest open note's index, taken from its queue; -1 when none.
+    int32_t pop(int channel, int note)
+    {
+        int32_t &head = head_[channel][note];
+        const int32_t oldest = head;
+        if (oldest >= 0) {
+            head = next_[oldest];
+            if (head < 0)
+                tail_[channel][note] = -1;
+        }
+        return oldest;
+    }
+
+private:
+    int32_t head_[16][128];
+    int32_t tail_[16][128];
+    std::vector<int32_t> next_;
 };
 
 } // namespace
@@ -204,24 +247,22 @@ int CSMFDecoder::ImportTrack(CTrack *track, uint32_t end)
             data[1] = 0;
         }
         if (status < 0xF0 && (status & 0xF0) == 0x90) {
-            int32_t(&slots)[2] = pending->index[status & 0x0F][data[0]];
+            const int channel = status & 0x0F;
             if (data[1] == 0) {
-                if (slots[0] >= 0) {
-                    EVENT *on = track->GetEvent(slots[0]);
+                const int32_t oldest = pending->pop(channel, data[0]);
+                if (oldest >= 0) {
+                    EVENT *on = track->GetEvent(oldest);
                     on->value = std::max<int32_t>(1, tick - on->time);
-                    slots[0] = slots[1];
-                    slots[1] = -1;
                 }
                 continue;
             }
             EVENT e;
-            e.setNote(status & 0x0F, data[0], data[1]);
+            e.setNote(channel, data[0], data[1]);
             e.value = 1;
             e.time = tick;
             const int32_t at = static_cast<int32_t>(track->GetNumb());
-            if (!track->AddToTail(&e, 1))
+            if (!track->AddToTail(&e, 1) || !pending->push(channel, data[0], at))
                 return 0;
-            slots[slots[0] < 0 ? 0 : 1] = at;
             continue;
         }
         EVENT e;
@@ -313,10 +354,9 @@ int CSMFDecoder::ImportSMF(CStorage *storage)
     if (!storage || !song)
         return 0;
     const long length = storage->GetLength();
-    if (length < 0)
+    // An empty file holds no MIDI data: refused, as any file that is not one.
+    if (length <= 0)
         return 0;
-    if (length == 0)
-        return 1;
     std::free(image);
     image = static_cast<uint8_t *>(std::malloc(static_cast<size_t>(length)));
     if (!image || storage->SetPos(0) != 0 || !storage->GetBuffer(image, length))

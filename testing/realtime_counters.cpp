@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 #include <mutex>
+#include <type_traits>
 
 namespace testing_support {
 
@@ -45,12 +46,16 @@ template <typename F> F fromEntry(FARPROC entry)
 template <Kind kind, int id, typename R, typename... A> R counted(A... args)
 {
     if (RealTimeCounter *counter = currentCounter()) {
-        if (kind == Kind::Allocation)
+        if (kind == Kind::Allocation) {
             counter->countAllocation();
-        else if (kind == Kind::FileOpen)
+            if constexpr (std::is_pointer_v<R>)
+                if (counter->takeFailure())
+                    return nullptr;
+        } else if (kind == Kind::FileOpen) {
             counter->countFileOpen();
-        else
+        } else {
             counter->countFileAccess();
+        }
     }
     return fromEntry<R (*)(A...)>(originals[id])(args...);
 }

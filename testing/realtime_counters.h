@@ -9,7 +9,8 @@
 // Message boxes are counted too, and answered IDOK without being shown, so
 // code that must never stop to ask the user shows that it does not. Calls
 // made by other threads, and by a thread without a counter, are not counted.
-// For tests and benchmarks only.
+// A counter can also make the thread's allocations fail. For tests and
+// benchmarks only.
 #pragma once
 
 #include <windows.h>
@@ -34,6 +35,12 @@ public:
     // Reads, writes and seeks of files already open.
     long fileAccesses() const { return fileAccesses_; }
     long messageBoxes() const { return messageBoxes_; }
+    // The thread's next n allocations through a hooked import are counted
+    // and fail (answer null) without reaching the allocator: a test's way to
+    // run out of memory at a chosen call.
+    void failNextAllocations(long n) { failing_ = n; }
+    // Used by the stand-ins: true when this allocation is to fail.
+    bool takeFailure() { return failing_ > 0 && failing_-- > 0; }
     // Starts every count again from 0.
     void reset() { allocations_ = fileOpens_ = fileAccesses_ = messageBoxes_ = 0; }
     // Calls watch on the counting thread at every file open it counts,
@@ -61,6 +68,7 @@ private:
     long fileOpens_ = 0;
     long fileAccesses_ = 0;
     long messageBoxes_ = 0;
+    long failing_ = 0;
     void (*watch_)(void *) = nullptr;
     void *watchContext_ = nullptr;
 };

@@ -78,7 +78,6 @@ bool OpenPartCommand(PartFileHost &host, PartFileKind kind, std::string path)
         loaded = file.IsOpen() &&
                  (style ? LoadStyleFile(file, host) : LoadPartFile(file, host, host.currentPart()));
     }
-    // What was read stays applied, also when the rest failed.
     host.partsLoaded();
     if (!loaded) {
         ShowProgramMessage(style ? MsgCantLoadStyleSet : MsgCantLoadStyle, host.owner());

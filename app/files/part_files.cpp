@@ -2,6 +2,7 @@
 
 #include "data/storage.h"
 
+#include <array>
 #include <new>
 
 namespace Quorvane {
@@ -34,30 +35,29 @@ bool saveDrummers(CStorage &storage, PartStates *drummers)
     return true;
 }
 
-bool loadDrummers(CStorage &storage, PartStates *drummers)
+// One part as a file holds it, read whole before any of it is applied.
+struct ReadPart {
+    int32_t length = 0;
+    std::array<int32_t, kDrummerElements> active{};
+    std::array<std::string, kDrummerElements> states;
+};
+
+bool readDrummers(CStorage &storage, ReadPart &read)
 {
-    if (!drummers)
-        return false;
     for (int element = 0; element < kDrummerElements; ++element) {
-        int32_t active = 0;
         int32_t size = 0;
-        if (!get32(storage, &active) || !get32(storage, &size))
+        if (!get32(storage, &read.active[element]) || !get32(storage, &size))
             return false;
         // A damaged size must not ask for more memory than the data holds.
         if (size <= 0 || size > storage.GetRemaining())
             return false;
-        std::string state;
+        std::string &state = read.states[element];
         try {
             state.resize(static_cast<size_t>(size));
         } catch (const std::bad_alloc &) {
             return false;
         }
         if (!storage.GetBuffer(state.data(), size, 1))
-            return false;
-        const bool wantActive = active != 0;
-        if (drummers->isActive(element) != wantActive)
-            drummers->setActive(element, wantActive);
-        if (!drummers->loadState(element, state))
             return false;
     }
     return true;
@@ -69,13 +69,14 @@ bool saveLength(CStorage &storage, PartStore &store, int part)
     return put32(storage, &length);
 }
 
-bool loadLength(CStorage &storage, PartStore &store, int part)
+bool readLength(CStorage &storage, ReadPart &read)
 {
-    int32_t length = 0;
-    if (!get32(storage, &length) || length < 1 || length > kMaxPartMeasures)
-        return false;
-    store.setPartLength(part, length);
-    return true;
+    return get32(storage, &read.length) && read.length >= 1 && read.length <= kMaxPartMeasures;
+}
+
+bool readPart(CStorage &storage, ReadPart &read)
+{
+    return readLength(storage, read) && readDrummers(storage, read);
 }
 
 bool saveTempo(CStorage &storage, PartStore &store)
@@ -85,14 +86,89 @@ bool saveTempo(CStorage &storage, PartStore &store)
     return put32(storage, &tempo);
 }
 
-bool loadTempo(CStorage &storage, PartStore &store)
+bool readTempo(CStorage &storage, float &tempo)
 {
-    float tempo = 0;
-    if (!get32(storage, &tempo))
-        return false;
-    store.setTempo(tempo);
-    return true;
+    return get32(storage, &tempo);
 }
+
+// What a load changes of the parts, kept so that a drummer refusing its
+// state puts back every part as it was before the load began.
+class PartsBefore {
+public:
+    explicit PartsBefore(PartStore &store) : store_(store), tempo_(store.tempo()) {}
+
+    // False when the part has no drummers to load into.
+    bool keep(int part)
+    {
+        Kept &kept = kept_[part];
+        kept.drummers = store_.states(part);
+        if (!kept.drummers)
+            return false;
+        kept.length = store_.partLength(part);
+        for (int element = 0; element < kDrummerElements; ++element) {
+            kept.active[element] = kept.drummers->isActive(element);
+            kept.saved[element] = kept.drummers->saveState(element, kept.states[element]);
+        }
+        return true;
+    }
+
+    void setTempo(float tempo)
+    {
+        tempoSet_ = true;
+        store_.setTempo(tempo);
+    }
+
+    bool apply(int part, const ReadPart &read)
+    {
+        Kept &kept = kept_[part];
+        applied_[part] = true;
+        store_.setPartLength(part, read.length);
+        for (int element = 0; element < kDrummerElements; ++element) {
+            kept.touched = element + 1;
+            const bool wantActive = read.active[element] != 0;
+            if (kept.drummers->isActive(element) != wantActive)
+                kept.drummers->setActive(element, wantActive);
+            if (!kept.drummers->loadState(element, read.states[element]))
+                return false;
+        }
+        return true;
+    }
+
+    void restore()
+    {
+        for (int part = kPartCount - 1; part >= 0; --part) {
+            if (!applied_[part])
+                continue;
+            Kept &kept = kept_[part];
+            for (int element = kept.touched - 1; element >= 0; --element) {
+                if (kept.drummers->isActive(element) != kept.active[element])
+                    kept.drummers->setActive(element, kept.active[element]);
+                if (kept.saved[element])
+                    kept.drummers->loadState(element, kept.states[element]);
+            }
+            store_.setPartLength(part, kept.length);
+        }
+        if (tempoSet_)
+            store_.setTempo(tempo_);
+    }
+
+private:
+    struct Kept {
+        PartStates *drummers = nullptr;
+        int32_t length = 0;
+        // The elements that the load switched or gave a state.
+        int touched = 0;
+        std::array<bool, kDrummerElements> active{};
+        std::array<bool, kDrummerElements> saved{};
+        std::array<std::string, kDrummerElements> states;
+    };
+
+    PartStore &store_;
+    float tempo_;
+    bool tempoSet_ = false;
+    std::array<Kept, kPartCount> kept_;
+    std::array<bool, kPartCount> applied_{};
+};
 
 bool checkMagic(CStorage &storage, uint32_t expected)
 {
@@ -132,23 +208,56 @@ bool SaveClipboardPart(CStorage &storage, PartStore &store, int part)
 
 bool LoadPartFile(CStorage &storage, PartStore &store, int part)
 {
-    return validPart(part) && checkMagic(storage, kPartFileMagic) && loadLength(storage, store, part) &&
-           loadTempo(storage, store) && loadDrummers(storage, store.states(part));
+    ReadPart read;
+    float tempo = 0;
+    if (!validPart(part) || !checkMagic(storage, kPartFileMagic) || !readLength(storage, read) ||
+        !readTempo(storage, tempo) || !readDrummers(storage, read))
+        return false;
+    PartsBefore before(store);
+    if (!before.keep(part))
+        return false;
+    before.setTempo(tempo);
+    if (before.apply(part, read))
+        return true;
+    before.restore();
+    return false;
 }
 
 bool LoadStyleFile(CStorage &storage, PartStore &store)
 {
-    if (!checkMagic(storage, kStyleFileMagic) || !loadTempo(storage, store))
+    std::array<ReadPart, kPartCount> read;
+    float tempo = 0;
+    if (!checkMagic(storage, kStyleFileMagic) || !readTempo(storage, tempo))
         return false;
-    for (int part = 0; part < kPartCount; ++part)
-        if (!loadLength(storage, store, part) || !loadDrummers(storage, store.states(part)))
+    for (ReadPart &part : read)
+        if (!readPart(storage, part))
             return false;
+    PartsBefore before(store);
+    for (int part = 0; part < kPartCount; ++part)
+        if (!before.keep(part))
+            return false;
+    before.setTempo(tempo);
+    for (int part = 0; part < kPartCount; ++part) {
+        if (!before.apply(part, read[part])) {
+            before.restore();
+            return false;
+        }
+    }
     return true;
 }
 
 bool LoadClipboardPart(CStorage &storage, PartStore &store, int part)
 {
-    return validPart(part) && loadLength(storage, store, part) && loadDrummers(storage, store.states(part));
+    ReadPart read;
+    if (!validPart(part) || !readPart(storage, read))
+        return false;
+    PartsBefore before(store);
+    if (!before.keep(part))
+        return false;
+    if (before.apply(part, read))
+        return true;
+    before.restore();
+    return false;
 }
 
 } // namespace Quorvane

@@ -61,7 +61,9 @@ bool SaveClipboardPart(CStorage &storage, PartStore &store, int part);
 
 // Readers: false on a short file, a wrong magic, a part length outside
 // 1..8, a state size of 0 or less or beyond the end of the data, or a
-// drummer that refuses its state. What was read before stays applied.
+// drummer that refuses its state. The whole data is read before any of it
+// is applied, and a drummer that refuses its state has every part put back
+// as it was: a refused load changes nothing.
 bool LoadPartFile(CStorage &storage, PartStore &store, int part);
 bool LoadStyleFile(CStorage &storage, PartStore &store);
 bool LoadClipboardPart(CStorage &storage, PartStore &store, int part);

@@ -527,6 +527,25 @@ TEST_F(PartsWindowTest, TheOutputPortChosenServesEveryPart)
     EXPECT_EQ(PartTrack(*parts.Song(), 11)->output, &manager.levels.other);
 }
 
+// A port the tract cannot add: the user is told with 505 and every part
+// keeps the output it had.
+TEST_F(PartsWindowTest, AnOutputPortTheTractRefusesIsShownAsNotLoaded)
+{
+    manager.levels.refuseOutput = true;
+    database.chooseOutput = [](PORTDESCR &descriptor) {
+        descriptor.kind = PORT_BY_NAME;
+        return descriptor.SetData("Broken Box") != 0;
+    };
+    PartsWindow &parts = open();
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump();
+    ASSERT_EQ(manager.levels.addedKinds, std::vector<long>{PORT_BY_NAME}) << "the port was tried";
+    EXPECT_EQ(shown.texts, std::vector<std::string>{"Can't load Output Port."});
+    for (int part = 0; part < kPartCount; ++part)
+        EXPECT_NE(PartTrack(*parts.Song(), part)->output, &manager.levels.other) << part;
+    EXPECT_TRUE(parts.IsBuilt());
+}
+
 // The playback dialog, answered by the test: the new plain velocity is the
 // trigger velocity from now on, and the host's last bend is forgotten.
 TEST_F(PartsWindowTest, ThePlaybackDialogResetsTheTriggerVelocityAndTheLastBend)

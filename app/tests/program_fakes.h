@@ -189,6 +189,12 @@ struct LevelTract : FakeTract {
     }
 
     void RefreshOut(void *out) override { refreshed.push_back(out); }
+    // With refuseOutput the tract cannot add the port it is given.
+    void *AddNewOut(Quorvane::PORTDESCR *descriptor) override
+    {
+        void *added = FakeTract::AddNewOut(descriptor);
+        return refuseOutput ? nullptr : added;
+    }
     // The outputs other than "other" describe themselves by firstDescriptor
     // once the test gives it a kind.
     int GetOutDescr(void *out, Quorvane::PORTDESCR *descriptor, int) override
@@ -200,6 +206,7 @@ struct LevelTract : FakeTract {
     }
 
     Quorvane::PORTDESCR firstDescriptor;
+    bool refuseOutput = false;
 
     EditorSynth synth;
     std::vector<void *> refreshed;

@@ -77,4 +77,21 @@ TEST(SavedState, BringsValuesIntoRange)
     EXPECT_EQ(state.partLengths[1], 8);
 }
 
+// A front editor beyond the four editor windows would leave every docked
+// editor hidden: it is brought into range from either side.
+TEST(SavedState, BringsTheFrontEditorIntoRangeFromBothSides)
+{
+    const struct {
+        uint32_t stored;
+        int32_t read;
+    } rows[] = {{0, 0}, {3, 3}, {4, 3}, {5, 3}, {0x7FFFFFFF, 3}, {0xFFFFFFFF, 0}, {0x80000000, 0}};
+    for (const auto &row : rows) {
+        std::vector<uint8_t> bytes = handMadeBlock();
+        put32(bytes, 8, row.stored);
+        SavedPartsState state{};
+        ASSERT_TRUE(ReadSavedState(bytes.data(), bytes.size(), state)) << row.stored;
+        EXPECT_EQ(state.frontEditor, row.read) << row.stored;
+    }
+}
+
 } // namespace

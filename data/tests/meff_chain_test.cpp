@@ -241,9 +241,21 @@ TEST_F(EffectChain, AModuleBesideTheProgramIsFoundByItsName)
     EXPECT_EQ(pitches(out), "0:79 480:81 ");
     delete out;
 
-    // A state the effect refuses leaves the element without an effect.
+    // A state the effect refuses: a live element answers 0 and plays on
+    // with the state it had.
     const int32_t wild = 99;
     saved.SetParams(&wild, 4);
+    EXPECT_EQ(second->SetMEffectState(&saved), 0);
+    out = track->effects.Process(track, 0, 960);
+    EXPECT_EQ(pitches(out), "0:79 480:81 ");
+    delete out;
+    const int32_t fourth = 5;
+    PORTDESCR taken;
+    ASSERT_EQ(second->GetMEffectDescr(&taken, 1), 1);
+    taken.SetParams(&fourth, 4);
+    EXPECT_EQ(second->SetMEffectState(&taken), 1) << "a state it takes";
+
+    // A new element given such a state is left without an effect.
     CMEffElem refused(&saved, song.GetITembriSong(), track);
     EXPECT_EQ(refused.effect, nullptr);
     EXPECT_STREQ(refused.GetName(), "TestEffect");

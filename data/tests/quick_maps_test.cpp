@@ -255,6 +255,31 @@ TEST(QuickTimer, SamplesThroughTempoChanges)
     EXPECT_EQ(timer.GetByIndex(2, seg), 0);
 }
 
+// At 44100 samples per second and 960 ticks per quarter a tick at 100
+// quarters per minute is 27.5625 samples: tempo changes one tick apart never
+// fall on a whole sample. Each segment ends on its rounded sample (half up)
+// and the next starts there, so nothing after a change moves by a sample.
+TEST(QuickTimer, EachSegmentEndsOnItsRoundedSample)
+{
+    Master events;
+    events.tempo(0, 100.0f).tempo(1, 100.0f).tempo(2, 100.0f).tempo(3, 120.0f);
+    CQuickTimer timer;
+    ASSERT_EQ(timer.Update(&events, 44100, 960), 1);
+    ASSERT_EQ(timer.GetNumb(), 4);
+    const int64_t ends[] = {28, 56, 84, INT64_MAX}; // 27.5625, 55.5625, 83.5625 rounded
+    for (long i = 0; i < 4; ++i) {
+        QUICKTIMER seg;
+        ASSERT_EQ(timer.GetByIndex(i, seg), 1);
+        EXPECT_EQ(seg.startSample, i == 0 ? 0 : ends[i - 1]) << i;
+        EXPECT_EQ(seg.endSample, ends[i]) << i;
+    }
+    EXPECT_EQ(timer.GetSampleFromTime(2), 56);
+    // A quarter at 120 is 22050 samples from the last change's own sample.
+    EXPECT_EQ(timer.GetSampleFromTime(3 + 960), 84 + 22050);
+    EXPECT_EQ(timer.GetTimeFromSample(84 + 22050), 3 + 960);
+    EXPECT_EQ(timer.GetSampleFromTime(3 + 9600), 84 + 220500);
+}
+
 TEST(QuickTimer, WithoutTempoEventsItIsOneHundred)
 {
     CQuickTimer timer;

@@ -56,6 +56,27 @@ TEST_F(SMFExport, FormatOneBytes)
     EXPECT_EQ(file, expected);
 }
 
+// A note of no length (or a damaged negative one) still gets its note-off
+// one tick after its note-on, never before it: no note is left hanging.
+TEST_F(SMFExport, ANoteOfNoLengthEndsOneTickAfterItStarts)
+{
+    CTrack *t = add(TRACK_MIDI);
+    t->channel = 2;
+    put(t, note(0, 60, 100, 0), 480);
+    put(t, note(0, 60, 100, -7), 960);
+    const Bytes file = exported(0);
+    ASSERT_EQ(result, 1);
+
+    const Bytes track = {'M',  'T',  'r',  'k',  0,    0, 0, 0x13, //
+                         0x83, 0x60, 0x92, 0x3C, 0x64,             // on at 480
+                         0x01, 0x3C, 0x00,                         // its off at 481
+                         0x83, 0x5F, 0x3C, 0x64,                   // on at 960
+                         0x01, 0x3C, 0x00,                         // its off at 961
+                         0x00, 0xFF, 0x2F, 0x00};
+    ASSERT_GE(file.size(), track.size());
+    EXPECT_EQ(Bytes(file.end() - track.size(), file.end()), track);
+}
+
 TEST_F(SMFExport, FormatZeroPutsEverythingInOneChunkAndSkipsChords)
 {
     CTrack *chords = add(TRACK_CHORDS);

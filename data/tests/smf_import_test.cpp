@@ -123,12 +123,34 @@ TEST_F(SMFImport, NotesPairOldestFirstAndUnclosedOnesLastOneTick)
 {
     const Bytes notes = track({0x00, 0x90, 0x40, 0x10,   // A on at 0
                                0x0A, 0x90, 0x40, 0x20,   // B on at 10
-                               0x0A, 0x90, 0x40, 0x30,   // C on at 20: replaces B as the second
+                               0x0A, 0x90, 0x40, 0x30,   // C on at 20
                                0x0A, 0x80, 0x40, 0x00,   // off at 30 closes A
-                               0x0A, 0x90, 0x40, 0x00,   // off at 40 closes C
-                               0x00, 0x90, 0x41, 0x50}); // never closed
+                               0x0A, 0x90, 0x40, 0x00,   // off at 40 closes B
+                               0x00, 0x90, 0x41, 0x50}); // never closed, as C
     ASSERT_EQ(import(header(1, 2, 960) + kConductor + notes), 1);
-    EXPECT_EQ(listing(1), "0:144/64/16/30 10:144/64/32/1 20:144/64/48/20 40:144/65/80/1 ");
+    EXPECT_EQ(listing(1), "0:144/64/16/30 10:144/64/32/30 20:144/64/48/1 40:144/65/80/1 ");
+}
+
+// Any number of notes of one channel and pitch may overlap: each note-off
+// closes the oldest one still open, and other channels keep their own.
+TEST_F(SMFImport, EveryOverlappingNoteIsClosedFirstOnFirstOff)
+{
+    const Bytes notes = track({0x00, 0x90, 0x40, 0x01,   // 1 on at 0
+                               0x00, 0x91, 0x40, 0x09,   // channel 2's own at 0
+                               0x02, 0x90, 0x40, 0x02,   // 2 on at 2
+                               0x02, 0x90, 0x40, 0x03,   // 3 on at 4
+                               0x02, 0x90, 0x40, 0x04,   // 4 on at 6
+                               0x02, 0x80, 0x40, 0x00,   // closes 1 at 8
+                               0x02, 0x90, 0x40, 0x05,   // 5 on at 10
+                               0x02, 0x90, 0x40, 0x00,   // closes 2 at 12
+                               0x02, 0x80, 0x40, 0x00,   // closes 3 at 14
+                               0x02, 0x81, 0x40, 0x00,   // closes channel 2's at 16
+                               0x02, 0x80, 0x40, 0x00,   // closes 4 at 18
+                               0x02, 0x80, 0x40, 0x00,   // closes 5 at 20
+                               0x02, 0x80, 0x40, 0x00}); // nothing left open: ignored
+    ASSERT_EQ(import(header(1, 2, 960) + kConductor + notes), 1);
+    EXPECT_EQ(listing(1), "0:144/64/1/8 0:145/64/9/16 2:144/64/2/10 4:144/64/3/10 6:144/64/4/12 "
+                          "10:144/64/5/10 ");
 }
 
 TEST_F(SMFImport, FormatZeroSplitsByChannelInTheOrderChannelsAppear)
@@ -215,8 +237,14 @@ TEST_F(SMFImport, DamagedFilesFailClearlyAndKeepWhatWasImported)
         EXPECT_GE(fresh.GetTrackMaster()->GetNumb(), 3)
             << row.what << ": the master keeps a meter, key and tempo";
     }
+    // An empty file holds no MIDI data: refused, and the song is as it was.
+    const uint64_t editionBefore = song.GetEdition();
+    const long tracksBefore = song.GetNumTracks();
     CMemStorage empty;
-    EXPECT_EQ(song.ImportSMF(&empty), 1) << "an empty storage imports nothing";
+    EXPECT_EQ(song.ImportSMF(&empty), 0) << "an empty file is no MIDI file";
+    EXPECT_EQ(song.GetNumTracks(), tracksBefore);
+    EXPECT_EQ(song.GetTrackMaster()->GetNumb(), 3);
+    EXPECT_EQ(song.GetEdition(), editionBefore);
 }
 
 TEST_F(SMFImport, AFailedChunkKeepsTheTracksBeforeIt)

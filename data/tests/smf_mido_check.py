@@ -8,6 +8,8 @@ Usage: smf_mido_check.py <smf_tool.exe> <wine-run.sh>
    their events at their ticks and the tempo map are what the song holds.
 2. Files mido writes (format 1 and 0, 480 ticks per quarter) import into a
    song at 960 with the same events, every tick doubled.
+3. Notes of one channel and pitch that overlap, many at once, import with
+   the durations of pairing mido's messages first on, first off.
 """
 import os
 import subprocess
@@ -162,11 +164,58 @@ def check_import(exe, wine_run, folder):
     check(output == expected, 'format 0 import:\n' + output + '\nexpected:\n' + expected)
 
 
+def paired_notes(track, scale):
+    """(tick, channel, note, velocity, duration) of each note of a track as
+    mido reads it, every note-off closing the oldest open note of its
+    channel and pitch; notes never closed last one tick."""
+    open_notes = {}
+    notes = []
+    tick = 0
+    for msg in track:
+        tick += msg.time
+        if msg.type == 'note_on' and msg.velocity > 0:
+            note = [tick * scale, msg.channel, msg.note, msg.velocity, 1]
+            notes.append(note)
+            open_notes.setdefault((msg.channel, msg.note), []).append(note)
+        elif msg.type in ('note_on', 'note_off'):
+            waiting = open_notes.get((msg.channel, msg.note))
+            if waiting:
+                note = waiting.pop(0)
+                note[4] = max(1, tick * scale - note[0])
+    return sorted(tuple(n) for n in notes)
+
+
+def check_overlapping_notes(exe, wine_run, folder):
+    steps = [('on', 60, 100, 0), ('on', 60, 90, 10), ('on', 60, 80, 10), ('on', 60, 70, 5),
+             ('on', 62, 64, 0), ('off', 60, 0, 20), ('on', 60, 60, 3), ('off', 60, 0, 7),
+             ('off', 62, 0, 1), ('off', 60, 0, 30), ('off', 60, 0, 2), ('off', 60, 0, 40),
+             ('on', 60, 50, 0), ('off', 60, 0, 11), ('off', 60, 0, 4)]
+    track = MidiTrack()
+    for kind, note, velocity, delta in steps:
+        if kind == 'on':
+            track.append(Message('note_on', channel=3, note=note, velocity=velocity, time=delta))
+        else:
+            track.append(Message('note_off', channel=3, note=note, velocity=0, time=delta))
+    track.append(Message('note_on', channel=3, note=60, velocity=33, time=5))  # never closed
+    midi = MidiFile(type=1, ticks_per_beat=480)
+    midi.tracks.extend([MidiTrack([MetaMessage('set_tempo', tempo=500000, time=0)]), track])
+    path = os.path.join(folder, 'overlap.mid')
+    midi.save(path)
+    expected = paired_notes(MidiFile(path).tracks[1], 2)
+    check(len(expected) == 8, 'mido reads the eight notes: %r' % expected)
+    code, output = run(exe, wine_run, 'import', windows_path(path))
+    check(code == 0, 'overlapping notes import ran: ' + output)
+    got = sorted(tuple(int(v) for v in line.split()[:1] + line.split()[2:])
+                 for line in output.splitlines() if ' note ' in line)
+    check(got == expected, 'overlapping notes:\n%r\nmido pairs them:\n%r' % (got, expected))
+
+
 def main():
     exe, wine_run = sys.argv[1], sys.argv[2]
     with tempfile.TemporaryDirectory() as folder:
         check_export(exe, wine_run, folder)
         check_import(exe, wine_run, folder)
+        check_overlapping_notes(exe, wine_run, folder)
     print('%d passed, %d failed' % (CHECKS[0] - len(FAILURES), len(FAILURES)))
     return 1 if FAILURES else 0
 

@@ -34,6 +34,27 @@ TEST(RealTimeCounters, CountHeapAllocationsOfEveryKind)
     EXPECT_EQ(counter.fileOpens(), 0);
 }
 
+TEST(RealTimeCounters, TheNextAllocationsFailAndAreCounted)
+{
+    void *got[4];
+    long counted = 0;
+    {
+        RealTimeCounter counter;
+        counter.failNextAllocations(3);
+        got[0] = std::malloc(16);
+        got[1] = std::calloc(4, 4);
+        got[2] = HeapAlloc(GetProcessHeap(), 0, 32);
+        got[3] = std::malloc(16);
+        counted = counter.allocations();
+    }
+    EXPECT_EQ(got[0], nullptr);
+    EXPECT_EQ(got[1], nullptr);
+    EXPECT_EQ(got[2], nullptr);
+    EXPECT_NE(got[3], nullptr) << "only the next three fail";
+    std::free(got[3]);
+    EXPECT_EQ(counted, 4);
+}
+
 TEST(RealTimeCounters, CountFileOpensAndFolderListings)
 {
     testing_support::TempFolder folder;

@@ -17,6 +17,8 @@ struct FakeStates final : PartStates {
     std::array<bool, 3> active{true, true, true};
     std::array<std::string, 3> states{"S0", "F1", "F2"};
     bool refuseLoad = false;
+    // A state that this drummer refuses, as a damaged one.
+    std::string refuseState;
     std::string log;
 
     bool isActive(int e) override { return active[e]; }
@@ -33,7 +35,7 @@ struct FakeStates final : PartStates {
     bool loadState(int e, const std::string &state) override
     {
         log += "load" + std::to_string(e) + "=" + state + " ";
-        if (refuseLoad)
+        if (refuseLoad || (!refuseState.empty() && state == refuseState))
             return false;
         states[e] = state;
         return true;

@@ -8,6 +8,7 @@
 
 #include <ole2.h>
 
+#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -78,6 +79,36 @@ TEST_F(PartCommandsTest, EachOpenRefusesTheOtherKindOfFile)
     EXPECT_EQ(messages, (std::vector<std::string>{"Can't load style set.", "Can't load style."}));
     // Nothing was named after a failed open, but the window redrew.
     EXPECT_EQ(host.log, "stop loaded stop loaded ");
+}
+
+// A style cut short in its last part: refused with 513, and neither the
+// parts nor the file have changed.
+TEST_F(PartCommandsTest, ADamagedStyleIsRefusedWholeAndTheFileKept)
+{
+    FakeHost saving;
+    for (int p = 0; p < kPartCount; ++p) {
+        saving.lengths[p] = 7;
+        saving.parts[p].states = {"slices", "one", "two"};
+    }
+    const std::string path = temp.file("cut.qns");
+    ASSERT_TRUE(SavePartCommand(saving, PartFileKind::Style, path));
+    std::string bytes = testing_support::readFile(path);
+    ASSERT_GT(bytes.size(), 8u);
+    bytes.resize(bytes.size() - 2);
+    ASSERT_TRUE(testing_support::writeFile(path, bytes));
+
+    FakeHost opening;
+    opening.storedTempo = 88.0f;
+    EXPECT_FALSE(OpenPartCommand(opening, PartFileKind::Style, path));
+    EXPECT_EQ(messages, std::vector<std::string>{"Can't load style set."});
+    EXPECT_FLOAT_EQ(opening.storedTempo, 88.0f);
+    EXPECT_EQ(opening.tempoCalls, 0);
+    for (int p = 0; p < kPartCount; ++p) {
+        EXPECT_EQ(opening.lengths[p], 2) << p;
+        EXPECT_EQ(opening.parts[p].states, (std::array<std::string, 3>{"S0", "F1", "F2"})) << p;
+        EXPECT_EQ(opening.parts[p].log, "") << p;
+    }
+    EXPECT_EQ(testing_support::readFile(path), bytes);
 }
 
 TEST_F(PartCommandsTest, AFileThatCannotBeWrittenIsReported)

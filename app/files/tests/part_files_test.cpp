@@ -141,75 +141,171 @@ TEST(PartFilesTest, EachReaderRefusesTheOtherMagic)
     EXPECT_EQ(target.parts[0].log, "");
 }
 
-// Damaged data: the load stops where the damage lies and keeps what was
-// read before it.
+// The parts as a load may change them, compared whole.
+struct PartsSeen {
+    std::array<int32_t, kPartCount> lengths;
+    float tempo;
+    std::array<std::array<bool, 3>, kPartCount> active;
+    std::array<std::array<std::string, 3>, kPartCount> states;
+
+    explicit PartsSeen(const FakeStore &store) : lengths(store.lengths), tempo(store.storedTempo)
+    {
+        for (int p = 0; p < kPartCount; ++p) {
+            active[p] = store.parts[p].active;
+            states[p] = store.parts[p].states;
+        }
+    }
+    bool operator==(const PartsSeen &) const = default;
+};
+
+// A store whose parts differ from one another and from anything the
+// damaged data below holds.
+FakeStore distinctStore()
+{
+    FakeStore store;
+    store.storedTempo = 97.0f;
+    for (int p = 0; p < kPartCount; ++p) {
+        store.lengths[p] = 1 + (p + 3) % 8;
+        store.parts[p].active = {p % 2 == 0, true, p % 3 != 0};
+        store.parts[p].states = {"slices" + std::to_string(p), std::string("fill\0one", 8), "fill two"};
+    }
+    return store;
+}
+
+enum class Reader { Part, Style, Clipboard };
+
+bool load(Reader reader, CStorage &storage, FakeStore &store)
+{
+    switch (reader) {
+    case Reader::Part:
+        return LoadPartFile(storage, store, 3);
+    case Reader::Style:
+        return LoadStyleFile(storage, store);
+    case Reader::Clipboard:
+        return LoadClipboardPart(storage, store, 3);
+    }
+    return false;
+}
+
+// Damaged data, made by hand: the load is refused and has changed nothing,
+// also what lay before the damage.
 struct DamagedCase {
     const char *name;
+    Reader reader;
     std::string bytes;
-    int32_t lengthAfter;
-    const char *logAfter;
 };
+
+void PrintTo(const DamagedCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class DamagedPartFileTest : public testing::TestWithParam<DamagedCase> {};
 
-TEST_P(DamagedPartFileTest, StopsAtTheDamage)
+TEST_P(DamagedPartFileTest, IsRefusedAndChangesNothing)
 {
     const DamagedCase &c = GetParam();
-    FakeStore store;
+    FakeStore store = distinctStore();
+    const PartsSeen before(store);
     CMemStorage storage;
-    fill(storage, c.bytes);
-    EXPECT_FALSE(LoadPartFile(storage, store, 3));
-    EXPECT_EQ(store.lengths[3], c.lengthAfter);
-    EXPECT_EQ(store.parts[3].log, c.logAfter);
+    if (!c.bytes.empty())
+        fill(storage, c.bytes);
+    EXPECT_FALSE(load(c.reader, storage, store));
+    EXPECT_TRUE(PartsSeen(store) == before);
+    EXPECT_EQ(store.tempoCalls, 0);
+    for (int p = 0; p < kPartCount; ++p)
+        EXPECT_EQ(store.parts[p].log, "") << p;
 }
 
 const std::string kHead = Bytes().text("QN31").word(4).word(0x42C80000).data;
+const std::string kGoodPart = Bytes().word(5).state(0, "a").state(1, "bb").state(0, "c").data;
+
+std::string styleHead()
+{
+    std::string bytes = Bytes().text("QN32").word(0x42F00000).data;
+    for (int p = 0; p < 11; ++p)
+        bytes += kGoodPart;
+    return bytes;
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DamagedPartFileTest,
     testing::Values(
-        DamagedCase{"empty", "", 2, ""}, DamagedCase{"short_magic", "QN3", 2, ""},
-        DamagedCase{"length_zero", Bytes().text("QN31").word(0).word(0x42C80000).data, 2, ""},
-        DamagedCase{"length_nine", Bytes().text("QN31").word(9).word(0x42C80000).data, 2, ""},
-        DamagedCase{"no_states", kHead, 4, ""},
-        DamagedCase{"state_size_zero", kHead + Bytes().word(1).word(0).data, 4, ""},
-        DamagedCase{"state_size_negative", kHead + Bytes().word(1).word(0xFFFFFFFF).data, 4, ""},
-        DamagedCase{"state_size_past_end", kHead + Bytes().word(1).word(0x7FFFFFF0).text("ab").data, 4, ""},
-        DamagedCase{"second_state_short", kHead + Bytes().state(1, "ok").word(1).word(5).text("abc").data, 4,
-                    "load0=ok "}),
+        DamagedCase{"empty", Reader::Part, ""}, DamagedCase{"short_magic", Reader::Part, "QN3"},
+        DamagedCase{"length_zero", Reader::Part, Bytes().text("QN31").word(0).word(0x42C80000).data},
+        DamagedCase{"length_nine", Reader::Part, Bytes().text("QN31").word(9).word(0x42C80000).data},
+        DamagedCase{"no_tempo", Reader::Part, Bytes().text("QN31").word(4).data},
+        DamagedCase{"no_states", Reader::Part, kHead},
+        DamagedCase{"state_size_zero", Reader::Part, kHead + Bytes().word(1).word(0).data},
+        DamagedCase{"state_size_negative", Reader::Part, kHead + Bytes().word(1).word(0xFFFFFFFF).data},
+        DamagedCase{"state_size_past_end", Reader::Part,
+                    kHead + Bytes().word(1).word(0x7FFFFFF0).text("ab").data},
+        DamagedCase{"second_state_short", Reader::Part,
+                    kHead + Bytes().state(0, "ok").word(1).word(5).text("abc").data},
+        DamagedCase{"third_state_missing", Reader::Part, kHead + Bytes().state(0, "ok").state(0, "ok").data},
+        DamagedCase{"style_tempo_only", Reader::Style, Bytes().text("QN32").word(0x42F00000).data},
+        DamagedCase{"style_last_part_short", Reader::Style, styleHead() + Bytes().word(5).state(0, "a").data},
+        DamagedCase{"style_last_length_nine", Reader::Style, styleHead() + Bytes().word(9).data},
+        DamagedCase{"style_with_part_magic", Reader::Style,
+                    Bytes().text("QN31").word(0x42F00000).data + kGoodPart},
+        DamagedCase{"clipboard_short_state", Reader::Clipboard,
+                    Bytes().word(5).state(0, "a").word(0).word(2).text("b").data},
+        DamagedCase{"clipboard_length_negative", Reader::Clipboard, Bytes().word(0xFFFFFFFF).data}),
     [](const testing::TestParamInfo<DamagedCase> &info) { return std::string(info.param.name); });
 
-TEST(PartFilesTest, ADrummerThatRefusesItsStateEndsTheLoad)
+// A drummer that refuses its state, when the ones before it have taken
+// theirs: every part is put back as it was, states byte for byte.
+TEST(PartFilesTest, ADrummerThatRefusesItsStatePutsEveryPartBack)
 {
-    FakeStore store;
-    store.parts[0].refuseLoad = true;
-    CMemStorage storage;
-    fill(storage, Bytes().word(3).state(1, "a").state(1, "b").state(1, "c").data);
-    EXPECT_FALSE(LoadClipboardPart(storage, store, 0));
-    EXPECT_EQ(store.lengths[0], 3);
-    EXPECT_EQ(store.parts[0].log, "load0=a ");
+    struct Case {
+        Reader reader;
+        std::string bytes;
+        int refusingPart;
+    };
+    std::string style = Bytes().text("QN32").word(0x42F00000).data;
+    for (int p = 0; p < kPartCount; ++p)
+        style += Bytes().word(8).state(1, "a").state(0, p == 9 ? "bad" : "bb").state(1, "c").data;
+    const Case cases[] = {
+        {Reader::Part, kHead + Bytes().state(0, "a").state(0, "bad").state(1, "c").data, 3},
+        {Reader::Style, style, 9},
+        {Reader::Clipboard, Bytes().word(8).state(1, "a").state(0, "bad").state(0, "c").data, 3},
+    };
+    for (const Case &c : cases) {
+        FakeStore store = distinctStore();
+        store.parts[c.refusingPart].refuseState = "bad";
+        const PartsSeen before(store);
+        CMemStorage storage;
+        fill(storage, c.bytes);
+        EXPECT_FALSE(load(c.reader, storage, store)) << static_cast<int>(c.reader);
+        EXPECT_TRUE(PartsSeen(store) == before) << static_cast<int>(c.reader);
+        // The refused drummer and the one before it were given their old
+        // states again; the one after it was never touched.
+        EXPECT_NE(store.parts[c.refusingPart].log.find("load1=bad "), std::string::npos);
+        EXPECT_EQ(store.parts[c.refusingPart].log.find("load2="), std::string::npos);
+    }
 }
 
-TEST(PartFilesTest, AStyleDamagedInPartFiveKeepsTheFirstFive)
+TEST(PartFilesTest, AStyleDamagedInItsLastPartChangesNoPart)
 {
     FakeStore saved;
     for (int p = 0; p < kPartCount; ++p)
         saved.lengths[p] = 6;
     CMemStorage whole;
     ASSERT_TRUE(SaveStyleFile(whole, saved));
-    // Cut the file inside part 5's first state.
+    // Cut the file inside part 11's last state.
     const std::string bytes = contentOf(whole);
-    const size_t partSize = 4 + 3 * (8 + 2);
     CMemStorage cut;
-    fill(cut, bytes.substr(0, 8 + 5 * partSize + 4 + 6));
+    fill(cut, bytes.substr(0, bytes.size() - 1));
 
-    FakeStore loaded;
+    FakeStore loaded = distinctStore();
+    const PartsSeen before(loaded);
     EXPECT_FALSE(LoadStyleFile(cut, loaded));
-    for (int p = 0; p < 5; ++p)
-        EXPECT_EQ(loaded.lengths[p], 6) << p;
-    EXPECT_EQ(loaded.lengths[5], 6);
-    EXPECT_EQ(loaded.parts[5].log, "");
-    EXPECT_EQ(loaded.lengths[6], 2);
+    EXPECT_TRUE(PartsSeen(loaded) == before);
+
+    // Whole, the same file is taken.
+    whole.SetPos(0);
+    EXPECT_TRUE(LoadStyleFile(whole, loaded));
+    EXPECT_EQ(loaded.lengths[11], 6);
 }
 
 TEST(PartFilesTest, APartWithoutDrummersIsNotWritten)

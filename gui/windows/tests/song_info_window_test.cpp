@@ -5,6 +5,7 @@
 #include "gui/draw/shared_objects.h"
 #include "gui/windows/song_info_window.h"
 #include "gui/windows/window_globals.h"
+#include "testing/realtime_counters.h"
 
 #include <gtest/gtest.h>
 
@@ -65,6 +66,29 @@ TEST_F(SongInfoTest, ATextIsEditedInPlace)
     EXPECT_EQ(window->editItem, kNoInfoItem);
     EXPECT_EQ(editor->status[0], "");
     EXPECT_EQ(window->OnItemChanged(7, "x"), 0) << "no such item";
+}
+
+// A text that cannot be stored (memory runs out) answers 0: the old text
+// stays and the song is not marked modified.
+TEST_F(SongInfoTest, ATextThatCannotBeStoredAnswersZero)
+{
+    ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA("Corvadel.dll")));
+    int answer = -1;
+    long allocations = 0;
+    {
+        testing_support::RealTimeCounter counter;
+        counter.failNextAllocations(1);
+        answer = window->OnItemChanged(0, "Day Drive");
+        allocations = counter.allocations();
+    }
+    EXPECT_EQ(answer, 0);
+    EXPECT_GT(allocations, 0) << "the copy of the text was asked for";
+    EXPECT_STREQ(host.song.songInfo.GetItemText(0), "Night Drive");
+    EXPECT_EQ(editor->modifiedCalls, 0);
+    EXPECT_EQ(host.song.IsModified(), 0);
+
+    EXPECT_EQ(window->OnItemChanged(0, "Day Drive"), 1) << "with memory again it is stored";
+    EXPECT_STREQ(host.song.songInfo.GetItemText(0), "Day Drive");
 }
 
 // Entering the same text again does not mark the song modified.

@@ -90,7 +90,9 @@ void Vostrapellin::Random(Looper *target)
     bool success = false;
     bool lastWasBest = false;
     uint32_t drawSet = tested;
-    for (;;) {
+    // Every try counts against the attempts, so the clamp above is what
+    // gives a setting below 1 its one try.
+    while (tries < attempts) {
         if (!checkOnly) {
             for (int i = 0; i < kSliceCount; ++i) {
                 if (drawSet & (1u << i)) {
@@ -116,7 +118,7 @@ void Vostrapellin::Random(Looper *target)
             stringStream out(snapshot, 1024);
             saveLoopRecord(out, true);
         }
-        if (tries >= attempts || (testing && held(VK_CONTROL)))
+        if (testing && held(VK_CONTROL))
             break;
     }
     if (!success && !lastWasBest && !snapshot.empty()) {

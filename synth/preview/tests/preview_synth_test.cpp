@@ -98,6 +98,48 @@ TEST(PreviewSynth, ANoteOffReleasesOverTwentyMilliseconds)
     EXPECT_FALSE(s.render(buffer));
 }
 
+float peak(const std::vector<float> &buffer, int from, int to)
+{
+    float most = 0.0f;
+    for (int i = from; i < to; ++i)
+        most = std::max(most, std::fabs(buffer[2 * i]));
+    return most;
+}
+
+// One note struck twice before its release: the loud stroke first, the soft
+// one on top. A note-off releases the newer voice; the next one releases the
+// older voice, and the voice already releasing goes on to its end.
+TEST(PreviewSynth, ANoteStruckTwiceReleasesTheNewerVoiceFirst)
+{
+    std::vector<float> buffer;
+    {
+        Synth s;
+        s.midi(0x93, 60, 127);
+        s.midi(0x93, 60, 64);
+        s.midi(0x83, 60, 0, 10);
+        ASSERT_TRUE(s.render(buffer));
+        ASSERT_TRUE(s.render(buffer));
+        // The soft voice ended at frame 892; the loud one holds at full level.
+        ASSERT_TRUE(s.render(buffer));
+        EXPECT_GT(peak(buffer, 0, kFrames), 0.095f) << "the older, loud voice still holds";
+        EXPECT_LT(peak(buffer, 0, kFrames), 0.1001f) << "and sounds alone";
+    }
+    {
+        Synth s;
+        s.midi(0x93, 60, 127);
+        s.midi(0x93, 60, 64);
+        s.midi(0x83, 60, 0, 10);  // the soft voice: 10..891
+        s.midi(0x83, 60, 0, 200); // the loud voice: 200..1081
+        ASSERT_TRUE(s.render(buffer));
+        ASSERT_TRUE(s.render(buffer));
+        EXPECT_GT(peak(buffer, 380, kFrames), 0.0f) << "the loud voice's release runs on";
+        ASSERT_TRUE(s.render(buffer));
+        EXPECT_GT(peak(buffer, 0, 50), 0.0f);
+        EXPECT_EQ(peak(buffer, 58, kFrames), 0.0f) << "both voices ended at frame 1082";
+        EXPECT_FALSE(s.render(buffer)) << "no voice is left held";
+    }
+}
+
 TEST(PreviewSynth, RenderingAddsOrReplaces)
 {
     Synth s;
