@@ -2,7 +2,9 @@
 // and reads by id (random order) per second, the open time, and the latency
 // of the first commit and of one-record commits (median and maximum), the
 // disk flushes of every commit included.
+// usage: records_benchmark [--short]   (--short: 500 records, 20 commits)
 #include "db/records/sdb.h"
+#include "testing/benchmark_options.h"
 
 #include <windows.h>
 
@@ -18,8 +20,8 @@ namespace {
 using namespace Quorvane;
 
 constexpr uint32_t magic = 0x53525054; // "TPRS"
-constexpr int records = 10000;
-constexpr int oneRecordCommits = 200;
+int records = 10000;
+int oneRecordCommits = 200;
 
 class BenchmarkDB : public CSDB {
 public:
@@ -168,8 +170,12 @@ int run(const std::string &path)
 
 } // namespace
 
-int main()
+int main(int argc, char **argv)
 {
+    if (testing_support::shortRun(argc, argv)) {
+        records = 500;
+        oneRecordCommits = 20;
+    }
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     const std::string folder =
