@@ -1,6 +1,7 @@
 #include "sound/benchmark/render_figures.h"
 
 #include "sound/sound_mngr.h"
+#include "sound/tests/drummer_song.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -38,13 +39,19 @@ void RenderWatch::onMixed(ULONG_PTR user)
     auto *watch = reinterpret_cast<RenderWatch *>(user);
     if (watch->playing_ && !watch->playing_->IsPlayed())
         return;
+    // Buffers beyond those reserved are neither timed nor counted.
+    if (watch->count_ >= watch->stamps_.size())
+        return;
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
-    if (watch->count_ < watch->stamps_.size())
-        watch->stamps_[watch->count_++] = now.QuadPart;
-    // Made before it counts: its own allocation is not the thread's.
-    if (!watch->counter_)
+    watch->stamps_[watch->count_++] = now.QuadPart;
+    // Made before it counts: its own allocation is not the thread's. The
+    // modules loaded since the scenario hooked them (the engine's MIDI
+    // output module) are hooked now.
+    if (!watch->counter_) {
+        drummer_song::hookPlaybackModules();
         watch->counter_ = new testing_support::RealTimeCounter;
+    }
     watch->kernelWaits_ = watch->counter_->kernelWaits();
     watch->allocations_ = watch->counter_->allocations();
     watch->fileAccesses_ = watch->counter_->fileOpens() + watch->counter_->fileAccesses();

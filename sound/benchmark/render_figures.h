@@ -19,9 +19,9 @@ class CSoundMngr;
 namespace render_benchmark {
 
 // Watches the render thread through the tract's monitor callback, which
-// it calls once per mixed buffer: stamps each buffer and counts on the
-// thread from the first buffer to the last. With a manager, only buffers mixed
-// while it plays a song count.
+// it calls once per mixed buffer: stamps each buffer (as many as reserved)
+// and counts on the thread from the first buffer to the last. With a
+// manager, only buffers mixed while it plays a song count.
 class RenderWatch {
 public:
     RenderWatch(size_t buffers, Quorvane::CSoundMngr *playing);
