@@ -138,7 +138,8 @@ TEST(EventArray, SortThroughARoomNeedsNoHeap)
     ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA("Corvadel.dll")));
     CEventArray room;
     ASSERT_EQ(room.Reserve(600), 1);
-    for (const long count : {2L, 3L, 17L, 600L, 601L}) {
+    // As many events as the room holds, and one more.
+    for (const long count : {2L, 3L, 17L, room.capacity, room.capacity + 1}) {
         Events a;
         std::vector<std::string> written;
         uint32_t x = 11;
