@@ -124,8 +124,8 @@ bool runFile(PlaybackEnvironment &, const std::string &smf, const std::string &o
     manager->Init(&params);
     bool ok = false;
     {
-        auto song = std::make_unique<CSong>(&params, manager);
-        ok = song->SetDefault() ? render(*song, smf, out, bars) : fail("no song");
+        CSong song(&params, manager);
+        ok = song.SetDefault() ? render(song, smf, out, bars) : fail("no song");
     }
     manager->Release();
     return ok;

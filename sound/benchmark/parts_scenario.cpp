@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 
 using namespace Quorvane;
 using namespace drummer_song;
@@ -54,6 +53,47 @@ bool fail(const char *name, const char *what)
     return false;
 }
 
+// Lays the parts out, plays them and prints the figures.
+bool play(PlaybackEnvironment &environment, CSoundMngr *manager, CSong &song, const char *name,
+          int soundingParts, long bars)
+{
+    if (!song.SetDefault() || BuildFreshParts(song, 0) != 0)
+        return fail(name, "the parts could not be built");
+    int lengths[kPartCount];
+    for (int part = 0; part < kPartCount; ++part) {
+        lengths[part] = kPartBars;
+        PartTrack(song, part)->SetMute(part >= soundingParts);
+    }
+    RelayoutPartTracks(song, lengths);
+    song.selectionStart = 0;
+    song.selectionEnd = LoopTicks(song, kPartBars);
+    song.loop = 1;
+
+    const int64_t songFrames = song.GetTrackMaster()->GetSampleFromTime(LoopTicks(song, bars));
+    // The engine renders unpaced from its start: some buffers go by before
+    // the song plays.
+    const auto buffers = static_cast<int32_t>(songFrames / kFrames + 100);
+    RenderWatch watch(static_cast<size_t>(buffers), manager);
+    if (!hookPlaybackModules())
+        return fail(name, "the counters could not be put on the modules");
+    int peak = 0;
+    song.GetSongTract()->SetMonitor(1, &RenderWatch::onMixed, reinterpret_cast<ULONG_PTR>(&watch));
+    DSCAPTURE capture = {};
+    capture.maxBuffers = buffers;
+    capture.onBuffer = onBuffer;
+    capture.user = &peak;
+    const double cpuBefore = processCpuSeconds();
+    const Playback playback = playIntoCapture(environment, manager, &song, capture);
+    const double cpu = processCpuSeconds() - cpuBefore;
+    song.GetSongTract()->SetMonitor(0, nullptr, 0);
+    if (playback.startFrame < 0 || watch.countedBuffers() < 1)
+        return fail(name, "the song did not play");
+    if (peak == 0)
+        return fail(name, "the parts played nothing");
+    printFigures(figuresOf(name, watch, static_cast<double>(buffers) * kFrames, cpu, kRate, kFrames));
+    return true;
+}
+
 } // namespace
 
 bool runParts(PlaybackEnvironment &environment, const char *name, int soundingParts, long bars)
@@ -65,50 +105,8 @@ bool runParts(PlaybackEnvironment &environment, const char *name, int soundingPa
     manager->Init(&params);
     bool ok = false;
     {
-        auto song = std::make_unique<CSong>(&params, manager);
-        if (!song->SetDefault() || BuildFreshParts(*song, 0) != 0) {
-            song.reset();
-            manager->Release();
-            return fail(name, "the parts could not be built");
-        }
-        int lengths[kPartCount];
-        for (int part = 0; part < kPartCount; ++part) {
-            lengths[part] = kPartBars;
-            PartTrack(*song, part)->SetMute(part >= soundingParts);
-        }
-        RelayoutPartTracks(*song, lengths);
-        song->selectionStart = 0;
-        song->selectionEnd = LoopTicks(*song, kPartBars);
-        song->loop = 1;
-
-        const int64_t songFrames = song->GetTrackMaster()->GetSampleFromTime(LoopTicks(*song, bars));
-        // The engine renders unpaced from its start: some buffers go by
-        // before the song plays.
-        const auto buffers = static_cast<int32_t>(songFrames / kFrames + 100);
-        RenderWatch watch(static_cast<size_t>(buffers), manager);
-        int peak = 0;
-        if (!hookPlaybackModules()) {
-            song.reset();
-            manager->Release();
-            return fail(name, "the counters could not be put on the modules");
-        }
-        song->GetSongTract()->SetMonitor(1, &RenderWatch::onMixed, reinterpret_cast<ULONG_PTR>(&watch));
-        DSCAPTURE capture = {};
-        capture.maxBuffers = buffers;
-        capture.onBuffer = onBuffer;
-        capture.user = &peak;
-        const double cpuBefore = processCpuSeconds();
-        const Playback playback = playIntoCapture(environment, manager, song.get(), capture);
-        const double cpu = processCpuSeconds() - cpuBefore;
-        song->GetSongTract()->SetMonitor(0, nullptr, 0);
-        if (playback.startFrame < 0 || watch.countedBuffers() < 1)
-            fail(name, "the song did not play");
-        else if (peak == 0)
-            fail(name, "the parts played nothing");
-        else
-            ok = true;
-        if (ok)
-            printFigures(figuresOf(name, watch, static_cast<double>(buffers) * kFrames, cpu, kRate, kFrames));
+        CSong song(&params, manager);
+        ok = play(environment, manager, song, name, soundingParts, bars);
     }
     manager->Release();
     return ok;
