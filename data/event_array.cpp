@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <utility>
 
 namespace Quorvane {
 
@@ -17,6 +19,51 @@ bool EventBefore(const EVENT &a, const EVENT &b)
     if (a.IsChannel() && b.IsChannel())
         return a.getChan() < b.getChan();
     return false;
+}
+
+namespace {
+
+// A stable merge sort of count events of size bytes at events, through room
+// (as large) and back. Events move as bytes, as they do in every array;
+// each ends up exactly once in the result, so none is spoiled.
+void mergeSort(unsigned char *events, unsigned char *room, long count, long size)
+{
+    const auto at = [size](unsigned char *base, long i) { return base + i * size; };
+    const auto before = [&](unsigned char *base, long a, long b) {
+        return EventBefore(*reinterpret_cast<const EVENT *>(at(base, a)),
+                           *reinterpret_cast<const EVENT *>(at(base, b)));
+    };
+    unsigned char *from = events;
+    unsigned char *to = room;
+    for (long width = 1; width < count; width *= 2) {
+        for (long low = 0; low < count; low += 2 * width) {
+            const long middle = std::min(low + width, count), high = std::min(low + 2 * width, count);
+            long left = low, right = middle;
+            for (long out = low; out < high; ++out) {
+                // The left run wins ties: equal events keep their order.
+                const bool takeRight = left >= middle || (right < high && before(from, right, left));
+                std::memcpy(at(to, out), at(from, takeRight ? right++ : left++), static_cast<size_t>(size));
+            }
+        }
+        std::swap(from, to);
+    }
+    if (from != events)
+        std::memcpy(events, from, static_cast<size_t>(count * size));
+}
+
+} // namespace
+
+void CEventArray::Sort(unsigned char *room, long roomEvents)
+{
+    if (count < 2)
+        return;
+    if (!room || roomEvents < count) {
+        Sort();
+        return;
+    }
+    EVENT *events = GetEvent(0);
+    if (!std::is_sorted(events, events + count, EventBefore))
+        mergeSort(data, room, count, elemSize);
 }
 
 void CEventArray::Sort()

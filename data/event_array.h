@@ -20,6 +20,10 @@ public:
     // By time, then weight, then channel among channel messages. Stable:
     // equal events keep their order, so exports are deterministic.
     void Sort();
+    // The same sort without the heap: room holds roomEvents events' bytes,
+    // through which the sort merges; with room for fewer than the array
+    // holds it sorts as Sort does.
+    void Sort(unsigned char *room, long roomEvents);
     // Removes the events marked deleted, keeping the order of the rest.
     void Erase();
 

@@ -141,7 +141,7 @@ const CEventArray *CMEffChain::ProcessPlaying(CEventArray *source, long from, lo
 
 int CMEffChain::ReservePlaying(long events)
 {
-    return playing[0].Reserve(events) && playing[1].Reserve(events);
+    return playing[0].Reserve(events) && playing[1].Reserve(events) && sortRoom.Reserve(events);
 }
 
 // Each active effect makes a new array from what the one before made: one
@@ -169,7 +169,10 @@ CEventArray *CMEffChain::run(CEventArray *source, long from, long to, bool reuse
         input = current;
         output = made;
         const int ok = e->effect->Process(this, this);
-        made->Sort();
+        if (reuse)
+            made->Sort(sortRoom.data, sortRoom.capacity);
+        else
+            made->Sort();
         if (!reuse && current != source)
             delete current;
         current = made;

@@ -111,6 +111,8 @@ protected:
 private:
     CEventArray *run(CEventArray *input, long from, long to, bool reuse);
     CEventArray playing[2];
+    // Its reserved block is the room the playing arrays are sorted through.
+    CEventArray sortRoom;
 
     // Offline: the track reprocesses. Online while the song plays: what
     // the effect needs to know about the play state now.

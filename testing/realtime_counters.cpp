@@ -25,9 +25,9 @@ RealTimeCounter *currentCounter()
     return counter;
 }
 
-enum class Kind { Allocation, FileOpen, FileAccess };
+enum class Kind { Allocation, FileOpen, FileAccess, KernelWait };
 
-constexpr int kHookCount = 26;
+constexpr int kHookCount = 38;
 FARPROC originals[kHookCount] = {};
 
 // Function pointers change type through void (*)(), which stands for any
@@ -53,8 +53,10 @@ template <Kind kind, int id, typename R, typename... A> R counted(A... args)
                     return nullptr;
         } else if (kind == Kind::FileOpen) {
             counter->countFileOpen();
-        } else {
+        } else if (kind == Kind::FileAccess) {
             counter->countFileAccess();
+        } else {
+            counter->countKernelWait();
         }
     }
     return fromEntry<R (*)(A...)>(originals[id])(args...);
@@ -70,6 +72,33 @@ template <int id, typename Text> int WINAPI countedMessageBox(HWND owner, Text t
     return fromEntry<int(WINAPI *)(HWND, Text, Text, UINT)>(originals[id])(owner, text, caption, type);
 }
 
+// A lock that cannot be taken at once makes the thread wait in the kernel;
+// one taken at once does not, and is not counted.
+template <int id, typename Lock, BOOL (*tryTake)(Lock *)> void WINAPI countedLock(Lock *lock)
+{
+    RealTimeCounter *counter = currentCounter();
+    if (counter && tryTake(lock))
+        return;
+    if (counter)
+        counter->countKernelWait();
+    fromEntry<void(WINAPI *)(Lock *)>(originals[id])(lock);
+}
+
+BOOL tryEnter(CRITICAL_SECTION *section)
+{
+    return TryEnterCriticalSection(section);
+}
+
+BOOL tryExclusive(SRWLOCK *lock)
+{
+    return TryAcquireSRWLockExclusive(lock);
+}
+
+BOOL tryShared(SRWLOCK *lock)
+{
+    return TryAcquireSRWLockShared(lock);
+}
+
 struct Hook {
     const char *name;
     FARPROC standIn;
@@ -83,6 +112,7 @@ template <Kind kind, int id, typename R, typename... A> constexpr Hook hook(cons
 constexpr Kind A = Kind::Allocation;
 constexpr Kind F = Kind::FileOpen;
 constexpr Kind X = Kind::FileAccess;
+constexpr Kind W = Kind::KernelWait;
 using Handle = HANDLE;
 using Security = LPSECURITY_ATTRIBUTES;
 
@@ -120,6 +150,19 @@ const Hook hooks[kHookCount] = {
     // Asking the user.
     {"MessageBoxA", asEntry(&countedMessageBox<24, LPCSTR>)},
     {"MessageBoxW", asEntry(&countedMessageBox<25, LPCWSTR>)},
+    // Waiting in the kernel.
+    hook<W, 26, DWORD, Handle, DWORD>("WaitForSingleObject"),
+    hook<W, 27, DWORD, Handle, DWORD, BOOL>("WaitForSingleObjectEx"),
+    hook<W, 28, DWORD, DWORD, const HANDLE *, BOOL, DWORD>("WaitForMultipleObjects"),
+    hook<W, 29, DWORD, DWORD, const HANDLE *, BOOL, DWORD, BOOL>("WaitForMultipleObjectsEx"),
+    hook<W, 30, DWORD, Handle, Handle, DWORD, BOOL>("SignalObjectAndWait"),
+    hook<W, 31, DWORD, DWORD, const HANDLE *, BOOL, DWORD, DWORD>("MsgWaitForMultipleObjects"),
+    hook<W, 32, DWORD, DWORD, const HANDLE *, DWORD, DWORD, DWORD>("MsgWaitForMultipleObjectsEx"),
+    hook<W, 33, void, DWORD>("Sleep"),
+    hook<W, 34, DWORD, DWORD, BOOL>("SleepEx"),
+    {"EnterCriticalSection", asEntry(&countedLock<35, CRITICAL_SECTION, tryEnter>)},
+    {"AcquireSRWLockExclusive", asEntry(&countedLock<36, SRWLOCK, tryExclusive>)},
+    {"AcquireSRWLockShared", asEntry(&countedLock<37, SRWLOCK, tryShared>)},
 };
 
 const Hook *findHook(const char *name, int &id)

@@ -6,6 +6,9 @@
 // too), of the Windows heap and global-memory allocators, of every call that
 // opens a file or lists a folder, and of the calls that read, write or seek
 // an open file through counting stand-ins that then call the real function.
+// Kernel waits are counted too: every call of a wait or sleep function, and
+// every critical section or slim lock the thread could not take at once
+// (an uncontended one stays in the process).
 // Message boxes are counted too, and answered IDOK without being shown, so
 // code that must never stop to ask the user shows that it does not. Calls
 // made by other threads, and by a thread without a counter, are not counted.
@@ -41,8 +44,10 @@ public:
     void failNextAllocations(long n) { failing_ = n; }
     // Used by the stand-ins: true when this allocation is to fail.
     bool takeFailure() { return failing_ > 0 && failing_-- > 0; }
+    // Waits for a kernel object, sleeps, and locks taken only after a wait.
+    long kernelWaits() const { return kernelWaits_; }
     // Starts every count again from 0.
-    void reset() { allocations_ = fileOpens_ = fileAccesses_ = messageBoxes_ = 0; }
+    void reset() { allocations_ = fileOpens_ = fileAccesses_ = messageBoxes_ = kernelWaits_ = 0; }
     // Calls watch on the counting thread at every file open it counts,
     // before the file is opened: a test can look then at what the thread
     // holds. The watch must open no file itself.
@@ -62,6 +67,7 @@ public:
     }
     void countFileAccess() { ++fileAccesses_; }
     void countMessageBox() { ++messageBoxes_; }
+    void countKernelWait() { ++kernelWaits_; }
 
 private:
     long allocations_ = 0;
@@ -69,6 +75,7 @@ private:
     long fileAccesses_ = 0;
     long messageBoxes_ = 0;
     long failing_ = 0;
+    long kernelWaits_ = 0;
     void (*watch_)(void *) = nullptr;
     void *watchContext_ = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "data/event_array.h"
 
 #include "data/tests/recording_storage.h"
+#include "testing/realtime_counters.h"
 
 #include <gtest/gtest.h>
 
@@ -126,6 +127,58 @@ TEST(EventArray, SortIsStable)
         if (a.at(i - 1).time == a.at(i).time) {
             ASSERT_LT(a.at(i - 1).value, a.at(i).value) << "at " << i;
         }
+    }
+}
+
+// The sort through a room of the caller's takes nothing from the heap and
+// sorts as the plain one does: in order, stable, payloads kept. With too
+// little room it still sorts.
+TEST(EventArray, SortThroughARoomNeedsNoHeap)
+{
+    ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA("Corvadel.dll")));
+    CEventArray room;
+    ASSERT_EQ(room.Reserve(600), 1);
+    // As many events as the room holds, and one more.
+    for (const long count : {2L, 3L, 17L, room.capacity, room.capacity + 1}) {
+        Events a;
+        std::vector<std::string> written;
+        uint32_t x = 11;
+        for (long i = 0; i < count; ++i) {
+            x = x * 1103515245u + 12345u;
+            EVENT e = (x >> 8) % 4 == 0 ? EVENT() : note((x >> 12) % 3, 60);
+            if ((x >> 8) % 4 == 0) {
+                written.push_back(std::to_string(i));
+                ASSERT_EQ(e.setText(1, written.back().c_str()), 1);
+            } else {
+                e.value = i; // arrival number
+            }
+            a.add(e, static_cast<int32_t>(count - i) / 3 * 10);
+        }
+        long allocations = 0;
+        {
+            testing_support::RealTimeCounter counter;
+            a.Sort(room.data, room.capacity);
+            allocations = counter.allocations();
+        }
+        if (count <= room.capacity) {
+            EXPECT_EQ(allocations, 0) << count;
+        }
+        std::vector<std::string> texts;
+        for (long i = 0; i < a.GetNumb(); ++i) {
+            if (i > 0) {
+                ASSERT_FALSE(EventBefore(a.at(i), a.at(i - 1))) << count << " at " << i;
+                const bool equal = !EventBefore(a.at(i - 1), a.at(i));
+                if (equal && a.at(i).IsNote()) {
+                    ASSERT_LT(a.at(i - 1).value, a.at(i).value) << count << " at " << i;
+                }
+            }
+            if (a.at(i).IsLong())
+                texts.emplace_back(reinterpret_cast<const char *>(a.at(i).payload), a.at(i).length);
+        }
+        EXPECT_EQ(a.GetNumb(), count);
+        std::sort(texts.begin(), texts.end());
+        std::sort(written.begin(), written.end());
+        EXPECT_EQ(texts, written) << "every payload travels with its event";
     }
 }
 

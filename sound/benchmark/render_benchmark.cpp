@@ -1,179 +1,99 @@
-// What the whole path costs: a song of twelve MIDI tracks, each with its
-// fill drummer through "Tembri MFX", output to the preview synthesizer,
-// rendered off line by the sound manager's render thread into the
-// "DirectSound" provider's unpaced capture at 256 frames and 44.1 kHz.
-// Prints the real-time factor (audio seconds per wall second and per CPU
-// second), the time per buffer against the buffer's period, and the heap
-// allocations and file calls the render thread made while it played.
-// usage: render_benchmark [bars]   (run it with scripts/wine-run.sh)
-#include "sound/tests/drummer_song.h"
-
-#include "data/track_master.h"
+// What the sound engine costs, in three scenarios that each print one line
+// of figures (see render_figures.h):
+// - live: one part of the program (a loop-slice drummer and two fill
+//   drummers playing their starter content) at 256 frames and 44.1 kHz,
+//   through the render thread into the "DirectSound" provider's unpaced
+//   capture;
+// - stress: twelve such parts at once;
+// - file: a Standard MIDI File (General MIDI drums on channel 10, format 0
+//   or 1) imported into a song whose track plays on the preview
+//   synthesizer and rendered off line as Export Audio renders a part, the
+//   WAVE kept with --out.
+// usage: render_benchmark [--short] [--scenario live|stress|file]
+//                         [--smf FILE.mid [--out FILE.wav]]
+// live and stress run by default, file when --smf is given; --short plays
+// four bars. Exits non-zero when a scenario cannot run or finds an error.
+// Run it with scripts/wine-run.sh; it finds the engine's libraries beside
+// it and the modules in the build's dist folder.
+#include "sound/benchmark/render_scenarios.h"
+#include "testing/benchmark_options.h"
 
 #include <ole2.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <memory>
-#include <vector>
+#include <cstring>
+#include <string>
 
-using namespace Quorvane;
-using namespace drummer_song;
+using namespace render_benchmark;
 
 namespace {
 
-constexpr long kFrames = 256;
-constexpr long kRate = 44100;
-constexpr int kTracks = 12;
-
-// The time each captured buffer came back, on the provider's thread.
-struct Timing {
-    std::vector<int64_t> stamps;
-    size_t count = 0;
+struct Options {
+    bool quick = false;
+    std::string scenario;
+    std::string smf;
+    std::string out;
 };
 
-void onBuffer(void *user, const void *, int32_t, int32_t)
+bool parse(int argc, char **argv, Options &options)
 {
-    auto *t = static_cast<Timing *>(user);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    if (t->count < t->stamps.size())
-        t->stamps[t->count++] = now.QuadPart;
-}
-
-double cpuSeconds(HANDLE thread = nullptr);
-
-// The counter goes on the render thread with the first buffer it mixes and
-// counts from then on.
-struct Counting {
-    testing_support::RealTimeCounter *counter = nullptr;
-    // The render thread's CPU seconds, read every so many buffers, and
-    // the buffers counted until then.
-    long buffers = 0;
-    double cpu = 0.0;
-    long cpuBuffers = 0;
-};
-
-void onMixed(ULONG_PTR user)
-{
-    auto *c = reinterpret_cast<Counting *>(user);
-    if (++c->buffers % 256 == 0) {
-        c->cpu = cpuSeconds(GetCurrentThread());
-        c->cpuBuffers = c->buffers;
+    options.quick = testing_support::shortRun(argc, argv);
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (argument == "--short")
+            continue;
+        if (argument == "--scenario" && hasValue)
+            options.scenario = argv[++i];
+        else if (argument == "--smf" && hasValue)
+            options.smf = argv[++i];
+        else if (argument == "--out" && hasValue)
+            options.out = argv[++i];
+        else
+            return false;
     }
-    if (!c->counter)
-        c->counter = new testing_support::RealTimeCounter;
-}
-
-double seconds(int64_t ticks)
-{
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
-}
-
-double fileTimeSeconds(const FILETIME &t)
-{
-    return static_cast<double>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) * 1e-7;
-}
-
-// CPU seconds of the process, or of a thread.
-double cpuSeconds(HANDLE thread)
-{
-    FILETIME created, ended, kernel, user;
-    if (thread)
-        GetThreadTimes(thread, &created, &ended, &kernel, &user);
-    else
-        GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user);
-    return fileTimeSeconds(kernel) + fileTimeSeconds(user);
+    if (!options.scenario.empty() && options.scenario != "live" && options.scenario != "stress" &&
+        options.scenario != "file")
+        return false;
+    // The file scenario needs its file; --out belongs to it.
+    if (options.scenario == "file" && options.smf.empty())
+        return false;
+    return options.out.empty() || !options.smf.empty();
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    const long bars = argc > 1 ? std::max(4L, std::atol(argv[1])) : 32;
+    Options options;
+    if (!parse(argc, argv, options)) {
+        std::fprintf(stderr, "usage: render_benchmark [--short] [--scenario live|stress|file] "
+                             "[--smf FILE.mid [--out FILE.wav]]\n");
+        return 2;
+    }
+    // The modules the engine loads from the dist folder find their own
+    // libraries there.
+    SetDllDirectoryA(drummer_song::distFolder().c_str());
+    const long bars = options.quick ? 4 : 32;
+    const auto runs = [&options](const char *name) {
+        return options.scenario.empty() ? std::strcmp(name, "file") != 0 || !options.smf.empty()
+                                        : options.scenario == name;
+    };
     OleInitialize(nullptr);
+    bool ok = true;
     {
-        PlaybackEnvironment environment;
+        drummer_song::PlaybackEnvironment environment;
         if (!environment.ok()) {
             std::fprintf(stderr, "the modules could not be had\n");
-            return 1;
+            ok = false;
         }
-        IOPARAMS params = engineParams(kRate, 16, kFrames);
-        auto *manager = new CSoundMngr("render benchmark");
-        manager->Init(&params);
-        auto song = std::make_unique<CSong>(&params, manager);
-        if (!song->SetDefault())
-            return 1;
-        for (int t = 0; t < kTracks; ++t) {
-            if (!addDrummerTrack(song.get(), bars, nullptr)) {
-                std::fprintf(stderr, "track %d: no drummer\n", t);
-                return 1;
-            }
-        }
-        song->Update();
-        song->songEnd = bars * kBarTicks;
-
-        const int64_t songFrames = song->GetTrackMaster()->GetSampleFromTime(song->songEnd);
-        const int32_t buffers = static_cast<int32_t>(songFrames / kFrames + 100);
-        Timing timing;
-        timing.stamps.assign(static_cast<size_t>(buffers), 0);
-        if (!hookPlaybackModules()) {
-            std::fprintf(stderr, "the counters could not be put on the modules\n");
-            return 1;
-        }
-        Counting counting;
-        song->GetSongTract()->SetMonitor(1, onMixed, reinterpret_cast<ULONG_PTR>(&counting));
-        DSCAPTURE capture = {};
-        capture.maxBuffers = buffers;
-        capture.onBuffer = onBuffer;
-        capture.user = &timing;
-        const double cpuBefore = cpuSeconds();
-        const Playback playback = playIntoCapture(environment, manager, song.get(), capture);
-        const double cpu = cpuSeconds() - cpuBefore;
-        if (playback.startFrame < 0 || timing.count != static_cast<size_t>(buffers)) {
-            std::fprintf(stderr, "the song did not play\n");
-            return 1;
-        }
-
-        // The buffers the song played (the first one's time is its
-        // distance from the one before).
-        const size_t first = static_cast<size_t>(playback.startFrame / kFrames);
-        const size_t last = first + static_cast<size_t>(songFrames / kFrames);
-        std::vector<double> perBuffer;
-        for (size_t i = std::max<size_t>(first, 1); i < last && i < timing.count; ++i)
-            perBuffer.push_back(seconds(timing.stamps[i] - timing.stamps[i - 1]));
-        std::vector<double> sorted = perBuffer;
-        std::sort(sorted.begin(), sorted.end());
-        double wall = 0.0;
-        for (double t : perBuffer)
-            wall += t;
-        const double audio = static_cast<double>(perBuffer.size()) * kFrames / kRate;
-        const double period = 1e3 * kFrames / kRate;
-        const double allAudio = static_cast<double>(buffers) * kFrames / kRate;
-
-        std::printf(
-            "song: %d tracks with their fill drummer, %ld bars, %.1f s at %ld Hz, %ld frames a buffer\n",
-            kTracks, bars, audio, kRate, kFrames);
-        std::printf("real-time factor: %.1f audio s per wall s, %.1f audio s per CPU s\n", audio / wall,
-                    allAudio / cpu);
-        std::printf("time per buffer: median %.3f ms, 99th percentile %.3f ms, maximum %.3f ms "
-                    "(buffer period %.3f ms)\n",
-                    1e3 * sorted[sorted.size() / 2], 1e3 * sorted[sorted.size() * 99 / 100],
-                    1e3 * sorted.back(), period);
-        if (counting.cpuBuffers)
-            std::printf("render thread CPU: %.3f ms per buffer\n", 1e3 * counting.cpu / counting.cpuBuffers);
-        if (counting.counter)
-            std::printf(
-                "render thread after start: %ld heap allocations, %ld file opens, %ld file accesses\n",
-                counting.counter->allocations(), counting.counter->fileOpens(),
-                counting.counter->fileAccesses());
-        delete counting.counter;
-        song.reset();
-        manager->Release();
+        if (ok && runs("live"))
+            ok = runParts(environment, "live", 1, bars);
+        if (ok && runs("stress"))
+            ok = runParts(environment, "stress", 12, bars);
+        if (ok && runs("file"))
+            ok = runFile(environment, options.smf, options.out, options.quick ? bars : 0);
     }
     OleUninitialize();
-    return 0;
+    return ok ? 0 : 1;
 }

@@ -130,8 +130,9 @@ int PlaybackEnvironment::setCapture(const DSCAPTURE *capture)
 bool hookPlaybackModules()
 {
     bool ok = true;
+    // A module not loaded (yet) leaves the executable hooked once more.
     for (const char *module : {"Tindrel.dll", "Corvadel.dll", "Pellandor.dll", "TembriMFX.dll",
-                               "Grindelvosket.dll", "Velmarin.dll"})
+                               "Grindelvosket.dll", "Vostrapellin.dll", "TembriAudio.dll", "Velmarin.dll"})
         ok = testing_support::installRealTimeHooks(GetModuleHandleA(module)) && ok;
     return ok;
 }

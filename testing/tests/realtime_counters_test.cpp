@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -126,6 +127,70 @@ TEST(RealTimeCounters, MessageBoxesAreCountedAndAnsweredUnseen)
     EXPECT_EQ(MessageBoxA(nullptr, "text", "caption", MB_YESNO), IDOK);
     EXPECT_EQ(MessageBoxW(nullptr, L"text", L"caption", MB_OK), IDOK);
     EXPECT_EQ(counter.messageBoxes(), 2);
+}
+
+// A kernel mutex is a wait even when it is free; a critical section or a
+// slim lock is one only when another thread holds it.
+TEST(RealTimeCounters, KernelWaitsAreCountedButLocksTakenAtOnceAreNot)
+{
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, nullptr);
+    HANDLE events[2] = {CreateEventA(nullptr, TRUE, TRUE, nullptr),
+                        CreateEventA(nullptr, TRUE, TRUE, nullptr)};
+    CRITICAL_SECTION section;
+    InitializeCriticalSection(&section);
+    SRWLOCK slim = SRWLOCK_INIT;
+    HANDLE held = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    {
+        RealTimeCounter counter;
+        EXPECT_EQ(WaitForSingleObject(mutex, INFINITE), WAIT_OBJECT_0);
+        ReleaseMutex(mutex);
+        EXPECT_EQ(WaitForMultipleObjects(2, events, TRUE, 0), WAIT_OBJECT_0);
+        Sleep(0);
+        EXPECT_EQ(counter.kernelWaits(), 3);
+
+        EnterCriticalSection(&section);
+        LeaveCriticalSection(&section);
+        AcquireSRWLockExclusive(&slim);
+        ReleaseSRWLockExclusive(&slim);
+        AcquireSRWLockShared(&slim);
+        ReleaseSRWLockShared(&slim);
+        EXPECT_EQ(counter.kernelWaits(), 3) << "taken at once";
+
+        // Another thread holds each for a moment: only the take is measured
+        // (the thread's start and end wait in the kernel too).
+        const auto waitsWhileHeld = [&](auto take, auto release, auto wait) {
+            ResetEvent(held);
+            std::thread holder([&] {
+                take();
+                SetEvent(held);
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                release();
+            });
+            WaitForSingleObject(held, INFINITE);
+            const long before = counter.kernelWaits();
+            wait();
+            const long waits = counter.kernelWaits() - before;
+            holder.join();
+            return waits;
+        };
+        EXPECT_EQ(waitsWhileHeld([&] { EnterCriticalSection(&section); },
+                                 [&] { LeaveCriticalSection(&section); },
+                                 [&] {
+                                     EnterCriticalSection(&section);
+                                     LeaveCriticalSection(&section);
+                                 }),
+                  1);
+        EXPECT_EQ(waitsWhileHeld([&] { AcquireSRWLockExclusive(&slim); },
+                                 [&] { ReleaseSRWLockExclusive(&slim); },
+                                 [&] {
+                                     AcquireSRWLockShared(&slim);
+                                     ReleaseSRWLockShared(&slim);
+                                 }),
+                  1);
+    }
+    DeleteCriticalSection(&section);
+    for (HANDLE h : {mutex, events[0], events[1], held})
+        CloseHandle(h);
 }
 
 TEST(RealTimeCounters, OnlyTheCountingThreadCounts)

@@ -6,6 +6,7 @@
 // records deep. With --short everything runs on a few hundred records.
 // Exits with 1 when an operation fails or answers wrongly.
 #include "db/records/sdb.h"
+#include "testing/benchmark_options.h"
 
 #include <windows.h>
 
@@ -275,8 +276,7 @@ int main(int argc, char **argv)
         std::string(temp) + "tembri-records-benchmark-" + std::to_string(GetCurrentProcessId());
     CreateDirectoryA(folder.c_str(), nullptr);
     const std::string path = folder + "\\Benchmark.prs";
-    const bool quick = argc > 1 && std::string(argv[1]) == "--short";
-    const Sizes &sizes = quick ? shortRun : fullRun;
+    const Sizes &sizes = testing_support::shortRun(argc, argv) ? shortRun : fullRun;
     int result = run(path, sizes);
     DeleteFileA(path.c_str());
     if (result == 0)

@@ -18,6 +18,7 @@
 #include "plugin/fill/plugin/grindelvosket_ids.h"
 #include "plugin/fill/plugin/qn3_request.h"
 #include "plugin/framework/mfx/testing/mfx_test_host.h"
+#include "testing/realtime_counters.h"
 #include "testing/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -247,6 +248,48 @@ TEST_F(DrummerChain, TheDescriptorKeepsTheClassIdAndTheState)
     ASSERT_NE(copy->effect, nullptr);
     track->effects.AddNewMEffElem(copy);
     EXPECT_EQ(playOnline(960), expected);
+}
+
+// While the song plays, the chain, "Tembri MFX" and the drummers take
+// nothing from the heap: two fill drummers in a row (the second one's input
+// is the first one's output, out of order where both play), in cells of a
+// 256-frame buffer at 120 beats per minute and of a long one.
+TEST_F(DrummerChain, PlayingTakesNothingFromTheHeap)
+{
+    for (int i = 0; i < 2; ++i) {
+        PORTDESCR d = drummer(true);
+        auto *elem = new CMEffElem(&d, song.GetITembriSong(), track);
+        ASSERT_NE(elem->effect, nullptr);
+        track->effects.AddNewMEffElem(elem);
+    }
+    for (HMODULE module : {GetModuleHandleA("Corvadel.dll"), hostModule, drummerModule})
+        ASSERT_TRUE(testing_support::installRealTimeHooks(module));
+    constexpr long kCellEvents = 256;
+    ASSERT_EQ(track->effects.ReservePlaying(kCellEvents), 1);
+    CEventArray input;
+    ASSERT_EQ(input.Reserve(kCellEvents), 1);
+    for (const long cell : {11L, 960L}) {
+        ASSERT_EQ(track->effects.SetPlayState(MEFF_START, 0, INT_MAX), 1);
+        long played = 0, allocations = 0;
+        {
+            testing_support::RealTimeCounter counter;
+            for (long from = 0; from < kEnd; from += cell) {
+                const long to = std::min(from + cell, kEnd);
+                input.Clear();
+                for (long i = 0; i < track->GetNumb(); ++i) {
+                    EVENT e = *track->GetEvent(i);
+                    if (e.time >= from && e.time < to)
+                        input.AddToTail(&e, 1);
+                }
+                const CEventArray *result = track->effects.ProcessPlaying(&input, from, to);
+                played += result ? result->GetNumb() : 0;
+            }
+            allocations = counter.allocations();
+        }
+        EXPECT_EQ(track->effects.SetPlayState(MEFF_STOP, 0, kEnd), 1);
+        EXPECT_GE(played, static_cast<long>(expected.size())) << "the drummers play, cells of " << cell;
+        EXPECT_EQ(allocations, 0) << "cells of " << cell << " ticks";
+    }
 }
 
 TEST(TembriMfxModule, RegistersItselfAmongTheMIDIEffectModules)

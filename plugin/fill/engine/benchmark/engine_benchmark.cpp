@@ -6,12 +6,14 @@
 // Three songs: the fills spread over the minute; the host looping the first
 // two bars so every fill plays all the time; and the same loop after a state
 // load with a trigger note on every beat switching through all ten pads.
+// usage: fill_engine_benchmark [--short]   (--short plays four seconds)
 #include "base/registry.h"
 #include "base/string_stream.h"
 #include "plugin/fill/content/fill_content.h"
 #include "plugin/fill/engine/fill_module.h"
 #include "plugin/fill/engine/grindelvosket.h"
 #include "plugin/framework/mfx/host_window.h"
+#include "testing/benchmark_options.h"
 #include "testing/realtime_counters.h"
 
 #include <windows.h>
@@ -32,7 +34,8 @@ constexpr int kDrummersPerPart = 3;
 constexpr int kEngines = kParts * kDrummersPerPart;
 constexpr int kSampleRate = 44100;
 constexpr int kBlockFrames = 256;
-constexpr int kSeconds = 60;
+// Seconds of song each run plays: a minute, or a few with --short.
+int songSeconds = 60;
 constexpr LONG kTpq = 960;
 constexpr LONG kTicksPerSecond = 2 * kTpq; // 120 BPM
 
@@ -141,7 +144,7 @@ void triggersIn(LONG from, LONG thru, Queue &input)
     }
 }
 
-// One minute of song; with loopTicks > 0 the host jumps back to 0 there.
+// The song's seconds; with loopTicks > 0 the host jumps back to 0 there.
 Figures playMinute(std::vector<std::unique_ptr<Grindelvosket>> &engines, LONG loopTicks, bool triggers)
 {
     HostWindow window;
@@ -151,7 +154,7 @@ Figures playMinute(std::vector<std::unique_ptr<Grindelvosket>> &engines, LONG lo
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     Figures figures;
-    const long blocks = static_cast<long>(int64_t(kSeconds) * kSampleRate / kBlockFrames);
+    const long blocks = static_cast<long>(int64_t(songSeconds) * kSampleRate / kBlockFrames);
     figures.blockMs.reserve(blocks);
     LONG songOffset = 0;
     for (long b = 0; b < blocks; ++b) {
@@ -267,8 +270,10 @@ void removeTree(const std::string &folder)
 
 } // namespace
 
-int main()
+int main(int argc, char **argv)
 {
+    if (testing_support::shortRun(argc, argv))
+        songSeconds = 4;
     const std::string product = "GrindelvosketBenchmark" + std::to_string(GetCurrentProcessId());
     initAppRegistry(product.c_str(), nullptr, DLL_PROCESS_ATTACH, "3");
     const std::string folder = tempFolder();

@@ -6,11 +6,13 @@
 // what a block costs (mean, 99th percentile, worst) for all 36 and per
 // drummer, the heap allocations and file opens counted on the processing
 // thread (target: none), and what a compose of 100 attempts costs.
+// usage: slice_benchmark [--short]   (--short plays four seconds)
 #include "base/registry.h"
 #include "plugin/framework/mfx/testing/mfx_test_host.h"
 #include "plugin/slice/content/starter_loops.h"
 #include "plugin/slice/engine/slice_module.h"
 #include "plugin/slice/plugin/vostrapellin_mfx.h"
+#include "testing/benchmark_options.h"
 #include "testing/realtime_counters.h"
 #include "testing/sandbox.h"
 
@@ -30,7 +32,6 @@ namespace {
 constexpr int kDrummers = 36;
 constexpr int kSampleRate = 44100;
 constexpr int kBlockFrames = 256;
-constexpr int kSeconds = 60;
 constexpr LONG kTpq = 960;
 constexpr int64_t kTicksPerSecond = 2 * kTpq; // 120 BPM
 constexpr int32_t kBar = 4 * kTpq;
@@ -70,8 +71,12 @@ Figures figuresOf(std::vector<double> times)
 
 } // namespace
 
-int main()
+int main(int argc, char **argv)
 {
+    // A minute of song and twelve composes, or a few seconds and two.
+    const bool quick = testing_support::shortRun(argc, argv);
+    const int seconds = quick ? 4 : 60;
+    const int composeRuns = quick ? 2 : 12;
     testing_support::RegistrySandbox registry;
     testing_support::TempFolder data;
     initAppRegistry(registry.product().c_str(), nullptr, DLL_PROCESS_ATTACH, "3");
@@ -110,7 +115,7 @@ int main()
     }
 
     // The song's windows and the trigger note of each bar.
-    const int blocks = kSampleRate * kSeconds / kBlockFrames;
+    const int blocks = kSampleRate * seconds / kBlockFrames;
     std::vector<std::pair<int32_t, int32_t>> windows;
     std::vector<mfx_testing::EventQueue> inputs(static_cast<size_t>(blocks));
     const uint8_t low = static_cast<uint8_t>(drummers[0]->triggerLow());
@@ -162,7 +167,7 @@ int main()
 
     // Composes of 100 attempts on the window thread.
     std::vector<double> composes;
-    for (int c = 0; c < 12; ++c) {
+    for (int c = 0; c < composeRuns; ++c) {
         VostrapellinMFX &drummer = *drummers[static_cast<size_t>(c)];
         drummer.seedRandom(static_cast<uint32_t>(c) + 77);
         const double start = nowMs();

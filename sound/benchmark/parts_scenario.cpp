@@ -1,0 +1,115 @@
+#include "app/parts_song.h"
+#include "data/song.h"
+#include "data/track_master.h"
+#include "data/track_midi.h"
+#include "sound/benchmark/render_figures.h"
+#include "sound/benchmark/render_scenarios.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+using namespace Quorvane;
+using namespace drummer_song;
+
+namespace render_benchmark {
+
+namespace {
+
+constexpr int kPartBars = 4;
+
+std::string distModule(const char *name)
+{
+    return distFolder() + "\\" + name;
+}
+
+// The loop-slice drummer's class, which COM finds machine-wide; the module
+// stays loaded.
+bool registerSliceDrummer()
+{
+    static const bool registered = [] {
+        HMODULE module = LoadLibraryA(distModule("Vostrapellin.dll").c_str());
+        using Entry = HRESULT(STDAPICALLTYPE *)();
+        auto entry = module ? reinterpret_cast<Entry>(
+                                  reinterpret_cast<void (*)()>(GetProcAddress(module, "DllRegisterServer")))
+                            : nullptr;
+        return entry && entry() == S_OK;
+    }();
+    return registered;
+}
+
+// The loudest 16-bit sample captured.
+void onBuffer(void *user, const void *bytes, int32_t frames, int32_t bytesPerFrame)
+{
+    auto *peak = static_cast<int *>(user);
+    const auto *samples = static_cast<const int16_t *>(bytes);
+    for (int32_t i = 0; i < frames * bytesPerFrame / 2; ++i)
+        *peak = std::max(*peak, std::abs(static_cast<int>(samples[i])));
+}
+
+bool fail(const char *name, const char *what)
+{
+    std::fprintf(stderr, "%s: %s\n", name, what);
+    return false;
+}
+
+// Lays the parts out, plays them and prints the figures.
+bool play(PlaybackEnvironment &environment, CSoundMngr *manager, CSong &song, const char *name,
+          int soundingParts, long bars)
+{
+    if (!song.SetDefault() || BuildFreshParts(song, 0) != 0)
+        return fail(name, "the parts could not be built");
+    int lengths[kPartCount];
+    for (int part = 0; part < kPartCount; ++part) {
+        lengths[part] = kPartBars;
+        PartTrack(song, part)->SetMute(part >= soundingParts);
+    }
+    RelayoutPartTracks(song, lengths);
+    song.selectionStart = 0;
+    song.selectionEnd = LoopTicks(song, kPartBars);
+    song.loop = 1;
+
+    const int64_t songFrames = song.GetTrackMaster()->GetSampleFromTime(LoopTicks(song, bars));
+    // The engine renders unpaced from its start: some buffers go by before
+    // the song plays.
+    const auto buffers = static_cast<int32_t>(songFrames / kFrames + 100);
+    RenderWatch watch(static_cast<size_t>(buffers), manager);
+    if (!hookPlaybackModules())
+        return fail(name, "the counters could not be put on the modules");
+    int peak = 0;
+    song.GetSongTract()->SetMonitor(1, &RenderWatch::onMixed, reinterpret_cast<ULONG_PTR>(&watch));
+    DSCAPTURE capture = {};
+    capture.maxBuffers = buffers;
+    capture.onBuffer = onBuffer;
+    capture.user = &peak;
+    const double cpuBefore = processCpuSeconds();
+    const Playback playback = playIntoCapture(environment, manager, &song, capture);
+    const double cpu = processCpuSeconds() - cpuBefore;
+    song.GetSongTract()->SetMonitor(0, nullptr, 0);
+    if (playback.startFrame < 0 || watch.countedBuffers() < 1)
+        return fail(name, "the song did not play");
+    if (peak == 0)
+        return fail(name, "the parts played nothing");
+    printFigures(figuresOf(name, watch, static_cast<double>(buffers) * kFrames, cpu, kRate, kFrames));
+    return true;
+}
+
+} // namespace
+
+bool runParts(PlaybackEnvironment &environment, const char *name, int soundingParts, long bars)
+{
+    if (!registerSliceDrummer())
+        return fail(name, "the loop-slice drummer could not be registered");
+    IOPARAMS params = engineParams(kRate, 16, kFrames);
+    auto *manager = new CSoundMngr("render benchmark");
+    manager->Init(&params);
+    bool ok = false;
+    {
+        CSong song(&params, manager);
+        ok = play(environment, manager, song, name, soundingParts, bars);
+    }
+    manager->Release();
+    return ok;
+}
+
+} // namespace render_benchmark
