@@ -192,7 +192,10 @@ CTrack *CSong::GetTrackForImport(long kind)
 {
     for (CTrack *t = GetNextTrack(static_cast<unsigned long>(kind), nullptr); t;
          t = GetNextTrack(static_cast<unsigned long>(kind), t)) {
-        if (t->GetNumb() == 0 && !(kind == TRACK_AUDIO && static_cast<CTrackAudio *>(t)->wave.length)) {
+        // Samples and lyrics count as content too: an import never adds to them.
+        const bool content = (kind == TRACK_AUDIO && static_cast<CTrackAudio *>(t)->wave.length) ||
+                             (kind == TRACK_MELTEXT && static_cast<CTrackMelText *>(t)->text.GetNumLines());
+        if (t->GetNumb() == 0 && !content) {
             t->SetSlct(1);
             return t;
         }
@@ -219,6 +222,25 @@ int CSong::ImportWave(CStorage *storage)
     } else {
         track->UpdateEdition();
         track->UpdateLastTime();
+    }
+    Update();
+    return ok;
+}
+
+int CSong::ImportText(CStorage *storage)
+{
+    ResetSelection(1, 0);
+    Update();
+    const long tracksBefore = numTracks;
+    auto *track = static_cast<CTrackMelText *>(GetTrackForImport(TRACK_MELTEXT));
+    if (!track)
+        return 0;
+    int ok = track->text.CreateFromText(storage);
+    if (!ok && numTracks > tracksBefore) {
+        DeleteTrack(track, 0); // its output is the shared preview output
+    } else {
+        ok = track->CheckForSongInfo() && ok;
+        track->UpdateEdition();
     }
     Update();
     return ok;

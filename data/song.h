@@ -97,6 +97,10 @@ public:
     // track: the first audio track without events or samples, else a new
     // one (which goes again when the import gave it nothing). 1 on success.
     int ImportWave(CStorage *storage);
+    // Imports plain text as lyrics, after deselecting every track: into the
+    // first melody and lyrics track without events or text, else a new one
+    // (which goes again when the text cannot be read). 1 on success.
+    int ImportText(CStorage *storage);
     // Rebuilds the nodes of every lyrics track against the chord track; 1
     // when every one succeeded.
     int UpdateNodes();

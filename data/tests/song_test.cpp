@@ -1,5 +1,7 @@
 #include "data/song.h"
+#include "data/storage.h"
 #include "data/track_master.h"
+#include "data/track_meltext.h"
 
 #include "data/tests/fake_sound.h"
 #include "data/tests/test_track.h"
@@ -400,6 +402,90 @@ TEST_F(Song, ImportTracksAreReusedWhenEmpty)
     EXPECT_FALSE(empty->IsSlct());
     EXPECT_EQ(importing.IsTimeSelection(), 0);
     EXPECT_EQ(importing.ResetSelection(1, 1), 0);
+}
+
+// --- plain text import ---------------------------------------------------------
+
+std::vector<std::string> lines(const CText &text)
+{
+    std::vector<std::string> out;
+    for (long i = 0; i < text.GetNumLines(); ++i)
+        out.emplace_back(text.GetLine(i)->text ? text.GetLine(i)->text : "", text.GetLine(i)->length);
+    return out;
+}
+
+CMemStorage *storageOf(const std::string &bytes)
+{
+    auto *storage = new CMemStorage;
+    storage->PutBuffer(bytes.data(), static_cast<long>(bytes.size()));
+    storage->SetPos(0);
+    return storage;
+}
+
+// A file that cannot be read.
+struct UnreadableStorage : CStorage {
+    int InternalGetBuffer(void *, long) override { return 0; }
+    int InternalPutBuffer(const void *, long) override { return 0; }
+    long GetLength() override { return 12; }
+    long GetPos() override { return 0; }
+    long SetPos(long) override { return 0; }
+};
+
+TEST_F(Song, PlainTextBecomesTheLyricsOfANewTrack)
+{
+    const std::string longLine(70000, 'w');
+    const struct {
+        const char *what;
+        std::string bytes;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"an empty file", "", {}},
+        {"no final line break", std::string("a\r\nb\n\nc"), {"a", "b", "", "c"}},
+        {"a final line break", "one\ntwo\n", {"one", "two"}},
+        {"LF CR is one break, CR CR two", "a\n\rb\r\rc", {"a", "b", "", "c"}},
+        {"only a break", "\r\n", {""}},
+        {"control bytes become blanks", std::string("x\ty\0z\x1f\x01w", 8), {std::string("x y z \x01w")}},
+        {"bytes above 127 stay", "\xe9t\xe9\n\x80\xff\x7f", {"\xe9t\xe9", "\x80\xff\x7f"}},
+        {"an over-long line stays whole", longLine + "\nend", {longLine, "end"}},
+    };
+    for (const auto &c : cases) {
+        std::unique_ptr<CMemStorage> storage(storageOf(c.bytes));
+        const long before = song.GetNumTracks();
+        ASSERT_EQ(song.ImportText(storage.get()), 1) << c.what;
+        ASSERT_EQ(song.GetNumTracks(), before + 1) << c.what;
+        auto *lyrics = static_cast<CTrackMelText *>(song.GetPrevTrack(nullptr));
+        ASSERT_EQ(lyrics->kind, TRACK_MELTEXT) << c.what;
+        EXPECT_EQ(lines(lyrics->text), c.lines) << c.what;
+        EXPECT_TRUE(lyrics->IsSlct()) << c.what;
+        EXPECT_EQ(song.GetNumSelected(), 1) << c.what << ": every other track deselected";
+    }
+}
+
+// An import goes into a melody track that holds nothing, never into one
+// with lyrics; a file that cannot be read leaves no track behind.
+TEST_F(Song, PlainTextGoesWhereItAddsToNothing)
+{
+    auto *lyrics = static_cast<CTrackMelText *>(song.InsertNewTrack(TRACK_MELTEXT, -1, 0));
+    ASSERT_NE(lyrics, nullptr);
+    lyrics->Delete(0, lyrics->GetNumb());
+    ASSERT_EQ(lyrics->GetNumb(), 0);
+    const uint64_t edition = lyrics->GetEdition();
+    std::unique_ptr<CMemStorage> first(storageOf("la la\n"));
+    ASSERT_EQ(song.ImportText(first.get()), 1);
+    EXPECT_EQ(song.GetNumTracks(), 2);
+    EXPECT_EQ(lines(lyrics->text), std::vector<std::string>{"la la"});
+    EXPECT_GT(lyrics->GetEdition(), edition);
+
+    std::unique_ptr<CMemStorage> second(storageOf("du du"));
+    ASSERT_EQ(song.ImportText(second.get()), 1);
+    EXPECT_EQ(song.GetNumTracks(), 3) << "the lyrics are kept";
+    EXPECT_EQ(lines(lyrics->text), std::vector<std::string>{"la la"});
+
+    UnreadableStorage unreadable;
+    EXPECT_EQ(song.ImportText(&unreadable), 0);
+    EXPECT_EQ(song.GetNumTracks(), 3);
+    EXPECT_EQ(song.ImportText(nullptr), 0);
+    EXPECT_EQ(song.GetNumTracks(), 3);
 }
 
 } // namespace
