@@ -50,6 +50,7 @@ void CSong::Clear()
         soundManager->InactiveSongTract(songTract);
     CChain::Clear(nullptr);
     master = nullptr;
+    UpdateEdition();
     CUndo::Clear();
     numTracks = numSelected = 0;
     if (soundManager && songTract)
@@ -97,6 +98,7 @@ int CSong::InsertTrack(CTrack *track, int shiftIds)
         for (CTrack *t = following; t; t = static_cast<CTrack *>(t->next))
             ++t->id;
     }
+    UpdateEdition();
     return 1;
 }
 

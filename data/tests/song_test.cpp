@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -402,6 +403,38 @@ TEST_F(Song, ImportTracksAreReusedWhenEmpty)
     EXPECT_FALSE(empty->IsSlct());
     EXPECT_EQ(importing.IsTimeSelection(), 0);
     EXPECT_EQ(importing.ResetSelection(1, 1), 0);
+}
+
+// Every change of the track list gives the song a new edition, whoever
+// makes it.
+TEST_F(Song, StructuralChangesAdvanceTheEdition)
+{
+    const struct {
+        const char *what;
+        std::function<bool()> change;
+    } changes[] = {
+        {"InsertTrack", [this] { return song.InsertTrack(new TestTrack(5, TRACK_MIDI, &song), 0) == 1; }},
+        {"InsertNewTrack", [this] { return song.InsertNewTrack(TRACK_AUDIO, -1, 0) != nullptr; }},
+        {"DeleteTrack", [this] { return song.DeleteTrack(song.GetTrack(5), 0) != nullptr; }},
+        {"ZeroSong",
+         [this] {
+             song.ZeroSong();
+             return true;
+         }},
+        {"Clear",
+         [this] {
+             song.Clear();
+             return true;
+         }},
+    };
+    for (const auto &c : changes) {
+        const uint64_t before = song.GetEdition();
+        ASSERT_TRUE(c.change()) << c.what;
+        EXPECT_GT(song.GetEdition(), before) << c.what;
+    }
+    const uint64_t before = song.GetEdition();
+    EXPECT_EQ(song.InsertNewTrack(TRACK_CHORDS + 100, -1, 0), nullptr);
+    EXPECT_EQ(song.GetEdition(), before) << "a refused insertion changes nothing";
 }
 
 // --- plain text import ---------------------------------------------------------
