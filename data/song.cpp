@@ -135,7 +135,22 @@ CTrack *CSong::DeleteTrack(CTrack *track, int shiftIds)
     if (track == master)
         master = nullptr;
     UpdateEdition();
-    return static_cast<CTrack *>(Delete(track, 1));
+    // An audio track's output is made for it: it goes with the last track
+    // that plays on it.
+    void *audioOut = track->kind == TRACK_AUDIO ? track->output : nullptr;
+    auto *following = static_cast<CTrack *>(Delete(track, 1));
+    if (audioOut && songTract && audioOut != songTract->GetOutPreview() && !TrackOn(audioOut))
+        DeleteOutPort(audioOut);
+    return following;
+}
+
+CTrack *CSong::TrackOn(void *out) const
+{
+    for (CTrack *t = GetNextTrack(nullptr); t; t = GetNextTrack(t)) {
+        if (t->output == out)
+            return t;
+    }
+    return nullptr;
 }
 
 CTrack *CSong::GetTrack(long id) const
@@ -215,12 +230,9 @@ int CSong::ImportWave(CStorage *storage)
         return 0;
     const int ok = track->wave.ImportWave(storage);
     if (!ok && numTracks > tracksBefore && track->wave.length == 0) {
-        // A track made for a file that gave nothing is not left behind, nor
-        // the output it was given.
-        void *out = track->output;
+        // A track made for a file that gave nothing is not left behind (nor,
+        // with it, the output it was given).
         DeleteTrack(track, 0);
-        if (songTract && out)
-            songTract->DeleteOut(out);
     } else {
         track->UpdateEdition();
         track->UpdateLastTime();

@@ -67,10 +67,13 @@ public:
     // A new track of kind 1..7 (see CTrack), selected; id -1 after the
     // last. Null for another kind, a second chord track or on failure.
     CTrack *InsertNewTrack(long kind, long id, int flags);
-    // Destroys the track; with shiftIds the following ids drop by one.
+    // Destroys the track; with shiftIds the following ids drop by one. An
+    // audio track's output goes too when no other track plays on it.
     // Returns the following track.
     CTrack *DeleteTrack(CTrack *track, int shiftIds);
     CTrack *GetTrack(long id) const;
+    // The first track that plays on the output, or null.
+    CTrack *TrackOn(void *out) const;
     // The first for null, null after the last.
     CTrack *GetNextTrack(CTrack *after) const;
     CTrack *GetNextTrack(unsigned long kind, CTrack *after) const;

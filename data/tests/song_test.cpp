@@ -207,6 +207,37 @@ TEST_F(Song, DeletingAnOutputReroutesWhatUsedIt)
     EXPECT_EQ(song.GetDefMIDIOut(&d), 0);
 }
 
+// An audio track's output goes with the last track on it; a MIDI track's
+// output, and the preview output, stay.
+TEST_F(Song, DeletingAnAudioTrackTakesItsOutputWhenNoneElseUsesIt)
+{
+    CTrack *first = song.InsertNewTrack(TRACK_AUDIO, -1, 0);
+    CTrack *second = song.InsertNewTrack(TRACK_AUDIO, -1, 0);
+    TestTrack *midi = track(3);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    ASSERT_EQ(first->output, &sound.tract.other) << "the stand-in's one new output";
+    ASSERT_EQ(second->output, &sound.tract.other);
+    midi->output = &sound.tract.chords;
+    SYSEX entry;
+    entry.port = &sound.tract.other;
+    song.sysEx.Add(entry);
+
+    song.DeleteTrack(first, 0);
+    EXPECT_TRUE(sound.tract.deleted.empty()) << "the second audio track still plays on it";
+    song.DeleteTrack(second, 0);
+    EXPECT_EQ(sound.tract.deleted, std::vector<void *>{&sound.tract.other});
+    EXPECT_EQ(song.sysEx.GetAt(0)->port, nullptr);
+    song.DeleteTrack(midi, 0);
+    EXPECT_EQ(sound.tract.deleted.size(), 1u) << "a MIDI track's output is the song's routing";
+
+    CTrack *onPreview = song.InsertNewTrack(TRACK_AUDIO, -1, 0);
+    ASSERT_NE(onPreview, nullptr);
+    onPreview->output = &sound.tract.preview;
+    song.DeleteTrack(onPreview, 0);
+    EXPECT_EQ(sound.tract.deleted.size(), 1u) << "the preview output stays";
+}
+
 TEST_F(Song, NewParametersConvertTheTracks)
 {
     TestTrack *t = track(1);
