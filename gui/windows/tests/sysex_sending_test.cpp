@@ -111,6 +111,8 @@ TEST_F(SysExSendingTest, AnEntryArrivesAtThePortOfItsMidiOutput)
     EXPECT_EQ(window->OnSend(), 1);
     EXPECT_EQ(arrived(1), kIdentity);
     EXPECT_EQ(arrived(0), std::vector<unsigned char>{}) << "only the output's own port";
+    editor->paintAll();
+    editor->screenshot("pannikel_sysex_window_midi_port");
 }
 
 TEST_F(SysExSendingTest, SendAllReachesEachEntrysPortInOrder)
