@@ -132,6 +132,10 @@ TEST(TembriMfxSlots, TheModuleHostsTheDrummerThroughTheSlotNumbers)
     EXPECT_FALSE(out.events.empty()) << "the drummer passes the track's note on";
     EXPECT_EQ(call<int>(effect, kSetPlayState, static_cast<long>(MEFF_STOP), 0L, 960L), 1);
 
+    long width = 0, height = 0;
+    EXPECT_EQ(call<int>(effect, kEditorSize, &width, &height), 1) << "the drummer's property page";
+    EXPECT_GT(width, 0);
+    EXPECT_GT(height, 0);
     EXPECT_EQ(call<int>(effect, kOpenEditor, static_cast<HWND>(nullptr)), 0) << "no parent, no editor";
     call<void>(effect, kCloseEditor);
     for (int slot : kUnused)
