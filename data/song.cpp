@@ -50,6 +50,7 @@ void CSong::Clear()
         soundManager->InactiveSongTract(songTract);
     CChain::Clear(nullptr);
     master = nullptr;
+    UpdateEdition();
     CUndo::Clear();
     numTracks = numSelected = 0;
     if (soundManager && songTract)
@@ -97,6 +98,7 @@ int CSong::InsertTrack(CTrack *track, int shiftIds)
         for (CTrack *t = following; t; t = static_cast<CTrack *>(t->next))
             ++t->id;
     }
+    UpdateEdition();
     return 1;
 }
 
@@ -133,7 +135,22 @@ CTrack *CSong::DeleteTrack(CTrack *track, int shiftIds)
     if (track == master)
         master = nullptr;
     UpdateEdition();
-    return static_cast<CTrack *>(Delete(track, 1));
+    // An audio track's output is made for it: it goes with the last track
+    // that plays on it.
+    void *audioOut = track->kind == TRACK_AUDIO ? track->output : nullptr;
+    auto *following = static_cast<CTrack *>(Delete(track, 1));
+    if (audioOut && songTract && audioOut != songTract->GetOutPreview() && !TrackOn(audioOut))
+        DeleteOutPort(audioOut);
+    return following;
+}
+
+CTrack *CSong::TrackOn(void *out) const
+{
+    for (CTrack *t = GetNextTrack(nullptr); t; t = GetNextTrack(t)) {
+        if (t->output == out)
+            return t;
+    }
+    return nullptr;
 }
 
 CTrack *CSong::GetTrack(long id) const
@@ -192,7 +209,10 @@ CTrack *CSong::GetTrackForImport(long kind)
 {
     for (CTrack *t = GetNextTrack(static_cast<unsigned long>(kind), nullptr); t;
          t = GetNextTrack(static_cast<unsigned long>(kind), t)) {
-        if (t->GetNumb() == 0 && !(kind == TRACK_AUDIO && static_cast<CTrackAudio *>(t)->wave.length)) {
+        // Samples and lyrics count as content too: an import never adds to them.
+        const bool content = (kind == TRACK_AUDIO && static_cast<CTrackAudio *>(t)->wave.length) ||
+                             (kind == TRACK_MELTEXT && static_cast<CTrackMelText *>(t)->text.GetNumLines());
+        if (t->GetNumb() == 0 && !content) {
             t->SetSlct(1);
             return t;
         }
@@ -210,15 +230,31 @@ int CSong::ImportWave(CStorage *storage)
         return 0;
     const int ok = track->wave.ImportWave(storage);
     if (!ok && numTracks > tracksBefore && track->wave.length == 0) {
-        // A track made for a file that gave nothing is not left behind, nor
-        // the output it was given.
-        void *out = track->output;
+        // A track made for a file that gave nothing is not left behind (nor,
+        // with it, the output it was given).
         DeleteTrack(track, 0);
-        if (songTract && out)
-            songTract->DeleteOut(out);
     } else {
         track->UpdateEdition();
         track->UpdateLastTime();
+    }
+    Update();
+    return ok;
+}
+
+int CSong::ImportText(CStorage *storage)
+{
+    ResetSelection(1, 0);
+    Update();
+    const long tracksBefore = numTracks;
+    auto *track = static_cast<CTrackMelText *>(GetTrackForImport(TRACK_MELTEXT));
+    if (!track)
+        return 0;
+    int ok = track->text.CreateFromText(storage);
+    if (!ok && numTracks > tracksBefore) {
+        DeleteTrack(track, 0); // its output is the shared preview output
+    } else {
+        ok = track->CheckForSongInfo() && ok;
+        track->UpdateEdition();
     }
     Update();
     return ok;

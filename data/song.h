@@ -67,10 +67,13 @@ public:
     // A new track of kind 1..7 (see CTrack), selected; id -1 after the
     // last. Null for another kind, a second chord track or on failure.
     CTrack *InsertNewTrack(long kind, long id, int flags);
-    // Destroys the track; with shiftIds the following ids drop by one.
+    // Destroys the track; with shiftIds the following ids drop by one. An
+    // audio track's output goes too when no other track plays on it.
     // Returns the following track.
     CTrack *DeleteTrack(CTrack *track, int shiftIds);
     CTrack *GetTrack(long id) const;
+    // The first track that plays on the output, or null.
+    CTrack *TrackOn(void *out) const;
     // The first for null, null after the last.
     CTrack *GetNextTrack(CTrack *after) const;
     CTrack *GetNextTrack(unsigned long kind, CTrack *after) const;
@@ -97,6 +100,10 @@ public:
     // track: the first audio track without events or samples, else a new
     // one (which goes again when the import gave it nothing). 1 on success.
     int ImportWave(CStorage *storage);
+    // Imports plain text as lyrics, after deselecting every track: into the
+    // first melody and lyrics track without events or text, else a new one
+    // (which goes again when the text cannot be read). 1 on success.
+    int ImportText(CStorage *storage);
     // Rebuilds the nodes of every lyrics track against the chord track; 1
     // when every one succeeded.
     int UpdateNodes();

@@ -1,11 +1,14 @@
 #include "data/song.h"
+#include "data/storage.h"
 #include "data/track_master.h"
+#include "data/track_meltext.h"
 
 #include "data/tests/fake_sound.h"
 #include "data/tests/test_track.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -204,6 +207,37 @@ TEST_F(Song, DeletingAnOutputReroutesWhatUsedIt)
     EXPECT_EQ(song.GetDefMIDIOut(&d), 0);
 }
 
+// An audio track's output goes with the last track on it; a MIDI track's
+// output, and the preview output, stay.
+TEST_F(Song, DeletingAnAudioTrackTakesItsOutputWhenNoneElseUsesIt)
+{
+    CTrack *first = song.InsertNewTrack(TRACK_AUDIO, -1, 0);
+    CTrack *second = song.InsertNewTrack(TRACK_AUDIO, -1, 0);
+    TestTrack *midi = track(3);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    ASSERT_EQ(first->output, &sound.tract.other) << "the stand-in's one new output";
+    ASSERT_EQ(second->output, &sound.tract.other);
+    midi->output = &sound.tract.chords;
+    SYSEX entry;
+    entry.port = &sound.tract.other;
+    song.sysEx.Add(entry);
+
+    song.DeleteTrack(first, 0);
+    EXPECT_TRUE(sound.tract.deleted.empty()) << "the second audio track still plays on it";
+    song.DeleteTrack(second, 0);
+    EXPECT_EQ(sound.tract.deleted, std::vector<void *>{&sound.tract.other});
+    EXPECT_EQ(song.sysEx.GetAt(0)->port, nullptr);
+    song.DeleteTrack(midi, 0);
+    EXPECT_EQ(sound.tract.deleted.size(), 1u) << "a MIDI track's output is the song's routing";
+
+    CTrack *onPreview = song.InsertNewTrack(TRACK_AUDIO, -1, 0);
+    ASSERT_NE(onPreview, nullptr);
+    onPreview->output = &sound.tract.preview;
+    song.DeleteTrack(onPreview, 0);
+    EXPECT_EQ(sound.tract.deleted.size(), 1u) << "the preview output stays";
+}
+
 TEST_F(Song, NewParametersConvertTheTracks)
 {
     TestTrack *t = track(1);
@@ -400,6 +434,122 @@ TEST_F(Song, ImportTracksAreReusedWhenEmpty)
     EXPECT_FALSE(empty->IsSlct());
     EXPECT_EQ(importing.IsTimeSelection(), 0);
     EXPECT_EQ(importing.ResetSelection(1, 1), 0);
+}
+
+// Every change of the track list gives the song a new edition, whoever
+// makes it.
+TEST_F(Song, StructuralChangesAdvanceTheEdition)
+{
+    const struct {
+        const char *what;
+        std::function<bool()> change;
+    } changes[] = {
+        {"InsertTrack", [this] { return song.InsertTrack(new TestTrack(5, TRACK_MIDI, &song), 0) == 1; }},
+        {"InsertNewTrack", [this] { return song.InsertNewTrack(TRACK_AUDIO, -1, 0) != nullptr; }},
+        {"DeleteTrack", [this] { return song.DeleteTrack(song.GetTrack(5), 0) != nullptr; }},
+        {"ZeroSong",
+         [this] {
+             song.ZeroSong();
+             return true;
+         }},
+        {"Clear",
+         [this] {
+             song.Clear();
+             return true;
+         }},
+    };
+    for (const auto &c : changes) {
+        const uint64_t before = song.GetEdition();
+        ASSERT_TRUE(c.change()) << c.what;
+        EXPECT_GT(song.GetEdition(), before) << c.what;
+    }
+    const uint64_t before = song.GetEdition();
+    EXPECT_EQ(song.InsertNewTrack(TRACK_CHORDS + 100, -1, 0), nullptr);
+    EXPECT_EQ(song.GetEdition(), before) << "a refused insertion changes nothing";
+}
+
+// --- plain text import ---------------------------------------------------------
+
+std::vector<std::string> lines(const CText &text)
+{
+    std::vector<std::string> out;
+    for (long i = 0; i < text.GetNumLines(); ++i)
+        out.emplace_back(text.GetLine(i)->text ? text.GetLine(i)->text : "", text.GetLine(i)->length);
+    return out;
+}
+
+CMemStorage *storageOf(const std::string &bytes)
+{
+    auto *storage = new CMemStorage;
+    storage->PutBuffer(bytes.data(), static_cast<long>(bytes.size()));
+    storage->SetPos(0);
+    return storage;
+}
+
+// A file that cannot be read.
+struct UnreadableStorage : CStorage {
+    int InternalGetBuffer(void *, long) override { return 0; }
+    int InternalPutBuffer(const void *, long) override { return 0; }
+    long GetLength() override { return 12; }
+    long GetPos() override { return 0; }
+    long SetPos(long) override { return 0; }
+};
+
+TEST_F(Song, PlainTextBecomesTheLyricsOfANewTrack)
+{
+    const std::string longLine(70000, 'w');
+    const struct {
+        const char *what;
+        std::string bytes;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"an empty file", "", {}},
+        {"no final line break", std::string("a\r\nb\n\nc"), {"a", "b", "", "c"}},
+        {"a final line break", "one\ntwo\n", {"one", "two"}},
+        {"LF CR is one break, CR CR two", "a\n\rb\r\rc", {"a", "b", "", "c"}},
+        {"only a break", "\r\n", {""}},
+        {"control bytes become blanks", std::string("x\ty\0z\x1f\x01w", 8), {std::string("x y z \x01w")}},
+        {"bytes above 127 stay", "\xe9t\xe9\n\x80\xff\x7f", {"\xe9t\xe9", "\x80\xff\x7f"}},
+        {"an over-long line stays whole", longLine + "\nend", {longLine, "end"}},
+    };
+    for (const auto &c : cases) {
+        std::unique_ptr<CMemStorage> storage(storageOf(c.bytes));
+        const long before = song.GetNumTracks();
+        ASSERT_EQ(song.ImportText(storage.get()), 1) << c.what;
+        ASSERT_EQ(song.GetNumTracks(), before + 1) << c.what;
+        auto *lyrics = static_cast<CTrackMelText *>(song.GetPrevTrack(nullptr));
+        ASSERT_EQ(lyrics->kind, TRACK_MELTEXT) << c.what;
+        EXPECT_EQ(lines(lyrics->text), c.lines) << c.what;
+        EXPECT_TRUE(lyrics->IsSlct()) << c.what;
+        EXPECT_EQ(song.GetNumSelected(), 1) << c.what << ": every other track deselected";
+    }
+}
+
+// An import goes into a melody track that holds nothing, never into one
+// with lyrics; a file that cannot be read leaves no track behind.
+TEST_F(Song, PlainTextGoesWhereItAddsToNothing)
+{
+    auto *lyrics = static_cast<CTrackMelText *>(song.InsertNewTrack(TRACK_MELTEXT, -1, 0));
+    ASSERT_NE(lyrics, nullptr);
+    lyrics->Delete(0, lyrics->GetNumb());
+    ASSERT_EQ(lyrics->GetNumb(), 0);
+    const uint64_t edition = lyrics->GetEdition();
+    std::unique_ptr<CMemStorage> first(storageOf("la la\n"));
+    ASSERT_EQ(song.ImportText(first.get()), 1);
+    EXPECT_EQ(song.GetNumTracks(), 2);
+    EXPECT_EQ(lines(lyrics->text), std::vector<std::string>{"la la"});
+    EXPECT_GT(lyrics->GetEdition(), edition);
+
+    std::unique_ptr<CMemStorage> second(storageOf("du du"));
+    ASSERT_EQ(song.ImportText(second.get()), 1);
+    EXPECT_EQ(song.GetNumTracks(), 3) << "the lyrics are kept";
+    EXPECT_EQ(lines(lyrics->text), std::vector<std::string>{"la la"});
+
+    UnreadableStorage unreadable;
+    EXPECT_EQ(song.ImportText(&unreadable), 0);
+    EXPECT_EQ(song.GetNumTracks(), 3);
+    EXPECT_EQ(song.ImportText(nullptr), 0);
+    EXPECT_EQ(song.GetNumTracks(), 3);
 }
 
 } // namespace

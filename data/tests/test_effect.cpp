@@ -45,6 +45,10 @@ public:
     }
     int Process(ITembriMEInQueue *in, ITembriMEOutQueue *out) override
     {
+        if (!in || !out) {
+            log += "process-null ";
+            return 0;
+        }
         long from = 0, to = 0;
         in->GetTimeBounds(from, to);
         log += "process(" + std::to_string(from) + "," + std::to_string(to) + ") ";

@@ -129,10 +129,8 @@ int CMeasWindow::RebuildCaches()
 {
     const uint64_t edition = song->GetEdition();
     const long low = static_cast<long>(edition & 0xFFFFFFFFu), high = static_cast<long>(edition >> 32);
-    long tracks = 0;
-    for (CTrack *t = song->GetNextTrack(nullptr); t; t = song->GetNextTrack(t))
-        ++tracks;
-    if (songEdition[0] == low && songEdition[1] == high && caches.GetNumb() == tracks)
+    // Every change of the track list advances the song's edition.
+    if (songEdition[0] == low && songEdition[1] == high)
         return 1;
     caches.Clear();
     for (CTrack *t = song->GetNextTrack(nullptr); t; t = song->GetNextTrack(t)) {

@@ -507,6 +507,27 @@ TEST_F(SongTractTest, SelectedTracksRenderIntoAnAudioTrack)
     EXPECT_EQ(frames[frames.size() - 2], 0.0f) << "faded out";
 }
 
+// Each audio track plays on a "Tembri Audio" output of its own, which goes
+// when the track is deleted.
+TEST_F(SongTractTest, ADeletedAudioTrackTakesItsOutputAlong)
+{
+    CSong &s = *song.song;
+    const long before = outputs();
+    CTrack *audio = s.InsertNewTrack(TRACK_AUDIO, -1, 0);
+    CTrack *kept = s.InsertNewTrack(TRACK_AUDIO, -1, 0);
+    ASSERT_NE(audio, nullptr);
+    ASSERT_NE(kept, nullptr);
+    ASSERT_EQ(outputs(), before + 2);
+    void *keptOut = kept->output;
+    s.DeleteTrack(audio, 1);
+    EXPECT_EQ(outputs(), before + 1);
+    EXPECT_EQ(tract()->GetOutNumb(keptOut), before) << "the other track's output stays";
+    EXPECT_EQ(kept->output, keptOut);
+    s.DeleteTrack(kept, 1);
+    EXPECT_EQ(outputs(), before);
+    EXPECT_NE(tract()->GetOutPreview(), nullptr);
+}
+
 TEST_F(SongTractTest, RenderModeSilencesTheRealTimeMix)
 {
     addProbe();

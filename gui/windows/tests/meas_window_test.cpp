@@ -214,6 +214,32 @@ TEST_F(MeasTest, CachesFollowTheSongsEdition)
     EXPECT_EQ(meas->caches.GetAt(4)->GetTrack(), host.song.GetTrack(4));
 }
 
+// A track inserted by someone else (an import, a template) before the MIDI
+// track moves it down a row: the caches follow the song's edition, so each
+// row draws from its own track's cache.
+TEST_F(MeasTest, ATrackInsertedElsewhereIsNoticed)
+{
+    EVENT note;
+    note.setNote(0, 127, 100);
+    note.value = 3840;
+    put(midi, note, 3840);
+    midi->UpdateLastTime();
+    host.song.Update();
+    measEditor->paintAll();
+    const long rowTop = 22 + 26 * 2;
+    ASSERT_EQ(measEditor->pixel(32 + 10, rowTop), kBlack);
+
+    CTrack *inserted = host.song.InsertNewTrack(TRACK_MIDI, 2, 0);
+    ASSERT_NE(inserted, nullptr);
+    ASSERT_EQ(midi->GetID(), 3u);
+    measEditor->paintAll();
+    ASSERT_EQ(meas->caches.GetNumb(), 5);
+    EXPECT_EQ(meas->caches.GetAt(2)->GetTrack(), inserted);
+    EXPECT_EQ(meas->caches.GetAt(3)->GetTrack(), midi);
+    EXPECT_NE(measEditor->pixel(32 + 10, rowTop), kBlack) << "the new track has no notes";
+    EXPECT_EQ(measEditor->pixel(32 + 10, rowTop + 26), kBlack) << "the note one row down";
+}
+
 TEST_F(MeasTest, DoubleClickOpensATracksEditorAndTheWheelScrolls)
 {
     Editor &tracksEditor = host.open<CTracksWindow>(KEY_TRACKS, 0, 900, 200);

@@ -3,7 +3,10 @@
 #include "gui/windows/tests/editor_host.h"
 #include "gui/windows/tests/test_window.h"
 
+#include "data/storage.h"
+#include "data/tests/wave_support.h"
 #include "data/track.h"
+#include "data/track_audio.h"
 #include "data/track_master.h"
 #include "data/track_midi.h"
 #include "gui/draw/shared_objects.h"
@@ -287,6 +290,43 @@ TEST_F(TracksTest, KeyShiftsStayWithinTheKindsRange)
     EXPECT_EQ(tracksEditor->status[0], "Edit track's Key+");
     EXPECT_EQ(tracks->OnKeyPlChanged(chords, 40, 0), 1);
     EXPECT_EQ(chords->transpose, 12);
+}
+
+// The sound engine takes no key shift for audio: Key+ of an audio track,
+// one with a wave too, is a number within -6..6 that reaches nothing.
+TEST_F(TracksTest, AnAudioTracksKeyShiftIsOnlyItsNumber)
+{
+    using namespace wave_test;
+    const std::string bytes = riff(chunk("fmt ", fmtBody(1, 1, 44100, 16)) +
+                                   chunk("data", pcm16(std::vector<int16_t>(4410, 8192))));
+    CMemStorage storage;
+    storage.PutBuffer(bytes.data(), static_cast<long>(bytes.size()), 1);
+    storage.SetPos(0);
+    ASSERT_EQ(host.song.ImportWave(&storage), 1);
+    auto *audio = static_cast<CTrackAudio *>(host.song.GetTrack(5));
+    ASSERT_NE(audio, nullptr);
+    ASSERT_EQ(audio->GetKind(), TRACK_AUDIO);
+    ASSERT_GT(audio->wave.length, 0);
+    tracks->OnSize(kTimeMax, kTimeMax);
+    tracksEditor->paintAll();
+    const size_t sent = host.sound.tract.sent.size();
+    const size_t added = host.sound.tract.addedKinds.size();
+
+    const long markX = 733 - 3;
+    tracksEditor->press(markX, mid(5));
+    ASSERT_EQ(tracks->dragState, 2);
+    for (int i = 0; i < 10; ++i)
+        tracksEditor->move(markX, mid(5) - 20);
+    EXPECT_EQ(audio->transpose, 6);
+    for (int i = 0; i < 10; ++i)
+        tracksEditor->move(markX, mid(5) + 20);
+    EXPECT_EQ(audio->transpose, -6);
+    tracksEditor->release(markX, mid(5));
+    EXPECT_EQ(tracks->OnKeyPlChanged(audio, 3, 0), 1);
+    EXPECT_EQ(audio->transpose, 3);
+    EXPECT_EQ(host.sound.tract.sent.size(), sent) << "nothing went to the output";
+    EXPECT_EQ(host.sound.tract.addedKinds.size(), added);
+    EXPECT_TRUE(host.sound.tract.deleted.empty());
 }
 
 TEST_F(TracksTest, PortChannelBankAndProgramComeFromTheHost)
