@@ -217,12 +217,14 @@ void PartsWindow::openCommandLineStyle()
 
 void PartsWindow::copyResult()
 {
+    BusyStep busy(*this);
     PartsWindowFiles files(*this);
     CopyResultCommand(files, audioAvailable_);
 }
 
 void PartsWindow::dragResult()
 {
+    BusyStep busy(*this);
     PartsWindowFiles files(*this);
     DragResultCommand(files, audioAvailable_);
 }
