@@ -299,8 +299,10 @@ bool PartsWindow::FinishSetUp()
         SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
         SendMessageA(tooltip_, TTM_ACTIVATE, options_.toolTips, 0);
     }
-    const bool ok = buildOrRestore();
-    if (ok) {
+    // Without a sound manager the song can hold no parts: the window opens
+    // without them (the start said why there is no sound).
+    const bool ok = !session_.SoundManager() || buildOrRestore();
+    if (built_) {
         if (const IOPARAMS *params = session_.Params())
             exportChoices_.waveFormat = WaveFormatForBits(params->bitsPerSample);
         if (IQuorvaneSongTract *tract = song_.GetSongTract())
@@ -321,7 +323,7 @@ bool PartsWindow::FinishSetUp()
             reinterpret_cast<ULONG_PTR>(this));
         EnableAudioStreamCommand(!bridge_.IsAttached());
     }
-    if (ok) {
+    if (built_) {
         // Restored editors float or dock as they did.
         for (int i = 0; i < kEditorWindows; ++i)
             setDocked(i, docked_[i] != 0);
@@ -600,6 +602,9 @@ void PartsWindow::setDocked(int editor, bool docked)
     docked_[editor] = docked ? 1 : 0;
     if (!host)
         return;
+    // A window that never floated before starts beside the parts window,
+    // where it covers nothing of it.
+    const POINT floatAt = floatingPlaced_[editor] ? floatingAt_[editor] : besidePartsWindow();
     LONG_PTR style = GetWindowLongPtrA(host, GWL_STYLE);
     const LONG_PTR frame = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     style = docked ? (style & ~frame) : (style | frame);
@@ -607,14 +612,9 @@ void PartsWindow::setDocked(int editor, bool docked)
     SetWindowPos(host, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
     sizeEditor(editor);
     if (!docked) {
-        // A window that never floated before starts beside the parts
-        // window, where it covers nothing of it.
-        if (!floatingPlaced_[editor]) {
-            floatingAt_[editor] = besidePartsWindow();
-            floatingPlaced_[editor] = true;
-        }
-        SetWindowPos(host, nullptr, floatingAt_[editor].x, floatingAt_[editor].y, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(host, nullptr, floatAt.x, floatAt.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        floatingAt_[editor] = floatAt;
+        floatingPlaced_[editor] = true;
     }
     placeEditors();
 }

@@ -251,6 +251,7 @@ struct LoggingSoundMngr : FakeSoundMngr {
     void SetNotify(Quorvane::ASPNotifyProc proc, ULONG_PTR user) override
     {
         log.push_back(proc ? "notify" : "notify off");
+        notifyProc = proc;
         notifyUser = user;
     }
 
@@ -258,6 +259,7 @@ struct LoggingSoundMngr : FakeSoundMngr {
     int initOk = 1;
     int startOk = 1;
     long initRate = 0;
+    Quorvane::ASPNotifyProc notifyProc = nullptr;
     ULONG_PTR notifyUser = 0;
     std::vector<std::string> log;
 };
