@@ -479,8 +479,12 @@ bool PartsWindow::attachParts(bool fresh)
         }
     }
     for (int part = 0; part < kPartCount; ++part) {
-        if (CTrackMIDI *track = PartTrack(song_, part))
+        if (CTrackMIDI *track = PartTrack(song_, part)) {
             track->SetPrePlayFn(&PartsWindow::OnPartTrackEvents, this);
+            // Room for the length event, so that a part the host switches to
+            // on the provider's thread takes it without the heap.
+            track->Reserve(track->GetNumb() + 1);
+        }
         drummers_.SetParamOnPart(part, kStrengthParam, options_.strength);
     }
     ApplyPartMutes(song_, selected_);

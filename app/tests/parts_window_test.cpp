@@ -18,6 +18,7 @@
 #include "data/track_midi.h"
 #include "outside/halvorinapp/halvorin_app.h"
 #include "plugin/fill/plugin/drummer_transfer.h"
+#include "testing/realtime_counters.h"
 #include "testing/sandbox.h"
 #include "testing/screenshot.h"
 
@@ -1008,6 +1009,9 @@ struct HostNote {
     ULONG_PTR user;
     long code;
     int windowsCreated = 0;
+    long allocations = 0;
+    long fileOpens = 0;
+    long messageBoxes = 0;
 };
 
 thread_local int *windowsCreatedHere = nullptr;
@@ -1024,7 +1028,13 @@ DWORD WINAPI deliverHostNote(void *context)
     auto &note = *static_cast<HostNote *>(context);
     windowsCreatedHere = &note.windowsCreated;
     HHOOK hook = SetWindowsHookExA(WH_CBT, &countCreatedWindows, nullptr, GetCurrentThreadId());
-    note.proc(note.user, note.code, 0, -1.0f, kHostUnchanged, kHostUnchanged);
+    {
+        testing_support::RealTimeCounter counter;
+        note.proc(note.user, note.code, 0, -1.0f, kHostUnchanged, kHostUnchanged);
+        note.allocations = counter.allocations();
+        note.fileOpens = counter.fileOpens();
+        note.messageBoxes = counter.messageBoxes();
+    }
     if (hook)
         UnhookWindowsHookEx(hook);
     windowsCreatedHere = nullptr;
@@ -1054,7 +1064,8 @@ std::string playEntry(HWND window)
 
 // With "Part Auto Switch" off a host note switches the part that plays and
 // only redraws: the editors stay with the part shown, and the provider's
-// thread creates, moves or sends to no window. The Play entry follows the
+// thread creates, moves or sends to no window (nor takes from the heap or
+// opens a file). The Play entry follows the
 // transport the host started and stopped.
 TEST_F(PartsWindowTest, AHostNoteWithoutAutoSwitchOnlyRedrawsAndThePlayEntryFollows)
 {
@@ -1068,9 +1079,18 @@ TEST_F(PartsWindowTest, AHostNoteWithoutAutoSwitchOnlyRedrawsAndThePlayEntryFoll
     ASSERT_NE(panel, nullptr);
     EXPECT_EQ(playEntry(parts.Handle()), "&Play\tSpace");
 
+    for (const char *module : {static_cast<const char *>(nullptr), "Corvadel.dll", "TembriMFX.dll",
+                               "Grindelvosket.dll", "Vostrapellin.dll"})
+        ASSERT_TRUE(testing_support::installRealTimeHooks(module ? GetModuleHandleA(module) : nullptr))
+            << (module ? module : "the test");
+    // The stand-in manager's log takes no heap on the provider's thread.
+    manager.log.reserve(manager.log.size() + 64);
     HostNote note{manager.notifyProc, manager.notifyUser, 13 | 90 << 16};
     EXPECT_TRUE(deliverOnProviderThread(note)) << "the note waited for the window's thread";
     EXPECT_EQ(note.windowsCreated, 0);
+    EXPECT_EQ(note.fileOpens, 0);
+    EXPECT_EQ(note.messageBoxes, 0);
+    EXPECT_EQ(note.allocations, 0);
     EXPECT_EQ(parts.SelectedPart(), 1);
     EXPECT_EQ(parts.CurrentPart(), 0) << "the editors stay with the part shown";
     EXPECT_EQ(GetWindow(editor, GW_CHILD), panel);
@@ -1083,6 +1103,7 @@ TEST_F(PartsWindowTest, AHostNoteWithoutAutoSwitchOnlyRedrawsAndThePlayEntryFoll
 
     HostNote stop{manager.notifyProc, manager.notifyUser, static_cast<long>(kHostStop)};
     EXPECT_TRUE(deliverOnProviderThread(stop));
+    EXPECT_EQ(stop.allocations, 0);
     EXPECT_FALSE(manager.IsPlayed());
     pump();
     EXPECT_EQ(playEntry(parts.Handle()), "&Play\tSpace");
