@@ -269,6 +269,8 @@ INT_PTR PartsWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
 
 bool PartsWindow::FinishSetUp()
 {
+    // Its messages must not let a close in half-way.
+    BusyStep busy(*this);
     setUpDone_ = true;
     HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
     RegisterClipboardFormatA("Standard MIDI File");

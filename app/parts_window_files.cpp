@@ -231,6 +231,7 @@ void PartsWindow::dragResult()
 
 void PartsWindow::onDropFiles(HDROP drop)
 {
+    BusyStep busy(*this);
     const std::vector<std::string> names = DroppedFileNames(drop);
     DragFinish(drop);
     PartsWindowFiles files(*this);

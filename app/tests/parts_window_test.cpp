@@ -15,6 +15,7 @@
 #include "app/program_options.h"
 #include "app/resource_ids.h"
 #include "app/tests/program_fakes.h"
+#include "base/message_box.h"
 #include "data/track_midi.h"
 #include "outside/halvorinapp/halvorin_app.h"
 #include "plugin/fill/plugin/drummer_transfer.h"
@@ -25,6 +26,9 @@
 #include <gtest/gtest.h>
 
 #include <ole2.h>
+#include <shlobj.h>
+
+#include <cstring>
 
 namespace {
 
@@ -1173,13 +1177,49 @@ TEST_F(PartsWindowTest, ChoosersAndDialogsKeepTheWindowBusy)
     });
     parts.Click(W + 150, 110);
     SetPopupRunner(old);
-    EXPECT_EQ(seen, (std::vector<std::string>{"output chooser", "preset chooser", "template chooser",
-                                              "playback dialog", "file dialog", "channel popup"}));
+    // Dropped files that are no part or style: the message about them.
+    auto hook = setMessageBoxHook([&](HWND, const char *, const char *, UINT) {
+        tryToCloseAndPlay("dropped files");
+        return IDOK;
+    });
+    const char name[] = "C:\\notes.txt\0";
+    HGLOBAL drop = GlobalAlloc(GHND, sizeof(DROPFILES) + sizeof(name) + 1);
+    ASSERT_NE(drop, nullptr);
+    auto *files = static_cast<DROPFILES *>(GlobalLock(drop));
+    files->pFiles = sizeof(DROPFILES);
+    std::memcpy(reinterpret_cast<char *>(files) + sizeof(DROPFILES), name, sizeof(name));
+    GlobalUnlock(drop);
+    SendMessageA(h, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    setMessageBoxHook(hook);
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"output chooser", "preset chooser", "template chooser",
+                                        "playback dialog", "file dialog", "channel popup", "dropped files"}));
 
     EXPECT_FALSE(parts.IsBusy());
     EXPECT_TRUE(parts.IsBuilt());
     SendMessageA(h, WM_KEYDOWN, VK_SPACE, 0);
     EXPECT_TRUE(manager.IsPlayed());
+}
+
+// A message of the deferred set-up lets no close in half-way: the parts
+// are built and the engine kept.
+TEST_F(PartsWindowTest, AMessageDuringTheSetUpLetsNoCloseIn)
+{
+    database.hibernation = Hibernation::Unavailable;
+    PartsWindow &parts = open();
+    bool busy = false;
+    auto hook = setMessageBoxHook([&](HWND, const char *, const char *, UINT) {
+        busy = parts.IsBusy();
+        SendMessageA(parts.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        return IDOK;
+    });
+    const bool built = parts.FinishSetUp();
+    setMessageBoxHook(hook);
+    EXPECT_TRUE(busy);
+    EXPECT_TRUE(built);
+    EXPECT_TRUE(parts.IsBuilt());
+    EXPECT_NE(session.SoundManager(), nullptr);
+    EXPECT_FALSE(parts.IsBusy());
 }
 
 // The presets and templates the user stored are committed at the close
