@@ -908,9 +908,17 @@ void PartsWindow::Redraw()
 void PartsWindow::OnHostNotify(ULONG_PTR user, long noteCode, long position, float tempo, long bend, long mod)
 {
     auto *self = reinterpret_cast<PartsWindow *>(user);
-    // Nothing changes under a chooser or dialog.
-    if (self && self->built_ && !self->busy_)
-        self->transport_.OnHostNotify(static_cast<unsigned long>(noteCode), position, tempo, bend, mod);
+    if (!self || !self->built_)
+        return;
+    const auto code = static_cast<unsigned long>(noteCode);
+    if (self->busy_) {
+        // Under a chooser or dialog the host may stop playback; nothing
+        // else changes.
+        if ((code & 0xFFFF) == kHostStop || (code & 0xFFFF) == kHostStop2)
+            self->transport_.OnHostNotify(code, position, -1.0f, kHostUnchanged, kHostUnchanged);
+        return;
+    }
+    self->transport_.OnHostNotify(code, position, tempo, bend, mod);
 }
 
 void PartsWindow::OnEngineNotify(ULONG_PTR window)

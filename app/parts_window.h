@@ -121,7 +121,7 @@ public:
 private:
     // Set around every modal step (a chooser, dialog, popup or the drag of
     // the result): the window is not closed, nothing starts playing, and
-    // host notes are not acted on meanwhile.
+    // of the host's news only a stop is followed meanwhile.
     class BusyStep {
     public:
         explicit BusyStep(PartsWindow &window) : window_(window), was_(window.busy_.exchange(true)) {}

@@ -1201,6 +1201,32 @@ TEST_F(PartsWindowTest, ChoosersAndDialogsKeepTheWindowBusy)
     EXPECT_TRUE(manager.IsPlayed());
 }
 
+// Under a popup the host's notes neither switch nor start a part, but its
+// stop is followed.
+TEST_F(PartsWindowTest, UnderAPopupOnlyTheHostsStopIsFollowed)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    SendMessageA(parts.Handle(), WM_KEYDOWN, VK_SPACE, 0);
+    ASSERT_TRUE(manager.IsPlayed());
+    bool playedOnNote = false, playedOnStop = true;
+    auto old = SetPopupRunner([&](HMENU, POINT, HWND) {
+        manager.notifyProc(manager.notifyUser, 62 | 100 << 16, 0, 140.0f, kHostUnchanged, kHostUnchanged);
+        playedOnNote = manager.IsPlayed();
+        manager.notifyProc(manager.notifyUser, static_cast<long>(kHostStop), 0, -1.0f, kHostUnchanged,
+                           kHostUnchanged);
+        playedOnStop = manager.IsPlayed();
+        return 0u;
+    });
+    parts.Click(parts.NameWidth() + 150, 110); // the channel popup
+    SetPopupRunner(old);
+    EXPECT_TRUE(playedOnNote) << "the note changed nothing";
+    EXPECT_EQ(parts.SelectedPart(), 0);
+    EXPECT_EQ(parts.Playback().Tempo(), 100.0f);
+    EXPECT_FALSE(playedOnStop) << "the host stopped playback";
+}
+
 // A message of the deferred set-up lets no close in half-way: the parts
 // are built and the engine kept.
 TEST_F(PartsWindowTest, AMessageDuringTheSetUpLetsNoCloseIn)
