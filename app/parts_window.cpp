@@ -326,11 +326,12 @@ bool PartsWindow::FinishSetUp()
         EnableAudioStreamCommand(!bridge_.IsAttached());
     }
     if (built_) {
-        // Restored editors float or dock as they did.
-        for (int i = 0; i < kEditorWindows; ++i)
-            setDocked(i, docked_[i] != 0);
         openEditors();
         openOutputEditor();
+        // Restored editors float or dock as they did, at their editors'
+        // sizes.
+        for (int i = 0; i < kEditorWindows; ++i)
+            setDocked(i, docked_[i] != 0);
         if (!stylePath_.empty())
             openCommandLineStyle();
     }
@@ -608,9 +609,8 @@ void PartsWindow::setDocked(int editor, bool docked)
     docked_[editor] = docked ? 1 : 0;
     if (!host)
         return;
-    // A window that never floated before starts beside the parts window,
-    // where it covers nothing of it.
-    const POINT floatAt = floatingPlaced_[editor] ? floatingAt_[editor] : besidePartsWindow();
+    const bool placed = floatingPlaced_[editor];
+    POINT floatAt = floatingAt_[editor];
     LONG_PTR style = GetWindowLongPtrA(host, GWL_STYLE);
     const LONG_PTR frame = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     style = docked ? (style & ~frame) : (style | frame);
@@ -618,6 +618,8 @@ void PartsWindow::setDocked(int editor, bool docked)
     SetWindowPos(host, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
     sizeEditor(editor);
     if (!docked) {
+        if (!placed)
+            floatAt = firstFloatingPlace(host);
         SetWindowPos(host, nullptr, floatAt.x, floatAt.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         floatingAt_[editor] = floatAt;
         floatingPlaced_[editor] = true;
@@ -644,6 +646,20 @@ POINT PartsWindow::besidePartsWindow() const
     if (window_)
         GetWindowRect(window_, &parts);
     return {parts.right, parts.top};
+}
+
+POINT PartsWindow::firstFloatingPlace(HWND host) const
+{
+    // Beside the parts window where the editor fits on the screen, else
+    // under it: either way it covers nothing of the parts window.
+    RECT parts{}, editor{};
+    RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    GetWindowRect(window_, &parts);
+    GetWindowRect(host, &editor);
+    if (parts.right + (editor.right - editor.left) <= work.right)
+        return {parts.right, parts.top};
+    return {parts.left, parts.bottom};
 }
 
 bool PartsWindow::isDocked(HWND host) const

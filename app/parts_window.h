@@ -161,6 +161,8 @@ private:
     void sizeEditor(int editor);
     // The top-left corner of the place beside the parts window.
     POINT besidePartsWindow() const;
+    // Where an editor window floats the first time.
+    POINT firstFloatingPlace(HWND host) const;
     bool isDocked(HWND host) const;
     // A floating editor window remembers where the user moved it.
     void editorMoved(HWND host);

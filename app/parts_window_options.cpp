@@ -238,10 +238,10 @@ void PartsWindow::chooseTemplate()
     built_ = attachParts(false);
     partsLost_ = !built_;
     if (built_) {
-        for (int i = 0; i < kEditorWindows; ++i)
-            setDocked(i, docked_[i] != 0);
         openEditors();
         openOutputEditor();
+        for (int i = 0; i < kEditorWindows; ++i)
+            setDocked(i, docked_[i] != 0);
     }
     updateMenu();
     Redraw();

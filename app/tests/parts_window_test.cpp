@@ -1357,6 +1357,7 @@ TEST_F(PartsWindowTest, EditorWindowsSitBesideThePartsWindowAtTheirEditorsSizes)
     EXPECT_EQ(client.bottom, height);
     GetWindowRect(fill, &r);
     EXPECT_FALSE(IntersectRect(&overlap, &r, &partsRect));
+    EXPECT_LE(r.right, GetSystemMetrics(SM_CXSCREEN)) << "on the screen";
     pump();
     EXPECT_FALSE(testing_support::writeWindowPicture(fill, "rallimoth_floating_editor").empty());
     SetWindowPos(fill, nullptr, 700, 400, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -1394,6 +1395,7 @@ TEST_F(PartsWindowTest, ARestoredFloatingEditorDoesNotCoverThePartsWindow)
     GetWindowRect(parts.Handle(), &partsRect);
     GetWindowRect(fill, &r);
     EXPECT_FALSE(IntersectRect(&overlap, &r, &partsRect));
+    EXPECT_LE(r.right, GetSystemMetrics(SM_CXSCREEN)) << "on the screen";
     EXPECT_FALSE(testing_support::writeWindowPicture(parts.Handle(), "rallimoth_restored_floating").empty());
 }
 
