@@ -4,6 +4,8 @@
 #include "db/equipment/items.h"
 #include "db/library/stavrund_functions.h"
 
+#include <windows.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -74,6 +76,15 @@ bool findPort(long kind, const PORTDESCR &descriptor, uint32_t &found)
     return match;
 }
 
+// The output and template choosers belong to the caller's active window:
+// the owner becomes it.
+void activate(void *owner)
+{
+    HWND window = static_cast<HWND>(owner);
+    if (window && IsWindow(window) && GetActiveWindow() != window)
+        SetActiveWindow(window);
+}
+
 } // namespace
 
 int EquipmentDatabase::CheckFirstTime(unsigned long mask)
@@ -102,7 +113,7 @@ int EquipmentDatabase::GetDefaultASP(IOPARAMS *params)
 }
 
 bool EquipmentDatabase::ChooseTemplate(CSong *song, const std::function<bool()> &prepare,
-                                       std::vector<uint8_t> &state)
+                                       std::vector<uint8_t> &state, void *owner)
 {
     // The chooser takes the block over and hands back one the caller frees.
     uint32_t size = static_cast<uint32_t>(state.size());
@@ -112,6 +123,7 @@ bool EquipmentDatabase::ChooseTemplate(CSong *song, const std::function<bool()> 
     else
         size = 0;
     preparingTemplate = &prepare;
+    activate(owner);
     const int chosen = Quorvane::CDBChooseTemplate(0, song, &prepareTemplateLoad, 0, &data, &size);
     preparingTemplate = nullptr;
     if (chosen) {
@@ -127,8 +139,9 @@ bool EquipmentDatabase::SetIOParams(IOPARAMS *params)
     return Quorvane::CDBSetIOParams(params) != 0;
 }
 
-bool EquipmentDatabase::ChooseOutput(PORTDESCR &descriptor, IQuorvaneSongTract *tract)
+bool EquipmentDatabase::ChooseOutput(PORTDESCR &descriptor, IQuorvaneSongTract *tract, void *owner)
 {
+    activate(owner);
     return Quorvane::CDBChooseOut(&descriptor, tract) != 0;
 }
 

@@ -13,13 +13,13 @@ public:
     int GetIOParams(IOPARAMS *params) override;
     int GetDefaultASP(IOPARAMS *params) override;
     bool SetIOParams(IOPARAMS *params) override;
-    bool ChooseOutput(PORTDESCR &descriptor, IQuorvaneSongTract *tract) override;
+    bool ChooseOutput(PORTDESCR &descriptor, IQuorvaneSongTract *tract, void *owner) override;
     bool ChoosePreset(const PORTDESCR &descriptor, PortKinds kinds, void *item, void *context,
                       const char *name, void *parent) override;
     Hibernation LoadHibernation(CSong *song, std::vector<uint8_t> &state) override;
     bool SaveHibernation(CSong *song, const void *state, long size) override;
-    bool ChooseTemplate(CSong *song, const std::function<bool()> &prepare,
-                        std::vector<uint8_t> &state) override;
+    bool ChooseTemplate(CSong *song, const std::function<bool()> &prepare, std::vector<uint8_t> &state,
+                        void *owner) override;
     void CommitModifications() override;
 };
 

@@ -56,7 +56,9 @@ INT_PTR CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             SetWindowLongPtrA(window, DWLP_MSGRESULT, 0);
             return TRUE;
         case SC_CLOSE:
-            EndDialog(window, IDOK);
+            // Not under a chooser or dialog of the parts window.
+            if (!frame || !frame->parts.IsBusy())
+                EndDialog(window, IDOK);
             return TRUE;
         default:
             if (wParam == IDM_ABOUT) {
@@ -66,6 +68,8 @@ INT_PTR CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             return FALSE;
         }
     case WM_CLOSE:
+        if (frame && frame->parts.IsBusy())
+            return TRUE;
         if (frame)
             frame->parts.CloseSequence();
         EndDialog(window, IDCANCEL);

@@ -19,10 +19,13 @@ namespace Quorvane {
 
 void PartsWindow::onCommand(int command)
 {
+    // Under a chooser or dialog the window neither closes nor plays; what
+    // reaches it meanwhile (posted, or keys from an editor window) is
+    // dropped.
+    if (busy_)
+        return;
     switch (command) {
     case SC_CLOSE:
-        if (busy_)
-            return;
         CloseSequence();
         if (frame_)
             PostMessageA(frame_, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -69,7 +72,7 @@ void PartsWindow::onCommand(int command)
             PostMessageA(frame_, WM_SYSCOMMAND, IDM_ABOUT, 0);
         return;
     default:
-        if (onFileCommand(command) || onOptionCommand(command))
+        if (BusyStep busy(*this); onFileCommand(command) || onOptionCommand(command))
             break;
         if (command >= ID_MEASURES_1 && command <= ID_MEASURES_8) {
             lengths_[current_] = command - ID_MEASURES_1 + 1;
@@ -84,6 +87,8 @@ void PartsWindow::onCommand(int command)
 
 void PartsWindow::onKey(WPARAM key, LPARAM flags)
 {
+    if (busy_)
+        return;
     const bool repeat = (flags & (1 << 30)) != 0;
     if (key == VK_SPACE && !repeat) {
         onCommand(ID_PLAY);
@@ -122,6 +127,8 @@ void PartsWindow::onKey(WPARAM key, LPARAM flags)
 
 void PartsWindow::Click(int x, int y)
 {
+    if (busy_)
+        return;
     const PartsHit hit = HitTestParts(x, y, options_.nameWidth);
     setMouseMode(hit);
     switch (hit.region) {

@@ -61,6 +61,7 @@ PartsWindow::~PartsWindow()
 HWND PartsWindow::Create(HINSTANCE instance, HWND frame)
 {
     frame_ = frame;
+    windowThread_ = GetCurrentThreadId();
     window_ = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_PARTS), frame, &PartsWindow::DialogProc,
                                  reinterpret_cast<LPARAM>(this));
     return window_;
@@ -68,7 +69,14 @@ HWND PartsWindow::Create(HINSTANCE instance, HWND frame)
 
 INT_PTR CALLBACK PartsWindow::EditorHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    HWND parts = GetWindow(window, GW_OWNER);
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrA(window, DWLP_USER, lParam);
+        return TRUE;
+    }
+    auto *self = reinterpret_cast<PartsWindow *>(GetWindowLongPtrA(window, DWLP_USER));
+    HWND parts = self ? self->window_ : nullptr;
+    if (!parts)
+        return FALSE;
     switch (message) {
     case WM_CLOSE:
         // The parts window docks a floating editor again.
@@ -80,6 +88,13 @@ INT_PTR CALLBACK PartsWindow::EditorHostProc(HWND window, UINT message, WPARAM w
             PostMessageA(parts, WM_KEYDOWN, wParam, lParam);
         return TRUE;
     case WM_MOVE:
+        self->editorMoved(window);
+        return FALSE;
+    case WM_ACTIVATE:
+        // The parts window stays above a docked editor that the user
+        // activates; the focus stays with the editor.
+        if (LOWORD(wParam) != WA_INACTIVE && self->isDocked(window))
+            SetWindowPos(window, parts, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         return FALSE;
     default:
         return FALSE;
@@ -221,6 +236,15 @@ INT_PTR PartsWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case kMsgSongPointer:
         updatePosition();
         return TRUE;
+    case kMsgRedraw: {
+        MSG queued;
+        while (PeekMessageA(&queued, window_, kMsgRedraw, kMsgRedraw, PM_REMOVE)) {
+        }
+        // The host may have started or stopped playback: the Play entry too.
+        updateMenu();
+        Redraw();
+        return TRUE;
+    }
     case kMsgSwitchPart: {
         closeEditors(static_cast<int>(HIWORD(lParam)));
         current_ = static_cast<int>(LOWORD(lParam));
@@ -245,13 +269,24 @@ INT_PTR PartsWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
 
 bool PartsWindow::FinishSetUp()
 {
+    // Its messages must not let a close in half-way.
+    BusyStep busy(*this);
     setUpDone_ = true;
     HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
     RegisterClipboardFormatA("Standard MIDI File");
     RegisterClipboardFormatA("QNOV Style");
+    // The editor windows belong to the frame, as the parts window does, so
+    // that the parts window can lie above them.
     for (HWND &editor : editors_) {
-        editor = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_EDITOR_HOST), window_,
-                                    &PartsWindow::EditorHostProc, 0);
+        editor = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_EDITOR_HOST), frame_,
+                                    &PartsWindow::EditorHostProc, reinterpret_cast<LPARAM>(this));
+        if (!editor) {
+            // Without its editor windows the program cannot show the
+            // drummers: it ends.
+            SetCursor(old);
+            ShowProgramMessage(MsgUnexpectedError, window_);
+            return false;
+        }
     }
     bankEditor_.Create(window_, reinterpret_cast<HFONT>(SendMessageA(window_, WM_GETFONT, 0, 0)));
     tooltip_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, window_,
@@ -266,8 +301,10 @@ bool PartsWindow::FinishSetUp()
         SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
         SendMessageA(tooltip_, TTM_ACTIVATE, options_.toolTips, 0);
     }
-    const bool ok = buildOrRestore();
-    if (ok) {
+    // Without a sound manager the song can hold no parts: the window opens
+    // without them (the start said why there is no sound).
+    const bool ok = !session_.SoundManager() || buildOrRestore();
+    if (built_) {
         if (const IOPARAMS *params = session_.Params())
             exportChoices_.waveFormat = WaveFormatForBits(params->bitsPerSample);
         if (IQuorvaneSongTract *tract = song_.GetSongTract())
@@ -288,9 +325,13 @@ bool PartsWindow::FinishSetUp()
             reinterpret_cast<ULONG_PTR>(this));
         EnableAudioStreamCommand(!bridge_.IsAttached());
     }
-    if (ok) {
+    if (built_) {
         openEditors();
         openOutputEditor();
+        // Restored editors float or dock as they did, at their editors'
+        // sizes.
+        for (int i = 0; i < kEditorWindows; ++i)
+            setDocked(i, docked_[i] != 0);
         if (!stylePath_.empty())
             openCommandLineStyle();
     }
@@ -316,8 +357,8 @@ void PartsWindow::openEditors()
         else
             std::snprintf(title, sizeof(title), "%s %i", name ? name : "", element);
         SetWindowTextA(host, title);
-        SetWindowPos(host, nullptr, 0, 0, static_cast<int>(width), static_cast<int>(height),
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        editorSizes_[element] = {static_cast<LONG>(width), static_cast<LONG>(height)};
+        sizeEditor(element);
         elem->effect->OpenEditor(host);
     }
     placeEditors();
@@ -338,7 +379,8 @@ void PartsWindow::openOutputEditor()
         width = height = 100;
     const char *name = synth->GetName();
     SetWindowTextA(host, name ? name : "");
-    SetWindowPos(host, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    editorSizes_[kOutputEditor] = {width, height};
+    sizeEditor(kOutputEditor);
     if (synth->OpenEditor(host))
         outputEditor_ = synth;
 }
@@ -361,17 +403,15 @@ void PartsWindow::placeEditors()
 {
     if (!window_)
         return;
-    RECT parts;
-    GetWindowRect(window_, &parts);
-    // Docked editors share the place under the parts window; the front one
-    // lies on top.
+    const POINT beside = besidePartsWindow();
+    // Docked editors share the place beside the parts window; the front one
+    // shows.
     for (int i = 0; i < kEditorWindows; ++i) {
         HWND editor = editors_[i];
         if (!editor)
             continue;
         if (docked_[i])
-            SetWindowPos(editor, nullptr, parts.left, parts.bottom, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            SetWindowPos(editor, window_, beside.x, beside.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
         ShowWindow(editor, (i == frontEditor_ || !docked_[i]) && IsWindowVisible(window_) ? SW_SHOWNOACTIVATE
                                                                                           : SW_HIDE);
     }
@@ -442,8 +482,12 @@ bool PartsWindow::attachParts(bool fresh)
         }
     }
     for (int part = 0; part < kPartCount; ++part) {
-        if (CTrackMIDI *track = PartTrack(song_, part))
+        if (CTrackMIDI *track = PartTrack(song_, part)) {
             track->SetPrePlayFn(&PartsWindow::OnPartTrackEvents, this);
+            // Room for the length event, so that a part the host switches to
+            // on the provider's thread takes it without the heap.
+            track->Reserve(track->GetNumb() + 1);
+        }
         drummers_.SetParamOnPart(part, kStrengthParam, options_.strength);
     }
     ApplyPartMutes(song_, selected_);
@@ -520,11 +564,18 @@ void PartsWindow::CloseSequence()
             writeOption(option::PosY, r.top);
         }
         const SavedPartsState state = CurrentState();
-        if (database_.SaveHibernation(&song_, &state, sizeof(state))) {
-            writeOption(option::DBCommitDialog, 0);
-            database_.CommitModifications();
-        }
+        if (!database_.SaveHibernation(&song_, &state, sizeof(state)))
+            ShowProgramMessage(MsgDatabaseError, window_);
         built_ = false;
+    } else if (partsLost_) {
+        // The parts went with a failed template load: nothing to store.
+        ShowProgramMessage(MsgDatabaseError, window_);
+    }
+    // What the user stored in the database since the start stays, whatever
+    // became of the saved state.
+    if (setUpDone_) {
+        writeOption(option::DBCommitDialog, 0);
+        database_.CommitModifications();
     }
     {
         CLock lock(song_.GetSyncObj(), 1);
@@ -558,12 +609,75 @@ void PartsWindow::setDocked(int editor, bool docked)
     docked_[editor] = docked ? 1 : 0;
     if (!host)
         return;
+    const bool placed = floatingPlaced_[editor];
+    POINT floatAt = floatingAt_[editor];
     LONG_PTR style = GetWindowLongPtrA(host, GWL_STYLE);
     const LONG_PTR frame = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     style = docked ? (style & ~frame) : (style | frame);
     SetWindowLongPtrA(host, GWL_STYLE, style);
     SetWindowPos(host, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    sizeEditor(editor);
+    if (!docked) {
+        if (!placed)
+            floatAt = firstFloatingPlace(host);
+        SetWindowPos(host, nullptr, floatAt.x, floatAt.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        floatingAt_[editor] = floatAt;
+        floatingPlaced_[editor] = true;
+    }
     placeEditors();
+}
+
+void PartsWindow::sizeEditor(int editor)
+{
+    HWND host = editors_[editor];
+    if (!host)
+        return;
+    // The editor's size plus the frame the window has now.
+    RECT r{0, 0, editorSizes_[editor].cx, editorSizes_[editor].cy};
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrA(host, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrA(host, GWL_EXSTYLE)));
+    SetWindowPos(host, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+POINT PartsWindow::besidePartsWindow() const
+{
+    RECT parts{};
+    if (window_)
+        GetWindowRect(window_, &parts);
+    return {parts.right, parts.top};
+}
+
+POINT PartsWindow::firstFloatingPlace(HWND host) const
+{
+    // Beside the parts window where the editor fits on the screen, else
+    // under it: either way it covers nothing of the parts window.
+    RECT parts{}, editor{};
+    RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    GetWindowRect(window_, &parts);
+    GetWindowRect(host, &editor);
+    if (parts.right + (editor.right - editor.left) <= work.right)
+        return {parts.right, parts.top};
+    return {parts.left, parts.bottom};
+}
+
+bool PartsWindow::isDocked(HWND host) const
+{
+    for (int i = 0; i < kEditorWindows; ++i)
+        if (editors_[i] == host)
+            return docked_[i] != 0;
+    return false;
+}
+
+void PartsWindow::editorMoved(HWND host)
+{
+    for (int i = 0; i < kEditorWindows; ++i)
+        if (editors_[i] == host && !docked_[i] && floatingPlaced_[i]) {
+            RECT r;
+            GetWindowRect(host, &r);
+            floatingAt_[i] = {r.left, r.top};
+        }
 }
 
 void PartsWindow::updatePosition()
@@ -615,6 +729,8 @@ void PartsWindow::updateMenu()
     const UINT audio = MF_BYCOMMAND | (audioAvailable_ ? MF_ENABLED : MF_GRAYED);
     EnableMenuItem(menu, ID_EXPORT_AUDIO, audio);
     EnableMenuItem(menu, ID_COPY_RESULT_WAVE, audio);
+    CheckMenuRadioItem(menu, ID_FORMAT_MIDI, ID_FORMAT_WAVE,
+                       options_.oleMidi ? ID_FORMAT_MIDI : ID_FORMAT_WAVE, MF_BYCOMMAND);
     ModifyMenuA(menu, ID_PLAY, MF_BYCOMMAND | MF_STRING, ID_PLAY,
                 IsPlaying() ? "&Stop\tSpace" : "&Play\tSpace");
 }
@@ -643,6 +759,10 @@ void PartsWindow::invalidate(int area)
 {
     if (!window_)
         return;
+    if (!onWindowThread()) {
+        PostMessageA(window_, kMsgRedraw, 0, 0);
+        return;
+    }
     RECT client;
     GetClientRect(window_, &client);
     const RECT r = PartsRedrawArea(area, options_.nameWidth, client);
@@ -731,11 +851,6 @@ void PartsWindow::SwitchPart(int part, int mode, bool restart)
         PostMessageA(window_, kMsgSwitchPart, restart ? 1 : 0, switched);
     else if (mode == 2 && window_)
         SendMessageA(window_, kMsgSwitchPart, restart ? 1 : 0, switched);
-    else if (mode == 0 && part != current_) {
-        closeEditors(current_);
-        current_ = part;
-        openEditors();
-    }
 }
 
 void PartsWindow::SetDrummerParam(int part, long id, long value)
@@ -796,8 +911,12 @@ void PartsWindow::EraseInsertedTempos()
 
 void PartsWindow::Redraw()
 {
-    if (window_)
+    if (!window_)
+        return;
+    if (onWindowThread())
         InvalidateRect(window_, nullptr, FALSE);
+    else
+        PostMessageA(window_, kMsgRedraw, 0, 0);
 }
 
 // --- engine callbacks
@@ -805,8 +924,17 @@ void PartsWindow::Redraw()
 void PartsWindow::OnHostNotify(ULONG_PTR user, long noteCode, long position, float tempo, long bend, long mod)
 {
     auto *self = reinterpret_cast<PartsWindow *>(user);
-    if (self && self->built_)
-        self->transport_.OnHostNotify(static_cast<unsigned long>(noteCode), position, tempo, bend, mod);
+    if (!self || !self->built_)
+        return;
+    const auto code = static_cast<unsigned long>(noteCode);
+    if (self->busy_) {
+        // Under a chooser or dialog the host may stop playback; nothing
+        // else changes.
+        if ((code & 0xFFFF) == kHostStop || (code & 0xFFFF) == kHostStop2)
+            self->transport_.OnHostNotify(code, position, -1.0f, kHostUnchanged, kHostUnchanged);
+        return;
+    }
+    self->transport_.OnHostNotify(code, position, tempo, bend, mod);
 }
 
 void PartsWindow::OnEngineNotify(ULONG_PTR window)

@@ -18,6 +18,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 
 namespace Quorvane {
@@ -34,6 +35,8 @@ constexpr UINT kMsgLevels = WM_USER + 200;
 constexpr UINT kMsgSongPointer = WM_USER + 201;
 constexpr UINT kMsgSwitchPart = WM_USER + 202;
 constexpr UINT kMsgEditorClosed = WM_USER + 203;
+// Another thread (the stream provider's) changed what the window shows.
+constexpr UINT kMsgRedraw = WM_USER + 204;
 
 struct PartsWindowSetup {
     ProgramDatabase &database;
@@ -116,6 +119,24 @@ public:
     ULONG_PTR HostNotifyUser() override { return reinterpret_cast<ULONG_PTR>(this); }
 
 private:
+    // Set around every modal step (a chooser, dialog, popup or the drag of
+    // the result): the window is not closed, nothing starts playing, and
+    // of the host's news only a stop is followed meanwhile.
+    class BusyStep {
+    public:
+        explicit BusyStep(PartsWindow &window) : window_(window), was_(window.busy_.exchange(true)) {}
+        ~BusyStep() { window_.busy_ = was_; }
+        BusyStep(const BusyStep &) = delete;
+        BusyStep &operator=(const BusyStep &) = delete;
+
+    private:
+        PartsWindow &window_;
+        bool was_;
+    };
+    // Whether the caller runs on the window's thread: other threads only
+    // post to the window.
+    bool onWindowThread() const { return GetCurrentThreadId() == windowThread_; }
+
     static INT_PTR CALLBACK EditorHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR handle(UINT message, WPARAM wParam, LPARAM lParam);
@@ -136,6 +157,15 @@ private:
     void closeOutputEditor();
     void placeEditors();
     void setDocked(int editor, bool docked);
+    // An editor window sized to its editor plus its frame.
+    void sizeEditor(int editor);
+    // The top-left corner of the place beside the parts window.
+    POINT besidePartsWindow() const;
+    // Where an editor window floats the first time.
+    POINT firstFloatingPlace(HWND host) const;
+    bool isDocked(HWND host) const;
+    // A floating editor window remembers where the user moved it.
+    void editorMoved(HWND host);
     void updatePosition();
     void onDrag(int x);
     // The bus the selected part's output plays into; false while the
@@ -217,9 +247,13 @@ private:
     PartsSink sink_{drummers_};
     Transport transport_{*this, options_};
 
-    bool built_ = false;
-    bool busy_ = false;
+    DWORD windowThread_ = 0;
+    // Read by the stream provider's thread too.
+    std::atomic<bool> built_{false};
+    std::atomic<bool> busy_{false};
     bool setUpDone_ = false;
+    // A template that failed to load took the parts with it.
+    bool partsLost_ = false;
     bool closed_ = false;
     int current_ = 0;
     int selected_ = 0;
@@ -228,6 +262,11 @@ private:
     int loop_ = 1;
     int metronome_ = 0;
     int docked_[kEditorWindows] = {1, 1, 1, 1};
+    // What each editor window shows: its editor's size, and where it
+    // floats (once it floated).
+    SIZE editorSizes_[kEditorWindows] = {{100, 100}, {100, 100}, {100, 100}, {100, 100}};
+    POINT floatingAt_[kEditorWindows] = {};
+    bool floatingPlaced_[kEditorWindows] = {};
     int tooltipIndex_ = 0;
     // The position display: the marked measure of the loop-slice row and
     // of the two fill rows (-1 none).

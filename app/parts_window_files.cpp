@@ -217,18 +217,21 @@ void PartsWindow::openCommandLineStyle()
 
 void PartsWindow::copyResult()
 {
+    BusyStep busy(*this);
     PartsWindowFiles files(*this);
     CopyResultCommand(files, audioAvailable_);
 }
 
 void PartsWindow::dragResult()
 {
+    BusyStep busy(*this);
     PartsWindowFiles files(*this);
     DragResultCommand(files, audioAvailable_);
 }
 
 void PartsWindow::onDropFiles(HDROP drop)
 {
+    BusyStep busy(*this);
     const std::vector<std::string> names = DroppedFileNames(drop);
     DragFinish(drop);
     PartsWindowFiles files(*this);

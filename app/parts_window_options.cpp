@@ -66,7 +66,7 @@ void PartsWindow::chooseOutPort()
     PORTDESCR descriptor;
     if (track->output)
         tract->GetOutDescr(track->output, &descriptor, 0);
-    if (!database_.ChooseOutput(descriptor, tract))
+    if (!database_.ChooseOutput(descriptor, tract, window_))
         return;
     // The old output may go with the change: its editor closes first.
     closeOutputEditor();
@@ -86,6 +86,7 @@ void PartsWindow::chooseOutPort()
 
 void PartsWindow::chooseDrummerPreset(int element)
 {
+    BusyStep busy(*this);
     CMEffElem *elem = built_ ? PartElement(song_, current_, element) : nullptr;
     if (!elem)
         return;
@@ -100,6 +101,7 @@ void PartsWindow::chooseDrummerPreset(int element)
 
 void PartsWindow::chooseOutputPreset()
 {
+    BusyStep busy(*this);
     StopIfPlaying();
     IQuorvaneSongTract *tract = song_.GetSongTract();
     CTrackMIDI *track = PartTrack(song_, selected_);
@@ -131,7 +133,9 @@ void PartsWindow::chooseAudioStream()
     params->bitsPerSample = settings.bitsPerSample;
     params->bufferFrames = settings.bufferFrames;
     database_.SetIOParams(params);
-    session_.Restart(*this);
+    // The engine runs again whatever became of the new parameters.
+    if (!session_.Restart(*this))
+        session_.Resume(*this);
 }
 
 void PartsWindow::chooseVstFolders()
@@ -179,7 +183,12 @@ void PartsWindow::chooseOutputField(OutputField which, int x)
     POINT at{x, kRowsTop + 4 * kRowHeight};
     ClientToScreen(window_, &at);
     long value = kNoOutputValue;
-    if (!ChoosePopupEntry(window_, at, entries, value))
+    bool chosen = false;
+    {
+        BusyStep busy(*this);
+        chosen = ChoosePopupEntry(window_, at, entries, value);
+    }
+    if (!chosen)
         return;
     if (value == kRefreshPortInfo) {
         PostMessageA(window_, WM_COMMAND, ID_REFRESH_PORT_INFO, 0);
@@ -217,7 +226,7 @@ void PartsWindow::chooseTemplate()
             released = true;
             return true;
         },
-        state);
+        state, window_);
     if (!released)
         return;
     // The song holds the template's parts now (or what a failed load left).
@@ -227,9 +236,12 @@ void PartsWindow::chooseTemplate()
     if (chosen && ReadSavedState(state.data(), state.size(), loaded))
         applyState(loaded);
     built_ = attachParts(false);
+    partsLost_ = !built_;
     if (built_) {
         openEditors();
         openOutputEditor();
+        for (int i = 0; i < kEditorWindows; ++i)
+            setDocked(i, docked_[i] != 0);
     }
     updateMenu();
     Redraw();

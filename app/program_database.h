@@ -49,9 +49,9 @@ public:
     virtual int GetDefaultASP(IOPARAMS *params) = 0;
     // Stores the parameters; false on failure.
     virtual bool SetIOParams(IOPARAMS *params) = 0;
-    // The output chooser, opened at the descriptor's port; true for OK with
-    // the chosen port in the descriptor.
-    virtual bool ChooseOutput(PORTDESCR &descriptor, IQuorvaneSongTract *tract) = 0;
+    // The output chooser, opened at the descriptor's port and owned by the
+    // window owner; true for OK with the chosen port in the descriptor.
+    virtual bool ChooseOutput(PORTDESCR &descriptor, IQuorvaneSongTract *tract, void *owner) = 0;
     // The preset chooser of the stored port whose descriptor equals the
     // given one (looked for among the port kinds in kinds), for item in
     // context as its preset kind takes them; name titles it. False when no
@@ -67,9 +67,9 @@ public:
     // The template chooser of New Song templates over the song: prepare
     // runs before a template loads into it (false keeps the song), the
     // saved-state block goes in, and the chosen template's block comes back
-    // in its place. True for OK.
+    // in its place. Owned by the window owner. True for OK.
     virtual bool ChooseTemplate(CSong *song, const std::function<bool()> &prepare,
-                                std::vector<uint8_t> &state) = 0;
+                                std::vector<uint8_t> &state, void *owner) = 0;
     // Commits the pending changes (asking first unless "DBCommitDialog" is
     // 0).
     virtual void CommitModifications() = 0;
@@ -85,14 +85,14 @@ public:
     int GetIOParams(IOPARAMS *) override { return 0; }
     int GetDefaultASP(IOPARAMS *) override { return 0; }
     bool SetIOParams(IOPARAMS *) override { return false; }
-    bool ChooseOutput(PORTDESCR &, IQuorvaneSongTract *) override { return false; }
+    bool ChooseOutput(PORTDESCR &, IQuorvaneSongTract *, void *) override { return false; }
     bool ChoosePreset(const PORTDESCR &, PortKinds, void *, void *, const char *, void *) override
     {
         return false;
     }
     Hibernation LoadHibernation(CSong *, std::vector<uint8_t> &) override { return Hibernation::Unavailable; }
     bool SaveHibernation(CSong *, const void *, long) override { return false; }
-    bool ChooseTemplate(CSong *, const std::function<bool()> &, std::vector<uint8_t> &) override
+    bool ChooseTemplate(CSong *, const std::function<bool()> &, std::vector<uint8_t> &, void *) override
     {
         return false;
     }

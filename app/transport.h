@@ -22,7 +22,8 @@ public:
     virtual void StartPlayback(long startOffset) = 0;
     // Stops playback and clears the song's start offset.
     virtual void StopPlayback() = 0;
-    // Set while the output port chooser runs: nothing starts.
+    // Set while a chooser, dialog or popup of the window runs: nothing
+    // starts.
     virtual bool IsBusy() = 0;
     virtual long TicksPerQuarter() = 0;
     // The selected part's loop, and one measure.

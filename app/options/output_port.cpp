@@ -2,6 +2,7 @@
 
 #include "app/parts_song.h"
 #include "data/io_params.h"
+#include "data/lock.h"
 #include "data/song.h"
 #include "data/sound_interfaces.h"
 #include "data/track_midi.h"
@@ -30,6 +31,9 @@ OutputChange ReplacePartsOutput(CSong &song, const PORTDESCR &chosen)
     change.output = added;
     change.changed = true;
     change.audio = tract->GetOutType(added) != kOutputWithoutAudio;
+    // The render thread reads the tracks' outputs under the song mutex; the
+    // new output was no track's until now.
+    CLock lock(song.GetSyncObj(), 1);
     for (int part = 0; part < kPartCount; ++part)
         if (CTrackMIDI *track = PartTrack(song, part)) {
             track->output = added;

@@ -24,7 +24,8 @@ struct OutputChange {
 
 // Gives the part tracks the chosen port. Choosing the port they already
 // use changes nothing; a port the tract cannot add leaves every track as
-// it was (the caller tells the user, 505).
+// it was (the caller tells the user, 505). The tracks change and the old
+// output goes under the song mutex.
 OutputChange ReplacePartsOutput(CSong &song, const PORTDESCR &chosen);
 
 } // namespace Quorvane

@@ -75,4 +75,105 @@ TEST(FrameDialog, RunsMinimisedUntilThePartsWindowCloses)
     EXPECT_EQ(session.SoundManager(), nullptr);
 }
 
+// The frame does not close while the parts window's output chooser (which
+// the first run opens by itself) is up, whether asked by WM_CLOSE or by its
+// system menu; afterwards the parts window closes it as usual.
+TEST(FrameDialog, StaysOpenUnderTheOutputChooser)
+{
+    testing_support::CurrentUserOverride user;
+    ASSERT_TRUE(user.active());
+    ProgramProfile profile{testing_support::uniqueName("Rallimoth")};
+    CHalvorinApp bridge{testing_support::uniqueName("Frame").c_str()};
+    FakeDatabase database;
+    SoundSession session{database, bridge};
+    LoggingSoundMngr manager;
+    ASSERT_TRUE(session.CreateParams());
+    session.Start([&](const char *) { return static_cast<IQuorvaneSoundMngr *>(&manager); });
+    ShownMessages shown;
+
+    PartsWindow parts({database, session, bridge, profile, true, {}});
+    bool asked = false, keptOpen = false;
+    database.chooseOutput = [&](PORTDESCR &) {
+        asked = true;
+        HWND frame = GetWindow(parts.Handle(), GW_OWNER);
+        SendMessageA(frame, WM_CLOSE, 0, 0);
+        SendMessageA(frame, WM_SYSCOMMAND, SC_CLOSE, 0);
+        keptOpen = parts.IsBuilt() && session.SoundManager() != nullptr;
+        return false;
+    };
+    Seen watch{&parts};
+    seen = &watch;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, closeWhenBuilt);
+    ASSERT_NE(timer, 0u);
+    const UINT_PTR giveUp = SetTimer(nullptr, 0, 20000, [](HWND, UINT, UINT_PTR t, DWORD) {
+        KillTimer(nullptr, t);
+        if (HWND h = seen->parts->Handle())
+            PostMessageA(GetWindow(h, GW_OWNER), WM_CLOSE, 0, 0);
+    });
+    RunFrameDialog(GetModuleHandleA(nullptr), parts);
+    KillTimer(nullptr, giveUp);
+    seen = nullptr;
+
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(keptOpen);
+    EXPECT_TRUE(watch.built) << "the frame ended under the chooser";
+    EXPECT_EQ(std::count(database.log.begin(), database.log.end(), "commit"), 1);
+}
+
+// Refuses every dialog window made for the program once the parts window
+// stands: the editor windows of the deferred set-up.
+PartsWindow *watched = nullptr;
+
+LRESULT CALLBACK refuseEditorWindows(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (HWND refusedFor = watched ? watched->Handle() : nullptr; code == HCBT_CREATEWND && refusedFor) {
+        const CREATESTRUCTA *create = reinterpret_cast<CBT_CREATEWNDA *>(lParam)->lpcs;
+        const bool dialog = IS_INTRESOURCE(create->lpszClass) && LOWORD(create->lpszClass) == 32770;
+        if (dialog &&
+            (create->hwndParent == refusedFor || create->hwndParent == GetWindow(refusedFor, GW_OWNER)))
+            return 1;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+bool gaveUp = false;
+
+// Editor windows that cannot be made end the program from its deferred
+// set-up, with the message, before any part is built.
+TEST(FrameDialog, EndsWithTheMessageWhenTheEditorWindowsCannotBeMade)
+{
+    testing_support::CurrentUserOverride user;
+    ASSERT_TRUE(user.active());
+    ProgramProfile profile{testing_support::uniqueName("Rallimoth")};
+    CHalvorinApp bridge{testing_support::uniqueName("Frame").c_str()};
+    FakeDatabase database;
+    SoundSession session{database, bridge};
+    LoggingSoundMngr manager;
+    ASSERT_TRUE(session.CreateParams());
+    session.Start([&](const char *) { return static_cast<IQuorvaneSoundMngr *>(&manager); });
+    ShownMessages shown;
+
+    PartsWindow parts({database, session, bridge, profile, true, {}});
+    watched = &parts;
+    HHOOK hook = SetWindowsHookExA(WH_CBT, &refuseEditorWindows, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    gaveUp = false;
+    const UINT_PTR giveUp = SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR t, DWORD) {
+        KillTimer(nullptr, t);
+        gaveUp = true;
+        if (HWND h = watched ? watched->Handle() : nullptr)
+            PostMessageA(GetWindow(h, GW_OWNER), WM_CLOSE, 0, 0);
+    });
+    RunFrameDialog(GetModuleHandleA(nullptr), parts);
+    UnhookWindowsHookEx(hook);
+    watched = nullptr;
+    KillTimer(nullptr, giveUp);
+
+    EXPECT_FALSE(gaveUp) << "the program went on without its editor windows";
+    EXPECT_EQ(shown.texts, std::vector<std::string>{"Unexpected error."});
+    EXPECT_FALSE(parts.IsBuilt());
+    EXPECT_EQ(std::count(database.log.begin(), database.log.end(), "save"), 0);
+    EXPECT_EQ(session.SoundManager(), nullptr);
+}
+
 } // namespace

@@ -15,15 +15,20 @@
 #include "app/program_options.h"
 #include "app/resource_ids.h"
 #include "app/tests/program_fakes.h"
+#include "base/message_box.h"
 #include "data/track_midi.h"
 #include "outside/halvorinapp/halvorin_app.h"
 #include "plugin/fill/plugin/drummer_transfer.h"
+#include "testing/realtime_counters.h"
 #include "testing/sandbox.h"
 #include "testing/screenshot.h"
 
 #include <gtest/gtest.h>
 
 #include <ole2.h>
+#include <shlobj.h>
+
+#include <cstring>
 
 namespace {
 
@@ -1016,6 +1021,425 @@ TEST_F(PartsWindowTest, TheControlTheMouseWorksIsHighlighted)
     SendMessageA(parts.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(W + 400, tempoTop + 5));
     EXPECT_EQ(parts.MouseMode().region, PartsRegion::None);
     EXPECT_NE(corner(W + 382, tempoTop), lit);
+}
+
+// A host note as the stream provider's thread delivers it, run on a thread
+// of its own while the window's thread handles no messages: a call that
+// sent to one of the window's windows would wait until the window's thread
+// does. The thread notes every window it creates.
+struct HostNote {
+    ASPNotifyProc proc;
+    ULONG_PTR user;
+    long code;
+    int windowsCreated = 0;
+    long allocations = 0;
+    long fileOpens = 0;
+    long messageBoxes = 0;
+};
+
+thread_local int *windowsCreatedHere = nullptr;
+
+LRESULT CALLBACK countCreatedWindows(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND && windowsCreatedHere)
+        ++*windowsCreatedHere;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+DWORD WINAPI deliverHostNote(void *context)
+{
+    auto &note = *static_cast<HostNote *>(context);
+    windowsCreatedHere = &note.windowsCreated;
+    HHOOK hook = SetWindowsHookExA(WH_CBT, &countCreatedWindows, nullptr, GetCurrentThreadId());
+    {
+        testing_support::RealTimeCounter counter;
+        note.proc(note.user, note.code, 0, -1.0f, kHostUnchanged, kHostUnchanged);
+        note.allocations = counter.allocations();
+        note.fileOpens = counter.fileOpens();
+        note.messageBoxes = counter.messageBoxes();
+    }
+    if (hook)
+        UnhookWindowsHookEx(hook);
+    windowsCreatedHere = nullptr;
+    return 0;
+}
+
+// True when the note was handled without the window's thread.
+bool deliverOnProviderThread(HostNote &note)
+{
+    HANDLE thread = CreateThread(nullptr, 0, &deliverHostNote, &note, 0, nullptr);
+    if (!thread)
+        return false;
+    const bool alone = WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0;
+    // A note that waits for the window's thread gets its answer now.
+    while (WaitForSingleObject(thread, 0) == WAIT_TIMEOUT)
+        pump();
+    CloseHandle(thread);
+    return alone;
+}
+
+std::string playEntry(HWND window)
+{
+    char text[64] = {};
+    GetMenuStringA(GetMenu(window), ID_PLAY, text, sizeof(text), MF_BYCOMMAND);
+    return text;
+}
+
+// With "Part Auto Switch" off a host note switches the part that plays and
+// only redraws: the editors stay with the part shown, and the provider's
+// thread creates, moves or sends to no window (nor takes from the heap or
+// opens a file). The Play entry follows the
+// transport the host started and stopped.
+TEST_F(PartsWindowTest, AHostNoteWithoutAutoSwitchOnlyRedrawsAndThePlayEntryFollows)
+{
+    ASSERT_TRUE(profile.writeInt(option::AutoSwitch, 0));
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    ASSERT_NE(manager.notifyProc, nullptr);
+    HWND editor = parts.EditorWindow(1);
+    HWND panel = GetWindow(editor, GW_CHILD);
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(playEntry(parts.Handle()), "&Play\tSpace");
+
+    for (const char *module : {static_cast<const char *>(nullptr), "Corvadel.dll", "TembriMFX.dll",
+                               "Grindelvosket.dll", "Vostrapellin.dll"})
+        ASSERT_TRUE(testing_support::installRealTimeHooks(module ? GetModuleHandleA(module) : nullptr))
+            << (module ? module : "the test");
+    // The stand-in manager's log takes no heap on the provider's thread.
+    manager.log.reserve(manager.log.size() + 64);
+    HostNote note{manager.notifyProc, manager.notifyUser, 13 | 90 << 16};
+    EXPECT_TRUE(deliverOnProviderThread(note)) << "the note waited for the window's thread";
+    EXPECT_EQ(note.windowsCreated, 0);
+    EXPECT_EQ(note.fileOpens, 0);
+    EXPECT_EQ(note.messageBoxes, 0);
+    EXPECT_EQ(note.allocations, 0);
+    EXPECT_EQ(parts.SelectedPart(), 1);
+    EXPECT_EQ(parts.CurrentPart(), 0) << "the editors stay with the part shown";
+    EXPECT_EQ(GetWindow(editor, GW_CHILD), panel);
+    EXPECT_TRUE(manager.IsPlayed());
+    pump();
+    EXPECT_EQ(parts.CurrentPart(), 0);
+    EXPECT_EQ(GetWindow(editor, GW_CHILD), panel);
+    EXPECT_EQ(playEntry(parts.Handle()), "&Stop\tSpace");
+    EXPECT_FALSE(testing_support::writeWindowPicture(parts.Handle(), "rallimoth_host_note").empty());
+
+    HostNote stop{manager.notifyProc, manager.notifyUser, static_cast<long>(kHostStop)};
+    EXPECT_TRUE(deliverOnProviderThread(stop));
+    EXPECT_EQ(stop.allocations, 0);
+    EXPECT_FALSE(manager.IsPlayed());
+    pump();
+    EXPECT_EQ(playEntry(parts.Handle()), "&Play\tSpace");
+}
+
+// Under every chooser, dialog and popup the window is busy: it neither
+// closes nor plays, whether by command, key, click or host note, and each
+// chooser belongs to the window. Afterwards it plays again.
+TEST_F(PartsWindowTest, ChoosersAndDialogsKeepTheWindowBusy)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    HWND h = parts.Handle();
+    EXPECT_FALSE(parts.IsBusy());
+    std::vector<std::string> seen;
+    const auto tryToCloseAndPlay = [&](const char *step) {
+        SCOPED_TRACE(step);
+        seen.push_back(step);
+        EXPECT_TRUE(parts.IsBusy());
+        SendMessageA(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+        SendMessageA(h, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(IsWindow(h));
+        EXPECT_NE(session.SoundManager(), nullptr) << "closed under the chooser";
+        SendMessageA(h, WM_COMMAND, ID_PLAY, 0);
+        SendMessageA(h, WM_KEYDOWN, VK_SPACE, 0);
+        manager.notifyProc(manager.notifyUser, 61 | 100 << 16, 0, -1.0f, kHostUnchanged, kHostUnchanged);
+        EXPECT_FALSE(manager.IsPlayed());
+        parts.Click(6 + 52 + 5, 28 + 26 + 5); // part 6
+        EXPECT_EQ(parts.SelectedPart(), 0);
+    };
+    const int W = parts.NameWidth();
+    database.chooseOutput = [&](PORTDESCR &) {
+        tryToCloseAndPlay("output chooser");
+        return false;
+    };
+    parts.Click(W + 85, 110);
+    EXPECT_EQ(database.chooserOwner, h);
+    database.chooserOwner = nullptr;
+    database.choosePreset = [&] { tryToCloseAndPlay("preset chooser"); };
+    parts.Click(W + 100, kRowsTop + 5);
+    EXPECT_EQ(database.chooserOwner, h);
+    database.chooserOwner = nullptr;
+    database.chooseTemplate = [&](CSong *, std::vector<uint8_t> &) {
+        tryToCloseAndPlay("template chooser");
+        return false;
+    };
+    SendMessageA(h, WM_COMMAND, ID_TEMPLATE, 0);
+    EXPECT_EQ(database.chooserOwner, h);
+    {
+        rallimoth_test::DialogAnswer answer(IDC_PLAYBACK_VELOCITY, [&](HWND dialog) {
+            tryToCloseAndPlay("playback dialog");
+            rallimoth_test::press(dialog, IDCANCEL);
+        });
+        SendMessageA(h, WM_COMMAND, ID_PLAYBACK, 0);
+        EXPECT_TRUE(answer.answered());
+    }
+    SetFileDialogRunner([&](OPENFILENAMEA &, bool) {
+        tryToCloseAndPlay("file dialog");
+        return false;
+    });
+    SendMessageA(h, WM_COMMAND, ID_OPEN_STYLE, 0);
+    SetFileDialogRunner({});
+    auto old = SetPopupRunner([&](HMENU, POINT, HWND) {
+        tryToCloseAndPlay("channel popup");
+        return 0u;
+    });
+    parts.Click(W + 150, 110);
+    SetPopupRunner(old);
+    // Dropped files that are no part or style: the message about them.
+    auto hook = setMessageBoxHook([&](HWND, const char *, const char *, UINT) {
+        tryToCloseAndPlay("dropped files");
+        return IDOK;
+    });
+    const char name[] = "C:\\notes.txt\0";
+    HGLOBAL drop = GlobalAlloc(GHND, sizeof(DROPFILES) + sizeof(name) + 1);
+    ASSERT_NE(drop, nullptr);
+    auto *files = static_cast<DROPFILES *>(GlobalLock(drop));
+    files->pFiles = sizeof(DROPFILES);
+    std::memcpy(reinterpret_cast<char *>(files) + sizeof(DROPFILES), name, sizeof(name));
+    GlobalUnlock(drop);
+    SendMessageA(h, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    setMessageBoxHook(hook);
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"output chooser", "preset chooser", "template chooser",
+                                        "playback dialog", "file dialog", "channel popup", "dropped files"}));
+
+    EXPECT_FALSE(parts.IsBusy());
+    EXPECT_TRUE(parts.IsBuilt());
+    SendMessageA(h, WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_TRUE(manager.IsPlayed());
+}
+
+// Under a popup the host's notes neither switch nor start a part, but its
+// stop is followed.
+TEST_F(PartsWindowTest, UnderAPopupOnlyTheHostsStopIsFollowed)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    SendMessageA(parts.Handle(), WM_KEYDOWN, VK_SPACE, 0);
+    ASSERT_TRUE(manager.IsPlayed());
+    bool playedOnNote = false, playedOnStop = true;
+    auto old = SetPopupRunner([&](HMENU, POINT, HWND) {
+        manager.notifyProc(manager.notifyUser, 62 | 100 << 16, 0, 140.0f, kHostUnchanged, kHostUnchanged);
+        playedOnNote = manager.IsPlayed();
+        manager.notifyProc(manager.notifyUser, static_cast<long>(kHostStop), 0, -1.0f, kHostUnchanged,
+                           kHostUnchanged);
+        playedOnStop = manager.IsPlayed();
+        return 0u;
+    });
+    parts.Click(parts.NameWidth() + 150, 110); // the channel popup
+    SetPopupRunner(old);
+    EXPECT_TRUE(playedOnNote) << "the note changed nothing";
+    EXPECT_EQ(parts.SelectedPart(), 0);
+    EXPECT_EQ(parts.Playback().Tempo(), 100.0f);
+    EXPECT_FALSE(playedOnStop) << "the host stopped playback";
+}
+
+// A message of the deferred set-up lets no close in half-way: the parts
+// are built and the engine kept.
+TEST_F(PartsWindowTest, AMessageDuringTheSetUpLetsNoCloseIn)
+{
+    database.hibernation = Hibernation::Unavailable;
+    PartsWindow &parts = open();
+    bool busy = false;
+    auto hook = setMessageBoxHook([&](HWND, const char *, const char *, UINT) {
+        busy = parts.IsBusy();
+        SendMessageA(parts.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        return IDOK;
+    });
+    const bool built = parts.FinishSetUp();
+    setMessageBoxHook(hook);
+    EXPECT_TRUE(busy);
+    EXPECT_TRUE(built);
+    EXPECT_TRUE(parts.IsBuilt());
+    EXPECT_NE(session.SoundManager(), nullptr);
+    EXPECT_FALSE(parts.IsBusy());
+}
+
+// The presets and templates the user stored are committed at the close
+// whatever became of the saved state; that it could not be stored is said.
+TEST_F(PartsWindowTest, WhatWasStoredIsCommittedWhenTheStateCannotBeSaved)
+{
+    database.saveOk = false;
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    parts.CloseSequence();
+    EXPECT_EQ(std::count(database.log.begin(), database.log.end(), "save"), 1);
+    EXPECT_EQ(std::count(database.log.begin(), database.log.end(), "commit"), 1);
+    EXPECT_EQ(shown.texts, std::vector<std::string>{"Main DataBase error."});
+    EXPECT_EQ(profile.getInt(option::DBCommitDialog, 1), 0);
+}
+
+TEST_F(PartsWindowTest, WhatWasStoredIsCommittedAfterATemplateTookThePartsWithIt)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    database.chooseTemplate = [](CSong *song, std::vector<uint8_t> &) {
+        song->SetDefault(); // a load that failed half-way
+        return false;
+    };
+    SendMessageA(parts.Handle(), WM_COMMAND, ID_TEMPLATE, 0);
+    ASSERT_FALSE(parts.IsBuilt());
+    parts.CloseSequence();
+    EXPECT_EQ(std::count(database.log.begin(), database.log.end(), "save"), 0);
+    EXPECT_EQ(std::count(database.log.begin(), database.log.end(), "commit"), 1);
+    EXPECT_EQ(shown.texts, std::vector<std::string>{"Main DataBase error."});
+}
+
+// The audio streaming dialog's new parameters that the engine does not take
+// leave it running on them all the same, after the message.
+TEST_F(PartsWindowTest, TheEngineStartsAgainWhenTheAudioStreamsParametersFail)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    manager.initOk = 0;
+    manager.log.clear();
+    rallimoth_test::DialogAnswer answer(IDC_STREAM_LIST,
+                                        [](HWND dialog) { rallimoth_test::press(dialog, IDOK); });
+    SendMessageA(parts.Handle(), WM_COMMAND, ID_AUDIO_STREAM, 0);
+    ASSERT_TRUE(answer.answered());
+    EXPECT_EQ(manager.log, (std::vector<std::string>{"stop", "init", "start", "notify"}));
+    EXPECT_EQ(shown.texts, std::vector<std::string>{"Changed options requires program restart."});
+}
+
+TEST_F(PartsWindowTest, TheCopyAndDragFormatItemsCarryARadioCheck)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    HMENU menu = GetMenu(parts.Handle());
+    const auto item = [menu](UINT id) {
+        MENUITEMINFOA info{};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_FTYPE | MIIM_STATE;
+        GetMenuItemInfoA(menu, id, FALSE, &info);
+        return std::string(info.fType & MFT_RADIOCHECK ? "radio " : "") +
+               (info.fState & MFS_CHECKED ? "checked" : "-");
+    };
+    EXPECT_EQ(item(ID_FORMAT_MIDI), "radio checked");
+    EXPECT_NE(item(ID_FORMAT_WAVE).back(), 'd');
+    SendMessageA(parts.Handle(), WM_COMMAND, ID_FORMAT_WAVE, 0);
+    EXPECT_NE(item(ID_FORMAT_MIDI).back(), 'd');
+    EXPECT_EQ(item(ID_FORMAT_WAVE), "radio checked");
+    SendMessageA(parts.Handle(), WM_COMMAND, ID_FORMAT_MIDI, 0);
+    EXPECT_EQ(item(ID_FORMAT_MIDI), "radio checked");
+}
+
+// Whether window a lies above window b.
+bool above(HWND a, HWND b)
+{
+    for (HWND w = GetWindow(a, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT))
+        if (w == b)
+            return true;
+    return false;
+}
+
+// Docked editors sit beside the parts window at their editor's size; a
+// floating one gets its frame around that size, starts beside the parts
+// window and goes back where the user moved it; activating a docked one
+// keeps the parts window above it.
+TEST_F(PartsWindowTest, EditorWindowsSitBesideThePartsWindowAtTheirEditorsSizes)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    HWND h = parts.Handle();
+    HWND fill = parts.EditorWindow(1);
+    long width = 0, height = 0;
+    ASSERT_TRUE(PartElement(*parts.Song(), 0, 1)->effect->GetEditorSize(width, height));
+    RECT partsRect, r, client, overlap;
+    GetWindowRect(h, &partsRect);
+    GetWindowRect(fill, &r);
+    EXPECT_EQ(r.left, partsRect.right);
+    EXPECT_EQ(r.top, partsRect.top);
+    GetClientRect(fill, &client);
+    EXPECT_EQ(client.right, width);
+    EXPECT_EQ(client.bottom, height);
+
+    parts.Click(parts.NameWidth() + 120, kRowsTop + kRowHeight + 5); // it floats
+    ASSERT_FALSE(parts.Docked(1));
+    GetClientRect(fill, &client);
+    EXPECT_EQ(client.right, width) << "the frame comes around the editor";
+    EXPECT_EQ(client.bottom, height);
+    GetWindowRect(fill, &r);
+    EXPECT_FALSE(IntersectRect(&overlap, &r, &partsRect));
+    EXPECT_LE(r.right, GetSystemMetrics(SM_CXSCREEN)) << "on the screen";
+    pump();
+    EXPECT_FALSE(testing_support::writeWindowPicture(fill, "rallimoth_floating_editor").empty());
+    SetWindowPos(fill, nullptr, 700, 400, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    parts.Click(parts.NameWidth() + 120, kRowsTop + kRowHeight + 5); // docked
+    EXPECT_TRUE(parts.Docked(1));
+    parts.Click(parts.NameWidth() + 120, kRowsTop + kRowHeight + 5); // floats again
+    GetWindowRect(fill, &r);
+    EXPECT_EQ(r.left, 700);
+    EXPECT_EQ(r.top, 400);
+
+    parts.Click(parts.NameWidth() + 120, kRowsTop + kRowHeight + 5); // docked
+    SetActiveWindow(fill);
+    pump();
+    EXPECT_EQ(GetActiveWindow(), fill);
+    EXPECT_TRUE(above(h, fill)) << "the parts window stays above the docked editor";
+}
+
+// An editor that floated when the program closed floats at the next start,
+// with its frame, beside the parts window rather than over it.
+TEST_F(PartsWindowTest, ARestoredFloatingEditorDoesNotCoverThePartsWindow)
+{
+    database.hibernation = Hibernation::Restored;
+    SavedPartsState state{kSavedStateMagic, 0, 1, {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}, 1, {1, 0, 1, 1}};
+    database.hibernatedState.assign(reinterpret_cast<uint8_t *>(&state),
+                                    reinterpret_cast<uint8_t *>(&state) + 80);
+    database.restore = [](CSong *song) { BuildFreshParts(*song, 0); };
+    PartsWindow &parts = open();
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump();
+    HWND fill = parts.EditorWindow(1);
+    ASSERT_FALSE(parts.Docked(1));
+    EXPECT_TRUE(IsWindowVisible(fill));
+    EXPECT_TRUE(GetWindowLongPtrA(fill, GWL_STYLE) & WS_CAPTION);
+    RECT partsRect, r, overlap;
+    GetWindowRect(parts.Handle(), &partsRect);
+    GetWindowRect(fill, &r);
+    EXPECT_FALSE(IntersectRect(&overlap, &r, &partsRect));
+    EXPECT_LE(r.right, GetSystemMetrics(SM_CXSCREEN)) << "on the screen";
+    EXPECT_FALSE(testing_support::writeWindowPicture(parts.Handle(), "rallimoth_restored_floating").empty());
+}
+
+// Without a sound manager the song can hold no parts (it has no song
+// tract), but the program runs on: the window opens and takes the user's
+// clicks and commands, and the start said once why there is no sound.
+TEST_F(PartsWindowTest, WithoutASoundManagerTheWindowOpensAndTheMessageSaysWhy)
+{
+    session.Shutdown();
+    ASSERT_TRUE(session.CreateParams());
+    session.Start([](const char *) -> IQuorvaneSoundMngr * { return nullptr; });
+    PartsWindow &parts = open(true);
+    EXPECT_TRUE(parts.FinishSetUp()) << "the program goes on";
+    EXPECT_FALSE(parts.IsBuilt());
+    EXPECT_EQ(shown.texts, std::vector<std::string>{"Sound engine was not started."});
+    SendMessageA(parts.Handle(), WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_FALSE(parts.IsPlaying());
+    parts.Click(6 + 26 + 5, 28 + 5);
+    parts.Click(parts.NameWidth() + 120, kRowsTop + 5);
+    SetFileDialogRunner([](OPENFILENAMEA &, bool) { return false; });
+    SendMessageA(parts.Handle(), WM_COMMAND, ID_OPEN_STYLE, 0);
+    SetFileDialogRunner({});
+    EXPECT_TRUE(IsWindowVisible(parts.Handle()));
+    pump();
+    EXPECT_FALSE(testing_support::writeWindowPicture(parts.Handle(), "rallimoth_without_sound").empty());
 }
 
 } // namespace

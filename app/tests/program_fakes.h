@@ -48,18 +48,20 @@ struct FakeDatabase : Quorvane::ProgramDatabase {
         return true;
     }
     // The output chooser answers with choice (false: cancelled).
-    bool ChooseOutput(Quorvane::PORTDESCR &descriptor, Quorvane::IQuorvaneSongTract *) override
+    bool ChooseOutput(Quorvane::PORTDESCR &descriptor, Quorvane::IQuorvaneSongTract *, void *owner) override
     {
         log.push_back("choose out");
+        chooserOwner = owner;
         return chooseOutput && chooseOutput(descriptor);
     }
     // The preset chooser: what it was opened for goes into presetAsked and
     // choosePreset (when set) plays the user's part; without storedPort no
     // stored port matches.
     bool ChoosePreset(const Quorvane::PORTDESCR &descriptor, Quorvane::PortKinds kinds, void *item,
-                      void *context, const char *name, void *) override
+                      void *context, const char *name, void *parent) override
     {
         log.push_back("choose preset");
+        chooserOwner = parent;
         presetAsked = PresetAsked{descriptor, kinds.first, kinds.last, item, context, name ? name : ""};
         if (!storedPort)
             return false;
@@ -76,17 +78,20 @@ struct FakeDatabase : Quorvane::ProgramDatabase {
     }
     bool SaveHibernation(Quorvane::CSong *, const void *state, long size) override
     {
+        log.push_back("save");
+        if (!saveOk)
+            return false;
         const auto *bytes = static_cast<const uint8_t *>(state);
         savedState.assign(bytes, bytes + size);
-        log.push_back("save");
         return true;
     }
     // The template chooser answers with chooseTemplate (none: cancelled),
     // after the preparation.
     bool ChooseTemplate(Quorvane::CSong *song, const std::function<bool()> &prepare,
-                        std::vector<uint8_t> &state) override
+                        std::vector<uint8_t> &state, void *owner) override
     {
         log.push_back("choose template");
+        chooserOwner = owner;
         offeredState = state;
         return chooseTemplate && prepare() && chooseTemplate(song, state);
     }
@@ -105,6 +110,9 @@ struct FakeDatabase : Quorvane::ProgramDatabase {
     std::vector<uint8_t> offeredState;
     std::function<bool(Quorvane::CSong *, std::vector<uint8_t> &)> chooseTemplate;
     std::vector<uint8_t> savedState;
+    bool saveOk = true;
+    // The window the last chooser was opened for.
+    void *chooserOwner = nullptr;
     struct PresetAsked {
         Quorvane::PORTDESCR descriptor;
         long firstKind = 0;
@@ -250,6 +258,7 @@ struct LoggingSoundMngr : FakeSoundMngr {
     void SetNotify(Quorvane::ASPNotifyProc proc, ULONG_PTR user) override
     {
         log.push_back(proc ? "notify" : "notify off");
+        notifyProc = proc;
         notifyUser = user;
     }
 
@@ -257,6 +266,7 @@ struct LoggingSoundMngr : FakeSoundMngr {
     int initOk = 1;
     int startOk = 1;
     long initRate = 0;
+    Quorvane::ASPNotifyProc notifyProc = nullptr;
     ULONG_PTR notifyUser = 0;
     std::vector<std::string> log;
 };

@@ -1,6 +1,7 @@
 #include "db/dialogs/choosers.h"
 
 #include "db/dialogs/chooser_list.h"
+#include "db/dialogs/chooser_owner.h"
 #include "db/dialogs/db_messages.h"
 #include "db/dialogs/dialog_ids.h"
 #include "db/dialogs/port_presets.h"
@@ -161,9 +162,9 @@ INT_PTR CALLBACK ChooserProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
     return FALSE;
 }
 
-INT_PTR RunChooser(NameChooser &chooser, int dialogId)
+INT_PTR RunChooser(NameChooser &chooser, int dialogId, HWND parent)
 {
-    return DialogBoxParamA(chooser.resources, MAKEINTRESOURCEA(dialogId), nullptr, ChooserProc,
+    return DialogBoxParamA(chooser.resources, MAKEINTRESOURCEA(dialogId), ChooserOwner(parent), ChooserProc,
                            reinterpret_cast<LPARAM>(&chooser));
 }
 
@@ -298,7 +299,7 @@ INT_PTR RunPresetChooser(HINSTANCE resources, CTembriDB *db, uint32_t portId, vo
     chooser.context = context;
     chooser.itemName = itemName;
     chooser.parent = parent;
-    return RunChooser(chooser, IDD_DB_PRESETS);
+    return RunChooser(chooser, IDD_DB_PRESETS, parent);
 }
 
 INT_PTR RunTemplateChooser(HINSTANCE resources, CTembriDB *db, uint32_t type, CSong *song,
@@ -315,7 +316,7 @@ INT_PTR RunTemplateChooser(HINSTANCE resources, CTembriDB *db, uint32_t type, CS
         chooser.data = *data;
         chooser.size = *data ? *size : 0;
     }
-    const INT_PTR result = RunChooser(chooser, IDD_DB_TEMPLATES);
+    const INT_PTR result = RunChooser(chooser, IDD_DB_TEMPLATES, nullptr);
     if (data && size) {
         *data = chooser.data;
         *size = chooser.size;

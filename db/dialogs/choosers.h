@@ -1,7 +1,8 @@
 // The preset and template choosers of the equipment database: modal dialogs
 // that store, recall or load, and delete presets of one output or effect, or
 // templates of one kind. Each holds its item object, and with it the
-// database lock, while it is open.
+// database lock, while it is open, and belongs to the window that opened it
+// (the parent given, else the caller's active window; see ChooserOwner).
 #pragma once
 
 #include <windows.h>

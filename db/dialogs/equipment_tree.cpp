@@ -2,6 +2,7 @@
 
 #include "data/io_params.h"
 #include "data/sound_interfaces.h"
+#include "db/dialogs/chooser_owner.h"
 #include "db/dialogs/db_messages.h"
 #include "db/dialogs/dialog_ids.h"
 #include "db/dialogs/port_presets.h"
@@ -415,7 +416,7 @@ INT_PTR RunEquipmentTree(HINSTANCE resources, CTembriDB *db, int mode, PORTDESCR
     tree.mode = mode;
     tree.descriptor = descriptor;
     tree.tract = mode == TREE_OUTPUTS ? tract : nullptr;
-    return DialogBoxParamA(resources, MAKEINTRESOURCEA(IDD_DB_TREE), nullptr, TreeProc,
+    return DialogBoxParamA(resources, MAKEINTRESOURCEA(IDD_DB_TREE), ChooserOwner(nullptr), TreeProc,
                            reinterpret_cast<LPARAM>(&tree));
 }
 

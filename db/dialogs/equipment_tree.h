@@ -1,6 +1,7 @@
 // The equipment tree: a modal dialog that chooses an output port, audio
 // effect or MIDI effect (a port or one of its presets) by kind, and can
-// refresh a kind's port list and delete ports and presets.
+// refresh a kind's port list and delete ports and presets. It belongs to
+// the caller's active window.
 #pragma once
 
 #include <windows.h>

@@ -2,11 +2,14 @@
 
 #include "app/parts_song.h"
 #include "data/io_params.h"
+#include "data/lock.h"
 #include "data/song.h"
 #include "data/tests/fake_sound.h"
 #include "data/track_midi.h"
 
 #include <gtest/gtest.h>
+
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -14,6 +17,30 @@
 using namespace Quorvane;
 
 namespace {
+
+// Whether a thread other than the asking one holds the mutex: another
+// thread tries it at once.
+bool heldByAnotherThread(HANDLE mutex)
+{
+    struct Try {
+        HANDLE mutex;
+        bool held = false;
+    } t{mutex};
+    HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](void *context) -> DWORD {
+            auto &t = *static_cast<Try *>(context);
+            const DWORD waited = WaitForSingleObject(t.mutex, 0);
+            t.held = waited == WAIT_TIMEOUT;
+            if (waited == WAIT_OBJECT_0)
+                ReleaseMutex(t.mutex);
+            return 0;
+        },
+        &t, 0, nullptr);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    return t.held;
+}
 
 // A tract that adds outputs by name; the second one added renders no
 // audio.
@@ -35,12 +62,18 @@ struct PortTract final : FakeTract {
         return 0;
     }
     long GetOutType(void *out) override { return out == &outs[1] ? kOutputWithoutAudio : 0; }
-    void DeleteOut(void *out) override { deleted.push_back(out); }
+    void DeleteOut(void *out) override
+    {
+        deleted.push_back(out);
+        deletedUnderSongLock.push_back(songLock && heldByAnotherThread(songLock->mutex));
+    }
 
     int outs[3] = {};
     int added = 0;
     bool refuse = false;
     std::vector<std::string> names;
+    SYNCOBJECT *songLock = nullptr;
+    std::vector<bool> deletedUnderSongLock;
 };
 
 struct PortSound final : FakeSoundMngr {
@@ -109,6 +142,18 @@ TEST_F(OutputPortTest, AnotherPortReplacesTheOldOneWhichGoes)
     EXPECT_FALSE(change.audio); // this one renders no audio
     EXPECT_TRUE(allPartsOn(&sound.ports.outs[1]));
     EXPECT_EQ(sound.ports.deleted, std::vector<void *>{&sound.ports.outs[0]});
+}
+
+// The render thread reads the outputs under the song mutex: the old output
+// goes while the replacement holds it.
+TEST_F(OutputPortTest, TheOldOutputGoesUnderTheSongMutex)
+{
+    sound.ports.songLock = song.GetSyncObj();
+    ASSERT_NE(sound.ports.songLock, nullptr);
+    ASSERT_TRUE(ReplacePartsOutput(song, port("Synth A")).changed);
+    ASSERT_TRUE(ReplacePartsOutput(song, port("MIDI Out")).changed);
+    EXPECT_EQ(sound.ports.deletedUnderSongLock, std::vector<bool>{true});
+    EXPECT_FALSE(heldByAnotherThread(sound.ports.songLock->mutex)) << "and lets it go";
 }
 
 TEST_F(OutputPortTest, APortTheTractCannotAddLeavesThePartsAsTheyWere)

@@ -318,6 +318,51 @@ TEST_F(ChooserTest, PresetsOfEffectsAreStoredAndRecalledAndTitledByTheParentWith
     EXPECT_TRUE(asked.empty());
 }
 
+// A chooser belongs to the window that opened it: the preset chooser to
+// the top-level window of its parent, the template chooser to the active
+// window. That window is disabled while the chooser runs.
+TEST_F(ChooserTest, ChoosersBelongToTheWindowThatOpenedThem)
+{
+    PORTNOTE port(RT_PORT_FIRST);
+    port.descr = equipment_test::namedOut();
+    ASSERT_TRUE(port.descr.SetName("Preview"));
+    db->Lock();
+    ASSERT_EQ(db->AddNewNote(&port), 1);
+    db->Unlock();
+    void *out = song.addNamedOut();
+    HWND owner = CreateWindowExA(0, "STATIC", "Parts", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 200, 80, nullptr,
+                                 nullptr, nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+    HWND child = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 20, 20, owner, nullptr,
+                                 nullptr, nullptr);
+    ASSERT_NE(child, nullptr);
+    SetActiveWindow(owner);
+    ASSERT_EQ(GetActiveWindow(), owner);
+
+    const auto ownedAndDisabled = [&](HWND dialog) {
+        EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner);
+        EXPECT_FALSE(IsWindowEnabled(owner)) << "the owner takes no input meanwhile";
+        click(dialog, IDCANCEL);
+    };
+    runScripted("Presets: Preview",
+                [&] {
+                    return RunPresetChooser(GetModuleHandleA(nullptr), db.get(), port.id, out, song.tract(),
+                                            "Preview", child);
+                },
+                {ownedAndDisabled});
+    EXPECT_TRUE(IsWindowEnabled(owner));
+    SetActiveWindow(owner);
+    runScripted("New Song Templates",
+                [&] {
+                    return RunTemplateChooser(GetModuleHandleA(nullptr), db.get(),
+                                              ITembriTemplate::TT_NEWSONG, song.get(), nullptr, 0, nullptr,
+                                              nullptr);
+                },
+                {ownedAndDisabled});
+    EXPECT_TRUE(IsWindowEnabled(owner));
+    DestroyWindow(owner);
+}
+
 TEST_F(ChooserTest, PresetChooserOfARecordThatIsNoPortReportsAnError)
 {
     const INT_PTR result =

@@ -313,4 +313,25 @@ TEST_F(EquipmentTreeTest, AudioEffectsAreListedByTheirThreeKinds)
     EXPECT_STREQ(static_cast<const char *>(chosen.data), "C:\\VST\\Echo.dll");
 }
 
+// The tree belongs to the window that was active when it was asked for; that
+// window takes no input while the tree is open.
+TEST_F(EquipmentTreeTest, TheTreeBelongsToTheActiveWindow)
+{
+    addOutputs();
+    HWND owner = CreateWindowExA(0, "STATIC", "Parts", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 200, 80, nullptr,
+                                 nullptr, nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+    SetActiveWindow(owner);
+    ASSERT_EQ(GetActiveWindow(), owner);
+    PORTDESCR chosen;
+    const INT_PTR result = run(TREE_OUTPUTS, chosen, &tract, {[&](HWND dialog) {
+                                   EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner);
+                                   EXPECT_FALSE(IsWindowEnabled(owner));
+                                   click(dialog, IDCANCEL);
+                               }});
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_TRUE(IsWindowEnabled(owner));
+    DestroyWindow(owner);
+}
+
 } // namespace
