@@ -1,6 +1,7 @@
 #include "bridge/asp/channel_client.h"
 
 #include "bridge/asp/shared_channels.h"
+#include "bridge/asp/tests/stand_in.h"
 #include "bridge/asp/tests/test_environment.h"
 
 #include <gtest/gtest.h>
@@ -57,16 +58,43 @@ TEST_F(ClaimTest, ClaimsTakeTheFreeChannelsInOrderUntilNoneIsLeft)
 
 TEST_F(ClaimTest, OnlyTheHolderReleasesAClaim)
 {
-    // A claim another process holds: this process has no client for it.
-    SharedChannel(0)->client = 0x7777;
+    // A claim another (running) process holds: this process has no client
+    // for it.
+    StandInProcess other("", true);
+    ASSERT_TRUE(other.Started());
+    SharedChannel(0)->client = other.Id();
     SharedChannel(0)->sampleRate = 48000;
     EXPECT_EQ(request(0, kOpRelease), 0);
-    EXPECT_EQ(SharedChannel(0)->client, 0x7777u);
+    EXPECT_EQ(SharedChannel(0)->client, other.Id());
     EXPECT_EQ(SharedChannel(0)->sampleRate, 48000);
     EXPECT_EQ(request(-1, kOpClaim), 1);
     SharedChannel(0)->client = 0;
     FullReset(*SharedChannel(0));
     EXPECT_EQ(request(7, kOpRelease), 0);
+}
+
+TEST_F(ClaimTest, AClaimWhoseHostIsGoneIsFree)
+{
+    // Hosts that died holding channels 0 and 2; channel 1 is held by one
+    // that runs.
+    StandInProcess running("", true);
+    ASSERT_TRUE(running.Started());
+    DWORD dead[2];
+    for (DWORD &id : dead) {
+        StandInProcess gone("", true);
+        ASSERT_TRUE(gone.Started());
+        id = gone.Id();
+    }
+    SharedChannel(0)->client = dead[0];
+    SharedChannel(1)->client = running.Id();
+    SharedChannel(2)->client = dead[1];
+    SharedChannel(0)->tempo = 133.0f;
+    EXPECT_EQ(request(-1, kOpClaim), 0);
+    EXPECT_EQ(SharedChannel(0)->client, GetCurrentProcessId());
+    EXPECT_EQ(SharedChannel(0)->tempo, 100.0f) << "taken from its defaults";
+    EXPECT_EQ(request(-1, kOpClaim), 2) << "the running host keeps its claim";
+    EXPECT_EQ(SharedChannel(1)->client, running.Id());
+    SharedChannel(1)->client = 0;
 }
 
 TEST_F(ClaimTest, OperationsOnBadChannelsAnswerZero)
