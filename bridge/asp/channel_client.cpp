@@ -33,8 +33,9 @@ HalvorinChannelClient *clients[kChannels] = {};
 // The tempo goes out again at least every this many segments.
 constexpr int kTempoRepeat = 10;
 
-// How long the host waits for the program: two periods of the segment
-// and a margin for the program's scheduling, never longer than the most.
+// How long the host waits for the program's answers to one segment: two
+// periods of the segment and a margin for the program's scheduling, never
+// longer than the most.
 constexpr DWORD kWaitMarginMs = 50;
 constexpr DWORD kLongestWaitMs = 250;
 
@@ -187,6 +188,7 @@ int release(int n)
     return 0;
 }
 
+// The milliseconds the program has for the segment.
 DWORD waitBound(const BridgeRenderBlock &block)
 {
     const int64_t rate = block.sampleRate > 0 ? block.sampleRate : 44100;
@@ -196,12 +198,15 @@ DWORD waitBound(const BridgeRenderBlock &block)
 }
 
 // Sets the event and waits until the other side answers with its partner;
-// false when it did not answer within the bound.
-bool handshake(HalvorinChannelClient &client, ChannelEvent ask, ChannelEvent answer, DWORD bound)
+// false when it did not answer by the deadline (a tick count), which all
+// waits of one segment share.
+bool handshake(HalvorinChannelClient &client, ChannelEvent ask, ChannelEvent answer, DWORD deadline)
 {
     const int32_t asked = client.channel->programAttached;
+    const auto left = static_cast<LONG>(deadline - GetTickCount());
     SetEvent(client.events[ask]);
-    if (WaitForSingleObject(client.events[answer], bound) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(client.events[answer], left > 0 ? static_cast<DWORD>(left) : 0) !=
+        WAIT_OBJECT_0) {
         programFellSilent(client, ask, answer, asked);
         return false;
     }
@@ -211,7 +216,7 @@ bool handshake(HalvorinChannelClient &client, ChannelEvent ask, ChannelEvent ans
 
 // Hands the program what changed since the last segment, and waits until
 // its notify callback has run; false when it did not in time.
-bool publish(HalvorinChannelClient &client, BridgeRenderBlock &block)
+bool publish(HalvorinChannelClient &client, BridgeRenderBlock &block, DWORD deadline)
 {
     HalvorinChannel &channel = *client.channel;
     bool changed = false;
@@ -240,7 +245,7 @@ bool publish(HalvorinChannelClient &client, BridgeRenderBlock &block)
     }
     if (++client.blockCounter > kTempoRepeat)
         client.blockCounter = 0;
-    return !changed || handshake(client, kEventNotify, kEventNotifyReady, waitBound(block));
+    return !changed || handshake(client, kEventNotify, kEventNotifyReady, deadline);
 }
 
 // Copies n frames of the program's audio from the channel's
@@ -293,13 +298,12 @@ void withoutProgram(int32_t mode, float *a, float *b, int frames)
 // Takes the program's audio until the segment is full, asking for more
 // (at most one engine buffer a request) while the program streams. What a
 // program that falls silent leaves of it is rendered as without program.
-void pull(HalvorinChannelClient &client, const BridgeRenderBlock &block)
+void pull(HalvorinChannelClient &client, const BridgeRenderBlock &block, DWORD deadline)
 {
     HalvorinChannel &channel = *client.channel;
     float *a = block.bufferA;
     float *b = block.bufferB;
     int remaining = block.frames;
-    const DWORD bound = waitBound(block);
     for (;;) {
         // The other process wrote these: only frames inside the buffer count.
         const int read = channel.readPosition;
@@ -316,7 +320,7 @@ void pull(HalvorinChannelClient &client, const BridgeRenderBlock &block)
         if (!channel.streaming || most <= 0)
             return;
         channel.framesWanted = std::min(remaining, most);
-        if (!handshake(client, kEventRequest, kEventReady, bound)) {
+        if (!handshake(client, kEventRequest, kEventReady, deadline)) {
             withoutProgram(block.mode, a, b, remaining);
             return;
         }
@@ -333,10 +337,11 @@ int render(int n, BridgeRenderBlock *block)
     if (block->mode != kModeAdd && block->mode != kModeReplace && block->mode != kModeInterleaved)
         return 0;
     HalvorinChannelClient *client = clients[n];
+    const DWORD deadline = GetTickCount() + waitBound(*block);
     if (channel->streaming && client && programAnswers(*client) && channel->streaming &&
-        publish(*client, *block)) {
+        publish(*client, *block, deadline)) {
         if (block->frames > 0)
-            pull(*client, *block);
+            pull(*client, *block, deadline);
     } else if (block->frames > 0) {
         withoutProgram(block->mode, block->bufferA, block->bufferB, block->frames);
     }

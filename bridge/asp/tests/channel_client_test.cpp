@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -376,6 +377,59 @@ TEST_F(StreamingTest, AProgramLeavingInTheMiddleOfAPullLetsTheHostGo)
         ASSERT_EQ(b[f], 3.0f) << "left as it was: " << f;
     }
     EXPECT_EQ(SharedChannel(0)->streaming, 0);
+}
+
+// A program that is late with one buffer costs the host one bounded wait:
+// that segment is silence, the host asks nothing more of it until it has
+// answered, and then hears it again (the late audio dropped).
+TEST_F(StreamingTest, ALateProgramCostsTheHostOneBoundedWait)
+{
+    program.reset();
+    HANDLE late = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    program = std::make_unique<Program>(0, kEngineFrames, "Rallimoth Omvel", -1,
+                                        [late](float *buffer, int frames, int number) {
+                                            if (number == 3)
+                                                WaitForSingleObject(late, 10000);
+                                            for (int f = 0; f < frames; ++f)
+                                                buffer[2 * f] = buffer[2 * f + 1] = patternLeft(number, f);
+                                        });
+    ASSERT_TRUE(program->Opened());
+    std::vector<float> a(256), b(256);
+    BridgeRenderBlock block = renderBlock(kModeReplace, 256, a.data(), b.data());
+    const auto render = [&] {
+        a.assign(256, 3.0f);
+        b.assign(256, 3.0f);
+        block.bufferA = a.data();
+        block.bufferB = b.data();
+        return request(0, kOpRender, &block);
+    };
+    for (int number : {1, 2}) {
+        ASSERT_EQ(render(), 256);
+        EXPECT_EQ(a[255], patternLeft(number, 255));
+    }
+    // The third buffer keeps the program busy: silence, after one wait.
+    ASSERT_EQ(render(), 256);
+    EXPECT_TRUE(std::all_of(a.begin(), a.end(), [](float s) { return s == 0.0f; }));
+    EXPECT_TRUE(std::all_of(b.begin(), b.end(), [](float s) { return s == 0.0f; }));
+    EXPECT_EQ(program->driver.Requests().size(), 3u);
+    for (int block = 0; block < 3; ++block) {
+        ASSERT_EQ(render(), 256);
+        EXPECT_EQ(a[0], 0.0f) << "silence while the program owes its answer";
+    }
+    EXPECT_EQ(program->driver.Requests().size(), 3u) << "nothing more asked of a program that owes an answer";
+    EXPECT_TRUE(SharedChannel(0)->programAttached) << "a program that runs keeps its channel";
+
+    // Its answer comes: the host hears it again from its next buffer.
+    SetEvent(late);
+    for (const DWORD start = GetTickCount(); a[255] == 0.0f;) {
+        ASSERT_LT(GetTickCount() - start, 5000u) << "the program was never heard again";
+        ASSERT_EQ(render(), 256);
+    }
+    EXPECT_EQ(a[255], patternLeft(static_cast<int>(program->driver.Requests().size()), 255))
+        << "the late buffer was dropped";
+    EXPECT_EQ(a[255], patternLeft(4, 255));
+    program.reset();
+    CloseHandle(late);
 }
 
 } // namespace
