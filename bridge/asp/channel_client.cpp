@@ -18,6 +18,13 @@ struct HalvorinChannelClient {
     HANDLE events[kEventCount] = {};
     // Segments since the tempo was last sent unasked (0..10).
     int blockCounter = 0;
+    // A program that did not answer in time: the answer it still owes (an
+    // event, or -1 while it answers), its process id as the channel gave
+    // it, and its process when that could be opened. Until it answers,
+    // lets go or is found dead, the host is not kept waiting for it.
+    int owedAnswer = -1;
+    int32_t silentProgram = 0;
+    HANDLE silentProcess = nullptr;
 };
 
 // This process's claims, by channel.
@@ -25,6 +32,12 @@ HalvorinChannelClient *clients[kChannels] = {};
 
 // The tempo goes out again at least every this many segments.
 constexpr int kTempoRepeat = 10;
+
+// How long the host waits for the program's answers to one segment: two
+// periods of the segment and a margin for the program's scheduling, never
+// longer than the most.
+constexpr DWORD kWaitMarginMs = 50;
+constexpr DWORD kLongestWaitMs = 250;
 
 volatile LONG *clientWord(HalvorinChannel &channel)
 {
@@ -40,13 +53,98 @@ void closeEvents(HalvorinChannelClient &client)
     }
 }
 
+void forgetSilentProgram(HalvorinChannelClient &client)
+{
+    if (client.silentProcess)
+        CloseHandle(client.silentProcess);
+    client.silentProcess = nullptr;
+    client.silentProgram = 0;
+    client.owedAnswer = -1;
+}
+
+// The program that went silent is dead: the channel is freed for a
+// program started again, and nothing it was asked stays pending.
+bool silentProgramDied(HalvorinChannelClient &client)
+{
+    if (client.silentProcess && WaitForSingleObject(client.silentProcess, 0) == WAIT_TIMEOUT)
+        return false;
+    if (!client.silentProcess && HolderAlive(static_cast<uint32_t>(client.silentProgram)))
+        return false;
+    if (ReplaceDeadProgram(*client.channel, client.silentProgram, 0))
+        for (HANDLE event : client.events)
+            ResetEvent(event);
+    forgetSilentProgram(client);
+    return true;
+}
+
+// The program asked did not answer within the wait: the host goes on
+// without it, and a dead program frees the channel at once. When another
+// program took the channel meanwhile, that one was never asked: what was
+// asked is dropped and the new program is not held to it.
+void programFellSilent(HalvorinChannelClient &client, ChannelEvent ask, ChannelEvent answer, int32_t asked)
+{
+    if (client.channel->programAttached != asked) {
+        ResetEvent(client.events[ask]);
+        ResetEvent(client.events[answer]);
+        return;
+    }
+    client.owedAnswer = answer;
+    client.silentProgram = asked;
+    client.silentProcess = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(asked));
+    silentProgramDied(client);
+}
+
+// Whether the program answers again: it gave the answer it owed (late
+// audio is dropped), it let go, or another program took the channel.
+bool programAnswers(HalvorinChannelClient &client)
+{
+    if (client.owedAnswer < 0)
+        return true;
+    HalvorinChannel &channel = *client.channel;
+    if (channel.programAttached != client.silentProgram) {
+        forgetSilentProgram(client);
+        return true;
+    }
+    HANDLE owed = client.events[client.owedAnswer];
+    if (WaitForSingleObject(owed, 0) == WAIT_OBJECT_0) {
+        ResetEvent(owed);
+        channel.readPosition = channel.framesInBuffer;
+        forgetSilentProgram(client);
+        return true;
+    }
+    silentProgramDied(client);
+    return false;
+}
+
+// Whether the channel is now this process's: it was free, or held by a
+// host that died holding it (fromDeadHost).
+bool takeClaim(HalvorinChannel &channel, LONG token, bool &fromDeadHost)
+{
+    // Two hosts claiming at once: the exchange lets one of them win.
+    const LONG holder = InterlockedCompareExchange(clientWord(channel), token, 0);
+    fromDeadHost = holder != 0;
+    return holder == 0 || (!HolderAlive(static_cast<uint32_t>(holder)) &&
+                           InterlockedCompareExchange(clientWord(channel), token, holder) == holder);
+}
+
+// A host that died may have left a request or a notification with the
+// program: the program's answer to it comes within the longest wait, and
+// must not pass for the answer to this host's first one.
+void dropDeadHostsHandshake(HalvorinChannelClient &client)
+{
+    ResetEvent(client.events[kEventRequest]);
+    ResetEvent(client.events[kEventNotify]);
+    if (client.channel->programAttached)
+        Sleep(kLongestWaitMs);
+}
+
 int claim()
 {
     const LONG token = static_cast<LONG>(GetCurrentProcessId());
     for (int n = 0; n < kChannels; ++n) {
         HalvorinChannel &channel = *SharedChannel(n);
-        // Two hosts claiming at once: the exchange lets one of them win.
-        if (InterlockedCompareExchange(clientWord(channel), token, 0) != 0)
+        bool fromDeadHost = false;
+        if (!takeClaim(channel, token, fromDeadHost))
             continue;
         FullReset(channel);
         auto *client = new (std::nothrow) HalvorinChannelClient;
@@ -63,6 +161,8 @@ int claim()
             InterlockedExchange(clientWord(channel), 0);
             return -1;
         }
+        if (fromDeadHost)
+            dropDeadHostsHandshake(*client);
         ResetEvent(client->events[kEventReady]);
         ResetEvent(client->events[kEventNotifyReady]);
         clients[n] = client;
@@ -79,6 +179,7 @@ int release(int n)
     if (!client)
         return 0;
     DisconnectProgram(n);
+    forgetSilentProgram(*client);
     closeEvents(*client);
     delete client;
     clients[n] = nullptr;
@@ -87,17 +188,35 @@ int release(int n)
     return 0;
 }
 
-// Sets the event and waits until the other side answers with its partner.
-void handshake(HalvorinChannelClient &client, ChannelEvent ask, ChannelEvent answer)
+// The milliseconds the program has for the segment.
+DWORD waitBound(const BridgeRenderBlock &block)
 {
+    const int64_t rate = block.sampleRate > 0 ? block.sampleRate : 44100;
+    const int64_t frames = block.frames > 0 ? block.frames : 0;
+    const int64_t periods = (2000 * frames + rate - 1) / rate;
+    return static_cast<DWORD>(std::min<int64_t>(kWaitMarginMs + periods, kLongestWaitMs));
+}
+
+// Sets the event and waits until the other side answers with its partner;
+// false when it did not answer by the deadline (a tick count), which all
+// waits of one segment share.
+bool handshake(HalvorinChannelClient &client, ChannelEvent ask, ChannelEvent answer, DWORD deadline)
+{
+    const int32_t asked = client.channel->programAttached;
+    const auto left = static_cast<LONG>(deadline - GetTickCount());
     SetEvent(client.events[ask]);
-    WaitForSingleObject(client.events[answer], INFINITE);
+    if (WaitForSingleObject(client.events[answer], left > 0 ? static_cast<DWORD>(left) : 0) !=
+        WAIT_OBJECT_0) {
+        programFellSilent(client, ask, answer, asked);
+        return false;
+    }
     ResetEvent(client.events[answer]);
+    return true;
 }
 
 // Hands the program what changed since the last segment, and waits until
-// its notify callback has run.
-void publish(HalvorinChannelClient &client, BridgeRenderBlock &block)
+// its notify callback has run; false when it did not in time.
+bool publish(HalvorinChannelClient &client, BridgeRenderBlock &block, DWORD deadline)
 {
     HalvorinChannel &channel = *client.channel;
     bool changed = false;
@@ -124,10 +243,9 @@ void publish(HalvorinChannelClient &client, BridgeRenderBlock &block)
         channel.pendingMod = channel.mod = block.mod;
         changed = true;
     }
-    if (changed)
-        handshake(client, kEventNotify, kEventNotifyReady);
     if (++client.blockCounter > kTempoRepeat)
         client.blockCounter = 0;
+    return !changed || handshake(client, kEventNotify, kEventNotifyReady, deadline);
 }
 
 // Copies n frames of the program's audio from the channel's
@@ -160,9 +278,27 @@ void take(const float *audio, int n, int32_t mode, float *&a, float *&b)
     }
 }
 
+// No program streams: silence, the input passed through, or the buffers
+// left alone, by mode.
+void withoutProgram(int32_t mode, float *a, float *b, int frames)
+{
+    const size_t count = static_cast<size_t>(frames);
+    if (mode == kModeReplace) {
+        for (float *buffer : {a, b})
+            if (buffer)
+                std::memset(buffer, 0, count * sizeof(float));
+    } else if (mode == kModeInterleaved && a) {
+        if (b)
+            std::memmove(a, b, 2 * count * sizeof(float));
+        else
+            std::memset(a, 0, 2 * count * sizeof(float));
+    }
+}
+
 // Takes the program's audio until the segment is full, asking for more
-// (at most one engine buffer a request) while the program streams.
-void pull(HalvorinChannelClient &client, const BridgeRenderBlock &block)
+// (at most one engine buffer a request) while the program streams. What a
+// program that falls silent leaves of it is rendered as without program.
+void pull(HalvorinChannelClient &client, const BridgeRenderBlock &block, DWORD deadline)
 {
     HalvorinChannel &channel = *client.channel;
     float *a = block.bufferA;
@@ -184,24 +320,10 @@ void pull(HalvorinChannelClient &client, const BridgeRenderBlock &block)
         if (!channel.streaming || most <= 0)
             return;
         channel.framesWanted = std::min(remaining, most);
-        handshake(client, kEventRequest, kEventReady);
-    }
-}
-
-// No program streams: silence, the input passed through, or the buffers
-// left alone, by mode.
-void withoutProgram(const BridgeRenderBlock &block)
-{
-    const size_t frames = static_cast<size_t>(block.frames);
-    if (block.mode == kModeReplace) {
-        for (float *buffer : {block.bufferA, block.bufferB})
-            if (buffer)
-                std::memset(buffer, 0, frames * sizeof(float));
-    } else if (block.mode == kModeInterleaved && block.bufferA) {
-        if (block.bufferB)
-            std::memmove(block.bufferA, block.bufferB, 2 * frames * sizeof(float));
-        else
-            std::memset(block.bufferA, 0, 2 * frames * sizeof(float));
+        if (!handshake(client, kEventRequest, kEventReady, deadline)) {
+            withoutProgram(block.mode, a, b, remaining);
+            return;
+        }
     }
 }
 
@@ -215,12 +337,13 @@ int render(int n, BridgeRenderBlock *block)
     if (block->mode != kModeAdd && block->mode != kModeReplace && block->mode != kModeInterleaved)
         return 0;
     HalvorinChannelClient *client = clients[n];
-    if (channel->streaming && client) {
-        publish(*client, *block);
+    const DWORD deadline = GetTickCount() + waitBound(*block);
+    if (channel->streaming && client && programAnswers(*client) && channel->streaming &&
+        publish(*client, *block, deadline)) {
         if (block->frames > 0)
-            pull(*client, *block);
+            pull(*client, *block, deadline);
     } else if (block->frames > 0) {
-        withoutProgram(*block);
+        withoutProgram(block->mode, block->bufferA, block->bufferB, block->frames);
     }
     return block->frames;
 }

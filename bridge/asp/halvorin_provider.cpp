@@ -32,8 +32,13 @@ int CHalvorinProvider::Open(ASPOPENPARAMS *params, const char *programName)
         params->framesPerBuffer > kAudioFrames || params->sampleFormat != Quorvane::kAspFloat ||
         !params->sampleBuffers || !params->bufferEvents)
         return 0;
-    // Two programs opening the channel at once: one of them gets it.
-    if (InterlockedCompareExchange(reinterpret_cast<volatile LONG *>(&shared->programAttached), 1, 0) != 0)
+    // Two programs opening the channel at once: one of them gets it. A
+    // program that died without letting go holds it no longer.
+    const auto self = static_cast<int32_t>(GetCurrentProcessId());
+    const LONG holder =
+        InterlockedCompareExchange(reinterpret_cast<volatile LONG *>(&shared->programAttached), self, 0);
+    if (holder != 0 &&
+        (HolderAlive(static_cast<uint32_t>(holder)) || !ReplaceDeadProgram(*shared, holder, self)))
         return 0;
     channel_ = params->port;
     shared_ = shared;

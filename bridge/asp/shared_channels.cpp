@@ -79,6 +79,31 @@ HANDLE OpenChannelEvent(ChannelEvent event, int channel)
     return CreateEventA(nullptr, TRUE, FALSE, name);
 }
 
+bool HolderAlive(uint32_t processId)
+{
+    if (processId == 0)
+        return false;
+    if (processId == GetCurrentProcessId())
+        return true;
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+    if (!process)
+        // A process that runs but may not be waited on is still there.
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return running;
+}
+
+bool ReplaceDeadProgram(HalvorinChannel &channel, int32_t processId, int32_t holder)
+{
+    auto *attached = reinterpret_cast<volatile LONG *>(&channel.programAttached);
+    if (processId == 0 || InterlockedCompareExchange(attached, holder, processId) != processId)
+        return false;
+    channel.streaming = 0;
+    LightReset(channel);
+    return true;
+}
+
 bool AttachedProgramName(int channel, char (&name)[kProgramNameSize])
 {
     const HalvorinChannel *held = SharedChannel(channel);

@@ -20,8 +20,11 @@ struct HalvorinChannel {
     // its process id here (a token; its own client record stays in its
     // process), so another process only tests it against 0.
     uint32_t client;
-    int32_t programAttached; // a program's provider has it open
-    int32_t streaming;       // from Start until Release
+    // Non-zero while a program's provider has the channel open: the
+    // program's process id (not just 1), so that a host or a restarted
+    // program can tell a program that died without letting go.
+    int32_t programAttached;
+    int32_t streaming; // from Start until Release
     char programName[kProgramNameSize];
     int32_t sampleRate;
     float tempo; // last published
@@ -74,6 +77,16 @@ void LightReset(HalvorinChannel &channel);
 // first.
 enum ChannelEvent { kEventRequest, kEventReady, kEventNotify, kEventNotifyReady, kEventCount };
 HANDLE OpenChannelEvent(ChannelEvent event, int channel);
+
+// Whether the process that wrote its id into a holder's field still runs;
+// false for 0. A holder whose process is gone holds nothing.
+bool HolderAlive(uint32_t processId);
+
+// Frees the channel of a program whose process is gone (attached as
+// processId): it no longer streams, its audio and pending values go, and
+// holder (0 for none) takes its place. False when the channel no longer
+// holds that program.
+bool ReplaceDeadProgram(HalvorinChannel &channel, int32_t processId, int32_t holder);
 
 // The program's name on the channel (terminated inside the buffer) when a
 // program is attached; false otherwise.

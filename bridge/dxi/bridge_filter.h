@@ -89,6 +89,13 @@ public:
     HRESULT STDMETHODCALLTYPE SetHostObject(IHostCallback *object) override;
     HRESULT STDMETHODCALLTYPE GetHostObject(IHostCallback **object) override;
 
+    // The host's raw MIDI: one packed short message (status | first data
+    // byte << 8 | second << 16) at a host tick, queued for the coming block
+    // as ShortMessageEvent makes it, a note lasting duration ticks; S_FALSE
+    // for a status that is dropped. The host's event lists come in through
+    // it too.
+    HRESULT QueueShortMessage(LONG tick, DWORD message, LONG duration = kShortNoteDuration);
+
     // Output pins (the host asks for more outputs through these).
     HRESULT AddOutputPin(const WCHAR *name, int *id);
     HRESULT RemoveOutputPin(int id);
@@ -139,6 +146,7 @@ private:
     // change of the number of outputs.
     HRESULT announce(int phase, int count);
     void releaseHost();
+    HRESULT queueMessage(LONG tick, DWORD message, LONG duration, bool dueNow);
     // The records of every connected output with a delivery buffer each.
     HRESULT prepareOutputs(const REFERENCE_TIME *start, IMediaSample *input);
     void releaseOutputs();

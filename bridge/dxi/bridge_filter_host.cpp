@@ -3,6 +3,8 @@
 // passed on to the instrument names.
 #include "bridge/dxi/bridge_filter.h"
 
+#include <algorithm>
+
 namespace Halvorin {
 
 namespace {
@@ -155,6 +157,51 @@ HRESULT STDMETHODCALLTYPE CBridgeFilter::TransportLoop(LONG from, LONG to)
     return S_OK;
 }
 
+HRESULT CBridgeFilter::QueueShortMessage(LONG tick, DWORD message, LONG duration)
+{
+    CDsAutoLock guard(&lock);
+    return queueMessage(tick, message, duration, true);
+}
+
+HRESULT CBridgeFilter::queueMessage(LONG tick, DWORD message, LONG duration, bool dueNow)
+{
+    QueuedEvent queued;
+    if (!ShortMessageEvent(tick, TicksToSamples(tick), message, queued))
+        return S_FALSE;
+    if (queued.kind == QueuedEvent::kNote)
+        queued.duration = duration;
+    queued.dueNow = dueNow;
+    queue_.Add(queued);
+    return S_OK;
+}
+
+namespace {
+
+DWORD packed(uint8_t status, int first, int second)
+{
+    return status | static_cast<DWORD>(first & 0x7F) << 8 | static_cast<DWORD>(second & 0x7F) << 16;
+}
+
+// The host's event as a short message; 0 for a kind the bridge drops.
+DWORD shortMessageOf(const DXI_EVENT &event)
+{
+    const uint8_t channel = event.channel & 0x0F;
+    switch (event.kind) {
+    case DXI_EVENT_NOTE:
+        return packed(0x90 | channel, event.note.number, event.note.value);
+    case DXI_EVENT_CONTROLLER:
+        return packed(0xB0 | channel, event.note.number, event.note.value);
+    case DXI_EVENT_WHEEL: {
+        const int wheel = std::clamp(event.wheel + 8192, 0, 0x3FFF);
+        return packed(0xE0 | channel, wheel, wheel >> 7);
+    }
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
 HRESULT STDMETHODCALLTYPE CBridgeFilter::ProcessEvents(LONG, LONG, LONG, IHostEventList *events)
 {
     if (!events)
@@ -167,41 +214,14 @@ HRESULT STDMETHODCALLTYPE CBridgeFilter::ProcessEvents(LONG, LONG, LONG, IHostEv
         DXI_EVENT event = {};
         if (FAILED(events->GetEvent(i, &event)))
             return E_FAIL;
-        QueuedEvent queued = {};
-        queued.tick = event.time;
-        queued.sample = TicksToSamples(event.time);
-        queued.dueNow = true;
-        switch (event.kind) {
-        case DXI_EVENT_NOTE:
-            queued.kind = QueuedEvent::kNote;
-            queued.number = event.note.number & 0x7F;
-            queued.value = event.note.value & 0x7F;
-            queued.duration = event.note.duration;
-            queue_.Add(queued);
-            if (event.note.duration > 0 && queued.value > 0) {
-                // The note's release, when its time comes.
-                queued.tick = event.time + event.note.duration;
-                queued.sample = TicksToSamples(queued.tick);
-                queued.value = 0;
-                queued.duration = 0;
-                queued.dueNow = false;
-                queue_.Add(queued);
-            }
-            break;
-        case DXI_EVENT_CONTROLLER:
-            queued.kind = QueuedEvent::kController;
-            queued.number = event.note.number & 0x7F;
-            queued.value = event.note.value & 0x7F;
-            queue_.Add(queued);
-            break;
-        case DXI_EVENT_WHEEL:
-            queued.kind = QueuedEvent::kWheel;
-            queued.wheel = event.wheel;
-            queue_.Add(queued);
-            break;
-        default:
-            break;
-        }
+        const DWORD message = shortMessageOf(event);
+        if (!message)
+            continue;
+        const bool note = event.kind == DXI_EVENT_NOTE;
+        QueueShortMessage(event.time, message, note ? event.note.duration : 0);
+        // A note with a duration: its release, when its time comes.
+        if (note && event.note.duration > 0 && (event.note.value & 0x7F) > 0)
+            queueMessage(event.time + event.note.duration, packed(0x80, event.note.number, 0), 0, false);
     }
     return S_OK;
 }

@@ -22,6 +22,15 @@ struct QueuedEvent {
     bool done;
 };
 
+// The queue entry of a packed short MIDI message (status | first data byte
+// << 8 | second data byte << 16, any channel) at a host tick and its
+// sample: 0x80 and 0x90 become notes (0x80, and 0x90 with velocity 0,
+// release), 0xB0 a controller, 0xE0 a wheel of (second << 7 | first) -
+// 8192; false for every other status. The entry is due in the coming block
+// and a note lasts kShortNoteDuration ticks.
+constexpr int32_t kShortNoteDuration = 1000;
+bool ShortMessageEvent(int32_t tick, int64_t sample, uint32_t message, QueuedEvent &event);
+
 class CBridgeMidiQueue {
 public:
     CBridgeMidiQueue() { events_.reserve(1024); }

@@ -96,7 +96,7 @@ bool CBridgeVstEffect::ConnectStreamProvider()
                                  MB_OK | MB_ICONERROR);
         return false;
     }
-    segmenter_.block.sampleRate = 44100;
+    segmenter_.block.sampleRate = sampleRate_ = 44100;
     segmenter_.block.tempo = 100.0f;
     reset();
     return true;
@@ -109,26 +109,40 @@ void CBridgeVstEffect::reset()
     pendingCount_ = 0;
 }
 
+void CBridgeVstEffect::programName(void *to) const
+{
+    char name[16] = "Not connected.";
+    if (provider_.Channel() >= 0 && provider_.Channel() < kChannels)
+        std::snprintf(name, sizeof name, "%i", provider_.Channel() + 1);
+    copyText(to, name, vst2::kMaxProgramNameLength);
+}
+
 CBridgeVstEffect *CBridgeVstEffect::of(vst2::Effect *effect)
 {
     return effect ? static_cast<CBridgeVstEffect *>(effect->object) : nullptr;
 }
 
-intptr_t CBridgeVstEffect::dispatch(int32_t opcode, int32_t, intptr_t value, void *ptr, float opt)
+intptr_t CBridgeVstEffect::dispatch(int32_t opcode, int32_t index, intptr_t value, void *ptr, float opt)
 {
     switch (opcode) {
     case vst2::effClose:
         delete this;
         return 1;
-    case vst2::effGetProgramName: {
-        char name[16] = "Not connected.";
-        if (provider_.Channel() >= 0 && provider_.Channel() < kChannels)
-            std::snprintf(name, sizeof name, "%i", provider_.Channel() + 1);
-        copyText(ptr, name, vst2::kMaxProgramNameLength);
+    case vst2::effGetProgramName:
+        programName(ptr);
         return 0;
-    }
+    case vst2::effGetProgramNameIndexed:
+        // The one program: a host's list of programs is never empty.
+        if (index != 0)
+            return 0;
+        programName(ptr);
+        return 1;
+    case vst2::effGetPlugCategory:
+        return vst2::kPlugCategSynth;
     case vst2::effSetSampleRate: {
         int rate = static_cast<int>(std::lround(opt));
+        if (rate > 0)
+            sampleRate_ = segmenter_.block.sampleRate = rate;
         provider_.Request(kOpSampleRate, &rate);
         return 0;
     }
@@ -222,8 +236,10 @@ void CBridgeVstEffect::render(float **outputs, int32_t frames, int32_t mode)
     double quarters = 0.0;
     const auto *time = reinterpret_cast<const vst2::TimeInfo *>(
         callHost(vst2::hostGetTime, vst2::kTimeTempoValid | vst2::kTimePpqPosValid, nullptr));
+    block.sampleRate = sampleRate_;
     if (time) {
-        block.sampleRate = static_cast<int32_t>(time->sampleRate);
+        if (time->sampleRate >= 1.0)
+            block.sampleRate = static_cast<int32_t>(time->sampleRate);
         if (time->flags & vst2::kTimeTempoValid)
             block.tempo = static_cast<float>(time->tempo);
         if ((time->flags & vst2::kTimePpqPosValid) && time->ppqPos > 0.0)

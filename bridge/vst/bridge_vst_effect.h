@@ -39,6 +39,8 @@ private:
     void processEvents(const vst2::Events *events);
     void render(float **outputs, int32_t frames, int32_t mode);
     void reset();
+    // The name of the one program: the channel, as hosts list it.
+    void programName(void *to) const;
     intptr_t callHost(int32_t opcode, intptr_t value, void *ptr);
 
     static CBridgeVstEffect *of(vst2::Effect *effect);
@@ -69,6 +71,9 @@ private:
     BridgeSegmenter segmenter_;
     // The last "playing" bit of the host's time information.
     bool playing_ = false;
+    // The host's rate as it set it; a block without time information is
+    // rendered at it.
+    int32_t sampleRate_ = 44100;
     int pendingCount_ = 0;
     PendingEvent pending_[kMaxPendingEvents];
     CBridgeVstEditor *editor_ = nullptr;

@@ -1,4 +1,5 @@
-// QN3_HalvorinVSTi: the VST 2 entry "main".
+// QN3_HalvorinVSTi: the VST 2 entry "main", exported a second time as
+// "VSTPluginMain" (qn3_halvorin_vsti.def) for the hosts that look for that.
 #include "bridge/vst/bridge_vst_effect.h"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)

@@ -46,8 +46,10 @@ constexpr int32_t FourCC(char a, char b, char c, char d)
                                 static_cast<uint32_t>(static_cast<unsigned char>(d)));
 }
 
-// The name of the entry a plug-in library exports.
+// The name of the entry a plug-in library exports, and the name 64-bit
+// hosts look for first (the same entry).
 constexpr char kEntryName[] = "main";
+constexpr char kEntryName64[] = "VSTPluginMain";
 // The effect record's magic.
 constexpr int32_t kEffectMagic = FourCC('V', 's', 't', 'P');
 // The protocol version a version 2 host answers (hostVersion) at least.
@@ -125,7 +127,9 @@ enum : int32_t {
     effEditClose = 15,
     effEditIdle = 19,
     effIdentify = 22,
-    effProcessEvents = 25, // ptr: Events*
+    effProcessEvents = 25,         // ptr: Events*
+    effGetProgramNameIndexed = 29, // index: the program; ptr: buffer as effGetProgramName
+    effGetPlugCategory = 35,
     effGetEffectName = 45, // ptr: buffer of kMaxEffectNameLength + 1 bytes
     effGetVendorString = 47,
     effGetProductString = 48,
@@ -146,6 +150,13 @@ enum : int32_t {
     hostGetVendorString = 32, // ptr: buffer of kMaxVendorStringLength + 1 bytes
     hostGetProductString = 33,
     hostCanDo = 37, // ptr: the question
+};
+
+// What effGetPlugCategory answers.
+enum : int32_t {
+    kPlugCategUnknown = 0,
+    kPlugCategEffect = 1,
+    kPlugCategSynth = 2,
 };
 
 // Text buffer sizes, without the terminator the buffers have room for.

@@ -1,10 +1,12 @@
 #include "bridge/asp/channel_client.h"
 
 #include "bridge/asp/shared_channels.h"
+#include "bridge/asp/tests/stand_in.h"
 #include "bridge/asp/tests/test_environment.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -57,16 +59,43 @@ TEST_F(ClaimTest, ClaimsTakeTheFreeChannelsInOrderUntilNoneIsLeft)
 
 TEST_F(ClaimTest, OnlyTheHolderReleasesAClaim)
 {
-    // A claim another process holds: this process has no client for it.
-    SharedChannel(0)->client = 0x7777;
+    // A claim another (running) process holds: this process has no client
+    // for it.
+    StandInProcess other("", true);
+    ASSERT_TRUE(other.Started());
+    SharedChannel(0)->client = other.Id();
     SharedChannel(0)->sampleRate = 48000;
     EXPECT_EQ(request(0, kOpRelease), 0);
-    EXPECT_EQ(SharedChannel(0)->client, 0x7777u);
+    EXPECT_EQ(SharedChannel(0)->client, other.Id());
     EXPECT_EQ(SharedChannel(0)->sampleRate, 48000);
     EXPECT_EQ(request(-1, kOpClaim), 1);
     SharedChannel(0)->client = 0;
     FullReset(*SharedChannel(0));
     EXPECT_EQ(request(7, kOpRelease), 0);
+}
+
+TEST_F(ClaimTest, AClaimWhoseHostIsGoneIsFree)
+{
+    // Hosts that died holding channels 0 and 2; channel 1 is held by one
+    // that runs.
+    StandInProcess running("", true);
+    ASSERT_TRUE(running.Started());
+    DWORD dead[2];
+    for (DWORD &id : dead) {
+        StandInProcess gone("", true);
+        ASSERT_TRUE(gone.Started());
+        id = gone.Id();
+    }
+    SharedChannel(0)->client = dead[0];
+    SharedChannel(1)->client = running.Id();
+    SharedChannel(2)->client = dead[1];
+    SharedChannel(0)->tempo = 133.0f;
+    EXPECT_EQ(request(-1, kOpClaim), 0);
+    EXPECT_EQ(SharedChannel(0)->client, GetCurrentProcessId());
+    EXPECT_EQ(SharedChannel(0)->tempo, 100.0f) << "taken from its defaults";
+    EXPECT_EQ(request(-1, kOpClaim), 2) << "the running host keeps its claim";
+    EXPECT_EQ(SharedChannel(1)->client, running.Id());
+    SharedChannel(1)->client = 0;
 }
 
 TEST_F(ClaimTest, OperationsOnBadChannelsAnswerZero)
@@ -348,6 +377,59 @@ TEST_F(StreamingTest, AProgramLeavingInTheMiddleOfAPullLetsTheHostGo)
         ASSERT_EQ(b[f], 3.0f) << "left as it was: " << f;
     }
     EXPECT_EQ(SharedChannel(0)->streaming, 0);
+}
+
+// A program that is late with one buffer costs the host one bounded wait:
+// that segment is silence, the host asks nothing more of it until it has
+// answered, and then hears it again (the late audio dropped).
+TEST_F(StreamingTest, ALateProgramCostsTheHostOneBoundedWait)
+{
+    program.reset();
+    HANDLE late = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    program = std::make_unique<Program>(0, kEngineFrames, "Rallimoth Omvel", -1,
+                                        [late](float *buffer, int frames, int number) {
+                                            if (number == 3)
+                                                WaitForSingleObject(late, 10000);
+                                            for (int f = 0; f < frames; ++f)
+                                                buffer[2 * f] = buffer[2 * f + 1] = patternLeft(number, f);
+                                        });
+    ASSERT_TRUE(program->Opened());
+    std::vector<float> a(256), b(256);
+    BridgeRenderBlock block = renderBlock(kModeReplace, 256, a.data(), b.data());
+    const auto render = [&] {
+        a.assign(256, 3.0f);
+        b.assign(256, 3.0f);
+        block.bufferA = a.data();
+        block.bufferB = b.data();
+        return request(0, kOpRender, &block);
+    };
+    for (int number : {1, 2}) {
+        ASSERT_EQ(render(), 256);
+        EXPECT_EQ(a[255], patternLeft(number, 255));
+    }
+    // The third buffer keeps the program busy: silence, after one wait.
+    ASSERT_EQ(render(), 256);
+    EXPECT_TRUE(std::all_of(a.begin(), a.end(), [](float s) { return s == 0.0f; }));
+    EXPECT_TRUE(std::all_of(b.begin(), b.end(), [](float s) { return s == 0.0f; }));
+    EXPECT_EQ(program->driver.Requests().size(), 3u);
+    for (int block = 0; block < 3; ++block) {
+        ASSERT_EQ(render(), 256);
+        EXPECT_EQ(a[0], 0.0f) << "silence while the program owes its answer";
+    }
+    EXPECT_EQ(program->driver.Requests().size(), 3u) << "nothing more asked of a program that owes an answer";
+    EXPECT_TRUE(SharedChannel(0)->programAttached) << "a program that runs keeps its channel";
+
+    // Its answer comes: the host hears it again from its next buffer.
+    SetEvent(late);
+    for (const DWORD start = GetTickCount(); a[255] == 0.0f;) {
+        ASSERT_LT(GetTickCount() - start, 5000u) << "the program was never heard again";
+        ASSERT_EQ(render(), 256);
+    }
+    EXPECT_EQ(a[255], patternLeft(static_cast<int>(program->driver.Requests().size()), 255))
+        << "the late buffer was dropped";
+    EXPECT_EQ(a[255], patternLeft(4, 255));
+    program.reset();
+    CloseHandle(late);
 }
 
 } // namespace

@@ -47,8 +47,11 @@ void EngineDriver::Serve(Quorvane::IAudioStreamProvider *provider)
                 requests_.push_back(block.framesWanted[index]);
                 order_.push_back(index);
             }
-            if (answered >= 0 && request > answered)
+            if (answered >= 0 && request > answered) {
+                if (request == answered + 1 && fellSilent)
+                    fellSilent();
                 continue;
+            }
             float *buffer = buffers_.data() + static_cast<size_t>(index) * 2 * frames;
             if (filler) {
                 const int wanted = block.framesWanted[index];

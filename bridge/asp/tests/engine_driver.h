@@ -38,6 +38,8 @@ public:
     std::function<void(float *, int, int)> filler;
     // Requests past this many are noted but never answered (-1: all are).
     int answered = -1;
+    // Called on the driver's thread at the first request left unanswered.
+    std::function<void()> fellSilent;
 
     Quorvane::ASPOPENPARAMS block = {};
 

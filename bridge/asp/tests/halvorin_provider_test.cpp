@@ -1,6 +1,7 @@
 #include "bridge/asp/halvorin_provider.h"
 
 #include "bridge/asp/channel_client.h"
+#include "bridge/asp/tests/stand_in.h"
 #include "bridge/asp/tests/test_environment.h"
 
 #include <gtest/gtest.h>
@@ -63,9 +64,44 @@ TEST_F(ProviderTest, OpenRefusesWhatTheChannelCannotCarry)
         EXPECT_EQ(driver.block.framesWanted, nullptr) << c.what;
         provider->Release();
     }
-    EXPECT_EQ(SharedChannel(1)->programAttached, 1) << "the holder keeps its channel";
+    EXPECT_EQ(SharedChannel(1)->programAttached, static_cast<int32_t>(GetCurrentProcessId()))
+        << "the holder keeps its channel";
     EXPECT_STREQ(SharedChannel(1)->programName, "Rallimoth Omvel");
     EXPECT_EQ(SharedChannel(2)->programAttached, 0);
+}
+
+TEST_F(ProviderTest, OpenTakesTheChannelOfAProgramThatDiedWithoutLettingGo)
+{
+    // Left behind as a program's process left it when it was killed while
+    // streaming, next to one whose program still runs.
+    StandInProcess running("", true);
+    ASSERT_TRUE(running.Started());
+    DWORD dead = 0;
+    {
+        StandInProcess gone("", true);
+        ASSERT_TRUE(gone.Started());
+        dead = gone.Id();
+    }
+    for (int n : {1, 2}) {
+        HalvorinChannel &channel = *SharedChannel(n);
+        channel.programAttached = static_cast<int32_t>(n == 1 ? dead : running.Id());
+        channel.streaming = 1;
+        channel.framesInBuffer = 100;
+        channel.pendingNote = 38;
+    }
+    {
+        Program again(1, 256);
+        ASSERT_TRUE(again.Opened()) << "the dead program holds nothing";
+        EXPECT_EQ(SharedChannel(1)->programAttached, static_cast<int32_t>(GetCurrentProcessId()));
+        EXPECT_EQ(SharedChannel(1)->pendingNote, kNoteNothing) << "nothing of the dead program's is left";
+        EXPECT_EQ(SharedChannel(1)->framesInBuffer, 0);
+        Program second(2, 256);
+        EXPECT_FALSE(second.Opened()) << "a running program keeps its channel";
+        EXPECT_EQ(SharedChannel(2)->programAttached, static_cast<int32_t>(running.Id()));
+    }
+    SharedChannel(2)->programAttached = 0;
+    SharedChannel(2)->streaming = 0;
+    LightReset(*SharedChannel(2));
 }
 
 TEST_F(ProviderTest, OpenTakesTheChannelAndReleaseGivesItBack)
@@ -76,7 +112,8 @@ TEST_F(ProviderTest, OpenTakesTheChannelAndReleaseGivesItBack)
         Program program(2, 2048, longName.c_str());
         ASSERT_TRUE(program.Opened());
         const HalvorinChannel &channel = *SharedChannel(2);
-        EXPECT_EQ(channel.programAttached, 1);
+        EXPECT_EQ(channel.programAttached, static_cast<int32_t>(GetCurrentProcessId()))
+            << "the program's process id";
         EXPECT_EQ(channel.streaming, 1);
         EXPECT_EQ(channel.maxFramesPerRequest, 2048);
         EXPECT_EQ(std::string(channel.programName), longName.substr(0, 63)) << "cut to its field";

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -195,6 +196,222 @@ TEST_F(ProcessTest, TheLaunchedProgramStreamsUntilItIsLetGo)
     EXPECT_EQ(notes.front(), kNoteNone);
     EXPECT_EQ(std::vector<long>(notes.begin() + 1, notes.end()),
               (std::vector<long>{38 | 100 << 16, kNoteTransportStopped}));
+}
+
+// A host block's render, timed; -1 when it never came back.
+double timedRender(Host &host)
+{
+    return TimedCall([&host] { host.render(); });
+}
+
+bool silent(const Host &host)
+{
+    return std::all_of(host.left.begin(), host.left.end(), [](float s) { return s == 0.0f; }) &&
+           std::all_of(host.right.begin(), host.right.end(), [](float s) { return s == 0.0f; });
+}
+
+// Renders until the program on the channel streams; false when it did not
+// within the time.
+bool renderUntilHeard(Host &host, DWORD timeoutMs = 15000)
+{
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs;) {
+        if (timedRender(host) < 0.0)
+            return false;
+        if (host.right[0] != 0.0f)
+            return true;
+    }
+    return false;
+}
+
+// Ends the process once it wrote into the file: in the middle of the host's
+// wait for it.
+class Killer {
+public:
+    Killer(StandInProcess &process, std::string file)
+        : process_(process), file_(std::move(file)), thread_(CreateThread(nullptr, 0, run, this, 0, nullptr))
+    {
+    }
+    ~Killer()
+    {
+        WaitForSingleObject(thread_, 20000);
+        CloseHandle(thread_);
+    }
+    bool Killed() const { return killed_; }
+
+private:
+    static DWORD WINAPI run(void *self)
+    {
+        auto *killer = static_cast<Killer *>(self);
+        for (const DWORD start = GetTickCount(); GetTickCount() - start < 15000; Sleep(1)) {
+            if (testing_support::fileExists(killer->file_)) {
+                killer->killed_ = TerminateProcess(killer->process_.Handle(), 9) != 0;
+                return 0;
+            }
+        }
+        return 0;
+    }
+    StandInProcess &process_;
+    std::string file_;
+    volatile bool killed_ = false;
+    HANDLE thread_;
+};
+
+// Longest a host block may take when its program dies in the middle of it:
+// the bound of the wait (at most 250 ms) and room for a loaded machine.
+constexpr double kGivenBackMs = 1000.0;
+
+// The program dies while the host waits for it, at each point of the
+// exchange: the host's call comes back within the bound with silence, and
+// a program started again on the channel is heard again.
+TEST_F(ProcessTest, AProgramKilledInTheMiddleOfABlockGivesTheHostItsThreadBack)
+{
+    // A block of 1024 frames takes four engine buffers of 256: the 43rd
+    // request is the third of a block.
+    const struct {
+        const char *hang;
+        int frames;
+        int heard; // frames of the last block the program still gave
+        const char *what;
+    } points[] = {
+        {"request:40", 256, 0, "waiting for the program's audio"},
+        {"notify:3", 256, 0, "waiting for the program's notify callback"},
+        {"request:42", 1024, 512, "waiting for the third engine buffer of a block"},
+    };
+    const int channel = request(-1, kOpClaim);
+    ASSERT_EQ(channel, 0);
+    for (const auto &point : points) {
+        SCOPED_TRACE(point.what);
+        const std::string silentFile =
+            folder.file(std::string("silent_") + std::to_string(&point - points) + ".txt");
+        StandInProcess program(std::string("-serve -hang:") + point.hang + " -silent:" + silentFile +
+                               " -halvorin:channel:1");
+        ASSERT_TRUE(program.Started());
+        Host host(channel, point.frames);
+        ASSERT_TRUE(renderUntilHeard(host)) << "the program never streamed";
+        {
+            Killer killer(program, silentFile);
+            // Notes keep the notifications coming; the program stops
+            // answering after a few, and is killed while the host waits.
+            double longest = 0.0;
+            for (int block = 0; block < 400 && !testing_support::fileExists(silentFile); ++block) {
+                host.block.noteCode = 36 + block % 2;
+                host.block.velocity = 100;
+                const double took = timedRender(host);
+                ASSERT_GE(took, 0.0) << "the host's call never came back";
+                longest = std::max(longest, took);
+            }
+            ASSERT_TRUE(testing_support::fileExists(silentFile)) << "the program never fell silent";
+            EXPECT_LT(longest, kGivenBackMs);
+            for (int f = 0; f < point.frames; ++f) {
+                if (f < point.heard)
+                    ASSERT_NE(host.right[f], 0.0f) << "the program's audio up to where it stopped: " << f;
+                else
+                    ASSERT_TRUE(host.left[f] == 0.0f && host.right[f] == 0.0f) << "then silence: " << f;
+            }
+        }
+        ASSERT_EQ(WaitForSingleObject(program.Handle(), 10000), WAIT_OBJECT_0);
+        for (int block = 0; block < 5; ++block) {
+            const double took = timedRender(host);
+            ASSERT_GE(took, 0.0);
+            EXPECT_LT(took, kGivenBackMs);
+            EXPECT_TRUE(silent(host)) << "silence without the program";
+        }
+        EXPECT_FALSE(host.programIs(kProgramName)) << "the dead program let go of the channel";
+
+        // Started again, the program attaches to the same channel and the
+        // host hears it.
+        StandInProcess again("-serve -halvorin:channel:1");
+        ASSERT_TRUE(again.Started());
+        host.block.noteCode = kNoteNone;
+        ASSERT_TRUE(renderUntilHeard(host)) << "the restarted program was never heard";
+        EXPECT_TRUE(host.programIs(kProgramName));
+        EXPECT_EQ(request(channel, kOpProgram, const_cast<char *>("")), 1);
+        EXPECT_EQ(WaitForSingleObject(again.Handle(), 10000), WAIT_OBJECT_0) << "the program let go";
+    }
+}
+
+// A program killed between two blocks leaves its channel to the program
+// started next, before the host has found it dead.
+TEST_F(ProcessTest, AProgramThatDiedHoldingItsChannelLeavesItToTheNext)
+{
+    const int channel = request(-1, kOpClaim);
+    ASSERT_EQ(channel, 0);
+    Host host(channel, 256);
+    {
+        StandInProcess program("-serve -halvorin:channel:1");
+        ASSERT_TRUE(program.Started());
+        ASSERT_TRUE(renderUntilHeard(host)) << "the program never streamed";
+    }
+    // The host renders nothing until the new program has the channel.
+    const std::string opened = folder.file("opened.txt");
+    StandInProcess again("-serve -pid:" + opened + " -halvorin:channel:1");
+    ASSERT_TRUE(again.Started());
+    for (const DWORD start = GetTickCount(); !testing_support::fileExists(opened);) {
+        ASSERT_LT(GetTickCount() - start, 15000u) << "the program never opened the channel";
+        ASSERT_EQ(WaitForSingleObject(again.Handle(), 20), WAIT_TIMEOUT) << "the program could not open";
+    }
+    EXPECT_EQ(awaitFile(opened), std::to_string(again.Id()));
+    host.block.noteCode = 38;
+    host.block.velocity = 90;
+    ASSERT_TRUE(renderUntilHeard(host)) << "the new program was never heard";
+    EXPECT_TRUE(host.programIs(kProgramName));
+    EXPECT_EQ(request(channel, kOpProgram, const_cast<char *>("")), 1);
+    EXPECT_EQ(WaitForSingleObject(again.Handle(), 10000), WAIT_OBJECT_0) << "the program let go";
+}
+
+// A program killed and started again at once while the host renders on:
+// whichever of them the host's waits meet, the new program is heard.
+TEST_F(ProcessTest, AProgramRestartedWhileTheHostRendersIsHeard)
+{
+    const int channel = request(-1, kOpClaim);
+    ASSERT_EQ(channel, 0);
+    Host host(channel, 256);
+    auto program = std::make_unique<StandInProcess>("-serve -halvorin:channel:1");
+    ASSERT_TRUE(renderUntilHeard(host)) << "the program never streamed";
+    // The frame count the stand-in streams tells the programs apart: the
+    // dead one got far beyond where the new one starts.
+    constexpr float kFar = 20000.0f;
+    for (int restart = 0; restart < 3; ++restart) {
+        SCOPED_TRACE(restart);
+        for (const DWORD start = GetTickCount(); host.left[0] < kFar;) {
+            ASSERT_LT(GetTickCount() - start, 15000u) << "the program stopped streaming";
+            ASSERT_GE(timedRender(host), 0.0);
+        }
+        program->Kill();
+        program = std::make_unique<StandInProcess>("-serve -halvorin:channel:1");
+        ASSERT_TRUE(program->Started());
+        for (const DWORD start = GetTickCount(); host.right[0] == 0.0f || host.left[0] >= kFar;) {
+            ASSERT_LT(GetTickCount() - start, 15000u) << "the new program was never heard";
+            ASSERT_GE(timedRender(host), 0.0);
+        }
+    }
+    EXPECT_EQ(request(channel, kOpProgram, const_cast<char *>("")), 1);
+    EXPECT_EQ(WaitForSingleObject(program->Handle(), 10000), WAIT_OBJECT_0) << "the program let go";
+}
+
+// A host killed while it renders leaves its claim: the next host gets the
+// channel and hears the program that still runs.
+TEST_F(ProcessTest, AHostKilledHoldingItsClaimLeavesTheChannelToTheNextHost)
+{
+    StandInProcess program("-serve -halvorin:channel:1");
+    ASSERT_TRUE(program.Started());
+    const std::string heard = folder.file("host.txt");
+    StandInProcess deadHost("-host:" + heard);
+    ASSERT_TRUE(deadHost.Started());
+    ASSERT_EQ(awaitFile(heard), "0") << "the first host heard the program on channel 0";
+    deadHost.Kill();
+
+    EXPECT_EQ(request(-1, kOpClaim), 0) << "the dead host's claim is free";
+    Host host(0, 256);
+    ASSERT_TRUE(renderUntilHeard(host)) << "the program was never heard by the next host";
+    float next = host.left[255] + 1.0f;
+    for (int block = 0; block < 20; ++block) {
+        ASSERT_GE(timedRender(host), 0.0);
+        for (int f = 0; f < 256; ++f, next += 1.0f)
+            ASSERT_EQ(host.left[f], next) << "frames follow each other";
+    }
+    EXPECT_EQ(request(0, kOpProgram, const_cast<char *>("")), 1);
+    EXPECT_EQ(WaitForSingleObject(program.Handle(), 10000), WAIT_OBJECT_0) << "the program let go";
 }
 
 // The host drives the program that streams through the real sound engine:

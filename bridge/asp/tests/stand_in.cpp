@@ -20,6 +20,56 @@ std::string standInCommand()
     return command;
 }
 
+StandInProcess::StandInProcess(const std::string &arguments, bool suspended)
+{
+    std::string line = standInCommand() + " " + arguments;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, suspended ? CREATE_SUSPENDED : 0,
+                        nullptr, nullptr, &startup, &process))
+        return;
+    CloseHandle(process.hThread);
+    process_ = process.hProcess;
+    id_ = process.dwProcessId;
+}
+
+void StandInProcess::Kill()
+{
+    if (!process_)
+        return;
+    TerminateProcess(process_, 9);
+    WaitForSingleObject(process_, 10000);
+    CloseHandle(process_);
+    process_ = nullptr;
+}
+
+double TimedCall(std::function<void()> call, DWORD timeoutMs)
+{
+    // Owned by the thread: a call left running keeps what it uses.
+    auto *owned = new std::function<void()>(std::move(call));
+    const auto run = [](void *function) -> DWORD {
+        auto *f = static_cast<std::function<void()> *>(function);
+        (*f)();
+        delete f;
+        return 0;
+    };
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    HANDLE thread = CreateThread(nullptr, 0, run, owned, 0, nullptr);
+    if (!thread) {
+        delete owned;
+        return -1.0;
+    }
+    const bool back = WaitForSingleObject(thread, timeoutMs) == WAIT_OBJECT_0;
+    QueryPerformanceCounter(&end);
+    CloseHandle(thread);
+    return back ? 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
+                      static_cast<double>(frequency.QuadPart)
+                : -1.0;
+}
+
 void registerLaunch(const char *name, const std::string &data, DWORD type)
 {
     HKEY key = nullptr;

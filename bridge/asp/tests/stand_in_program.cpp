@@ -7,7 +7,17 @@
 //                           beside it as the sound engine does, streams
 //                           (left: a running frame count, right: the last
 //                           note code published to it) and lets go when
-//                           asked through "<program>_DCNT".
+//                           asked through "<program>_DCNT";
+//     -pid:<file>           with -serve, writes its process id there once
+//                           it streams;
+//     -hang:request:<n>     with -serve, answers n buffer requests and no
+//                           more, or
+//     -hang:notify:<n>      takes n notifications and then stops in the
+//                           next one, for good; either way it writes
+//                           "silent" into the file of -silent:<file> then;
+//   -host:<file>            a host: claims a channel through the module and
+//                           renders block after block, and writes the
+//                           channel into the file once it hears the program.
 // With -machine:<key> it first maps HKEY_LOCAL_MACHINE to that key below
 // HKEY_CURRENT_USER, as its parent test did.
 #include "bridge/asp/halvorin_request.h"
@@ -79,11 +89,28 @@ int query(const std::string &what)
     return 0;
 }
 
+bool writeText(const std::string &file, const std::string &text)
+{
+    FILE *out = std::fopen(file.c_str(), "wb");
+    if (!out)
+        return false;
+    std::fputs(text.c_str(), out);
+    std::fclose(out);
+    return true;
+}
+
 std::atomic<long> lastNote{Halvorin::kNoteNothing};
 FILE *notifyLog = nullptr;
+// Notifications to take before the program stops in one (-1: all).
+long notifyAnswered = -1;
+std::string silentFile;
 
 void notified(ULONG_PTR, long note, long position, float tempo, long bend, long mod)
 {
+    if (notifyAnswered >= 0 && notifyAnswered-- == 0) {
+        writeText(silentFile, "silent");
+        Sleep(INFINITE);
+    }
     if (note != Halvorin::kNoteNothing)
         lastNote = note;
     if (notifyLog) {
@@ -103,6 +130,11 @@ int serve(const std::string &line)
     const std::string log = argument(line, "-log:");
     if (!log.empty())
         notifyLog = std::fopen(log.c_str(), "wb");
+    silentFile = argument(line, "-silent:");
+    const std::string hang = argument(line, "-hang:");
+    const int hangAfter = hang.empty() ? -1 : std::atoi(hang.substr(hang.find(':') + 1).c_str());
+    if (hang.rfind("notify:", 0) == 0)
+        notifyAnswered = hangAfter;
     // What the program's launcher waits on for the bridge to let it go.
     HANDLE letGo = CreateEventA(nullptr, TRUE, FALSE, (name + "_DCNT").c_str());
     HMODULE module = loadProvider();
@@ -111,6 +143,10 @@ int serve(const std::string &line)
         return 3;
     Quorvane::IAudioStreamProvider *provider = getInterface();
     EngineDriver driver(channel, 256);
+    if (hang.rfind("request:", 0) == 0) {
+        driver.answered = hangAfter;
+        driver.fellSilent = [] { writeText(silentFile, "silent"); };
+    }
     long frameCount = 0;
     driver.filler = [&frameCount](float *buffer, int frames, int) {
         for (int f = 0; f < frames; ++f, ++frameCount) {
@@ -125,6 +161,8 @@ int serve(const std::string &line)
     provider->SetCallback(notified, 0);
     driver.Serve(provider);
     provider->Start();
+    if (const std::string pid = argument(line, "-pid:"); !pid.empty())
+        writeText(pid, std::to_string(GetCurrentProcessId()));
     const DWORD waited = WaitForSingleObject(letGo, 60000);
     driver.Stop();
     provider->Release();
@@ -132,6 +170,33 @@ int serve(const std::string &line)
         std::fclose(notifyLog);
     CloseHandle(letGo);
     return waited == WAIT_OBJECT_0 ? 0 : 5;
+}
+
+// Renders 64-frame blocks on the first free channel until it is ended.
+int host(const std::string &file)
+{
+    HMODULE module = loadProvider();
+    auto request = entry<Halvorin::RequestProc>(module, "ASPHalvorinRequest");
+    const int channel = request ? request(-1, Halvorin::kOpClaim, nullptr) : -1;
+    if (channel < 0)
+        return 3;
+    float left[64], right[64];
+    Halvorin::BridgeRenderBlock block = {};
+    block.sampleRate = 44100;
+    block.tempo = 100.0f;
+    block.noteCode = Halvorin::kNoteNone;
+    block.mode = Halvorin::kModeReplace;
+    bool told = false;
+    for (;;) {
+        block.frames = 64;
+        block.bufferA = left;
+        block.bufferB = right;
+        request(channel, Halvorin::kOpRender, &block);
+        if (!told && right[0] != 0.0f)
+            told = writeText(file, std::to_string(channel));
+        if (!told)
+            Sleep(1);
+    }
 }
 
 } // namespace
@@ -148,5 +213,7 @@ int main()
         return query(what);
     if (line.find("-serve") != std::string::npos)
         return serve(line);
+    if (const std::string file = argument(line, "-host:"); !file.empty())
+        return host(file);
     return 1;
 }

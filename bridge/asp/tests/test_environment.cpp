@@ -26,10 +26,12 @@ public:
 
 } // namespace
 
-Program::Program(int channel, int framesPerBuffer, const char *name, int answered)
+Program::Program(int channel, int framesPerBuffer, const char *name, int answered,
+                 std::function<void(float *, int, int)> filler)
     : provider(new CHalvorinProvider), driver(channel, framesPerBuffer)
 {
     driver.answered = answered;
+    driver.filler = std::move(filler);
     opened_ = provider->Open(&driver.block, name) == 1;
     if (!opened_)
         return;

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,10 @@ namespace halvorin_test {
 // A program attached to a channel: opened, started and served.
 class Program {
 public:
-    // An engine that answers only its first answered requests when given.
-    Program(int channel, int framesPerBuffer, const char *name = "Rallimoth Omvel", int answered = -1);
+    // An engine that answers only its first answered requests when given,
+    // and fills its buffers with filler when given.
+    Program(int channel, int framesPerBuffer, const char *name = "Rallimoth Omvel", int answered = -1,
+            std::function<void(float *, int, int)> filler = {});
     ~Program();
     Program(const Program &) = delete;
     Program &operator=(const Program &) = delete;

@@ -8,6 +8,8 @@
 
 #include <control.h>
 
+#include <ios>
+
 using namespace Halvorin;
 using namespace dxi_test;
 
@@ -119,6 +121,81 @@ TEST_F(StreamTest, ControllersReachTheNextSegment)
     EXPECT_EQ(segments[1].mod, 77);
     EXPECT_EQ(segments[1].frames, 3675 - 1102) << "the release waits for the pedal";
     EXPECT_EQ(segments[2].noteCode, kNoteNone);
+}
+
+// Raw short messages as a host hands them, packed with their time: notes
+// of 1000 ticks, controllers and the wheel are queued, other statuses are
+// dropped.
+TEST_F(StreamTest, RawShortMessagesAreQueuedAsNotesControllersAndTheWheel)
+{
+    const struct {
+        DWORD message;
+        HRESULT result;
+        QueuedEvent::Kind kind;
+        int number, value, wheel;
+    } cases[] = {
+        {0x00642690, S_OK, QueuedEvent::kNote, 38, 100, 0},      // note on, channel 1
+        {0x0040268F, S_OK, QueuedEvent::kNote, 38, 0, 0},        // note off, channel 16, its velocity dropped
+        {0x00002899, S_OK, QueuedEvent::kNote, 40, 0, 0},        // note on of velocity 0
+        {0x00FF01B2, S_OK, QueuedEvent::kController, 1, 127, 0}, // masked to 7 bits
+        {0x004000E0, S_OK, QueuedEvent::kWheel, 0, 0, 0},
+        {0x007F7FE0, S_OK, QueuedEvent::kWheel, 0, 0, 8191},
+        {0x000000E3, S_OK, QueuedEvent::kWheel, 0, 0, -8192},
+        {0x000005C0, S_FALSE, QueuedEvent::kNote, 0, 0, 0}, // program change
+        {0x004026A0, S_FALSE, QueuedEvent::kNote, 0, 0, 0}, // key pressure
+        {0x000040D0, S_FALSE, QueuedEvent::kNote, 0, 0, 0}, // channel pressure
+        {0x000000F8, S_FALSE, QueuedEvent::kNote, 0, 0, 0}, // clock
+    };
+    for (const auto &c : cases) {
+        const size_t before = filter->Queue().Events().size();
+        EXPECT_EQ(filter->QueueShortMessage(kTick480, c.message), c.result) << std::hex << c.message;
+        if (c.result != S_OK) {
+            EXPECT_EQ(filter->Queue().Events().size(), before) << std::hex << c.message;
+            continue;
+        }
+        ASSERT_EQ(filter->Queue().Events().size(), before + 1) << std::hex << c.message;
+        const QueuedEvent &queued = filter->Queue().Events().back();
+        EXPECT_EQ(queued.kind, c.kind) << std::hex << c.message;
+        EXPECT_EQ(queued.tick, kTick480);
+        EXPECT_EQ(queued.sample, kSample480);
+        EXPECT_TRUE(queued.dueNow);
+        if (c.kind == QueuedEvent::kWheel) {
+            EXPECT_EQ(queued.wheel, c.wheel) << std::hex << c.message;
+            continue;
+        }
+        EXPECT_EQ(queued.number, c.number) << std::hex << c.message;
+        EXPECT_EQ(queued.value, c.value) << std::hex << c.message;
+        if (c.kind == QueuedEvent::kNote) {
+            EXPECT_EQ(queued.duration, 1000) << std::hex << c.message;
+        }
+    }
+}
+
+// A raw note cuts the block at its frame as the host's own note does, and a
+// raw wheel bends the segment after it.
+TEST_F(StreamTest, RawShortMessagesPlayLikeTheHostsEvents)
+{
+    ASSERT_EQ(filter->TransportStart(0), S_OK);
+    recorder.Take();
+    EXPECT_EQ(filter->QueueShortMessage(0, 0x002000E0), S_OK);
+    EXPECT_EQ(filter->QueueShortMessage(kTick480, 0x00642690), S_OK);
+    ASSERT_EQ(deliver(4096, 9000, 0.25f), S_OK);
+    std::vector<BridgeRenderBlock> segments = recorder.TakeSegments();
+    ASSERT_EQ(segments.size(), 2u);
+    EXPECT_EQ(segments[0].frames, kSample480 - 9000);
+    EXPECT_EQ(segments[0].position, 480);
+    EXPECT_EQ(segments[1].noteCode, 38);
+    EXPECT_EQ(segments[1].velocity, 100);
+    EXPECT_EQ(segments[1].bend, (0x20 << 7) - 8192);
+    EXPECT_TRUE(filter->Queue().Empty()) << "a raw note brings no release of its own";
+
+    // Its release is the host's own note off (tick 640 is sample 14700).
+    EXPECT_EQ(filter->QueueShortMessage(640, 0x00002680), S_OK);
+    ASSERT_EQ(deliver(4096, 9000 + 4096, 0.25f, false), S_OK);
+    segments = recorder.TakeSegments();
+    ASSERT_EQ(segments.size(), 2u);
+    EXPECT_EQ(segments[0].frames, 14700 - 9000 - 4096);
+    EXPECT_EQ(segments[1].noteCode, kNoteNone);
 }
 
 // With an envelope on "Enabled" a block is cut every 0.02 s (882 samples)

@@ -2,6 +2,7 @@
 // plays the program stand-in through the shipped stream provider, started
 // and let go from the bridge's property page.
 #include "bridge/asp/halvorin_request.h"
+#include "bridge/asp/tests/stand_in.h"
 #include "bridge/common/tests/recorder_fixture.h"
 #include "bridge/dxi/bridge_ids.h"
 #include "bridge/dxi/tests/dxi_test_host.h"
@@ -15,8 +16,10 @@
 #include <control.h>
 #include <ocidl.h>
 
+#include <atomic>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace Halvorin;
@@ -329,6 +332,50 @@ TEST_F(DxiHostTest, TheHostPlaysTheProgramThroughTheBridge)
     }
     pump(500);
     EXPECT_NE(SendMessageA(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
+// The program stops answering while the host's streaming thread waits for
+// it inside the filter's lock: the host's events and its Stop wait for one
+// bounded wait at most, not for the program.
+TEST_F(DxiHostTest, ASilentProgramHoldsTheHostsStopForOneWaitAtMost)
+{
+    testing_support::TempFolder files;
+    const std::string silentFile = files.file("silent.txt");
+    halvorin_test::StandInProcess program("-serve -hang:request:80 -silent:" + silentFile +
+                                          " -halvorin:channel:1");
+    ASSERT_TRUE(program.Started());
+    std::vector<float> heard;
+    int64_t start = 0;
+    for (const DWORD begin = GetTickCount(); heard.empty() || heard[1] == 0.5f; start += kFrames) {
+        ASSERT_LT(GetTickCount() - begin, 15000u) << "the program never streamed";
+        heard = play(start);
+    }
+    // The host's streaming thread plays on until the graph stops.
+    std::atomic<bool> done{false};
+    std::thread streaming([&] {
+        for (int64_t at = start; !play(at).empty(); at += kFrames) {
+        }
+        done = true;
+    });
+    for (const DWORD begin = GetTickCount(); !testing_support::fileExists(silentFile); Sleep(1))
+        ASSERT_LT(GetTickCount() - begin, 15000u) << "the program never fell silent";
+    // A block of 4096 frames at 44.1 kHz is waited for 236 ms at most; the
+    // rest is room for a loaded machine.
+    constexpr double kOneWaitMs = 1000.0;
+    const auto timed = [](auto call) {
+        LARGE_INTEGER frequency, begin, end;
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&begin);
+        call();
+        QueryPerformanceCounter(&end);
+        return 1000.0 * static_cast<double>(end.QuadPart - begin.QuadPart) /
+               static_cast<double>(frequency.QuadPart);
+    };
+    EventList none({});
+    EXPECT_LT(timed([&] { synth->ProcessEvents(0, 0, -1, &none); }), kOneWaitMs) << "the host's events";
+    EXPECT_LT(timed([&] { control->Stop(); }), kOneWaitMs) << "the host's Stop";
+    streaming.join();
+    EXPECT_TRUE(done);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -120,6 +121,51 @@ TEST_F(VstEffectTest, ThePluginIsAnInstrumentWithTwoOutputs)
     EXPECT_EQ(Text(effect, vst2::effGetProgramName), "3") << "channel 2";
     Dispatch(effect, vst2::effSetProgramName, 0, const_cast<char *>("other"));
     EXPECT_EQ(Text(effect, vst2::effGetProgramName), "3");
+}
+
+// What hosts ask to sort and list the plug-in: an instrument with one
+// program, named, and current.
+TEST_F(VstEffectTest, HostsListItAsAnInstrumentWithOneNamedProgram)
+{
+    create();
+    EXPECT_EQ(Dispatch(effect, vst2::effGetPlugCategory), vst2::kPlugCategSynth);
+    EXPECT_EQ(vst2::kPlugCategSynth, 2);
+    EXPECT_EQ(Dispatch(effect, vst2::effGetProgram), 0);
+    char name[vst2::kMaxProgramNameLength + 1];
+    std::memset(name, '?', sizeof name);
+    EXPECT_EQ(effect->dispatcher(effect, vst2::effGetProgramNameIndexed, 0, 0, name, 0.0f), 1);
+    EXPECT_STREQ(name, "3") << "the one program's name, as effGetProgramName gives it";
+    EXPECT_EQ(Text(effect, vst2::effGetProgramName), name);
+    std::memset(name, '?', sizeof name);
+    EXPECT_EQ(effect->dispatcher(effect, vst2::effGetProgramNameIndexed, 1, 0, name, 0.0f), 0)
+        << "there is no second program";
+    EXPECT_EQ(name[0], '?');
+}
+
+// The rate the host set stands for blocks without time information, also
+// after a suspend and resume.
+TEST_F(VstEffectTest, ABlockWithoutTimeInformationUsesTheRateTheHostSet)
+{
+    create();
+    host.giveTime = false;
+    Dispatch(effect, vst2::effSetSampleRate, 0, nullptr, 48000.0f);
+    const std::vector<RecordedCall> calls = recorder.Take();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].op, kOpSampleRate);
+    Dispatch(effect, vst2::effMainsChanged, 0);
+    Dispatch(effect, vst2::effMainsChanged, 1);
+    processReplacing(32);
+    std::vector<BridgeRenderBlock> segments = recorder.TakeSegments();
+    ASSERT_EQ(segments.size(), 1u);
+    EXPECT_EQ(segments[0].sampleRate, 48000);
+
+    // The host's time information, when it comes, says the rate.
+    host.giveTime = true;
+    host.time.sampleRate = 96000.0;
+    processReplacing(32);
+    segments = recorder.TakeSegments();
+    ASSERT_EQ(segments.size(), 1u);
+    EXPECT_EQ(segments[0].sampleRate, 96000);
 }
 
 TEST_F(VstEffectTest, CanDoAnswersExactlyItsQuestions)

@@ -75,6 +75,15 @@ protected:
     std::vector<float> left = std::vector<float>(kFrames), right = std::vector<float>(kFrames);
 };
 
+// 64-bit hosts look for "VSTPluginMain" first: the same entry as "main".
+TEST_F(VstModuleTest, TheModuleExportsItsEntryUnderBothNames)
+{
+    const FARPROC main = GetProcAddress(module, vst2::kEntryName);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(GetProcAddress(module, "VSTPluginMain"), main);
+    EXPECT_STREQ(vst2::kEntryName64, "VSTPluginMain");
+}
+
 TEST_F(VstModuleTest, TheHostDrivesTheProgramThroughTheBridge)
 {
     vst2::Effect *effect = open();
