@@ -101,8 +101,9 @@ public:
     int StringCtrl(void *out, char *name, long controller) override;
     int StringNote(void *out, char *name, long channel, long bank, long program, long note) override;
     char *GetZQSoftSynthName(void *out) override;
-    // No output module the engine loads takes SysEx yet.
-    ISysExPort *GetSysExPort(void *) override { return nullptr; }
+    // A MIDI output's port object of the MIDI output module, for the port
+    // the output plays to; null for any other output.
+    ISysExPort *GetSysExPort(void *out) override;
 
     CSoundMngr *manager;
     CSong *song;

@@ -170,6 +170,15 @@ long CSongTract::GetOutType(void *out)
     return o ? o->kind : -1;
 }
 
+ISysExPort *CSongTract::GetSysExPort(void *out)
+{
+    CSSynthElem *o = output(out);
+    if (!o || o->kind != OUT_MIDI || !o->Synth() || !manager)
+        return nullptr;
+    // Parameter 0 holds the port the output was made for.
+    return manager->GetMIDIOutPort(static_cast<long>(o->Synth()->GetParam(0)));
+}
+
 void *CSongTract::GetNextOut(void *out)
 {
     if (!out)

@@ -260,6 +260,11 @@ long CSoundMngr::GetMIDIPortID(int direction, char *name)
     return midiPortID ? midiPortID(direction, name) : 0;
 }
 
+ISysExPort *CSoundMngr::GetMIDIOutPort(long index)
+{
+    return midiOutPort && index >= 0 ? midiOutPort(index) : nullptr;
+}
+
 void CSoundMngr::SetNotify(ASPNotifyProc callback, ULONG_PTR user)
 {
     if (provider)
@@ -317,6 +322,8 @@ bool CSoundMngr::loadMidiModule()
     midiStepSignal = reinterpret_cast<MIDIOutStepSignalProc>(entry("MIDIOutStepSignal"));
     midiPortName = reinterpret_cast<GetMIDIPortNameProc>(entry("GetMIDIPortName"));
     midiPortID = reinterpret_cast<GetMIDIPortIDProc>(entry("GetMIDIPortID"));
+    // A module without SysEx still plays; its ports then take none.
+    midiOutPort = reinterpret_cast<GetMIDIOutPortProc>(entry("GetMIDIOutPort"));
     return midiStepSignal && midiPortName && midiPortID;
 }
 
@@ -363,6 +370,7 @@ void CSoundMngr::EngineStop()
     midiStepSignal = nullptr;
     midiPortName = nullptr;
     midiPortID = nullptr;
+    midiOutPort = nullptr;
     DisconnectASP();
     started = 0;
     samplePosition = 0;

@@ -30,6 +30,9 @@ class CSongTract;
 using MIDIOutStepSignalProc = void (*)();
 using GetMIDIPortNameProc = char *(*)(int direction, long index);
 using GetMIDIPortIDProc = long (*)(int direction, char *name);
+// The module's object that sends SysEx to output port index (the module
+// owns it); null when there is no such port.
+using GetMIDIOutPortProc = ISysExPort *(*)(long index);
 
 // Buffers the engine hands a stream provider.
 constexpr int kAspBuffers = 4;
@@ -64,6 +67,9 @@ public:
     char *GetMIDIPortName(int direction, long index) override;
     long GetMIDIPortID(int direction, char *name) override;
     void SetNotify(ASPNotifyProc callback, ULONG_PTR user) override;
+    // The MIDI output module's SysEx object of output port index; null
+    // while the engine is stopped or when the module has none for it.
+    ISysExPort *GetMIDIOutPort(long index);
 
     // The active tract, else the front tract.
     CSongTract *GetActiveSongTract();
@@ -96,6 +102,7 @@ public:
     MIDIOutStepSignalProc midiStepSignal = nullptr;
     GetMIDIPortNameProc midiPortName = nullptr;
     GetMIDIPortIDProc midiPortID = nullptr;
+    GetMIDIOutPortProc midiOutPort = nullptr;
 
 private:
     friend DWORD WINAPI EngineThreadProc(void *manager);

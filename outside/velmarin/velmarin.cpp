@@ -1,7 +1,10 @@
 // Velmarin.dll, the MIDI output module the sound engine loads while it
-// runs: the Windows MIDI output ports by name and number, and the step
-// signal the render thread gives once per buffer. Where the system has no
-// MIDI output device it lists none, and the step has nothing to do.
+// runs: the Windows MIDI output ports by name and number, their SysEx
+// objects, and the step signal the render thread gives once per buffer.
+// Where the system has no MIDI output device it lists none, and the step
+// has nothing to do.
+#include "outside/velmarin/sysex_port.h"
+
 #include <windows.h>
 #include <mmsystem.h>
 
@@ -13,15 +16,24 @@ namespace {
 // Directions of the port functions: 1 asks for outputs.
 constexpr int kOutputs = 1;
 
-// Names handed out stay valid until the module is unloaded.
-char portNames[32][MAXPNAMELEN];
+constexpr long kMaxPorts = 32;
+
+// Names and port objects handed out stay valid until the module is
+// unloaded.
+char portNames[kMaxPorts][MAXPNAMELEN];
+velmarin::SysExPort sysExPorts[kMaxPorts];
+
+bool IsOutputPort(long index)
+{
+    return index >= 0 && index < static_cast<long>(midiOutGetNumDevs()) && index < kMaxPorts;
+}
 
 std::atomic<long> steps{0};
 
 } // namespace
 
-// Called by the render thread once per buffer. The module opens no port
-// itself: what it would send goes through outputs that hold one.
+// Called by the render thread once per buffer. The step opens no port:
+// what it would send goes through outputs that hold one.
 extern "C" __declspec(dllexport) void MIDIOutStepSignal()
 {
     steps.fetch_add(1, std::memory_order_relaxed);
@@ -30,7 +42,7 @@ extern "C" __declspec(dllexport) void MIDIOutStepSignal()
 // The name of output port index, or null when there is no such port.
 extern "C" __declspec(dllexport) char *GetMIDIPortName(int direction, long index)
 {
-    if (direction != kOutputs || index < 0 || index >= static_cast<long>(midiOutGetNumDevs()) || index >= 32)
+    if (direction != kOutputs || !IsOutputPort(index))
         return nullptr;
     MIDIOUTCAPSA caps = {};
     if (midiOutGetDevCapsA(static_cast<UINT_PTR>(index), &caps, sizeof caps) != MMSYSERR_NOERROR)
@@ -53,6 +65,16 @@ extern "C" __declspec(dllexport) long GetMIDIPortID(int direction, char *name)
             return static_cast<long>(i);
     }
     return -1;
+}
+
+// The object that sends SysEx to output port index, or null when there is
+// no such port.
+extern "C" __declspec(dllexport) Quorvane::ISysExPort *GetMIDIOutPort(long index)
+{
+    if (!IsOutputPort(index))
+        return nullptr;
+    sysExPorts[index].SetDevice(static_cast<UINT>(index));
+    return &sysExPorts[index];
 }
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
