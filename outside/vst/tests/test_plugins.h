@@ -35,8 +35,7 @@ class HeldPlugin {
 public:
     explicit HeldPlugin(const std::string &name) : path(pluginPath(name)), module(LoadLibraryA(path.c_str()))
     {
-        if (module)
-            entry<TestVstResetProc>("TestVstReset")();
+        reset();
     }
     ~HeldPlugin()
     {
@@ -47,6 +46,12 @@ public:
     HeldPlugin &operator=(const HeldPlugin &) = delete;
 
     TEST_VST_PROBE &probe() { return *entry<TestVstProbeProc>("TestVstProbe")(); }
+    // What it saw and its parameters back to those of a fresh load.
+    void reset()
+    {
+        if (module)
+            entry<TestVstResetProc>("TestVstReset")();
+    }
 
     const std::string path;
     const HMODULE module;
