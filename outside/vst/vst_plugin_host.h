@@ -86,6 +86,9 @@ private:
 
     ChangedProc changed_;
     void *owner_;
+    // Taken after the song tract's lock where both are held (the engine
+    // adds and deletes outputs under its lock); the render thread, which
+    // holds the tract's lock, only tries it.
     CRITICAL_SECTION lock_;
     HMODULE module_ = nullptr;
     vst2::Effect *effect_ = nullptr;

@@ -5,6 +5,7 @@
 #include "sound/module_keys.h"
 #include "sound/ssynth_elem.h"
 #include "sound/tests/engine_fixture.h"
+#include "testing/realtime_counters.h"
 
 #include <gtest/gtest.h>
 
@@ -134,6 +135,28 @@ TEST_F(MidiOutputTest, MessagesAndSysExReachThePort)
     ASSERT_EQ(entry<SysExReceivedProc>("FixtureSysExReceived")(1, arrived, sizeof arrived),
               static_cast<long>(sizeof identity));
     EXPECT_EQ(std::memcmp(arrived, identity, sizeof identity), 0);
+}
+
+// The module as the engine loads it: taking and stamping each block's
+// messages neither allocates nor opens files.
+TEST_F(MidiOutputTest, TheLoadedModuleRendersWithoutAllocatingOrOpeningFiles)
+{
+    void *out = midiOut("Fixture Port A");
+    ASSERT_NE(out, nullptr);
+    ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA("TembriMIDI.dll")));
+    IQuorvaneSoftSynth *synth = tract()->GetISoftSynth(out);
+    std::vector<float> buffer(2 * 256);
+    float *target[1] = {buffer.data()};
+    testing_support::RealTimeCounter counter;
+    for (int block = 0; block < 50; ++block) {
+        const uint8_t on[4] = {0x99, 36, 100, 0}, off[4] = {0x89, 36, 0, 0};
+        synth->MidiIn(on, 0);
+        synth->MidiIn(off, 128);
+        EXPECT_FALSE(synth->RenderReplacing(target, 256));
+    }
+    EXPECT_EQ(counter.allocations(), 0);
+    EXPECT_EQ(counter.fileOpens(), 0);
+    EXPECT_EQ(shortMessages(0).size() > 0, true);
 }
 
 } // namespace

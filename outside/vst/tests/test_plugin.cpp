@@ -40,6 +40,7 @@ struct Change {
 Change changes[64];
 int changeCount = 0;
 HWND editor = nullptr;
+vst2::Effect *editorEffect = nullptr;
 vst2::EditorRect editorRect = {0, 0, 90, 160};
 
 LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -61,6 +62,13 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         TextOutA(dc, 10, 10, "Test VSTi", 9);
         if (message == WM_PAINT)
             EndPaint(window, &paint);
+        return 0;
+    }
+    if (message == WM_LBUTTONDOWN) {
+        // A click sets the level from where it falls, and the host is told.
+        parameter = static_cast<float>(static_cast<short>(LOWORD(lParam)) - 10) / 140.0f;
+        host(editorEffect, vst2::hostAutomate, 0, 0, nullptr, parameter);
+        InvalidateRect(window, nullptr, TRUE);
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -151,6 +159,7 @@ intptr_t VST2_CALL Dispatch(vst2::Effect *effect, int32_t opcode, int32_t, intpt
         *static_cast<vst2::EditorRect **>(ptr) = &editorRect;
         return 1;
     case vst2::effEditOpen:
+        editorEffect = effect;
         return OpenEditor(static_cast<HWND>(ptr)) ? 1 : 0;
     case vst2::effEditClose:
         probe.editorCloseThread = GetCurrentThreadId();

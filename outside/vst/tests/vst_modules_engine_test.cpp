@@ -7,6 +7,7 @@
 #include "sound/seffect_elem.h"
 #include "sound/ssynth_elem.h"
 #include "sound/tests/engine_fixture.h"
+#include "testing/realtime_counters.h"
 
 #include <gtest/gtest.h>
 
@@ -174,6 +175,32 @@ TEST_F(VstModulesTest, AnEffectsGainShowsInItsBus)
     PORTDESCR instrumentAsEffect(EFFECT_VST);
     instrumentAsEffect.SetData(vst_test::pluginPath("stereo").c_str());
     EXPECT_EQ(tract->AddNewSEffect(bus1, nullptr, &instrumentAsEffect), nullptr);
+}
+
+// The module as the engine loads it, mixed by the tract: its MIDI and
+// rendering neither allocate nor open files.
+TEST_F(VstModulesTest, TheLoadedModuleRendersWithoutAllocatingOrOpeningFiles)
+{
+    HeldPlugin plugin("quad");
+    sound_test::SongWithTract song;
+    PORTDESCR chosen = instrument(plugin.path);
+    void *out = song.tract()->AddNewOut(&chosen);
+    ASSERT_NE(out, nullptr);
+    ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA("TembriVSTi.dll")));
+    IQuorvaneSoftSynth *synth = song.tract()->GetISoftSynth(out);
+    std::vector<float> buffer(2 * 256);
+    float *target[1] = {buffer.data()};
+    int sounding = 0;
+    testing_support::RealTimeCounter counter;
+    for (int block = 0; block < 100; ++block) {
+        const uint8_t on[4] = {0x90, 60, 127, 0}, off[4] = {0x80, 60, 0, 0};
+        synth->MidiIn(on, 10);
+        synth->MidiIn(off, 200);
+        sounding += synth->RenderReplacing(target, 256) ? 1 : 0;
+    }
+    EXPECT_EQ(counter.allocations(), 0);
+    EXPECT_EQ(counter.fileOpens(), 0);
+    EXPECT_EQ(sounding, 100);
 }
 
 } // namespace

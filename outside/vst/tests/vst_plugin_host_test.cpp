@@ -301,6 +301,11 @@ TEST(VstEditorWindowTest, OpensAndClosesOnTheWindowThread)
     EXPECT_EQ(picture.at(width - 5, height - 5), RGB(40, 90, 160));
     EXPECT_EQ(picture.at(20, 67), RGB(240, 200, 60)) << "the level bar";
     EXPECT_FALSE(testing_support::writePicture(picture, "tembri_vsti_editor").empty());
+    // A change in the editor marks the song modified.
+    EXPECT_EQ(hosted.changes, 0);
+    SendMessageA(probe.editorWindow, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(150, 67));
+    EXPECT_EQ(hosted.changes, 1);
+    EXPECT_EQ(hosted.play(256, 0)[0], 1.0f) << "the level the click set";
 
     bool closedElsewhere = true;
     std::thread([&] { closedElsewhere = hosted.host.CloseEditor(); }).join();
