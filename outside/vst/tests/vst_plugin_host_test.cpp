@@ -94,6 +94,27 @@ INSTANTIATE_TEST_SUITE_P(RatesAndBlocks, FormatTest,
                                            Format{44100.0f, 1000}, Format{48000.0f, 64},
                                            Format{48000.0f, 512}, Format{48000.0f, 997}));
 
+// A change of rate or block size reaches the open plug-in, which renders
+// in the new blocks from then on.
+TEST(VstPluginHost, GivesTheOpenPluginANewFormat)
+{
+    Hosted hosted("stereo", 44100.0f, 256);
+    ASSERT_TRUE(hosted.host.Open(hosted.plugin.path, true));
+    hosted.host.SetFormat(48000.0f, 512);
+    hosted.frames = 512;
+    const TEST_VST_PROBE &probe = hosted.plugin.probe();
+    EXPECT_EQ(probe.rate, 48000.0f);
+    EXPECT_EQ(probe.block, 512);
+    const std::vector<float> out = hosted.play(1024, 700);
+    EXPECT_EQ(firstSound(out), 700);
+    EXPECT_EQ(probe.lastFrames, 512);
+    // Frames beyond the block size are not rendered.
+    std::vector<float> longer(2 * 600, -1.0f);
+    hosted.host.Render(longer.data(), 600, false, nullptr);
+    EXPECT_EQ(longer[2 * 511], 0.5f);
+    EXPECT_EQ(longer[2 * 512], -1.0f);
+}
+
 struct Mix {
     const char *plugin;
     float left;
