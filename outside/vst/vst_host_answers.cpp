@@ -11,13 +11,13 @@ namespace {
 
 constexpr char kHostName[] = "Quorvane Tembri";
 
-// The host sends events and time; it takes no events from plug-ins and
-// neither resizes their windows nor calls them when idle.
+// The host sends events and time and gives editors idle calls; it takes no
+// events from plug-ins and does not resize their windows.
 intptr_t CanDo(const char *question)
 {
     if (!question)
         return 0;
-    for (const char *yes : {"sendVstEvents", "sendVstMidiEvent", "sendVstTimeInfo"})
+    for (const char *yes : {"sendVstEvents", "sendVstMidiEvent", "sendVstTimeInfo", "supplyIdle"})
         if (std::strcmp(question, yes) == 0)
             return 1;
     return 0;

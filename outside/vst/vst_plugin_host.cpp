@@ -23,6 +23,26 @@ struct Locked {
     CRITICAL_SECTION &section;
 };
 
+// Open editors by their idle timer, on their window threads.
+struct IdleTimers {
+    IdleTimers() { InitializeCriticalSection(&lock); }
+    CRITICAL_SECTION lock;
+    struct Entry {
+        UINT_PTR timer;
+        VstPluginHost *host;
+    };
+    Entry entries[64] = {};
+};
+
+IdleTimers &idleTimers()
+{
+    static IdleTimers timers;
+    return timers;
+}
+
+// How often an open editor gets its idle call, in milliseconds.
+constexpr UINT kEditorIdleInterval = 50;
+
 intptr_t Dispatch(vst2::Effect *effect, int32_t opcode, int32_t index = 0, intptr_t value = 0,
                   void *ptr = nullptr, float opt = 0.0f)
 {
@@ -362,7 +382,34 @@ bool VstPluginHost::OpenEditor(HWND parent)
         return false;
     editorOpen_ = true;
     editorThread_ = GetCurrentThreadId();
+    IdleTimers &timers = idleTimers();
+    Locked locked(timers.lock);
+    for (auto &entry : timers.entries) {
+        if (entry.host)
+            continue;
+        idleTimer_ = SetTimer(nullptr, 0, kEditorIdleInterval, &VstPluginHost::editorIdle);
+        if (idleTimer_)
+            entry = {idleTimer_, this};
+        break;
+    }
     return true;
+}
+
+void CALLBACK VstPluginHost::editorIdle(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    VstPluginHost *host = nullptr;
+    {
+        IdleTimers &timers = idleTimers();
+        Locked locked(timers.lock);
+        for (const auto &entry : timers.entries)
+            if (entry.timer == timer)
+                host = entry.host;
+    }
+    if (!host || !host->editorOpen_ || !host->effect_ || host->faulted_)
+        return;
+    vst2::Effect *effect = host->effect_;
+    auto idle = [&] { Dispatch(effect, vst2::effEditIdle); };
+    host->guarded(idle);
 }
 
 bool VstPluginHost::CloseEditor()
@@ -371,6 +418,15 @@ bool VstPluginHost::CloseEditor()
     if (!editorOpen_ || GetCurrentThreadId() != editorThread_)
         return false;
     editorOpen_ = false;
+    if (idleTimer_) {
+        KillTimer(nullptr, idleTimer_);
+        IdleTimers &timers = idleTimers();
+        Locked locked(timers.lock);
+        for (auto &entry : timers.entries)
+            if (entry.host == this)
+                entry = {};
+        idleTimer_ = 0;
+    }
     if (effect_ && !faulted_) {
         vst2::Effect *effect = effect_;
         auto close = [&] { Dispatch(effect, vst2::effEditClose); };

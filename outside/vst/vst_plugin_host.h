@@ -120,6 +120,9 @@ private:
 
     bool editorOpen_ = false;
     DWORD editorThread_ = 0;
+    // The editor's idle calls come from a timer of its window thread.
+    UINT_PTR idleTimer_ = 0;
+    static void CALLBACK editorIdle(HWND, UINT, UINT_PTR timer, DWORD);
 };
 
 } // namespace Quorvane

@@ -117,7 +117,7 @@ intptr_t VST2_CALL Dispatch(vst2::Effect *effect, int32_t opcode, int32_t, intpt
         {
             int i = 0;
             for (const char *question : {"sendVstEvents", "sendVstMidiEvent", "sendVstTimeInfo",
-                                         "receiveVstEvents", "sizeWindow", "offline"}) {
+                                         "receiveVstEvents", "sizeWindow", "offline", "supplyIdle"}) {
                 char text[32];
                 std::strcpy(text, question);
                 probe.canDo[i++] = static_cast<int32_t>(host(effect, vst2::hostCanDo, 0, 0, text, 0.0f));
@@ -161,6 +161,9 @@ intptr_t VST2_CALL Dispatch(vst2::Effect *effect, int32_t opcode, int32_t, intpt
     case vst2::effEditOpen:
         editorEffect = effect;
         return OpenEditor(static_cast<HWND>(ptr)) ? 1 : 0;
+    case vst2::effEditIdle:
+        ++probe.editorIdles;
+        return 0;
     case vst2::effEditClose:
         probe.editorCloseThread = GetCurrentThreadId();
         DestroyWindow(editor);

@@ -21,8 +21,8 @@ struct TEST_VST_PROBE {
     int32_t hostRate = 0;
     int32_t hostBlock = 0;
     // sendVstEvents, sendVstMidiEvent, sendVstTimeInfo, receiveVstEvents,
-    // sizeWindow, offline.
-    int32_t canDo[6] = {};
+    // sizeWindow, offline, supplyIdle.
+    int32_t canDo[7] = {};
     int32_t processCalls = 0;
     int32_t lastFrames = 0;
     int32_t events = 0;
@@ -31,6 +31,7 @@ struct TEST_VST_PROBE {
     DWORD editorThread = 0;
     DWORD editorCloseThread = 0;
     HWND editorWindow = nullptr;
+    int32_t editorIdles = 0;
 };
 
 using TestVstProbeProc = TEST_VST_PROBE *(*)();

@@ -154,8 +154,8 @@ TEST(VstPluginHost, AnswersThePluginsQuestions)
     ASSERT_TRUE(hosted.host.Open(hosted.plugin.path, true));
     const TEST_VST_PROBE &probe = hosted.plugin.probe();
     EXPECT_EQ(probe.hostVersion, 2);
-    const int32_t canDo[6] = {1, 1, 1, 0, 0, 0};
-    for (int i = 0; i < 6; ++i)
+    const int32_t canDo[7] = {1, 1, 1, 0, 0, 0, 1};
+    for (int i = 0; i < 7; ++i)
         EXPECT_EQ(probe.canDo[i], canDo[i]) << i;
     hosted.play(960, 0);
     EXPECT_EQ(probe.processLevel, 2);
@@ -322,6 +322,15 @@ TEST(VstEditorWindowTest, OpensAndClosesOnTheWindowThread)
     EXPECT_EQ(picture.at(width - 5, height - 5), RGB(40, 90, 160));
     EXPECT_EQ(picture.at(20, 67), RGB(240, 200, 60)) << "the level bar";
     EXPECT_FALSE(testing_support::writePicture(picture, "tembri_vsti_editor").empty());
+    // The open editor has idle calls while its thread takes messages.
+    const DWORD until = GetTickCount() + 400;
+    while (probe.editorIdles < 2 && GetTickCount() < until) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        Sleep(10);
+    }
+    EXPECT_GE(probe.editorIdles, 2);
     // A change in the editor marks the song modified.
     EXPECT_EQ(hosted.changes, 0);
     SendMessageA(probe.editorWindow, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(150, 67));
@@ -336,6 +345,14 @@ TEST(VstEditorWindowTest, OpensAndClosesOnTheWindowThread)
     EXPECT_EQ(probe.editorWindow, nullptr);
     EXPECT_EQ(probe.editorCloseThread, GetCurrentThreadId());
     EXPECT_FALSE(hosted.host.CloseEditor());
+    const int32_t idles = probe.editorIdles;
+    for (int i = 0; i < 10; ++i) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        Sleep(10);
+    }
+    EXPECT_EQ(probe.editorIdles, idles) << "no idle calls once it is closed";
     DestroyWindow(parent);
     CoUninitialize();
 }
