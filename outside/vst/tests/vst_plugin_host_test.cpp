@@ -323,7 +323,7 @@ TEST(VstEditorWindowTest, OpensAndClosesOnTheWindowThread)
     EXPECT_EQ(picture.at(20, 67), RGB(240, 200, 60)) << "the level bar";
     EXPECT_FALSE(testing_support::writePicture(picture, "tembri_vsti_editor").empty());
     // The open editor has idle calls while its thread takes messages.
-    const DWORD until = GetTickCount() + 400;
+    const DWORD until = GetTickCount() + 3000;
     while (probe.editorIdles < 2 && GetTickCount() < until) {
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
