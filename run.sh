@@ -14,9 +14,12 @@ dist_windows="Z:$(cd "$BUILD/dist" && pwd | tr / '\\')"
 "$WINE" regsvr32 /s "$dist_windows\\Vostrapellin.dll" </dev/null
 "$WINE" regsvr32 /s "$dist_windows\\TembriMFX.dll" </dev/null
 # The sound engine's modules: the preview synthesizer, the audio tracks'
-# output, the sound-card stream provider and the DXi host adapter ("Default
-# Preview", "Tembri Audio", "DirectSound", "Tembri DXi").
-for module in Pellandor.dll TembriAudio.dll TembriDirectSound.dll Sorvik.dll; do
+# output, the sound-card stream provider, the DXi host adapter, the VST
+# instrument output, the VST bus effect and the MIDI port output ("Default
+# Preview", "Tembri Audio", "DirectSound", "Tembri DXi", "Tembri VSTi",
+# "Tembri VST", "Tembri MIDI").
+for module in Pellandor.dll TembriAudio.dll TembriDirectSound.dll Sorvik.dll TembriVSTi.dll TembriVST.dll \
+  TembriMIDI.dll; do
   "$WINE" regsvr32 /s "$dist_windows\\$module" </dev/null
 done
 # The host bridge: the stream provider ("Halvorin") and the DXi instrument

@@ -3,6 +3,7 @@
 // objects, and the step signal the render thread gives once per buffer.
 // Where the system has no MIDI output device it lists none, and the step
 // has nothing to do.
+#include "outside/velmarin/held_ports.h"
 #include "outside/velmarin/sysex_port.h"
 
 #include <windows.h>
@@ -17,6 +18,7 @@ namespace {
 constexpr int kOutputs = 1;
 
 constexpr long kMaxPorts = 32;
+static_assert(kMaxPorts == velmarin::kMaxHeldPorts);
 
 // Names and port objects handed out stay valid until the module is
 // unloaded.
@@ -65,6 +67,25 @@ extern "C" __declspec(dllexport) long GetMIDIPortID(int direction, char *name)
             return static_cast<long>(i);
     }
     return -1;
+}
+
+// Output port index held open for an output that plays to it (counted);
+// nonzero when it is open.
+extern "C" __declspec(dllexport) int MIDIOutHoldPort(long index)
+{
+    return IsOutputPort(index) && velmarin::HoldPort(static_cast<UINT>(index)) ? 1 : 0;
+}
+
+extern "C" __declspec(dllexport) void MIDIOutReleasePort(long index)
+{
+    if (index >= 0)
+        velmarin::ReleasePort(static_cast<UINT>(index));
+}
+
+// One packed short message to a held port; nonzero when the device took it.
+extern "C" __declspec(dllexport) int MIDIOutShortMessage(long index, unsigned long message)
+{
+    return index >= 0 && velmarin::SendShortMessage(static_cast<UINT>(index), message) ? 1 : 0;
 }
 
 // The object that sends SysEx to output port index, or null when there is

@@ -127,6 +127,8 @@ enum : int32_t {
     effEditClose = 15,
     effEditIdle = 19,
     effIdentify = 22,
+    effGetChunk = 23,              // index: 0 bank, 1 program; ptr: void** to the plug-in's block; answers its size
+    effSetChunk = 24,              // index as effGetChunk; value: size; ptr: the block
     effProcessEvents = 25,         // ptr: Events*
     effGetProgramNameIndexed = 29, // index: the program; ptr: buffer as effGetProgramName
     effGetPlugCategory = 35,
@@ -140,6 +142,7 @@ enum : int32_t {
 
 // Opcodes a plug-in sends to the host callback.
 enum : int32_t {
+    hostAutomate = 0, // index: parameter; opt: its new value
     hostVersion = 1,
     hostWantEvents = 6,    // value: 1
     hostGetTime = 7,       // value: the TimeInfo fields wanted; answers TimeInfo* or 0
@@ -147,9 +150,13 @@ enum : int32_t {
     hostTempoAt = 10,      // value: sample position; answers tempo x 10000
     hostGetSampleRate = 16,
     hostGetBlockSize = 17,
-    hostGetVendorString = 32, // ptr: buffer of kMaxVendorStringLength + 1 bytes
+    hostGetCurrentProcessLevel = 23, // answers 1 user-interface thread, 2 real-time thread
+    hostGetVendorString = 32,        // ptr: buffer of kMaxVendorStringLength + 1 bytes
     hostGetProductString = 33,
     hostCanDo = 37, // ptr: the question
+    hostUpdateDisplay = 42,
+    hostBeginEdit = 43, // index: parameter
+    hostEndEdit = 44,   // index: parameter
 };
 
 // What effGetPlugCategory answers.

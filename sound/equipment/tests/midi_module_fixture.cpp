@@ -28,6 +28,25 @@ public:
 
 RecordingPort recorders[kPorts];
 
+// Short messages as they arrive, with the time in milliseconds (of the
+// performance counter), and how often each port is held.
+struct ShortMessages {
+    ShortMessages() { InitializeCriticalSection(&lock); }
+    CRITICAL_SECTION lock;
+    std::vector<unsigned long> messages[kPorts];
+    std::vector<double> times[kPorts];
+    long holds[kPorts] = {};
+};
+ShortMessages shorts;
+
+double Milliseconds()
+{
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
 } // namespace
 
 extern "C" __declspec(dllexport) void MIDIOutStepSignal() {}
@@ -64,4 +83,69 @@ extern "C" __declspec(dllexport) long FixtureSysExReceived(long index, unsigned 
     if (bytes && size > 0)
         std::memcpy(bytes, received.data(), static_cast<size_t>(count < size ? count : size));
     return count;
+}
+
+extern "C" __declspec(dllexport) int MIDIOutHoldPort(long index)
+{
+    if (index < 0 || index >= kPorts)
+        return 0;
+    EnterCriticalSection(&shorts.lock);
+    ++shorts.holds[index];
+    LeaveCriticalSection(&shorts.lock);
+    return 1;
+}
+
+extern "C" __declspec(dllexport) void MIDIOutReleasePort(long index)
+{
+    if (index < 0 || index >= kPorts)
+        return;
+    EnterCriticalSection(&shorts.lock);
+    --shorts.holds[index];
+    LeaveCriticalSection(&shorts.lock);
+}
+
+// Taken only while the port is held, as the real module does.
+extern "C" __declspec(dllexport) int MIDIOutShortMessage(long index, unsigned long message)
+{
+    if (index < 0 || index >= kPorts)
+        return 0;
+    EnterCriticalSection(&shorts.lock);
+    const bool held = shorts.holds[index] > 0;
+    if (held) {
+        shorts.messages[index].push_back(message);
+        shorts.times[index].push_back(Milliseconds());
+    }
+    LeaveCriticalSection(&shorts.lock);
+    return held ? 1 : 0;
+}
+
+// The short messages port index has taken (up to size) with their times in
+// milliseconds; the count taken so far, -1 for no such port.
+extern "C" __declspec(dllexport) long FixtureShortReceived(long index, unsigned long *messages, double *times,
+                                                           long size)
+{
+    if (index < 0 || index >= kPorts)
+        return -1;
+    EnterCriticalSection(&shorts.lock);
+    const long count = static_cast<long>(shorts.messages[index].size());
+    for (long i = 0; i < count && i < size; ++i) {
+        if (messages)
+            messages[i] = shorts.messages[index][static_cast<size_t>(i)];
+        if (times)
+            times[i] = shorts.times[index][static_cast<size_t>(i)];
+    }
+    LeaveCriticalSection(&shorts.lock);
+    return count;
+}
+
+// How many holds port index has now.
+extern "C" __declspec(dllexport) long FixtureHolds(long index)
+{
+    return index >= 0 && index < kPorts ? shorts.holds[index] : -1;
+}
+
+// The fixture's performance-counter clock in milliseconds.
+extern "C" __declspec(dllexport) double FixtureMilliseconds()
+{
+    return Milliseconds();
 }
