@@ -127,9 +127,9 @@ enum : int32_t {
     effEditClose = 15,
     effEditIdle = 19,
     effIdentify = 22,
-    effGetChunk = 23,              // index: 0 bank, 1 program; ptr: void** to the plug-in's block; answers its size
-    effSetChunk = 24,              // index as effGetChunk; value: size; ptr: the block
-    effProcessEvents = 25,         // ptr: Events*
+    effGetChunk = 23,      // index: 0 bank, 1 program; ptr: void** to the plug-in's block; answers its size
+    effSetChunk = 24,      // index as effGetChunk; value: size; ptr: the block
+    effProcessEvents = 25, // ptr: Events*
     effGetProgramNameIndexed = 29, // index: the program; ptr: buffer as effGetProgramName
     effGetPlugCategory = 35,
     effGetEffectName = 45, // ptr: buffer of kMaxEffectNameLength + 1 bytes
