@@ -175,6 +175,12 @@ INT_PTR PartsWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         else
             onMouseMove(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
         return TRUE;
+    case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(wParam) == window_ && LOWORD(lParam) == HTCLIENT && setCursor()) {
+            SetWindowLongPtrA(window_, DWLP_MSGRESULT, TRUE);
+            return TRUE;
+        }
+        return FALSE;
     case WM_LBUTTONUP:
         endDrag();
         return TRUE;
@@ -252,6 +258,10 @@ bool PartsWindow::FinishSetUp()
     for (HWND &editor : editors_) {
         editor = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_EDITOR_HOST), window_,
                                     &PartsWindow::EditorHostProc, 0);
+    }
+    if (!images_.Load(GetModuleHandleA(nullptr))) {
+        SetCursor(old);
+        return false;
     }
     bankEditor_.Create(window_, reinterpret_cast<HFONT>(SendMessageA(window_, WM_GETFONT, 0, 0)));
     tooltip_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, window_,

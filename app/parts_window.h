@@ -6,6 +6,7 @@
 
 #include "app/files/export_choices.h"
 #include "app/part_drummers.h"
+#include "app/parts_images.h"
 #include "app/parts_layout.h"
 #include "app/parts_sink.h"
 #include "app/program_options.h"
@@ -180,6 +181,8 @@ private:
     void bankEdited();
     void onKey(WPARAM key, LPARAM flags);
     void onMouseMove(int x, int y);
+    // The column grip's cursor over the grip and while its drag lasts.
+    bool setCursor();
     void paint(HDC dc, const RECT &client);
     void paintParts(CGUIContext &context, const RECT &client);
     void placeWindow();
@@ -210,6 +213,8 @@ private:
     HWND frame_ = nullptr;
     HWND editors_[kEditorWindows] = {};
     HWND tooltip_ = nullptr;
+    // The list's pictures and the column grip's cursor.
+    PartsImages images_;
     // The soft synth whose editor the fourth window shows.
     IQuorvaneSoftSynth *outputEditor_ = nullptr;
     CSong song_;
