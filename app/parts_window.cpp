@@ -45,7 +45,7 @@ const IOPARAMS &paramsOrDefault(SoundSession &session)
 
 PartsWindow::PartsWindow(const PartsWindowSetup &setup)
     : database_(setup.database), session_(setup.session), bridge_(setup.bridge), profile_(setup.profile),
-      noReload_(setup.noReload), stylePath_(setup.stylePath),
+      noReload_(setup.noReload), stylePath_(setup.stylePath), starterStylePath_(setup.starterStylePath),
       song_(&paramsOrDefault(setup.session), setup.session.SoundManager())
 {
     std::fill(std::begin(lengths_), std::end(lengths_), 1);
@@ -301,6 +301,9 @@ bool PartsWindow::FinishSetUp()
     if (ok) {
         openEditors();
         openOutputEditor();
+        if (stylePath_.empty() && freshParts_ && !starterStylePath_.empty() &&
+            GetFileAttributesA(starterStylePath_.c_str()) != INVALID_FILE_ATTRIBUTES)
+            stylePath_ = starterStylePath_;
         if (!stylePath_.empty())
             openCommandLineStyle();
     }
@@ -423,6 +426,7 @@ bool PartsWindow::buildOrRestore()
             return false;
         }
         loop_ = 1;
+        freshParts_ = true;
         // Fresh parts ask for their output port.
         if (window_)
             PostMessageA(window_, WM_COMMAND, ID_OUT_PORT, 0);

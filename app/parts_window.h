@@ -43,6 +43,9 @@ struct PartsWindowSetup {
     const ProgramProfile &profile;
     bool noReload = false;
     std::string stylePath;
+    // The style fresh parts start from when no style is named; none when
+    // empty or missing.
+    std::string starterStylePath;
 };
 
 class PartsWindow : public TransportHost, public SoundSessionClient {
@@ -208,6 +211,9 @@ private:
     ProgramOptions options_;
     bool noReload_;
     std::string stylePath_;
+    std::string starterStylePath_;
+    // The parts were built fresh (no saved state came back).
+    bool freshParts_ = false;
 
     HWND window_ = nullptr;
     HWND frame_ = nullptr;

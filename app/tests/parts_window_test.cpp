@@ -27,6 +27,9 @@
 
 #include <ole2.h>
 
+#include <algorithm>
+#include <set>
+
 namespace {
 
 using namespace Quorvane;
@@ -83,10 +86,11 @@ protected:
         session.Start([this](const char *) { return static_cast<IQuorvaneSoundMngr *>(&manager); });
     }
 
-    PartsWindow &open(bool noReload = false, const std::string &stylePath = {})
+    PartsWindow &open(bool noReload = false, const std::string &stylePath = {},
+                      const std::string &starterStylePath = {})
     {
         window = std::make_unique<PartsWindow>(
-            PartsWindowSetup{database, session, bridge, profile, noReload, stylePath});
+            PartsWindowSetup{database, session, bridge, profile, noReload, stylePath, starterStylePath});
         HWND handle = window->Create(GetModuleHandleA(nullptr), nullptr);
         EXPECT_NE(handle, nullptr);
         ShowWindow(handle, SW_SHOW);
@@ -664,6 +668,65 @@ TEST_F(PartsWindowTest, TheStyleNamedOnTheCommandLineOpensWithTheParts)
     GetWindowTextA(parts.Handle(), title, sizeof(title));
     EXPECT_STREQ(title, "Rallimoth Omvel - groove");
     EXPECT_TRUE(shown.texts.empty());
+}
+
+// Fresh parts start from the starter style the build lays out beside the
+// program, and its twelve parts play twelve different results off line.
+TEST_F(PartsWindowTest, FreshPartsStartFromTheStarterStyleWhoseTwelvePartsPlayDifferently)
+{
+    const std::string starter = distFolder() + "\\Styles\\Starter.qns";
+    ASSERT_EQ(testing_support::readFile(starter).substr(0, 4), "QN32");
+    PartsWindow &parts = open(false, {}, starter);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    char title[128] = {};
+    GetWindowTextA(parts.Handle(), title, sizeof(title));
+    EXPECT_STREQ(title, "Rallimoth Omvel - Starter");
+    const int lengths[kPartCount] = {2, 4, 4, 1, 4, 8, 2, 4, 4, 8, 2, 4};
+    for (int part = 0; part < kPartCount; ++part)
+        EXPECT_EQ(parts.PartLength(part), lengths[part]) << part;
+    EXPECT_FLOAT_EQ(parts.Playback().Tempo(), 104.0f);
+
+    testing_support::TempFolder temp;
+    std::string answer;
+    SetFileDialogRunner([&answer](OPENFILENAMEA &dialog, bool) {
+        lstrcpynA(dialog.lpstrFile, answer.c_str(), static_cast<int>(dialog.nMaxFile));
+        return true;
+    });
+    std::set<std::string> results;
+    for (int part = 0; part < kPartCount; ++part) {
+        parts.Click(6 + (part % 3) * 26 + 5, kRowsTop + (part / 3) * 26 + 5);
+        pump();
+        ASSERT_EQ(parts.CurrentPart(), part);
+        answer = temp.file("part" + std::to_string(part + 1) + ".mid");
+        SendMessageA(parts.Handle(), WM_COMMAND, ID_EXPORT_MIDI, 0);
+        const std::string midi = testing_support::readFile(answer);
+        ASSERT_EQ(midi.substr(0, 4), "MThd") << part;
+        // Notes on some channel: the drummers played.
+        EXPECT_NE(std::count_if(midi.begin(), midi.end(), [](char c) { return (c & 0xF0) == 0x90; }), 0)
+            << part;
+        results.insert(midi);
+    }
+    SetFileDialogRunner({});
+    EXPECT_EQ(results.size(), static_cast<size_t>(kPartCount));
+    EXPECT_FALSE(testing_support::writeWindowPicture(parts.Handle(), "rallimoth_starter_style").empty());
+    EXPECT_TRUE(shown.texts.empty());
+}
+
+// A saved state that comes back wins over the starter style.
+TEST_F(PartsWindowTest, ARestoredStateOpensNoStarterStyle)
+{
+    database.hibernation = Hibernation::Restored;
+    SavedPartsState state{kSavedStateMagic, 0, 1, {3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3}, 1, {1, 1, 1, 1}};
+    database.hibernatedState.assign(reinterpret_cast<uint8_t *>(&state),
+                                    reinterpret_cast<uint8_t *>(&state) + 80);
+    database.restore = [](CSong *song) { BuildFreshParts(*song, 0); };
+    PartsWindow &parts = open(false, {}, distFolder() + "\\Styles\\Starter.qns");
+    ASSERT_TRUE(parts.FinishSetUp());
+    char title[128] = {};
+    GetWindowTextA(parts.Handle(), title, sizeof(title));
+    EXPECT_STREQ(title, "Rallimoth Omvel");
+    EXPECT_EQ(parts.PartLength(1), 3);
 }
 
 // The template chooser, answered by the test: it gets the present state,
