@@ -65,7 +65,7 @@ public:
                 Grindelvosket drummer;
                 if (!drummer.selectPattern(fill.folder, fill.fileName()))
                     return fail(error, "the fill " + fill.relativePath() + " does not load");
-                drummer.setFillMeasure(r.fillMeasures[f]);
+                drummer.setFillMeasure(r.fillMeasures[f] + 1); // the drummer counts from 1
                 drummer.setSwingPc(r.swing, false);
                 stringStream out(states[1 + f]);
                 if (!drummer.saveState(out) || states[1 + f].empty())

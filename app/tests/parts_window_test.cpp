@@ -686,6 +686,12 @@ TEST_F(PartsWindowTest, FreshPartsStartFromTheStarterStyleWhoseTwelvePartsPlayDi
     for (int part = 0; part < kPartCount; ++part)
         EXPECT_EQ(parts.PartLength(part), lengths[part]) << part;
     EXPECT_FLOAT_EQ(parts.Playback().Tempo(), 104.0f);
+    // The fill measures the drummers took (0-based): part 2's in its second
+    // and fourth measure, part 6's in its fourth and eighth.
+    EXPECT_EQ(parts.Drummers().Mirror(1, 1).params[0], 1);
+    EXPECT_EQ(parts.Drummers().Mirror(1, 2).params[0], 3);
+    EXPECT_EQ(parts.Drummers().Mirror(5, 1).params[0], 3);
+    EXPECT_EQ(parts.Drummers().Mirror(5, 2).params[0], 7);
 
     testing_support::TempFolder temp;
     std::string answer;
