@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Sets up whatever is missing, builds, and lays out dist/ as a user's machine
-# would have it, with the program Rallimoth.exe beside its libraries.
+# Sets up whatever is missing, builds, lays out dist/ as a user's machine
+# would have it, registers the modules, and starts the program Rallimoth.exe
+# under Wine on the user's display. Arguments go to the program (a style or
+# part file, "/N" to skip the saved state).
 source "$(dirname "$0")/scripts/common.sh"
 
 setup_packages
@@ -9,30 +11,31 @@ configure_and_build
 # The modules register themselves in the build's Wine prefix, as an installer
 # would on a user's machine.
 "$ROOT/scripts/wine-prefix.sh" "$BUILD"
-dist_windows="Z:$(cd "$BUILD/dist" && pwd | tr / '\\')"
-"$WINE" regsvr32 /s "$dist_windows\\Grindelvosket.dll" </dev/null
-"$WINE" regsvr32 /s "$dist_windows\\Vostrapellin.dll" </dev/null
-"$WINE" regsvr32 /s "$dist_windows\\TembriMFX.dll" </dev/null
-# The sound engine's modules: the preview synthesizer, the audio tracks'
-# output, the sound-card stream provider, the DXi host adapter, the VST
-# instrument output, the VST bus effect and the MIDI port output ("Default
-# Preview", "Tembri Audio", "DirectSound", "Tembri DXi", "Tembri VSTi",
-# "Tembri VST", "Tembri MIDI").
-for module in Pellandor.dll TembriAudio.dll TembriDirectSound.dll Sorvik.dll TembriVSTi.dll TembriVST.dll \
-  TembriMIDI.dll; do
-  "$WINE" regsvr32 /s "$dist_windows\\$module" </dev/null
-done
-# The host bridge: the stream provider ("Halvorin") and the DXi instrument
-# (its classes, its filter and its soft-synth entry). QN3_HalvorinVSTi.dll
-# needs no registration: a host loads it from the folder it is given.
-for module in ASPHalvorin.dll QN3_HalvorinDXi.dll; do
-  "$WINE" regsvr32 /s "$dist_windows\\$module" </dev/null
-done
-# The bridge's provider starts the program it finds registered under its
-# name when a host plug-in connects.
-"$WINE" reg add 'HKLM\Software\Quorvane\HalvorinApp' /v "Rallimoth Omvel" /t REG_SZ \
-  /d "\"$dist_windows\\Rallimoth.exe\"" /f </dev/null >/dev/null
+"$ROOT/scripts/register-modules.sh" "$BUILD/dist"
 # Registry files are written when the short-lived wineserver ends; bounded,
 # in case a persistent one (a test run) is serving the prefix.
 timeout 30 "$WINESERVER" -w || true
-echo "built; the deliverables are laid out in $BUILD/dist (start Rallimoth.exe there)"
+echo "built; the deliverables are laid out in $BUILD/dist"
+
+# The program's windows need an X display.
+if [ -z "${DISPLAY:-}" ]; then
+  cat >&2 <<'MSG'
+run.sh: no X display (DISPLAY is not set), so Rallimoth cannot show its windows.
+Run this from a desktop session, over "ssh -X", or on a virtual display:
+  Xvfb :99 -screen 0 1280x1024x24 &  DISPLAY=:99 ./run.sh
+MSG
+  exit 3
+fi
+
+# Files named on the command line are handed over as Wine sees them (drive Z:).
+args=()
+for arg in "$@"; do
+  if [ -e "$arg" ]; then
+    args+=("Z:$(cd "$(dirname "$arg")" && pwd | tr / '\\')\\$(basename "$arg")")
+  else
+    args+=("$arg")
+  fi
+done
+echo "starting Rallimoth on $DISPLAY"
+cd "$BUILD/dist"
+exec "$WINE" "$BUILD/dist/Rallimoth.exe" "${args[@]}"

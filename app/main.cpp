@@ -4,6 +4,7 @@
 #include "app/parts_window.h"
 #include "app/program_identity.h"
 #include "app/program_startup.h"
+#include "app/starter/starter_style.h"
 #include "app/equipment_database.h"
 #include "app/style_file_type.h"
 #include "outside/halvorinapp/halvorin_app.h"
@@ -12,6 +13,8 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
+
+#include <string>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
@@ -35,7 +38,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
             char path[MAX_PATH] = {};
             GetModuleFileNameA(nullptr, path, MAX_PATH);
             RegisterStyleFileType(path);
-            PartsWindow parts({database, session, bridge, profile, started.noReload, started.stylePath});
+            // Fresh parts start from the starter style the build lays out
+            // beside the program.
+            std::string starter = path;
+            starter = starter.substr(0, starter.find_last_of('\\') + 1) + StarterStyle::kFolder + "\\" +
+                      StarterStyle::kFileName;
+            PartsWindow parts(
+                {database, session, bridge, profile, started.noReload, started.stylePath, starter});
             RunFrameDialog(instance, parts);
             Sleep(100);
         }

@@ -224,6 +224,8 @@ void PartsWindow::Click(int x, int y)
         dragOriginX_ = x;
         dragOriginWidth_ = options_.nameWidth;
         SetCapture(window_);
+        if (images_.ResizeCursor())
+            SetCursor(images_.ResizeCursor());
         break;
     case PartsRegion::LevelDefault: {
         float volume = 1.0f, panning = 1.0f;
@@ -345,6 +347,18 @@ void PartsWindow::endDrag()
     if (GetCapture() == window_)
         ReleaseCapture();
     SetCursor(LoadCursor(nullptr, IDC_ARROW));
+}
+
+bool PartsWindow::setCursor()
+{
+    POINT at;
+    if (!images_.ResizeCursor() || !GetCursorPos(&at) || !ScreenToClient(window_, &at))
+        return false;
+    if (drag_ != Drag::Resize &&
+        HitTestParts(at.x, at.y, options_.nameWidth).region != PartsRegion::ResizeGrip)
+        return false;
+    SetCursor(images_.ResizeCursor());
+    return true;
 }
 
 void PartsWindow::onMouseMove(int x, int y)

@@ -2,6 +2,7 @@
 
 #include "data/levels.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iterator>
 
@@ -185,6 +186,25 @@ RECT PartsRedrawArea(int area, int W, const RECT &client)
     default:
         return {0, kHeaderTop, right, bottom};
     }
+}
+
+PixelSpan FillRegionSpan(const FillTimes &t, int partLength, int nameWidth)
+{
+    const long measureTicks = t.measureEnd + 1 - t.measureStart;
+    if (measureTicks <= 0 || t.fillEnd < t.fillStart)
+        return {};
+    const long areaLeft = nameWidth + 168L;
+    const long areaRight = areaLeft + std::clamp(partLength, 0, kMeasureCells) * kRowHeight;
+    const long measureLeft = areaLeft + t.measure * kRowHeight;
+    // 64-bit products: a fill may lie far from its measure's start.
+    const auto at = [&](long tick) {
+        const long long offset = static_cast<long long>(tick - t.measureStart) * kRowHeight / measureTicks;
+        return static_cast<long>(std::clamp<long long>(measureLeft + offset, areaLeft, areaRight));
+    };
+    PixelSpan span{at(t.fillStart), at(t.fillEnd + 1)};
+    if (span.empty())
+        return {};
+    return span;
 }
 
 std::string VolumeText(float volume)

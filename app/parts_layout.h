@@ -13,6 +13,8 @@ namespace Quorvane {
 constexpr int kRowHeight = 26;
 constexpr int kRowsTop = 28;
 constexpr int kHeaderTop = 6;
+// Measure cells of the ruler and of the drummer rows.
+constexpr int kMeasureCells = 8;
 
 enum class PartsRegion {
     None,
@@ -63,6 +65,24 @@ const char *PartsTooltipText(int index);
 // The areas that redraw together, 0..10 (see the window's painting); the
 // client's right and bottom edges close the open ones.
 RECT PartsRedrawArea(int area, int nameWidth, const RECT &client);
+
+// The x range [left, right) that a fill drummer's region covers in the
+// measure area: its first and last tick placed at 26 pixels a measure,
+// measured from the fill measure's start and length, and cut to the part's
+// measures. Empty (left == right) when none of it lies in the part.
+struct PixelSpan {
+    long left = 0;
+    long right = 0;
+    bool empty() const { return right <= left; }
+};
+struct FillTimes {
+    long measure = 0;      // the fill measure, 0-based
+    long measureStart = 0; // its first tick
+    long measureEnd = 0;   // its last tick
+    long fillStart = 0;    // the fill's first tick
+    long fillEnd = 0;      // the fill's last tick
+};
+PixelSpan FillRegionSpan(const FillTimes &times, int partLength, int nameWidth);
 
 // The level display: the volume as "-inf" or "%.1f db", the panning (1.0
 // the centre) as "C", "%i%% R" or "%i%% L".

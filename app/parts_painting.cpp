@@ -2,6 +2,7 @@
 #include "app/parts_window.h"
 
 #include "app/options/output_strip.h"
+#include "app/parts_labels.h"
 #include "app/parts_song.h"
 #include "data/lock.h"
 #include "data/meff_chain.h"
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace Quorvane {
 
@@ -52,8 +54,29 @@ public:
         label(W + 116, top, W + 142, bottom, docked ? "D" : "F");
     }
 
+    // A frame of one of the list's pictures, centred in the box.
+    void image(CGUIImage &table, long slot, long frame, long l, long t, long r, long b)
+    {
+        long width = 0, height = 0;
+        table.GetImageSize(slot, width, height);
+        c.DrawImage(&table, slot, frame, (l + r - width) / 2, (t + b - height) / 2);
+    }
+
     CGUIContext &c;
 };
+
+// The width table of a shared font.
+const long *fontWidths(long font)
+{
+    long height = 0;
+    long *widths = nullptr;
+    sharedFont.GetFontParams(font, height, widths);
+    return widths;
+}
+
+// The shared fonts the list draws with.
+constexpr long kPanelFont = 0;
+constexpr long kLittleFont = 1;
 
 } // namespace
 
@@ -92,7 +115,7 @@ void PartsWindow::paintParts(CGUIContext &c, const RECT &client)
             std::snprintf(label, sizeof(label), "%d", part + 1);
         p.label(left, top, left + kRowHeight, top + kRowHeight, label);
         if (part == selected_ && IsPlaying())
-            c.FillQuad(QUAD(left + 2, top + 2, left + 7, top + 7), &colFillChordNorm);
+            c.DrawImage(&images_.Table(), PartsImages::kMarks, kMarkPlaying, left + 2, top + 2);
     }
 
     p.label(90, 6, W + 90, 28, "Drummers", kLeft);
@@ -110,32 +133,48 @@ void PartsWindow::paintParts(CGUIContext &c, const RECT &client)
         CMEffElem *elem = built_ ? PartElement(song_, current_, row) : nullptr;
         const long top = kRowsTop + row * kRowHeight, bottom = top + kRowHeight;
         p.box(90, top, W + 90, bottom, row == frontEditor_ ? &colBkgndTrMeas : &colWhite);
-        char label[96];
-        const char *drummer = elem ? elem->GetName() : nullptr;
-        if (row == 0)
-            std::snprintf(label, sizeof(label), "%s", drummer ? drummer : "-");
-        else
-            std::snprintf(label, sizeof(label), "%s %d", drummer ? drummer : "-", row);
-        p.label(90, top, W + 90, bottom, label, kLeft);
+        // The label's room is the box less the text's inset on both sides.
+        const long *widths = fontWidths(kPanelFont);
+        const std::string label =
+            widths ? DrummerLabel(elem ? elem->GetName() : nullptr, row, widths, W - 4) : std::string();
+        p.label(90, top, W + 90, bottom, label.c_str(), kLeft);
         p.presetAndDock(W, top, bottom, docked_[row] != 0);
         const bool muted = elem && !elem->IsActive();
         p.box(W + 142, top, W + 168, bottom, muted ? &colEdit : &colWhite);
         p.label(W + 142, top, W + 168, bottom, muted ? "M" : "");
         for (int m = 0; m < kMaxPartMeasures; ++m) {
             const long left = W + 168 + m * kRowHeight;
-            const bool inPart = m < lengths_[current_];
-            const bool fill = row > 0 && inPart && drummers_.Mirror(current_, row).params[0] == m;
-            p.box(left, top, left + kRowHeight, bottom, !inPart ? &colDkGray : fill ? &colEdit1 : &colWhite);
-            if (m == markers_[row])
-                c.FillQuad(QUAD(left + 9, top + 9, left + 17, top + 17), &colLevelMnFill);
+            p.box(left, top, left + kRowHeight, bottom, m < lengths_[current_] ? &colWhite : &colDkGray);
         }
+        // A fill drummer's region, from its layout's first to its last tick.
+        if (row > 0) {
+            const FillMirror &fill = drummers_.Mirror(current_, row);
+            const PixelSpan span = FillRegionSpan(
+                {fill.params[0], fill.measureStart, fill.measureEnd, fill.fillStart, fill.fillEnd},
+                lengths_[current_], static_cast<int>(W));
+            if (!span.empty())
+                c.FillQuad(QUAD(span.left, top + 4, span.right - 1, bottom - 5), &colEdit1);
+        }
+        for (int m = 0; m < kMaxPartMeasures; ++m)
+            if (m == markers_[row]) {
+                const long left = W + 168 + m * kRowHeight;
+                c.FillQuad(QUAD(left + 9, top + 9, left + 17, top + 17), &colLevelMnFill);
+            }
     }
 
-    p.box(90, 106, W + 82, 132, &colWhite);
-    p.label(90, 106, W + 82, 132, "Output", kLeft);
-    p.box(W + 82, 106, W + 90, 132, &colLtGray);
-    p.presetAndDock(W, 106, 132, docked_[kOutputEditor] != 0);
     CTrackMIDI *output = built_ ? PartTrack(song_, selected_) : nullptr;
+    IQuorvaneSongTract *tract = built_ ? song_.GetSongTract() : nullptr;
+    p.box(90, 106, W + 82, 132, &colWhite);
+    if (tract && output) {
+        const long *widths = fontWidths(kPanelFont);
+        // A track without an output of its own plays through the tract's first.
+        const std::string port =
+            OutputPortText(*tract, output->output ? output->output : tract->GetNextOut(nullptr));
+        p.label(90, 106, W + 82, 132, widths ? FitText(port, widths, W - 12).c_str() : "", kLeft);
+    }
+    p.box(W + 82, 106, W + 90, 132, &colLtGray);
+    p.image(images_.Table(), PartsImages::kMarks, kMarkChooser, W + 82, 106, W + 90, 132);
+    p.presetAndDock(W, 106, 132, docked_[kOutputEditor] != 0);
     const struct {
         OutputField field;
         long left, right;
@@ -145,9 +184,28 @@ void PartsWindow::paintParts(CGUIContext &c, const RECT &client)
                   {OutputField::Program, 298, 376}};
     for (const auto &f : fields) {
         p.box(W + f.left, 106, W + f.right, 132, &colWhite);
-        if (output)
-            p.label(W + f.left + 2, 106, W + f.right - 2, 132, OutputFieldText(*output, f.field).c_str(),
-                    kLeft);
+        if (!output)
+            continue;
+        const std::string text = OutputFieldText(*output, f.field);
+        if (f.field != OutputField::BankMethod) {
+            p.label(W + f.left + 2, 106, W + f.right - 2, 132, text.c_str(), kLeft);
+            continue;
+        }
+        // The method's narrow field takes the little font and, when one
+        // line is too short for the name, two lines.
+        const long *widths = fontWidths(kLittleFont);
+        if (!widths)
+            continue;
+        c.SelectFont(&sharedFont, kLittleFont);
+        const long room = f.right - f.left - 2;
+        const std::vector<std::string> lines = FieldLines(text, widths, room);
+        const long lineHeight = 12, first = 119 - lineHeight * static_cast<long>(lines.size()) / 2;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            const long top = first + static_cast<long>(i) * lineHeight;
+            c.DrawTextA(QUAD(W + f.left + 1, top, W + f.right - 1, top + lineHeight), kCentre, 0,
+                        lines[i].c_str(), -1);
+        }
+        c.SelectFont(&sharedFont, kPanelFont);
     }
     float volume = 1.0f, panning = 1.0f;
     const bool audio = built_ && Levels(volume, panning);
@@ -174,12 +232,13 @@ void PartsWindow::paintParts(CGUIContext &c, const RECT &client)
         p.box(W + 512, top, W + 538, bottom, &colLtGray);
         p.label(W + 512, top, W + 538, bottom, "D");
     }
-    const char *const buttons[] = {"C", "Dr", "Mt", IsPlaying() ? "Stop" : "Play", "Lp"};
+    const long buttons[] = {kButtonCopy, kButtonDrag, kButtonMetronome,
+                            IsPlaying() ? kButtonStop : kButtonPlay, kButtonLoop};
     const bool lit[] = {false, false, metronome_ != 0, IsPlaying(), loop_ != 0};
     const long edges[] = {382, 408, 434, 460, 512, 538};
     for (int b = 0; b < 5; ++b) {
         p.box(W + edges[b], 106, W + edges[b + 1], 133, lit[b] ? &colBkgndPattern : &colWhite);
-        p.label(W + edges[b], 106, W + edges[b + 1], 133, buttons[b]);
+        p.image(images_.Table(), PartsImages::kButtons, buttons[b], W + edges[b], 106, W + edges[b + 1], 133);
     }
 
     // The control the mouse works, framed two pixels wide.

@@ -45,7 +45,7 @@ const IOPARAMS &paramsOrDefault(SoundSession &session)
 
 PartsWindow::PartsWindow(const PartsWindowSetup &setup)
     : database_(setup.database), session_(setup.session), bridge_(setup.bridge), profile_(setup.profile),
-      noReload_(setup.noReload), stylePath_(setup.stylePath),
+      noReload_(setup.noReload), stylePath_(setup.stylePath), starterStylePath_(setup.starterStylePath),
       song_(&paramsOrDefault(setup.session), setup.session.SoundManager())
 {
     std::fill(std::begin(lengths_), std::end(lengths_), 1);
@@ -190,6 +190,12 @@ INT_PTR PartsWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         else
             onMouseMove(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
         return TRUE;
+    case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(wParam) == window_ && LOWORD(lParam) == HTCLIENT && setCursor()) {
+            SetWindowLongPtrA(window_, DWLP_MSGRESULT, TRUE);
+            return TRUE;
+        }
+        return FALSE;
     case WM_LBUTTONUP:
         endDrag();
         return TRUE;
@@ -288,6 +294,10 @@ bool PartsWindow::FinishSetUp()
             return false;
         }
     }
+    if (!images_.Load(GetModuleHandleA(nullptr))) {
+        SetCursor(old);
+        return false;
+    }
     bankEditor_.Create(window_, reinterpret_cast<HFONT>(SendMessageA(window_, WM_GETFONT, 0, 0)));
     tooltip_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, window_,
                                nullptr, nullptr, nullptr);
@@ -332,6 +342,9 @@ bool PartsWindow::FinishSetUp()
         // sizes.
         for (int i = 0; i < kEditorWindows; ++i)
             setDocked(i, docked_[i] != 0);
+        if (stylePath_.empty() && freshParts_ && !starterStylePath_.empty() &&
+            GetFileAttributesA(starterStylePath_.c_str()) != INVALID_FILE_ATTRIBUTES)
+            stylePath_ = starterStylePath_;
         if (!stylePath_.empty())
             openCommandLineStyle();
     }
@@ -453,6 +466,7 @@ bool PartsWindow::buildOrRestore()
             return false;
         }
         loop_ = 1;
+        freshParts_ = true;
         // Fresh parts ask for their output port.
         if (window_)
             PostMessageA(window_, WM_COMMAND, ID_OUT_PORT, 0);

@@ -6,6 +6,7 @@
 
 #include "app/files/export_choices.h"
 #include "app/part_drummers.h"
+#include "app/parts_images.h"
 #include "app/parts_layout.h"
 #include "app/parts_sink.h"
 #include "app/program_options.h"
@@ -45,6 +46,9 @@ struct PartsWindowSetup {
     const ProgramProfile &profile;
     bool noReload = false;
     std::string stylePath;
+    // The style fresh parts start from when no style is named; none when
+    // empty or missing.
+    std::string starterStylePath;
 };
 
 class PartsWindow : public TransportHost, public SoundSessionClient {
@@ -210,6 +214,8 @@ private:
     void bankEdited();
     void onKey(WPARAM key, LPARAM flags);
     void onMouseMove(int x, int y);
+    // The column grip's cursor over the grip and while its drag lasts.
+    bool setCursor();
     void paint(HDC dc, const RECT &client);
     void paintParts(CGUIContext &context, const RECT &client);
     void placeWindow();
@@ -235,11 +241,16 @@ private:
     ProgramOptions options_;
     bool noReload_;
     std::string stylePath_;
+    std::string starterStylePath_;
+    // The parts were built fresh (no saved state came back).
+    bool freshParts_ = false;
 
     HWND window_ = nullptr;
     HWND frame_ = nullptr;
     HWND editors_[kEditorWindows] = {};
     HWND tooltip_ = nullptr;
+    // The list's pictures and the column grip's cursor.
+    PartsImages images_;
     // The soft synth whose editor the fourth window shows.
     IQuorvaneSoftSynth *outputEditor_ = nullptr;
     CSong song_;

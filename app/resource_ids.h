@@ -8,6 +8,12 @@
 #define IDR_PARTS_MENU 133
 #define IDD_EDITOR_HOST 140
 
+// The parts list's pictures ("GUIIMAGE") and the cursor over the name
+// column's grip.
+#define IDG_PARTS_MARKS 132
+#define IDG_PARTS_BUTTONS 141
+#define IDC_RESIZE_COLUMN 143
+
 // The frame's system-menu entry "About".
 #define IDM_ABOUT 16
 

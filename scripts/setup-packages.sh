@@ -10,6 +10,7 @@ packages=(
   python3-mido python3-pil sox bzip2 fonts-wine
   googletest
   dpkg-dev
+  groff perl
 )
 
 missing=()

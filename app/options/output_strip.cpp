@@ -4,6 +4,7 @@
 #include "data/song.h"
 #include "data/sound_interfaces.h"
 #include "data/track_midi.h"
+#include "gui/draw/names.h"
 
 #include <utility>
 
@@ -99,6 +100,18 @@ std::vector<PopupEntry> ProgramEntries(IQuorvaneSongTract &tract, void *out, lon
     }
     addNone(entries, program);
     return entries;
+}
+
+std::string OutputPortText(IQuorvaneSongTract &tract, void *out)
+{
+    char name[256] = {};
+    long instance = -1;
+    const long kind = out ? tract.GetOutInfo(out, name, instance) : -1;
+    if (kind < 0)
+        return "---";
+    name[sizeof name - 1] = 0;
+    CreateOutPortName(name, kind, instance, sizeof name);
+    return name;
 }
 
 std::string OutputFieldText(CTrack &track, OutputField field)

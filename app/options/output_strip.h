@@ -43,6 +43,10 @@ std::vector<PopupEntry> ProgramEntries(IQuorvaneSongTract &tract, void *out, lon
 // output gives (else their numbers, "---" for none).
 std::string OutputFieldText(CTrack &track, OutputField field);
 
+// The output's name as the song tract lists its ports ("Default Preview",
+// "MIDI: name", ...); "---" when the tract does not know the output.
+std::string OutputPortText(IQuorvaneSongTract &tract, void *out);
+
 // A popup menu of the entries: entry i has the command i + 1.
 HMENU BuildPopup(const std::vector<PopupEntry> &entries);
 // Runs a popup menu at the screen point and answers the command chosen (0

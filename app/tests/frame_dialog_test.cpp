@@ -53,7 +53,7 @@ TEST(FrameDialog, RunsMinimisedUntilThePartsWindowCloses)
     session.Start([&](const char *) { return static_cast<IQuorvaneSoundMngr *>(&manager); });
     ShownMessages shown;
 
-    PartsWindow parts({database, session, bridge, profile, true, {}});
+    PartsWindow parts({database, session, bridge, profile, true, {}, {}});
     Seen watch{&parts};
     seen = &watch;
     const UINT_PTR timer = SetTimer(nullptr, 0, 50, closeWhenBuilt);

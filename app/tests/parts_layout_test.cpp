@@ -135,3 +135,28 @@ TEST(LevelDisplay, VolumeAndPanningTexts)
 }
 
 } // namespace
+
+// A fill's region at 26 pixels a measure of 1920 ticks, the measure area
+// starting at W + 168 = 324 for W = 156.
+TEST(PartsLayout, AFillRegionIsPlacedFromItsTimes)
+{
+    struct Case {
+        const char *what;
+        FillTimes times;
+        int length;
+        long left, right;
+    } cases[] = {
+        {"whole second measure", {1, 1920, 3839, 1920, 3839}, 4, 350, 376},
+        {"second half of it", {1, 1920, 3839, 2880, 3839}, 4, 363, 376},
+        {"a quarter from its start", {1, 1920, 3839, 1920, 2399}, 4, 350, 356},
+        {"two measures long, cut at the part's end", {3, 5760, 7679, 5760, 9599}, 4, 402, 428},
+        {"beyond the part", {5, 9600, 11519, 9600, 11519}, 4, 0, 0},
+        {"first tick after the last", {1, 1920, 3839, 2000, 1999}, 4, 0, 0},
+        {"a measure of no length", {1, 1920, 1919, 1920, 3839}, 4, 0, 0},
+    };
+    for (const Case &c : cases) {
+        const PixelSpan span = FillRegionSpan(c.times, c.length, 156);
+        EXPECT_EQ(span.left, c.left) << c.what;
+        EXPECT_EQ(span.right, c.right) << c.what;
+    }
+}

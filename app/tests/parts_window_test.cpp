@@ -10,6 +10,7 @@
 #include "app/options/output_port.h"
 #include "app/options/output_strip.h"
 #include "app/options/tests/dialog_answer.h"
+#include "app/parts_labels.h"
 #include "app/parts_song.h"
 #include "app/resource_ids.h"
 #include "app/program_options.h"
@@ -17,6 +18,7 @@
 #include "app/tests/program_fakes.h"
 #include "base/message_box.h"
 #include "data/track_midi.h"
+#include "gui/draw/shared_objects.h"
 #include "outside/halvorinapp/halvorin_app.h"
 #include "plugin/fill/plugin/drummer_transfer.h"
 #include "testing/realtime_counters.h"
@@ -29,6 +31,9 @@
 #include <shlobj.h>
 
 #include <cstring>
+
+#include <algorithm>
+#include <set>
 
 namespace {
 
@@ -86,10 +91,11 @@ protected:
         session.Start([this](const char *) { return static_cast<IQuorvaneSoundMngr *>(&manager); });
     }
 
-    PartsWindow &open(bool noReload = false, const std::string &stylePath = {})
+    PartsWindow &open(bool noReload = false, const std::string &stylePath = {},
+                      const std::string &starterStylePath = {})
     {
         window = std::make_unique<PartsWindow>(
-            PartsWindowSetup{database, session, bridge, profile, noReload, stylePath});
+            PartsWindowSetup{database, session, bridge, profile, noReload, stylePath, starterStylePath});
         HWND handle = window->Create(GetModuleHandleA(nullptr), nullptr);
         EXPECT_NE(handle, nullptr);
         ShowWindow(handle, SW_SHOW);
@@ -688,6 +694,71 @@ TEST_F(PartsWindowTest, TheStyleNamedOnTheCommandLineOpensWithTheParts)
     EXPECT_TRUE(shown.texts.empty());
 }
 
+// Fresh parts start from the starter style the build lays out beside the
+// program, and its twelve parts play twelve different results off line.
+TEST_F(PartsWindowTest, FreshPartsStartFromTheStarterStyleWhoseTwelvePartsPlayDifferently)
+{
+    const std::string starter = distFolder() + "\\Styles\\Starter.qns";
+    ASSERT_EQ(testing_support::readFile(starter).substr(0, 4), "QN32");
+    PartsWindow &parts = open(false, {}, starter);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    char title[128] = {};
+    GetWindowTextA(parts.Handle(), title, sizeof(title));
+    EXPECT_STREQ(title, "Rallimoth Omvel - Starter");
+    const int lengths[kPartCount] = {2, 4, 4, 1, 4, 8, 2, 4, 4, 8, 2, 4};
+    for (int part = 0; part < kPartCount; ++part)
+        EXPECT_EQ(parts.PartLength(part), lengths[part]) << part;
+    EXPECT_FLOAT_EQ(parts.Playback().Tempo(), 104.0f);
+    // The fill measures the drummers took (0-based): part 2's in its second
+    // and fourth measure, part 6's in its fourth and eighth.
+    EXPECT_EQ(parts.Drummers().Mirror(1, 1).params[0], 1);
+    EXPECT_EQ(parts.Drummers().Mirror(1, 2).params[0], 3);
+    EXPECT_EQ(parts.Drummers().Mirror(5, 1).params[0], 3);
+    EXPECT_EQ(parts.Drummers().Mirror(5, 2).params[0], 7);
+
+    testing_support::TempFolder temp;
+    std::string answer;
+    SetFileDialogRunner([&answer](OPENFILENAMEA &dialog, bool) {
+        lstrcpynA(dialog.lpstrFile, answer.c_str(), static_cast<int>(dialog.nMaxFile));
+        return true;
+    });
+    std::set<std::string> results;
+    for (int part = 0; part < kPartCount; ++part) {
+        parts.Click(6 + (part % 3) * 26 + 5, kRowsTop + (part / 3) * 26 + 5);
+        pump();
+        ASSERT_EQ(parts.CurrentPart(), part);
+        answer = temp.file("part" + std::to_string(part + 1) + ".mid");
+        SendMessageA(parts.Handle(), WM_COMMAND, ID_EXPORT_MIDI, 0);
+        const std::string midi = testing_support::readFile(answer);
+        ASSERT_EQ(midi.substr(0, 4), "MThd") << part;
+        // Notes on some channel: the drummers played.
+        EXPECT_NE(std::count_if(midi.begin(), midi.end(), [](char c) { return (c & 0xF0) == 0x90; }), 0)
+            << part;
+        results.insert(midi);
+    }
+    SetFileDialogRunner({});
+    EXPECT_EQ(results.size(), static_cast<size_t>(kPartCount));
+    EXPECT_FALSE(testing_support::writeWindowPicture(parts.Handle(), "rallimoth_starter_style").empty());
+    EXPECT_TRUE(shown.texts.empty());
+}
+
+// A saved state that comes back wins over the starter style.
+TEST_F(PartsWindowTest, ARestoredStateOpensNoStarterStyle)
+{
+    database.hibernation = Hibernation::Restored;
+    SavedPartsState state{kSavedStateMagic, 0, 1, {3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3}, 1, {1, 1, 1, 1}};
+    database.hibernatedState.assign(reinterpret_cast<uint8_t *>(&state),
+                                    reinterpret_cast<uint8_t *>(&state) + 80);
+    database.restore = [](CSong *song) { BuildFreshParts(*song, 0); };
+    PartsWindow &parts = open(false, {}, distFolder() + "\\Styles\\Starter.qns");
+    ASSERT_TRUE(parts.FinishSetUp());
+    char title[128] = {};
+    GetWindowTextA(parts.Handle(), title, sizeof(title));
+    EXPECT_STREQ(title, "Rallimoth Omvel");
+    EXPECT_EQ(parts.PartLength(1), 3);
+}
+
 // The template chooser, answered by the test: it gets the present state,
 // the parts let go before the template loads, and the template's parts
 // come with their state block: its part, front editor and lengths.
@@ -886,6 +957,96 @@ TEST_F(PartsWindowTest, TheOutputRowPaintsItsFields)
     parts.Click(W + 116 + 13, drummerTop + 5);
     ASSERT_FALSE(parts.Docked(1));
     EXPECT_EQ(dockFill(106), dockFill(drummerTop));
+}
+
+// The parts list as it paints itself: the output's port by name, the
+// pictures of the buttons and marks, both fill drummers told apart by their
+// element numbers, and each fill's region from its times.
+TEST_F(PartsWindowTest, TheListPaintsThePortTheImagesTheElementNumbersAndTheFillRegions)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    const int W = parts.NameWidth();
+    CTrackMIDI *track = PartTrack(*parts.Song(), parts.SelectedPart());
+    IQuorvaneSongTract *tract = parts.Song()->GetSongTract();
+    ASSERT_TRUE(track && tract);
+    EXPECT_EQ(OutputPortText(*tract, track->output ? track->output : tract->GetNextOut(nullptr)),
+              "Default Preview");
+
+    // A fill lasting the second half of the second measure (the first fill
+    // drummer) and the whole fourth (the second).
+    parts.Click(W + 168 + 26 * 3 + 3, 10); // four measures
+    FillMirror &first = parts.Drummers().Mirror(0, 1);
+    ASSERT_EQ(first.params[0], 1);
+    first.fillStart = first.measureStart + (first.measureEnd + 1 - first.measureStart) / 2;
+    first.fillEnd = first.measureEnd;
+    parts.Redraw();
+    const testing_support::WindowPicture picture = testing_support::printWindow(parts.Handle());
+    EXPECT_FALSE(testing_support::writeWindowPicture(parts.Handle(), "rallimoth_parts_list").empty());
+
+    const auto count = [&](int left, int top, int right, int bottom, auto &&take) {
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x)
+                n += take(picture.at(x, y)) ? 1 : 0;
+        return n;
+    };
+    const auto dark = [](COLORREF c) { return GetRValue(c) < 96 && GetGValue(c) < 96 && GetBValue(c) < 96; };
+    const auto is = [](int r, int g, int b) {
+        return [=](COLORREF c) { return GetRValue(c) == r && GetGValue(c) == g && GetBValue(c) == b; };
+    };
+    // "Default Preview" reaches well past where "Output" ended.
+    EXPECT_GT(count(90 + 50, 108, W + 80, 130, dark), 0);
+    // The buttons' pictures: the copy sheets' blue lines, the play triangle's
+    // green, the metronome's yellow; the output chooser's arrow.
+    EXPECT_GT(count(W + 382, 107, W + 408, 132, is(40, 70, 160)), 0) << "copy";
+    EXPECT_GT(count(W + 434, 107, W + 460, 132, is(230, 190, 60)), 0) << "metronome";
+    EXPECT_GT(count(W + 460, 107, W + 512, 132, is(40, 150, 60)), 0) << "play";
+    EXPECT_GT(count(W + 82, 107, W + 90, 131, dark), 0) << "chooser";
+    // The two fill rows differ in their labels (the element numbers).
+    int differing = 0;
+    for (int y = 2; y < 24; ++y)
+        for (int x = 92; x < W + 88; ++x)
+            differing += picture.at(x, kRowsTop + 26 + y) != picture.at(x, kRowsTop + 52 + y);
+    EXPECT_GT(differing, 0);
+    // The first fill covers the right half of its measure only; the second
+    // its whole fourth measure.
+    const auto fill = is(255, 255, 152);
+    const int rowOne = kRowsTop + 26, rowTwo = kRowsTop + 52;
+    const int second = W + 168 + 26, fourth = W + 168 + 78;
+    EXPECT_EQ(count(second + 2, rowOne + 6, second + 11, rowOne + 20, fill), 0);
+    EXPECT_GT(count(second + 15, rowOne + 6, second + 24, rowOne + 20, fill), 0);
+    EXPECT_GT(count(fourth + 2, rowTwo + 6, fourth + 24, rowTwo + 20, fill), 9 * 14);
+
+    // Over the name column's grip the program's cursor shows.
+    POINT grip{W + 90, 15};
+    ClientToScreen(parts.Handle(), &grip);
+    SetCursorPos(grip.x, grip.y);
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+    SendMessageA(parts.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(parts.Handle()),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_NE(GetCursor(), LoadCursor(nullptr, IDC_ARROW));
+}
+
+TEST(PartsLabelsInTheKitsFonts, EveryBankMethodFitsItsField)
+{
+    long height = 0;
+    long *widths = nullptr;
+    sharedFont.GetFontParams(1, height, widths);
+    ASSERT_NE(widths, nullptr);
+    for (const PopupEntry &entry : BankMethodEntries(0)) {
+        if (entry.text.empty() || entry.value < 0)
+            continue;
+        const std::vector<std::string> lines = FieldLines(entry.text, widths, 24);
+        std::string joined;
+        for (const std::string &line : lines) {
+            EXPECT_LE(TextWidth(line, widths), 24) << line;
+            joined += joined.empty() || entry.text.find(' ') == std::string::npos ? line : " " + line;
+        }
+        EXPECT_EQ(joined, entry.text);
+        EXPECT_LE(lines.size(), 2u);
+    }
 }
 
 // The "P" column opens the database's preset chooser for the current part's

@@ -1,0 +1,312 @@
+// Drives Rallimoth's first start as a user would, by posted input only:
+// starts the program, answers the equipment database's first-time set-up,
+// the VST scan and the output chooser, waits for the parts window with the
+// starter style, plays, exports the current part as MIDI and as WAVE
+// through the file dialogs, and closes the program (answering the commit
+// dialog). Every wait is bounded; any step that fails ends the run with
+// a message and a non-zero exit.
+// usage: first_start_driver <Rallimoth.exe> <MIDI file> <WAVE file>
+#include "app/resource_ids.h"
+#include "db/dialogs/dialog_ids.h"
+#include "sound/equipment/vst_scan_ids.h"
+#include "testing/screenshot.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+DWORD programId = 0;
+
+struct Search {
+    std::string caption;
+    bool prefix;
+    HWND found;
+};
+
+// A visible top-level window of the program with that caption (or one that
+// starts with it).
+HWND findWindow(const std::string &caption, bool prefix = false)
+{
+    Search search{caption, prefix, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto &s = *reinterpret_cast<Search *>(data);
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            if (process != programId || !IsWindowVisible(window))
+                return TRUE;
+            char text[256] = {};
+            GetWindowTextA(window, text, sizeof(text));
+            const std::string title = text;
+            if (title == s.caption || (s.prefix && title.rfind(s.caption, 0) == 0)) {
+                s.found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// A file dialog of the program: a dialog with a file name field.
+HWND findFileDialog()
+{
+    HWND found = nullptr;
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            if (process != programId || !IsWindowVisible(window))
+                return TRUE;
+            if (GetDlgItem(window, 1148) || GetDlgItem(window, 1152)) {
+                *reinterpret_cast<HWND *>(data) = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// The window as the screen shows it: another process's window cannot be
+// asked to print itself here.
+testing_support::WindowPicture screenPicture(HWND window)
+{
+    testing_support::WindowPicture picture;
+    RECT r{};
+    GetWindowRect(window, &r);
+    picture.width = r.right - r.left;
+    picture.height = r.bottom - r.top;
+    if (picture.width <= 0 || picture.height <= 0)
+        return {};
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = picture.width;
+    info.bmiHeader.biHeight = -picture.height; // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void *bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap && bits) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, picture.width, picture.height, screen, r.left, r.top, SRCCOPY);
+        SelectObject(memory, old);
+        const auto *pixels = static_cast<const uint32_t *>(bits);
+        picture.pixels.assign(pixels, pixels + size_t(picture.width) * size_t(picture.height));
+    }
+    if (bitmap)
+        DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    if (picture.pixels.empty())
+        return {};
+    return picture;
+}
+
+// What the program shows, for the message of a step that failed.
+void listWindows()
+{
+    EnumWindows(
+        [](HWND window, LPARAM) -> BOOL {
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            if (process == programId && IsWindowVisible(window)) {
+                char text[256] = {}, kind[64] = {};
+                GetWindowTextA(window, text, sizeof(text));
+                GetClassNameA(window, kind, sizeof(kind));
+                std::fprintf(stderr, "  window \"%s\" (%s)\n", text, kind);
+            }
+            return TRUE;
+        },
+        0);
+}
+
+template <typename Find> HWND waitFor(const char *what, Find find, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+        if (HWND window = find())
+            return window;
+        Sleep(100);
+    }
+    std::fprintf(stderr, "first start: no %s within %lu ms; the program shows:\n", what, timeoutMs);
+    listWindows();
+    return nullptr;
+}
+
+bool waitGone(HWND window, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+        if (!IsWindow(window) || !IsWindowVisible(window))
+            return true;
+        Sleep(100);
+    }
+    return false;
+}
+
+void click(HWND dialog, int id)
+{
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// Answers the file dialog the command opens with the path.
+bool saveThrough(HWND parts, int command, const std::string &path)
+{
+    PostMessageA(parts, WM_COMMAND, command, 0);
+    HWND dialog = waitFor("file dialog", findFileDialog, 20000);
+    if (!dialog)
+        return false;
+    Sleep(300);
+    for (int field : {1148, 1152})
+        if (HWND edit = GetDlgItem(dialog, field))
+            SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    click(dialog, IDOK);
+    if (!waitGone(dialog, 20000)) {
+        std::fprintf(stderr, "first start: the file dialog stays open\n");
+        return false;
+    }
+    // The result is rendered after the dialog closed; it is there once the
+    // file stops growing.
+    const DWORD start = GetTickCount();
+    LONGLONG last = -1;
+    int steady = 0;
+    while (GetTickCount() - start < 60000) {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+            const LONGLONG size = (LONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+            steady = size > 0 && size == last ? steady + 1 : 0;
+            last = size;
+            if (steady >= 10)
+                return true;
+        }
+        Sleep(100);
+    }
+    std::fprintf(stderr, "first start: %s was not written\n", path.c_str());
+    return false;
+}
+
+int run(const std::string &program, const std::string &midi, const std::string &wave)
+{
+    std::string line = "\"" + program + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    const std::string folder = program.substr(0, program.find_last_of('\\'));
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &process)) {
+        std::fprintf(stderr, "first start: cannot start %s\n", program.c_str());
+        return 1;
+    }
+    programId = process.dwProcessId;
+    const auto fail = [&](const char *what) {
+        std::fprintf(stderr, "first start: %s\n", what);
+        TerminateProcess(process.hProcess, 1);
+        return 1;
+    };
+
+    // The database's first-time set-up: its defaults.
+    HWND setUp = waitFor(
+        "first-time set-up", [] { return findWindow("Equipment DataBase"); }, 60000);
+    if (!setUp)
+        return fail("the first-time set-up did not come");
+    Sleep(500);
+    click(setUp, IDOK);
+    std::printf("first-time set-up answered\n");
+
+    // The VST scan: scan, then keep what it found.
+    HWND scan = waitFor(
+        "VST scan", [] { return findWindow("VSTi Scanning"); }, 60000);
+    if (!scan)
+        return fail("the VST scan did not come");
+    Sleep(500);
+    click(scan, IDC_VST_SCAN);
+    Sleep(1000);
+    click(scan, IDOK);
+    if (!waitGone(scan, 30000))
+        return fail("the VST scan stays open");
+    std::printf("VST scan answered\n");
+
+    // The output chooser opens by itself on fresh parts: the first of the
+    // program's own soft synths ("Default Preview").
+    HWND chooser = waitFor(
+        "output chooser", [] { return findWindow("Select Out Port"); }, 60000);
+    if (!chooser)
+        return fail("the output chooser did not come");
+    Sleep(500);
+    HWND tree = GetDlgItem(chooser, IDC_TREE_VIEW);
+    const auto own = reinterpret_cast<LPARAM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, own);
+    const auto synth = reinterpret_cast<LPARAM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, own));
+    if (!synth || !SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, synth))
+        return fail("the output chooser lists no soft synth of the program's own");
+    Sleep(300);
+    if (!IsWindowEnabled(GetDlgItem(chooser, IDOK)))
+        return fail("the output chooser does not take its first soft synth");
+    click(chooser, IDOK);
+    if (!waitGone(chooser, 30000))
+        return fail("the output chooser stays open");
+    std::printf("output chooser answered\n");
+
+    HWND parts = waitFor(
+        "parts window with the starter style", [] { return findWindow("Rallimoth Omvel - Starter"); }, 30000);
+    if (!parts)
+        return fail("the parts window did not open the starter style");
+    std::printf("parts window up with the starter style\n");
+
+    Sleep(1000); // its first paint
+    if (testing_support::writePicture(screenPicture(parts), "rallimoth_first_start").empty())
+        return fail("no picture of the parts window");
+
+    PostMessageA(parts, WM_COMMAND, ID_PLAY, 0);
+    Sleep(2000);
+    std::printf("played\n");
+    PostMessageA(parts, WM_COMMAND, ID_PLAY, 0);
+    Sleep(500);
+
+    if (!saveThrough(parts, ID_EXPORT_MIDI, midi))
+        return fail("the MIDI export failed");
+    std::printf("exported %s\n", midi.c_str());
+    if (!saveThrough(parts, ID_EXPORT_AUDIO, wave))
+        return fail("the WAVE export failed");
+    std::printf("exported %s\n", wave.c_str());
+
+    // Closing stores the state and asks to commit the database.
+    PostMessageA(parts, WM_SYSCOMMAND, SC_CLOSE, 0);
+    const DWORD start = GetTickCount();
+    while (WaitForSingleObject(process.hProcess, 200) == WAIT_TIMEOUT) {
+        if (HWND commit = findWindow("Equipment DataBase"))
+            click(commit, IDOK);
+        if (GetTickCount() - start > 60000)
+            return fail("the program did not end after its close");
+    }
+    DWORD code = 1;
+    GetExitCodeProcess(process.hProcess, &code);
+    std::printf("program ended with %lu\n", code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: first_start_driver <Rallimoth.exe> <MIDI file> <WAVE file>\n");
+        return 2;
+    }
+    CoInitialize(nullptr);
+    const int result = run(argv[1], argv[2], argv[3]);
+    CoUninitialize();
+    return result;
+}
