@@ -178,6 +178,8 @@ public:
 
     // Fields in their order.
     uint64_t edition = 0;
+    // The song lock: taken before the tract's lock and a wave's, never
+    // while holding either.
     SYNCOBJECT *syncObject = nullptr;
     UpdateModifiedFn updateModifiedFn = nullptr;
     ULONG_PTR updateModifiedUser = 0;

@@ -123,6 +123,8 @@ public:
     long blockFrames = 0; // frames per block at the playback speed
     float speed = 1.0f;
     int loopPending = 0;
+    // The file's lock: the last of the song's locks; nothing else is taken
+    // while it is held.
     SYNCOBJECT *sync = nullptr;
     int64_t filePosition = -1; // frames; -1 unknown
     HANDLE sampleFile = INVALID_HANDLE_VALUE;
