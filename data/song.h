@@ -149,7 +149,8 @@ public:
     void AskPlaybackTimeCell(ASKPLAYBACK *cell);
     // The selected tracks played off line from the song's start into a new
     // audio track (the sound tails after the song end included, the last
-    // frames faded out); null on failure.
+    // frames faded out); null on failure, and null at once while the song
+    // plays live or renders already: one play position cannot serve both.
     CTrackAudio *RenderSelectedTracks();
 
     // --- undo: what a change is about to touch gets a new edition.
@@ -218,6 +219,11 @@ public:
     unsigned long appFields[kAppFields] = {};
     long templateTimeBase;
     long templateSampleRate;
+    // Set while RenderSelectedTracks plays the song off line, under the song
+    // lock: playback does not start then (but for the render's own start,
+    // while startingRender is set), and the transport marks stay.
+    long rendering = 0;
+    long startingRender = 0;
 
 protected:
     // The first empty track of the kind (selected), else a new one after the
@@ -232,6 +238,8 @@ protected:
     void notifyOutputs(long code, long tick, long position, float factor);
     // The nearest transport mark after (forward) or before the play start.
     void moveToMark(int forward);
+    // RenderSelectedTracks once it holds the play position.
+    CTrackAudio *renderSelected();
 };
 
 // A track of a kind other than the master; null for kinds not offered.

@@ -32,6 +32,8 @@ int64_t engineFrames(int64_t samples, const ASKPLAYBACK &cell)
 int CSong::OnStartPlayback()
 {
     CLock lock(syncObject);
+    if (rendering && !startingRender)
+        return 0; // the off-line render owns the play position
     master = GetTrackMaster();
     if (!master)
         return 0;
@@ -67,6 +69,8 @@ void CSong::OnFFPlayback()
 void CSong::moveToMark(int forward)
 {
     CLock lock(syncObject);
+    if (rendering)
+        return;
     long target = forward ? LONG_MAX : 0;
     auto consider = [&](long mark) {
         if (forward && mark > playStartTick)
@@ -93,6 +97,8 @@ void CSong::moveToMark(int forward)
 void CSong::JumpSongPtr(long tick)
 {
     CLock lock(syncObject);
+    if (rendering)
+        return;
     if (!IsPlayed()) {
         playStartTick = tick;
         return;
