@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+#include <vector>
+
 using namespace Quorvane;
 using namespace sorvik_test;
 
@@ -59,6 +62,52 @@ TEST(EditorTest, ThePageOpensInTheHostWindowAndMarksTheSongModified)
         EXPECT_TRUE(dxi.synth->CloseEditor());
         EXPECT_FALSE(IsWindow(page));
         EXPECT_FALSE(dxi.synth->CloseEditor());
+        DestroyWindow(parent);
+    }
+    EXPECT_EQ(modules().liveObjects(), 0);
+    OleUninitialize();
+}
+
+// The page's window opens and closes without the lock the render thread
+// takes: a render call made while the page is in Activate or Deactivate
+// comes back at once (the page waits for it, and would wait in vain).
+TEST(EditorTest, ThePageOpensAndClosesWhileTheRenderThreadGoesOn)
+{
+    ASSERT_EQ(OleInitialize(nullptr), S_OK);
+    ASSERT_NE(modules().create, nullptr);
+    resetControl();
+    TEST_DXI_CONTROL &control = *modules().control;
+    {
+        MusicSong song;
+        Hosted dxi(song, 44100.0f, 256);
+        ASSERT_TRUE(dxi.select(CLSID_TestDxi));
+        HWND parent = CreateWindowExW(0, L"STATIC", L"Tembri DXi", WS_OVERLAPPED | WS_VISIBLE, 40, 40, 300,
+                                      200, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(parent, nullptr);
+        control.pageEntered = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        control.pageGoOn = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        int renders = 0;
+        std::thread render([&] {
+            std::vector<float> buffer(2 * 256);
+            float *out = buffer.data();
+            for (int i = 0; i < 2; ++i) {
+                if (WaitForSingleObject(control.pageEntered, 10000) != WAIT_OBJECT_0)
+                    return;
+                dxi.synth->RenderReplacing(&out, 256);
+                ++renders;
+                SetEvent(control.pageGoOn);
+            }
+        });
+        EXPECT_TRUE(dxi.synth->OpenEditor(parent));
+        pump();
+        EXPECT_FALSE(testing_support::writeWindowPicture(parent, "sorvik_editor_while_rendering").empty());
+        EXPECT_TRUE(dxi.synth->CloseEditor());
+        render.join();
+        EXPECT_EQ(renders, 2);
+        EXPECT_EQ(control.pageWaitsRanOut, 0) << "a render waited for the page's window";
+        CloseHandle(control.pageEntered);
+        CloseHandle(control.pageGoOn);
+        control.pageEntered = control.pageGoOn = nullptr;
         DestroyWindow(parent);
     }
     EXPECT_EQ(modules().liveObjects(), 0);
