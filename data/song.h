@@ -111,6 +111,14 @@ public:
     // 0 when unchanged; (-1, -1) clears it.
     int SetTimeSelection(long start, long end);
     int IsTimeSelection() const { return selectionStart < selectionEnd; }
+    // The ticks playback loops over: the time selection, else the whole
+    // song; 0 when it does not loop.
+    int GetLoopRange(long &start, long &end) const
+    {
+        start = IsTimeSelection() ? selectionStart : 0;
+        end = IsTimeSelection() ? selectionEnd : songEnd;
+        return loop && end > start;
+    }
 
     uint64_t GetEdition() const { return edition; }
     void UpdateEdition() { ++edition; }

@@ -140,11 +140,9 @@ void CSong::AskPlayback(long frames)
         notifyOutputs(SSTRANSPORT_FACTOR, currentTick, currentTick, tempoFactor);
     }
 
-    const bool selection = IsTimeSelection() != 0;
-    const long loopStart = selection ? selectionStart : 0;
-    const long loopEnd = selection ? selectionEnd : songEnd;
+    long loopStart, loopEnd;
     bool stopped = false;
-    if (loop && loopEnd > loopStart) {
+    if (GetLoopRange(loopStart, loopEnd)) {
         cell.limitTick = loopEnd;
         cell.sampleLimit = master->GetSampleFromTime(loopEnd);
         long jumpedFrom = startTick;
