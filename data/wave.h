@@ -1,7 +1,7 @@
 // The samples of one audio track (or of a decoded sound) as interleaved
 // 32-bit float frames in a temporary file, so that audio of any length costs
 // no memory. A wave made for playback also keeps a peak file for drawing and
-// runs a reader thread that fills a double buffer ahead of the player.
+// runs a reader thread that reads ahead of the player.
 //
 // A wave owns its files, events and thread, so it cannot be copied: a copy
 // would share them and free them twice. CopyFrom copies another wave's
@@ -179,7 +179,8 @@ private:
     long reservedCapacity = 0;
     // Frames each new request reads: 32 blocks at the playback speed.
     long readCapacity = 0;
-    // A faded block is copied here, so that the halves keep their samples.
+    // A faded or pieced block is put together here, so that the buffers keep
+    // their samples.
     float *fadeBuffer = nullptr;
     long fadeCapacity = 0;
 };
