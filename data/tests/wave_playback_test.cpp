@@ -326,6 +326,43 @@ TEST_F(LongWaveTest, AKeptLoopStartPlaysAtTheJumpWithoutTheReader)
     EXPECT_EQ(fileAccesses, 0);
 }
 
+// A new tempo factor restarts the playback on the render thread at the
+// place it has reached: without waiting, allocating or reading, on from the
+// frames already read, in blocks of the new speed.
+TEST_F(LongWaveTest, ARestartAtAnotherSpeedGoesOnFromWhatWasRead)
+{
+    ASSERT_EQ(wave.InitPlayback(0, 100, 1.0f), 1);
+    readerDone();
+    for (int block = 0; block < 10; ++block)
+        next(100);
+    const long late = wave.lateBlocks;
+    ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA("Corvadel.dll")));
+    std::vector<std::vector<float>> played(20, std::vector<float>(400));
+    int restarted = 0;
+    long allocations = -1, fileAccesses = -1;
+    EXPECT_TRUE(playsWithoutTheReader([&] {
+        testing_support::RealTimeCounter counter;
+        restarted = wave.InitPlayback(1000, 100, 1.5f, 0);
+        for (int block = 0; block < 20; ++block) {
+            long frames = 150;
+            int switchNow = 0;
+            const float *data = wave.GetPlaybackData(frames, switchNow);
+            played[block].assign(data, data + (data ? 2 * frames : 0));
+            if (switchNow)
+                wave.ChangePlaybackBuffer();
+        }
+        allocations = counter.allocations();
+        fileAccesses = counter.fileAccesses() + counter.fileOpens();
+    })) << "the restart waited for the reader";
+    EXPECT_EQ(restarted, 1);
+    EXPECT_EQ(wave.blockFrames, 150);
+    for (int block = 0; block < 20; ++block)
+        EXPECT_EQ(played[block], frames(1000 + 150 * block, 150)) << block;
+    EXPECT_EQ(wave.lateBlocks, late);
+    EXPECT_EQ(allocations, 0);
+    EXPECT_EQ(fileAccesses, 0);
+}
+
 // Without the loop start kept ready, a jump to frames no buffer holds is
 // silence until the reader has them, and goes on from there.
 TEST_F(LongWaveTest, AJumpToFramesNotReadIsSilenceAndGoesOn)
