@@ -134,8 +134,8 @@ int CWave::InitPlayback(int64_t start, long block, float playSpeed, int wait)
     return !wait || WaitForReady(&buffers[0]);
 }
 
-// Nothing to wait for: a fill still under way is for a request that no
-// longer counts.
+// Nothing to wait for: a fill still under way finishes on its own, and the
+// next start asks for what it needs anew.
 void CWave::DeinitPlayback()
 {
     playing = 0;
