@@ -41,6 +41,8 @@ public:
         bool IsReady() const { return filled.load(std::memory_order_acquire) == requested.load(); }
     };
 
+    // The longest a start waits for the reader.
+    static constexpr DWORD kPrimeWaitMs = 1000;
     // Blocks per buffer, and the frames a buffer holds beyond them.
     static constexpr long kBlocksPerHalf = 32;
     // The read-ahead buffers: the one playing, the one after it, and the
@@ -101,10 +103,11 @@ public:
     // round(blockFrames x speed) frames and never waits for the reader: a
     // block the reader has not read in time is silence, counted in
     // lateBlocks, and the play position goes on. InitPlayback starts the
-    // reading from start on and, with wait, waits for the first buffer
-    // (priming, off the render thread). Without wait it allocates nothing:
-    // it fails instead when the buffers reserved so far are too small
-    // (priming reserves them for up to twice the speed).
+    // reading from start on and, with wait, waits for the first buffer for
+    // at most kPrimeWaitMs (priming, off the render thread, but maybe on the
+    // stream provider's). Without wait it allocates nothing: it fails
+    // instead when the buffers reserved so far are too small (priming
+    // reserves them for up to twice the speed).
     int InitPlayback(int64_t start, long blockFrames, float speed, int wait = 1);
     void DeinitPlayback();
     // The next block: frames asks for up to one block and comes back lowered
@@ -122,10 +125,11 @@ public:
     // the jump finds them; looping 0 forgets the loop.
     void KeepLoopReady(int64_t loopStart, int looping);
     // Hands a buffer to the reader (to read it again from its start) /
-    // waits until the reader gave it back; 0 when the reader thread is gone.
-    // The player never waits; priming and tests do.
+    // waits until the reader gave it back; 0 when the reader thread is gone
+    // or the limit (in milliseconds) passed. The player never waits;
+    // priming and tests do.
     void InitReading(PLAYHDR *buffer);
-    int WaitForReady(PLAYHDR *buffer);
+    int WaitForReady(PLAYHDR *buffer, DWORD limit = INFINITE);
     // Linear ramp over frames x channels samples (fewer than 4 frames stay).
     void FadeLoop(float *buffer, long frames, int fadeIn);
 

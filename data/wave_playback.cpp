@@ -80,7 +80,7 @@ int CWave::ReserveBuffers(long capacity, long block, int wait)
         if (!wait)
             return 0;
         for (PLAYHDR &buffer : buffers)
-            if (!WaitForReady(&buffer))
+            if (!WaitForReady(&buffer, kPrimeWaitMs))
                 return 0;
         const long reserve =
             std::max<long>(capacity, long(std::lround(block * kReservedSpeed)) * kBlocksPerHalf);
@@ -131,7 +131,11 @@ int CWave::InitPlayback(int64_t start, long block, float playSpeed, int wait)
             buffer.start = kNowhere;
     playing = 1;
     PlanReading();
-    return !wait || WaitForReady(&buffers[0]);
+    // Primed when the reader is quick; when it is not, the first blocks are
+    // late and playback starts all the same.
+    if (wait)
+        WaitForReady(&buffers[0], kPrimeWaitMs);
+    return 1;
 }
 
 // Nothing to wait for: a fill still under way finishes on its own, and the
@@ -300,12 +304,15 @@ void CWave::InitReading(PLAYHDR *buffer)
 
 // The flags decide; the event only saves polling, so a wake-up meant for
 // another waiter is never lost for long.
-int CWave::WaitForReady(PLAYHDR *buffer)
+int CWave::WaitForReady(PLAYHDR *buffer, DWORD limit)
 {
+    const ULONGLONG until = limit == INFINITE ? ~0ull : GetTickCount64() + limit;
     while (!buffer->IsReady()) {
         ResetEvent(readyEvent);
         if (buffer->IsReady())
             break;
+        if (GetTickCount64() >= until)
+            return 0;
         HANDLE handles[2] = {readyEvent, readerThread};
         const DWORD woke = WaitForMultipleObjects(2, handles, FALSE, 50);
         if (woke != WAIT_OBJECT_0 && woke != WAIT_TIMEOUT)

@@ -110,6 +110,7 @@ TEST_F(AudioTrackPlayback, TheLoopPlaysOnWithoutWaitingForTheReader)
     ASSERT_EQ(song.SetTimeSelection(0, 3840), 1);
     ASSERT_EQ(song.GetTrackMaster()->GetSampleFromTime(3840), kBarFrames);
     ASSERT_EQ(song.OnStartPlayback(), 1);
+    readerDone();
     const long before = kBarFrames / kBuffer - 4;
     for (long i = 0; i < before; ++i) {
         song.AskPlayback(kBuffer);

@@ -62,6 +62,14 @@ protected:
         return got;
     }
 
+    // The reader has read all it was asked for: a reader on time (the
+    // player itself never waits for it).
+    void readerDone()
+    {
+        for (CWave::PLAYHDR &buffer : wave.buffers)
+            ASSERT_EQ(wave.WaitForReady(&buffer), 1);
+    }
+
     TempFolder folder;
     CWave wave{1, 44100, folder.path().c_str()};
 };
@@ -69,6 +77,7 @@ protected:
 TEST_F(WavePlaybackTest, BlocksFollowEachOtherAcrossBothHalvesToTheEnd)
 {
     ASSERT_EQ(wave.InitPlayback(0, 100, 1.0f), 1);
+    readerDone();
     EXPECT_EQ(wave.buffers[0].capacity, 3200);
     std::vector<float> played;
     for (int block = 0; block < 60; ++block) {
@@ -83,6 +92,7 @@ TEST_F(WavePlaybackTest, BlocksFollowEachOtherAcrossBothHalvesToTheEnd)
 TEST_F(WavePlaybackTest, TheSpeedSetsTheBlockAndTheStartMayLieBeforeTheWave)
 {
     ASSERT_EQ(wave.InitPlayback(-50, 100, 1.5f), 1);
+    readerDone();
     EXPECT_EQ(wave.blockFrames, 150);
     EXPECT_EQ(next(150), frames(-50, 150));
     EXPECT_EQ(next(150), frames(100, 150));
@@ -97,7 +107,7 @@ TEST_F(WavePlaybackTest, TheSpeedSetsTheBlockAndTheStartMayLieBeforeTheWave)
 TEST_F(WavePlaybackTest, TheLastFrameReadIsRepeatedIntoTwoGuardFrames)
 {
     ASSERT_EQ(wave.InitPlayback(4990, 100, 1.0f), 1);
-    ASSERT_EQ(wave.WaitForReady(&wave.buffers[1]), 1);
+    readerDone();
     const CWave::PLAYHDR &first = wave.buffers[0], &second = wave.buffers[1];
     EXPECT_EQ(first.framesRead, 10);
     EXPECT_EQ(std::vector<float>(first.buffer + 18, first.buffer + 24),
@@ -115,6 +125,7 @@ TEST_F(WavePlaybackTest, TheLastFrameReadIsRepeatedIntoTwoGuardFrames)
 TEST_F(WavePlaybackTest, ALoopPlaysFromItsStartFadingInAndOut)
 {
     ASSERT_EQ(wave.InitPlayback(0, 100, 1.0f), 1);
+    readerDone();
     next(100);
     next(100);
     // The loop end: 70 frames, the last 64 faded out.
@@ -136,9 +147,7 @@ TEST_F(WavePlaybackTest, ALoopPlaysFromItsStartFadingInAndOut)
     EXPECT_EQ(next(30), in);
     EXPECT_EQ(next(100), frames(70, 100));
 
-    // A loop on a block boundary fades in the first 64 frames of a block
-    // (the reader on time: it has read the second buffer).
-    ASSERT_EQ(wave.WaitForReady(&wave.buffers[1]), 1);
+    // A loop on a block boundary fades in the first 64 frames of a block.
     wave.LoopPlayback(4000);
     std::vector<float> boundary = frames(4000, 100);
     for (int i = 0; i < 128; ++i)
@@ -165,6 +174,7 @@ TEST_F(WavePlaybackTest, FadesAreLinearOverEverySample)
 TEST_F(WavePlaybackTest, HandingOutBlocksAllocatesAndReadsNothing)
 {
     ASSERT_EQ(wave.InitPlayback(0, 128, 1.0f), 1);
+    readerDone();
     ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA("Corvadel.dll")));
     std::vector<float> played;
     played.reserve(2 * 128 * 46);
@@ -324,6 +334,24 @@ TEST_F(LongWaveTest, AKeptLoopStartPlaysAtTheJumpWithoutTheReader)
     EXPECT_EQ(wave.lateBlocks, late);
     EXPECT_EQ(allocations, 0);
     EXPECT_EQ(fileAccesses, 0);
+}
+
+// A start from the transport (maybe on the stream provider's thread) waits
+// for the reader only so long: then playback starts with late blocks, and
+// the wave comes in place once the reader has caught up.
+TEST_F(LongWaveTest, AStartWaitsForTheReaderOnlySoLong)
+{
+    int started = 0;
+    std::vector<float> first;
+    EXPECT_TRUE(playsWithoutTheReader([&] {
+        started = wave.InitPlayback(0, 100, 1.0f);
+        first = next(100);
+    })) << "the start waited for the reader";
+    EXPECT_EQ(started, 1);
+    EXPECT_TRUE(first.empty());
+    EXPECT_EQ(wave.lateBlocks, 1);
+    readerDone();
+    EXPECT_EQ(next(100), frames(100, 100));
 }
 
 // A new tempo factor restarts the playback on the render thread at the
