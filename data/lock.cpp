@@ -4,8 +4,15 @@
 
 namespace Quorvane {
 
-CLock::CLock(SYNCOBJECT *syncObject, int lockNow)
-    : holder(syncObject), mutex(syncObject ? syncObject->mutex : nullptr)
+namespace {
+
+// A short spin before a contended take sleeps in the kernel: the holders
+// keep the lock for a buffer's mixing or one edit at most.
+constexpr DWORD kSpinCount = 1000;
+
+} // namespace
+
+CLock::CLock(SYNCOBJECT *syncObject, int lockNow) : holder(syncObject)
 {
     if (lockNow)
         Lock();
@@ -18,18 +25,24 @@ CLock::~CLock()
 
 void CLock::Lock()
 {
-    if (held || !mutex)
+    if (held || !holder)
         return;
-    // An abandoned mutex is ours all the same.
-    const DWORD result = WaitForSingleObject(mutex, INFINITE);
-    held = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+    EnterCriticalSection(&holder->section);
+    held = 1;
+}
+
+int CLock::TryLock()
+{
+    if (!held && holder && TryEnterCriticalSection(&holder->section))
+        held = 1;
+    return held;
 }
 
 void CLock::Unlock()
 {
     if (!held)
         return;
-    ReleaseMutex(mutex);
+    LeaveCriticalSection(&holder->section);
     held = 0;
 }
 
@@ -38,11 +51,7 @@ SYNCOBJECT *CLock::PrepareSyncObject()
     SYNCOBJECT *holder = new (std::nothrow) SYNCOBJECT;
     if (!holder)
         return nullptr;
-    holder->mutex = CreateMutexA(nullptr, FALSE, nullptr);
-    if (!holder->mutex) {
-        delete holder;
-        return nullptr;
-    }
+    InitializeCriticalSectionAndSpinCount(&holder->section, kSpinCount);
     return holder;
 }
 
@@ -50,8 +59,7 @@ void CLock::UnprepareSyncObject(SYNCOBJECT *&holder)
 {
     if (!holder)
         return;
-    if (holder->mutex)
-        CloseHandle(holder->mutex);
+    DeleteCriticalSection(&holder->section);
     delete holder;
     holder = nullptr;
 }

@@ -1,7 +1,17 @@
 // The song mutex and its guard. The render thread holds it while it asks the
-// song for a buffer; the user-interface thread while it changes what playback
-// reads. A Windows mutex is recursive: one thread may take it again, through
-// another guard, while it holds it.
+// song for a buffer and mixes the song's tract; the user-interface thread
+// while it changes what playback reads. The song tracts and the waves use
+// the same kind of lock for their own data.
+//
+// The lock is a critical section: taking it while no other thread holds it
+// stays inside the process (no kernel call, which under Wine would be a round
+// trip to the server), and only a contended take waits in the kernel. It is
+// recursive: one thread may take it again, through another guard, while it
+// holds it. It is private to the process; nothing shares it by name.
+//
+// Lock order: a song's lock before its tract's lock, and both
+// before a wave's lock; a thread holding a later lock never waits for an
+// earlier one.
 #pragma once
 
 #include "data/corvadel_api.h"
@@ -10,9 +20,9 @@
 
 namespace Quorvane {
 
-// What a guard is bound to: the holder of an unnamed mutex.
+// What a guard is bound to.
 struct SYNCOBJECT {
-    HANDLE mutex = nullptr;
+    CRITICAL_SECTION section;
 };
 
 class CORVADEL_API CLock {
@@ -26,17 +36,18 @@ public:
 
     // Waits without a time limit unless already held.
     void Lock();
+    // Takes the lock only when no other thread holds it; whether held.
+    int TryLock();
     // Releases only when held.
     void Unlock();
     int IsHeld() const { return held; }
 
-    // A holder with an unnamed, unowned mutex; null on failure.
+    // A holder with an unowned lock; null on failure.
     static SYNCOBJECT *PrepareSyncObject();
-    // Closes the mutex, frees the holder and nulls the pointer.
+    // Deletes the lock, frees the holder and nulls the pointer.
     static void UnprepareSyncObject(SYNCOBJECT *&holder);
 
     SYNCOBJECT *holder;
-    HANDLE mutex;
     int held = 0;
 };
 

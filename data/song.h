@@ -118,6 +118,14 @@ public:
     // 0 when unchanged; (-1, -1) clears it.
     int SetTimeSelection(long start, long end);
     int IsTimeSelection() const { return selectionStart < selectionEnd; }
+    // The ticks playback loops over: the time selection, else the whole
+    // song; 0 when it does not loop.
+    int GetLoopRange(long &start, long &end) const
+    {
+        start = IsTimeSelection() ? selectionStart : 0;
+        end = IsTimeSelection() ? selectionEnd : songEnd;
+        return loop && end > start;
+    }
 
     uint64_t GetEdition() const { return edition; }
     void UpdateEdition() { ++edition; }
@@ -156,7 +164,8 @@ public:
     void AskPlaybackTimeCell(ASKPLAYBACK *cell);
     // The selected tracks played off line from the song's start into a new
     // audio track (the sound tails after the song end included, the last
-    // frames faded out); null on failure.
+    // frames faded out); null on failure, and null at once while the song
+    // plays live or renders already: one play position cannot serve both.
     CTrackAudio *RenderSelectedTracks();
 
     // --- undo: what a change is about to touch gets a new edition.
@@ -185,6 +194,8 @@ public:
 
     // Fields in their order.
     uint64_t edition = 0;
+    // The song lock: taken before the tract's lock and a wave's, never
+    // while holding either.
     SYNCOBJECT *syncObject = nullptr;
     UpdateModifiedFn updateModifiedFn = nullptr;
     ULONG_PTR updateModifiedUser = 0;
@@ -223,6 +234,11 @@ public:
     unsigned long appFields[kAppFields] = {};
     long templateTimeBase;
     long templateSampleRate;
+    // Set while RenderSelectedTracks plays the song off line, under the song
+    // lock: playback does not start then (but for the render's own start,
+    // while startingRender is set), and the transport marks stay.
+    long rendering = 0;
+    long startingRender = 0;
 
 protected:
     // The first empty track of the kind (selected), else a new one after the
@@ -237,6 +253,8 @@ protected:
     void notifyOutputs(long code, long tick, long position, float factor);
     // The nearest transport mark after (forward) or before the play start.
     void moveToMark(int forward);
+    // RenderSelectedTracks once it holds the play position.
+    CTrackAudio *renderSelected();
 };
 
 // A track of a kind other than the master; null for kinds not offered.

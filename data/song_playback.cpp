@@ -32,6 +32,8 @@ int64_t engineFrames(int64_t samples, const ASKPLAYBACK &cell)
 int CSong::OnStartPlayback()
 {
     CLock lock(syncObject);
+    if (rendering && !startingRender)
+        return 0; // the off-line render owns the play position
     master = GetTrackMaster();
     if (!master)
         return 0;
@@ -67,6 +69,8 @@ void CSong::OnFFPlayback()
 void CSong::moveToMark(int forward)
 {
     CLock lock(syncObject);
+    if (rendering)
+        return;
     long target = forward ? LONG_MAX : 0;
     auto consider = [&](long mark) {
         if (forward && mark > playStartTick)
@@ -93,6 +97,8 @@ void CSong::moveToMark(int forward)
 void CSong::JumpSongPtr(long tick)
 {
     CLock lock(syncObject);
+    if (rendering)
+        return;
     if (!IsPlayed()) {
         playStartTick = tick;
         return;
@@ -134,11 +140,9 @@ void CSong::AskPlayback(long frames)
         notifyOutputs(SSTRANSPORT_FACTOR, currentTick, currentTick, tempoFactor);
     }
 
-    const bool selection = IsTimeSelection() != 0;
-    const long loopStart = selection ? selectionStart : 0;
-    const long loopEnd = selection ? selectionEnd : songEnd;
+    long loopStart, loopEnd;
     bool stopped = false;
-    if (loop && loopEnd > loopStart) {
+    if (GetLoopRange(loopStart, loopEnd)) {
         cell.limitTick = loopEnd;
         cell.sampleLimit = master->GetSampleFromTime(loopEnd);
         long jumpedFrom = startTick;

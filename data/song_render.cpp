@@ -29,6 +29,23 @@ bool silent(const std::vector<float> &buffer)
 
 CTrackAudio *CSong::RenderSelectedTracks()
 {
+    // The play position serves one player: refused while the song plays
+    // live or renders already, and from here on playback refuses to start
+    // (the bridge asks for starts on its own thread).
+    {
+        CLock claim(syncObject);
+        if (rendering || IsPlayed())
+            return nullptr;
+        rendering = 1;
+    }
+    CTrackAudio *rendered = renderSelected();
+    CLock release(syncObject);
+    rendering = 0;
+    return rendered;
+}
+
+CTrackAudio *CSong::renderSelected()
+{
     if (!songTract || !master)
         master = GetTrackMaster();
     if (!songTract || !master || params.bufferFrames <= 0)
@@ -49,22 +66,35 @@ CTrackAudio *CSong::RenderSelectedTracks()
     loop = 0;
     const long frames = params.bufferFrames;
     std::vector<float> buffer(static_cast<size_t>(2 * frames));
-    int ok = songTract->SetRenderMode(1);
+    int ok;
+    {
+        CLock start(syncObject);
+        startingRender = 1;
+        ok = songTract->SetRenderMode(1);
+        startingRender = 0;
+    }
     int64_t position = 0;
-    // The song through to its end, then its sound until it dies out.
+    // The song through to its end, then its sound until it dies out. Each
+    // buffer holds the song lock as the render thread's do (the tract's
+    // synthesizers read the song's maps); the file is written without it.
     for (int tail = 0; ok;) {
+        CLock pass(syncObject);
         const bool playing = currentTick < songEnd;
         if (playing)
             AskPlayback(frames);
         else if (++tail > kTailBuffers)
             break;
         songTract->RenderBuffer(buffer.data(), frames);
+        pass.Unlock();
         if (!playing && silent(buffer))
             break;
         ok = target->wave.Write(buffer.data(), position, static_cast<unsigned long>(frames));
         position += frames;
     }
-    songTract->SetRenderMode(0);
+    {
+        CLock stop(syncObject);
+        songTract->SetRenderMode(0);
+    }
     playStartTick = savedStart;
     loop = savedLoop;
     for (CTrack *t = GetNextTrack(nullptr); t; t = GetNextTrack(t))

@@ -100,8 +100,14 @@ public:
     {
         if (length == 0 || !source)
             return 0;
-        if (size_ - position_ < length)
+        if (size_ - position_ < length) {
+            // The end would lie beyond 32 bits: no buffer grows that far
+            // (the sum must not wrap into a smaller size).
+            if (length > UINT32_MAX - position_)
+                throw StreamBufferException(this, allocator_ ? StreamBufferException::GROW_FAILED
+                                                             : StreamBufferException::NO_ALLOCATOR);
             resize(position_ + length);
+        }
         std::memcpy(buffer_ + position_, source, length);
         position_ += length;
         return length;

@@ -67,8 +67,9 @@ public:
 
 private:
     // The wave's playback from the song's current position; 0 when it
-    // cannot start.
-    int StartWave(float factor);
+    // cannot start. With wait it waits for the first frames (the start
+    // from the transport); the render thread never waits.
+    int StartWave(float factor, int wait);
     void StopWave();
 };
 

@@ -1,7 +1,9 @@
 // An audio track playing a cell: the frames of its wave, read ahead by the
-// wave's reader thread, handed block by block to the output's host
-// extension (silence making up what the wave does not have), and its
-// volume and pan controllers to the output.
+// wave's reader thread (the loop start as well), handed block by block to
+// the output's host extension (silence making up what the wave does not
+// have, or what the reader did not read in time), and its volume and pan
+// controllers to the output. Nothing here waits for the reader but the
+// start from the transport.
 #include "data/event.h"
 #include "data/evnt_trans.h"
 #include "data/song.h"
@@ -21,10 +23,10 @@ constexpr long kSilentBlock = 2;
 
 } // namespace
 
-int CTrackAudio::StartWave(float factor)
+int CTrackAudio::StartWave(float factor, int wait)
 {
     StopWave();
-    wavePlaying = wave.InitPlayback(song->currentSample - startOffset, song->GetBuffSamples(), factor);
+    wavePlaying = wave.InitPlayback(song->currentSample - startOffset, song->GetBuffSamples(), factor, wait);
     return wavePlaying;
 }
 
@@ -40,7 +42,7 @@ int CTrackAudio::OnStartPlayback()
     IQuorvaneSongTract *tract = song->GetSongTract();
     hostExtension = tract && output ? tract->GetISSExTembri(output) : nullptr;
     if (hostExtension && !IsMute())
-        StartWave(song->tempoFactor);
+        StartWave(song->tempoFactor, 1);
     return CTrack::OnStartPlayback();
 }
 
@@ -64,16 +66,19 @@ void CTrackAudio::AskPlayback(ASKPLAYBACK *cell)
             StopWave();
             hostExtension->AudioBlock(kSilentBlock, nullptr, frames);
             blocks = false;
-        } else if (cell->factorChanged && !StartWave(cell->tempoFactor)) {
+        } else if (cell->factorChanged && !StartWave(cell->tempoFactor, 0)) {
             // The wave cannot follow the new speed: the track falls silent.
             SetMute(1);
             return;
         } else if (cell->jumped && wavePlaying) {
-            wave.LoopPlayback(song->currentSample - startOffset,
-                              cell->bufferOffset ? static_cast<long>(frames) : 0);
-        } else if (!wavePlaying && !StartWave(cell->tempoFactor)) {
+            wave.LoopPlayback(song->currentSample - startOffset);
+        } else if (!wavePlaying && !StartWave(cell->tempoFactor, 0)) {
             blocks = false;
         }
+        // The loop start read ahead, so that the jump back finds it.
+        long loopStart, loopEnd;
+        const int looping = wavePlaying && song->GetLoopRange(loopStart, loopEnd);
+        wave.KeepLoopReady(looping ? song->master->GetSampleFromTime(loopStart) - startOffset : 0, looping);
         if (blocks) {
             long given = frames;
             int switchNow = 0;

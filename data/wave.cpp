@@ -96,7 +96,8 @@ int WriteRaw(HANDLE file, const void *data, uint64_t bytes)
 
 CWave::CWave(int playbackWave, long rate, const char *place) : playback(playbackWave), sampleRate(rate)
 {
-    halves[1].index = 1;
+    for (int i = 0; i < kPlayBuffers; ++i)
+        buffers[i].index = i;
     if (place && std::strlen(place) < sizeof(folder))
         std::strcpy(folder, place);
     sync = CLock::PrepareSyncObject();
@@ -125,8 +126,8 @@ CWave::~CWave()
     CloseFile(sampleFile);
     CloseFile(peakFile);
     CLock::UnprepareSyncObject(sync);
-    for (PLAYHDR &half : halves)
-        std::free(half.buffer);
+    for (PLAYHDR &buffer : buffers)
+        std::free(buffer.buffer);
     std::free(fadeBuffer);
 }
 

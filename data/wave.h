@@ -1,7 +1,7 @@
 // The samples of one audio track (or of a decoded sound) as interleaved
 // 32-bit float frames in a temporary file, so that audio of any length costs
 // no memory. A wave made for playback also keeps a peak file for drawing and
-// runs a reader thread that fills a double buffer ahead of the player.
+// runs a reader thread that reads ahead of the player.
 //
 // A wave owns its files, events and thread, so it cannot be copied: a copy
 // would share them and free them twice. CopyFrom copies another wave's
@@ -25,20 +25,29 @@ constexpr unsigned kWaveFloat32 = 0x8020;
 
 class CORVADEL_API CWave {
 public:
-    // One half of the playback double buffer. The reader owns a half while
-    // it is not ready, the player while it is.
+    // One read-ahead buffer of playback: the frames of the wave from its
+    // start on, read by the reader thread. The player asks for a fill by
+    // raising requested (after setting start); the reader, when it is done
+    // with that request, sets filled to it. The buffer is the player's while
+    // the two are equal, the reader's while they differ.
     struct PLAYHDR {
         float *buffer = nullptr;
-        std::atomic<int> ready{1};
-        int64_t start = 0;   // frame of the wave at the buffer's start
-        long blocks = 0;     // blocks handed out
-        long framesRead = 0; // frames that came from the wave
-        long capacity = 0;   // frames, 32 blocks
+        std::atomic<int64_t> start{0}; // frame of the wave at the buffer's start
+        std::atomic<long> requested{0};
+        std::atomic<long> filled{0};
+        long framesRead = 0;           // frames that came from the wave
+        std::atomic<long> capacity{0}; // frames, 32 blocks
         int index = 0;
+        bool IsReady() const { return filled.load(std::memory_order_acquire) == requested.load(); }
     };
 
-    // Blocks per half, and the frames a half holds beyond them.
+    // The longest a start waits for the reader.
+    static constexpr DWORD kPrimeWaitMs = 1000;
+    // Blocks per buffer, and the frames a buffer holds beyond them.
     static constexpr long kBlocksPerHalf = 32;
+    // The read-ahead buffers: the one playing, the one after it, and the
+    // loop start kept ready.
+    static constexpr int kPlayBuffers = 3;
     static constexpr long kGuardFrames = 128;
     // Frames read or written at a time by import, export and the peaks.
     static constexpr unsigned long kChunkFrames = 4096;
@@ -91,24 +100,36 @@ public:
     int ChangeSampleRate(long rate);
 
     // Playback (playback waves only). The player asks for blocks of
-    // round(blockFrames x speed) frames; InitPlayback fills both halves from
-    // start on and waits for the first.
-    int InitPlayback(int64_t start, long blockFrames, float speed);
+    // round(blockFrames x speed) frames and never waits for the reader: a
+    // block the reader has not read in time is silence, counted in
+    // lateBlocks, and the play position goes on. InitPlayback starts the
+    // reading from start on and, with wait, waits for the first buffer for
+    // at most kPrimeWaitMs (priming, off the render thread, but maybe on the
+    // stream provider's). Without wait it allocates nothing: it fails
+    // instead when the buffers reserved so far are too small (priming
+    // reserves them for up to twice the speed).
+    int InitPlayback(int64_t start, long blockFrames, float speed, int wait = 1);
     void DeinitPlayback();
     // The next block: frames asks for up to one block and comes back lowered
-    // to what the wave still had (silence is the caller's). switchNow turns
-    // 1 once the half is used up: then call ChangePlaybackBuffer.
+    // to what the wave still had (silence is the caller's); null with 0
+    // frames when none of it was there. switchNow turns 1 when a buffer was
+    // used up: then call ChangePlaybackBuffer.
     float *GetPlaybackData(long &frames, int &switchNow);
+    // Sets the reader on what is to be read next; never waits.
     void ChangePlaybackBuffer();
-    // Marks a loop back to loopStart. offset: the frames of the current
-    // block that will be asked for after the loop (0 when the loop falls on
-    // a block boundary); the block handed out next ends on a block boundary
-    // and fades in, and a request for less than a block fades out.
-    void LoopPlayback(int64_t loopStart, long offset);
-    // Hands a half to the reader / waits until the reader gave it back;
-    // 0 when the reader thread is gone.
-    void InitReading(PLAYHDR *half);
-    int WaitForReady(PLAYHDR *half);
+    // The play position jumps back to loopStart; the block handed out next
+    // fades in, and a request for less than a block (the loop end) fades
+    // out. Seamless when the loop start was kept ready.
+    void LoopPlayback(int64_t loopStart);
+    // While looping keeps the frames from loopStart on read ahead, so that
+    // the jump finds them; looping 0 forgets the loop.
+    void KeepLoopReady(int64_t loopStart, int looping);
+    // Hands a buffer to the reader (to read it again from its start) /
+    // waits until the reader gave it back; 0 when the reader thread is gone
+    // or the limit (in milliseconds) passed. The player never waits;
+    // priming and tests do.
+    void InitReading(PLAYHDR *buffer);
+    int WaitForReady(PLAYHDR *buffer, DWORD limit = INFINITE);
     // Linear ramp over frames x channels samples (fewer than 4 frames stay).
     void FadeLoop(float *buffer, long frames, int fadeIn);
 
@@ -118,11 +139,18 @@ public:
     int bytesPerFrame = 8;
     int64_t length = 0;     // frames
     int64_t peakLength = 0; // floats
-    PLAYHDR halves[2];
-    int playIndex = 0;
+    PLAYHDR buffers[kPlayBuffers];
     long blockFrames = 0; // frames per block at the playback speed
     float speed = 1.0f;
     int loopPending = 0;
+    // The next frame to hand out, and the loop start kept ready.
+    int64_t playPosition = 0;
+    int64_t loopStart = 0;
+    int looping = 0;
+    // Blocks handed out (partly) silent because the reader was late.
+    std::atomic<long> lateBlocks{0};
+    // The file's lock: the last of the song's locks; nothing else is taken
+    // while it is held.
     SYNCOBJECT *sync = nullptr;
     int64_t filePosition = -1; // frames; -1 unknown
     HANDLE sampleFile = INVALID_HANDLE_VALUE;
@@ -141,13 +169,22 @@ public:
 
 private:
     static DWORD WINAPI ReaderMain(void *wave);
-    void Fill(PLAYHDR &half);
-    int ReserveHalves(long capacity, long fadeFrames);
+    void Fill(PLAYHDR &buffer);
+    int ReserveBuffers(long capacity, long blockFrames, int wait);
+    // Points the buffers at the frames to read next: the range holding the
+    // play position, the one after it, the loop start.
+    void PlanReading();
+    void Request(PLAYHDR &buffer, int64_t start);
+    // A ready buffer holding frame position, or null.
+    PLAYHDR *ReadyHolding(int64_t position);
 
     std::atomic<int> stopReader{0};
     int playing = 0;
     long reservedCapacity = 0;
-    // A faded block is copied here, so that the halves keep their samples.
+    // Frames each new request reads: 32 blocks at the playback speed.
+    long readCapacity = 0;
+    // A faded or pieced block is put together here, so that the buffers keep
+    // their samples.
     float *fadeBuffer = nullptr;
     long fadeCapacity = 0;
 };

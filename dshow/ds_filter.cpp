@@ -169,6 +169,8 @@ HRESULT STDMETHODCALLTYPE CDsFilter::QueryFilterInfo(FILTER_INFO *info)
 {
     if (!info)
         return E_POINTER;
+    // JoinFilterGraph frees and replaces the name under this lock.
+    CDsAutoLock lock(lock_);
     DsStrCopyN(info->achName, name_ ? name_ : L"", sizeof info->achName / sizeof info->achName[0]);
     info->pGraph = graph_;
     if (graph_)

@@ -72,6 +72,14 @@ BYTE *CDsMediaType::AllocFormatBuffer(ULONG n)
 {
     if (n == cbFormat)
         return pbFormat;
+    // No format is no block: a record of format size 0 owns none, so a
+    // block of 0 bytes would never be freed.
+    if (n == 0) {
+        CoTaskMemFree(pbFormat);
+        pbFormat = nullptr;
+        cbFormat = 0;
+        return nullptr;
+    }
     auto *block = static_cast<BYTE *>(CoTaskMemAlloc(n));
     if (!block)
         return n <= cbFormat ? pbFormat : nullptr;

@@ -110,6 +110,7 @@ public:
     CSSynthChain outputs;
     CSBusChain buses;
     CSEffectChain masterEffects;
+    // The tract's lock: taken after the song's lock, never before it.
     SYNCOBJECT *syncObject = nullptr;
     int monitor = 0;
     MonitorProc monitorCallback = nullptr;

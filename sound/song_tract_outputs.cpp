@@ -138,9 +138,18 @@ void *CSongTract::AddNewOut(PORTDESCR *descriptor)
 
 void CSongTract::DeleteOut(void *out)
 {
-    CLock lock(syncObject);
-    if (CSSynthElem *o = output(out))
-        deleteOutput(o);
+    CSSynthElem *leaving = nullptr;
+    {
+        CLock lock(syncObject);
+        if (CSSynthElem *o = output(out)) {
+            buses.DisconnectEverywhere(o);
+            leaving = outputs.TakeSSynth(o);
+        }
+    }
+    // The module goes without the tract's lock, which the render thread
+    // takes: its editor window closes with it, and freeing a library takes
+    // the loader's lock.
+    delete leaving;
 }
 
 bool CSongTract::SetOutState(void *out, PORTDESCR *descriptor)

@@ -162,7 +162,12 @@ void CSoundMngr::StartPlayback(IQuorvaneSongTract *handle)
     CSongTract *tract = ours(handle);
     if (IsPlayed())
         StopPlayback();
-    if (!tract || !IsWorked() || !tract->GetSong()->OnStartPlayback())
+    if (!tract || !IsWorked())
+        return;
+    // The tract tells its synthesizers of the start, and they ask the
+    // song's maps: under the song's lock, as the render thread does.
+    CLock songLock(tract->GetSong()->GetSyncObj());
+    if (!tract->GetSong()->OnStartPlayback())
         return;
     tract->StartPlayback();
     ChoiceGuard guard(choice);
@@ -271,10 +276,10 @@ void CSoundMngr::SetNotify(ASPNotifyProc callback, ULONG_PTR user)
         provider->SetCallback(callback, user);
 }
 
+// With the song's lock held.
 void CSoundMngr::askSong(CSongTract *tract, long frames)
 {
     CSong *song = tract->GetSong();
-    CLock songLock(song->GetSyncObj());
     {
         ChoiceGuard guard(choice);
         if (activeTract != tract)
@@ -295,6 +300,11 @@ int CSoundMngr::FillAccum(float *buffer, long frames, int holdsSound)
     }
     int sound = 0;
     if (tract) {
+        // The whole pass holds the song's lock (and the tract's after it):
+        // the tract's synthesizers ask the song's tempo, meter and key maps
+        // while they render, and the window thread rebuilds those under
+        // this lock.
+        CLock songLock(tract->GetSong()->GetSyncObj());
         if (playing)
             askSong(tract, frames);
         sound = tract->FillAccum(buffer, frames, holdsSound, GetSamplePosition(), 0);

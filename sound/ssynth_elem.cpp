@@ -86,8 +86,14 @@ CSSynthElem *CSSynthChain::InsertSSynth(long kind, const char *moduleName)
 
 void CSSynthChain::DeleteSSynth(CSSynthElem *output)
 {
-    Delete(output);
+    delete TakeSSynth(output);
+}
+
+CSSynthElem *CSSynthChain::TakeSSynth(CSSynthElem *output)
+{
+    Unlink(output);
     ReNumbering();
+    return output;
 }
 
 void CSSynthChain::ReNumbering()

@@ -69,6 +69,9 @@ public:
     // module gave no interface.
     CSSynthElem *InsertSSynth(long kind, const char *moduleName);
     void DeleteSSynth(CSSynthElem *output);
+    // Takes the output out of the chain (the rest numbered again) for the
+    // caller to destroy.
+    CSSynthElem *TakeSSynth(CSSynthElem *output);
     // Each output's instance number: one more than the last earlier output
     // of the same module name (without case), else 0.
     void ReNumbering();

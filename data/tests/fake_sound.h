@@ -43,7 +43,10 @@ struct FakeTract : Quorvane::IQuorvaneSongTract {
     void *GetNextOut(void *out) override { return out ? nullptr : &preview; }
     Quorvane::IQuorvaneSoftSynth *GetISoftSynth(void *) override { return nullptr; }
     Quorvane::IZQSSExEnum *GetISSExEnum(void *) override { return nullptr; }
-    Quorvane::IZQSSExTembri *GetISSExTembri(void *) override { return nullptr; }
+    Quorvane::IZQSSExTembri *GetISSExTembri(void *out) override
+    {
+        return out == &other ? otherHost : nullptr;
+    }
     int GetOutDescr(void *, Quorvane::PORTDESCR *, int) override { return 0; }
     long GetOutInfo(void *, char *, long &) override { return 0; }
     long GetOutBus(void *) override { return 0; }
@@ -120,6 +123,8 @@ struct FakeTract : Quorvane::IQuorvaneSongTract {
 
     int preview = 0, chords = 0, other = 0;
     long otherType = 0;
+    // The host extension of "other" (the output an audio track plays on).
+    Quorvane::IZQSSExTembri *otherHost = nullptr;
     SysExPort sysExPort;
     std::vector<Sent> sent;
     std::vector<void *> deleted;

@@ -395,9 +395,8 @@ TEST_F(Song, EditsUnderTheSongLockMayTakeItAgain)
     ASSERT_EQ(song.GetTrackMaster()->UpdateParams(0), 1);
     bool renderGotIt = true;
     std::thread render([&] {
-        renderGotIt = WaitForSingleObject(song.GetSyncObj()->mutex, 50) == WAIT_OBJECT_0;
-        if (renderGotIt)
-            ReleaseMutex(song.GetSyncObj()->mutex);
+        CLock probe(song.GetSyncObj(), 0);
+        renderGotIt = probe.TryLock() != 0;
     });
     render.join();
     EXPECT_FALSE(renderGotIt);

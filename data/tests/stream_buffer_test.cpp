@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <cstring>
 #include <string>
+#include <vector>
 
 using namespace Quorvane;
 
@@ -93,6 +96,51 @@ TEST(StreamBuffer, AFailingAllocatorThrowsWhenGrowing)
     EXPECT_EQ(codeOf([](StreamBuffer *s) { s->write("e", 1); }, b), 1);
     EXPECT_EQ(b->getSize(), 4u);
     b->release();
+}
+
+// Grows into address space it reserves but never commits, so a buffer of
+// nearly 4 GiB costs nothing (and a write into it would fault); it keeps
+// every size it was asked for.
+struct ReservingAllocator : StreamAllocator {
+    ReservingAllocator() { region = VirtualAlloc(nullptr, 1ull << 32, MEM_RESERVE, PAGE_NOACCESS); }
+    void *reallocate(void *, uint32_t size) override
+    {
+        asked.push_back(size);
+        return region;
+    }
+    void free(void *) override {}
+    void *region;
+    std::vector<uint32_t> asked;
+};
+
+// Position and length add up beyond 32 bits: the write must not wrap into a
+// small size (and then copy far past it); it throws as a buffer that
+// cannot grow, and the buffer stays as it was.
+TEST(StreamBuffer, AWriteEndingBeyondFourGigabytesThrowsInsteadOfWrapping)
+{
+    auto *allocator = new ReservingAllocator;
+    ASSERT_NE(allocator->region, nullptr);
+    void *region = allocator->region;
+    allocator->addRef();
+    StreamBuffer *b = new StreamBuffer(allocator);
+    b->seek(0x7FFFFFFF, Seekable::FROM_START);
+    const uint32_t end = b->seek(0x7FFFFFF0, Seekable::FROM_CURRENT);
+    ASSERT_EQ(end, 0xFFFFFFEFu);
+    ASSERT_EQ(b->getSize(), end);
+    const size_t grown = allocator->asked.size();
+    EXPECT_EQ(codeOf(
+                  [](StreamBuffer *s) {
+                      char bytes[32] = {};
+                      s->write(bytes, sizeof bytes);
+                  },
+                  b),
+              1);
+    EXPECT_EQ(allocator->asked.size(), grown) << "asked for " << allocator->asked.back() << " bytes";
+    EXPECT_EQ(b->getSize(), end);
+    EXPECT_EQ(b->getPosition(), end);
+    b->release();
+    allocator->release();
+    VirtualFree(region, 0, MEM_RELEASE);
 }
 
 TEST(StreamBuffer, DetachHandsTheAllocatorOnOnlyWhenKept)

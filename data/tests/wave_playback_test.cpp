@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <functional>
+#include <thread>
 #include <vector>
 
 using namespace Quorvane;
@@ -51,9 +54,20 @@ protected:
         const float *data = wave.GetPlaybackData(frames, switchNow);
         if (switched)
             *switched = switchNow;
+        // Taken before the switch, as a player does: the switch hands the
+        // used buffer back to the reader.
+        std::vector<float> got = data ? std::vector<float>(data, data + 2 * frames) : std::vector<float>();
         if (switchNow)
             wave.ChangePlaybackBuffer();
-        return data ? std::vector<float>(data, data + 2 * frames) : std::vector<float>();
+        return got;
+    }
+
+    // The reader has read all it was asked for: a reader on time (the
+    // player itself never waits for it).
+    void readerDone()
+    {
+        for (CWave::PLAYHDR &buffer : wave.buffers)
+            ASSERT_EQ(wave.WaitForReady(&buffer), 1);
     }
 
     TempFolder folder;
@@ -63,7 +77,8 @@ protected:
 TEST_F(WavePlaybackTest, BlocksFollowEachOtherAcrossBothHalvesToTheEnd)
 {
     ASSERT_EQ(wave.InitPlayback(0, 100, 1.0f), 1);
-    EXPECT_EQ(wave.halves[0].capacity, 3200);
+    readerDone();
+    EXPECT_EQ(wave.buffers[0].capacity, 3200);
     std::vector<float> played;
     for (int block = 0; block < 60; ++block) {
         int switched = 0;
@@ -77,6 +92,7 @@ TEST_F(WavePlaybackTest, BlocksFollowEachOtherAcrossBothHalvesToTheEnd)
 TEST_F(WavePlaybackTest, TheSpeedSetsTheBlockAndTheStartMayLieBeforeTheWave)
 {
     ASSERT_EQ(wave.InitPlayback(-50, 100, 1.5f), 1);
+    readerDone();
     EXPECT_EQ(wave.blockFrames, 150);
     EXPECT_EQ(next(150), frames(-50, 150));
     EXPECT_EQ(next(150), frames(100, 150));
@@ -91,8 +107,8 @@ TEST_F(WavePlaybackTest, TheSpeedSetsTheBlockAndTheStartMayLieBeforeTheWave)
 TEST_F(WavePlaybackTest, TheLastFrameReadIsRepeatedIntoTwoGuardFrames)
 {
     ASSERT_EQ(wave.InitPlayback(4990, 100, 1.0f), 1);
-    ASSERT_EQ(wave.WaitForReady(&wave.halves[1]), 1);
-    const CWave::PLAYHDR &first = wave.halves[0], &second = wave.halves[1];
+    readerDone();
+    const CWave::PLAYHDR &first = wave.buffers[0], &second = wave.buffers[1];
     EXPECT_EQ(first.framesRead, 10);
     EXPECT_EQ(std::vector<float>(first.buffer + 18, first.buffer + 24),
               (std::vector<float>{5000, -5000, 5000, -5000, 5000, -5000}));
@@ -109,6 +125,7 @@ TEST_F(WavePlaybackTest, TheLastFrameReadIsRepeatedIntoTwoGuardFrames)
 TEST_F(WavePlaybackTest, ALoopPlaysFromItsStartFadingInAndOut)
 {
     ASSERT_EQ(wave.InitPlayback(0, 100, 1.0f), 1);
+    readerDone();
     next(100);
     next(100);
     // The loop end: 70 frames, the last 64 faded out.
@@ -117,21 +134,21 @@ TEST_F(WavePlaybackTest, ALoopPlaysFromItsStartFadingInAndOut)
         end[12 + i] *= float(127 - i) / 128.0f;
     EXPECT_EQ(next(70), end);
 
-    wave.LoopPlayback(40, 30);
+    wave.LoopPlayback(40);
     std::vector<float> in = frames(40, 30);
     for (int i = 0; i < 60; ++i)
         in[i] *= float(i) / 60.0f;
     EXPECT_EQ(next(30), in);
     EXPECT_EQ(next(100), frames(70, 100));
 
-    // Again: the half still starts where the loop does and is played as it
-    // is, not faded a second time.
-    wave.LoopPlayback(40, 30);
+    // Again: the buffer still holds the loop start and is played as it is,
+    // not faded a second time.
+    wave.LoopPlayback(40);
     EXPECT_EQ(next(30), in);
     EXPECT_EQ(next(100), frames(70, 100));
 
     // A loop on a block boundary fades in the first 64 frames of a block.
-    wave.LoopPlayback(4000, 0);
+    wave.LoopPlayback(4000);
     std::vector<float> boundary = frames(4000, 100);
     for (int i = 0; i < 128; ++i)
         boundary[i] *= float(i) / 128.0f;
@@ -157,6 +174,7 @@ TEST_F(WavePlaybackTest, FadesAreLinearOverEverySample)
 TEST_F(WavePlaybackTest, HandingOutBlocksAllocatesAndReadsNothing)
 {
     ASSERT_EQ(wave.InitPlayback(0, 128, 1.0f), 1);
+    readerDone();
     ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA("Corvadel.dll")));
     std::vector<float> played;
     played.reserve(2 * 128 * 46);
@@ -170,7 +188,7 @@ TEST_F(WavePlaybackTest, HandingOutBlocksAllocatesAndReadsNothing)
         if (switchNow)
             wave.ChangePlaybackBuffer();
         if (block == 20) {
-            wave.LoopPlayback(1000, 50); // the halves refill from the loop start
+            wave.LoopPlayback(1000); // the first buffer still holds the loop start
             frames = 50;
             data = wave.GetPlaybackData(frames, switchNow);
             ASSERT_EQ(frames, 50);
@@ -180,6 +198,220 @@ TEST_F(WavePlaybackTest, HandingOutBlocksAllocatesAndReadsNothing)
     EXPECT_EQ(counter.fileOpens(), 0);
     EXPECT_EQ(counter.fileAccesses(), 0);
     EXPECT_EQ(std::vector<float>(played.begin(), played.begin() + 2 * 128 * 21), frames(0, 128 * 21));
+}
+
+// A stereo wave of 40000 frames, frame i holding (i + 1, -(i + 1)), and a
+// player that can be held up: the reader waits for the wave's lock, which
+// a test may hold.
+class LongWaveTest : public ::testing::Test {
+protected:
+    static constexpr int kFrames = 40000;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(wave.IsStateOk());
+        ASSERT_TRUE(append(wave, frames(0, kFrames)));
+    }
+    static std::vector<float> frames(int from, int count)
+    {
+        std::vector<float> s;
+        for (int i = from; i < from + count; ++i) {
+            const float v = i >= 0 && i < kFrames ? float(i + 1) : 0.0f;
+            s.push_back(v);
+            s.push_back(-v);
+        }
+        return s;
+    }
+    std::vector<float> next(long asked)
+    {
+        long frames = asked;
+        int switchNow = 0;
+        const float *data = wave.GetPlaybackData(frames, switchNow);
+        std::vector<float> got = data ? std::vector<float>(data, data + 2 * frames) : std::vector<float>();
+        if (switchNow)
+            wave.ChangePlaybackBuffer();
+        return got;
+    }
+    // The reader has read all it was asked for.
+    void readerDone()
+    {
+        for (CWave::PLAYHDR &buffer : wave.buffers)
+            ASSERT_EQ(wave.WaitForReady(&buffer), 1);
+    }
+    // Runs play on another thread while the reader cannot read; whether it
+    // came back without the reader (within 10 s).
+    bool playsWithoutTheReader(const std::function<void()> &play)
+    {
+        std::atomic<bool> finished{false};
+        CLock hold(wave.sync);
+        std::thread player([&] {
+            play();
+            finished = true;
+        });
+        for (int i = 0; i < 1000 && !finished; ++i)
+            Sleep(10);
+        const bool without = finished;
+        hold.Unlock();
+        player.join();
+        return without;
+    }
+
+    TempFolder folder;
+    CWave wave{1, 44100, folder.path().c_str()};
+};
+
+// The reader is late: the player does not wait for it. The blocks it has
+// not read are silence, counted, and the play position goes on, so the
+// wave plays on in place once the reader has caught up.
+TEST_F(LongWaveTest, ALateReaderGivesSilenceAndThePlayerGoesOn)
+{
+    ASSERT_EQ(wave.InitPlayback(0, 100, 1.0f), 1);
+    readerDone(); // frames 0 .. 6399
+    const long late = wave.lateBlocks;
+    std::vector<std::vector<float>> played;
+    EXPECT_TRUE(playsWithoutTheReader([&] {
+        for (int block = 0; block < 80; ++block)
+            played.push_back(next(100));
+    })) << "the player waited for the reader";
+    ASSERT_EQ(played.size(), 80u);
+    for (int block = 0; block < 64; ++block)
+        EXPECT_EQ(played[block], frames(100 * block, 100)) << block;
+    for (int block = 64; block < 80; ++block)
+        EXPECT_TRUE(played[block].empty()) << block;
+    EXPECT_EQ(wave.lateBlocks - late, 16);
+
+    readerDone();
+    EXPECT_EQ(next(100), frames(8000, 100));
+    EXPECT_EQ(next(100), frames(8100, 100));
+    EXPECT_EQ(wave.lateBlocks - late, 16);
+}
+
+// While looping the loop start is read ahead: the jump back plays it at
+// once (faded in), even when the reader cannot read a frame just then; the
+// player's side allocates and reads nothing meanwhile.
+TEST_F(LongWaveTest, AKeptLoopStartPlaysAtTheJumpWithoutTheReader)
+{
+    ASSERT_EQ(wave.InitPlayback(0, 100, 1.0f), 1);
+    wave.KeepLoopReady(1000, 1);
+    for (int block = 0; block < 200; ++block) {
+        ASSERT_EQ(next(100), frames(100 * block, 100)) << block;
+        readerDone(); // a reader on time
+    }
+    const long late = wave.lateBlocks;
+    std::vector<float> end = frames(20000, 70);
+    for (int i = 0; i < 128; ++i)
+        end[12 + i] *= float(127 - i) / 128.0f;
+    std::vector<float> in = frames(1000, 30);
+    for (int i = 0; i < 60; ++i)
+        in[i] *= float(i) / 60.0f;
+    ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA("Corvadel.dll")));
+    // Taken into room made beforehand, so that the counts are the player's.
+    std::vector<std::vector<float>> played(32, std::vector<float>(200));
+    long allocations = -1, fileAccesses = -1;
+    EXPECT_TRUE(playsWithoutTheReader([&] {
+        testing_support::RealTimeCounter counter;
+        auto take = [&](int index, long asked) {
+            long frames = asked;
+            int switchNow = 0;
+            const float *data = wave.GetPlaybackData(frames, switchNow);
+            played[index].assign(data, data + (data ? 2 * frames : 0));
+            if (switchNow)
+                wave.ChangePlaybackBuffer();
+        };
+        take(0, 70); // the loop end
+        wave.LoopPlayback(1000);
+        wave.KeepLoopReady(1000, 1);
+        take(1, 30);
+        for (int block = 0; block < 30; ++block)
+            take(2 + block, 100);
+        allocations = counter.allocations();
+        fileAccesses = counter.fileAccesses() + counter.fileOpens();
+    })) << "the player waited for the reader";
+    EXPECT_EQ(played[0], end);
+    EXPECT_EQ(played[1], in);
+    for (int block = 0; block < 30; ++block)
+        EXPECT_EQ(played[2 + block], frames(1030 + 100 * block, 100)) << block;
+    EXPECT_EQ(wave.lateBlocks, late);
+    EXPECT_EQ(allocations, 0);
+    EXPECT_EQ(fileAccesses, 0);
+}
+
+// A start from the transport (maybe on the stream provider's thread) waits
+// for the reader only so long: then playback starts with late blocks, and
+// the wave comes in place once the reader has caught up.
+TEST_F(LongWaveTest, AStartWaitsForTheReaderOnlySoLong)
+{
+    int started = 0;
+    std::vector<float> first;
+    EXPECT_TRUE(playsWithoutTheReader([&] {
+        started = wave.InitPlayback(0, 100, 1.0f);
+        first = next(100);
+    })) << "the start waited for the reader";
+    EXPECT_EQ(started, 1);
+    EXPECT_TRUE(first.empty());
+    EXPECT_EQ(wave.lateBlocks, 1);
+    readerDone();
+    EXPECT_EQ(next(100), frames(100, 100));
+}
+
+// A new tempo factor restarts the playback on the render thread at the
+// place it has reached: without waiting, allocating or reading, on from the
+// frames already read, in blocks of the new speed.
+TEST_F(LongWaveTest, ARestartAtAnotherSpeedGoesOnFromWhatWasRead)
+{
+    ASSERT_EQ(wave.InitPlayback(0, 100, 1.0f), 1);
+    readerDone();
+    for (int block = 0; block < 10; ++block)
+        next(100);
+    const long late = wave.lateBlocks;
+    ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA("Corvadel.dll")));
+    std::vector<std::vector<float>> played(20, std::vector<float>(400));
+    int restarted = 0;
+    long allocations = -1, fileAccesses = -1;
+    EXPECT_TRUE(playsWithoutTheReader([&] {
+        testing_support::RealTimeCounter counter;
+        restarted = wave.InitPlayback(1000, 100, 1.5f, 0);
+        for (int block = 0; block < 20; ++block) {
+            long frames = 150;
+            int switchNow = 0;
+            const float *data = wave.GetPlaybackData(frames, switchNow);
+            played[block].assign(data, data + (data ? 2 * frames : 0));
+            if (switchNow)
+                wave.ChangePlaybackBuffer();
+        }
+        allocations = counter.allocations();
+        fileAccesses = counter.fileAccesses() + counter.fileOpens();
+    })) << "the restart waited for the reader";
+    EXPECT_EQ(restarted, 1);
+    EXPECT_EQ(wave.blockFrames, 150);
+    for (int block = 0; block < 20; ++block)
+        EXPECT_EQ(played[block], frames(1000 + 150 * block, 150)) << block;
+    EXPECT_EQ(wave.lateBlocks, late);
+    EXPECT_EQ(allocations, 0);
+    EXPECT_EQ(fileAccesses, 0);
+}
+
+// Without the loop start kept ready, a jump to frames no buffer holds is
+// silence until the reader has them, and goes on from there.
+TEST_F(LongWaveTest, AJumpToFramesNotReadIsSilenceAndGoesOn)
+{
+    ASSERT_EQ(wave.InitPlayback(0, 100, 1.0f), 1);
+    readerDone();
+    for (int block = 0; block < 100; ++block)
+        next(100);
+    readerDone();
+    const long late = wave.lateBlocks;
+    std::vector<std::vector<float>> played;
+    EXPECT_TRUE(playsWithoutTheReader([&] {
+        wave.LoopPlayback(30000);
+        played.push_back(next(100));
+        played.push_back(next(100));
+    }));
+    EXPECT_TRUE(played[0].empty());
+    EXPECT_TRUE(played[1].empty());
+    EXPECT_EQ(wave.lateBlocks - late, 2);
+    readerDone();
+    EXPECT_EQ(next(100), frames(30200, 100));
 }
 
 TEST_F(WavePlaybackTest, OnlyAPlaybackWavePlays)
@@ -201,8 +433,8 @@ TEST_F(WavePlaybackTest, AWaveGoesWhilePlaying)
     long frames = 512;
     int switchNow = 0;
     playing->GetPlaybackData(frames, switchNow);
-    playing->LoopPlayback(10000, 0);
-    playing->InitReading(&playing->halves[1]);
+    playing->LoopPlayback(10000);
+    playing->InitReading(&playing->buffers[1]);
     delete playing;
     EXPECT_EQ(filesIn(folder.path(), "AT_").size(), 1u); // the fixture's own
 }

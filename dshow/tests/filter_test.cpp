@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -194,6 +195,43 @@ TEST_F(FilterTest, FilterInfoCutsALongNameAt127Characters)
     FILTER_INFO info;
     ASSERT_EQ(filter->QueryFilterInfo(&info), S_OK);
     EXPECT_EQ(std::wstring(info.achName), std::wstring(127, L'n'));
+}
+
+// JoinFilterGraph frees and replaces the name under the filter's lock, so
+// QueryFilterInfo copies it under the same lock: while it works (the graph's
+// AddRef is part of it) no other thread gets the lock.
+TEST_F(FilterTest, FilterInfoIsReadUnderTheFilterLock)
+{
+    FilterRef filter(new TestFilter(kSourceClass, 0, 0));
+    struct ProbingGraph : FakeGraph {
+        TestFilter *filter = nullptr;
+        bool probing = false;
+        int lockFree = 0, probes = 0;
+        ULONG STDMETHODCALLTYPE AddRef() override
+        {
+            if (probing) {
+                ++probes;
+                std::thread other([this] {
+                    if (filter->lock.tryLock()) {
+                        ++lockFree;
+                        filter->lock.unlock();
+                    }
+                });
+                other.join();
+            }
+            return FakeGraph::AddRef();
+        }
+    } graph;
+    graph.filter = filter.filter;
+    ASSERT_EQ(filter->JoinFilterGraph(&graph, L"FilterGraph Xform"), S_OK);
+    graph.probing = true;
+    FILTER_INFO info;
+    ASSERT_EQ(filter->QueryFilterInfo(&info), S_OK);
+    graph.probing = false;
+    EXPECT_STREQ(info.achName, L"FilterGraph Xform");
+    info.pGraph->Release();
+    EXPECT_EQ(graph.probes, 1);
+    EXPECT_EQ(graph.lockFree, 0);
 }
 
 TEST_F(FilterTest, FindPinMatchesTheNameExactly)

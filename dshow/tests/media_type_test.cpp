@@ -205,4 +205,24 @@ TEST_F(MediaTypeTest, FormatBufferKeepsExactlyTheSizeAsked)
     EXPECT_EQ(type.pbFormat, second);
 }
 
+// A format size of 0 holds no block: asking for 0 bytes frees the old one
+// and takes none, so every block the record took is freed in the end.
+TEST_F(MediaTypeTest, AFormatBufferOfNoBytesHoldsNoBlock)
+{
+    TaskMemoryProbe probe;
+    ASSERT_TRUE(probe.active());
+    {
+        CDsMediaType type;
+        ASSERT_NE(type.AllocFormatBuffer(8), nullptr);
+        EXPECT_EQ(type.AllocFormatBuffer(0), nullptr);
+        EXPECT_EQ(type.cbFormat, 0u);
+        EXPECT_EQ(type.pbFormat, nullptr);
+        EXPECT_EQ(type.AllocFormatBuffer(0), nullptr);
+        EXPECT_NE(type.AllocFormatBuffer(4), nullptr);
+        EXPECT_EQ(type.cbFormat, 4u);
+    }
+    EXPECT_EQ(probe.allocations(), 2);
+    EXPECT_EQ(probe.frees(), probe.allocations());
+}
+
 } // namespace

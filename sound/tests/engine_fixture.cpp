@@ -113,6 +113,11 @@ void resetProbes()
     p.stateValue = 0;
     p.loadedValue = -1;
     p.offerNames = 0;
+    p.readSongMaps = 0;
+    p.songReads = 0;
+    p.badSongReads = 0;
+    p.renderWatch = nullptr;
+    p.renderWatchContext = nullptr;
     p.effectSawAudio = 0;
     p.openResult = 1;
     p.startResult = 1;

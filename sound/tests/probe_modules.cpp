@@ -2,9 +2,11 @@
 #include "sound/tests/probe_modules.h"
 
 #include "data/seekable_stream.h"
+#include "data/tembri_song.h"
 #include "sound/audio_effect.h"
 #include "synth/base/soft_synth_base.h"
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -55,7 +57,7 @@ private:
 class ProbeHost : public IZQSSExTembri {
 public:
     void Nothing() override {}
-    void SetSong(ITembriSong *) override {}
+    void SetSong(ITembriSong *tembriSong) override { song = tembriSong; }
     void Transport(long, long, long, float) override {}
     int AudioBlock(long, const float *, long) override { return 0; }
     bool GetInstrument(long, void *out) override
@@ -65,7 +67,31 @@ public:
         return true;
     }
     bool SelectInstrument(long, const void *) override { return state.selectResult != 0; }
+
+    ITembriSong *song = nullptr;
 };
+
+// Whether the song's maps answer as whole maps do: at least one segment
+// each, the last tempo segment open to the end, every meter countable.
+bool songMapsWhole(ITembriSong &song)
+{
+    QUICKTIMER tempo;
+    QUICKMETER meter;
+    QUICKTONAL key;
+    const long tempos = song.SongGetNumTempos();
+    const long meters = song.SongGetNumMeters();
+    if (tempos < 1 || !song.SongGetTempoByIndex(tempos - 1, tempo) || tempo.endTick != INT_MAX ||
+        !(tempo.samplesPerTick > 0.0f))
+        return false;
+    if (meters < 1 || !song.SongGetMeterByIndex(meters - 1, meter) || meter.numerator < 1 ||
+        meter.ticksPerBeat < 1)
+        return false;
+    if (song.SongGetNumTonals() < 1 || !song.SongGetTonalByIndex(0, key))
+        return false;
+    long bar, beat, tick;
+    song.SongGetMBTFromTime(100000, bar, beat, tick);
+    return song.SongGetSampleFromTime(100000) > 0 && bar > 0;
+}
 
 constexpr uint32_t kAlive = 0x50524F42;
 constexpr uint32_t kDead = 0xDEADDEAD;
@@ -141,6 +167,13 @@ private:
     {
         check();
         ++state.synthRenders;
+        if (void (*watch)(void *) = state.renderWatch)
+            watch(state.renderWatchContext);
+        if (state.readSongMaps && host.song) {
+            ++state.songReads;
+            if (!songMapsWhole(*host.song))
+                ++state.badSongReads;
+        }
         const float level = state.synthLevel;
         if (level == 0.0f)
             return false;

@@ -46,6 +46,15 @@ struct PROBESTATE {
     std::atomic<long> loads{0};
     // Names the synth's enumeration offers.
     std::atomic<int> offerNames{0};
+    // Set: every render reads the song's tempo, meter and key maps through
+    // the song interface, as a hosted DXi asks its host for musical time.
+    std::atomic<int> readSongMaps{0};
+    std::atomic<long> songReads{0};
+    // Reads that no whole map answers (a map caught while it was rebuilt).
+    std::atomic<long> badSongReads{0};
+    // Called by every render of a synth when set, on the rendering thread.
+    std::atomic<void (*)(void *)> renderWatch{nullptr};
+    std::atomic<void *> renderWatchContext{nullptr};
     // --- effects
     std::atomic<long> effectsAlive{0};
     std::atomic<long> effectRateCalls{0};

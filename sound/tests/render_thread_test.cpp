@@ -3,8 +3,12 @@
 // so the render thread mixes without pause while the tests change tracts.
 #include "sound/tests/engine_fixture.h"
 
+#include "data/event.h"
 #include "data/evnt_trans.h"
 #include "data/track.h"
+#include "data/track_audio.h"
+#include "data/track_master.h"
+#include "data/track_midi.h"
 #include "outside/directsound/directsound_capture.h"
 #include "sound/asp_registry.h"
 #include "sound/module_keys.h"
@@ -123,6 +127,136 @@ TEST_F(RenderThreadTest, PlaybackEndingBySongEndRacesNoStop)
     EXPECT_EQ(track->stops, 300);
 }
 
+// A synthesizer asks the song's tempo, meter and key maps while it renders
+// (a hosted DXi asks its host for musical time); the window thread rebuilds
+// them under the song lock meanwhile, many times over. The render thread
+// mixes a song's tract holding the song lock, playing or not, so no render
+// sees a map half rebuilt (or freed).
+TEST_F(RenderThreadTest, SynthesizersReadTheSongMapsUnderTheSongLock)
+{
+    CSong song(&manager->params, manager);
+    ASSERT_EQ(song.SetDefault(), 1);
+    IQuorvaneSongTract *tract = song.GetSongTract();
+    PORTDESCR probe = byName(OUT_BY_NAME, "Probe Synth");
+    ASSERT_NE(tract->AddNewOut(&probe), nullptr);
+    struct Watch {
+        SYNCOBJECT *songLock;
+        std::atomic<long> renders{0}, unlocked{0};
+    } watch{song.GetSyncObj()};
+    probes().renderWatchContext = &watch;
+    probes().renderWatch = [](void *context) {
+        auto *w = static_cast<Watch *>(context);
+        ++w->renders;
+        const auto owner = reinterpret_cast<ULONG_PTR>(w->songLock->section.OwningThread);
+        if (owner != GetCurrentThreadId())
+            ++w->unlocked;
+    };
+    probes().readSongMaps = 1;
+
+    CTrackMaster *master = song.GetTrackMaster();
+    ASSERT_NE(master, nullptr);
+    auto edit = [&](int round) {
+        CLock lock(song.GetSyncObj());
+        // A tempo and a meter change come and go, so the maps grow and
+        // shrink as they are rebuilt.
+        if (round % 2 == 0) {
+            EVENT tempo, meter;
+            tempo.setTempo(60.0f + round % 100);
+            tempo.time = 1920 + round % 7;
+            meter.setTSign(3, 2);
+            meter.time = 3840;
+            master->AddToTail(&tempo, 1);
+            master->AddToTail(&meter, 1);
+            master->Sort();
+        } else {
+            for (long i = master->GetNumb() - 1; i >= 0; --i)
+                if (master->GetEvent(i)->time > 0)
+                    master->Delete(i, 1);
+        }
+        master->UpdateParams(0);
+    };
+    // Edits for as long as a few hundred renders take.
+    auto editWhileRendering = [&] {
+        const long until = watch.renders + 300;
+        for (int round = 0; watch.renders < until && round < 1000000; ++round)
+            edit(round);
+        waitForBuffers(2);
+    };
+    editWhileRendering();
+
+    // Now playing, looping over a bar.
+    song.loop = 1;
+    ASSERT_EQ(song.SetTimeSelection(0, 3840), 1);
+    manager->StartPlayback(tract);
+    ASSERT_EQ(manager->IsPlayed(), 1);
+    editWhileRendering();
+    manager->StopPlayback();
+    manager->EngineStop();
+    probes().renderWatch = nullptr;
+    probes().readSongMaps = 0;
+
+    EXPECT_GE(watch.renders, 600);
+    EXPECT_EQ(watch.unlocked, 0) << "of " << watch.renders << " renders";
+    EXPECT_GE(probes().songReads, 600);
+    EXPECT_EQ(probes().badSongReads, 0) << "of " << probes().songReads << " reads";
+}
+
+// An off-line render and live playback cannot share the song's one play
+// position: a render is refused while the song plays, and a start while it
+// renders is refused (here a start from inside the render; one from the
+// bridge's thread comes in between two of its buffers the same way).
+TEST_F(RenderThreadTest, RenderingAndLivePlaybackRefuseEachOther)
+{
+    CSong song(&manager->params, manager);
+    ASSERT_EQ(song.SetDefault(), 1);
+    IQuorvaneSongTract *tract = song.GetSongTract();
+    PORTDESCR probe = byName(OUT_BY_NAME, "Probe Synth");
+    ASSERT_NE(tract->AddNewOut(&probe), nullptr);
+    auto *track = static_cast<CTrackMIDI *>(song.InsertNewTrack(TRACK_MIDI, -1, 0));
+    ASSERT_NE(track, nullptr);
+    EVENT note;
+    note.setNote(0, 60, 100);
+    note.value = 960;
+    note.time = 0;
+    track->AddToTail(&note, 1);
+    track->UpdateLastTime();
+    song.Update();
+    song.SelectTrack(track, 1, 0);
+
+    song.loop = 1;
+    ASSERT_EQ(song.SetTimeSelection(0, 3840), 1);
+    manager->StartPlayback(tract);
+    ASSERT_EQ(manager->IsPlayed(), 1);
+    const long tracks = song.GetNumTracks();
+    EXPECT_EQ(song.RenderSelectedTracks(), nullptr);
+    EXPECT_EQ(song.GetNumTracks(), tracks);
+    EXPECT_EQ(manager->IsPlayed(), 1);
+    manager->StopPlayback();
+
+    struct Start {
+        CSoundMngr *manager;
+        IQuorvaneSongTract *tract;
+        DWORD renderer;
+        std::atomic<int> tried{0};
+    } start{manager, tract, GetCurrentThreadId()};
+    probes().renderWatchContext = &start;
+    probes().renderWatch = [](void *context) {
+        auto *s = static_cast<Start *>(context);
+        if (GetCurrentThreadId() == s->renderer && !s->tried.exchange(1))
+            s->manager->StartPlayback(s->tract);
+    };
+    CTrackAudio *rendered = song.RenderSelectedTracks();
+    probes().renderWatch = nullptr;
+    EXPECT_NE(rendered, nullptr);
+    EXPECT_EQ(start.tried, 1);
+    EXPECT_EQ(manager->IsPlayed(), 0) << "the start during the render was refused";
+    EXPECT_EQ(song.loop, 1) << "the render gives the loop back";
+    // Once the render is over, playback starts again.
+    manager->StartPlayback(tract);
+    EXPECT_EQ(manager->IsPlayed(), 1);
+    manager->StopPlayback();
+}
+
 // Once running, the render thread neither allocates nor opens a file: its
 // messages come from the pool reserved at start, and the modules it calls
 // allocate nothing while they play.
@@ -134,6 +268,9 @@ TEST_F(RenderThreadTest, TheRenderThreadDoesNotAllocate)
     PORTDESCR probe = byName(OUT_BY_NAME, "Probe Synth");
     ASSERT_NE(tract->AddNewOut(&probe), nullptr);
     probes().synthLevel = 0.1f;
+    // The synth reads the song's maps under the song lock, as a hosted DXi
+    // asks for musical time: that costs nothing either.
+    probes().readSongMaps = 1;
 
     for (const char *module :
          {"Tindrel.dll", "Corvadel.dll", "Pellandor.dll", "Velmarin.dll", "sound_probes.dll"})
@@ -163,6 +300,9 @@ TEST_F(RenderThreadTest, TheRenderThreadDoesNotAllocate)
     manager->EngineStop();
     ASSERT_NE(counting.counter, nullptr);
     EXPECT_GT(counting.buffers, 200);
+    probes().readSongMaps = 0;
+    EXPECT_GT(probes().songReads, 200);
+    EXPECT_EQ(probes().badSongReads, 0);
     EXPECT_EQ(counting.counter->allocations(), 0);
     EXPECT_EQ(counting.counter->fileOpens(), 0);
     EXPECT_EQ(counting.counter->fileAccesses(), 0);

@@ -33,14 +33,28 @@ void CDXiAdapter::Destroy()
     delete this;
 }
 
+// The client leaves under the lock; it closes (its page's window among
+// it) without the lock, so a render call never waits for a window.
 void CDXiAdapter::closeClient()
 {
-    CriticalSectionGuard guard(lock);
-    if (!client)
+    CDXiClient *leaving;
+    {
+        CriticalSectionGuard guard(lock);
+        leaving = client;
+        client = nullptr;
+    }
+    if (!leaving)
         return;
-    client->Close();
-    client->Release();
-    client = nullptr;
+    leaving->Close();
+    leaving->Release();
+}
+
+CDXiClient *CDXiAdapter::heldClient()
+{
+    CriticalSectionGuard guard(lock);
+    if (client)
+        client->AddRef();
+    return client;
 }
 
 bool CDXiAdapter::select(const CLSID &classId)
@@ -185,16 +199,25 @@ void CDXiAdapter::GetEditorSize(int *width, int *height)
         *height = 0;
 }
 
+// The page's window opens and closes without the render lock: the page
+// belongs to the window thread, which alone opens, closes and drops it,
+// and the client is kept alive by a reference of its own meanwhile.
 bool CDXiAdapter::OpenEditor(HWND parent)
 {
-    CriticalSectionGuard guard(lock);
-    return client && client->OpenEditor(parent);
+    CDXiClient *held = heldClient();
+    const bool open = held && held->OpenEditor(parent);
+    if (held)
+        held->Release();
+    return open;
 }
 
 bool CDXiAdapter::CloseEditor()
 {
-    CriticalSectionGuard guard(lock);
-    return client && client->CloseEditor();
+    CDXiClient *held = heldClient();
+    const bool closed = held && held->CloseEditor();
+    if (held)
+        held->Release();
+    return closed;
 }
 
 const char *CDXiAdapter::GetName()

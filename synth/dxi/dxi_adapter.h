@@ -44,6 +44,8 @@ private:
     void reopen();
     bool select(const CLSID &classId);
     void closeClient();
+    // The client with a reference for the caller, or null.
+    CDXiClient *heldClient();
 
     class Names : public IZQSSExEnum {
     public:
@@ -71,7 +73,8 @@ private:
     };
 
     // Serialises the hosted synthesizer between the render thread and the
-    // user-interface thread; taken after the song's lock.
+    // user-interface thread; taken after the song's and the tract's locks.
+    // No window opens or closes under it.
     CriticalSection lock;
     CDXiClient *client = nullptr; // one reference held
     Names names{*this};

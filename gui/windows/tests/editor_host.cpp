@@ -40,10 +40,8 @@ bool TestSong::lockHeldElsewhere() const
 {
     bool held = false;
     std::thread probe([&] {
-        const DWORD result = WaitForSingleObject(syncObject->mutex, 0);
-        held = result == WAIT_TIMEOUT;
-        if (result == WAIT_OBJECT_0)
-            ReleaseMutex(syncObject->mutex);
+        CLock probe(syncObject, 0);
+        held = !probe.TryLock();
     });
     probe.join();
     return held;

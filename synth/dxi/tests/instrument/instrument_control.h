@@ -34,6 +34,12 @@ struct TEST_DXI_CONTROL {
     // The song sample of the last block's first frame and its frames.
     LONGLONG blockStart = 0;
     LONG blockFrames = 0;
+    // Set: the page's Activate and Deactivate signal pageEntered and wait
+    // (at most 5 s) for pageGoOn while their window opens or closes, so a
+    // test can act meanwhile; a wait that ran out is counted.
+    HANDLE pageEntered = nullptr;
+    HANDLE pageGoOn = nullptr;
+    LONG pageWaitsRanOut = 0;
 };
 
 using TestDxiControlProc = TEST_DXI_CONTROL *(*)();

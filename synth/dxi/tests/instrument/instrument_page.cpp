@@ -21,6 +21,17 @@ constexpr int kLouderButton = 1001;
 constexpr int kLevelText = 1002;
 constexpr SIZE kPageSize = {240, 120};
 
+// Lets a test act while the page's window opens or closes.
+void holdForTest()
+{
+    TEST_DXI_CONTROL &control = Control();
+    if (!control.pageEntered || !control.pageGoOn)
+        return;
+    SetEvent(control.pageEntered);
+    if (WaitForSingleObject(control.pageGoOn, 5000) != WAIT_OBJECT_0)
+        ++control.pageWaitsRanOut;
+}
+
 class CInstrumentPage : public CDsUnknown, public IPropertyPage {
 public:
     CInstrumentPage(IUnknown *outer) : CDsUnknown("CInstrumentPage", outer) {}
@@ -58,6 +69,7 @@ public:
                                   moduleInstance(), this);
         if (!window_)
             return E_FAIL;
+        holdForTest();
         CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 10, 10, 220, 24, window_,
                         reinterpret_cast<HMENU>(kLevelText), nullptr, nullptr);
         CreateWindowExW(0, L"BUTTON", L"Louder", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 50, 100, 30,
@@ -67,8 +79,10 @@ public:
     }
     HRESULT STDMETHODCALLTYPE Deactivate() override
     {
-        if (window_)
+        if (window_) {
+            holdForTest();
             DestroyWindow(window_);
+        }
         window_ = nullptr;
         return S_OK;
     }
