@@ -49,9 +49,6 @@ void GrindelvosketPanel::refreshFromEngine()
     lock_.setSelected(!engine.keepPunch());
     envelope_.setEnvelope(&engine.velocityEnvelope());
     envelope_.refresh();
-    mixer_.removeAll();
-    for (const char *mode : {"Track + Plug-in", "Plug-in only", "Track only"})
-        mixer_.addItem(mode);
     mixer_.setSelectedIndex(engine.mixerMode());
     pads_.setCurrentPad(engine.currentPad());
 

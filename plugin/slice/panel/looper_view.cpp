@@ -369,19 +369,12 @@ void LooperView::showLocked()
 void LooperView::refreshParts()
 {
     const SliceContentPtr content = looper_.content();
-    part_.removeAll();
     const PatternTree *tree = engine_.patternTree();
     const std::string instrument =
         folderComponent(content->folder, 0) + "\\" + folderComponent(content->folder, 1) + "\\";
-    const std::string current = folderComponent(content->folder, 2);
-    int selected = -1;
-    if (tree)
-        for (const std::string &name : tree->folderNames(instrument)) {
-            const int index = part_.addItem(name);
-            if (name == current)
-                selected = index;
-        }
-    part_.setSelectedIndex(selected);
+    // Refilled only when the parts changed: an open list draws its entries.
+    part_.setItems(tree ? tree->folderNames(instrument) : std::vector<std::string>());
+    part_.setSelectedIndex(part_.indexOfText(folderComponent(content->folder, 2)));
 }
 
 void LooperView::refreshStrokes()
@@ -395,14 +388,18 @@ void LooperView::refreshStrokes()
 void LooperView::refreshPatterns()
 {
     const SliceContentPtr content = looper_.content();
-    pattern_.removeAll();
-    patternFiles_.clear();
+    std::vector<std::string> labels;
+    std::vector<std::string> files;
     for (const PatternChoice &choice : content->patterns->patterns()) {
         if (!looper_.isAvailable(choice.name))
             continue;
-        pattern_.addItem(patternLabel(choice.file));
-        patternFiles_.push_back(choice.file);
+        labels.push_back(patternLabel(choice.file));
+        files.push_back(choice.file);
     }
+    // Refilled only when the patterns changed; an open list keeps its
+    // entries and the files they stand for.
+    if (pattern_.setItems(labels))
+        patternFiles_ = std::move(files);
     // The first entry that reads as the pattern's name, byte for byte.
     const std::string shown = content->file.empty() ? std::string() : patternLabel(content->file);
     int selected = -1;
