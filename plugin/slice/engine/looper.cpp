@@ -126,16 +126,21 @@ bool Looper::mayChange()
     if (!content()->modified)
         return true;
     if (host_.mayChangePatterns()) {
-        edit([](SliceContent &c) {
-            c.modified = false;
-            c.file.clear();
-            c.name = PatternName();
-        });
+        forgetEdits();
         return true;
     }
     locked_ = true;
     refreshView();
     return false;
+}
+
+void Looper::forgetEdits()
+{
+    edit([](SliceContent &c) {
+        c.modified = false;
+        c.file.clear();
+        c.name = PatternName();
+    });
 }
 
 bool Looper::setPattern(const std::string &folder, const std::string &file, bool notify)

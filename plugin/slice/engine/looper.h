@@ -157,6 +157,9 @@ public:
     // An edited slice asks the open panels before its pattern changes; a
     // refusal locks it.
     bool mayChange();
+    // After the user let the edits go: no longer modified, and no pattern
+    // name that the edited events would wrongly carry.
+    void forgetEdits();
 
     // ---- Note edits of the event bar (window thread). A note is named by
     // its index in the event list; each edit makes the events the slice's
