@@ -10,6 +10,7 @@
 #include "plugin/slice/panel/panel_ids.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <vector>
 
@@ -259,11 +260,11 @@ bool LoopBrowser::saveAs()
 
 bool LoopBrowser::saveTo(const std::string &path)
 {
-    // The slices marked modified are marked again when the save fails.
-    std::vector<int> modified;
+    // Saving clears the edited slices' marks and names first; a failed save
+    // puts every slice back as it was.
+    std::array<SliceContentPtr, kSliceCount> before;
     for (int i = 0; i < kSliceCount; ++i)
-        if (engine_.slice(i).content()->modified)
-            modified.push_back(i);
+        before[static_cast<size_t>(i)] = engine_.slice(i).content();
     bool saved = false;
     try {
         std::string bytes;
@@ -277,8 +278,11 @@ bool LoopBrowser::saveTo(const std::string &path)
         saved = false;
     }
     if (!saved) {
-        for (int i : modified)
-            engine_.slice(i).setModified(true);
+        for (int i = 0; i < kSliceCount; ++i)
+            if (engine_.slice(i).content() != before[static_cast<size_t>(i)]) {
+                engine_.slice(i).install(before[static_cast<size_t>(i)]);
+                engine_.slice(i).refreshView();
+            }
         report("The loop file\n\"%s\"\ncannot be written.", path);
         return false;
     }

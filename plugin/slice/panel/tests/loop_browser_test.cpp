@@ -154,11 +154,16 @@ TEST_F(LoopBrowserTest, AFailedSaveLeavesTheOldFileAndTheEdits)
     ASSERT_TRUE(browser().saveTo(loopsFolder() + "\\kept.vpl"));
     const auto size = std::filesystem::file_size(loopsFolder() + "\\kept.vpl");
     drummer().slice(5).addNote(480, 36, 70);
+    const SliceContentPtr edited = drummer().slice(5).content();
+    ASSERT_FALSE(edited->file.empty());
     answer = IDOK;
     EXPECT_FALSE(browser().saveTo(loopsFolder() + "\\no such folder\\kept.vpl"));
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_NE(asked[0].find("cannot be written"), std::string::npos);
     EXPECT_TRUE(drummer().slice(5).content()->modified) << "the edits stay marked";
+    EXPECT_EQ(drummer().slice(5).content()->file, edited->file) << "and keep the pattern's name";
+    EXPECT_EQ(drummer().slice(5).content()->name.firstMask, edited->name.firstMask);
+    EXPECT_EQ(drummer().slice(5).content(), edited) << "the slice is as it was";
     EXPECT_EQ(std::filesystem::file_size(loopsFolder() + "\\kept.vpl"), size);
 }
 
