@@ -45,6 +45,7 @@ void Looper::install(SliceContentPtr next)
         CriticalSectionGuard guard(lock_);
         const bool folderChanged = next->patterns != content_->patterns;
         std::swap(content_, next);
+        ++contentVersion_;
         cursor_.synced = false;
         rebuildVelocityTableLocked();
         if (folderChanged)
@@ -57,6 +58,7 @@ void Looper::exchangeContent(SliceContentPtr &next, int32_t level)
 {
     CriticalSectionGuard guard(lock_);
     std::swap(content_, next);
+    ++contentVersion_;
     cursor_.synced = false;
     rebuildVelocityTableLocked();
     applyFilters(*content_, level);
