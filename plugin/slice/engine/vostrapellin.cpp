@@ -175,9 +175,9 @@ void Vostrapellin::drumMapChanged()
 
 void Vostrapellin::setTriggerLow(int32_t note)
 {
-    const int32_t width = triggerHigh_ - triggerLow_;
+    // The top note cuts the range without narrowing it for good.
     triggerLow_ = std::clamp(note, 0, 127);
-    triggerHigh_ = std::min(127, triggerLow_ + width);
+    triggerHigh_ = std::min(127, triggerLow_ + kTriggerWidth);
 }
 
 void Vostrapellin::setTriggerEnabled(bool enabled)

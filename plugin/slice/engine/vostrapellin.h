@@ -315,8 +315,11 @@ private:
     NoteNamesProvider noteNamesProvider_;
     std::vector<EngineView *> views_;
     OutputVelocityDynamics outputDynamics_{30, 127};
+    // The trigger range spans the pads: high is low + kTriggerWidth, cut at
+    // 127.
+    static constexpr int32_t kTriggerWidth = kPadCount - 1;
     int32_t triggerLow_ = 36;
-    int32_t triggerHigh_ = 45;
+    int32_t triggerHigh_ = 36 + kTriggerWidth;
     bool triggerEnabled_ = false;
     int32_t outputChannel_ = -1;
     int32_t outputPort_ = 0;

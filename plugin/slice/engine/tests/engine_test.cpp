@@ -125,8 +125,27 @@ TEST_F(EngineTest, ParametersAreClamped)
         EXPECT_EQ(c.get(), c.want) << c.what;
     }
     engine.setTriggerLow(40);
-    EXPECT_EQ(engine.triggerHigh() - engine.triggerLow(), 0) << "the width narrowed at the top stays so";
+    EXPECT_EQ(engine.triggerHigh(), 49) << "back from the top, the range has its width again";
     EXPECT_EQ(engine.cycleLength(), 1920);
+}
+
+TEST_F(EngineTest, TheTriggerRangeKeepsItsWidthAcrossTheTop)
+{
+    TestEngine engine;
+    engine.setTriggerEnabled(true);
+    const struct {
+        int32_t low;
+        int32_t high;
+    } steps[] = {{120, 127}, {127, 127}, {125, 127}, {118, 127}, {36, 45}, {0, 9}, {117, 126}};
+    for (const auto &step : steps) {
+        engine.setTriggerLow(step.low);
+        EXPECT_EQ(engine.triggerLow(), step.low);
+        EXPECT_EQ(engine.triggerHigh(), step.high) << step.low;
+    }
+    engine.setTriggerLow(36);
+    for (int note = 36; note <= 45; ++note)
+        EXPECT_TRUE(engine.isTrigger(note)) << "every pad answers: " << note;
+    EXPECT_FALSE(engine.isTrigger(46));
 }
 
 TEST_F(EngineTest, ASoloedSliceAloneSoundsUntilItsSoloEnds)
