@@ -372,6 +372,8 @@ TEST_F(PatternsViewWindowTest, DropsThatCannotLandReportNoEffect)
     gone->Release();
     EXPECT_TRUE(testing_support::fileExists(outside.file("one.mid")));
     EXPECT_EQ(drummer().patternFolder(), "") << "nothing was chosen";
+    EXPECT_FALSE(testing_support::fileExists(mine() + "\\001.mid")) << "the library is as it was";
+    EXPECT_TRUE(std::filesystem::is_empty(mine()));
     // Outside the tree and list nothing lands.
     std::string folder;
     EXPECT_FALSE(patterns().dropFolderAt({-5, -5}, folder));
