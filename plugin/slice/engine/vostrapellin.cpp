@@ -306,9 +306,15 @@ void Vostrapellin::setVolume(const std::string &name)
 {
     if (name == collectionName())
         return;
-    if (anyModified() && !mayChangePatterns()) {
-        refreshViews();
-        return;
+    if (anyModified()) {
+        if (!mayChangePatterns()) {
+            refreshViews();
+            return;
+        }
+        // The user let the edits go: the slices do not ask again.
+        for (int i = 0; i < kSliceCount; ++i)
+            if (slice(i).content()->modified)
+                slice(i).forgetEdits();
     }
     setCollectionName(name);
     for (int i = 0; i < kSliceCount; ++i)

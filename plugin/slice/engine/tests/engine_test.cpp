@@ -285,6 +285,26 @@ TEST_F(EngineTest, ADefaultLoopThatIsNoLoopLeavesTheSlicesAsTheyChose)
     EXPECT_NE(filesOf(engine), defaultFiles("Straight Rock"));
 }
 
+TEST_F(EngineTest, AnotherCollectionAsksAboutEditedSlicesOnce)
+{
+    for (const bool agree : {true, false}) {
+        SCOPED_TRACE(agree ? "let go" : "kept");
+        TestEngine engine;
+        engine.attach();
+        RecordingView view;
+        view.agree = agree;
+        engine.addView(&view);
+        const std::string before = engine.collectionName();
+        ASSERT_GE(engine.slice(kSnare).addNote(120, 38, 100), 0);
+        ASSERT_GE(engine.slice(kKick).addNote(0, 36, 100), 0);
+        engine.setVolume(before == "8 Shuffle" ? "16 Funk" : "8 Shuffle");
+        EXPECT_EQ(view.asked, 1);
+        EXPECT_EQ(engine.collectionName() != before, agree);
+        EXPECT_EQ(engine.anyModified(), !agree);
+        engine.removeView(&view);
+    }
+}
+
 TEST_F(EngineTest, ADamagedVolumeGivesWhatItHoldsAndNothingMore)
 {
     const std::string path = sandbox.patternsFolder() + "\\8 Shuffle";
