@@ -427,6 +427,13 @@ void LooperView::refreshNoteName()
     const SliceContentPtr content = looper_.content();
     source_ = sourceNote();
     const int target = content->fixedNoteOn ? content->fixedNote : content->drumMap.getNote(source_);
+    // Made again only when what it shows changed, and never while its list
+    // is open (the open menu shows the entries).
+    std::string key =
+        engine_.noteNames().getName() + "|" + std::to_string(source_) + ">" + std::to_string(target);
+    if (key == noteMenuKey_ || note_.isOpen())
+        return;
+    noteMenuKey_ = std::move(key);
     note_.removeAll();
     NoteNameMenus::fillNoteMenu(note_.menu(), engine_.noteNames(), source_, target);
     note_.setText(engine_.noteNames().getNoteNameOrDefault(target));

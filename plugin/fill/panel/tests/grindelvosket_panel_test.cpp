@@ -377,6 +377,55 @@ TEST_F(GrindelvosketPanelWindowTest, ButtonsAndCombosReachTheEngine)
     EXPECT_EQ(drummer().dragsOut, 1);
 }
 
+TEST_F(GrindelvosketPanelWindowTest, AnEngineChangeRepaintsAndRebuildsOnlyWhatChanged)
+{
+    loadFill("Rock 01");
+    pump();
+    ValidateRect(window(), nullptr);
+    // Marks on the menus' entries: a rebuild would lose them.
+    const auto mark = [](FlatCombo &combo) {
+        if (combo.getItemCount() > 0)
+            combo.menu().entries()[0].flags |= MF_HELP;
+    };
+    const auto marked = [](FlatCombo &combo) {
+        return combo.getItemCount() > 0 && (combo.menu().entries()[0].flags & MF_HELP) != 0;
+    };
+    std::vector<int> rowsWithMenus;
+    for (int i = 0; i < 10; ++i) {
+        mark(panel().row(i)->noteCombo());
+        if (marked(panel().row(i)->noteCombo()))
+            rowsWithMenus.push_back(i);
+    }
+    ASSERT_GE(rowsWithMenus.size(), 3u);
+    mark(panel().noteNamesCombo());
+    mark(panel().mixerCombo());
+    ASSERT_TRUE(marked(panel().noteNamesCombo()));
+
+    drummer().setSwingPc(40, true);
+
+    HRGN invalid = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(GetUpdateRgn(window(), invalid, FALSE), ERROR);
+    const POINT swing = centre(panel().swingSlider());
+    const POINT drag = centre(panel().dragControl());
+    const POINT pads = centre(panel().pads());
+    EXPECT_TRUE(PtInRegion(invalid, swing.x, swing.y)) << "the swing slider shows the change";
+    EXPECT_FALSE(PtInRegion(invalid, drag.x, drag.y)) << "the panel is not repainted whole";
+    EXPECT_FALSE(PtInRegion(invalid, pads.x, pads.y));
+    DeleteObject(invalid);
+    for (int i : rowsWithMenus)
+        EXPECT_TRUE(marked(panel().row(i)->noteCombo())) << "row " << i << "'s menu was made again";
+    EXPECT_TRUE(marked(panel().noteNamesCombo()));
+    EXPECT_TRUE(marked(panel().mixerCombo()));
+
+    // Another drum map changes what the rows' menus show: they are made
+    // again.
+    const int note = panel().row(rowsWithMenus[0])->looper().laneNote(0);
+    drummer().drumMap().setNote(note, note == 60 ? 61 : 60);
+    drummer().drumMapChanged();
+    pump();
+    EXPECT_FALSE(marked(panel().row(rowsWithMenus[0])->noteCombo()));
+}
+
 TEST_F(GrindelvosketPanelWindowTest, NewsFromAnotherThreadArrivePosted)
 {
     loadFill("Rock 01");
