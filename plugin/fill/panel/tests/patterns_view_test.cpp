@@ -630,6 +630,35 @@ TEST_F(PatternsViewWindowTest, RenameDialogTakesTabAndEnter)
     EXPECT_TRUE(testing_support::fileExists(mine() + "\\Keyed_one.mid")) << "with OK";
 }
 
+TEST_F(PatternsViewWindowTest, EditOpensThePatternFileWithTheShellOrSaysWhyNot)
+{
+    writePattern(mine() + "\\Alpha_one.mid", 120);
+    writePattern(mine() + "\\Beta_two.mid", 120);
+    show("Mine");
+    for (const bool opens : {true, false}) {
+        SCOPED_TRACE(opens ? "a program opens it" : "nothing opens it");
+        std::vector<std::string> opened;
+        setShellOpenHook([&](HWND, const std::string &path) {
+            opened.push_back(path);
+            return opens;
+        });
+        Answers answers(IDOK);
+        gui_test::PopupAnswer edit(PatternsView::ListEdit);
+        RECT area{};
+        ListView_GetItemRect(list(), itemNamed("Beta"), &area, LVIR_LABEL);
+        rightClickOn(list(), {area.left + 4, (area.top + area.bottom) / 2});
+        EXPECT_EQ(opened, (std::vector<std::string>{mine() + "\\Beta_two.mid"}))
+            << "the file under the mouse";
+        if (opens) {
+            EXPECT_TRUE(answers.asked.empty());
+        } else {
+            ASSERT_EQ(answers.asked.size(), 1u);
+            EXPECT_EQ(answers.asked[0],
+                      "Grindelvosket: No program opens the pattern\n\"" + mine() + "\\Beta_two.mid\".");
+        }
+    }
+}
+
 TEST_F(PatternsViewWindowTest, DeleteAsksThenDeletesTheChosenPatterns)
 {
     writePattern(mine() + "\\a_one.mid", 120);
