@@ -79,6 +79,7 @@ void Vostrapellin::Random(Looper *target)
             if (!slice(i).isLocked() && !slice(i).content()->mute)
                 tested |= 1u << i;
     }
+    const std::string previous = target ? target->content()->file : std::string();
     // Edited slices are asked about once, before anything is drawn, so
     // that a save keeps the combination the user sees; a slice the user
     // keeps stays out of the draw.
@@ -100,7 +101,6 @@ void Vostrapellin::Random(Looper *target)
         if (!letGo)
             tested &= ~edited;
     }
-    const std::string previous = target ? target->content()->file : std::string();
 
     int best = INT_MAX;
     int bestTries = 0;

@@ -69,6 +69,27 @@ TEST(Compose, OneSliceNeverKeepsThePatternItStartedWith)
     }
 }
 
+TEST(Compose, AnEditedSliceComposedAloneLeavesThePatternItWasEditedFrom)
+{
+    EngineSandbox sandbox;
+    TestEngine engine;
+    engine.attach();
+    engine.setPatternLevel(2, false);
+    RecordingView view;
+    engine.addView(&view);
+    for (uint32_t seed = 1; seed <= 12; ++seed) {
+        engine.seedRandom(seed);
+        const std::string before = engine.slice(kSnare).content()->file;
+        ASSERT_FALSE(before.empty());
+        ASSERT_GE(engine.slice(kSnare).addNote(120, 38, 100), 0);
+        engine.Random(&engine.slice(kSnare));
+        EXPECT_NE(engine.slice(kSnare).content()->file, before) << seed;
+        EXPECT_FALSE(engine.slice(kSnare).content()->modified);
+    }
+    EXPECT_EQ(view.asked, 12);
+    engine.removeView(&view);
+}
+
 // A library whose kicks all meet the snare on beat 2 in a sixteenth grid.
 class ClashingLibrary : public ::testing::Test {
 protected:
