@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 namespace Quorvane {
 
 class CriticalSection {
@@ -15,6 +17,13 @@ public:
     void lock() { EnterCriticalSection(&section_); }
     void unlock() { LeaveCriticalSection(&section_); }
     bool tryLock() { return TryEnterCriticalSection(&section_) != 0; }
+    // Whether the calling thread holds it (for checks of what runs with a
+    // lock held).
+    bool heldByThisThread() const
+    {
+        return section_.RecursionCount > 0 &&
+               reinterpret_cast<uintptr_t>(section_.OwningThread) == GetCurrentThreadId();
+    }
 
 private:
     CRITICAL_SECTION section_;

@@ -266,6 +266,10 @@ void GrindelvosketPanel::buildControls()
     mixer_.create(IDC_MIXER, place(IDC_MIXER), this);
     mixer_.setImageStrip(3, {"Track + Plug-in", "Plug-in only", "Track only"}, shared.mixerModes.get(), 26,
                          17, 0, false);
+    // The modes never change: the entries are made once (an open list
+    // draws them).
+    for (const char *mode : {"Track + Plug-in", "Plug-in only", "Track only"})
+        mixer_.addItem(mode);
     onChoice(mixer_, IDC_MIXER);
 
     combo(controlSelection_, IDC_CONTROL_SELECTION, {"Velo", "Dyn", "Time"});

@@ -181,8 +181,33 @@ void LooperViewPane::refresh()
     refreshEvents();
 }
 
+std::string LooperViewPane::instrumentMenuKey() const
+{
+    // Everything the menu and the caption are made from.
+    std::string key = engine_.noteNames().getName();
+    if (looper_.hasFixedNote()) {
+        key += "|fixed " + std::to_string(looper_.fixedNote());
+        return key;
+    }
+    for (int lane = looper_.laneCount() - 1; lane >= 0; --lane) {
+        const int note = looper_.laneNote(lane);
+        if (note < 0)
+            continue;
+        const int mapped = engine_.drumMap().getNote(note);
+        key += "|" + std::to_string(note) + ">" + std::to_string(mapped) + ">" +
+               std::to_string(looper_.drumMap().getNote(mapped));
+    }
+    return key;
+}
+
 void LooperViewPane::refreshInstrument()
 {
+    // Made again only when what it shows changed, and never while its list
+    // is open (the open menu shows the entries).
+    std::string key = instrumentMenuKey();
+    if (key == instrumentKey_ || combo_.isOpen())
+        return;
+    instrumentKey_ = std::move(key);
     combo_.removeAll();
     FlatCombo::Menu &menu = combo_.menu();
     NoteNames &names = engine_.noteNames();

@@ -123,6 +123,7 @@ private:
     void noteChosen(int value);
     void notePreviewed(int value);
     Pane *child(int number);
+    std::string instrumentMenuKey() const;
 
     Grindelvosket &engine_;
     Looper &looper_;
@@ -137,6 +138,8 @@ private:
     EventBar bar_;
     ParamEdit param_;
     NoteCombo combo_;
+    // What the instrument menu was last made from.
+    std::string instrumentKey_;
     ContextMenuHandler contextMenu_{*this};
     ClickCounter instrumentClicks_;
     ClickCounter muteClicks_;

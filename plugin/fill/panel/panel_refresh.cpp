@@ -25,34 +25,46 @@ void GrindelvosketPanel::refreshFromEngine()
     if (!engine_ || !handle())
         return;
     Grindelvosket &engine = *engine_;
+    // Only what changed is set, and each control repaints itself: a drag
+    // that changes the engine at every step repaints what it moves.
+    const auto select = [](FlatCombo &combo, int index) {
+        if (combo.getSelectedIndex() != index)
+            combo.setSelectedIndex(index);
+    };
 
-    swingDuration_.setSelectedIndex(engine.swingDurIdx() - 1);
-    swing_.setValue(engine.swingPc());
-    dynamics_.setFirstValue(engine.veloDyn());
-    dynamics_.setSecondValue(engine.veloCenterPC());
-    dynamics_.setActiveLook(!engine.velocityEnvelope().isOn());
+    select(swingDuration_, engine.swingDurIdx() - 1);
+    if (swing_.value() != engine.swingPc())
+        swing_.setValue(engine.swingPc());
+    if (dynamics_.firstValue() != engine.veloDyn())
+        dynamics_.setFirstValue(engine.veloDyn());
+    if (dynamics_.secondValue() != engine.veloCenterPC())
+        dynamics_.setSecondValue(engine.veloCenterPC());
+    if (dynamics_.isActiveLook() != !engine.velocityEnvelope().isOn())
+        dynamics_.setActiveLook(!engine.velocityEnvelope().isOn());
     quantize_.setSelected(engine.quantizeOn());
     // The first duration at least the engine's.
     int resolution = 6;
     for (int i = 6; i >= 0; --i)
         if (kQuantizeDurations[i] >= engine.quantizeDur())
             resolution = i;
-    resolution_.setSelectedIndex(resolution);
+    select(resolution_, resolution);
 
+    // Refilled only when the sets changed.
     engine.fillNoteNameCombo(noteNames_);
 
-    locators_.setRange(0, engine.fillLength());
-    locators_.setStart(std::max<int32_t>(engine.punchIn(), 0));
-    locators_.setEnd(engine.punchOut());
+    if (locators_.minimum() != 0 || locators_.maximum() != engine.fillLength())
+        locators_.setRange(0, engine.fillLength());
+    if (locators_.low() != std::max<int32_t>(engine.punchIn(), 0))
+        locators_.setStart(std::max<int32_t>(engine.punchIn(), 0));
+    if (locators_.high() != engine.punchOut())
+        locators_.setEnd(engine.punchOut());
     trackView_->update();
-    measure_.setValue(engine.fillMeasure());
+    if (measure_.getValue() != engine.fillMeasure())
+        measure_.setValue(engine.fillMeasure());
     lock_.setSelected(!engine.keepPunch());
     envelope_.setEnvelope(&engine.velocityEnvelope());
     envelope_.refresh();
-    mixer_.removeAll();
-    for (const char *mode : {"Track + Plug-in", "Plug-in only", "Track only"})
-        mixer_.addItem(mode);
-    mixer_.setSelectedIndex(engine.mixerMode());
+    select(mixer_, engine.mixerMode());
     pads_.setCurrentPad(engine.currentPad());
 
     // Another pattern ends the editing of the last one.
@@ -68,7 +80,6 @@ void GrindelvosketPanel::refreshFromEngine()
     refreshTitle();
     if (patternsView_)
         patternsView_->followLibrary();
-    repaint();
 }
 
 void GrindelvosketPanel::refreshCompare()
@@ -89,7 +100,8 @@ void GrindelvosketPanel::refreshTitle()
     std::string title = name.empty() ? "Fill" : "Fill: " + name;
     if (!name.empty() && engine_->hasUnsavedEdits())
         title += " *";
-    title_.setText(title, true);
+    if (title != title_.text())
+        title_.setText(title, true);
 }
 
 } // namespace Quorvane

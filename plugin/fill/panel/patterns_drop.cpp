@@ -1,7 +1,8 @@
 // Dropping MIDI files, a file path or Standard MIDI File data on the
 // patterns view adds them to the library under new numbered names. The drop
 // reports an effect only when every copy succeeded, so a source that moves
-// deletes nothing that did not arrive.
+// deletes nothing that did not arrive; the copies of a drop that failed
+// part-way are taken out again.
 #include "plugin/fill/panel/patterns_view.h"
 
 #include "plugin/fill/library/pattern_path.h"
@@ -230,6 +231,7 @@ bool PatternsView::dropInto(IDataObject *data, const std::string &folder)
     } else {
         const std::vector<std::string> files = droppedFiles(data);
         complete = !files.empty();
+        std::vector<std::string> copies;
         for (const std::string &file : files) {
             const std::string name = freeNumberedName(target);
             // CopyFile never replaces: a name taken meanwhile fails the copy.
@@ -237,7 +239,14 @@ bool PatternsView::dropInto(IDataObject *data, const std::string &folder)
                 complete = false;
                 break;
             }
+            copies.push_back(target + "\\" + name);
             added = name;
+        }
+        // A drop that fails part-way leaves the library as it was.
+        if (!complete) {
+            for (const std::string &copy : copies)
+                DeleteFileA(copy.c_str());
+            added.clear();
         }
     }
     rescan();

@@ -11,6 +11,7 @@
 #include "plugin/framework/gui/user_answers.h"
 
 #include "base/message_box.h"
+#include "plugin/framework/gui/user_steps.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -356,6 +357,9 @@ void PatternsView::listMenu(POINT screen)
     if (!usable)
         return;
     switch (chosen) {
+    case ListEdit:
+        editPattern(absoluteFolder(listedFolder_) + "\\" + cellText(item, kPathColumn) + itemFile(item));
+        break;
     case ListRename:
         renameSelectedPatterns();
         break;
@@ -363,9 +367,17 @@ void PatternsView::listMenu(POINT screen)
         deleteSelectedPatterns();
         break;
     default:
-        // Editing a pattern needs a host that opens documents; none is known.
         break;
     }
+}
+
+void PatternsView::editPattern(const std::string &path)
+{
+    // The program the shell opens MIDI files with edits the pattern.
+    if (shellOpen(handle(), path))
+        return;
+    const std::string text = "No program opens the pattern\n\"" + path + "\".";
+    showMessageBox(handle(), text.c_str(), "Grindelvosket", MB_OK | MB_ICONEXCLAMATION);
 }
 
 void PatternsView::deleteSelectedPatterns()

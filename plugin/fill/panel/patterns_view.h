@@ -120,6 +120,9 @@ private:
     void onItemChanged(const NMLISTVIEW &change);
     void onChoosePattern(const std::string &folder, const std::string &file);
     bool onEndLabelEdit(const NMTVDISPINFOA &info);
+    // Opens the pattern file with the shell's "open" verb; says so when
+    // nothing opens it.
+    void editPattern(const std::string &path);
     // Lists the patterns of the selected tree folder.
     void fillList();
     void addItem(const PatternEntry &entry, const std::string &listedFolder, bool analyse);

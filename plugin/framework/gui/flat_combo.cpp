@@ -138,6 +138,9 @@ int FlatCombo::removeItem(int index)
     auto &entries = menu_.entries();
     if (index < 0 || index >= static_cast<int>(entries.size()))
         return -1;
+    ++removals_;
+    if (open_)
+        retired_.push_back(std::move(entries[index]));
     entries.erase(entries.begin() + index);
     // Ids follow positions, so a chosen id names the entry shown there.
     for (size_t position = index; position < entries.size(); ++position)
@@ -155,9 +158,43 @@ int FlatCombo::removeItem(int index)
 void FlatCombo::removeAll()
 {
     auto &entries = menu_.entries();
-    while (!entries.empty())
+    ++removals_;
+    while (!entries.empty()) {
+        if (open_)
+            retired_.push_back(std::move(entries.back()));
         entries.pop_back();
+    }
     selected_ = -1;
+}
+
+bool FlatCombo::setItems(const std::vector<std::string> &texts)
+{
+    const auto &entries = menu_.entries();
+    bool same = entries.size() == texts.size();
+    for (size_t i = 0; same && i < texts.size(); ++i) {
+        std::string text;
+        getItemText(text, static_cast<int>(i));
+        same = !entries[i].subMenu && text == texts[i];
+    }
+    if (same)
+        return true;
+    if (open_)
+        return false;
+    removeAll();
+    for (const std::string &text : texts)
+        addItem(text);
+    return true;
+}
+
+int FlatCombo::indexOfText(const std::string &text) const
+{
+    for (int i = 0; i < getItemCount(); ++i) {
+        std::string shown;
+        getItemText(shown, i);
+        if (shown == text)
+            return i;
+    }
+    return -1;
 }
 
 bool FlatCombo::rightClicked(int id)
@@ -196,12 +233,15 @@ void FlatCombo::mousePressed(MouseEvent &e)
     if (!popup)
         return;
     open_ = 1;
+    const uint32_t removalsBefore = removals_;
     const int command =
         Quorvane::trackPopupMenu(popup, TPM_RETURNCMD | TPM_RECURSE, corners[0].x, corners[1].y, panel);
     DestroyMenu(popup);
     open_ = 0;
+    retired_.clear();
     closeTime_ = timeGetTime();
-    if (command != 0) {
+    // A choice from entries that have gone names nothing shown now.
+    if (command != 0 && removals_ == removalsBefore) {
         setSelectedIndex(command - kFirstItemId);
         invokeDelegate(selectionListener_, command - kFirstItemId);
     }

@@ -88,9 +88,17 @@ public:
     // The new entry's index, or -1.
     virtual int addItem(const std::string &text);
     // The new count, or -1 out of range. The entries after it move up and
-    // take the ids of their new positions.
+    // take the ids of their new positions. While the list is open the
+    // removed entries live on until it closes (the shown menu draws their
+    // items), and a choice made in it is dropped.
     virtual int removeItem(int index);
     virtual void removeAll();
+    // Makes the entries these texts (through addItem) unless they are so
+    // already; an open list keeps its entries. False when the entries are
+    // not the texts afterwards.
+    bool setItems(const std::vector<std::string> &texts);
+    // The first entry showing text; -1 none.
+    int indexOfText(const std::string &text) const;
     bool rightClicked(int id) override;
     virtual void drawItemText(GraphicsContext &gc, const Rect &rect, const std::string &text);
     virtual void fireSelected(int id);
@@ -112,6 +120,13 @@ protected:
     uint8_t open_ = 0;
     UINT format_ = DT_VCENTER | DT_SINGLELINE;
     std::string shownText_;
+
+private:
+    // Entries taken out while the list was open.
+    std::vector<Menu::Entry> retired_;
+    // Counts removals, so that a choice from a list whose entries went is
+    // not taken for another entry.
+    uint32_t removals_ = 0;
 };
 
 class FlatImageCombo;

@@ -43,14 +43,9 @@ std::vector<std::string> setNames(const NoteNamesProvider &provider)
 
 void fillSetCombo(FlatCombo &combo, const NoteNamesProvider &provider, const std::string &current)
 {
-    combo.removeAll();
-    int selected = -1;
-    for (const std::string &name : setNames(provider)) {
-        const int index = combo.addItem(name);
-        if (name == current)
-            selected = index;
-    }
-    combo.setSelectedIndex(selected);
+    // Refilled only when the sets changed: an open list draws its entries.
+    combo.setItems(setNames(provider));
+    combo.setSelectedIndex(combo.indexOfText(current));
 }
 
 void fillSetCombo(HWND comboBox, const NoteNamesProvider &provider, const std::string &current)

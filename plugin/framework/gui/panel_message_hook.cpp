@@ -18,6 +18,16 @@ bool isModuleWindow(HWND window)
            reinterpret_cast<HMODULE>(GetWindowLongPtrA(window, GWLP_HINSTANCE)) == com::thisModule();
 }
 
+// A window inside a top-level dialog of this module (the options and rename
+// dialogs): its dialog's own loop moves between the fields and presses the
+// buttons, so its keys are left to it.
+bool isInModuleDialog(HWND window)
+{
+    constexpr ULONG_PTR kDialogClassAtom = 32770;
+    HWND root = GetAncestor(window, GA_ROOT);
+    return root && isModuleWindow(root) && GetClassLongPtrA(root, GCW_ATOM) == kDialogClassAtom;
+}
+
 // Keys a panel needs before the host's accelerators see them.
 bool isPanelKey(const MSG &message)
 {
@@ -66,7 +76,7 @@ LRESULT CALLBACK hookProcedure(int code, WPARAM wParam, LPARAM lParam)
             if (walkUp(message.hwnd, [&](Window &window) { return window.preTranslateMessage(message); }))
                 message.message = WM_NULL;
         } else if (message.message >= WM_KEYDOWN && message.message <= WM_SYSDEADCHAR &&
-                   isModuleWindow(message.hwnd) && isPanelKey(message)) {
+                   isModuleWindow(message.hwnd) && isPanelKey(message) && !isInModuleDialog(message.hwnd)) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
             message.message = WM_NULL;

@@ -118,6 +118,7 @@ public:
     int secondValue() const { return y_.value; }
     bool isDragging() const { return dragging_; }
     void setActiveLook(bool active);
+    bool isActiveLook() const { return activeLook_; }
     // Told true on each drag step, false when the drag ends.
     void setListener(Delegate1<bool> *listener) { listener_ = RefPtr<Delegate1<bool>>(listener); }
     // The knob's point for the current values.

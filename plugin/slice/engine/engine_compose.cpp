@@ -80,6 +80,27 @@ void Vostrapellin::Random(Looper *target)
                 tested |= 1u << i;
     }
     const std::string previous = target ? target->content()->file : std::string();
+    // Edited slices are asked about once, before anything is drawn, so
+    // that a save keeps the combination the user sees; a slice the user
+    // keeps stays out of the draw.
+    uint32_t edited = 0;
+    if (!checkOnly)
+        for (int i = 0; i < kSliceCount; ++i)
+            if ((tested & (1u << i)) && slice(i).content()->modified)
+                edited |= 1u << i;
+    if (edited != 0) {
+        const bool letGo = mayChangePatterns();
+        for (int i = 0; i < kSliceCount; ++i) {
+            if (!(edited & (1u << i)))
+                continue;
+            if (letGo)
+                slice(i).forgetEdits();
+            else
+                slice(i).setLocked(true);
+        }
+        if (!letGo)
+            tested &= ~edited;
+    }
 
     int best = INT_MAX;
     int bestTries = 0;

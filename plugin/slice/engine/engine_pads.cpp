@@ -29,6 +29,14 @@ bool Vostrapellin::selectByTrigger(int note, bool immediate)
     return true;
 }
 
+bool Vostrapellin::holdsEngineLocks() const
+{
+    bool held = padLock_.heldByThisThread();
+    for (int i = 0; i < kSliceCount; ++i)
+        held = held || slice(i).lockHeldHere();
+    return held;
+}
+
 bool Vostrapellin::padStored(int pad) const
 {
     CriticalSectionGuard guard(padLock_);
@@ -39,21 +47,41 @@ void Vostrapellin::selectPad(int pad, bool immediate, int32_t count)
 {
     if (pad < 0 || pad >= kPadCount)
         return;
+    // The host's clock is read before the pad lock is taken.
+    const int64_t now = immediate ? currentTime() : 0;
+    int previous = 0;
+    uint32_t number = 0;
     {
         CriticalSectionGuard guard(padLock_);
-        const int previous = currentPad_;
+        previous = currentPad_;
         if (pad == previous)
             return;
         switchToPadLocked(pad);
-        const int64_t base = immediate ? currentTime() : switchTime_.load();
-        int32_t latest = INT32_MIN;
-        for (int i = 0; i < kSliceCount; ++i)
-            latest = std::max(latest, slice(i).nextCycleStart(static_cast<int32_t>(base), *this));
-        switchTime_ = latest;
-        switchCount_ = count;
-        returnPad_ = count != 0 ? previous : -1;
+        // No return is due until the new switch time is known.
+        returnPad_ = -1;
+        switchCount_ = 0;
+        number = ++switches_;
+    }
+    const int32_t latest = latestCycleStart(static_cast<int32_t>(immediate ? now : switchTime_.load()));
+    {
+        CriticalSectionGuard guard(padLock_);
+        // A later switch meanwhile has set its own time.
+        if (switches_ == number) {
+            switchTime_ = latest;
+            switchCount_ = count;
+            returnPad_ = count != 0 ? previous : -1;
+        }
     }
     tellViewsOfPad();
+}
+
+int32_t Vostrapellin::latestCycleStart(int32_t after)
+{
+    // Each slice asks the host's meter map without any lock held.
+    int32_t latest = INT32_MIN;
+    for (int i = 0; i < kSliceCount; ++i)
+        latest = std::max(latest, slice(i).nextCycleStart(after, *this));
+    return latest;
 }
 
 void Vostrapellin::tellViewsOfPad()
@@ -101,24 +129,33 @@ void Vostrapellin::switchToPadLocked(int pad)
 
 void Vostrapellin::switchBack()
 {
+    int previous = 0;
+    int32_t count = 0;
+    int32_t due = 0;
+    uint32_t number = 0;
     {
         CriticalSectionGuard guard(padLock_);
         const int back = returnPad_;
         if (back < 0)
             return;
-        const int previous = currentPad_;
+        previous = currentPad_;
         // A negative count keeps switching; any other ends here.
-        const int32_t count = switchCount_ < 0 ? switchCount_ : 0;
+        count = switchCount_ < 0 ? switchCount_ : 0;
         if (back != previous)
             switchToPadLocked(back);
-        const int32_t due = switchTime_;
-        int32_t latest = INT32_MIN;
-        for (int i = 0; i < kSliceCount; ++i)
-            latest = std::max(latest, slice(i).nextCycleStart(due, *this));
-        // Always later, whatever the host's meter answers.
-        switchTime_ = std::max(latest, due == INT32_MAX ? due : due + 1);
-        switchCount_ = count;
-        returnPad_ = count != 0 ? previous : -1;
+        due = switchTime_;
+        returnPad_ = -1;
+        number = ++switches_;
+    }
+    const int32_t latest = latestCycleStart(due);
+    {
+        CriticalSectionGuard guard(padLock_);
+        if (switches_ == number) {
+            // Always later, whatever the host's meter answers.
+            switchTime_ = std::max(latest, due == INT32_MAX ? due : due + 1);
+            switchCount_ = count;
+            returnPad_ = count != 0 ? previous : -1;
+        }
     }
     tellViewsOfPad();
 }

@@ -45,6 +45,7 @@ void Looper::install(SliceContentPtr next)
         CriticalSectionGuard guard(lock_);
         const bool folderChanged = next->patterns != content_->patterns;
         std::swap(content_, next);
+        ++contentVersion_;
         cursor_.synced = false;
         rebuildVelocityTableLocked();
         if (folderChanged)
@@ -57,6 +58,7 @@ void Looper::exchangeContent(SliceContentPtr &next, int32_t level)
 {
     CriticalSectionGuard guard(lock_);
     std::swap(content_, next);
+    ++contentVersion_;
     cursor_.synced = false;
     rebuildVelocityTableLocked();
     applyFilters(*content_, level);
@@ -126,16 +128,21 @@ bool Looper::mayChange()
     if (!content()->modified)
         return true;
     if (host_.mayChangePatterns()) {
-        edit([](SliceContent &c) {
-            c.modified = false;
-            c.file.clear();
-            c.name = PatternName();
-        });
+        forgetEdits();
         return true;
     }
     locked_ = true;
     refreshView();
     return false;
+}
+
+void Looper::forgetEdits()
+{
+    edit([](SliceContent &c) {
+        c.modified = false;
+        c.file.clear();
+        c.name = PatternName();
+    });
 }
 
 bool Looper::setPattern(const std::string &folder, const std::string &file, bool notify)

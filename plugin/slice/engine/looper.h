@@ -82,7 +82,9 @@ public:
     // ---- Playback
 
     // Plays the inclusive range [from, thru] into the context with the live
-    // cursor and the slice's own humanize generator.
+    // cursor and the slice's own humanize generator. The context's meter
+    // map is read before the slice's lock is taken and the events go out
+    // to it after the lock is let go.
     void play(int32_t from, int32_t thru, ProcessContext &context);
     // The same with a cursor of the caller's (exports).
     void play(Cursor &cursor, int32_t from, int32_t thru, ProcessContext &context, HumanizeRandom &random);
@@ -135,6 +137,8 @@ public:
     void recomputeFilters(int32_t level, bool choose);
     // Whether a pattern is available at the slice's level and range.
     bool isAvailable(const PatternName &name) const;
+    // Whether the calling thread holds the slice's lock.
+    bool lockHeldHere() const { return lock_.heldByThisThread(); }
 
     // ---- Settings (window thread; each makes a new content)
 
@@ -157,6 +161,9 @@ public:
     // An edited slice asks the open panels before its pattern changes; a
     // refusal locks it.
     bool mayChange();
+    // After the user let the edits go: no longer modified, and no pattern
+    // name that the edited events would wrongly carry.
+    void forgetEdits();
 
     // ---- Note edits of the event bar (window thread). A note is named by
     // its index in the event list; each edit makes the events the slice's
@@ -204,7 +211,9 @@ public:
 
 private:
     void rebuildVelocityTableLocked();
-    int64_t loopLengthLocked(const SliceContent &content, ProcessContext &context) const;
+    // The loop length of a track whose last event ends at lastEnd (in
+    // trackRate ticks); asks the context's meter map, so no lock is held.
+    static int64_t loopLengthOf(int32_t lastEnd, int32_t trackRate, ProcessContext &context);
     // An event's time as it plays: quantized, in its cycle, offset and
     // swung (timing excluded: quantized and in its cycle only).
     int64_t playTime(const CMidiTrack::Event &event, const Cursor &scale, int64_t cycleStart, bool timing,
@@ -216,15 +225,19 @@ private:
     // Changes a copy of the events, makes them the slice's own and installs
     // them; change answers the index the caller gets.
     int editEvents(const std::function<int(CMidiTrack &)> &change);
-    void syncScale(Cursor &cursor, const SliceContent &content, ProcessContext &context) const;
+    void syncScale(Cursor &cursor, const SliceContent &content, int32_t hostRate, int64_t loopLength) const;
 
     SliceHost &host_;
     const int index_;
     // Guards content_, the live cursor and the velocity table. Lock order:
     // the engine's list lock, then the engine's pad lock, then this; the
-    // pattern library's lock is never taken with it.
+    // pattern library's lock is never taken with it. The host (its clock,
+    // its meter map, its output list) is never called with it held.
     mutable CriticalSection lock_;
     SliceContentPtr content_;
+    // Counts the contents installed, so that a walk that let the lock go
+    // between batches knows whether its content is still the one playing.
+    uint64_t contentVersion_ = 0;
     Cursor cursor_;
     VeloTransformer velocityTable_;
     HumanizeRandom humanize_;

@@ -1,17 +1,21 @@
 // A slice's real-time walk: its loop replayed cycle after cycle, each event
-// transformed as it goes out. Runs on the host's thread under the slice's
-// lock: no allocation, no disk, no other lock.
+// transformed as it goes out. Runs on the host's thread: no allocation, no
+// disk, no other lock; the host is called only while the slice's lock is
+// let go.
 #include "plugin/framework/drums/swing.h"
 #include "plugin/framework/midi/tick_math.h"
 #include "plugin/slice/engine/looper.h"
 
 #include <algorithm>
+#include <array>
 
 namespace Quorvane::LoopSlice {
 
 namespace {
 
 constexpr int32_t kOffsetResolution = 480;
+// Events handed to the host per taking of the lock.
+constexpr size_t kEmitBatch = 64;
 // The length of a loop without events, in host ticks, before it is moved up
 // to a measure line.
 constexpr int64_t kEmptyLoopTicks = 100;
@@ -48,21 +52,23 @@ static void setSwingCell(Looper::Cursor &cursor, int32_t swingIndex)
         std::max<int64_t>(1, convertTicks(cursor.trackRate >> shift, cursor.trackRate, cursor.hostRate));
 }
 
-void Looper::syncScale(Cursor &cursor, const SliceContent &content, ProcessContext &context) const
+void Looper::syncScale(Cursor &cursor, const SliceContent &content, int32_t hostRate,
+                       int64_t loopLength) const
 {
     cursor.content = &content;
-    cursor.hostRate = usableResolution(context.getResolution());
+    cursor.hostRate = hostRate;
     cursor.trackRate = usableResolution(content.track->getResolution());
     cursor.timeOffset = content.timeOffset;
     cursor.offsetTicks = convertTicks(content.timeOffset, kOffsetResolution, cursor.hostRate);
-    cursor.loopLength = loopLengthLocked(content, context);
+    cursor.loopLength = loopLength;
     setSwingCell(cursor, host_.swingDurationIndex());
 }
 
 Looper::Cursor Looper::scaleOf(const SliceContent &content, ProcessContext &context) const
 {
     Cursor scale;
-    syncScale(scale, content, context);
+    syncScale(scale, content, usableResolution(context.getResolution()),
+              loopLengthOf(content.track->getLastEnd(), content.track->getResolution(), context));
     return scale;
 }
 
@@ -77,26 +83,29 @@ bool Looper::playPosition(int64_t &position, int64_t &length) const
     return true;
 }
 
-int64_t Looper::loopLengthLocked(const SliceContent &content, ProcessContext &context) const
+int64_t Looper::loopLengthOf(int32_t lastEnd, int32_t trackRate, ProcessContext &context)
 {
     const int32_t hostRate = usableResolution(context.getResolution());
-    const int32_t end = content.track->getLastEnd();
-    const int64_t length =
-        end > 0 ? convertTicks(end, content.track->getResolution(), hostRate) : kEmptyLoopTicks;
+    const int64_t length = lastEnd > 0 ? convertTicks(lastEnd, trackRate, hostRate) : kEmptyLoopTicks;
     const int64_t rounded = context.roundUpToBeat(clampToInt32(length), 1);
     return std::max<int64_t>(1, rounded);
 }
 
 int64_t Looper::loopLength(ProcessContext &context) const
 {
-    CriticalSectionGuard guard(lock_);
-    return loopLengthLocked(*content_, context);
+    int32_t lastEnd = 0;
+    int32_t trackRate = 0;
+    {
+        CriticalSectionGuard guard(lock_);
+        lastEnd = content_->track->getLastEnd();
+        trackRate = content_->track->getResolution();
+    }
+    return loopLengthOf(lastEnd, trackRate, context);
 }
 
 int32_t Looper::nextCycleStart(int32_t time, ProcessContext &context) const
 {
-    CriticalSectionGuard guard(lock_);
-    const int64_t after = static_cast<int64_t>(time) + loopLengthLocked(*content_, context);
+    const int64_t after = static_cast<int64_t>(time) + loopLength(context);
     return context.roundUpToBeat(clampToInt32(after), 1);
 }
 
@@ -158,45 +167,94 @@ void Looper::play(Cursor &cursor, int32_t from, int32_t thru, ProcessContext &co
 {
     if (from > thru)
         return;
-    CriticalSectionGuard guard(lock_);
-    const SliceContent &content = *content_;
-    const CMidiTrack::EventList &events = content.events();
-    // A soloed slice plays even when muted; while one is, the others rest.
-    // An auditioned slice plays though muted.
-    if (solo_ ? false : (content.mute && !audition_) || host_.soloActive())
-        return;
-    if (events.empty())
-        return;
-
     const int32_t hostRate = usableResolution(context.getResolution());
-    const int32_t trackRate = usableResolution(content.track->getResolution());
-    const bool resync = !cursor.synced || cursor.content != &content || from != cursor.lastEnd + 1 ||
-                        cursor.timeOffset != content.timeOffset || cursor.hostRate != hostRate ||
-                        cursor.trackRate != trackRate;
-    if (resync) {
-        syncScale(cursor, content, context);
-        cursor.current = events.begin();
-        cursor.cycleStart =
-            floorDiv(int64_t(from) - cursor.offsetTicks, cursor.loopLength) * cursor.loopLength;
-        cursor.synced = true;
-    } else if (host_.swingDurationIndex() != cursor.swingIndex) {
-        setSwingCell(cursor, host_.swingDurationIndex());
+    // What a resync needs of the host's meter map is read before the walk
+    // takes the lock; should the content change meanwhile, it is read anew.
+    uint64_t version = 0;
+    bool resync = false;
+    int64_t length = 0;
+    for (int attempt = 0;; ++attempt) {
+        int32_t lastEnd = 0;
+        int32_t trackRate = 0;
+        {
+            CriticalSectionGuard guard(lock_);
+            const SliceContent &content = *content_;
+            version = contentVersion_;
+            resync = !cursor.synced || cursor.content != &content || from != cursor.lastEnd + 1 ||
+                     cursor.timeOffset != content.timeOffset || cursor.hostRate != hostRate ||
+                     cursor.trackRate != usableResolution(content.track->getResolution());
+            lastEnd = content.track->getLastEnd();
+            trackRate = content.track->getResolution();
+        }
+        if (resync)
+            length = loopLengthOf(lastEnd, trackRate, context);
+        CriticalSectionGuard guard(lock_);
+        if (contentVersion_ == version)
+            break;
+        if (attempt == 2) {
+            // Contents keep coming: this range rests, the next resyncs.
+            cursor.synced = false;
+            return;
+        }
     }
 
+    // The events go out after the lock is let go, a batch at a time.
+    std::array<CMidiTrack::Event, kEmitBatch> batch;
+    bool first = true;
     for (;;) {
-        if (cursor.current == events.end()) {
-            cursor.current = events.begin();
-            cursor.cycleStart += cursor.loopLength;
+        size_t count = 0;
+        bool done = false;
+        {
+            CriticalSectionGuard guard(lock_);
+            if (contentVersion_ != version) {
+                // Another content came between two batches: it plays from
+                // the next range on.
+                cursor.synced = false;
+                return;
+            }
+            const SliceContent &content = *content_;
+            const CMidiTrack::EventList &events = content.events();
+            if (first) {
+                first = false;
+                // A soloed slice plays even when muted; while one is, the
+                // others rest. An auditioned slice plays though muted.
+                if (solo_ ? false : (content.mute && !audition_) || host_.soloActive())
+                    return;
+                if (events.empty())
+                    return;
+                if (resync) {
+                    syncScale(cursor, content, hostRate, length);
+                    cursor.current = events.begin();
+                    cursor.cycleStart =
+                        floorDiv(int64_t(from) - cursor.offsetTicks, cursor.loopLength) * cursor.loopLength;
+                    cursor.synced = true;
+                } else if (host_.swingDurationIndex() != cursor.swingIndex) {
+                    setSwingCell(cursor, host_.swingDurationIndex());
+                }
+            }
+            while (count < batch.size()) {
+                if (cursor.current == events.end()) {
+                    cursor.current = events.begin();
+                    cursor.cycleStart += cursor.loopLength;
+                }
+                const CMidiTrack::Event &event = *cursor.current;
+                const int64_t at = playTime(event, cursor, cursor.cycleStart, true, nullptr);
+                if (at > thru) {
+                    done = true;
+                    break;
+                }
+                if (at >= from && playsKind(event.kind))
+                    batch[count++] = transformed(event, content, cursor, cursor.cycleStart, 0, &random);
+                ++cursor.current;
+            }
+            if (done)
+                cursor.lastEnd = thru;
         }
-        const CMidiTrack::Event &event = *cursor.current;
-        const int64_t at = playTime(event, cursor, cursor.cycleStart, true, nullptr);
-        if (at > thru)
-            break;
-        if (at >= from && playsKind(event.kind))
-            context.emitEvent(transformed(event, content, cursor, cursor.cycleStart, 0, &random));
-        ++cursor.current;
+        for (size_t i = 0; i < count; ++i)
+            context.emitEvent(batch[i]);
+        if (done)
+            return;
     }
-    cursor.lastEnd = thru;
 }
 
 } // namespace Quorvane::LoopSlice

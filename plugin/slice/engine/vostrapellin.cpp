@@ -175,9 +175,9 @@ void Vostrapellin::drumMapChanged()
 
 void Vostrapellin::setTriggerLow(int32_t note)
 {
-    const int32_t width = triggerHigh_ - triggerLow_;
+    // The top note cuts the range without narrowing it for good.
     triggerLow_ = std::clamp(note, 0, 127);
-    triggerHigh_ = std::min(127, triggerLow_ + width);
+    triggerHigh_ = std::min(127, triggerLow_ + kTriggerWidth);
 }
 
 void Vostrapellin::setTriggerEnabled(bool enabled)
@@ -306,9 +306,15 @@ void Vostrapellin::setVolume(const std::string &name)
 {
     if (name == collectionName())
         return;
-    if (anyModified() && !mayChangePatterns()) {
-        refreshViews();
-        return;
+    if (anyModified()) {
+        if (!mayChangePatterns()) {
+            refreshViews();
+            return;
+        }
+        // The user let the edits go: the slices do not ask again.
+        for (int i = 0; i < kSliceCount; ++i)
+            if (slice(i).content()->modified)
+                slice(i).forgetEdits();
     }
     setCollectionName(name);
     for (int i = 0; i < kSliceCount; ++i)

@@ -157,6 +157,9 @@ public:
     bool padStored(int pad) const;
     // -1 when no return is pending.
     int returnPad() const { return returnPad_; }
+    // Whether the calling thread holds the pad lock or a slice's lock: the
+    // host's calls find them free.
+    bool holdsEngineLocks() const;
     int32_t switchTime() const { return switchTime_; }
     // The grid a collection's leading number gives: 2 (sixteenths) for 16,
     // 1 (eighths) for 8, else 0 (straight).
@@ -296,6 +299,9 @@ private:
     // Decodes every stored pad but the current one again.
     void preparePads();
     void playSlices(int32_t from, int32_t thru);
+    // The latest next cycle start of the six slices after a time; takes no
+    // lock while it asks the host.
+    int32_t latestCycleStart(int32_t after);
     void tellViews();
     void tellViewsPad();
     // The pad and everything else: told directly on the window thread,
@@ -309,8 +315,11 @@ private:
     NoteNamesProvider noteNamesProvider_;
     std::vector<EngineView *> views_;
     OutputVelocityDynamics outputDynamics_{30, 127};
+    // The trigger range spans the pads: high is low + kTriggerWidth, cut at
+    // 127.
+    static constexpr int32_t kTriggerWidth = kPadCount - 1;
     int32_t triggerLow_ = 36;
-    int32_t triggerHigh_ = 45;
+    int32_t triggerHigh_ = 36 + kTriggerWidth;
     bool triggerEnabled_ = false;
     int32_t outputChannel_ = -1;
     int32_t outputPort_ = 0;
@@ -325,6 +334,9 @@ private:
     std::atomic<int> returnPad_{-1};
     std::atomic<int32_t> switchTime_{0};
     int32_t switchCount_ = 0;
+    // Counts the switches, so that a switch time worked out without the pad
+    // lock is kept only when no other switch came meanwhile.
+    uint32_t switches_ = 0;
     int32_t swingPc_ = 0;
     int32_t swingDurIdx_ = 0;
     int32_t veloDyn_ = 0;
@@ -353,7 +365,8 @@ private:
     // Guards the pads, the current pad, the pending switch and the live
     // combination's level and collection against a pad switch on the
     // host's thread. Lock order: the module's list lock, then this, then a
-    // slice's lock. Never held across a file read.
+    // slice's lock. Never held across a file read, nor while the host is
+    // called (its clock, its meter map, its output list).
     mutable CriticalSection padLock_;
     HumanizeRandom drawRandom_;
     uint32_t seed_ = 1;

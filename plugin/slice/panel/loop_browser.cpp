@@ -9,7 +9,10 @@
 #include "plugin/framework/plugin/com_object.h"
 #include "plugin/slice/panel/panel_ids.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <vector>
 
@@ -111,6 +114,69 @@ void LoopBrowser::initialise()
     save_.attachToDialog(IDC_LOOP_SAVE, window_);
     delete_.attachToDialog(IDC_LOOP_DELETE, window_);
     combo_.createOver(IDC_LOOP_TREE, window_);
+    // Keys pressed while a button has the focus reach the panel.
+    for (int id : {IDC_LOOP_SAVE, IDC_LOOP_DELETE})
+        if (HWND button = GetDlgItem(window_, id))
+            SetWindowSubclass(button, buttonProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    addToolTips();
+}
+
+void LoopBrowser::addToolTips()
+{
+    toolTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
+                               com::thisModule(), nullptr);
+    if (!toolTip_)
+        return;
+    // Each control's help text is the string of its id: the tooltip, a line
+    // feed, the status text.
+    for (int id : {IDC_LOOP_TREE, IDC_LOOP_SAVE, IDC_LOOP_DELETE}) {
+        HWND control = id == IDC_LOOP_TREE ? combo_.handle() : GetDlgItem(window_, id);
+        char help[257] = {};
+        if (!control || LoadStringA(com::thisModule(), static_cast<UINT>(id), help, sizeof help) <= 0)
+            continue;
+        std::string text = help;
+        text = text.substr(0, text.find('\n'));
+        TOOLINFOA tool{};
+        tool.cbSize = sizeof(tool);
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = window_;
+        tool.uId = reinterpret_cast<UINT_PTR>(control);
+        tool.lpszText = text.data();
+        SendMessageA(toolTip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    SendMessageA(toolTip_, TTM_ACTIVATE, TRUE, 0);
+}
+
+bool LoopBrowser::forwardKey(WPARAM key, LPARAM lParam)
+{
+    HWND panel = window_ ? GetParent(window_) : nullptr;
+    if (!panel)
+        return false;
+    if (SendMessageA(panel, DrummerPanel::translateAcceleratorMessage(), MAKEWPARAM(WM_KEYDOWN, key), lParam))
+        return true;
+    switch (key) {
+    case VK_SPACE:
+        // The button's own: it presses the button.
+        return false;
+    case VK_TAB:
+        if (HWND next = GetNextDlgTabItem(window_, GetFocus(), GetKeyState(VK_SHIFT) < 0))
+            SetFocus(next);
+        return true;
+    default:
+        SendMessageA(panel, WM_KEYDOWN, key, lParam);
+        return true;
+    }
+}
+
+LRESULT CALLBACK LoopBrowser::buttonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR browser)
+{
+    if (message == WM_KEYDOWN && reinterpret_cast<LoopBrowser *>(browser)->forwardKey(wParam, lParam))
+        return 0;
+    if (message == WM_NCDESTROY)
+        RemoveWindowSubclass(window, buttonProc, id);
+    return DefSubclassProc(window, message, wParam, lParam);
 }
 
 void LoopBrowser::layout(int width, int height)
@@ -150,7 +216,10 @@ INT_PTR LoopBrowser::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:
         if (command(LOWORD(wParam), HIWORD(wParam)))
             return TRUE;
-        break;
+        // Commands the browser does not handle go on to the panel.
+        if (HWND parent = GetParent(window_))
+            SendMessageA(parent, DrummerPanel::translateAcceleratorMessage(), wParam, lParam);
+        return TRUE;
     case WM_KEYDOWN:
         // A key the combo and the panel's keys left goes on to the panel.
         if (HWND parent = GetParent(window_))
@@ -259,11 +328,11 @@ bool LoopBrowser::saveAs()
 
 bool LoopBrowser::saveTo(const std::string &path)
 {
-    // The slices marked modified are marked again when the save fails.
-    std::vector<int> modified;
+    // Saving clears the edited slices' marks and names first; a failed save
+    // puts every slice back as it was.
+    std::array<SliceContentPtr, kSliceCount> before;
     for (int i = 0; i < kSliceCount; ++i)
-        if (engine_.slice(i).content()->modified)
-            modified.push_back(i);
+        before[static_cast<size_t>(i)] = engine_.slice(i).content();
     bool saved = false;
     try {
         std::string bytes;
@@ -277,8 +346,11 @@ bool LoopBrowser::saveTo(const std::string &path)
         saved = false;
     }
     if (!saved) {
-        for (int i : modified)
-            engine_.slice(i).setModified(true);
+        for (int i = 0; i < kSliceCount; ++i)
+            if (engine_.slice(i).content() != before[static_cast<size_t>(i)]) {
+                engine_.slice(i).install(before[static_cast<size_t>(i)]);
+                engine_.slice(i).refreshView();
+            }
         report("The loop file\n\"%s\"\ncannot be written.", path);
         return false;
     }

@@ -33,6 +33,8 @@ public:
     SIZE preferredSize();
 
     FlatTreeCombo &combo() { return combo_; }
+    // The tooltips of the combo and the two buttons.
+    HWND toolTipWindow() const { return toolTip_; }
     const std::string &loopsFolder() const { return folder_; }
 
     // The buttons: save (with Shift into the selected file, else as a new
@@ -59,6 +61,12 @@ private:
     void layout(int width, int height);
     bool command(WORD id, WORD code);
     void report(const char *format, const std::string &path);
+    void addToolTips();
+    // A key pressed in a button: the panel's accelerators first, then the
+    // panel as a key-down; false leaves it to the button.
+    bool forwardKey(WPARAM key, LPARAM lParam);
+    static LRESULT CALLBACK buttonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                       DWORD_PTR browser);
 
     FlatTreeCombo combo_;
     OptionsDlgBase::SaveButton save_;
@@ -68,6 +76,7 @@ private:
     Vostrapellin &engine_;
     RECT placement_{};
     HWND window_ = nullptr;
+    HWND toolTip_ = nullptr;
     HBRUSH background_ = nullptr;
 };
 

@@ -369,19 +369,12 @@ void LooperView::showLocked()
 void LooperView::refreshParts()
 {
     const SliceContentPtr content = looper_.content();
-    part_.removeAll();
     const PatternTree *tree = engine_.patternTree();
     const std::string instrument =
         folderComponent(content->folder, 0) + "\\" + folderComponent(content->folder, 1) + "\\";
-    const std::string current = folderComponent(content->folder, 2);
-    int selected = -1;
-    if (tree)
-        for (const std::string &name : tree->folderNames(instrument)) {
-            const int index = part_.addItem(name);
-            if (name == current)
-                selected = index;
-        }
-    part_.setSelectedIndex(selected);
+    // Refilled only when the parts changed: an open list draws its entries.
+    part_.setItems(tree ? tree->folderNames(instrument) : std::vector<std::string>());
+    part_.setSelectedIndex(part_.indexOfText(folderComponent(content->folder, 2)));
 }
 
 void LooperView::refreshStrokes()
@@ -395,14 +388,18 @@ void LooperView::refreshStrokes()
 void LooperView::refreshPatterns()
 {
     const SliceContentPtr content = looper_.content();
-    pattern_.removeAll();
-    patternFiles_.clear();
+    std::vector<std::string> labels;
+    std::vector<std::string> files;
     for (const PatternChoice &choice : content->patterns->patterns()) {
         if (!looper_.isAvailable(choice.name))
             continue;
-        pattern_.addItem(patternLabel(choice.file));
-        patternFiles_.push_back(choice.file);
+        labels.push_back(patternLabel(choice.file));
+        files.push_back(choice.file);
     }
+    // Refilled only when the patterns changed; an open list keeps its
+    // entries and the files they stand for.
+    if (pattern_.setItems(labels))
+        patternFiles_ = std::move(files);
     // The first entry that reads as the pattern's name, byte for byte.
     const std::string shown = content->file.empty() ? std::string() : patternLabel(content->file);
     int selected = -1;
@@ -430,6 +427,13 @@ void LooperView::refreshNoteName()
     const SliceContentPtr content = looper_.content();
     source_ = sourceNote();
     const int target = content->fixedNoteOn ? content->fixedNote : content->drumMap.getNote(source_);
+    // Made again only when what it shows changed, and never while its list
+    // is open (the open menu shows the entries).
+    std::string key =
+        engine_.noteNames().getName() + "|" + std::to_string(source_) + ">" + std::to_string(target);
+    if (key == noteMenuKey_ || note_.isOpen())
+        return;
+    noteMenuKey_ = std::move(key);
     note_.removeAll();
     NoteNameMenus::fillNoteMenu(note_.menu(), engine_.noteNames(), source_, target);
     note_.setText(engine_.noteNames().getNoteNameOrDefault(target));

@@ -142,6 +142,8 @@ private:
     LenFlatCombo strokesMin_;
     FlatCombo pattern_;
     FlatMLCombo note_;
+    // What the note menu was last made from.
+    std::string noteMenuKey_;
     ContextMenuHandler menuHandler_{*this, this};
     ContextMenuHandler barMenuHandler_{*this, &bar_};
     CollectionCombo part_;

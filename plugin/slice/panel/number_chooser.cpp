@@ -2,21 +2,20 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace Quorvane::LoopSlice {
 
 void fillNumberChooser(FlatCombo &combo, uint32_t mask, int current)
 {
-    combo.removeAll();
-    int selected = -1;
-    for (int bit = 31; bit >= 0; --bit) {
-        if (!(mask & (1u << bit)))
-            continue;
-        const int index = combo.addItem(std::to_string(bit));
-        if (bit == current)
-            selected = index;
-    }
-    combo.setSelectedIndex(selected);
+    std::vector<std::string> numbers;
+    for (int bit = 31; bit >= 0; --bit)
+        if (mask & (1u << bit))
+            numbers.push_back(std::to_string(bit));
+    // Refilled only when the numbers changed: an open list draws its
+    // entries.
+    combo.setItems(numbers);
+    combo.setSelectedIndex(combo.indexOfText(std::to_string(current)));
 }
 
 int chooserNumber(const FlatCombo &combo)

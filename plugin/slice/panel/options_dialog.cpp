@@ -188,8 +188,10 @@ void OptionsDlg::onOK()
     int trigger = 0;
     int minimum = 0;
     int maximum = 0;
-    if (!readNumber(IDC_CYCLE_MEASURES, 1, 9999, cycle) || !readNumber(IDC_TRIGGER_LOW, 0, 127, trigger) ||
-        !readNumber(IDC_VELOCITY_MIN, 1, 127, minimum) || !readNumber(IDC_VELOCITY_MAX, 1, 127, maximum))
+    // The field takes what the engine keeps.
+    if (!readNumber(IDC_CYCLE_MEASURES, 1, Vostrapellin::kMaxCycleMeasures, cycle) ||
+        !readNumber(IDC_TRIGGER_LOW, 0, 127, trigger) || !readNumber(IDC_VELOCITY_MIN, 1, 127, minimum) ||
+        !readNumber(IDC_VELOCITY_MAX, 1, 127, maximum))
         return;
     const auto selected = [this](int id, int current) {
         const LRESULT index = SendMessageA(item(id), CB_GETCURSEL, 0, 0);

@@ -253,16 +253,11 @@ void VostrapellinPanel::showStatus(const std::string &text)
 
 void VostrapellinPanel::refreshModes()
 {
-    mode_.removeAll();
-    const std::string current = engine_->collectionName();
-    int selected = -1;
-    if (const PatternTree *tree = engine_->patternTree())
-        for (const std::string &name : tree->folderNames(std::string())) {
-            const int index = mode_.addItem(name);
-            if (name == current)
-                selected = index;
-        }
-    mode_.setSelectedIndex(selected);
+    // Refilled only when the collections changed: an open list draws its
+    // entries.
+    const PatternTree *tree = engine_->patternTree();
+    mode_.setItems(tree ? tree->folderNames(std::string()) : std::vector<std::string>());
+    mode_.setSelectedIndex(mode_.indexOfText(engine_->collectionName()));
 }
 
 void VostrapellinPanel::refreshAll()

@@ -217,10 +217,12 @@ void VostrapellinMFX::processRange(int32_t from, int32_t end, IMfxEventQueue *in
             continue;
         if (event.kind == MfxNote && isTrigger(event.note)) {
             // A trigger earlier than the position never moves it back:
-            // nothing is played twice.
-            if (event.time > position) {
-                Vostrapellin::processRange(static_cast<int32_t>(position), event.time - 1);
-                position = event.time;
+            // nothing is played twice; one stamped after the block's end
+            // switches at its end: nothing is played past the block.
+            const int64_t at = std::min<int64_t>(event.time, static_cast<int64_t>(end) + 1);
+            if (at > position) {
+                Vostrapellin::processRange(static_cast<int32_t>(position), static_cast<int32_t>(at - 1));
+                position = at;
             }
             selectByTrigger(event.note, false);
             continue;

@@ -8,6 +8,7 @@
 #include "plugin/fill/panel/panel_layout.h"
 #include "plugin/framework/gui/user_answers.h"
 #include "plugin/framework/gui/user_steps.h"
+#include "testing/screenshot.h"
 
 #include <commctrl.h>
 
@@ -376,6 +377,55 @@ TEST_F(GrindelvosketPanelWindowTest, ButtonsAndCombosReachTheEngine)
     EXPECT_EQ(drummer().dragsOut, 1);
 }
 
+TEST_F(GrindelvosketPanelWindowTest, AnEngineChangeRepaintsAndRebuildsOnlyWhatChanged)
+{
+    loadFill("Rock 01");
+    pump();
+    ValidateRect(window(), nullptr);
+    // Marks on the menus' entries: a rebuild would lose them.
+    const auto mark = [](FlatCombo &combo) {
+        if (combo.getItemCount() > 0)
+            combo.menu().entries()[0].flags |= MF_HELP;
+    };
+    const auto marked = [](FlatCombo &combo) {
+        return combo.getItemCount() > 0 && (combo.menu().entries()[0].flags & MF_HELP) != 0;
+    };
+    std::vector<int> rowsWithMenus;
+    for (int i = 0; i < 10; ++i) {
+        mark(panel().row(i)->noteCombo());
+        if (marked(panel().row(i)->noteCombo()))
+            rowsWithMenus.push_back(i);
+    }
+    ASSERT_GE(rowsWithMenus.size(), 3u);
+    mark(panel().noteNamesCombo());
+    mark(panel().mixerCombo());
+    ASSERT_TRUE(marked(panel().noteNamesCombo()));
+
+    drummer().setSwingPc(40, true);
+
+    HRGN invalid = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(GetUpdateRgn(window(), invalid, FALSE), ERROR);
+    const POINT swing = centre(panel().swingSlider());
+    const POINT drag = centre(panel().dragControl());
+    const POINT pads = centre(panel().pads());
+    EXPECT_TRUE(PtInRegion(invalid, swing.x, swing.y)) << "the swing slider shows the change";
+    EXPECT_FALSE(PtInRegion(invalid, drag.x, drag.y)) << "the panel is not repainted whole";
+    EXPECT_FALSE(PtInRegion(invalid, pads.x, pads.y));
+    DeleteObject(invalid);
+    for (int i : rowsWithMenus)
+        EXPECT_TRUE(marked(panel().row(i)->noteCombo())) << "row " << i << "'s menu was made again";
+    EXPECT_TRUE(marked(panel().noteNamesCombo()));
+    EXPECT_TRUE(marked(panel().mixerCombo()));
+
+    // Another drum map changes what the rows' menus show: they are made
+    // again.
+    const int note = panel().row(rowsWithMenus[0])->looper().laneNote(0);
+    drummer().drumMap().setNote(note, note == 60 ? 61 : 60);
+    drummer().drumMapChanged();
+    pump();
+    EXPECT_FALSE(marked(panel().row(rowsWithMenus[0])->noteCombo()));
+}
+
 TEST_F(GrindelvosketPanelWindowTest, NewsFromAnotherThreadArrivePosted)
 {
     loadFill("Rock 01");
@@ -385,6 +435,90 @@ TEST_F(GrindelvosketPanelWindowTest, NewsFromAnotherThreadArrivePosted)
     gui_test::pump();
     EXPECT_TRUE(panel().pads().pad(6).isSelected());
     EXPECT_FALSE(panel().pads().pad(0).isSelected());
+}
+
+// A mixer entry that notes when it draws and when it goes.
+struct ModeLog {
+    int drawn = 0;
+    int destroyed = 0;
+};
+class WatchedMode : public FlatImageComboItem {
+public:
+    WatchedMode(FlatImageCombo &combo, ModeLog &log, std::string text)
+        : FlatImageComboItem(combo, std::move(text)), log_(log)
+    {
+    }
+    ~WatchedMode() override { ++log_.destroyed; }
+    void draw(GraphicsContext &gc, const Rect &rect, UINT state) override
+    {
+        ++log_.drawn;
+        FlatImageComboItem::draw(gc, rect, state);
+    }
+
+private:
+    ModeLog &log_;
+};
+
+TEST_F(GrindelvosketPanelWindowTest, PadNewsWhileTheMixerListIsOpenLeaveItsEntriesAlone)
+{
+    loadFill("Rock 01");
+    static ModeLog log;
+    static TestDrummer *engine = nullptr;
+    static GrindelvosketPanel *shown = nullptr;
+    static int drawnBeforeNews = -1;
+    static bool newsSeenWhileOpen = false;
+    static bool pictureWritten = false;
+    log = {};
+    engine = &drummer();
+    shown = &panel();
+    drawnBeforeNews = -1;
+    newsSeenWhileOpen = false;
+    pictureWritten = false;
+    FlatImageCombo &mixer = panel().mixerCombo();
+    for (auto &entry : mixer.menu().entries()) {
+        std::string text;
+        entry.item->getText(text);
+        entry.item = std::make_unique<WatchedMode>(mixer, log, text);
+    }
+    // While the list is open: a trigger note switches the pad on the
+    // host's thread (its news are posted), then the list draws again and
+    // closes.
+    const UINT_PTR trigger = SetTimer(nullptr, 0, 150, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        KillTimer(nullptr, timer);
+        drawnBeforeNews = log.drawn;
+        std::thread host([] { engine->selectPad(3); });
+        host.join();
+    });
+    const UINT_PTR redraw = SetTimer(nullptr, 0, 450, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        KillTimer(nullptr, timer);
+        newsSeenWhileOpen = shown->pads().pad(3).isSelected();
+        if (HWND menu = FindWindowA("#32768", nullptr)) {
+            RedrawWindow(menu, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            pictureWritten = !testing_support::writeWindowPicture(menu, "fill_panel_mixer_list_open").empty();
+        }
+        EndMenu();
+    });
+    const UINT_PTR safety = SetTimer(nullptr, 0, 3000, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
+    const POINT at = centre(mixer);
+    gui_test::postMouse(window(), WM_MOUSEMOVE, at.x, at.y);
+    gui_test::pump();
+    // Only the press: the menu loop must not meet a queued release.
+    gui_test::postMouse(window(), WM_LBUTTONDOWN, at.x, at.y, MK_LBUTTON);
+    MSG message;
+    while (!PeekMessageA(&message, window(), WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_REMOVE)) {
+    }
+    DispatchMessageA(&message); // returns when the list closed
+    KillTimer(nullptr, trigger);
+    KillTimer(nullptr, redraw);
+    KillTimer(nullptr, safety);
+    gui_test::pump();
+    EXPECT_GT(drawnBeforeNews, 0) << "the list was shown";
+    EXPECT_TRUE(newsSeenWhileOpen) << "the news arrived while the list was open";
+    EXPECT_GT(log.drawn, drawnBeforeNews) << "the open list drew its entries after the news";
+    EXPECT_EQ(log.destroyed, 0) << "the modes did not change: their entries stay";
+    EXPECT_EQ(mixer.getItemCount(), 3);
+    EXPECT_EQ(mixer.getSelectedIndex(), drummer().mixerMode());
+    EXPECT_TRUE(pictureWritten);
 }
 
 TEST_F(GrindelvosketPanelWindowTest, ClosingDetachesFromTheEngineAndLeavesNoWindow)

@@ -111,6 +111,40 @@ TEST_F(OptionsDialogWindowTest, ShowsWhatTheEngineHoldsAndTakesTheLimits)
     EXPECT_FALSE(drummer().restartHostOnChange()) << "Buffered";
 }
 
+TEST_F(OptionsDialogWindowTest, TabMovesBetweenTheFieldsAndEnterPressesOK)
+{
+    // The panel's message hook is in place: the dialog still gets its keys.
+    // Should Enter not close it, Cancel does after a while.
+    static HWND from = nullptr;
+    const UINT_PTR safety = SetTimer(nullptr, 0, 3000, [](HWND, UINT, UINT_PTR, DWORD) {
+        HWND dialog = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), findOptions, reinterpret_cast<LPARAM>(&dialog));
+        if (dialog)
+            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    runDialog({
+        [](HWND dialog) {
+            from = GetDlgItem(dialog, IDC_VELOCITY_FROM);
+            SetFocus(from);
+            gui_test::postKey(from, WM_KEYDOWN, VK_TAB);
+            gui_test::postKey(from, WM_KEYUP, VK_TAB);
+        },
+        [](HWND dialog) {
+            HWND focus = GetFocus();
+            EXPECT_NE(focus, from) << "Tab moved on";
+            EXPECT_TRUE(focus && IsChild(dialog, focus));
+            EXPECT_FALSE(testing_support::writeWindowPicture(dialog, "fill_options_dialog_keys").empty());
+            SetDlgItemInt(dialog, IDC_VELOCITY_FROM, 44, FALSE);
+            HWND to = GetDlgItem(dialog, IDC_VELOCITY_TO);
+            SetFocus(to);
+            gui_test::postKey(to, WM_KEYDOWN, VK_RETURN);
+            gui_test::postKey(to, WM_KEYUP, VK_RETURN);
+        },
+    });
+    KillTimer(nullptr, safety);
+    EXPECT_EQ(drummer().minOutputVelocity(), 44) << "Enter pressed OK";
+}
+
 TEST_F(OptionsDialogWindowTest, LimitsOutsideTheRangeKeepTheDialogOpen)
 {
     std::vector<std::string> asked;

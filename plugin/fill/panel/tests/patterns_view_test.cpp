@@ -11,6 +11,7 @@
 #include "plugin/fill/plugin/fill_transfer.h"
 #include "plugin/framework/gui/user_steps.h"
 #include "testing/sandbox.h"
+#include "testing/screenshot.h"
 
 #include <commctrl.h>
 
@@ -371,6 +372,8 @@ TEST_F(PatternsViewWindowTest, DropsThatCannotLandReportNoEffect)
     gone->Release();
     EXPECT_TRUE(testing_support::fileExists(outside.file("one.mid")));
     EXPECT_EQ(drummer().patternFolder(), "") << "nothing was chosen";
+    EXPECT_FALSE(testing_support::fileExists(mine() + "\\001.mid")) << "the library is as it was";
+    EXPECT_TRUE(std::filesystem::is_empty(mine()));
     // Outside the tree and list nothing lands.
     std::string folder;
     EXPECT_FALSE(patterns().dropFolderAt({-5, -5}, folder));
@@ -568,6 +571,92 @@ TEST_F(PatternsViewWindowTest, RenameDialogRenamesTheChosenPatternsSafely)
     }
     EXPECT_TRUE(testing_support::fileExists(mine() + "\\Beta_two.mid"));
     EXPECT_TRUE(testing_support::fileExists(mine() + "\\Gamma_three.mid"));
+}
+
+// Types the new name with keys: Tab from the name to the comment, Enter for
+// OK.
+struct KeyedRename {
+    HWND dialog = nullptr;
+    int step = 0;
+    bool tabMoved = false;
+};
+KeyedRename *keyedRename = nullptr;
+
+void CALLBACK renameByKeys(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), findRename, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog || !keyedRename)
+        return;
+    HWND name = GetDlgItem(dialog, IDC_RENAME_FIRST_EDIT);
+    HWND comment = GetDlgItem(dialog, IDC_RENAME_FIRST_EDIT + 1);
+    switch (keyedRename->step++) {
+    case 0:
+        SetFocus(name);
+        SetWindowTextA(name, "Keyed");
+        gui_test::postKey(name, WM_KEYDOWN, VK_TAB);
+        gui_test::postKey(name, WM_KEYUP, VK_TAB);
+        break;
+    case 1:
+        keyedRename->tabMoved = GetFocus() == comment;
+        EXPECT_FALSE(testing_support::writeWindowPicture(dialog, "fill_rename_dialog_keys").empty());
+        SetFocus(comment);
+        gui_test::postKey(comment, WM_KEYDOWN, VK_RETURN);
+        gui_test::postKey(comment, WM_KEYUP, VK_RETURN);
+        break;
+    default:
+        // Enter left it open: close it, so that the test goes on.
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        break;
+    }
+}
+
+TEST_F(PatternsViewWindowTest, RenameDialogTakesTabAndEnter)
+{
+    writePattern(mine() + "\\Alpha_one.mid", 120);
+    show("Mine");
+    ListView_SetItemState(list(), itemNamed("Alpha"), LVIS_SELECTED, LVIS_SELECTED);
+    KeyedRename keyed;
+    keyedRename = &keyed;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 60, renameByKeys);
+    gui_test::PopupAnswer rename(PatternsView::ListRename);
+    RECT area{};
+    ListView_GetItemRect(list(), itemNamed("Alpha"), &area, LVIR_LABEL);
+    rightClickOn(list(), {area.left + 4, (area.top + area.bottom) / 2}, true);
+    KillTimer(nullptr, timer);
+    keyedRename = nullptr;
+    EXPECT_TRUE(keyed.tabMoved) << "Tab went from the name to the comment";
+    EXPECT_EQ(keyed.step, 2) << "Enter closed the dialog";
+    EXPECT_TRUE(testing_support::fileExists(mine() + "\\Keyed_one.mid")) << "with OK";
+}
+
+TEST_F(PatternsViewWindowTest, EditOpensThePatternFileWithTheShellOrSaysWhyNot)
+{
+    writePattern(mine() + "\\Alpha_one.mid", 120);
+    writePattern(mine() + "\\Beta_two.mid", 120);
+    show("Mine");
+    for (const bool opens : {true, false}) {
+        SCOPED_TRACE(opens ? "a program opens it" : "nothing opens it");
+        std::vector<std::string> opened;
+        setShellOpenHook([&](HWND, const std::string &path) {
+            opened.push_back(path);
+            return opens;
+        });
+        Answers answers(IDOK);
+        gui_test::PopupAnswer edit(PatternsView::ListEdit);
+        RECT area{};
+        ListView_GetItemRect(list(), itemNamed("Beta"), &area, LVIR_LABEL);
+        rightClickOn(list(), {area.left + 4, (area.top + area.bottom) / 2});
+        EXPECT_EQ(opened, (std::vector<std::string>{mine() + "\\Beta_two.mid"}))
+            << "the file under the mouse";
+        if (opens) {
+            EXPECT_TRUE(answers.asked.empty());
+        } else {
+            ASSERT_EQ(answers.asked.size(), 1u);
+            EXPECT_EQ(answers.asked[0],
+                      "Grindelvosket: No program opens the pattern\n\"" + mine() + "\\Beta_two.mid\".");
+        }
+    }
 }
 
 TEST_F(PatternsViewWindowTest, DeleteAsksThenDeletesTheChosenPatterns)

@@ -4,6 +4,8 @@
 #include "plugin/framework/gui/tests/test_panel.h"
 #include "plugin/framework/gui/tests/gui_tests_resources.h"
 
+#include "testing/screenshot.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -266,6 +268,120 @@ TEST_F(FlatComboWindowTest, KeysAndWheelStepTheSelection)
     pump();
     EXPECT_EQ(combo.getSelectedIndex(), 1);
     EXPECT_EQ(chosen.indices, (std::vector<int>{2, 0, 1}));
+}
+
+// A self-drawn entry that notes when it draws and when it goes.
+struct ItemLog {
+    int drawn = 0;
+    int destroyed = 0;
+    int destroyedWhileOpen = 0;
+};
+class WatchedItem : public FlatCombo::Item {
+public:
+    WatchedItem(FlatCombo &combo, ItemLog &log, std::string text)
+        : combo_(combo), log_(log), text_(std::move(text))
+    {
+    }
+    ~WatchedItem() override
+    {
+        ++log_.destroyed;
+        if (combo_.isOpen())
+            ++log_.destroyedWhileOpen;
+    }
+    bool wantsOwnerDraw() const override { return true; }
+    void getText(std::string &out) const override { out = text_; }
+    void draw(GraphicsContext &gc, const Rect &rect, UINT) override
+    {
+        ++log_.drawn;
+        gc.fillRectInColor(rect, 0xFFFFFF);
+        gc.drawText(text_.c_str(), rect, DT_VCENTER | DT_SINGLELINE);
+    }
+    void measure(int &width, int &height) override
+    {
+        width = 60;
+        height = 16;
+    }
+
+private:
+    FlatCombo &combo_;
+    ItemLog &log_;
+    std::string text_;
+};
+
+void addWatched(FlatCombo &combo, ItemLog &log, const std::string &text)
+{
+    FlatCombo::Menu::Entry entry;
+    entry.id = FlatCombo::kFirstItemId + combo.getItemCount();
+    entry.flags = MF_OWNERDRAW;
+    entry.item = std::make_unique<WatchedItem>(combo, log, text);
+    combo.menu().appendEntry(std::move(entry));
+}
+
+// Opens the real list with a press and returns when it closed.
+void openRealList(HWND panel)
+{
+    postMouse(panel, WM_LBUTTONDOWN, 30, 25, MK_LBUTTON);
+    MSG message;
+    while (!PeekMessageA(&message, panel, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_REMOVE)) {
+    }
+    DispatchMessageA(&message);
+}
+
+TEST_F(FlatComboWindowTest, EntriesRefilledWhileTheListIsOpenLiveUntilItCloses)
+{
+    static FlatCombo *open = nullptr;
+    static ItemLog shown;
+    static ItemLog refilled;
+    static int drawnBeforeRefill = -1;
+    static bool pictureWritten = false;
+    open = &combo;
+    shown = {};
+    refilled = {};
+    drawnBeforeRefill = -1;
+    combo.removeAll();
+    for (const char *text : {"one", "two", "three"})
+        addWatched(combo, shown, text);
+    // Inside the menu loop: the entries are refilled, then the menu draws
+    // again, then it closes.
+    const UINT_PTR refill = SetTimer(nullptr, 0, 150, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        KillTimer(nullptr, timer);
+        drawnBeforeRefill = shown.drawn;
+        open->removeAll();
+        for (const char *text : {"uno", "dos", "tres"})
+            addWatched(*open, refilled, text);
+        if (HWND menu = FindWindowA("#32768", nullptr)) {
+            RedrawWindow(menu, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            pictureWritten =
+                !testing_support::writeWindowPicture(menu, "flat_combo_list_refilled_open").empty();
+        }
+    });
+    const UINT_PTR close = SetTimer(nullptr, 0, 600, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
+    openRealList(fixture.panelWindow());
+    KillTimer(nullptr, refill);
+    KillTimer(nullptr, close);
+    EXPECT_GT(drawnBeforeRefill, 0) << "the list was shown";
+    EXPECT_GT(shown.drawn, drawnBeforeRefill) << "the open menu drew its entries after the refill";
+    EXPECT_EQ(shown.destroyedWhileOpen, 0) << "the shown entries lived while the menu showed them";
+    EXPECT_EQ(shown.destroyed, 3) << "and went when it closed";
+    EXPECT_EQ(refilled.destroyed, 0);
+    EXPECT_EQ(combo.getItemCount(), 3);
+    EXPECT_FALSE(combo.isOpen());
+    EXPECT_TRUE(pictureWritten);
+}
+
+TEST_F(FlatComboWindowTest, ChoiceFromEntriesThatWentWhileOpenIsDropped)
+{
+    combo.setSelectedIndex(3); // "d"
+    PopupAnswer answer([this](const std::vector<MenuItem> &menu) {
+        combo.removeItem(0);
+        return idOf(menu, "c");
+    });
+    click();
+    ASSERT_EQ(answer.menus.size(), 1u);
+    EXPECT_TRUE(chosen.indices.empty()) << "\"c\" stands at another place now";
+    std::string selected;
+    combo.getSelectedText(selected);
+    EXPECT_EQ(selected, "d");
 }
 
 TEST_F(FlatComboWindowTest, LosingTheFocusClosesTheOpenList)

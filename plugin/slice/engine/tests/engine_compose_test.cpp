@@ -6,11 +6,23 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <vector>
+
 namespace {
 
 using namespace Quorvane;
 using namespace Quorvane::LoopSlice;
 using namespace slice_test;
+
+// What a slice plays: its notes (time, note, velocity) and its marks.
+std::vector<std::tuple<int32_t, int, int>> notesOf(const SliceContent &content)
+{
+    std::vector<std::tuple<int32_t, int, int>> notes;
+    for (const CMidiTrack::Event &event : content.events())
+        notes.emplace_back(event.time, event.data1, event.data2);
+    return notes;
+}
 
 uint32_t sounding(const Vostrapellin &engine)
 {
@@ -55,6 +67,27 @@ TEST(Compose, OneSliceNeverKeepsThePatternItStartedWith)
         engine.Random(&engine.slice(kSnare));
         EXPECT_NE(engine.slice(kSnare).content()->file, before) << seed;
     }
+}
+
+TEST(Compose, AnEditedSliceComposedAloneLeavesThePatternItWasEditedFrom)
+{
+    EngineSandbox sandbox;
+    TestEngine engine;
+    engine.attach();
+    engine.setPatternLevel(2, false);
+    RecordingView view;
+    engine.addView(&view);
+    for (uint32_t seed = 1; seed <= 12; ++seed) {
+        engine.seedRandom(seed);
+        const std::string before = engine.slice(kSnare).content()->file;
+        ASSERT_FALSE(before.empty());
+        ASSERT_GE(engine.slice(kSnare).addNote(120, 38, 100), 0);
+        engine.Random(&engine.slice(kSnare));
+        EXPECT_NE(engine.slice(kSnare).content()->file, before) << seed;
+        EXPECT_FALSE(engine.slice(kSnare).content()->modified);
+    }
+    EXPECT_EQ(view.asked, 12);
+    engine.removeView(&view);
 }
 
 // A library whose kicks all meet the snare on beat 2 in a sixteenth grid.
@@ -136,6 +169,23 @@ TEST_F(ClashingLibrary, WithEverySliceLockedOrMutedNothingIsDrawn)
     EXPECT_EQ(view.statuses, (std::vector<std::string>{"Chosen after 1 tries (0,0,0,0,0,0)"}));
 }
 
+TEST_F(ClashingLibrary, ASliceTheUserKeepsIsAskedAboutOnceAndNeverDrawn)
+{
+    // Every try blames the snare: a kept snare would be asked about on
+    // each one.
+    sandbox.setProfile("Compose", "Attempts", 6);
+    view.agree = false;
+    ASSERT_GE(engine.slice(kSnare).addNote(0, 38, 100), 0);
+    const SliceContentPtr edited = engine.slice(kSnare).content();
+    engine.Random(nullptr);
+    EXPECT_EQ(view.asked, 1);
+    EXPECT_TRUE(engine.slice(kSnare).content()->modified);
+    EXPECT_EQ(notesOf(*engine.slice(kSnare).content()), notesOf(*edited)) << "the edits stay";
+    EXPECT_TRUE(engine.slice(kSnare).isLocked());
+    ASSERT_EQ(view.statuses.size(), 1u);
+    EXPECT_NE(view.statuses[0].find(") Tries (6,0,"), std::string::npos) << view.statuses[0];
+}
+
 TEST_F(ClashingLibrary, AltChecksWithoutDrawingAndShowsTheRulesInABox)
 {
     std::vector<std::string> boxes;
@@ -166,6 +216,46 @@ TEST_F(ClashingLibrary, AltChecksWithoutDrawingAndShowsTheRulesInABox)
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].find('|'), std::string::npos);
     EXPECT_NE(boxes[0].find('\n'), std::string::npos);
+}
+
+// An edited slice in a compose of all slices: one question, before the
+// first draw, whatever the answer.
+TEST(Compose, AnEditedSliceIsAskedAboutOnceBeforeAnythingIsDrawn)
+{
+    for (const bool agree : {true, false}) {
+        SCOPED_TRACE(agree ? "the edits go" : "the edits are kept");
+        EngineSandbox sandbox;
+        sandbox.setProfile("Compose", "Attempts", 30);
+        TestEngine engine;
+        engine.attach();
+        engine.setPatternLevel(2, false);
+        RecordingView view;
+        view.agree = agree;
+        engine.addView(&view);
+        engine.seedRandom(7);
+        ASSERT_GE(engine.slice(kSnare).addNote(120, 38, 100), 0);
+        ASSERT_TRUE(engine.slice(kSnare).content()->modified);
+        const std::vector<std::string> before = filesOf(engine);
+        const SliceContentPtr edited = engine.slice(kSnare).content();
+        std::vector<std::string> atQuestion;
+        view.onAsk = [&] { atQuestion = filesOf(engine); };
+
+        engine.Random(nullptr);
+
+        EXPECT_EQ(view.asked, 1);
+        EXPECT_EQ(atQuestion, before) << "asked before any slice changed";
+        const SliceContentPtr after = engine.slice(kSnare).content();
+        if (agree) {
+            EXPECT_FALSE(after->modified);
+            EXPECT_FALSE(engine.slice(kSnare).isLocked());
+        } else {
+            EXPECT_TRUE(after->modified) << "the kept slice was left out of the draw";
+            EXPECT_EQ(notesOf(*after), notesOf(*edited));
+            EXPECT_TRUE(engine.slice(kSnare).isLocked());
+        }
+        EXPECT_NE(filesOf(engine), before) << "the other slices were composed";
+        engine.removeView(&view);
+    }
 }
 
 TEST(Compose, NextPatternWithTheRulesSkipsWhatBreaksThem)

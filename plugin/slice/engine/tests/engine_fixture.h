@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,13 +60,21 @@ public:
     void engineChanged() override { ++changes; }
     void padSelected(int pad) override { pads.push_back(pad); }
     void showStatus(const std::string &text) override { statuses.push_back(text); }
-    bool mayChangePatterns() override { return agree; }
+    bool mayChangePatterns() override
+    {
+        ++asked;
+        if (onAsk)
+            onAsk();
+        return agree;
+    }
     HWND viewWindow() const override { return window; }
 
     int changes = 0;
     std::vector<int> pads;
     std::vector<std::string> statuses;
     bool agree = true;
+    int asked = 0;
+    std::function<void()> onAsk;
     HWND window = nullptr;
 };
 

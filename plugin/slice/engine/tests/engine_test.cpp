@@ -125,8 +125,27 @@ TEST_F(EngineTest, ParametersAreClamped)
         EXPECT_EQ(c.get(), c.want) << c.what;
     }
     engine.setTriggerLow(40);
-    EXPECT_EQ(engine.triggerHigh() - engine.triggerLow(), 0) << "the width narrowed at the top stays so";
+    EXPECT_EQ(engine.triggerHigh(), 49) << "back from the top, the range has its width again";
     EXPECT_EQ(engine.cycleLength(), 1920);
+}
+
+TEST_F(EngineTest, TheTriggerRangeKeepsItsWidthAcrossTheTop)
+{
+    TestEngine engine;
+    engine.setTriggerEnabled(true);
+    const struct {
+        int32_t low;
+        int32_t high;
+    } steps[] = {{120, 127}, {127, 127}, {125, 127}, {118, 127}, {36, 45}, {0, 9}, {117, 126}};
+    for (const auto &step : steps) {
+        engine.setTriggerLow(step.low);
+        EXPECT_EQ(engine.triggerLow(), step.low);
+        EXPECT_EQ(engine.triggerHigh(), step.high) << step.low;
+    }
+    engine.setTriggerLow(36);
+    for (int note = 36; note <= 45; ++note)
+        EXPECT_TRUE(engine.isTrigger(note)) << "every pad answers: " << note;
+    EXPECT_FALSE(engine.isTrigger(46));
 }
 
 TEST_F(EngineTest, ASoloedSliceAloneSoundsUntilItsSoloEnds)
@@ -264,6 +283,26 @@ TEST_F(EngineTest, ADefaultLoopThatIsNoLoopLeavesTheSlicesAsTheyChose)
     for (int i = 0; i < kSliceCount; ++i)
         EXPECT_EQ(folderComponent(engine.slice(i).content()->folder, 0), "Straight Rock");
     EXPECT_NE(filesOf(engine), defaultFiles("Straight Rock"));
+}
+
+TEST_F(EngineTest, AnotherCollectionAsksAboutEditedSlicesOnce)
+{
+    for (const bool agree : {true, false}) {
+        SCOPED_TRACE(agree ? "let go" : "kept");
+        TestEngine engine;
+        engine.attach();
+        RecordingView view;
+        view.agree = agree;
+        engine.addView(&view);
+        const std::string before = engine.collectionName();
+        ASSERT_GE(engine.slice(kSnare).addNote(120, 38, 100), 0);
+        ASSERT_GE(engine.slice(kKick).addNote(0, 36, 100), 0);
+        engine.setVolume(before == "8 Shuffle" ? "16 Funk" : "8 Shuffle");
+        EXPECT_EQ(view.asked, 1);
+        EXPECT_EQ(engine.collectionName() != before, agree);
+        EXPECT_EQ(engine.anyModified(), !agree);
+        engine.removeView(&view);
+    }
 }
 
 TEST_F(EngineTest, ADamagedVolumeGivesWhatItHoldsAndNothingMore)

@@ -154,11 +154,16 @@ TEST_F(LoopBrowserTest, AFailedSaveLeavesTheOldFileAndTheEdits)
     ASSERT_TRUE(browser().saveTo(loopsFolder() + "\\kept.vpl"));
     const auto size = std::filesystem::file_size(loopsFolder() + "\\kept.vpl");
     drummer().slice(5).addNote(480, 36, 70);
+    const SliceContentPtr edited = drummer().slice(5).content();
+    ASSERT_FALSE(edited->file.empty());
     answer = IDOK;
     EXPECT_FALSE(browser().saveTo(loopsFolder() + "\\no such folder\\kept.vpl"));
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_NE(asked[0].find("cannot be written"), std::string::npos);
     EXPECT_TRUE(drummer().slice(5).content()->modified) << "the edits stay marked";
+    EXPECT_EQ(drummer().slice(5).content()->file, edited->file) << "and keep the pattern's name";
+    EXPECT_EQ(drummer().slice(5).content()->name.firstMask, edited->name.firstMask);
+    EXPECT_EQ(drummer().slice(5).content(), edited) << "the slice is as it was";
     EXPECT_EQ(std::filesystem::file_size(loopsFolder() + "\\kept.vpl"), size);
 }
 
@@ -200,6 +205,104 @@ TEST_F(LoopBrowserTest, KeysGoToThePanelsKeysThenTheComboThenThePanel)
     press('M');
     press(VK_F2);
     EXPECT_EQ(panelKeys, (std::vector<WPARAM>{'M', VK_F2}));
+    RemoveWindowSubclass(window(), noteKeyDown, 1);
+}
+
+// The registered messages the panel gets, heard through a subclass.
+LRESULT CALLBACK noteTranslate(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                               DWORD_PTR seen)
+{
+    if (message == RegisterWindowMessageA("Quorvane_TranslateAccelerator"))
+        reinterpret_cast<std::vector<WPARAM> *>(seen)->push_back(wParam);
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+// The tooltip control whose tools belong to a window, if any.
+HWND toolTipOf(HWND window)
+{
+    struct Search {
+        HWND window;
+        HWND found;
+    } search{window, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND candidate, LPARAM data) -> BOOL {
+            auto *s = reinterpret_cast<Search *>(data);
+            char name[64] = {};
+            GetClassNameA(candidate, name, sizeof name);
+            if (std::string(name) != TOOLTIPS_CLASSA)
+                return TRUE;
+            TOOLINFOA tool{};
+            tool.cbSize = sizeof(tool);
+            if (SendMessageA(candidate, TTM_ENUMTOOLSA, 0, reinterpret_cast<LPARAM>(&tool)) &&
+                tool.hwnd == s->window) {
+                s->found = candidate;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+TEST_F(LoopBrowserTest, TheComboAndTheButtonsHaveTooltips)
+{
+    HWND tip = toolTipOf(browser().handle());
+    ASSERT_TRUE(tip) << "no tooltip control";
+    EXPECT_EQ(tip, browser().toolTipWindow());
+    EXPECT_EQ(SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0), 3);
+    const struct {
+        HWND control;
+        const char *text;
+    } tools[] = {
+        {combo().handle(), "Loops"},
+        {GetDlgItem(browser().handle(), 4013), "Save loop"},
+        {GetDlgItem(browser().handle(), 4016), "Delete loop"},
+    };
+    for (const auto &tool : tools) {
+        char text[128] = {};
+        TOOLINFOA info{};
+        info.cbSize = sizeof(info);
+        info.hwnd = browser().handle();
+        info.uId = reinterpret_cast<UINT_PTR>(tool.control);
+        info.lpszText = text;
+        SendMessageA(tip, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&info));
+        EXPECT_STREQ(text, tool.text);
+    }
+}
+
+TEST_F(LoopBrowserTest, KeysInTheButtonsAndCommandsItLeavesReachThePanel)
+{
+    std::vector<WPARAM> panelKeys;
+    std::vector<WPARAM> translated;
+    ASSERT_TRUE(SetWindowSubclass(window(), noteKeyDown, 1, reinterpret_cast<DWORD_PTR>(&panelKeys)));
+    ASSERT_TRUE(SetWindowSubclass(window(), noteTranslate, 2, reinterpret_cast<DWORD_PTR>(&translated)));
+    for (const int id : {4013, 4016}) {
+        SCOPED_TRACE(id);
+        HWND button = GetDlgItem(browser().handle(), id);
+        ASSERT_TRUE(button);
+        const auto press = [&](WPARAM key) {
+            SetFocus(button);
+            gui_test::postKey(button, WM_KEYDOWN, key);
+            gui_test::postKey(button, WM_KEYUP, key);
+            gui_test::pump();
+        };
+        // A key of the panel's table: the digit chooses a quick pad.
+        const int pad = id == 4013 ? 2 : 4;
+        press('0' + pad + 1);
+        EXPECT_EQ(drummer().currentPad(), pad);
+        // Any other key goes on to the panel.
+        panelKeys.clear();
+        press('M');
+        press(VK_F2);
+        EXPECT_EQ(panelKeys, (std::vector<WPARAM>{'M', VK_F2}));
+    }
+    // A command the browser does not handle goes on as the registered
+    // message.
+    translated.clear();
+    SendMessageA(browser().handle(), WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
+    EXPECT_EQ(translated, (std::vector<WPARAM>{MAKEWPARAM(IDOK, 0)}));
+    RemoveWindowSubclass(window(), noteTranslate, 2);
     RemoveWindowSubclass(window(), noteKeyDown, 1);
 }
 

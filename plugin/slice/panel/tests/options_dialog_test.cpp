@@ -229,6 +229,12 @@ TEST_F(OptionsDialogTest, ValuesOutOfRangeAreRefusedWithTheDialogOpen)
         },
         [&](HWND dialog) {
             EXPECT_EQ(dialog, open) << "still open";
+            // Above what the engine keeps: refused, not cut down unseen.
+            SetDlgItemTextA(dialog, IDC_CYCLE_MEASURES, "5000");
+            pressOK(dialog);
+        },
+        [&](HWND dialog) {
+            EXPECT_EQ(dialog, open) << "still open";
             SetDlgItemTextA(dialog, IDC_CYCLE_MEASURES, "12");
             SetDlgItemTextA(dialog, IDC_VELOCITY_MAX, "128");
             pressOK(dialog);
@@ -239,7 +245,8 @@ TEST_F(OptionsDialogTest, ValuesOutOfRangeAreRefusedWithTheDialogOpen)
             pressOK(dialog);
         },
     });
-    EXPECT_EQ(messages, (std::vector<std::string>{"Please enter an integer between 1 and 9999.",
+    EXPECT_EQ(messages, (std::vector<std::string>{"Please enter an integer between 1 and 1000.",
+                                                  "Please enter an integer between 1 and 1000.",
                                                   "Please enter an integer between 1 and 127."}));
     EXPECT_EQ(drummer().cycleMeasures(), 12);
     EXPECT_EQ(drummer().outputDynamics().max(), 127);

@@ -211,6 +211,35 @@ TEST_F(VostrapellinPanelTest, APadSwitchedOnTheHostsThreadShowsOnThePads)
     EXPECT_FALSE(panel().pads().pad(0).isSelected());
 }
 
+TEST_F(VostrapellinPanelTest, PadNewsLeaveTheCombosEntriesAloneWhenTheyDidNotChange)
+{
+    // An open list draws its combo's entries: the news of a pad switch on
+    // the host's thread must not make them again when nothing they show
+    // changed. Marks on the entries tell a rebuild.
+    std::vector<FlatCombo *> combos = {&panel().modeCombo(), &panel().noteNamesCombo()};
+    for (int row = 0; row < 6; ++row) {
+        combos.push_back(&panel().view(row).patternCombo());
+        combos.push_back(&panel().view(row).noteCombo());
+        combos.push_back(&panel().view(row).strokesMax());
+    }
+    std::vector<FlatCombo *> marked;
+    for (FlatCombo *combo : combos)
+        if (combo->getItemCount() > 0) {
+            combo->menu().entries()[0].flags |= MF_HELP;
+            marked.push_back(combo);
+        }
+    ASSERT_GE(marked.size(), 8u);
+    drummer().setTriggerEnabled(true);
+    std::thread hostThread([this] {
+        slice_plugin_test::playWindows(drummer(), 0, 959, 480, {mfx_testing::noteEvent(10, 36 + 3, 100)});
+    });
+    hostThread.join();
+    gui_test::pump();
+    ASSERT_TRUE(panel().pads().pad(3).isSelected());
+    for (size_t i = 0; i < marked.size(); ++i)
+        EXPECT_TRUE(marked[i]->menu().entries()[0].flags & MF_HELP) << "combo " << i << " was made again";
+}
+
 TEST_F(VostrapellinPanelTest, TheDragFieldHandsOutTheRenderedLoop)
 {
     const POINT at = centre(panel().dragField());

@@ -300,6 +300,94 @@ TEST_F(VostrapellinMfxTest, ATriggerEarlierThanThePositionNeverPlaysATimeTwice)
     EXPECT_EQ(drummer->Disconnect(), S_OK);
 }
 
+TEST_F(VostrapellinMfxTest, ATriggerStampedAfterTheBlockSwitchesAtItsEnd)
+{
+    Drummer drummer;
+    ASSERT_EQ(drummer->Connect(host.context()), S_OK);
+    storeKickPads(*drummer.get());
+    const uint8_t low = static_cast<uint8_t>(drummer->triggerLow());
+    Queue in;
+    in.events = {mfx_testing::noteEvent(1500, low + 1, 100)};
+    Queue out;
+    ASSERT_EQ(drummer->OnStart(0), S_OK);
+    ASSERT_EQ(drummer->OnEvents(0, 959, &in, &out), S_OK);
+    ASSERT_FALSE(withoutMarkers(out.events).empty());
+    for (const MfxEvent &e : withoutMarkers(out.events))
+        EXPECT_LE(e.time, 959) << "played past the block";
+    EXPECT_EQ(drummer->currentPad(), 1);
+    // The next block plays its own notes once.
+    Queue none;
+    Queue next;
+    ASSERT_EQ(drummer->OnEvents(960, 1919, &none, &next), S_OK);
+    for (const MfxEvent &e : withoutMarkers(next.events)) {
+        EXPECT_GE(e.time, 960);
+        EXPECT_LE(e.time, 1919);
+    }
+    EXPECT_EQ(drummer->Disconnect(), S_OK);
+}
+
+// A drummer that notes every call of its host made while it holds the pad
+// lock or a slice's lock.
+class LockWatchingDrummer : public VostrapellinMFX {
+public:
+    void emitEvent(const CMidiTrack::Event &event) override
+    {
+        note(emits);
+        VostrapellinMFX::emitEvent(event);
+    }
+    int32_t toTime(int32_t bar, int32_t beat, int32_t tick) override
+    {
+        note(meterCalls);
+        return VostrapellinMFX::toTime(bar, beat, tick);
+    }
+    int32_t toBarBeatTick(int32_t ticks, int32_t *bar, int32_t *beat, int32_t *tick) override
+    {
+        note(meterCalls);
+        return VostrapellinMFX::toBarBeatTick(ticks, bar, beat, tick);
+    }
+    int32_t currentTime() override
+    {
+        note(clockCalls);
+        return VostrapellinMFX::currentTime();
+    }
+
+    int emits = 0;
+    int meterCalls = 0;
+    int clockCalls = 0;
+    int underLock = 0;
+
+private:
+    void note(int &calls)
+    {
+        ++calls;
+        if (holdsEngineLocks())
+            ++underLock;
+    }
+};
+
+TEST_F(VostrapellinMfxTest, TheHostIsNeverCalledWithTheEngineLocksHeld)
+{
+    auto *drummer = new LockWatchingDrummer();
+    drummer->AddRef();
+    ASSERT_EQ(drummer->Connect(host.context()), S_OK);
+    storeKickPads(*drummer);
+    const uint8_t low = static_cast<uint8_t>(drummer->triggerLow());
+    drummer->emits = drummer->meterCalls = drummer->clockCalls = drummer->underLock = 0;
+    // Trigger notes inside the blocks, then a switch from the window that
+    // returns after a cycle.
+    playWindows(*drummer, 0, 3839, 240,
+                {mfx_testing::noteEvent(500, low + 1, 100), mfx_testing::noteEvent(2000, low + 2, 100)});
+    drummer->selectPad(0, true, 1);
+    playWindows(*drummer, 3840, 3840 + 4 * 1920 - 1, 480);
+    EXPECT_EQ(drummer->currentPad(), 2) << "the counted switch came back";
+    EXPECT_GT(drummer->emits, 0);
+    EXPECT_GT(drummer->meterCalls, 0);
+    EXPECT_GT(drummer->clockCalls, 0);
+    EXPECT_EQ(drummer->underLock, 0);
+    EXPECT_EQ(drummer->Disconnect(), S_OK);
+    EXPECT_EQ(drummer->Release(), 0u);
+}
+
 TEST_F(VostrapellinMfxTest, LiveTriggerNotesSwitchPadsAndAreConsumed)
 {
     Drummer drummer;
