@@ -438,6 +438,66 @@ CGUIContext *CAbstWindow::DrawFrame(QUAD frame, QUAD clip, CGUIContext *ctx, int
     return nullptr;
 }
 
+void CAbstWindow::StartFrame(long state, long x, long y, QUAD clip, int scrollsY)
+{
+    const long cx = x + scrollPosX;
+    const long cy = std::clamp(y, clip.top, clip.bottom - 1) + (scrollsY ? scrollPosY : 0);
+    StartFrameAt(state, QUAD(cx, cy, cx, cy), clip, scrollsY);
+}
+
+void CAbstWindow::StartSpan(long state, long x, QUAD clip)
+{
+    const long cx = x + scrollPosX;
+    StartFrameAt(state, QUAD(cx, clip.top, cx, clip.bottom - 1), clip, 0, 1);
+}
+
+void CAbstWindow::StartFrameAt(long state, QUAD start, QUAD clip, int scrollsY, int span)
+{
+    dragState = state;
+    frame = start;
+    frameClip = clip;
+    frameScrollsY = scrollsY;
+    frameSpan = span;
+    if (client)
+        client->GUICLSetCapture(1);
+    ShowCursor(1, nullptr);
+}
+
+long CAbstWindow::MoveFrame(long x, long y)
+{
+    ShowCursor(0, nullptr);
+    const long scrolled = ScrollFrame(frameClip, x, y, 1, frameScrollsY);
+    frame.right = std::clamp(x, frameClip.left, frameClip.right - 1) + scrollPosX;
+    if (!frameSpan)
+        frame.bottom = std::clamp(y, frameClip.top, frameClip.bottom - 1) + (frameScrollsY ? scrollPosY : 0);
+    ShowCursor(1, nullptr);
+    return scrolled;
+}
+
+QUAD CAbstWindow::FrameOnWindow() const
+{
+    QUAD q = frame;
+    q.OffsHorz(-scrollPosX);
+    if (frameScrollsY)
+        q.OffsVert(-scrollPosY);
+    return q;
+}
+
+void CAbstWindow::ShowFrame()
+{
+    DrawFrame(FrameOnWindow(), frameClip, nullptr, 1);
+}
+
+void CAbstWindow::FrameRange(long &from, long &to, long &low, long &high)
+{
+    QUAD q = FrameOnWindow();
+    q.Normalize();
+    from = GetTimeFromX(q.left);
+    to = GetTimeFromX(q.right + 1);
+    low = GetValFromY(q.bottom);
+    high = GetValFromY(q.top);
+}
+
 void CAbstWindow::ZoomHorzTo(long z, long &shared)
 {
     const long oldZoom = std::max(zoom, 1L);

@@ -149,6 +149,13 @@ public:
     int songPtrOnWindow = 0;
     // Set while Draw paints.
     int painting = 0;
+    // The rubber band of the gesture under way: x in content pixels, y in
+    // content pixels when frameScrollsY, else the window's. Its moving
+    // corner stays inside frameClip (window pixels); of a span only x moves.
+    QUAD frame{0, 0, 0, 0};
+    QUAD frameClip{0, 0, 0, 0};
+    int frameScrollsY = 0;
+    int frameSpan = 0;
 
 protected:
     // Auto-scroll while a gesture drags outside frame: scrolls by the
@@ -165,6 +172,26 @@ protected:
     // is taken from the client; with done 0 it is returned still prepared
     // for the next call, else given back (result null).
     CGUIContext *DrawFrame(QUAD frame, QUAD clip, CGUIContext *ctx, int done);
+    // Starts the gesture state with a rubber band at the pointer, its y
+    // kept inside clip: the mouse is captured and the cursor shown (the
+    // window's ShowCursor draws the band with ShowFrame). With scrollsY the
+    // band follows the view's vertical scroll.
+    void StartFrame(long state, long x, long y, QUAD clip, int scrollsY = 0);
+    // The same for a span over clip's rows at x (the time ruler's, a beat
+    // line).
+    void StartSpan(long state, long x, QUAD clip);
+    // The same for a band that starts as a rectangle in content pixels.
+    void StartFrameAt(long state, QUAD start, QUAD clip, int scrollsY, int span = 0);
+    // The band's moving corner follows the pointer, the cursor taken away
+    // and shown again, scrolling the view past the clip's edges (vertically
+    // only when the band follows that scroll); what ScrollFrame returns.
+    long MoveFrame(long x, long y);
+    QUAD FrameOnWindow() const;
+    // Draws the band, or takes it away when drawn already (inverted).
+    void ShowFrame();
+    // The band's ticks (from its left column to past its right one) and
+    // values (at its bottom and top rows).
+    void FrameRange(long &from, long &to, long &low, long &high);
     // The zoom change of SetZoomHorz; the new zoom at 960 ticks per quarter
     // goes to shared.
     void ZoomHorzTo(long zoom, long &shared);

@@ -114,17 +114,6 @@ void CAudioWindow::EndGesture()
         Update(nullptr, 0);
 }
 
-void CAudioWindow::StartFrame(long state, long x, long y, QUAD clip)
-{
-    dragState = state;
-    frameClip = clip;
-    const long cx = x + scrollPosX;
-    const long cy = std::clamp(y, clip.top, clip.bottom - 1);
-    frame = QUAD(cx, cy, cx, cy);
-    client->GUICLSetCapture(1);
-    ShowCursor(1, nullptr);
-}
-
 void CAudioWindow::OnLButtonDown(long x, long y, int flag1, int)
 {
     EndGesture();
@@ -146,8 +135,7 @@ void CAudioWindow::OnLButtonDown(long x, long y, int flag1, int)
     if (y < kRulerBottom) {
         const long time = timeLine.GridTime(GetTimeFromX(x));
         PressRuler(time, flag1, static_cast<long>(track->GetID()));
-        StartFrame(AUDIO_TIME_SELECTION, GetXFromTime(time), 0, QUAD(leftBand, 0, data.right, kRulerBottom));
-        frame.bottom = kRulerBottom - 1;
+        StartSpan(AUDIO_TIME_SELECTION, GetXFromTime(time), QUAD(leftBand, 0, data.right, kRulerBottom));
         return;
     }
     if (!ValueMode()) {
@@ -155,18 +143,13 @@ void CAudioWindow::OnLButtonDown(long x, long y, int flag1, int)
         const long on = IsCursorOnBeat(x, time);
         char offset[32], text[40];
         if (on == 1 && PrepareSyncro(time)) {
-            dragState = AUDIO_BEAT_LINE;
             client->GUICLSetStatusText(1, beatText);
+            StartSpan(AUDIO_BEAT_LINE, x, data);
         } else if (on == 2 && PrepareShift(time)) {
-            dragState = AUDIO_WAVE_SHIFT;
             std::snprintf(text, sizeof text, " %s", StringShift(track->startOffset, offset));
             client->GUICLSetStatusText(1, text);
-        } else {
-            return;
+            StartSpan(AUDIO_WAVE_SHIFT, x, data);
         }
-        frame = QUAD(x + scrollPosX, kRulerBottom, x + scrollPosX, height - 1);
-        client->GUICLSetCapture(1);
-        ShowCursor(1, nullptr);
         return;
     }
     switch (client->tool) {
@@ -224,12 +207,7 @@ void CAudioWindow::OnMouseMove(long x, long y, int, int)
     case AUDIO_TIME_SELECTION:
     case AUDIO_BAND:
     case AUDIO_ERASE:
-        ShowCursor(0, nullptr);
-        ScrollFrame(frameClip, x, y, 1, 0);
-        frame.right = std::clamp(x, frameClip.left, frameClip.right - 1) + scrollPosX;
-        if (dragState != AUDIO_TIME_SELECTION)
-            frame.bottom = std::clamp(y, frameClip.top, frameClip.bottom - 1);
-        ShowCursor(1, nullptr);
+        MoveFrame(x, y);
         return;
     default:
         SetHoverStatus(x, y);
@@ -387,16 +365,6 @@ void CAudioWindow::TrackChanged()
         Update(nullptr, 0);
 }
 
-void CAudioWindow::FrameRange(long &from, long &to, long &low, long &high)
-{
-    QUAD q = frame;
-    q.Normalize();
-    from = GetTimeFromX(q.left - scrollPosX);
-    to = GetTimeFromX(q.right - scrollPosX + 1);
-    low = GetValFromY(q.bottom);
-    high = GetValFromY(q.top);
-}
-
 void CAudioWindow::DrawWithTool()
 {
     long from = 0, to = 0;
@@ -441,20 +409,16 @@ void CAudioWindow::DeleteInFrame()
 
 void CAudioWindow::ShowCursor(int, CGUIContext *)
 {
-    QUAD q = frame;
-    q.OffsHorz(-scrollPosX);
     switch (dragState) {
-    case AUDIO_TIME_SELECTION:
-    case AUDIO_BAND:
-        DrawFrame(q, frameClip, nullptr, 1);
-        break;
     case AUDIO_ERASE:
         if (ValueMode())
-            DrawFrame(q, frameClip, nullptr, 1);
+            ShowFrame();
         break;
+    case AUDIO_TIME_SELECTION:
+    case AUDIO_BAND:
     case AUDIO_BEAT_LINE:
     case AUDIO_WAVE_SHIFT:
-        DrawFrame(QUAD(q.left, kRulerBottom, q.left, height - 1), DataQuad(), nullptr, 1);
+        ShowFrame();
         break;
     default:
         break;

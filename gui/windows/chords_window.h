@@ -115,7 +115,6 @@ public:
     long lastCell = 0;
     long moveDelta = 0;
     long strokeRow = -1;
-    QUAD band{0, 0, 0, 0};
     EraseStroke erase;
 
 private:

@@ -56,9 +56,6 @@ public:
     FIRSTVISIBLE firstVisible;
     DRAWCTRL tool;
     CGUIGradient gradients;
-    // The gesture's band: x in content coordinates, y on the window.
-    QUAD frame{0, 0, 0, 0};
-    QUAD frameClip{0, 0, 0, 0};
 
 private:
     long LaneHeight() const { return height - topBand; }
@@ -70,9 +67,6 @@ private:
     void DrawLeftCorner(CGUIContext *ctx);
     void DrawSignatures(CGUIContext *ctx, long from, long to, long first);
     void EndGesture();
-    void StartBand(long state, long x, long y, QUAD clip);
-    // The band's span in ticks and its tempo range.
-    void BandRange(long &from, long &to, long &low, long &high);
     void DrawTempo();
     void DeleteTempo();
     void DeleteSignatures();

@@ -67,17 +67,6 @@ void CMelTextWindow::EndGesture()
         Update(nullptr, 0);
 }
 
-void CMelTextWindow::StartBand(long state, long x, long y, QUAD clip)
-{
-    dragState = state;
-    bandClip = clip;
-    const long cx = x + scrollPosX;
-    const long cy = std::clamp(y, clip.top, clip.bottom - 1) + (state == MELTEXT_BAND ? scrollPosY : 0);
-    band = QUAD(cx, cy, cx, cy);
-    client->GUICLSetCapture(1);
-    ShowCursor(1, nullptr);
-}
-
 void CMelTextWindow::OnLButtonDown(long x, long y, int flag1, int)
 {
     EndGesture();
@@ -104,13 +93,12 @@ void CMelTextWindow::OnLButtonDown(long x, long y, int flag1, int)
     if (inRuler || (tool == TOOL_SELECT && (inChords || inLyrics))) {
         const long time = timeLine.GridTime(GetTimeFromX(x));
         PressRuler(time, flag1, static_cast<long>(track->GetID()));
-        StartBand(MELTEXT_TIME_SELECTION, GetXFromTime(time), 0, QUAD(leftBand, 0, right, kRulerBottom));
-        band.bottom = kRulerBottom - 1;
+        StartSpan(MELTEXT_TIME_SELECTION, GetXFromTime(time), QUAD(leftBand, 0, right, kRulerBottom));
         return;
     }
     const QUAD roll(leftBand, kStripsTop, right, std::max(lyricsTop, kStripsTop + 1));
     if (tool == TOOL_SELECT) {
-        StartBand(MELTEXT_BAND, x, y, roll);
+        StartFrame(MELTEXT_BAND, x, y, roll, 1);
     } else if (tool == TOOL_DRAW) {
         if (inChords)
             EditChord(x);
@@ -119,7 +107,7 @@ void CMelTextWindow::OnLButtonDown(long x, long y, int flag1, int)
         else
             EditNoteStart(x, y);
     } else if (inChords) {
-        StartBand(MELTEXT_ERASE_CHORDS, x, y, QUAD(leftBand, kRulerBottom, right, kStripsTop));
+        StartFrame(MELTEXT_ERASE_CHORDS, x, y, QUAD(leftBand, kRulerBottom, right, kStripsTop));
     } else if (inLyrics) {
         GlueText(x);
     } else {
@@ -353,10 +341,8 @@ void CMelTextWindow::DeleteChords()
     CTrackChords *chords = Chords();
     if (!chords)
         return;
-    QUAD q = band;
-    q.Normalize();
-    const long from = GetTimeFromX(q.left - scrollPosX);
-    const long to = GetTimeFromX(q.right - scrollPosX + 1);
+    long from, to, low, high;
+    FrameRange(from, to, low, high);
     {
         EditStep step(song, client, "Delete Chord(s)", static_cast<long>(chords->GetID()));
         if (!chords->DeleteByTime(LANE_CHORD, from, to)) {
@@ -372,17 +358,12 @@ void CMelTextWindow::DeleteChords()
 
 void CMelTextWindow::ShowCursor(int, CGUIContext *)
 {
-    QUAD q = band;
-    q.OffsHorz(-scrollPosX);
     const QUAD roll(leftBand, kStripsTop, width - rightMargin, height - kLyricStrip);
     switch (dragState) {
     case MELTEXT_TIME_SELECTION:
     case MELTEXT_ERASE_CHORDS:
-        DrawFrame(q, bandClip, nullptr, 1);
-        break;
     case MELTEXT_BAND:
-        q.OffsVert(-scrollPosY);
-        DrawFrame(q, bandClip, nullptr, 1);
+        ShowFrame();
         break;
     case MELTEXT_NEW_NOTE: {
         const long top = GetYFromVal(lastPitch);
@@ -425,13 +406,7 @@ void CMelTextWindow::OnMouseMove(long x, long y, int, int)
     case MELTEXT_TIME_SELECTION:
     case MELTEXT_BAND:
     case MELTEXT_ERASE_CHORDS:
-        ShowCursor(0, nullptr);
-        ScrollFrame(bandClip, x, y, 1, dragState == MELTEXT_BAND);
-        band.right = std::clamp(x, bandClip.left, bandClip.right - 1) + scrollPosX;
-        if (dragState != MELTEXT_TIME_SELECTION)
-            band.bottom = std::clamp(y, bandClip.top, bandClip.bottom - 1) +
-                          (dragState == MELTEXT_BAND ? scrollPosY : 0);
-        ShowCursor(1, nullptr);
+        MoveFrame(x, y);
         return;
     case MELTEXT_NEW_NOTE:
     case MELTEXT_MOVE:
@@ -510,17 +485,14 @@ void CMelTextWindow::OnLButtonUp(long x, long y, int flag1, int)
         dragState = 0;
         switch (state) {
         case MELTEXT_TIME_SELECTION:
-            ReleaseRuler(timeLine.GridTime(GetTimeFromX(band.left - scrollPosX)),
-                         timeLine.GridTime(GetTimeFromX(band.right - scrollPosX)), flag1,
+            ReleaseRuler(timeLine.GridTime(GetTimeFromX(frame.left - scrollPosX)),
+                         timeLine.GridTime(GetTimeFromX(frame.right - scrollPosX)), flag1,
                          static_cast<long>(track->GetID()));
             break;
         case MELTEXT_BAND: {
-            QUAD q = band;
-            q.Normalize();
-            const long from = GetTimeFromX(q.left - scrollPosX);
-            const long to = GetTimeFromX(q.right - scrollPosX + 1);
-            if (track->SelectByRange(LANE_MELODY, from, to, GetValFromY(q.bottom - scrollPosY),
-                                     GetValFromY(q.top - scrollPosY), flag1)) {
+            long from, to, low, high;
+            FrameRange(from, to, low, high);
+            if (track->SelectByRange(LANE_MELODY, from, to, low, high, flag1)) {
                 if (liason)
                     liason->CallUpdateTrack(track, UPDATE_TRACK_WINDOWS);
                 else

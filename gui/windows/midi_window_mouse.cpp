@@ -97,17 +97,6 @@ void CMIDIWindow::EndGesture()
         Update(nullptr, 0);
 }
 
-void CMIDIWindow::StartFrame(long state, long x, long y, int captured)
-{
-    dragState = state;
-    const long cx = x + scrollPosX;
-    const long cy = NoteMode() ? y + scrollPosY : y;
-    frame = QUAD(cx, cy, cx, cy);
-    if (!captured)
-        client->GUICLSetCapture(1);
-    ShowCursor(1, nullptr);
-}
-
 void CMIDIWindow::OnLButtonDown(long x, long y, int flag1, int flag2)
 {
     EndGesture();
@@ -128,11 +117,8 @@ void CMIDIWindow::OnLButtonDown(long x, long y, int flag1, int flag2)
     if (y < kRulerBottom) {
         const long time = timeLine.GridTime(GetTimeFromX(x));
         PressRuler(time, flag1, static_cast<long>(track->GetID()));
-        dragState = MIDI_TIME_SELECTION;
-        const long cx = GetXFromTime(time) + scrollPosX;
-        frame = QUAD(cx, 0, cx, kRulerBottom - 1);
-        client->GUICLSetCapture(1);
-        ShowCursor(1, nullptr);
+        StartSpan(MIDI_TIME_SELECTION, GetXFromTime(time),
+                  QUAD(leftBand, 0, width - rightMargin, kRulerBottom));
         return;
     }
     switch (client->tool) {
@@ -145,12 +131,12 @@ void CMIDIWindow::OnLButtonDown(long x, long y, int flag1, int flag2)
         }
         break;
     case TOOL_ERASE:
-        StartFrame(MIDI_ERASE, x, y, 0);
+        StartFrame(MIDI_ERASE, x, y, DataQuad(), NoteMode());
         if (NoteMode())
             DeleteNote(x, y, 0);
         break;
     default:
-        StartFrame(MIDI_BAND, x, y, 0);
+        StartFrame(MIDI_BAND, x, y, DataQuad(), NoteMode());
         break;
     }
 }
@@ -165,10 +151,9 @@ void CMIDIWindow::EditNoteStart(long x, long y, int flag1, int)
     if (!note) {
         const long pitch = GetValFromY(y);
         const long top = (127 - pitch) * rowH + kRulerBottom;
-        frame = QUAD(x + scrollPosX, top, x + scrollPosX + lastDur / step, top + rowH - 1);
-        dragState = MIDI_NEW_NOTE;
-        client->GUICLSetCapture(1);
-        ShowCursor(1, nullptr);
+        StartFrameAt(MIDI_NEW_NOTE,
+                     QUAD(x + scrollPosX, top, x + scrollPosX + lastDur / step, top + rowH - 1), DataQuad(),
+                     1);
         char text[96];
         EditNoteMove(x, y, text);
         return;
@@ -278,19 +263,9 @@ void CMIDIWindow::OnMouseMove(long x, long y, int, int)
         }
         [[fallthrough]];
     case MIDI_BAND:
-    case MIDI_TIME_SELECTION: {
-        const QUAD clip =
-            dragState == MIDI_TIME_SELECTION ? QUAD(leftBand, 0, data.right, kRulerBottom) : data;
-        ShowCursor(0, nullptr);
-        ScrollFrame(clip, x, y, 1, NoteMode() && dragState != MIDI_TIME_SELECTION);
-        frame.right = std::clamp(x, clip.left, clip.right - 1) + scrollPosX;
-        if (dragState != MIDI_TIME_SELECTION) {
-            const long cy = std::clamp(y, clip.top, clip.bottom - 1);
-            frame.bottom = NoteMode() ? cy + scrollPosY : cy;
-        }
-        ShowCursor(1, nullptr);
+    case MIDI_TIME_SELECTION:
+        MoveFrame(x, y);
         return;
-    }
     default:
         SetHoverStatus(x, y);
         return;
@@ -456,17 +431,6 @@ void CMIDIWindow::EditNoteStop(long state, int flag1, int)
     TrackChanged();
 }
 
-void CMIDIWindow::FrameRange(long &from, long &to, long &low, long &high)
-{
-    QUAD q = frame;
-    q.Normalize();
-    const long dy = NoteMode() ? scrollPosY : 0;
-    from = GetTimeFromX(q.left - scrollPosX);
-    to = GetTimeFromX(q.right - scrollPosX + 1);
-    low = GetValFromY(q.bottom - dy);
-    high = GetValFromY(q.top - dy);
-}
-
 void CMIDIWindow::SelectInFrame(int flag1)
 {
     long from, to, low, high;
@@ -535,22 +499,15 @@ void CMIDIWindow::DrawWithTool()
 
 void CMIDIWindow::ShowCursor(int, CGUIContext *)
 {
-    const QUAD data = DataQuad();
-    const long dy = NoteMode() ? scrollPosY : 0;
-    QUAD q = frame;
-    q.OffsHorz(-scrollPosX);
     switch (dragState) {
-    case MIDI_TIME_SELECTION:
-        DrawFrame(q, QUAD(leftBand, 0, data.right, kRulerBottom), nullptr, 1);
-        break;
     case MIDI_ERASE:
         if (NoteMode())
             break;
         [[fallthrough]];
+    case MIDI_TIME_SELECTION:
     case MIDI_BAND:
     case MIDI_NEW_NOTE:
-        q.OffsVert(-dy);
-        DrawFrame(q, data, nullptr, 1);
+        ShowFrame();
         break;
     case MIDI_NOTE_START:
     case MIDI_NOTE_PITCH:
