@@ -19,10 +19,17 @@ class CLiason;
 class CGUIClient;
 class CGUIContext;
 class CGUIGradient;
+class CTimeLine;
+class CTrack;
+struct DRAWCTRL;
 
 // The largest tick: "to the end". Also the size OnSize takes to mean
 // "recompute the scroll ranges only".
 constexpr long kTimeMax = 0x7fffffff;
+
+// The gesture state of a left band being resized, in every window that has
+// one.
+enum : long { GESTURE_BAND_RESIZE = 1000 };
 
 class PANNIKEL_API CAbstWindow {
 public:
@@ -172,6 +179,10 @@ protected:
     // is taken from the client; with done 0 it is returned still prepared
     // for the next call, else given back (result null).
     CGUIContext *DrawFrame(QUAD frame, QUAD clip, CGUIContext *ctx, int done);
+    // The gesture under way ends: its cursor is taken away, the state
+    // cleared and the mouse let go; a band resize repaints the window. The
+    // state it was, 0 for none.
+    long DropGesture();
     // Starts the gesture state with a rubber band at the pointer, its y
     // kept inside clip: the mouse is captured and the cursor shown (the
     // window's ShowCursor draws the band with ShowFrame). With scrollsY the
@@ -192,6 +203,15 @@ protected:
     // The band's ticks (from its left column to past its right one) and
     // values (at its bottom and top rows).
     void FrameRange(long &from, long &to, long &low, long &high);
+    // The track's events of the lane inside the band are selected (added to
+    // the selection with flag1); the track's windows show the change.
+    void SelectInFrame(CTrack *track, long lane, int flag1);
+    // The controller drawing tool's stroke follows the pointer inside the
+    // data area; the status shows the value and the time there.
+    void MoveStroke(DRAWCTRL &tool, CTimeLine &timeLine, long x, long y);
+    // Scrolling moves the data area only: the left band and the top band
+    // stay.
+    void ScrollDataArea(long axis, QUAD *quad) const;
     // The zoom change of SetZoomHorz; the new zoom at 960 ticks per quarter
     // goes to shared.
     void ZoomHorzTo(long zoom, long &shared);
@@ -199,6 +219,12 @@ protected:
     // width: the window is laid out and repainted, and the width kept in
     // shared when given, for the next window of the kind.
     void DragLeftBand(CGUIGradient &gradients, long x, long *shared = nullptr);
+    // A press on the left band's edge: the band is being resized, the mouse
+    // captured and the window repainted.
+    void StartBandResize();
+    // The pointer over the left band: on its edge the status and cursor
+    // offer the resize, elsewhere they offer nothing.
+    void HoverLeftBand(int edge);
     // A wheel turn that moves the view by pixels along y (vertical) or x;
     // the client hears of it. Nothing for 0.
     void WheelScroll(long pixels, int vertical);
@@ -216,10 +242,10 @@ protected:
     // flag1 the time selection is cleared, and the measures window selects
     // the track.
     void PressRuler(long time, int flag1, long trackId);
-    // A ruler span released: the span between the two ticks becomes the
-    // time selection; equal ticks clear it with flag1. The measures window
-    // selects the track.
-    void ReleaseRuler(long time0, long time1, int flag1, long trackId);
+    // The band's span on the ruler released: the span between its ends,
+    // snapped to the grid, becomes the time selection; equal ends clear it
+    // with flag1. The measures window selects the track.
+    void ReleaseSpan(CTimeLine &timeLine, int flag1, long trackId);
     // The data area.
     QUAD DataQuad() const { return QUAD(leftBand, topBand, width - rightMargin, height - bottomMargin); }
     using SongPtrShapeFn = int (*)(CAbstWindow *window, long time, SongPtrShape &shape);

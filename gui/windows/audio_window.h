@@ -31,7 +31,7 @@ enum : long {
     AUDIO_ERASE = 8,
     AUDIO_BEAT_LINE = 10,
     AUDIO_WAVE_SHIFT = 11,
-    AUDIO_BAND_RESIZE = 1000,
+    AUDIO_BAND_RESIZE = GESTURE_BAND_RESIZE,
 };
 
 class PANNIKEL_API CAudioWindow : public CAbstWindow {

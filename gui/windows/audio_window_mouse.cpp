@@ -99,19 +99,10 @@ int CAudioWindow::PrepareShift(long)
 
 void CAudioWindow::EndGesture()
 {
-    if (dragState == 0)
-        return;
-    const long state = dragState;
-    ShowCursor(0, nullptr);
-    dragState = 0;
-    if (state == AUDIO_DRAW)
+    if (DropGesture() == AUDIO_DRAW)
         drawCtrl.DrawToolStop();
     std::free(beatText);
     beatText = nullptr;
-    if (client)
-        client->GUICLSetCapture(0);
-    if (state == AUDIO_BAND_RESIZE)
-        Update(nullptr, 0);
 }
 
 void CAudioWindow::OnLButtonDown(long x, long y, int flag1, int)
@@ -122,11 +113,8 @@ void CAudioWindow::OnLButtonDown(long x, long y, int flag1, int)
     dragX = x;
     dragY = y;
     if (x < leftBand) {
-        if (x >= leftBand - 3 && y < kRulerBottom) {
-            dragState = AUDIO_BAND_RESIZE;
-            client->GUICLSetCapture(1);
-            Update(nullptr, 0);
-        }
+        if (x >= leftBand - 3 && y < kRulerBottom)
+            StartBandResize();
         return;
     }
     const QUAD data = DataQuad();
@@ -175,18 +163,13 @@ void CAudioWindow::OnMouseMove(long x, long y, int, int)
     if (!song || !track || !client)
         return;
     const QUAD data = DataQuad();
-    char text[96], when[48];
+    char text[96];
     switch (dragState) {
     case AUDIO_BAND_RESIZE:
         DragLeftBand(gradients, x, &wAudioLeftBand);
         return;
     case AUDIO_DRAW:
-        BoundMouseInQuad(x, y);
-        x = std::clamp(x, data.left, data.right - 1);
-        y = std::clamp(y, data.top, data.bottom - 1);
-        drawCtrl.DrawToolMove(x, y);
-        std::snprintf(text, sizeof text, "[%ld] %s", GetValFromY(y), timeLine.StringTime(x, when));
-        client->GUICLSetStatusText(1, text);
+        MoveStroke(drawCtrl, timeLine, x, y);
         return;
     case AUDIO_BEAT_LINE:
         ShowCursor(0, nullptr);
@@ -219,12 +202,7 @@ void CAudioWindow::SetHoverStatus(long x, long y)
 {
     char text[96], when[48];
     if (x < leftBand) {
-        const bool edge = x >= leftBand - 3 && y < kRulerBottom;
-        if (edge)
-            client->GUICLSetStatusText(0, "Resize band");
-        else
-            client->GUICLClearStatusText(0);
-        SetCursorType(edge ? CURSOR_RESIZE : CURSOR_ARROW);
+        HoverLeftBand(x >= leftBand - 3 && y < kRulerBottom);
         return;
     }
     long cursor = tabNativeCursor[std::clamp(client->tool, 0L, 3L)];
@@ -277,21 +255,11 @@ void CAudioWindow::OnLButtonUp(long x, long y, int flag1, int)
             ShiftWave(frame.left - scrollPosX);
             break;
         case AUDIO_TIME_SELECTION:
-            ReleaseRuler(timeLine.GridTime(GetTimeFromX(frame.left - scrollPosX)),
-                         timeLine.GridTime(GetTimeFromX(frame.right - scrollPosX)), flag1,
-                         static_cast<long>(track->GetID()));
+            ReleaseSpan(timeLine, flag1, static_cast<long>(track->GetID()));
             break;
-        case AUDIO_BAND: {
-            long from, to, low, high;
-            FrameRange(from, to, low, high);
-            if (track->SelectByRange(edit, from, to, low, high, flag1)) {
-                if (liason)
-                    liason->CallUpdateTrack(track, UPDATE_TRACK_WINDOWS);
-                else
-                    Update(nullptr, 0);
-            }
+        case AUDIO_BAND:
+            SelectInFrame(track, edit, flag1);
             break;
-        }
         case AUDIO_ERASE:
             DeleteInFrame();
             break;

@@ -41,20 +41,12 @@ long CChordsWindow::ShiftedRoot(long value, long shift) const
 
 void CChordsWindow::EndGesture()
 {
-    if (dragState == 0)
-        return;
-    ShowCursor(0, nullptr);
-    if (dragState == CHORDS_DRAW_LANE)
+    const long state = DropGesture();
+    if (state == CHORDS_DRAW_LANE)
         tool.DrawToolStop();
-    if (dragState == CHORDS_ERASE)
+    if (state == CHORDS_ERASE)
         EndErase();
-    const bool band = dragState == CHORDS_BAND_RESIZE;
-    dragState = 0;
     dragged.ResetContent();
-    if (client)
-        client->GUICLSetCapture(0);
-    if (band)
-        Update(nullptr, 0);
 }
 
 void CChordsWindow::OnLButtonDown(long x, long y, int flag1, int)
@@ -65,10 +57,8 @@ void CChordsWindow::OnLButtonDown(long x, long y, int flag1, int)
     dragX = x;
     dragY = y;
     if (x >= leftBand - 3 && x < leftBand) {
-        dragState = CHORDS_BAND_RESIZE;
         client->GUICLSetStatusText(0, "Resize band");
-        client->GUICLSetCapture(1);
-        Update(nullptr, 0);
+        StartBandResize();
         return;
     }
     if (x < leftBand || rows.GetNumb() == 0)
@@ -495,8 +485,7 @@ void CChordsWindow::SetHoverStatus(long x, long y)
 {
     char text[96], when[48], name[16];
     if (x >= leftBand - 3 && x < leftBand) {
-        client->GUICLSetStatusText(0, "Resize band");
-        SetCursorType(CURSOR_RESIZE);
+        HoverLeftBand(1);
         return;
     }
     const long cell = x >= leftBand ? InCell(x, y) : CELL_OUTSIDE;

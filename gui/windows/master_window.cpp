@@ -216,17 +216,8 @@ void CMasterWindow::ShowCursor(int, CGUIContext *)
 
 void CMasterWindow::EndGesture()
 {
-    if (dragState == 0)
-        return;
-    ShowCursor(0, nullptr);
-    if (dragState == MASTER_DRAW_TEMPO)
+    if (DropGesture() == MASTER_DRAW_TEMPO)
         tool.DrawToolStop();
-    const bool band = dragState == MASTER_BAND_RESIZE;
-    dragState = 0;
-    if (client)
-        client->GUICLSetCapture(0);
-    if (band)
-        Update(nullptr, 0);
 }
 
 void CMasterWindow::OnLButtonDown(long x, long y, int flag1, int)
@@ -237,9 +228,7 @@ void CMasterWindow::OnLButtonDown(long x, long y, int flag1, int)
     dragX = x;
     dragY = y;
     if (x >= leftBand - 3 && x < leftBand) {
-        dragState = MASTER_BAND_RESIZE;
-        client->GUICLSetCapture(1);
-        Update(nullptr, 0);
+        StartBandResize();
         return;
     }
     if (x < leftBand)
@@ -301,8 +290,7 @@ void CMasterWindow::OnMouseMove(long x, long y, int, int)
 void CMasterWindow::SetHoverStatus(long x, long y)
 {
     if (x >= leftBand - 3 && x < leftBand) {
-        client->GUICLSetStatusText(0, "Resize band");
-        SetCursorType(CURSOR_RESIZE);
+        HoverLeftBand(1);
         return;
     }
     client->GUICLSetStatusText(0, y < kRulerBottom ? "Set Song Pointer" : "");
@@ -332,12 +320,9 @@ void CMasterWindow::OnLButtonUp(long x, long y, int flag1, int)
     }
     EndGesture();
     switch (state) {
-    case MASTER_TIME_SELECTION: {
-        const long t0 = timeLine.GridTime(GetTimeFromX(frame.left - scrollPosX));
-        const long t1 = timeLine.GridTime(GetTimeFromX(frame.right - scrollPosX));
-        ReleaseRuler(t0, t1, flag1, 0);
+    case MASTER_TIME_SELECTION:
+        ReleaseSpan(timeLine, flag1, 0);
         break;
-    }
     case MASTER_SELECT_TEMPO: {
         long from, to, low, high;
         FrameRange(from, to, low, high);

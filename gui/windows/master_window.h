@@ -22,7 +22,7 @@ enum : long {
     MASTER_DRAW_TEMPO = 3,
     MASTER_ERASE_TEMPO = 4,
     MASTER_ERASE_SIGNATURES = 5,
-    MASTER_BAND_RESIZE = 1000,
+    MASTER_BAND_RESIZE = GESTURE_BAND_RESIZE,
 };
 
 // Requests of the master window: a key signature index, or a time

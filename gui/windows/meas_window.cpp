@@ -343,19 +343,9 @@ void CMeasWindow::ShowCursor(int, CGUIContext *)
         ShowFrame();
 }
 
-void CMeasWindow::EndGesture()
-{
-    if (dragState == kGestureNone)
-        return;
-    ShowCursor(0, nullptr);
-    dragState = kGestureNone;
-    if (client)
-        client->GUICLSetCapture(0);
-}
-
 void CMeasWindow::OnLButtonDown(long x, long y, int flag1, int)
 {
-    EndGesture();
+    DropGesture();
     if (!song)
         return;
     const long time = timeLine.GridTime(GetTimeFromX(x));
@@ -406,7 +396,7 @@ void CMeasWindow::OnLButtonUp(long, long, int flag1, int)
         return;
     const long gesture = dragState;
     QUAD band = frame;
-    EndGesture();
+    DropGesture();
     band.Normalize();
     const long from = timeLine.GridTime(GetTimeFromX(band.left - scrollPosX));
     const long to = timeLine.GridTime(GetTimeFromX(band.right - scrollPosX));
@@ -464,7 +454,7 @@ void CMeasWindow::SelectTrack(long first, long last, int hasTimeSelection)
 
 void CMeasWindow::OnLButtonDblClk(long, long y, int, int)
 {
-    EndGesture();
+    DropGesture();
     const long row = GetRow(y);
     if (row >= 1 && song && song->GetTrack(row) && client)
         client->GUICLRequest(1, row, 0);

@@ -75,7 +75,6 @@ private:
     void DrawMelodyPreview(CGUIContext *ctx, CTrack *track, long first, long top, long to);
     void DrawNotesPreview(CGUIContext *ctx, CTrack *track, long first, long top, long to);
     void DrawAudioPreview(CGUIContext *ctx, CTrackAudio *track, long top, long from, long to);
-    void EndGesture();
     void SetStatus(long x, long y);
 };
 

@@ -27,7 +27,7 @@ enum : long {
     MELTEXT_PITCH = 6,
     MELTEXT_ERASE = 8,
     MELTEXT_ERASE_CHORDS = 9,
-    MELTEXT_BAND_RESIZE = 1000,
+    MELTEXT_BAND_RESIZE = GESTURE_BAND_RESIZE,
 };
 
 class PANNIKEL_API CMelTextWindow : public CAbstWindow {

@@ -53,18 +53,9 @@ long CMelTextWindow::InMelodyNote(long time, long pitch, EVENT *&event)
 
 void CMelTextWindow::EndGesture()
 {
-    if (dragState == 0)
-        return;
-    const long state = dragState;
-    ShowCursor(0, nullptr);
-    dragState = 0;
-    if (state == MELTEXT_ERASE)
+    if (DropGesture() == MELTEXT_ERASE)
         EndErase();
     dragged.ResetContent();
-    if (client)
-        client->GUICLSetCapture(0);
-    if (state == MELTEXT_BAND_RESIZE)
-        Update(nullptr, 0);
 }
 
 void CMelTextWindow::OnLButtonDown(long x, long y, int flag1, int)
@@ -76,11 +67,8 @@ void CMelTextWindow::OnLButtonDown(long x, long y, int flag1, int)
     dragY = y;
     const long lyricsTop = height - kLyricStrip;
     if (x < leftBand) {
-        if (x >= leftBand - 3 && (y < kStripsTop || y >= lyricsTop)) {
-            dragState = MELTEXT_BAND_RESIZE;
-            client->GUICLSetCapture(1);
-            Update(nullptr, 0);
-        }
+        if (x >= leftBand - 3 && (y < kStripsTop || y >= lyricsTop))
+            StartBandResize();
         return;
     }
     const long right = width - rightMargin;
@@ -431,12 +419,7 @@ void CMelTextWindow::SetHoverStatus(long x, long y)
     const long lyricsTop = height - kLyricStrip;
     const long tool = client->tool;
     if (x < leftBand) {
-        const bool edge = x >= leftBand - 3 && (y < kStripsTop || y >= lyricsTop);
-        if (edge)
-            client->GUICLSetStatusText(0, "Resize band");
-        else
-            client->GUICLClearStatusText(0);
-        SetCursorType(edge ? CURSOR_RESIZE : CURSOR_ARROW);
+        HoverLeftBand(x >= leftBand - 3 && (y < kStripsTop || y >= lyricsTop));
         return;
     }
     long cursor = tabNativeCursor[std::clamp(tool, 0L, 3L)];
@@ -485,21 +468,11 @@ void CMelTextWindow::OnLButtonUp(long x, long y, int flag1, int)
         dragState = 0;
         switch (state) {
         case MELTEXT_TIME_SELECTION:
-            ReleaseRuler(timeLine.GridTime(GetTimeFromX(frame.left - scrollPosX)),
-                         timeLine.GridTime(GetTimeFromX(frame.right - scrollPosX)), flag1,
-                         static_cast<long>(track->GetID()));
+            ReleaseSpan(timeLine, flag1, static_cast<long>(track->GetID()));
             break;
-        case MELTEXT_BAND: {
-            long from, to, low, high;
-            FrameRange(from, to, low, high);
-            if (track->SelectByRange(LANE_MELODY, from, to, low, high, flag1)) {
-                if (liason)
-                    liason->CallUpdateTrack(track, UPDATE_TRACK_WINDOWS);
-                else
-                    Update(nullptr, 0);
-            }
+        case MELTEXT_BAND:
+            SelectInFrame(track, LANE_MELODY, flag1);
             break;
-        }
         case MELTEXT_ERASE_CHORDS:
             DeleteChords();
             break;

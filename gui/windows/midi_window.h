@@ -30,7 +30,7 @@ enum : long {
     MIDI_NOTE_END = 6,
     MIDI_NEW_NOTE = 7,
     MIDI_ERASE = 8,
-    MIDI_BAND_RESIZE = 1000,
+    MIDI_BAND_RESIZE = GESTURE_BAND_RESIZE,
 };
 
 class PANNIKEL_API CMIDIWindow : public CAbstWindow {
@@ -113,7 +113,6 @@ private:
     void ShowDragged();
     void DrawWithTool();
     void DeleteInFrame();
-    void SelectInFrame(int flag1);
     // A change of the track is done: its extent, the song and the other
     // windows follow.
     void TrackChanged();

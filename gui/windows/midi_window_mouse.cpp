@@ -78,11 +78,7 @@ void CMIDIWindow::TrackChanged()
 
 void CMIDIWindow::EndGesture()
 {
-    if (dragState == 0)
-        return;
-    const long state = dragState;
-    ShowCursor(0, nullptr);
-    dragState = 0;
+    const long state = DropGesture();
     if (state == MIDI_DRAW)
         drawCtrl.DrawToolStop();
     if (state == MIDI_ERASE && erase.Pending()) {
@@ -91,10 +87,6 @@ void CMIDIWindow::EndGesture()
         dragState = 0;
     }
     dragQuads.ResetContent();
-    if (client)
-        client->GUICLSetCapture(0);
-    if (state == MIDI_BAND_RESIZE)
-        Update(nullptr, 0);
 }
 
 void CMIDIWindow::OnLButtonDown(long x, long y, int flag1, int flag2)
@@ -229,20 +221,14 @@ void CMIDIWindow::OnMouseMove(long x, long y, int, int)
     if (!song || !track || !client)
         return;
     const QUAD data = DataQuad();
-    char text[160], when[48];
+    char text[160];
     switch (dragState) {
     case MIDI_BAND_RESIZE:
         DragLeftBand(gradients, x, &wMIDILeftBand);
         return;
-    case MIDI_DRAW: {
-        BoundMouseInQuad(x, y);
-        x = std::clamp(x, data.left, data.right - 1);
-        y = std::clamp(y, data.top, data.bottom - 1);
-        drawCtrl.DrawToolMove(x, y);
-        std::snprintf(text, sizeof text, "[%ld] %s", GetValFromY(y), timeLine.StringTime(x, when));
-        client->GUICLSetStatusText(1, text);
+    case MIDI_DRAW:
+        MoveStroke(drawCtrl, timeLine, x, y);
         return;
-    }
     case MIDI_NOTE_START:
     case MIDI_NOTE_PITCH:
     case MIDI_NOTE_END:
@@ -347,15 +333,13 @@ void CMIDIWindow::OnLButtonUp(long x, long y, int flag1, int flag2)
     case MIDI_TIME_SELECTION: {
         ShowCursor(0, nullptr);
         dragState = 0;
-        const long t0 = timeLine.GridTime(GetTimeFromX(frame.left - scrollPosX));
-        const long t1 = timeLine.GridTime(GetTimeFromX(frame.right - scrollPosX));
-        ReleaseRuler(t0, t1, flag1, static_cast<long>(track->GetID()));
+        ReleaseSpan(timeLine, flag1, static_cast<long>(track->GetID()));
         break;
     }
     case MIDI_BAND:
         ShowCursor(0, nullptr);
         dragState = 0;
-        SelectInFrame(flag1);
+        SelectInFrame(track, edit, flag1);
         break;
     case MIDI_ERASE:
         if (NoteMode()) {
@@ -429,18 +413,6 @@ void CMIDIWindow::EditNoteStop(long state, int flag1, int)
     track->Sort();
     step.Done();
     TrackChanged();
-}
-
-void CMIDIWindow::SelectInFrame(int flag1)
-{
-    long from, to, low, high;
-    FrameRange(from, to, low, high);
-    if (!track->SelectByRange(edit, from, to, low, high, flag1))
-        return;
-    if (liason)
-        liason->CallUpdateTrack(track, UPDATE_TRACK_WINDOWS);
-    else
-        Update(nullptr, 0);
 }
 
 void CMIDIWindow::DeleteInFrame()
@@ -544,13 +516,7 @@ void CMIDIWindow::SetHoverStatus(long x, long y)
 {
     char text[160], when[48], name[96];
     if (x < leftBand) {
-        if (x >= leftBand - 3 && y < kRulerBottom) {
-            client->GUICLSetStatusText(0, "Resize band");
-            SetCursorType(CURSOR_RESIZE);
-        } else {
-            client->GUICLClearStatusText(0);
-            SetCursorType(CURSOR_ARROW);
-        }
+        HoverLeftBand(x >= leftBand - 3 && y < kRulerBottom);
         return;
     }
     long cursor = tabNativeCursor[std::clamp(client->tool, 0L, 3L)];
