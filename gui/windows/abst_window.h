@@ -3,7 +3,8 @@
 // scroll, paint, mouse, keyboard and timer events to it, and carries out
 // what the editor asks through the client. The base keeps the binding, the
 // geometry, scrolling per axis, the horizontal zoom, the song-pointer
-// marker, pointer bounding and auto-scroll, and the double-buffered paint.
+// marker, pointer bounding and auto-scroll, the double-buffered paint, and
+// the rubber band of a gesture with the gesture steps the windows share.
 //
 // Times are song ticks; x and y are window pixels. The data area is
 // leftBand <= x < width - rightMargin, topBand <= y < height - bottomMargin.
