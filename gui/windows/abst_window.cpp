@@ -1,6 +1,9 @@
 #include "gui/windows/abst_window.h"
 
 #include "data/song.h"
+#include "data/track.h"
+#include "gui/windows/draw_ctrl.h"
+#include "gui/windows/time_line.h"
 #include "gui/draw/gui_context.h"
 #include "gui/draw/shared_objects.h"
 #include "gui/windows/gui_client.h"
@@ -13,6 +16,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <new>
 
 namespace Quorvane {
@@ -438,6 +442,113 @@ CGUIContext *CAbstWindow::DrawFrame(QUAD frame, QUAD clip, CGUIContext *ctx, int
     return nullptr;
 }
 
+long CAbstWindow::DropGesture()
+{
+    const long state = dragState;
+    if (state == 0)
+        return 0;
+    ShowCursor(0, nullptr);
+    dragState = 0;
+    if (client)
+        client->GUICLSetCapture(0);
+    if (state == GESTURE_BAND_RESIZE)
+        Update(nullptr, 0);
+    return state;
+}
+
+void CAbstWindow::StartFrame(long state, long x, long y, QUAD clip, int scrollsY)
+{
+    const long cx = x + scrollPosX;
+    const long cy = std::clamp(y, clip.top, clip.bottom - 1) + (scrollsY ? scrollPosY : 0);
+    StartFrameAt(state, QUAD(cx, cy, cx, cy), clip, scrollsY);
+}
+
+void CAbstWindow::StartSpan(long state, long x, QUAD clip)
+{
+    const long cx = x + scrollPosX;
+    StartFrameAt(state, QUAD(cx, clip.top, cx, clip.bottom - 1), clip, 0, 1);
+}
+
+void CAbstWindow::StartFrameAt(long state, QUAD start, QUAD clip, int scrollsY, int span)
+{
+    dragState = state;
+    frame = start;
+    frameClip = clip;
+    frameScrollsY = scrollsY;
+    frameSpan = span;
+    if (client)
+        client->GUICLSetCapture(1);
+    ShowCursor(1, nullptr);
+}
+
+long CAbstWindow::MoveFrame(long x, long y)
+{
+    ShowCursor(0, nullptr);
+    const long scrolled = ScrollFrame(frameClip, x, y, 1, frameScrollsY);
+    frame.right = std::clamp(x, frameClip.left, frameClip.right - 1) + scrollPosX;
+    if (!frameSpan)
+        frame.bottom = std::clamp(y, frameClip.top, frameClip.bottom - 1) + (frameScrollsY ? scrollPosY : 0);
+    ShowCursor(1, nullptr);
+    return scrolled;
+}
+
+QUAD CAbstWindow::FrameOnWindow() const
+{
+    QUAD q = frame;
+    q.OffsHorz(-scrollPosX);
+    if (frameScrollsY)
+        q.OffsVert(-scrollPosY);
+    return q;
+}
+
+void CAbstWindow::ShowFrame()
+{
+    DrawFrame(FrameOnWindow(), frameClip, nullptr, 1);
+}
+
+void CAbstWindow::FrameRange(long &from, long &to, long &low, long &high)
+{
+    QUAD q = FrameOnWindow();
+    q.Normalize();
+    from = GetTimeFromX(q.left);
+    to = GetTimeFromX(q.right + 1);
+    low = GetValFromY(q.bottom);
+    high = GetValFromY(q.top);
+}
+
+void CAbstWindow::SelectInFrame(CTrack *track, long lane, int flag1)
+{
+    long from, to, low, high;
+    FrameRange(from, to, low, high);
+    if (!track->SelectByRange(lane, from, to, low, high, flag1))
+        return;
+    if (liason)
+        liason->CallUpdateTrack(track, UPDATE_TRACK_WINDOWS);
+    else
+        Update(nullptr, 0);
+}
+
+void CAbstWindow::MoveStroke(DRAWCTRL &tool, CTimeLine &timeLine, long x, long y)
+{
+    const QUAD data = DataQuad();
+    BoundMouseInQuad(x, y);
+    x = std::clamp(x, data.left, data.right - 1);
+    y = std::clamp(y, data.top, data.bottom - 1);
+    tool.DrawToolMove(x, y);
+    char text[96], when[48];
+    std::snprintf(text, sizeof text, "[%ld] %s", GetValFromY(y), timeLine.StringTime(x, when));
+    if (client)
+        client->GUICLSetStatusText(1, text);
+}
+
+void CAbstWindow::ScrollDataArea(long axis, QUAD *quad) const
+{
+    if (axis == 0)
+        quad->left = leftBand;
+    else
+        quad->top = topBand;
+}
+
 void CAbstWindow::ZoomHorzTo(long z, long &shared)
 {
     const long oldZoom = std::max(zoom, 1L);
@@ -465,6 +576,25 @@ void CAbstWindow::DragLeftBand(CGUIGradient &gradients, long x, long *shared)
         *shared = wanted;
     OnSize(kTimeMax, kTimeMax);
     Update(nullptr, 0);
+}
+
+void CAbstWindow::StartBandResize()
+{
+    dragState = GESTURE_BAND_RESIZE;
+    if (client)
+        client->GUICLSetCapture(1);
+    Update(nullptr, 0);
+}
+
+void CAbstWindow::HoverLeftBand(int edge)
+{
+    if (!client)
+        return;
+    if (edge)
+        client->GUICLSetStatusText(0, "Resize band");
+    else
+        client->GUICLClearStatusText(0);
+    SetCursorType(edge ? CURSOR_RESIZE : CURSOR_ARROW);
 }
 
 void CAbstWindow::WheelScroll(long pixels, int vertical)
@@ -513,8 +643,10 @@ void CAbstWindow::PressRuler(long time, int flag1, long trackId)
         measures->SelectTrack(trackId, trackId, song->IsTimeSelection());
 }
 
-void CAbstWindow::ReleaseRuler(long time0, long time1, int flag1, long trackId)
+void CAbstWindow::ReleaseSpan(CTimeLine &timeLine, int flag1, long trackId)
 {
+    const long time0 = timeLine.GridTime(GetTimeFromX(frame.left - scrollPosX));
+    const long time1 = timeLine.GridTime(GetTimeFromX(frame.right - scrollPosX));
     int changed = 0;
     if (time0 != time1)
         changed = song->SetTimeSelection(std::min(time0, time1), std::max(time0, time1));

@@ -3,7 +3,8 @@
 // scroll, paint, mouse, keyboard and timer events to it, and carries out
 // what the editor asks through the client. The base keeps the binding, the
 // geometry, scrolling per axis, the horizontal zoom, the song-pointer
-// marker, pointer bounding and auto-scroll, and the double-buffered paint.
+// marker, pointer bounding and auto-scroll, the double-buffered paint, and
+// the rubber band of a gesture with the gesture steps the windows share.
 //
 // Times are song ticks; x and y are window pixels. The data area is
 // leftBand <= x < width - rightMargin, topBand <= y < height - bottomMargin.
@@ -19,10 +20,17 @@ class CLiason;
 class CGUIClient;
 class CGUIContext;
 class CGUIGradient;
+class CTimeLine;
+class CTrack;
+struct DRAWCTRL;
 
 // The largest tick: "to the end". Also the size OnSize takes to mean
 // "recompute the scroll ranges only".
 constexpr long kTimeMax = 0x7fffffff;
+
+// The gesture state of a left band being resized, in every window that has
+// one.
+enum : long { GESTURE_BAND_RESIZE = 1000 };
 
 class PANNIKEL_API CAbstWindow {
 public:
@@ -149,6 +157,13 @@ public:
     int songPtrOnWindow = 0;
     // Set while Draw paints.
     int painting = 0;
+    // The rubber band of the gesture under way: x in content pixels, y in
+    // content pixels when frameScrollsY, else the window's. Its moving
+    // corner stays inside frameClip (window pixels); of a span only x moves.
+    QUAD frame{0, 0, 0, 0};
+    QUAD frameClip{0, 0, 0, 0};
+    int frameScrollsY = 0;
+    int frameSpan = 0;
 
 protected:
     // Auto-scroll while a gesture drags outside frame: scrolls by the
@@ -165,6 +180,39 @@ protected:
     // is taken from the client; with done 0 it is returned still prepared
     // for the next call, else given back (result null).
     CGUIContext *DrawFrame(QUAD frame, QUAD clip, CGUIContext *ctx, int done);
+    // The gesture under way ends: its cursor is taken away, the state
+    // cleared and the mouse let go; a band resize repaints the window. The
+    // state it was, 0 for none.
+    long DropGesture();
+    // Starts the gesture state with a rubber band at the pointer, its y
+    // kept inside clip: the mouse is captured and the cursor shown (the
+    // window's ShowCursor draws the band with ShowFrame). With scrollsY the
+    // band follows the view's vertical scroll.
+    void StartFrame(long state, long x, long y, QUAD clip, int scrollsY = 0);
+    // The same for a span over clip's rows at x (the time ruler's, a beat
+    // line).
+    void StartSpan(long state, long x, QUAD clip);
+    // The same for a band that starts as a rectangle in content pixels.
+    void StartFrameAt(long state, QUAD start, QUAD clip, int scrollsY, int span = 0);
+    // The band's moving corner follows the pointer, the cursor taken away
+    // and shown again, scrolling the view past the clip's edges (vertically
+    // only when the band follows that scroll); what ScrollFrame returns.
+    long MoveFrame(long x, long y);
+    QUAD FrameOnWindow() const;
+    // Draws the band, or takes it away when drawn already (inverted).
+    void ShowFrame();
+    // The band's ticks (from its left column to past its right one) and
+    // values (at its bottom and top rows).
+    void FrameRange(long &from, long &to, long &low, long &high);
+    // The track's events of the lane inside the band are selected (added to
+    // the selection with flag1); the track's windows show the change.
+    void SelectInFrame(CTrack *track, long lane, int flag1);
+    // The controller drawing tool's stroke follows the pointer inside the
+    // data area; the status shows the value and the time there.
+    void MoveStroke(DRAWCTRL &tool, CTimeLine &timeLine, long x, long y);
+    // Scrolling moves the data area only: the left band and the top band
+    // stay.
+    void ScrollDataArea(long axis, QUAD *quad) const;
     // The zoom change of SetZoomHorz; the new zoom at 960 ticks per quarter
     // goes to shared.
     void ZoomHorzTo(long zoom, long &shared);
@@ -172,6 +220,12 @@ protected:
     // width: the window is laid out and repainted, and the width kept in
     // shared when given, for the next window of the kind.
     void DragLeftBand(CGUIGradient &gradients, long x, long *shared = nullptr);
+    // A press on the left band's edge: the band is being resized, the mouse
+    // captured and the window repainted.
+    void StartBandResize();
+    // The pointer over the left band: on its edge the status and cursor
+    // offer the resize, elsewhere they offer nothing.
+    void HoverLeftBand(int edge);
     // A wheel turn that moves the view by pixels along y (vertical) or x;
     // the client hears of it. Nothing for 0.
     void WheelScroll(long pixels, int vertical);
@@ -189,10 +243,10 @@ protected:
     // flag1 the time selection is cleared, and the measures window selects
     // the track.
     void PressRuler(long time, int flag1, long trackId);
-    // A ruler span released: the span between the two ticks becomes the
-    // time selection; equal ticks clear it with flag1. The measures window
-    // selects the track.
-    void ReleaseRuler(long time0, long time1, int flag1, long trackId);
+    // The band's span on the ruler released: the span between its ends,
+    // snapped to the grid, becomes the time selection; equal ends clear it
+    // with flag1. The measures window selects the track.
+    void ReleaseSpan(CTimeLine &timeLine, int flag1, long trackId);
     // The data area.
     QUAD DataQuad() const { return QUAD(leftBand, topBand, width - rightMargin, height - bottomMargin); }
     using SongPtrShapeFn = int (*)(CAbstWindow *window, long time, SongPtrShape &shape);

@@ -122,10 +122,7 @@ void CAudioWindow::Resize()
 
 void CAudioWindow::ModifyScrollQuad(long axis, QUAD *quad)
 {
-    if (axis == 0)
-        quad->left = leftBand;
-    else
-        quad->top = kRulerBottom;
+    ScrollDataArea(axis, quad);
 }
 
 // --- samples, ticks and pixels

@@ -31,7 +31,7 @@ enum : long {
     AUDIO_ERASE = 8,
     AUDIO_BEAT_LINE = 10,
     AUDIO_WAVE_SHIFT = 11,
-    AUDIO_BAND_RESIZE = 1000,
+    AUDIO_BAND_RESIZE = GESTURE_BAND_RESIZE,
 };
 
 class PANNIKEL_API CAudioWindow : public CAbstWindow {
@@ -82,8 +82,6 @@ public:
     DRAWCTRL drawCtrl;
     CTrackAudio *track = nullptr;
     long edit = AUDIO_SYNCHRO;
-    // The line or band in content coordinates.
-    QUAD frame{0, 0, 0, 0};
     QUAD bounds{0, 0, 0, 0};
     long beatStart = 0;
     long beatLength = 0;
@@ -105,15 +103,12 @@ private:
     void DrawWave(CGUIContext *ctx);
     void DrawChannel(CGUIContext *ctx, const float *block, long columns, long first, long channel);
     void EndGesture();
-    void StartFrame(long state, long x, long y, QUAD clip);
-    void FrameRange(long &from, long &to, long &low, long &high);
     void DrawWithTool();
     void DeleteInFrame();
     void ChangeTempo();
     void ShiftWave(long x);
     void TrackChanged();
     void SetHoverStatus(long x, long y);
-    QUAD frameClip{0, 0, 0, 0};
 };
 
 } // namespace Quorvane

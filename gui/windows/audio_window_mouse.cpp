@@ -99,30 +99,10 @@ int CAudioWindow::PrepareShift(long)
 
 void CAudioWindow::EndGesture()
 {
-    if (dragState == 0)
-        return;
-    const long state = dragState;
-    ShowCursor(0, nullptr);
-    dragState = 0;
-    if (state == AUDIO_DRAW)
+    if (DropGesture() == AUDIO_DRAW)
         drawCtrl.DrawToolStop();
     std::free(beatText);
     beatText = nullptr;
-    if (client)
-        client->GUICLSetCapture(0);
-    if (state == AUDIO_BAND_RESIZE)
-        Update(nullptr, 0);
-}
-
-void CAudioWindow::StartFrame(long state, long x, long y, QUAD clip)
-{
-    dragState = state;
-    frameClip = clip;
-    const long cx = x + scrollPosX;
-    const long cy = std::clamp(y, clip.top, clip.bottom - 1);
-    frame = QUAD(cx, cy, cx, cy);
-    client->GUICLSetCapture(1);
-    ShowCursor(1, nullptr);
 }
 
 void CAudioWindow::OnLButtonDown(long x, long y, int flag1, int)
@@ -133,11 +113,8 @@ void CAudioWindow::OnLButtonDown(long x, long y, int flag1, int)
     dragX = x;
     dragY = y;
     if (x < leftBand) {
-        if (x >= leftBand - 3 && y < kRulerBottom) {
-            dragState = AUDIO_BAND_RESIZE;
-            client->GUICLSetCapture(1);
-            Update(nullptr, 0);
-        }
+        if (x >= leftBand - 3 && y < kRulerBottom)
+            StartBandResize();
         return;
     }
     const QUAD data = DataQuad();
@@ -146,8 +123,7 @@ void CAudioWindow::OnLButtonDown(long x, long y, int flag1, int)
     if (y < kRulerBottom) {
         const long time = timeLine.GridTime(GetTimeFromX(x));
         PressRuler(time, flag1, static_cast<long>(track->GetID()));
-        StartFrame(AUDIO_TIME_SELECTION, GetXFromTime(time), 0, QUAD(leftBand, 0, data.right, kRulerBottom));
-        frame.bottom = kRulerBottom - 1;
+        StartSpan(AUDIO_TIME_SELECTION, GetXFromTime(time), QUAD(leftBand, 0, data.right, kRulerBottom));
         return;
     }
     if (!ValueMode()) {
@@ -155,18 +131,13 @@ void CAudioWindow::OnLButtonDown(long x, long y, int flag1, int)
         const long on = IsCursorOnBeat(x, time);
         char offset[32], text[40];
         if (on == 1 && PrepareSyncro(time)) {
-            dragState = AUDIO_BEAT_LINE;
             client->GUICLSetStatusText(1, beatText);
+            StartSpan(AUDIO_BEAT_LINE, x, data);
         } else if (on == 2 && PrepareShift(time)) {
-            dragState = AUDIO_WAVE_SHIFT;
             std::snprintf(text, sizeof text, " %s", StringShift(track->startOffset, offset));
             client->GUICLSetStatusText(1, text);
-        } else {
-            return;
+            StartSpan(AUDIO_WAVE_SHIFT, x, data);
         }
-        frame = QUAD(x + scrollPosX, kRulerBottom, x + scrollPosX, height - 1);
-        client->GUICLSetCapture(1);
-        ShowCursor(1, nullptr);
         return;
     }
     switch (client->tool) {
@@ -192,18 +163,13 @@ void CAudioWindow::OnMouseMove(long x, long y, int, int)
     if (!song || !track || !client)
         return;
     const QUAD data = DataQuad();
-    char text[96], when[48];
+    char text[96];
     switch (dragState) {
     case AUDIO_BAND_RESIZE:
         DragLeftBand(gradients, x, &wAudioLeftBand);
         return;
     case AUDIO_DRAW:
-        BoundMouseInQuad(x, y);
-        x = std::clamp(x, data.left, data.right - 1);
-        y = std::clamp(y, data.top, data.bottom - 1);
-        drawCtrl.DrawToolMove(x, y);
-        std::snprintf(text, sizeof text, "[%ld] %s", GetValFromY(y), timeLine.StringTime(x, when));
-        client->GUICLSetStatusText(1, text);
+        MoveStroke(drawCtrl, timeLine, x, y);
         return;
     case AUDIO_BEAT_LINE:
         ShowCursor(0, nullptr);
@@ -224,12 +190,7 @@ void CAudioWindow::OnMouseMove(long x, long y, int, int)
     case AUDIO_TIME_SELECTION:
     case AUDIO_BAND:
     case AUDIO_ERASE:
-        ShowCursor(0, nullptr);
-        ScrollFrame(frameClip, x, y, 1, 0);
-        frame.right = std::clamp(x, frameClip.left, frameClip.right - 1) + scrollPosX;
-        if (dragState != AUDIO_TIME_SELECTION)
-            frame.bottom = std::clamp(y, frameClip.top, frameClip.bottom - 1);
-        ShowCursor(1, nullptr);
+        MoveFrame(x, y);
         return;
     default:
         SetHoverStatus(x, y);
@@ -241,12 +202,7 @@ void CAudioWindow::SetHoverStatus(long x, long y)
 {
     char text[96], when[48];
     if (x < leftBand) {
-        const bool edge = x >= leftBand - 3 && y < kRulerBottom;
-        if (edge)
-            client->GUICLSetStatusText(0, "Resize band");
-        else
-            client->GUICLClearStatusText(0);
-        SetCursorType(edge ? CURSOR_RESIZE : CURSOR_ARROW);
+        HoverLeftBand(x >= leftBand - 3 && y < kRulerBottom);
         return;
     }
     long cursor = tabNativeCursor[std::clamp(client->tool, 0L, 3L)];
@@ -299,21 +255,11 @@ void CAudioWindow::OnLButtonUp(long x, long y, int flag1, int)
             ShiftWave(frame.left - scrollPosX);
             break;
         case AUDIO_TIME_SELECTION:
-            ReleaseRuler(timeLine.GridTime(GetTimeFromX(frame.left - scrollPosX)),
-                         timeLine.GridTime(GetTimeFromX(frame.right - scrollPosX)), flag1,
-                         static_cast<long>(track->GetID()));
+            ReleaseSpan(timeLine, flag1, static_cast<long>(track->GetID()));
             break;
-        case AUDIO_BAND: {
-            long from, to, low, high;
-            FrameRange(from, to, low, high);
-            if (track->SelectByRange(edit, from, to, low, high, flag1)) {
-                if (liason)
-                    liason->CallUpdateTrack(track, UPDATE_TRACK_WINDOWS);
-                else
-                    Update(nullptr, 0);
-            }
+        case AUDIO_BAND:
+            SelectInFrame(track, edit, flag1);
             break;
-        }
         case AUDIO_ERASE:
             DeleteInFrame();
             break;
@@ -387,16 +333,6 @@ void CAudioWindow::TrackChanged()
         Update(nullptr, 0);
 }
 
-void CAudioWindow::FrameRange(long &from, long &to, long &low, long &high)
-{
-    QUAD q = frame;
-    q.Normalize();
-    from = GetTimeFromX(q.left - scrollPosX);
-    to = GetTimeFromX(q.right - scrollPosX + 1);
-    low = GetValFromY(q.bottom);
-    high = GetValFromY(q.top);
-}
-
 void CAudioWindow::DrawWithTool()
 {
     long from = 0, to = 0;
@@ -441,20 +377,16 @@ void CAudioWindow::DeleteInFrame()
 
 void CAudioWindow::ShowCursor(int, CGUIContext *)
 {
-    QUAD q = frame;
-    q.OffsHorz(-scrollPosX);
     switch (dragState) {
-    case AUDIO_TIME_SELECTION:
-    case AUDIO_BAND:
-        DrawFrame(q, frameClip, nullptr, 1);
-        break;
     case AUDIO_ERASE:
         if (ValueMode())
-            DrawFrame(q, frameClip, nullptr, 1);
+            ShowFrame();
         break;
+    case AUDIO_TIME_SELECTION:
+    case AUDIO_BAND:
     case AUDIO_BEAT_LINE:
     case AUDIO_WAVE_SHIFT:
-        DrawFrame(QUAD(q.left, kRulerBottom, q.left, height - 1), DataQuad(), nullptr, 1);
+        ShowFrame();
         break;
     default:
         break;

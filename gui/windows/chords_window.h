@@ -29,7 +29,7 @@ enum : long {
     CHORDS_ERASE_BAND = 8,
     CHORDS_ERASE = 9,
     CHORDS_ERASE_LANE = 10,
-    CHORDS_BAND_RESIZE = 1000,
+    CHORDS_BAND_RESIZE = GESTURE_BAND_RESIZE,
     CHORDS_PAST_THE_BARS = 2000,
 };
 
@@ -115,7 +115,6 @@ public:
     long lastCell = 0;
     long moveDelta = 0;
     long strokeRow = -1;
-    QUAD band{0, 0, 0, 0};
     EraseStroke erase;
 
 private:

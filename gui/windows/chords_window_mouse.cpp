@@ -41,20 +41,12 @@ long CChordsWindow::ShiftedRoot(long value, long shift) const
 
 void CChordsWindow::EndGesture()
 {
-    if (dragState == 0)
-        return;
-    ShowCursor(0, nullptr);
-    if (dragState == CHORDS_DRAW_LANE)
+    const long state = DropGesture();
+    if (state == CHORDS_DRAW_LANE)
         tool.DrawToolStop();
-    if (dragState == CHORDS_ERASE)
+    if (state == CHORDS_ERASE)
         EndErase();
-    const bool band = dragState == CHORDS_BAND_RESIZE;
-    dragState = 0;
     dragged.ResetContent();
-    if (client)
-        client->GUICLSetCapture(0);
-    if (band)
-        Update(nullptr, 0);
 }
 
 void CChordsWindow::OnLButtonDown(long x, long y, int flag1, int)
@@ -65,10 +57,8 @@ void CChordsWindow::OnLButtonDown(long x, long y, int flag1, int)
     dragX = x;
     dragY = y;
     if (x >= leftBand - 3 && x < leftBand) {
-        dragState = CHORDS_BAND_RESIZE;
         client->GUICLSetStatusText(0, "Resize band");
-        client->GUICLSetCapture(1);
-        Update(nullptr, 0);
+        StartBandResize();
         return;
     }
     if (x < leftBand || rows.GetNumb() == 0)
@@ -77,7 +67,6 @@ void CChordsWindow::OnLButtonDown(long x, long y, int flag1, int)
     currentRow = std::clamp(RowOf(y), 0L, rows.GetNumb() - 1);
     pressCell = lastCell = cell;
     pressTime = lastTime = GetTimeFromXY(x, y);
-    band = QUAD(x + scrollPosX, y + scrollPosY, x + scrollPosX, y + scrollPosY);
     const long tool = client->tool;
     if (cell == CELL_OUTSIDE && tool != TOOL_SELECT && RowOf(y) < rows.GetNumb()) {
         dragState = CHORDS_PAST_THE_BARS;
@@ -92,10 +81,11 @@ void CChordsWindow::OnLButtonDown(long x, long y, int flag1, int)
         StartTimeSelection(x, y, flag1);
         return;
     }
+    const QUAD clip(leftBand, 0, width, height);
     if (cell == CELL_NAMES) {
-        dragState = tool == TOOL_SELECT ? CHORDS_BAND_CHORDS : CHORDS_ERASE_BAND;
+        StartFrame(tool == TOOL_SELECT ? CHORDS_BAND_CHORDS : CHORDS_ERASE_BAND, x, y, clip, 1);
     } else if (tool == TOOL_SELECT) {
-        dragState = CHORDS_BAND_CELLS;
+        StartFrame(CHORDS_BAND_CELLS, x, y, clip, 1);
     } else if (tool == TOOL_DRAW && edit == LANE_CHORD) {
         EditNoteStart(x, y, cell);
         return;
@@ -104,6 +94,8 @@ void CChordsWindow::OnLButtonDown(long x, long y, int flag1, int)
             return;
         strokeRow = currentRow;
         dragState = CHORDS_DRAW_LANE;
+        client->GUICLSetCapture(1);
+        ShowCursor(1, nullptr);
     } else if (edit == LANE_CHORD) {
         dragState = CHORDS_ERASE;
         erase.Begin(song, "Delete Chord(s)", static_cast<long>(track->GetID()));
@@ -111,10 +103,8 @@ void CChordsWindow::OnLButtonDown(long x, long y, int flag1, int)
         DeleteNote(x, y);
         return;
     } else {
-        dragState = CHORDS_ERASE_LANE;
+        StartFrame(CHORDS_ERASE_LANE, x, y, clip, 1);
     }
-    client->GUICLSetCapture(1);
-    ShowCursor(1, nullptr);
 }
 
 void CChordsWindow::StartTimeSelection(long x, long y, int flag1)
@@ -332,23 +322,23 @@ void CChordsWindow::EndErase()
 
 void CChordsWindow::SelectInBand(int flag1)
 {
-    QUAD q = band;
-    const long t0 = GetTimeFromXY(q.left - scrollPosX, q.top - scrollPosY);
-    const long t1 = GetTimeFromXY(q.right - scrollPosX, q.bottom - scrollPosY);
+    const QUAD q = FrameOnWindow();
+    const long t0 = GetTimeFromXY(q.left, q.top);
+    const long t1 = GetTimeFromXY(q.right, q.bottom);
     const long from = std::min(t0, t1), to = std::max(t0, t1);
     int changed;
     if (dragState == CHORDS_BAND_CHORDS || edit == LANE_CHORD) {
         long low = -2, high = 12;
         if (dragState == CHORDS_BAND_CELLS) {
-            const long c0 = InCell(q.left - scrollPosX, q.top - scrollPosY);
-            const long c1 = InCell(q.right - scrollPosX, q.bottom - scrollPosY);
+            const long c0 = InCell(q.left, q.top);
+            const long c1 = InCell(q.right, q.bottom);
             low = std::clamp(std::min(c0, c1), 0L, 11L);
             high = std::clamp(std::max(c0, c1), 0L, 11L);
         }
         changed = track->SelectByRange(LANE_CHORD_ROOT, from, to, low, high, flag1);
     } else {
-        long v0 = InCell(q.left - scrollPosX, q.top - scrollPosY);
-        long v1 = InCell(q.right - scrollPosX, q.bottom - scrollPosY);
+        long v0 = InCell(q.left, q.top);
+        long v1 = InCell(q.right, q.bottom);
         if (edit == LANE_WHEEL) {
             v0 -= 8192;
             v1 -= 8192;
@@ -363,14 +353,14 @@ void CChordsWindow::SelectInBand(int flag1)
 
 void CChordsWindow::DeleteInBand(long lane, const char *caption)
 {
-    const QUAD q = band;
-    const long t0 = GetTimeFromXY(q.left - scrollPosX, q.top - scrollPosY);
-    const long t1 = GetTimeFromXY(q.right - scrollPosX, q.bottom - scrollPosY);
+    const QUAD q = FrameOnWindow();
+    const long t0 = GetTimeFromXY(q.left, q.top);
+    const long t1 = GetTimeFromXY(q.right, q.bottom);
     const long from = std::min(t0, t1), to = std::max(t0, t1);
     long low = LONG_MIN, high = LONG_MAX;
     if (lane != LANE_CHORD) {
-        long v0 = InCell(q.left - scrollPosX, q.top - scrollPosY);
-        long v1 = InCell(q.right - scrollPosX, q.bottom - scrollPosY);
+        long v0 = InCell(q.left, q.top);
+        long v1 = InCell(q.right, q.bottom);
         if (lane == LANE_WHEEL) {
             v0 -= 8192;
             v1 -= 8192;
@@ -412,18 +402,13 @@ void CChordsWindow::DrawLaneStroke()
 
 void CChordsWindow::ShowCursor(int, CGUIContext *)
 {
-    const QUAD clip(leftBand, 0, width, height);
     switch (dragState) {
     case CHORDS_BAND_CHORDS:
     case CHORDS_BAND_CELLS:
     case CHORDS_ERASE_BAND:
-    case CHORDS_ERASE_LANE: {
-        QUAD q = band;
-        q.OffsHorz(-scrollPosX);
-        q.OffsVert(-scrollPosY);
-        DrawFrame(q, clip, nullptr, 1);
+    case CHORDS_ERASE_LANE:
+        ShowFrame();
         break;
-    }
     case CHORDS_NEW_CHORD:
     case CHORDS_MOVE:
     case CHORDS_TRANSPOSE:
@@ -473,11 +458,7 @@ void CChordsWindow::OnMouseMove(long x, long y, int, int)
     case CHORDS_BAND_CELLS:
     case CHORDS_ERASE_BAND:
     case CHORDS_ERASE_LANE:
-        ShowCursor(0, nullptr);
-        ScrollFrame(QUAD(leftBand, 0, width, height), x, y, 1, 1);
-        band.right = std::clamp(x, leftBand, width - 1) + scrollPosX;
-        band.bottom = std::clamp(y, 0L, height - 1) + scrollPosY;
-        ShowCursor(1, nullptr);
+        MoveFrame(x, y);
         return;
     case CHORDS_NEW_CHORD:
     case CHORDS_MOVE:
@@ -504,8 +485,7 @@ void CChordsWindow::SetHoverStatus(long x, long y)
 {
     char text[96], when[48], name[16];
     if (x >= leftBand - 3 && x < leftBand) {
-        client->GUICLSetStatusText(0, "Resize band");
-        SetCursorType(CURSOR_RESIZE);
+        HoverLeftBand(1);
         return;
     }
     const long cell = x >= leftBand ? InCell(x, y) : CELL_OUTSIDE;

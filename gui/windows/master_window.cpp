@@ -208,9 +208,7 @@ void CMasterWindow::ShowCursor(int, CGUIContext *)
 {
     if (dragState == MASTER_TIME_SELECTION || dragState == MASTER_SELECT_TEMPO ||
         dragState == MASTER_ERASE_TEMPO || dragState == MASTER_ERASE_SIGNATURES) {
-        QUAD q = frame;
-        q.OffsHorz(-scrollPosX);
-        DrawFrame(q, frameClip, nullptr, 1);
+        ShowFrame();
     }
 }
 
@@ -218,28 +216,8 @@ void CMasterWindow::ShowCursor(int, CGUIContext *)
 
 void CMasterWindow::EndGesture()
 {
-    if (dragState == 0)
-        return;
-    ShowCursor(0, nullptr);
-    if (dragState == MASTER_DRAW_TEMPO)
+    if (DropGesture() == MASTER_DRAW_TEMPO)
         tool.DrawToolStop();
-    const bool band = dragState == MASTER_BAND_RESIZE;
-    dragState = 0;
-    if (client)
-        client->GUICLSetCapture(0);
-    if (band)
-        Update(nullptr, 0);
-}
-
-void CMasterWindow::StartBand(long state, long x, long y, QUAD clip)
-{
-    dragState = state;
-    frameClip = clip;
-    const long bx = x + scrollPosX;
-    const long by = std::clamp(y, clip.top, clip.bottom - 1);
-    frame = QUAD(bx, by, bx, by);
-    client->GUICLSetCapture(1);
-    ShowCursor(1, nullptr);
 }
 
 void CMasterWindow::OnLButtonDown(long x, long y, int flag1, int)
@@ -250,9 +228,7 @@ void CMasterWindow::OnLButtonDown(long x, long y, int flag1, int)
     dragX = x;
     dragY = y;
     if (x >= leftBand - 3 && x < leftBand) {
-        dragState = MASTER_BAND_RESIZE;
-        client->GUICLSetCapture(1);
-        Update(nullptr, 0);
+        StartBandResize();
         return;
     }
     if (x < leftBand)
@@ -261,9 +237,8 @@ void CMasterWindow::OnLButtonDown(long x, long y, int flag1, int)
     const long right = width - rightMargin;
     if (y < kRulerBottom) {
         PressRuler(timeLine.GridTime(GetTimeFromX(x)), flag1, 0);
-        StartBand(MASTER_TIME_SELECTION, GetXFromTime(timeLine.GridTime(GetTimeFromX(x))), 0,
+        StartSpan(MASTER_TIME_SELECTION, GetXFromTime(timeLine.GridTime(GetTimeFromX(x))),
                   QUAD(leftBand, 0, right, kRulerBottom));
-        frame.bottom = kRulerBottom - 1;
         return;
     }
     if (y < kLaneTop) {
@@ -272,18 +247,18 @@ void CMasterWindow::OnLButtonDown(long x, long y, int flag1, int)
         else if (tool == TOOL_DRAW)
             EditSignature(x, y);
         else
-            StartBand(MASTER_ERASE_SIGNATURES, x, y, QUAD(leftBand, kRulerBottom, right, kLaneTop));
+            StartFrame(MASTER_ERASE_SIGNATURES, x, y, QUAD(leftBand, kRulerBottom, right, kLaneTop));
         return;
     }
     if (tool == TOOL_SELECT) {
-        StartBand(MASTER_SELECT_TEMPO, x, y, QUAD(leftBand, kLaneTop, right, height));
+        StartFrame(MASTER_SELECT_TEMPO, x, y, QUAD(leftBand, kLaneTop, right, height));
     } else if (tool == TOOL_DRAW) {
         if (this->tool.DrawToolStart(client->toolFlag, x, y)) {
             dragState = MASTER_DRAW_TEMPO;
             client->GUICLSetCapture(1);
         }
     } else {
-        StartBand(MASTER_ERASE_TEMPO, x, y, QUAD(leftBand, kLaneTop, right, height));
+        StartFrame(MASTER_ERASE_TEMPO, x, y, QUAD(leftBand, kLaneTop, right, height));
     }
 }
 
@@ -304,12 +279,7 @@ void CMasterWindow::OnMouseMove(long x, long y, int, int)
     case MASTER_SELECT_TEMPO:
     case MASTER_ERASE_TEMPO:
     case MASTER_ERASE_SIGNATURES:
-        ShowCursor(0, nullptr);
-        ScrollFrame(frameClip, x, y, 1, 0);
-        frame.right = std::clamp(x, frameClip.left, frameClip.right - 1) + scrollPosX;
-        if (dragState != MASTER_TIME_SELECTION)
-            frame.bottom = std::clamp(y, frameClip.top, frameClip.bottom - 1);
-        ShowCursor(1, nullptr);
+        MoveFrame(x, y);
         return;
     default:
         SetHoverStatus(x, y);
@@ -320,8 +290,7 @@ void CMasterWindow::OnMouseMove(long x, long y, int, int)
 void CMasterWindow::SetHoverStatus(long x, long y)
 {
     if (x >= leftBand - 3 && x < leftBand) {
-        client->GUICLSetStatusText(0, "Resize band");
-        SetCursorType(CURSOR_RESIZE);
+        HoverLeftBand(1);
         return;
     }
     client->GUICLSetStatusText(0, y < kRulerBottom ? "Set Song Pointer" : "");
@@ -351,15 +320,12 @@ void CMasterWindow::OnLButtonUp(long x, long y, int flag1, int)
     }
     EndGesture();
     switch (state) {
-    case MASTER_TIME_SELECTION: {
-        const long t0 = timeLine.GridTime(GetTimeFromX(frame.left - scrollPosX));
-        const long t1 = timeLine.GridTime(GetTimeFromX(frame.right - scrollPosX));
-        ReleaseRuler(t0, t1, flag1, 0);
+    case MASTER_TIME_SELECTION:
+        ReleaseSpan(timeLine, flag1, 0);
         break;
-    }
     case MASTER_SELECT_TEMPO: {
         long from, to, low, high;
-        BandRange(from, to, low, high);
+        FrameRange(from, to, low, high);
         if (track->SelectByRange(LANE_TEMPO, from, to, low, high, flag1))
             Update(nullptr, 0);
         break;
@@ -374,16 +340,6 @@ void CMasterWindow::OnLButtonUp(long x, long y, int flag1, int)
         break;
     }
     SetHoverStatus(x, y);
-}
-
-void CMasterWindow::BandRange(long &from, long &to, long &low, long &high)
-{
-    QUAD q = frame;
-    q.Normalize();
-    from = GetTimeFromX(q.left - scrollPosX);
-    to = GetTimeFromX(q.right - scrollPosX + 1);
-    low = GetValFromY(q.bottom);
-    high = GetValFromY(q.top);
 }
 
 void CMasterWindow::MasterChanged()
@@ -451,7 +407,7 @@ void CMasterWindow::DrawTempo()
 void CMasterWindow::DeleteTempo()
 {
     long from, to, low, high;
-    BandRange(from, to, low, high);
+    FrameRange(from, to, low, high);
     EditStep step(song, client, "Delete tempo", static_cast<long>(track->GetID()));
     if (!track->DeleteByRange(LANE_TEMPO, from, to, low, high)) {
         step.Discard();
@@ -464,7 +420,7 @@ void CMasterWindow::DeleteTempo()
 void CMasterWindow::DeleteSignatures()
 {
     long from, to, low, high;
-    BandRange(from, to, low, high);
+    FrameRange(from, to, low, high);
     EditStep step(song, client, "Delete signatures", static_cast<long>(track->GetID()));
     int marked = 0;
     for (long k = 0; k < track->GetNumb(); ++k) {

@@ -22,7 +22,7 @@ enum : long {
     MASTER_DRAW_TEMPO = 3,
     MASTER_ERASE_TEMPO = 4,
     MASTER_ERASE_SIGNATURES = 5,
-    MASTER_BAND_RESIZE = 1000,
+    MASTER_BAND_RESIZE = GESTURE_BAND_RESIZE,
 };
 
 // Requests of the master window: a key signature index, or a time
@@ -56,9 +56,6 @@ public:
     FIRSTVISIBLE firstVisible;
     DRAWCTRL tool;
     CGUIGradient gradients;
-    // The gesture's band: x in content coordinates, y on the window.
-    QUAD frame{0, 0, 0, 0};
-    QUAD frameClip{0, 0, 0, 0};
 
 private:
     long LaneHeight() const { return height - topBand; }
@@ -70,9 +67,6 @@ private:
     void DrawLeftCorner(CGUIContext *ctx);
     void DrawSignatures(CGUIContext *ctx, long from, long to, long first);
     void EndGesture();
-    void StartBand(long state, long x, long y, QUAD clip);
-    // The band's span in ticks and its tempo range.
-    void BandRange(long &from, long &to, long &low, long &high);
     void DrawTempo();
     void DeleteTempo();
     void DeleteSignatures();

@@ -337,34 +337,15 @@ void CMeasWindow::DrawAudioPreview(CGUIContext *ctx, CTrackAudio *track, long to
 
 // --- the rubber band
 
-QUAD CMeasWindow::FrameOnWindow() const
-{
-    QUAD q = frame;
-    q.OffsHorz(-scrollPosX);
-    if (dragState == kGestureRows)
-        q.OffsVert(-scrollPosY);
-    return q;
-}
-
 void CMeasWindow::ShowCursor(int, CGUIContext *)
 {
     if (dragState == kGestureRuler || dragState == kGestureRows)
-        DrawFrame(FrameOnWindow(), frameClip, nullptr, 1);
-}
-
-void CMeasWindow::EndGesture()
-{
-    if (dragState == kGestureNone)
-        return;
-    ShowCursor(0, nullptr);
-    dragState = kGestureNone;
-    if (client)
-        client->GUICLSetCapture(0);
+        ShowFrame();
 }
 
 void CMeasWindow::OnLButtonDown(long x, long y, int flag1, int)
 {
-    EndGesture();
+    DropGesture();
     if (!song)
         return;
     const long time = timeLine.GridTime(GetTimeFromX(x));
@@ -375,37 +356,21 @@ void CMeasWindow::OnLButtonDown(long x, long y, int flag1, int)
     }
     if (flag1 && song->SetTimeSelection(-1, -1) && liason)
         liason->CallUpdate(1, 0, kAnyKey, kAnyKey);
-    const long bandX = GetXFromTime(time) + scrollPosX;
-    if (y < kRowsTop) {
-        dragState = kGestureRuler;
-        frame = QUAD(bandX, y, bandX, y);
-        frameClip = QUAD(0, 0, width, height);
-    } else {
-        dragState = kGestureRows;
-        frame = QUAD(bandX, y + scrollPosY, bandX, y + scrollPosY);
-        frameClip = QUAD(0, kRowsTop, width, height);
-    }
     const long row = GetRow(y);
     SelectTrack(row, row, song->IsTimeSelection());
-    if (client)
-        client->GUICLSetCapture(1);
-    ShowCursor(1, nullptr);
+    if (y < kRowsTop)
+        StartFrame(kGestureRuler, GetXFromTime(time), y, QUAD(0, 0, width, height));
+    else
+        StartFrame(kGestureRows, GetXFromTime(time), y, QUAD(0, kRowsTop, width, height), 1);
 }
 
 void CMeasWindow::OnMouseMove(long x, long y, int, int)
 {
     if (dragState == kGestureRuler || dragState == kGestureRows) {
         const long oldY = scrollPosY;
-        ShowCursor(0, nullptr);
-        const long scrolled = ScrollFrame(frameClip, x, y, 1, dragState == kGestureRows);
-        if (scrolled & 2)
+        if (MoveFrame(x, y) & 2)
             if (CTracksWindow *tracks = liason ? liason->GetMainTracks() : nullptr)
                 tracks->ScrollToPosition(tracks->scrollPosX, tracks->scrollPosY + scrollPosY - oldY);
-        const long bx = std::clamp(x, frameClip.left, frameClip.right - 1);
-        const long by = std::clamp(y, frameClip.top, frameClip.bottom - 1);
-        frame.right = bx + scrollPosX;
-        frame.bottom = dragState == kGestureRows ? by + scrollPosY : by;
-        ShowCursor(1, nullptr);
     }
     SetStatus(x, y);
 }
@@ -431,7 +396,7 @@ void CMeasWindow::OnLButtonUp(long, long, int flag1, int)
         return;
     const long gesture = dragState;
     QUAD band = frame;
-    EndGesture();
+    DropGesture();
     band.Normalize();
     const long from = timeLine.GridTime(GetTimeFromX(band.left - scrollPosX));
     const long to = timeLine.GridTime(GetTimeFromX(band.right - scrollPosX));
@@ -489,7 +454,7 @@ void CMeasWindow::SelectTrack(long first, long last, int hasTimeSelection)
 
 void CMeasWindow::OnLButtonDblClk(long, long y, int, int)
 {
-    EndGesture();
+    DropGesture();
     const long row = GetRow(y);
     if (row >= 1 && song && song->GetTrack(row) && client)
         client->GUICLRequest(1, row, 0);

@@ -64,10 +64,6 @@ public:
     CFirstVisibleArray caches;
     long rowBase = 0;
     DRAWCTRL tempoTool;
-    // The rubber band in content coordinates (left, top: where it started)
-    // and its clip in window coordinates.
-    QUAD frame{0, 0, 0, 0};
-    QUAD frameClip{0, 0, 0, 0};
 
 private:
     int RebuildCaches();
@@ -79,8 +75,6 @@ private:
     void DrawMelodyPreview(CGUIContext *ctx, CTrack *track, long first, long top, long to);
     void DrawNotesPreview(CGUIContext *ctx, CTrack *track, long first, long top, long to);
     void DrawAudioPreview(CGUIContext *ctx, CTrackAudio *track, long top, long from, long to);
-    QUAD FrameOnWindow() const;
-    void EndGesture();
     void SetStatus(long x, long y);
 };
 

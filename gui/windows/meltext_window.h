@@ -27,7 +27,7 @@ enum : long {
     MELTEXT_PITCH = 6,
     MELTEXT_ERASE = 8,
     MELTEXT_ERASE_CHORDS = 9,
-    MELTEXT_BAND_RESIZE = 1000,
+    MELTEXT_BAND_RESIZE = GESTURE_BAND_RESIZE,
 };
 
 class PANNIKEL_API CMelTextWindow : public CAbstWindow {
@@ -89,7 +89,6 @@ private:
     long NoteEnd(long index) const;
     QUAD NoteQuad(const EVENT *note, long index) const;
     void EndGesture();
-    void StartBand(long state, long x, long y, QUAD clip);
     void EditChord(long x);
     void DivideText(long x, long y, int flag);
     void GlueText(long x);
@@ -102,9 +101,7 @@ private:
     void MelodyChanged(int nodes);
     void SetHoverStatus(long x, long y);
 
-    // The gesture, in content coordinates for the bands.
-    QUAD band{0, 0, 0, 0};
-    QUAD bandClip{0, 0, 0, 0};
+    // The gesture.
     long pressTime = 0;
     long pressPitch = 0;
     long lastTime = 0;

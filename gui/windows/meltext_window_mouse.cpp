@@ -53,29 +53,9 @@ long CMelTextWindow::InMelodyNote(long time, long pitch, EVENT *&event)
 
 void CMelTextWindow::EndGesture()
 {
-    if (dragState == 0)
-        return;
-    const long state = dragState;
-    ShowCursor(0, nullptr);
-    dragState = 0;
-    if (state == MELTEXT_ERASE)
+    if (DropGesture() == MELTEXT_ERASE)
         EndErase();
     dragged.ResetContent();
-    if (client)
-        client->GUICLSetCapture(0);
-    if (state == MELTEXT_BAND_RESIZE)
-        Update(nullptr, 0);
-}
-
-void CMelTextWindow::StartBand(long state, long x, long y, QUAD clip)
-{
-    dragState = state;
-    bandClip = clip;
-    const long cx = x + scrollPosX;
-    const long cy = std::clamp(y, clip.top, clip.bottom - 1) + (state == MELTEXT_BAND ? scrollPosY : 0);
-    band = QUAD(cx, cy, cx, cy);
-    client->GUICLSetCapture(1);
-    ShowCursor(1, nullptr);
 }
 
 void CMelTextWindow::OnLButtonDown(long x, long y, int flag1, int)
@@ -87,11 +67,8 @@ void CMelTextWindow::OnLButtonDown(long x, long y, int flag1, int)
     dragY = y;
     const long lyricsTop = height - kLyricStrip;
     if (x < leftBand) {
-        if (x >= leftBand - 3 && (y < kStripsTop || y >= lyricsTop)) {
-            dragState = MELTEXT_BAND_RESIZE;
-            client->GUICLSetCapture(1);
-            Update(nullptr, 0);
-        }
+        if (x >= leftBand - 3 && (y < kStripsTop || y >= lyricsTop))
+            StartBandResize();
         return;
     }
     const long right = width - rightMargin;
@@ -104,13 +81,12 @@ void CMelTextWindow::OnLButtonDown(long x, long y, int flag1, int)
     if (inRuler || (tool == TOOL_SELECT && (inChords || inLyrics))) {
         const long time = timeLine.GridTime(GetTimeFromX(x));
         PressRuler(time, flag1, static_cast<long>(track->GetID()));
-        StartBand(MELTEXT_TIME_SELECTION, GetXFromTime(time), 0, QUAD(leftBand, 0, right, kRulerBottom));
-        band.bottom = kRulerBottom - 1;
+        StartSpan(MELTEXT_TIME_SELECTION, GetXFromTime(time), QUAD(leftBand, 0, right, kRulerBottom));
         return;
     }
     const QUAD roll(leftBand, kStripsTop, right, std::max(lyricsTop, kStripsTop + 1));
     if (tool == TOOL_SELECT) {
-        StartBand(MELTEXT_BAND, x, y, roll);
+        StartFrame(MELTEXT_BAND, x, y, roll, 1);
     } else if (tool == TOOL_DRAW) {
         if (inChords)
             EditChord(x);
@@ -119,7 +95,7 @@ void CMelTextWindow::OnLButtonDown(long x, long y, int flag1, int)
         else
             EditNoteStart(x, y);
     } else if (inChords) {
-        StartBand(MELTEXT_ERASE_CHORDS, x, y, QUAD(leftBand, kRulerBottom, right, kStripsTop));
+        StartFrame(MELTEXT_ERASE_CHORDS, x, y, QUAD(leftBand, kRulerBottom, right, kStripsTop));
     } else if (inLyrics) {
         GlueText(x);
     } else {
@@ -353,10 +329,8 @@ void CMelTextWindow::DeleteChords()
     CTrackChords *chords = Chords();
     if (!chords)
         return;
-    QUAD q = band;
-    q.Normalize();
-    const long from = GetTimeFromX(q.left - scrollPosX);
-    const long to = GetTimeFromX(q.right - scrollPosX + 1);
+    long from, to, low, high;
+    FrameRange(from, to, low, high);
     {
         EditStep step(song, client, "Delete Chord(s)", static_cast<long>(chords->GetID()));
         if (!chords->DeleteByTime(LANE_CHORD, from, to)) {
@@ -372,17 +346,12 @@ void CMelTextWindow::DeleteChords()
 
 void CMelTextWindow::ShowCursor(int, CGUIContext *)
 {
-    QUAD q = band;
-    q.OffsHorz(-scrollPosX);
     const QUAD roll(leftBand, kStripsTop, width - rightMargin, height - kLyricStrip);
     switch (dragState) {
     case MELTEXT_TIME_SELECTION:
     case MELTEXT_ERASE_CHORDS:
-        DrawFrame(q, bandClip, nullptr, 1);
-        break;
     case MELTEXT_BAND:
-        q.OffsVert(-scrollPosY);
-        DrawFrame(q, bandClip, nullptr, 1);
+        ShowFrame();
         break;
     case MELTEXT_NEW_NOTE: {
         const long top = GetYFromVal(lastPitch);
@@ -425,13 +394,7 @@ void CMelTextWindow::OnMouseMove(long x, long y, int, int)
     case MELTEXT_TIME_SELECTION:
     case MELTEXT_BAND:
     case MELTEXT_ERASE_CHORDS:
-        ShowCursor(0, nullptr);
-        ScrollFrame(bandClip, x, y, 1, dragState == MELTEXT_BAND);
-        band.right = std::clamp(x, bandClip.left, bandClip.right - 1) + scrollPosX;
-        if (dragState != MELTEXT_TIME_SELECTION)
-            band.bottom = std::clamp(y, bandClip.top, bandClip.bottom - 1) +
-                          (dragState == MELTEXT_BAND ? scrollPosY : 0);
-        ShowCursor(1, nullptr);
+        MoveFrame(x, y);
         return;
     case MELTEXT_NEW_NOTE:
     case MELTEXT_MOVE:
@@ -456,12 +419,7 @@ void CMelTextWindow::SetHoverStatus(long x, long y)
     const long lyricsTop = height - kLyricStrip;
     const long tool = client->tool;
     if (x < leftBand) {
-        const bool edge = x >= leftBand - 3 && (y < kStripsTop || y >= lyricsTop);
-        if (edge)
-            client->GUICLSetStatusText(0, "Resize band");
-        else
-            client->GUICLClearStatusText(0);
-        SetCursorType(edge ? CURSOR_RESIZE : CURSOR_ARROW);
+        HoverLeftBand(x >= leftBand - 3 && (y < kStripsTop || y >= lyricsTop));
         return;
     }
     long cursor = tabNativeCursor[std::clamp(tool, 0L, 3L)];
@@ -510,24 +468,11 @@ void CMelTextWindow::OnLButtonUp(long x, long y, int flag1, int)
         dragState = 0;
         switch (state) {
         case MELTEXT_TIME_SELECTION:
-            ReleaseRuler(timeLine.GridTime(GetTimeFromX(band.left - scrollPosX)),
-                         timeLine.GridTime(GetTimeFromX(band.right - scrollPosX)), flag1,
-                         static_cast<long>(track->GetID()));
+            ReleaseSpan(timeLine, flag1, static_cast<long>(track->GetID()));
             break;
-        case MELTEXT_BAND: {
-            QUAD q = band;
-            q.Normalize();
-            const long from = GetTimeFromX(q.left - scrollPosX);
-            const long to = GetTimeFromX(q.right - scrollPosX + 1);
-            if (track->SelectByRange(LANE_MELODY, from, to, GetValFromY(q.bottom - scrollPosY),
-                                     GetValFromY(q.top - scrollPosY), flag1)) {
-                if (liason)
-                    liason->CallUpdateTrack(track, UPDATE_TRACK_WINDOWS);
-                else
-                    Update(nullptr, 0);
-            }
+        case MELTEXT_BAND:
+            SelectInFrame(track, LANE_MELODY, flag1);
             break;
-        }
         case MELTEXT_ERASE_CHORDS:
             DeleteChords();
             break;

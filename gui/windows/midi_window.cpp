@@ -141,10 +141,7 @@ void CMIDIWindow::Resize()
 
 void CMIDIWindow::ModifyScrollQuad(long axis, QUAD *quad)
 {
-    if (axis == 0)
-        quad->left = leftBand;
-    else
-        quad->top = kRulerBottom;
+    ScrollDataArea(axis, quad);
 }
 
 long CMIDIWindow::GetYFromVal(long value)

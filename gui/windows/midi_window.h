@@ -30,7 +30,7 @@ enum : long {
     MIDI_NOTE_END = 6,
     MIDI_NEW_NOTE = 7,
     MIDI_ERASE = 8,
-    MIDI_BAND_RESIZE = 1000,
+    MIDI_BAND_RESIZE = GESTURE_BAND_RESIZE,
 };
 
 class PANNIKEL_API CMIDIWindow : public CAbstWindow {
@@ -77,8 +77,6 @@ public:
     CQuadNotes dragQuads;
     long lastDur;
     long lastVel = 100;
-    // The band, ruler span or new note, in content coordinates.
-    QUAD frame{0, 0, 0, 0};
     QUAD bounds{0, 0, 0, 0};
     long dragStartX = 0;
     long dragStartValue = 0;
@@ -110,15 +108,11 @@ private:
     // A note's rectangle in content coordinates.
     QUAD NoteQuad(const EVENT *note) const;
     void EndGesture();
-    void StartFrame(long state, long x, long y, int captured);
     // The dragged notes' rectangles moved as the gesture has them now.
     QUAD DraggedQuad(long i) const;
     void ShowDragged();
     void DrawWithTool();
     void DeleteInFrame();
-    void SelectInFrame(int flag1);
-    // The frame's span in ticks and values.
-    void FrameRange(long &from, long &to, long &low, long &high);
     // A change of the track is done: its extent, the song and the other
     // windows follow.
     void TrackChanged();

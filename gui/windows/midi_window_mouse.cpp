@@ -78,11 +78,7 @@ void CMIDIWindow::TrackChanged()
 
 void CMIDIWindow::EndGesture()
 {
-    if (dragState == 0)
-        return;
-    const long state = dragState;
-    ShowCursor(0, nullptr);
-    dragState = 0;
+    const long state = DropGesture();
     if (state == MIDI_DRAW)
         drawCtrl.DrawToolStop();
     if (state == MIDI_ERASE && erase.Pending()) {
@@ -91,21 +87,6 @@ void CMIDIWindow::EndGesture()
         dragState = 0;
     }
     dragQuads.ResetContent();
-    if (client)
-        client->GUICLSetCapture(0);
-    if (state == MIDI_BAND_RESIZE)
-        Update(nullptr, 0);
-}
-
-void CMIDIWindow::StartFrame(long state, long x, long y, int captured)
-{
-    dragState = state;
-    const long cx = x + scrollPosX;
-    const long cy = NoteMode() ? y + scrollPosY : y;
-    frame = QUAD(cx, cy, cx, cy);
-    if (!captured)
-        client->GUICLSetCapture(1);
-    ShowCursor(1, nullptr);
 }
 
 void CMIDIWindow::OnLButtonDown(long x, long y, int flag1, int flag2)
@@ -128,11 +109,8 @@ void CMIDIWindow::OnLButtonDown(long x, long y, int flag1, int flag2)
     if (y < kRulerBottom) {
         const long time = timeLine.GridTime(GetTimeFromX(x));
         PressRuler(time, flag1, static_cast<long>(track->GetID()));
-        dragState = MIDI_TIME_SELECTION;
-        const long cx = GetXFromTime(time) + scrollPosX;
-        frame = QUAD(cx, 0, cx, kRulerBottom - 1);
-        client->GUICLSetCapture(1);
-        ShowCursor(1, nullptr);
+        StartSpan(MIDI_TIME_SELECTION, GetXFromTime(time),
+                  QUAD(leftBand, 0, width - rightMargin, kRulerBottom));
         return;
     }
     switch (client->tool) {
@@ -145,12 +123,12 @@ void CMIDIWindow::OnLButtonDown(long x, long y, int flag1, int flag2)
         }
         break;
     case TOOL_ERASE:
-        StartFrame(MIDI_ERASE, x, y, 0);
+        StartFrame(MIDI_ERASE, x, y, DataQuad(), NoteMode());
         if (NoteMode())
             DeleteNote(x, y, 0);
         break;
     default:
-        StartFrame(MIDI_BAND, x, y, 0);
+        StartFrame(MIDI_BAND, x, y, DataQuad(), NoteMode());
         break;
     }
 }
@@ -165,10 +143,9 @@ void CMIDIWindow::EditNoteStart(long x, long y, int flag1, int)
     if (!note) {
         const long pitch = GetValFromY(y);
         const long top = (127 - pitch) * rowH + kRulerBottom;
-        frame = QUAD(x + scrollPosX, top, x + scrollPosX + lastDur / step, top + rowH - 1);
-        dragState = MIDI_NEW_NOTE;
-        client->GUICLSetCapture(1);
-        ShowCursor(1, nullptr);
+        StartFrameAt(MIDI_NEW_NOTE,
+                     QUAD(x + scrollPosX, top, x + scrollPosX + lastDur / step, top + rowH - 1), DataQuad(),
+                     1);
         char text[96];
         EditNoteMove(x, y, text);
         return;
@@ -244,20 +221,14 @@ void CMIDIWindow::OnMouseMove(long x, long y, int, int)
     if (!song || !track || !client)
         return;
     const QUAD data = DataQuad();
-    char text[160], when[48];
+    char text[160];
     switch (dragState) {
     case MIDI_BAND_RESIZE:
         DragLeftBand(gradients, x, &wMIDILeftBand);
         return;
-    case MIDI_DRAW: {
-        BoundMouseInQuad(x, y);
-        x = std::clamp(x, data.left, data.right - 1);
-        y = std::clamp(y, data.top, data.bottom - 1);
-        drawCtrl.DrawToolMove(x, y);
-        std::snprintf(text, sizeof text, "[%ld] %s", GetValFromY(y), timeLine.StringTime(x, when));
-        client->GUICLSetStatusText(1, text);
+    case MIDI_DRAW:
+        MoveStroke(drawCtrl, timeLine, x, y);
         return;
-    }
     case MIDI_NOTE_START:
     case MIDI_NOTE_PITCH:
     case MIDI_NOTE_END:
@@ -278,19 +249,9 @@ void CMIDIWindow::OnMouseMove(long x, long y, int, int)
         }
         [[fallthrough]];
     case MIDI_BAND:
-    case MIDI_TIME_SELECTION: {
-        const QUAD clip =
-            dragState == MIDI_TIME_SELECTION ? QUAD(leftBand, 0, data.right, kRulerBottom) : data;
-        ShowCursor(0, nullptr);
-        ScrollFrame(clip, x, y, 1, NoteMode() && dragState != MIDI_TIME_SELECTION);
-        frame.right = std::clamp(x, clip.left, clip.right - 1) + scrollPosX;
-        if (dragState != MIDI_TIME_SELECTION) {
-            const long cy = std::clamp(y, clip.top, clip.bottom - 1);
-            frame.bottom = NoteMode() ? cy + scrollPosY : cy;
-        }
-        ShowCursor(1, nullptr);
+    case MIDI_TIME_SELECTION:
+        MoveFrame(x, y);
         return;
-    }
     default:
         SetHoverStatus(x, y);
         return;
@@ -372,15 +333,13 @@ void CMIDIWindow::OnLButtonUp(long x, long y, int flag1, int flag2)
     case MIDI_TIME_SELECTION: {
         ShowCursor(0, nullptr);
         dragState = 0;
-        const long t0 = timeLine.GridTime(GetTimeFromX(frame.left - scrollPosX));
-        const long t1 = timeLine.GridTime(GetTimeFromX(frame.right - scrollPosX));
-        ReleaseRuler(t0, t1, flag1, static_cast<long>(track->GetID()));
+        ReleaseSpan(timeLine, flag1, static_cast<long>(track->GetID()));
         break;
     }
     case MIDI_BAND:
         ShowCursor(0, nullptr);
         dragState = 0;
-        SelectInFrame(flag1);
+        SelectInFrame(track, edit, flag1);
         break;
     case MIDI_ERASE:
         if (NoteMode()) {
@@ -456,29 +415,6 @@ void CMIDIWindow::EditNoteStop(long state, int flag1, int)
     TrackChanged();
 }
 
-void CMIDIWindow::FrameRange(long &from, long &to, long &low, long &high)
-{
-    QUAD q = frame;
-    q.Normalize();
-    const long dy = NoteMode() ? scrollPosY : 0;
-    from = GetTimeFromX(q.left - scrollPosX);
-    to = GetTimeFromX(q.right - scrollPosX + 1);
-    low = GetValFromY(q.bottom - dy);
-    high = GetValFromY(q.top - dy);
-}
-
-void CMIDIWindow::SelectInFrame(int flag1)
-{
-    long from, to, low, high;
-    FrameRange(from, to, low, high);
-    if (!track->SelectByRange(edit, from, to, low, high, flag1))
-        return;
-    if (liason)
-        liason->CallUpdateTrack(track, UPDATE_TRACK_WINDOWS);
-    else
-        Update(nullptr, 0);
-}
-
 void CMIDIWindow::DeleteInFrame()
 {
     long from, to, low, high;
@@ -535,22 +471,15 @@ void CMIDIWindow::DrawWithTool()
 
 void CMIDIWindow::ShowCursor(int, CGUIContext *)
 {
-    const QUAD data = DataQuad();
-    const long dy = NoteMode() ? scrollPosY : 0;
-    QUAD q = frame;
-    q.OffsHorz(-scrollPosX);
     switch (dragState) {
-    case MIDI_TIME_SELECTION:
-        DrawFrame(q, QUAD(leftBand, 0, data.right, kRulerBottom), nullptr, 1);
-        break;
     case MIDI_ERASE:
         if (NoteMode())
             break;
         [[fallthrough]];
+    case MIDI_TIME_SELECTION:
     case MIDI_BAND:
     case MIDI_NEW_NOTE:
-        q.OffsVert(-dy);
-        DrawFrame(q, data, nullptr, 1);
+        ShowFrame();
         break;
     case MIDI_NOTE_START:
     case MIDI_NOTE_PITCH:
@@ -587,13 +516,7 @@ void CMIDIWindow::SetHoverStatus(long x, long y)
 {
     char text[160], when[48], name[96];
     if (x < leftBand) {
-        if (x >= leftBand - 3 && y < kRulerBottom) {
-            client->GUICLSetStatusText(0, "Resize band");
-            SetCursorType(CURSOR_RESIZE);
-        } else {
-            client->GUICLClearStatusText(0);
-            SetCursorType(CURSOR_ARROW);
-        }
+        HoverLeftBand(x >= leftBand - 3 && y < kRulerBottom);
         return;
     }
     long cursor = tabNativeCursor[std::clamp(client->tool, 0L, 3L)];

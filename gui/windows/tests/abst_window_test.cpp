@@ -4,7 +4,12 @@
 #include "gui/windows/tests/editor_host.h"
 #include "gui/windows/tests/test_window.h"
 
+#include "data/track.h"
 #include "gui/draw/gui_context.h"
+#include "gui/windows/audio_window.h"
+#include "gui/windows/master_window.h"
+#include "gui/windows/meltext_window.h"
+#include "gui/windows/midi_window.h"
 #include "gui/windows/window_globals.h"
 
 #include <gtest/gtest.h>
@@ -297,6 +302,60 @@ TEST_F(Frame, APaintKeepsTheRubberBandOfAGestureOnTheWindow)
     EXPECT_EQ(editor.countNot(QUAD(40, 20, 630, 390), kWhite), 0);
 }
 
+// A band that follows the vertical scroll counts content pixels; its moving
+// corner stays in its clip and scrolls the view past the clip's edges.
+TEST_F(Frame, AGesturesBandFollowsThePointerInsideItsClip)
+{
+    host.song.playStartTick = 90000;
+    window.ScrollToPosition(100, 30);
+    editor.paintAll();
+    const QUAD clip(40, 20, 630, 390);
+    window.StartFrame(7, 200, 500, clip, 1);
+    EXPECT_EQ(window.dragState, 7);
+    EXPECT_TRUE(editor.captured);
+    EXPECT_EQ(window.frame.left, 300);
+    EXPECT_EQ(window.frame.top, 389 + 30) << "the press kept inside the clip";
+    EXPECT_EQ(window.MoveFrame(300, 100), 0);
+    EXPECT_EQ(window.frame.right, 400);
+    EXPECT_EQ(window.frame.bottom, 130);
+    EXPECT_EQ(editor.unpainted(QUAD(0, 0, 640, 400)), 0) << "shown as a paint shows it";
+    // past the right and top edges: the view scrolls both ways
+    EXPECT_EQ(window.MoveFrame(640, 10), 3);
+    EXPECT_EQ(window.scrollPosX, 100 + 11);
+    EXPECT_EQ(window.scrollPosY, 30 - 10);
+    EXPECT_EQ(window.frame.right, 629 + 111);
+    EXPECT_EQ(window.frame.bottom, 20 + 20);
+    long from, to, low, high;
+    window.FrameRange(from, to, low, high);
+    EXPECT_EQ(from, (300 - 40) * 10);
+    EXPECT_EQ(to, (740 + 1 - 40) * 10);
+    EXPECT_EQ(editor.unpainted(QUAD(0, 0, 640, 400)), 0);
+    window.ShowCursor(0, nullptr);
+    EXPECT_EQ(editor.countNot(clip, kWhite), 0);
+}
+
+// A span keeps the rows of its clip; only its x follows, and the view
+// scrolls only along x.
+TEST_F(Frame, ASpanFollowsThePointerAlongXOnly)
+{
+    host.song.playStartTick = 90000;
+    window.ScrollToPosition(0, 30);
+    editor.paintAll();
+    const QUAD ruler(40, 0, 630, 20);
+    window.StartSpan(1, 100, ruler);
+    EXPECT_EQ(window.frame.top, 0);
+    EXPECT_EQ(window.frame.bottom, 19);
+    EXPECT_EQ(window.MoveFrame(200, 300), 0);
+    EXPECT_EQ(window.frame.right, 200);
+    EXPECT_EQ(window.frame.bottom, 19);
+    EXPECT_EQ(window.MoveFrame(-5, 500), 0) << "at the left edge already";
+    EXPECT_EQ(window.scrollPosY, 30);
+    EXPECT_EQ(window.frame.right, 40);
+    EXPECT_EQ(editor.unpainted(QUAD(0, 0, 640, 400)), 0);
+    window.ShowCursor(0, nullptr);
+    EXPECT_EQ(editor.countNot(QUAD(0, 0, 640, 400), kWhite), 0);
+}
+
 TEST_F(Frame, SetCursorTypeTellsTheClientOnlyOfChanges)
 {
     window.SetCursorType(2);
@@ -338,4 +397,41 @@ TEST(FrameBinding, NothingIsDrawnOrSizedBeforeInit)
     window.Draw(&ctx);
     EXPECT_EQ(window.renders, 0);
     DeleteDC(dc);
+}
+
+// Every track editor's span on the time ruler shows from the press on and
+// leaves no mark when it is taken away, dragged or only clicked.
+TEST(FrameBand, ARulerSpanLeavesNoMarkInAnyEditor)
+{
+    struct Case {
+        const char *name;
+        long kind; // of the track shown; -1 the master track
+        CAbstWindow *(*make)();
+    };
+    const Case cases[] = {
+        {"master", -1, [] { return static_cast<CAbstWindow *>(new CMasterWindow); }},
+        {"melody text", TRACK_MELTEXT, [] { return static_cast<CAbstWindow *>(new CMelTextWindow); }},
+        {"MIDI", TRACK_MIDI, [] { return static_cast<CAbstWindow *>(new CMIDIWindow); }},
+        {"audio", TRACK_AUDIO, [] { return static_cast<CAbstWindow *>(new CAudioWindow); }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Host host;
+        host.song.playStartTick = 10000000;
+        const long id = c.kind < 0 ? 0 : static_cast<long>(host.addTrack(c.kind)->GetID());
+        Editor &editor = host.openWindow(c.make(), id, 0, 640, 300, false);
+        const QUAD all(0, 0, 640, 300);
+        editor.paintAll();
+        editor.press(150, 10);
+        editor.move(300, 10);
+        EXPECT_EQ(editor.unpainted(all), 0) << "the span as a paint shows it";
+        editor.release(300, 10);
+        editor.paint();
+        EXPECT_EQ(editor.unpainted(all), 0) << "dragged";
+        editor.press(150, 10);
+        editor.release(150, 10);
+        editor.paint();
+        EXPECT_EQ(editor.unpainted(all), 0) << "clicked";
+        EXPECT_EQ(editor.contextsOut, 0);
+    }
 }

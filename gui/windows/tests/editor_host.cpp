@@ -263,6 +263,21 @@ long Editor::countNot(const QUAD &q, COLORREF colour) const
     return (q.right - q.left) * (q.bottom - q.top) - count(q, colour);
 }
 
+long Editor::unpainted(const QUAD &q)
+{
+    std::vector<COLORREF> before;
+    for (long y = q.top; y < q.bottom; ++y)
+        for (long x = q.left; x < q.right; ++x)
+            before.push_back(pixel(x, y));
+    paintAll();
+    long changed = 0;
+    size_t i = 0;
+    for (long y = q.top; y < q.bottom; ++y)
+        for (long x = q.left; x < q.right; ++x)
+            changed += pixel(x, y) != before[i++];
+    return changed;
+}
+
 std::string Editor::screenshot(const std::string &name)
 {
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

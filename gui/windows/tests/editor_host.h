@@ -83,6 +83,9 @@ public:
     COLORREF pixel(long x, long y) const;
     // Pixels of a rectangle that differ from colour.
     long countNot(const Quorvane::QUAD &q, COLORREF colour) const;
+    // Pixels of a rectangle that a paint of the whole window changes: what
+    // inverted marks drawn outside a paint left behind.
+    long unpainted(const Quorvane::QUAD &q);
     long count(const Quorvane::QUAD &q, COLORREF colour) const;
     std::string screenshot(const std::string &name);
     HDC canvasDC() const { return canvas; }

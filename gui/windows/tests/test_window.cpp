@@ -68,6 +68,8 @@ void TestWindow::ShowCursor(int, CGUIContext *)
     ++cursorCalls;
     if (bandOn)
         DrawFrame(band, QUAD(0, 0, width, height), nullptr, 1);
+    else if (dragState)
+        ShowFrame();
 }
 
 } // namespace windows_test

@@ -25,8 +25,12 @@ public:
     using CAbstWindow::BoundMouseInQuad;
     using CAbstWindow::BoundMouseInQuadAbs;
     using CAbstWindow::DrawFrame;
+    using CAbstWindow::FrameRange;
+    using CAbstWindow::MoveFrame;
     using CAbstWindow::ScrollFrame;
     using CAbstWindow::SetCursorType;
+    using CAbstWindow::StartFrame;
+    using CAbstWindow::StartSpan;
 
     std::vector<std::string> *log;
     std::string name;
@@ -36,7 +40,8 @@ public:
     int destroyLocalCalls = 0;
     int renders = 0;
     int cursorCalls = 0;
-    // A rubber band the window draws with the frame while set.
+    // A rubber band the window draws with the frame while set; else the
+    // frame's own band while a gesture is under way.
     bool bandOn = false;
     Quorvane::QUAD band{0, 0, 0, 0};
 };
