@@ -18,22 +18,20 @@ using namespace Quorvane;
 
 namespace {
 
-// Whether a thread other than the asking one holds the mutex: another
+// Whether a thread other than the asking one holds the lock: another
 // thread tries it at once.
-bool heldByAnotherThread(HANDLE mutex)
+bool heldByAnotherThread(SYNCOBJECT *lock)
 {
     struct Try {
-        HANDLE mutex;
+        SYNCOBJECT *lock;
         bool held = false;
-    } t{mutex};
+    } t{lock};
     HANDLE thread = CreateThread(
         nullptr, 0,
         [](void *context) -> DWORD {
             auto &t = *static_cast<Try *>(context);
-            const DWORD waited = WaitForSingleObject(t.mutex, 0);
-            t.held = waited == WAIT_TIMEOUT;
-            if (waited == WAIT_OBJECT_0)
-                ReleaseMutex(t.mutex);
+            CLock guard(t.lock, 0);
+            t.held = !guard.TryLock();
             return 0;
         },
         &t, 0, nullptr);
@@ -65,7 +63,7 @@ struct PortTract final : FakeTract {
     void DeleteOut(void *out) override
     {
         deleted.push_back(out);
-        deletedUnderSongLock.push_back(songLock && heldByAnotherThread(songLock->mutex));
+        deletedUnderSongLock.push_back(songLock && heldByAnotherThread(songLock));
     }
 
     int outs[3] = {};
@@ -153,7 +151,7 @@ TEST_F(OutputPortTest, TheOldOutputGoesUnderTheSongMutex)
     ASSERT_TRUE(ReplacePartsOutput(song, port("Synth A")).changed);
     ASSERT_TRUE(ReplacePartsOutput(song, port("MIDI Out")).changed);
     EXPECT_EQ(sound.ports.deletedUnderSongLock, std::vector<bool>{true});
-    EXPECT_FALSE(heldByAnotherThread(sound.ports.songLock->mutex)) << "and lets it go";
+    EXPECT_FALSE(heldByAnotherThread(sound.ports.songLock)) << "and lets it go";
 }
 
 TEST_F(OutputPortTest, APortTheTractCannotAddLeavesThePartsAsTheyWere)
