@@ -1,7 +1,7 @@
 // The soft-synth and audio-effect contracts as modules built apart from the
 // engine meet them: the probe modules and the preview synthesizer, called by
 // slot number and read by byte offset, not through the declarations.
-#include "data/stream_buffer.h"
+#include "data/tests/state_bytes.h"
 #include "sound/tests/engine_fixture.h"
 #include "testing/slot_call.h"
 
@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -71,11 +72,20 @@ struct Item {
     char *name;
 };
 
-void *create(HMODULE module, const char *entry)
+// A new object from the module's entry, its words as construction leaves
+// them.
+void *created(HMODULE module, const char *entry)
 {
     auto proc = reinterpret_cast<void *(*)(unsigned char, long)>(
         reinterpret_cast<void (*)()>(GetProcAddress(module, entry)));
-    return proc ? proc(1, 128) : nullptr;
+    void *object = proc ? proc(1, 128) : nullptr;
+    if (object) {
+        EXPECT_EQ(word<float>(object, kRateAt), 44100.0f);
+        EXPECT_EQ(word<int>(object, kBlockAt), 1024);
+        EXPECT_EQ(word<HostProc>(object, kCallbackAt), nullptr);
+        EXPECT_EQ(word<ULONG_PTR>(object, kUserAt), 0u);
+    }
+    return object;
 }
 
 HMODULE probeModule()
@@ -85,36 +95,27 @@ HMODULE probeModule()
 
 std::string savedState(void *object)
 {
-    StreamBuffer *buffer = new StreamBuffer(new StreamAllocator);
-    std::string bytes;
-    {
-        BufferStream stream(buffer);
-        callSlot<void>(object, kSaveState, static_cast<Seekable::OutputStream *>(&stream));
-        bytes.resize(stream.length());
-        stream.seek(0, Seekable::FROM_START);
-        stream.readBytes(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    }
-    buffer->release();
-    return bytes;
+    return state_bytes::saved([&](Seekable::OutputStream *out) { callSlot<void>(object, kSaveState, out); });
 }
 
 void loadState(void *object, std::string bytes)
 {
-    StreamBuffer *buffer =
-        new StreamBuffer(nullptr, false, bytes.data(), static_cast<uint32_t>(bytes.size()));
-    {
-        BufferStream stream(buffer);
-        callSlot<void>(object, kLoadState, static_cast<Seekable::InputStream *>(&stream));
-    }
-    buffer->release();
+    state_bytes::loaded(std::move(bytes),
+                        [&](Seekable::InputStream *in) { callSlot<void>(object, kLoadState, in); });
 }
 
-void expectFreshWords(void *object)
+// Slots 3 and 4 keep their values in the second and third words; the
+// module counts the calls.
+void expectSetUp(void *object, float rate, int frames, const std::atomic<long> &rateCalls,
+                 const std::atomic<long> &blockCalls)
 {
-    EXPECT_EQ(word<float>(object, kRateAt), 44100.0f);
-    EXPECT_EQ(word<int>(object, kBlockAt), 1024);
-    EXPECT_EQ(word<HostProc>(object, kCallbackAt), nullptr);
-    EXPECT_EQ(word<ULONG_PTR>(object, kUserAt), 0u);
+    const long rates = rateCalls, blocks = blockCalls;
+    callSlot<void>(object, kSampleRate, rate);
+    EXPECT_EQ(word<float>(object, kRateAt), rate);
+    EXPECT_EQ(rateCalls, rates + 1);
+    callSlot<void>(object, kBlockSize, frames);
+    EXPECT_EQ(word<int>(object, kBlockAt), frames);
+    EXPECT_EQ(blockCalls, blocks + 1);
 }
 
 // Slots 14 to 20, which every module answers with values.
@@ -147,22 +148,21 @@ void expectNoEditor(void *object)
     EXPECT_FALSE(callSlot<bool>(object, kCloseEditor));
 }
 
-TEST(ModuleContract, TheProbeSynthAnswersInEverySlotByNumber)
-{
-    sound_test::resetProbes();
-    probe::PROBESTATE &state = sound_test::probes();
-    const long alive = state.synthsAlive, rates = state.synthRateCalls, blocks = state.synthBlockCalls,
-               resets = state.synthResets, resumes = state.synthResumes;
-    void *synth = create(probeModule(), "CreateSoftSynth");
-    ASSERT_NE(synth, nullptr);
-    expectFreshWords(synth);
+// The probe modules start quiet and are left so.
+class ModuleContract : public ::testing::Test {
+protected:
+    void SetUp() override { sound_test::resetProbes(); }
+    void TearDown() override { sound_test::resetProbes(); }
 
-    callSlot<void>(synth, kSampleRate, 48000.0f);
-    EXPECT_EQ(word<float>(synth, kRateAt), 48000.0f);
-    EXPECT_EQ(state.synthRateCalls, rates + 1);
-    callSlot<void>(synth, kBlockSize, 64);
-    EXPECT_EQ(word<int>(synth, kBlockAt), 64);
-    EXPECT_EQ(state.synthBlockCalls, blocks + 1);
+    probe::PROBESTATE &state = sound_test::probes();
+};
+
+TEST_F(ModuleContract, TheProbeSynthAnswersInEverySlotByNumber)
+{
+    const long alive = state.synthsAlive, resets = state.synthResets, resumes = state.synthResumes;
+    void *synth = created(probeModule(), "CreateSoftSynth");
+    ASSERT_NE(synth, nullptr);
+    expectSetUp(synth, 48000.0f, 64, state.synthRateCalls, state.synthBlockCalls);
     callSlot<void>(synth, kReset);
     EXPECT_EQ(state.synthResets, resets + 1);
     callSlot<void>(synth, kResume);
@@ -234,25 +234,14 @@ TEST(ModuleContract, TheProbeSynthAnswersInEverySlotByNumber)
     callSlot<void>(synth, kDestroy);
     EXPECT_EQ(state.synthsAlive, alive);
     EXPECT_EQ(state.afterDestroy, 0);
-    sound_test::resetProbes();
 }
 
-TEST(ModuleContract, TheProbeEffectAnswersInEverySlotByNumber)
+TEST_F(ModuleContract, TheProbeEffectAnswersInEverySlotByNumber)
 {
-    sound_test::resetProbes();
-    probe::PROBESTATE &state = sound_test::probes();
-    const long alive = state.effectsAlive, rates = state.effectRateCalls, blocks = state.effectBlockCalls,
-               processed = state.effectProcess, silences = state.effectSilence;
-    void *effect = create(probeModule(), "CreateAudioEffect");
+    const long alive = state.effectsAlive, processed = state.effectProcess, silences = state.effectSilence;
+    void *effect = created(probeModule(), "CreateAudioEffect");
     ASSERT_NE(effect, nullptr);
-    expectFreshWords(effect);
-
-    callSlot<void>(effect, kSampleRate, 96000.0f);
-    EXPECT_EQ(word<float>(effect, kRateAt), 96000.0f);
-    EXPECT_EQ(state.effectRateCalls, rates + 1);
-    callSlot<void>(effect, kBlockSize, 128);
-    EXPECT_EQ(word<int>(effect, kBlockAt), 128);
-    EXPECT_EQ(state.effectBlockCalls, blocks + 1);
+    expectSetUp(effect, 96000.0f, 128, state.effectRateCalls, state.effectBlockCalls);
     callSlot<void>(effect, kReset);
     callSlot<void>(effect, kResume);
 
@@ -273,18 +262,16 @@ TEST(ModuleContract, TheProbeEffectAnswersInEverySlotByNumber)
 
     callSlot<void>(effect, kDestroy);
     EXPECT_EQ(state.effectsAlive, alive);
-    sound_test::resetProbes();
 }
 
 // The preview synthesizer, a deliverable built apart from the engine: its
 // answers by slot, and the host callback it finds in the fourth word.
-TEST(ModuleContract, ThePreviewSynthMeetsTheContractByNumber)
+TEST_F(ModuleContract, ThePreviewSynthMeetsTheContractByNumber)
 {
     HMODULE module = LoadLibraryA((sound_test::testsFolder() + "Pellandor.dll").c_str());
     ASSERT_NE(module, nullptr);
-    void *synth = create(module, "CreateSoftSynth");
+    void *synth = created(module, "CreateSoftSynth");
     ASSERT_NE(synth, nullptr);
-    expectFreshWords(synth);
 
     expectAnswers(synth, {"Quorvane", "Default Preview", "Default Preview", 4, 1});
     EXPECT_NE(callSlot<void *>(synth, kSubInterface, 1), nullptr);

@@ -3,7 +3,7 @@
 
 #include "data/seekable_stream.h"
 #include "sound/audio_effect.h"
-#include "synth/base/soft_synth_base.h"
+#include "sound/soft_synth_base.h"
 
 #include <cstdlib>
 #include <cstring>
