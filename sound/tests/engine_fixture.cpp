@@ -113,6 +113,8 @@ void resetProbes()
     p.stateValue = 0;
     p.loadedValue = -1;
     p.offerNames = 0;
+    p.effectProcess = 0;
+    p.effectSilence = 0;
     p.effectSawAudio = 0;
     p.openResult = 1;
     p.startResult = 1;

@@ -238,7 +238,7 @@ TEST_F(ModuleContract, TheProbeSynthAnswersInEverySlotByNumber)
 
 TEST_F(ModuleContract, TheProbeEffectAnswersInEverySlotByNumber)
 {
-    const long alive = state.effectsAlive, processed = state.effectProcess, silences = state.effectSilence;
+    const long alive = state.effectsAlive;
     void *effect = created(probeModule(), "CreateAudioEffect");
     ASSERT_NE(effect, nullptr);
     expectSetUp(effect, 96000.0f, 128, state.effectRateCalls, state.effectBlockCalls);
@@ -248,11 +248,11 @@ TEST_F(ModuleContract, TheProbeEffectAnswersInEverySlotByNumber)
     std::vector<float> samples(8, 0.0f);
     float *buffer = samples.data();
     EXPECT_TRUE(callSlot<bool>(effect, kProcess, &buffer, 4));
-    EXPECT_EQ(state.effectProcess, processed + 1);
-    EXPECT_EQ(state.effectSilence, silences);
+    EXPECT_EQ(state.effectProcess, 1);
+    EXPECT_EQ(state.effectSilence, 0);
     samples[3] = 0.5f;
     EXPECT_FALSE(callSlot<bool>(effect, kProcessSilence, &buffer, 4));
-    EXPECT_EQ(state.effectSilence, silences + 1);
+    EXPECT_EQ(state.effectSilence, 1);
     EXPECT_EQ(state.effectSawAudio, 1);
 
     expectNoEditor(effect);
