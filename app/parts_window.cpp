@@ -10,9 +10,9 @@
 #include "data/meff_chain.h"
 #include "data/track_master.h"
 #include "data/track_midi.h"
-#include "synth/soft_synth.h"
 #include "outside/halvorinapp/halvorin_app.h"
 #include "plugin/fill/plugin/qn3_request.h"
+#include "sound/soft_synth.h"
 
 #include <commctrl.h>
 #include <shellapi.h>

@@ -6,7 +6,7 @@
 #include "data/sound_interfaces.h"
 #include "data/track.h"
 #include "data/track_master.h"
-#include "synth/soft_synth.h"
+#include "sound/soft_synth.h"
 
 #include <algorithm>
 #include <climits>

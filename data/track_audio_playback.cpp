@@ -10,7 +10,7 @@
 #include "data/sound_interfaces.h"
 #include "data/track_audio.h"
 #include "data/track_master.h"
-#include "synth/soft_synth.h"
+#include "sound/soft_synth.h"
 
 #include <cmath>
 

@@ -3,7 +3,7 @@
 // sorted, so editors' questions never reach the module.
 #pragma once
 
-#include "synth/soft_synth.h"
+#include "sound/soft_synth.h"
 
 #include <string>
 #include <vector>

@@ -2,7 +2,7 @@
 
 #include "app/options/level_slider.h"
 #include "data/sound_interfaces.h"
-#include "synth/soft_synth.h"
+#include "sound/soft_synth.h"
 
 #include <cmath>
 #include <cstring>

@@ -7,7 +7,7 @@
 #include "base/message_box.h"
 #include "data/io_params.h"
 #include "data/tests/fake_sound.h"
-#include "synth/soft_synth.h"
+#include "sound/soft_synth.h"
 
 #include <functional>
 #include <string>

@@ -5,6 +5,7 @@
 
 #include "data/event.h"
 #include "data/midi_effect.h"
+#include "testing/slot_call.h"
 
 #include <vector>
 
@@ -34,8 +35,7 @@ constexpr int kUnused[] = {5, 8, 14, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26}
 template <typename Result, typename... Args>
 Result call(Quorvane::IQuorvaneMIDIEffect *effect, int slot, Args... args)
 {
-    void **table = *reinterpret_cast<void ***>(effect);
-    return reinterpret_cast<Result (*)(void *, Args...)>(table[slot])(effect, args...);
+    return testing_support::callSlot<Result>(effect, slot, args...);
 }
 
 // Input queue over events in ticks from..to, and an output queue that

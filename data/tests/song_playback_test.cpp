@@ -2,7 +2,7 @@
 #include "data/track_master.h"
 
 #include "data/tests/fake_sound.h"
-#include "synth/soft_synth.h"
+#include "sound/soft_synth.h"
 
 #include <gtest/gtest.h>
 

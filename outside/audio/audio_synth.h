@@ -4,7 +4,7 @@
 // order they came, at the track's volume and pan.
 #pragma once
 
-#include "synth/base/soft_synth_base.h"
+#include "sound/soft_synth_base.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 // The MIDI output ports, as the MIDI output module beside the program lists
 // them.
 #include "sound/equipment/equipment_sources.h"
-#include "synth/soft_synth.h"
+#include "sound/soft_synth.h"
 
 #include <windows.h>
 

@@ -118,6 +118,8 @@ void resetProbes()
     p.badSongReads = 0;
     p.renderWatch = nullptr;
     p.renderWatchContext = nullptr;
+    p.effectProcess = 0;
+    p.effectSilence = 0;
     p.effectSawAudio = 0;
     p.openResult = 1;
     p.startResult = 1;

@@ -27,7 +27,7 @@ void clearModules(const char *key);
 probe::PROBESTATE &probes();
 // Asks for a buffer from the probe provider; false on a time-out.
 bool probeRequest(int index, int32_t frames);
-// Back to a quiet probe: no sound, every answer yes.
+// Back to a quiet probe: no sound, every answer yes, no effect calls counted.
 void resetProbes();
 
 // Parameters for tests: 44.1 kHz, 16 bits, 256 frames.

@@ -4,7 +4,7 @@
 #include "data/seekable_stream.h"
 #include "data/tembri_song.h"
 #include "sound/audio_effect.h"
-#include "synth/base/soft_synth_base.h"
+#include "sound/soft_synth_base.h"
 
 #include <climits>
 #include <cstdlib>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "base/critical_section.h"
-#include "synth/base/soft_synth_base.h"
+#include "sound/soft_synth_base.h"
 #include "synth/dxi/dxi_client.h"
 
 namespace Quorvane {

@@ -10,8 +10,8 @@
 #include "data/struct_array.h"
 #include "data/tembri_song.h"
 #include "platform/dxi.h"
+#include "sound/soft_synth.h"
 #include "synth/dxi/dx_host_graph.h"
-#include "synth/soft_synth.h"
 
 #include <ocidl.h>
 

@@ -3,9 +3,9 @@
 #include "gui/draw/gui_context.h"
 #include "gui/draw/names.h"
 #include "gui/draw/shared_objects.h"
+#include "sound/soft_synth.h"
 #include "synth/preview/preview_editor_kit.h"
 #include "synth/preview/preview_resources.h"
-#include "synth/soft_synth.h"
 
 #include <algorithm>
 #include <new>

@@ -4,7 +4,7 @@
 // another. It needs no installed instrument.
 #pragma once
 
-#include "synth/base/soft_synth_base.h"
+#include "sound/soft_synth_base.h"
 #include "synth/preview/preview_channel.h"
 
 #include <atomic>

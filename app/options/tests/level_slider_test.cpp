@@ -4,7 +4,7 @@
 #include "app/options/option_dialog_ids.h"
 #include "app/options/tests/dialog_answer.h"
 #include "data/tests/fake_sound.h"
-#include "synth/base/soft_synth_base.h"
+#include "sound/soft_synth_base.h"
 #include "testing/screenshot.h"
 
 #include <gtest/gtest.h>

@@ -3,9 +3,9 @@
 // state, and the slots no caller uses. The module and the drummer are
 // registered by this program's environment.
 #include "data/song.h"
-#include "data/stream_buffer.h"
 #include "data/tests/effect_slots.h"
 #include "data/tests/fake_sound.h"
+#include "data/tests/state_bytes.h"
 #include "data/track_midi.h"
 #include "plugin/fill/plugin/grindelvosket_ids.h"
 
@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -35,30 +36,14 @@ std::string hostModulePath()
 // The state as the effect saves it.
 std::string savedState(IQuorvaneMIDIEffect *effect, int &result)
 {
-    StreamBuffer *buffer = new StreamBuffer(new StreamAllocator);
-    std::string bytes;
-    {
-        BufferStream stream(buffer);
-        result = call<int>(effect, kSaveState, static_cast<Seekable::OutputStream *>(&stream));
-        bytes.resize(stream.length());
-        stream.seek(0, 0);
-        stream.readBytes(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    }
-    buffer->release();
-    return bytes;
+    return state_bytes::saved(
+        [&](Seekable::OutputStream *out) { result = call<int>(effect, kSaveState, out); });
 }
 
 int loadState(IQuorvaneMIDIEffect *effect, std::string bytes)
 {
-    StreamBuffer *buffer =
-        new StreamBuffer(nullptr, false, bytes.data(), static_cast<uint32_t>(bytes.size()));
-    int result;
-    {
-        BufferStream stream(buffer);
-        result = call<int>(effect, kLoadState, static_cast<Seekable::InputStream *>(&stream));
-    }
-    buffer->release();
-    return result;
+    return state_bytes::loaded(std::move(bytes),
+                               [&](Seekable::InputStream *in) { return call<int>(effect, kLoadState, in); });
 }
 
 TEST(TembriMfxSlots, TheModuleHostsTheDrummerThroughTheSlotNumbers)

@@ -9,8 +9,8 @@
 #include "data/song.h"
 #include "data/tests/fake_sound.h"
 #include "data/track_master.h"
+#include "sound/soft_synth.h"
 #include "synth/dxi/tests/instrument/instrument_control.h"
-#include "synth/soft_synth.h"
 #include "testing/benchmark_options.h"
 #include "testing/realtime_counters.h"
 

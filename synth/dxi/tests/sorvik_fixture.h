@@ -7,8 +7,8 @@
 #include "data/io_params.h"
 #include "data/song.h"
 #include "data/tests/fake_sound.h"
+#include "sound/soft_synth.h"
 #include "synth/dxi/tests/instrument/instrument_control.h"
-#include "synth/soft_synth.h"
 
 #include <array>
 #include <cstdint>

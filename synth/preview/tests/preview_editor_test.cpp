@@ -1,7 +1,7 @@
 // The preview synthesizer's editor, through Pellandor as the sound engine
 // loads it: the module's "CreateSoftSynth", the editor slots of the
 // synthesizer, and the editor's window in a test window on the screen.
-#include "synth/soft_synth.h"
+#include "sound/soft_synth.h"
 
 #include "testing/realtime_counters.h"
 #include "testing/screenshot.h"

@@ -2,7 +2,7 @@
 // does not need to override and the memory of the last output buffer.
 #pragma once
 
-#include "synth/soft_synth.h"
+#include "sound/soft_synth.h"
 
 namespace Quorvane {
 

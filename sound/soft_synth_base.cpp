@@ -1,4 +1,4 @@
-#include "synth/base/soft_synth_base.h"
+#include "sound/soft_synth_base.h"
 
 #include <cstring>
 
