@@ -7,7 +7,7 @@
 #include "data/tests/wave_support.h"
 #include "data/track_audio.h"
 #include "data/track_master.h"
-#include "synth/soft_synth.h"
+#include "sound/soft_synth.h"
 #include "testing/sandbox.h"
 
 #include <gtest/gtest.h>

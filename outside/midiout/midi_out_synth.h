@@ -10,7 +10,7 @@
 // sends, allocates or waits.
 #pragma once
 
-#include "synth/base/soft_synth_base.h"
+#include "sound/soft_synth_base.h"
 
 #include <atomic>
 #include <cstdint>

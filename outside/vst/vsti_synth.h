@@ -4,7 +4,7 @@
 #pragma once
 
 #include "outside/vst/vst_plugin_host.h"
-#include "synth/base/soft_synth_base.h"
+#include "sound/soft_synth_base.h"
 
 class CVstiSynth final : public Quorvane::SoftSynthBase {
 public:
