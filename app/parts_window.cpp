@@ -12,7 +12,7 @@
 #include "data/track_midi.h"
 #include "synth/soft_synth.h"
 #include "outside/halvorinapp/halvorin_app.h"
-#include "plugin/fill/plugin/qn3_request.h"
+#include "plugin/framework/plugin/qn3_request.h"
 
 #include <commctrl.h>
 #include <shellapi.h>

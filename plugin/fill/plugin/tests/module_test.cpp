@@ -12,7 +12,7 @@
 #include "plugin/fill/engine/grindelvosket.h"
 #include "plugin/framework/mfx/host_window.h"
 #include "plugin/fill/plugin/grindelvosket_ids.h"
-#include "plugin/fill/plugin/qn3_request.h"
+#include "plugin/framework/plugin/qn3_request.h"
 #include "plugin/fill/plugin/tests/registration_cases.h"
 #include "plugin/fill/plugin/tests/test_host.h"
 #include "testing/sandbox.h"

@@ -8,7 +8,7 @@
 // registers the module.
 #include "base/registry.h"
 #include "plugin/fill/engine/tests/window_marker.h"
-#include "plugin/fill/plugin/qn3_request.h"
+#include "plugin/framework/plugin/qn3_request.h"
 #include "plugin/fill/plugin/tests/registration_cases.h"
 #include "plugin/fill/plugin/tests/test_host.h"
 #include "plugin/framework/mfx/testing/mfx_test_host.h"
