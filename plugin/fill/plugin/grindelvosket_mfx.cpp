@@ -128,22 +128,22 @@ void GrindelvosketMFX::parameterChanged(int id)
 
 void GrindelvosketMFX::copyFillToClipboard()
 {
-    FillTransfer::copyFillToClipboard(*this);
+    FillTransfer::copyToClipboard(*this);
 }
 
 void GrindelvosketMFX::pasteFillFromClipboard()
 {
-    FillTransfer::pasteFillFromClipboard(*this);
+    FillTransfer::pasteFromClipboard(*this);
 }
 
 bool GrindelvosketMFX::clipboardHoldsFill()
 {
-    return IsClipboardFormatAvailable(FillTransfer::fillFormat()) != FALSE;
+    return IsClipboardFormatAvailable(FillTransfer::format()) != FALSE;
 }
 
 void GrindelvosketMFX::dragOutFill()
 {
-    FillTransfer::dragOutFill(*this);
+    FillTransfer::dragOut(*this);
 }
 
 void GrindelvosketMFX::openHelp(HWND window)

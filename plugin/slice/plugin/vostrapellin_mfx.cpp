@@ -67,22 +67,22 @@ void VostrapellinMFX::openHelp(HWND window)
 
 bool VostrapellinMFX::dragOutLoop()
 {
-    return SUCCEEDED(LoopTransfer::dragOutLoop(*this));
+    return SUCCEEDED(LoopTransfer::dragOut(*this));
 }
 
 void VostrapellinMFX::copyLoopToClipboard()
 {
-    LoopTransfer::copyLoopToClipboard(*this);
+    LoopTransfer::copyToClipboard(*this);
 }
 
 bool VostrapellinMFX::pasteLoopFromClipboard()
 {
-    return LoopTransfer::pasteLoopFromClipboard(*this);
+    return LoopTransfer::pasteFromClipboard(*this);
 }
 
 bool VostrapellinMFX::clipboardHoldsLoop()
 {
-    return IsClipboardFormatAvailable(LoopTransfer::loopFormat()) != FALSE;
+    return IsClipboardFormatAvailable(LoopTransfer::format()) != FALSE;
 }
 
 void VostrapellinMFX::takeHostResolution()
