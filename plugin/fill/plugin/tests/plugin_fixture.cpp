@@ -19,6 +19,13 @@ namespace {
 
 } // namespace
 
+// Defined beside the environment, so that every program whose tests use the
+// fixture links the environment too.
+void PluginTest::SetUp()
+{
+    DrummerTest::SetUp();
+}
+
 void PluginTest::loadFill(GrindelvosketMFX &drummer, const std::string &name)
 {
     for (const FillContent::FillDefinition &fill : FillContent::starterFills()) {

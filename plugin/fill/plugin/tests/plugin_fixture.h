@@ -23,6 +23,8 @@ using Drummer = drummer_testing::DrummerRef<Quorvane::GrindelvosketMFX>;
 
 class PluginTest : public drummer_testing::DrummerTest<Quorvane::GrindelvosketMFX> {
 protected:
+    void SetUp() override;
+
     // Loads a starter fill ("Rock 01" and the like) into the drummer.
     void loadFill(Quorvane::GrindelvosketMFX &drummer, const std::string &name);
 
