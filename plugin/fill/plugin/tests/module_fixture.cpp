@@ -68,6 +68,21 @@ EntryPoint entry(const char *name)
     return reinterpret_cast<EntryPoint>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
+GetClassObject classObjectEntry()
+{
+    return reinterpret_cast<GetClassObject>(
+        reinterpret_cast<void (*)()>(GetProcAddress(module, "DllGetClassObject")));
+}
+
+void checkNoFactoryFor(REFCLSID clsid)
+{
+    const GetClassObject get = classObjectEntry();
+    ASSERT_NE(get, nullptr);
+    void *factory = reinterpret_cast<void *>(1);
+    EXPECT_EQ(get(clsid, IID_IClassFactory, &factory), CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(factory, nullptr);
+}
+
 HRESULT load(IPersistStream *persist, const std::string &bytes)
 {
     IStream *stream = testing_support::streamHolding(bytes);

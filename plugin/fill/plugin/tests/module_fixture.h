@@ -46,6 +46,13 @@ template <typename Interface> Interface *query(IUnknown *object, REFIID iid)
     return face;
 }
 
+// The module's DllGetClassObject; null when it exports none.
+using GetClassObject = HRESULT(STDAPICALLTYPE *)(REFCLSID, REFIID, void **);
+GetClassObject classObjectEntry();
+// Asked for a class it does not serve, the module answers
+// CLASS_E_CLASSNOTAVAILABLE and hands out nothing.
+void checkNoFactoryFor(REFCLSID clsid);
+
 // Loads bytes into the object through a memory stream.
 HRESULT load(IPersistStream *persist, const std::string &bytes);
 
