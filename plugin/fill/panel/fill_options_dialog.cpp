@@ -102,19 +102,11 @@ void OptionsDlg::mapChosen()
 
 INT_PTR OptionsDlg::dialogProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    int delta = 0;
-    if (isDrumMapListKey(message, lParam, IDC_DRUM_MAP_LIST, delta)) {
-        if (delta != 0)
-            shiftSelectedRow(delta);
+    if (handleDrumMapMessage(message, wParam, lParam, IDC_DRUM_MAP_LIST))
         return TRUE;
-    }
     if (message == WM_COMMAND) {
         const int id = LOWORD(wParam);
         const int code = HIWORD(wParam);
-        if (id == IDC_DRUM_MAP_NAME && code == CBN_SELCHANGE) {
-            mapChosen();
-            return TRUE;
-        }
         if (id == IDC_OPTIONS_NOTE_NAMES && code == CBN_SELCHANGE) {
             HWND combo = item(IDC_OPTIONS_NOTE_NAMES);
             const LRESULT index = SendMessageA(combo, CB_GETCURSEL, 0, 0);

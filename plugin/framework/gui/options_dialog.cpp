@@ -226,16 +226,24 @@ CMidiTrack::Event OptionsDlgBase::drumMapPreview(int note)
     return event;
 }
 
-bool OptionsDlgBase::isDrumMapListKey(UINT message, LPARAM lParam, UINT_PTR listId, int &delta)
+bool OptionsDlgBase::handleDrumMapMessage(UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR listId)
 {
-    if (message != WM_NOTIFY)
-        return false;
-    const auto &header = *reinterpret_cast<const NMHDR *>(lParam);
-    if (header.idFrom != listId || header.code != LVN_KEYDOWN)
-        return false;
-    const WORD key = reinterpret_cast<const NMLVKEYDOWN &>(header).wVKey;
-    delta = key == VK_ADD ? 1 : key == VK_SUBTRACT ? -1 : 0;
-    return true;
+    if (message == WM_NOTIFY) {
+        const auto &header = *reinterpret_cast<const NMHDR *>(lParam);
+        if (header.idFrom != listId || header.code != LVN_KEYDOWN)
+            return false;
+        const WORD key = reinterpret_cast<const NMLVKEYDOWN &>(header).wVKey;
+        if (key == VK_ADD)
+            shiftSelectedRow(1);
+        else if (key == VK_SUBTRACT)
+            shiftSelectedRow(-1);
+        return true;
+    }
+    if (message == WM_COMMAND && LOWORD(wParam) == IDC_OPTIONS_MAP_NAME && HIWORD(wParam) == CBN_SELCHANGE) {
+        mapChosen();
+        return true;
+    }
+    return false;
 }
 
 } // namespace Quorvane

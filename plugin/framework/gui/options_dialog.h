@@ -82,9 +82,12 @@ protected:
     static int shiftSelectedDrumMapRow(HWND list, DrumMap &map, const NoteNames &names, int delta);
     // The note a drum-map change is heard through.
     static CMidiTrack::Event drumMapPreview(int note);
-    // Whether message is a key-down in the list listId; delta is 1 for the
-    // plus key, -1 for the minus key and 0 for any other.
-    static bool isDrumMapListKey(UINT message, LPARAM lParam, UINT_PTR listId, int &delta);
+    // The drum-map list's key-downs (the plus and minus keys move the
+    // selected row's note through shiftSelectedRow) and a map chosen in the
+    // name combo (mapChosen); true when message was one of them.
+    bool handleDrumMapMessage(UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR listId);
+    virtual void shiftSelectedRow(int /*delta*/) {}
+    virtual void mapChosen() {}
 
 private:
     void drawItem(const DRAWITEMSTRUCT &item);

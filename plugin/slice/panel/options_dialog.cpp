@@ -93,19 +93,11 @@ void OptionsDlg::noteNamesChosen()
 
 INT_PTR OptionsDlg::dialogProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    int delta = 0;
-    if (isDrumMapListKey(message, lParam, IDC_DRUM_MAP_LIST, delta)) {
-        if (delta != 0)
-            shiftSelectedRow(delta);
+    if (handleDrumMapMessage(message, wParam, lParam, IDC_DRUM_MAP_LIST))
         return TRUE;
-    }
     if (message == WM_COMMAND) {
         const int id = LOWORD(wParam);
         const int code = HIWORD(wParam);
-        if (id == IDC_DRUM_MAP_NAME && code == CBN_SELCHANGE) {
-            mapChosen();
-            return TRUE;
-        }
         if (id == IDC_NOTE_NAME_SETS && code == CBN_SELCHANGE) {
             noteNamesChosen();
             return TRUE;
