@@ -5,7 +5,7 @@
 // with the fill region they give within the part.
 #pragma once
 
-#include "plugin/fill/plugin/qn3_request.h"
+#include "plugin/framework/plugin/qn3_request.h"
 
 #include <functional>
 

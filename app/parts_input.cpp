@@ -8,7 +8,7 @@
 #include "data/track_midi.h"
 #include "app/program_identity.h"
 #include "app/resource_ids.h"
-#include "plugin/fill/plugin/qn3_request.h"
+#include "plugin/framework/plugin/qn3_request.h"
 
 #include <commctrl.h>
 

@@ -11,7 +11,7 @@
 #include "data/track_master.h"
 #include "data/track_midi.h"
 #include "outside/halvorinapp/halvorin_app.h"
-#include "plugin/fill/plugin/qn3_request.h"
+#include "plugin/framework/plugin/qn3_request.h"
 #include "sound/soft_synth.h"
 
 #include <commctrl.h>

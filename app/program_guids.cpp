@@ -2,5 +2,5 @@
 #include <initguid.h>
 
 #include "app/program_guids.h"
-#include "plugin/fill/plugin/drummer_sink.h"
-#include "plugin/fill/plugin/qn3_request.h"
+#include "plugin/framework/plugin/drummer_sink.h"
+#include "plugin/framework/plugin/qn3_request.h"

@@ -2,7 +2,7 @@
 
 #include "app/options/dialog_controls.h"
 #include "app/options/option_dialog_ids.h"
-#include "plugin/fill/plugin/qn3_request.h"
+#include "plugin/framework/plugin/qn3_request.h"
 
 #include <algorithm>
 #include <cstdio>

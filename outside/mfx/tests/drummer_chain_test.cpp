@@ -16,7 +16,7 @@
 #include "plugin/fill/engine/fill_module.h"
 #include "plugin/fill/engine/grindelvosket.h"
 #include "plugin/fill/plugin/grindelvosket_ids.h"
-#include "plugin/fill/plugin/qn3_request.h"
+#include "plugin/framework/plugin/qn3_request.h"
 #include "plugin/framework/mfx/testing/mfx_test_host.h"
 #include "testing/realtime_counters.h"
 #include "testing/sandbox.h"

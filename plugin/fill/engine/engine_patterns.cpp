@@ -70,7 +70,7 @@ namespace {
 std::string folderWithinFills(const std::string &path, size_t nameStart, bool &inLibrary)
 {
     inLibrary = false;
-    std::string fills = FillModule::dataFolders().fills;
+    std::string fills = FillModule::dataFolders().library;
     if (!fills.empty() && fills.back() != '\\')
         fills += '\\';
     char longName[MAX_PATH];

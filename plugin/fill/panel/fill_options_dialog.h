@@ -32,8 +32,8 @@ protected:
 private:
     void fillList();
     void rewriteRows();
-    void shiftSelectedRow(int delta);
-    void mapChosen();
+    void shiftSelectedRow(int delta) override;
+    void mapChosen() override;
     // A limit field's value; false (with the range message) outside 1..127.
     bool readLimit(int id, int &value);
 

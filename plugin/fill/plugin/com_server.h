@@ -2,24 +2,19 @@
 // so that a test can run them against any registry root.
 #pragma once
 
-#include <windows.h>
+#include "plugin/framework/plugin/plugin_module.h"
 
-#include <string>
+namespace Quorvane {
 
-namespace Quorvane::GrindelvosketServer {
+struct GrindelvosketServerTraits {
+    // Descriptions written as the classes' default values.
+    static constexpr const char *kDrummerDescription = "Quorvane Grindelvosket";
+    static constexpr const char *kPageDescription = "Quorvane Grindelvosket Property Page";
 
-// Descriptions written as the classes' default values.
-constexpr const char *kDrummerDescription = "Quorvane Grindelvosket";
-constexpr const char *kPageDescription = "Quorvane Grindelvosket Property Page";
+    static const DrummerClasses &classes();
+    static com::ObjectFactory *makeDrummerFactory();
+};
 
-// A factory for the drummer or its property page, answered for iid;
-// CLASS_E_CLASSNOTAVAILABLE for any other class id.
-HRESULT getClassObject(REFCLSID clsid, REFIID iid, void **out);
-// Registers both classes below classesRoot with modulePath as their
-// server. S_OK, or SELFREG_E_CLASS when any step failed (the steps that
-// could be done stay done).
-HRESULT registerServer(HKEY classesRoot, const std::string &modulePath);
-// Removes both class keys. S_OK, or SELFREG_E_CLASS when one stays.
-HRESULT unregisterServer(HKEY classesRoot);
+struct GrindelvosketServer : DrummerServerOf<GrindelvosketServerTraits> {};
 
-} // namespace Quorvane::GrindelvosketServer
+} // namespace Quorvane

@@ -1,50 +1,6 @@
-// The module's entry point and its COM exports. Nothing thrown inside may
-// leave through them.
+// The module's entry point and its COM exports.
 #include "plugin/fill/plugin/com_server.h"
 #include "plugin/fill/plugin/grindelvosket_app.h"
+#include "plugin/framework/plugin/drummer_dll.h"
 
-#include <objbase.h>
-
-using namespace Quorvane;
-
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
-{
-    try {
-        if (reason == DLL_PROCESS_ATTACH) {
-            DisableThreadLibraryCalls(instance);
-            return theApp().InitInstance(instance) ? TRUE : FALSE;
-        }
-        if (reason == DLL_PROCESS_DETACH)
-            theApp().ExitInstance();
-    } catch (...) {
-        return FALSE;
-    }
-    return TRUE;
-}
-
-extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void **out)
-{
-    try {
-        return GrindelvosketServer::getClassObject(clsid, iid, out);
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
-}
-
-extern "C" HRESULT STDAPICALLTYPE DllRegisterServer()
-{
-    try {
-        return GrindelvosketServer::registerServer(HKEY_CLASSES_ROOT, theApp().modulePath());
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
-}
-
-extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer()
-{
-    try {
-        return GrindelvosketServer::unregisterServer(HKEY_CLASSES_ROOT);
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
-}
+QUORVANE_DRUMMER_DLL_EXPORTS(Quorvane::theApp, Quorvane::GrindelvosketServer)

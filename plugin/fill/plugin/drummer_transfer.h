@@ -85,4 +85,31 @@ HRESULT dragOut(Source &source, const std::string &fileName, DWORD *effect = nul
 using DragHook = std::function<HRESULT(IDataObject *data, DWORD *effect)>;
 DragHook setDragHook(DragHook hook);
 
+// One drummer's transfer. Traits gives the Engine type, the Source class
+// over it (constructed from the engine), kFormatName, the name of the
+// snapshot's clipboard format, and kDragOutFileName. Instantiated once per
+// drummer, where its Source is defined (drummer_transfer_of.h).
+template <class Traits> struct TransferOf {
+    using Engine = typename Traits::Engine;
+
+    // The registered clipboard format of the drummer's snapshot.
+    static UINT format();
+    // Puts the drummer's content on the clipboard (snapshot and rendered
+    // file).
+    static HRESULT copyToClipboard(Engine &engine);
+    // Reads a snapshot of the drummer's format from the clipboard into the
+    // engine; false (the engine unchanged) when there is none or it is
+    // damaged.
+    static bool pasteFromClipboard(Engine &engine);
+    // The system's temporary folder followed by the drag-out file's name.
+    static std::string dragOutPath();
+    // Renders into the drag-out file and returns a data object whose only
+    // format is the file list naming it; null when the file could not be
+    // written.
+    static IDataObject *prepareDragOut(Engine &engine, std::string *path = nullptr);
+    // Runs the drag (copy only). DRAGDROP_S_DROP, DRAGDROP_S_CANCEL or a
+    // failure.
+    static HRESULT dragOut(Engine &engine, DWORD *effect = nullptr);
+};
+
 } // namespace Quorvane::DrummerTransfer

@@ -1,15 +1,14 @@
 #include "plugin/fill/plugin/fill_transfer.h"
 
+#include "plugin/fill/plugin/drummer_transfer_of.h"
 #include "plugin/fill/plugin/fill_export.h"
 
-namespace Quorvane::FillTransfer {
-
-namespace {
+namespace Quorvane {
 
 // The fill engine as the transfer functions see it.
-class FillSource : public DrummerTransfer::Source {
+class FillTransferTraits::Source : public DrummerTransfer::Source {
 public:
-    explicit FillSource(Grindelvosket &engine) : engine_(engine) {}
+    explicit Source(Grindelvosket &engine) : engine_(engine) {}
 
     bool saveSnapshot(OutputStream &out) override { return engine_.saveLoop(out); }
     bool loadSnapshot(InputStream &in, bool notify) override { return engine_.loadLoop(in, notify); }
@@ -19,41 +18,6 @@ private:
     Grindelvosket &engine_;
 };
 
-} // namespace
+template struct DrummerTransfer::TransferOf<FillTransferTraits>;
 
-UINT fillFormat()
-{
-    static const UINT format = RegisterClipboardFormatA(kFillFormatName);
-    return format;
-}
-
-HRESULT copyFillToClipboard(Grindelvosket &engine)
-{
-    FillSource source(engine);
-    return DrummerTransfer::copyToClipboard(source, fillFormat());
-}
-
-bool pasteFillFromClipboard(Grindelvosket &engine)
-{
-    FillSource source(engine);
-    return DrummerTransfer::pasteFromClipboard(source, fillFormat());
-}
-
-std::string dragOutPath()
-{
-    return DrummerTransfer::dragOutPath(kDragOutFileName);
-}
-
-IDataObject *prepareDragOut(Grindelvosket &engine, std::string *path)
-{
-    FillSource source(engine);
-    return DrummerTransfer::prepareDragOut(source, kDragOutFileName, path);
-}
-
-HRESULT dragOutFill(Grindelvosket &engine, DWORD *effect)
-{
-    FillSource source(engine);
-    return DrummerTransfer::dragOut(source, kDragOutFileName, effect);
-}
-
-} // namespace Quorvane::FillTransfer
+} // namespace Quorvane

@@ -5,7 +5,7 @@
 #include <initguid.h>
 
 #include "plugin/fill/plugin/grindelvosket_ids.h"
-#include "plugin/fill/plugin/qn3_request.h"
+#include "plugin/framework/plugin/qn3_request.h"
 
 namespace Quorvane {
 

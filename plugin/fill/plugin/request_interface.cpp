@@ -1,6 +1,6 @@
-// The program's side of the drummer: attach, parameters by number, note
-// names. Every call comes on the program's user-interface thread; changes
-// come back to the program through the engine's parameter reports.
+// The program's side of the fill drummer: its parameters by number. Every
+// call comes on the program's user-interface thread; changes come back to
+// the program through the engine's parameter reports.
 #include "plugin/fill/plugin/grindelvosket_mfx.h"
 
 #include <algorithm>
@@ -20,17 +20,6 @@ LONG zoneFlag(int32_t flag)
 }
 
 } // namespace
-
-HRESULT STDMETHODCALLTYPE GrindelvosketMFX::Attach(IDrummerSink *sink, DWORD cookie)
-{
-    // Attaching again replaces sink and cookie; the chain holds each
-    // drummer once. A null sink leaves the chain.
-    if (sink)
-        requesters().attach(this, sink, cookie);
-    else
-        requesters().detach(this);
-    return S_OK;
-}
 
 HRESULT STDMETHODCALLTYPE GrindelvosketMFX::GetParam(LONG id, LONG, LONG *value)
 {
@@ -55,17 +44,9 @@ HRESULT STDMETHODCALLTYPE GrindelvosketMFX::GetParam(LONG id, LONG, LONG *value)
     case QN3AfterZone:
         *value = zoneFlag(afterZone());
         break;
-    case QN3DynamicsLevel:
-        *value = outputDynamics().level();
-        break;
-    case QN3Gain:
-        *value = outputDynamics().gain();
-        break;
-    case QN3DynamicsPercent:
-        *value = outputDynamics().percent();
-        break;
     default:
-        *value = 0;
+        if (!getDynamicsParam(id, value))
+            *value = 0;
         break;
     }
     return S_OK;
@@ -93,33 +74,14 @@ HRESULT STDMETHODCALLTYPE GrindelvosketMFX::SetParam(LONG id, LONG, LONG value)
         case QN3AfterZone:
             setZones(-1, -1, value != 0, false);
             break;
-        case QN3DynamicsLevel:
-            outputDynamics().setLevel(clampTo(value, 0, 127));
-            break;
-        case QN3Gain:
-            outputDynamics().setGain(clampTo(value, -8191, 8191));
-            break;
-        case QN3DynamicsPercent:
-            outputDynamics().setPercent(clampTo(value, 0, 100));
-            break;
         default:
+            setDynamicsParam(id, value);
             break;
         }
     } catch (...) {
         return E_OUTOFMEMORY;
     }
     return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE GrindelvosketMFX::GetNoteName(LONG note, char *buffer, LONG length)
-{
-    if (note < 0 || note > 127)
-        return E_INVALIDARG;
-    try {
-        return answerNoteName(noteNames().getNoteNameOrDefault(note), buffer, length);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
 }
 
 } // namespace Quorvane

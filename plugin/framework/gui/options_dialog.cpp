@@ -3,6 +3,8 @@
 #include "plugin/framework/gui/graphics_context.h"
 #include "plugin/framework/gui/gui_resources.h"
 
+#include <commctrl.h>
+
 namespace Quorvane {
 
 namespace {
@@ -162,6 +164,86 @@ INT_PTR OptionsDlgBase::dialogProc(UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
     }
     return ModalDialog::dialogProc(message, wParam, lParam);
+}
+
+bool OptionsDlgBase::handleMapFileCommand(int id, int code, const DrumMapFolder &folder, DrumMap &map)
+{
+    if (id == IDC_OPTIONS_SAVE && code == BN_CLICKED) {
+        saveTypedMap(folder, map);
+        return true;
+    }
+    if (id == IDC_OPTIONS_DELETE && code == BN_CLICKED) {
+        deleteTypedMap(folder);
+        return true;
+    }
+    return false;
+}
+
+void OptionsDlgBase::fillDrumMapList(HWND list, const DrumMap &map, const NoteNames &names)
+{
+    ListView_SetExtendedListViewStyleEx(list, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    const char *titles[] = {"Instrument", "MIDI Note"};
+    for (int column = 0; column < 2; ++column) {
+        LVCOLUMNA info{};
+        info.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+        info.fmt = LVCFMT_LEFT;
+        info.cx = 20;
+        info.pszText = const_cast<char *>(titles[column]);
+        ListView_InsertColumn(list, column, &info);
+    }
+    map.fillNoteList(list, names);
+    ListView_SetColumnWidth(list, 0, LVSCW_AUTOSIZE);
+    RECT client{};
+    GetClientRect(list, &client);
+    const int rest = client.right - ListView_GetColumnWidth(list, 0) - GetSystemMetrics(SM_CXVSCROLL);
+    ListView_SetColumnWidth(list, 1, rest >= 10 ? rest : LVSCW_AUTOSIZE);
+}
+
+void OptionsDlgBase::rewriteDrumMapRows(HWND list, const DrumMap &map, const NoteNames &names)
+{
+    const int count = ListView_GetItemCount(list);
+    for (int row = 0; row < count; ++row)
+        map.updateRowText(list, row, names);
+}
+
+int OptionsDlgBase::shiftSelectedDrumMapRow(HWND list, DrumMap &map, const NoteNames &names, int delta)
+{
+    const int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+    if (row < 0 || !map.shiftRowNote(list, row, delta))
+        return -1;
+    map.updateRowText(list, row, names);
+    return map.getRowNote(list, row);
+}
+
+CMidiTrack::Event OptionsDlgBase::drumMapPreview(int note)
+{
+    CMidiTrack::Event event;
+    event.kind = CMidiTrack::Event::Note;
+    event.channel = 9;
+    event.data1 = static_cast<uint8_t>(note);
+    event.data2 = 100;
+    event.duration = 960;
+    return event;
+}
+
+bool OptionsDlgBase::handleDrumMapMessage(UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR listId)
+{
+    if (message == WM_NOTIFY) {
+        const auto &header = *reinterpret_cast<const NMHDR *>(lParam);
+        if (header.idFrom != listId || header.code != LVN_KEYDOWN)
+            return false;
+        const WORD key = reinterpret_cast<const NMLVKEYDOWN &>(header).wVKey;
+        if (key == VK_ADD)
+            shiftSelectedRow(1);
+        else if (key == VK_SUBTRACT)
+            shiftSelectedRow(-1);
+        return true;
+    }
+    if (message == WM_COMMAND && LOWORD(wParam) == IDC_OPTIONS_MAP_NAME && HIWORD(wParam) == CBN_SELCHANGE) {
+        mapChosen();
+        return true;
+    }
+    return false;
 }
 
 } // namespace Quorvane

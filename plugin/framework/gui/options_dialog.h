@@ -6,6 +6,8 @@
 #pragma once
 
 #include "plugin/framework/drums/drum_map.h"
+#include "plugin/framework/drums/note_names.h"
+#include "plugin/framework/midi/midi_track.h"
 #include "plugin/framework/gui/buttons.h"
 #include "plugin/framework/gui/modal_dialog.h"
 #include "plugin/framework/gui/self_drawn_item.h"
@@ -66,6 +68,26 @@ protected:
     void saveTypedMap(const DrumMapFolder &folder, DrumMap &map);
     // Deletes the typed map's file after the user's yes and unlists it.
     void deleteTypedMap(const DrumMapFolder &folder);
+    // Save (saveTypedMap) and Delete (deleteTypedMap) of the typed map;
+    // false for any other command.
+    bool handleMapFileCommand(int id, int code, const DrumMapFolder &folder, DrumMap &map);
+
+    // The drum-map list: the "Instrument" and "MIDI Note" columns, the
+    // map's rows, the second column taking the rest of the width.
+    static void fillDrumMapList(HWND list, const DrumMap &map, const NoteNames &names);
+    // Every row's text anew (after a change of the note-name set or map).
+    static void rewriteDrumMapRows(HWND list, const DrumMap &map, const NoteNames &names);
+    // Moves the selected row's note by delta and shows it; the note the row
+    // plays now, or -1 when none moved.
+    static int shiftSelectedDrumMapRow(HWND list, DrumMap &map, const NoteNames &names, int delta);
+    // The note a drum-map change is heard through.
+    static CMidiTrack::Event drumMapPreview(int note);
+    // The drum-map list's key-downs (the plus and minus keys move the
+    // selected row's note through shiftSelectedRow) and a map chosen in the
+    // name combo (mapChosen); true when message was one of them.
+    bool handleDrumMapMessage(UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR listId);
+    virtual void shiftSelectedRow(int /*delta*/) {}
+    virtual void mapChosen() {}
 
 private:
     void drawItem(const DRAWITEMSTRUCT &item);

@@ -66,4 +66,29 @@ HRESULT registerServer(const DrummerClasses &classes, HKEY classesRoot, const st
 HRESULT unregisterServer(const DrummerClasses &classes, HKEY classesRoot);
 
 } // namespace DrummerServer
+
+// One drummer module's COM server over the shared rules. Traits gives
+// classes(), the module's DrummerClasses, and makeDrummerFactory(), which
+// makes its drummer's class factory.
+template <class Traits> struct DrummerServerOf {
+    // A factory for the drummer or its property page, answered for iid;
+    // CLASS_E_CLASSNOTAVAILABLE for any other class id.
+    static HRESULT getClassObject(REFCLSID clsid, REFIID iid, void **out)
+    {
+        return DrummerServer::getClassObject(Traits::classes(), Traits::makeDrummerFactory, clsid, iid, out);
+    }
+    // Registers both classes below classesRoot with modulePath as their
+    // server. S_OK, or SELFREG_E_CLASS when any step failed (the steps that
+    // could be done stay done).
+    static HRESULT registerServer(HKEY classesRoot, const std::string &modulePath)
+    {
+        return DrummerServer::registerServer(Traits::classes(), classesRoot, modulePath);
+    }
+    // Removes both class keys. S_OK, or SELFREG_E_CLASS when one stays.
+    static HRESULT unregisterServer(HKEY classesRoot)
+    {
+        return DrummerServer::unregisterServer(Traits::classes(), classesRoot);
+    }
+};
+
 } // namespace Quorvane

@@ -1,10 +1,18 @@
 // What all loop-slice engines of one loaded module share: the data folders,
-// the pattern library, the list of live engines with its lock, the instance
-// count and the registry path of the module's settings.
+// the pattern library of the "Patterns" folder, the list of live engines
+// with its lock, the instance count and the registry path of the module's
+// settings.
+//
+// The registry path is "Quorvane\Vostrapellin\<profile>" below
+// HKEY_CURRENT_USER\Software. The live engines are the attached ones, in
+// attach order. Lock order: the engine-list lock first, then an engine's pad
+// lock, then a slice's lock; the pattern library's lock is taken on its own,
+// so engines hear of a library change from a copy of the list. The library
+// is made by the first engine that attaches, on its thread, which must pump
+// messages for the library to follow the disk.
 #pragma once
 
-#include <string>
-#include <vector>
+#include "plugin/framework/plugin/drummer_module.h"
 
 namespace Quorvane {
 class PatternTree;
@@ -14,56 +22,25 @@ namespace Quorvane::LoopSlice {
 
 class Vostrapellin;
 
-namespace SliceModule {
-
-struct DataFolders {
-    std::string module; // ends with a backslash
-    std::string patterns;
-    std::string loops;
-    std::string drumMaps;
-    std::string noteNames;
+struct SliceModuleTraits {
+    using Engine = Vostrapellin;
+    using Library = PatternTree;
+    static constexpr const char *kDefaultRegistryPath = "Quorvane\\Vostrapellin\\3";
+    static constexpr const char *kLibraryFolder = "Patterns";
+    static constexpr bool kTellEnginesFromCopy = true;
 };
 
-// Built from the module's folder by the first engine constructed, unless a
-// folder was set.
-const DataFolders &dataFolders();
-// Roots the data folders (and the pattern library) in another folder; for
-// tests.
-void setDataFolder(const std::string &folder);
+} // namespace Quorvane::LoopSlice
 
-// "Quorvane\Vostrapellin\<profile>" below HKEY_CURRENT_USER\Software, or
-// the root the module's registry settings were given.
-std::string registryPath();
+namespace Quorvane {
+extern template class DrummerModule<LoopSlice::SliceModuleTraits>;
+}
 
-// Instance count; the first engine builds the folders, the last one lets
-// the pattern library go.
-void engineConstructed();
-void engineDestroyed();
-int instanceCount();
+namespace Quorvane::LoopSlice {
 
-// The engine-list lock (recursive) and the attached engines in attach
-// order. Lock order: this lock first, then an engine's pad lock, then a
-// slice's lock; the pattern library's lock is taken on its own.
-void lockEngines();
-void unlockEngines();
-std::vector<Vostrapellin *> &liveEngines();
-
-class EngineListGuard {
-public:
-    EngineListGuard() { lockEngines(); }
-    ~EngineListGuard() { unlockEngines(); }
-    EngineListGuard(const EngineListGuard &) = delete;
-    EngineListGuard &operator=(const EngineListGuard &) = delete;
+struct SliceModule : DrummerModule<SliceModuleTraits> {
+    // Rescans the library now and lets every live engine know.
+    static void refreshPatternLibrary();
 };
 
-// The shared pattern library of the "Patterns" folder; made by the first
-// engine that attaches, on its thread, which must pump messages for the
-// library to follow the disk.
-void ensurePatternLibrary();
-// The library, or null before the first engine attached.
-PatternTree *patternLibrary();
-// Rescans the library now and lets every live engine know.
-void refreshPatternLibrary();
-
-} // namespace SliceModule
 } // namespace Quorvane::LoopSlice

@@ -59,47 +59,19 @@ BOOL OptionsDlg::onInitDialog()
 
 void OptionsDlg::fillList()
 {
-    HWND list = item(IDC_DRUM_MAP_LIST);
-    ListView_SetExtendedListViewStyleEx(list, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    const char *titles[] = {"Instrument", "MIDI Note"};
-    for (int column = 0; column < 2; ++column) {
-        LVCOLUMNA info{};
-        info.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
-        info.fmt = LVCFMT_LEFT;
-        info.cx = 20;
-        info.pszText = const_cast<char *>(titles[column]);
-        ListView_InsertColumn(list, column, &info);
-    }
-    map_.fillNoteList(list, engine_.noteNames());
-    ListView_SetColumnWidth(list, 0, LVSCW_AUTOSIZE);
-    RECT client{};
-    GetClientRect(list, &client);
-    const int rest = client.right - ListView_GetColumnWidth(list, 0) - GetSystemMetrics(SM_CXVSCROLL);
-    ListView_SetColumnWidth(list, 1, rest >= 10 ? rest : LVSCW_AUTOSIZE);
+    fillDrumMapList(item(IDC_DRUM_MAP_LIST), map_, engine_.noteNames());
 }
 
 void OptionsDlg::rewriteRows()
 {
-    HWND list = item(IDC_DRUM_MAP_LIST);
-    const int count = ListView_GetItemCount(list);
-    for (int row = 0; row < count; ++row)
-        map_.updateRowText(list, row, engine_.noteNames());
+    rewriteDrumMapRows(item(IDC_DRUM_MAP_LIST), map_, engine_.noteNames());
 }
 
 void OptionsDlg::shiftSelectedRow(int delta)
 {
-    HWND list = item(IDC_DRUM_MAP_LIST);
-    const int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
-    if (row < 0 || !map_.shiftRowNote(list, row, delta))
-        return;
-    map_.updateRowText(list, row, engine_.noteNames());
-    CMidiTrack::Event note;
-    note.kind = CMidiTrack::Event::Note;
-    note.channel = 9;
-    note.data1 = static_cast<uint8_t>(map_.getRowNote(list, row));
-    note.data2 = 100;
-    note.duration = 960;
-    engine_.previewEvent(note);
+    const int note = shiftSelectedDrumMapRow(item(IDC_DRUM_MAP_LIST), map_, engine_.noteNames(), delta);
+    if (note >= 0)
+        engine_.previewEvent(drumMapPreview(note));
 }
 
 void OptionsDlg::mapChosen()
@@ -121,36 +93,17 @@ void OptionsDlg::noteNamesChosen()
 
 INT_PTR OptionsDlg::dialogProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NOTIFY) {
-        const auto &header = *reinterpret_cast<const NMHDR *>(lParam);
-        if (header.idFrom == IDC_DRUM_MAP_LIST && header.code == LVN_KEYDOWN) {
-            const WORD key = reinterpret_cast<const NMLVKEYDOWN &>(header).wVKey;
-            if (key == VK_ADD)
-                shiftSelectedRow(1);
-            else if (key == VK_SUBTRACT)
-                shiftSelectedRow(-1);
-            return TRUE;
-        }
-    }
+    if (handleDrumMapMessage(message, wParam, lParam, IDC_DRUM_MAP_LIST))
+        return TRUE;
     if (message == WM_COMMAND) {
         const int id = LOWORD(wParam);
         const int code = HIWORD(wParam);
-        if (id == IDC_DRUM_MAP_NAME && code == CBN_SELCHANGE) {
-            mapChosen();
-            return TRUE;
-        }
         if (id == IDC_NOTE_NAME_SETS && code == CBN_SELCHANGE) {
             noteNamesChosen();
             return TRUE;
         }
-        if (id == IDC_OPTIONS_SAVE && code == BN_CLICKED) {
-            saveTypedMap(folder_, map_);
+        if (handleMapFileCommand(id, code, folder_, map_))
             return TRUE;
-        }
-        if (id == IDC_OPTIONS_DELETE && code == BN_CLICKED) {
-            deleteTypedMap(folder_);
-            return TRUE;
-        }
         if (id == IDHELP) {
             engine_.openHelp(handle());
             return TRUE;

@@ -29,8 +29,8 @@ protected:
 private:
     void fillList();
     void rewriteRows();
-    void shiftSelectedRow(int delta);
-    void mapChosen();
+    void shiftSelectedRow(int delta) override;
+    void mapChosen() override;
     void noteNamesChosen();
     // A field's number; false (with the range message, the field focused)
     // outside minimum..maximum.

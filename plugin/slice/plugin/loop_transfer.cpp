@@ -1,12 +1,12 @@
 #include "plugin/slice/plugin/loop_transfer.h"
 
-namespace Quorvane::LoopSlice::LoopTransfer {
+#include "plugin/fill/plugin/drummer_transfer_of.h"
 
-namespace {
+namespace Quorvane::LoopSlice {
 
-class LoopSource : public DrummerTransfer::Source {
+class LoopTransferTraits::Source : public DrummerTransfer::Source {
 public:
-    explicit LoopSource(Vostrapellin &engine) : engine_(engine) {}
+    explicit Source(Vostrapellin &engine) : engine_(engine) {}
 
     bool saveSnapshot(OutputStream &out) override { return engine_.SaveLoop(out, false); }
     bool loadSnapshot(InputStream &in, bool notify) override { return engine_.LoadLoop(in, notify); }
@@ -16,41 +16,8 @@ private:
     Vostrapellin &engine_;
 };
 
-} // namespace
+} // namespace Quorvane::LoopSlice
 
-UINT loopFormat()
-{
-    static const UINT format = RegisterClipboardFormatA(kLoopFormatName);
-    return format;
+namespace Quorvane {
+template struct DrummerTransfer::TransferOf<LoopSlice::LoopTransferTraits>;
 }
-
-HRESULT copyLoopToClipboard(Vostrapellin &engine)
-{
-    LoopSource source(engine);
-    return DrummerTransfer::copyToClipboard(source, loopFormat());
-}
-
-bool pasteLoopFromClipboard(Vostrapellin &engine)
-{
-    LoopSource source(engine);
-    return DrummerTransfer::pasteFromClipboard(source, loopFormat());
-}
-
-std::string dragOutPath()
-{
-    return DrummerTransfer::dragOutPath(kDragOutFileName);
-}
-
-IDataObject *prepareDragOut(Vostrapellin &engine, std::string *path)
-{
-    LoopSource source(engine);
-    return DrummerTransfer::prepareDragOut(source, kDragOutFileName, path);
-}
-
-HRESULT dragOutLoop(Vostrapellin &engine, DWORD *effect)
-{
-    LoopSource source(engine);
-    return DrummerTransfer::dragOut(source, kDragOutFileName, effect);
-}
-
-} // namespace Quorvane::LoopSlice::LoopTransfer

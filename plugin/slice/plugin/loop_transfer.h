@@ -7,23 +7,26 @@
 #include "plugin/fill/plugin/drummer_transfer.h"
 #include "plugin/slice/engine/vostrapellin.h"
 
-#include <string>
+namespace Quorvane::LoopSlice {
 
-namespace Quorvane::LoopSlice::LoopTransfer {
+struct LoopTransferTraits {
+    using Engine = Vostrapellin;
+    class Source;
+    static constexpr const char *kFormatName = "Vostrapellin Loop";
+    static constexpr const char *kDragOutFileName = "Vostrapellin.mid";
+};
 
-constexpr const char *kLoopFormatName = "Vostrapellin Loop";
-constexpr const char *kDragOutFileName = "Vostrapellin.mid";
+} // namespace Quorvane::LoopSlice
 
-// The registered clipboard format "Vostrapellin Loop".
-UINT loopFormat();
+namespace Quorvane {
+extern template struct DrummerTransfer::TransferOf<LoopSlice::LoopTransferTraits>;
+}
 
-HRESULT copyLoopToClipboard(Vostrapellin &engine);
-// False (the engine unchanged) when the clipboard holds no sound loop.
-bool pasteLoopFromClipboard(Vostrapellin &engine);
+namespace Quorvane::LoopSlice {
 
-// The system's temporary folder followed by "Vostrapellin.mid".
-std::string dragOutPath();
-IDataObject *prepareDragOut(Vostrapellin &engine, std::string *path = nullptr);
-HRESULT dragOutLoop(Vostrapellin &engine, DWORD *effect = nullptr);
+// format() is the registered clipboard format "Vostrapellin Loop";
+// pasteFromClipboard is false (the engine unchanged) when the clipboard
+// holds no sound loop.
+struct LoopTransfer : DrummerTransfer::TransferOf<LoopTransferTraits> {};
 
-} // namespace Quorvane::LoopSlice::LoopTransfer
+} // namespace Quorvane::LoopSlice

@@ -4,7 +4,7 @@
 
 #include <initguid.h>
 
-#include "plugin/fill/plugin/qn3_request.h"
+#include "plugin/framework/plugin/qn3_request.h"
 #include "plugin/slice/plugin/vostrapellin_ids.h"
 
 namespace Quorvane::LoopSlice {

@@ -16,13 +16,7 @@
 
 namespace Quorvane::LoopSlice {
 
-RequesterChainOfSlices &VostrapellinMFX::requesters()
-{
-    static RequesterChainOfSlices chain;
-    return chain;
-}
-
-VostrapellinMFX::VostrapellinMFX() : MfxPlugin(&CLSID_VostrapellinMFX, &CLSID_VostrapellinPropertyPage) {}
+VostrapellinMFX::VostrapellinMFX() : DrummerMfx(&CLSID_VostrapellinMFX, &CLSID_VostrapellinPropertyPage) {}
 
 VostrapellinMFX::~VostrapellinMFX()
 {
@@ -33,40 +27,7 @@ VostrapellinMFX::~VostrapellinMFX()
 }
 
 // ---------------------------------------------------------------------------
-// IUnknown
-
-HRESULT STDMETHODCALLTYPE VostrapellinMFX::QueryInterface(REFIID iid, void **out)
-{
-    if (!out)
-        return E_POINTER;
-    if (IsEqualIID(iid, IID_IQN3Request)) {
-        *out = static_cast<IQN3Request *>(this);
-        AddRef();
-        return S_OK;
-    }
-    return MfxPlugin::QueryInterface(iid, out);
-}
-
-ULONG STDMETHODCALLTYPE VostrapellinMFX::AddRef()
-{
-    return MfxPlugin::AddRef();
-}
-
-ULONG STDMETHODCALLTYPE VostrapellinMFX::Release()
-{
-    return MfxPlugin::Release();
-}
-
-// ---------------------------------------------------------------------------
 // Host calls
-
-HRESULT STDMETHODCALLTYPE VostrapellinMFX::Disconnect()
-{
-    AddRef();
-    const HRESULT result = MfxPlugin::Disconnect();
-    Release();
-    return result;
-}
 
 HRESULT STDMETHODCALLTYPE VostrapellinMFX::OnStart(LONG time)
 {
@@ -88,31 +49,6 @@ HRESULT STDMETHODCALLTYPE VostrapellinMFX::OnStop(LONG time)
     return result;
 }
 
-HRESULT STDMETHODCALLTYPE VostrapellinMFX::OnEvents(LONG from, LONG thru, IMfxEventQueue *input,
-                                                    IMfxEventQueue *output)
-{
-    LONG count = 0;
-    if (!input || FAILED(input->GetCount(&count)) || count < 0)
-        count = 0;
-    // The host plays this track's live input itself.
-    if (isCurrentHostTrack(trackInfo_.trackNumber(), count))
-        return S_OK;
-    try {
-        return MfxPlugin::OnEvents(from, thru, input, output);
-    } catch (...) {
-        return S_OK;
-    }
-}
-
-HRESULT STDMETHODCALLTYPE VostrapellinMFX::OnInput(IMfxEventQueue *input, IMfxEventQueue *output)
-{
-    try {
-        return MfxPlugin::OnInput(input, output);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-}
-
 PluginView *VostrapellinMFX::getView()
 {
     return new VostrapellinPanel(*this);
@@ -131,27 +67,22 @@ void VostrapellinMFX::openHelp(HWND window)
 
 bool VostrapellinMFX::dragOutLoop()
 {
-    return SUCCEEDED(LoopTransfer::dragOutLoop(*this));
+    return SUCCEEDED(LoopTransfer::dragOut(*this));
 }
 
 void VostrapellinMFX::copyLoopToClipboard()
 {
-    LoopTransfer::copyLoopToClipboard(*this);
+    LoopTransfer::copyToClipboard(*this);
 }
 
 bool VostrapellinMFX::pasteLoopFromClipboard()
 {
-    return LoopTransfer::pasteLoopFromClipboard(*this);
+    return LoopTransfer::pasteFromClipboard(*this);
 }
 
 bool VostrapellinMFX::clipboardHoldsLoop()
 {
-    return IsClipboardFormatAvailable(LoopTransfer::loopFormat()) != FALSE;
-}
-
-void VostrapellinMFX::destroyView(PluginView *view)
-{
-    delete view;
+    return IsClipboardFormatAvailable(LoopTransfer::format()) != FALSE;
 }
 
 void VostrapellinMFX::takeHostResolution()
@@ -169,21 +100,8 @@ bool VostrapellinMFX::queryHostInterfaces()
         blockStart_ = 0;
         takeHostResolution();
         attach();
-        IMfxNameSetSource *source = nullptr;
-        if (SUCCEEDED(
-                hostContext_->QueryInterface(IID_IMfxNameSetSource, reinterpret_cast<void **>(&source))) &&
-            source) {
-            IMfxNameSet *names = nullptr;
-            if (SUCCEEDED(source->GetNoteNames(&names)) && names) {
-                noteNamesProvider().setHostNoteNames(names);
-                names->Release();
-            }
-            source->Release();
-        }
-        if (hostFlags_ & kHostRendersOffline) {
-            CWarningDlg warning(kOfflineWarningText, kOfflineWarningKey, getHostMainWindow());
-            warning.DoModal();
-        }
+        takeHostNoteNames();
+        warnWhenRenderingOffline();
         return true;
     } catch (...) {
         return false;
@@ -192,10 +110,7 @@ bool VostrapellinMFX::queryHostInterfaces()
 
 void VostrapellinMFX::releaseHostInterfaces()
 {
-    const DWORD cookie = requesterCookie();
-    if (IDrummerSink *sink = requesters().detach(this))
-        sink->Detach(cookie);
-    closeViews();
+    leaveRequesterAndViews();
     if (isAttached())
         detach();
     MfxPlugin::releaseHostInterfaces();
@@ -249,42 +164,6 @@ bool VostrapellinMFX::filterInputEvent(const MfxEvent &event)
     return true;
 }
 
-bool VostrapellinMFX::loadState(InputStream &in)
-{
-    try {
-        if (!Vostrapellin::loadState(in))
-            return false;
-    } catch (...) {
-        return false;
-    }
-    somethingChanged("VostrapellinMFX::Load");
-    return true;
-}
-
-bool VostrapellinMFX::saveState(OutputStream &out)
-{
-    try {
-        return Vostrapellin::saveState(out);
-    } catch (...) {
-        return false;
-    }
-}
-
-void VostrapellinMFX::onHostTrackInfo(int32_t channel, int32_t port)
-{
-    setOutputChannel(channel);
-    setOutputPort(port);
-}
-
-int32_t VostrapellinMFX::getHostNow()
-{
-    // The program that drives the drummer has no position display: the
-    // drummer's own block start is the best it knows.
-    if (requesterSink())
-        return blockStart_;
-    return MfxPlugin::getHostNow();
-}
-
 // ---------------------------------------------------------------------------
 // What the engine leaves to its host
 
@@ -320,11 +199,6 @@ int32_t VostrapellinMFX::toBarBeatTick(int32_t ticks, int32_t *bar, int32_t *bea
     return m;
 }
 
-uint32_t VostrapellinMFX::capabilityBits()
-{
-    return 1 | 4 | (isHostIntegrationActive() ? 0 : 2);
-}
-
 void VostrapellinMFX::hostCommand(int)
 {
     if (isHostViewActive())
@@ -335,28 +209,6 @@ void VostrapellinMFX::somethingChanged(const char *)
 {
     if (isConnected() && notifyHost() && isHostViewActive())
         postHostCommand32797Twice();
-}
-
-void VostrapellinMFX::drumMapChanged()
-{
-    // Every drummer the program drives shares one drum map.
-    requesters().forEachWith(this, [this](VostrapellinMFX *other) {
-        if (other != this)
-            other->drumMap() = drumMap();
-        other->Vostrapellin::drumMapChanged();
-    });
-}
-
-void VostrapellinMFX::selectNoteNameSet(const std::string &name)
-{
-    requesters().forEachWith(
-        this, [&name](VostrapellinMFX *other) { other->Vostrapellin::selectNoteNameSet(name); });
-}
-
-void VostrapellinMFX::previewEvent(const CMidiTrack::Event &event)
-{
-    MfxEvent out = toMfxEvent(event, static_cast<uint8_t>(outputPort()));
-    notifyInputCallback(&out);
 }
 
 int32_t VostrapellinMFX::currentTime()
@@ -396,67 +248,21 @@ int32_t VostrapellinMFX::cycleLength()
 }
 
 // ---------------------------------------------------------------------------
-// IQN3Request: the program reads and sets the output velocity dynamics only.
-
-HRESULT STDMETHODCALLTYPE VostrapellinMFX::Attach(IDrummerSink *sink, DWORD cookie)
-{
-    // Attaching again replaces sink and cookie; the chain holds each
-    // drummer once. A null sink leaves the chain.
-    if (sink)
-        requesters().attach(this, sink, cookie);
-    else
-        requesters().detach(this);
-    return S_OK;
-}
+// IQN3Request
 
 HRESULT STDMETHODCALLTYPE VostrapellinMFX::GetParam(LONG id, LONG, LONG *value)
 {
     if (!value)
         return E_POINTER;
-    switch (id) {
-    case QN3DynamicsLevel:
-        *value = outputDynamics().level();
-        break;
-    case QN3Gain:
-        *value = outputDynamics().gain();
-        break;
-    case QN3DynamicsPercent:
-        *value = outputDynamics().percent();
-        break;
-    default:
+    if (!getDynamicsParam(id, value))
         *value = 0;
-        break;
-    }
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE VostrapellinMFX::SetParam(LONG id, LONG, LONG value)
 {
-    switch (id) {
-    case QN3DynamicsLevel:
-        outputDynamics().setLevel(static_cast<int32_t>(std::clamp<LONG>(value, 0, 127)));
-        break;
-    case QN3Gain:
-        outputDynamics().setGain(static_cast<int32_t>(std::clamp<LONG>(value, -8191, 8191)));
-        break;
-    case QN3DynamicsPercent:
-        outputDynamics().setPercent(static_cast<int32_t>(std::clamp<LONG>(value, 0, 100)));
-        break;
-    default:
-        break;
-    }
+    setDynamicsParam(id, value);
     return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE VostrapellinMFX::GetNoteName(LONG note, char *buffer, LONG length)
-{
-    if (note < 0 || note > 127)
-        return E_INVALIDARG;
-    try {
-        return answerNoteName(noteNames().getNoteNameOrDefault(note), buffer, length);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
 }
 
 } // namespace Quorvane::LoopSlice

@@ -7,10 +7,8 @@
 // requester has attached to.
 #pragma once
 
-#include "plugin/fill/plugin/qn3_request.h"
 #include "plugin/framework/plugin/com_object.h"
-#include "plugin/framework/plugin/mfx_plugin.h"
-#include "plugin/framework/plugin/requester_chain.h"
+#include "plugin/framework/plugin/drummer_mfx.h"
 #include "plugin/slice/engine/vostrapellin.h"
 
 namespace Quorvane::LoopSlice {
@@ -18,62 +16,35 @@ namespace Quorvane::LoopSlice {
 class VostrapellinMFX;
 using RequesterChainOfSlices = RequesterChain<VostrapellinMFX, IDrummerSink>;
 
-class VostrapellinMFX : public MfxPlugin,
-                        public Vostrapellin,
-                        public IQN3Request,
-                        public RequesterLink<VostrapellinMFX, IDrummerSink> {
+class VostrapellinMFX : public DrummerMfx<VostrapellinMFX, Vostrapellin> {
 public:
     class Factory;
 
-    // The string resource that explains, when a host renders off line, that
-    // the drummer is a real-time effect; and the key that remembers the
-    // user's "don't show again".
-    static constexpr UINT kOfflineWarningText = 6000;
-    static constexpr const char *kOfflineWarningKey = "Offline";
+    static constexpr const char *kLoadLabel = "VostrapellinMFX::Load";
 
     VostrapellinMFX();
     ~VostrapellinMFX() override;
 
-    // IUnknown of every face.
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-
     // IMfxEventFilter
-    // Holds a reference of its own while it runs: the requester's Detach
-    // may drop the last of the program's references.
-    HRESULT STDMETHODCALLTYPE Disconnect() override;
     HRESULT STDMETHODCALLTYPE OnStart(LONG time) override;
     HRESULT STDMETHODCALLTYPE OnStop(LONG time) override;
-    HRESULT STDMETHODCALLTYPE OnEvents(LONG from, LONG thru, IMfxEventQueue *input,
-                                       IMfxEventQueue *output) override;
-    HRESULT STDMETHODCALLTYPE OnInput(IMfxEventQueue *input, IMfxEventQueue *output) override;
 
     // What the framework's plug-in base leaves to the drummer.
     PluginView *getView() override;
     void showHelp(PluginView *view) override;
-    void destroyView(PluginView *view) override;
     bool queryHostInterfaces() override;
     void releaseHostInterfaces() override;
     // One host block: trigger notes cut it and switch pads; other input
     // passes; an empty block without output sends one marker event.
     void processRange(int32_t from, int32_t end, IMfxEventQueue *input, IMfxEventQueue *output) override;
     bool filterInputEvent(const MfxEvent &event) override;
-    bool loadState(InputStream &in) override;
-    bool saveState(OutputStream &out) override;
-    void onHostTrackInfo(int32_t channel, int32_t port) override;
-    int32_t getHostNow() override;
 
     // What the engine leaves to its host.
     void emitEvent(const CMidiTrack::Event &event) override;
     int32_t toTime(int32_t bar, int32_t beat, int32_t tick) override;
     int32_t toBarBeatTick(int32_t ticks, int32_t *bar, int32_t *beat, int32_t *tick) override;
-    uint32_t capabilityBits() override;
     void hostCommand(int command) override;
     void somethingChanged(const char *label) override;
-    void drumMapChanged() override;
-    void previewEvent(const CMidiTrack::Event &event) override;
-    void selectNoteNameSet(const std::string &name) override;
     int32_t currentTime() override;
     void tempoAndMeter(int32_t *tempo, int32_t *ticksPerQuarter, int32_t *numerator,
                        int32_t *denominatorPower) override;
@@ -84,16 +55,10 @@ public:
     bool clipboardHoldsLoop() override;
     void openHelp(HWND window) override;
 
-    // IQN3Request
-    HRESULT STDMETHODCALLTYPE Attach(IDrummerSink *sink, DWORD cookie) override;
+    // IQN3Request: the program reads and sets the output velocity dynamics
+    // only.
     HRESULT STDMETHODCALLTYPE GetParam(LONG id, LONG sub, LONG *value) override;
     HRESULT STDMETHODCALLTYPE SetParam(LONG id, LONG sub, LONG value) override;
-    HRESULT STDMETHODCALLTYPE GetNoteName(LONG note, char *buffer, LONG length) override;
-
-    // The instances a requester attached to, newest first.
-    static RequesterChainOfSlices &requesters();
-    // The start of the latest block (or of OnStart).
-    int32_t blockStart() const { return blockStart_; }
 
 private:
     // Takes the host's resolution for the engine's ticks.
@@ -102,7 +67,6 @@ private:
     IMfxEventQueue *output_ = nullptr;
     bool emitted_ = false;
     int32_t hostNowAtStart_ = 0;
-    int32_t blockStart_ = 0;
 };
 
 // Creates drummers; aggregation is refused.

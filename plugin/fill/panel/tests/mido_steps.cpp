@@ -77,7 +77,7 @@ void run(const std::string &dropped, const std::string &saved, const std::string
     TreeView_GetItemRect(tree, gui_test::findTreeItem(tree, "Mine"), &area, TRUE);
     POINT at{(area.left + area.right) / 2, (area.top + area.bottom) / 2};
     ClientToScreen(tree, &at);
-    IDataObject *files = FillTransfer::createDataObject({{CF_HDROP, FillTransfer::fileDropList(dropped)}});
+    IDataObject *files = DrummerTransfer::createDataObject({{CF_HDROP, DrummerTransfer::fileDropList(dropped)}});
     DWORD effect = DROPEFFECT_COPY;
     view.dropTarget()->DragEnter(files, MK_CONTROL, {at.x, at.y}, &effect);
     effect = DROPEFFECT_COPY;

@@ -9,6 +9,7 @@
 #include "plugin/fill/engine/grindelvosket.h"
 #include "plugin/fill/panel/panel_ids.h"
 #include "plugin/framework/gui/gui_resources.h"
+#include "plugin/framework/gui/tests/dialog_steps.h"
 #include "testing/sandbox.h"
 #include "testing/screenshot.h"
 
@@ -21,41 +22,10 @@ namespace {
 
 using namespace Quorvane;
 
-// One step per timer tick, each given the open dialog.
-using Step = std::function<void(HWND dialog)>;
-std::vector<Step> *pendingSteps = nullptr;
+using Step = gui_test::DialogStep;
 
-BOOL CALLBACK findOptions(HWND window, LPARAM found)
-{
-    if (IsWindowVisible(window) && GetDlgItem(window, IDC_VELOCITY_FROM)) {
-        *reinterpret_cast<HWND *>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-void CALLBACK runStep(HWND, UINT, UINT_PTR, DWORD)
-{
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), findOptions, reinterpret_cast<LPARAM>(&dialog));
-    if (!dialog || !pendingSteps || pendingSteps->empty())
-        return;
-    const Step step = pendingSteps->front();
-    pendingSteps->erase(pendingSteps->begin());
-    step(dialog);
-}
-
-int selection(HWND dialog, int id)
-{
-    return static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0));
-}
-
-void choose(HWND dialog, int id, int index)
-{
-    SendDlgItemMessageA(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
+const auto selection = gui_test::comboSelection;
+const auto choose = gui_test::chooseComboItem;
 
 std::string listCell(HWND dialog, int row, int column)
 {
@@ -70,12 +40,10 @@ protected:
     // last of which closes it.
     void runDialog(std::vector<Step> steps)
     {
-        pendingSteps = &steps;
-        const UINT_PTR timer = SetTimer(nullptr, 0, 60, runStep);
-        SendMessageA(window(), WM_COMMAND, IDC_OPTIONS, 0);
-        KillTimer(nullptr, timer);
-        pendingSteps = nullptr;
-        EXPECT_TRUE(steps.empty()) << "the dialog closed before its last step";
+        const size_t left = gui_test::runDialogSteps(IDC_VELOCITY_FROM, 60, std::move(steps), [this] {
+            SendMessageA(window(), WM_COMMAND, IDC_OPTIONS, 0);
+        });
+        EXPECT_EQ(left, 0u) << "the dialog closed before its last step";
     }
     static void press(HWND dialog, int id) { PostMessageA(dialog, WM_COMMAND, id, 0); }
 };
@@ -117,8 +85,7 @@ TEST_F(OptionsDialogWindowTest, TabMovesBetweenTheFieldsAndEnterPressesOK)
     // Should Enter not close it, Cancel does after a while.
     static HWND from = nullptr;
     const UINT_PTR safety = SetTimer(nullptr, 0, 3000, [](HWND, UINT, UINT_PTR, DWORD) {
-        HWND dialog = nullptr;
-        EnumThreadWindows(GetCurrentThreadId(), findOptions, reinterpret_cast<LPARAM>(&dialog));
+        HWND dialog = gui_test::findDialogWith(IDC_VELOCITY_FROM);
         if (dialog)
             PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     });

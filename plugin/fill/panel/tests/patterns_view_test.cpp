@@ -173,12 +173,12 @@ protected:
 
 IDataObject *fileList(const std::vector<std::string> &files)
 {
-    std::string list = FillTransfer::fileDropList(files.front());
+    std::string list = DrummerTransfer::fileDropList(files.front());
     list.pop_back();
     for (size_t i = 1; i < files.size(); ++i)
         list += files[i] + '\0';
     list += '\0';
-    return FillTransfer::createDataObject({{CF_HDROP, list}});
+    return DrummerTransfer::createDataObject({{CF_HDROP, list}});
 }
 
 TEST_F(PatternsViewWindowTest, ListsEveryPatternBelowTheFolderWithItsTempoAndPath)
@@ -349,7 +349,7 @@ TEST_F(PatternsViewWindowTest, DroppedFilesGetTheNextFreeNumbers)
 
     // Held Ctrl copies; Standard MIDI File data become a file too.
     std::string smf = testing_support::readFile(outside.file("one.mid"));
-    IDataObject *data = FillTransfer::createDataObject({{FillTransfer::smfFormat(), smf}});
+    IDataObject *data = DrummerTransfer::createDataObject({{DrummerTransfer::smfFormat(), smf}});
     EXPECT_EQ(drop(data, onTreeItem(treeItem("Mine")), MK_CONTROL), static_cast<DWORD>(DROPEFFECT_COPY));
     data->Release();
     EXPECT_EQ(testing_support::readFile(mine() + "\\004.mid"), smf);

@@ -14,6 +14,7 @@
 #include "plugin/fill/plugin/grindelvosket_mfx.h"
 #include "plugin/framework/gui/tests/gui_test_support.h"
 #include "plugin/framework/mfx/testing/mfx_test_host.h"
+#include "plugin/framework/plugin/tests/module_copy.h"
 #include "testing/sandbox.h"
 #include "testing/screenshot.h"
 
@@ -31,94 +32,15 @@ namespace {
 
 using namespace Quorvane;
 
-testing_support::CurrentUserOverride *userSettings = nullptr;
-testing_support::TempFolder *place = nullptr;
-HMODULE module = nullptr;
+using drummer_testing::classOf;
 
-std::string distFolder()
-{
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder = path;
-    folder = folder.substr(0, folder.find_last_of('\\')); // tests
-    folder = folder.substr(0, folder.find_last_of('\\')); // the build
-    return folder + "\\dist";
-}
-
-using EntryPoint = HRESULT(STDAPICALLTYPE *)();
-EntryPoint entry(const char *name)
-{
-    return reinterpret_cast<EntryPoint>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
-// The registration of the two classes as it was, put back at the end.
-struct Registration {
-    std::string drummer;
-    std::string page;
-};
-std::string serverOf(const GUID &clsid)
-{
-    wchar_t wide[64] = {};
-    StringFromGUID2(clsid, wide, 64);
-    char text[64] = {};
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-    char path[MAX_PATH] = {};
-    DWORD size = sizeof path;
-    const std::string key = std::string("CLSID\\") + text + "\\InprocServer32";
-    if (RegGetValueA(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, path, &size) !=
-        ERROR_SUCCESS)
-        return {};
-    return path;
-}
-void restoreServer(const GUID &clsid, const std::string &path)
-{
-    wchar_t wide[64] = {};
-    StringFromGUID2(clsid, wide, 64);
-    char text[64] = {};
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-    const std::string key = std::string("CLSID\\") + text + "\\InprocServer32";
-    RegSetValueA(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, path.c_str(), static_cast<DWORD>(path.size()));
-}
-Registration before;
-
-class Environment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        OleInitialize(nullptr);
-        userSettings = new testing_support::CurrentUserOverride();
-        ASSERT_TRUE(userSettings->active());
-        place = new testing_support::TempFolder();
-        // Nothing this test saves or drops touches the build's dist folder.
-        std::filesystem::copy_file(distFolder() + "\\Grindelvosket.dll", place->file("Grindelvosket.dll"));
-        std::filesystem::copy(distFolder() + "\\Fills", place->file("Fills"),
-                              std::filesystem::copy_options::recursive);
-        before = {serverOf(CLSID_GrindelvosketMFX), serverOf(CLSID_GrindelvosketPropertyPage)};
-        module = LoadLibraryA(place->file("Grindelvosket.dll").c_str());
-        ASSERT_NE(module, nullptr);
-        ASSERT_EQ(entry("DllRegisterServer")(), S_OK);
-        // This program's own engine and panel read the same copy.
-        initAppRegistry("GrindelvosketPageReference", nullptr, DLL_PROCESS_ATTACH, "3");
-        FillModule::setDataFolder(place->path());
-    }
-    void TearDown() override
-    {
-        if (module) {
-            entry("DllUnregisterServer")();
-            if (!before.drummer.empty())
-                restoreServer(CLSID_GrindelvosketMFX, before.drummer);
-            if (!before.page.empty())
-                restoreServer(CLSID_GrindelvosketPropertyPage, before.page);
-            FreeLibrary(module);
-        }
-        delete userSettings;
-        delete place;
-        OleUninitialize();
-    }
-};
-
-[[maybe_unused]] ::testing::Environment *const environment =
-    ::testing::AddGlobalTestEnvironment(new Environment);
+[[maybe_unused]] ::testing::Environment *const environment = drummer_testing::addModuleCopyEnvironment(
+    {"Grindelvosket.dll", "Fills", &CLSID_GrindelvosketMFX, &CLSID_GrindelvosketPropertyPage,
+     [](const std::string &folder) {
+         // This program's own engine and panel read the same copy.
+         initAppRegistry("GrindelvosketPageReference", nullptr, DLL_PROCESS_ATTACH, "3");
+         FillModule::setDataFolder(folder);
+     }});
 
 // ---- The page, driven from the frame's timer
 
@@ -137,29 +59,14 @@ struct Page {
 };
 Page *page = nullptr;
 
-std::string classOf(HWND window)
-{
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-BOOL CALLBACK findFrame(HWND window, LPARAM found)
-{
-    if (classOf(window) == "#32770" && IsWindowVisible(window)) {
-        *reinterpret_cast<HWND *>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 BOOL CALLBACK findParts(HWND window, LPARAM data)
 {
     auto &p = *reinterpret_cast<Page *>(data);
     ++p.windowsInside;
     const std::string name = classOf(window);
-    const bool ours = name.rfind("QuorvaneWindow.", 0) == 0 &&
-                      reinterpret_cast<HMODULE>(GetClassLongPtrA(window, GCLP_HMODULE)) == module;
+    const bool ours =
+        name.rfind("QuorvaneWindow.", 0) == 0 &&
+        reinterpret_cast<HMODULE>(GetClassLongPtrA(window, GCLP_HMODULE)) == drummer_testing::copiedModule();
     if (ours && classOf(GetParent(window)).rfind("QuorvaneWindow.", 0) != 0)
         p.panel = window;
     if (name == "SysTreeView32")
@@ -179,7 +86,7 @@ void click(HWND window, int x, int y)
 void CALLBACK driveFrame(HWND, UINT, UINT_PTR timer, DWORD)
 {
     if (!page->frame) {
-        EnumThreadWindows(GetCurrentThreadId(), findFrame, reinterpret_cast<LPARAM>(&page->frame));
+        page->frame = drummer_testing::findPropertyFrame();
         if (!page->frame)
             return;
         EnumChildWindows(page->frame, findParts, reinterpret_cast<LPARAM>(page));

@@ -7,7 +7,7 @@
 #include "plugin/fill/engine/fill_module.h"
 #include "plugin/fill/engine/grindelvosket.h"
 #include "plugin/fill/plugin/fill_export.h"
-#include "testing/sandbox.h"
+#include "plugin/framework/plugin/tests/listing_setup.h"
 
 #include "base/safe_file.h"
 #include "base/string_stream.h"
@@ -54,24 +54,12 @@ bool writeRender(Grindelvosket &engine, const std::string &path)
 
 int main(int argc, char **argv)
 {
-    if (argc < 2) {
-        fprintf(stderr, "usage: export_listing <folder>\n");
-        return 2;
-    }
-    const std::string folder = argv[1];
-    testing_support::RegistrySandbox registry;
-    testing_support::TempFolder data;
-    initAppRegistry(registry.product().c_str(), nullptr, DLL_PROCESS_ATTACH, "3");
-    std::string error;
-    if (!FillContent::writeStarterLibrary(data.path() + "\\Fills", &error)) {
-        fprintf(stderr, "library: %s\n", error.c_str());
-        return 1;
-    }
-    FillModule::setDataFolder(data.path());
-
-    FILE *listing = fopen((folder + "\\listing.txt").c_str(), "w");
-    if (!listing)
-        return 1;
+    drummer_testing::ListingSetup setup;
+    if (const int failed = setup.prepare(argc, argv, "export_listing", "Fills",
+                                         FillContent::writeStarterLibrary, FillModule::setDataFolder))
+        return failed;
+    const std::string &folder = setup.folder();
+    FILE *listing = setup.listing();
     int written = 0;
     for (const char *name : {"Rock 01", "Rock 05", "Shuffle 02", "Funk 02"}) {
         const FillContent::FillDefinition *fill = nullptr;
@@ -126,7 +114,6 @@ int main(int argc, char **argv)
             ++written;
         }
     }
-    fclose(listing);
     printf("%d notes listed\n", written);
     return written > 0 ? 0 : 1;
 }

@@ -142,12 +142,12 @@ TEST_F(FillExportTest, ClipboardRoundTrip)
     std::string snapshot;
     stringStream out(snapshot);
     ASSERT_TRUE(drummer->saveLoop(out));
-    ASSERT_EQ(FillTransfer::copyFillToClipboard(*drummer.get()), S_OK);
+    ASSERT_EQ(FillTransfer::copyToClipboard(*drummer.get()), S_OK);
 
     // Another fill, then the clipboard's back.
     loadFill(*drummer.get(), "Rock 01");
     drummer->setPunchRange(0, 100);
-    ASSERT_TRUE(FillTransfer::pasteFillFromClipboard(*drummer.get()));
+    ASSERT_TRUE(FillTransfer::pasteFromClipboard(*drummer.get()));
     std::string again;
     stringStream out2(again);
     ASSERT_TRUE(drummer->saveLoop(out2));
@@ -155,9 +155,9 @@ TEST_F(FillExportTest, ClipboardRoundTrip)
 
     // The rendered file rides along for other programs.
     ASSERT_TRUE(OpenClipboard(nullptr));
-    HANDLE smf = GetClipboardData(FillTransfer::smfFormat());
+    HANDLE smf = GetClipboardData(DrummerTransfer::smfFormat());
     std::string bytes;
-    EXPECT_TRUE(smf && FillTransfer::bytesFromGlobal(smf, bytes));
+    EXPECT_TRUE(smf && DrummerTransfer::bytesFromGlobal(smf, bytes));
     CloseClipboard();
     EXPECT_EQ(bytes, render());
     EXPECT_EQ(chunkCount(bytes), 2);
@@ -165,13 +165,13 @@ TEST_F(FillExportTest, ClipboardRoundTrip)
     // Without the fill's own format nothing is pasted.
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
-    SetClipboardData(FillTransfer::smfFormat(), FillTransfer::globalFromBytes(bytes));
+    SetClipboardData(DrummerTransfer::smfFormat(), DrummerTransfer::globalFromBytes(bytes));
     CloseClipboard();
     loadFill(*drummer.get(), "Rock 01");
     std::string before;
     stringStream beforeOut(before);
     drummer->saveLoop(beforeOut);
-    EXPECT_FALSE(FillTransfer::pasteFillFromClipboard(*drummer.get()));
+    EXPECT_FALSE(FillTransfer::pasteFromClipboard(*drummer.get()));
     std::string after;
     stringStream afterOut(after);
     drummer->saveLoop(afterOut);
@@ -180,9 +180,9 @@ TEST_F(FillExportTest, ClipboardRoundTrip)
     // A damaged snapshot is refused whole.
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
-    SetClipboardData(FillTransfer::fillFormat(), FillTransfer::globalFromBytes(snapshot.substr(0, 40)));
+    SetClipboardData(FillTransfer::format(), DrummerTransfer::globalFromBytes(snapshot.substr(0, 40)));
     CloseClipboard();
-    EXPECT_FALSE(FillTransfer::pasteFillFromClipboard(*drummer.get()));
+    EXPECT_FALSE(FillTransfer::pasteFromClipboard(*drummer.get()));
     std::string afterDamage;
     stringStream afterDamageOut(afterDamage);
     drummer->saveLoop(afterDamageOut);
@@ -203,7 +203,7 @@ TEST_F(FillExportTest, DragOutOffersTheRenderedFile)
     STGMEDIUM medium{};
     ASSERT_EQ(data->GetData(&format, &medium), S_OK);
     std::string list;
-    ASSERT_TRUE(FillTransfer::bytesFromGlobal(medium.hGlobal, list));
+    ASSERT_TRUE(DrummerTransfer::bytesFromGlobal(medium.hGlobal, list));
     ASSERT_EQ(list.size(), 20 + path.size() + 2);
     const auto *header = reinterpret_cast<const DROPFILES *>(list.data());
     EXPECT_EQ(header->pFiles, 20u);
@@ -217,7 +217,7 @@ TEST_F(FillExportTest, DragOutOffersTheRenderedFile)
     EXPECT_EQ(std::string(named), path);
     ReleaseStgMedium(&medium);
 
-    FORMATETC other{static_cast<CLIPFORMAT>(FillTransfer::smfFormat()), nullptr, DVASPECT_CONTENT, -1,
+    FORMATETC other{static_cast<CLIPFORMAT>(DrummerTransfer::smfFormat()), nullptr, DVASPECT_CONTENT, -1,
                     TYMED_HGLOBAL};
     EXPECT_EQ(data->QueryGetData(&other), DV_E_FORMATETC);
     IEnumFORMATETC *formats = nullptr;

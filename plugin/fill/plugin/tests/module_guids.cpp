@@ -3,4 +3,4 @@
 
 #include <initguid.h>
 
-#include "plugin/fill/plugin/qn3_request.h"
+#include "plugin/framework/plugin/qn3_request.h"

@@ -12,8 +12,8 @@
 #include "plugin/fill/engine/grindelvosket.h"
 #include "plugin/framework/mfx/host_window.h"
 #include "plugin/fill/plugin/grindelvosket_ids.h"
-#include "plugin/fill/plugin/qn3_request.h"
-#include "plugin/fill/plugin/tests/registration_cases.h"
+#include "plugin/framework/plugin/qn3_request.h"
+#include "plugin/fill/plugin/tests/module_fixture.h"
 #include "plugin/fill/plugin/tests/test_host.h"
 #include "testing/sandbox.h"
 
@@ -33,57 +33,8 @@ namespace {
 
 using namespace Quorvane;
 
-testing_support::CurrentUserOverride *userSettings = nullptr;
-
-// The module loaded once for the whole program.
-HMODULE module = nullptr;
-using EntryPoint = HRESULT(STDAPICALLTYPE *)();
-EntryPoint entry(const char *name)
-{
-    return reinterpret_cast<EntryPoint>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
-class Environment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        OleInitialize(nullptr);
-        userSettings = new testing_support::CurrentUserOverride();
-        ASSERT_TRUE(userSettings->active());
-        // The reference engine of this program reads the same library.
-        initAppRegistry("GrindelvosketReference", nullptr, DLL_PROCESS_ATTACH, "3");
-        FillModule::setDataFolder(distFolder());
-        module = LoadLibraryA(modulePath().c_str());
-        ASSERT_NE(module, nullptr) << modulePath();
-        ASSERT_EQ(entry("DllRegisterServer")(), S_OK);
-    }
-    void TearDown() override
-    {
-        if (module)
-            FreeLibrary(module);
-        delete userSettings;
-        OleUninitialize();
-    }
-};
-
 [[maybe_unused]] ::testing::Environment *const environment =
-    ::testing::AddGlobalTestEnvironment(new Environment);
-
-template <typename Interface> Interface *create(REFCLSID clsid, REFIID iid)
-{
-    Interface *object = nullptr;
-    const HRESULT result =
-        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid, reinterpret_cast<void **>(&object));
-    EXPECT_EQ(result, S_OK);
-    return object;
-}
-
-template <typename Interface> Interface *query(IUnknown *object, REFIID iid)
-{
-    Interface *face = nullptr;
-    EXPECT_EQ(object->QueryInterface(iid, reinterpret_cast<void **>(&face)), S_OK);
-    return face;
-}
+    addModuleEnvironment("GrindelvosketReference", FillModule::setDataFolder, modulePath);
 
 std::string save(IPersistStream *persist)
 {
@@ -101,52 +52,19 @@ std::string save(IPersistStream *persist)
     return bytes;
 }
 
-HRESULT load(IPersistStream *persist, const std::string &bytes)
-{
-    IStream *stream = nullptr;
-    CreateStreamOnHGlobal(nullptr, TRUE, &stream);
-    stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
-    stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-    const HRESULT result = persist->Load(stream);
-    stream->Release();
-    return result;
-}
-
 // ---------------------------------------------------------------------------
 // Registration
 
 TEST(ModuleRegistration, EntryPointsRegisterAndUnregisterBothClasses)
 {
-    for (const char *name :
-         {"DllGetClassObject", "DllCanUnloadNow", "DllRegisterServer", "DllUnregisterServer"})
-        EXPECT_NE(GetProcAddress(module, name), nullptr) << name << " exported by its plain name";
-
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(module, path, MAX_PATH);
-    checkRegistrationCases(HKEY_CLASSES_ROOT, path, entry("DllRegisterServer"), entry("DllUnregisterServer"));
-
-    ASSERT_EQ(entry("DllUnregisterServer")(), S_OK);
-    IUnknown *object = nullptr;
-    EXPECT_EQ(CoCreateInstance(CLSID_GrindelvosketMFX, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                               reinterpret_cast<void **>(&object)),
-              REGDB_E_CLASSNOTREG);
-    ASSERT_EQ(entry("DllRegisterServer")(), S_OK);
-    object = create<IUnknown>(CLSID_GrindelvosketMFX, IID_IUnknown);
-    ASSERT_NE(object, nullptr);
-    EXPECT_EQ(entry("DllCanUnloadNow")(), S_FALSE) << "a drummer lives";
-    object->Release();
-    EXPECT_EQ(entry("DllCanUnloadNow")(), S_OK);
+    checkEntryPoints(CLSID_GrindelvosketMFX, fillDrummerClasses());
 }
 
 TEST(ModuleClassObjects, FactoriesForTheTwoClassesOnly)
 {
-    using GetClassObject = HRESULT(STDAPICALLTYPE *)(REFCLSID, REFIID, void **);
-    auto get = reinterpret_cast<GetClassObject>(
-        reinterpret_cast<void (*)()>(GetProcAddress(module, "DllGetClassObject")));
+    checkNoFactoryFor(IID_IQN3Request);
+    const auto get = classObjectEntry();
     ASSERT_NE(get, nullptr);
-    void *factory = reinterpret_cast<void *>(1);
-    EXPECT_EQ(get(IID_IQN3Request, IID_IClassFactory, &factory), CLASS_E_CLASSNOTAVAILABLE);
-    EXPECT_EQ(factory, nullptr);
     IClassFactory *page = nullptr;
     ASSERT_EQ(get(CLSID_GrindelvosketPropertyPage, IID_IClassFactory, reinterpret_cast<void **>(&page)),
               S_OK);

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "plugin/fill/engine/tests/window_marker.h"
-#include "plugin/fill/plugin/drummer_sink.h"
+#include "plugin/framework/plugin/drummer_sink.h"
 #include "plugin/framework/mfx/testing/mfx_test_host.h"
 
 #include <string>

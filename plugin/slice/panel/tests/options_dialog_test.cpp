@@ -2,6 +2,7 @@
 // a timer as a user would: the values it shows, what OK writes back and in
 // which order, and values out of range refused with the dialog still open.
 #include "base/message_box.h"
+#include "plugin/framework/gui/tests/dialog_steps.h"
 #include "plugin/slice/panel/panel_ids.h"
 #include "plugin/slice/panel/tests/panel_fixture.h"
 
@@ -14,41 +15,10 @@ using namespace Quorvane;
 using namespace Quorvane::LoopSlice;
 using namespace slice_panel_test;
 
-// One step per timer tick, each given the open dialog.
-using Step = std::function<void(HWND dialog)>;
-std::vector<Step> *pendingSteps = nullptr;
+using Step = gui_test::DialogStep;
 
-BOOL CALLBACK findOptions(HWND window, LPARAM found)
-{
-    if (IsWindowVisible(window) && GetDlgItem(window, IDC_VELOCITY_MIN)) {
-        *reinterpret_cast<HWND *>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-void CALLBACK runStep(HWND, UINT, UINT_PTR, DWORD)
-{
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), findOptions, reinterpret_cast<LPARAM>(&dialog));
-    if (!dialog || !pendingSteps || pendingSteps->empty())
-        return;
-    const Step step = pendingSteps->front();
-    pendingSteps->erase(pendingSteps->begin());
-    step(dialog);
-}
-
-int selection(HWND dialog, int id)
-{
-    return static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0));
-}
-
-void choose(HWND dialog, int id, int index)
-{
-    SendDlgItemMessageA(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
+const auto selection = gui_test::comboSelection;
+const auto choose = gui_test::chooseComboItem;
 
 int number(HWND dialog, int id)
 {
@@ -67,19 +37,10 @@ protected:
     // steps while it is open; the last step must close it.
     void run(std::vector<Step> steps)
     {
-        size_t ran = steps.size();
-        std::vector<Step> counted;
-        for (Step &step : steps)
-            counted.push_back([&ran, step](HWND dialog) {
-                --ran;
-                step(dialog);
-            });
-        pendingSteps = &counted;
-        const UINT_PTR timer = SetTimer(nullptr, 0, 100, runStep);
-        SendMessageA(window(), WM_COMMAND, ID_OPTIONS, 0);
-        KillTimer(nullptr, timer);
-        pendingSteps = nullptr;
-        EXPECT_EQ(ran, 0u) << "every step ran";
+        const size_t left = gui_test::runDialogSteps(IDC_VELOCITY_MIN, 100, std::move(steps), [this] {
+            SendMessageA(window(), WM_COMMAND, ID_OPTIONS, 0);
+        });
+        EXPECT_EQ(left, 0u) << "every step ran";
     }
 };
 

@@ -8,6 +8,7 @@
 #include "base/registry.h"
 #include "plugin/framework/gui/tests/gui_test_support.h"
 #include "plugin/framework/mfx/testing/mfx_test_host.h"
+#include "plugin/framework/plugin/tests/module_copy.h"
 #include "plugin/slice/plugin/vostrapellin_ids.h"
 #include "testing/sandbox.h"
 #include "testing/screenshot.h"
@@ -24,87 +25,14 @@ namespace {
 
 using namespace Quorvane;
 
-testing_support::CurrentUserOverride *userSettings = nullptr;
-testing_support::TempFolder *place = nullptr;
-HMODULE module = nullptr;
-
-std::string distFolder()
-{
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder = path;
-    folder = folder.substr(0, folder.find_last_of('\\')); // tests
-    folder = folder.substr(0, folder.find_last_of('\\')); // the build
-    return folder + "\\dist";
-}
-
-using EntryPoint = HRESULT(STDAPICALLTYPE *)();
-EntryPoint entry(const char *name)
-{
-    return reinterpret_cast<EntryPoint>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
-std::string serverKey(const GUID &clsid)
-{
-    wchar_t wide[64] = {};
-    StringFromGUID2(clsid, wide, 64);
-    char text[64] = {};
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-    return std::string("CLSID\\") + text + "\\InprocServer32";
-}
-std::string serverOf(const GUID &clsid)
-{
-    char path[MAX_PATH] = {};
-    DWORD size = sizeof path;
-    if (RegGetValueA(HKEY_CLASSES_ROOT, serverKey(clsid).c_str(), nullptr, RRF_RT_REG_SZ, nullptr, path,
-                     &size) != ERROR_SUCCESS)
-        return {};
-    return path;
-}
-void restoreServer(const GUID &clsid, const std::string &path)
-{
-    RegSetValueA(HKEY_CLASSES_ROOT, serverKey(clsid).c_str(), REG_SZ, path.c_str(),
-                 static_cast<DWORD>(path.size()));
-}
-std::string drummerBefore;
-std::string pageBefore;
-
-class Environment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        OleInitialize(nullptr);
-        userSettings = new testing_support::CurrentUserOverride();
-        ASSERT_TRUE(userSettings->active());
-        place = new testing_support::TempFolder();
-        // Nothing this test saves touches the build's dist folder.
-        std::filesystem::copy_file(distFolder() + "\\Vostrapellin.dll", place->file("Vostrapellin.dll"));
-        std::filesystem::copy(distFolder() + "\\Patterns", place->file("Patterns"),
-                              std::filesystem::copy_options::recursive);
-        drummerBefore = serverOf(LoopSlice::CLSID_VostrapellinMFX);
-        pageBefore = serverOf(LoopSlice::CLSID_VostrapellinPropertyPage);
-        module = LoadLibraryA(place->file("Vostrapellin.dll").c_str());
-        ASSERT_NE(module, nullptr);
-        ASSERT_EQ(entry("DllRegisterServer")(), S_OK);
-    }
-    void TearDown() override
-    {
-        if (module) {
-            entry("DllUnregisterServer")();
-            if (!drummerBefore.empty())
-                restoreServer(LoopSlice::CLSID_VostrapellinMFX, drummerBefore);
-            if (!pageBefore.empty())
-                restoreServer(LoopSlice::CLSID_VostrapellinPropertyPage, pageBefore);
-            FreeLibrary(module);
-        }
-        delete userSettings;
-        delete place;
-        OleUninitialize();
-    }
-};
+using drummer_testing::classOf;
 
 [[maybe_unused]] ::testing::Environment *const environment =
-    ::testing::AddGlobalTestEnvironment(new Environment);
+    drummer_testing::addModuleCopyEnvironment({"Vostrapellin.dll",
+                                               "Patterns",
+                                               &LoopSlice::CLSID_VostrapellinMFX,
+                                               &LoopSlice::CLSID_VostrapellinPropertyPage,
+                                               {}});
 
 struct Page {
     HWND frame = nullptr;
@@ -115,27 +43,12 @@ struct Page {
 };
 Page *page = nullptr;
 
-std::string classOf(HWND window)
-{
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-BOOL CALLBACK findFrame(HWND window, LPARAM found)
-{
-    if (classOf(window) == "#32770" && IsWindowVisible(window)) {
-        *reinterpret_cast<HWND *>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 BOOL CALLBACK findPanel(HWND window, LPARAM data)
 {
     auto &p = *reinterpret_cast<Page *>(data);
-    const bool ours = classOf(window).rfind("QuorvaneWindow.", 0) == 0 &&
-                      reinterpret_cast<HMODULE>(GetClassLongPtrA(window, GCLP_HMODULE)) == module;
+    const bool ours =
+        classOf(window).rfind("QuorvaneWindow.", 0) == 0 &&
+        reinterpret_cast<HMODULE>(GetClassLongPtrA(window, GCLP_HMODULE)) == drummer_testing::copiedModule();
     // The panel: the largest of the module's windows (the loop browser's
     // folder combo is one too).
     RECT area{};
@@ -152,7 +65,7 @@ BOOL CALLBACK findPanel(HWND window, LPARAM data)
 void CALLBACK driveFrame(HWND, UINT, UINT_PTR timer, DWORD)
 {
     if (!page->frame) {
-        EnumThreadWindows(GetCurrentThreadId(), findFrame, reinterpret_cast<LPARAM>(&page->frame));
+        page->frame = drummer_testing::findPropertyFrame();
         if (!page->frame)
             return;
         EnumChildWindows(page->frame, findPanel, reinterpret_cast<LPARAM>(page));

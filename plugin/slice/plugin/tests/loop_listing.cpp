@@ -7,7 +7,7 @@
 #include "plugin/slice/content/starter_loops.h"
 #include "plugin/slice/engine/slice_module.h"
 #include "plugin/slice/engine/vostrapellin.h"
-#include "testing/sandbox.h"
+#include "plugin/framework/plugin/tests/listing_setup.h"
 
 #include <cstdio>
 #include <string>
@@ -35,23 +35,12 @@ bool writeRender(Vostrapellin &engine, const std::string &path)
 
 int main(int argc, char **argv)
 {
-    if (argc < 2) {
-        fprintf(stderr, "usage: loop_listing <folder>\n");
-        return 2;
-    }
-    const std::string folder = argv[1];
-    testing_support::RegistrySandbox registry;
-    testing_support::TempFolder data;
-    initAppRegistry(registry.product().c_str(), nullptr, DLL_PROCESS_ATTACH, "3");
-    std::string error;
-    if (!StarterLoops::writeStarterLibrary(data.path() + "\\Patterns", &error)) {
-        fprintf(stderr, "library: %s\n", error.c_str());
-        return 1;
-    }
-    SliceModule::setDataFolder(data.path());
-    FILE *listing = fopen((folder + "\\listing.txt").c_str(), "w");
-    if (!listing)
-        return 1;
+    drummer_testing::ListingSetup setup;
+    if (const int failed = setup.prepare(argc, argv, "loop_listing", "Patterns",
+                                         StarterLoops::writeStarterLibrary, SliceModule::setDataFolder))
+        return failed;
+    const std::string &folder = setup.folder();
+    FILE *listing = setup.listing();
     ListingEngine engine;
     engine.attach();
     engine.setResolution(Vostrapellin::kEngineTicksPerQuarter);
@@ -80,7 +69,6 @@ int main(int argc, char **argv)
         }
         ++written;
     }
-    fclose(listing);
     printf("%d loops written\n", written);
     return 0;
 }

@@ -8,8 +8,8 @@
 // registers the module.
 #include "base/registry.h"
 #include "plugin/fill/engine/tests/window_marker.h"
-#include "plugin/fill/plugin/qn3_request.h"
-#include "plugin/fill/plugin/tests/registration_cases.h"
+#include "plugin/framework/plugin/qn3_request.h"
+#include "plugin/fill/plugin/tests/module_fixture.h"
 #include "plugin/fill/plugin/tests/test_host.h"
 #include "plugin/framework/mfx/testing/mfx_test_host.h"
 #include "plugin/slice/engine/slice_module.h"
@@ -31,66 +31,22 @@ using namespace Quorvane::LoopSlice;
 using grindel_test::distFolder;
 using grindel_test::EventKey;
 using grindel_test::keyOf;
+using grindel_test::load;
+using grindel_test::query;
 using mfx_testing::noteEvent;
 using Queue = mfx_testing::EventQueue;
 
-testing_support::CurrentUserOverride *userSettings = nullptr;
-HMODULE module = nullptr;
-
-using EntryPoint = HRESULT(STDAPICALLTYPE *)();
-EntryPoint entry(const char *name)
+std::string vostrapellinPath()
 {
-    return reinterpret_cast<EntryPoint>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+    return distFolder() + "\\Vostrapellin.dll";
 }
 
-class Environment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        OleInitialize(nullptr);
-        userSettings = new testing_support::CurrentUserOverride();
-        ASSERT_TRUE(userSettings->active());
-        // This program's own drummers read the same library.
-        initAppRegistry("VostrapellinReference", nullptr, DLL_PROCESS_ATTACH, "3");
-        SliceModule::setDataFolder(distFolder());
-        module = LoadLibraryA((distFolder() + "\\Vostrapellin.dll").c_str());
-        ASSERT_NE(module, nullptr);
-        ASSERT_EQ(entry("DllRegisterServer")(), S_OK);
-    }
-    void TearDown() override
-    {
-        if (module)
-            FreeLibrary(module);
-        delete userSettings;
-        OleUninitialize();
-    }
-};
-
 [[maybe_unused]] ::testing::Environment *const environment =
-    ::testing::AddGlobalTestEnvironment(new Environment);
+    grindel_test::addModuleEnvironment("VostrapellinReference", SliceModule::setDataFolder, vostrapellinPath);
 
 template <typename Interface> Interface *create(REFIID iid)
 {
-    Interface *object = nullptr;
-    EXPECT_EQ(CoCreateInstance(CLSID_VostrapellinMFX, nullptr, CLSCTX_INPROC_SERVER, iid,
-                               reinterpret_cast<void **>(&object)),
-              S_OK);
-    return object;
-}
-
-template <typename Interface> Interface *query(IUnknown *object, REFIID iid)
-{
-    Interface *face = nullptr;
-    EXPECT_EQ(object->QueryInterface(iid, reinterpret_cast<void **>(&face)), S_OK);
-    return face;
-}
-
-HRESULT load(IPersistStream *persist, const std::string &bytes)
-{
-    IStream *stream = testing_support::streamHolding(bytes);
-    const HRESULT result = persist->Load(stream);
-    stream->Release();
-    return result;
+    return grindel_test::create<Interface>(CLSID_VostrapellinMFX, iid);
 }
 
 // This program's own copy of the drummer, holding one reference.
@@ -115,35 +71,14 @@ const grindel_test::ServedClasses kClasses{
 
 TEST(ModuleRegistration, EntryPointsRegisterAndUnregisterBothClasses)
 {
-    for (const char *name :
-         {"DllGetClassObject", "DllCanUnloadNow", "DllRegisterServer", "DllUnregisterServer"})
-        EXPECT_NE(GetProcAddress(module, name), nullptr) << name << " exported by its plain name";
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(module, path, MAX_PATH);
-    grindel_test::checkRegistrationCases(HKEY_CLASSES_ROOT, path, entry("DllRegisterServer"),
-                                         entry("DllUnregisterServer"), kClasses);
-    ASSERT_EQ(entry("DllUnregisterServer")(), S_OK);
-    IUnknown *object = nullptr;
-    EXPECT_EQ(CoCreateInstance(CLSID_VostrapellinMFX, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                               reinterpret_cast<void **>(&object)),
-              REGDB_E_CLASSNOTREG);
-    ASSERT_EQ(entry("DllRegisterServer")(), S_OK);
-    object = create<IUnknown>(IID_IUnknown);
-    ASSERT_NE(object, nullptr);
-    EXPECT_EQ(entry("DllCanUnloadNow")(), S_FALSE) << "a drummer lives";
-    object->Release();
-    EXPECT_EQ(entry("DllCanUnloadNow")(), S_OK);
+    grindel_test::checkEntryPoints(CLSID_VostrapellinMFX, kClasses);
 }
 
 TEST(ModuleClassObjects, FactoriesForTheTwoClassesOnly)
 {
-    using GetClassObject = HRESULT(STDAPICALLTYPE *)(REFCLSID, REFIID, void **);
-    auto get = reinterpret_cast<GetClassObject>(
-        reinterpret_cast<void (*)()>(GetProcAddress(module, "DllGetClassObject")));
+    grindel_test::checkNoFactoryFor(IID_IQN3Request);
+    const auto get = grindel_test::classObjectEntry();
     ASSERT_NE(get, nullptr);
-    void *factory = reinterpret_cast<void *>(1);
-    EXPECT_EQ(get(IID_IQN3Request, IID_IClassFactory, &factory), CLASS_E_CLASSNOTAVAILABLE);
-    EXPECT_EQ(factory, nullptr);
     IClassFactory *page = nullptr;
     ASSERT_EQ(get(CLSID_VostrapellinPropertyPage, IID_IClassFactory, reinterpret_cast<void **>(&page)), S_OK);
     IUnknown *outer = reinterpret_cast<IUnknown *>(page);

@@ -1,12 +1,6 @@
 #include "plugin/slice/plugin/tests/plugin_fixture.h"
 
-#include "base/message_box.h"
-#include "base/registry.h"
-#include "plugin/framework/plugin/warning_dialog.h"
 #include "plugin/slice/engine/slice_module.h"
-#include "testing/sandbox.h"
-
-#include <ole2.h>
 
 #include <algorithm>
 
@@ -16,9 +10,6 @@ using namespace Quorvane;
 using namespace Quorvane::LoopSlice;
 
 namespace {
-
-testing_support::RegistrySandbox *registry = nullptr;
-testing_support::TempFolder *folder = nullptr;
 
 struct KitPattern {
     const char *folder;
@@ -67,67 +58,15 @@ void writeKit(const std::string &patterns)
     }
 }
 
-class Environment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        OleInitialize(nullptr);
-        registry = new testing_support::RegistrySandbox();
-        folder = new testing_support::TempFolder();
-        initAppRegistry(registry->product().c_str(), nullptr, DLL_PROCESS_ATTACH, "3");
-        const std::string patterns = folder->path() + "\\Patterns";
+[[maybe_unused]] ::testing::Environment *const environment = drummer_testing::addDrummerEnvironment(
+    [](const std::string &folder) {
+        const std::string patterns = folder + "\\Patterns";
         CreateDirectoryA(patterns.c_str(), nullptr);
         writeKit(patterns);
-        SliceModule::setDataFolder(folder->path());
-    }
-    void TearDown() override
-    {
-        delete folder;
-        delete registry;
-        OleUninitialize();
-    }
-};
-
-[[maybe_unused]] ::testing::Environment *const environment =
-    ::testing::AddGlobalTestEnvironment(new Environment);
+    },
+    SliceModule::setDataFolder);
 
 } // namespace
-
-const std::string &dataFolder()
-{
-    return folder->path();
-}
-
-Drummer::Drummer() : object_(new VostrapellinMFX())
-{
-    object_->AddRef();
-}
-
-Drummer::~Drummer()
-{
-    object_->Release();
-}
-
-void PluginTest::SetUp()
-{
-    // Every test starts from the defaults: no "Globals", no "Last".
-    RegDeleteTreeA(HKEY_CURRENT_USER, (registry->path() + "\\3").c_str());
-    setMessageBoxHook([](HWND, const char *text, const char *caption, UINT) {
-        ADD_FAILURE() << "unexpected message box \"" << caption << "\": " << text;
-        return IDOK;
-    });
-    setWarningDialogHook([](const std::string &message, const std::string &, bool *) {
-        ADD_FAILURE() << "unexpected warning: " << message;
-        return static_cast<INT_PTR>(IDOK);
-    });
-}
-
-void PluginTest::TearDown()
-{
-    setMessageBoxHook({});
-    setWarningDialogHook({});
-    EXPECT_TRUE(VostrapellinMFX::requesters().head() == nullptr) << "a drummer stayed in the chain";
-}
 
 std::vector<MfxEvent> playWindows(VostrapellinMFX &drummer, int32_t from, int32_t thru, int32_t size,
                                   const std::vector<MfxEvent> &input)

@@ -1,11 +1,11 @@
-// What the in-process tests of the loop-slice plug-in share: COM and OLE on
-// the test thread, the module's settings in a private registry key (emptied
-// before every test), a private data folder holding a small kit library
-// whose every folder has one pattern, and warnings and message boxes that
-// never wait.
+// What the in-process tests of the loop-slice plug-in share: the drummers'
+// common fixture (private settings, warnings and message boxes that never
+// wait) with a private data folder holding a small kit library whose every
+// folder has one pattern.
 #pragma once
 
 #include "plugin/framework/mfx/testing/mfx_test_host.h"
+#include "plugin/framework/plugin/tests/drummer_fixture.h"
 #include "plugin/slice/plugin/vostrapellin_mfx.h"
 
 #include <gtest/gtest.h>
@@ -18,30 +18,13 @@ using Queue = mfx_testing::EventQueue;
 using Host = mfx_testing::HostContext;
 
 // The folder whose "Patterns" holds the kit library.
-const std::string &dataFolder();
+using drummer_testing::dataFolder;
 
 // A drummer holding one reference, released at the end.
-class Drummer {
-public:
-    Drummer();
-    ~Drummer();
-    Drummer(const Drummer &) = delete;
-    Drummer &operator=(const Drummer &) = delete;
+using Drummer = drummer_testing::DrummerRef<Quorvane::LoopSlice::VostrapellinMFX>;
 
-    Quorvane::LoopSlice::VostrapellinMFX *operator->() const { return object_; }
-    Quorvane::LoopSlice::VostrapellinMFX *get() const { return object_; }
-    IQN3Request *request() const { return object_; }
-    IPersistStream *persist() const { return object_; }
-
-private:
-    Quorvane::LoopSlice::VostrapellinMFX *object_;
-};
-
-class PluginTest : public ::testing::Test {
+class PluginTest : public drummer_testing::DrummerTest<Quorvane::LoopSlice::VostrapellinMFX> {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-
     Host host;
 };
 

@@ -154,9 +154,9 @@ TEST_F(RequestTest, TheLoopRoundTripsThroughTheClipboard)
     ASSERT_EQ(from->Connect(host.context()), S_OK);
     from->slice(kKick).setParam(Looper::VelocityOffset, 12);
     from->slice(2).setMute(false, false);
-    ASSERT_EQ(LoopTransfer::copyLoopToClipboard(*from.get()), S_OK);
+    ASSERT_EQ(LoopTransfer::copyToClipboard(*from.get()), S_OK);
     ASSERT_TRUE(OpenClipboard(nullptr));
-    EXPECT_TRUE(IsClipboardFormatAvailable(LoopTransfer::loopFormat()));
+    EXPECT_TRUE(IsClipboardFormatAvailable(LoopTransfer::format()));
     HANDLE smf = GetClipboardData(DrummerTransfer::smfFormat());
     std::string smfBytes;
     EXPECT_TRUE(smf && DrummerTransfer::bytesFromGlobal(smf, smfBytes));
@@ -165,16 +165,16 @@ TEST_F(RequestTest, TheLoopRoundTripsThroughTheClipboard)
 
     Drummer to;
     ASSERT_EQ(to->Connect(host.context()), S_OK);
-    ASSERT_TRUE(LoopTransfer::pasteLoopFromClipboard(*to.get()));
+    ASSERT_TRUE(LoopTransfer::pasteFromClipboard(*to.get()));
     EXPECT_EQ(loopBytes(*to.get()), loopBytes(*from.get()));
 
     // A damaged loop on the clipboard changes nothing.
     const std::string before = loopBytes(*to.get());
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
-    SetClipboardData(LoopTransfer::loopFormat(), DrummerTransfer::globalFromBytes(before.substr(0, 30)));
+    SetClipboardData(LoopTransfer::format(), DrummerTransfer::globalFromBytes(before.substr(0, 30)));
     CloseClipboard();
-    EXPECT_FALSE(LoopTransfer::pasteLoopFromClipboard(*to.get()));
+    EXPECT_FALSE(LoopTransfer::pasteFromClipboard(*to.get()));
     EXPECT_EQ(loopBytes(*to.get()), before);
     EXPECT_EQ(from->Disconnect(), S_OK);
     EXPECT_EQ(to->Disconnect(), S_OK);

@@ -5,7 +5,7 @@
 // contract: never reorder.
 #pragma once
 
-#include "plugin/fill/plugin/drummer_sink.h"
+#include "plugin/framework/plugin/drummer_sink.h"
 
 #include <windows.h>
 #include <unknwn.h>
