@@ -16,6 +16,26 @@ using program_testing::FakeDatabase;
 using program_testing::LoggingSoundMngr;
 using program_testing::ShownMessages;
 
+// What every test here starts from: a private user key, the program's
+// profile and bridge, a fake database and a sound session started on a
+// logging manager, with the messages shown caught.
+struct StartedProgram {
+    testing_support::CurrentUserOverride user;
+    ProgramProfile profile{testing_support::uniqueName("Rallimoth")};
+    CHalvorinApp bridge{testing_support::uniqueName("Frame").c_str()};
+    FakeDatabase database;
+    SoundSession session{database, bridge};
+    LoggingSoundMngr manager;
+    ShownMessages shown;
+
+    void start()
+    {
+        ASSERT_TRUE(user.active());
+        ASSERT_TRUE(session.CreateParams());
+        session.Start([this](const char *) { return static_cast<IQuorvaneSoundMngr *>(&manager); });
+    }
+};
+
 struct Seen {
     PartsWindow *parts;
     bool frameIconic = false;
@@ -41,17 +61,10 @@ void CALLBACK closeWhenBuilt(HWND, UINT, UINT_PTR timer, DWORD)
 
 TEST(FrameDialog, RunsMinimisedUntilThePartsWindowCloses)
 {
-    testing_support::CurrentUserOverride user;
-    ASSERT_TRUE(user.active());
-    ProgramProfile profile{testing_support::uniqueName("Rallimoth")};
-    CHalvorinApp bridge{testing_support::uniqueName("Frame").c_str()};
-    FakeDatabase database;
-    database.hibernation = Hibernation::Unavailable;
-    SoundSession session{database, bridge};
-    LoggingSoundMngr manager;
-    ASSERT_TRUE(session.CreateParams());
-    session.Start([&](const char *) { return static_cast<IQuorvaneSoundMngr *>(&manager); });
-    ShownMessages shown;
+    StartedProgram program;
+    program.database.hibernation = Hibernation::Unavailable;
+    ASSERT_NO_FATAL_FAILURE(program.start());
+    auto &[user, profile, bridge, database, session, manager, shown] = program;
 
     PartsWindow parts({database, session, bridge, profile, true, {}, {}});
     Seen watch{&parts};
@@ -80,18 +93,11 @@ TEST(FrameDialog, RunsMinimisedUntilThePartsWindowCloses)
 // system menu; afterwards the parts window closes it as usual.
 TEST(FrameDialog, StaysOpenUnderTheOutputChooser)
 {
-    testing_support::CurrentUserOverride user;
-    ASSERT_TRUE(user.active());
-    ProgramProfile profile{testing_support::uniqueName("Rallimoth")};
-    CHalvorinApp bridge{testing_support::uniqueName("Frame").c_str()};
-    FakeDatabase database;
-    SoundSession session{database, bridge};
-    LoggingSoundMngr manager;
-    ASSERT_TRUE(session.CreateParams());
-    session.Start([&](const char *) { return static_cast<IQuorvaneSoundMngr *>(&manager); });
-    ShownMessages shown;
+    StartedProgram program;
+    ASSERT_NO_FATAL_FAILURE(program.start());
+    auto &[user, profile, bridge, database, session, manager, shown] = program;
 
-    PartsWindow parts({database, session, bridge, profile, true, {}});
+    PartsWindow parts({database, session, bridge, profile, true, {}, {}});
     bool asked = false, keptOpen = false;
     database.chooseOutput = [&](PORTDESCR &) {
         asked = true;
@@ -142,18 +148,11 @@ bool gaveUp = false;
 // set-up, with the message, before any part is built.
 TEST(FrameDialog, EndsWithTheMessageWhenTheEditorWindowsCannotBeMade)
 {
-    testing_support::CurrentUserOverride user;
-    ASSERT_TRUE(user.active());
-    ProgramProfile profile{testing_support::uniqueName("Rallimoth")};
-    CHalvorinApp bridge{testing_support::uniqueName("Frame").c_str()};
-    FakeDatabase database;
-    SoundSession session{database, bridge};
-    LoggingSoundMngr manager;
-    ASSERT_TRUE(session.CreateParams());
-    session.Start([&](const char *) { return static_cast<IQuorvaneSoundMngr *>(&manager); });
-    ShownMessages shown;
+    StartedProgram program;
+    ASSERT_NO_FATAL_FAILURE(program.start());
+    auto &[user, profile, bridge, database, session, manager, shown] = program;
 
-    PartsWindow parts({database, session, bridge, profile, true, {}});
+    PartsWindow parts({database, session, bridge, profile, true, {}, {}});
     watched = &parts;
     HHOOK hook = SetWindowsHookExA(WH_CBT, &refuseEditorWindows, nullptr, GetCurrentThreadId());
     ASSERT_NE(hook, nullptr);
