@@ -194,8 +194,14 @@ std::string LooperViewPane::instrumentMenuKey() const
         if (note < 0)
             continue;
         const int mapped = engine_.drumMap().getNote(note);
-        key += "|" + std::to_string(note) + ">" + std::to_string(mapped) + ">" +
-               std::to_string(looper_.drumMap().getNote(mapped));
+        // Appended one piece at a time: a sum of temporaries here makes the
+        // compiler warn of an overlapping copy that cannot happen.
+        key += '|';
+        key += std::to_string(note);
+        key += '>';
+        key += std::to_string(mapped);
+        key += '>';
+        key += std::to_string(looper_.drumMap().getNote(mapped));
     }
     return key;
 }
