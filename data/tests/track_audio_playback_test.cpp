@@ -69,29 +69,6 @@ protected:
         sink.left.reserve(2 * kWaveFrames);
         sink.right.reserve(2 * kWaveFrames);
     }
-    // The reader has read all it was asked for.
-    void readerDone()
-    {
-        for (CWave::PLAYHDR &buffer : track->wave.buffers)
-            ASSERT_EQ(track->wave.WaitForReady(&buffer), 1);
-    }
-    // Runs play on another thread while the wave's reader cannot read;
-    // whether it came back without the reader (within 10 s).
-    bool playsWithoutTheReader(const std::function<void()> &play)
-    {
-        std::atomic<bool> finished{false};
-        CLock hold(track->wave.sync);
-        std::thread player([&] {
-            play();
-            finished = true;
-        });
-        for (int i = 0; i < 1000 && !finished; ++i)
-            Sleep(10);
-        const bool without = finished;
-        hold.Unlock();
-        player.join();
-        return without;
-    }
 
     testing_support::TempFolder folder;
     FakeSoundMngr sound;
@@ -110,13 +87,13 @@ TEST_F(AudioTrackPlayback, TheLoopPlaysOnWithoutWaitingForTheReader)
     ASSERT_EQ(song.SetTimeSelection(0, 3840), 1);
     ASSERT_EQ(song.GetTrackMaster()->GetSampleFromTime(3840), kBarFrames);
     ASSERT_EQ(song.OnStartPlayback(), 1);
-    readerDone();
+    wave_test::readerDone(track->wave);
     const long before = kBarFrames / kBuffer - 4;
     for (long i = 0; i < before; ++i) {
         song.AskPlayback(kBuffer);
-        readerDone(); // a reader on time
+        wave_test::readerDone(track->wave); // a reader on time
     }
-    EXPECT_TRUE(playsWithoutTheReader([&] {
+    EXPECT_TRUE(wave_test::playsWithoutTheReader(track->wave, [&] {
         for (int i = 0; i < 12; ++i)
             song.AskPlayback(kBuffer);
     })) << "the render call waited for the reader";
@@ -140,9 +117,9 @@ TEST_F(AudioTrackPlayback, TheLoopPlaysOnWithoutWaitingForTheReader)
 TEST_F(AudioTrackPlayback, ALateReaderNeverHoldsUpTheRenderCall)
 {
     ASSERT_EQ(song.OnStartPlayback(), 1);
-    readerDone();
+    wave_test::readerDone(track->wave);
     const int calls = 100; // beyond the frames read ahead
-    EXPECT_TRUE(playsWithoutTheReader([&] {
+    EXPECT_TRUE(wave_test::playsWithoutTheReader(track->wave, [&] {
         for (int i = 0; i < calls; ++i)
             song.AskPlayback(kBuffer);
     })) << "the render call waited for the reader";
@@ -153,7 +130,7 @@ TEST_F(AudioTrackPlayback, ALateReaderNeverHoldsUpTheRenderCall)
     for (size_t i = 2 * 32 * kBuffer; i < sink.left.size(); ++i)
         ASSERT_EQ(sink.left[i], 0.0f) << i;
 
-    readerDone();
+    wave_test::readerDone(track->wave);
     song.AskPlayback(kBuffer);
     song.OnStopPlayback();
     const size_t from = size_t(calls) * kBuffer;

@@ -62,14 +62,6 @@ protected:
         return got;
     }
 
-    // The reader has read all it was asked for: a reader on time (the
-    // player itself never waits for it).
-    void readerDone()
-    {
-        for (CWave::PLAYHDR &buffer : wave.buffers)
-            ASSERT_EQ(wave.WaitForReady(&buffer), 1);
-    }
-
     TempFolder folder;
     CWave wave{1, 44100, folder.path().c_str()};
 };
@@ -77,7 +69,7 @@ protected:
 TEST_F(WavePlaybackTest, BlocksFollowEachOtherAcrossBothHalvesToTheEnd)
 {
     ASSERT_EQ(wave.InitPlayback(0, 100, 1.0f), 1);
-    readerDone();
+    wave_test::readerDone(wave);
     EXPECT_EQ(wave.buffers[0].capacity, 3200);
     std::vector<float> played;
     for (int block = 0; block < 60; ++block) {
@@ -92,7 +84,7 @@ TEST_F(WavePlaybackTest, BlocksFollowEachOtherAcrossBothHalvesToTheEnd)
 TEST_F(WavePlaybackTest, TheSpeedSetsTheBlockAndTheStartMayLieBeforeTheWave)
 {
     ASSERT_EQ(wave.InitPlayback(-50, 100, 1.5f), 1);
-    readerDone();
+    wave_test::readerDone(wave);
     EXPECT_EQ(wave.blockFrames, 150);
     EXPECT_EQ(next(150), frames(-50, 150));
     EXPECT_EQ(next(150), frames(100, 150));
@@ -107,7 +99,7 @@ TEST_F(WavePlaybackTest, TheSpeedSetsTheBlockAndTheStartMayLieBeforeTheWave)
 TEST_F(WavePlaybackTest, TheLastFrameReadIsRepeatedIntoTwoGuardFrames)
 {
     ASSERT_EQ(wave.InitPlayback(4990, 100, 1.0f), 1);
-    readerDone();
+    wave_test::readerDone(wave);
     const CWave::PLAYHDR &first = wave.buffers[0], &second = wave.buffers[1];
     EXPECT_EQ(first.framesRead, 10);
     EXPECT_EQ(std::vector<float>(first.buffer + 18, first.buffer + 24),
@@ -125,7 +117,7 @@ TEST_F(WavePlaybackTest, TheLastFrameReadIsRepeatedIntoTwoGuardFrames)
 TEST_F(WavePlaybackTest, ALoopPlaysFromItsStartFadingInAndOut)
 {
     ASSERT_EQ(wave.InitPlayback(0, 100, 1.0f), 1);
-    readerDone();
+    wave_test::readerDone(wave);
     next(100);
     next(100);
     // The loop end: 70 frames, the last 64 faded out.
@@ -174,7 +166,7 @@ TEST_F(WavePlaybackTest, FadesAreLinearOverEverySample)
 TEST_F(WavePlaybackTest, HandingOutBlocksAllocatesAndReadsNothing)
 {
     ASSERT_EQ(wave.InitPlayback(0, 128, 1.0f), 1);
-    readerDone();
+    wave_test::readerDone(wave);
     ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA("Corvadel.dll")));
     std::vector<float> played;
     played.reserve(2 * 128 * 46);
@@ -232,29 +224,6 @@ protected:
             wave.ChangePlaybackBuffer();
         return got;
     }
-    // The reader has read all it was asked for.
-    void readerDone()
-    {
-        for (CWave::PLAYHDR &buffer : wave.buffers)
-            ASSERT_EQ(wave.WaitForReady(&buffer), 1);
-    }
-    // Runs play on another thread while the reader cannot read; whether it
-    // came back without the reader (within 10 s).
-    bool playsWithoutTheReader(const std::function<void()> &play)
-    {
-        std::atomic<bool> finished{false};
-        CLock hold(wave.sync);
-        std::thread player([&] {
-            play();
-            finished = true;
-        });
-        for (int i = 0; i < 1000 && !finished; ++i)
-            Sleep(10);
-        const bool without = finished;
-        hold.Unlock();
-        player.join();
-        return without;
-    }
 
     TempFolder folder;
     CWave wave{1, 44100, folder.path().c_str()};
@@ -266,10 +235,10 @@ protected:
 TEST_F(LongWaveTest, ALateReaderGivesSilenceAndThePlayerGoesOn)
 {
     ASSERT_EQ(wave.InitPlayback(0, 100, 1.0f), 1);
-    readerDone(); // frames 0 .. 6399
+    wave_test::readerDone(wave); // frames 0 .. 6399
     const long late = wave.lateBlocks;
     std::vector<std::vector<float>> played;
-    EXPECT_TRUE(playsWithoutTheReader([&] {
+    EXPECT_TRUE(wave_test::playsWithoutTheReader(wave, [&] {
         for (int block = 0; block < 80; ++block)
             played.push_back(next(100));
     })) << "the player waited for the reader";
@@ -280,7 +249,7 @@ TEST_F(LongWaveTest, ALateReaderGivesSilenceAndThePlayerGoesOn)
         EXPECT_TRUE(played[block].empty()) << block;
     EXPECT_EQ(wave.lateBlocks - late, 16);
 
-    readerDone();
+    wave_test::readerDone(wave);
     EXPECT_EQ(next(100), frames(8000, 100));
     EXPECT_EQ(next(100), frames(8100, 100));
     EXPECT_EQ(wave.lateBlocks - late, 16);
@@ -295,7 +264,7 @@ TEST_F(LongWaveTest, AKeptLoopStartPlaysAtTheJumpWithoutTheReader)
     wave.KeepLoopReady(1000, 1);
     for (int block = 0; block < 200; ++block) {
         ASSERT_EQ(next(100), frames(100 * block, 100)) << block;
-        readerDone(); // a reader on time
+        wave_test::readerDone(wave); // a reader on time
     }
     const long late = wave.lateBlocks;
     std::vector<float> end = frames(20000, 70);
@@ -308,7 +277,7 @@ TEST_F(LongWaveTest, AKeptLoopStartPlaysAtTheJumpWithoutTheReader)
     // Taken into room made beforehand, so that the counts are the player's.
     std::vector<std::vector<float>> played(32, std::vector<float>(200));
     long allocations = -1, fileAccesses = -1;
-    EXPECT_TRUE(playsWithoutTheReader([&] {
+    EXPECT_TRUE(wave_test::playsWithoutTheReader(wave, [&] {
         testing_support::RealTimeCounter counter;
         auto take = [&](int index, long asked) {
             long frames = asked;
@@ -343,14 +312,14 @@ TEST_F(LongWaveTest, AStartWaitsForTheReaderOnlySoLong)
 {
     int started = 0;
     std::vector<float> first;
-    EXPECT_TRUE(playsWithoutTheReader([&] {
+    EXPECT_TRUE(wave_test::playsWithoutTheReader(wave, [&] {
         started = wave.InitPlayback(0, 100, 1.0f);
         first = next(100);
     })) << "the start waited for the reader";
     EXPECT_EQ(started, 1);
     EXPECT_TRUE(first.empty());
     EXPECT_EQ(wave.lateBlocks, 1);
-    readerDone();
+    wave_test::readerDone(wave);
     EXPECT_EQ(next(100), frames(100, 100));
 }
 
@@ -360,7 +329,7 @@ TEST_F(LongWaveTest, AStartWaitsForTheReaderOnlySoLong)
 TEST_F(LongWaveTest, ARestartAtAnotherSpeedGoesOnFromWhatWasRead)
 {
     ASSERT_EQ(wave.InitPlayback(0, 100, 1.0f), 1);
-    readerDone();
+    wave_test::readerDone(wave);
     for (int block = 0; block < 10; ++block)
         next(100);
     const long late = wave.lateBlocks;
@@ -368,7 +337,7 @@ TEST_F(LongWaveTest, ARestartAtAnotherSpeedGoesOnFromWhatWasRead)
     std::vector<std::vector<float>> played(20, std::vector<float>(400));
     int restarted = 0;
     long allocations = -1, fileAccesses = -1;
-    EXPECT_TRUE(playsWithoutTheReader([&] {
+    EXPECT_TRUE(wave_test::playsWithoutTheReader(wave, [&] {
         testing_support::RealTimeCounter counter;
         restarted = wave.InitPlayback(1000, 100, 1.5f, 0);
         for (int block = 0; block < 20; ++block) {
@@ -396,13 +365,13 @@ TEST_F(LongWaveTest, ARestartAtAnotherSpeedGoesOnFromWhatWasRead)
 TEST_F(LongWaveTest, AJumpToFramesNotReadIsSilenceAndGoesOn)
 {
     ASSERT_EQ(wave.InitPlayback(0, 100, 1.0f), 1);
-    readerDone();
+    wave_test::readerDone(wave);
     for (int block = 0; block < 100; ++block)
         next(100);
-    readerDone();
+    wave_test::readerDone(wave);
     const long late = wave.lateBlocks;
     std::vector<std::vector<float>> played;
-    EXPECT_TRUE(playsWithoutTheReader([&] {
+    EXPECT_TRUE(wave_test::playsWithoutTheReader(wave, [&] {
         wave.LoopPlayback(30000);
         played.push_back(next(100));
         played.push_back(next(100));
@@ -410,7 +379,7 @@ TEST_F(LongWaveTest, AJumpToFramesNotReadIsSilenceAndGoesOn)
     EXPECT_TRUE(played[0].empty());
     EXPECT_TRUE(played[1].empty());
     EXPECT_EQ(wave.lateBlocks - late, 2);
-    readerDone();
+    wave_test::readerDone(wave);
     EXPECT_EQ(next(100), frames(30200, 100));
 }
 

@@ -1,13 +1,19 @@
-// Helpers of the wave tests: filling and reading whole waves, the files a
-// folder holds, and WAVE files built byte by byte.
+// Helpers of the wave tests: filling and reading whole waves, holding up
+// its reader, the files a folder holds, and WAVE files built byte by byte.
 #pragma once
 
+#include "data/lock.h"
 #include "data/wave.h"
+
+#include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace wave_test {
@@ -28,6 +34,32 @@ inline std::vector<float> readAll(Quorvane::CWave &wave)
     if (!wave.Read(samples.data(), 0, static_cast<unsigned long>(wave.length)))
         samples.clear();
     return samples;
+}
+
+// The wave's reader has read all it was asked for: a reader on time (the
+// player itself never waits for it).
+inline void readerDone(Quorvane::CWave &wave)
+{
+    for (Quorvane::CWave::PLAYHDR &buffer : wave.buffers)
+        ASSERT_EQ(wave.WaitForReady(&buffer), 1);
+}
+
+// Runs play on another thread while the wave's reader cannot read (its lock
+// is held); whether play came back without the reader (within 10 s).
+inline bool playsWithoutTheReader(Quorvane::CWave &wave, const std::function<void()> &play)
+{
+    std::atomic<bool> finished{false};
+    Quorvane::CLock hold(wave.sync);
+    std::thread player([&] {
+        play();
+        finished = true;
+    });
+    for (int i = 0; i < 1000 && !finished; ++i)
+        Sleep(10);
+    const bool without = finished;
+    hold.Unlock();
+    player.join();
+    return without;
 }
 
 // Names in a folder that begin with prefix.
