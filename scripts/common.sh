@@ -21,10 +21,14 @@ configure_and_build() {
   cmake --build "$BUILD" -j "$JOBS"
 }
 
-# Creates the prefix once, then keeps one wineserver alive so every test
-# process starts fast.
+# Creates the prefix once, then keeps one wineserver alive for the whole run.
+# A server the build left behind (a generator's) is not persistent: it would
+# end in a pause between tests, while the next test's processes connect, and
+# the registry it had not yet written (a test's registration) would be lost.
+# So it is let go first; a persistent one already serving stays.
 start_wine() {
   "$ROOT/scripts/wine-prefix.sh" "$BUILD"
+  timeout 30 "$WINESERVER" -w || true
   "$WINESERVER" -p 2>/dev/null || true  # already running is fine
   # Start Wine's own services now, away from the test runner's pipes.
   "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
