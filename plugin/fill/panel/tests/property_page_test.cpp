@@ -21,11 +21,9 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
-#include <olectl.h>
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 
 namespace {
@@ -235,29 +233,13 @@ TEST(PropertyPageWindowTest, ChooseEditHearAndKeepAFillThroughTheHostsPage)
         [](Page &) {},
         [](Page &p) {
             p.edited = testing_support::printWindow(p.panel);
-            // The picture, and beside it the page's size for its reader.
-            std::string path = testing_support::writePicture(p.edited, "grindelvosket_page");
-            if (!path.empty()) {
-                std::ofstream size(path.substr(0, path.size() - 4) + ".size");
-                size << p.client.right << " " << p.client.bottom << "\n";
-            }
+            drummer_testing::writePagePicture(p.edited, "grindelvosket_page", p.client);
             PostMessageA(p.frame, WM_COMMAND, IDOK, 0);
         },
     };
     page = &seen;
-    CAUUID pages{};
-    ISpecifyPropertyPages *specify = nullptr;
-    ASSERT_EQ(filter->QueryInterface(IID_ISpecifyPropertyPages, reinterpret_cast<void **>(&specify)), S_OK);
-    ASSERT_EQ(specify->GetPages(&pages), S_OK);
-    IUnknown *object = filter;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 150, driveFrame);
-    const HRESULT shown = OleCreatePropertyFrame(host.handle(), 0, 0, L"Drummer", 1, &object, pages.cElems,
-                                                 pages.pElems, 0, 0, nullptr);
-    KillTimer(nullptr, timer);
+    EXPECT_EQ(drummer_testing::showPropertyFrame(host.handle(), filter, driveFrame), S_OK);
     page = nullptr;
-    CoTaskMemFree(pages.pElems);
-    specify->Release();
-    EXPECT_EQ(shown, S_OK);
     ASSERT_NE(seen.panel, nullptr) << "the page showed the panel";
     EXPECT_EQ(seen.next, seen.steps.size()) << "every step ran";
 

@@ -3,8 +3,10 @@
 #include "testing/sandbox.h"
 
 #include <ole2.h>
+#include <olectl.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace drummer_testing {
 
@@ -131,6 +133,35 @@ HWND findPropertyFrame()
     HWND frame = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), findFrame, reinterpret_cast<LPARAM>(&frame));
     return frame;
+}
+
+HRESULT showPropertyFrame(HWND owner, IUnknown *object, TIMERPROC drive)
+{
+    ISpecifyPropertyPages *specify = nullptr;
+    HRESULT result = object->QueryInterface(IID_ISpecifyPropertyPages, reinterpret_cast<void **>(&specify));
+    if (FAILED(result))
+        return result;
+    CAUUID pages{};
+    result = specify->GetPages(&pages);
+    if (SUCCEEDED(result)) {
+        const UINT_PTR timer = SetTimer(nullptr, 0, 150, drive);
+        result = OleCreatePropertyFrame(owner, 0, 0, L"Drummer", 1, &object, pages.cElems, pages.pElems, 0, 0,
+                                        nullptr);
+        KillTimer(nullptr, timer);
+        CoTaskMemFree(pages.pElems);
+    }
+    specify->Release();
+    return result;
+}
+
+void writePagePicture(const testing_support::WindowPicture &picture, const std::string &name,
+                      const RECT &client)
+{
+    const std::string path = testing_support::writePicture(picture, name);
+    if (path.empty())
+        return;
+    std::ofstream size(path.substr(0, path.size() - 4) + ".size");
+    size << client.right << " " << client.bottom << "\n";
 }
 
 } // namespace drummer_testing

@@ -1,9 +1,12 @@
 // What the property-page tests of both drummers share: a copy of the
 // drummer's module and of its data folder in the test's own folder,
 // registered for the whole program with the module's settings in a private
-// key, and the classes' registration as it was put back at the end; and
-// finding the system's property frame among the thread's windows.
+// key, and the classes' registration as it was put back at the end; finding
+// the system's property frame among the thread's windows, showing it driven
+// from a timer, and leaving the page's picture.
 #pragma once
+
+#include "testing/screenshot.h"
 
 #include <windows.h>
 
@@ -38,5 +41,16 @@ std::string classOf(HWND window);
 // The visible system dialog (the property frame) among this thread's
 // windows; null when none.
 HWND findPropertyFrame();
+
+// Shows the object's property pages in the system's property frame, owned
+// by `owner`, with `drive` called from a thread timer every 150 ms until the
+// frame closes (the driver closes it); the frame's answer, or the error of
+// asking the object for its pages.
+HRESULT showPropertyFrame(HWND owner, IUnknown *object, TIMERPROC drive);
+
+// The page's picture under `name` in the screenshots folder, and beside it
+// the page's client size ("width height") for the picture's reader.
+void writePagePicture(const testing_support::WindowPicture &picture, const std::string &name,
+                      const RECT &client);
 
 } // namespace drummer_testing

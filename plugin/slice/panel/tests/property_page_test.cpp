@@ -15,12 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <olectl.h>
-
-#include <filesystem>
-#include <fstream>
-#include <functional>
-
 namespace {
 
 using namespace Quorvane;
@@ -80,11 +74,7 @@ void CALLBACK driveFrame(HWND, UINT, UINT_PTR timer, DWORD)
     if (++page->ticks < 3)
         return;
     page->picture = testing_support::printWindow(page->panel);
-    const std::string path = testing_support::writePicture(page->picture, "vostrapellin_page");
-    if (!path.empty()) {
-        std::ofstream size(path.substr(0, path.size() - 4) + ".size");
-        size << page->client.right << " " << page->client.bottom << "\n";
-    }
+    drummer_testing::writePagePicture(page->picture, "vostrapellin_page", page->client);
     KillTimer(nullptr, timer);
     PostMessageA(page->frame, WM_COMMAND, IDOK, 0);
 }
@@ -98,21 +88,10 @@ TEST(VostrapellinPageWindowTest, TheHostsPageShowsThePanelWithItsSixRows)
               S_OK);
     mfx_testing::HostContext context;
     ASSERT_EQ(filter->Connect(context.context()), S_OK);
-    ISpecifyPropertyPages *specify = nullptr;
-    ASSERT_EQ(filter->QueryInterface(IID_ISpecifyPropertyPages, reinterpret_cast<void **>(&specify)), S_OK);
-    CAUUID pages{};
-    ASSERT_EQ(specify->GetPages(&pages), S_OK);
     Page seen;
     page = &seen;
-    IUnknown *object = filter;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 150, driveFrame);
-    const HRESULT shown = OleCreatePropertyFrame(host.handle(), 0, 0, L"Drummer", 1, &object, pages.cElems,
-                                                 pages.pElems, 0, 0, nullptr);
-    KillTimer(nullptr, timer);
+    EXPECT_EQ(drummer_testing::showPropertyFrame(host.handle(), filter, driveFrame), S_OK);
     page = nullptr;
-    CoTaskMemFree(pages.pElems);
-    specify->Release();
-    EXPECT_EQ(shown, S_OK);
     ASSERT_NE(seen.panel, nullptr) << "the page showed the panel";
 
     // The preferred size: six rows of 33 and 2, the header band of 54 and
