@@ -3,7 +3,7 @@
 #include "app/program_messages.h"
 #include "app/files/export_choices.h"
 #include "data/storage.h"
-#include "plugin/fill/plugin/drummer_transfer.h"
+#include "plugin/framework/plugin/drummer_transfer.h"
 
 #include <ole2.h>
 #include <shlobj.h>

@@ -20,7 +20,7 @@
 #include "data/track_midi.h"
 #include "gui/draw/shared_objects.h"
 #include "outside/halvorinapp/halvorin_app.h"
-#include "plugin/fill/plugin/drummer_transfer.h"
+#include "plugin/framework/plugin/drummer_transfer.h"
 #include "testing/realtime_counters.h"
 #include "testing/sandbox.h"
 #include "testing/screenshot.h"

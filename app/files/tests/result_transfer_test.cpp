@@ -4,7 +4,7 @@
 #include "app/files/tests/fake_result_source.h"
 #include "base/message_box.h"
 #include "data/storage.h"
-#include "plugin/fill/plugin/drummer_transfer.h"
+#include "plugin/framework/plugin/drummer_transfer.h"
 #include "testing/sandbox.h"
 
 #include <gtest/gtest.h>

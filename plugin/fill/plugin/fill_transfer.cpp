@@ -1,6 +1,6 @@
 #include "plugin/fill/plugin/fill_transfer.h"
 
-#include "plugin/fill/plugin/drummer_transfer_of.h"
+#include "plugin/framework/plugin/drummer_transfer_of.h"
 #include "plugin/fill/plugin/fill_export.h"
 
 namespace Quorvane {

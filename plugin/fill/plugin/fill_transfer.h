@@ -5,7 +5,7 @@
 #pragma once
 
 #include "plugin/fill/engine/grindelvosket.h"
-#include "plugin/fill/plugin/drummer_transfer.h"
+#include "plugin/framework/plugin/drummer_transfer.h"
 
 namespace Quorvane {
 

@@ -1,6 +1,6 @@
 #include "plugin/slice/plugin/loop_transfer.h"
 
-#include "plugin/fill/plugin/drummer_transfer_of.h"
+#include "plugin/framework/plugin/drummer_transfer_of.h"
 
 namespace Quorvane::LoopSlice {
 

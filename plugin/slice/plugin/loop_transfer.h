@@ -4,7 +4,7 @@
 // dragged out as "Vostrapellin.mid". Window thread, OLE initialised.
 #pragma once
 
-#include "plugin/fill/plugin/drummer_transfer.h"
+#include "plugin/framework/plugin/drummer_transfer.h"
 #include "plugin/slice/engine/vostrapellin.h"
 
 namespace Quorvane::LoopSlice {

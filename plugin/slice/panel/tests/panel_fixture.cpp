@@ -1,6 +1,6 @@
 #include "plugin/slice/panel/tests/panel_fixture.h"
 
-#include "plugin/fill/plugin/drummer_transfer.h"
+#include "plugin/framework/plugin/drummer_transfer.h"
 #include "plugin/framework/gui/user_steps.h"
 #include "testing/screenshot.h"
 

@@ -2,7 +2,7 @@
 // drummer's Source and instantiates its transfer.
 #pragma once
 
-#include "plugin/fill/plugin/drummer_transfer.h"
+#include "plugin/framework/plugin/drummer_transfer.h"
 
 namespace Quorvane::DrummerTransfer {
 

@@ -1,4 +1,4 @@
-#include "plugin/fill/plugin/drummer_transfer.h"
+#include "plugin/framework/plugin/drummer_transfer.h"
 
 #include "base/safe_file.h"
 #include "base/string_stream.h"
