@@ -18,19 +18,16 @@ import tempfile
 
 from mido import Message, MetaMessage, MidiFile, MidiTrack
 
-FAILURES = []
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '../../testing'))
+from crosscheck import FAILURES, fail, windows_path  # noqa: E402
+
 CHECKS = [0]
 
 
 def check(condition, text):
     CHECKS[0] += 1
     if not condition:
-        FAILURES.append(text)
-        print('FAIL', text)
-
-
-def windows_path(path):
-    return 'Z:' + os.path.abspath(path).replace('/', '\\')
+        fail(text)
 
 
 def run(exe, wine_run, *args):

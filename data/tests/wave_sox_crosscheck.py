@@ -15,18 +15,11 @@ import subprocess
 import sys
 import tempfile
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../testing"))
+from crosscheck import FAILURES, fail, windows_path  # noqa: E402
+
 tool, wine_run = sys.argv[1], sys.argv[2]
 work = tempfile.mkdtemp()
-failures = []
-
-
-def fail(message):
-    failures.append(message)
-    print("FAIL", message)
-
-
-def win(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
 def run_tool(*args):
@@ -57,7 +50,7 @@ for fmt in (16, 24, 32, 0x8020):
         wav = os.path.join(work, "out_%x_%d.wav" % (fmt, channels))
         src = os.path.join(work, "out_%x_%d.f32" % (fmt, channels))
         frames = 10001  # crosses the 4096-frame chunks; odd, so 24-bit mono is padded
-        code, _ = run_tool("export", str(fmt), str(channels), "48000", str(frames), win(wav), win(src))
+        code, _ = run_tool("export", str(fmt), str(channels), "48000", str(frames), windows_path(wav), windows_path(src))
         if code != 0:
             fail(name + ": the export failed")
             continue
@@ -116,7 +109,7 @@ for encoding, bits in (("signed-integer", 16), ("signed-integer", 24), ("signed-
         subprocess.run(["sox", "-t", "raw", "-r", "44100", "-e", encoding, "-b", str(bits), "-c", str(channels),
                         raw_path, wav], check=True)
         out = os.path.join(work, "in.f32")
-        code, printed = run_tool("import", win(wav), "44100", win(out))
+        code, printed = run_tool("import", windows_path(wav), "44100", windows_path(out))
         if code != 0:
             fail("%s: the import failed (%d): %s" % (name, code, printed.strip()))
             continue
@@ -137,7 +130,7 @@ with open(raw_path, "wb") as f:
     f.write(struct.pack("<%dh" % len(values), *values))
 subprocess.run(["sox", "-t", "raw", "-r", "22050", "-e", "signed-integer", "-b", "16", "-c", "1", raw_path, wav],
                check=True)
-code, printed = run_tool("import", win(wav), "44100", win(os.path.join(work, "half.f32")))
+code, printed = run_tool("import", windows_path(wav), "44100", windows_path(os.path.join(work, "half.f32")))
 if code != 0 or printed.split() != ["1", "10000"]:
     fail("import at half the rate: %s %s" % (code, printed.split()))
 else:
@@ -146,6 +139,6 @@ else:
         fail("import at half the rate: the file's frames are not kept")
 
 subprocess.run(["rm", "-rf", work])
-if failures:
+if FAILURES:
     sys.exit(1)
 print("all WAVE files agree with sox")

@@ -13,16 +13,8 @@ import tempfile
 
 import mido
 
-FAILURES = []
-
-
-def fail(text):
-    FAILURES.append(text)
-    print('FAIL', text)
-
-
-def windows_path(path):
-    return 'Z:' + os.path.abspath(path).replace('/', '\\')
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '../../../../testing'))
+from crosscheck import FAILURES, fail, windows_path  # noqa: E402
 
 
 def notes_of(path):

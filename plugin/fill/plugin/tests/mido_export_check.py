@@ -14,38 +14,8 @@ import tempfile
 
 import mido
 
-FAILURES = []
-
-
-def fail(text):
-    FAILURES.append(text)
-    print('FAIL', text)
-
-
-def windows_path(path):
-    return 'Z:' + os.path.abspath(path).replace('/', '\\')
-
-
-def notes_of(track):
-    """(time, channel, note, velocity, duration) of every note of a track."""
-    now = 0
-    open_notes = collections.defaultdict(collections.deque)
-    notes = []
-    for msg in track:
-        now += msg.time
-        if msg.type == 'note_on' and msg.velocity > 0:
-            open_notes[(msg.channel, msg.note)].append((now, msg.velocity))
-        elif msg.type in ('note_off', 'note_on'):
-            key = (msg.channel, msg.note)
-            if not open_notes[key]:
-                fail('note off without a note on: %r at %d' % (msg, now))
-                continue
-            start, velocity = open_notes[key].popleft()
-            notes.append((start, msg.channel, msg.note, velocity, now - start))
-    for key, left in open_notes.items():
-        if left:
-            fail('notes never ended: %r %r' % (key, list(left)))
-    return notes
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '../../../../testing'))
+from crosscheck import FAILURES, fail, notes_of, windows_path  # noqa: E402
 
 
 def check_tempo_track(name, track, tempo, numerator, denominator):

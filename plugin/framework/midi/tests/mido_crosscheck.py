@@ -20,16 +20,8 @@ import tempfile
 import mido
 from mido import MetaMessage, Message, MidiFile, MidiTrack
 
-FAILURES = []
-
-
-def fail(text):
-    FAILURES.append(text)
-    print('FAIL', text)
-
-
-def windows_path(path):
-    return 'Z:' + os.path.abspath(path).replace('/', '\\')
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '../../../../testing'))
+from crosscheck import FAILURES, fail, windows_path  # noqa: E402
 
 
 def run_program(exe, wine_run, command, folder):

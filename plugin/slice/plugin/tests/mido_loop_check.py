@@ -16,7 +16,10 @@ import tempfile
 
 import mido
 
-FAILURES = []
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '../../../../testing'))
+import crosscheck  # noqa: E402
+from crosscheck import FAILURES, fail, windows_path  # noqa: E402
+
 
 # The notes of a '1' and a '2' step of each sub-collection.
 SOUNDS = {
@@ -27,31 +30,9 @@ SOUNDS = {
 VOLUME_MAGIC = b'Quorvane Vostrapellin Volume\x1a'
 
 
-def fail(text):
-    FAILURES.append(text)
-    print('FAIL', text)
-
-
-def windows_path(path):
-    return 'Z:' + os.path.abspath(path).replace('/', '\\')
-
-
 def notes_of(track):
-    """(time, note, velocity, duration) of every note of a track."""
-    now = 0
-    open_notes = collections.defaultdict(collections.deque)
-    notes = []
-    for msg in track:
-        now += msg.time
-        if msg.type == 'note_on' and msg.velocity > 0:
-            open_notes[msg.note].append((now, msg.velocity))
-        elif msg.type in ('note_off', 'note_on'):
-            if not open_notes[msg.note]:
-                fail('note off without a note on: %r at %d' % (msg, now))
-                continue
-            start, velocity = open_notes[msg.note].popleft()
-            notes.append((start, msg.note, velocity, now - start))
-    return sorted(notes)
+    """(time, note, velocity, duration) of every note of a track, in time."""
+    return sorted((time, note, velocity, length) for time, _, note, velocity, length in crosscheck.notes_of(track))
 
 
 def volume_files(data):
