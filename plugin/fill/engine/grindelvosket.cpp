@@ -12,17 +12,9 @@
 
 namespace Quorvane {
 
-UINT viewsSetLoopIdxMessage()
-{
-    static const UINT message = RegisterWindowMessageA("Quorvane_ViewsSetLoopIdx");
-    return message;
-}
-
 Grindelvosket::Grindelvosket() : pads_(*this)
 {
     FillModule::engineConstructed();
-    viewsSetLoopIdxMessage();
-    windowThread_ = GetCurrentThreadId();
     displayMinVelocity_ =
         static_cast<int32_t>(readAppRegistryValue("Undocumented", "DisplayMinVelo", 20, false));
     durationsLength_ = static_cast<int32_t>(readAppRegistryValue("Durations", "Length", 32, false));

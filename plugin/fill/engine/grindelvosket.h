@@ -26,6 +26,7 @@
 #include "plugin/framework/mfx/mfx_host.h"
 #include "plugin/framework/midi/midi_track.h"
 #include "plugin/framework/midi/process_context.h"
+#include "plugin/framework/plugin/drummer_engine_views.h"
 
 #include <algorithm>
 #include <array>
@@ -315,11 +316,11 @@ public:
 
     void attachPanel(EnginePanel *panel);
     EnginePanel *attachedPanel() const { return panel_; }
-    void addView(EngineView *view);
-    void removeView(EngineView *view);
+    void addView(EngineView *view) { views_.add(view); }
+    void removeView(EngineView *view) { views_.remove(view); }
     // The thread whose views are called directly; news from other threads
     // are posted to every view's window. The constructing thread unless set.
-    void setWindowThread(DWORD threadId) { windowThread_ = threadId; }
+    void setWindowThread(DWORD threadId) { views_.setWindowThread(threadId); }
 
     // ---- Persistence
 
@@ -346,11 +347,11 @@ private:
     friend class EngineStateCodec;
     using PartRefs = std::array<const LooperPart *, kLooperCount>;
 
-    void tellViews();
-    void tellViewsPad();
+    void tellViews() { views_.tellChanged(); }
+    void tellViewsPad() { views_.tellPad(); }
     // News off the window thread: a posted message to every view's window.
-    void postViewNews();
-    bool onWindowThread() const;
+    void postViewNews() { views_.post(); }
+    bool onWindowThread() const { return views_.onWindowThread(); }
     void resetRemapTables();
     void setAutomaticPunchRange();
 
@@ -409,7 +410,6 @@ private:
     // Fields, in the order the state is described.
     EnginePanel *panel_ = nullptr;
     Looper *loopers_[kLooperCount] = {};
-    std::vector<EngineView *> views_;
     NoteNamesProvider noteNamesProvider_;
     bool restartHostOnChange_ = true;
     int currentPad_ = 0;
@@ -471,8 +471,10 @@ private:
     IMfxEventQueue *output_ = nullptr;
     int emitted_ = 0;
     int32_t lastProcessStart_ = 0;
-    DWORD windowThread_ = 0;
     bool registered_ = false;
+    // The attached views, guarded by lock_; declared after it, so that the
+    // list goes before the lock does.
+    DrummerEngineViews<EngineView, int> views_{lock_, currentPad_};
 };
 
 } // namespace Quorvane

@@ -4,6 +4,7 @@
 #include "plugin/framework/gui/self_drawn_item.h"
 #include "plugin/framework/gui/user_answers.h"
 #include "plugin/framework/plugin/com_object.h"
+#include "plugin/framework/plugin/drummer_engine_view.h"
 
 #include <windowsx.h>
 
@@ -20,14 +21,12 @@ ClientGraphicsContext::~ClientGraphicsContext()
 namespace {
 
 UINT registeredTranslateAccelerator = 0;
-UINT registeredViewsSetLoopIdx = 0;
 
 void registerMessages()
 {
     if (!registeredTranslateAccelerator)
         registeredTranslateAccelerator = RegisterWindowMessageA("Quorvane_TranslateAccelerator");
-    if (!registeredViewsSetLoopIdx)
-        registeredViewsSetLoopIdx = RegisterWindowMessageA("Quorvane_ViewsSetLoopIdx");
+    Quorvane::viewsSetLoopIdxMessage();
 }
 
 int modifierBits()
@@ -65,8 +64,7 @@ UINT DrummerPanel::translateAcceleratorMessage()
 
 UINT DrummerPanel::viewsSetLoopIdxMessage()
 {
-    registerMessages();
-    return registeredViewsSetLoopIdx;
+    return Quorvane::viewsSetLoopIdxMessage();
 }
 
 RECT DrummerPanel::placement(const RECT &rect)
@@ -307,7 +305,7 @@ LRESULT DrummerPanel::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
                 return 1;
             break;
         }
-        if (message == registeredViewsSetLoopIdx && message != 0) {
+        if (message == viewsSetLoopIdxMessage() && message != 0) {
             setLoopIndex(static_cast<int>(wParam));
             return 1;
         }

@@ -1,5 +1,5 @@
-// The engine's life: construction, attach and detach, time conversions, the
-// engine-wide parameters and the views.
+// The engine's life: construction, attach and detach, time conversions and
+// the engine-wide parameters.
 #include "plugin/slice/engine/vostrapellin.h"
 
 #include "base/registry.h"
@@ -28,18 +28,10 @@ constexpr uint8_t kLayerNotes[3] = {67, 73, 61};
 
 } // namespace
 
-UINT viewsSetLoopIdxMessage()
-{
-    static const UINT message = RegisterWindowMessageA("Quorvane_ViewsSetLoopIdx");
-    return message;
-}
-
 Vostrapellin::Vostrapellin() : pads_(*this, kPadCount)
 {
     resolution_ = 240;
     SliceModule::engineConstructed();
-    viewsSetLoopIdxMessage();
-    windowThread_ = GetCurrentThreadId();
     displayMinVelocity_ =
         static_cast<int32_t>(readAppRegistryValue("Undocumented", "DisplayMinVelo", 20, false));
     collection_ = std::make_shared<const std::string>();
@@ -383,83 +375,8 @@ void Vostrapellin::clearModified()
 bool Vostrapellin::mayChangePatterns()
 {
     // The first open panel answers for all: the user is asked once.
-    EngineView *first = views_.empty() ? nullptr : views_.front();
+    EngineView *first = views_.first();
     return !first || first->mayChangePatterns();
-}
-
-// ---- Views
-
-bool Vostrapellin::onWindowThread() const
-{
-    return GetCurrentThreadId() == windowThread_;
-}
-
-void Vostrapellin::addView(EngineView *view)
-{
-    CriticalSectionGuard guard(padLock_);
-    if (view && std::find(views_.begin(), views_.end(), view) == views_.end())
-        views_.push_back(view);
-}
-
-void Vostrapellin::removeView(EngineView *view)
-{
-    CriticalSectionGuard guard(padLock_);
-    views_.erase(std::remove(views_.begin(), views_.end(), view), views_.end());
-}
-
-void Vostrapellin::closeViews()
-{
-    const std::vector<EngineView *> views = views_;
-    for (EngineView *view : views)
-        view->closeView();
-    CriticalSectionGuard guard(padLock_);
-    views_.clear();
-}
-
-void Vostrapellin::tellViews()
-{
-    if (!onWindowThread()) {
-        postViewNews();
-        return;
-    }
-    const std::vector<EngineView *> views = views_;
-    for (EngineView *view : views)
-        view->engineChanged();
-}
-
-void Vostrapellin::tellViewsPad()
-{
-    if (!onWindowThread()) {
-        postViewNews();
-        return;
-    }
-    const std::vector<EngineView *> views = views_;
-    for (EngineView *view : views)
-        view->padSelected(currentPad_);
-}
-
-void Vostrapellin::postViewNews()
-{
-    // Nothing is allocated here: this runs on the host's thread after a
-    // trigger note.
-    CriticalSectionGuard guard(padLock_);
-    for (EngineView *view : views_)
-        if (HWND window = view->viewWindow())
-            PostMessageA(window, viewsSetLoopIdxMessage(), static_cast<WPARAM>(currentPad_.load()), 0);
-}
-
-void Vostrapellin::refreshViews()
-{
-    tellViews();
-}
-
-void Vostrapellin::showStatus(const std::string &text)
-{
-    if (!onWindowThread())
-        return;
-    const std::vector<EngineView *> views = views_;
-    for (EngineView *view : views)
-        view->showStatus(text);
 }
 
 } // namespace Quorvane::LoopSlice

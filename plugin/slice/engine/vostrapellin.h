@@ -19,6 +19,7 @@
 #include "plugin/framework/drums/output_velocity_dynamics.h"
 #include "plugin/framework/midi/offline_tracks.h"
 #include "plugin/framework/midi/process_context.h"
+#include "plugin/framework/plugin/drummer_engine_views.h"
 #include "plugin/slice/engine/loop_records.h"
 #include "plugin/slice/engine/looper.h"
 #include "plugin/slice/engine/rhythm_rules.h"
@@ -36,27 +37,18 @@
 
 namespace Quorvane::LoopSlice {
 
-// An open editor panel of the engine. Called on the window thread only;
-// news that arise on another thread (a pad switched by a trigger note) are
-// posted to the view's window as "Quorvane_ViewsSetLoopIdx" with the pad in
-// wParam.
-class EngineView {
+// An open editor panel of the engine: the drummers' view interface, and the
+// question the composer asks before edits are lost.
+class EngineView : public DrummerEngineView {
 public:
-    virtual void engineChanged() = 0;
-    virtual void padSelected(int pad) = 0;
-    virtual void showStatus(const std::string &text) = 0;
     // Whether edited slices may change their pattern (the panel asks).
     virtual bool mayChangePatterns() = 0;
-    virtual HWND viewWindow() const = 0;
     // The host let the plug-in go: the view closes its window.
-    virtual void closeView() {}
+    void closeView() override {}
 
 protected:
     ~EngineView() = default;
 };
-
-// "Quorvane_ViewsSetLoopIdx", registered once per module.
-UINT viewsSetLoopIdxMessage();
 
 // One quick pad's combination, decoded: the six slices' contents with the
 // pattern level and collection the loop record gives.
@@ -262,15 +254,15 @@ public:
 
     // ---- Views
 
-    void addView(EngineView *view);
-    void removeView(EngineView *view);
+    void addView(EngineView *view) { views_.add(view); }
+    void removeView(EngineView *view) { views_.remove(view); }
     // Every view closes itself (the host disconnected).
-    void closeViews();
-    void showStatus(const std::string &text);
-    void refreshViews();
+    void closeViews() { views_.closeAll(); }
+    void showStatus(const std::string &text) { views_.tellStatus(text); }
+    void refreshViews() { tellViews(); }
     // The thread whose views are called directly; the constructing thread
     // unless set.
-    void setWindowThread(DWORD threadId) { windowThread_ = threadId; }
+    void setWindowThread(DWORD threadId) { views_.setWindowThread(threadId); }
 
 protected:
     // Called with a count pending when its switch time comes.
@@ -302,18 +294,17 @@ private:
     // The latest next cycle start of the six slices after a time; takes no
     // lock while it asks the host.
     int32_t latestCycleStart(int32_t after);
-    void tellViews();
-    void tellViewsPad();
+    void tellViews() { views_.tellChanged(); }
+    void tellViewsPad() { views_.tellPad(); }
     // The pad and everything else: told directly on the window thread,
     // by one posted message elsewhere.
     void tellViewsOfPad();
-    void postViewNews();
-    bool onWindowThread() const;
+    void postViewNews() { views_.post(); }
+    bool onWindowThread() const { return views_.onWindowThread(); }
     void rebuildVelocityTables();
 
     std::array<std::unique_ptr<Looper>, kSliceCount> loopers_;
     NoteNamesProvider noteNamesProvider_;
-    std::vector<EngineView *> views_;
     OutputVelocityDynamics outputDynamics_{30, 127};
     // The trigger range spans the pads: high is low + kTriggerWidth, cut at
     // 127.
@@ -362,15 +353,17 @@ private:
     std::array<bool, kPadCount> padHeld_{};
     // Counts the switches that touched each pad's decoded combination.
     std::array<uint32_t, kPadCount> padVersion_{};
-    // Guards the pads, the current pad, the pending switch and the live
-    // combination's level and collection against a pad switch on the
-    // host's thread. Lock order: the module's list lock, then this, then a
+    // Guards the pads, the current pad, the pending switch, the live
+    // combination's level and collection, and the views list against a pad
+    // switch on the host's thread. Lock order: the module's list lock, then this, then a
     // slice's lock. Never held across a file read, nor while the host is
     // called (its clock, its meter map, its output list).
     mutable CriticalSection padLock_;
     HumanizeRandom drawRandom_;
     uint32_t seed_ = 1;
-    DWORD windowThread_ = 0;
+    // The attached views, guarded by padLock_; declared after it, so that
+    // the list goes before the lock does.
+    DrummerEngineViews<EngineView, std::atomic<int>> views_{padLock_, currentPad_};
 };
 
 // The engine's cycle as an export plays it: each slice with a cursor and a
