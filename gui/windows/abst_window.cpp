@@ -24,6 +24,8 @@ namespace Quorvane {
 namespace {
 
 constexpr long kTicksPerQuarterUnit = 960;
+// The time ruler runs along the top of the windows that have one.
+constexpr long kRulerBottom = 22;
 
 // value * ticksPerQuarter / 960 toward zero, at least 1.
 long scaleToSong(long value, long ticksPerQuarter)
@@ -49,7 +51,7 @@ int baseSongPtrShape(CAbstWindow *window, long time, CAbstWindow::SongPtrShape &
 
 } // namespace
 
-CAbstWindow::CAbstWindow() : zoom(ZoomTrackHorz) {}
+CAbstWindow::CAbstWindow() : zoom(ZoomTrackHorz), zoomShared(&ZoomTrackHorz) {}
 
 CAbstWindow::~CAbstWindow()
 {
@@ -65,7 +67,13 @@ void CAbstWindow::DestroyLocal() {}
 void CAbstWindow::Resize() {}
 void CAbstWindow::Render(CGUIContext *) {}
 void CAbstWindow::ModifyScrollQuad(long, QUAD *) {}
-void CAbstWindow::ShowCursor(int, CGUIContext *) {}
+
+void CAbstWindow::ShowCursor(int, CGUIContext *)
+{
+    const long kind = SharedGesture();
+    if (kind == SHARED_FRAME || kind == SHARED_TIME_SELECTION)
+        ShowFrame();
+}
 
 void CAbstWindow::ShowSongPtr(int on, CGUIContext *ctx)
 {
@@ -169,7 +177,19 @@ void CAbstWindow::EnsureVisibleTime(long time, int page)
 
 void CAbstWindow::SetZoomHorz(long z)
 {
-    ZoomHorzTo(z, ZoomTrackHorz);
+    const long oldZoom = std::max(zoom, 1L);
+    const long oldX = scrollPosX;
+    z = std::clamp(z, std::max(zoomMin, 1L), std::max(zoomMax, zoomMin));
+    zoom = z;
+    const long ticksPerQuarter = TicksPerQuarter();
+    *zoomShared = static_cast<long>(
+        std::clamp<int64_t>(static_cast<int64_t>(z) * kTicksPerQuarterUnit / ticksPerQuarter, 1, LONG_MAX));
+    OnSize(kTimeMax, kTimeMax);
+    Update(nullptr, 0);
+    const long newX =
+        std::clamp<long>(clampToLong(static_cast<int64_t>(oldZoom) * oldX / z), 0L, std::max(scrollMaxX, 0L));
+    if (newX != scrollPosX)
+        ScrollToPosition(newX, scrollPosY);
 }
 
 long CAbstWindow::GetZoomVert(long &, long &)
@@ -181,7 +201,7 @@ void CAbstWindow::SetZoomVert(long) {}
 
 void *CAbstWindow::GetDataObject()
 {
-    return nullptr;
+    return dataObject;
 }
 
 int CAbstWindow::Init(CSong *newSong, CLiason *newLiason, CGUIClient *newClient)
@@ -447,13 +467,66 @@ long CAbstWindow::DropGesture()
     const long state = dragState;
     if (state == 0)
         return 0;
+    const long kind = SharedGesture();
     ShowCursor(0, nullptr);
     dragState = 0;
     if (client)
         client->GUICLSetCapture(0);
-    if (state == GESTURE_BAND_RESIZE)
+    if (kind == SHARED_BAND_RESIZE)
         Update(nullptr, 0);
+    else if (kind == SHARED_STROKE)
+        strokeTool->DrawToolStop();
     return state;
+}
+
+long CAbstWindow::SharedGesture() const
+{
+    if (dragState == GESTURE_BAND_RESIZE)
+        return SHARED_BAND_RESIZE;
+    return dragState != 0 && dragState == sharedState ? sharedKind : SHARED_NONE;
+}
+
+int CAbstWindow::MoveSharedGesture(long x, long y)
+{
+    switch (SharedGesture()) {
+    case SHARED_BAND_RESIZE:
+        DragLeftBand(x);
+        return 1;
+    case SHARED_FRAME:
+    case SHARED_TIME_SELECTION:
+        MoveFrame(x, y);
+        return 1;
+    case SHARED_STROKE:
+        MoveStroke(x, y);
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+int CAbstWindow::ReleaseSharedGesture(int flag1)
+{
+    const long kind = SharedGesture();
+    if (kind != SHARED_BAND_RESIZE && kind != SHARED_TIME_SELECTION)
+        return 0;
+    ShowCursor(0, nullptr);
+    dragState = 0;
+    if (kind == SHARED_BAND_RESIZE)
+        Update(nullptr, 0);
+    else
+        ReleaseSpan(flag1);
+    return 1;
+}
+
+int CAbstWindow::StartStroke(long state, DRAWCTRL &tool, long x, long y)
+{
+    if (!client || !tool.DrawToolStart(client->toolFlag, x, y))
+        return 0;
+    dragState = sharedState = state;
+    sharedKind = SHARED_STROKE;
+    strokeTool = &tool;
+    client->GUICLSetCapture(1);
+    return 1;
 }
 
 void CAbstWindow::StartFrame(long state, long x, long y, QUAD clip, int scrollsY)
@@ -471,7 +544,8 @@ void CAbstWindow::StartSpan(long state, long x, QUAD clip)
 
 void CAbstWindow::StartFrameAt(long state, QUAD start, QUAD clip, int scrollsY, int span)
 {
-    dragState = state;
+    dragState = sharedState = state;
+    sharedKind = SHARED_FRAME;
     frame = start;
     frameClip = clip;
     frameScrollsY = scrollsY;
@@ -528,15 +602,17 @@ void CAbstWindow::SelectInFrame(CTrack *track, long lane, int flag1)
         Update(nullptr, 0);
 }
 
-void CAbstWindow::MoveStroke(DRAWCTRL &tool, CTimeLine &timeLine, long x, long y)
+void CAbstWindow::MoveStroke(long x, long y)
 {
     const QUAD data = DataQuad();
     BoundMouseInQuad(x, y);
     x = std::clamp(x, data.left, data.right - 1);
     y = std::clamp(y, data.top, data.bottom - 1);
-    tool.DrawToolMove(x, y);
+    strokeTool->DrawToolMove(x, y);
+    if (!timeRuler)
+        return;
     char text[96], when[48];
-    std::snprintf(text, sizeof text, "[%ld] %s", GetValFromY(y), timeLine.StringTime(x, when));
+    std::snprintf(text, sizeof text, "[%ld] %s", GetValFromY(y), timeRuler->StringTime(x, when));
     if (client)
         client->GUICLSetStatusText(1, text);
 }
@@ -549,31 +625,29 @@ void CAbstWindow::ScrollDataArea(long axis, QUAD *quad) const
         quad->top = topBand;
 }
 
-void CAbstWindow::ZoomHorzTo(long z, long &shared)
+void CAbstWindow::ShareZoomHorz(long &shared)
 {
-    const long oldZoom = std::max(zoom, 1L);
-    const long oldX = scrollPosX;
-    z = std::clamp(z, std::max(zoomMin, 1L), std::max(zoomMax, zoomMin));
-    zoom = z;
-    const long ticksPerQuarter = TicksPerQuarter();
-    shared = static_cast<long>(
-        std::clamp<int64_t>(static_cast<int64_t>(z) * kTicksPerQuarterUnit / ticksPerQuarter, 1, LONG_MAX));
-    OnSize(kTimeMax, kTimeMax);
-    Update(nullptr, 0);
-    const long newX =
-        std::clamp<long>(clampToLong(static_cast<int64_t>(oldZoom) * oldX / z), 0L, std::max(scrollMaxX, 0L));
-    if (newX != scrollPosX)
-        ScrollToPosition(newX, scrollPosY);
+    zoom = shared;
+    zoomShared = &shared;
 }
 
-void CAbstWindow::DragLeftBand(CGUIGradient &gradients, long x, long *shared)
+void CAbstWindow::SetLeftBand(CGUIGradient &gradients, long bandWidth, long *shared)
 {
-    const long wanted = left_band::Drag(gradients, client, leftBand, dragX, x);
+    leftBand = bandWidth;
+    bandGradients = &gradients;
+    bandShared = shared;
+}
+
+void CAbstWindow::DragLeftBand(long x)
+{
+    if (!bandGradients)
+        return;
+    const long wanted = left_band::Drag(*bandGradients, client, leftBand, dragX, x);
     if (wanted == leftBand)
         return;
     leftBand = wanted;
-    if (shared)
-        *shared = wanted;
+    if (bandShared)
+        *bandShared = wanted;
     OnSize(kTimeMax, kTimeMax);
     Update(nullptr, 0);
 }
@@ -634,19 +708,26 @@ void CAbstWindow::MoveSongPointer(long time)
     EnsureVisibleTime(time, 0);
 }
 
-void CAbstWindow::PressRuler(long time, int flag1, long trackId)
+void CAbstWindow::PressRuler(long x, int flag1, long trackId)
 {
+    const long time = timeRuler->GridTime(GetTimeFromX(x));
     MoveSongPointer(time);
     if (flag1 && song->SetTimeSelection(-1, -1) && liason)
         liason->CallUpdate(1, 0, kAnyKey, kAnyKey);
     if (CMeasWindow *measures = liason ? liason->GetMainMeas() : nullptr)
         measures->SelectTrack(trackId, trackId, song->IsTimeSelection());
+    // the span starts where the pointer went, even when that scrolled
+    StartSpan(GESTURE_TIME_SELECTION, GetXFromTime(time),
+              QUAD(leftBand, 0, width - rightMargin, kRulerBottom));
+    sharedKind = SHARED_TIME_SELECTION;
+    spanTrackId = trackId;
 }
 
-void CAbstWindow::ReleaseSpan(CTimeLine &timeLine, int flag1, long trackId)
+void CAbstWindow::ReleaseSpan(int flag1)
 {
-    const long time0 = timeLine.GridTime(GetTimeFromX(frame.left - scrollPosX));
-    const long time1 = timeLine.GridTime(GetTimeFromX(frame.right - scrollPosX));
+    const long trackId = spanTrackId;
+    const long time0 = timeRuler->GridTime(GetTimeFromX(frame.left - scrollPosX));
+    const long time1 = timeRuler->GridTime(GetTimeFromX(frame.right - scrollPosX));
     int changed = 0;
     if (time0 != time1)
         changed = song->SetTimeSelection(std::min(time0, time1), std::max(time0, time1));

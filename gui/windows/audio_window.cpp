@@ -29,9 +29,10 @@ constexpr int64_t kMaxPixels = 0x7fffffff;
 CAudioWindow::CAudioWindow()
 {
     bkgndColour = &colBkgndAudio;
-    leftBand = wAudioLeftBand;
+    SetLeftBand(gradients, wAudioLeftBand, &wAudioLeftBand);
     topBand = kRulerBottom;
-    zoom = ZoomAudioHorz;
+    ShareZoomHorz(ZoomAudioHorz);
+    timeRuler = &timeLine;
     zoomMin = 1;
     zoomMax = 400;
 }
@@ -53,6 +54,7 @@ int CAudioWindow::InitLocal()
     if (!found || found->GetKind() != TRACK_AUDIO)
         return 0;
     track = static_cast<CTrackAudio *>(found);
+    dataObject = track;
     if (!timeLine.Init(song, this) || !gradients.Init(2) || !left_band::Build(gradients, client, leftBand))
         return 0;
     firstVisible.Init(track);
@@ -61,11 +63,6 @@ int CAudioWindow::InitLocal()
     client->toolFlag = 1;
     SetEdit(edit);
     return 1;
-}
-
-void *CAudioWindow::GetDataObject()
-{
-    return track;
 }
 
 const char *CAudioWindow::KindName() const
@@ -198,11 +195,6 @@ void CAudioWindow::EnsureVisibleTime(long time, int page)
         ScrollToPosition(static_cast<long>(std::min<int64_t>(
                              page ? position : position - width + rightMargin + leftBand + 1, kMaxPixels)),
                          scrollPosY);
-}
-
-void CAudioWindow::SetZoomHorz(long z)
-{
-    ZoomHorzTo(z, ZoomAudioHorz);
 }
 
 char *CAudioWindow::StringShift(int64_t samples, char *text)

@@ -25,7 +25,7 @@ enum : long { AUDIO_SYNCHRO = -2 };
 
 // Gestures of the audio window.
 enum : long {
-    AUDIO_TIME_SELECTION = 1,
+    AUDIO_TIME_SELECTION = GESTURE_TIME_SELECTION,
     AUDIO_BAND = 2,
     AUDIO_DRAW = 3,
     AUDIO_ERASE = 8,
@@ -55,8 +55,6 @@ public:
     void OnMouseMove(long x, long y, int flag1, int flag2) override;
     void OnMouseWheel(float delta, int vertical) override;
     void EnsureVisibleTime(long time, int page) override;
-    void SetZoomHorz(long zoom) override;
-    void *GetDataObject() override;
 
     // AUDIO_SYNCHRO, 7 volume, 10 panning, 128 pitch wheel.
     void SetEdit(long kind);

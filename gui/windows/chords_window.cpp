@@ -28,8 +28,8 @@ constexpr long kMaxRowHeight = 20;
 CChordsWindow::CChordsWindow()
 {
     bkgndColour = &colBkgndChords;
-    zoom = ZoomChordsHorz;
-    leftBand = wChordsLeftBand;
+    ShareZoomHorz(ZoomChordsHorz);
+    SetLeftBand(gradients, wChordsLeftBand, &wChordsLeftBand);
     noteRowHeight = std::clamp(ZoomChordsVert, kMinRowHeight, kMaxRowHeight);
     rowHeight = HeightL + 12 * noteRowHeight + 30;
 }
@@ -149,11 +149,6 @@ long CChordsWindow::GridTime(long time)
 {
     CTrackMaster *master = song ? song->GetTrackMaster() : nullptr;
     return master ? master->GridTime(time, snap, grid) : time;
-}
-
-void CChordsWindow::SetZoomHorz(long z)
-{
-    ZoomHorzTo(z, ZoomChordsHorz);
 }
 
 long CChordsWindow::GetZoomVert(long &min, long &max)

@@ -33,8 +33,9 @@ constexpr unsigned long kAlignCentreMiddle = 5;
 CMasterWindow::CMasterWindow()
 {
     bkgndColour = &colBkgndMaster;
-    leftBand = 40;
+    SetLeftBand(gradients, 40, nullptr);
     topBand = kLaneTop;
+    timeRuler = &timeLine;
 }
 
 int CMasterWindow::InitLocal()
@@ -204,25 +205,11 @@ void CMasterWindow::DrawSignatures(CGUIContext *ctx, long, long to, long first)
     ctx->ResetDrawingQuad();
 }
 
-void CMasterWindow::ShowCursor(int, CGUIContext *)
-{
-    if (dragState == MASTER_TIME_SELECTION || dragState == MASTER_SELECT_TEMPO ||
-        dragState == MASTER_ERASE_TEMPO || dragState == MASTER_ERASE_SIGNATURES) {
-        ShowFrame();
-    }
-}
-
 // --- gestures
-
-void CMasterWindow::EndGesture()
-{
-    if (DropGesture() == MASTER_DRAW_TEMPO)
-        tool.DrawToolStop();
-}
 
 void CMasterWindow::OnLButtonDown(long x, long y, int flag1, int)
 {
-    EndGesture();
+    DropGesture();
     if (!song || !track || !client)
         return;
     dragX = x;
@@ -236,9 +223,7 @@ void CMasterWindow::OnLButtonDown(long x, long y, int flag1, int)
     const long tool = client->tool;
     const long right = width - rightMargin;
     if (y < kRulerBottom) {
-        PressRuler(timeLine.GridTime(GetTimeFromX(x)), flag1, 0);
-        StartSpan(MASTER_TIME_SELECTION, GetXFromTime(timeLine.GridTime(GetTimeFromX(x))),
-                  QUAD(leftBand, 0, right, kRulerBottom));
+        PressRuler(x, flag1, 0);
         return;
     }
     if (y < kLaneTop) {
@@ -253,10 +238,7 @@ void CMasterWindow::OnLButtonDown(long x, long y, int flag1, int)
     if (tool == TOOL_SELECT) {
         StartFrame(MASTER_SELECT_TEMPO, x, y, QUAD(leftBand, kLaneTop, right, height));
     } else if (tool == TOOL_DRAW) {
-        if (this->tool.DrawToolStart(client->toolFlag, x, y)) {
-            dragState = MASTER_DRAW_TEMPO;
-            client->GUICLSetCapture(1);
-        }
+        StartStroke(MASTER_DRAW_TEMPO, this->tool, x, y);
     } else {
         StartFrame(MASTER_ERASE_TEMPO, x, y, QUAD(leftBand, kLaneTop, right, height));
     }
@@ -266,25 +248,14 @@ void CMasterWindow::OnMouseMove(long x, long y, int, int)
 {
     if (!song || !track || !client)
         return;
-    switch (dragState) {
-    case MASTER_BAND_RESIZE:
-        DragLeftBand(gradients, x);
-        return;
-    case MASTER_DRAW_TEMPO:
+    if (dragState == MASTER_DRAW_TEMPO) {
         // the stroke stays in the lane: its columns are window pixels
         tool.DrawToolMove(std::clamp(x, leftBand, width - rightMargin - 1),
                           std::clamp(y, kLaneTop, height - 1));
         return;
-    case MASTER_TIME_SELECTION:
-    case MASTER_SELECT_TEMPO:
-    case MASTER_ERASE_TEMPO:
-    case MASTER_ERASE_SIGNATURES:
-        MoveFrame(x, y);
-        return;
-    default:
-        SetHoverStatus(x, y);
-        return;
     }
+    if (!MoveSharedGesture(x, y))
+        SetHoverStatus(x, y);
 }
 
 void CMasterWindow::SetHoverStatus(long x, long y)
@@ -318,10 +289,10 @@ void CMasterWindow::OnLButtonUp(long x, long y, int flag1, int)
         SetHoverStatus(x, y);
         return;
     }
-    EndGesture();
+    DropGesture();
     switch (state) {
     case MASTER_TIME_SELECTION:
-        ReleaseSpan(timeLine, flag1, 0);
+        ReleaseSpan(flag1);
         break;
     case MASTER_SELECT_TEMPO: {
         long from, to, low, high;

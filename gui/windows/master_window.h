@@ -17,7 +17,7 @@ class CTrackMaster;
 
 // Gestures of the master window.
 enum : long {
-    MASTER_TIME_SELECTION = 1,
+    MASTER_TIME_SELECTION = GESTURE_TIME_SELECTION,
     MASTER_SELECT_TEMPO = 2,
     MASTER_DRAW_TEMPO = 3,
     MASTER_ERASE_TEMPO = 4,
@@ -39,7 +39,6 @@ public:
     void DestroyLocal() override {}
     void Resize() override;
     void Render(CGUIContext *ctx) override;
-    void ShowCursor(int on, CGUIContext *ctx) override;
     long GetValFromY(long y) override;
     long GetYFromVal(long value) override;
     void OnLButtonDown(long x, long y, int flag1, int flag2) override;
@@ -66,7 +65,6 @@ private:
     void DrawLeftBand(CGUIContext *ctx);
     void DrawLeftCorner(CGUIContext *ctx);
     void DrawSignatures(CGUIContext *ctx, long from, long to, long first);
-    void EndGesture();
     void DrawTempo();
     void DeleteTempo();
     void DeleteSignatures();

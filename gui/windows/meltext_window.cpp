@@ -35,8 +35,10 @@ constexpr long kMaxNoteHeight = 20;
 CMelTextWindow::CMelTextWindow()
 {
     bkgndColour = &colBkgndMelText;
-    leftBand = wMelLeftBand;
+    // the width stays this window's own
+    SetLeftBand(gradients, wMelLeftBand, nullptr);
     topBand = kStripsTop;
+    timeRuler = &timeLine;
     bottomMargin = kLyricStrip;
     noteHeight = std::clamp(ZoomMelVert, kMinNoteHeight, kMaxNoteHeight);
 }
@@ -51,16 +53,12 @@ int CMelTextWindow::InitLocal()
     if (!found || found->GetKind() != TRACK_MELTEXT)
         return 0;
     track = static_cast<CTrackMelText *>(found);
+    dataObject = track;
     if (!timeLine.Init(song, this) || !gradients.Init(2) || !left_band::Build(gradients, client, leftBand))
         return 0;
     firstVisible.Init(track);
     client->tool = TOOL_DRAW;
     return track->UpdateNodes(Chords());
-}
-
-void *CMelTextWindow::GetDataObject()
-{
-    return track;
 }
 
 CTrackChords *CMelTextWindow::Chords() const

@@ -20,7 +20,7 @@ struct EVENT;
 
 // Gestures of the melody-text window.
 enum : long {
-    MELTEXT_TIME_SELECTION = 1,
+    MELTEXT_TIME_SELECTION = GESTURE_TIME_SELECTION,
     MELTEXT_BAND = 2,
     MELTEXT_NEW_NOTE = 4,
     MELTEXT_MOVE = 5,
@@ -52,7 +52,6 @@ public:
     void OnLButtonUp(long x, long y, int flag1, int flag2) override;
     void OnMouseMove(long x, long y, int flag1, int flag2) override;
     void OnMouseWheel(float delta, int vertical) override;
-    void *GetDataObject() override;
 
     void SetByKSign(int on);
     // The lyric strip repaints.

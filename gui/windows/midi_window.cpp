@@ -33,8 +33,9 @@ constexpr unsigned long kAlignLeftMiddle = 4;
 CMIDIWindow::CMIDIWindow()
 {
     bkgndColour = &colBkgndMIDI;
-    leftBand = wMIDILeftBand;
+    SetLeftBand(gradients, wMIDILeftBand, &wMIDILeftBand);
     topBand = kRulerBottom;
+    timeRuler = &timeLine;
     rowH = std::clamp(ZoomMIDIVert, kMinRowHeight, kMaxRowHeight);
     lastDur = 960;
 }
@@ -54,6 +55,7 @@ int CMIDIWindow::InitLocal()
     if (!found || found->GetKind() != TRACK_MIDI)
         return 0;
     track = static_cast<CTrackMIDI *>(found);
+    dataObject = track;
     if (!timeLine.Init(song, this) || !gradients.Init(2) || !ResizeLeftBand())
         return 0;
     firstVisible.Init(track);
@@ -65,11 +67,6 @@ int CMIDIWindow::InitLocal()
     lastVel = 100;
     SetEdit(edit);
     return 1;
-}
-
-void *CMIDIWindow::GetDataObject()
-{
-    return track;
 }
 
 int CMIDIWindow::ResizeLeftBand()

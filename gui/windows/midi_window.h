@@ -22,7 +22,7 @@ struct EVENT;
 
 // Gestures of the MIDI window.
 enum : long {
-    MIDI_TIME_SELECTION = 1,
+    MIDI_TIME_SELECTION = GESTURE_TIME_SELECTION,
     MIDI_BAND = 2,
     MIDI_DRAW = 3,
     MIDI_NOTE_START = 4,
@@ -54,7 +54,6 @@ public:
     void OnActivate() override;
     long GetZoomVert(long &min, long &max) override;
     void SetZoomVert(long zoom) override;
-    void *GetDataObject() override;
 
     // 131 notes, 132 velocity, 128 pitch wheel, 129 channel aftertouch,
     // 0..127 a controller.

@@ -58,6 +58,7 @@ int CTextMelWindow::InitLocal()
     if (!found || found->GetKind() != TRACK_MELTEXT || !first || first->GetKind() != TRACK_MASTER)
         return 0;
     track = static_cast<CTrackMelText *>(found);
+    dataObject = track;
     master = static_cast<CTrackMaster *>(first);
     {
         // the annotations and the sung node read the time nodes
@@ -68,11 +69,6 @@ int CTextMelWindow::InitLocal()
     nodeLine = nodeIndex = nextLine = nextIndex = kNone;
     MoveCursorTo(0, 0, 0, 0);
     return 1;
-}
-
-void *CTextMelWindow::GetDataObject()
-{
-    return track;
 }
 
 void CTextMelWindow::Resize()
