@@ -7,7 +7,9 @@
 #include "data/track.h"
 #include "gui/draw/gui_context.h"
 #include "gui/windows/audio_window.h"
+#include "gui/windows/chords_window.h"
 #include "gui/windows/master_window.h"
+#include "gui/windows/meas_window.h"
 #include "gui/windows/meltext_window.h"
 #include "gui/windows/midi_window.h"
 #include "gui/windows/window_globals.h"
@@ -433,5 +435,125 @@ TEST(FrameBand, ARulerSpanLeavesNoMarkInAnyEditor)
         editor.paint();
         EXPECT_EQ(editor.unpainted(all), 0) << "clicked";
         EXPECT_EQ(editor.contextsOut, 0);
+    }
+}
+
+// The ruler's span in every track editor: the drag's grid times become the
+// time selection with the song pointer at its start, and a click with the
+// flag clears it.
+TEST(FrameBand, ARulerDragSelectsTimeInEveryEditor)
+{
+    struct Case {
+        const char *name;
+        long kind; // of the track shown; -1 the master track
+        CAbstWindow *(*make)();
+    };
+    const Case cases[] = {
+        {"master", -1, [] { return static_cast<CAbstWindow *>(new CMasterWindow); }},
+        {"melody text", TRACK_MELTEXT, [] { return static_cast<CAbstWindow *>(new CMelTextWindow); }},
+        {"MIDI", TRACK_MIDI, [] { return static_cast<CAbstWindow *>(new CMIDIWindow); }},
+        {"audio", TRACK_AUDIO, [] { return static_cast<CAbstWindow *>(new CAudioWindow); }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Host host;
+        const long id = c.kind < 0 ? 0 : static_cast<long>(host.addTrack(c.kind)->GetID());
+        Editor &editor = host.openWindow(c.make(), id, 0, 900, 300, false);
+        CAbstWindow *window = editor.get();
+        editor.tool = TOOL_SELECT;
+        editor.drag(window->GetXFromTime(960) + 2, 10, window->GetXFromTime(1920) + 2, 10);
+        EXPECT_EQ(host.song.playStartTick, 960);
+        EXPECT_EQ(host.song.selectionStart, 960);
+        EXPECT_EQ(host.song.selectionEnd, 1920);
+        EXPECT_EQ(window->dragState, 0);
+        EXPECT_FALSE(editor.captured);
+        editor.press(window->GetXFromTime(480), 10, 1);
+        editor.release(window->GetXFromTime(480), 10, 1);
+        EXPECT_FALSE(host.song.IsTimeSelection());
+        EXPECT_EQ(editor.contextsOut, 0);
+    }
+}
+
+// A left band's new width is kept for the next window of the kind where the
+// kinds share one, and stays the window's own elsewhere.
+TEST(FrameBand, TheBandEdgeKeepsItsWidthForTheNextWindowOfItsKind)
+{
+    KeepGlobal<long> keptMIDI(wMIDILeftBand), keptChords(wChordsLeftBand), keptMel(wMelLeftBand),
+        keptAudio(wAudioLeftBand);
+    struct Case {
+        const char *name;
+        long kind; // of the track shown; -1 the master track
+        CAbstWindow *(*make)();
+        long *shared; // null: the width is the window's own
+    };
+    const Case cases[] = {
+        {"master", -1, [] { return static_cast<CAbstWindow *>(new CMasterWindow); }, nullptr},
+        {"melody text", TRACK_MELTEXT, [] { return static_cast<CAbstWindow *>(new CMelTextWindow); },
+         nullptr},
+        {"MIDI", TRACK_MIDI, [] { return static_cast<CAbstWindow *>(new CMIDIWindow); }, &wMIDILeftBand},
+        {"audio", TRACK_AUDIO, [] { return static_cast<CAbstWindow *>(new CAudioWindow); }, &wAudioLeftBand},
+        {"chords", TRACK_CHORDS, [] { return static_cast<CAbstWindow *>(new CChordsWindow); },
+         &wChordsLeftBand},
+    };
+    long *const widths[] = {&wMIDILeftBand, &wChordsLeftBand, &wMelLeftBand, &wAudioLeftBand};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        for (long *w : widths)
+            *w = 40;
+        Host host;
+        const long id = c.kind < 0 ? 0 : static_cast<long>(host.addTrack(c.kind)->GetID());
+        Editor &editor = host.openWindow(c.make(), id, 0, 640, 300, false);
+        CAbstWindow *window = editor.get();
+        ASSERT_EQ(window->leftBand, 40);
+        editor.press(38, 10);
+        EXPECT_EQ(window->dragState, GESTURE_BAND_RESIZE);
+        editor.move(98, 10);
+        EXPECT_EQ(window->leftBand, 100);
+        editor.release(98, 10);
+        EXPECT_EQ(window->dragState, 0);
+        EXPECT_FALSE(editor.captured);
+        for (long *w : widths)
+            EXPECT_EQ(*w, w == c.shared ? 100 : 40);
+        Editor &next = host.openWindow(c.make(), id, 0, 640, 300, false);
+        EXPECT_EQ(next.get()->leftBand, c.shared ? 100 : 40);
+    }
+}
+
+// Each kind of window keeps its horizontal zoom, at 960 ticks per quarter,
+// for the next window of the kind and leaves the other kinds' alone.
+TEST(FrameZoom, EachKindKeepsItsZoomForItsNextWindow)
+{
+    KeepGlobal<long> keptTrack(ZoomTrackHorz), keptMeas(ZoomMeasHorz), keptChords(ZoomChordsHorz),
+        keptAudio(ZoomAudioHorz);
+    struct Case {
+        const char *name;
+        long kind; // of the track shown; -1 the measures window
+        CAbstWindow *(*make)();
+        long *shared;
+        long zoom; // within the kind's limits
+    };
+    const Case cases[] = {
+        {"MIDI", TRACK_MIDI, [] { return static_cast<CAbstWindow *>(new CMIDIWindow); }, &ZoomTrackHorz, 24},
+        {"melody text", TRACK_MELTEXT, [] { return static_cast<CAbstWindow *>(new CMelTextWindow); },
+         &ZoomTrackHorz, 24},
+        {"audio", TRACK_AUDIO, [] { return static_cast<CAbstWindow *>(new CAudioWindow); }, &ZoomAudioHorz,
+         200},
+        {"chords", TRACK_CHORDS, [] { return static_cast<CAbstWindow *>(new CChordsWindow); },
+         &ZoomChordsHorz, 24},
+        {"measures", -1, [] { return static_cast<CAbstWindow *>(new CMeasWindow); }, &ZoomMeasHorz, 200},
+    };
+    long *const zooms[] = {&ZoomTrackHorz, &ZoomMeasHorz, &ZoomChordsHorz, &ZoomAudioHorz};
+    const long initial[] = {10, 120, 20, 100};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        for (int i = 0; i < 4; ++i)
+            *zooms[i] = initial[i];
+        Host host;
+        const long key = c.kind < 0 ? KEY_MEASURES : static_cast<long>(host.addTrack(c.kind)->GetID());
+        Editor &editor = host.openWindow(c.make(), key, 0, 640, 300, false);
+        editor.get()->SetZoomHorz(c.zoom);
+        EXPECT_EQ(editor.get()->zoom, c.zoom);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(*zooms[i], zooms[i] == c.shared ? c.zoom : initial[i]);
     }
 }
