@@ -401,27 +401,52 @@ TEST(FrameBinding, NothingIsDrawnOrSizedBeforeInit)
     DeleteDC(dc);
 }
 
+namespace {
+
+// A kind of editor window and the track it is opened on.
+struct EditorKind {
+    const char *name;
+    long kind; // of the track shown; -1 the master track, -2 the measures window
+    CAbstWindow *(*make)();
+};
+
+template <typename W> CAbstWindow *makeWindow()
+{
+    return new W;
+}
+
+const EditorKind kMaster{"master", -1, makeWindow<CMasterWindow>};
+const EditorKind kMelText{"melody text", TRACK_MELTEXT, makeWindow<CMelTextWindow>};
+const EditorKind kMIDI{"MIDI", TRACK_MIDI, makeWindow<CMIDIWindow>};
+const EditorKind kAudio{"audio", TRACK_AUDIO, makeWindow<CAudioWindow>};
+const EditorKind kChords{"chords", TRACK_CHORDS, makeWindow<CChordsWindow>};
+const EditorKind kMeasures{"measures", -2, makeWindow<CMeasWindow>};
+
+// The editors with a time ruler.
+const EditorKind kRulerEditors[] = {kMaster, kMelText, kMIDI, kAudio};
+
+// Opens a window of the kind on a new track of its kind (the first call),
+// or on track id.
+Editor &openKind(Host &host, const EditorKind &k, long w, long h, long &id)
+{
+    if (id == 0 && k.kind >= 0)
+        id = static_cast<long>(host.addTrack(k.kind)->GetID());
+    const long key = k.kind == -2 ? KEY_MEASURES : id;
+    return host.openWindow(k.make(), key, 0, w, h, false);
+}
+
+} // namespace
+
 // Every track editor's span on the time ruler shows from the press on and
 // leaves no mark when it is taken away, dragged or only clicked.
 TEST(FrameBand, ARulerSpanLeavesNoMarkInAnyEditor)
 {
-    struct Case {
-        const char *name;
-        long kind; // of the track shown; -1 the master track
-        CAbstWindow *(*make)();
-    };
-    const Case cases[] = {
-        {"master", -1, [] { return static_cast<CAbstWindow *>(new CMasterWindow); }},
-        {"melody text", TRACK_MELTEXT, [] { return static_cast<CAbstWindow *>(new CMelTextWindow); }},
-        {"MIDI", TRACK_MIDI, [] { return static_cast<CAbstWindow *>(new CMIDIWindow); }},
-        {"audio", TRACK_AUDIO, [] { return static_cast<CAbstWindow *>(new CAudioWindow); }},
-    };
-    for (const Case &c : cases) {
+    for (const EditorKind &c : kRulerEditors) {
         SCOPED_TRACE(c.name);
         Host host;
         host.song.playStartTick = 10000000;
-        const long id = c.kind < 0 ? 0 : static_cast<long>(host.addTrack(c.kind)->GetID());
-        Editor &editor = host.openWindow(c.make(), id, 0, 640, 300, false);
+        long id = 0;
+        Editor &editor = openKind(host, c, 640, 300, id);
         const QUAD all(0, 0, 640, 300);
         editor.paintAll();
         editor.press(150, 10);
@@ -443,22 +468,11 @@ TEST(FrameBand, ARulerSpanLeavesNoMarkInAnyEditor)
 // flag clears it.
 TEST(FrameBand, ARulerDragSelectsTimeInEveryEditor)
 {
-    struct Case {
-        const char *name;
-        long kind; // of the track shown; -1 the master track
-        CAbstWindow *(*make)();
-    };
-    const Case cases[] = {
-        {"master", -1, [] { return static_cast<CAbstWindow *>(new CMasterWindow); }},
-        {"melody text", TRACK_MELTEXT, [] { return static_cast<CAbstWindow *>(new CMelTextWindow); }},
-        {"MIDI", TRACK_MIDI, [] { return static_cast<CAbstWindow *>(new CMIDIWindow); }},
-        {"audio", TRACK_AUDIO, [] { return static_cast<CAbstWindow *>(new CAudioWindow); }},
-    };
-    for (const Case &c : cases) {
+    for (const EditorKind &c : kRulerEditors) {
         SCOPED_TRACE(c.name);
         Host host;
-        const long id = c.kind < 0 ? 0 : static_cast<long>(host.addTrack(c.kind)->GetID());
-        Editor &editor = host.openWindow(c.make(), id, 0, 900, 300, false);
+        long id = 0;
+        Editor &editor = openKind(host, c, 900, 300, id);
         CAbstWindow *window = editor.get();
         editor.tool = TOOL_SELECT;
         editor.drag(window->GetXFromTime(960) + 2, 10, window->GetXFromTime(1920) + 2, 10);
@@ -481,28 +495,21 @@ TEST(FrameBand, TheBandEdgeKeepsItsWidthForTheNextWindowOfItsKind)
     KeepGlobal<long> keptMIDI(wMIDILeftBand), keptChords(wChordsLeftBand), keptMel(wMelLeftBand),
         keptAudio(wAudioLeftBand);
     struct Case {
-        const char *name;
-        long kind; // of the track shown; -1 the master track
-        CAbstWindow *(*make)();
+        EditorKind editor;
         long *shared; // null: the width is the window's own
     };
     const Case cases[] = {
-        {"master", -1, [] { return static_cast<CAbstWindow *>(new CMasterWindow); }, nullptr},
-        {"melody text", TRACK_MELTEXT, [] { return static_cast<CAbstWindow *>(new CMelTextWindow); },
-         nullptr},
-        {"MIDI", TRACK_MIDI, [] { return static_cast<CAbstWindow *>(new CMIDIWindow); }, &wMIDILeftBand},
-        {"audio", TRACK_AUDIO, [] { return static_cast<CAbstWindow *>(new CAudioWindow); }, &wAudioLeftBand},
-        {"chords", TRACK_CHORDS, [] { return static_cast<CAbstWindow *>(new CChordsWindow); },
-         &wChordsLeftBand},
+        {kMaster, nullptr},        {kMelText, nullptr},         {kMIDI, &wMIDILeftBand},
+        {kAudio, &wAudioLeftBand}, {kChords, &wChordsLeftBand},
     };
     long *const widths[] = {&wMIDILeftBand, &wChordsLeftBand, &wMelLeftBand, &wAudioLeftBand};
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.editor.name);
         for (long *w : widths)
             *w = 40;
         Host host;
-        const long id = c.kind < 0 ? 0 : static_cast<long>(host.addTrack(c.kind)->GetID());
-        Editor &editor = host.openWindow(c.make(), id, 0, 640, 300, false);
+        long id = 0;
+        Editor &editor = openKind(host, c.editor, 640, 300, id);
         CAbstWindow *window = editor.get();
         ASSERT_EQ(window->leftBand, 40);
         editor.press(38, 10);
@@ -514,7 +521,7 @@ TEST(FrameBand, TheBandEdgeKeepsItsWidthForTheNextWindowOfItsKind)
         EXPECT_FALSE(editor.captured);
         for (long *w : widths)
             EXPECT_EQ(*w, w == c.shared ? 100 : 40);
-        Editor &next = host.openWindow(c.make(), id, 0, 640, 300, false);
+        Editor &next = openKind(host, c.editor, 640, 300, id);
         EXPECT_EQ(next.get()->leftBand, c.shared ? 100 : 40);
     }
 }
@@ -526,31 +533,23 @@ TEST(FrameZoom, EachKindKeepsItsZoomForItsNextWindow)
     KeepGlobal<long> keptTrack(ZoomTrackHorz), keptMeas(ZoomMeasHorz), keptChords(ZoomChordsHorz),
         keptAudio(ZoomAudioHorz);
     struct Case {
-        const char *name;
-        long kind; // of the track shown; -1 the measures window
-        CAbstWindow *(*make)();
+        EditorKind editor;
         long *shared;
         long zoom; // within the kind's limits
     };
     const Case cases[] = {
-        {"MIDI", TRACK_MIDI, [] { return static_cast<CAbstWindow *>(new CMIDIWindow); }, &ZoomTrackHorz, 24},
-        {"melody text", TRACK_MELTEXT, [] { return static_cast<CAbstWindow *>(new CMelTextWindow); },
-         &ZoomTrackHorz, 24},
-        {"audio", TRACK_AUDIO, [] { return static_cast<CAbstWindow *>(new CAudioWindow); }, &ZoomAudioHorz,
-         200},
-        {"chords", TRACK_CHORDS, [] { return static_cast<CAbstWindow *>(new CChordsWindow); },
-         &ZoomChordsHorz, 24},
-        {"measures", -1, [] { return static_cast<CAbstWindow *>(new CMeasWindow); }, &ZoomMeasHorz, 200},
+        {kMIDI, &ZoomTrackHorz, 24},    {kMelText, &ZoomTrackHorz, 24},  {kAudio, &ZoomAudioHorz, 200},
+        {kChords, &ZoomChordsHorz, 24}, {kMeasures, &ZoomMeasHorz, 200},
     };
     long *const zooms[] = {&ZoomTrackHorz, &ZoomMeasHorz, &ZoomChordsHorz, &ZoomAudioHorz};
     const long initial[] = {10, 120, 20, 100};
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.editor.name);
         for (int i = 0; i < 4; ++i)
             *zooms[i] = initial[i];
         Host host;
-        const long key = c.kind < 0 ? KEY_MEASURES : static_cast<long>(host.addTrack(c.kind)->GetID());
-        Editor &editor = host.openWindow(c.make(), key, 0, 640, 300, false);
+        long id = 0;
+        Editor &editor = openKind(host, c.editor, 640, 300, id);
         editor.get()->SetZoomHorz(c.zoom);
         EXPECT_EQ(editor.get()->zoom, c.zoom);
         for (int i = 0; i < 4; ++i)
