@@ -671,6 +671,26 @@ void CAbstWindow::HoverLeftBand(int edge)
     SetCursorType(edge ? CURSOR_RESIZE : CURSOR_ARROW);
 }
 
+int CAbstWindow::HoverBandOrRuler(long x, long y, int onEdge)
+{
+    if (x < leftBand) {
+        HoverLeftBand(onEdge);
+        return 1;
+    }
+    if (y >= kRulerBottom || !client || !timeRuler)
+        return 0;
+    char when[48];
+    client->GUICLSetStatusText(0, "Set Song Pointer");
+    client->GUICLSetStatusText(1, timeRuler->StringTime(x, when));
+    SetCursorType(ToolCursor());
+    return 1;
+}
+
+long CAbstWindow::ToolCursor() const
+{
+    return client ? tabNativeCursor[std::clamp(client->tool, 0L, 3L)] : CURSOR_ARROW;
+}
+
 void CAbstWindow::WheelScroll(long pixels, int vertical)
 {
     if (pixels == 0)

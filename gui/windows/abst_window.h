@@ -264,6 +264,12 @@ protected:
     // The pointer over the left band: on its edge the status and cursor
     // offer the resize, elsewhere they offer nothing.
     void HoverLeftBand(int edge);
+    // The pointer over the left band (HoverLeftBand; onEdge: on its edge)
+    // or over the time ruler, where the status offers to set the song
+    // pointer at the time there; 1 when it was over either.
+    int HoverBandOrRuler(long x, long y, int onEdge);
+    // The cursor of the client's tool.
+    long ToolCursor() const;
     // A wheel turn that moves the view by pixels along y (vertical) or x;
     // the client hears of it. Nothing for 0.
     void WheelScroll(long pixels, int vertical);

@@ -184,17 +184,12 @@ void CAudioWindow::OnMouseMove(long x, long y, int, int)
 
 void CAudioWindow::SetHoverStatus(long x, long y)
 {
-    char text[96], when[48];
-    if (x < leftBand) {
-        HoverLeftBand(x >= leftBand - 3 && y < kRulerBottom);
+    if (HoverBandOrRuler(x, y, x >= leftBand - 3 && y < kRulerBottom))
         return;
-    }
-    long cursor = tabNativeCursor[std::clamp(client->tool, 0L, 3L)];
+    char text[96], when[48];
+    long cursor = ToolCursor();
     timeLine.StringTime(x, when);
-    if (y < kRulerBottom) {
-        client->GUICLSetStatusText(0, "Set Song Pointer");
-        client->GUICLSetStatusText(1, when);
-    } else if (ValueMode()) {
+    if (ValueMode()) {
         client->GUICLClearStatusText(0);
         std::snprintf(text, sizeof text, "[%ld] %s", GetValFromY(y), when);
         client->GUICLSetStatusText(1, text);

@@ -465,7 +465,7 @@ void CChordsWindow::SetHoverStatus(long x, long y)
         return;
     }
     const long cell = x >= leftBand ? InCell(x, y) : CELL_OUTSIDE;
-    long cursor = tabNativeCursor[std::clamp(client->tool, 0L, 3L)];
+    long cursor = ToolCursor();
     StringTime(GetTimeFromXY(x, y), when);
     if (cell == CELL_BELOW) {
         client->GUICLSetStatusText(0, "Set Song Pointer");

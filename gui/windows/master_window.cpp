@@ -265,7 +265,7 @@ void CMasterWindow::SetHoverStatus(long x, long y)
         return;
     }
     client->GUICLSetStatusText(0, y < kRulerBottom ? "Set Song Pointer" : "");
-    SetCursorType(tabNativeCursor[std::clamp(client->tool, 0L, 3L)]);
+    SetCursorType(ToolCursor());
     char when[48], text[80];
     timeLine.StringTime(x, when);
     if (y >= kLaneTop)

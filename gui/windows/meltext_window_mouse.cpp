@@ -404,17 +404,12 @@ void CMelTextWindow::SetHoverStatus(long x, long y)
 {
     const long lyricsTop = height - kLyricStrip;
     const long tool = client->tool;
-    if (x < leftBand) {
-        HoverLeftBand(x >= leftBand - 3 && (y < kStripsTop || y >= lyricsTop));
+    if (HoverBandOrRuler(x, y, x >= leftBand - 3 && (y < kStripsTop || y >= lyricsTop)))
         return;
-    }
-    long cursor = tabNativeCursor[std::clamp(tool, 0L, 3L)];
+    long cursor = ToolCursor();
     char text[96], name[32], when[48];
     timeLine.StringTime(x, when);
-    if (y < kRulerBottom) {
-        client->GUICLSetStatusText(0, "Set Song Pointer");
-        client->GUICLSetStatusText(1, when);
-    } else if (y >= lyricsTop) {
+    if (y >= lyricsTop) {
         client->GUICLSetStatusText(0, tool == TOOL_DRAW    ? "Divide Text"
                                       : tool == TOOL_ERASE ? "Glue Text"
                                                            : "");

@@ -486,19 +486,11 @@ void CMIDIWindow::ShowDragged()
 
 void CMIDIWindow::SetHoverStatus(long x, long y)
 {
+    if (HoverBandOrRuler(x, y, x >= leftBand - 3 && y < kRulerBottom))
+        return;
     char text[160], when[48], name[96];
-    if (x < leftBand) {
-        HoverLeftBand(x >= leftBand - 3 && y < kRulerBottom);
-        return;
-    }
-    long cursor = tabNativeCursor[std::clamp(client->tool, 0L, 3L)];
+    long cursor = ToolCursor();
     timeLine.StringTime(x, when);
-    if (y < kRulerBottom) {
-        client->GUICLSetStatusText(0, "Set Song Pointer");
-        client->GUICLSetStatusText(1, when);
-        SetCursorType(cursor);
-        return;
-    }
     client->GUICLClearStatusText(0);
     if (!NoteMode()) {
         std::snprintf(text, sizeof text, "[%ld] %s", GetValFromY(y), when);

@@ -463,9 +463,9 @@ TEST(FrameBand, ARulerSpanLeavesNoMarkInAnyEditor)
     }
 }
 
-// The ruler's span in every track editor: the drag's grid times become the
-// time selection with the song pointer at its start, and a click with the
-// flag clears it.
+// The ruler's span in every track editor: hovering offers to set the song
+// pointer, the drag's grid times become the time selection with the song
+// pointer at its start, and a click with the flag clears it.
 TEST(FrameBand, ARulerDragSelectsTimeInEveryEditor)
 {
     for (const EditorKind &c : kRulerEditors) {
@@ -475,6 +475,8 @@ TEST(FrameBand, ARulerDragSelectsTimeInEveryEditor)
         Editor &editor = openKind(host, c, 900, 300, id);
         CAbstWindow *window = editor.get();
         editor.tool = TOOL_SELECT;
+        editor.move(window->GetXFromTime(960), 10);
+        EXPECT_EQ(editor.status[0], "Set Song Pointer");
         editor.drag(window->GetXFromTime(960) + 2, 10, window->GetXFromTime(1920) + 2, 10);
         EXPECT_EQ(host.song.playStartTick, 960);
         EXPECT_EQ(host.song.selectionStart, 960);
