@@ -192,9 +192,13 @@ void CAbstWindow::SetZoomHorz(long z)
         ScrollToPosition(newX, scrollPosY);
 }
 
-long CAbstWindow::GetZoomVert(long &, long &)
+long CAbstWindow::GetZoomVert(long &min, long &max)
 {
-    return 0;
+    if (!zoomVert)
+        return 0;
+    min = zoomVertMin;
+    max = zoomVertMax;
+    return *zoomVert;
 }
 
 void CAbstWindow::SetZoomVert(long) {}
@@ -629,6 +633,22 @@ void CAbstWindow::ShareZoomHorz(long &shared)
 {
     zoom = shared;
     zoomShared = &shared;
+}
+
+void CAbstWindow::ShareZoomVert(long &rowHeight, long &shared, long min, long max)
+{
+    zoomVert = &rowHeight;
+    zoomVertShared = &shared;
+    zoomVertMin = min;
+    zoomVertMax = max;
+    rowHeight = std::clamp(shared, min, max);
+}
+
+long CAbstWindow::KeepZoomVert(long rowHeight)
+{
+    rowHeight = std::clamp(rowHeight, zoomVertMin, zoomVertMax);
+    *zoomVert = *zoomVertShared = rowHeight;
+    return rowHeight;
 }
 
 void CAbstWindow::SetLeftBand(CGUIGradient &gradients, long bandWidth, long *shared)

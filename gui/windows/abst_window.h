@@ -86,7 +86,9 @@ public:
     // edge stays in place, and the zoom at 960 ticks per quarter is kept
     // for the next window of the kind (ShareZoomHorz).
     virtual void SetZoomHorz(long zoom);
-    virtual long GetZoomVert(long &min, long &max); // 0
+    // The row height the window zooms (ShareZoomVert) and its limits; 0
+    // without one.
+    virtual long GetZoomVert(long &min, long &max);
     virtual void SetZoomVert(long zoom);
     // The track or object the window edits: dataObject.
     virtual void *GetDataObject();
@@ -171,6 +173,12 @@ public:
     void *dataObject = nullptr;
     // Where the zoom is kept between windows of a kind (ShareZoomHorz).
     long *zoomShared;
+    // The window's row height that zooms vertically, where it is kept
+    // between windows of the kind, and its limits (ShareZoomVert).
+    long *zoomVert = nullptr;
+    long *zoomVertShared = nullptr;
+    long zoomVertMin = 0;
+    long zoomVertMax = 0;
     // The left band's gradients and where its width is kept between windows
     // (SetLeftBand), and the time line of the ruler and strokes; null in a
     // window without them.
@@ -252,6 +260,12 @@ protected:
     // The window's zoom starts from shared and SetZoomHorz keeps it there
     // (constructor).
     void ShareZoomHorz(long &shared);
+    // The window's row height starts from shared within min..max, and
+    // KeepZoomVert keeps it there (constructor).
+    void ShareZoomVert(long &rowHeight, long &shared, long min, long max);
+    // A new row height, kept within the limits, for this window and the
+    // next of the kind; the height.
+    long KeepZoomVert(long rowHeight);
     // The window's left band: its width, its gradients, and where a new
     // width is kept for the next window of the kind (null: nowhere).
     void SetLeftBand(CGUIGradient &gradients, long bandWidth, long *shared);

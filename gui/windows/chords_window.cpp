@@ -30,7 +30,7 @@ CChordsWindow::CChordsWindow()
     bkgndColour = &colBkgndChords;
     ShareZoomHorz(ZoomChordsHorz);
     SetLeftBand(gradients, wChordsLeftBand, &wChordsLeftBand);
-    noteRowHeight = std::clamp(ZoomChordsVert, kMinRowHeight, kMaxRowHeight);
+    ShareZoomVert(noteRowHeight, ZoomChordsVert, kMinRowHeight, kMaxRowHeight);
     rowHeight = HeightL + 12 * noteRowHeight + 30;
 }
 
@@ -151,17 +151,9 @@ long CChordsWindow::GridTime(long time)
     return master ? master->GridTime(time, snap, grid) : time;
 }
 
-long CChordsWindow::GetZoomVert(long &min, long &max)
-{
-    min = kMinRowHeight;
-    max = kMaxRowHeight;
-    return noteRowHeight;
-}
-
 void CChordsWindow::SetZoomVert(long h)
 {
-    noteRowHeight = std::clamp(h, kMinRowHeight, kMaxRowHeight);
-    ZoomChordsVert = noteRowHeight;
+    KeepZoomVert(h);
     rowHeight = HeightL + 12 * noteRowHeight + 30;
     OnSize(kTimeMax, kTimeMax);
     Update(nullptr, 0);

@@ -59,7 +59,6 @@ public:
     void UpdateTime(long from, long to, int full, int erase) override;
     void UpdateChords(long time) override;
     void EnsureVisibleTime(long time, int page) override;
-    long GetZoomVert(long &min, long &max) override;
     void SetZoomVert(long zoom) override;
 
     // 133 chords, 128 pitch wheel, 129 channel aftertouch, 0..127 a

@@ -40,7 +40,7 @@ CMelTextWindow::CMelTextWindow()
     topBand = kStripsTop;
     timeRuler = &timeLine;
     bottomMargin = kLyricStrip;
-    noteHeight = std::clamp(ZoomMelVert, kMinNoteHeight, kMaxNoteHeight);
+    ShareZoomVert(noteHeight, ZoomMelVert, kMinNoteHeight, kMaxNoteHeight);
 }
 
 int CMelTextWindow::InitLocal()
@@ -106,18 +106,10 @@ long CMelTextWindow::GetValFromY(long y)
     return std::clamp(127 - (scrollPosY - RollTop() + y) / std::max(noteHeight, 1L), 0L, 127L);
 }
 
-long CMelTextWindow::GetZoomVert(long &min, long &max)
-{
-    min = kMinNoteHeight;
-    max = kMaxNoteHeight;
-    return noteHeight;
-}
-
 void CMelTextWindow::SetZoomVert(long h)
 {
-    h = std::clamp(h, kMinNoteHeight, kMaxNoteHeight);
     const long middle = GetValFromY((RollTop() + RollBottom()) / 2);
-    noteHeight = ZoomMelVert = h;
+    KeepZoomVert(h);
     OnSize(kTimeMax, kTimeMax);
     Update(nullptr, 0);
     const long y = noteHeight * (127 - middle) - (RollBottom() - RollTop()) / 2;

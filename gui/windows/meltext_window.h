@@ -43,7 +43,6 @@ public:
     void ShowCursor(int on, CGUIContext *ctx) override;
     long GetValFromY(long y) override;
     long GetYFromVal(long value) override;
-    long GetZoomVert(long &min, long &max) override;
     void SetZoomVert(long zoom) override;
     void OnActivate() override;
     void UpdateTime(long from, long to, int full, int erase) override;

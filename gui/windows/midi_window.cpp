@@ -36,7 +36,7 @@ CMIDIWindow::CMIDIWindow()
     SetLeftBand(gradients, wMIDILeftBand, &wMIDILeftBand);
     topBand = kRulerBottom;
     timeRuler = &timeLine;
-    rowH = std::clamp(ZoomMIDIVert, kMinRowHeight, kMaxRowHeight);
+    ShareZoomVert(rowH, ZoomMIDIVert, kMinRowHeight, kMaxRowHeight);
     lastDur = 960;
 }
 
@@ -155,19 +155,11 @@ long CMIDIWindow::GetValFromY(long y)
     return lane.ValFromY(y, kRulerBottom);
 }
 
-long CMIDIWindow::GetZoomVert(long &min, long &max)
-{
-    min = kMinRowHeight;
-    max = kMaxRowHeight;
-    return rowH;
-}
-
 void CMIDIWindow::SetZoomVert(long h)
 {
-    h = std::clamp(h, kMinRowHeight, kMaxRowHeight);
     const long oldH = rowH;
     const long oldY = scrollPosY;
-    rowH = ZoomMIDIVert = h;
+    h = KeepZoomVert(h);
     OnSize(kTimeMax, kTimeMax);
     Update(nullptr, 0);
     // the row in the middle stays there

@@ -52,7 +52,6 @@ public:
     void OnMouseMove(long x, long y, int flag1, int flag2) override;
     void OnMouseWheel(float delta, int vertical) override;
     void OnActivate() override;
-    long GetZoomVert(long &min, long &max) override;
     void SetZoomVert(long zoom) override;
 
     // 131 notes, 132 velocity, 128 pitch wheel, 129 channel aftertouch,

@@ -558,3 +558,43 @@ TEST(FrameZoom, EachKindKeepsItsZoomForItsNextWindow)
             EXPECT_EQ(*zooms[i], zooms[i] == c.shared ? c.zoom : initial[i]);
     }
 }
+
+// The windows that zoom a row height tell it with its limits, keep a new one
+// within them for the next window of the kind, and leave the other kinds'
+// alone; the others have none.
+TEST(FrameZoom, EachKindKeepsItsRowHeightForItsNextWindow)
+{
+    KeepGlobal<long> keptMIDI(ZoomMIDIVert), keptMel(ZoomMelVert), keptChords(ZoomChordsVert);
+    struct Case {
+        EditorKind editor;
+        long *shared; // null: no row height
+        long min, max;
+    };
+    const Case cases[] = {
+        {kMIDI, &ZoomMIDIVert, 4, 20}, {kMelText, &ZoomMelVert, 4, 20}, {kChords, &ZoomChordsVert, 5, 20},
+        {kAudio, nullptr, 0, 0},       {kMaster, nullptr, 0, 0},
+    };
+    long *const heights[] = {&ZoomMIDIVert, &ZoomMelVert, &ZoomChordsVert};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.editor.name);
+        for (long *h : heights)
+            *h = 9;
+        Host host;
+        long id = 0;
+        Editor &editor = openKind(host, c.editor, 640, 300, id);
+        long min = -1, max = -1;
+        EXPECT_EQ(editor.get()->GetZoomVert(min, max), c.shared ? 9 : 0);
+        if (!c.shared)
+            continue;
+        EXPECT_EQ(min, c.min);
+        EXPECT_EQ(max, c.max);
+        editor.get()->SetZoomVert(50);
+        EXPECT_EQ(editor.get()->GetZoomVert(min, max), 20);
+        editor.get()->SetZoomVert(1);
+        EXPECT_EQ(editor.get()->GetZoomVert(min, max), c.min);
+        for (long *h : heights)
+            EXPECT_EQ(*h, h == c.shared ? c.min : 9);
+        Editor &next = openKind(host, c.editor, 640, 300, id);
+        EXPECT_EQ(next.get()->GetZoomVert(min, max), c.min);
+    }
+}
