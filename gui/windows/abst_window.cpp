@@ -194,11 +194,11 @@ void CAbstWindow::SetZoomHorz(long z)
 
 long CAbstWindow::GetZoomVert(long &min, long &max)
 {
-    if (!zoomVert)
+    if (!rowZoom.height)
         return 0;
-    min = zoomVertMin;
-    max = zoomVertMax;
-    return *zoomVert;
+    min = rowZoom.min;
+    max = rowZoom.max;
+    return *rowZoom.height;
 }
 
 void CAbstWindow::SetZoomVert(long) {}
@@ -637,17 +637,14 @@ void CAbstWindow::ShareZoomHorz(long &shared)
 
 void CAbstWindow::ShareZoomVert(long &rowHeight, long &shared, long min, long max)
 {
-    zoomVert = &rowHeight;
-    zoomVertShared = &shared;
-    zoomVertMin = min;
-    zoomVertMax = max;
+    rowZoom = RowZoom{&rowHeight, &shared, min, max};
     rowHeight = std::clamp(shared, min, max);
 }
 
 long CAbstWindow::KeepZoomVert(long rowHeight)
 {
-    rowHeight = std::clamp(rowHeight, zoomVertMin, zoomVertMax);
-    *zoomVert = *zoomVertShared = rowHeight;
+    rowHeight = std::clamp(rowHeight, rowZoom.min, rowZoom.max);
+    *rowZoom.height = *rowZoom.shared = rowHeight;
     return rowHeight;
 }
 

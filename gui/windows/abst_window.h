@@ -173,12 +173,14 @@ public:
     void *dataObject = nullptr;
     // Where the zoom is kept between windows of a kind (ShareZoomHorz).
     long *zoomShared;
-    // The window's row height that zooms vertically, where it is kept
-    // between windows of the kind, and its limits (ShareZoomVert).
-    long *zoomVert = nullptr;
-    long *zoomVertShared = nullptr;
-    long zoomVertMin = 0;
-    long zoomVertMax = 0;
+    // The row height the window zooms vertically: the window's field, where
+    // it is kept between windows of the kind, and its limits (ShareZoomVert).
+    struct RowZoom {
+        long *height = nullptr;
+        long *shared = nullptr;
+        long min = 0;
+        long max = 0;
+    } rowZoom;
     // The left band's gradients and where its width is kept between windows
     // (SetLeftBand), and the time line of the ruler and strokes; null in a
     // window without them.

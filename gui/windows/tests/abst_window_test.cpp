@@ -425,15 +425,18 @@ const EditorKind kMeasures{"measures", -2, makeWindow<CMeasWindow>};
 // The editors with a time ruler.
 const EditorKind kRulerEditors[] = {kMaster, kMelText, kMIDI, kAudio};
 
-// Opens a window of the kind on a new track of its kind (the first call),
-// or on track id.
-Editor &openKind(Host &host, const EditorKind &k, long w, long h, long &id)
-{
-    if (id == 0 && k.kind >= 0)
-        id = static_cast<long>(host.addTrack(k.kind)->GetID());
-    const long key = k.kind == -2 ? KEY_MEASURES : id;
-    return host.openWindow(k.make(), key, 0, w, h, false);
-}
+// A host of windows of one kind, all on one track of the kind.
+struct KindHost : Host {
+    explicit KindHost(const EditorKind &k) : kind(k) {}
+    Editor &open(long w, long h)
+    {
+        if (id == 0 && kind.kind >= 0)
+            id = static_cast<long>(addTrack(kind.kind)->GetID());
+        return openWindow(kind.make(), kind.kind == -2 ? KEY_MEASURES : id, 0, w, h, false);
+    }
+    const EditorKind &kind;
+    long id = 0;
+};
 
 } // namespace
 
@@ -443,10 +446,9 @@ TEST(FrameBand, ARulerSpanLeavesNoMarkInAnyEditor)
 {
     for (const EditorKind &c : kRulerEditors) {
         SCOPED_TRACE(c.name);
-        Host host;
+        KindHost host(c);
         host.song.playStartTick = 10000000;
-        long id = 0;
-        Editor &editor = openKind(host, c, 640, 300, id);
+        Editor &editor = host.open(640, 300);
         const QUAD all(0, 0, 640, 300);
         editor.paintAll();
         editor.press(150, 10);
@@ -470,9 +472,8 @@ TEST(FrameBand, ARulerDragSelectsTimeInEveryEditor)
 {
     for (const EditorKind &c : kRulerEditors) {
         SCOPED_TRACE(c.name);
-        Host host;
-        long id = 0;
-        Editor &editor = openKind(host, c, 900, 300, id);
+        KindHost host(c);
+        Editor &editor = host.open(900, 300);
         CAbstWindow *window = editor.get();
         editor.tool = TOOL_SELECT;
         editor.move(window->GetXFromTime(960), 10);
@@ -509,9 +510,8 @@ TEST(FrameBand, TheBandEdgeKeepsItsWidthForTheNextWindowOfItsKind)
         SCOPED_TRACE(c.editor.name);
         for (long *w : widths)
             *w = 40;
-        Host host;
-        long id = 0;
-        Editor &editor = openKind(host, c.editor, 640, 300, id);
+        KindHost host(c.editor);
+        Editor &editor = host.open(640, 300);
         CAbstWindow *window = editor.get();
         ASSERT_EQ(window->leftBand, 40);
         editor.press(38, 10);
@@ -523,7 +523,7 @@ TEST(FrameBand, TheBandEdgeKeepsItsWidthForTheNextWindowOfItsKind)
         EXPECT_FALSE(editor.captured);
         for (long *w : widths)
             EXPECT_EQ(*w, w == c.shared ? 100 : 40);
-        Editor &next = openKind(host, c.editor, 640, 300, id);
+        Editor &next = host.open(640, 300);
         EXPECT_EQ(next.get()->leftBand, c.shared ? 100 : 40);
     }
 }
@@ -549,9 +549,8 @@ TEST(FrameZoom, EachKindKeepsItsZoomForItsNextWindow)
         SCOPED_TRACE(c.editor.name);
         for (int i = 0; i < 4; ++i)
             *zooms[i] = initial[i];
-        Host host;
-        long id = 0;
-        Editor &editor = openKind(host, c.editor, 640, 300, id);
+        KindHost host(c.editor);
+        Editor &editor = host.open(640, 300);
         editor.get()->SetZoomHorz(c.zoom);
         EXPECT_EQ(editor.get()->zoom, c.zoom);
         for (int i = 0; i < 4; ++i)
@@ -579,9 +578,8 @@ TEST(FrameZoom, EachKindKeepsItsRowHeightForItsNextWindow)
         SCOPED_TRACE(c.editor.name);
         for (long *h : heights)
             *h = 9;
-        Host host;
-        long id = 0;
-        Editor &editor = openKind(host, c.editor, 640, 300, id);
+        KindHost host(c.editor);
+        Editor &editor = host.open(640, 300);
         long min = -1, max = -1;
         EXPECT_EQ(editor.get()->GetZoomVert(min, max), c.shared ? 9 : 0);
         if (!c.shared)
@@ -594,7 +592,7 @@ TEST(FrameZoom, EachKindKeepsItsRowHeightForItsNextWindow)
         EXPECT_EQ(editor.get()->GetZoomVert(min, max), c.min);
         for (long *h : heights)
             EXPECT_EQ(*h, h == c.shared ? c.min : 9);
-        Editor &next = openKind(host, c.editor, 640, 300, id);
+        Editor &next = host.open(640, 300);
         EXPECT_EQ(next.get()->GetZoomVert(min, max), c.min);
     }
 }
