@@ -30,7 +30,7 @@ constexpr long kTimeMax = 0x7fffffff;
 
 // The gesture states the base carries out alike in every window that has
 // them: the time ruler's span setting the time selection, and a left band
-// being resized.
+// being resized. A window numbers its own gestures beside them.
 enum : long { GESTURE_TIME_SELECTION = 1, GESTURE_BAND_RESIZE = 1000 };
 
 class PANNIKEL_API CAbstWindow {
@@ -277,6 +277,8 @@ protected:
     // A press on the left band's edge: the band is being resized, the mouse
     // captured and the window repainted.
     void StartBandResize();
+    // Whether the left band is being resized (its corner shows it).
+    int ResizingBand() const { return dragState == GESTURE_BAND_RESIZE; }
     // The pointer over the left band: on its edge the status and cursor
     // offer the resize, elsewhere they offer nothing.
     void HoverLeftBand(int edge);

@@ -217,7 +217,7 @@ void CAudioWindow::Render(CGUIContext *ctx)
         DrawHoszGrid(ctx);
         timeLine.DrawGrid(ctx);
     }
-    left_band::DrawCorner(ctx, gradients, leftBand, kRulerBottom, dragState == AUDIO_BAND_RESIZE);
+    left_band::DrawCorner(ctx, gradients, leftBand, kRulerBottom, ResizingBand());
     if (!track)
         return;
     DrawWave(ctx);

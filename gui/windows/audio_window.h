@@ -23,15 +23,13 @@ class CTrackAudio;
 // The audio window's own kind: beats against the wave.
 enum : long { AUDIO_SYNCHRO = -2 };
 
-// Gestures of the audio window.
+// Gestures of the audio window, besides the base's.
 enum : long {
-    AUDIO_TIME_SELECTION = GESTURE_TIME_SELECTION,
     AUDIO_BAND = 2,
     AUDIO_DRAW = 3,
     AUDIO_ERASE = 8,
     AUDIO_BEAT_LINE = 10,
     AUDIO_WAVE_SHIFT = 11,
-    AUDIO_BAND_RESIZE = GESTURE_BAND_RESIZE,
 };
 
 class PANNIKEL_API CAudioWindow : public CAbstWindow {

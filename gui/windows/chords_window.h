@@ -17,7 +17,8 @@ namespace Quorvane {
 class CTrackChords;
 struct EVENT;
 
-// Gestures of the chords window.
+// Gestures of the chords window, besides the base's band resize. Its time
+// selection is its own: the times run along rows, not under a ruler.
 enum : long {
     CHORDS_TIME_SELECTION = 1,
     CHORDS_BAND_CHORDS = 2,
@@ -29,7 +30,6 @@ enum : long {
     CHORDS_ERASE_BAND = 8,
     CHORDS_ERASE = 9,
     CHORDS_ERASE_LANE = 10,
-    CHORDS_BAND_RESIZE = GESTURE_BAND_RESIZE,
     CHORDS_PAST_THE_BARS = 2000,
 };
 

@@ -182,7 +182,7 @@ void CMasterWindow::DrawLeftBand(CGUIContext *ctx)
 
 void CMasterWindow::DrawLeftCorner(CGUIContext *ctx)
 {
-    left_band::DrawCorner(ctx, gradients, leftBand, kLaneTop, dragState == MASTER_BAND_RESIZE);
+    left_band::DrawCorner(ctx, gradients, leftBand, kLaneTop, ResizingBand());
 }
 
 void CMasterWindow::DrawSignatures(CGUIContext *ctx, long, long to, long first)
@@ -291,7 +291,7 @@ void CMasterWindow::OnLButtonUp(long x, long y, int flag1, int)
     }
     DropGesture();
     switch (state) {
-    case MASTER_TIME_SELECTION:
+    case GESTURE_TIME_SELECTION:
         ReleaseSpan(flag1);
         break;
     case MASTER_SELECT_TEMPO: {

@@ -15,14 +15,12 @@ namespace Quorvane {
 
 class CTrackMaster;
 
-// Gestures of the master window.
+// Gestures of the master window, besides the base's.
 enum : long {
-    MASTER_TIME_SELECTION = GESTURE_TIME_SELECTION,
     MASTER_SELECT_TEMPO = 2,
     MASTER_DRAW_TEMPO = 3,
     MASTER_ERASE_TEMPO = 4,
     MASTER_ERASE_SIGNATURES = 5,
-    MASTER_BAND_RESIZE = GESTURE_BAND_RESIZE,
 };
 
 // Requests of the master window: a key signature index, or a time

@@ -208,7 +208,7 @@ void CMelTextWindow::DrawLeftBand(CGUIContext *ctx)
 
 void CMelTextWindow::DrawLeftCorners(CGUIContext *ctx)
 {
-    const int resizing = dragState == MELTEXT_BAND_RESIZE;
+    const int resizing = ResizingBand();
     left_band::DrawCorner(ctx, gradients, leftBand, kStripsTop, resizing);
     const long top = height - kLyricStrip;
     const QUAD corner(0, top, leftBand, height);

@@ -18,16 +18,14 @@ class CTrackMelText;
 class CTrackChords;
 struct EVENT;
 
-// Gestures of the melody-text window.
+// Gestures of the melody-text window, besides the base's.
 enum : long {
-    MELTEXT_TIME_SELECTION = GESTURE_TIME_SELECTION,
     MELTEXT_BAND = 2,
     MELTEXT_NEW_NOTE = 4,
     MELTEXT_MOVE = 5,
     MELTEXT_PITCH = 6,
     MELTEXT_ERASE = 8,
     MELTEXT_ERASE_CHORDS = 9,
-    MELTEXT_BAND_RESIZE = GESTURE_BAND_RESIZE,
 };
 
 class PANNIKEL_API CMelTextWindow : public CAbstWindow {

@@ -317,7 +317,7 @@ void CMIDIWindow::DrawHoszGrid(CGUIContext *ctx)
 
 void CMIDIWindow::DrawLeftCorner(CGUIContext *ctx)
 {
-    left_band::DrawCorner(ctx, gradients, leftBand, kRulerBottom, dragState == MIDI_BAND_RESIZE);
+    left_band::DrawCorner(ctx, gradients, leftBand, kRulerBottom, ResizingBand());
 }
 
 } // namespace Quorvane

@@ -20,9 +20,8 @@ namespace Quorvane {
 class CTrackMIDI;
 struct EVENT;
 
-// Gestures of the MIDI window.
+// Gestures of the MIDI window, besides the base's.
 enum : long {
-    MIDI_TIME_SELECTION = GESTURE_TIME_SELECTION,
     MIDI_BAND = 2,
     MIDI_DRAW = 3,
     MIDI_NOTE_START = 4,
@@ -30,7 +29,6 @@ enum : long {
     MIDI_NOTE_END = 6,
     MIDI_NEW_NOTE = 7,
     MIDI_ERASE = 8,
-    MIDI_BAND_RESIZE = GESTURE_BAND_RESIZE,
 };
 
 class PANNIKEL_API CMIDIWindow : public CAbstWindow {

@@ -96,7 +96,7 @@ void CMIDIWindow::OnLButtonDown(long x, long y, int flag1, int flag2)
     dragY = y;
     if (x < leftBand) {
         if (x >= leftBand - 3 && y < kRulerBottom) {
-            dragState = MIDI_BAND_RESIZE;
+            dragState = GESTURE_BAND_RESIZE;
             client->GUICLSetCapture(1);
             UpdateLeftBand();
         }
