@@ -5,6 +5,7 @@
 #include "gui/windows/draw_ctrl.h"
 #include "gui/windows/time_line.h"
 #include "gui/draw/gui_context.h"
+#include "gui/draw/gui_tables.h"
 #include "gui/draw/shared_objects.h"
 #include "gui/windows/gui_client.h"
 #include "gui/windows/left_band.h"
@@ -653,6 +654,21 @@ void CAbstWindow::SetLeftBand(CGUIGradient &gradients, long bandWidth, long *sha
     leftBand = bandWidth;
     bandGradients = &gradients;
     bandShared = shared;
+}
+
+int CAbstWindow::BuildLeftBand(long count)
+{
+    return bandGradients && bandGradients->Init(count) && left_band::Build(*bandGradients, client, leftBand);
+}
+
+CTrack *CAbstWindow::BoundTrack(long kind) const
+{
+    if (!client || !song)
+        return nullptr;
+    long key1 = 0, key2 = 0;
+    client->GUICLGetKeys(&key1, &key2);
+    CTrack *found = song->GetTrack(key1);
+    return found && found->GetKind() == kind ? found : nullptr;
 }
 
 void CAbstWindow::DragLeftBand(long x)

@@ -271,6 +271,12 @@ protected:
     // The window's left band: its width, its gradients, and where a new
     // width is kept for the next window of the kind (null: nowhere).
     void SetLeftBand(CGUIGradient &gradients, long bandWidth, long *shared);
+    // The left band's gradients, count of them, made for its width; 0 on
+    // failure.
+    int BuildLeftBand(long count);
+    // The track the client's first key names when it is of the kind, else
+    // null.
+    CTrack *BoundTrack(long kind) const;
     // The left band's edge dragged to x, its gradients built for the new
     // width: the window is laid out and repainted, and the width kept.
     void DragLeftBand(long x);

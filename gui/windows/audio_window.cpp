@@ -48,14 +48,12 @@ int CAudioWindow::InitLocal()
     if (!client || !song)
         return 0;
     zoom = std::max(static_cast<long>(static_cast<int64_t>(zoom) * song->GetSPS() / 44100), 1L);
-    long key1 = 0, key2 = 0;
-    client->GUICLGetKeys(&key1, &key2);
-    CTrack *found = song->GetTrack(key1);
-    if (!found || found->GetKind() != TRACK_AUDIO)
+    CTrack *found = BoundTrack(TRACK_AUDIO);
+    if (!found)
         return 0;
     track = static_cast<CTrackAudio *>(found);
     dataObject = track;
-    if (!timeLine.Init(song, this) || !gradients.Init(2) || !left_band::Build(gradients, client, leftBand))
+    if (!timeLine.Init(song, this) || !BuildLeftBand(2))
         return 0;
     firstVisible.Init(track);
     drawCtrl.Init(this, &firstVisible, AUDIO_SYNCHRO);

@@ -36,15 +36,11 @@ CChordsWindow::CChordsWindow()
 
 int CChordsWindow::InitLocal()
 {
-    long key1 = 0, key2 = 0;
-    if (!client)
-        return 0;
-    client->GUICLGetKeys(&key1, &key2);
-    CTrack *found = song ? song->GetTrack(key1) : nullptr;
-    if (!found || found->GetKind() != TRACK_CHORDS)
+    CTrack *found = BoundTrack(TRACK_CHORDS);
+    if (!found)
         return 0;
     track = static_cast<CTrackChords *>(found);
-    if (!rows.Init(song) || !gradients.Init(4) || !ResizeLeftBand())
+    if (!rows.Init(song) || !BuildLeftBand(4))
         return 0;
     CGUIContext *ctx = client->GUICLGetContext();
     if (!ctx)
@@ -59,11 +55,6 @@ int CChordsWindow::InitLocal()
     laneCache.Init(track);
     SetEdit(edit);
     return 1;
-}
-
-int CChordsWindow::ResizeLeftBand()
-{
-    return left_band::Build(gradients, client, leftBand);
 }
 
 void CChordsWindow::Resize()

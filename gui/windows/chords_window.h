@@ -122,7 +122,6 @@ private:
     long LaneTopContent(long row) const { return row * rowHeight + 29; }
     long RowEndTime(const CHORDSTRING *row) const { return row->time + row->bars * row->ticksPerBar; }
     long XInRow(const CHORDSTRING *row, long time) const;
-    int ResizeLeftBand();
     void DrawLeftBand(CGUIContext *ctx, long firstRow, long lastRow);
     void DrawRow(CGUIContext *ctx, long index);
     void DrawGridShading(CGUIContext *ctx, const CHORDSTRING *row, long index);

@@ -42,24 +42,17 @@ int CMasterWindow::InitLocal()
 {
     if (!client || !song)
         return 0;
-    long key1 = 0, key2 = 0;
-    client->GUICLGetKeys(&key1, &key2);
-    CTrack *found = song->GetTrack(key1);
-    if (!found || found->GetKind() != TRACK_MASTER)
+    CTrack *found = BoundTrack(TRACK_MASTER);
+    if (!found)
         return 0;
     track = static_cast<CTrackMaster *>(found);
-    if (!timeLine.Init(song, this) || !gradients.Init(2) || !BuildBand())
+    if (!timeLine.Init(song, this) || !BuildLeftBand(2))
         return 0;
     firstVisible.Init(track);
     tool.Init(this, &firstVisible, LANE_TEMPO);
     client->tool = TOOL_DRAW;
     client->toolFlag = 1;
     return 1;
-}
-
-int CMasterWindow::BuildBand()
-{
-    return left_band::Build(gradients, client, leftBand);
 }
 
 void CMasterWindow::Resize()

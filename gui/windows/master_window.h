@@ -56,7 +56,6 @@ public:
 
 private:
     long LaneHeight() const { return height - topBand; }
-    int BuildBand();
     // The tempo grid lines the lane's height has room for.
     int GridValues(long *values) const;
     void DrawStrip(CGUIContext *ctx);

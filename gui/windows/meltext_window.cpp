@@ -47,14 +47,12 @@ int CMelTextWindow::InitLocal()
 {
     if (!client || !song)
         return 0;
-    long key1 = 0, key2 = 0;
-    client->GUICLGetKeys(&key1, &key2);
-    CTrack *found = song->GetTrack(key1);
-    if (!found || found->GetKind() != TRACK_MELTEXT)
+    CTrack *found = BoundTrack(TRACK_MELTEXT);
+    if (!found)
         return 0;
     track = static_cast<CTrackMelText *>(found);
     dataObject = track;
-    if (!timeLine.Init(song, this) || !gradients.Init(2) || !left_band::Build(gradients, client, leftBand))
+    if (!timeLine.Init(song, this) || !BuildLeftBand(2))
         return 0;
     firstVisible.Init(track);
     client->tool = TOOL_DRAW;

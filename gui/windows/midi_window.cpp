@@ -49,14 +49,12 @@ int CMIDIWindow::InitLocal()
 {
     if (!client || !song)
         return 0;
-    long key1 = 0, key2 = 0;
-    client->GUICLGetKeys(&key1, &key2);
-    CTrack *found = song->GetTrack(key1);
-    if (!found || found->GetKind() != TRACK_MIDI)
+    CTrack *found = BoundTrack(TRACK_MIDI);
+    if (!found)
         return 0;
     track = static_cast<CTrackMIDI *>(found);
     dataObject = track;
-    if (!timeLine.Init(song, this) || !gradients.Init(2) || !ResizeLeftBand())
+    if (!timeLine.Init(song, this) || !BuildLeftBand(2))
         return 0;
     firstVisible.Init(track);
     drawCtrl.Init(this, &firstVisible, -2);
@@ -67,11 +65,6 @@ int CMIDIWindow::InitLocal()
     lastVel = 100;
     SetEdit(edit);
     return 1;
-}
-
-int CMIDIWindow::ResizeLeftBand()
-{
-    return left_band::Build(gradients, client, leftBand);
 }
 
 void CMIDIWindow::UpdateLeftBand()

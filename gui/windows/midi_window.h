@@ -82,7 +82,6 @@ public:
     long spare = 11;
 
 protected:
-    int ResizeLeftBand();
     void DrawLeftBand(CGUIContext *ctx);
     void DrawLeftCorner(CGUIContext *ctx);
     void DrawHoszGrid(CGUIContext *ctx);
