@@ -2,9 +2,11 @@
 // binds an editor to a song, a liaison and its client (Init), forwards size,
 // scroll, paint, mouse, keyboard and timer events to it, and carries out
 // what the editor asks through the client. The base keeps the binding, the
-// geometry, scrolling per axis, the horizontal zoom, the song-pointer
-// marker, pointer bounding and auto-scroll, the double-buffered paint, and
-// the rubber band of a gesture with the gesture steps the windows share.
+// geometry, scrolling per axis, the zooms and the left band's width as
+// windows of a kind share them, the song-pointer marker, pointer bounding
+// and auto-scroll, the double-buffered paint, and the gestures the windows
+// share: the rubber band and span, the time ruler's selection, the drawing
+// stroke and the left band's resize (abst_window_gesture.cpp).
 //
 // Times are song ticks; x and y are window pixels. The data area is
 // leftBand <= x < width - rightMargin, topBand <= y < height - bottomMargin.
