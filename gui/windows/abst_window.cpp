@@ -61,7 +61,15 @@ int CAbstWindow::InitLocal()
 void CAbstWindow::DestroyLocal() {}
 void CAbstWindow::Resize() {}
 void CAbstWindow::Render(CGUIContext *) {}
-void CAbstWindow::ModifyScrollQuad(long, QUAD *) {}
+void CAbstWindow::ModifyScrollQuad(long axis, QUAD *quad)
+{
+    if (!bandsStay)
+        return;
+    if (axis == 0)
+        quad->left = leftBand;
+    else
+        quad->top = topBand;
+}
 
 void CAbstWindow::ShowCursor(int, CGUIContext *)
 {
@@ -459,14 +467,6 @@ CGUIContext *CAbstWindow::DrawFrame(QUAD frame, QUAD clip, CGUIContext *ctx, int
         return ctx;
     GiveContext(ctx);
     return nullptr;
-}
-
-void CAbstWindow::ScrollDataArea(long axis, QUAD *quad) const
-{
-    if (axis == 0)
-        quad->left = leftBand;
-    else
-        quad->top = topBand;
 }
 
 void CAbstWindow::ShareZoomHorz(long &shared)

@@ -50,7 +50,8 @@ public:
     virtual void Resize();
     virtual void Render(CGUIContext *ctx);
     // Shrinks the rectangle whose pixels move when scrolling along axis 0
-    // (x) or 1 (y), for example to keep a header still.
+    // (x) or 1 (y), for example to keep a header still; with bandsStay the
+    // left band and the top band stay.
     virtual void ModifyScrollQuad(long axis, QUAD *quad);
     // Draws (on) or erases the window's own inverted cursor; the rubber
     // band of a gesture begun with StartFrame, StartSpan or StartFrameAt.
@@ -173,6 +174,8 @@ public:
     int frameSpan = 0;
     // What GetDataObject answers; the window sets it when it binds.
     void *dataObject = nullptr;
+    // Whether scrolling moves the data area only (ModifyScrollQuad).
+    int bandsStay = 0;
     // Where the zoom is kept between windows of a kind (ShareZoomHorz).
     long *zoomShared;
     // The row height the window zooms vertically: the window's field, where
@@ -258,9 +261,6 @@ protected:
     // The stroke follows the pointer inside the data area; the status shows
     // the value and the time there.
     void MoveStroke(long x, long y);
-    // Scrolling moves the data area only: the left band and the top band
-    // stay.
-    void ScrollDataArea(long axis, QUAD *quad) const;
     // The window's zoom starts from shared and SetZoomHorz keeps it there
     // (constructor).
     void ShareZoomHorz(long &shared);

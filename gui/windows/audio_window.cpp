@@ -31,6 +31,7 @@ CAudioWindow::CAudioWindow()
     bkgndColour = &colBkgndAudio;
     SetLeftBand(gradients, wAudioLeftBand, &wAudioLeftBand);
     topBand = kRulerBottom;
+    bandsStay = 1;
     ShareZoomHorz(ZoomAudioHorz);
     timeRuler = &timeLine;
     zoomMin = 1;
@@ -113,11 +114,6 @@ void CAudioWindow::Resize()
         lane.SetWheel(DataHeight());
     else
         lane.SetByte(DataHeight());
-}
-
-void CAudioWindow::ModifyScrollQuad(long axis, QUAD *quad)
-{
-    ScrollDataArea(axis, quad);
 }
 
 // --- samples, ticks and pixels

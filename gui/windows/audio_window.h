@@ -42,7 +42,6 @@ public:
     int InitLocal() override;
     void Resize() override;
     void Render(CGUIContext *ctx) override;
-    void ModifyScrollQuad(long axis, QUAD *quad) override;
     void ShowCursor(int on, CGUIContext *ctx) override;
     long GetTimeFromX(long x) override;
     long GetXFromTime(long time) override;

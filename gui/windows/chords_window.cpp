@@ -30,6 +30,7 @@ CChordsWindow::CChordsWindow()
     bkgndColour = &colBkgndChords;
     ShareZoomHorz(ZoomChordsHorz);
     SetLeftBand(gradients, wChordsLeftBand, &wChordsLeftBand);
+    bandsStay = 1;
     ShareZoomVert(noteRowHeight, ZoomChordsVert, kMinRowHeight, kMaxRowHeight);
     rowHeight = HeightL + 12 * noteRowHeight + 30;
 }
@@ -63,12 +64,6 @@ void CChordsWindow::Resize()
     CalcScroll(width, leftBand, rows.GetSizeW(), scrollMaxX, scrollPageX, scrollPosX);
     CalcScroll(height, 0, rows.GetSizeH(noteRowHeight), scrollMaxY, scrollPageY, scrollPosY);
     SetEdit(edit);
-}
-
-void CChordsWindow::ModifyScrollQuad(long axis, QUAD *quad)
-{
-    if (axis == 0)
-        quad->left = leftBand;
 }
 
 void CChordsWindow::SetEdit(long lane)

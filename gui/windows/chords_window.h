@@ -45,7 +45,6 @@ public:
     int InitLocal() override;
     void Resize() override;
     void Render(CGUIContext *ctx) override;
-    void ModifyScrollQuad(long axis, QUAD *quad) override;
     void ShowCursor(int on, CGUIContext *ctx) override;
     void ShowSongPtr(int on, CGUIContext *ctx) override;
     long GetTimeFromX(long x) override;

@@ -35,6 +35,7 @@ CMIDIWindow::CMIDIWindow()
     bkgndColour = &colBkgndMIDI;
     SetLeftBand(gradients, wMIDILeftBand, &wMIDILeftBand);
     topBand = kRulerBottom;
+    bandsStay = 1;
     timeRuler = &timeLine;
     ShareZoomVert(rowH, ZoomMIDIVert, kMinRowHeight, kMaxRowHeight);
     lastDur = 960;
@@ -127,11 +128,6 @@ void CMIDIWindow::Resize()
     CalcScroll(width, leftBand, SongLength() / std::max(zoom, 1L), scrollMaxX, scrollPageX, scrollPosX);
     CalcScroll(height, kRulerBottom, 128 * rowH, scrollMaxY, scrollPageY, scrollPosY);
     SetEdit(edit);
-}
-
-void CMIDIWindow::ModifyScrollQuad(long axis, QUAD *quad)
-{
-    ScrollDataArea(axis, quad);
 }
 
 long CMIDIWindow::GetYFromVal(long value)

@@ -41,7 +41,6 @@ public:
     int InitLocal() override;
     void Resize() override;
     void Render(CGUIContext *ctx) override;
-    void ModifyScrollQuad(long axis, QUAD *quad) override;
     void ShowCursor(int on, CGUIContext *ctx) override;
     long GetValFromY(long y) override;
     long GetYFromVal(long value) override;
