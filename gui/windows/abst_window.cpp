@@ -2,21 +2,18 @@
 
 #include "data/song.h"
 #include "data/track.h"
-#include "gui/windows/draw_ctrl.h"
-#include "gui/windows/time_line.h"
 #include "gui/draw/gui_context.h"
+#include "gui/draw/gui_tables.h"
 #include "gui/draw/shared_objects.h"
 #include "gui/windows/gui_client.h"
 #include "gui/windows/left_band.h"
 #include "gui/windows/liaison.h"
-#include "gui/windows/meas_window.h"
 #include "gui/windows/song_pointer.h"
 #include "gui/windows/window_globals.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <cstdio>
 #include <new>
 
 namespace Quorvane {
@@ -49,7 +46,7 @@ int baseSongPtrShape(CAbstWindow *window, long time, CAbstWindow::SongPtrShape &
 
 } // namespace
 
-CAbstWindow::CAbstWindow() : zoom(ZoomTrackHorz) {}
+CAbstWindow::CAbstWindow() : zoom(ZoomTrackHorz), zoomShared(&ZoomTrackHorz) {}
 
 CAbstWindow::~CAbstWindow()
 {
@@ -64,8 +61,22 @@ int CAbstWindow::InitLocal()
 void CAbstWindow::DestroyLocal() {}
 void CAbstWindow::Resize() {}
 void CAbstWindow::Render(CGUIContext *) {}
-void CAbstWindow::ModifyScrollQuad(long, QUAD *) {}
-void CAbstWindow::ShowCursor(int, CGUIContext *) {}
+void CAbstWindow::ModifyScrollQuad(long axis, QUAD *quad)
+{
+    if (!bandsStay)
+        return;
+    if (axis == 0)
+        quad->left = leftBand;
+    else
+        quad->top = topBand;
+}
+
+void CAbstWindow::ShowCursor(int, CGUIContext *)
+{
+    const long kind = SharedGesture();
+    if (kind == SHARED_FRAME || kind == SHARED_TIME_SELECTION)
+        ShowFrame();
+}
 
 void CAbstWindow::ShowSongPtr(int on, CGUIContext *ctx)
 {
@@ -169,19 +180,35 @@ void CAbstWindow::EnsureVisibleTime(long time, int page)
 
 void CAbstWindow::SetZoomHorz(long z)
 {
-    ZoomHorzTo(z, ZoomTrackHorz);
+    const long oldZoom = std::max(zoom, 1L);
+    const long oldX = scrollPosX;
+    z = std::clamp(z, std::max(zoomMin, 1L), std::max(zoomMax, zoomMin));
+    zoom = z;
+    const long ticksPerQuarter = TicksPerQuarter();
+    *zoomShared = static_cast<long>(
+        std::clamp<int64_t>(static_cast<int64_t>(z) * kTicksPerQuarterUnit / ticksPerQuarter, 1, LONG_MAX));
+    OnSize(kTimeMax, kTimeMax);
+    Update(nullptr, 0);
+    const long newX =
+        std::clamp<long>(clampToLong(static_cast<int64_t>(oldZoom) * oldX / z), 0L, std::max(scrollMaxX, 0L));
+    if (newX != scrollPosX)
+        ScrollToPosition(newX, scrollPosY);
 }
 
-long CAbstWindow::GetZoomVert(long &, long &)
+long CAbstWindow::GetZoomVert(long &min, long &max)
 {
-    return 0;
+    if (!rowZoom.height)
+        return 0;
+    min = rowZoom.min;
+    max = rowZoom.max;
+    return *rowZoom.height;
 }
 
 void CAbstWindow::SetZoomVert(long) {}
 
 void *CAbstWindow::GetDataObject()
 {
-    return nullptr;
+    return dataObject;
 }
 
 int CAbstWindow::Init(CSong *newSong, CLiason *newLiason, CGUIClient *newClient)
@@ -442,159 +469,50 @@ CGUIContext *CAbstWindow::DrawFrame(QUAD frame, QUAD clip, CGUIContext *ctx, int
     return nullptr;
 }
 
-long CAbstWindow::DropGesture()
+void CAbstWindow::ShareZoomHorz(long &shared)
 {
-    const long state = dragState;
-    if (state == 0)
-        return 0;
-    ShowCursor(0, nullptr);
-    dragState = 0;
-    if (client)
-        client->GUICLSetCapture(0);
-    if (state == GESTURE_BAND_RESIZE)
-        Update(nullptr, 0);
-    return state;
+    zoom = shared;
+    zoomShared = &shared;
 }
 
-void CAbstWindow::StartFrame(long state, long x, long y, QUAD clip, int scrollsY)
+void CAbstWindow::ShareZoomVert(long &rowHeight, long &shared, long min, long max)
 {
-    const long cx = x + scrollPosX;
-    const long cy = std::clamp(y, clip.top, clip.bottom - 1) + (scrollsY ? scrollPosY : 0);
-    StartFrameAt(state, QUAD(cx, cy, cx, cy), clip, scrollsY);
+    rowZoom = RowZoom{&rowHeight, &shared, min, max};
+    rowHeight = std::clamp(shared, min, max);
 }
 
-void CAbstWindow::StartSpan(long state, long x, QUAD clip)
+long CAbstWindow::KeepZoomVert(long rowHeight)
 {
-    const long cx = x + scrollPosX;
-    StartFrameAt(state, QUAD(cx, clip.top, cx, clip.bottom - 1), clip, 0, 1);
+    rowHeight = std::clamp(rowHeight, rowZoom.min, rowZoom.max);
+    *rowZoom.height = *rowZoom.shared = rowHeight;
+    return rowHeight;
 }
 
-void CAbstWindow::StartFrameAt(long state, QUAD start, QUAD clip, int scrollsY, int span)
+void CAbstWindow::SetLeftBand(CGUIGradient &gradients, long bandWidth, long *shared)
 {
-    dragState = state;
-    frame = start;
-    frameClip = clip;
-    frameScrollsY = scrollsY;
-    frameSpan = span;
-    if (client)
-        client->GUICLSetCapture(1);
-    ShowCursor(1, nullptr);
+    leftBand = bandWidth;
+    bandGradients = &gradients;
+    bandShared = shared;
 }
 
-long CAbstWindow::MoveFrame(long x, long y)
+int CAbstWindow::BuildLeftBand(long count)
 {
-    ShowCursor(0, nullptr);
-    const long scrolled = ScrollFrame(frameClip, x, y, 1, frameScrollsY);
-    frame.right = std::clamp(x, frameClip.left, frameClip.right - 1) + scrollPosX;
-    if (!frameSpan)
-        frame.bottom = std::clamp(y, frameClip.top, frameClip.bottom - 1) + (frameScrollsY ? scrollPosY : 0);
-    ShowCursor(1, nullptr);
-    return scrolled;
+    return bandGradients && bandGradients->Init(count) && left_band::Build(*bandGradients, client, leftBand);
 }
 
-QUAD CAbstWindow::FrameOnWindow() const
+CTrack *CAbstWindow::BoundTrack(long kind) const
 {
-    QUAD q = frame;
-    q.OffsHorz(-scrollPosX);
-    if (frameScrollsY)
-        q.OffsVert(-scrollPosY);
-    return q;
+    if (!client || !song)
+        return nullptr;
+    long key1 = 0, key2 = 0;
+    client->GUICLGetKeys(&key1, &key2);
+    CTrack *found = song->GetTrack(key1);
+    return found && found->GetKind() == kind ? found : nullptr;
 }
 
-void CAbstWindow::ShowFrame()
+long CAbstWindow::ToolCursor() const
 {
-    DrawFrame(FrameOnWindow(), frameClip, nullptr, 1);
-}
-
-void CAbstWindow::FrameRange(long &from, long &to, long &low, long &high)
-{
-    QUAD q = FrameOnWindow();
-    q.Normalize();
-    from = GetTimeFromX(q.left);
-    to = GetTimeFromX(q.right + 1);
-    low = GetValFromY(q.bottom);
-    high = GetValFromY(q.top);
-}
-
-void CAbstWindow::SelectInFrame(CTrack *track, long lane, int flag1)
-{
-    long from, to, low, high;
-    FrameRange(from, to, low, high);
-    if (!track->SelectByRange(lane, from, to, low, high, flag1))
-        return;
-    if (liason)
-        liason->CallUpdateTrack(track, UPDATE_TRACK_WINDOWS);
-    else
-        Update(nullptr, 0);
-}
-
-void CAbstWindow::MoveStroke(DRAWCTRL &tool, CTimeLine &timeLine, long x, long y)
-{
-    const QUAD data = DataQuad();
-    BoundMouseInQuad(x, y);
-    x = std::clamp(x, data.left, data.right - 1);
-    y = std::clamp(y, data.top, data.bottom - 1);
-    tool.DrawToolMove(x, y);
-    char text[96], when[48];
-    std::snprintf(text, sizeof text, "[%ld] %s", GetValFromY(y), timeLine.StringTime(x, when));
-    if (client)
-        client->GUICLSetStatusText(1, text);
-}
-
-void CAbstWindow::ScrollDataArea(long axis, QUAD *quad) const
-{
-    if (axis == 0)
-        quad->left = leftBand;
-    else
-        quad->top = topBand;
-}
-
-void CAbstWindow::ZoomHorzTo(long z, long &shared)
-{
-    const long oldZoom = std::max(zoom, 1L);
-    const long oldX = scrollPosX;
-    z = std::clamp(z, std::max(zoomMin, 1L), std::max(zoomMax, zoomMin));
-    zoom = z;
-    const long ticksPerQuarter = TicksPerQuarter();
-    shared = static_cast<long>(
-        std::clamp<int64_t>(static_cast<int64_t>(z) * kTicksPerQuarterUnit / ticksPerQuarter, 1, LONG_MAX));
-    OnSize(kTimeMax, kTimeMax);
-    Update(nullptr, 0);
-    const long newX =
-        std::clamp<long>(clampToLong(static_cast<int64_t>(oldZoom) * oldX / z), 0L, std::max(scrollMaxX, 0L));
-    if (newX != scrollPosX)
-        ScrollToPosition(newX, scrollPosY);
-}
-
-void CAbstWindow::DragLeftBand(CGUIGradient &gradients, long x, long *shared)
-{
-    const long wanted = left_band::Drag(gradients, client, leftBand, dragX, x);
-    if (wanted == leftBand)
-        return;
-    leftBand = wanted;
-    if (shared)
-        *shared = wanted;
-    OnSize(kTimeMax, kTimeMax);
-    Update(nullptr, 0);
-}
-
-void CAbstWindow::StartBandResize()
-{
-    dragState = GESTURE_BAND_RESIZE;
-    if (client)
-        client->GUICLSetCapture(1);
-    Update(nullptr, 0);
-}
-
-void CAbstWindow::HoverLeftBand(int edge)
-{
-    if (!client)
-        return;
-    if (edge)
-        client->GUICLSetStatusText(0, "Resize band");
-    else
-        client->GUICLClearStatusText(0);
-    SetCursorType(edge ? CURSOR_RESIZE : CURSOR_ARROW);
+    return client ? tabNativeCursor[std::clamp(client->tool, 0L, 3L)] : CURSOR_ARROW;
 }
 
 void CAbstWindow::WheelScroll(long pixels, int vertical)
@@ -632,30 +550,6 @@ void CAbstWindow::MoveSongPointer(long time)
             liason->CallUpdateSongPtr(0);
     }
     EnsureVisibleTime(time, 0);
-}
-
-void CAbstWindow::PressRuler(long time, int flag1, long trackId)
-{
-    MoveSongPointer(time);
-    if (flag1 && song->SetTimeSelection(-1, -1) && liason)
-        liason->CallUpdate(1, 0, kAnyKey, kAnyKey);
-    if (CMeasWindow *measures = liason ? liason->GetMainMeas() : nullptr)
-        measures->SelectTrack(trackId, trackId, song->IsTimeSelection());
-}
-
-void CAbstWindow::ReleaseSpan(CTimeLine &timeLine, int flag1, long trackId)
-{
-    const long time0 = timeLine.GridTime(GetTimeFromX(frame.left - scrollPosX));
-    const long time1 = timeLine.GridTime(GetTimeFromX(frame.right - scrollPosX));
-    int changed = 0;
-    if (time0 != time1)
-        changed = song->SetTimeSelection(std::min(time0, time1), std::max(time0, time1));
-    else if (flag1)
-        changed = song->SetTimeSelection(-1, -1);
-    if (changed && liason)
-        liason->CallUpdate(1, 0, kAnyKey, kAnyKey);
-    if (CMeasWindow *measures = liason ? liason->GetMainMeas() : nullptr)
-        measures->SelectTrack(trackId, trackId, song->IsTimeSelection());
 }
 
 void CAbstWindow::ShowSongPtrShaped(int on, CGUIContext *ctx, SongPtrShapeFn shapeOf)

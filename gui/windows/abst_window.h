@@ -2,9 +2,11 @@
 // binds an editor to a song, a liaison and its client (Init), forwards size,
 // scroll, paint, mouse, keyboard and timer events to it, and carries out
 // what the editor asks through the client. The base keeps the binding, the
-// geometry, scrolling per axis, the horizontal zoom, the song-pointer
-// marker, pointer bounding and auto-scroll, the double-buffered paint, and
-// the rubber band of a gesture with the gesture steps the windows share.
+// geometry, scrolling per axis, the zooms and the left band's width as
+// windows of a kind share them, the song-pointer marker, pointer bounding
+// and auto-scroll, the double-buffered paint, and the gestures the windows
+// share: the rubber band and span, the time ruler's selection, the drawing
+// stroke and the left band's resize (abst_window_gesture.cpp).
 //
 // Times are song ticks; x and y are window pixels. The data area is
 // leftBand <= x < width - rightMargin, topBand <= y < height - bottomMargin.
@@ -28,9 +30,10 @@ struct DRAWCTRL;
 // "recompute the scroll ranges only".
 constexpr long kTimeMax = 0x7fffffff;
 
-// The gesture state of a left band being resized, in every window that has
-// one.
-enum : long { GESTURE_BAND_RESIZE = 1000 };
+// The gesture states the base carries out alike in every window that has
+// them: the time ruler's span setting the time selection, and a left band
+// being resized. A window numbers its own gestures beside them.
+enum : long { GESTURE_TIME_SELECTION = 1, GESTURE_BAND_RESIZE = 1000 };
 
 class PANNIKEL_API CAbstWindow {
 public:
@@ -47,9 +50,11 @@ public:
     virtual void Resize();
     virtual void Render(CGUIContext *ctx);
     // Shrinks the rectangle whose pixels move when scrolling along axis 0
-    // (x) or 1 (y), for example to keep a header still.
+    // (x) or 1 (y), for example to keep a header still; with bandsStay the
+    // left band and the top band stay.
     virtual void ModifyScrollQuad(long axis, QUAD *quad);
-    // Draws (on) or erases the window's own inverted cursor.
+    // Draws (on) or erases the window's own inverted cursor; the rubber
+    // band of a gesture begun with StartFrame, StartSpan or StartFrameAt.
     virtual void ShowCursor(int on, CGUIContext *ctx);
     // The song-pointer marker; without a context one is taken from the
     // client.
@@ -81,11 +86,14 @@ public:
     // unset only as far as needed when it lies to the right.
     virtual void EnsureVisibleTime(long time, int page);
     // Ticks per pixel, kept within zoomMin..zoomMax; the time at the left
-    // edge stays in place.
+    // edge stays in place, and the zoom at 960 ticks per quarter is kept
+    // for the next window of the kind (ShareZoomHorz).
     virtual void SetZoomHorz(long zoom);
-    virtual long GetZoomVert(long &min, long &max); // 0
+    // The row height the window zooms (ShareZoomVert) and its limits; 0
+    // without one.
+    virtual long GetZoomVert(long &min, long &max);
     virtual void SetZoomVert(long zoom);
-    // The track or object the window edits; null.
+    // The track or object the window edits: dataObject.
     virtual void *GetDataObject();
 
     // Binds and starts the window; 0 on failure (the window stays unused).
@@ -164,8 +172,36 @@ public:
     QUAD frameClip{0, 0, 0, 0};
     int frameScrollsY = 0;
     int frameSpan = 0;
+    // What GetDataObject answers; the window sets it when it binds.
+    void *dataObject = nullptr;
+    // Whether scrolling moves the data area only (ModifyScrollQuad).
+    int bandsStay = 0;
+    // Where the zoom is kept between windows of a kind (ShareZoomHorz).
+    long *zoomShared;
+    // The row height the window zooms vertically: the window's field, where
+    // it is kept between windows of the kind, and its limits (ShareZoomVert).
+    struct RowZoom {
+        long *height = nullptr;
+        long *shared = nullptr;
+        long min = 0;
+        long max = 0;
+    } rowZoom;
+    // The left band's gradients and where its width is kept between windows
+    // (SetLeftBand), and the time line of the ruler and strokes; null in a
+    // window without them.
+    CGUIGradient *bandGradients = nullptr;
+    long *bandShared = nullptr;
+    CTimeLine *timeRuler = nullptr;
+    // The gesture the base carries out, while dragState is still the state
+    // it began with: its kind, the stroke's tool and the span's track.
+    long sharedState = 0;
+    long sharedKind = 0;
+    DRAWCTRL *strokeTool = nullptr;
+    long spanTrackId = 0;
 
 protected:
+    enum : long { SHARED_NONE, SHARED_BAND_RESIZE, SHARED_FRAME, SHARED_TIME_SELECTION, SHARED_STROKE };
+
     // Auto-scroll while a gesture drags outside frame: scrolls by the
     // distance past its edge (on the allowed axes) and puts the pointer back
     // on the edge; 1 when x scrolled plus 2 when y did.
@@ -181,9 +217,24 @@ protected:
     // for the next call, else given back (result null).
     CGUIContext *DrawFrame(QUAD frame, QUAD clip, CGUIContext *ctx, int done);
     // The gesture under way ends: its cursor is taken away, the state
-    // cleared and the mouse let go; a band resize repaints the window. The
-    // state it was, 0 for none.
+    // cleared and the mouse let go; a band resize repaints the window, a
+    // stroke's tool stops. The state it was, 0 for none.
     long DropGesture();
+    // The kind (SHARED_*) of the gesture under way when the base carries it
+    // out, else SHARED_NONE.
+    long SharedGesture() const;
+    // The pointer moves in a gesture the base carries out: the left band's
+    // edge follows it, a rubber band or span follows it, a stroke draws on.
+    // 1 when it was one. A window handles the gestures it moves its own way
+    // before it calls this.
+    int MoveSharedGesture(long x, long y);
+    // The release of a band resize (the window repaints) or of the time
+    // ruler's span (ReleaseSpan): the cursor taken away and the state
+    // cleared, the mouse still captured. 1 when it was one.
+    int ReleaseSharedGesture(int flag1);
+    // The drawing tool's stroke starts at the pointer in the client's tool
+    // mode, the mouse captured; 0 when the tool does not start.
+    int StartStroke(long state, DRAWCTRL &tool, long x, long y);
     // Starts the gesture state with a rubber band at the pointer, its y
     // kept inside clip: the mouse is captured and the cursor shown (the
     // window's ShowCursor draws the band with ShowFrame). With scrollsY the
@@ -207,25 +258,44 @@ protected:
     // The track's events of the lane inside the band are selected (added to
     // the selection with flag1); the track's windows show the change.
     void SelectInFrame(CTrack *track, long lane, int flag1);
-    // The controller drawing tool's stroke follows the pointer inside the
-    // data area; the status shows the value and the time there.
-    void MoveStroke(DRAWCTRL &tool, CTimeLine &timeLine, long x, long y);
-    // Scrolling moves the data area only: the left band and the top band
-    // stay.
-    void ScrollDataArea(long axis, QUAD *quad) const;
-    // The zoom change of SetZoomHorz; the new zoom at 960 ticks per quarter
-    // goes to shared.
-    void ZoomHorzTo(long zoom, long &shared);
+    // The stroke follows the pointer inside the data area; the status shows
+    // the value and the time there.
+    void MoveStroke(long x, long y);
+    // The window's zoom starts from shared and SetZoomHorz keeps it there
+    // (constructor).
+    void ShareZoomHorz(long &shared);
+    // The window's row height starts from shared within min..max, and
+    // KeepZoomVert keeps it there (constructor).
+    void ShareZoomVert(long &rowHeight, long &shared, long min, long max);
+    // A new row height, kept within the limits, for this window and the
+    // next of the kind; the height.
+    long KeepZoomVert(long rowHeight);
+    // The window's left band: its width, its gradients, and where a new
+    // width is kept for the next window of the kind (null: nowhere).
+    void SetLeftBand(CGUIGradient &gradients, long bandWidth, long *shared);
+    // The left band's gradients, count of them, made for its width; 0 on
+    // failure.
+    int BuildLeftBand(long count);
+    // The track the client's first key names when it is of the kind, else
+    // null.
+    CTrack *BoundTrack(long kind) const;
     // The left band's edge dragged to x, its gradients built for the new
-    // width: the window is laid out and repainted, and the width kept in
-    // shared when given, for the next window of the kind.
-    void DragLeftBand(CGUIGradient &gradients, long x, long *shared = nullptr);
+    // width: the window is laid out and repainted, and the width kept.
+    void DragLeftBand(long x);
     // A press on the left band's edge: the band is being resized, the mouse
     // captured and the window repainted.
     void StartBandResize();
+    // Whether the left band is being resized (its corner shows it).
+    int ResizingBand() const { return dragState == GESTURE_BAND_RESIZE; }
     // The pointer over the left band: on its edge the status and cursor
     // offer the resize, elsewhere they offer nothing.
     void HoverLeftBand(int edge);
+    // The pointer over the left band (HoverLeftBand; onEdge: on its edge)
+    // or over the time ruler, where the status offers to set the song
+    // pointer at the time there; 1 when it was over either.
+    int HoverBandOrRuler(long x, long y, int onEdge);
+    // The cursor of the client's tool.
+    long ToolCursor() const;
     // A wheel turn that moves the view by pixels along y (vertical) or x;
     // the client hears of it. Nothing for 0.
     void WheelScroll(long pixels, int vertical);
@@ -239,14 +309,15 @@ protected:
     // Moves the song pointer to time (the other windows follow when it
     // moved) and scrolls it into view.
     void MoveSongPointer(long time);
-    // A press in the time ruler at time: the song pointer goes there, with
-    // flag1 the time selection is cleared, and the measures window selects
-    // the track.
-    void PressRuler(long time, int flag1, long trackId);
-    // The band's span on the ruler released: the span between its ends,
-    // snapped to the grid, becomes the time selection; equal ends clear it
-    // with flag1. The measures window selects the track.
-    void ReleaseSpan(CTimeLine &timeLine, int flag1, long trackId);
+    // A press in the time ruler at x: the song pointer goes to the grid
+    // time there, with flag1 the time selection is cleared, the measures
+    // window selects the track, and the ruler's span starts there
+    // (GESTURE_TIME_SELECTION).
+    void PressRuler(long x, int flag1, long trackId);
+    // The ruler's span released: the span between its ends, snapped to the
+    // grid, becomes the time selection; equal ends clear it with flag1. The
+    // measures window selects the span's track.
+    void ReleaseSpan(int flag1);
     // The data area.
     QUAD DataQuad() const { return QUAD(leftBand, topBand, width - rightMargin, height - bottomMargin); }
     using SongPtrShapeFn = int (*)(CAbstWindow *window, long time, SongPtrShape &shape);

@@ -29,9 +29,11 @@ constexpr int64_t kMaxPixels = 0x7fffffff;
 CAudioWindow::CAudioWindow()
 {
     bkgndColour = &colBkgndAudio;
-    leftBand = wAudioLeftBand;
+    SetLeftBand(gradients, wAudioLeftBand, &wAudioLeftBand);
     topBand = kRulerBottom;
-    zoom = ZoomAudioHorz;
+    bandsStay = 1;
+    ShareZoomHorz(ZoomAudioHorz);
+    timeRuler = &timeLine;
     zoomMin = 1;
     zoomMax = 400;
 }
@@ -47,13 +49,12 @@ int CAudioWindow::InitLocal()
     if (!client || !song)
         return 0;
     zoom = std::max(static_cast<long>(static_cast<int64_t>(zoom) * song->GetSPS() / 44100), 1L);
-    long key1 = 0, key2 = 0;
-    client->GUICLGetKeys(&key1, &key2);
-    CTrack *found = song->GetTrack(key1);
-    if (!found || found->GetKind() != TRACK_AUDIO)
+    CTrack *found = BoundTrack(TRACK_AUDIO);
+    if (!found)
         return 0;
     track = static_cast<CTrackAudio *>(found);
-    if (!timeLine.Init(song, this) || !gradients.Init(2) || !left_band::Build(gradients, client, leftBand))
+    dataObject = track;
+    if (!timeLine.Init(song, this) || !BuildLeftBand(2))
         return 0;
     firstVisible.Init(track);
     drawCtrl.Init(this, &firstVisible, AUDIO_SYNCHRO);
@@ -61,11 +62,6 @@ int CAudioWindow::InitLocal()
     client->toolFlag = 1;
     SetEdit(edit);
     return 1;
-}
-
-void *CAudioWindow::GetDataObject()
-{
-    return track;
 }
 
 const char *CAudioWindow::KindName() const
@@ -118,11 +114,6 @@ void CAudioWindow::Resize()
         lane.SetWheel(DataHeight());
     else
         lane.SetByte(DataHeight());
-}
-
-void CAudioWindow::ModifyScrollQuad(long axis, QUAD *quad)
-{
-    ScrollDataArea(axis, quad);
 }
 
 // --- samples, ticks and pixels
@@ -200,11 +191,6 @@ void CAudioWindow::EnsureVisibleTime(long time, int page)
                          scrollPosY);
 }
 
-void CAudioWindow::SetZoomHorz(long z)
-{
-    ZoomHorzTo(z, ZoomAudioHorz);
-}
-
 char *CAudioWindow::StringShift(int64_t samples, char *text)
 {
     const long rate = track ? std::max(track->wave.sampleRate, 1L) : 44100;
@@ -225,7 +211,7 @@ void CAudioWindow::Render(CGUIContext *ctx)
         DrawHoszGrid(ctx);
         timeLine.DrawGrid(ctx);
     }
-    left_band::DrawCorner(ctx, gradients, leftBand, kRulerBottom, dragState == AUDIO_BAND_RESIZE);
+    left_band::DrawCorner(ctx, gradients, leftBand, kRulerBottom, ResizingBand());
     if (!track)
         return;
     DrawWave(ctx);

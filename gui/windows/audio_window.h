@@ -23,15 +23,13 @@ class CTrackAudio;
 // The audio window's own kind: beats against the wave.
 enum : long { AUDIO_SYNCHRO = -2 };
 
-// Gestures of the audio window.
+// Gestures of the audio window, besides the base's.
 enum : long {
-    AUDIO_TIME_SELECTION = 1,
     AUDIO_BAND = 2,
     AUDIO_DRAW = 3,
     AUDIO_ERASE = 8,
     AUDIO_BEAT_LINE = 10,
     AUDIO_WAVE_SHIFT = 11,
-    AUDIO_BAND_RESIZE = GESTURE_BAND_RESIZE,
 };
 
 class PANNIKEL_API CAudioWindow : public CAbstWindow {
@@ -44,7 +42,6 @@ public:
     int InitLocal() override;
     void Resize() override;
     void Render(CGUIContext *ctx) override;
-    void ModifyScrollQuad(long axis, QUAD *quad) override;
     void ShowCursor(int on, CGUIContext *ctx) override;
     long GetTimeFromX(long x) override;
     long GetXFromTime(long time) override;
@@ -55,8 +52,6 @@ public:
     void OnMouseMove(long x, long y, int flag1, int flag2) override;
     void OnMouseWheel(float delta, int vertical) override;
     void EnsureVisibleTime(long time, int page) override;
-    void SetZoomHorz(long zoom) override;
-    void *GetDataObject() override;
 
     // AUDIO_SYNCHRO, 7 volume, 10 panning, 128 pitch wheel.
     void SetEdit(long kind);

@@ -99,8 +99,7 @@ int CAudioWindow::PrepareShift(long)
 
 void CAudioWindow::EndGesture()
 {
-    if (DropGesture() == AUDIO_DRAW)
-        drawCtrl.DrawToolStop();
+    DropGesture();
     std::free(beatText);
     beatText = nullptr;
 }
@@ -121,9 +120,7 @@ void CAudioWindow::OnLButtonDown(long x, long y, int flag1, int)
     if (x >= data.right)
         return;
     if (y < kRulerBottom) {
-        const long time = timeLine.GridTime(GetTimeFromX(x));
-        PressRuler(time, flag1, static_cast<long>(track->GetID()));
-        StartSpan(AUDIO_TIME_SELECTION, GetXFromTime(time), QUAD(leftBand, 0, data.right, kRulerBottom));
+        PressRuler(x, flag1, static_cast<long>(track->GetID()));
         return;
     }
     if (!ValueMode()) {
@@ -142,10 +139,7 @@ void CAudioWindow::OnLButtonDown(long x, long y, int flag1, int)
     }
     switch (client->tool) {
     case TOOL_DRAW:
-        if (drawCtrl.DrawToolStart(client->toolFlag, x, y)) {
-            dragState = AUDIO_DRAW;
-            client->GUICLSetCapture(1);
-        }
+        StartStroke(AUDIO_DRAW, drawCtrl, x, y);
         break;
     case TOOL_ERASE:
         StartFrame(AUDIO_ERASE, x, y, data);
@@ -165,12 +159,6 @@ void CAudioWindow::OnMouseMove(long x, long y, int, int)
     const QUAD data = DataQuad();
     char text[96];
     switch (dragState) {
-    case AUDIO_BAND_RESIZE:
-        DragLeftBand(gradients, x, &wAudioLeftBand);
-        return;
-    case AUDIO_DRAW:
-        MoveStroke(drawCtrl, timeLine, x, y);
-        return;
     case AUDIO_BEAT_LINE:
         ShowCursor(0, nullptr);
         frame.left = frame.right = std::clamp(x + scrollPosX, lowerX, upperX);
@@ -187,30 +175,21 @@ void CAudioWindow::OnMouseMove(long x, long y, int, int)
         client->GUICLSetStatusText(1, text);
         return;
     }
-    case AUDIO_TIME_SELECTION:
-    case AUDIO_BAND:
-    case AUDIO_ERASE:
-        MoveFrame(x, y);
-        return;
     default:
-        SetHoverStatus(x, y);
+        if (!MoveSharedGesture(x, y))
+            SetHoverStatus(x, y);
         return;
     }
 }
 
 void CAudioWindow::SetHoverStatus(long x, long y)
 {
-    char text[96], when[48];
-    if (x < leftBand) {
-        HoverLeftBand(x >= leftBand - 3 && y < kRulerBottom);
+    if (HoverBandOrRuler(x, y, x >= leftBand - 3 && y < kRulerBottom))
         return;
-    }
-    long cursor = tabNativeCursor[std::clamp(client->tool, 0L, 3L)];
+    char text[96], when[48];
+    long cursor = ToolCursor();
     timeLine.StringTime(x, when);
-    if (y < kRulerBottom) {
-        client->GUICLSetStatusText(0, "Set Song Pointer");
-        client->GUICLSetStatusText(1, when);
-    } else if (ValueMode()) {
+    if (ValueMode()) {
         client->GUICLClearStatusText(0);
         std::snprintf(text, sizeof text, "[%ld] %s", GetValFromY(y), when);
         client->GUICLSetStatusText(1, text);
@@ -244,7 +223,7 @@ void CAudioWindow::OnLButtonUp(long x, long y, int flag1, int)
     if (state == AUDIO_DRAW) {
         dragState = 0;
         DrawWithTool();
-    } else {
+    } else if (!ReleaseSharedGesture(flag1)) {
         ShowCursor(0, nullptr);
         dragState = 0;
         switch (state) {
@@ -254,9 +233,6 @@ void CAudioWindow::OnLButtonUp(long x, long y, int flag1, int)
         case AUDIO_WAVE_SHIFT:
             ShiftWave(frame.left - scrollPosX);
             break;
-        case AUDIO_TIME_SELECTION:
-            ReleaseSpan(timeLine, flag1, static_cast<long>(track->GetID()));
-            break;
         case AUDIO_BAND:
             SelectInFrame(track, edit, flag1);
             break;
@@ -264,7 +240,6 @@ void CAudioWindow::OnLButtonUp(long x, long y, int flag1, int)
             DeleteInFrame();
             break;
         default:
-            Update(nullptr, 0);
             break;
         }
     }
@@ -375,22 +350,11 @@ void CAudioWindow::DeleteInFrame()
 
 // --- the feedback and the wheel
 
-void CAudioWindow::ShowCursor(int, CGUIContext *)
+void CAudioWindow::ShowCursor(int on, CGUIContext *ctx)
 {
-    switch (dragState) {
-    case AUDIO_ERASE:
-        if (ValueMode())
-            ShowFrame();
-        break;
-    case AUDIO_TIME_SELECTION:
-    case AUDIO_BAND:
-    case AUDIO_BEAT_LINE:
-    case AUDIO_WAVE_SHIFT:
-        ShowFrame();
-        break;
-    default:
-        break;
-    }
+    // the eraser's band belongs to the value lanes
+    if (dragState != AUDIO_ERASE || ValueMode())
+        CAbstWindow::ShowCursor(on, ctx);
 }
 
 void CAudioWindow::OnMouseWheel(float delta, int vertical)

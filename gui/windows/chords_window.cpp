@@ -28,23 +28,20 @@ constexpr long kMaxRowHeight = 20;
 CChordsWindow::CChordsWindow()
 {
     bkgndColour = &colBkgndChords;
-    zoom = ZoomChordsHorz;
-    leftBand = wChordsLeftBand;
-    noteRowHeight = std::clamp(ZoomChordsVert, kMinRowHeight, kMaxRowHeight);
+    ShareZoomHorz(ZoomChordsHorz);
+    SetLeftBand(gradients, wChordsLeftBand, &wChordsLeftBand);
+    bandsStay = 1;
+    ShareZoomVert(noteRowHeight, ZoomChordsVert, kMinRowHeight, kMaxRowHeight);
     rowHeight = HeightL + 12 * noteRowHeight + 30;
 }
 
 int CChordsWindow::InitLocal()
 {
-    long key1 = 0, key2 = 0;
-    if (!client)
-        return 0;
-    client->GUICLGetKeys(&key1, &key2);
-    CTrack *found = song ? song->GetTrack(key1) : nullptr;
-    if (!found || found->GetKind() != TRACK_CHORDS)
+    CTrack *found = BoundTrack(TRACK_CHORDS);
+    if (!found)
         return 0;
     track = static_cast<CTrackChords *>(found);
-    if (!rows.Init(song) || !gradients.Init(4) || !ResizeLeftBand())
+    if (!rows.Init(song) || !BuildLeftBand(4))
         return 0;
     CGUIContext *ctx = client->GUICLGetContext();
     if (!ctx)
@@ -61,23 +58,12 @@ int CChordsWindow::InitLocal()
     return 1;
 }
 
-int CChordsWindow::ResizeLeftBand()
-{
-    return left_band::Build(gradients, client, leftBand);
-}
-
 void CChordsWindow::Resize()
 {
     rows.Resize(width, height, zoom, leftBand);
     CalcScroll(width, leftBand, rows.GetSizeW(), scrollMaxX, scrollPageX, scrollPosX);
     CalcScroll(height, 0, rows.GetSizeH(noteRowHeight), scrollMaxY, scrollPageY, scrollPosY);
     SetEdit(edit);
-}
-
-void CChordsWindow::ModifyScrollQuad(long axis, QUAD *quad)
-{
-    if (axis == 0)
-        quad->left = leftBand;
 }
 
 void CChordsWindow::SetEdit(long lane)
@@ -151,22 +137,9 @@ long CChordsWindow::GridTime(long time)
     return master ? master->GridTime(time, snap, grid) : time;
 }
 
-void CChordsWindow::SetZoomHorz(long z)
-{
-    ZoomHorzTo(z, ZoomChordsHorz);
-}
-
-long CChordsWindow::GetZoomVert(long &min, long &max)
-{
-    min = kMinRowHeight;
-    max = kMaxRowHeight;
-    return noteRowHeight;
-}
-
 void CChordsWindow::SetZoomVert(long h)
 {
-    noteRowHeight = std::clamp(h, kMinRowHeight, kMaxRowHeight);
-    ZoomChordsVert = noteRowHeight;
+    KeepZoomVert(h);
     rowHeight = HeightL + 12 * noteRowHeight + 30;
     OnSize(kTimeMax, kTimeMax);
     Update(nullptr, 0);

@@ -17,7 +17,8 @@ namespace Quorvane {
 class CTrackChords;
 struct EVENT;
 
-// Gestures of the chords window.
+// Gestures of the chords window, besides the base's band resize. Its time
+// selection is its own: the times run along rows, not under a ruler.
 enum : long {
     CHORDS_TIME_SELECTION = 1,
     CHORDS_BAND_CHORDS = 2,
@@ -29,7 +30,6 @@ enum : long {
     CHORDS_ERASE_BAND = 8,
     CHORDS_ERASE = 9,
     CHORDS_ERASE_LANE = 10,
-    CHORDS_BAND_RESIZE = GESTURE_BAND_RESIZE,
     CHORDS_PAST_THE_BARS = 2000,
 };
 
@@ -45,7 +45,6 @@ public:
     int InitLocal() override;
     void Resize() override;
     void Render(CGUIContext *ctx) override;
-    void ModifyScrollQuad(long axis, QUAD *quad) override;
     void ShowCursor(int on, CGUIContext *ctx) override;
     void ShowSongPtr(int on, CGUIContext *ctx) override;
     long GetTimeFromX(long x) override;
@@ -59,8 +58,6 @@ public:
     void UpdateTime(long from, long to, int full, int erase) override;
     void UpdateChords(long time) override;
     void EnsureVisibleTime(long time, int page) override;
-    void SetZoomHorz(long zoom) override;
-    long GetZoomVert(long &min, long &max) override;
     void SetZoomVert(long zoom) override;
 
     // 133 chords, 128 pitch wheel, 129 channel aftertouch, 0..127 a
@@ -124,7 +121,6 @@ private:
     long LaneTopContent(long row) const { return row * rowHeight + 29; }
     long RowEndTime(const CHORDSTRING *row) const { return row->time + row->bars * row->ticksPerBar; }
     long XInRow(const CHORDSTRING *row, long time) const;
-    int ResizeLeftBand();
     void DrawLeftBand(CGUIContext *ctx, long firstRow, long lastRow);
     void DrawRow(CGUIContext *ctx, long index);
     void DrawGridShading(CGUIContext *ctx, const CHORDSTRING *row, long index);

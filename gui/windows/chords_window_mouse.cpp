@@ -41,10 +41,7 @@ long CChordsWindow::ShiftedRoot(long value, long shift) const
 
 void CChordsWindow::EndGesture()
 {
-    const long state = DropGesture();
-    if (state == CHORDS_DRAW_LANE)
-        tool.DrawToolStop();
-    if (state == CHORDS_ERASE)
+    if (DropGesture() == CHORDS_ERASE)
         EndErase();
     dragged.ResetContent();
 }
@@ -90,11 +87,9 @@ void CChordsWindow::OnLButtonDown(long x, long y, int flag1, int)
         EditNoteStart(x, y, cell);
         return;
     } else if (tool == TOOL_DRAW) {
-        if (!this->tool.DrawToolStart(client->toolFlag, x, y))
+        if (!StartStroke(CHORDS_DRAW_LANE, this->tool, x, y))
             return;
         strokeRow = currentRow;
-        dragState = CHORDS_DRAW_LANE;
-        client->GUICLSetCapture(1);
         ShowCursor(1, nullptr);
     } else if (edit == LANE_CHORD) {
         dragState = CHORDS_ERASE;
@@ -400,23 +395,12 @@ void CChordsWindow::DrawLaneStroke()
 
 // --- the inverted feedback: bands and dragged chords
 
-void CChordsWindow::ShowCursor(int, CGUIContext *)
+void CChordsWindow::ShowCursor(int on, CGUIContext *ctx)
 {
-    switch (dragState) {
-    case CHORDS_BAND_CHORDS:
-    case CHORDS_BAND_CELLS:
-    case CHORDS_ERASE_BAND:
-    case CHORDS_ERASE_LANE:
-        ShowFrame();
-        break;
-    case CHORDS_NEW_CHORD:
-    case CHORDS_MOVE:
-    case CHORDS_TRANSPOSE:
+    if (dragState == CHORDS_NEW_CHORD || dragState == CHORDS_MOVE || dragState == CHORDS_TRANSPOSE)
         DrawDragged();
-        break;
-    default:
-        break;
-    }
+    else
+        CAbstWindow::ShowCursor(on, ctx);
 }
 
 void CChordsWindow::DrawDragged()
@@ -448,17 +432,8 @@ void CChordsWindow::OnMouseMove(long x, long y, int, int)
     if (!song || !track || !client)
         return;
     switch (dragState) {
-    case CHORDS_BAND_RESIZE:
-        DragLeftBand(gradients, x, &wChordsLeftBand);
-        return;
     case CHORDS_TIME_SELECTION:
         ScrollFrame(QUAD(leftBand, 0, width, height), x, y, 1, 1);
-        return;
-    case CHORDS_BAND_CHORDS:
-    case CHORDS_BAND_CELLS:
-    case CHORDS_ERASE_BAND:
-    case CHORDS_ERASE_LANE:
-        MoveFrame(x, y);
         return;
     case CHORDS_NEW_CHORD:
     case CHORDS_MOVE:
@@ -478,7 +453,8 @@ void CChordsWindow::OnMouseMove(long x, long y, int, int)
     default:
         break;
     }
-    SetHoverStatus(x, y);
+    if (!MoveSharedGesture(x, y))
+        SetHoverStatus(x, y);
 }
 
 void CChordsWindow::SetHoverStatus(long x, long y)
@@ -489,7 +465,7 @@ void CChordsWindow::SetHoverStatus(long x, long y)
         return;
     }
     const long cell = x >= leftBand ? InCell(x, y) : CELL_OUTSIDE;
-    long cursor = tabNativeCursor[std::clamp(client->tool, 0L, 3L)];
+    long cursor = ToolCursor();
     StringTime(GetTimeFromXY(x, y), when);
     if (cell == CELL_BELOW) {
         client->GUICLSetStatusText(0, "Set Song Pointer");

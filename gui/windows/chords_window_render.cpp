@@ -54,7 +54,7 @@ void CChordsWindow::DrawLeftBand(CGUIContext *ctx, long firstRow, long lastRow)
 {
     if (!ctx->SetDrawingQuad(QUAD(0, 0, leftBand, height)))
         return;
-    ctx->DrawVertGradient(&gradients, dragState == CHORDS_BAND_RESIZE ? 1 : 0, 0, 0, height);
+    ctx->DrawVertGradient(&gradients, ResizingBand(), 0, 0, height);
     ctx->SelectPen(&sharedPen, 1);
     ctx->DrawLine(leftBand - 1, 0, leftBand - 1, height);
     ctx->SelectFont(&sharedFont, 1);

@@ -33,32 +33,26 @@ constexpr unsigned long kAlignCentreMiddle = 5;
 CMasterWindow::CMasterWindow()
 {
     bkgndColour = &colBkgndMaster;
-    leftBand = 40;
+    SetLeftBand(gradients, 40, nullptr);
     topBand = kLaneTop;
+    timeRuler = &timeLine;
 }
 
 int CMasterWindow::InitLocal()
 {
     if (!client || !song)
         return 0;
-    long key1 = 0, key2 = 0;
-    client->GUICLGetKeys(&key1, &key2);
-    CTrack *found = song->GetTrack(key1);
-    if (!found || found->GetKind() != TRACK_MASTER)
+    CTrack *found = BoundTrack(TRACK_MASTER);
+    if (!found)
         return 0;
     track = static_cast<CTrackMaster *>(found);
-    if (!timeLine.Init(song, this) || !gradients.Init(2) || !BuildBand())
+    if (!timeLine.Init(song, this) || !BuildLeftBand(2))
         return 0;
     firstVisible.Init(track);
     tool.Init(this, &firstVisible, LANE_TEMPO);
     client->tool = TOOL_DRAW;
     client->toolFlag = 1;
     return 1;
-}
-
-int CMasterWindow::BuildBand()
-{
-    return left_band::Build(gradients, client, leftBand);
 }
 
 void CMasterWindow::Resize()
@@ -181,7 +175,7 @@ void CMasterWindow::DrawLeftBand(CGUIContext *ctx)
 
 void CMasterWindow::DrawLeftCorner(CGUIContext *ctx)
 {
-    left_band::DrawCorner(ctx, gradients, leftBand, kLaneTop, dragState == MASTER_BAND_RESIZE);
+    left_band::DrawCorner(ctx, gradients, leftBand, kLaneTop, ResizingBand());
 }
 
 void CMasterWindow::DrawSignatures(CGUIContext *ctx, long, long to, long first)
@@ -204,25 +198,11 @@ void CMasterWindow::DrawSignatures(CGUIContext *ctx, long, long to, long first)
     ctx->ResetDrawingQuad();
 }
 
-void CMasterWindow::ShowCursor(int, CGUIContext *)
-{
-    if (dragState == MASTER_TIME_SELECTION || dragState == MASTER_SELECT_TEMPO ||
-        dragState == MASTER_ERASE_TEMPO || dragState == MASTER_ERASE_SIGNATURES) {
-        ShowFrame();
-    }
-}
-
 // --- gestures
-
-void CMasterWindow::EndGesture()
-{
-    if (DropGesture() == MASTER_DRAW_TEMPO)
-        tool.DrawToolStop();
-}
 
 void CMasterWindow::OnLButtonDown(long x, long y, int flag1, int)
 {
-    EndGesture();
+    DropGesture();
     if (!song || !track || !client)
         return;
     dragX = x;
@@ -236,9 +216,7 @@ void CMasterWindow::OnLButtonDown(long x, long y, int flag1, int)
     const long tool = client->tool;
     const long right = width - rightMargin;
     if (y < kRulerBottom) {
-        PressRuler(timeLine.GridTime(GetTimeFromX(x)), flag1, 0);
-        StartSpan(MASTER_TIME_SELECTION, GetXFromTime(timeLine.GridTime(GetTimeFromX(x))),
-                  QUAD(leftBand, 0, right, kRulerBottom));
+        PressRuler(x, flag1, 0);
         return;
     }
     if (y < kLaneTop) {
@@ -253,10 +231,7 @@ void CMasterWindow::OnLButtonDown(long x, long y, int flag1, int)
     if (tool == TOOL_SELECT) {
         StartFrame(MASTER_SELECT_TEMPO, x, y, QUAD(leftBand, kLaneTop, right, height));
     } else if (tool == TOOL_DRAW) {
-        if (this->tool.DrawToolStart(client->toolFlag, x, y)) {
-            dragState = MASTER_DRAW_TEMPO;
-            client->GUICLSetCapture(1);
-        }
+        StartStroke(MASTER_DRAW_TEMPO, this->tool, x, y);
     } else {
         StartFrame(MASTER_ERASE_TEMPO, x, y, QUAD(leftBand, kLaneTop, right, height));
     }
@@ -266,25 +241,14 @@ void CMasterWindow::OnMouseMove(long x, long y, int, int)
 {
     if (!song || !track || !client)
         return;
-    switch (dragState) {
-    case MASTER_BAND_RESIZE:
-        DragLeftBand(gradients, x);
-        return;
-    case MASTER_DRAW_TEMPO:
+    if (dragState == MASTER_DRAW_TEMPO) {
         // the stroke stays in the lane: its columns are window pixels
         tool.DrawToolMove(std::clamp(x, leftBand, width - rightMargin - 1),
                           std::clamp(y, kLaneTop, height - 1));
         return;
-    case MASTER_TIME_SELECTION:
-    case MASTER_SELECT_TEMPO:
-    case MASTER_ERASE_TEMPO:
-    case MASTER_ERASE_SIGNATURES:
-        MoveFrame(x, y);
-        return;
-    default:
-        SetHoverStatus(x, y);
-        return;
     }
+    if (!MoveSharedGesture(x, y))
+        SetHoverStatus(x, y);
 }
 
 void CMasterWindow::SetHoverStatus(long x, long y)
@@ -294,7 +258,7 @@ void CMasterWindow::SetHoverStatus(long x, long y)
         return;
     }
     client->GUICLSetStatusText(0, y < kRulerBottom ? "Set Song Pointer" : "");
-    SetCursorType(tabNativeCursor[std::clamp(client->tool, 0L, 3L)]);
+    SetCursorType(ToolCursor());
     char when[48], text[80];
     timeLine.StringTime(x, when);
     if (y >= kLaneTop)
@@ -318,10 +282,10 @@ void CMasterWindow::OnLButtonUp(long x, long y, int flag1, int)
         SetHoverStatus(x, y);
         return;
     }
-    EndGesture();
+    DropGesture();
     switch (state) {
-    case MASTER_TIME_SELECTION:
-        ReleaseSpan(timeLine, flag1, 0);
+    case GESTURE_TIME_SELECTION:
+        ReleaseSpan(flag1);
         break;
     case MASTER_SELECT_TEMPO: {
         long from, to, low, high;

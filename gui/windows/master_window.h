@@ -15,14 +15,12 @@ namespace Quorvane {
 
 class CTrackMaster;
 
-// Gestures of the master window.
+// Gestures of the master window, besides the base's.
 enum : long {
-    MASTER_TIME_SELECTION = 1,
     MASTER_SELECT_TEMPO = 2,
     MASTER_DRAW_TEMPO = 3,
     MASTER_ERASE_TEMPO = 4,
     MASTER_ERASE_SIGNATURES = 5,
-    MASTER_BAND_RESIZE = GESTURE_BAND_RESIZE,
 };
 
 // Requests of the master window: a key signature index, or a time
@@ -39,7 +37,6 @@ public:
     void DestroyLocal() override {}
     void Resize() override;
     void Render(CGUIContext *ctx) override;
-    void ShowCursor(int on, CGUIContext *ctx) override;
     long GetValFromY(long y) override;
     long GetYFromVal(long value) override;
     void OnLButtonDown(long x, long y, int flag1, int flag2) override;
@@ -59,14 +56,12 @@ public:
 
 private:
     long LaneHeight() const { return height - topBand; }
-    int BuildBand();
     // The tempo grid lines the lane's height has room for.
     int GridValues(long *values) const;
     void DrawStrip(CGUIContext *ctx);
     void DrawLeftBand(CGUIContext *ctx);
     void DrawLeftCorner(CGUIContext *ctx);
     void DrawSignatures(CGUIContext *ctx, long from, long to, long first);
-    void EndGesture();
     void DrawTempo();
     void DeleteTempo();
     void DeleteSignatures();

@@ -45,7 +45,7 @@ CMeasWindow::CMeasWindow()
 {
     bkgndColour = &colBkgndTrMeas;
     topBand = kRulerBottom;
-    zoom = ZoomMeasHorz;
+    ShareZoomHorz(ZoomMeasHorz);
     zoomMin = 30;
     zoomMax = 240;
     grid = 0;
@@ -67,11 +67,6 @@ void CMeasWindow::ModifyScrollQuad(long axis, QUAD *quad)
 {
     if (axis == 1)
         quad->top = kRowsTop;
-}
-
-void CMeasWindow::SetZoomHorz(long z)
-{
-    ZoomHorzTo(z, ZoomMeasHorz);
 }
 
 long CMeasWindow::GetYFromVal(long value)
@@ -336,12 +331,6 @@ void CMeasWindow::DrawAudioPreview(CGUIContext *ctx, CTrackAudio *track, long to
 }
 
 // --- the rubber band
-
-void CMeasWindow::ShowCursor(int, CGUIContext *)
-{
-    if (dragState == kGestureRuler || dragState == kGestureRows)
-        ShowFrame();
-}
 
 void CMeasWindow::OnLButtonDown(long x, long y, int flag1, int)
 {

@@ -37,7 +37,6 @@ public:
     void Resize() override;
     void Render(CGUIContext *ctx) override;
     void ModifyScrollQuad(long axis, QUAD *quad) override;
-    void ShowCursor(int on, CGUIContext *ctx) override;
     long GetYFromVal(long value) override;
     void OnLButtonDown(long x, long y, int flag1, int flag2) override;
     void OnLButtonDblClk(long x, long y, int flag1, int flag2) override;
@@ -45,8 +44,6 @@ public:
     void OnMouseMove(long x, long y, int flag1, int flag2) override;
     void OnMouseWheel(float delta, int vertical) override;
     void UpdateChords(long time) override;
-    // Kept within 30..240 ticks per pixel at 960 ticks per quarter.
-    void SetZoomHorz(long zoom) override;
 
     // -1 above y 23, 0 the master row (y 23..48), else the track row.
     long GetRow(long y) const;

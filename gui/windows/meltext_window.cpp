@@ -35,32 +35,28 @@ constexpr long kMaxNoteHeight = 20;
 CMelTextWindow::CMelTextWindow()
 {
     bkgndColour = &colBkgndMelText;
-    leftBand = wMelLeftBand;
+    // the width stays this window's own
+    SetLeftBand(gradients, wMelLeftBand, nullptr);
     topBand = kStripsTop;
+    timeRuler = &timeLine;
     bottomMargin = kLyricStrip;
-    noteHeight = std::clamp(ZoomMelVert, kMinNoteHeight, kMaxNoteHeight);
+    ShareZoomVert(noteHeight, ZoomMelVert, kMinNoteHeight, kMaxNoteHeight);
 }
 
 int CMelTextWindow::InitLocal()
 {
     if (!client || !song)
         return 0;
-    long key1 = 0, key2 = 0;
-    client->GUICLGetKeys(&key1, &key2);
-    CTrack *found = song->GetTrack(key1);
-    if (!found || found->GetKind() != TRACK_MELTEXT)
+    CTrack *found = BoundTrack(TRACK_MELTEXT);
+    if (!found)
         return 0;
     track = static_cast<CTrackMelText *>(found);
-    if (!timeLine.Init(song, this) || !gradients.Init(2) || !left_band::Build(gradients, client, leftBand))
+    dataObject = track;
+    if (!timeLine.Init(song, this) || !BuildLeftBand(2))
         return 0;
     firstVisible.Init(track);
     client->tool = TOOL_DRAW;
     return track->UpdateNodes(Chords());
-}
-
-void *CMelTextWindow::GetDataObject()
-{
-    return track;
 }
 
 CTrackChords *CMelTextWindow::Chords() const
@@ -108,18 +104,10 @@ long CMelTextWindow::GetValFromY(long y)
     return std::clamp(127 - (scrollPosY - RollTop() + y) / std::max(noteHeight, 1L), 0L, 127L);
 }
 
-long CMelTextWindow::GetZoomVert(long &min, long &max)
-{
-    min = kMinNoteHeight;
-    max = kMaxNoteHeight;
-    return noteHeight;
-}
-
 void CMelTextWindow::SetZoomVert(long h)
 {
-    h = std::clamp(h, kMinNoteHeight, kMaxNoteHeight);
     const long middle = GetValFromY((RollTop() + RollBottom()) / 2);
-    noteHeight = ZoomMelVert = h;
+    KeepZoomVert(h);
     OnSize(kTimeMax, kTimeMax);
     Update(nullptr, 0);
     const long y = noteHeight * (127 - middle) - (RollBottom() - RollTop()) / 2;
@@ -218,7 +206,7 @@ void CMelTextWindow::DrawLeftBand(CGUIContext *ctx)
 
 void CMelTextWindow::DrawLeftCorners(CGUIContext *ctx)
 {
-    const int resizing = dragState == MELTEXT_BAND_RESIZE;
+    const int resizing = ResizingBand();
     left_band::DrawCorner(ctx, gradients, leftBand, kStripsTop, resizing);
     const long top = height - kLyricStrip;
     const QUAD corner(0, top, leftBand, height);

@@ -18,16 +18,14 @@ class CTrackMelText;
 class CTrackChords;
 struct EVENT;
 
-// Gestures of the melody-text window.
+// Gestures of the melody-text window, besides the base's.
 enum : long {
-    MELTEXT_TIME_SELECTION = 1,
     MELTEXT_BAND = 2,
     MELTEXT_NEW_NOTE = 4,
     MELTEXT_MOVE = 5,
     MELTEXT_PITCH = 6,
     MELTEXT_ERASE = 8,
     MELTEXT_ERASE_CHORDS = 9,
-    MELTEXT_BAND_RESIZE = GESTURE_BAND_RESIZE,
 };
 
 class PANNIKEL_API CMelTextWindow : public CAbstWindow {
@@ -43,7 +41,6 @@ public:
     void ShowCursor(int on, CGUIContext *ctx) override;
     long GetValFromY(long y) override;
     long GetYFromVal(long value) override;
-    long GetZoomVert(long &min, long &max) override;
     void SetZoomVert(long zoom) override;
     void OnActivate() override;
     void UpdateTime(long from, long to, int full, int erase) override;
@@ -52,7 +49,6 @@ public:
     void OnLButtonUp(long x, long y, int flag1, int flag2) override;
     void OnMouseMove(long x, long y, int flag1, int flag2) override;
     void OnMouseWheel(float delta, int vertical) override;
-    void *GetDataObject() override;
 
     void SetByKSign(int on);
     // The lyric strip repaints.

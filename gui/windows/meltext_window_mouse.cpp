@@ -79,9 +79,7 @@ void CMelTextWindow::OnLButtonDown(long x, long y, int flag1, int)
     const bool inLyrics = !inRuler && y >= lyricsTop;
     const bool inChords = !inRuler && !inLyrics && y < kStripsTop;
     if (inRuler || (tool == TOOL_SELECT && (inChords || inLyrics))) {
-        const long time = timeLine.GridTime(GetTimeFromX(x));
-        PressRuler(time, flag1, static_cast<long>(track->GetID()));
-        StartSpan(MELTEXT_TIME_SELECTION, GetXFromTime(time), QUAD(leftBand, 0, right, kRulerBottom));
+        PressRuler(x, flag1, static_cast<long>(track->GetID()));
         return;
     }
     const QUAD roll(leftBand, kStripsTop, right, std::max(lyricsTop, kStripsTop + 1));
@@ -344,15 +342,10 @@ void CMelTextWindow::DeleteChords()
 
 // --- the feedback
 
-void CMelTextWindow::ShowCursor(int, CGUIContext *)
+void CMelTextWindow::ShowCursor(int on, CGUIContext *ctx)
 {
     const QUAD roll(leftBand, kStripsTop, width - rightMargin, height - kLyricStrip);
     switch (dragState) {
-    case MELTEXT_TIME_SELECTION:
-    case MELTEXT_ERASE_CHORDS:
-    case MELTEXT_BAND:
-        ShowFrame();
-        break;
     case MELTEXT_NEW_NOTE: {
         const long top = GetYFromVal(lastPitch);
         DrawFrame(QUAD(GetXFromTime(timeLine.GridTime(pressTime)), top, width - 1, top + noteHeight - 1),
@@ -374,6 +367,7 @@ void CMelTextWindow::ShowCursor(int, CGUIContext *)
         break;
     }
     default:
+        CAbstWindow::ShowCursor(on, ctx);
         break;
     }
 }
@@ -387,15 +381,6 @@ void CMelTextWindow::OnMouseMove(long x, long y, int, int)
     const QUAD roll(leftBand, kStripsTop, width - rightMargin,
                     std::max(height - kLyricStrip, kStripsTop + 1));
     switch (dragState) {
-    case MELTEXT_BAND_RESIZE:
-        // the width stays this window's own
-        DragLeftBand(gradients, x);
-        return;
-    case MELTEXT_TIME_SELECTION:
-    case MELTEXT_BAND:
-    case MELTEXT_ERASE_CHORDS:
-        MoveFrame(x, y);
-        return;
     case MELTEXT_NEW_NOTE:
     case MELTEXT_MOVE:
     case MELTEXT_PITCH:
@@ -409,7 +394,8 @@ void CMelTextWindow::OnMouseMove(long x, long y, int, int)
         DeleteNote(std::clamp(x, roll.left, roll.right - 1), std::clamp(y, roll.top, roll.bottom - 1));
         return;
     default:
-        SetHoverStatus(x, y);
+        if (!MoveSharedGesture(x, y))
+            SetHoverStatus(x, y);
         return;
     }
 }
@@ -418,17 +404,12 @@ void CMelTextWindow::SetHoverStatus(long x, long y)
 {
     const long lyricsTop = height - kLyricStrip;
     const long tool = client->tool;
-    if (x < leftBand) {
-        HoverLeftBand(x >= leftBand - 3 && (y < kStripsTop || y >= lyricsTop));
+    if (HoverBandOrRuler(x, y, x >= leftBand - 3 && (y < kStripsTop || y >= lyricsTop)))
         return;
-    }
-    long cursor = tabNativeCursor[std::clamp(tool, 0L, 3L)];
+    long cursor = ToolCursor();
     char text[96], name[32], when[48];
     timeLine.StringTime(x, when);
-    if (y < kRulerBottom) {
-        client->GUICLSetStatusText(0, "Set Song Pointer");
-        client->GUICLSetStatusText(1, when);
-    } else if (y >= lyricsTop) {
+    if (y >= lyricsTop) {
         client->GUICLSetStatusText(0, tool == TOOL_DRAW    ? "Divide Text"
                                       : tool == TOOL_ERASE ? "Glue Text"
                                                            : "");
@@ -463,23 +444,13 @@ void CMelTextWindow::OnLButtonUp(long x, long y, int flag1, int)
     } else if (state == MELTEXT_ERASE) {
         dragState = 0;
         EndErase();
-    } else {
+    } else if (!ReleaseSharedGesture(flag1)) {
         ShowCursor(0, nullptr);
         dragState = 0;
-        switch (state) {
-        case MELTEXT_TIME_SELECTION:
-            ReleaseSpan(timeLine, flag1, static_cast<long>(track->GetID()));
-            break;
-        case MELTEXT_BAND:
+        if (state == MELTEXT_BAND)
             SelectInFrame(track, LANE_MELODY, flag1);
-            break;
-        case MELTEXT_ERASE_CHORDS:
+        else if (state == MELTEXT_ERASE_CHORDS)
             DeleteChords();
-            break;
-        default:
-            Update(nullptr, 0);
-            break;
-        }
     }
     dragState = 0;
     client->GUICLSetCapture(0);

@@ -33,9 +33,11 @@ constexpr unsigned long kAlignLeftMiddle = 4;
 CMIDIWindow::CMIDIWindow()
 {
     bkgndColour = &colBkgndMIDI;
-    leftBand = wMIDILeftBand;
+    SetLeftBand(gradients, wMIDILeftBand, &wMIDILeftBand);
     topBand = kRulerBottom;
-    rowH = std::clamp(ZoomMIDIVert, kMinRowHeight, kMaxRowHeight);
+    bandsStay = 1;
+    timeRuler = &timeLine;
+    ShareZoomVert(rowH, ZoomMIDIVert, kMinRowHeight, kMaxRowHeight);
     lastDur = 960;
 }
 
@@ -48,13 +50,12 @@ int CMIDIWindow::InitLocal()
 {
     if (!client || !song)
         return 0;
-    long key1 = 0, key2 = 0;
-    client->GUICLGetKeys(&key1, &key2);
-    CTrack *found = song->GetTrack(key1);
-    if (!found || found->GetKind() != TRACK_MIDI)
+    CTrack *found = BoundTrack(TRACK_MIDI);
+    if (!found)
         return 0;
     track = static_cast<CTrackMIDI *>(found);
-    if (!timeLine.Init(song, this) || !gradients.Init(2) || !ResizeLeftBand())
+    dataObject = track;
+    if (!timeLine.Init(song, this) || !BuildLeftBand(2))
         return 0;
     firstVisible.Init(track);
     drawCtrl.Init(this, &firstVisible, -2);
@@ -65,16 +66,6 @@ int CMIDIWindow::InitLocal()
     lastVel = 100;
     SetEdit(edit);
     return 1;
-}
-
-void *CMIDIWindow::GetDataObject()
-{
-    return track;
-}
-
-int CMIDIWindow::ResizeLeftBand()
-{
-    return left_band::Build(gradients, client, leftBand);
 }
 
 void CMIDIWindow::UpdateLeftBand()
@@ -139,11 +130,6 @@ void CMIDIWindow::Resize()
     SetEdit(edit);
 }
 
-void CMIDIWindow::ModifyScrollQuad(long axis, QUAD *quad)
-{
-    ScrollDataArea(axis, quad);
-}
-
 long CMIDIWindow::GetYFromVal(long value)
 {
     if (NoteMode())
@@ -158,19 +144,11 @@ long CMIDIWindow::GetValFromY(long y)
     return lane.ValFromY(y, kRulerBottom);
 }
 
-long CMIDIWindow::GetZoomVert(long &min, long &max)
-{
-    min = kMinRowHeight;
-    max = kMaxRowHeight;
-    return rowH;
-}
-
 void CMIDIWindow::SetZoomVert(long h)
 {
-    h = std::clamp(h, kMinRowHeight, kMaxRowHeight);
     const long oldH = rowH;
     const long oldY = scrollPosY;
-    rowH = ZoomMIDIVert = h;
+    h = KeepZoomVert(h);
     OnSize(kTimeMax, kTimeMax);
     Update(nullptr, 0);
     // the row in the middle stays there
@@ -328,7 +306,7 @@ void CMIDIWindow::DrawHoszGrid(CGUIContext *ctx)
 
 void CMIDIWindow::DrawLeftCorner(CGUIContext *ctx)
 {
-    left_band::DrawCorner(ctx, gradients, leftBand, kRulerBottom, dragState == MIDI_BAND_RESIZE);
+    left_band::DrawCorner(ctx, gradients, leftBand, kRulerBottom, ResizingBand());
 }
 
 } // namespace Quorvane

@@ -20,9 +20,8 @@ namespace Quorvane {
 class CTrackMIDI;
 struct EVENT;
 
-// Gestures of the MIDI window.
+// Gestures of the MIDI window, besides the base's.
 enum : long {
-    MIDI_TIME_SELECTION = 1,
     MIDI_BAND = 2,
     MIDI_DRAW = 3,
     MIDI_NOTE_START = 4,
@@ -30,7 +29,6 @@ enum : long {
     MIDI_NOTE_END = 6,
     MIDI_NEW_NOTE = 7,
     MIDI_ERASE = 8,
-    MIDI_BAND_RESIZE = GESTURE_BAND_RESIZE,
 };
 
 class PANNIKEL_API CMIDIWindow : public CAbstWindow {
@@ -43,7 +41,6 @@ public:
     int InitLocal() override;
     void Resize() override;
     void Render(CGUIContext *ctx) override;
-    void ModifyScrollQuad(long axis, QUAD *quad) override;
     void ShowCursor(int on, CGUIContext *ctx) override;
     long GetValFromY(long y) override;
     long GetYFromVal(long value) override;
@@ -52,9 +49,7 @@ public:
     void OnMouseMove(long x, long y, int flag1, int flag2) override;
     void OnMouseWheel(float delta, int vertical) override;
     void OnActivate() override;
-    long GetZoomVert(long &min, long &max) override;
     void SetZoomVert(long zoom) override;
-    void *GetDataObject() override;
 
     // 131 notes, 132 velocity, 128 pitch wheel, 129 channel aftertouch,
     // 0..127 a controller.
@@ -86,7 +81,6 @@ public:
     long spare = 11;
 
 protected:
-    int ResizeLeftBand();
     void DrawLeftBand(CGUIContext *ctx);
     void DrawLeftCorner(CGUIContext *ctx);
     void DrawHoszGrid(CGUIContext *ctx);

@@ -79,8 +79,6 @@ void CMIDIWindow::TrackChanged()
 void CMIDIWindow::EndGesture()
 {
     const long state = DropGesture();
-    if (state == MIDI_DRAW)
-        drawCtrl.DrawToolStop();
     if (state == MIDI_ERASE && erase.Pending()) {
         dragState = state;
         DeleteNote(dragX, dragY, 2);
@@ -98,7 +96,7 @@ void CMIDIWindow::OnLButtonDown(long x, long y, int flag1, int flag2)
     dragY = y;
     if (x < leftBand) {
         if (x >= leftBand - 3 && y < kRulerBottom) {
-            dragState = MIDI_BAND_RESIZE;
+            dragState = GESTURE_BAND_RESIZE;
             client->GUICLSetCapture(1);
             UpdateLeftBand();
         }
@@ -107,20 +105,15 @@ void CMIDIWindow::OnLButtonDown(long x, long y, int flag1, int flag2)
     if (x >= width - rightMargin)
         return;
     if (y < kRulerBottom) {
-        const long time = timeLine.GridTime(GetTimeFromX(x));
-        PressRuler(time, flag1, static_cast<long>(track->GetID()));
-        StartSpan(MIDI_TIME_SELECTION, GetXFromTime(time),
-                  QUAD(leftBand, 0, width - rightMargin, kRulerBottom));
+        PressRuler(x, flag1, static_cast<long>(track->GetID()));
         return;
     }
     switch (client->tool) {
     case TOOL_DRAW:
-        if (NoteMode()) {
+        if (NoteMode())
             EditNoteStart(x, y, flag1, flag2);
-        } else if (drawCtrl.DrawToolStart(client->toolFlag, x, y)) {
-            dragState = MIDI_DRAW;
-            client->GUICLSetCapture(1);
-        }
+        else
+            StartStroke(MIDI_DRAW, drawCtrl, x, y);
         break;
     case TOOL_ERASE:
         StartFrame(MIDI_ERASE, x, y, DataQuad(), NoteMode());
@@ -223,12 +216,6 @@ void CMIDIWindow::OnMouseMove(long x, long y, int, int)
     const QUAD data = DataQuad();
     char text[160];
     switch (dragState) {
-    case MIDI_BAND_RESIZE:
-        DragLeftBand(gradients, x, &wMIDILeftBand);
-        return;
-    case MIDI_DRAW:
-        MoveStroke(drawCtrl, timeLine, x, y);
-        return;
     case MIDI_NOTE_START:
     case MIDI_NOTE_PITCH:
     case MIDI_NOTE_END:
@@ -248,12 +235,9 @@ void CMIDIWindow::OnMouseMove(long x, long y, int, int)
             return;
         }
         [[fallthrough]];
-    case MIDI_BAND:
-    case MIDI_TIME_SELECTION:
-        MoveFrame(x, y);
-        return;
     default:
-        SetHoverStatus(x, y);
+        if (!MoveSharedGesture(x, y))
+            SetHoverStatus(x, y);
         return;
     }
 }
@@ -330,12 +314,6 @@ void CMIDIWindow::OnLButtonUp(long x, long y, int flag1, int flag2)
     case MIDI_NEW_NOTE:
         EditNoteStop(state, flag1, flag2);
         break;
-    case MIDI_TIME_SELECTION: {
-        ShowCursor(0, nullptr);
-        dragState = 0;
-        ReleaseSpan(timeLine, flag1, static_cast<long>(track->GetID()));
-        break;
-    }
     case MIDI_BAND:
         ShowCursor(0, nullptr);
         dragState = 0;
@@ -350,11 +328,8 @@ void CMIDIWindow::OnLButtonUp(long x, long y, int flag1, int flag2)
             DeleteInFrame();
         }
         break;
-    case MIDI_BAND_RESIZE:
-        dragState = 0;
-        Update(nullptr, 0);
-        break;
     default:
+        ReleaseSharedGesture(flag1);
         break;
     }
     dragState = 0;
@@ -469,17 +444,13 @@ void CMIDIWindow::DrawWithTool()
 
 // --- feedback
 
-void CMIDIWindow::ShowCursor(int, CGUIContext *)
+void CMIDIWindow::ShowCursor(int on, CGUIContext *ctx)
 {
     switch (dragState) {
     case MIDI_ERASE:
-        if (NoteMode())
-            break;
-        [[fallthrough]];
-    case MIDI_TIME_SELECTION:
-    case MIDI_BAND:
-    case MIDI_NEW_NOTE:
-        ShowFrame();
+        // the eraser of notes shows no band
+        if (!NoteMode())
+            CAbstWindow::ShowCursor(on, ctx);
         break;
     case MIDI_NOTE_START:
     case MIDI_NOTE_PITCH:
@@ -487,6 +458,7 @@ void CMIDIWindow::ShowCursor(int, CGUIContext *)
         ShowDragged();
         break;
     default:
+        CAbstWindow::ShowCursor(on, ctx);
         break;
     }
 }
@@ -514,19 +486,11 @@ void CMIDIWindow::ShowDragged()
 
 void CMIDIWindow::SetHoverStatus(long x, long y)
 {
+    if (HoverBandOrRuler(x, y, x >= leftBand - 3 && y < kRulerBottom))
+        return;
     char text[160], when[48], name[96];
-    if (x < leftBand) {
-        HoverLeftBand(x >= leftBand - 3 && y < kRulerBottom);
-        return;
-    }
-    long cursor = tabNativeCursor[std::clamp(client->tool, 0L, 3L)];
+    long cursor = ToolCursor();
     timeLine.StringTime(x, when);
-    if (y < kRulerBottom) {
-        client->GUICLSetStatusText(0, "Set Song Pointer");
-        client->GUICLSetStatusText(1, when);
-        SetCursorType(cursor);
-        return;
-    }
     client->GUICLClearStatusText(0);
     if (!NoteMode()) {
         std::snprintf(text, sizeof text, "[%ld] %s", GetValFromY(y), when);

@@ -28,6 +28,7 @@ CSongInfoWindow::CSongInfoWindow()
     std::copy(tabSInfoClmn, tabSInfoClmn + 2, columnWidths);
     bkgndColour = &colBkgndMelText;
     topBand = kTableHeader;
+    bandsStay = 1;
 }
 
 TableColumns CSongInfoWindow::Columns()
@@ -39,12 +40,6 @@ void CSongInfoWindow::Resize()
 {
     CalcScroll(width, 0, Columns().ScrolledWidth(), scrollMaxX, scrollPageX, scrollPosX);
     CalcScroll(height, kTableHeader, kTableRow * SONGINFO_ITEMS, scrollMaxY, scrollPageY, scrollPosY);
-}
-
-void CSongInfoWindow::ModifyScrollQuad(long axis, QUAD *quad)
-{
-    if (axis == 1)
-        quad->top = kTableHeader;
 }
 
 long CSongInfoWindow::GetRow(long y) const

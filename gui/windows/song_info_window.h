@@ -21,7 +21,6 @@ public:
 
     void Resize() override;
     void Render(CGUIContext *ctx) override;
-    void ModifyScrollQuad(long axis, QUAD *quad) override;
     void ShowCursor(int, CGUIContext *) override {}
     void ShowSongPtr(int, CGUIContext *) override {}
     void OnLButtonDown(long x, long y, int flag1, int flag2) override;

@@ -51,13 +51,12 @@ int CTextMelWindow::InitLocal()
 {
     if (!client || !song)
         return 0;
-    long key1 = 0, key2 = 0;
-    client->GUICLGetKeys(&key1, &key2);
-    CTrack *found = song->GetTrack(key1);
+    CTrack *found = BoundTrack(TRACK_MELTEXT);
     CTrack *first = song->GetNextTrack(nullptr);
-    if (!found || found->GetKind() != TRACK_MELTEXT || !first || first->GetKind() != TRACK_MASTER)
+    if (!found || !first || first->GetKind() != TRACK_MASTER)
         return 0;
     track = static_cast<CTrackMelText *>(found);
+    dataObject = track;
     master = static_cast<CTrackMaster *>(first);
     {
         // the annotations and the sung node read the time nodes
@@ -68,11 +67,6 @@ int CTextMelWindow::InitLocal()
     nodeLine = nodeIndex = nextLine = nextIndex = kNone;
     MoveCursorTo(0, 0, 0, 0);
     return 1;
-}
-
-void *CTextMelWindow::GetDataObject()
-{
-    return track;
 }
 
 void CTextMelWindow::Resize()

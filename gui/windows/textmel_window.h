@@ -34,7 +34,6 @@ public:
     int OnChar(long character) override;
     void OnTimer() override;
     void UpdateSongPtr(int ensureVisible) override;
-    void *GetDataObject() override;
 
     // Repaints a line from a position's x (the left edge for 0 or less; to
     // the bottom for a negative position).

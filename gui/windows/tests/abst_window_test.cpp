@@ -7,7 +7,9 @@
 #include "data/track.h"
 #include "gui/draw/gui_context.h"
 #include "gui/windows/audio_window.h"
+#include "gui/windows/chords_window.h"
 #include "gui/windows/master_window.h"
+#include "gui/windows/meas_window.h"
 #include "gui/windows/meltext_window.h"
 #include "gui/windows/midi_window.h"
 #include "gui/windows/window_globals.h"
@@ -399,27 +401,54 @@ TEST(FrameBinding, NothingIsDrawnOrSizedBeforeInit)
     DeleteDC(dc);
 }
 
+namespace {
+
+// A kind of editor window and the track it is opened on.
+struct EditorKind {
+    const char *name;
+    long kind; // of the track shown; -1 the master track, -2 the measures window
+    CAbstWindow *(*make)();
+};
+
+template <typename W> CAbstWindow *makeWindow()
+{
+    return new W;
+}
+
+const EditorKind kMaster{"master", -1, makeWindow<CMasterWindow>};
+const EditorKind kMelText{"melody text", TRACK_MELTEXT, makeWindow<CMelTextWindow>};
+const EditorKind kMIDI{"MIDI", TRACK_MIDI, makeWindow<CMIDIWindow>};
+const EditorKind kAudio{"audio", TRACK_AUDIO, makeWindow<CAudioWindow>};
+const EditorKind kChords{"chords", TRACK_CHORDS, makeWindow<CChordsWindow>};
+const EditorKind kMeasures{"measures", -2, makeWindow<CMeasWindow>};
+
+// The editors with a time ruler.
+const EditorKind kRulerEditors[] = {kMaster, kMelText, kMIDI, kAudio};
+
+// A host of windows of one kind, all on one track of the kind.
+struct KindHost : Host {
+    explicit KindHost(const EditorKind &k) : kind(k) {}
+    Editor &open(long w, long h)
+    {
+        if (id == 0 && kind.kind >= 0)
+            id = static_cast<long>(addTrack(kind.kind)->GetID());
+        return openWindow(kind.make(), kind.kind == -2 ? KEY_MEASURES : id, 0, w, h, false);
+    }
+    const EditorKind &kind;
+    long id = 0;
+};
+
+} // namespace
+
 // Every track editor's span on the time ruler shows from the press on and
 // leaves no mark when it is taken away, dragged or only clicked.
 TEST(FrameBand, ARulerSpanLeavesNoMarkInAnyEditor)
 {
-    struct Case {
-        const char *name;
-        long kind; // of the track shown; -1 the master track
-        CAbstWindow *(*make)();
-    };
-    const Case cases[] = {
-        {"master", -1, [] { return static_cast<CAbstWindow *>(new CMasterWindow); }},
-        {"melody text", TRACK_MELTEXT, [] { return static_cast<CAbstWindow *>(new CMelTextWindow); }},
-        {"MIDI", TRACK_MIDI, [] { return static_cast<CAbstWindow *>(new CMIDIWindow); }},
-        {"audio", TRACK_AUDIO, [] { return static_cast<CAbstWindow *>(new CAudioWindow); }},
-    };
-    for (const Case &c : cases) {
+    for (const EditorKind &c : kRulerEditors) {
         SCOPED_TRACE(c.name);
-        Host host;
+        KindHost host(c);
         host.song.playStartTick = 10000000;
-        const long id = c.kind < 0 ? 0 : static_cast<long>(host.addTrack(c.kind)->GetID());
-        Editor &editor = host.openWindow(c.make(), id, 0, 640, 300, false);
+        Editor &editor = host.open(640, 300);
         const QUAD all(0, 0, 640, 300);
         editor.paintAll();
         editor.press(150, 10);
@@ -433,5 +462,137 @@ TEST(FrameBand, ARulerSpanLeavesNoMarkInAnyEditor)
         editor.paint();
         EXPECT_EQ(editor.unpainted(all), 0) << "clicked";
         EXPECT_EQ(editor.contextsOut, 0);
+    }
+}
+
+// The ruler's span in every track editor: hovering offers to set the song
+// pointer, the drag's grid times become the time selection with the song
+// pointer at its start, and a click with the flag clears it.
+TEST(FrameBand, ARulerDragSelectsTimeInEveryEditor)
+{
+    for (const EditorKind &c : kRulerEditors) {
+        SCOPED_TRACE(c.name);
+        KindHost host(c);
+        Editor &editor = host.open(900, 300);
+        CAbstWindow *window = editor.get();
+        editor.tool = TOOL_SELECT;
+        editor.move(window->GetXFromTime(960), 10);
+        EXPECT_EQ(editor.status[0], "Set Song Pointer");
+        editor.drag(window->GetXFromTime(960) + 2, 10, window->GetXFromTime(1920) + 2, 10);
+        EXPECT_EQ(host.song.playStartTick, 960);
+        EXPECT_EQ(host.song.selectionStart, 960);
+        EXPECT_EQ(host.song.selectionEnd, 1920);
+        EXPECT_EQ(window->dragState, 0);
+        EXPECT_FALSE(editor.captured);
+        editor.press(window->GetXFromTime(480), 10, 1);
+        editor.release(window->GetXFromTime(480), 10, 1);
+        EXPECT_FALSE(host.song.IsTimeSelection());
+        EXPECT_EQ(editor.contextsOut, 0);
+    }
+}
+
+// A left band's new width is kept for the next window of the kind where the
+// kinds share one, and stays the window's own elsewhere.
+TEST(FrameBand, TheBandEdgeKeepsItsWidthForTheNextWindowOfItsKind)
+{
+    KeepGlobal<long> keptMIDI(wMIDILeftBand), keptChords(wChordsLeftBand), keptMel(wMelLeftBand),
+        keptAudio(wAudioLeftBand);
+    struct Case {
+        EditorKind editor;
+        long *shared; // null: the width is the window's own
+    };
+    const Case cases[] = {
+        {kMaster, nullptr},        {kMelText, nullptr},         {kMIDI, &wMIDILeftBand},
+        {kAudio, &wAudioLeftBand}, {kChords, &wChordsLeftBand},
+    };
+    long *const widths[] = {&wMIDILeftBand, &wChordsLeftBand, &wMelLeftBand, &wAudioLeftBand};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.editor.name);
+        for (long *w : widths)
+            *w = 40;
+        KindHost host(c.editor);
+        Editor &editor = host.open(640, 300);
+        CAbstWindow *window = editor.get();
+        ASSERT_EQ(window->leftBand, 40);
+        editor.press(38, 10);
+        EXPECT_EQ(window->dragState, GESTURE_BAND_RESIZE);
+        editor.move(98, 10);
+        EXPECT_EQ(window->leftBand, 100);
+        editor.release(98, 10);
+        EXPECT_EQ(window->dragState, 0);
+        EXPECT_FALSE(editor.captured);
+        for (long *w : widths)
+            EXPECT_EQ(*w, w == c.shared ? 100 : 40);
+        Editor &next = host.open(640, 300);
+        EXPECT_EQ(next.get()->leftBand, c.shared ? 100 : 40);
+    }
+}
+
+// Each kind of window keeps its horizontal zoom, at 960 ticks per quarter,
+// for the next window of the kind and leaves the other kinds' alone.
+TEST(FrameZoom, EachKindKeepsItsZoomForItsNextWindow)
+{
+    KeepGlobal<long> keptTrack(ZoomTrackHorz), keptMeas(ZoomMeasHorz), keptChords(ZoomChordsHorz),
+        keptAudio(ZoomAudioHorz);
+    struct Case {
+        EditorKind editor;
+        long *shared;
+        long zoom; // within the kind's limits
+    };
+    const Case cases[] = {
+        {kMIDI, &ZoomTrackHorz, 24},    {kMelText, &ZoomTrackHorz, 24},  {kAudio, &ZoomAudioHorz, 200},
+        {kChords, &ZoomChordsHorz, 24}, {kMeasures, &ZoomMeasHorz, 200},
+    };
+    long *const zooms[] = {&ZoomTrackHorz, &ZoomMeasHorz, &ZoomChordsHorz, &ZoomAudioHorz};
+    const long initial[] = {10, 120, 20, 100};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.editor.name);
+        for (int i = 0; i < 4; ++i)
+            *zooms[i] = initial[i];
+        KindHost host(c.editor);
+        Editor &editor = host.open(640, 300);
+        editor.get()->SetZoomHorz(c.zoom);
+        EXPECT_EQ(editor.get()->zoom, c.zoom);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(*zooms[i], zooms[i] == c.shared ? c.zoom : initial[i]);
+    }
+}
+
+// The windows that zoom a row height tell it with its limits, keep a new one
+// within them for the next window of the kind, and leave the other kinds'
+// alone; the others have none.
+TEST(FrameZoom, EachKindKeepsItsRowHeightForItsNextWindow)
+{
+    KeepGlobal<long> keptMIDI(ZoomMIDIVert), keptMel(ZoomMelVert), keptChords(ZoomChordsVert);
+    struct Case {
+        EditorKind editor;
+        long *shared; // null: no row height
+        long min, max;
+    };
+    const Case cases[] = {
+        {kMIDI, &ZoomMIDIVert, 4, 20}, {kMelText, &ZoomMelVert, 4, 20}, {kChords, &ZoomChordsVert, 5, 20},
+        {kAudio, nullptr, 0, 0},       {kMaster, nullptr, 0, 0},
+    };
+    long *const heights[] = {&ZoomMIDIVert, &ZoomMelVert, &ZoomChordsVert};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.editor.name);
+        for (long *h : heights)
+            *h = 9;
+        KindHost host(c.editor);
+        Editor &editor = host.open(640, 300);
+        long min = -1, max = -1;
+        EXPECT_EQ(editor.get()->GetZoomVert(min, max), c.shared ? 9 : 0);
+        if (!c.shared)
+            continue;
+        EXPECT_EQ(min, c.min);
+        EXPECT_EQ(max, c.max);
+        editor.get()->SetZoomVert(50);
+        EXPECT_EQ(editor.get()->GetZoomVert(min, max), 20);
+        editor.get()->SetZoomVert(1);
+        EXPECT_EQ(editor.get()->GetZoomVert(min, max), c.min);
+        for (long *h : heights)
+            EXPECT_EQ(*h, h == c.shared ? c.min : 9);
+        Editor &next = host.open(640, 300);
+        EXPECT_EQ(next.get()->GetZoomVert(min, max), c.min);
     }
 }

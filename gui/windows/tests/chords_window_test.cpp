@@ -322,7 +322,7 @@ TEST_F(ChordsTest, TheWheelLaneReadsAndDrawsValues)
 TEST_F(ChordsTest, TheBandEdgeResizesWithinItsLimits)
 {
     editor->press(38, 100);
-    EXPECT_EQ(window->dragState, CHORDS_BAND_RESIZE);
+    EXPECT_EQ(window->dragState, GESTURE_BAND_RESIZE);
     editor->move(80, 100);
     EXPECT_EQ(window->leftBand, 82);
     EXPECT_EQ(wChordsLeftBand, 82);

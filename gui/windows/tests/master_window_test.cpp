@@ -302,7 +302,7 @@ TEST_F(MasterTest, TheRulerSetsThePointerAndTheSelection)
 TEST_F(MasterTest, TheBandResizesAndTheWheelScrolls)
 {
     editor->press(38, 100);
-    EXPECT_EQ(window->dragState, MASTER_BAND_RESIZE);
+    EXPECT_EQ(window->dragState, GESTURE_BAND_RESIZE);
     editor->move(400, 100);
     EXPECT_EQ(window->leftBand, 200);
     editor->move(-50, 100);
