@@ -35,6 +35,7 @@ CMasterWindow::CMasterWindow()
     bkgndColour = &colBkgndMaster;
     SetLeftBand(gradients, 40, nullptr);
     topBand = kLaneTop;
+    bandsStay = 1;
     timeRuler = &timeLine;
 }
 

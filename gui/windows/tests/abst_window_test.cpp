@@ -528,6 +528,23 @@ TEST(FrameBand, TheBandEdgeKeepsItsWidthForTheNextWindowOfItsKind)
     }
 }
 
+// Scrolled along time, every editor's left band stays where it is (the
+// chords window scrolls within its rows): what the scroll leaves on the screen is what a paint of the whole window shows.
+TEST(FrameBand, TheLeftBandStaysWhenAnEditorScrollsAlongTime)
+{
+    for (const EditorKind &c : {kMaster, kMelText, kMIDI, kAudio}) {
+        SCOPED_TRACE(c.name);
+        KindHost host(c);
+        host.song.playStartTick = 10000000;
+        Editor &editor = host.open(640, 300);
+        editor.paintAll();
+        editor.scroll(0, 120);
+        editor.paint();
+        ASSERT_GT(editor.get()->scrollPosX, 0) << "the window scrolled";
+        EXPECT_EQ(editor.unpainted(QUAD(0, 0, 640, 300)), 0);
+    }
+}
+
 // Each kind of window keeps its horizontal zoom, at 960 ticks per quarter,
 // for the next window of the kind and leaves the other kinds' alone.
 TEST(FrameZoom, EachKindKeepsItsZoomForItsNextWindow)
