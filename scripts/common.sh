@@ -37,25 +37,30 @@ start_wine() {
 stop_wine() { "$WINESERVER" -k >/dev/null 2>&1 || true; }
 
 # An X server for the tests that open windows; sets DISPLAY. The server
-# picks a free display and names it only once it takes connections, so no
-# test meets a display that is not ready yet.
+# names its display only once it takes connections, so no test meets a
+# display that is not ready yet.
 XVFB_PID=
 start_xvfb() {
-  local named n
+  local n named i
   named=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$named" >/dev/null 2>&1 &
-  XVFB_PID=$!
-  for n in $(seq 300); do
-    [ -s "$named" ] && break
-    kill -0 "$XVFB_PID" 2>/dev/null || break
-    sleep 0.1
+  for n in $(seq 90 130); do
+    [ -e "/tmp/.X$n-lock" ] && continue
+    : >"$named"
+    Xvfb ":$n" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$named" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    for i in $(seq 300); do
+      [ -s "$named" ] && break
+      kill -0 "$XVFB_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+    if [ -s "$named" ] && kill -0 "$XVFB_PID" 2>/dev/null; then
+      rm -f "$named"
+      export DISPLAY=":$n"
+      return 0
+    fi
+    kill "$XVFB_PID" 2>/dev/null || true
   done
-  n=$(tr -d '\n' <"$named")
   rm -f "$named"
-  if [ -n "$n" ] && kill -0 "$XVFB_PID" 2>/dev/null; then
-    export DISPLAY=":$n"
-    return 0
-  fi
   echo "no X display could be started" >&2
   return 1
 }
