@@ -1,6 +1,7 @@
 #include "outside/vst/vst_host_answers.h"
 
 #include "platform/vst2/vst2.h"
+#include "sound/equipment/vst_host_name.h"
 
 #include <cstring>
 #include <initializer_list>
@@ -8,8 +9,6 @@
 namespace Quorvane {
 
 namespace {
-
-constexpr char kHostName[] = "Quorvane Tembri";
 
 // The host sends events and time and gives editors idle calls; it takes no
 // events from plug-ins and does not resize their windows.
@@ -34,11 +33,7 @@ intptr_t AnswerAnyHostQuestion(int32_t opcode, void *ptr)
         return 1;
     case vst2::hostGetVendorString:
     case vst2::hostGetProductString:
-        if (!ptr)
-            return 0;
-        static_assert(sizeof kHostName <= vst2::kMaxVendorStringLength + 1);
-        std::memcpy(ptr, kHostName, sizeof kHostName);
-        return 1;
+        return WriteVstHostName(ptr);
     case vst2::hostCanDo:
         return CanDo(static_cast<const char *>(ptr));
     default:

@@ -1,12 +1,13 @@
 #include "sound/equipment/vst_scan_host.h"
 
+#include "sound/equipment/vst_host_name.h"
+
 #include <cstring>
 
 namespace Quorvane {
 
 namespace {
 
-constexpr char kHostName[] = "Quorvane Tembri";
 constexpr intptr_t kTempoAt = 100000;
 
 bool Is(const void *question, const char *text)
@@ -47,12 +48,7 @@ intptr_t AnswerHostOpcode(bool eventsAllowed, int32_t opcode, void *ptr)
         return kScanBlockSize;
     case vst2::hostGetVendorString:
     case vst2::hostGetProductString:
-        if (!ptr)
-            return 0;
-        // The buffer holds kMaxVendorStringLength characters and the end.
-        static_assert(sizeof kHostName <= vst2::kMaxVendorStringLength + 1);
-        std::memcpy(ptr, kHostName, sizeof kHostName);
-        return 1;
+        return WriteVstHostName(ptr);
     case vst2::hostCanDo:
         return CanDo(eventsAllowed, ptr);
     default:

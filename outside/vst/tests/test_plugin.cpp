@@ -114,6 +114,10 @@ intptr_t VST2_CALL Dispatch(vst2::Effect *effect, int32_t opcode, int32_t, intpt
         probe.hostVersion = static_cast<int32_t>(host(effect, vst2::hostVersion, 0, 0, nullptr, 0.0f));
         probe.hostRate = static_cast<int32_t>(host(effect, vst2::hostGetSampleRate, 0, 0, nullptr, 0.0f));
         probe.hostBlock = static_cast<int32_t>(host(effect, vst2::hostGetBlockSize, 0, 0, nullptr, 0.0f));
+        probe.vendorAnswer =
+            static_cast<int32_t>(host(effect, vst2::hostGetVendorString, 0, 0, probe.hostVendor, 0.0f));
+        probe.productAnswer =
+            static_cast<int32_t>(host(effect, vst2::hostGetProductString, 0, 0, probe.hostProduct, 0.0f));
         {
             int i = 0;
             for (const char *question : {"sendVstEvents", "sendVstMidiEvent", "sendVstTimeInfo",

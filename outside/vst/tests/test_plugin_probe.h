@@ -23,6 +23,11 @@ struct TEST_VST_PROBE {
     // sendVstEvents, sendVstMidiEvent, sendVstTimeInfo, receiveVstEvents,
     // sizeWindow, offline, supplyIdle.
     int32_t canDo[7] = {};
+    // The host's vendor and product strings, with the answers.
+    char hostVendor[vst2::kMaxVendorStringLength + 1] = {};
+    char hostProduct[vst2::kMaxVendorStringLength + 1] = {};
+    int32_t vendorAnswer = 0;
+    int32_t productAnswer = 0;
     int32_t processCalls = 0;
     int32_t lastFrames = 0;
     int32_t events = 0;

@@ -145,15 +145,19 @@ INSTANTIATE_TEST_SUITE_P(Outputs, MixTest,
                          ::testing::Values(Mix{"stereo", 0.5f, 0.25f}, Mix{"mono", 0.5f, 0.5f},
                                            Mix{"quad", 0.5f + 0.125f, 0.25f + 0.0625f}));
 
-// What the plug-in learns of its host: a version 2 host that sends events
-// and time, takes none, and tells its real-time thread; without a song the
-// time runs in frames at 120 quarters per minute.
+// What the plug-in learns of its host: a version 2 host named "Quorvane
+// Tembri" that sends events and time, takes none, and tells its real-time
+// thread; without a song the time runs in frames at 120 quarters per minute.
 TEST(VstPluginHost, AnswersThePluginsQuestions)
 {
     Hosted hosted("stereo", 48000.0f, 480);
     ASSERT_TRUE(hosted.host.Open(hosted.plugin.path, true));
     const TEST_VST_PROBE &probe = hosted.plugin.probe();
     EXPECT_EQ(probe.hostVersion, 2);
+    EXPECT_EQ(probe.vendorAnswer, 1);
+    EXPECT_STREQ(probe.hostVendor, "Quorvane Tembri");
+    EXPECT_EQ(probe.productAnswer, 1);
+    EXPECT_STREQ(probe.hostProduct, "Quorvane Tembri");
     const int32_t canDo[7] = {1, 1, 1, 0, 0, 0, 1};
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(probe.canDo[i], canDo[i]) << i;
