@@ -1,10 +1,12 @@
 #include "sound/tests/engine_fixture.h"
 
+#include "sound/asp_registry.h"
 #include "sound/module_keys.h"
 #include "testing/sandbox.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 namespace sound_test {
@@ -124,6 +126,15 @@ void resetProbes()
     p.openResult = 1;
     p.startResult = 1;
     p.doneResult = 1;
+}
+
+long providerIndex(const char *product)
+{
+    char name[Quorvane::kAspNameSize];
+    for (long i = 0; Quorvane::SndGetASPProductName(i, name); ++i)
+        if (std::strcmp(name, product) == 0)
+            return i;
+    return -1;
 }
 
 Quorvane::IOPARAMS testParams(long frames, long rate, long format)

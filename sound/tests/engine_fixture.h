@@ -30,6 +30,10 @@ bool probeRequest(int index, int32_t frames);
 // Back to a quiet probe: no sound, every answer yes, no effect calls counted.
 void resetProbes();
 
+// The position of a registered stream provider by its product name; -1
+// when none has it.
+long providerIndex(const char *product);
+
 // Parameters for tests: 44.1 kHz, 16 bits, 256 frames.
 Quorvane::IOPARAMS testParams(long frames = 256, long rate = 44100, long format = 16);
 

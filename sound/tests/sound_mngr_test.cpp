@@ -16,16 +16,6 @@ namespace {
 
 constexpr long kFrames = 256;
 
-// The position of a registered provider.
-long providerIndex(const char *product)
-{
-    char name[kAspNameSize];
-    for (long i = 0; SndGetASPProductName(i, name); ++i)
-        if (std::strcmp(name, product) == 0)
-            return i;
-    return -1;
-}
-
 IOPARAMS probeParams(long format = 16)
 {
     IOPARAMS params = testParams(kFrames, 44100, format);

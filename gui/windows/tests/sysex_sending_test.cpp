@@ -24,15 +24,6 @@ namespace {
 
 using ReceivedProc = long (*)(long index, unsigned char *bytes, long size);
 
-long providerIndex(const char *product)
-{
-    char name[kAspNameSize];
-    for (long i = 0; SndGetASPProductName(i, name); ++i)
-        if (std::strcmp(name, product) == 0)
-            return i;
-    return -1;
-}
-
 long mid(long row)
 {
     return 22 + 26 * row + 13;
@@ -51,7 +42,7 @@ struct SysExSendingTest : ::testing::Test {
                                    sound_test::testsFolder() + "sound_probes.dll");
         sound_test::resetProbes();
         IOPARAMS params = sound_test::testParams();
-        params.asp = providerIndex("Probe");
+        params.asp = sound_test::providerIndex("Probe");
         ASSERT_EQ(manager->Init(&params), 1);
         ASSERT_EQ(manager->EngineStart(), 1);
         host = std::make_unique<Host>(960, manager);

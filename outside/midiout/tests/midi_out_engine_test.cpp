@@ -20,19 +20,10 @@ using HoldsProc = long (*)(long index);
 using ShortReceivedProc = long (*)(long index, unsigned long *messages, double *times, long size);
 using SysExReceivedProc = long (*)(long index, unsigned char *bytes, long size);
 
-long providerIndex(const char *product)
-{
-    char name[kAspNameSize];
-    for (long i = 0; SndGetASPProductName(i, name); ++i)
-        if (std::strcmp(name, product) == 0)
-            return i;
-    return -1;
-}
-
 Quorvane::IOPARAMS probeParams()
 {
     IOPARAMS params = sound_test::testParams();
-    params.asp = providerIndex("Probe");
+    params.asp = sound_test::providerIndex("Probe");
     return params;
 }
 
