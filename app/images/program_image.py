@@ -11,18 +11,14 @@ import struct
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "gui", "draw", "images"))
-from guiimage import read_map  # noqa: E402
+from guiimage import pixel_bytes, read_map  # noqa: E402
 
 
 def main():
     if len(sys.argv) != 3:
         sys.exit("usage: program_image.py <map.txt> <out.guiimage>")
     width, height, frames = read_map(sys.argv[1])
-    out = bytearray(struct.pack("<iii", len(frames), width, height))
-    for _, rows in frames:
-        for row in rows:
-            for pixel in row:
-                out.extend(pixel)
+    out = struct.pack("<iii", len(frames), width, height) + pixel_bytes(frames)
     with open(sys.argv[2], "wb") as target:
         target.write(out)
 

@@ -61,15 +61,22 @@ def read_map(path):
     return width, height, frames
 
 
-def main():
-    if len(sys.argv) != 3:
-        sys.exit("usage: guiimage.py <map.txt> <out.bin>")
-    width, height, frames = read_map(sys.argv[1])
-    out = bytearray([len(frames), width, height])
+def pixel_bytes(frames):
+    """The pixels after the header: every frame's rows top to bottom, each
+    pixel R, G, B, A."""
+    out = bytearray()
     for _, rows in frames:
         for row in rows:
             for pixel in row:
                 out.extend(pixel)
+    return out
+
+
+def main():
+    if len(sys.argv) != 3:
+        sys.exit("usage: guiimage.py <map.txt> <out.bin>")
+    width, height, frames = read_map(sys.argv[1])
+    out = bytearray([len(frames), width, height]) + pixel_bytes(frames)
     with open(sys.argv[2], "wb") as target:
         target.write(out)
 
