@@ -49,16 +49,10 @@ protected:
     // Asks for one block and follows a switch.
     std::vector<float> next(long asked, int *switched = nullptr)
     {
-        long frames = asked;
         int switchNow = 0;
-        const float *data = wave.GetPlaybackData(frames, switchNow);
+        std::vector<float> got = wave_test::playBlock(wave, asked, switchNow);
         if (switched)
             *switched = switchNow;
-        // Taken before the switch, as a player does: the switch hands the
-        // used buffer back to the reader.
-        std::vector<float> got = data ? std::vector<float>(data, data + 2 * frames) : std::vector<float>();
-        if (switchNow)
-            wave.ChangePlaybackBuffer();
         return got;
     }
 
@@ -216,13 +210,8 @@ protected:
     }
     std::vector<float> next(long asked)
     {
-        long frames = asked;
-        int switchNow = 0;
-        const float *data = wave.GetPlaybackData(frames, switchNow);
-        std::vector<float> got = data ? std::vector<float>(data, data + 2 * frames) : std::vector<float>();
-        if (switchNow)
-            wave.ChangePlaybackBuffer();
-        return got;
+        int switched = 0;
+        return wave_test::playBlock(wave, asked, switched);
     }
 
     TempFolder folder;

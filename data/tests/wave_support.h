@@ -110,6 +110,20 @@ inline std::string extensibleBody(uint16_t tag, uint16_t channels, uint32_t rate
            le16(tag) + std::string(tail, 14);
 }
 
+// One block of a stereo wave's playback, as a player takes it: the frames
+// it was given (none when it got no data), taken before a switch the wave
+// asks for is followed, as the switch hands the used buffer back to the
+// reader. asked becomes the frames given; switched tells of the switch.
+inline std::vector<float> playBlock(Quorvane::CWave &wave, long &asked, int &switched)
+{
+    switched = 0;
+    const float *data = wave.GetPlaybackData(asked, switched);
+    std::vector<float> got = data ? std::vector<float>(data, data + 2 * asked) : std::vector<float>();
+    if (switched)
+        wave.ChangePlaybackBuffer();
+    return got;
+}
+
 // "RIFF", the size of what follows, "WAVE" and the chunks.
 inline std::string riff(const std::string &chunks)
 {
