@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 using namespace Quorvane;
 using namespace windows_test;
 
@@ -541,6 +543,8 @@ TEST(FrameBand, TheLeftBandStaysWhenAnEditorScrollsAlongTime)
         editor.scroll(0, 120);
         editor.paint();
         ASSERT_GT(editor.get()->scrollPosX, 0) << "the window scrolled";
+        if (std::string(c.name) == "master")
+            editor.screenshot("pannikel_master_window_scrolled");
         EXPECT_EQ(editor.unpainted(QUAD(0, 0, 640, 300)), 0);
     }
 }
