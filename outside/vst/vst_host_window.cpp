@@ -37,10 +37,12 @@ struct LockedAnswering {
     ~LockedAnswering() { windowsLock().unlock(); }
 };
 
-HINSTANCE thisModule()
+// This module; with keep, held loaded for good.
+HMODULE thisModule(bool keep = false)
 {
     HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                           (keep ? 0 : GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT),
                        reinterpret_cast<LPCSTR>(&windowsLock), &module);
     return module;
 }
@@ -122,9 +124,7 @@ void VstHostWindow::Destroy(DWORD bound)
         LockedAnswering locked;
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
     }
-    HMODULE kept = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&VstHostWindow::proc),
-                       &kept);
+    thisModule(true);
     PostMessageA(window, kDestroyMessage, 0, 0);
 }
 

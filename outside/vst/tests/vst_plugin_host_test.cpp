@@ -576,16 +576,25 @@ private:
     std::thread thread_;
 };
 
-// A host in storage of the test's, which the test fills once the host is
-// gone: whatever still used it would find nothing but garbage.
-struct HostStorage {
-    VstPluginHost *make() { return new (bytes) VstPluginHost(nullptr, nullptr); }
-    void end(VstPluginHost *host)
+// An instrument hosted in storage of the test's, which the test fills once
+// the host is gone: whatever still used it would find nothing but garbage.
+struct StoredHost {
+    StoredHost() : host(new (bytes) VstPluginHost(nullptr, nullptr)) {}
+    ~StoredHost()
+    {
+        if (host)
+            end();
+    }
+    void end()
     {
         host->~VstPluginHost();
+        host = nullptr;
         std::memset(bytes, 0xFF, sizeof bytes);
     }
+    HeldPlugin plugin{"stereo"};
+    TEST_VST_PROBE &probe = plugin.probe();
     alignas(VstPluginHost) unsigned char bytes[sizeof(VstPluginHost)];
+    VstPluginHost *host;
 };
 
 // Waits (bounded) while the editor's thread takes its messages.
@@ -599,11 +608,10 @@ void waitForIdles(const TEST_VST_PROBE &probe, int32_t count)
 // thread, the host's end too; its idle calls end with it.
 TEST(VstEditorWindowTest, AnEditorIsClosedOnItsOwnThreadFromAnother)
 {
-    HeldPlugin plugin("stereo");
-    TEST_VST_PROBE &probe = plugin.probe();
-    HostStorage storage;
-    VstPluginHost *host = storage.make();
-    ASSERT_TRUE(host->Open(plugin.path, true));
+    StoredHost stored;
+    TEST_VST_PROBE &probe = stored.probe;
+    VstPluginHost *host = stored.host;
+    ASSERT_TRUE(host->Open(stored.plugin.path, true));
     {
         EditorThread editor(*host, "tembri_vsti_editor_own_thread");
         ASSERT_TRUE(editor.opened());
@@ -619,7 +627,7 @@ TEST(VstEditorWindowTest, AnEditorIsClosedOnItsOwnThreadFromAnother)
     ASSERT_TRUE(editor.opened());
     ASSERT_NE(probe.editorWindow, nullptr);
     probe.editorCloseThread = 0;
-    storage.end(host);
+    stored.end();
     EXPECT_EQ(probe.editorCloseThread, editor.id()) << "closed on its thread at the host's end";
     EXPECT_EQ(probe.editorWindow, nullptr);
     EXPECT_EQ(probe.closes, 1);
@@ -635,17 +643,16 @@ TEST(VstEditorWindowTest, AnEditorIsClosedOnItsOwnThreadFromAnother)
 // host, which its thread never reaches again.
 TEST(VstEditorWindowTest, AnEditorWhoseThreadDoesNotAnswerIsLeftCutFromTheHost)
 {
-    HeldPlugin plugin("stereo");
-    TEST_VST_PROBE &probe = plugin.probe();
-    HostStorage storage;
-    VstPluginHost *host = storage.make();
-    ASSERT_TRUE(host->Open(plugin.path, true));
+    StoredHost stored;
+    TEST_VST_PROBE &probe = stored.probe;
+    VstPluginHost *host = stored.host;
+    ASSERT_TRUE(host->Open(stored.plugin.path, true));
     EditorThread editor(*host, "tembri_vsti_editor_cut");
     ASSERT_TRUE(editor.opened());
     waitForIdles(probe, 1);
     ASSERT_TRUE(editor.holdUp());
     EXPECT_FALSE(host->CloseEditor());
-    storage.end(host);
+    stored.end();
     const int32_t idles = probe.editorIdles;
     editor.letGo();
     EXPECT_TRUE(editor.answered());
