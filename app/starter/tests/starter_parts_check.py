@@ -4,7 +4,9 @@ with readers of its own (mido for the MIDI files, the wave module for the
 WAVE files):
 - the loop-slice drummer alone plays notes in every measure of the part;
 - the fill drummers alone play notes in each of their fill measures;
-- the part's result plays in every measure;
+- the part's result plays in every measure, lasts exactly the part (its
+  track ends at the part's end, not at its last note) and holds no
+  polyphonic aftertouch;
 - its WAVE sounds in every measure.
 
 usage: starter_parts_check.py <folder>
@@ -76,6 +78,12 @@ def main():
         notes, song = measure_notes(f"{stem}.mid", length)
         if 0 in notes:
             failures.append(f"{name}: the result is silent in a measure ({notes})")
+        if abs(song.length - length * measure_seconds) > 0.01:
+            failures.append(f"{name}: the MIDI file lasts {song.length:.3f} s, the part "
+                            f"{length * measure_seconds:.3f} s")
+        touches = [m for t in song.tracks for m in t if m.type == "polytouch"]
+        if touches:
+            failures.append(f"{name}: polyphonic aftertouch nobody played: {touches[0]}")
 
         peaks, seconds = measure_peaks(f"{stem}.wav", length, measure_seconds)
         if seconds < length * measure_seconds:
