@@ -5,7 +5,7 @@
 #include "data/storage.h"
 #include "plugin/fill/content/fill_content.h"
 #include "plugin/fill/engine/grindelvosket.h"
-#include "plugin/framework/midi/offline_process.h"
+#include "plugin/framework/midi/offline_tracks.h"
 #include "plugin/slice/engine/vostrapellin.h"
 
 #include <array>
@@ -27,43 +27,24 @@ constexpr PartRecipe kRecipes[kPartCount] = {
     {2, "16 Funk", 21, 15, {20, 21}, {1, 1}},       {4, "8 Shuffle", 22, 35, {22, 23}, {3, 3}},
 };
 
-// Counts what an engine plays, measure by measure, as an export renders it.
-class MeasureNotes final : public OfflineProcess {
-public:
-    explicit MeasureNotes(OfflineParts &parts)
-        : OfflineProcess({12000, LoopSlice::Vostrapellin::kEngineTicksPerQuarter, 4, 2}), parts_(parts)
-    {
-    }
-
-    void render(int32_t base, int32_t from, int32_t thru) override
-    {
-        setStartTime(base);
-        setEventList(&events_);
-        for (int i = 0; i < parts_.offlinePartCount(); ++i)
-            parts_.playOfflinePart(i, from, thru, *this);
-    }
-    bool write(OutputStream &) override { return false; }
-
-    // The first of measures (4/4) in which no note starts; -1 when every
-    // one has notes.
-    int silentMeasure(int measures)
-    {
-        const int32_t measureTicks = 4 * getResolution();
-        render(0, 0, measures * measureTicks - 1);
-        std::vector<int> notes(static_cast<size_t>(measures));
-        for (const OfflineEntry &e : events_.entries())
-            if ((e.status & 0xF0) == 0x90 && e.data2 > 0 && e.time >= 0 && e.time < measures * measureTicks)
-                ++notes[static_cast<size_t>(e.time / measureTicks)];
-        for (int m = 0; m < measures; ++m)
-            if (notes[static_cast<size_t>(m)] == 0)
-                return m;
-        return -1;
-    }
-
-private:
-    OfflineParts &parts_;
-    OfflineEventList events_;
-};
+// The first of the part's measures in which the loop-slice drummer starts
+// no note, rendered off line as an export renders it; -1 when every one has
+// notes.
+int silentMeasure(LoopSlice::Vostrapellin &loops, uint32_t seed, int measures)
+{
+    LoopSlice::SliceExportParts parts(loops, seed);
+    SingleTrackProcess process(parts, {12000, LoopSlice::Vostrapellin::kEngineTicksPerQuarter, 4, 2});
+    const int32_t measureTicks = 4 * process.getResolution();
+    process.render(0, 0, measures * measureTicks - 1);
+    std::vector<int> notes(static_cast<size_t>(measures));
+    for (const OfflineEntry &e : process.events().entries())
+        if ((e.status & 0xF0) == 0x90 && e.data2 > 0 && e.time >= 0 && e.time < measures * measureTicks)
+            ++notes[static_cast<size_t>(e.time / measureTicks)];
+    for (int m = 0; m < measures; ++m)
+        if (notes[static_cast<size_t>(m)] == 0)
+            return m;
+    return -1;
+}
 
 std::vector<FillContent::FillDefinition> plainFills()
 {
@@ -94,15 +75,12 @@ public:
                 if (!loops.patternTree())
                     return fail(error, name + " finds no pattern library");
                 loops.setVolume(r.loops);
-                if (loops.collectionName() != r.loops)
-                    return fail(error, name + " finds no collection \"" + std::string(r.loops) + "\"");
                 for (int layer = 0; layer < 3; ++layer)
                     loops.slice(layer).setMute(false, false);
                 loops.seedRandom(r.seed);
                 loops.Random(nullptr);
                 loops.setSwingPc(r.swing, false);
-                LoopSlice::SliceExportParts played(loops, r.seed);
-                const int silent = MeasureNotes(played).silentMeasure(r.length);
+                const int silent = silentMeasure(loops, r.seed, r.length);
                 if (silent >= 0)
                     return fail(error, name + " plays nothing in measure " + std::to_string(silent + 1));
                 stringStream out(states[0]);
