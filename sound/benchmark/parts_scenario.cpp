@@ -18,26 +18,6 @@ namespace {
 
 constexpr int kPartBars = 4;
 
-std::string distModule(const char *name)
-{
-    return distFolder() + "\\" + name;
-}
-
-// The loop-slice drummer's class, which COM finds machine-wide; the module
-// stays loaded.
-bool registerSliceDrummer()
-{
-    static const bool registered = [] {
-        HMODULE module = LoadLibraryA(distModule("Vostrapellin.dll").c_str());
-        using Entry = HRESULT(STDAPICALLTYPE *)();
-        auto entry = module ? reinterpret_cast<Entry>(
-                                  reinterpret_cast<void (*)()>(GetProcAddress(module, "DllRegisterServer")))
-                            : nullptr;
-        return entry && entry() == S_OK;
-    }();
-    return registered;
-}
-
 // The loudest 16-bit sample captured.
 void onBuffer(void *user, const void *bytes, int32_t frames, int32_t bytesPerFrame)
 {
