@@ -24,6 +24,7 @@ enum ProgramMessage : int {
     MsgCantSaveStyleSet = 514,
     MsgInvalidFiles = 515,
     MsgShellError = 516,
+    MsgNoSoundDevice = 517,
     MsgRestartNeeded = 600,
 };
 
