@@ -52,9 +52,9 @@ const char *ProgramMessageText(int id)
     }
 }
 
-void ShowProgramMessage(int id, HWND owner)
+void ShowProgramMessage(int id, HWND owner, UINT icon)
 {
-    showMessageBox(owner, ProgramMessageText(id), kProgramTitle, MB_OK | MB_ICONHAND);
+    showMessageBox(owner, ProgramMessageText(id), kProgramTitle, MB_OK | icon);
 }
 
 } // namespace Quorvane

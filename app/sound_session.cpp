@@ -64,7 +64,7 @@ void SoundSession::Start(const SoundManagerSource &source)
     if (!soundManager_ || !soundManager_->Init(params_.get()) || !soundManager_->EngineStart())
         ShowProgramMessage(MsgEngineNotStarted);
     else if (StreamPlaysSilent(params_->asp))
-        ShowProgramMessage(MsgNoSoundDevice);
+        ShowProgramMessage(MsgNoSoundDevice, nullptr, MB_ICONWARNING);
 }
 
 void SoundSession::OnBridgeParamsChanged(SoundSessionClient &client, long channel)
