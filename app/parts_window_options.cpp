@@ -121,17 +121,12 @@ void PartsWindow::chooseAudioStream()
     if (!params || !session_.SoundManager())
         return;
     session_.StopEngine(*this);
-    StreamSettings settings{params->asp, params->aspPort, params->sampleRate, params->bitsPerSample,
-                            params->bufferFrames};
+    StreamSettings settings = StreamSettingsOf(*params);
     if (!RunAudioStreamDialog(window_, settings)) {
         session_.Resume(*this);
         return;
     }
-    params->asp = settings.provider;
-    params->aspPort = settings.port;
-    params->sampleRate = settings.sampleRate;
-    params->bitsPerSample = settings.bitsPerSample;
-    params->bufferFrames = settings.bufferFrames;
+    ApplyStreamSettings(settings, *params);
     database_.SetIOParams(params);
     // The engine runs again whatever became of the new parameters.
     if (!session_.Restart(*this))

@@ -42,6 +42,9 @@ const char *ProgramMessageText(int id)
         return "Invalid file(s).";
     case MsgShellError:
         return "Shell error.";
+    case MsgNoSoundDevice:
+        return "No sound device plays the audio stream: the program plays without sound.\n"
+               "Choose a device in Options > Audio Stream...";
     case MsgRestartNeeded:
         return "Changed options requires program restart.";
     default:
@@ -49,9 +52,9 @@ const char *ProgramMessageText(int id)
     }
 }
 
-void ShowProgramMessage(int id, HWND owner)
+void ShowProgramMessage(int id, HWND owner, UINT icon)
 {
-    showMessageBox(owner, ProgramMessageText(id), kProgramTitle, MB_OK | MB_ICONHAND);
+    showMessageBox(owner, ProgramMessageText(id), kProgramTitle, MB_OK | icon);
 }
 
 } // namespace Quorvane

@@ -1,5 +1,5 @@
-// The program's messages: its string-table texts, shown in a box with the
-// stop icon through the one message-box function that tests answer.
+// The program's messages: its string-table texts, shown in a box through
+// the one message-box function that tests answer.
 #pragma once
 
 #include <windows.h>
@@ -24,13 +24,15 @@ enum ProgramMessage : int {
     MsgCantSaveStyleSet = 514,
     MsgInvalidFiles = 515,
     MsgShellError = 516,
+    MsgNoSoundDevice = 517,
     MsgRestartNeeded = 600,
 };
 
 // The text of a message id, empty for an unknown id.
 const char *ProgramMessageText(int id);
 
-// Shows the message (MB_ICONHAND, the program's name as caption).
-void ShowProgramMessage(int id, HWND owner = nullptr);
+// Shows the message (the stop icon unless another is given, the program's
+// name as caption).
+void ShowProgramMessage(int id, HWND owner = nullptr, UINT icon = MB_ICONHAND);
 
 } // namespace Quorvane

@@ -16,11 +16,12 @@ for module in Grindelvosket.dll Vostrapellin.dll TembriMFX.dll; do
 done
 # The sound engine's modules: the preview synthesizer, the audio tracks'
 # output, the sound-card stream provider, the DXi host adapter, the VST
-# instrument output, the VST bus effect and the MIDI port output ("Default
-# Preview", "Tembri Audio", "DirectSound", "Tembri DXi", "Tembri VSTi",
-# "Tembri VST", "Tembri MIDI").
+# instrument output, the VST bus effect, the MIDI port output, the DirectX
+# bus effect and the DLS synthesizer output ("Default Preview", "Tembri
+# Audio", "DirectSound", "Tembri DXi", "Tembri VSTi", "Tembri VST", "Tembri
+# MIDI", "Tembri DX", "Tembri DLS").
 for module in Pellandor.dll TembriAudio.dll TembriDirectSound.dll Sorvik.dll TembriVSTi.dll TembriVST.dll \
-  TembriMIDI.dll; do
+  TembriMIDI.dll TembriDX.dll TembriDLS.dll; do
   "$WINE" regsvr32 /s "$dist_windows\\$module" </dev/null
 done
 # The host bridge: the stream provider ("Halvorin") and the DXi instrument

@@ -1,6 +1,8 @@
 // Drives Rallimoth's first start as a user would, by posted input only:
-// starts the program, answers the equipment database's first-time set-up,
-// the VST scan and the output chooser, waits for the parts window with the
+// starts the program, answers the equipment database's first-time set-up
+// (48 kHz and 256 frames on the sound-card provider's page), the VST scan,
+// the one word that the program plays without a sound device, and the
+// output chooser, waits for the parts window with the
 // starter style, plays, exports the current part as MIDI and as WAVE
 // through the file dialogs, and closes the program (answering the commit
 // dialog). Every wait is bounded; any step that fails ends the run with
@@ -8,6 +10,7 @@
 // usage: first_start_driver <Rallimoth.exe> <MIDI file> <WAVE file>
 #include "app/resource_ids.h"
 #include "db/dialogs/dialog_ids.h"
+#include "outside/directsound/settings_page.h"
 #include "sound/equipment/vst_scan_ids.h"
 #include "testing/screenshot.h"
 
@@ -52,6 +55,31 @@ HWND findWindow(const std::string &caption, bool prefix = false)
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+// The program's message box whose text begins so.
+HWND findMessage(const char *begins)
+{
+    struct Wanted {
+        const char *begins;
+        HWND found;
+    } wanted{begins, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto &w = *reinterpret_cast<Wanted *>(data);
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            char text[512] = {};
+            if (process == programId && IsWindowVisible(window) &&
+                GetDlgItemTextA(window, 0xFFFF, text, sizeof(text)) &&
+                std::string(text).rfind(w.begins, 0) == 0) {
+                w.found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&wanted));
+    return wanted.found;
 }
 
 // A file dialog of the program: a dialog with a file name field.
@@ -220,6 +248,13 @@ int run(const std::string &program, const std::string &midi, const std::string &
     if (!setUp)
         return fail("the first-time set-up did not come");
     Sleep(500);
+    // The sound-card provider's page: no device here, 48 kHz and 256 frames
+    // chosen (the lists hold their entries in order).
+    HWND page = FindWindowExA(GetDlgItem(setUp, IDC_FIRST_PROVIDER_PAGE), nullptr, "#32770", nullptr);
+    if (!page || !IsWindowVisible(GetDlgItem(page, kNoDeviceText)))
+        return fail("the set-up shows no sound-card page that tells of the missing device");
+    SendDlgItemMessageA(page, kRateList, CB_SETCURSEL, 3, 0);
+    SendDlgItemMessageA(page, kBufferList, CB_SETCURSEL, 2, 0);
     click(setUp, IDOK);
     std::printf("first-time set-up answered\n");
 
@@ -235,6 +270,16 @@ int run(const std::string &program, const std::string &midi, const std::string &
     if (!waitGone(scan, 30000))
         return fail("the VST scan stays open");
     std::printf("VST scan answered\n");
+
+    // The engine starts without a sound device: the program says so once.
+    HWND silent = waitFor(
+        "word of the missing sound device", [] { return findMessage("No sound device"); }, 60000);
+    if (!silent)
+        return fail("the program did not say that it plays without sound");
+    click(silent, IDOK);
+    if (!waitGone(silent, 20000))
+        return fail("the word of the missing sound device stays");
+    std::printf("told that it plays without sound\n");
 
     // The output chooser opens by itself on fresh parts: the first of the
     // program's own soft synths ("Default Preview").
@@ -279,6 +324,9 @@ int run(const std::string &program, const std::string &midi, const std::string &
     if (!saveThrough(parts, ID_EXPORT_AUDIO, wave))
         return fail("the WAVE export failed");
     std::printf("exported %s\n", wave.c_str());
+
+    if (findMessage("No sound device"))
+        return fail("the program said twice that it plays without sound");
 
     // Closing stores the state and asks to commit the database.
     PostMessageA(parts, WM_SYSCOMMAND, SC_CLOSE, 0);

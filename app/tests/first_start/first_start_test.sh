@@ -29,9 +29,9 @@ win() { echo "Z:$(echo "$1" | tr / '\\')"; }
 timeout 300 /usr/lib/wine/wine64 "$driver" "$(win "$work/dist/Rallimoth.exe")" \
   "$(win "$work/take.mid")" "$(win "$work/take.wav")" </dev/null
 
-# The WAVE file: 44.1 kHz stereo (the stream provider's default set-up),
-# not silent.
-[ "$(sox --i -r "$work/take.wav")" = 44100 ] || { echo "WAVE rate: $(sox --i -r "$work/take.wav")" >&2; exit 1; }
+# The WAVE file: 48 kHz stereo (the rate chosen on the stream provider's
+# page in the set-up), not silent.
+[ "$(sox --i -r "$work/take.wav")" = 48000 ] || { echo "WAVE rate: $(sox --i -r "$work/take.wav")" >&2; exit 1; }
 peak=$(sox "$work/take.wav" -n stat 2>&1 | awk '/Maximum amplitude/ {print $3}')
 awk -v p="$peak" 'BEGIN { exit !(p > 0.01) }' || { echo "the WAVE file is silent (peak $peak)" >&2; exit 1; }
 # The MIDI file: notes, and as long as a measure at least.
