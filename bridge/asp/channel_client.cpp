@@ -19,6 +19,11 @@ struct HalvorinChannelClient {
     HANDLE events[kEventCount] = {};
     // Segments since the tempo was last sent unasked (0..10).
     int blockCounter = 0;
+    // Whether this claim launched the program on its channel: only then
+    // does letting the channel go ask the program to let go too (a host
+    // that scans its plug-ins makes and closes instances, and must not
+    // take the program of another instance away).
+    bool launched = false;
     // A program that did not answer in time: the numbers of the request
     // and the notification it still owes, who it is, and its process when
     // that could be opened. Until it answers, lets go or is found dead,
@@ -170,7 +175,8 @@ int release(int n)
     // Only the process that holds the claim lets it go.
     if (!client)
         return 0;
-    DisconnectProgram(n);
+    if (client->launched)
+        DisconnectProgram(n);
     forgetSilentProgram(*client);
     closeEvents(*client);
     delete client;
@@ -401,9 +407,11 @@ int programName(int n, void *data)
 
 int program(int n, const char *name)
 {
-    if (name && name[0] != '\0')
-        return LaunchProgram(n, name);
-    return DisconnectProgram(n);
+    const bool launch = name && name[0] != '\0';
+    const int result = launch ? LaunchProgram(n, name) : DisconnectProgram(n);
+    if (result && SharedChannel(n) && clients[n])
+        clients[n]->launched = launch;
+    return result;
 }
 
 } // namespace
