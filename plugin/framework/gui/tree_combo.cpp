@@ -1,5 +1,6 @@
 #include "plugin/framework/gui/tree_combo.h"
 
+#include "plugin/framework/gui/translate_accelerator.h"
 #include "plugin/framework/gui/user_answers.h"
 #include "plugin/framework/plugin/com_object.h"
 
@@ -519,6 +520,7 @@ LRESULT CTreeDropList::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
 CTreeCombo::CTreeCombo(std::string rootFolder, std::string extension)
     : dropList_(std::move(rootFolder), std::move(extension))
 {
+    translateAcceleratorMessage();
 }
 
 CTreeCombo::~CTreeCombo()
@@ -797,8 +799,7 @@ void CTreeCombo::stepToRoot()
 
 bool CTreeCombo::parentTakesKey(WPARAM key, LPARAM lParam)
 {
-    static const UINT translate = RegisterWindowMessageA("Quorvane_TranslateAccelerator");
-    return SendMessageA(GetParent(handle()), translate, MAKEWPARAM(WM_KEYDOWN, key), lParam) != 0;
+    return SendMessageA(GetParent(handle()), translateAcceleratorMessage(), keyForPanel(key), lParam) != 0;
 }
 
 void CTreeCombo::onKeyDown(WPARAM key, LPARAM lParam)

@@ -3,8 +3,8 @@
 #include "base/message_box.h"
 #include "base/safe_file.h"
 #include "base/string_stream.h"
-#include "plugin/framework/gui/drummer_panel.h"
 #include "plugin/framework/gui/self_drawn_item.h"
+#include "plugin/framework/gui/translate_accelerator.h"
 #include "plugin/framework/gui/user_steps.h"
 #include "plugin/framework/plugin/com_object.h"
 #include "plugin/slice/panel/panel_ids.h"
@@ -153,7 +153,7 @@ bool LoopBrowser::forwardKey(WPARAM key, LPARAM lParam)
     HWND panel = window_ ? GetParent(window_) : nullptr;
     if (!panel)
         return false;
-    if (SendMessageA(panel, DrummerPanel::translateAcceleratorMessage(), MAKEWPARAM(WM_KEYDOWN, key), lParam))
+    if (SendMessageA(panel, translateAcceleratorMessage(), keyForPanel(key), lParam))
         return true;
     switch (key) {
     case VK_SPACE:
@@ -216,9 +216,9 @@ INT_PTR LoopBrowser::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:
         if (command(LOWORD(wParam), HIWORD(wParam)))
             return TRUE;
-        // Commands the browser does not handle go on to the panel.
+        // Commands the browser does not handle are the panel's.
         if (HWND parent = GetParent(window_))
-            SendMessageA(parent, DrummerPanel::translateAcceleratorMessage(), wParam, lParam);
+            SendMessageA(parent, translateAcceleratorMessage(), commandForPanel(LOWORD(wParam)), lParam);
         return TRUE;
     case WM_KEYDOWN:
         // A key the combo and the panel's keys left goes on to the panel.
@@ -229,7 +229,7 @@ INT_PTR LoopBrowser::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     }
     // Keys and commands the browser does not use go to the panel.
-    if (message == DrummerPanel::translateAcceleratorMessage()) {
+    if (message == translateAcceleratorMessage()) {
         const LRESULT taken = SendMessageA(GetParent(window_), message, wParam, lParam);
         SetWindowLongPtrA(window_, DWLP_MSGRESULT, taken);
         return TRUE;
