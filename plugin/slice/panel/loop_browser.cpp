@@ -13,7 +13,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace Quorvane::LoopSlice {
@@ -44,6 +46,34 @@ bool readWholeFile(const std::string &path, std::string &bytes)
 std::string fileName(const std::string &path)
 {
     return path.substr(path.find_last_of('\\') + 1);
+}
+
+std::string upperCase(std::string text)
+{
+    for (char &c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Whether a typed name, with the extension after it, names a file in a
+// folder: not blank, none of the characters a file name cannot hold, and no
+// device's name (which Windows takes for the device whatever follows it).
+bool canNameLoopFile(const std::string &name)
+{
+    if (name.find_first_not_of(" .") == std::string::npos)
+        return false;
+    for (unsigned char c : name)
+        if (c < 32 || std::strchr("\\/:*?\"<>|", c))
+            return false;
+    std::string device = upperCase(name.substr(0, name.find('.')));
+    device.erase(device.find_last_not_of(' ') + 1);
+    static const char *const kDevices[] = {"CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4",
+                                           "COM5", "COM6", "COM7", "COM8", "COM9", "LPT1", "LPT2", "LPT3",
+                                           "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
+    for (const char *taken : kDevices)
+        if (device == taken)
+            return false;
+    return true;
 }
 
 } // namespace
@@ -251,6 +281,8 @@ bool LoopBrowser::command(WORD id, WORD code)
     case IDC_LOOP_TREE:
         if (code == CTreeCombo::kChosen)
             load();
+        else if (code == FlatTreeCombo::kNameEntered)
+            saveIntoTypedName();
         return true;
     case ID_BROWSER_SAVE:
         saveIntoSelected();
@@ -326,6 +358,31 @@ bool LoopBrowser::saveAs()
     return saveTo(path);
 }
 
+bool LoopBrowser::saveIntoTypedName()
+{
+    std::string name = combo_.text();
+    if (name.size() > extension_.size() &&
+        upperCase(name.substr(name.size() - extension_.size())) == upperCase(extension_))
+        name.resize(name.size() - extension_.size());
+    if (!canNameLoopFile(name)) {
+        report("A loop file cannot be named\n\"%s\":\na name is more than dots and spaces, holds none of "
+               "\\ / : * ? \" < > | and names no device.",
+               name);
+        return false;
+    }
+    const std::string path = combo_.savePath(name);
+    const DWORD found = GetFileAttributesA(path.c_str());
+    if (found != INVALID_FILE_ATTRIBUTES && !(found & FILE_ATTRIBUTE_DIRECTORY)) {
+        char question[MAX_PATH + 96];
+        std::snprintf(question, sizeof question,
+                      "The loop file\n\"%s\"\nexists already. Do you want to replace it?", name.c_str());
+        if (showMessageBox(window_ ? GetParent(window_) : nullptr, question, kCaption,
+                           MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return false;
+    }
+    return saveTo(path);
+}
+
 bool LoopBrowser::saveTo(const std::string &path)
 {
     // Saving clears the edited slices' marks and names first; a failed save
@@ -369,7 +426,7 @@ void LoopBrowser::deleteClicked()
         if (showMessageBox(GetParent(window_), question, kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
             DeleteFileA(combo_.selectedPath().c_str());
             combo_.dropList().refresh();
-            combo_.setText(combo_.dropList().itemText(combo_.dropList().selectedItem()));
+            combo_.showSelectedName();
         }
     }
     if (window_)
