@@ -68,6 +68,103 @@ TEST(LevelSliderWindow, EveryMoveIsHandedOnAndLettingGoCloses)
 
 namespace {
 
+// A window of the program under the popup, noting the clicks it gets.
+struct Owner {
+    Owner()
+    {
+        WNDCLASSA kind{};
+        kind.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            if (message == WM_LBUTTONDOWN)
+                ++clicks;
+            return DefWindowProcA(window, message, wParam, lParam);
+        };
+        kind.hInstance = GetModuleHandleA(nullptr);
+        kind.lpszClassName = "LevelSliderOwner";
+        RegisterClassA(&kind);
+        window = CreateWindowExA(0, kind.lpszClassName, "Owner", WS_POPUP | WS_VISIBLE, 100, 100, 600, 400,
+                                 nullptr, nullptr, kind.hInstance, nullptr);
+        SetForegroundWindow(window);
+        clicks = 0;
+    }
+    ~Owner() { DestroyWindow(window); }
+    HWND window = nullptr;
+    static inline int clicks = 0;
+};
+
+// Real input through the system's queue: a key to the window with the
+// focus, a click where the screen point is.
+void pressKey(WORD key)
+{
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+void clickAt(POINT at)
+{
+    INPUT inputs[3] = {};
+    for (INPUT &input : inputs) {
+        input.type = INPUT_MOUSE;
+        input.mi.dx = at.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = at.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    }
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    SendInput(3, inputs, sizeof(INPUT));
+}
+
+} // namespace
+
+// The popup closes as a menu does: Esc, or a click elsewhere that reaches
+// nothing else; the level stays as it was.
+TEST(LevelSliderWindow, EscOrAClickElsewhereClosesItAndChangesNothing)
+{
+    CoInitialize(nullptr);
+    for (const bool escape : {true, false}) {
+        SCOPED_TRACE(escape ? "Esc" : "a click elsewhere");
+        Owner owner;
+        ASSERT_NE(owner.window, nullptr);
+        std::vector<int> changes;
+        bool enabled = false;
+        DialogAnswer answer(IDC_LEVEL_SLIDER, [&](HWND) {
+            enabled = IsWindowEnabled(owner.window) != FALSE;
+            if (escape)
+                pressKey(VK_ESCAPE);
+            else
+                clickAt({150, 450}); // the owner's corner, away from the popup
+        });
+        // A popup that stays is cancelled after a generous bound, so that
+        // the test fails rather than waits.
+        const UINT_PTR bound = SetTimer(nullptr, 0, 15000, [](HWND, UINT, UINT_PTR, DWORD) {
+            EnumThreadWindows(
+                GetCurrentThreadId(),
+                [](HWND window, LPARAM) -> BOOL {
+                    if (GetDlgItem(window, IDC_LEVEL_SLIDER))
+                        PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+                    return TRUE;
+                },
+                0);
+        });
+        const DWORD start = GetTickCount();
+        const int last =
+            RunLevelSlider(owner.window, {500, 250}, 64, [&](int value) { changes.push_back(value); });
+        const DWORD took = GetTickCount() - start;
+        KillTimer(nullptr, bound);
+        EXPECT_TRUE(answer.answered());
+        EXPECT_LT(took, 15000u) << "the popup stayed";
+        EXPECT_EQ(last, 64);
+        EXPECT_TRUE(changes.empty());
+        EXPECT_TRUE(enabled) << "the popup disables no window";
+        EXPECT_EQ(Owner::clicks, 0) << "the click that closed the popup went nowhere else";
+    }
+    CoUninitialize();
+}
+
+namespace {
+
 // The preview synthesizer as the metronome level sees it: parameter 0.
 struct LevelSynth final : SoftSynthBase {
     void Destroy() override {}
