@@ -214,6 +214,14 @@ INT_PTR PartsWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         }
         onCommand(LOWORD(wParam));
         return TRUE;
+    case WM_NOTIFY:
+        if (const auto *header = reinterpret_cast<const NMHDR *>(lParam);
+            tooltip_ && header->hwndFrom == tooltip_ && header->code == TTN_SHOW) {
+            placeTooltip();
+            SetWindowLongPtrA(window_, DWLP_MSGRESULT, TRUE);
+            return TRUE;
+        }
+        return FALSE;
     case WM_DROPFILES:
         onDropFiles(reinterpret_cast<HDROP>(wParam));
         return TRUE;
@@ -990,6 +998,21 @@ void PartsWindow::applyHeldHostValues()
     const long mod = heldMod_.exchange(kHostUnchanged);
     if (tempo > 0.0f || bend != kHostUnchanged || mod != kHostUnchanged)
         transport_.OnHostNotify(kHostNoNote, 0, tempo, bend, mod);
+}
+
+void PartsWindow::placeTooltip()
+{
+    // The tool is the whole window: the control's tooltip goes by the
+    // cursor, not by the window's edge, and stays on the screen.
+    POINT cursor{};
+    RECT tip{};
+    GetCursorPos(&cursor);
+    GetWindowRect(tooltip_, &tip);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoA(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT at = PlaceTooltip(cursor, {tip.right - tip.left, tip.bottom - tip.top}, monitor.rcWork);
+    SetWindowPos(tooltip_, nullptr, at.left, at.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void PartsWindow::busyBegins()

@@ -157,6 +157,8 @@ private:
     // changed meanwhile is applied, and a chooser owed is asked for.
     void busyBegins();
     void busyEnds();
+    // The tooltip about to show, placed by the cursor (PlaceTooltip).
+    void placeTooltip();
     // The host's last tempo, bend and modulation seen during a busy step,
     // applied once (on whichever thread finds the step over).
     void holdHostValues(float tempo, long bend, long mod);

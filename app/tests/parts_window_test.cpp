@@ -1629,6 +1629,37 @@ TEST_F(PartsWindowTest, TheTooltipGoesUnderAPopupAndComesBackOnAnotherControl)
         << "another control's shows";
 }
 
+// At the screen's bottom a control's tooltip shows whole and by the
+// cursor, not at the far edge of the window (the tool is the whole window).
+TEST_F(PartsWindowTest, ATooltipAtTheScreensBottomShowsWholeByTheCursor)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    HWND h = parts.Handle();
+    HWND tooltip = tooltipOf(h);
+    ASSERT_NE(tooltip, nullptr);
+    RECT work{}, frame{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    GetWindowRect(h, &frame);
+    SetWindowPos(h, nullptr, 10, work.bottom - (frame.bottom - frame.top), 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SetForegroundWindow(h);
+    const int W = parts.NameWidth();
+    sendMove(h, W + 150, 116); // the channel field, moving on it
+    pump();
+    sendMove(h, W + 152, 118);
+    ASSERT_TRUE(pumpUntil([tooltip] { return IsWindowVisible(tooltip) != FALSE; }));
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    RECT tip{};
+    GetWindowRect(tooltip, &tip);
+    EXPECT_GE(tip.top, work.top);
+    EXPECT_LE(tip.bottom, work.bottom) << "cut off by the screen's bottom";
+    EXPECT_LE(cursor.y - tip.bottom, 10) << "far above the cursor";
+    EXPECT_GE(tip.left, cursor.x - 5);
+    EXPECT_FALSE(testing_support::writeWindowPicture(tooltip, "rallimoth_tooltip_at_the_bottom").empty());
+}
+
 // With "Part Auto Switch" on, two host notes that come before the window's
 // thread handles the first switch: the editors of the part in between go
 // too, and each editor window holds the last part's drummer alone.
