@@ -22,6 +22,7 @@
 #include "gui/draw/shared_objects.h"
 #include "outside/halvorinapp/halvorin_app.h"
 #include "plugin/framework/plugin/drummer_transfer.h"
+#include "testing/real_input.h"
 #include "testing/realtime_counters.h"
 #include "testing/sandbox.h"
 #include "testing/screenshot.h"
@@ -42,6 +43,9 @@ using namespace Quorvane;
 using program_testing::FakeDatabase;
 using program_testing::LoggingSoundMngr;
 using program_testing::ShownMessages;
+using testing_support::sendClick;
+using testing_support::sendKeys;
+using testing_support::sendMove;
 
 std::string distFolder()
 {
@@ -1457,44 +1461,6 @@ int childWindows(HWND window)
     return count;
 }
 
-// Real input: keys and clicks through the system's input queue, which
-// hands a key to the window with the focus, as the keyboard does.
-void sendKeys(std::initializer_list<WORD> keys)
-{
-    std::vector<INPUT> inputs;
-    for (WORD key : keys) {
-        INPUT down{};
-        down.type = INPUT_KEYBOARD;
-        down.ki.wVk = key;
-        inputs.push_back(down);
-    }
-    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
-        INPUT up{};
-        up.type = INPUT_KEYBOARD;
-        up.ki.wVk = *key;
-        up.ki.dwFlags = KEYEVENTF_KEYUP;
-        inputs.push_back(up);
-    }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
-void sendClick(HWND window, int x, int y)
-{
-    POINT at{x, y};
-    ClientToScreen(window, &at);
-    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    INPUT inputs[3] = {};
-    for (INPUT &input : inputs) {
-        input.type = INPUT_MOUSE;
-        input.mi.dx = at.x * 65535 / (width - 1);
-        input.mi.dy = at.y * 65535 / (height - 1);
-    }
-    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-    SendInput(3, inputs, sizeof(INPUT));
-}
-
 // Pumps until the condition holds; false after a generous bound.
 template <typename Condition> bool pumpUntil(Condition condition)
 {
@@ -1551,18 +1517,6 @@ TEST_F(PartsWindowTest, RealKeysReachThePartsWindowWhereverAClickLeftTheFocus)
     pump();
     EXPECT_TRUE(IsWindowVisible(editor)) << "Esc closes no drummer panel";
     EXPECT_NE(GetWindow(editor, GW_CHILD), nullptr);
-}
-
-void sendMove(HWND window, int x, int y)
-{
-    POINT at{x, y};
-    ClientToScreen(window, &at);
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = at.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = at.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &input, sizeof(INPUT));
 }
 
 HWND tooltipOf(HWND window)

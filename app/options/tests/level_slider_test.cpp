@@ -5,6 +5,7 @@
 #include "app/options/tests/dialog_answer.h"
 #include "data/tests/fake_sound.h"
 #include "sound/soft_synth_base.h"
+#include "testing/real_input.h"
 #include "testing/screenshot.h"
 
 #include <gtest/gtest.h>
@@ -91,31 +92,6 @@ struct Owner {
     static inline int clicks = 0;
 };
 
-// Real input through the system's queue: a key to the window with the
-// focus, a click where the screen point is.
-void pressKey(WORD key)
-{
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, inputs, sizeof(INPUT));
-}
-
-void clickAt(POINT at)
-{
-    INPUT inputs[3] = {};
-    for (INPUT &input : inputs) {
-        input.type = INPUT_MOUSE;
-        input.mi.dx = at.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-        input.mi.dy = at.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-    }
-    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-    SendInput(3, inputs, sizeof(INPUT));
-}
-
 } // namespace
 
 // The popup closes as a menu does: Esc, or a click elsewhere that reaches
@@ -132,9 +108,9 @@ TEST(LevelSliderWindow, EscOrAClickElsewhereClosesItAndChangesNothing)
         DialogAnswer answer(IDC_LEVEL_SLIDER, [&](HWND) {
             enabled = IsWindowEnabled(owner.window) != FALSE;
             if (escape)
-                pressKey(VK_ESCAPE);
+                testing_support::sendKeys({VK_ESCAPE});
             else
-                clickAt({150, 450}); // the owner's corner, away from the popup
+                testing_support::sendClick(POINT{150, 450}); // the owner's corner, away from the popup
         });
         // A popup that stays is cancelled after a generous bound, so that
         // the test fails rather than waits.

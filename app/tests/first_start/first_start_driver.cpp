@@ -12,6 +12,7 @@
 #include "app/resource_ids.h"
 #include "db/dialogs/dialog_ids.h"
 #include "sound/equipment/vst_scan_ids.h"
+#include "testing/real_input.h"
 #include "testing/screenshot.h"
 
 #include <windows.h>
@@ -20,7 +21,6 @@
 
 #include <cstdio>
 #include <initializer_list>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -132,43 +132,6 @@ void listWindows()
             return TRUE;
         },
         0);
-}
-
-// Real input: keys go to the window with the focus, a click where the
-// screen point is.
-void sendKeys(std::initializer_list<WORD> keys)
-{
-    std::vector<INPUT> inputs;
-    for (WORD key : keys) {
-        INPUT down{};
-        down.type = INPUT_KEYBOARD;
-        down.ki.wVk = key;
-        inputs.push_back(down);
-    }
-    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
-        INPUT up{};
-        up.type = INPUT_KEYBOARD;
-        up.ki.wVk = *key;
-        up.ki.dwFlags = KEYEVENTF_KEYUP;
-        inputs.push_back(up);
-    }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
-void sendClick(HWND window, int x, int y)
-{
-    POINT at{x, y};
-    ClientToScreen(window, &at);
-    INPUT inputs[3] = {};
-    for (INPUT &input : inputs) {
-        input.type = INPUT_MOUSE;
-        input.mi.dx = at.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-        input.mi.dy = at.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-    }
-    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-    SendInput(3, inputs, sizeof(INPUT));
 }
 
 // Client areas of the parts list (name column 156 pixels wide, as a first
@@ -351,7 +314,7 @@ int run(const std::string &program, const std::string &midi, const std::string &
 
     // A click on the "Parts" header gives the window the focus (the
     // dialog hands it on to a control of its own); the keys follow it.
-    sendClick(parts, 40, 15);
+    testing_support::sendClick(parts, 40, 15);
     const DWORD clicked = GetTickCount();
     while (GetForegroundWindow() != parts && GetTickCount() - clicked < 20000)
         Sleep(100);
@@ -370,7 +333,7 @@ int run(const std::string &program, const std::string &midi, const std::string &
     };
     for (const KeyStep &step : steps) {
         const std::vector<uint32_t> before = clientPixels(parts, step.shows);
-        sendKeys(step.keys);
+        testing_support::sendKeys(step.keys);
         if (!waitForChange(parts, step.shows, before, 20000))
             return fail((std::string("a real key did nothing: ") + step.what).c_str());
         std::printf("%s\n", step.what);
