@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace Quorvane {
 
 enum ProgramMessage : int {
@@ -34,5 +36,17 @@ const char *ProgramMessageText(int id);
 // Shows the message (the stop icon unless another is given, the program's
 // name as caption).
 void ShowProgramMessage(int id, HWND owner = nullptr, UINT icon = MB_ICONHAND);
+// Shows a text of the program's own in the same box: what a command could
+// not do and why.
+void ShowProgramText(const std::string &text, HWND owner = nullptr);
+
+// Why the program closes when a drummer of the saved state does not load
+// (element 0 the loop-slice drummer, else a fill drummer), and how to
+// start without the saved state.
+std::string SavedStateDrummerText(int element);
+
+// Why the presets of a drummer or output cannot be shown: the equipment
+// database lists no port of that name to keep them with.
+std::string NoStoredPortText(const std::string &name);
 
 } // namespace Quorvane

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The whole first start in a fresh Wine prefix, as a new user meets it: a
 # copy of dist/ (no database yet), the modules registered, and Rallimoth.exe
-# driven by posted input through its first-time set-up, VST scan and output
-# chooser to the starter style, played and exported as MIDI and WAVE; the
-# files are then checked with sox and mido.
+# driven through its first-time set-up, VST scan and output chooser to the
+# starter style, played and switched with real key presses, and exported as
+# MIDI and WAVE; the files are then checked with sox and mido.
 # usage: first_start_test.sh <build folder> <first_start_driver.exe>
 set -euo pipefail
 build=$(cd "$1" && pwd) driver=$2
