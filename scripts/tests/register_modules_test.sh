@@ -25,7 +25,7 @@ cp "$dist"/*.dll "$dist/Rallimoth.exe" "$work/dist/"
 expect() { # what the script said, what it should have said
   [ "$1" = "$2" ] || { echo "register-modules said \"$1\", expected \"$2\"" >&2; exit 1; }
 }
-expect "$("$here/../register-modules.sh" "$work/dist")" "12 modules registered"
+expect "$("$here/../register-modules.sh" "$work/dist")" "14 modules registered"
 query() { "$WINE" reg query "$1" ${2:+/v "$2"} </dev/null 2>/dev/null | tr -d '\r'; }
 dist_windows="Z:$(echo "$work/dist" | tr / '\\')"
 for key in '{70781444-08F0-5C91-8DF7-9AECBDB9E7C5}' '{12685FD8-4060-592B-A817-B5BE3370C134}'; do
