@@ -52,6 +52,18 @@ uint64_t StartTime(HANDLE process)
     return static_cast<uint64_t>(created.dwHighDateTime) << 32 | created.dwLowDateTime;
 }
 
+bool SetProviderWaitBound(HMODULE provider, Halvorin::WaitBound bound)
+{
+    using Entry = void (*)(DWORD marginMs, DWORD longestMs);
+    const auto entry = provider ? reinterpret_cast<Entry>(reinterpret_cast<void (*)()>(
+                                      GetProcAddress(provider, "ASPHalvorinTestWaitBound")))
+                                : nullptr;
+    if (!entry)
+        return false;
+    entry(bound.marginMs, bound.longestMs);
+    return true;
+}
+
 double TimedCall(std::function<void()> call, DWORD timeoutMs)
 {
     // Owned by the thread: a call left running keeps what it uses.
