@@ -7,7 +7,7 @@
 // program. With -machine:<key> it first maps HKEY_LOCAL_MACHINE to that key
 // below HKEY_CURRENT_USER, where its parent test registered the modules.
 #include "bridge/asp/halvorin_request.h"
-#include "bridge/asp/tests/parent_process.h"
+#include "bridge/asp/tests/stand_in.h"
 #include "data/io_params.h"
 #include "data/song.h"
 #include "sound/asp_registry.h"

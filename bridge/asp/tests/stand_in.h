@@ -42,6 +42,16 @@ private:
 // read).
 uint64_t StartTime(HANDLE process);
 
+// The stand-ins end with the test program that started them: one left
+// running after its test (which failed, or was ended) would hold its
+// channel, and wait on the channel's events that the next test programs
+// use. The process that started this one, opened for waiting; null when
+// it cannot be found or has already ended.
+HANDLE OpenParentProcess();
+// Waits until the event is set or the parent (when there is one) ends;
+// true for the event. Without a parent it waits at most a minute.
+bool WaitUnlessOrphaned(HANDLE event, HANDLE parent);
+
 // The host's waits for the program in a test of what the protocol does:
 // as long as any loaded machine needs, short enough to end a test whose
 // program never answers. (A test of the shipped bound sets kWaitBound.)

@@ -23,7 +23,7 @@
 // program ends.
 #include "bridge/asp/halvorin_request.h"
 #include "bridge/asp/tests/engine_driver.h"
-#include "bridge/asp/tests/parent_process.h"
+#include "bridge/asp/tests/stand_in.h"
 #include "testing/sandbox.h"
 
 #include <windows.h>
