@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 #include <mutex>
+#include <tuple>
 #include <type_traits>
 
 namespace testing_support {
@@ -42,8 +43,9 @@ template <typename F> F fromEntry(FARPROC entry)
     return reinterpret_cast<F>(reinterpret_cast<void (*)()>(entry));
 }
 
-// Counts, then calls the real function the import table held.
-template <Kind kind, int id, typename R, typename... A> R counted(A... args)
+// Counts, then calls the real function the import table held. timeoutAt:
+// the argument that holds a wait's time-out, -1 for none.
+template <Kind kind, int id, int timeoutAt, typename R, typename... A> R counted(A... args)
 {
     if (RealTimeCounter *counter = currentCounter()) {
         if (kind == Kind::Allocation) {
@@ -56,7 +58,10 @@ template <Kind kind, int id, typename R, typename... A> R counted(A... args)
         } else if (kind == Kind::FileAccess) {
             counter->countFileAccess();
         } else {
-            counter->countKernelWait();
+            bool poll = false;
+            if constexpr (timeoutAt >= 0)
+                poll = std::get<timeoutAt>(std::tuple<A...>(args...)) == 0;
+            counter->countKernelWait(poll);
         }
     }
     return fromEntry<R (*)(A...)>(originals[id])(args...);
@@ -106,7 +111,13 @@ struct Hook {
 
 template <Kind kind, int id, typename R, typename... A> constexpr Hook hook(const char *name)
 {
-    return Hook{name, asEntry(&counted<kind, id, R, A...>)};
+    return Hook{name, asEntry(&counted<kind, id, -1, R, A...>)};
+}
+
+// A wait whose time-out is the argument at timeoutAt.
+template <int id, int timeoutAt, typename R, typename... A> constexpr Hook waitHook(const char *name)
+{
+    return Hook{name, asEntry(&counted<Kind::KernelWait, id, timeoutAt, R, A...>)};
 }
 
 constexpr Kind A = Kind::Allocation;
@@ -150,14 +161,15 @@ const Hook hooks[kHookCount] = {
     // Asking the user.
     {"MessageBoxA", asEntry(&countedMessageBox<24, LPCSTR>)},
     {"MessageBoxW", asEntry(&countedMessageBox<25, LPCWSTR>)},
-    // Waiting in the kernel.
-    hook<W, 26, DWORD, Handle, DWORD>("WaitForSingleObject"),
-    hook<W, 27, DWORD, Handle, DWORD, BOOL>("WaitForSingleObjectEx"),
-    hook<W, 28, DWORD, DWORD, const HANDLE *, BOOL, DWORD>("WaitForMultipleObjects"),
-    hook<W, 29, DWORD, DWORD, const HANDLE *, BOOL, DWORD, BOOL>("WaitForMultipleObjectsEx"),
-    hook<W, 30, DWORD, Handle, Handle, DWORD, BOOL>("SignalObjectAndWait"),
-    hook<W, 31, DWORD, DWORD, const HANDLE *, BOOL, DWORD, DWORD>("MsgWaitForMultipleObjects"),
-    hook<W, 32, DWORD, DWORD, const HANDLE *, DWORD, DWORD, DWORD>("MsgWaitForMultipleObjectsEx"),
+    // Waiting in the kernel (a sleep of 0 gives the processor away, so it
+    // can block).
+    waitHook<26, 1, DWORD, Handle, DWORD>("WaitForSingleObject"),
+    waitHook<27, 1, DWORD, Handle, DWORD, BOOL>("WaitForSingleObjectEx"),
+    waitHook<28, 3, DWORD, DWORD, const HANDLE *, BOOL, DWORD>("WaitForMultipleObjects"),
+    waitHook<29, 3, DWORD, DWORD, const HANDLE *, BOOL, DWORD, BOOL>("WaitForMultipleObjectsEx"),
+    waitHook<30, 2, DWORD, Handle, Handle, DWORD, BOOL>("SignalObjectAndWait"),
+    waitHook<31, 3, DWORD, DWORD, const HANDLE *, BOOL, DWORD, DWORD>("MsgWaitForMultipleObjects"),
+    waitHook<32, 2, DWORD, DWORD, const HANDLE *, DWORD, DWORD, DWORD>("MsgWaitForMultipleObjectsEx"),
     hook<W, 33, void, DWORD>("Sleep"),
     hook<W, 34, DWORD, DWORD, BOOL>("SleepEx"),
     {"EnterCriticalSection", asEntry(&countedLock<35, CRITICAL_SECTION, tryEnter>)},

@@ -8,7 +8,8 @@
 // an open file through counting stand-ins that then call the real function.
 // Kernel waits are counted too: every call of a wait or sleep function, and
 // every critical section or slim lock the thread could not take at once
-// (an uncontended one stays in the process).
+// (an uncontended one stays in the process); among them the ones that can
+// block the thread.
 // Message boxes are counted too, and answered IDOK without being shown, so
 // code that must never stop to ask the user shows that it does not. Calls
 // made by other threads, and by a thread without a counter, are not counted.
@@ -46,8 +47,11 @@ public:
     bool takeFailure() { return failing_ > 0 && failing_-- > 0; }
     // Waits for a kernel object, sleeps, and locks taken only after a wait.
     long kernelWaits() const { return kernelWaits_; }
+    // The kernel waits that can block the thread: all but the waits for
+    // objects with a time-out of 0, which only look at them.
+    long blockingWaits() const { return kernelWaits_ - polls_; }
     // Starts every count again from 0.
-    void reset() { allocations_ = fileOpens_ = fileAccesses_ = messageBoxes_ = kernelWaits_ = 0; }
+    void reset() { allocations_ = fileOpens_ = fileAccesses_ = messageBoxes_ = kernelWaits_ = polls_ = 0; }
     // Calls watch on the counting thread at every file open it counts,
     // before the file is opened: a test can look then at what the thread
     // holds. The watch must open no file itself.
@@ -67,7 +71,12 @@ public:
     }
     void countFileAccess() { ++fileAccesses_; }
     void countMessageBox() { ++messageBoxes_; }
-    void countKernelWait() { ++kernelWaits_; }
+    void countKernelWait(bool poll = false)
+    {
+        ++kernelWaits_;
+        if (poll)
+            ++polls_;
+    }
 
 private:
     long allocations_ = 0;
@@ -76,6 +85,7 @@ private:
     long messageBoxes_ = 0;
     long failing_ = 0;
     long kernelWaits_ = 0;
+    long polls_ = 0;
     void (*watch_)(void *) = nullptr;
     void *watchContext_ = nullptr;
 };

@@ -37,6 +37,15 @@ extern "C" __declspec(dllexport) Quorvane::IAudioStreamProvider *GetASPInterface
     return new (std::nothrow) CHalvorinProvider;
 }
 
+// For the tests across processes, which run a host against the library
+// as shipped; no host or program calls it. A test of what the protocol
+// does lets the host wait as long as a loaded machine needs, and sets the
+// shipped bound back where it tests that bound.
+extern "C" __declspec(dllexport) void ASPHalvorinTestWaitBound(DWORD marginMs, DWORD longestMs)
+{
+    SetWaitBound({marginMs, longestMs});
+}
+
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer()
 {
     return RegisterProvider(ThisModule());

@@ -3,6 +3,7 @@
 #include "bridge/asp/shared_channels.h"
 #include "bridge/asp/tests/stand_in.h"
 #include "bridge/asp/tests/test_environment.h"
+#include "testing/realtime_counters.h"
 
 #include <gtest/gtest.h>
 
@@ -520,15 +521,27 @@ TEST_F(StreamingTest, AProgramLeavingInTheMiddleOfAPullLetsTheHostGo)
 
 // A program that is late with one buffer costs the host one bounded wait:
 // that segment is silence, the host asks nothing more of it until it has
-// answered, and then hears it again (the late audio dropped).
+// answered, and then hears it again (the late audio dropped). Every segment
+// while the program owes its answer comes back at once: the host's thread
+// makes no wait there that could block it.
 TEST_F(StreamingTest, ALateProgramCostsTheHostOneBoundedWait)
 {
     program.reset();
     HANDLE late = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    // The program answers its third buffer once the test lets it, also when
+    // the test ends early.
+    struct LetAnswer {
+        HANDLE event;
+        ~LetAnswer()
+        {
+            SetEvent(event);
+            CloseHandle(event);
+        }
+    } letAnswer{late};
     program = std::make_unique<Program>(0, kEngineFrames, "Rallimoth Omvel", -1,
                                         [late](float *buffer, int frames, int number) {
                                             if (number == 3)
-                                                WaitForSingleObject(late, 10000);
+                                                WaitForSingleObject(late, INFINITE);
                                             for (int f = 0; f < frames; ++f)
                                                 buffer[2 * f] = buffer[2 * f + 1] = patternLeft(number, f);
                                         });
@@ -546,17 +559,25 @@ TEST_F(StreamingTest, ALateProgramCostsTheHostOneBoundedWait)
         ASSERT_EQ(render(), 256);
         EXPECT_EQ(a[255], patternLeft(number, 255));
     }
-    // The third buffer keeps the program busy: silence, after one wait.
     {
         ShippedWaitBound bound;
-        ASSERT_EQ(render(), 256);
-    }
-    EXPECT_TRUE(std::all_of(a.begin(), a.end(), [](float s) { return s == 0.0f; }));
-    EXPECT_TRUE(std::all_of(b.begin(), b.end(), [](float s) { return s == 0.0f; }));
-    EXPECT_EQ(program->driver.Requests().size(), 3u);
-    for (int block = 0; block < 3; ++block) {
-        ASSERT_EQ(render(), 256);
-        EXPECT_EQ(a[0], 0.0f) << "silence while the program owes its answer";
+        // The third buffer keeps the program busy: silence, after waiting
+        // until the segment's bound (the answer to the block before can
+        // wake the host first, which waits past it).
+        {
+            testing_support::RealTimeCounter counter;
+            ASSERT_EQ(render(), 256);
+            EXPECT_GE(counter.blockingWaits(), 1) << "the host waited";
+        }
+        EXPECT_TRUE(std::all_of(a.begin(), a.end(), [](float s) { return s == 0.0f; }));
+        EXPECT_TRUE(std::all_of(b.begin(), b.end(), [](float s) { return s == 0.0f; }));
+        EXPECT_EQ(program->driver.Requests().size(), 3u);
+        for (int block = 0; block < 3; ++block) {
+            testing_support::RealTimeCounter counter;
+            ASSERT_EQ(render(), 256);
+            EXPECT_EQ(counter.blockingWaits(), 0) << "block " << block << " waits for nothing";
+            EXPECT_EQ(a[0], 0.0f) << "silence while the program owes its answer";
+        }
     }
     EXPECT_EQ(program->driver.Requests().size(), 3u) << "nothing more asked of a program that owes an answer";
     EXPECT_TRUE(SharedChannel(0)->programAttached) << "a program that runs keeps its channel";
@@ -564,14 +585,12 @@ TEST_F(StreamingTest, ALateProgramCostsTheHostOneBoundedWait)
     // Its answer comes: the host hears it again from its next buffer.
     SetEvent(late);
     for (const DWORD start = GetTickCount(); a[255] == 0.0f;) {
-        ASSERT_LT(GetTickCount() - start, 5000u) << "the program was never heard again";
+        ASSERT_LT(GetTickCount() - start, 10000u) << "the program was never heard again";
         ASSERT_EQ(render(), 256);
     }
     EXPECT_EQ(a[255], patternLeft(static_cast<int>(program->driver.Requests().size()), 255))
         << "the late buffer was dropped";
     EXPECT_EQ(a[255], patternLeft(4, 255));
-    program.reset();
-    CloseHandle(late);
 }
 
 } // namespace

@@ -3,10 +3,11 @@
 // of its "-halvorin:channel:<n>" switch, with a song that plays the
 // metronome, and acts on the host's notifications as the program does in
 // the least way: a note starts playback, a stop stops it. It lets go when
-// asked through "Rallimoth Omvel_DCNT". With -machine:<key> it first maps
-// HKEY_LOCAL_MACHINE to that key below HKEY_CURRENT_USER, where its parent
-// test registered the modules.
+// asked through "Rallimoth Omvel_DCNT", and ends with its parent test
+// program. With -machine:<key> it first maps HKEY_LOCAL_MACHINE to that key
+// below HKEY_CURRENT_USER, where its parent test registered the modules.
 #include "bridge/asp/halvorin_request.h"
+#include "bridge/asp/tests/stand_in.h"
 #include "data/io_params.h"
 #include "data/song.h"
 #include "sound/asp_registry.h"
@@ -75,11 +76,12 @@ int main()
     program.song->metronome = 1;
     program.song->songEnd = 64 * 3840;
     program.manager->SetNotify(notified, reinterpret_cast<ULONG_PTR>(&program));
-    const DWORD waited = WaitForSingleObject(letGo, 60000);
+    if (!halvorin_test::WaitUnlessOrphaned(letGo, halvorin_test::OpenParentProcess()))
+        ExitProcess(7);
     program.manager->SetNotify(nullptr, 0);
     program.manager->EngineStop();
     program.song.reset();
     program.manager->Release();
     CloseHandle(letGo);
-    return waited == WAIT_OBJECT_0 ? 0 : 7;
+    return 0;
 }

@@ -2,6 +2,8 @@
 
 #include "testing/sandbox.h"
 
+#include <tlhelp32.h>
+
 namespace halvorin_test {
 
 std::string testsFolder()
@@ -50,6 +52,60 @@ uint64_t StartTime(HANDLE process)
     if (!GetProcessTimes(process, &created, &exited, &kernel, &user))
         return 0;
     return static_cast<uint64_t>(created.dwHighDateTime) << 32 | created.dwLowDateTime;
+}
+
+bool SetProviderWaitBound(HMODULE provider, Halvorin::WaitBound bound)
+{
+    using Entry = void (*)(DWORD marginMs, DWORD longestMs);
+    const auto entry = provider ? reinterpret_cast<Entry>(reinterpret_cast<void (*)()>(
+                                      GetProcAddress(provider, "ASPHalvorinTestWaitBound")))
+                                : nullptr;
+    if (!entry)
+        return false;
+    entry(bound.marginMs, bound.longestMs);
+    return true;
+}
+
+namespace {
+
+DWORD parentId()
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return 0;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    DWORD parent = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (entry.th32ProcessID == GetCurrentProcessId()) {
+            parent = entry.th32ParentProcessID;
+            break;
+        }
+    }
+    CloseHandle(snapshot);
+    return parent;
+}
+
+} // namespace
+
+HANDLE OpenParentProcess()
+{
+    const DWORD id = parentId();
+    HANDLE parent = id ? OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id) : nullptr;
+    // A process that took the id of a parent already gone started after
+    // this one.
+    const uint64_t started = parent ? StartTime(parent) : 0;
+    if (parent && (started == 0 || started > StartTime(GetCurrentProcess()))) {
+        CloseHandle(parent);
+        parent = nullptr;
+    }
+    return parent;
+}
+
+bool WaitUnlessOrphaned(HANDLE event, HANDLE parent)
+{
+    const HANDLE waits[] = {event, parent};
+    return WaitForMultipleObjects(parent ? 2 : 1, waits, FALSE, parent ? INFINITE : 60000) == WAIT_OBJECT_0;
 }
 
 double TimedCall(std::function<void()> call, DWORD timeoutMs)

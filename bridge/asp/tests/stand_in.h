@@ -2,6 +2,8 @@
 // they wait for what it leaves behind.
 #pragma once
 
+#include "bridge/asp/channel_client.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -40,10 +42,30 @@ private:
 // read).
 uint64_t StartTime(HANDLE process);
 
+// The stand-ins end with the test program that started them: one left
+// running after its test (which failed, or was ended) would hold its
+// channel, and wait on the channel's events that the next test programs
+// use. The process that started this one, opened for waiting; null when
+// it cannot be found or has already ended.
+HANDLE OpenParentProcess();
+// Waits until the event is set or the parent (when there is one) ends;
+// true for the event. Without a parent it waits at most a minute.
+bool WaitUnlessOrphaned(HANDLE event, HANDLE parent);
+
+// The host's waits for the program in a test of what the protocol does:
+// as long as any loaded machine needs, short enough to end a test whose
+// program never answers. (A test of the shipped bound sets kWaitBound.)
+constexpr Halvorin::WaitBound kPatientBound = {30000, 30000};
+
+// Sets the bound of the host's waits in the provider library as shipped,
+// loaded in this process, through its test entry; false without one.
+bool SetProviderWaitBound(HMODULE provider, Halvorin::WaitBound bound);
+
 // Runs the call on a thread of its own, so that a call that never comes
 // back fails a test instead of hanging it: the milliseconds it took, or -1
-// when it did not come back within the time (it is then left running).
-double TimedCall(std::function<void()> call, DWORD timeoutMs = 5000);
+// when it did not come back within the time (it is then left running). The
+// time is longer than a patient host's wait.
+double TimedCall(std::function<void()> call, DWORD timeoutMs = 2 * kPatientBound.longestMs);
 
 // Registers a string (or other typed) value under HKEY_LOCAL_MACHINE
 // "Software\Quorvane\HalvorinApp".

@@ -19,9 +19,11 @@
 //                           renders block after block, and writes the
 //                           channel into the file once it hears the program.
 // With -machine:<key> it first maps HKEY_LOCAL_MACHINE to that key below
-// HKEY_CURRENT_USER, as its parent test did.
+// HKEY_CURRENT_USER, as its parent test did. It ends when its parent test
+// program ends.
 #include "bridge/asp/halvorin_request.h"
 #include "bridge/asp/tests/engine_driver.h"
+#include "bridge/asp/tests/stand_in.h"
 #include "testing/sandbox.h"
 
 #include <windows.h>
@@ -119,7 +121,7 @@ void notified(ULONG_PTR, long note, long position, float tempo, long bend, long 
     }
 }
 
-int serve(const std::string &line)
+int serve(const std::string &line, HANDLE parent)
 {
     const int channel = std::atoi(argument(line, "-halvorin:channel:").c_str()) - 1;
     std::string name = argument(line, "-name:");
@@ -163,17 +165,20 @@ int serve(const std::string &line)
     provider->Start();
     if (const std::string pid = argument(line, "-pid:"); !pid.empty())
         writeText(pid, std::to_string(GetCurrentProcessId()));
-    const DWORD waited = WaitForSingleObject(letGo, 60000);
+    // Without its test it ends as a killed program does: a thread of it may
+    // hang on purpose.
+    if (!WaitUnlessOrphaned(letGo, parent))
+        ExitProcess(5);
     driver.Stop();
     provider->Release();
     if (notifyLog)
         std::fclose(notifyLog);
     CloseHandle(letGo);
-    return waited == WAIT_OBJECT_0 ? 0 : 5;
+    return 0;
 }
 
 // Renders 64-frame blocks on the first free channel until it is ended.
-int host(const std::string &file)
+int host(const std::string &file, HANDLE parent)
 {
     HMODULE module = loadProvider();
     auto request = entry<Halvorin::RequestProc>(module, "ASPHalvorinRequest");
@@ -187,7 +192,7 @@ int host(const std::string &file)
     block.noteCode = Halvorin::kNoteNone;
     block.mode = Halvorin::kModeReplace;
     bool told = false;
-    for (;;) {
+    while (!parent || WaitForSingleObject(parent, 0) == WAIT_TIMEOUT) {
         block.frames = 64;
         block.bufferA = left;
         block.bufferB = right;
@@ -197,6 +202,7 @@ int host(const std::string &file)
         if (!told)
             Sleep(1);
     }
+    return 5;
 }
 
 } // namespace
@@ -212,8 +218,8 @@ int main()
     if (const std::string what = argument(line, "-query:"); !what.empty())
         return query(what);
     if (line.find("-serve") != std::string::npos)
-        return serve(line);
+        return serve(line, OpenParentProcess());
     if (const std::string file = argument(line, "-host:"); !file.empty())
-        return host(file);
+        return host(file, OpenParentProcess());
     return 1;
 }

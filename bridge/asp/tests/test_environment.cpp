@@ -3,6 +3,7 @@
 #include "base/message_box.h"
 #include "bridge/asp/channel_client.h"
 #include "bridge/asp/shared_channels.h"
+#include "bridge/asp/tests/stand_in.h"
 
 #include <ole2.h>
 
@@ -52,10 +53,6 @@ void Program::Leave()
         provider->Release();
     provider = nullptr;
 }
-
-// Long enough for any loaded machine, short enough to end a test whose
-// program never answers.
-constexpr WaitBound kPatientBound = {30000, 30000};
 
 void ChannelTest::SetUp()
 {

@@ -66,6 +66,21 @@ protected:
             Sleep(5);
         } while (GetTickCount() - start < ms);
     }
+    // Runs the messages until the editor's timer has ticked once; false
+    // when it did not within the time.
+    bool pumpUntilTimerTicked(DWORD timeoutMs = 10000)
+    {
+        for (const DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(5)) {
+            MSG message;
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+                if (message.message == WM_TIMER && message.hwnd == editor())
+                    return true;
+            }
+        }
+        return false;
+    }
     // The programs named in the op 6 calls since the last take.
     std::vector<std::string> launches()
     {
@@ -116,13 +131,18 @@ TEST_F(VstEditorTest, TheButtonFollowsTheProgramOnTheHostsIdleCalls)
     Dispatch(effect, vst2::effEditOpen, 0, host);
     ASSERT_TRUE(checked());
     recorder.SetUp(0, nullptr);
-    pump(700);
+    ASSERT_TRUE(pumpUntilTimerTicked());
     EXPECT_TRUE(checked()) << "the timer only marks an update";
     Dispatch(effect, vst2::effEditIdle);
     pump();
     EXPECT_FALSE(checked()) << "the idle call carried it out";
+    recorder.SetUp(0, kProgramName);
+    ASSERT_TRUE(pumpUntilTimerTicked());
+    Dispatch(effect, vst2::effEditIdle);
+    pump();
+    EXPECT_TRUE(checked()) << "checked again";
     recorder.SetUp(0, "Another Program");
-    pump(700);
+    ASSERT_TRUE(pumpUntilTimerTicked());
     Dispatch(effect, vst2::effEditIdle);
     pump();
     EXPECT_FALSE(checked()) << "only the program by its name";
