@@ -144,9 +144,9 @@ TEST_F(VstModulesTest, TellsThePluginTheSongsTime)
 }
 
 // After a meter change that does not sit at tick 0 the bars count from the
-// change: with 4/4 up to bar 3 and 3/4 from there, tick 11.5 quarters lies
-// in the bar that starts at 11 quarters (counted from tick 0 in 3/4 it
-// would start at 9, in 4/4 at 8).
+// change: with two bars of 4/4 and 3/4 from the third bar on, tick 11.5
+// quarters lies in the bar that starts at 11 quarters (bars of 3/4 counted
+// from tick 0 would put it at 9, bars of 4/4 at 8).
 TEST_F(VstModulesTest, TellsThePluginTheBarStartAfterAMeterChange)
 {
     HeldPlugin plugin("stereo");
