@@ -80,12 +80,29 @@ TEST(EquipmentDatabase, ASecondHibernationReplacesTheFirst)
     templates->Release();
 }
 
+void registerModule(const char *key, const char *name, const char *path)
+{
+    HKEY modules = nullptr;
+    ASSERT_EQ(
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &modules, nullptr),
+        ERROR_SUCCESS);
+    RegSetValueExA(modules, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(path),
+                   DWORD(std::strlen(path) + 1));
+    RegCloseKey(modules);
+}
+
 // The preset chooser opens for the stored port whose descriptor equals the
-// one given (the system's own soft synths are stored by the refresh); a
-// descriptor no stored port has opens nothing.
+// one given (the system's own soft synths, found in the registry, are stored
+// by the refresh, which takes the default stream provider's I/O parameters);
+// a descriptor no stored port has opens nothing. The modules are registered
+// for this test alone.
 TEST(EquipmentDatabase, ThePresetChooserOpensForTheStoredPortOfTheDescriptor)
 {
     testing_support::CurrentUserOverride user;
+    testing_support::LocalMachineOverride machine;
+    ASSERT_TRUE(machine.active());
+    registerModule("Software\\Quorvane\\SoftSynth", "Default Preview", "C:\\Synths\\Preview.dll");
+    registerModule("Software\\Quorvane\\AudioStreamProviders", "DirectSound", "C:\\Providers\\Sound.dll");
     EquipmentDatabase database;
     ASSERT_TRUE(database.RefreshPorts(kOwnSynthPortKind));
     PORTDESCR stored;

@@ -78,6 +78,20 @@ void pump()
     }
 }
 
+// A dropped-file handle naming one file, as the shell hands it to a window.
+HGLOBAL droppedFile(const char *path)
+{
+    const size_t length = std::strlen(path) + 1;
+    HGLOBAL drop = GlobalAlloc(GHND, sizeof(DROPFILES) + length + 1);
+    if (!drop)
+        return nullptr;
+    auto *files = static_cast<DROPFILES *>(GlobalLock(drop));
+    files->pFiles = sizeof(DROPFILES);
+    std::memcpy(reinterpret_cast<char *>(files) + sizeof(DROPFILES), path, length);
+    GlobalUnlock(drop);
+    return drop;
+}
+
 class PartsWindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -1380,13 +1394,8 @@ TEST_F(PartsWindowTest, ChoosersAndDialogsKeepTheWindowBusy)
         tryToCloseAndPlay("dropped files");
         return IDOK;
     });
-    const char name[] = "C:\\notes.txt\0";
-    HGLOBAL drop = GlobalAlloc(GHND, sizeof(DROPFILES) + sizeof(name) + 1);
+    HGLOBAL drop = droppedFile("C:\\notes.txt");
     ASSERT_NE(drop, nullptr);
-    auto *files = static_cast<DROPFILES *>(GlobalLock(drop));
-    files->pFiles = sizeof(DROPFILES);
-    std::memcpy(reinterpret_cast<char *>(files) + sizeof(DROPFILES), name, sizeof(name));
-    GlobalUnlock(drop);
     SendMessageA(h, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
     setMessageBoxHook(hook);
     EXPECT_EQ(seen,
@@ -1395,6 +1404,47 @@ TEST_F(PartsWindowTest, ChoosersAndDialogsKeepTheWindowBusy)
 
     EXPECT_FALSE(parts.IsBusy());
     EXPECT_TRUE(parts.IsBuilt());
+    SendMessageA(h, WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_TRUE(manager.IsPlayed());
+}
+
+// A step inside a step: a file dropped on the window while the result is
+// dragged out is a step of its own (its message, answered), and when it
+// ends the window stays busy for the rest of the drag, neither closing nor
+// playing; after the drag it plays again.
+TEST_F(PartsWindowTest, AStepInsideAStepLeavesTheWindowBusyUntilTheOuterEnds)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    HWND h = parts.Handle();
+    int messages = 0;
+    bool busyInside = false, busyAfter = false, closed = true, played = true;
+    auto hook = setMessageBoxHook([&](HWND, const char *, const char *, UINT) {
+        ++messages;
+        busyInside = parts.IsBusy();
+        return IDOK;
+    });
+    auto old = DrummerTransfer::setDragHook([&](IDataObject *, DWORD *effect) {
+        HGLOBAL drop = droppedFile("C:\\notes.txt");
+        SendMessageA(h, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+        busyAfter = parts.IsBusy();
+        SendMessageA(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+        SendMessageA(h, WM_KEYDOWN, VK_SPACE, 0);
+        closed = !IsWindow(h) || session.SoundManager() == nullptr;
+        played = manager.IsPlayed();
+        *effect = DROPEFFECT_NONE;
+        return DRAGDROP_S_CANCEL;
+    });
+    parts.Click(156 + 420, 110); // drag result
+    DrummerTransfer::setDragHook(old);
+    setMessageBoxHook(hook);
+    EXPECT_EQ(messages, 1) << "the dropped file's message";
+    EXPECT_TRUE(busyInside);
+    EXPECT_TRUE(busyAfter) << "the inner step ended the outer one";
+    EXPECT_FALSE(closed);
+    EXPECT_FALSE(played);
+    EXPECT_FALSE(parts.IsBusy());
     SendMessageA(h, WM_KEYDOWN, VK_SPACE, 0);
     EXPECT_TRUE(manager.IsPlayed());
 }

@@ -525,13 +525,18 @@ TEST_F(Song, PlainTextBecomesTheLyricsOfANewTrack)
 }
 
 // An import goes into a melody track that holds nothing, never into one
-// with lyrics; a file that cannot be read leaves no track behind.
+// with lyrics; a file that cannot be read leaves no track behind, and takes
+// none away that was there before.
 TEST_F(Song, PlainTextGoesWhereItAddsToNothing)
 {
     auto *lyrics = static_cast<CTrackMelText *>(song.InsertNewTrack(TRACK_MELTEXT, -1, 0));
     ASSERT_NE(lyrics, nullptr);
     lyrics->Delete(0, lyrics->GetNumb());
     ASSERT_EQ(lyrics->GetNumb(), 0);
+    UnreadableStorage unreadable;
+    EXPECT_EQ(song.ImportText(&unreadable), 0) << "into the empty track";
+    ASSERT_EQ(song.GetNumTracks(), 2);
+    ASSERT_EQ(song.GetPrevTrack(nullptr), lyrics) << "the track that was there stays";
     const uint64_t edition = lyrics->GetEdition();
     std::unique_ptr<CMemStorage> first(storageOf("la la\n"));
     ASSERT_EQ(song.ImportText(first.get()), 1);
@@ -544,7 +549,6 @@ TEST_F(Song, PlainTextGoesWhereItAddsToNothing)
     EXPECT_EQ(song.GetNumTracks(), 3) << "the lyrics are kept";
     EXPECT_EQ(lines(lyrics->text), std::vector<std::string>{"la la"});
 
-    UnreadableStorage unreadable;
     EXPECT_EQ(song.ImportText(&unreadable), 0);
     EXPECT_EQ(song.GetNumTracks(), 3);
     EXPECT_EQ(song.ImportText(nullptr), 0);

@@ -111,6 +111,40 @@ TEST_F(AudioTrackPlayback, TheLoopPlaysOnWithoutWaitingForTheReader)
     EXPECT_GT(sink.left[kBarFrames + 63], 0.0f);
 }
 
+// The loop's start moves while the song loops: the new start is read ahead
+// before the loop end comes, so the jump back plays it at once while the
+// reader can read nothing.
+TEST_F(AudioTrackPlayback, AMovedLoopStartIsReadAheadBeforeTheLoopEnd)
+{
+    song.loop = 1;
+    ASSERT_EQ(song.SetTimeSelection(0, 3840), 1);
+    ASSERT_EQ(song.OnStartPlayback(), 1);
+    wave_test::readerDone(track->wave);
+    const long before = kBarFrames / kBuffer - 4;
+    for (long i = 0; i < before; ++i) {
+        if (i == 100) {
+            ASSERT_EQ(song.SetTimeSelection(960, 3840), 1); // the second beat
+        }
+        song.AskPlayback(kBuffer);
+        wave_test::readerDone(track->wave);
+    }
+    EXPECT_TRUE(wave_test::playsWithoutTheReader(track->wave, [&] {
+        for (int i = 0; i < 12; ++i)
+            song.AskPlayback(kBuffer);
+    })) << "the render call waited for the reader";
+    song.OnStopPlayback();
+
+    const size_t heard = sink.left.size();
+    ASSERT_EQ(heard, size_t(before + 12) * kBuffer);
+    EXPECT_EQ(track->wave.lateBlocks, 0);
+    // After the 64 frames that fade in, the wave from the second beat on.
+    const long beat = 26460;
+    ASSERT_EQ(song.GetTrackMaster()->GetSampleFromTime(960), beat);
+    for (size_t i = kBarFrames + 64; i < heard; ++i)
+        ASSERT_EQ(sink.left[i], float(i - kBarFrames + beat + 1)) << i;
+    EXPECT_GT(sink.left[kBarFrames + 63], 0.0f);
+}
+
 // The reader is late from the start on: every render call comes back all
 // the same, the track's blocks are silence (counted), and once the reader
 // has caught up the wave plays on at the place the song has reached.

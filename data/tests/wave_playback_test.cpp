@@ -294,6 +294,40 @@ TEST_F(LongWaveTest, AKeptLoopStartPlaysAtTheJumpWithoutTheReader)
     EXPECT_EQ(fileAccesses, 0);
 }
 
+// Whether, within 10 s, another thread comes to wait for the wave's lock,
+// which the caller holds (the critical section counts its waiters).
+bool anotherThreadWaitsForTheLock(CWave &wave)
+{
+    for (int i = 0; i < 10000 && wave.sync->section.LockCount < 1; ++i)
+        Sleep(1);
+    return wave.sync->section.LockCount >= 1;
+}
+
+// A buffer asked for another range while the reader reads it is not handed
+// back with the frames of the range it was reading: the reader reads it
+// again, and the jump to the new range plays the new range.
+TEST_F(LongWaveTest, ABufferAskedAgainWhileItIsReadHoldsTheNewRange)
+{
+    ASSERT_EQ(wave.InitPlayback(0, 100, 1.0f), 1);
+    wave_test::readerDone(wave);
+    const long late = wave.lateBlocks;
+    {
+        CLock hold(wave.sync);
+        wave.KeepLoopReady(20000, 1);
+        // The reader has taken the request for 20000 and waits to read it.
+        ASSERT_TRUE(anotherThreadWaitsForTheLock(wave));
+        wave.KeepLoopReady(30000, 1); // the same buffer, asked again
+    }
+    wave_test::readerDone(wave);
+    wave.LoopPlayback(30000);
+    std::vector<float> in = frames(30000, 100);
+    for (int i = 0; i < 128; ++i)
+        in[i] *= float(i) / 128.0f;
+    EXPECT_EQ(next(100), in);
+    EXPECT_EQ(next(100), frames(30100, 100));
+    EXPECT_EQ(wave.lateBlocks, late);
+}
+
 // A start from the transport (maybe on the stream provider's thread) waits
 // for the reader only so long: then playback starts with late blocks, and
 // the wave comes in place once the reader has caught up.

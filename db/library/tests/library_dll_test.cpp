@@ -22,6 +22,31 @@ std::string testsFolder()
     return folder.substr(0, folder.find_last_of('\\'));
 }
 
+// The captions of a process's visible windows.
+std::string windowsOf(DWORD processId)
+{
+    struct Search {
+        DWORD processId;
+        std::string captions;
+    } search{processId, {}};
+    EnumWindows(
+        [](HWND window, LPARAM data) {
+            auto &s = *reinterpret_cast<Search *>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            char caption[128] = {};
+            if (owner == s.processId && IsWindowVisible(window) &&
+                GetWindowTextA(window, caption, sizeof caption))
+                s.captions += std::string(" \"") + caption + "\"";
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.captions.empty() ? " none" : search.captions;
+}
+
+// Runs the program to its end and answers its exit code. The bound is a
+// safety net (the program ends within a few seconds): a program still
+// running then fails the test with the windows it shows, and is ended.
 DWORD run(const std::string &program)
 {
     std::string command = "\"" + program + "\"";
@@ -31,9 +56,14 @@ DWORD run(const std::string &program)
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process))
         return 0xFFFFFFFF;
-    WaitForSingleObject(process.hProcess, 60000);
     DWORD code = 0xFFFFFFFF;
-    GetExitCodeProcess(process.hProcess, &code);
+    if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(process.hProcess, &code);
+    } else {
+        ADD_FAILURE() << "the program did not end; its windows:" << windowsOf(process.dwProcessId);
+        TerminateProcess(process.hProcess, code);
+        WaitForSingleObject(process.hProcess, 10000);
+    }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return code;

@@ -12,6 +12,7 @@ EngineSide::EngineSide(int32_t rate, int32_t format, int32_t frames)
     floats_.assign(static_cast<size_t>(4) * frames * 2, 0.0f);
     for (HANDLE &event : events_)
         event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    reached_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     block.port = 0;
     block.sampleRate = rate;
     block.sampleFormat = format;
@@ -29,6 +30,7 @@ EngineSide::~EngineSide()
     std::free(block.framesWanted);
     for (HANDLE event : events_)
         CloseHandle(event);
+    CloseHandle(reached_);
 }
 
 void EngineSide::fill(int index, int32_t value)
@@ -48,10 +50,19 @@ void EngineSide::Serve(Quorvane::IAudioStreamProvider *provider)
                 return;
             const int index = static_cast<int>(woken - WAIT_OBJECT_0) - 1;
             order.push_back(index);
-            fill(index, static_cast<int32_t>(++served_));
+            const long served = ++served_;
+            fill(index, static_cast<int32_t>(served));
+            if (served == wanted_.load())
+                SetEvent(reached_);
             provider->BufferDone(index);
         }
     });
+}
+
+bool EngineSide::WaitServed(long count, DWORD limitMs)
+{
+    wanted_ = count;
+    return served_.load() >= count || WaitForSingleObject(reached_, limitMs) == WAIT_OBJECT_0;
 }
 
 void EngineSide::Stop()

@@ -23,7 +23,11 @@ public:
     void Serve(Quorvane::IAudioStreamProvider *provider);
     void Stop();
     long Served() const { return served_.load(); }
-    // Buffer indexes in the order they were asked for.
+    // Waits until at least count requests were served; false when the
+    // limit passed first.
+    bool WaitServed(long count, DWORD limitMs);
+    // Buffer indexes in the order they were served (the lowest first of
+    // those asked for at once).
     std::vector<int> order;
 
 private:
@@ -33,6 +37,8 @@ private:
     std::vector<uint8_t> samples_;
     std::vector<float> floats_;
     HANDLE events_[5] = {};
+    HANDLE reached_ = nullptr;
+    std::atomic<long> wanted_{0};
     HWND window_ = nullptr;
     std::thread thread_;
     std::atomic<long> served_{0};

@@ -3,6 +3,9 @@
 // dist folder, the tests' plug-ins named by their paths.
 #include "outside/vst/tests/test_plugins.h"
 
+#include "data/event.h"
+#include "data/song.h"
+#include "data/track_master.h"
 #include "sound/module_keys.h"
 #include "sound/seffect_elem.h"
 #include "sound/ssynth_elem.h"
@@ -138,6 +141,37 @@ TEST_F(VstModulesTest, TellsThePluginTheSongsTime)
     const int32_t wanted = vst2::kTimeTransportPlaying | vst2::kTimePpqPosValid | vst2::kTimeTempoValid |
                            vst2::kTimeBarsValid | vst2::kTimeSigValid;
     EXPECT_EQ(time.flags & wanted, wanted);
+}
+
+// After a meter change that does not sit at tick 0 the bars count from the
+// change: with two bars of 4/4 and 3/4 from the third bar on, tick 11.5
+// quarters lies in the bar that starts at 11 quarters (bars of 3/4 counted
+// from tick 0 would put it at 9, bars of 4/4 at 8).
+TEST_F(VstModulesTest, TellsThePluginTheBarStartAfterAMeterChange)
+{
+    HeldPlugin plugin("stereo");
+    sound_test::SongWithTract song;
+    const long quarter = song.song->GetITembriSong()->SongGetTimeBase();
+    CTrackMaster *master = song.song->GetTrackMaster();
+    EVENT waltz;
+    ASSERT_TRUE(waltz.setTSign(3, 2));
+    waltz.time = 8 * quarter;
+    master->AddToTail(&waltz, 1);
+    master->Sort();
+    master->UpdateParams(0);
+    PORTDESCR chosen = instrument(plugin.path);
+    void *out = song.tract()->AddNewOut(&chosen);
+    ASSERT_NE(out, nullptr);
+    IZQSSExTembri *host = song.tract()->GetISSExTembri(out);
+    ASSERT_NE(host, nullptr);
+    host->Transport(SSTRANSPORT_START, 11 * quarter + quarter / 2, 11 * quarter + quarter / 2, 1.0f);
+    level(song.tract(), out);
+    const vst2::TimeInfo &time = plugin.probe().lastTime;
+    EXPECT_EQ(time.ppqPos, 11.5);
+    EXPECT_EQ(time.barStartPos, 11.0);
+    EXPECT_EQ(time.timeSigNumerator, 3);
+    EXPECT_EQ(time.timeSigDenominator, 4);
+    EXPECT_NE(time.flags & vst2::kTimeBarsValid, 0);
 }
 
 // The effect's gain shows in what its bus mixes, with the state it is

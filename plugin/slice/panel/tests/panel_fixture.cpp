@@ -128,19 +128,22 @@ void PanelTest::TearDown()
     PluginTest::TearDown();
 }
 
+// A press's time is its message's, taken when it was posted: the wait
+// counts from a time after the last press was posted, however long the
+// posting took.
 void PanelTest::waitOutDoubleClick()
 {
     const DWORD since = GetTickCount() - lastPress_;
-    const DWORD wait = GetDoubleClickTime() + 20;
+    const DWORD wait = GetDoubleClickTime() + 50;
     if (lastPress_ && since < wait)
         Sleep(wait - since);
-    lastPress_ = GetTickCount();
 }
 
 void PanelTest::click(int x, int y, WPARAM keys)
 {
     waitOutDoubleClick();
     gui_test::click(window(), x, y, keys);
+    lastPress_ = GetTickCount();
 }
 
 void PanelTest::doubleClick(int x, int y)
@@ -152,12 +155,14 @@ void PanelTest::doubleClick(int x, int y)
     gui_test::postMouse(window(), WM_LBUTTONDBLCLK, x, y, MK_LBUTTON);
     gui_test::postMouse(window(), WM_LBUTTONUP, x, y);
     gui_test::pump();
+    lastPress_ = GetTickCount();
 }
 
 void PanelTest::dragPath(const std::vector<POINT> &points)
 {
     waitOutDoubleClick();
     gui_test::dragPath(window(), points);
+    lastPress_ = GetTickCount();
 }
 
 void PanelTest::key(WPARAM key, bool extended)

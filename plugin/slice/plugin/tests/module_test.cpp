@@ -217,6 +217,17 @@ TEST_F(HostedDrummer, TheProgramReadsTheVelocityDynamics)
         }
     }
     EXPECT_EQ(request->GetParam(6, -1, nullptr), E_POINTER);
+    // The output gain the program sets is kept within -8191..8191, read
+    // back as gain + 8192, whatever it asks for.
+    const struct {
+        LONG set, kept;
+    } gains[] = {{20000, 16383}, {8192, 16383}, {8191, 16383}, {0, 8192},
+                 {-8191, 1},     {-8192, 1},    {-20000, 1}};
+    for (const auto &gain : gains) {
+        EXPECT_EQ(request->SetParam(QN3Gain, -1, gain.set), S_OK);
+        ASSERT_EQ(request->GetParam(QN3Gain, -1, &value), S_OK);
+        EXPECT_EQ(value, gain.kept) << gain.set;
+    }
     char name[32];
     EXPECT_EQ(request->GetNoteName(36, name, 0), E_INVALIDARG);
     filter->Disconnect();
