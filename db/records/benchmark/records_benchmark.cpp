@@ -93,10 +93,10 @@ int fail(const char *what)
 // Counts the disk flushes the record file asks for.
 uint32_t g_flushes = 0;
 
-uint32_t countFlush(XFileChange change, uint32_t count, const void *)
+uint32_t countFlush(const XFileChangeInfo &change)
 {
-    g_flushes += change == XFileChange::Flush;
-    return count;
+    g_flushes += change.change == XFileChange::Flush;
+    return change.count;
 }
 
 // Commits of `size` added records, each given a new id first as the

@@ -40,8 +40,10 @@ void stopHere()
     TerminateProcess(GetCurrentProcess(), 3);
 }
 
-uint32_t countChange(XFileChange change, uint32_t count, const void *)
+uint32_t countChange(const XFileChangeInfo &info)
 {
+    const XFileChange change = info.change;
+    const uint32_t count = info.count;
     if (g_stopping)
         stopHere();
     if (++g_changes != g_stopAt)

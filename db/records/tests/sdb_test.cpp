@@ -280,15 +280,16 @@ TEST_F(RecordFile, UpdateDBUIDHoldsTheNewIdsMutexBeforeWritingIt)
     // At the moment the id is written, its mutex must exist already.
     static int idWrites, mutexExisted;
     idWrites = mutexExisted = 0;
-    SetXFileChangeHook([](XFileChange change, uint32_t count, const void *bytes) -> uint32_t {
-        if (change == XFileChange::Write && count == sizeof(DBUID::m_words)) {
+    SetXFileChangeHook([](const XFileChangeInfo &change) -> uint32_t {
+        if (change.change == XFileChange::Write && change.offset == 4 &&
+            change.count == sizeof(DBUID::m_words)) {
             ++idWrites;
             DBUID written;
-            std::memcpy(written.m_words, bytes, sizeof(written.m_words));
+            std::memcpy(written.m_words, change.bytes, sizeof(written.m_words));
             CXLock probe;
             mutexExisted += probe.Create(&written) == 2;
         }
-        return count;
+        return change.count;
     });
     const int updated = db.UpdateDBUID();
     SetXFileChangeHook(nullptr);
@@ -362,9 +363,17 @@ TEST_F(RecordFile, AFailedSaveUnderAnotherNameKeepsTheOldFileOpenWithItsChanges)
     addRecord(db, 0x50, none, "A");
     addRecord(db, 0x50, none, "B");
     const Bytes pending = readFile(path);
+    // The changes that make a new file with its head.
+    uint32_t making;
     {
-        // The head of the new file is written, the first record fails.
-        ChangeHook hook(ChangeHook::Mode::FailOne, 2);
+        ChangeHook count;
+        TestDB probe;
+        ASSERT_TRUE(probe.Create(folder.file("probe.prs").c_str(), kMagic));
+        making = count.count();
+    }
+    {
+        // The new file is made, the first record fails.
+        ChangeHook hook(ChangeHook::Mode::FailOne, making + 1);
         EXPECT_FALSE(db.Save(other.c_str()));
     }
     EXPECT_STREQ(db.GetFileName(), path.c_str());
