@@ -109,8 +109,10 @@ int CSDB::Recover(bool writable)
     } else {
         scan = ScanFile(!writable, &tornAt);
     }
-    if (scan == Scan::Damaged)
+    if (scan == Scan::Damaged) {
+        m_refusedAsDamaged = true;
         return 0;
+    }
     if (!writable)
         return 1;
     CXFile writer;
@@ -135,6 +137,7 @@ int CSDB::Recover(bool writable)
 int CSDB::Open(const char *name, uint32_t magic, int writable)
 {
     Close(0);
+    m_refusedAsDamaged = false;
     if (!ClaimFile(name, false)) {
         Close(0);
         return 0;
@@ -172,7 +175,7 @@ int CSDB::Create(const char *name, uint32_t magic)
     if (!made) {
         m_file.Close();
         if (created)
-            DeleteFileA(name);
+            RemoveXFile(name);
         Close(0);
     }
     return made;

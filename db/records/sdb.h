@@ -60,6 +60,9 @@ public:
     int IsModified() const { return (m_state & Modified) != 0; }
     int IsEditable() const { return (m_state & Editable) != 0; }
     int IsSignaled() const { return m_signaled; }
+    // Whether the last Open failed because the file is damaged (records that
+    // cannot stand as they are), not because it is missing or held.
+    bool RefusedAsDamaged() const { return m_refusedAsDamaged; }
     CXFile *GetXFile() { return &m_file; }
     void SetSignalCallback(void (*callback)(CSDB *)) { m_callback = callback; }
 
@@ -148,6 +151,7 @@ private:
     // The mutex of the id that UpdateDBUID last wrote, held until the close.
     CXLock m_newIdLock;
     int m_signaled = 0;
+    bool m_refusedAsDamaged = false;
     void (*m_callback)(CSDB *) = nullptr;
     SDBNOTE *m_notes = nullptr;
     SDBNOTE *m_lastNote = nullptr;
