@@ -17,10 +17,9 @@ uint32_t allowedChange(XFileChangeInfo change)
     return g_changeHook ? std::min(g_changeHook(change), change.count) : change.count;
 }
 
-uint32_t allowedNameChange(XFileChange change, const char *name, const char *newName = nullptr,
-                           bool durable = false)
+uint32_t allowedNameChange(XFileChange change, const char *name, const char *newName = nullptr)
 {
-    return allowedChange({change, name, newName, 0, 1, nullptr, durable});
+    return allowedChange({change, name, newName, 0, 1, nullptr});
 }
 
 void reverseBytes(unsigned char *bytes, uint32_t size)
@@ -72,13 +71,6 @@ int KeepXFileAside(const char *name, char *keptAs, uint32_t keptAsSize)
     return 0;
 }
 
-int MoveXFileDurably(const char *from, const char *to)
-{
-    if (allowedNameChange(XFileChange::Rename, from, to, true) < 1)
-        return 0;
-    return MoveFileExA(from, to, MOVEFILE_WRITE_THROUGH) ? 1 : 0;
-}
-
 CXFile::~CXFile()
 {
     Close();
@@ -86,7 +78,7 @@ CXFile::~CXFile()
 
 uint32_t CXFile::Allowed(XFileChange change, uint32_t offset, uint32_t count, const void *bytes) const
 {
-    return allowedChange({change, m_name, nullptr, offset, count, bytes, false});
+    return allowedChange({change, m_name, nullptr, offset, count, bytes});
 }
 
 int CXFile::Open(const char *name, int writable)

@@ -23,7 +23,6 @@ struct XFileChangeInfo {
     uint32_t offset;     // where a write begins; the length a length change sets
     uint32_t count;      // the bytes a write writes; 1 for the other changes
     const void *bytes;   // a write's bytes, else null
-    bool durable;        // on the disk once it returned (a rename written through)
 };
 
 // Answers how many of `count` bytes may reach the disk (1 for the changes
@@ -40,9 +39,6 @@ STAVRUND_API int RemoveXFile(const char *name);
 // name of "<name>.damaged", "<name>.damaged2", ... and, when `keptAs` is
 // given, writes that name there. 1 when it was renamed.
 STAVRUND_API int KeepXFileAside(const char *name, char *keptAs, uint32_t keptAsSize);
-// Gives a file another name that must be free, and returns only once the
-// disk holds the change (the rename written through).
-STAVRUND_API int MoveXFileDurably(const char *from, const char *to);
 
 class STAVRUND_API CXFile {
 public:

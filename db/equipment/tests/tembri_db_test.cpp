@@ -142,7 +142,8 @@ TEST(EquipmentDatabase, ADamagedRootRecordKeepsTheFileAsideAndStartsANewOne)
 }
 
 // A database the open refuses as damaged (one byte of the root's size off,
-// so the records behind it read out of step), or whose root is damaged, is
+// so the records behind it read out of step; no whole head), or whose root
+// is damaged, is
 // kept aside exactly as it stood: no record of it cut, no pending change of
 // it discarded first.
 TEST(EquipmentDatabase, ADamagedDatabaseIsKeptAsideAsItStood)
@@ -185,6 +186,10 @@ TEST(EquipmentDatabase, ADamagedDatabaseIsKeptAsideAsItStood)
     } cases[] = {
         {"the root's size one more", changed(20 + 10, char(whole[20 + 10] + 1))},
         {"the root's title one short", changed(20 + 14, char(17))},
+        // What a power cut while the first database was made can leave.
+        {"an empty file", ""},
+        {"a head cut short", whole.substr(0, 7)},
+        {"a head of zeros before the records", Bytes(20, '\0') + whole.substr(20)},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);

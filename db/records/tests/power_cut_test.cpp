@@ -1,28 +1,18 @@
-// What a power cut can leave of a record file in the middle of a commit.
-// Every change a commit path makes to the disk is recorded through the
-// CXFile hook; a flush makes the changes of its file made before it
-// durable, and of the changes that are not, the disk may have kept any
-// part. For every point of the path, the files such a cut can leave are
-// built (none, all, each prefix and each single one of the changes not yet
-// durable, all but each one, a write torn at a sector's end, a length that
-// reached the disk without the bytes of its write) and opened as the
-// program opens them: each must open, for writing and then read only, and
-// hold the records of before the commit or of after it. A commit that
-// returned is never undone.
+// What a power cut can leave of a record file in the middle of a commit:
+// for every point of each commit path, every set of files the disk may
+// hold (power_cut.h) is opened as the program opens it. Each must open, for
+// writing and then read only, and hold the records of before the commit or
+// of after it; a commit that returned is never undone.
 #include "db/records/sdb.h"
 
-#include "db/records/record_scan.h"
+#include "db/records/tests/power_cut.h"
 #include "db/records/tests/record_test_support.h"
 #include "testing/sandbox.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <functional>
 #include <map>
-#include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -30,146 +20,12 @@ namespace {
 
 using namespace Quorvane;
 using namespace records_test;
+using power_cut::Files;
 using testing_support::readFile;
 using testing_support::TempFolder;
 using testing_support::writeFile;
 
 constexpr uint32_t none = SDB_NO_PARENT;
-
-// One change of a file on its way to the disk.
-struct Change {
-    XFileChange change;
-    std::string file, newName; // names within the folder
-    uint32_t offset = 0;
-    Bytes bytes;
-    bool durable = false;
-};
-
-std::string baseName(const char *path)
-{
-    const std::string name = path ? path : "";
-    const size_t slash = name.find_last_of("\\/");
-    return slash == std::string::npos ? name : name.substr(slash + 1);
-}
-
-std::vector<Change> g_changes;
-
-uint32_t recordChange(const XFileChangeInfo &info)
-{
-    Change change{info.change, baseName(info.file), baseName(info.newName), info.offset, {}, info.durable};
-    if (info.change == XFileChange::Write)
-        change.bytes.assign(static_cast<const char *>(info.bytes), info.count);
-    g_changes.push_back(change);
-    return info.count;
-}
-
-// The files of the folder by name.
-using Files = std::map<std::string, Bytes>;
-
-// How one change is applied: whole, torn after `keep` bytes, or as a
-// length that reached the disk without the bytes.
-enum class Kept { Whole, Torn, LengthOnly };
-
-void apply(Files &files, const Change &change, Kept kept = Kept::Whole)
-{
-    auto file = files.find(change.file);
-    switch (change.change) {
-    case XFileChange::Create:
-        files[change.file];
-        break;
-    case XFileChange::Write: {
-        if (file == files.end())
-            break; // the file's name never reached the disk
-        Bytes &bytes = file->second;
-        const size_t end = change.offset + change.bytes.size();
-        if (bytes.size() < end)
-            bytes.resize(end, '\0');
-        if (kept == Kept::LengthOnly)
-            break;
-        size_t n = change.bytes.size();
-        if (kept == Kept::Torn)
-            n = SectorSize - change.offset % SectorSize;
-        bytes.replace(change.offset, n, change.bytes.substr(0, n));
-        break;
-    }
-    case XFileChange::SetEnd:
-        if (file != files.end())
-            file->second.resize(change.offset, '\0');
-        break;
-    case XFileChange::Remove:
-        if (file != files.end())
-            files.erase(file);
-        break;
-    case XFileChange::Rename:
-        if (file != files.end()) {
-            files[change.newName] = file->second;
-            files.erase(change.file);
-        }
-        break;
-    case XFileChange::Flush:
-        break;
-    }
-}
-
-bool tearable(const Change &change)
-{
-    return change.change == XFileChange::Write &&
-           change.offset / SectorSize != (change.offset + change.bytes.size() - 1) / SectorSize;
-}
-
-bool extends(const Files &files, const Change &change)
-{
-    auto file = files.find(change.file);
-    return change.change == XFileChange::Write && file != files.end() &&
-           change.offset + change.bytes.size() > file->second.size();
-}
-
-// Everything a cut after the first `cut` changes may leave.
-std::vector<Files> statesAt(const Files &start, const std::vector<Change> &changes, size_t cut)
-{
-    // A change is durable once a flush of its file (or a change written
-    // through) follows it.
-    std::vector<bool> durable(cut, false);
-    for (size_t i = 0; i < cut; ++i) {
-        if (changes[i].change != XFileChange::Flush && !changes[i].durable)
-            continue;
-        for (size_t j = 0; j <= i; ++j)
-            if (changes[j].file == changes[i].file)
-                durable[j] = true;
-    }
-    std::vector<size_t> open;
-    for (size_t i = 0; i < cut; ++i)
-        if (!durable[i])
-            open.push_back(i);
-    // Builds the files with the durable changes and the chosen open ones;
-    // `special` is applied as `how`.
-    auto build = [&](const std::function<bool(size_t)> &kept, size_t special = SIZE_MAX,
-                     Kept how = Kept::Whole) {
-        Files files = start;
-        for (size_t i = 0; i < cut; ++i) {
-            if (i == special)
-                apply(files, changes[i], how);
-            else if (durable[i] || kept(i))
-                apply(files, changes[i]);
-        }
-        return files;
-    };
-    std::vector<Files> states;
-    for (size_t n = 0; n <= open.size(); ++n) // each prefix, none and all among them
-        states.push_back(build([&](size_t i) { return i < (n ? open[n - 1] + 1 : 0); }));
-    for (size_t o : open) {
-        states.push_back(build([&](size_t i) { return i == o; }));
-        states.push_back(build([&](size_t i) { return i != o; }));
-        if (tearable(changes[o]))
-            states.push_back(build([&](size_t i) { return i < o; }, o, Kept::Torn));
-        Files before = build([&](size_t i) { return i < o; });
-        if (extends(before, changes[o])) {
-            states.push_back(build([&](size_t i) { return i < o; }, o, Kept::LengthOnly));
-            states.push_back(build([&](size_t) { return true; }, o, Kept::LengthOnly));
-        }
-    }
-    return states;
-}
 
 // A body of one letter repeated, shown as "R*700" in a content.
 Bytes big(char letter, size_t n = 700)
@@ -215,25 +71,10 @@ struct Path {
 
 class PowerCut : public ::testing::TestWithParam<int> {
 protected:
-    Files snapshot(const std::string &folderPath)
+    // What the program finds in the folder's file: the content, or why not.
+    static std::string openAs(const std::string &folderPath, const std::string &name, int writable)
     {
-        Files files;
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((folderPath + "\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do
-                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                    files[found.cFileName] = readFile(folderPath + "\\" + found.cFileName);
-            while (FindNextFileA(search, &found));
-            FindClose(search);
-        }
-        return files;
-    }
-
-    // What the program finds in these files: the content, or why not.
-    std::string openAs(const std::string &folderPath, const std::string &name, int writable)
-    {
-        const Files files = snapshot(folderPath);
+        const Files files = power_cut::snapshot(folderPath);
         TestDB db;
         if (!db.Open((folderPath + "\\" + name).c_str(), kMagic, writable)) {
             auto file = files.find(name);
@@ -256,46 +97,34 @@ protected:
         const std::string file = work.path() + "\\" + name;
         emptyFolder(work.path());
         path.prepare(file);
-        const Files start = snapshot(work.path());
+        const Files start = power_cut::snapshot(work.path());
         // The contents a cut may leave, from the change count at which each
         // became the one that must stand.
         std::vector<std::pair<size_t, std::string>> contents{{0, path.before}};
-        g_changes.clear();
+        std::vector<power_cut::Change> changes;
         {
             TestDB db;
-            SetXFileChangeHook(recordChange);
-            path.run(db, file, [&](std::string after) { contents.emplace_back(g_changes.size(), after); });
-            SetXFileChangeHook(nullptr);
+            power_cut::Recorder recorder;
+            path.run(db, file,
+                     [&](std::string after) { contents.emplace_back(recorder.changes().size(), after); });
+            changes = recorder.changes();
         }
-        const std::vector<Change> changes = g_changes;
         EXPECT_EQ(openAs(work.path(), name, 0), contents.back().second) << "the run itself";
-        std::set<Files> seen;
-        for (size_t cut = 0; cut <= changes.size(); ++cut) {
-            // The first content that may stand at this point.
-            size_t first = 0;
-            for (size_t c = 0; c < contents.size(); ++c)
-                if (contents[c].first <= cut)
-                    first = c;
-            for (const Files &state : statesAt(start, changes, cut)) {
-                if (!seen.insert(state).second)
-                    continue;
-                emptyFolder(checked.path());
-                for (const auto &[fileName, bytes] : state)
-                    writeFile(checked.path() + "\\" + fileName, bytes);
-                const std::string writable = openAs(checked.path(), name, 1);
-                const std::string readOnly = openAs(checked.path(), name, 0);
-                bool allowed = false;
-                for (size_t c = first; c < contents.size(); ++c)
-                    allowed = allowed || ("|" + contents[c].second + "|").find("|" + writable + "|") !=
-                                             std::string::npos;
-                EXPECT_TRUE(allowed) << "cut after change " << cut << " of " << changes.size()
-                                     << ": the writable open found " << writable;
-                EXPECT_EQ(readOnly, writable) << "cut after change " << cut << ": read only after it";
-                if (!allowed)
-                    return seen.size(); // one story per path is enough to read
+        return power_cut::forEveryState(start, changes, [&](size_t cut, const Files &state) {
+            power_cut::writeState(checked.path(), state);
+            const std::string writable = openAs(checked.path(), name, 1);
+            const std::string readOnly = openAs(checked.path(), name, 0);
+            bool allowed = false;
+            for (size_t c = 0; c < contents.size(); ++c) {
+                const bool later = c + 1 < contents.size() && contents[c + 1].first <= cut;
+                allowed = allowed || (!later && ("|" + contents[c].second + "|").find("|" + writable + "|") !=
+                                                    std::string::npos);
             }
-        }
-        return seen.size();
+            EXPECT_TRUE(allowed) << "cut after change " << cut << " of " << changes.size()
+                                 << ": the writable open found " << writable;
+            EXPECT_EQ(readOnly, writable) << "cut after change " << cut << ": read only after it";
+            return allowed; // one story per path is enough to read
+        });
     }
 
     TempFolder work, checked;
