@@ -1,29 +1,25 @@
 #include "base/message_box.h"
 
-#include <mutex>
 #include <utility>
 
 namespace Quorvane {
 
 namespace {
 
-std::mutex hookLock;
-
-MessageBoxHook &installedHook()
-{
-    static MessageBoxHook hook;
-    return hook;
-}
+// A slim lock and a hook built when the module loads: neither takes a
+// kernel object or the threads library's per-thread record, so a module
+// loaded and unloaded again and again (a host trying one database after
+// another) leaves nothing behind for the boxes it showed.
+SRWLOCK hookLock = SRWLOCK_INIT;
+MessageBoxHook installedHook;
 
 } // namespace
 
 int showMessageBox(HWND owner, const char *text, const char *caption, UINT type)
 {
-    MessageBoxHook hook;
-    {
-        std::lock_guard<std::mutex> guard(hookLock);
-        hook = installedHook();
-    }
+    AcquireSRWLockShared(&hookLock);
+    MessageBoxHook hook = installedHook;
+    ReleaseSRWLockShared(&hookLock);
     if (hook)
         return hook(owner, text ? text : "", caption ? caption : "", type);
     return MessageBoxA(owner, text, caption, type);
@@ -31,8 +27,10 @@ int showMessageBox(HWND owner, const char *text, const char *caption, UINT type)
 
 MessageBoxHook setMessageBoxHook(MessageBoxHook hook)
 {
-    std::lock_guard<std::mutex> guard(hookLock);
-    return std::exchange(installedHook(), std::move(hook));
+    AcquireSRWLockExclusive(&hookLock);
+    MessageBoxHook previous = std::exchange(installedHook, std::move(hook));
+    ReleaseSRWLockExclusive(&hookLock);
+    return previous;
 }
 
 } // namespace Quorvane

@@ -83,6 +83,8 @@ int CMemStorage::InternalGetBuffer(void *destination, long length)
 {
     if (!destination || length < 0 || length > size - position)
         return 0;
+    if (length == 0)
+        return 1; // an empty storage has no block to copy from
     std::memcpy(destination, data + position, length);
     position += length;
     return 1;

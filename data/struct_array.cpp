@@ -1,5 +1,6 @@
 #include "data/struct_array.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +21,16 @@ CStructArray::~CStructArray()
     Clear();
 }
 
+namespace {
+
+// n elements rounded up to whole grow steps (0 for none).
+long long inWholeSteps(long long n, long step)
+{
+    return n > 0 ? (n + step - 1) / step * step : 0;
+}
+
+} // namespace
+
 int CStructArray::Realloc(long n)
 {
     if (n == count)
@@ -30,9 +41,19 @@ int CStructArray::Realloc(long n)
         capacity = count = 0;
         return 1;
     }
-    long long wanted = n > 0 ? (static_cast<long long>(n) + growStep - 1) / growStep * growStep : 0;
-    if (wanted < reserved)
-        wanted = reserved;
+    long long wanted = std::max<long long>(inWholeSteps(n, growStep), reserved);
+    if (wanted > capacity) {
+        // At least twice the block: elements added one by one (the lines of
+        // an imported text) then copy the block a few times, not at every
+        // grow step.
+        const long long doubled = inWholeSteps(2LL * capacity, growStep);
+        if (doubled > wanted && doubled * elemSize <= LONG_MAX)
+            wanted = doubled;
+    } else if (wanted > capacity / 2) {
+        // A block shrinks only once half of it is free, so that deleting
+        // after it grew does not copy it each time.
+        wanted = capacity;
+    }
     if (wanted * elemSize > LONG_MAX)
         return 0;
     if (wanted != capacity) {
@@ -48,7 +69,7 @@ int CStructArray::Realloc(long n)
 
 int CStructArray::Reserve(long n)
 {
-    const long long wanted = n > 0 ? (static_cast<long long>(n) + growStep - 1) / growStep * growStep : 0;
+    const long long wanted = inWholeSteps(n, growStep);
     if (wanted * elemSize > LONG_MAX)
         return 0;
     if (wanted > capacity) {

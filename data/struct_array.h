@@ -52,8 +52,9 @@ public:
     long reserved = 0;
 
 protected:
-    // Sets the count to n; the block follows in whole grow steps. Neither
-    // constructs nor clears elements. 0 when the block cannot change.
+    // Sets the count to n; the block is kept in whole grow steps, grows to
+    // at least twice its size and shrinks to fit once half of it is free.
+    // Neither constructs nor clears elements. 0 when the block cannot change.
     int Realloc(long n);
     STRUCTELEM *ElementAt(long index) const { return reinterpret_cast<STRUCTELEM *>(GetElementAt(index)); }
 };

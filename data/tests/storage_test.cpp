@@ -34,6 +34,19 @@ TEST(MemStorage, ReadsFailWithoutMovingWhenShort)
     EXPECT_EQ(m.GetBuffer(nullptr, 0), 0); // a null destination never reads
 }
 
+// An empty text imported as lyrics reads nothing from a storage that has no
+// block at all: nothing is copied from it.
+TEST(MemStorage, ReadingNothingFromAnEmptyStorageSucceeds)
+{
+    CMemStorage empty(16);
+    ASSERT_EQ(empty.GetData(), nullptr);
+    char buffer[1] = {'x'};
+    EXPECT_EQ(empty.GetBuffer(buffer, 0), 1);
+    EXPECT_EQ(buffer[0], 'x');
+    EXPECT_EQ(empty.WasError(), 0);
+    EXPECT_EQ(empty.GetBuffer(buffer, 1), 0);
+}
+
 TEST(MemStorage, PositionIsClampedToTheSize)
 {
     CMemStorage m(4);

@@ -63,6 +63,31 @@ TEST_F(StructArrayTest, CapacityFollowsWholeGrowSteps)
     EXPECT_EQ(a.capacity, 0);
 }
 
+// Elements added one by one (the lines of an imported text) move the block
+// a few times, not at every grow step; deleting after it grew moves it only
+// once half of it is free.
+TEST_F(StructArrayTest, TheBlockGrowsByDoublingAndShrinksOnceHalfIsFree)
+{
+    Array a(16);
+    int moves = 0;
+    long last = 0;
+    for (int i = 0; i < 100000; ++i) {
+        Owner o = make(i);
+        ASSERT_EQ(a.Insert(a.GetNumb(), 1, &o), 1);
+        moves += a.capacity != last;
+        last = a.capacity;
+        ASSERT_EQ(a.capacity % 16, 0);
+    }
+    EXPECT_EQ(a.capacity, 131072);
+    EXPECT_LE(moves, 14) << "16, 32, 64, ... 131072";
+    ASSERT_EQ(a.Delete(0, 30000), 1);
+    EXPECT_EQ(a.capacity, 131072) << "more than half still in use";
+    ASSERT_EQ(a.Delete(0, 5000), 1);
+    EXPECT_EQ(a.capacity, 65008) << "fits the 65,000 left, in whole grow steps";
+    EXPECT_EQ(a.at(0)->id, 35000);
+    EXPECT_EQ(a.at(64999)->id, 99999);
+}
+
 // A reserved block stays when the array shrinks or empties, so an array
 // reused while audio plays comes back to the same memory.
 TEST_F(StructArrayTest, AReservedBlockStays)
@@ -82,12 +107,13 @@ TEST_F(StructArrayTest, AReservedBlockStays)
         EXPECT_EQ(a.capacity, 48);
     }
     EXPECT_EQ(freed, 60);
-    // Beyond the reserve it grows, and shrinks back to it.
+    // Beyond the reserve it grows (to twice the block), and shrinks back to
+    // it.
     for (int i = 0; i < 50; ++i) {
         Owner o = make(i);
         ASSERT_EQ(a.Insert(a.GetNumb(), 1, &o), 1);
     }
-    EXPECT_EQ(a.capacity, 64);
+    EXPECT_EQ(a.capacity, 96);
     EXPECT_EQ(a.Delete(0, 40), 1);
     EXPECT_EQ(a.capacity, 48);
     EXPECT_EQ(a.at(0)->id, 40);

@@ -33,28 +33,44 @@ CTembriDB::CTembriDB(const char *fileName, uint32_t version, long &result, KeptA
     : version(version)
 {
     result = 0;
-    if (Open(fileName, kEquipmentMagic, 1)) {
-        const Root root = CheckRoot(*this);
-        if (root == Root::Whole) {
-            result = 1;
+    // A look that writes nothing comes first: a damaged database is kept
+    // aside exactly as the user had it, before an open for writing could
+    // cut or discard anything of it. Only a file that a journal must give
+    // back first is looked at after the writable open has done that.
+    bool damaged = false;
+    if (Open(fileName, kEquipmentMagic, 0)) {
+        damaged = CheckRoot(*this) == Root::Damaged;
+        Close(0);
+    } else {
+        damaged = RefusedAsDamaged();
+    }
+    if (!damaged) {
+        if (Open(fileName, kEquipmentMagic, 1)) {
+            const Root root = CheckRoot(*this);
+            if (root == Root::Whole) {
+                result = 1;
+                return;
+            }
+            damaged = root == Root::Damaged;
+        } else if (RefusedAsDamaged()) {
+            damaged = true;
+        } else if (!Create(fileName, kEquipmentMagic)) {
             return;
         }
-        if (root == Root::Damaged) {
-            Close(0);
-            char keptAs[MAX_PATH];
-            if (!KeepXFileAside(fileName, keptAs, sizeof(keptAs)))
-                return;
-            if (notice)
-                notice(keptAs);
-            if (!Create(fileName, kEquipmentMagic))
-                return;
-        }
-    } else if (!Create(fileName, kEquipmentMagic)) {
-        return;
     }
-    ROOTNOTE root(version);
+    if (damaged) {
+        Close(0);
+        char keptAs[MAX_PATH];
+        if (!KeepXFileAside(fileName, keptAs, sizeof(keptAs)))
+            return;
+        if (notice)
+            notice(keptAs);
+        if (!Create(fileName, kEquipmentMagic))
+            return;
+    }
+    ROOTNOTE rootRecord(version);
     Lock();
-    const int added = AddNewNote(&root);
+    const int added = AddNewNote(&rootRecord);
     Unlock();
     if (added)
         result = 2;

@@ -28,9 +28,10 @@ public:
 
     // Opens the file, or creates it; result 0 when neither worked, 1 for an
     // existing database, 2 for a new one. A file without records gets its
-    // root record; a file with records but no whole root record is damaged:
-    // it is kept aside under another name (nothing in it is lost), the
-    // notice runs, and a new database takes its place.
+    // root record; a file the record file refuses as damaged, or with
+    // records but no whole root record, is kept aside under another name as
+    // it stood (nothing in it is lost), the notice runs, and a new database
+    // takes its place.
     CTembriDB(const char *fileName, uint32_t version, long &result, KeptAsideNotice notice = nullptr);
     // Over no file yet: the owner opens or creates one (song files do).
     explicit CTembriDB(uint32_t version) : version(version) {}

@@ -21,7 +21,10 @@ void CDBCommitModifications()
         RunCommitDialog(StavrundResources(), program) != IDOK)
         return;
     db->UpdateDBUID();
-    db->Close(1);
+    // The user confirmed the commit: one that failed (the disk full, the
+    // journal not writable) is rolled back and must not pass in silence.
+    if (!db->Close(1))
+        DBErrorBox(IDS_DATABASE_ERROR);
 }
 
 ITembriTemplate *CDBGetITembriTemplate(uint32_t type, uint32_t lock)

@@ -41,14 +41,56 @@ void DecodeRecordHeader(const unsigned char *bytes, SDBNOTE &note)
 }
 
 RecordScanner::RecordScanner(CXFile &file, uint32_t fileEnd, unsigned char *buffer, uint32_t bufferSize)
-    : RecordScanner(file, SDB_HEAD_SIZE, fileEnd, buffer, bufferSize)
+    : m_reader(file, SDB_HEAD_SIZE, fileEnd < SDB_HEAD_SIZE ? SDB_HEAD_SIZE : fileEnd, buffer, bufferSize),
+      m_state(m_ownState)
 {
 }
 
 RecordScanner::RecordScanner(CXFile &file, uint32_t from, uint32_t end, unsigned char *buffer,
-                             uint32_t bufferSize)
-    : m_reader(file, from, end < from ? from : end, buffer, bufferSize)
+                             uint32_t bufferSize, ScanState &state, uint32_t shift)
+    : m_reader(file, from, end < from ? from : end, buffer, bufferSize), m_state(state), m_shift(shift)
 {
+}
+
+bool RecordScanner::IsRecord(const SDBNOTE &note, uint32_t left) const
+{
+    if (!IsValidRecordFlags(note.flags) || note.size > left - SDB_HEADER_SIZE)
+        return false;
+    if (!(note.flags & SDB_ADDED))
+        return !m_state.pending;
+    return note.id != SDB_NO_PARENT && note.id != note.parent &&
+           (note.parent == SDB_NO_PARENT || m_state.ids.count(note.parent) != 0);
+}
+
+// How many of the header bytes at the position (n of them) a power cut may
+// have kept: all, or those before a sector's end when only zeros follow it.
+uint32_t RecordScanner::KeptHeaderBytes(const unsigned char *bytes, uint32_t n) const
+{
+    const uint32_t position = m_reader.Position() + m_shift;
+    const uint32_t inSector = SectorSize - position % SectorSize;
+    if (inSector >= n)
+        return n;
+    for (uint32_t i = inSector; i < n; ++i)
+        if (bytes[i] != 0)
+            return n;
+    return inSector;
+}
+
+// A pending addition that a power cut or a crash left torn: flagged added,
+// the fields the disk kept naming a parent that stands before it, and the
+// header or the body cut short.
+bool RecordScanner::CouldBeTornAddition(const unsigned char *bytes, uint32_t n, uint32_t left) const
+{
+    if (bytes[0] != SDB_ADDED && bytes[0] != (SDB_ADDED | SDB_DELETED))
+        return false;
+    const uint32_t kept = KeptHeaderBytes(bytes, n);
+    const uint32_t id = kept >= 6 ? getU32(bytes + 2) : 0;
+    const uint32_t parent = kept >= 10 ? getU32(bytes + 6) : SDB_NO_PARENT;
+    if (kept >= 6 && id == SDB_NO_PARENT)
+        return false;
+    if (kept >= 10 && (id == parent || (parent != SDB_NO_PARENT && !m_state.ids.count(parent))))
+        return false;
+    return kept < SDB_HEADER_SIZE || getU32(bytes + 10) > left - SDB_HEADER_SIZE;
 }
 
 RecordScanner::Step RecordScanner::Next(SDBNOTE &note)
@@ -56,22 +98,32 @@ RecordScanner::Step RecordScanner::Next(SDBNOTE &note)
     const uint32_t left = m_reader.Left();
     if (left == 0)
         return Step::End;
+    const uint32_t n = left < SDB_HEADER_SIZE ? left : SDB_HEADER_SIZE;
     const unsigned char *bytes;
-    if (!m_reader.Peek(left < SDB_HEADER_SIZE ? 1 : SDB_HEADER_SIZE, &bytes))
+    if (!m_reader.Peek(n, &bytes))
         return Step::Damaged;
-    const uint8_t flags = bytes[0];
-    const Step unfit = IsValidRecordFlags(flags) && (flags & SDB_ADDED) ? Step::TornAddition : Step::Damaged;
-    if (left < SDB_HEADER_SIZE)
-        return unfit;
-    DecodeRecordHeader(bytes, note);
-    if (!IsValidRecordFlags(flags))
-        return Step::Damaged;
-    if (note.size > left - SDB_HEADER_SIZE)
-        return unfit;
-    note.position = m_reader.Position();
-    note.next = nullptr;
-    m_reader.Skip(SDB_HEADER_SIZE + note.size);
-    return Step::Record;
+    // A header whose bytes never reached the disk (a length extended
+    // without them), its flags byte at most: no record has such a header.
+    bool unwritten = bytes[0] == 0 || bytes[0] == SDB_ADDED || bytes[0] == (SDB_ADDED | SDB_DELETED);
+    for (uint32_t i = 1; i < n && unwritten; ++i)
+        unwritten = bytes[i] == 0;
+    if (unwritten)
+        return Step::TornAddition;
+    if (n == SDB_HEADER_SIZE) {
+        DecodeRecordHeader(bytes, note);
+        // A pending addition whose header may be torn is taken for torn:
+        // it is discarded anyway, and its size may not be the one written.
+        const bool mayBeTorn = (note.flags & SDB_ADDED) && KeptHeaderBytes(bytes, n) < n;
+        if (IsRecord(note, left) && !mayBeTorn) {
+            note.position = m_reader.Position();
+            note.next = nullptr;
+            m_state.pending = m_state.pending || (note.flags & SDB_ADDED) != 0;
+            m_state.ids.insert(note.id);
+            m_reader.Skip(SDB_HEADER_SIZE + note.size);
+            return Step::Record;
+        }
+    }
+    return CouldBeTornAddition(bytes, n, left) ? Step::TornAddition : Step::Damaged;
 }
 
 } // namespace Quorvane

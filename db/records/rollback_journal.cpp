@@ -64,6 +64,26 @@ int RollbackJournal::Remove()
     return m_nameFits ? RemoveXFile(m_name) : 1;
 }
 
+int RollbackJournal::Retire()
+{
+    if (!m_nameFits)
+        return 1;
+    // The delete alone is no commit point: until the disk holds it, the
+    // whole journal would still be played back at the next open, undoing
+    // the commit and the next one with it (the power cut case "a
+    // replacement without a new id, then an addition: two commits"). Once
+    // the head that is not whole is written, the compaction stands: a flush
+    // or a delete that fails after it leaves a journal no open plays back.
+    CXFile journal;
+    const JournalHead notWhole{};
+    if (!journal.Open(m_name, 1) || !journal.Write(&notWhole, sizeof(notWhole)))
+        return 0;
+    journal.Flush();
+    journal.Close();
+    Remove();
+    return 1;
+}
+
 int RollbackJournal::KeepAside()
 {
     return Exists() ? KeepXFileAside(m_name, nullptr, 0) : 1;

@@ -2,8 +2,9 @@
 // the record file from the first pending record to the end, as they were
 // before the compaction. It is whole (its body flushed, then its head with
 // the body's length and checksum written last) before the first of those
-// bytes changes, and removed once the compacted file is flushed; playing it
-// back gives the file of before.
+// bytes changes; once the compacted file is flushed its head is made not
+// whole and flushed, then it is removed. Playing it back gives the file of
+// before.
 //
 // A journal is played back only when it is whole, belongs to the file (its
 // type magic and id) and its range fits the file as a compaction leaves it.
@@ -52,8 +53,14 @@ public:
     int Restore(CXFile &data, unsigned char *buffer, uint32_t bufferSize);
     // Whether a journal file stands beside the data file.
     bool Exists() const;
-    // Deletes the journal: only for one whose compaction ended.
+    // Deletes the journal: only for one whose compaction failed before it
+    // changed the data file, or whose playback is on the disk.
     int Remove();
+    // Ends the journal of a compaction that is on the disk: its head is made
+    // not whole and flushed before the delete, so a delete the disk lost
+    // never plays it back over the finished compaction. 0 (the journal still
+    // whole) only when that head could not be written.
+    int Retire();
     // Renames the journal to a free name beside it; 1 also when there is none.
     int KeepAside();
 

@@ -66,7 +66,13 @@ int CSDB::ReadHead(uint32_t magic)
     uint32_t stored;
     DBUID uid;
     if (!m_file.SeekToPos(0) || !m_file.Read32(&stored) || stored != magic ||
-        !m_file.Read(uid.m_words, sizeof(uid.m_words)) || !(uid == m_uid))
+        !m_file.Read(uid.m_words, sizeof(uid.m_words))) {
+        // No whole head of this kind: a file of another kind, or one whose
+        // head a power cut kept from the disk.
+        m_refusedAsDamaged = true;
+        return 0;
+    }
+    if (!(uid == m_uid))
         return 0;
     m_magic = magic;
     return 1;
@@ -89,7 +95,8 @@ int CSDB::Recover(bool writable)
     RollbackJournal journal(m_fileName, m_uid, m_magic);
     const RollbackJournal::State state = journal.Check(length, buffer.get(), SDB_CHUNK_SIZE, &from, &end);
     const bool playback = state == RollbackJournal::State::Playable;
-    if (state == RollbackJournal::State::Unreadable || (playback && !writable))
+    m_refusedForJournal = playback && !writable;
+    if (state == RollbackJournal::State::Unreadable || m_refusedForJournal)
         return 0;
     buffer.reset();
     uint32_t tornAt = 0;
@@ -109,8 +116,10 @@ int CSDB::Recover(bool writable)
     } else {
         scan = ScanFile(!writable, &tornAt);
     }
-    if (scan == Scan::Damaged)
+    if (scan == Scan::Damaged) {
+        m_refusedAsDamaged = true;
         return 0;
+    }
     if (!writable)
         return 1;
     CXFile writer;
@@ -135,6 +144,7 @@ int CSDB::Recover(bool writable)
 int CSDB::Open(const char *name, uint32_t magic, int writable)
 {
     Close(0);
+    m_refusedAsDamaged = m_refusedForJournal = false;
     if (!ClaimFile(name, false)) {
         Close(0);
         return 0;
@@ -172,7 +182,7 @@ int CSDB::Create(const char *name, uint32_t magic)
     if (!made) {
         m_file.Close();
         if (created)
-            DeleteFileA(name);
+            RemoveXFile(name);
         Close(0);
     }
     return made;

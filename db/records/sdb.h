@@ -60,6 +60,13 @@ public:
     int IsModified() const { return (m_state & Modified) != 0; }
     int IsEditable() const { return (m_state & Editable) != 0; }
     int IsSignaled() const { return m_signaled; }
+    // Whether the last Open failed because the file is damaged (no whole
+    // head of the kind asked for, or records that cannot stand as they
+    // are), not because it is missing or held.
+    bool RefusedAsDamaged() const { return m_refusedAsDamaged; }
+    // Whether the last Open, for reading, failed because a commit's journal
+    // must first be played back (which only an open for writing does).
+    bool RefusedForJournal() const { return m_refusedForJournal; }
     CXFile *GetXFile() { return &m_file; }
     void SetSignalCallback(void (*callback)(CSDB *)) { m_callback = callback; }
 
@@ -148,6 +155,8 @@ private:
     // The mutex of the id that UpdateDBUID last wrote, held until the close.
     CXLock m_newIdLock;
     int m_signaled = 0;
+    bool m_refusedAsDamaged = false;
+    bool m_refusedForJournal = false;
     void (*m_callback)(CSDB *) = nullptr;
     SDBNOTE *m_notes = nullptr;
     SDBNOTE *m_lastNote = nullptr;

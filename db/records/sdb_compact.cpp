@@ -89,11 +89,19 @@ int CSDB::Compact(uint8_t mode)
         return 0;
     unsigned char *readBuffer = buffers.get(), *writeBuffer = readBuffer + SDB_CHUNK_SIZE;
     RollbackJournal journal(m_fileName, m_uid, m_magic);
-    if (!journal.Save(m_file, first->position, end, readBuffer, SDB_CHUNK_SIZE))
+    // The file's head and records reach the disk before the first byte is
+    // overwritten in place: a new id written before the commit could
+    // otherwise be lost beside half-compacted records, and the journal,
+    // which names the new id, would not be played back over them (the power
+    // cut case "replacements and a deleted branch with a new id").
+    if (!journal.Save(m_file, first->position, end, readBuffer, SDB_CHUNK_SIZE) || !writer.Flush()) {
+        journal.Remove();
         return 0;
-    // A journal left behind would undo the compaction at the next open, so
-    // a failed removal counts as a failed compaction.
-    if (compactRecords(m_file, writer, first, end, mode, readBuffer, writeBuffer) && journal.Remove()) {
+    }
+    // A whole journal left behind would undo the compaction at the next
+    // open, so a journal that could not be retired counts as a failed
+    // compaction.
+    if (compactRecords(m_file, writer, first, end, mode, readBuffer, writeBuffer) && journal.Retire()) {
         ApplyCompaction(mode);
         return 1;
     }

@@ -73,7 +73,8 @@ bool CSDB::RebuildIndex()
 }
 
 // Reads the headers of the pieces in order into the key table. Only the
-// last piece may end in a torn addition. Two records with one id that a
+// last piece may end in a torn addition (a pending addition, or bytes a
+// power cut left where one was being appended). Two records with one id that a
 // discard would both keep make the file damaged. In memory, the table holds
 // what a discard would leave, and the file is not touched.
 CSDB::Scan CSDB::BuildKeyTable(const ScanPiece *pieces, int count, bool inMemory, uint32_t *tornAt)
@@ -86,10 +87,11 @@ CSDB::Scan CSDB::BuildKeyTable(const ScanPiece *pieces, int count, bool inMemory
         return Scan::Damaged;
     try {
         std::unordered_set<uint32_t> kept;
+        ScanState state;
         for (int piece = 0; piece < count; ++piece) {
             const ScanPiece &p = pieces[piece];
             const bool last = piece == count - 1;
-            RecordScanner scanner(*p.file, p.from, p.end, buffer.get(), SDB_CHUNK_SIZE);
+            RecordScanner scanner(*p.file, p.from, p.end, buffer.get(), SDB_CHUNK_SIZE, state, p.shift);
             for (bool more = true; more;) {
                 SDBNOTE note;
                 switch (scanner.Next(note)) {

@@ -12,9 +12,14 @@ namespace {
 XFileChangeHook g_changeHook = nullptr;
 
 // How many of `count` bytes the installed hook lets through.
-uint32_t allowedChange(XFileChange change, uint32_t count, const void *bytes = nullptr)
+uint32_t allowedChange(XFileChangeInfo change)
 {
-    return g_changeHook ? std::min(g_changeHook(change, count, bytes), count) : count;
+    return g_changeHook ? std::min(g_changeHook(change), change.count) : change.count;
+}
+
+uint32_t allowedNameChange(XFileChange change, const char *name, const char *newName = nullptr)
+{
+    return allowedChange({change, name, newName, 0, 1, nullptr});
 }
 
 void reverseBytes(unsigned char *bytes, uint32_t size)
@@ -40,7 +45,7 @@ int RemoveXFile(const char *name)
 {
     if (GetFileAttributesA(name) == INVALID_FILE_ATTRIBUTES)
         return 1;
-    if (allowedChange(XFileChange::Remove, 1) < 1)
+    if (allowedNameChange(XFileChange::Remove, name) < 1)
         return 0;
     return DeleteFileA(name) ? 1 : 0;
 }
@@ -56,7 +61,7 @@ int KeepXFileAside(const char *name, char *keptAs, uint32_t keptAsSize)
         if (GetFileAttributesA(aside) != INVALID_FILE_ATTRIBUTES)
             continue;
         // MoveFile never replaces a file kept aside before.
-        if (allowedChange(XFileChange::Rename, 1) < 1 || !MoveFileA(name, aside))
+        if (allowedNameChange(XFileChange::Rename, name, aside) < 1 || !MoveFileA(name, aside))
             return 0;
         if (keptAs && keptAsSize > uint32_t(length)) {
             std::memcpy(keptAs, aside, size_t(length) + 1);
@@ -71,9 +76,17 @@ CXFile::~CXFile()
     Close();
 }
 
+uint32_t CXFile::Allowed(XFileChange change, uint32_t offset, uint32_t count, const void *bytes) const
+{
+    return allowedChange({change, m_name, nullptr, offset, count, bytes});
+}
+
 int CXFile::Open(const char *name, int writable)
 {
     Close();
+    if (!name || std::strlen(name) >= sizeof(m_name))
+        return 0;
+    std::strcpy(m_name, name);
     const DWORD access = writable ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
     m_handle = CreateFileA(name, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr);
@@ -83,6 +96,11 @@ int CXFile::Open(const char *name, int writable)
 int CXFile::Create(const char *name)
 {
     Close();
+    if (!name || std::strlen(name) >= sizeof(m_name))
+        return 0;
+    std::strcpy(m_name, name);
+    if (Allowed(XFileChange::Create, 0, 1) < 1)
+        return 0;
     m_handle = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr);
     return IsOpened();
@@ -100,7 +118,7 @@ int CXFile::Close()
 
 int CXFile::Flush()
 {
-    if (!IsOpened() || allowedChange(XFileChange::Flush, 1) < 1)
+    if (!IsOpened() || Allowed(XFileChange::Flush, 0, 1) < 1)
         return 0;
     return FlushFileBuffers(m_handle) ? 1 : 0;
 }
@@ -126,7 +144,10 @@ int CXFile::Write(const void *buffer, uint32_t n)
         return 0;
     if (n == 0)
         return 1;
-    const uint32_t allowed = allowedChange(XFileChange::Write, n, buffer);
+    uint32_t at = 0;
+    if (g_changeHook && !GetCurrentPos(&at))
+        return 0;
+    const uint32_t allowed = Allowed(XFileChange::Write, at, n, buffer);
     auto *bytes = static_cast<const unsigned char *>(buffer);
     uint32_t left = allowed;
     while (left > 0) {
@@ -188,7 +209,12 @@ int CXFile::Skip(uint32_t n)
 
 int CXFile::SetEOF()
 {
-    if (!IsOpened() || allowedChange(XFileChange::SetEnd, 1) < 1)
+    uint32_t at, length;
+    if (!GetCurrentPos(&at) || !SeekToEnd(&length) || !SeekToPos(at))
+        return 0;
+    if (at == length)
+        return 1;
+    if (Allowed(XFileChange::SetEnd, at, 1) < 1)
         return 0;
     return SetEndOfFile(m_handle) ? 1 : 0;
 }

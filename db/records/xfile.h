@@ -10,15 +10,25 @@
 
 namespace Quorvane {
 
-// What a CXFile is about to change on disk. Crash and failure tests install a
-// hook that counts these changes, fails one of them or stops the process there.
-enum class XFileChange { Write, SetEnd, Flush, Remove, Rename };
+// What the record file is about to change on disk: every change goes through
+// CXFile and the functions below, and is reported to a hook first. Crash
+// and failure tests count these changes, fail one of them or stop the
+// process there; the power-cut simulation records them all.
+enum class XFileChange { Write, SetEnd, Flush, Remove, Rename, Create };
+
+struct XFileChangeInfo {
+    XFileChange change;
+    const char *file;    // the file changed; a rename's old name
+    const char *newName; // a rename's new name, else null
+    uint32_t offset;     // where a write begins; the length a length change sets
+    uint32_t count;      // the bytes a write writes; 1 for the other changes
+    const void *bytes;   // a write's bytes, else null
+};
 
 // Answers how many of `count` bytes may reach the disk (1 for the changes
 // that move no bytes): all of them lets the change run, fewer makes it fail
-// after only those were written. `bytes` are those a write would write
-// (null for the other changes).
-using XFileChangeHook = uint32_t (*)(XFileChange change, uint32_t count, const void *bytes);
+// after only those were written.
+using XFileChangeHook = uint32_t (*)(const XFileChangeInfo &change);
 
 // Installs a hook (null removes it); answers the one installed before.
 STAVRUND_API XFileChangeHook SetXFileChangeHook(XFileChangeHook hook);
@@ -72,7 +82,9 @@ public:
     int SeekToEnd(uint32_t *length);
     // Moves forward; fails when that would pass the end of the file.
     int Skip(uint32_t n);
-    // The file ends at the current position.
+    // The file ends at the current position (nothing changes when it does
+    // already: setting the end at the length rewrites the file's last bytes
+    // under Wine).
     int SetEOF();
 
     // Big-endian values: the bytes of each value reversed.
@@ -115,6 +127,8 @@ public:
     int BytesLeft(uint32_t *left);
 
 private:
+    // Reports a change to the hook; answers what it lets through.
+    uint32_t Allowed(XFileChange change, uint32_t offset, uint32_t count, const void *bytes = nullptr) const;
     int ReadSwapped(void *value, uint32_t size);
     int WriteSwapped(const void *value, uint32_t size);
     int ReadCounted(void **data, uint32_t length, uint32_t extra);
@@ -122,6 +136,8 @@ private:
 
     HANDLE m_handle = INVALID_HANDLE_VALUE;
     uint32_t m_limitFrom = 0, m_limitEnd = NoLimit;
+    // The name it was opened or created under, for the hook.
+    char m_name[MAX_PATH] = {};
 };
 
 } // namespace Quorvane

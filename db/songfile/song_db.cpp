@@ -94,8 +94,15 @@ int CTembriSongDB::Store(CSDBInterpretator *codec, const SDBNOTE *existing)
 
 int CTembriSongDB::OpenSong(const char *file, CStorage *appData)
 {
-    if (!m_song || !Open(file, SONGFILE_MAGIC, 0))
+    if (!m_song)
         return 0;
+    if (!Open(file, SONGFILE_MAGIC, 0)) {
+        // A save that a crash or a power cut ended left its journal: only
+        // an open for writing plays it back, giving the song of before.
+        if (!RefusedForJournal() || !Open(file, SONGFILE_MAGIC, 1) || !Close(0) ||
+            !Open(file, SONGFILE_MAGIC, 0))
+            return 0;
+    }
     Lock();
     const DBUID uid = GetDataBaseUID();
     const int ok = ReadSong(appData);

@@ -288,7 +288,7 @@ TEST_F(Items, OutputPresetsSaveReplaceAndRecallTheOutputsState)
     EXPECT_EQ(presets->GetNext(n, second, name), nullptr);
 
     // A replacement that cannot be written leaves the old preset.
-    SetXFileChangeHook([](XFileChange, uint32_t, const void *) -> uint32_t { return 0; });
+    SetXFileChangeHook([](const XFileChangeInfo &) -> uint32_t { return 0; });
     EXPECT_FALSE(presets->Save(out, song.tract(), second, "Cold"));
     SetXFileChangeHook(nullptr);
     PORTDESCR kept;
@@ -505,9 +505,9 @@ uint32_t liveDescendants(CSDB &db, uint32_t id)
 
 // Fails only the n-th change of a file, counting from 1.
 uint32_t g_failAt, g_changes;
-uint32_t failOneChange(XFileChange, uint32_t count, const void *)
+uint32_t failOneChange(const XFileChangeInfo &change)
 {
-    return ++g_changes == g_failAt ? 0 : count;
+    return ++g_changes == g_failAt ? 0 : change.count;
 }
 
 TEST_F(Items, AReplacedTemplateGoesOnlyOnceTheNewOneIsWritten)

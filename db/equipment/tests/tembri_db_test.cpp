@@ -103,7 +103,8 @@ TEST(EquipmentDatabase, ADamagedRootRecordKeepsTheFileAsideAndStartsANewOne)
         {"the root given a parent", changed(6, 0x01)},
         {"the title's length past the body", changed(14, char(0x60))},
         {"the title's length one short", changed(14, char(17))},
-        {"the root added, not committed", changed(0, 0x01)},
+        // A committed record cannot follow a pending one.
+        {"the root flagged added, before a committed record", changed(0, 0x01)},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -117,13 +118,8 @@ TEST(EquipmentDatabase, ADamagedRootRecordKeepsTheFileAsideAndStartsANewOne)
         const std::vector<Record> records = liveRecords(db);
         ASSERT_EQ(records.size(), 1u) << "a new database";
         EXPECT_EQ(records[0].body, kRootBody);
-        const Bytes kept = testing_support::readFile(path + ".damaged");
-        if (c.file[20] == 0x01) {
-            // The open dropped the uncommitted root; every other record stays.
-            EXPECT_EQ(kept, c.file.substr(0, 20) + c.file.substr(20 + root.size()));
-        } else {
-            EXPECT_EQ(kept, c.file);
-        }
+        // Kept as the user had it: nothing cut or discarded first.
+        EXPECT_EQ(testing_support::readFile(path + ".damaged"), c.file);
     }
 
     notices.clear();
@@ -143,6 +139,72 @@ TEST(EquipmentDatabase, ADamagedRootRecordKeepsTheFileAsideAndStartsANewOne)
     }
     EXPECT_TRUE(notices.empty());
     EXPECT_FALSE(testing_support::fileExists(path + ".damaged"));
+}
+
+// A database the open refuses as damaged (one byte of the root's size off,
+// so the records behind it read out of step; no whole head), or whose root
+// is damaged, is
+// kept aside exactly as it stood: no record of it cut, no pending change of
+// it discarded first.
+TEST(EquipmentDatabase, ADamagedDatabaseIsKeptAsideAsItStood)
+{
+    DatabaseFolder folder;
+    folder.damagedOnPurpose();
+    const std::string path = folder.path();
+    Bytes pending;
+    {
+        long result = -1;
+        auto db = folder.open(result);
+        ASSERT_EQ(result, 2);
+        IOPARAMS params;
+        params.SetString(IOSTR_VSTDIR1, "C:\\Vst");
+        ASSERT_EQ(db->SetIOParams(&params), 1);
+        ASSERT_EQ(db->Close(1), 1);
+        db = folder.open(result);
+        ASSERT_EQ(result, 1);
+        db->Lock();
+        SDBNOTE port;
+        port.type = 0x50;
+        port.parent = SDB_NO_PARENT;
+        port.size = 5;
+        ASSERT_TRUE(db->AddNewNote(&port, "synth"));
+        db->Unlock();
+        // As a process that ended here leaves it: the port pending.
+        pending = testing_support::readFile(path);
+    }
+    const Bytes whole = pending;
+    ASSERT_EQ(uint8_t(whole[20 + 14 + kRootBody.size() + 1]), RT_IOPARAMS)
+        << "the I/O parameters follow the root, their type the flags of an addition";
+    auto changed = [&whole](size_t at, char byte) {
+        Bytes bytes = whole;
+        bytes[at] = byte;
+        return bytes;
+    };
+    const struct {
+        const char *what;
+        Bytes file;
+    } cases[] = {
+        {"the root's size one more", changed(20 + 10, char(whole[20 + 10] + 1))},
+        {"the root's title one short", changed(20 + 14, char(17))},
+        // What a power cut while the first database was made can leave.
+        {"an empty file", ""},
+        {"a head cut short", whole.substr(0, 7)},
+        {"a head of zeros before the records", Bytes(20, '\0') + whole.substr(20)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        static std::vector<std::string> notices;
+        notices.clear();
+        RemoveXFile((path + ".damaged").c_str());
+        ASSERT_TRUE(testing_support::writeFile(path, c.file));
+        long result = -1;
+        CTembriDB db(path.c_str(), kEquipmentVersion, result,
+                     [](const char *keptAs) { notices.push_back(keptAs); });
+        EXPECT_EQ(result, 2);
+        EXPECT_EQ(notices, std::vector<std::string>{path + ".damaged"});
+        EXPECT_EQ(testing_support::readFile(path + ".damaged"), c.file);
+        EXPECT_EQ(liveRecords(db).size(), 1u) << "a new database";
+    }
 }
 
 TEST(EquipmentDatabase, AFileHeldByAnotherOpenIsLeftAlone)

@@ -47,9 +47,9 @@ std::string windowsOf(DWORD processId)
 // Runs the program to its end and answers its exit code. The bound is a
 // safety net (the program ends within a few seconds): a program still
 // running then fails the test with the windows it shows, and is ended.
-DWORD run(const std::string &program)
+DWORD run(const std::string &program, const std::string &arguments = "")
 {
-    std::string command = "\"" + program + "\"";
+    std::string command = "\"" + program + "\" " + arguments;
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
@@ -57,7 +57,7 @@ DWORD run(const std::string &program)
                         &process))
         return 0xFFFFFFFF;
     DWORD code = 0xFFFFFFFF;
-    if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0) {
+    if (WaitForSingleObject(process.hProcess, 180000) == WAIT_OBJECT_0) {
         GetExitCodeProcess(process.hProcess, &code);
     } else {
         ADD_FAILURE() << "the program did not end; its windows:" << windowsOf(process.dwProcessId);
@@ -69,14 +69,23 @@ DWORD run(const std::string &program)
     return code;
 }
 
+// Copies the library and a program of the tests into a private folder,
+// where the program's database is made; answers the program's path.
+std::string placeProgram(const testing_support::TempFolder &folder, const char *probe,
+                         const std::string &name)
+{
+    for (const char *module : {"Stavrund.dll", "Corvadel.dll", "Tindrel.dll"})
+        EXPECT_TRUE(CopyFileA((testsFolder() + "\\" + module).c_str(), folder.file(module).c_str(), FALSE));
+    const std::string program = folder.file(name + ".exe");
+    EXPECT_TRUE(CopyFileA((testsFolder() + "\\" + probe).c_str(), program.c_str(), FALSE));
+    return program;
+}
+
 TEST(StavrundLibrary, TheProgramsDatabaseIsMadeBesideItAndItsFirstStartIsSeenOnce)
 {
     testing_support::TempFolder folder;
     const std::string name = testing_support::uniqueName("Probe");
-    for (const char *module : {"Stavrund.dll", "Corvadel.dll", "Tindrel.dll"})
-        ASSERT_TRUE(CopyFileA((testsFolder() + "\\" + module).c_str(), folder.file(module).c_str(), FALSE));
-    const std::string program = folder.file(name + ".exe");
-    ASSERT_TRUE(CopyFileA((testsFolder() + "\\stavrund_probe.exe").c_str(), program.c_str(), FALSE));
+    const std::string program = placeProgram(folder, "stavrund_probe.exe", name);
     // The program's option: commit without asking.
     const std::string options = "Software\\Quorvane\\" + name + "\\Options";
     HKEY key = nullptr;
@@ -102,6 +111,20 @@ TEST(StavrundLibrary, TheProgramsDatabaseIsMadeBesideItAndItsFirstStartIsSeenOnc
     ASSERT_EQ(db.GetIOParams(&stored), 1);
     EXPECT_EQ(stored.sampleRate, 48000);
     EXPECT_STREQ(stored.strings[IOSTR_VSTDIR1], "C:\\Probe\\Vst");
+}
+
+// A host that loads the library and lets it go again and again, each time
+// over a damaged database (kept aside, the user told, a new one made and
+// closed): nothing builds up. The library's message box once made the
+// threads library keep a record of the calling thread (a thread handle and
+// an event) at every load, and the process ended without a word after about
+// a thousand loads.
+TEST(StavrundLibrary, LoadsOverDamagedDatabasesLeaveNothingBehind)
+{
+    testing_support::TempFolder folder;
+    const std::string program =
+        placeProgram(folder, "stavrund_reload_probe.exe", testing_support::uniqueName("Reload"));
+    EXPECT_EQ(run(program, "100"), 0u) << "0: nothing left; 10 + n: n handles left behind";
 }
 
 } // namespace

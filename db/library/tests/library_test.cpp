@@ -195,6 +195,46 @@ TEST_F(Library, CommitAsksUnlessTheOptionIsOffAndLeavesAnUnmodifiedDatabaseAlone
     EXPECT_EQ(testing_support::readFile(database()), bytes);
 }
 
+// A commit that cannot be written (here its journal cannot be made) tells
+// the user with the database error message; the file keeps the records it
+// held, and the changes stay pending in it.
+TEST_F(Library, AFailedCommitTellsTheUserAndKeepsTheFileAsItWas)
+{
+    setCommitDialogOption(0);
+    CDBCommitModifications(); // the new database's root record
+    StavrundDetach();
+    StavrundAttach(program.c_str(), GetModuleHandleA(nullptr));
+    IOPARAMS params;
+    ASSERT_EQ(CDBGetIOParams(&params), 1);
+    ASSERT_EQ(CDBSetIOParams(&params), 1);
+    const std::string pending = testing_support::readFile(database());
+    std::vector<std::string> shown;
+    setMessageBoxHook([&](HWND, const char *text, const char *, UINT) {
+        shown.push_back(text);
+        return IDOK;
+    });
+    SetXFileChangeHook([](const XFileChangeInfo &change) -> uint32_t {
+        return change.change == XFileChange::Create ? 0 : change.count;
+    });
+    CDBCommitModifications();
+    SetXFileChangeHook(nullptr);
+    setMessageBoxHook({});
+    EXPECT_EQ(shown, std::vector<std::string>{"Equipment DataBase error."});
+    EXPECT_EQ(testing_support::readFile(database()).substr(20), pending.substr(20)) << "beside a new id";
+    EXPECT_FALSE(testing_support::fileExists(database() + ".journal"));
+
+    // A commit that works says nothing.
+    StavrundAttach(program.c_str(), GetModuleHandleA(nullptr));
+    ASSERT_EQ(CDBSetIOParams(&params), 1);
+    setMessageBoxHook([&](HWND, const char *text, const char *, UINT) {
+        shown.push_back(text);
+        return IDOK;
+    });
+    CDBCommitModifications();
+    setMessageBoxHook({});
+    EXPECT_EQ(shown.size(), 1u);
+}
+
 TEST_F(Library, ItemsAreHandedOutForTheirKindsOnly)
 {
     EXPECT_EQ(CDBGetITembriTemplate(3, 0), nullptr);

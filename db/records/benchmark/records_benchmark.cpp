@@ -1,9 +1,12 @@
 // Not a test: what the record file costs with 10,000 records. Prints inserts
 // and reads by id (random order) per second, the open time, and the latency
 // of the first commit and of one-record commits (median and maximum), the
-// disk flushes of every commit included. Then, with 100,000 records, the
-// time to read every record by id and to size and copy a branch 100,000
-// records deep. With --short everything runs on a few hundred records.
+// disk flushes of every commit included. Then commits of 1, 100 and 10,000
+// added records as the program makes them (a new id, then the commit) over
+// a file of 10,000 committed records: the time per commit and the disk
+// flushes per commit. Then, with 100,000 records, the time to read every
+// record by id and to size and copy a branch 100,000 records deep. With
+// --short everything runs on a few hundred records.
 // Exits with 1 when an operation fails or answers wrongly.
 #include "db/records/sdb.h"
 #include "testing/benchmark_options.h"
@@ -27,9 +30,11 @@ struct Sizes {
     int records;
     int oneRecordCommits;
     int largeRecords;
+    int commitSizes[3];
+    int commitRepeats;
 };
-constexpr Sizes fullRun{10000, 200, 100000};
-constexpr Sizes shortRun{500, 20, 2000};
+constexpr Sizes fullRun{10000, 200, 100000, {1, 100, 10000}, 9};
+constexpr Sizes shortRun{500, 20, 2000, {1, 10, 100}, 3};
 
 class BenchmarkDB : public CSDB {
 public:
@@ -83,6 +88,48 @@ int fail(const char *what)
 {
     std::printf("failed: %s\n", what);
     return 1;
+}
+
+// Counts the disk flushes the record file asks for.
+uint32_t g_flushes = 0;
+
+uint32_t countFlush(const XFileChangeInfo &change)
+{
+    g_flushes += change.change == XFileChange::Flush;
+    return change.count;
+}
+
+// Commits of `size` added records, each given a new id first as the
+// program's commit does, over the committed records of the open file.
+int runCommits(BenchmarkDB &db, std::mt19937 &random, int size, int repeats)
+{
+    Latencies ms;
+    std::vector<uint32_t> flushes;
+    for (int round = 0; round < repeats; ++round) {
+        db.Lock();
+        for (int i = 0; i < size; ++i) {
+            uint32_t id;
+            if (!append(db, random, SDB_NO_PARENT, &id))
+                return fail("append");
+        }
+        db.Unlock();
+        g_flushes = 0;
+        SetXFileChangeHook(countFlush);
+        const double start = now();
+        const bool committed = db.UpdateDBUID() && db.Commit();
+        ms.ms.push_back((now() - start) * 1000);
+        SetXFileChangeHook(nullptr);
+        if (!committed)
+            return fail("commit of added records");
+        flushes.push_back(g_flushes);
+    }
+    std::printf(
+        "  commit of %5d added records:      %.2f ms median, %.2f ms max of %zu, %u flushes per commit\n",
+        size, ms.median(), ms.max(), ms.ms.size(), flushes.front());
+    for (uint32_t n : flushes)
+        if (n != flushes.front())
+            return fail("commits of one size flushed differently");
+    return 0;
 }
 
 int run(const std::string &path, const Sizes &sizes)
@@ -174,6 +221,13 @@ int run(const std::string &path, const Sizes &sizes)
                 appended.median(), appended.max(), appended.ms.size());
     std::printf("  one-record commit, a replacement:  %.2f ms median, %.2f ms max of %zu\n",
                 replaced.median(), replaced.max(), replaced.ms.size());
+
+    if (!db.Open(path.c_str(), magic, 1))
+        return fail("open");
+    for (const int size : sizes.commitSizes)
+        if (const int failed = runCommits(db, random, size, size >= 10000 ? 3 : sizes.commitRepeats))
+            return failed;
+    db.Close(0);
     return 0;
 }
 

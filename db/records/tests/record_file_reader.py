@@ -17,8 +17,17 @@ alone:
           u8 type, u32 id, u32 parent (0xFFFFFFFF none), u32 size, body
 
 All numbers little-endian. A file ends "clean" when its last record ends at
-the end of the file, "torn" when its last record is a pending addition
-(flag bit 0) that runs past the end, and "damaged" otherwise.
+the end of the file. A record is a header with known flags and a body that
+fits; a committed record (flag bit 0 clear) stands only before the first
+pending addition (bit 0 set); a pending addition's id is neither
+0xFFFFFFFF nor its parent's, and its parent is none or a record before it.
+Where no record stands, the file ends "torn" (the rest is an addition a
+crash or a power cut left unfinished) when the header there is zeros but
+for flags 0, 1 or 0x81, or when it is flagged 1 or 0x81 and the fields the
+disk kept of it (up to the file's end, or up to a 512-byte sector's end
+with only zeros behind it) are an addition's, its header or body cut short.
+A pending addition whose header crosses a sector's end with only zeros
+behind it ends the file "torn" too. Anything else ends it "damaged".
 """
 import os
 import struct
@@ -36,38 +45,74 @@ def fnv1a(data):
     return value
 
 
+SECTOR = 512
+
+
+def kept_header_bytes(header, position):
+    """How many header bytes a power cut may have kept: all, or those before
+    a sector's end when only zeros follow it."""
+    in_sector = SECTOR - position % SECTOR
+    if in_sector >= len(header) or any(header[in_sector:]):
+        return len(header)
+    return in_sector
+
+
+def could_be_torn(header, position, left, ids):
+    if header[0] not in (0x01, 0x81):
+        return False
+    kept = kept_header_bytes(header, position)
+    if kept >= 6:
+        record_id = struct.unpack_from('<I', header, 2)[0]
+        if record_id == 0xFFFFFFFF:
+            return False
+    if kept >= 10:
+        parent = struct.unpack_from('<I', header, 6)[0]
+        if record_id == parent or (parent != 0xFFFFFFFF and parent not in ids):
+            return False
+    return kept < HEADER.size or struct.unpack_from('<I', header, 10)[0] > left - HEADER.size
+
+
 def walk(data):
     """Answers the listing lines of a file and a list of problems."""
     lines = ['magic %08x' % struct.unpack_from('<I', data, 0)[0]]
     problems = []
     position = 20
     live_ids = {}
+    ids = set()
+    pending = False
     while True:
         left = len(data) - position
         if left == 0:
             lines.append('end clean %d' % position)
             break
-        flags = data[position]
-        unfit = 'torn' if flags in VALID_FLAGS and flags & 1 else 'damaged'
-        if left < HEADER.size:
-            lines.append('end %s %d' % (unfit, position))
+        header = data[position:position + min(left, HEADER.size)]
+        if header[0] in (0x00, 0x01, 0x81) and not any(header[1:]):
+            lines.append('end torn %d' % position)
             break
-        flags, kind, record_id, parent, size = HEADER.unpack_from(data, position)
-        if flags not in VALID_FLAGS:
-            lines.append('end damaged %d' % position)
-            break
-        if size > left - HEADER.size:
-            lines.append('end %s %d' % (unfit, position))
-            break
-        body = data[position + HEADER.size:position + HEADER.size + size]
-        lines.append('record %d %d %d %d %d %d %016x'
-                     % (position, flags, kind, record_id, parent, size, fnv1a(body)))
-        if not flags & 0x80:
-            if record_id in live_ids:
-                problems.append('id %d is live at %d and at %d'
-                                % (record_id, live_ids[record_id], position))
-            live_ids[record_id] = position
-        position += HEADER.size + size
+        if len(header) == HEADER.size:
+            flags, kind, record_id, parent, size = HEADER.unpack(header)
+            if flags & 1:
+                is_record = (record_id != 0xFFFFFFFF and record_id != parent
+                             and (parent == 0xFFFFFFFF or parent in ids)
+                             and kept_header_bytes(header, position) == HEADER.size)
+            else:
+                is_record = not pending
+            if flags in VALID_FLAGS and size <= left - HEADER.size and is_record:
+                body = data[position + HEADER.size:position + HEADER.size + size]
+                lines.append('record %d %d %d %d %d %d %016x'
+                             % (position, flags, kind, record_id, parent, size, fnv1a(body)))
+                if not flags & 0x80:
+                    if record_id in live_ids:
+                        problems.append('id %d is live at %d and at %d'
+                                        % (record_id, live_ids[record_id], position))
+                    live_ids[record_id] = position
+                pending = pending or bool(flags & 1)
+                ids.add(record_id)
+                position += HEADER.size + size
+                continue
+        ending = 'torn' if could_be_torn(header, position, left, ids) else 'damaged'
+        lines.append('end %s %d' % (ending, position))
+        break
     return lines, problems
 
 

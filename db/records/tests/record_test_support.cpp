@@ -106,8 +106,9 @@ ChangeHook::Mode g_mode;
 uint32_t g_at;
 std::atomic<uint32_t> g_changes{0};
 
-uint32_t hookChange(XFileChange, uint32_t count, const void *)
+uint32_t hookChange(const XFileChangeInfo &change)
 {
+    const uint32_t count = change.count;
     const uint32_t n = ++g_changes;
     const bool fail = (g_mode == ChangeHook::Mode::FailOne && n == g_at) ||
                       (g_mode == ChangeHook::Mode::FailFrom && n >= g_at);

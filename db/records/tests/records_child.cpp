@@ -40,10 +40,16 @@ void stopHere()
     TerminateProcess(GetCurrentProcess(), 3);
 }
 
-uint32_t countChange(XFileChange change, uint32_t count, const void *)
+// Which changes were writes ('w') and which not ('-'), in order.
+std::string g_kinds;
+
+uint32_t countChange(const XFileChangeInfo &info)
 {
+    const XFileChange change = info.change;
+    const uint32_t count = info.count;
     if (g_stopping)
         stopHere();
+    g_kinds += change == XFileChange::Write ? 'w' : '-';
     if (++g_changes != g_stopAt)
         return count;
     if (!g_tear)
@@ -93,7 +99,7 @@ int write(char **argv)
         return 6;
     if (std::strcmp(argv[7], "-") != 0) {
         FILE *report = std::fopen(argv[7], "w");
-        std::fprintf(report, "changes %u commitStart %u\n", g_changes, commitStart);
+        std::fprintf(report, "changes %u commitStart %u kinds %s\n", g_changes, commitStart, g_kinds.c_str());
         std::fclose(report);
     }
     return 0;

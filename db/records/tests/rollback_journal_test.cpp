@@ -63,16 +63,30 @@ protected:
     TestDB db;
 };
 
+// A compaction leaves the file anywhere from the start of the journal's
+// range to its end, both ends included.
 TEST_F(JournalFile, AWholeJournalOfTheFileIsPlayedBackThenRemoved)
 {
-    ASSERT_TRUE(writeFile(path, halfDone));
-    ASSERT_TRUE(writeFile(journal, wholeJournal()));
-    ASSERT_TRUE(db.Open(path.c_str(), kMagic, 1));
-    EXPECT_EQ(readFile(path), lastCommit);
-    EXPECT_FALSE(fileExists(journal));
-    EXPECT_FALSE(fileExists(keptAside));
-    EXPECT_EQ(bodyOf(db, 2), "port two");
-    EXPECT_EQ(db.GetNoteByID(3), nullptr);
+    const struct {
+        const char *what;
+        Bytes file;
+    } cases[] = {
+        {"half compacted, as long as the range's end", halfDone},
+        {"cut at the start of the range", halfDone.substr(0, from)},
+        {"cut one byte into the range", halfDone.substr(0, from + 1)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(writeFile(path, c.file));
+        ASSERT_TRUE(writeFile(journal, wholeJournal()));
+        ASSERT_TRUE(db.Open(path.c_str(), kMagic, 1));
+        EXPECT_EQ(readFile(path), lastCommit);
+        EXPECT_FALSE(fileExists(journal));
+        EXPECT_FALSE(fileExists(keptAside));
+        EXPECT_EQ(bodyOf(db, 2), "port two");
+        EXPECT_EQ(db.GetNoteByID(3), nullptr);
+        db.Close(0);
+    }
 }
 
 // A journal that is not whole was cut short before its compaction began, so

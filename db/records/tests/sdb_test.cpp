@@ -234,6 +234,57 @@ TEST_F(RecordFile, ARecordThatDoesNotFitFailsTheOpenAndLeavesTheFile)
     RemoveXFile(path.c_str());
 }
 
+// A tail of zeros is a length that reached the disk before the bytes of an
+// addition did: pending, never committed. Every record before it stays,
+// read only and writable; the writable open cuts the zeros.
+TEST_F(RecordFile, AZeroTailIsAnUnfinishedAdditionAndEveryRecordBeforeItStays)
+{
+    const Bytes committed = headBytes(kMagic, freshUid()) + recordBytes(0, 0x50, 0, none, "A") +
+                            recordBytes(0, 0x81, 1, 0, "B") + recordBytes(0, 0x50, 2, none, "C");
+    for (size_t zeros : {size_t(1), size_t(13), size_t(14), size_t(15), size_t(512), size_t(65536)}) {
+        SCOPED_TRACE(zeros);
+        const Bytes bytes = committed + Bytes(zeros, '\0');
+        ASSERT_TRUE(writeFile(path, bytes));
+        keepForReader(path);
+        ASSERT_TRUE(db.Open(path.c_str(), kMagic, 0));
+        EXPECT_EQ(bodyOf(db, 0) + bodyOf(db, 1) + bodyOf(db, 2), "ABC");
+        EXPECT_FALSE(db.IsModified());
+        db.Close(0);
+        EXPECT_EQ(readFile(path), bytes) << "read only, nothing is cut";
+        ASSERT_TRUE(db.Open(path.c_str(), kMagic, 1));
+        EXPECT_EQ(bodyOf(db, 0) + bodyOf(db, 1) + bodyOf(db, 2), "ABC");
+        EXPECT_EQ(db.GetNoteByID(0)->next->next->next, nullptr) << "no record of id 0 from the zeros";
+        db.Close(1);
+        EXPECT_EQ(readFile(path), committed);
+    }
+}
+
+// A size field one off reads the rest of the file out of step. Whatever the
+// byte it lands on looks like, committed records behind it are no torn
+// addition: the open refuses the file and cuts nothing.
+TEST_F(RecordFile, ASizeOneOffIsDamageAndNoCommittedRecordIsCut)
+{
+    const Bytes head = headBytes(kMagic, freshUid());
+    // The second record's type is 0x01, so the byte the misread size lands
+    // on reads as the flags of an addition.
+    const Bytes a = recordBytes(0, 0x50, 0, none, "first record");
+    const Bytes rest = recordBytes(0, 0x01, 1, none, "second") + recordBytes(0, 0x50, 2, none, "third");
+    for (int off : {+1, -1}) {
+        SCOPED_TRACE(off);
+        Bytes bytes = head + a + rest;
+        bytes[20 + 10] = char(bytes[20 + 10] + off);
+        ASSERT_TRUE(writeFile(path, bytes));
+        keepForReader(path);
+        EXPECT_FALSE(db.Open(path.c_str(), kMagic, 1));
+        EXPECT_TRUE(db.RefusedAsDamaged());
+        EXPECT_EQ(readFile(path), bytes);
+        EXPECT_FALSE(db.Open(path.c_str(), kMagic, 0));
+    }
+    RemoveXFile(path.c_str());
+    EXPECT_FALSE(db.Open(path.c_str(), kMagic, 1));
+    EXPECT_FALSE(db.RefusedAsDamaged()) << "a missing file is no damage";
+}
+
 TEST_F(RecordFile, SignalCallbackRunsAfterTheUnlockWhenSomethingWasWritten)
 {
     static int calls;
@@ -280,15 +331,16 @@ TEST_F(RecordFile, UpdateDBUIDHoldsTheNewIdsMutexBeforeWritingIt)
     // At the moment the id is written, its mutex must exist already.
     static int idWrites, mutexExisted;
     idWrites = mutexExisted = 0;
-    SetXFileChangeHook([](XFileChange change, uint32_t count, const void *bytes) -> uint32_t {
-        if (change == XFileChange::Write && count == sizeof(DBUID::m_words)) {
+    SetXFileChangeHook([](const XFileChangeInfo &change) -> uint32_t {
+        if (change.change == XFileChange::Write && change.offset == 4 &&
+            change.count == sizeof(DBUID::m_words)) {
             ++idWrites;
             DBUID written;
-            std::memcpy(written.m_words, bytes, sizeof(written.m_words));
+            std::memcpy(written.m_words, change.bytes, sizeof(written.m_words));
             CXLock probe;
             mutexExisted += probe.Create(&written) == 2;
         }
-        return count;
+        return change.count;
     });
     const int updated = db.UpdateDBUID();
     SetXFileChangeHook(nullptr);
@@ -362,9 +414,17 @@ TEST_F(RecordFile, AFailedSaveUnderAnotherNameKeepsTheOldFileOpenWithItsChanges)
     addRecord(db, 0x50, none, "A");
     addRecord(db, 0x50, none, "B");
     const Bytes pending = readFile(path);
+    // The changes that make a new file with its head.
+    uint32_t making;
     {
-        // The head of the new file is written, the first record fails.
-        ChangeHook hook(ChangeHook::Mode::FailOne, 2);
+        ChangeHook count;
+        TestDB probe;
+        ASSERT_TRUE(probe.Create(folder.file("probe.prs").c_str(), kMagic));
+        making = count.count();
+    }
+    {
+        // The new file is made, the first record fails.
+        ChangeHook hook(ChangeHook::Mode::FailOne, making + 1);
         EXPECT_FALSE(db.Save(other.c_str()));
     }
     EXPECT_STREQ(db.GetFileName(), path.c_str());

@@ -7,6 +7,7 @@
 #include "data/track_meltext.h"
 #include "data/track_midi.h"
 #include "db/equipment/tests/song_fixture.h"
+#include "db/records/tests/power_cut.h"
 #include "db/records/tests/record_test_support.h"
 #include "db/songfile/song_notes.h"
 #include "db/songfile/tests/song_files.h"
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -551,6 +553,75 @@ TEST_F(SongFileTest, FailedSaveLeavesTheFile)
     Song c;
     ASSERT_EQ(open(c, path), 1);
     expectSame(a, c);
+}
+
+// What an open finds of a song: its tracks with their events and texts,
+// and the song's first text; "<none>" when the open fails.
+std::string songContent(const std::string &path)
+{
+    equipment_test::TestSong test;
+    CTembriSongDB db(test.get(), kVersion, kTag);
+    if (!db.OpenSong(path.c_str(), nullptr))
+        return "<none>";
+    std::string found;
+    for (CTrack *t = test->GetNextTrack(nullptr); t; t = test->GetNextTrack(t)) {
+        found += std::to_string(t->GetKind()) + ":" + eventBytes(t);
+        if (t->GetKind() == TRACK_MELTEXT)
+            found += textBytes(static_cast<CTrackMelText *>(t));
+        found += "|";
+    }
+    const char *title = test->songInfo.GetItemText(0);
+    return found + (title ? title : "");
+}
+
+// A power cut anywhere in a song's first save or in a save over it: every
+// state the disk may hold (power_cut.h) opens with the song of before the
+// save or of after it, and a save that returned is never undone.
+TEST_F(SongFileTest, APowerCutInASaveLeavesTheSongOfBeforeOrOfAfter)
+{
+    Song a;
+    CTrack *midi = a.add(TRACK_MIDI);
+    for (int i = 0; i < 30; ++i) {
+        EVENT e;
+        e.setNote(9, 36 + i % 12, 100);
+        Song::put(midi, e, i * 240);
+    }
+    auto *lyrics = static_cast<CTrackMelText *>(a.add(TRACK_MELTEXT));
+    int mode = 1;
+    for (char c : std::string("la la"))
+        lyrics->text.AddNewChar(0, lyrics->text.GetLine(0) ? lyrics->text.GetLine(0)->length : 0, c, mode);
+    a.song.songInfo.SetItemText(0, "First");
+    testing_support::TempFolder work, checked;
+    const std::string name = "cut.tsng", path = work.file(name);
+    std::vector<std::string> contents{"<none>"};
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round == 0 ? "the first save" : "a save over it");
+        if (round == 1) {
+            Song::put(midi, EVENT(), 9999);
+            a.add(TRACK_CHORDS);
+            a.song.songInfo.SetItemText(0, "Second");
+        }
+        const power_cut::Files start = power_cut::snapshot(work.path());
+        std::vector<power_cut::Change> changes;
+        {
+            power_cut::Recorder recorder;
+            CTembriSongDB db(&a.song, kVersion, kTag);
+            ASSERT_EQ(db.SaveSong(path.c_str(), nullptr), 1);
+            changes = power_cut::coalesced(recorder.changes());
+        }
+        contents.push_back(songContent(path));
+        ASSERT_NE(contents.back(), contents[contents.size() - 2]);
+        const size_t states =
+            power_cut::forEveryState(start, changes, [&](size_t cut, const power_cut::Files &state) {
+                power_cut::writeState(checked.path(), state);
+                const std::string found = songContent(checked.file(name));
+                const bool allowed = found == contents[contents.size() - 2] || found == contents.back();
+                EXPECT_TRUE(allowed) << "cut after change " << cut << " of " << changes.size() << ": "
+                                     << found;
+                return allowed;
+            });
+        std::printf("%zu states opened\n", states);
+    }
 }
 
 TEST_F(SongFileTest, OpenRefusesWhatIsNotASongFile)
