@@ -4,7 +4,7 @@
 #include "data/track_master.h"
 #include "data/track_midi.h"
 #include "sound/benchmark/render_figures.h"
-#include "sound/benchmark/render_scenarios.h"
+#include "app/benchmark/render_scenarios.h"
 
 #include <cstdio>
 #include <memory>

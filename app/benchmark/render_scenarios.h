@@ -5,12 +5,19 @@
 
 #include "sound/tests/drummer_song.h"
 
+#include <cstdint>
 #include <string>
+
+namespace Quorvane {
+class CSong;
+}
 
 namespace render_benchmark {
 
 constexpr long kRate = 44100;
 constexpr long kFrames = 256;
+// Bars each part loops.
+constexpr int kPartBars = 4;
 
 // Parts of the program (each a loop-slice drummer and two fill drummers
 // as a fresh part has them) looping their four bars, the first sounding
@@ -24,5 +31,25 @@ bool runParts(drummer_song::PlaybackEnvironment &environment, const char *name, 
 // of the file are rendered.
 bool runFile(drummer_song::PlaybackEnvironment &environment, const std::string &smf, const std::string &out,
              long bars);
+
+// The live scenario's part playing while the window thread, rounds times,
+// loads the hibernated song with its parts (releasing and rebuilding the
+// twelve parts as the template chooser does), changes the output to
+// another instance of the preview synthesizer and back, opens and closes a
+// drummer's editor, and edits the tempo map.
+bool runChurn(drummer_song::PlaybackEnvironment &environment, long rounds);
+
+// What the scenarios share.
+// The loop-slice drummer's class, which COM finds machine-wide; the module
+// stays loaded.
+bool registerSliceDrummer();
+// Fresh parts laid out as the program plays them: four bars each, the
+// first soundingParts unmuted, the loop over the first part.
+void layOutParts(Quorvane::CSong &song, int soundingParts);
+// A capture's buffer callback: the loudest 16-bit sample into the int at
+// user.
+void keepPeak(void *user, const void *bytes, int32_t frames, int32_t bytesPerFrame);
+// The reason on stderr; false.
+bool fail(const char *name, const char *what);
 
 } // namespace render_benchmark

@@ -1,9 +1,9 @@
+#include "app/benchmark/render_scenarios.h"
 #include "app/parts_song.h"
 #include "data/song.h"
 #include "data/track_master.h"
 #include "data/track_midi.h"
 #include "sound/benchmark/render_figures.h"
-#include "sound/benchmark/render_scenarios.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -14,21 +14,10 @@ using namespace drummer_song;
 
 namespace render_benchmark {
 
-namespace {
-
-constexpr int kPartBars = 4;
-
-std::string distModule(const char *name)
-{
-    return distFolder() + "\\" + name;
-}
-
-// The loop-slice drummer's class, which COM finds machine-wide; the module
-// stays loaded.
 bool registerSliceDrummer()
 {
     static const bool registered = [] {
-        HMODULE module = LoadLibraryA(distModule("Vostrapellin.dll").c_str());
+        HMODULE module = LoadLibraryA((distFolder() + "\\Vostrapellin.dll").c_str());
         using Entry = HRESULT(STDAPICALLTYPE *)();
         auto entry = module ? reinterpret_cast<Entry>(
                                   reinterpret_cast<void (*)()>(GetProcAddress(module, "DllRegisterServer")))
@@ -38,8 +27,19 @@ bool registerSliceDrummer()
     return registered;
 }
 
-// The loudest 16-bit sample captured.
-void onBuffer(void *user, const void *bytes, int32_t frames, int32_t bytesPerFrame)
+void layOutParts(CSong &song, int soundingParts)
+{
+    int lengths[kPartCount];
+    for (int part = 0; part < kPartCount; ++part) {
+        lengths[part] = kPartBars;
+        PartTrack(song, part)->SetMute(part >= soundingParts);
+    }
+    RelayoutPartTracks(song, lengths);
+    song.SetTimeSelection(0, LoopTicks(song, kPartBars));
+    song.loop = 1;
+}
+
+void keepPeak(void *user, const void *bytes, int32_t frames, int32_t bytesPerFrame)
 {
     auto *peak = static_cast<int *>(user);
     const auto *samples = static_cast<const int16_t *>(bytes);
@@ -53,21 +53,15 @@ bool fail(const char *name, const char *what)
     return false;
 }
 
+namespace {
+
 // Lays the parts out, plays them and prints the figures.
 bool play(PlaybackEnvironment &environment, CSoundMngr *manager, CSong &song, const char *name,
           int soundingParts, long bars)
 {
     if (!song.SetDefault() || BuildFreshParts(song, 0) != 0)
         return fail(name, "the parts could not be built");
-    int lengths[kPartCount];
-    for (int part = 0; part < kPartCount; ++part) {
-        lengths[part] = kPartBars;
-        PartTrack(song, part)->SetMute(part >= soundingParts);
-    }
-    RelayoutPartTracks(song, lengths);
-    song.selectionStart = 0;
-    song.selectionEnd = LoopTicks(song, kPartBars);
-    song.loop = 1;
+    layOutParts(song, soundingParts);
 
     const int64_t songFrames = song.GetTrackMaster()->GetSampleFromTime(LoopTicks(song, bars));
     // The engine renders unpaced from its start: some buffers go by before
@@ -80,7 +74,7 @@ bool play(PlaybackEnvironment &environment, CSoundMngr *manager, CSong &song, co
     song.GetSongTract()->SetMonitor(1, &RenderWatch::onMixed, reinterpret_cast<ULONG_PTR>(&watch));
     DSCAPTURE capture = {};
     capture.maxBuffers = buffers;
-    capture.onBuffer = onBuffer;
+    capture.onBuffer = keepPeak;
     capture.user = &peak;
     const double cpuBefore = processCpuSeconds();
     const Playback playback = playIntoCapture(environment, manager, &song, capture);
