@@ -26,6 +26,14 @@ namespace testing_support {
 // False when the module's import table could not be read.
 bool installRealTimeHooks(HMODULE module = nullptr);
 
+// Whether the calling thread holds the critical section: what a watch
+// looks at when a slow call is made.
+inline bool heldByThisThread(const CRITICAL_SECTION &section)
+{
+    return section.RecursionCount > 0 &&
+           reinterpret_cast<ULONG_PTR>(section.OwningThread) == static_cast<ULONG_PTR>(GetCurrentThreadId());
+}
+
 class RealTimeCounter {
 public:
     // Counts on the calling thread from now on; one counter per thread.
