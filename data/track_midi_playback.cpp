@@ -22,16 +22,20 @@ constexpr long kCellEvents = 256;
 int CTrackMIDI::OnStartPlayback()
 {
     lastProcessed = 0;
-    cellEvents.Reserve(kCellEvents);
-    effects.ReservePlaying(kCellEvents);
     CTrack::OnStartPlayback();
     GoToTimePlay(song->playStartTick - timeOffset, const_cast<CEventArray *>(GetPlayEvents()));
-    if (effects.IsOnline())
-        effects.SetPlayState(MEFF_START, song->currentTick - timeOffset, INT_MAX);
     return 1;
 }
 
-void CTrackMIDI::OnStopPlayback()
+void CTrackMIDI::StartEffects()
+{
+    cellEvents.Reserve(kCellEvents);
+    effects.ReservePlaying(kCellEvents);
+    if (effects.IsOnline())
+        effects.SetPlayState(MEFF_START, song->currentTick - timeOffset, INT_MAX);
+}
+
+void CTrackMIDI::StopEffects()
 {
     if (effects.IsOnline())
         effects.SetPlayState(MEFF_STOP, 0, song->currentTick - timeOffset);

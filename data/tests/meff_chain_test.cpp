@@ -3,8 +3,10 @@
 #include "data/track_midi.h"
 
 #include "data/tests/song_fixture.h"
+#include "testing/realtime_counters.h"
 #include "testing/sandbox.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -192,6 +194,48 @@ TEST_F(EffectChain, OnlineWhilePlayingEffectsLearnThePlayState)
     track->effects.MoveMEffElem(first, 0);
     EXPECT_EQ(track->effects.GetFirstElem()->effect, &plusTen);
     track->effects.Clear(nullptr);
+}
+
+// An effect that notes whether the song's lock was held when it heard of
+// the play state and when it was let go.
+class LockNotingEffect : public FakeEffect {
+public:
+    LockNotingEffect(CSong &song, std::vector<std::string> *calls) : FakeEffect(0, calls), song(song) {}
+    int SetPlayState(long state, long a, long b) override
+    {
+        note("play" + std::to_string(state));
+        return FakeEffect::SetPlayState(state, a, b);
+    }
+    ULONG Release() override
+    {
+        note("release");
+        return FakeEffect::Release();
+    }
+    void note(const std::string &what)
+    {
+        (testing_support::heldByThisThread(song.GetSyncObj()->section) ? underLock : free).push_back(what);
+    }
+
+    CSong &song;
+    std::vector<std::string> underLock, free;
+};
+
+// The render thread plays under the song's lock; what an effect does at a
+// start or stop, and its going with its track, are the effect's own code
+// (a drummer looks for its host's windows, a module is freed) and never run
+// with the lock held.
+TEST_F(EffectChain, EffectsHearOfTheTransportAndGoWithoutTheSongLock)
+{
+    LockNotingEffect effect(song, &calls);
+    track->effects.AddNewMEffElem(element(effect));
+    ASSERT_EQ(song.OnStartPlayback(), 1);
+    song.OnStopPlayback();
+    EXPECT_EQ(effect.free, (std::vector<std::string>{"play0", "play1"}));
+    song.ZeroSong();
+    EXPECT_EQ(song.GetNumTracks(), 1) << "the track went";
+    EXPECT_EQ(effect.underLock, std::vector<std::string>{});
+    EXPECT_EQ(std::count(effect.free.begin(), effect.free.end(), "release"), 2)
+        << "the chain's reference and the element's";
 }
 
 // --- modules by name --------------------------------------------------------------
