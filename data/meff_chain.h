@@ -86,8 +86,9 @@ public:
     // array cannot be made.
     CEventArray *Process(CEventArray *input, long from, long to);
     // The same while the song plays: the array is the chain's own, valid
-    // until the next call, and no heap is needed once ReservePlaying made
-    // room for as many events as a cell brings.
+    // until the next call, and no heap is needed (nor by its sort) once
+    // ReservePlaying made room for as many events as a cell brings and the
+    // effects make of it.
     const CEventArray *ProcessPlaying(CEventArray *input, long from, long to);
     int ReservePlaying(long events);
 

@@ -4,9 +4,11 @@
 #include "data/track_midi.h"
 
 #include "data/tests/song_fixture.h"
+#include "testing/realtime_counters.h"
 
 #include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace Quorvane;
@@ -44,8 +46,9 @@ protected:
             if (status < 0xF0 ? (b & 0xF0) == status : b == status)
                 out.push_back(s);
         }
-        std::stable_sort(out.begin(), out.end(),
-                         [](const FakeTract::Sent &a, const FakeTract::Sent &b) { return a.sample < b.sample; });
+        std::stable_sort(out.begin(), out.end(), [](const FakeTract::Sent &a, const FakeTract::Sent &b) {
+            return a.sample < b.sample;
+        });
         return out;
     }
 };
@@ -196,6 +199,40 @@ TEST_F(TrackPlayback, AnOnlineChainPlaysWhatItMakes)
     const long processed = track->lastProcessed;
     song.AskPlayback(64);
     EXPECT_GE(track->lastProcessed, processed);
+}
+
+// A cell may bring far more events than a sparse track's: the room a track
+// makes at the start covers all it holds, so the render thread takes
+// nothing from the heap for the chain's arrays or their sort however dense
+// the cell.
+TEST_F(TrackPlayback, ADenseCellThroughTheChainTakesNothingFromTheHeap)
+{
+    CTrackMIDI *track = midi();
+    PORTDESCR effect(PORT_BY_NAME);
+    effect.SetData("TestEffect");
+    auto *elem = new CMEffElem(&effect, song.GetITembriSong(), track);
+    ASSERT_NE(elem->effect, nullptr);
+    track->effects.AddNewMEffElem(elem);
+    constexpr int kNotes = 600;
+    for (int i = 0; i < kNotes; ++i) {
+        EVENT e = note(i % 16, 30 + i % 60, 100, 1000);
+        e.time = i % 8;
+        track->AddToTail(&e, 1);
+    }
+    track->Sort();
+    ASSERT_EQ(CEvntTransElem::ReservePool(4 * kNotes), 1);
+    sent().reserve(4 * kNotes);
+    ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA("Corvadel.dll")));
+    start();
+    long allocations = -1;
+    std::thread render([&] {
+        testing_support::RealTimeCounter counter;
+        song.AskPlayback(256);
+        allocations = counter.allocations();
+    });
+    render.join();
+    EXPECT_EQ(with(0x90).size(), static_cast<size_t>(2 * kNotes)) << "every note of the cell, on and off";
+    EXPECT_EQ(allocations, 0);
 }
 
 TEST_F(TrackPlayback, TheMetronomeClicksOnEveryBeatOnce)
