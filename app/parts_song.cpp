@@ -6,6 +6,7 @@
 #include "data/lock.h"
 #include "data/meff_chain.h"
 #include "data/song.h"
+#include "data/sound_interfaces.h"
 #include "data/track_master.h"
 #include "data/track_midi.h"
 
@@ -52,6 +53,26 @@ int BuildFreshParts(CSong &song, int selectedPart)
     }
     ApplyPartMutes(song, selectedPart);
     return 0;
+}
+
+void *RoutePartsToFirstOutput(CSong &song)
+{
+    IQuorvaneSongTract *tract = song.GetSongTract();
+    void *first = tract ? tract->GetNextOut(nullptr) : nullptr;
+    CTrackMIDI *firstPart = PartTrack(song, 0);
+    void *separate = firstPart ? firstPart->output : nullptr;
+    {
+        CLock lock(song.GetSyncObj(), 1);
+        for (int part = 0; part < kPartCount; ++part)
+            if (CTrackMIDI *track = PartTrack(song, part)) {
+                track->SetPrePlayFn(nullptr, nullptr);
+                track->output = first;
+                track->UpdateEdition();
+            }
+    }
+    if (separate && separate != first)
+        song.DeleteOutPort(separate);
+    return first;
 }
 
 CMEffElem *PartElement(CSong &song, int part, int element)

@@ -36,6 +36,13 @@ IUnknown *PartDrummerObject(CSong &song, int part, int element);
 // Mutes every part track but the selected one.
 void ApplyPartMutes(CSong &song, int selectedPart);
 
+// What the template chooser does to the song before a template loads:
+// every part track back on the tract's first output, without its event
+// hook, under the song lock; the separate output the parts played on (when
+// there was one) goes after the lock is let go, its module freed without
+// it. The first output (null without one).
+void *RoutePartsToFirstOutput(CSong &song);
+
 // Under the song lock: every part track keeps only its events at time 0,
 // and each unmuted one gets a zero bend at its loop's last tick, which
 // gives it the loop's length.

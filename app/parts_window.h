@@ -38,6 +38,8 @@ constexpr UINT kMsgSwitchPart = WM_USER + 202;
 constexpr UINT kMsgEditorClosed = WM_USER + 203;
 // Another thread (the stream provider's) changed what the window shows.
 constexpr UINT kMsgRedraw = WM_USER + 204;
+// A drummer reported a change off the window thread.
+constexpr UINT kMsgDrummerNews = WM_USER + 205;
 
 struct PartsWindowSetup {
     ProgramDatabase &database;

@@ -98,20 +98,8 @@ private:
     bool reloadParts()
     {
         manager_->StopPlayback();
-        {
-            CLock lock(song_.GetSyncObj(), 1);
-            drummers_.ReleaseAll();
-            IQuorvaneSongTract *tract = song_.GetSongTract();
-            void *first = tract->GetNextOut(nullptr);
-            void *separate = PartTrack(song_, 0) ? PartTrack(song_, 0)->output : nullptr;
-            for (int part = 0; part < kPartCount; ++part)
-                if (CTrackMIDI *track = PartTrack(song_, part)) {
-                    track->output = first;
-                    track->UpdateEdition();
-                }
-            if (separate && separate != first)
-                song_.DeleteOutPort(separate);
-        }
+        drummers_.ReleaseAll();
+        RoutePartsToFirstOutput(song_);
         std::vector<uint8_t> state;
         if (database_.LoadHibernation(&song_, state) != Hibernation::Restored)
             return fail(kName, "the hibernated song did not load");
