@@ -150,6 +150,72 @@ TEST_F(PadTest, PadSwitchesAfterAStateLoadNeitherAllocateNorOpenFiles)
     EXPECT_EQ(engine.swingPc(), 15);
 }
 
+// An engine that notes every call of its host or requester made while it
+// holds its own lock or a looper's.
+class CallOutWatchingEngine : public Grindelvosket {
+public:
+    void parameterChanged(int) override
+    {
+        ++params;
+        note();
+    }
+    void somethingChanged(const char *) override
+    {
+        ++changes;
+        note();
+    }
+    void note()
+    {
+        if (holdsEngineLocks())
+            ++underLock;
+    }
+    int params = 0;
+    int changes = 0;
+    int underLock = 0;
+};
+
+// A trigger note switches the pad on the host's thread (the audio thread in
+// the program): the requester's sink and the host hear of it after the
+// engine's locks are let go, and the switch still takes nothing from the
+// heap or the disk.
+TEST_F(PadTest, ATriggeredSwitchCallsOutOnlyWithTheEngineLocksFree)
+{
+    std::string saved;
+    {
+        Grindelvosket source;
+        storeEightPads(source);
+        saved = stateOf(source);
+    }
+    CallOutWatchingEngine engine;
+    ASSERT_TRUE(loadStateBytes(engine, saved));
+    FakeHostMaps host(kTpq);
+    engine.attachHostMaps(host.tempoMap(), host.meterMap());
+    engine.params = engine.changes = engine.underLock = 0;
+
+    const TriggeredSong song(20);
+    FakeQueue output;
+    output.events.reserve(100000);
+    long allocations = -1;
+    long fileOpens = -1;
+    std::thread host_thread([&] {
+        testing_support::RealTimeCounter counter;
+        for (size_t w = 0; w < song.windows.size(); ++w)
+            engine.processRange(song.windows[w].first, song.windows[w].second, song.inputs[w].get(), &output);
+        allocations = counter.allocations();
+        fileOpens = counter.fileOpens();
+    });
+    host_thread.join();
+
+    EXPECT_EQ(allocations, 0);
+    EXPECT_EQ(fileOpens, 0);
+    // Pads 1..9, then 0..9: nineteen switches of five parameters each; all
+    // but the two from the empty pad 8 to the empty pad 9 brought another
+    // pattern.
+    EXPECT_EQ(engine.params, 19 * 5);
+    EXPECT_EQ(engine.changes, 17);
+    EXPECT_EQ(engine.underLock, 0);
+}
+
 TEST_F(PadTest, SwitchedPadsKeepTheirStateThroughASave)
 {
     Grindelvosket engine;
