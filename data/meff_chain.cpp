@@ -64,12 +64,18 @@ void CMEffChain::DeleteMEffElem(CMEffElem *elem)
 {
     if (!elem)
         return;
-    if (elem->effect) {
-        elem->effect->paramChanged = nullptr;
-        elem->effect->paramChangedUser = nullptr;
+    {
+        // Playback walks the chain under the song's lock: the element
+        // leaves under it, and its effect (a drummer, a module) goes after.
+        CLock lock(track && track->song ? track->song->GetSyncObj() : nullptr);
+        if (elem->effect) {
+            elem->effect->paramChanged = nullptr;
+            elem->effect->paramChangedUser = nullptr;
+        }
+        Unlink(elem);
+        CheckActive();
     }
-    Delete(elem, 1);
-    CheckActive();
+    delete elem;
     Reprocess();
 }
 

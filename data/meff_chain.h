@@ -70,6 +70,8 @@ public:
     // Inserts after after (at the end for null) and hands the effect the
     // chain's reference, callback and online flag.
     void AddNewMEffElem(CMEffElem *elem, CMEffElem *after = nullptr);
+    // Unlinks the element under the song's lock and destroys it after; a
+    // caller does not hold the lock, so that the effect goes without it.
     void DeleteMEffElem(CMEffElem *elem);
     // Toggles the element on or off.
     void ActiveMEffElem(CMEffElem *elem);
