@@ -117,22 +117,17 @@ void CSong::moveToMark(int forward)
 
 void CSong::JumpSongPtr(long tick)
 {
-    {
-        CLock lock(syncObject);
-        if (rendering)
-            return;
-        if (!IsPlayed()) {
-            playStartTick = tick;
-            return;
-        }
-    }
-    // The stop and the start take the lock themselves, each only for what
-    // the render thread reads.
-    soundManager->StopPlayback();
-    {
-        CLock lock(syncObject);
+    // A jump while playing restarts playback there as one step: a stop or
+    // start from another thread waits for it.
+    CLock lock(syncObject);
+    if (rendering)
+        return;
+    if (!IsPlayed()) {
         playStartTick = tick;
+        return;
     }
+    soundManager->StopPlayback();
+    playStartTick = tick;
     soundManager->StartPlayback(songTract);
 }
 
