@@ -93,6 +93,17 @@ IUnknown *PartDrummerObject(CSong &song, int part, int element)
     return object;
 }
 
+bool AttachPartDrummers(CSong &song, PartDrummers &drummers, IDrummerSink *sink)
+{
+    for (int part = 0; part < kPartCount; ++part)
+        for (int element = 0; element < kDrummerElements; ++element) {
+            IUnknown *drummer = PartDrummerObject(song, part, element);
+            if (!drummer || !drummers.Attach(part, element, drummer, sink))
+                return false;
+        }
+    return true;
+}
+
 void ApplyPartMutes(CSong &song, int selectedPart)
 {
     for (int part = 0; part < kPartCount; ++part)

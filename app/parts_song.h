@@ -33,6 +33,10 @@ CMEffElem *PartElement(CSong &song, int part, int element);
 // null when there is none.
 IUnknown *PartDrummerObject(CSong &song, int part, int element);
 
+// Every part's three drummers into the table, attached to the sink; false
+// at the first that is missing or refuses.
+bool AttachPartDrummers(CSong &song, PartDrummers &drummers, IDrummerSink *sink);
+
 // Mutes every part track but the selected one.
 void ApplyPartMutes(CSong &song, int selectedPart);
 

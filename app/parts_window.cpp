@@ -515,13 +515,7 @@ bool PartsWindow::attachParts(bool fresh)
 
 bool PartsWindow::attachDrummers()
 {
-    for (int part = 0; part < kPartCount; ++part)
-        for (int element = 0; element < kDrummerElements; ++element) {
-            IUnknown *drummer = PartDrummerObject(song_, part, element);
-            if (!drummer || !drummers_.Attach(part, element, drummer, &sink_))
-                return false;
-        }
-    return true;
+    return AttachPartDrummers(song_, drummers_, &sink_);
 }
 
 void PartsWindow::applyState(const SavedPartsState &state)

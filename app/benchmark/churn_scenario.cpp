@@ -83,13 +83,7 @@ private:
     bool attach()
     {
         drummers_.SetSong(song_.GetITembriSong());
-        for (int part = 0; part < kPartCount; ++part)
-            for (int element = 0; element < kDrummerElements; ++element) {
-                IUnknown *drummer = PartDrummerObject(song_, part, element);
-                if (!drummer || !drummers_.Attach(part, element, drummer, &sink_))
-                    return false;
-            }
-        return true;
+        return AttachPartDrummers(song_, drummers_, &sink_);
     }
 
     // Stops, lets the parts go (every part back on the tract's first
@@ -225,16 +219,8 @@ bool runChurn(PlaybackEnvironment &environment, long rounds)
 {
     if (!registerSliceDrummer())
         return fail(kName, "the loop-slice drummer could not be registered");
-    IOPARAMS params = engineParams(kRate, 16, kFrames);
-    auto *manager = new CSoundMngr("render benchmark");
-    manager->Init(&params);
-    bool ok = false;
-    {
-        CSong song(&params, manager);
-        ok = churn(environment, manager, song, rounds);
-    }
-    manager->Release();
-    return ok;
+    return withEngineSong(
+        [&](CSoundMngr *manager, CSong &song) { return churn(environment, manager, song, rounds); });
 }
 
 } // namespace render_benchmark

@@ -53,6 +53,20 @@ bool fail(const char *name, const char *what)
     return false;
 }
 
+bool withEngineSong(const std::function<bool(CSoundMngr *, CSong &)> &run)
+{
+    IOPARAMS params = engineParams(kRate, 16, kFrames);
+    auto *manager = new CSoundMngr("render benchmark");
+    manager->Init(&params);
+    bool ok = false;
+    {
+        CSong song(&params, manager);
+        ok = run(manager, song);
+    }
+    manager->Release();
+    return ok;
+}
+
 namespace {
 
 // Lays the parts out, plays them and prints the figures.
@@ -94,16 +108,9 @@ bool runParts(PlaybackEnvironment &environment, const char *name, int soundingPa
 {
     if (!registerSliceDrummer())
         return fail(name, "the loop-slice drummer could not be registered");
-    IOPARAMS params = engineParams(kRate, 16, kFrames);
-    auto *manager = new CSoundMngr("render benchmark");
-    manager->Init(&params);
-    bool ok = false;
-    {
-        CSong song(&params, manager);
-        ok = play(environment, manager, song, name, soundingParts, bars);
-    }
-    manager->Release();
-    return ok;
+    return withEngineSong([&](CSoundMngr *manager, CSong &song) {
+        return play(environment, manager, song, name, soundingParts, bars);
+    });
 }
 
 } // namespace render_benchmark

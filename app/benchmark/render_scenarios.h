@@ -6,11 +6,13 @@
 #include "sound/tests/drummer_song.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace Quorvane {
 class CSong;
-}
+class CSoundMngr;
+} // namespace Quorvane
 
 namespace render_benchmark {
 
@@ -51,5 +53,8 @@ void layOutParts(Quorvane::CSong &song, int soundingParts);
 void keepPeak(void *user, const void *bytes, int32_t frames, int32_t bytesPerFrame);
 // The reason on stderr; false.
 bool fail(const char *name, const char *what);
+// A sound manager (not started) on the engine's parameters of the
+// scenarios, and a song on it, for run; its answer.
+bool withEngineSong(const std::function<bool(Quorvane::CSoundMngr *, Quorvane::CSong &)> &run);
 
 } // namespace render_benchmark

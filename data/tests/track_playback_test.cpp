@@ -35,6 +35,20 @@ protected:
         sent().clear();
     }
     std::vector<FakeTract::Sent> &sent() { return sound.tract.sent; }
+    // The test effect module (which moves notes up an octave) on the
+    // track's chain; false when it could not be made.
+    bool addOctaver(CTrackMIDI *track)
+    {
+        PORTDESCR effect(PORT_BY_NAME);
+        effect.SetData("TestEffect");
+        auto *elem = new CMEffElem(&effect, song.GetITembriSong(), track);
+        if (!elem->effect) {
+            delete elem;
+            return false;
+        }
+        track->effects.AddNewMEffElem(elem);
+        return true;
+    }
     // The messages sent with status byte status (low bits ignored when the
     // status is a channel message's), by their place in the buffer (a chain
     // is handed over unordered).
@@ -183,11 +197,7 @@ TEST_F(TrackPlayback, StartSendsTheInitialStateUnlessMuted)
 TEST_F(TrackPlayback, AnOnlineChainPlaysWhatItMakes)
 {
     CTrackMIDI *track = midi();
-    PORTDESCR effect(PORT_BY_NAME);
-    effect.SetData("TestEffect");
-    auto *elem = new CMEffElem(&effect, song.GetITembriSong(), track);
-    ASSERT_NE(elem->effect, nullptr);
-    track->effects.AddNewMEffElem(elem);
+    ASSERT_TRUE(addOctaver(track));
     put(track, note(0, 48, 100, 100), 100);
     start();
     song.AskPlayback(static_cast<long>(kQuarter / 4));
@@ -208,11 +218,7 @@ TEST_F(TrackPlayback, AnOnlineChainPlaysWhatItMakes)
 TEST_F(TrackPlayback, ADenseCellThroughTheChainTakesNothingFromTheHeap)
 {
     CTrackMIDI *track = midi();
-    PORTDESCR effect(PORT_BY_NAME);
-    effect.SetData("TestEffect");
-    auto *elem = new CMEffElem(&effect, song.GetITembriSong(), track);
-    ASSERT_NE(elem->effect, nullptr);
-    track->effects.AddNewMEffElem(elem);
+    ASSERT_TRUE(addOctaver(track));
     constexpr int kNotes = 600;
     for (int i = 0; i < kNotes; ++i) {
         EVENT e = note(i % 16, 30 + i % 60, 100, 1000);
