@@ -49,7 +49,9 @@ public:
     Churn(CSoundMngr *manager, CSong &song) : manager_(manager), song_(song) {}
     ~Churn()
     {
+        // The drummers go while the sink they detach from lives.
         drummers_.ReleaseAll();
+        song_.ZeroSong();
         if (editorHost_)
             DestroyWindow(editorHost_);
     }
