@@ -1,24 +1,25 @@
 #!/usr/bin/env bash
-# Sets up whatever is missing, builds, lays out dist/ as a user's machine
-# would have it, registers the modules, and starts the program Rallimoth.exe
-# under Wine on the user's display. Arguments go to the program (a style or
-# part file, "/N" to skip the saved state).
+# Sets up whatever is missing, builds what a user's machine holds (dist/),
+# registers the modules that changed, and starts the program Rallimoth.exe
+# under Wine on the user's display, in a Wine prefix of its own (the tests
+# keep theirs). Arguments go to the program: a style file (.qns) to open,
+# or "/N" to start without the saved state. Part files (.qnp) open from the
+# File menu or dropped on the window.
 source "$(dirname "$0")/scripts/common.sh"
 
 setup_packages
-configure_and_build
+configure_build
+build=$(build_dist) || exit 1
 
-# The modules register themselves in the build's Wine prefix, as an installer
-# would on a user's machine.
-"$ROOT/scripts/wine-prefix.sh" "$BUILD"
-"$ROOT/scripts/register-modules.sh" "$BUILD/dist"
-# Registry files are written when the short-lived wineserver ends; bounded,
-# in case a persistent one (a test run) is serving the prefix.
-timeout 30 "$WINESERVER" -w || true
-echo "built; the deliverables are laid out in $BUILD/dist"
+# The program's machine: its own prefix, where the modules register
+# themselves as an installer would.
+export WINEPREFIX="$BUILD/rallimoth-prefix"
+"$ROOT/scripts/program-prefix.sh" "$BUILD"
+registered=$("$ROOT/scripts/register-modules.sh" "$BUILD/dist")
 
 # The program's windows need an X display.
 if [ -z "${DISPLAY:-}" ]; then
+  echo "run.sh: dist/ $build, $registered." >&2
   cat >&2 <<'MSG'
 run.sh: no X display (DISPLAY is not set), so Rallimoth cannot show its windows.
 Run this from a desktop session, over "ssh -X", or on a virtual display:
@@ -36,6 +37,6 @@ for arg in "$@"; do
     args+=("$arg")
   fi
 done
-echo "starting Rallimoth on $DISPLAY"
+echo "run.sh: dist/ $build, $registered; starting Rallimoth on $DISPLAY (Wine prefix $WINEPREFIX)"
 cd "$BUILD/dist"
 exec "$WINE" "$BUILD/dist/Rallimoth.exe" "${args[@]}"

@@ -1,5 +1,6 @@
 #include "app/equipment_database.h"
 
+#include "app/options/output_port.h"
 #include "data/strings.h"
 #include "db/equipment/items.h"
 #include "db/library/stavrund_functions.h"
@@ -52,8 +53,8 @@ bool findHibernation(ITembriTemplate &templates, uint32_t &found)
     return false;
 }
 
-// The record id of the stored port of kind whose descriptor equals the
-// given one.
+// The record id of the stored port of kind whose descriptor names the same
+// port as the given one.
 bool findPort(long kind, const PORTDESCR &descriptor, uint32_t &found)
 {
     ITembriPort *ports = CDBGetITembriPort(kind, 1);
@@ -68,7 +69,7 @@ bool findPort(long kind, const PORTDESCR &descriptor, uint32_t &found)
         std::free(name);
         name = nullptr;
         PORTDESCR stored;
-        match = ports->GetDescr(id, &stored) && stored.IsEqual(descriptor);
+        match = ports->GetDescr(id, &stored) && SamePort(stored, descriptor);
     }
     ports->Release();
     if (match)

@@ -74,10 +74,6 @@ INT_PTR CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             frame->parts.CloseSequence();
         EndDialog(window, IDCANCEL);
         return TRUE;
-    case WM_KEYDOWN:
-        if (wParam != VK_RETURN && wParam != VK_ESCAPE && frame && frame->parts.Handle())
-            PostMessageA(frame->parts.Handle(), WM_KEYDOWN, wParam, lParam);
-        return TRUE;
     case WM_QUERYDRAGICON:
         return frame ? reinterpret_cast<INT_PTR>(frame->icon) : 0;
     case WM_PAINT:

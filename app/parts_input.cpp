@@ -2,6 +2,7 @@
 #include "app/parts_window.h"
 
 #include "app/options/output_strip.h"
+#include "app/parts_keys.h"
 #include "app/parts_song.h"
 #include "data/lock.h"
 #include "data/meff_chain.h"
@@ -90,39 +91,102 @@ void PartsWindow::onKey(WPARAM key, LPARAM flags)
     if (busy_)
         return;
     const bool repeat = (flags & (1 << 30)) != 0;
-    if (key == VK_SPACE && !repeat) {
+    const PartsKey meaning = ReadPartsKey(key, (GetKeyState(VK_CONTROL) & 0x8000) != 0, repeat, current_);
+    switch (meaning.action) {
+    case PartsKeyAction::None:
+        return;
+    case PartsKeyAction::PlayStop:
         onCommand(ID_PLAY);
         return;
-    }
-    if (key == VK_F1) {
+    case PartsKeyAction::Help:
         PostMessageA(window_, WM_COMMAND, ID_HELP_MANUAL, 0);
         return;
-    }
-    if (!(GetKeyState(VK_CONTROL) & 0x8000))
-        return;
-    int part = -1;
-    if (key == VK_UP || key == VK_DOWN) {
-        frontEditor_ = (frontEditor_ + (key == VK_UP ? 3 : 1)) % kEditorWindows;
+    case PartsKeyAction::EditorUp:
+    case PartsKeyAction::EditorDown:
+        frontEditor_ = (frontEditor_ + (meaning.action == PartsKeyAction::EditorUp ? 3 : 1)) % kEditorWindows;
         placeEditors();
         invalidate(2);
         return;
+    case PartsKeyAction::SelectPart:
+        if (meaning.part != current_) {
+            const bool wasPlaying = IsPlaying();
+            if (wasPlaying)
+                transport_.Stop();
+            SwitchPart(meaning.part, 1, wasPlaying);
+        }
+        return;
     }
-    if (key == VK_ADD || key == VK_OEM_PLUS)
-        part = std::min(current_ + 1, kPartCount - 1);
-    else if (key == VK_SUBTRACT || key == VK_OEM_MINUS)
-        part = std::max(current_ - 1, 0);
-    else if (key >= '1' && key <= '9')
-        part = static_cast<int>(key - '1');
-    else if (key >= VK_NUMPAD1 && key <= VK_NUMPAD9)
-        part = static_cast<int>(key - VK_NUMPAD1);
-    else if (key == '0' || key == VK_NUMPAD0)
-        part = 9;
-    if (part >= 0 && part != current_) {
-        const bool wasPlaying = IsPlaying();
-        if (wasPlaying)
-            transport_.Stop();
-        SwitchPart(part, 1, wasPlaying);
+}
+
+namespace {
+
+// The parts window whose keys its thread's message hook routes.
+thread_local PartsWindow *keysWindow = nullptr;
+
+bool isTextField(HWND window)
+{
+    char kind[16] = {};
+    GetClassNameA(window, kind, sizeof(kind));
+    return lstrcmpiA(kind, "Edit") == 0;
+}
+
+} // namespace
+
+void PartsWindow::hookKeys()
+{
+    if (keyHook_)
+        return;
+    keysWindow = this;
+    keyHook_ = SetWindowsHookExA(WH_GETMESSAGE, &PartsWindow::KeyHook, nullptr, GetCurrentThreadId());
+}
+
+void PartsWindow::unhookKeys()
+{
+    if (keyHook_)
+        UnhookWindowsHookEx(keyHook_);
+    keyHook_ = nullptr;
+    if (keysWindow == this)
+        keysWindow = nullptr;
+}
+
+KeyPlace PartsWindow::keyPlace(HWND target) const
+{
+    if (!target)
+        return KeyPlace::Elsewhere;
+    const auto within = [target](HWND window) {
+        return window && (target == window || IsChild(window, target));
+    };
+    if (bankEditor_.Editing() && target == bankEditor_.Handle())
+        return KeyPlace::Elsewhere;
+    if (within(window_) || (frame_ && target == frame_))
+        return KeyPlace::PartsWindow;
+    for (HWND editor : editors_)
+        if (within(editor))
+            return isTextField(target) ? KeyPlace::TextField : KeyPlace::EditorWindow;
+    return KeyPlace::Elsewhere;
+}
+
+LRESULT CALLBACK PartsWindow::KeyHook(int code, WPARAM removal, LPARAM message)
+{
+    auto *msg = reinterpret_cast<MSG *>(message);
+    PartsWindow *self = keysWindow;
+    if (code == HC_ACTION && removal == PM_REMOVE && self && msg->message == WM_KEYDOWN) {
+        const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+        const bool repeat = (msg->lParam & (1 << 30)) != 0;
+        switch (RouteKey(self->keyPlace(msg->hwnd), msg->wParam, control, repeat)) {
+        case KeyRoute::Pass:
+            break;
+        case KeyRoute::PartsWindow:
+            // Dispatched to the parts window in place of the focused window.
+            msg->hwnd = self->window_;
+            msg->message = kMsgPartsKey;
+            break;
+        case KeyRoute::Swallow:
+            msg->message = WM_NULL;
+            break;
+        }
     }
+    return CallNextHookEx(nullptr, code, removal, message);
 }
 
 void PartsWindow::Click(int x, int y)
@@ -367,6 +431,12 @@ void PartsWindow::onMouseMove(int x, int y)
     if (index == tooltipIndex_ || !tooltip_)
         return;
     tooltipIndex_ = index;
+    if (tooltipsPaused_) {
+        // Back after a chooser, dialog or popup, once the mouse left the
+        // control that opened it.
+        tooltipsPaused_ = false;
+        SendMessageA(tooltip_, TTM_ACTIVATE, options_.toolTips, 0);
+    }
     if (!options_.toolTips)
         return;
     TOOLINFOA tool{};

@@ -131,6 +131,18 @@ RECT PartsControlArea(PartsRegion region, int index, int W)
     }
 }
 
+RECT PlaceTooltip(POINT cursor, SIZE size, const RECT &area)
+{
+    // Below the cursor's picture, or above its tip.
+    constexpr LONG kBelow = 20, kAbove = 2;
+    LONG top = cursor.y + kBelow;
+    if (top + size.cy > area.bottom)
+        top = cursor.y - kAbove - size.cy;
+    top = std::max(area.top, std::min(top, area.bottom - size.cy));
+    const LONG left = std::max(area.left, std::min(cursor.x, area.right - size.cx));
+    return {left, top, left + size.cx, top + size.cy};
+}
+
 const char *PartsTooltipText(int index)
 {
     static const char *const texts[] = {"",

@@ -61,6 +61,10 @@ RECT PartsControlArea(PartsRegion region, int index, int nameWidth);
 
 // The tooltip texts by index.
 const char *PartsTooltipText(int index);
+// Where a tooltip of that size shows for the cursor (screen points): just
+// below it, or above it where the area's bottom would cut it, and moved
+// into the area sideways.
+RECT PlaceTooltip(POINT cursor, SIZE size, const RECT &area);
 
 // The areas that redraw together, 0..10 (see the window's painting); the
 // client's right and bottom edges close the open ones.

@@ -93,13 +93,16 @@ IUnknown *PartDrummerObject(CSong &song, int part, int element)
     return object;
 }
 
-bool AttachPartDrummers(CSong &song, PartDrummers &drummers, IDrummerSink *sink)
+bool AttachPartDrummers(CSong &song, PartDrummers &drummers, IDrummerSink *sink, int *failedElement)
 {
     for (int part = 0; part < kPartCount; ++part)
         for (int element = 0; element < kDrummerElements; ++element) {
             IUnknown *drummer = PartDrummerObject(song, part, element);
-            if (!drummer || !drummers.Attach(part, element, drummer, sink))
+            if (!drummer || !drummers.Attach(part, element, drummer, sink)) {
+                if (failedElement)
+                    *failedElement = element;
                 return false;
+            }
         }
     return true;
 }

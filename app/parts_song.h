@@ -34,8 +34,9 @@ CMEffElem *PartElement(CSong &song, int part, int element);
 IUnknown *PartDrummerObject(CSong &song, int part, int element);
 
 // Every part's three drummers into the table, attached to the sink; false
-// at the first that is missing or refuses.
-bool AttachPartDrummers(CSong &song, PartDrummers &drummers, IDrummerSink *sink);
+// at the first that is missing or refuses, whose element goes into
+// failedElement when given.
+bool AttachPartDrummers(CSong &song, PartDrummers &drummers, IDrummerSink *sink, int *failedElement = nullptr);
 
 // Mutes every part track but the selected one.
 void ApplyPartMutes(CSong &song, int selectedPart);

@@ -53,6 +53,7 @@ PartsWindow::PartsWindow(const PartsWindowSetup &setup)
 
 PartsWindow::~PartsWindow()
 {
+    unhookKeys();
     CloseSequence();
     if (window_ && IsWindow(window_))
         DestroyWindow(window_);
@@ -64,6 +65,8 @@ HWND PartsWindow::Create(HINSTANCE instance, HWND frame)
     windowThread_ = GetCurrentThreadId();
     window_ = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_PARTS), frame, &PartsWindow::DialogProc,
                                  reinterpret_cast<LPARAM>(this));
+    if (window_)
+        hookKeys();
     return window_;
 }
 
@@ -81,11 +84,6 @@ INT_PTR CALLBACK PartsWindow::EditorHostProc(HWND window, UINT message, WPARAM w
     case WM_CLOSE:
         // The parts window docks a floating editor again.
         PostMessageA(parts, kMsgEditorClosed, 0, reinterpret_cast<LPARAM>(window));
-        return TRUE;
-    case WM_KEYDOWN:
-        if (wParam != VK_RETURN && wParam != VK_ESCAPE && wParam != VK_CONTROL && wParam != 'C' &&
-            wParam != 'V' && wParam != 'X')
-            PostMessageA(parts, WM_KEYDOWN, wParam, lParam);
         return TRUE;
     case WM_MOVE:
         self->editorMoved(window);
@@ -204,6 +202,7 @@ INT_PTR PartsWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         setMouseMode({});
         return TRUE;
     case WM_KEYDOWN:
+    case kMsgPartsKey:
         onKey(wParam, lParam);
         return TRUE;
     case WM_COMMAND:
@@ -215,6 +214,14 @@ INT_PTR PartsWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         }
         onCommand(LOWORD(wParam));
         return TRUE;
+    case WM_NOTIFY:
+        if (const auto *header = reinterpret_cast<const NMHDR *>(lParam);
+            tooltip_ && header->hwndFrom == tooltip_ && header->code == TTN_SHOW) {
+            placeTooltip();
+            SetWindowLongPtrA(window_, DWLP_MSGRESULT, TRUE);
+            return TRUE;
+        }
+        return FALSE;
     case WM_DROPFILES:
         onDropFiles(reinterpret_cast<HDROP>(wParam));
         return TRUE;
@@ -255,7 +262,10 @@ INT_PTR PartsWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
     }
     case kMsgSwitchPart: {
-        closeEditors(static_cast<int>(HIWORD(lParam)));
+        // The editors of the part shown go, whatever part the switch was
+        // posted from: two host notes in a row both post the part shown
+        // before either switch reached the window.
+        closeEditors(current_);
         current_ = static_cast<int>(LOWORD(lParam));
         openEditors();
         applyTimeSelection();
@@ -264,6 +274,12 @@ INT_PTR PartsWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
             PostMessageA(window_, WM_COMMAND, ID_PLAY, 0);
         return TRUE;
     }
+    case kMsgOwedOutputChooser:
+        if (outputChooserOwed_ && !busy_) {
+            outputChooserOwed_ = false;
+            onCommand(ID_OUT_PORT);
+        }
+        return TRUE;
     case kMsgEditorClosed:
         for (int i = 0; i < kEditorWindows; ++i)
             if (editors_[i] == reinterpret_cast<HWND>(lParam) && !docked_[i]) {
@@ -470,26 +486,32 @@ bool PartsWindow::buildOrRestore()
         }
         loop_ = 1;
         freshParts_ = true;
-        // Fresh parts ask for their output port.
-        if (window_)
-            PostMessageA(window_, WM_COMMAND, ID_OUT_PORT, 0);
+        // Fresh parts ask for their output port once the set-up is over.
+        outputChooserOwed_ = true;
     }
-    if (!attachParts(!restored))
+    int failedElement = 0;
+    if (!attachParts(!restored, &failedElement)) {
+        // A saved state that holds a drummer that does not load would end
+        // every start the same way: the user learns why and how to start
+        // without it.
+        if (restored)
+            ShowProgramText(SavedStateDrummerText(failedElement), window_);
         return false;
+    }
     built_ = true;
     updateMenu();
     updateTitle();
     return true;
 }
 
-bool PartsWindow::attachParts(bool fresh)
+bool PartsWindow::attachParts(bool fresh, int *failedElement)
 {
     drummers_.SetSong(song_.GetITembriSong());
     drummers_.measuresChanged = [this](int) { invalidate(3); };
     drummers_.newsWaiting = [this] { PostMessageA(window_, kMsgDrummerNews, 0, 0); };
     applyTimeSelection();
     transport_.SetTempoValue(ReadSongTempo(song_));
-    if (!attachDrummers())
+    if (!attachDrummers(failedElement))
         return false;
     if (fresh) {
         for (int part = 0; part < kPartCount; ++part) {
@@ -513,9 +535,9 @@ bool PartsWindow::attachParts(bool fresh)
     return true;
 }
 
-bool PartsWindow::attachDrummers()
+bool PartsWindow::attachDrummers(int *failedElement)
 {
-    return AttachPartDrummers(song_, drummers_, &sink_);
+    return AttachPartDrummers(song_, drummers_, &sink_, failedElement);
 }
 
 void PartsWindow::applyState(const SavedPartsState &state)
@@ -939,13 +961,69 @@ void PartsWindow::OnHostNotify(ULONG_PTR user, long noteCode, long position, flo
         return;
     const auto code = static_cast<unsigned long>(noteCode);
     if (self->busy_) {
-        // Under a chooser or dialog the host may stop playback; nothing
-        // else changes.
+        // Under a chooser or dialog the host may stop playback; its tempo,
+        // bend and modulation wait for the step's end (the provider tells
+        // only changes).
         if ((code & 0xFFFF) == kHostStop || (code & 0xFFFF) == kHostStop2)
             self->transport_.OnHostNotify(code, position, -1.0f, kHostUnchanged, kHostUnchanged);
+        self->holdHostValues(tempo, bend, mod);
         return;
     }
     self->transport_.OnHostNotify(code, position, tempo, bend, mod);
+}
+
+void PartsWindow::holdHostValues(float tempo, long bend, long mod)
+{
+    if (tempo > 0.0f)
+        heldTempo_ = tempo;
+    if (bend != kHostUnchanged)
+        heldBend_ = bend;
+    if (mod != kHostUnchanged)
+        heldMod_ = mod;
+    // The step may have ended while the values were kept.
+    if (!busy_)
+        applyHeldHostValues();
+}
+
+void PartsWindow::applyHeldHostValues()
+{
+    const float tempo = heldTempo_.exchange(-1.0f);
+    const long bend = heldBend_.exchange(kHostUnchanged);
+    const long mod = heldMod_.exchange(kHostUnchanged);
+    if (tempo > 0.0f || bend != kHostUnchanged || mod != kHostUnchanged)
+        transport_.OnHostNotify(kHostNoNote, 0, tempo, bend, mod);
+}
+
+void PartsWindow::placeTooltip()
+{
+    // The tool is the whole window: the control's tooltip goes by the
+    // cursor, not by the window's edge, and stays on the screen.
+    POINT cursor{};
+    RECT tip{};
+    GetCursorPos(&cursor);
+    GetWindowRect(tooltip_, &tip);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoA(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT at = PlaceTooltip(cursor, {tip.right - tip.left, tip.bottom - tip.top}, monitor.rcWork);
+    SetWindowPos(tooltip_, nullptr, at.left, at.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void PartsWindow::busyBegins()
+{
+    if (tooltip_) {
+        SendMessageA(tooltip_, TTM_POP, 0, 0);
+        SendMessageA(tooltip_, TTM_ACTIVATE, FALSE, 0);
+        tooltipsPaused_ = true;
+    }
+}
+
+void PartsWindow::busyEnds()
+{
+    if (built_)
+        applyHeldHostValues();
+    if (outputChooserOwed_ && window_)
+        PostMessageA(window_, kMsgOwedOutputChooser, 0, 0);
 }
 
 void PartsWindow::OnEngineNotify(ULONG_PTR window)

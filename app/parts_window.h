@@ -30,6 +30,7 @@ class CGUIContext;
 class IQuorvaneSoftSynth;
 class ProgramDatabase;
 enum class OutputField;
+enum class KeyPlace;
 
 // Messages posted to the window by engine threads and by itself.
 constexpr UINT kMsgLevels = WM_USER + 200;
@@ -38,8 +39,13 @@ constexpr UINT kMsgSwitchPart = WM_USER + 202;
 constexpr UINT kMsgEditorClosed = WM_USER + 203;
 // Another thread (the stream provider's) changed what the window shows.
 constexpr UINT kMsgRedraw = WM_USER + 204;
+// A key of the parts window pressed in any of the program's windows
+// (wParam and lParam those of its WM_KEYDOWN).
+constexpr UINT kMsgPartsKey = WM_USER + 205;
+// The output chooser fresh parts ask for, when no busy step runs.
+constexpr UINT kMsgOwedOutputChooser = WM_USER + 206;
 // A drummer reported a change off the window thread.
-constexpr UINT kMsgDrummerNews = WM_USER + 205;
+constexpr UINT kMsgDrummerNews = WM_USER + 207;
 
 struct PartsWindowSetup {
     ProgramDatabase &database;
@@ -130,8 +136,17 @@ private:
     // of the host's news only a stop is followed meanwhile.
     class BusyStep {
     public:
-        explicit BusyStep(PartsWindow &window) : window_(window), was_(window.busy_.exchange(true)) {}
-        ~BusyStep() { window_.busy_ = was_; }
+        explicit BusyStep(PartsWindow &window) : window_(window), was_(window.busy_.exchange(true))
+        {
+            if (!was_)
+                window_.busyBegins();
+        }
+        ~BusyStep()
+        {
+            window_.busy_ = was_;
+            if (!was_)
+                window_.busyEnds();
+        }
         BusyStep(const BusyStep &) = delete;
         BusyStep &operator=(const BusyStep &) = delete;
 
@@ -139,6 +154,17 @@ private:
         PartsWindow &window_;
         bool was_;
     };
+    // The tooltip goes before a chooser, dialog or popup shows and stays
+    // away until the mouse moves on to another control; what the host
+    // changed meanwhile is applied, and a chooser owed is asked for.
+    void busyBegins();
+    void busyEnds();
+    // The tooltip about to show, placed by the cursor (PlaceTooltip).
+    void placeTooltip();
+    // The host's last tempo, bend and modulation seen during a busy step,
+    // applied once (on whichever thread finds the step over).
+    void holdHostValues(float tempo, long bend, long mod);
+    void applyHeldHostValues();
     // Whether the caller runs on the window's thread: other threads only
     // post to the window.
     bool onWindowThread() const { return GetCurrentThreadId() == windowThread_; }
@@ -148,10 +174,12 @@ private:
     INT_PTR handle(UINT message, WPARAM wParam, LPARAM lParam);
     void onInitDialog();
     bool buildOrRestore();
-    bool attachDrummers();
+    // False when a drummer is missing (its element in failedElement).
+    bool attachDrummers(int *failedElement);
     // Drummers, time selection, tempo and track hooks of the song's parts;
-    // fresh parts get their fill measures. False when a drummer is missing.
-    bool attachParts(bool fresh);
+    // fresh parts get their fill measures. False when a drummer is missing
+    // (its element in failedElement).
+    bool attachParts(bool fresh, int *failedElement = nullptr);
     void applyState(const SavedPartsState &state);
     void applyTimeSelection();
     void relayout();
@@ -215,6 +243,12 @@ private:
     void editBank();
     void bankEdited();
     void onKey(WPARAM key, LPARAM flags);
+    // The thread's message hook that hands the parts window its keys
+    // wherever the focus is among the program's windows.
+    void hookKeys();
+    void unhookKeys();
+    KeyPlace keyPlace(HWND target) const;
+    static LRESULT CALLBACK KeyHook(int code, WPARAM removal, LPARAM message);
     void onMouseMove(int x, int y);
     // The column grip's cursor over the grip and while its drag lasts.
     bool setCursor();
@@ -251,6 +285,7 @@ private:
     HWND frame_ = nullptr;
     HWND editors_[kEditorWindows] = {};
     HWND tooltip_ = nullptr;
+    HHOOK keyHook_ = nullptr;
     // The list's pictures and the column grip's cursor.
     PartsImages images_;
     // The soft synth whose editor the fourth window shows.
@@ -264,6 +299,14 @@ private:
     // Read by the stream provider's thread too.
     std::atomic<bool> built_{false};
     std::atomic<bool> busy_{false};
+    // Host values held during a busy step (none: -1 and kHostUnchanged).
+    std::atomic<float> heldTempo_{-1.0f};
+    std::atomic<long> heldBend_{kHostUnchanged};
+    std::atomic<long> heldMod_{kHostUnchanged};
+    // Fresh parts ask for their output port once the set-up's busy step is
+    // over (kMsgOwedOutputChooser).
+    bool outputChooserOwed_ = false;
+    bool tooltipsPaused_ = false;
     bool setUpDone_ = false;
     // A template that failed to load took the parts with it.
     bool partsLost_ = false;

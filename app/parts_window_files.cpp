@@ -13,6 +13,7 @@
 #include "app/options/option_settings.h"
 #include "app/options/playback_dialog.h"
 #include "app/parts_song.h"
+#include "app/program_messages.h"
 #include "app/resource_ids.h"
 #include "data/track_midi.h"
 
@@ -199,12 +200,17 @@ bool PartsWindow::onFileCommand(int command)
         return true;
     }
     case ID_HELP_MANUAL:
-        OpenManual(window_);
-        return true;
     case ID_HELP_LOOP_SLICE:
-    case ID_HELP_FILL:
-        OpenDrummerHelp(window_, command == ID_HELP_FILL ? DrummerHelp::Fill : DrummerHelp::LoopSlice);
+    case ID_HELP_FILL: {
+        const std::string failed =
+            command == ID_HELP_MANUAL
+                ? OpenManual(window_)
+                : OpenDrummerHelp(window_,
+                                  command == ID_HELP_FILL ? DrummerHelp::Fill : DrummerHelp::LoopSlice);
+        if (!failed.empty())
+            ShowProgramText(failed, window_);
         return true;
+    }
     }
     return false;
 }

@@ -91,11 +91,17 @@ void PartsWindow::chooseDrummerPreset(int element)
     if (!elem)
         return;
     PORTDESCR descriptor;
+    const char *name = elem->GetName();
     if (!elem->GetMEffectDescr(&descriptor, 0))
         return;
-    // A drummer's presets are kept with its effect element and track.
-    database_.ChoosePreset(descriptor, kMidiEffectPortKinds, elem, PartTrack(song_, current_),
-                           elem->GetName(), window_);
+    // A drummer's presets are kept with its effect element and track. A
+    // database made before the drummer was installed learns of it first.
+    const auto choose = [&] {
+        return database_.ChoosePreset(descriptor, kMidiEffectPortKinds, elem, PartTrack(song_, current_),
+                                      name, window_);
+    };
+    if (!choose() && !(database_.RefreshPorts(kMfxPortKind) && choose()))
+        ShowProgramText(NoStoredPortText(name ? name : ""), window_);
     Redraw();
 }
 
@@ -111,7 +117,9 @@ void PartsWindow::chooseOutputPreset()
     if (!tract->GetOutDescr(track->output, &descriptor, 0))
         return;
     // An output's presets are kept with its handle and the song tract.
-    database_.ChoosePreset(descriptor, kOutputPortKinds, track->output, tract, descriptor.name, window_);
+    const std::string name = OutputPortText(*tract, track->output);
+    if (!database_.ChoosePreset(descriptor, kOutputPortKinds, track->output, tract, name.c_str(), window_))
+        ShowProgramText(NoStoredPortText(name), window_);
     Redraw();
 }
 
@@ -121,17 +129,12 @@ void PartsWindow::chooseAudioStream()
     if (!params || !session_.SoundManager())
         return;
     session_.StopEngine(*this);
-    StreamSettings settings{params->asp, params->aspPort, params->sampleRate, params->bitsPerSample,
-                            params->bufferFrames};
+    StreamSettings settings = StreamSettingsOf(*params);
     if (!RunAudioStreamDialog(window_, settings)) {
         session_.Resume(*this);
         return;
     }
-    params->asp = settings.provider;
-    params->aspPort = settings.port;
-    params->sampleRate = settings.sampleRate;
-    params->bitsPerSample = settings.bitsPerSample;
-    params->bufferFrames = settings.bufferFrames;
+    ApplyStreamSettings(settings, *params);
     database_.SetIOParams(params);
     // The engine runs again whatever became of the new parameters.
     if (!session_.Restart(*this))

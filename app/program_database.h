@@ -52,8 +52,8 @@ public:
     // The output chooser, opened at the descriptor's port and owned by the
     // window owner; true for OK with the chosen port in the descriptor.
     virtual bool ChooseOutput(PORTDESCR &descriptor, IQuorvaneSongTract *tract, void *owner) = 0;
-    // The preset chooser of the stored port whose descriptor equals the
-    // given one (looked for among the port kinds in kinds), for item in
+    // The preset chooser of the stored port whose descriptor names the
+    // same port as the given one (SamePort) (looked for among the port kinds in kinds), for item in
     // context as its preset kind takes them; name titles it. False when no
     // stored port matches.
     virtual bool ChoosePreset(const PORTDESCR &descriptor, PortKinds kinds, void *item, void *context,

@@ -42,6 +42,9 @@ const char *ProgramMessageText(int id)
         return "Invalid file(s).";
     case MsgShellError:
         return "Shell error.";
+    case MsgNoSoundDevice:
+        return "No sound device plays the audio stream: the program plays without sound.\n"
+               "Choose a device in Options > Audio Stream...";
     case MsgRestartNeeded:
         return "Changed options requires program restart.";
     default:
@@ -49,9 +52,27 @@ const char *ProgramMessageText(int id)
     }
 }
 
-void ShowProgramMessage(int id, HWND owner)
+void ShowProgramMessage(int id, HWND owner, UINT icon)
 {
-    showMessageBox(owner, ProgramMessageText(id), kProgramTitle, MB_OK | MB_ICONHAND);
+    showMessageBox(owner, ProgramMessageText(id), kProgramTitle, MB_OK | icon);
+}
+
+void ShowProgramText(const std::string &text, HWND owner)
+{
+    showMessageBox(owner, text.c_str(), kProgramTitle, MB_OK | MB_ICONHAND);
+}
+
+std::string SavedStateDrummerText(int element)
+{
+    return std::string(ProgramMessageText(element == 0 ? MsgCantLoadSliceDrummer : MsgCantLoadFillDrummer)) +
+           "\n\nThe saved parts need it, so Rallimoth closes. Start Rallimoth with /N, or hold Shift "
+           "while it starts, to begin without the saved parts.";
+}
+
+std::string NoStoredPortText(const std::string &name)
+{
+    return "No presets for " + name +
+           ": the equipment database lists no such port to keep them with. It lists what is installed.";
 }
 
 } // namespace Quorvane

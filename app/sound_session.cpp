@@ -5,6 +5,8 @@
 #include "app/program_messages.h"
 #include "data/song.h"
 #include "outside/halvorinapp/halvorin_app.h"
+#include "sound/asp_registry.h"
+#include "sound/audio_stream_provider.h"
 
 #include <windows.h>
 
@@ -17,6 +19,21 @@ namespace {
 // The engine's stream provider needs a moment after stopping before it
 // opens again.
 constexpr DWORD kEngineRestPause = 100;
+
+// Whether the running engine's stream provider says that it plays to no
+// device; a provider that cannot tell is taken to play.
+bool StreamPlaysSilent(long provider)
+{
+    char path[kAspPathSize] = {};
+    if (!SndGetASPModuleName(provider, path))
+        return false;
+    // The engine holds the module while it runs.
+    HMODULE module = GetModuleHandleA(path);
+    const auto playsSilent = module ? reinterpret_cast<AspPlaysSilentProc>(reinterpret_cast<void (*)()>(
+                                          GetProcAddress(module, kAspPlaysSilentEntry)))
+                                    : nullptr;
+    return playsSilent && playsSilent();
+}
 
 } // namespace
 
@@ -46,6 +63,8 @@ void SoundSession::Start(const SoundManagerSource &source)
     soundManager_ = source ? source(kProgramTitle) : nullptr;
     if (!soundManager_ || !soundManager_->Init(params_.get()) || !soundManager_->EngineStart())
         ShowProgramMessage(MsgEngineNotStarted);
+    else if (StreamPlaysSilent(params_->asp))
+        ShowProgramMessage(MsgNoSoundDevice, nullptr, MB_ICONWARNING);
 }
 
 void SoundSession::OnBridgeParamsChanged(SoundSessionClient &client, long channel)

@@ -47,7 +47,8 @@ public:
     // Fills the record from the database (message 500 when it fails, the
     // cleared record stays), lets the bridge adapt it, then gets, sets up
     // and starts the sound manager (message 501 once when any of that
-    // fails: the program runs without sound).
+    // fails: the program runs without sound). When its stream provider
+    // plays to no device, the user is told once (message 517).
     void Start(const SoundManagerSource &source);
 
     // The bridge handed a channel over: stop, let the bridge point the

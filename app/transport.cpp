@@ -1,5 +1,6 @@
 #include "app/transport.h"
 
+#include "app/files/result_export.h"
 #include "data/evnt_trans.h"
 
 namespace Quorvane {
@@ -201,9 +202,7 @@ CEvntTransChain *Transport::FilterBlock(CEvntTransChain *chain, long tick, long 
         return nullptr;
     for (CEvntTransElem *e = chain->GetFirstElem(); e;) {
         auto *next = static_cast<CEvntTransElem *>(e->next);
-        const uint8_t status = e->Byte(0) & 0xF0;
-        // The bend that gives a part track its length must not sound.
-        if (status == 0xA0 || status == 0xE0)
+        if (LeftOutOfPart(e->Byte(0)))
             chain->Delete(e, 1);
         e = next;
     }

@@ -35,11 +35,14 @@ int IsPlainModuleName(const char *name)
     return std::strpbrk(name, "\\/:") == nullptr && std::strstr(name, "..") == nullptr;
 }
 
-HMODULE LoadModuleByName(const char *key, const char *name, char **usedName)
+namespace {
+
+// The module's name (the program's own without a name given) and the path
+// it is loaded from; an empty path when the name is not plain.
+std::string modulePath(const char *key, const char *name, std::string &moduleName)
 {
     const std::string program = programPath();
     const size_t slash = program.find_last_of('\\');
-    std::string moduleName;
     if (name && *name) {
         moduleName = name;
     } else {
@@ -47,15 +50,34 @@ HMODULE LoadModuleByName(const char *key, const char *name, char **usedName)
         moduleName = program.substr(slash == std::string::npos ? 0 : slash + 1);
         moduleName.resize(moduleName.size() > 4 ? moduleName.size() - 4 : 0);
     }
-    if (usedName)
-        *usedName = CreateString(moduleName.c_str());
     // A name from stored data never reaches outside the modules' places.
     if (!IsPlainModuleName(moduleName.c_str()))
-        return nullptr;
+        return {};
     std::string path = registeredPath(key, moduleName.c_str());
     if (path.empty())
         path = program.substr(0, slash == std::string::npos ? 0 : slash + 1) + moduleName + ".zql";
-    return LoadLibraryA(path.c_str());
+    return path;
+}
+
+} // namespace
+
+int FindModuleByName(const char *key, const char *name, char *path, DWORD size)
+{
+    std::string moduleName;
+    const std::string found = modulePath(key, name, moduleName);
+    if (path && size)
+        lstrcpynA(path, found.c_str(), static_cast<int>(size));
+    const DWORD attributes = found.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(found.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+HMODULE LoadModuleByName(const char *key, const char *name, char **usedName)
+{
+    std::string moduleName;
+    const std::string path = modulePath(key, name, moduleName);
+    if (usedName)
+        *usedName = CreateString(moduleName.c_str());
+    return path.empty() ? nullptr : LoadLibraryA(path.c_str());
 }
 
 } // namespace Quorvane

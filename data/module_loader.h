@@ -16,6 +16,11 @@ namespace Quorvane {
 // path separators, no drive, no "..".
 CORVADEL_API int IsPlainModuleName(const char *name);
 
+// The path LoadModuleByName would load the named module from, into path
+// (size bytes); 1 when that file exists, 0 when the name is not plain or no
+// file is there.
+CORVADEL_API int FindModuleByName(const char *key, const char *name, char *path, DWORD size);
+
 // Loads the module; a null or empty name means the running program's own
 // file name without its extension. The name used goes into *usedName as a
 // CreateString copy (freed with free) when usedName is given. Null when the

@@ -63,11 +63,18 @@ public:
     // 1 on success; 0 when no track is to be written or the storage fails.
     int ExportSMF(CStorage *storage);
 
+    // Song ticks at which every track ends, for a clip as long as what it
+    // holds (a loop): notes sounding there are let go there, and each
+    // track's end comes there at the earliest. 0 (the default): each track
+    // ends with its last event.
+    void SetEndTime(long time) { endTime = time > 0 ? time : 0; }
+
 protected:
     int BeginFile(long tracks);
     int BeginTrack();
     int EndTrack();
     int PutVarLen(uint32_t value);
+    int64_t FileTick(int64_t time) const { return time * division / timeBase; }
     int PutEvent(const struct EVENT *e);
     // Copies what the track plays in the range into the dump track (emptied
     // first unless add), with the state in force at the range start.
@@ -84,6 +91,7 @@ protected:
     long lengthPosition = 0;
     long rangeStart = 0;
     long rangeEnd = 0;
+    long endTime = 0;
     int64_t lastFileTick = 0;
     uint8_t runningStatus = 255;
     CTrackMIDI *dump;

@@ -5,6 +5,7 @@
 #include "data/tick_scale.h"
 #include "data/track_midi.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <map>
@@ -148,8 +149,9 @@ int CSMFCoder::BeginTrack()
 
 int CSMFCoder::EndTrack()
 {
-    static const uint8_t endOfTrack[4] = {0x00, 0xFF, 0x2F, 0x00};
-    if (!storage->PutBuffer(endOfTrack, 4))
+    static const uint8_t endOfTrack[3] = {0xFF, 0x2F, 0x00};
+    const int64_t delta = std::max<int64_t>(0, FileTick(endTime) - lastFileTick);
+    if (delta > 0x0FFFFFFF || !PutVarLen(static_cast<uint32_t>(delta)) || !storage->PutBuffer(endOfTrack, 3))
         return 0;
     const long end = storage->GetPos();
     return storage->SetPos(lengthPosition) == lengthPosition &&
@@ -161,7 +163,7 @@ int CSMFCoder::PutEvent(const EVENT *e)
 {
     if (e->IsSpec())
         return 1;
-    const int64_t fileTick = int64_t(e->time) * division / timeBase;
+    const int64_t fileTick = FileTick(e->time);
     const int64_t delta = fileTick - lastFileTick;
     if (delta < 0 || delta > 0x0FFFFFFF || !PutVarLen(static_cast<uint32_t>(delta)))
         return 0;
@@ -212,6 +214,8 @@ int CSMFCoder::PutToDumpTrack(CTrack *track, int add)
             off.data2 = 0;
             off.value = 0;
             off.time = ClampTicks(int64_t(time) + std::max<int32_t>(1, source.value));
+            if (time < endTime && off.time > endTime)
+                off.time = static_cast<int32_t>(endTime);
             if (!dump->AddToTail(&off, 1))
                 return 0;
         }

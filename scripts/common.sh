@@ -13,12 +13,43 @@ JOBS=${TEMBRI_JOBS:-$(nproc)}
 
 setup_packages() { "$ROOT/scripts/setup-packages.sh"; }
 
-configure_and_build() {
+configure_build() {
   if [ ! -f "$BUILD/CMakeCache.txt" ]; then
     cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
       -DCMAKE_BUILD_TYPE=Release >/dev/null
   fi
+}
+
+configure_and_build() {
+  configure_build
   cmake --build "$BUILD" -j "$JOBS"
+}
+
+# Builds what a user's machine holds (the target "dist": dist/ without the
+# tests) without a word, and prints "built" or "up to date". Nothing is
+# built, not even make's look at every target, when no file of the sources
+# and no setting of the build changed since the last build of it and every
+# file it laid out is still there. A build that fails shows the end of its
+# log.
+build_dist() {
+  local stamp="$BUILD/dist.stamp" files="$BUILD/dist.files" log="$BUILD/dist-build.log"
+  if [ -f "$stamp" ] && [ -f "$files" ] && [ ! "$BUILD/CMakeCache.txt" -nt "$stamp" ] &&
+    [ -z "$(find "$ROOT" \( -path "$BUILD" -o -name .git \) -prune -o -type f -newer "$stamp" -print -quit)" ] &&
+    (cd "$BUILD/dist" 2>/dev/null && xargs -d '\n' -r ls -d <"$files" >/dev/null 2>&1); then
+    echo "up to date"
+    return 0
+  fi
+  # Files changed while it builds are newer than the stamp: the next run
+  # builds again.
+  : >"$stamp.start"
+  if ! cmake --build "$BUILD" -j "$JOBS" --target dist >"$log" 2>&1; then
+    tail -n 40 "$log" >&2
+    echo "the build failed; its whole log is $log" >&2
+    return 1
+  fi
+  (cd "$BUILD/dist" && find . -type f) >"$files"
+  mv "$stamp.start" "$stamp"
+  echo "built"
 }
 
 # Creates the prefix once, then keeps one wineserver alive for the whole run.

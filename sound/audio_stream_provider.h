@@ -98,6 +98,12 @@ protected:
 // The entry every provider module exports.
 using GetASPInterfaceProc = IAudioStreamProvider *(*)();
 
+// An entry a provider module that plays to a device may export: 1 when the
+// provider it opened last plays nothing because no device took its stream,
+// else 0.
+constexpr char kAspPlaysSilentEntry[] = "ASPPlaysSilent";
+using AspPlaysSilentProc = int (*)();
+
 // Bytes of one sample of a format; 0 for a format the engine does not know.
 constexpr int AspBytesPerSample(int32_t format)
 {

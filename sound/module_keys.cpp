@@ -10,6 +10,19 @@ const char kSoftSynthKey[] = "Software\\Quorvane\\SoftSynth";
 const char kAudioEffectKey[] = "Software\\Quorvane\\AudioEffect";
 const char kStreamProviderKey[] = "Software\\Quorvane\\AudioStreamProviders";
 
+const char *OutputModuleName(long kind)
+{
+    static const char *const modules[] = {"Default Preview", "Strummarel", "Tembri Audio", nullptr,
+                                          "Tembri VSTi",     "Tembri DXi", "Tembri DLS",   "Tembri MIDI"};
+    return kind >= 0 && kind < long(sizeof modules / sizeof *modules) ? modules[kind] : nullptr;
+}
+
+const char *EffectModuleName(long kind)
+{
+    static const char *const modules[] = {nullptr, "Tembri VST", "Tembri DX"};
+    return kind >= 0 && kind < long(sizeof modules / sizeof *modules) ? modules[kind] : nullptr;
+}
+
 HRESULT RegisterModuleValue(const char *key, const char *name, HMODULE module)
 {
     char path[MAX_PATH];

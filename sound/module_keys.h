@@ -11,6 +11,13 @@ extern const char kSoftSynthKey[];
 extern const char kAudioEffectKey[];
 extern const char kStreamProviderKey[];
 
+// The module an output of the kind loads (null for kind 3, which names its
+// own, and for a kind the engine refuses).
+const char *OutputModuleName(long kind);
+// The module an effect of the kind loads (null for kind 0, which names its
+// own, and for a kind the engine refuses).
+const char *EffectModuleName(long kind);
+
 // Writes the module's full path as the value name under the key; S_OK or
 // SELFREG_E_CLASS.
 HRESULT RegisterModuleValue(const char *key, const char *name, HMODULE module);

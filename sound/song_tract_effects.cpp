@@ -3,6 +3,7 @@
 #include "sound/song_tract.h"
 
 #include "data/song.h"
+#include "sound/module_keys.h"
 #include "sound/module_state.h"
 
 namespace Quorvane {
@@ -112,11 +113,11 @@ void CSongTract::SetSEffectInfo(void *handle, int enabled)
 
 void *CSongTract::AddNewSEffect(void *handle, void *after, PORTDESCR *descriptor)
 {
-    static const char *const modules[] = {nullptr, "Tembri VST", "Tembri DX"};
     if (!descriptor || descriptor->kind < EFFECT_BY_NAME || descriptor->kind > EFFECT_DX)
         return nullptr;
     const std::string data = DescriptorText(descriptor);
-    const char *moduleName = descriptor->kind == EFFECT_BY_NAME ? data.c_str() : modules[descriptor->kind];
+    const char *moduleName =
+        descriptor->kind == EFFECT_BY_NAME ? data.c_str() : EffectModuleName(descriptor->kind);
     // Only this thread changes the chains: they stay as they are until the
     // effect is linked in.
     CSEffectChain *chain = effectChain(handle);

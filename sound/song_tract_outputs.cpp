@@ -3,6 +3,7 @@
 #include "sound/song_tract.h"
 
 #include "data/song.h"
+#include "sound/module_keys.h"
 #include "sound/module_state.h"
 #include "sound/sound_mngr.h"
 
@@ -11,14 +12,6 @@
 #include <string>
 
 namespace Quorvane {
-
-namespace {
-
-// The module each output kind loads; kind 3 names its own.
-const char *const kOutputModules[] = {"Default Preview", "Strummarel", "Tembri Audio", nullptr,
-                                      "Tembri VSTi",     "Tembri DXi", "Tembri DLS",   "Tembri MIDI"};
-
-} // namespace
 
 CSSynthElem *CSongTract::output(void *out) const
 {
@@ -98,7 +91,7 @@ void *CSongTract::AddNewOut(PORTDESCR *descriptor)
         return nullptr;
     const long kind = descriptor->kind;
     const std::string data = DescriptorText(descriptor);
-    const char *moduleName = kind == OUT_BY_NAME ? data.c_str() : kOutputModules[kind];
+    const char *moduleName = kind == OUT_BY_NAME ? data.c_str() : OutputModuleName(kind);
 
     // The module is loaded, given its instrument and state and resumed
     // before the output joins the tract: the render thread, which mixes

@@ -14,19 +14,6 @@ using namespace drummer_song;
 
 namespace render_benchmark {
 
-bool registerSliceDrummer()
-{
-    static const bool registered = [] {
-        HMODULE module = LoadLibraryA((distFolder() + "\\Vostrapellin.dll").c_str());
-        using Entry = HRESULT(STDAPICALLTYPE *)();
-        auto entry = module ? reinterpret_cast<Entry>(
-                                  reinterpret_cast<void (*)()>(GetProcAddress(module, "DllRegisterServer")))
-                            : nullptr;
-        return entry && entry() == S_OK;
-    }();
-    return registered;
-}
-
 void layOutParts(CSong &song, int soundingParts)
 {
     int lengths[kPartCount];

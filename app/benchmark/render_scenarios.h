@@ -42,9 +42,6 @@ bool runFile(drummer_song::PlaybackEnvironment &environment, const std::string &
 bool runChurn(drummer_song::PlaybackEnvironment &environment, long rounds);
 
 // What the scenarios share.
-// The loop-slice drummer's class, which COM finds machine-wide; the module
-// stays loaded.
-bool registerSliceDrummer();
 // Fresh parts laid out as the program plays them: four bars each, the
 // first soundingParts unmuted, the loop over the first part.
 void layOutParts(Quorvane::CSong &song, int soundingParts);

@@ -1,6 +1,7 @@
 #include "app/files/file_choice.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cctype>
@@ -44,6 +45,15 @@ constexpr char kStyleFilters[] = "QNOV Style Files (*.qns)\0*.qns;*.qn3x12\0";
 constexpr char kStyleSaveFilters[] = "QNOV Style Files (*.qns)\0*.qns\0";
 
 } // namespace
+
+std::string DocumentsFolder()
+{
+    char path[MAX_PATH] = {};
+    if (FAILED(
+            SHGetFolderPathA(nullptr, CSIDL_PERSONAL | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path)))
+        return {};
+    return path;
+}
 
 PartFileKind KindOfFileName(const std::string &name)
 {
@@ -100,7 +110,10 @@ std::string ChooseFile(HWND owner, FileDialogRequest &request, bool save)
     dialog.nFilterIndex = static_cast<DWORD>(request.filterIndex);
     dialog.lpstrFile = file;
     dialog.nMaxFile = sizeof(file);
-    dialog.lpstrInitialDir = request.folder.empty() ? nullptr : request.folder.c_str();
+    // Never the program's own folder, where a user may not write: the
+    // documents folder until a folder is known.
+    const std::string folder = request.folder.empty() ? DocumentsFolder() : request.folder;
+    dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     dialog.lpstrDefExt = request.defaultExtension;
     dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
 

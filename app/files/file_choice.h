@@ -28,6 +28,10 @@ std::vector<std::string> DroppedFileNames(HDROP drop);
 // there is none).
 std::string FolderOf(const std::string &path);
 
+// The user's documents folder (made when missing); empty when the system
+// names none.
+std::string DocumentsFolder();
+
 // Runs a file dialog (GetOpenFileNameA or GetSaveFileNameA as save says);
 // true when the user chose a file.
 using FileDialogRunner = std::function<bool(OPENFILENAMEA &dialog, bool save)>;
@@ -46,7 +50,8 @@ struct FileDialogRequest {
     int filterIndex = 1;
 };
 
-// Asks for a file; the full path, empty when the user cancelled. The
+// Asks for a file, starting in the request's folder or, without one, in
+// the documents folder; the full path, empty when the user cancelled. The
 // process's current folder is the same afterwards.
 std::string ChooseFile(HWND owner, FileDialogRequest &request, bool save);
 

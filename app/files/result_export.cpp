@@ -40,7 +40,7 @@ bool ExportPartMidi(CSong &song, CTrackMIDI &track, long end, bool format0, CSto
     if (played && played->GetNumb() > 0) {
         ok = track.AddToTail(played->GetEvent(0), played->GetNumb()) != 0;
         for (long i = 0; i < track.GetNumb(); ++i)
-            if (track.GetEvent(i)->IsWheel())
+            if (track.GetEvent(i)->IsShort() && LeftOutOfPart(track.GetEvent(i)->status))
                 track.GetEvent(i)->SetDelt();
         track.Erase();
         track.Sort();
@@ -48,6 +48,7 @@ bool ExportPartMidi(CSong &song, CTrackMIDI &track, long end, bool format0, CSto
     updateTrack(song, track);
     if (ok) {
         CSMFCoder coder(&song, format0 ? static_cast<unsigned long>(SMF_FORMAT0) : 0ul, 0);
+        coder.SetEndTime(end);
         ok = coder.ExportSMF(&storage) != 0;
     }
     clearEvents(track);

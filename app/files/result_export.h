@@ -5,15 +5,27 @@
 // again afterwards (both writers leave the part track empty).
 #pragma once
 
+#include <cstdint>
+
 namespace Quorvane {
 
 class CSong;
 class CStorage;
 class CTrackMIDI;
 
-// Runs the track's drummers over ticks 0 .. end - 1 into the track (their
-// pitch-wheel messages left out) and writes the song's sounding tracks:
-// format 0 (one track) or 1. The track's events are all gone afterwards.
+// Whether a message a part's drummers play is left out of what the part
+// plays, live and exported: key aftertouch (the mark a drummer leaves for a
+// window with nothing to play) and the pitch wheel (the bend that gives a
+// part track its length).
+constexpr bool LeftOutOfPart(uint8_t status)
+{
+    return (status & 0xF0) == 0xA0 || (status & 0xF0) == 0xE0;
+}
+
+// Runs the track's drummers over ticks 0 .. end - 1 into the track (the
+// messages left out of a part left out) and writes the song's sounding
+// tracks, each ending at end: format 0 (one track) or 1. The track's events
+// are all gone afterwards.
 bool ExportPartMidi(CSong &song, CTrackMIDI &track, long end, bool format0, CStorage &storage);
 
 // Renders the track alone (the metronome silent) and writes the sound in

@@ -145,6 +145,20 @@ std::vector<StreamProviderEntry> ListedStreamProviders()
     return entries;
 }
 
+StreamSettings StreamSettingsOf(const IOPARAMS &params)
+{
+    return {params.asp, params.aspPort, params.sampleRate, params.bitsPerSample, params.bufferFrames};
+}
+
+void ApplyStreamSettings(const StreamSettings &settings, IOPARAMS &params)
+{
+    params.asp = settings.provider;
+    params.aspPort = settings.port;
+    params.sampleRate = settings.sampleRate;
+    params.bitsPerSample = settings.bitsPerSample;
+    params.bufferFrames = settings.bufferFrames;
+}
+
 bool RunAudioStreamDialog(HWND owner, StreamSettings &settings)
 {
     StreamDialog state{settings, {}};

@@ -3,6 +3,8 @@
 // chosen provider's own settings page shown inside the dialog.
 #pragma once
 
+#include "data/io_params.h"
+
 #include <windows.h>
 
 #include <string>
@@ -26,6 +28,11 @@ struct StreamSettings {
     long bitsPerSample = 0;
     long bufferFrames = 0;
 };
+
+// What the I/O parameters keep of the stream, and the stream's settings put
+// into them.
+StreamSettings StreamSettingsOf(const IOPARAMS &params);
+void ApplyStreamSettings(const StreamSettings &settings, IOPARAMS &params);
 
 // The modal dialog, the current provider selected and its page showing the
 // settings; choosing another provider starts it with no port and no sample

@@ -1,6 +1,7 @@
 // The help commands: the program's manual (a PDF beside it, opened by the
 // shell) and the help files of the two drummers, found through their
-// installation folders.
+// installation folders. What cannot be opened is told in a text that
+// names the file.
 #pragma once
 
 #include <windows.h>
@@ -20,11 +21,11 @@ enum class DrummerHelp { Fill, LoopSlice };
 // the value is missing.
 std::string DrummerHelpPath(DrummerHelp drummer);
 
-// Opens the running program's manual with the shell; false when the shell
-// could not.
-bool OpenManual(HWND owner);
-// Opens the drummer's help at its contents; nothing happens without a help
-// file. False when nothing was opened.
-bool OpenDrummerHelp(HWND owner, DrummerHelp drummer);
+// Opens the running program's manual with the shell; empty when it was
+// opened, else why not (a missing file, no program for it).
+std::string OpenManual(HWND owner);
+// Opens the drummer's help at its contents; empty when it was opened, else
+// why not (no installation folder, a missing file, no viewer).
+std::string OpenDrummerHelp(HWND owner, DrummerHelp drummer);
 
 } // namespace Quorvane

@@ -17,6 +17,7 @@ struct SliderState {
     POINT centre;
     int value;
     const std::function<void(int)> &onChange;
+    bool done = false;
 };
 
 // The slider's top is the loudest.
@@ -45,7 +46,6 @@ INT_PTR CALLBACK sliderProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         SendMessageA(slider, TBM_SETRANGE, FALSE, MAKELPARAM(0, kTop));
         SendMessageA(slider, TBM_SETPOS, TRUE, kTop - std::clamp(state->value, 0, kTop));
         place(dialog, state->centre);
-        SetFocus(slider);
         return FALSE;
     }
     case WM_VSCROLL: {
@@ -56,17 +56,41 @@ INT_PTR CALLBACK sliderProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
                 state->onChange(value);
         }
         if (LOWORD(wParam) == TB_ENDTRACK)
-            EndDialog(dialog, IDOK);
+            state->done = true;
         return TRUE;
     }
+    case WM_ACTIVATE:
+        // Another window became active: the popup goes.
+        if (LOWORD(wParam) == WA_INACTIVE && state)
+            state->done = true;
+        return FALSE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDOK) {
-            EndDialog(dialog, LOWORD(wParam));
+            state->done = true;
             return TRUE;
         }
         break;
     }
     return FALSE;
+}
+
+// A press of a mouse button outside the popup, or Esc, closes it; the
+// press does nothing else, as with a menu.
+bool closesPopup(HWND popup, const MSG &msg)
+{
+    switch (msg.message) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCMBUTTONDOWN:
+        return msg.hwnd != popup && !IsChild(popup, msg.hwnd);
+    case WM_KEYDOWN:
+        return msg.wParam == VK_ESCAPE;
+    default:
+        return false;
+    }
 }
 
 } // namespace
@@ -83,7 +107,31 @@ RECT PlacePopup(POINT centre, SIZE size, const RECT &area)
 int RunLevelSlider(HWND owner, POINT centre, int value, const std::function<void(int)> &onChange)
 {
     SliderState state{centre, std::clamp(value, 0, kTop), onChange};
-    RunModalDialog(owner, IDD_LEVEL_SLIDER, sliderProc, &state);
+    HWND popup = CreateDialogParamA(DialogModule(), MAKEINTRESOURCEA(IDD_LEVEL_SLIDER), owner, sliderProc,
+                                    reinterpret_cast<LPARAM>(&state));
+    if (!popup)
+        return state.value;
+    ShowWindow(popup, SW_SHOW);
+    SetActiveWindow(popup);
+    SetFocus(GetDlgItem(popup, IDC_LEVEL_SLIDER));
+    // The popup's own loop, as a menu runs one: the other windows stay as
+    // they are (nothing is disabled) and take no click meanwhile.
+    MSG msg;
+    while (!state.done) {
+        if (!GetMessageA(&msg, nullptr, 0, 0)) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (closesPopup(popup, msg))
+            break;
+        if (!IsDialogMessageA(popup, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    // No answer of the slider after it closed.
+    state.done = true;
+    DestroyWindow(popup);
     return state.value;
 }
 

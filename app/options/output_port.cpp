@@ -6,8 +6,37 @@
 #include "data/song.h"
 #include "data/sound_interfaces.h"
 #include "data/track_midi.h"
+#include "sound/ssynth_elem.h"
+
+#include <windows.h>
+
+#include <string>
 
 namespace Quorvane {
+
+namespace {
+
+// The outputs of the program's own soft synths (the preview, chords and
+// audio outputs and those named by module) name their module in their
+// data.
+bool namesOwnModule(const PORTDESCR &descriptor)
+{
+    return descriptor.kind >= OUT_PREVIEW && descriptor.kind <= OUT_BY_NAME && descriptor.data &&
+           descriptor.dataSize > 0;
+}
+
+} // namespace
+
+bool SamePort(const PORTDESCR &a, const PORTDESCR &b)
+{
+    if (a.IsEqual(b))
+        return true;
+    if (!namesOwnModule(a) || !namesOwnModule(b))
+        return false;
+    const std::string first(static_cast<const char *>(a.data), a.dataSize);
+    const std::string second(static_cast<const char *>(b.data), b.dataSize);
+    return lstrcmpiA(first.c_str(), second.c_str()) == 0;
+}
 
 OutputChange ReplacePartsOutput(CSong &song, const PORTDESCR &chosen)
 {
@@ -18,7 +47,7 @@ OutputChange ReplacePartsOutput(CSong &song, const PORTDESCR &chosen)
         return change;
     void *old = first->output;
     PORTDESCR present;
-    if (old && tract->GetOutDescr(old, &present, 0) && present.IsEqual(chosen)) {
+    if (old && tract->GetOutDescr(old, &present, 0) && SamePort(present, chosen)) {
         change.audio = tract->GetOutType(old) != kOutputWithoutAudio;
         return change;
     }

@@ -22,6 +22,12 @@ struct OutputChange {
     bool audio = true;
 };
 
+// Whether two descriptors name the same port: equal ones, or two that
+// name the same module of the program's own soft synths, whatever kind of
+// output ("Default Preview" as the output chooser lists it is the preview
+// output a song starts with).
+bool SamePort(const PORTDESCR &a, const PORTDESCR &b);
+
 // Gives the part tracks the chosen port. Choosing the port they already
 // use changes nothing; a port the tract cannot add leaves every track as
 // it was (the caller tells the user, 505). The tracks change under the song

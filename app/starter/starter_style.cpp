@@ -5,6 +5,7 @@
 #include "data/storage.h"
 #include "plugin/fill/content/fill_content.h"
 #include "plugin/fill/engine/grindelvosket.h"
+#include "plugin/framework/midi/offline_tracks.h"
 #include "plugin/slice/engine/vostrapellin.h"
 
 #include <array>
@@ -25,6 +26,25 @@ constexpr PartRecipe kRecipes[kPartCount] = {
     {4, "8 Shuffle", 19, 25, {16, 17}, {1, 3}},     {8, "Straight Rock", 20, 0, {18, 19}, {3, 7}},
     {2, "16 Funk", 21, 15, {20, 21}, {1, 1}},       {4, "8 Shuffle", 22, 35, {22, 23}, {3, 3}},
 };
+
+// The first of the part's measures in which the loop-slice drummer starts
+// no note, rendered off line as an export renders it; -1 when every one has
+// notes.
+int silentMeasure(LoopSlice::Vostrapellin &loops, uint32_t seed, int measures)
+{
+    LoopSlice::SliceExportParts parts(loops, seed);
+    SingleTrackProcess process(parts, {12000, LoopSlice::Vostrapellin::kEngineTicksPerQuarter, 4, 2});
+    const int32_t measureTicks = 4 * process.getResolution();
+    process.render(0, 0, measures * measureTicks - 1);
+    std::vector<int> notes(static_cast<size_t>(measures));
+    for (const OfflineEntry &e : process.events().entries())
+        if ((e.status & 0xF0) == 0x90 && e.data2 > 0 && e.time >= 0 && e.time < measures * measureTicks)
+            ++notes[static_cast<size_t>(e.time / measureTicks)];
+    for (int m = 0; m < measures; ++m)
+        if (notes[static_cast<size_t>(m)] == 0)
+            return m;
+    return -1;
+}
 
 std::vector<FillContent::FillDefinition> plainFills()
 {
@@ -47,17 +67,25 @@ public:
             const PartRecipe &r = kRecipes[part];
             std::array<std::string, 3> &states = parts_[part].states;
             {
+                const std::string name = "the loop-slice drummer of part " + std::to_string(part + 1);
                 LoopSlice::Vostrapellin loops;
+                // As a host connects it: the pattern library, each slice's
+                // default folder and the level its patterns are chosen at.
+                loops.attach();
+                if (!loops.patternTree())
+                    return fail(error, name + " finds no pattern library");
                 loops.setVolume(r.loops);
                 for (int layer = 0; layer < 3; ++layer)
                     loops.slice(layer).setMute(false, false);
                 loops.seedRandom(r.seed);
                 loops.Random(nullptr);
                 loops.setSwingPc(r.swing, false);
+                const int silent = silentMeasure(loops, r.seed, r.length);
+                if (silent >= 0)
+                    return fail(error, name + " plays nothing in measure " + std::to_string(silent + 1));
                 stringStream out(states[0]);
                 if (!loops.saveState(out) || states[0].empty())
-                    return fail(error, "the loop-slice drummer of part " + std::to_string(part + 1) +
-                                           " gave no state");
+                    return fail(error, name + " gave no state");
             }
             for (int f = 0; f < 2; ++f) {
                 const FillContent::FillDefinition &fill =

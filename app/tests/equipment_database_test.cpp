@@ -3,11 +3,13 @@
 // song is saved as " *Hibernation*" with the window's state, and a second
 // save replaces the first.
 #include "app/equipment_database.h"
+#include "sound/ssynth_elem.h"
 
 #include "app/options/tests/dialog_answer.h"
 #include "app/saved_state.h"
 #include "data/song.h"
 #include "db/library/stavrund_functions.h"
+#include "sound/ssynth_elem.h"
 #include "data/tests/fake_sound.h"
 #include "testing/sandbox.h"
 
@@ -114,6 +116,19 @@ TEST(EquipmentDatabase, ThePresetChooserOpensForTheStoredPortOfTheDescriptor)
         EXPECT_TRUE(answer.answered());
     }
     EXPECT_EQ(title, "Presets: Preview");
+
+    // The preview output a song starts with describes the same module as
+    // another kind of output: the chooser of the stored port opens.
+    ASSERT_EQ(stored.kind, OUT_BY_NAME);
+    PORTDESCR preview(OUT_PREVIEW);
+    ASSERT_TRUE(preview.SetData(static_cast<const char *>(stored.data)));
+    {
+        rallimoth_test::DialogAnswer answer(2015,
+                                            [](HWND dialog) { rallimoth_test::press(dialog, IDCANCEL); });
+        EXPECT_TRUE(
+            database.ChoosePreset(preview, kOutputPortKinds, nullptr, &manager.named, "Preview", nullptr));
+        EXPECT_TRUE(answer.answered());
+    }
 
     PORTDESCR unknown(PORT_BY_NAME);
     ASSERT_TRUE(unknown.SetData("Nobody's Synth"));

@@ -66,6 +66,27 @@ TEST(PartsLayout, TooltipTexts)
     EXPECT_STREQ(PartsTooltipText(23), "");
 }
 
+TEST(PartsLayout, ATooltipShowsByTheCursorAndInsideTheArea)
+{
+    const RECT area{0, 0, 1280, 1000};
+    const struct {
+        POINT cursor;
+        RECT expected;
+    } cases[] = {
+        {{300, 100}, {300, 120, 380, 140}},    // below the cursor
+        {{300, 970}, {300, 948, 380, 968}},    // above it at the bottom
+        {{1250, 100}, {1200, 120, 1280, 140}}, // moved in at the right
+        {{-5, 5}, {0, 25, 80, 45}},
+    };
+    for (const auto &c : cases) {
+        const RECT at = PlaceTooltip(c.cursor, {80, 20}, area);
+        EXPECT_EQ(at.left, c.expected.left) << c.cursor.x << "," << c.cursor.y;
+        EXPECT_EQ(at.top, c.expected.top) << c.cursor.x << "," << c.cursor.y;
+        EXPECT_EQ(at.right, c.expected.right) << c.cursor.x << "," << c.cursor.y;
+        EXPECT_EQ(at.bottom, c.expected.bottom) << c.cursor.x << "," << c.cursor.y;
+    }
+}
+
 TEST(PartsLayout, RedrawAreas)
 {
     const RECT client{0, 0, 700, 140};

@@ -13,6 +13,7 @@
 #include "app/parts_labels.h"
 #include "app/parts_song.h"
 #include "app/resource_ids.h"
+#include "app/program_messages.h"
 #include "app/program_options.h"
 #include "app/resource_ids.h"
 #include "app/tests/program_fakes.h"
@@ -21,6 +22,7 @@
 #include "gui/draw/shared_objects.h"
 #include "outside/halvorinapp/halvorin_app.h"
 #include "plugin/framework/plugin/drummer_transfer.h"
+#include "testing/real_input.h"
 #include "testing/realtime_counters.h"
 #include "testing/sandbox.h"
 #include "testing/screenshot.h"
@@ -41,6 +43,9 @@ using namespace Quorvane;
 using program_testing::FakeDatabase;
 using program_testing::LoggingSoundMngr;
 using program_testing::ShownMessages;
+using testing_support::sendClick;
+using testing_support::sendKeys;
+using testing_support::sendMove;
 
 std::string distFolder()
 {
@@ -1146,12 +1151,25 @@ TEST_F(PartsWindowTest, ThePresetClicksOpenTheDatabasesPresetChooser)
     EXPECT_EQ(asked.lastKind, 4);
     EXPECT_EQ(asked.descriptor.kind, PORT_BY_NAME);
     EXPECT_EQ(std::string(static_cast<const char *>(asked.descriptor.data)), "Default Preview");
-
-    // No stored port matches: nothing is shown and nothing changes.
-    database.storedPort = false;
-    parts.Click(156 + 100, kRowsTop + 2 * kRowHeight + 5);
-    EXPECT_EQ(std::count(database.log.begin(), database.log.end(), "choose preset"), 4);
+    // Titled with the output's name as the list shows it.
+    EXPECT_EQ(asked.name, OutputPortText(manager.levels, PartTrack(*parts.Song(), 4)->output));
     EXPECT_TRUE(shown.texts.empty());
+
+    // No stored port matches a drummer: the database refreshes its MFX
+    // plug-ins and is asked again; then the message names the drummer.
+    database.storedPort = false;
+    database.log.clear();
+    parts.Click(156 + 100, kRowsTop + 2 * kRowHeight + 5);
+    EXPECT_EQ(database.log, (std::vector<std::string>{"choose preset", "refresh 9", "choose preset"}));
+    ASSERT_EQ(shown.texts.size(), 1u);
+    const std::string drummer = PartElement(*parts.Song(), 4, 2)->GetName();
+    EXPECT_EQ(shown.texts[0], NoStoredPortText(drummer));
+    // Nor for the output: the message names it.
+    database.log.clear();
+    parts.Click(156 + 100, 110);
+    EXPECT_EQ(database.log, std::vector<std::string>{"choose preset"});
+    ASSERT_EQ(shown.texts.size(), 2u);
+    EXPECT_EQ(shown.texts[1], NoStoredPortText(asked.name));
 }
 
 // While the mouse works a control (a chooser, a popup, the bank editor, a
@@ -1442,8 +1460,269 @@ TEST_F(PartsWindowTest, UnderAPopupOnlyTheHostsStopIsFollowed)
     SetPopupRunner(old);
     EXPECT_TRUE(playedOnNote) << "the note changed nothing";
     EXPECT_EQ(parts.SelectedPart(), 0);
-    EXPECT_EQ(parts.Playback().Tempo(), 100.0f);
     EXPECT_FALSE(playedOnStop) << "the host stopped playback";
+    // The tempo the host changed meanwhile is not lost: the provider tells
+    // only changes, so it applies once the popup is gone.
+    EXPECT_EQ(parts.Playback().Tempo(), 140.0f);
+}
+
+// Tempo, bend and modulation changed under a chooser: the last of each
+// applies when it closes, once.
+TEST_F(PartsWindowTest, TheHostsLastTempoBendAndModulationApplyWhenTheChooserCloses)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    float tempoUnder = 0.0f;
+    long bendUnder = -1;
+    database.chooseOutput = [&](PORTDESCR &) {
+        manager.notifyProc(manager.notifyUser, static_cast<long>(kHostNoNote), 0, 120.0f, 100,
+                           kHostUnchanged);
+        manager.notifyProc(manager.notifyUser, static_cast<long>(kHostNoNote), 0, 130.0f, kHostUnchanged, 40);
+        manager.notifyProc(manager.notifyUser, static_cast<long>(kHostNoNote), 0, -1.0f, 200, kHostUnchanged);
+        tempoUnder = parts.Playback().Tempo();
+        bendUnder = parts.Playback().LastBend();
+        return false;
+    };
+    SendMessageA(parts.Handle(), WM_COMMAND, ID_OUT_PORT, 0);
+    EXPECT_EQ(tempoUnder, 100.0f) << "nothing changes under the chooser";
+    EXPECT_EQ(bendUnder, 0);
+    EXPECT_EQ(parts.Playback().Tempo(), 130.0f);
+    EXPECT_EQ(parts.Playback().LastBend(), 200);
+    EXPECT_FALSE(manager.IsPlayed());
+}
+
+int childWindows(HWND window)
+{
+    int count = 0;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        ++count;
+    return count;
+}
+
+// Pumps until the condition holds; false after a generous bound.
+template <typename Condition> bool pumpUntil(Condition condition)
+{
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 10000;) {
+        pump();
+        if (condition())
+            return true;
+    }
+    return false;
+}
+
+// The keys of the parts window reach it wherever a click left the focus:
+// in the parts window (where the dialog hands it to a control of its
+// own), in a docked editor's drummer panel, and Enter and Esc close
+// nothing there.
+TEST_F(PartsWindowTest, RealKeysReachThePartsWindowWhereverAClickLeftTheFocus)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    HWND h = parts.Handle();
+    SetForegroundWindow(h);
+    sendClick(h, 40, 15); // the "Parts" header: nothing but the focus
+    ASSERT_TRUE(pumpUntil([h] { return GetForegroundWindow() == h; }));
+    const HWND focusInParts = GetFocus();
+    EXPECT_TRUE(focusInParts == h || IsChild(h, focusInParts));
+
+    sendKeys({VK_CONTROL, '5'});
+    EXPECT_TRUE(pumpUntil([&] { return parts.CurrentPart() == 4; })) << "Ctrl+5";
+    sendKeys({VK_CONTROL, VK_OEM_PLUS});
+    EXPECT_TRUE(pumpUntil([&] { return parts.CurrentPart() == 5; })) << "Ctrl+plus";
+    sendKeys({VK_CONTROL, '0'});
+    EXPECT_TRUE(pumpUntil([&] { return parts.CurrentPart() == 9; })) << "Ctrl+0";
+    sendKeys({VK_CONTROL, VK_OEM_MINUS});
+    EXPECT_TRUE(pumpUntil([&] { return parts.CurrentPart() == 8; })) << "Ctrl+minus";
+    sendKeys({VK_SPACE});
+    EXPECT_TRUE(pumpUntil([&] { return manager.IsPlayed(); })) << "Space plays";
+    sendKeys({VK_RETURN});
+    sendKeys({VK_ESCAPE});
+    pump();
+    EXPECT_TRUE(IsWindowVisible(h));
+
+    // A click on the docked editor leaves the focus in the drummer's panel.
+    HWND editor = parts.EditorWindow(parts.FrontEditor());
+    ASSERT_TRUE(IsWindowVisible(editor));
+    sendClick(editor, 5, 5);
+    ASSERT_TRUE(pumpUntil([editor] { return IsChild(editor, GetFocus()) || GetFocus() == editor; }));
+    sendKeys({VK_CONTROL, '3'});
+    EXPECT_TRUE(pumpUntil([&] { return parts.CurrentPart() == 2 && manager.IsPlayed(); }))
+        << "Ctrl+3 switches and plays on";
+    sendKeys({VK_SPACE});
+    EXPECT_TRUE(pumpUntil([&] { return !manager.IsPlayed(); })) << "Space stops";
+    sendKeys({VK_ESCAPE});
+    pump();
+    EXPECT_TRUE(IsWindowVisible(editor)) << "Esc closes no drummer panel";
+    EXPECT_NE(GetWindow(editor, GW_CHILD), nullptr);
+}
+
+HWND tooltipOf(HWND window)
+{
+    struct Find {
+        HWND owner;
+        HWND found = nullptr;
+    } find{window};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND candidate, LPARAM data) -> BOOL {
+            auto &f = *reinterpret_cast<Find *>(data);
+            char kind[32] = {};
+            GetClassNameA(candidate, kind, sizeof(kind));
+            if (lstrcmpiA(kind, TOOLTIPS_CLASSA) == 0 && GetWindow(candidate, GW_OWNER) == f.owner) {
+                f.found = candidate;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&find));
+    return find.found;
+}
+
+// The tooltip of the control that opens a popup goes before the popup
+// shows, and stays away while the mouse rests on that control afterwards;
+// on another control it comes back.
+TEST_F(PartsWindowTest, TheTooltipGoesUnderAPopupAndComesBackOnAnotherControl)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    HWND h = parts.Handle();
+    HWND tooltip = tooltipOf(h);
+    ASSERT_NE(tooltip, nullptr);
+    SetForegroundWindow(h);
+    const int W = parts.NameWidth();
+    sendMove(h, W + 158, 117); // the channel field, moving on it
+    pump();
+    sendMove(h, W + 160, 118);
+    ASSERT_TRUE(pumpUntil([tooltip] { return IsWindowVisible(tooltip) != FALSE; })) << "its tooltip shows";
+    bool shownUnderPopup = true;
+    auto old = SetPopupRunner([&](HMENU, POINT, HWND) {
+        shownUnderPopup = IsWindowVisible(tooltip) != FALSE;
+        return 0u;
+    });
+    sendClick(h, W + 160, 118);
+    const bool popped = pumpUntil([&] { return !shownUnderPopup; });
+    SetPopupRunner(old);
+    EXPECT_TRUE(popped) << "the tooltip is drawn over the popup";
+    // Still over the field: no tooltip (within four times its delay).
+    sendMove(h, W + 162, 119);
+    const DWORD start = GetTickCount();
+    bool back = false;
+    while (!back && GetTickCount() - start < 2000) {
+        pump();
+        back = IsWindowVisible(tooltip) != FALSE;
+    }
+    EXPECT_FALSE(back) << "the tooltip came back over the control that opened the popup";
+    sendMove(h, W + 400, 40); // the volume row, moving on it
+    pump();
+    sendMove(h, W + 402, 41);
+    EXPECT_TRUE(pumpUntil([tooltip] { return IsWindowVisible(tooltip) != FALSE; }))
+        << "another control's shows";
+}
+
+// At the screen's bottom a control's tooltip shows whole and by the
+// cursor, not at the far edge of the window (the tool is the whole window).
+TEST_F(PartsWindowTest, ATooltipAtTheScreensBottomShowsWholeByTheCursor)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    HWND h = parts.Handle();
+    HWND tooltip = tooltipOf(h);
+    ASSERT_NE(tooltip, nullptr);
+    RECT work{}, frame{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    GetWindowRect(h, &frame);
+    SetWindowPos(h, nullptr, 10, work.bottom - (frame.bottom - frame.top), 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SetForegroundWindow(h);
+    const int W = parts.NameWidth();
+    sendMove(h, W + 150, 116); // the channel field, moving on it
+    pump();
+    sendMove(h, W + 152, 118);
+    ASSERT_TRUE(pumpUntil([tooltip] { return IsWindowVisible(tooltip) != FALSE; }));
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    RECT tip{};
+    GetWindowRect(tooltip, &tip);
+    EXPECT_GE(tip.top, work.top);
+    EXPECT_LE(tip.bottom, work.bottom) << "cut off by the screen's bottom";
+    EXPECT_LE(cursor.y - tip.bottom, 10) << "far above the cursor";
+    EXPECT_GE(tip.left, cursor.x - 5);
+    EXPECT_FALSE(testing_support::writeWindowPicture(tooltip, "rallimoth_tooltip_at_the_bottom").empty());
+}
+
+// With "Part Auto Switch" on, two host notes that come before the window's
+// thread handles the first switch: the editors of the part in between go
+// too, and each editor window holds the last part's drummer alone.
+TEST_F(PartsWindowTest, TwoHostNotesInARowLeaveTheEditorsOfTheLastPartAlone)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    for (int i = 0; i < kDrummerElements; ++i)
+        ASSERT_EQ(childWindows(parts.EditorWindow(i)), 1) << i;
+    for (long note : {61L, 63L}) {
+        HostNote host{manager.notifyProc, manager.notifyUser, note | 90 << 16};
+        ASSERT_TRUE(deliverOnProviderThread(host)) << note;
+    }
+    EXPECT_EQ(parts.CurrentPart(), 0) << "the window's thread has not seen the switches yet";
+    pump();
+    EXPECT_EQ(parts.CurrentPart(), 3);
+    EXPECT_EQ(parts.SelectedPart(), 3);
+    for (int i = 0; i < kDrummerElements; ++i)
+        EXPECT_EQ(childWindows(parts.EditorWindow(i)), 1) << "editor " << i << " keeps a panel of part 2";
+    EXPECT_FALSE(
+        testing_support::writeWindowPicture(parts.EditorWindow(1), "rallimoth_two_host_notes").empty());
+}
+
+// The output chooser fresh parts ask for comes even when a message of the
+// set-up (a style that does not load) runs its own message loop first.
+TEST_F(PartsWindowTest, TheFirstRunsOutputChooserComesAfterAStyleThatDidNotLoad)
+{
+    testing_support::TempFolder temp;
+    const std::string style = temp.file("broken.qns");
+    ASSERT_TRUE(testing_support::writeFile(style, "QN32 and nothing else"));
+    std::vector<std::string> texts;
+    // A message box dispatches what was posted meanwhile, as its own loop
+    // does.
+    auto hook = setMessageBoxHook([&](HWND, const char *text, const char *, UINT) {
+        texts.push_back(text ? text : "");
+        pump();
+        return IDOK;
+    });
+    int chooserRuns = 0;
+    database.chooseOutput = [&](PORTDESCR &) {
+        ++chooserRuns;
+        return false;
+    };
+    PartsWindow &parts = open(true, style);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump();
+    setMessageBoxHook(hook);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0], ProgramMessageText(MsgCantLoadStyleSet));
+    EXPECT_EQ(chooserRuns, 1);
+}
+
+// A saved state whose drummer does not load ends the start, but says why
+// and how to start without it.
+TEST_F(PartsWindowTest, ADrummerOfTheSavedStateThatDoesNotLoadIsToldBeforeTheClose)
+{
+    database.hibernation = Hibernation::Restored;
+    // The parts' tracks came back, their drummers did not.
+    database.restore = [](CSong *song) {
+        for (int part = 0; part < kPartCount; ++part)
+            song->InsertNewTrack(TRACK_MIDI, part + 1, 0);
+    };
+    PartsWindow &parts = open();
+    EXPECT_FALSE(parts.FinishSetUp());
+    ASSERT_EQ(shown.texts.size(), 1u);
+    EXPECT_EQ(shown.texts[0], SavedStateDrummerText(0));
+    EXPECT_NE(shown.texts[0].find("Can't load Quorvane Vostrapellin"), std::string::npos);
+    EXPECT_NE(shown.texts[0].find("/N"), std::string::npos);
+    EXPECT_NE(shown.texts[0].find("Shift"), std::string::npos);
 }
 
 // A message of the deferred set-up lets no close in half-way: the parts

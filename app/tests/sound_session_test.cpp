@@ -5,7 +5,9 @@
 
 #include "app/tests/program_fakes.h"
 #include "data/song.h"
+#include "outside/directsound/directsound_capture.h"
 #include "outside/halvorinapp/halvorin_app.h"
+#include "sound/sound_mngr.h"
 #include "testing/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -132,6 +134,82 @@ TEST_F(BridgeRestart, AMissingRecordOrManagerIgnoresTheBridge)
     session.OnBridgeReleased(client);
     EXPECT_TRUE(manager.log.empty());
     EXPECT_TRUE(client.audioStream.empty());
+}
+
+// The real engine on the "DirectSound" provider beside the tests. There is
+// no sound device here: the start says once that the program plays without
+// sound and where a device is chosen; a provider that plays (capturing, for
+// the test) is not reported.
+class StartOnTheEngine : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(machine.active());
+        char path[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, path, MAX_PATH);
+        std::string module = path;
+        module = module.substr(0, module.find_last_of('\\') + 1) + "TembriDirectSound.dll";
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Quorvane\\AudioStreamProviders", 0, nullptr,
+                                  0, KEY_SET_VALUE, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExA(key, "DirectSound", 0, REG_SZ, reinterpret_cast<const BYTE *>(module.c_str()),
+                       DWORD(module.size() + 1));
+        RegCloseKey(key);
+        provider = LoadLibraryA(module.c_str());
+        ASSERT_NE(provider, nullptr);
+        setCapture = reinterpret_cast<DirectSoundSetCaptureProc>(
+            reinterpret_cast<void (*)()>(GetProcAddress(provider, "DirectSoundSetCapture")));
+        ASSERT_NE(setCapture, nullptr);
+        database.stored.asp = 0;
+        ASSERT_TRUE(session.CreateParams());
+    }
+    void TearDown() override
+    {
+        session.Shutdown();
+        if (setCapture)
+            setCapture(nullptr);
+        if (provider)
+            FreeLibrary(provider);
+    }
+    void start()
+    {
+        session.Start([](const char *client) { return TindrelGetSoundMngrInterface(client); });
+    }
+
+    testing_support::LocalMachineOverride machine;
+    HMODULE provider = nullptr;
+    DirectSoundSetCaptureProc setCapture = nullptr;
+    CHalvorinApp bridge{testing_support::uniqueName("Silent").c_str()};
+    FakeDatabase database;
+    SoundSession session{database, bridge};
+    ShownMessages shown;
+};
+
+TEST_F(StartOnTheEngine, WithoutADeviceTheStartSaysSoOnce)
+{
+    start();
+    ASSERT_NE(session.SoundManager(), nullptr);
+    EXPECT_EQ(session.SoundManager()->IsWorked(), 1) << "it runs silently all the same";
+    EXPECT_EQ(shown.texts, (Log{"No sound device plays the audio stream: the program plays without sound.\n"
+                                "Choose a device in Options > Audio Stream..."}));
+    LoggingSoundMngr unused;
+    Client client{unused};
+    session.StopEngine(client);
+    session.Resume(client);
+    EXPECT_EQ(session.SoundManager()->IsWorked(), 1);
+    EXPECT_EQ(shown.texts.size(), 1u) << "a restart says nothing more";
+}
+
+TEST_F(StartOnTheEngine, AProviderThatPlaysIsNotReported)
+{
+    DSCAPTURE capture = {};
+    capture.unpaced = 1;
+    ASSERT_EQ(setCapture(&capture), 1);
+    start();
+    ASSERT_NE(session.SoundManager(), nullptr);
+    EXPECT_EQ(session.SoundManager()->IsWorked(), 1);
+    EXPECT_TRUE(shown.texts.empty());
 }
 
 } // namespace

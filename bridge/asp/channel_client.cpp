@@ -15,15 +15,23 @@ namespace {
 // A plug-in's hold on a channel, in the plug-in's process.
 struct HalvorinChannelClient {
     HalvorinChannel *channel = nullptr;
+    HalvorinChannelExtra *extra = nullptr;
     HANDLE events[kEventCount] = {};
     // Segments since the tempo was last sent unasked (0..10).
     int blockCounter = 0;
-    // A program that did not answer in time: the answer it still owes (an
-    // event, or -1 while it answers), its process id as the channel gave
-    // it, and its process when that could be opened. Until it answers,
-    // lets go or is found dead, the host is not kept waiting for it.
-    int owedAnswer = -1;
-    int32_t silentProgram = 0;
+    // Whether this claim launched the program on its channel: only then
+    // does letting the channel go ask the program to let go too (a host
+    // that scans its plug-ins makes and closes instances, and must not
+    // take the program of another instance away).
+    bool launched = false;
+    // A program that did not answer in time: the numbers of the request
+    // and the notification it still owes, who it is, and its process when
+    // that could be opened. Until it answers, lets go or is found dead,
+    // the host asks it nothing and is not kept waiting for it.
+    bool owing = false;
+    uint32_t owedRequest = 0;
+    uint32_t owedNotify = 0;
+    Holder silentProgram;
     HANDLE silentProcess = nullptr;
 };
 
@@ -33,16 +41,7 @@ HalvorinChannelClient *clients[kChannels] = {};
 // The tempo goes out again at least every this many segments.
 constexpr int kTempoRepeat = 10;
 
-// How long the host waits for the program's answers to one segment: two
-// periods of the segment and a margin for the program's scheduling, never
-// longer than the most.
-constexpr DWORD kWaitMarginMs = 50;
-constexpr DWORD kLongestWaitMs = 250;
-
-volatile LONG *clientWord(HalvorinChannel &channel)
-{
-    return reinterpret_cast<volatile LONG *>(&channel.client);
-}
+WaitBound waitBound_ = kWaitBound;
 
 void closeEvents(HalvorinChannelClient &client)
 {
@@ -58,56 +57,49 @@ void forgetSilentProgram(HalvorinChannelClient &client)
     if (client.silentProcess)
         CloseHandle(client.silentProcess);
     client.silentProcess = nullptr;
-    client.silentProgram = 0;
-    client.owedAnswer = -1;
+    client.silentProgram = {};
+    client.owing = false;
 }
 
 // The program that went silent is dead: the channel is freed for a
-// program started again, and nothing it was asked stays pending.
+// program started again.
 bool silentProgramDied(HalvorinChannelClient &client)
 {
     if (client.silentProcess && WaitForSingleObject(client.silentProcess, 0) == WAIT_TIMEOUT)
         return false;
-    if (!client.silentProcess && HolderAlive(static_cast<uint32_t>(client.silentProgram)))
+    if (!client.silentProcess && HolderAlive(client.silentProgram))
         return false;
-    if (ReplaceDeadProgram(*client.channel, client.silentProgram, 0))
-        for (HANDLE event : client.events)
-            ResetEvent(event);
+    ReplaceDeadProgram(*client.channel, client.silentProgram, Holder{});
     forgetSilentProgram(client);
     return true;
 }
 
-// The program asked did not answer within the wait: the host goes on
-// without it, and a dead program frees the channel at once. When another
-// program took the channel meanwhile, that one was never asked: what was
-// asked is dropped and the new program is not held to it.
-void programFellSilent(HalvorinChannelClient &client, ChannelEvent ask, ChannelEvent answer, int32_t asked)
+// The program asked did not answer within the wait (or owes an earlier
+// host its answer): the host goes on without it until it has answered all
+// it was asked, and a dead program frees the channel at once.
+void programFellSilent(HalvorinChannelClient &client, const Holder &asked)
 {
-    if (client.channel->programAttached != asked) {
-        ResetEvent(client.events[ask]);
-        ResetEvent(client.events[answer]);
-        return;
-    }
-    client.owedAnswer = answer;
+    client.owing = true;
+    client.owedRequest = client.extra->request;
+    client.owedNotify = client.extra->notify;
     client.silentProgram = asked;
-    client.silentProcess = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(asked));
+    client.silentProcess = OpenHolder(asked);
     silentProgramDied(client);
 }
 
-// Whether the program answers again: it gave the answer it owed (late
+// Whether the program answers again: it answered all it owed (its late
 // audio is dropped), it let go, or another program took the channel.
 bool programAnswers(HalvorinChannelClient &client)
 {
-    if (client.owedAnswer < 0)
+    if (!client.owing)
         return true;
     HalvorinChannel &channel = *client.channel;
-    if (channel.programAttached != client.silentProgram) {
+    if (ProgramOf(channel) != client.silentProgram) {
         forgetSilentProgram(client);
         return true;
     }
-    HANDLE owed = client.events[client.owedAnswer];
-    if (WaitForSingleObject(owed, 0) == WAIT_OBJECT_0) {
-        ResetEvent(owed);
+    if (LoadShared(client.extra->answer) == client.owedRequest &&
+        LoadShared(client.extra->notified) == client.owedNotify) {
         channel.readPosition = channel.framesInBuffer;
         forgetSilentProgram(client);
         return true;
@@ -117,40 +109,46 @@ bool programAnswers(HalvorinChannelClient &client)
 }
 
 // Whether the channel is now this process's: it was free, or held by a
-// host that died holding it (fromDeadHost).
-bool takeClaim(HalvorinChannel &channel, LONG token, bool &fromDeadHost)
+// host that died holding it.
+bool takeClaim(HalvorinChannel &channel)
 {
-    // Two hosts claiming at once: the exchange lets one of them win.
-    const LONG holder = InterlockedCompareExchange(clientWord(channel), token, 0);
-    fromDeadHost = holder != 0;
-    return holder == 0 || (!HolderAlive(static_cast<uint32_t>(holder)) &&
-                           InterlockedCompareExchange(clientWord(channel), token, holder) == holder);
+    const HolderFields fields = ClientFields(channel);
+    // Two hosts claiming at once: the exchanges let one of them win.
+    if (TakeFreeHolder(fields, ThisProcess()))
+        return true;
+    const Holder holder = ClientOf(channel);
+    return !HolderAlive(holder) && TakeFromDeadHolder(fields, holder, ThisProcess());
 }
 
-// A host that died may have left a request or a notification with the
-// program: the program's answer to it comes within the longest wait, and
-// must not pass for the answer to this host's first one.
-void dropDeadHostsHandshake(HalvorinChannelClient &client)
+// An earlier host (one that died, or let go while the program was late)
+// may have left a request or a notification with the program: until the
+// program has answered it, this host asks it nothing, and what it answers
+// then is dropped. The events go out again for a host that died between
+// numbering its hand-off and setting the event.
+void takeOverEarlierHandOffs(HalvorinChannelClient &client)
 {
-    ResetEvent(client.events[kEventRequest]);
-    ResetEvent(client.events[kEventNotify]);
-    if (client.channel->programAttached)
-        Sleep(kLongestWaitMs);
+    const HalvorinChannelExtra &extra = *client.extra;
+    const Holder program = ProgramOf(*client.channel);
+    if (program.id == 0 ||
+        (LoadShared(extra.answer) == extra.request && LoadShared(extra.notified) == extra.notify))
+        return;
+    programFellSilent(client, program);
+    SetEvent(client.events[kEventRequest]);
+    SetEvent(client.events[kEventNotify]);
 }
 
 int claim()
 {
-    const LONG token = static_cast<LONG>(GetCurrentProcessId());
     for (int n = 0; n < kChannels; ++n) {
         HalvorinChannel &channel = *SharedChannel(n);
-        bool fromDeadHost = false;
-        if (!takeClaim(channel, token, fromDeadHost))
+        if (!takeClaim(channel))
             continue;
         FullReset(channel);
         auto *client = new (std::nothrow) HalvorinChannelClient;
         bool ok = client != nullptr;
         if (ok) {
             client->channel = &channel;
+            client->extra = &SharedExtra(n);
             for (int e = 0; e < kEventCount && ok; ++e)
                 ok = (client->events[e] = OpenChannelEvent(static_cast<ChannelEvent>(e), n)) != nullptr;
         }
@@ -158,13 +156,12 @@ int claim()
             if (client)
                 closeEvents(*client);
             delete client;
-            InterlockedExchange(clientWord(channel), 0);
+            GiveUpHolder(ClientFields(channel), ThisProcess());
             return -1;
         }
-        if (fromDeadHost)
-            dropDeadHostsHandshake(*client);
         ResetEvent(client->events[kEventReady]);
         ResetEvent(client->events[kEventNotifyReady]);
+        takeOverEarlierHandOffs(*client);
         clients[n] = client;
         return n;
     }
@@ -178,13 +175,14 @@ int release(int n)
     // Only the process that holds the claim lets it go.
     if (!client)
         return 0;
-    DisconnectProgram(n);
+    if (client->launched)
+        DisconnectProgram(n);
     forgetSilentProgram(*client);
     closeEvents(*client);
     delete client;
     clients[n] = nullptr;
     FullReset(*channel);
-    InterlockedExchange(clientWord(*channel), 0);
+    GiveUpHolder(ClientFields(*channel), ThisProcess());
     return 0;
 }
 
@@ -194,31 +192,55 @@ DWORD waitBound(const BridgeRenderBlock &block)
     const int64_t rate = block.sampleRate > 0 ? block.sampleRate : 44100;
     const int64_t frames = block.frames > 0 ? block.frames : 0;
     const int64_t periods = (2000 * frames + rate - 1) / rate;
-    return static_cast<DWORD>(std::min<int64_t>(kWaitMarginMs + periods, kLongestWaitMs));
+    return static_cast<DWORD>(std::min<int64_t>(waitBound_.marginMs + periods, waitBound_.longestMs));
 }
 
-// Sets the event and waits until the other side answers with its partner;
-// false when it did not answer by the deadline (a tick count), which all
-// waits of one segment share.
-bool handshake(HalvorinChannelClient &client, ChannelEvent ask, ChannelEvent answer, DWORD deadline)
+enum class Answer { kGiven, kLeft, kLate };
+
+// Waits until the program's answer carries the number: the program asked
+// may instead let go (or another take its place), or miss the deadline (a
+// tick count, which all waits of one segment share). An answer that wakes
+// the host with another number (late, or left by an earlier party) is
+// waited past.
+Answer awaitAnswer(HalvorinChannelClient &client, ChannelEvent answer, const uint32_t &answered,
+                   uint32_t number, const Holder &asked, DWORD deadline)
 {
-    const int32_t asked = client.channel->programAttached;
-    const auto left = static_cast<LONG>(deadline - GetTickCount());
-    SetEvent(client.events[ask]);
-    if (WaitForSingleObject(client.events[answer], left > 0 ? static_cast<DWORD>(left) : 0) !=
-        WAIT_OBJECT_0) {
-        programFellSilent(client, ask, answer, asked);
-        return false;
+    const HalvorinChannel &channel = *client.channel;
+    for (;;) {
+        if (LoadShared(answered) == number)
+            return Answer::kGiven;
+        if (!LoadShared(channel.streaming) || ProgramOf(channel) != asked)
+            return Answer::kLeft;
+        const auto left = static_cast<LONG>(deadline - GetTickCount());
+        if (WaitForSingleObject(client.events[answer], left > 0 ? static_cast<DWORD>(left) : 0) !=
+            WAIT_OBJECT_0)
+            return LoadShared(answered) == number ? Answer::kGiven : Answer::kLate;
     }
-    ResetEvent(client.events[answer]);
-    return true;
 }
 
-// Hands the program what changed since the last segment, and waits until
-// its notify callback has run; false when it did not in time.
-bool publish(HalvorinChannelClient &client, BridgeRenderBlock &block, DWORD deadline)
+// Sets the event that hands the numbered request or notification over and
+// waits for its answer; a program that is late owes it from then on.
+Answer handOver(HalvorinChannelClient &client, ChannelEvent ask, ChannelEvent answer, const uint32_t &number,
+                const uint32_t &answered, DWORD deadline)
+{
+    const Holder asked = ProgramOf(*client.channel);
+    SetEvent(client.events[ask]);
+    const Answer given = awaitAnswer(client, answer, answered, number, asked, deadline);
+    if (given == Answer::kLate)
+        programFellSilent(client, asked);
+    return given;
+}
+
+// Writes what changed since the last segment into the pending values and
+// numbers them as the next notification; false when nothing changed. While
+// the program has not taken the last one (it let go in the middle of it),
+// nothing is written, and what changed waits for a later segment.
+bool publish(HalvorinChannelClient &client, BridgeRenderBlock &block)
 {
     HalvorinChannel &channel = *client.channel;
+    HalvorinChannelExtra &extra = *client.extra;
+    if (LoadShared(extra.notified) != extra.notify)
+        return false;
     bool changed = false;
     if (block.tempo != channel.tempo || client.blockCounter == 0) {
         channel.pendingTempo = channel.tempo = block.tempo;
@@ -245,7 +267,9 @@ bool publish(HalvorinChannelClient &client, BridgeRenderBlock &block, DWORD dead
     }
     if (++client.blockCounter > kTempoRepeat)
         client.blockCounter = 0;
-    return !changed || handshake(client, kEventNotify, kEventNotifyReady, deadline);
+    if (changed)
+        StoreShared(extra.notify, extra.notify + 1);
+    return changed;
 }
 
 // Copies n frames of the program's audio from the channel's
@@ -296,11 +320,14 @@ void withoutProgram(int32_t mode, float *a, float *b, int frames)
 }
 
 // Takes the program's audio until the segment is full, asking for more
-// (at most one engine buffer a request) while the program streams. What a
-// program that falls silent leaves of it is rendered as without program.
-void pull(HalvorinChannelClient &client, const BridgeRenderBlock &block, DWORD deadline)
+// (at most one engine buffer a request) while the program streams; the
+// first request also hands over a notification numbered before it. What a
+// program that lets go or falls silent leaves of the segment is rendered
+// as without program. asked: whether a request went out.
+void pull(HalvorinChannelClient &client, const BridgeRenderBlock &block, DWORD deadline, bool &asked)
 {
     HalvorinChannel &channel = *client.channel;
+    HalvorinChannelExtra &extra = *client.extra;
     float *a = block.bufferA;
     float *b = block.bufferB;
     int remaining = block.frames;
@@ -317,10 +344,15 @@ void pull(HalvorinChannelClient &client, const BridgeRenderBlock &block, DWORD d
                 return;
         }
         const int most = channel.maxFramesPerRequest;
-        if (!channel.streaming || most <= 0)
+        if (!LoadShared(channel.streaming) || most <= 0) {
+            withoutProgram(block.mode, a, b, remaining);
             return;
+        }
         channel.framesWanted = std::min(remaining, most);
-        if (!handshake(client, kEventRequest, kEventReady, deadline)) {
+        StoreShared(extra.request, extra.request + 1);
+        asked = true;
+        if (handOver(client, kEventRequest, kEventReady, extra.request, extra.answer, deadline) !=
+            Answer::kGiven) {
             withoutProgram(block.mode, a, b, remaining);
             return;
         }
@@ -338,10 +370,17 @@ int render(int n, BridgeRenderBlock *block)
         return 0;
     HalvorinChannelClient *client = clients[n];
     const DWORD deadline = GetTickCount() + waitBound(*block);
-    if (channel->streaming && client && programAnswers(*client) && channel->streaming &&
-        publish(*client, *block, deadline)) {
+    if (client && LoadShared(channel->streaming) && programAnswers(*client) &&
+        LoadShared(channel->streaming)) {
+        const bool told = publish(*client, *block);
+        bool asked = false;
         if (block->frames > 0)
-            pull(*client, *block, deadline);
+            pull(*client, *block, deadline, asked);
+        // Without a request to carry it, the notification goes alone, and
+        // the host waits until the program's callback has run.
+        if (told && !asked)
+            handOver(*client, kEventNotify, kEventNotifyReady, client->extra->notify, client->extra->notified,
+                     deadline);
     } else if (block->frames > 0) {
         withoutProgram(block->mode, block->bufferA, block->bufferB, block->frames);
     }
@@ -368,12 +407,21 @@ int programName(int n, void *data)
 
 int program(int n, const char *name)
 {
-    if (name && name[0] != '\0')
-        return LaunchProgram(n, name);
-    return DisconnectProgram(n);
+    const bool launch = name && name[0] != '\0';
+    const int result = launch ? LaunchProgram(n, name) : DisconnectProgram(n);
+    if (result && SharedChannel(n) && clients[n])
+        clients[n]->launched = launch;
+    return result;
 }
 
 } // namespace
+
+WaitBound SetWaitBound(WaitBound bound)
+{
+    const WaitBound before = waitBound_;
+    waitBound_ = bound;
+    return before;
+}
 
 int HalvorinRequest(int channel, int op, void *data)
 {

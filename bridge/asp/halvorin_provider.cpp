@@ -34,22 +34,31 @@ int CHalvorinProvider::Open(ASPOPENPARAMS *params, const char *programName)
         return 0;
     // Two programs opening the channel at once: one of them gets it. A
     // program that died without letting go holds it no longer.
-    const auto self = static_cast<int32_t>(GetCurrentProcessId());
-    const LONG holder =
-        InterlockedCompareExchange(reinterpret_cast<volatile LONG *>(&shared->programAttached), self, 0);
-    if (holder != 0 &&
-        (HolderAlive(static_cast<uint32_t>(holder)) || !ReplaceDeadProgram(*shared, holder, self)))
-        return 0;
+    const HolderFields fields = ProgramFields(*shared);
+    if (!TakeFreeHolder(fields, ThisProcess())) {
+        const Holder holder = ProgramOf(*shared);
+        if (HolderAlive(holder) || !ReplaceDeadProgram(*shared, holder, ThisProcess()))
+            return 0;
+    }
     channel_ = params->port;
     shared_ = shared;
+    extra_ = &SharedExtra(channel_);
     bufferCount_ = params->bufferCount;
     framesPerBuffer_ = params->framesPerBuffer;
     bytesPerBuffer_ = framesPerBuffer_ * 8;
+    nextIndex_ = 0;
 
     params->framesWanted = static_cast<int32_t *>(std::malloc(sizeof(int32_t) * bufferCount_));
     descriptors_ = new (std::nothrow) BufferDescriptor[bufferCount_];
     bool ok = params->framesWanted && descriptors_;
     if (ok) {
+        // Ready before the thread can take a request.
+        const auto *buffers = static_cast<const uint8_t *>(params->sampleBuffers);
+        for (int j = 0; j < bufferCount_; ++j) {
+            params->framesWanted[j] = 0;
+            descriptors_[j] = {buffers + static_cast<size_t>(j) * bytesPerBuffer_, params->bufferEvents[j],
+                               &params->framesWanted[j], 0};
+        }
         request_ = OpenChannelEvent(kEventRequest, channel_);
         notify_ = OpenChannelEvent(kEventNotify, channel_);
         stop_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
@@ -58,7 +67,20 @@ int CHalvorinProvider::Open(ASPOPENPARAMS *params, const char *programName)
         ok = request_ && notify_ && stop_ && ready_ && notifyReady_;
     }
     if (ok) {
-        thread_ = CreateThread(nullptr, 0, threadProc, this, 0, nullptr);
+        // What the host asked of a program before this one (a request that
+        // raced its Release, or one the dead program left) is not this
+        // program's to answer: the events go, and the numbers say it is
+        // settled.
+        ResetEvent(request_);
+        ResetEvent(notify_);
+        served_ = LoadShared(extra_->request);
+        StoreShared(extra_->answer, served_);
+        StoreShared(extra_->notified, LoadShared(extra_->notify));
+        const char *name = programName ? programName : "";
+        std::strncpy(shared_->programName, name, sizeof shared_->programName - 1);
+        shared_->programName[sizeof shared_->programName - 1] = '\0';
+        shared_->maxFramesPerRequest = framesPerBuffer_;
+        thread_ = CreateThread(nullptr, 0, threadProc, this, CREATE_SUSPENDED, nullptr);
         ok = thread_ != nullptr;
     }
     if (!ok) {
@@ -68,18 +90,7 @@ int CHalvorinProvider::Open(ASPOPENPARAMS *params, const char *programName)
         return 0;
     }
     SetThreadPriority(thread_, THREAD_PRIORITY_TIME_CRITICAL);
-    ResetEvent(request_);
-    ResetEvent(notify_);
-    const auto *buffers = static_cast<const uint8_t *>(params->sampleBuffers);
-    for (int j = 0; j < bufferCount_; ++j) {
-        params->framesWanted[j] = 0;
-        descriptors_[j] = {buffers + static_cast<size_t>(j) * bytesPerBuffer_, params->bufferEvents[j],
-                           &params->framesWanted[j]};
-    }
-    const char *name = programName ? programName : "";
-    std::strncpy(shared_->programName, name, sizeof shared_->programName - 1);
-    shared_->programName[sizeof shared_->programName - 1] = '\0';
-    shared_->maxFramesPerRequest = framesPerBuffer_;
+    ResumeThread(thread_);
     return 1;
 }
 
@@ -87,14 +98,11 @@ int CHalvorinProvider::Start()
 {
     if (!shared_)
         return 0;
-    nextIndex_ = 0;
     LightReset(*shared_);
-    // An earlier program's Release leaves these set when no plug-in was
-    // waiting; a stale answer would let the plug-in read audio that is
-    // still being written.
+    // Answers an earlier program left set when no plug-in was waiting.
     ResetEvent(ready_);
     ResetEvent(notifyReady_);
-    shared_->streaming = 1;
+    StoreShared(shared_->streaming, 1);
     return 1;
 }
 
@@ -103,10 +111,13 @@ int CHalvorinProvider::BufferDone(int index)
     if (!shared_ || index < 0 || index >= bufferCount_)
         return 0;
     const BufferDescriptor &descriptor = descriptors_[index];
-    std::memcpy(shared_->audio, descriptor.buffer, bytesPerBuffer_);
-    const int wanted = shared_->framesWanted;
-    shared_->framesInBuffer = wanted < 0 ? 0 : wanted > framesPerBuffer_ ? framesPerBuffer_ : wanted;
+    const int wanted = *descriptor.framesCell;
+    const int frames = wanted < 0 ? 0 : wanted > framesPerBuffer_ ? framesPerBuffer_ : wanted;
+    // Only the frames asked for: the rest of the buffer is never read.
+    std::memcpy(shared_->audio, descriptor.buffer, static_cast<size_t>(frames) * 8);
+    shared_->framesInBuffer = frames;
     shared_->readPosition = 0;
+    StoreShared(extra_->answer, descriptor.request);
     SetEvent(ready_);
     return 1;
 }
@@ -131,24 +142,26 @@ void CHalvorinProvider::serve()
         return;
     const HANDLE events[] = {request_, notify_, stop_};
     for (;;) {
-        switch (WaitForMultipleObjects(3, events, FALSE, INFINITE)) {
-        case WAIT_OBJECT_0:
-            ResetEvent(request_);
-            askBuffer();
-            break;
-        case WAIT_OBJECT_0 + 1:
-            ResetEvent(notify_);
-            notifyProgram();
-            break;
-        default:
+        const DWORD woken = WaitForMultipleObjects(3, events, FALSE, INFINITE);
+        if (woken != WAIT_OBJECT_0 && woken != WAIT_OBJECT_0 + 1)
             return;
-        }
+        // A request carries the notification numbered before it: the
+        // callback runs before the engine renders the request's audio.
+        notifyProgram();
+        if (woken == WAIT_OBJECT_0 + 1)
+            SetEvent(notifyReady_);
+        askBuffer();
     }
 }
 
 void CHalvorinProvider::askBuffer()
 {
-    const BufferDescriptor &descriptor = descriptors_[nextIndex_];
+    const uint32_t request = LoadShared(extra_->request);
+    if (request == served_)
+        return;
+    served_ = request;
+    BufferDescriptor &descriptor = descriptors_[nextIndex_];
+    descriptor.request = request;
     *descriptor.framesCell = shared_->framesWanted;
     SetEvent(descriptor.event);
     if (++nextIndex_ >= bufferCount_)
@@ -157,6 +170,9 @@ void CHalvorinProvider::askBuffer()
 
 void CHalvorinProvider::notifyProgram()
 {
+    const uint32_t notification = LoadShared(extra_->notify);
+    if (notification == extra_->notified)
+        return;
     EnterCriticalSection(&callbackLock_);
     const Quorvane::ASPNotifyProc callback = callback_;
     const ULONG_PTR user = user_;
@@ -169,13 +185,13 @@ void CHalvorinProvider::notifyProgram()
     shared_->pendingTempo = -1.0f;
     shared_->pendingBend = kUnchanged;
     shared_->pendingMod = kUnchanged;
-    SetEvent(notifyReady_);
+    StoreShared(extra_->notified, notification);
 }
 
 void CHalvorinProvider::letGo()
 {
     if (shared_)
-        shared_->streaming = 0;
+        StoreShared(shared_->streaming, 0);
     SetCallback(nullptr, 0);
     if (thread_) {
         SetEvent(stop_);
@@ -187,7 +203,7 @@ void CHalvorinProvider::letGo()
     descriptors_ = nullptr;
     bufferCount_ = framesPerBuffer_ = bytesPerBuffer_ = 0;
     if (shared_) {
-        shared_->programAttached = 0;
+        GiveUpHolder(ProgramFields(*shared_), ThisProcess());
         LightReset(*shared_);
     }
     for (HANDLE *event : {&request_, &notify_, &stop_}) {
@@ -205,6 +221,7 @@ void CHalvorinProvider::letGo()
     }
     channel_ = -1;
     shared_ = nullptr;
+    extra_ = nullptr;
 }
 
 void CHalvorinProvider::Release()

@@ -34,10 +34,12 @@ private:
         const void *buffer;
         HANDLE event;        // the engine's, for this buffer
         int32_t *framesCell; // where the engine reads the frames wanted
+        uint32_t request;    // the host's number of the request it serves
     };
 
     static DWORD WINAPI threadProc(void *self);
     void serve();
+    // Each takes what the host handed over since the last time, if anything.
     void askBuffer();
     void notifyProgram();
     // Everything Open took, given back; the object stays.
@@ -48,8 +50,11 @@ private:
     int bytesPerBuffer_ = 0;
     BufferDescriptor *descriptors_ = nullptr;
     int nextIndex_ = 0;
+    // The host's last request handed to the engine.
+    uint32_t served_ = 0;
     int channel_ = -1;
     HalvorinChannel *shared_ = nullptr;
+    HalvorinChannelExtra *extra_ = nullptr;
     HANDLE request_ = nullptr;
     HANDLE notify_ = nullptr;
     HANDLE stop_ = nullptr;

@@ -29,6 +29,16 @@ HalvorinChannel *SharedChannel(int channel)
     return channel >= 0 && channel < kChannels ? &sharedSection.channels[channel] : nullptr;
 }
 
+HalvorinChannelExtra &SharedExtra(int channel)
+{
+    return sharedSection.extras[channel];
+}
+
+HalvorinChannelExtra &SharedExtra(const HalvorinChannel &channel)
+{
+    return sharedSection.extras[&channel - sharedSection.channels];
+}
+
 void InitSharedSection()
 {
     auto *flag = reinterpret_cast<volatile LONG *>(&sharedSection.initialised);
@@ -42,6 +52,8 @@ void InitSharedSection()
             channel.programAttached = 0;
             channel.streaming = 0;
         }
+        for (HalvorinChannelExtra &extra : sharedSection.extras)
+            extra = {};
         InterlockedExchange(flag, 1);
         return;
     }
@@ -76,30 +88,134 @@ HANDLE OpenChannelEvent(ChannelEvent event, int channel)
 {
     char name[32];
     std::snprintf(name, sizeof name, "%s%i", eventBaseNames[event], channel);
-    return CreateEventA(nullptr, TRUE, FALSE, name);
+    return CreateEventA(nullptr, FALSE, FALSE, name);
 }
 
-bool HolderAlive(uint32_t processId)
+namespace {
+
+uint64_t startTime(HANDLE process)
 {
-    if (processId == 0)
-        return false;
-    if (processId == GetCurrentProcessId())
-        return true;
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
-    if (!process)
-        // A process that runs but may not be waited on is still there.
-        return GetLastError() == ERROR_ACCESS_DENIED;
-    const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-    CloseHandle(process);
-    return running;
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user))
+        return 0;
+    return static_cast<uint64_t>(created.dwHighDateTime) << 32 | created.dwLowDateTime;
 }
 
-bool ReplaceDeadProgram(HalvorinChannel &channel, int32_t processId, int32_t holder)
+Holder holderOf(const uint32_t &id, const uint64_t &started)
 {
-    auto *attached = reinterpret_cast<volatile LONG *>(&channel.programAttached);
-    if (processId == 0 || InterlockedCompareExchange(attached, holder, processId) != processId)
+    return {__atomic_load_n(&id, __ATOMIC_ACQUIRE), __atomic_load_n(&started, __ATOMIC_ACQUIRE)};
+}
+
+} // namespace
+
+Holder ThisProcess()
+{
+    static const Holder self = {GetCurrentProcessId(), startTime(GetCurrentProcess())};
+    return self;
+}
+
+Holder ClientOf(const HalvorinChannel &channel)
+{
+    return holderOf(channel.client, SharedExtra(channel).clientStarted);
+}
+
+Holder ProgramOf(const HalvorinChannel &channel)
+{
+    return holderOf(reinterpret_cast<const uint32_t &>(channel.programAttached),
+                    SharedExtra(channel).programStarted);
+}
+
+namespace {
+
+// The holder's process when it runs and is that very process; denied
+// tells a process that may not be looked at.
+HANDLE openHolder(const Holder &holder, bool &denied)
+{
+    denied = false;
+    if (holder.id == 0)
+        return nullptr;
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, holder.id);
+    if (!process) {
+        denied = GetLastError() == ERROR_ACCESS_DENIED;
+        return nullptr;
+    }
+    if (WaitForSingleObject(process, 0) != WAIT_TIMEOUT ||
+        (holder.started != 0 && startTime(process) != holder.started)) {
+        CloseHandle(process);
+        return nullptr;
+    }
+    return process;
+}
+
+} // namespace
+
+HANDLE OpenHolder(const Holder &holder)
+{
+    bool denied;
+    return openHolder(holder, denied);
+}
+
+bool HolderAlive(const Holder &holder)
+{
+    if (holder.id == 0)
         return false;
-    channel.streaming = 0;
+    if (holder.id == ThisProcess().id)
+        return holder.started == 0 || holder.started == ThisProcess().started;
+    bool denied;
+    HANDLE process = openHolder(holder, denied);
+    if (process)
+        CloseHandle(process);
+    // A process that runs but may not be looked at is still there.
+    return process || denied;
+}
+
+HolderFields ClientFields(HalvorinChannel &channel)
+{
+    return {reinterpret_cast<volatile LONG *>(&channel.client),
+            reinterpret_cast<volatile LONG64 *>(&SharedExtra(channel).clientStarted)};
+}
+
+HolderFields ProgramFields(HalvorinChannel &channel)
+{
+    return {reinterpret_cast<volatile LONG *>(&channel.programAttached),
+            reinterpret_cast<volatile LONG64 *>(&SharedExtra(channel).programStarted)};
+}
+
+bool TakeFreeHolder(const HolderFields &fields, const Holder &taker)
+{
+    if (InterlockedCompareExchange(fields.id, static_cast<LONG>(taker.id), 0) != 0)
+        return false;
+    InterlockedExchange64(fields.started, static_cast<LONG64>(taker.started));
+    return true;
+}
+
+bool TakeFromDeadHolder(const HolderFields &fields, const Holder &dead, const Holder &taker)
+{
+    // The start time goes to 0 first: whoever manages that takes the id,
+    // and anyone else meanwhile sees a holder still taking the channel.
+    if (dead.id == 0 || InterlockedCompareExchange64(fields.started, 0, static_cast<LONG64>(dead.started)) !=
+                            static_cast<LONG64>(dead.started))
+        return false;
+    if (InterlockedCompareExchange(fields.id, static_cast<LONG>(taker.id), static_cast<LONG>(dead.id)) !=
+        static_cast<LONG>(dead.id))
+        return false;
+    InterlockedExchange64(fields.started, static_cast<LONG64>(taker.started));
+    return true;
+}
+
+void GiveUpHolder(const HolderFields &fields, const Holder &holder)
+{
+    if (static_cast<uint32_t>(*fields.id) != holder.id)
+        return;
+    InterlockedExchange64(fields.started, 0);
+    InterlockedCompareExchange(fields.id, 0, static_cast<LONG>(holder.id));
+}
+
+bool ReplaceDeadProgram(HalvorinChannel &channel, const Holder &dead, const Holder &holder)
+{
+    if (!TakeFromDeadHolder(ProgramFields(channel), dead, holder))
+        return false;
+    StoreShared(channel.streaming, 0);
     LightReset(channel);
     return true;
 }

@@ -1,17 +1,26 @@
-// What a host block costs through the bridge, across two processes: this
-// program is the host, loading the VST instrument QN3_HalvorinVSTi from
-// the build's dist folder and calling its processReplacing with MIDI notes
-// on a time-critical thread, paced at the block period; a second process of
-// this program is the program's side, the real sound engine on the stream
-// provider "Halvorin", playing one part (a MIDI track with its fill drummer
-// into the preview synthesizer) that a host note starts. At 64, 256 and
-// 1024 frames and 44.1 kHz it prints the round trip of a block (median,
-// 99th percentile, maximum) against the block period, the heap allocations
-// and file calls on the host's audio thread, and how long the host's call
-// takes when the program is killed in the middle of the streaming.
+// What a host block costs through the bridge, across two processes, against
+// the floor the machine gives the same exchange: this program is the host,
+// loading the VST instrument QN3_HalvorinVSTi from the build's dist folder
+// and calling its processReplacing on a time-critical thread, paced at the
+// block period, with a note at the start of every eighth block; a second
+// process of this program is the program's side, the real sound engine on
+// the stream provider "Halvorin", playing one part (a MIDI track with its
+// fill drummer into the preview synthesizer) that a host note starts.
+// The floor is the bridge's three hand-offs as plain event ping-pongs in
+// the same two processes and the same run, half a period after each
+// block: the host's thread wakes a time-critical thread of the program,
+// which wakes a second one, which wakes the host (no audio).
+// At 64, 256 and 1024 frames and 44.1 kHz it prints, one line per size,
+//   256 frames: floor median A ms, 99th percentile B ms, maximum C ms; bridge
+//   median D ms, 99th percentile E ms, maximum F ms; bridge/floor median D/A,
+//   99th percentile E/B
+// (on one line), then the heap allocations, file calls and kernel waits on
+// the host's audio thread, and how long the host's call takes when the
+// program is killed in the middle of the streaming.
 // usage: halvorin_round_trip_benchmark [--short]   (run it with scripts/wine-run.sh)
-// Exits non-zero when it cannot run, the program is never heard, the host's
-// thread does not come back, or the audio thread allocates or touches a file.
+// Exits non-zero when it cannot run, the program is never heard, the floor
+// does not answer, the host's thread does not come back, or the audio
+// thread allocates or touches a file.
 #include "bridge/asp/halvorin_request.h"
 #include "platform/vst2/vst2.h"
 #include "sound/asp_registry.h"
@@ -38,6 +47,8 @@ constexpr int kRate = 44100;
 constexpr int kMaxFrames = 1024;
 // A host note every so many blocks: each one is a notification.
 constexpr int kNoteEvery = 8;
+// Longest the host waits for the floor's answer before it gives up.
+constexpr DWORD kFloorWaitMs = 2000;
 
 std::string argument(const std::string &line, const std::string &name)
 {
@@ -59,6 +70,37 @@ double now()
     QueryPerformanceCounter(&t);
     return static_cast<double>(t.QuadPart) / frequency;
 }
+
+// ---- the floor: three plain hand-offs between the two processes
+
+// The floor's events of a host process: the host wakes the first of the
+// program's threads, that one the second, and the second the host.
+enum FloorEvent { kToFirst, kToSecond, kToHost, kFloorEvents };
+
+HANDLE floorEvent(DWORD hostId, FloorEvent which)
+{
+    char name[64];
+    std::snprintf(name, sizeof name, "HalvorinFloor%lu_%d", static_cast<unsigned long>(hostId), which);
+    return CreateEventA(nullptr, FALSE, FALSE, name);
+}
+
+// One of the program's floor threads: time-critical, as the provider's
+// thread and the engine's render thread are; it passes each wake-up on.
+struct FloorRelay {
+    HANDLE from = nullptr;
+    HANDLE to = nullptr;
+    HANDLE stop = nullptr;
+
+    static DWORD WINAPI run(void *self)
+    {
+        auto *relay = static_cast<FloorRelay *>(self);
+        SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+        const HANDLE events[] = {relay->from, relay->stop};
+        while (WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0)
+            SetEvent(relay->to);
+        return 0;
+    }
+};
 
 // ---- the program's side
 
@@ -101,12 +143,25 @@ int runProgram(const std::string &line)
         return 6;
     program.song->Update();
     program.song->songEnd = kBars * drummer_song::kBarTicks;
+    // The floor's two threads beside the engine's.
+    const auto host = static_cast<DWORD>(std::strtoul(argument(line, "-floor:").c_str(), nullptr, 10));
+    HANDLE events[kFloorEvents];
+    for (int e = 0; e < kFloorEvents; ++e)
+        events[e] = floorEvent(host, static_cast<FloorEvent>(e));
+    HANDLE stopFloor = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    FloorRelay relays[] = {{events[kToFirst], events[kToSecond], stopFloor},
+                           {events[kToSecond], events[kToHost], stopFloor}};
+    HANDLE threads[2] = {};
+    for (int t = 0; t < 2; ++t)
+        threads[t] = CreateThread(nullptr, 0, FloorRelay::run, &relays[t], 0, nullptr);
     // The engine hands the callback to the provider it started.
-    if (!program.manager->EngineStart())
+    if (!threads[0] || !threads[1] || !program.manager->EngineStart())
         return 7;
     program.manager->SetNotify(notified, reinterpret_cast<ULONG_PTR>(&program));
     // Until the host lets go, or for long enough in any case.
     WaitForSingleObject(letGo, 180000);
+    SetEvent(stopFloor);
+    WaitForMultipleObjects(2, threads, TRUE, 10000);
     program.manager->SetNotify(nullptr, 0);
     program.manager->EngineStop();
     program.song.reset();
@@ -148,26 +203,44 @@ struct NoteList {
     }
 };
 
+// Waits until the time (seconds of now()), sleeping while it is far.
+void waitUntil(double time)
+{
+    for (double t = now(); t < time; t = now()) {
+        if (time - t > 0.002)
+            Sleep(1);
+        else
+            SwitchToThread();
+    }
+}
+
 // The host's audio thread: block after block, each timed, paced at the
-// block period, until told to stop or the blocks run out.
+// block period, until told to stop or the blocks run out; half a period
+// after each measured block, one ping-pong of the floor.
 struct AudioThread {
     vst2::Effect *effect = nullptr;
     int frames = 256;
     int blocks = 0;
+    HANDLE floor[kFloorEvents] = {};
     std::vector<double> starts, ends; // of each block, in seconds
+    std::vector<double> floorTrips;   // of each measured block's ping-pong, in ms
     std::vector<float> left = std::vector<float>(kMaxFrames), right = std::vector<float>(kMaxFrames);
     NoteList notes;
     std::atomic<bool> stop{false};
     std::atomic<int> done{0};
-    // What the thread did from countFrom to countTo (the measured blocks),
-    // and from then to its end (the program's death among them).
+    // What the thread did from countFrom to countTo (the measured blocks,
+    // the floor's ping-pongs not counted), and from then to its end (the
+    // program's death among them).
     struct Counts {
-        long allocations = 0, fileOpens = 0, fileAccesses = 0;
+        long allocations = 0, fileOpens = 0, fileAccesses = 0, kernelWaits = 0;
         bool clean() const { return !allocations && !fileOpens && !fileAccesses; }
     } measured, dying;
-    int countFrom = -1;
-    int countTo = -1;
-    bool heard = false;
+    // The measured blocks: from a few blocks after the program is first
+    // heard, so many of them.
+    int measuredBlocks = 0;
+    std::atomic<int> countFrom{-1};
+    std::atomic<int> countTo{-1};
+    std::atomic<bool> floorFailed{false};
 
     static DWORD WINAPI run(void *self)
     {
@@ -180,38 +253,55 @@ struct AudioThread {
         const double period = static_cast<double>(frames) / kRate;
         float *outputs[] = {left.data(), right.data()};
         std::unique_ptr<testing_support::RealTimeCounter> counter;
+        Counts counted;
         double next = now();
         for (int b = 0; b < blocks && !stop; ++b) {
+            const bool measuring = b >= countFrom && b < countTo;
             if (b == countFrom)
                 counter = std::make_unique<testing_support::RealTimeCounter>();
             if (b == countTo && counter) {
-                measured = {counter->allocations(), counter->fileOpens(), counter->fileAccesses()};
-                counter->reset();
+                measured = counted;
+                counted = {};
             }
-            notes.note.deltaFrames = frames / 2;
-            notes.note.midiData[0] = static_cast<char>(0x90);
-            notes.note.midiData[1] = static_cast<char>(36 + (b / kNoteEvery) % 12);
-            notes.note.midiData[2] = static_cast<char>(100);
+            if (b % kNoteEvery == 0) {
+                notes.note.deltaFrames = 0;
+                notes.note.midiData[0] = static_cast<char>(0x90);
+                notes.note.midiData[1] = static_cast<char>(36 + (b / kNoteEvery) % 12);
+                notes.note.midiData[2] = static_cast<char>(100);
+            }
+            if (counter)
+                counter->reset();
             starts[b] = now();
             if (b % kNoteEvery == 0)
                 effect->dispatcher(effect, vst2::effProcessEvents, 0, 0, &notes.list, 0.0f);
             effect->processReplacing(effect, nullptr, outputs, frames);
             ends[b] = now();
+            if (counter)
+                counted = {counted.allocations + counter->allocations(),
+                           counted.fileOpens + counter->fileOpens(),
+                           counted.fileAccesses + counter->fileAccesses(),
+                           counted.kernelWaits + counter->kernelWaits()};
             hostTime.samplePos += frames;
             hostTime.ppqPos += frames * hostTime.tempo / (60.0 * kRate);
-            heard =
-                heard || std::any_of(left.begin(), left.begin() + frames, [](float s) { return s != 0.0f; });
-            done = b + 1;
-            next += period;
-            for (double t = now(); t < next; t = now()) {
-                if (next - t > 0.002)
-                    Sleep(1);
-                else
-                    SwitchToThread();
+            if (countFrom < 0 &&
+                std::any_of(left.begin(), left.begin() + frames, [](float s) { return s != 0.0f; })) {
+                countTo = b + 4 + measuredBlocks;
+                countFrom = b + 4;
             }
+            next += period;
+            if (measuring) {
+                waitUntil(next - period / 2);
+                const double start = now();
+                SetEvent(floor[kToFirst]);
+                if (WaitForSingleObject(floor[kToHost], kFloorWaitMs) != WAIT_OBJECT_0)
+                    floorFailed = true;
+                floorTrips.push_back(1e3 * (now() - start));
+            }
+            done = b + 1;
+            waitUntil(next);
         }
         if (counter)
-            dying = {counter->allocations(), counter->fileOpens(), counter->fileAccesses()};
+            dying = counted;
     }
 };
 
@@ -236,6 +326,7 @@ HANDLE startProgram(int channel, int frames)
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, sizeof self);
     std::string line = std::string("\"") + self + "\" -program -frames:" + std::to_string(frames) +
+                       " -floor:" + std::to_string(GetCurrentProcessId()) +
                        " -halvorin:channel:" + std::to_string(channel + 1);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -248,7 +339,8 @@ HANDLE startProgram(int channel, int frames)
 }
 
 // One block size: a program started for it, blocks until it is heard, the
-// measured blocks, then the program killed while the host streams on.
+// measured blocks with the floor beside them, then the program killed while
+// the host streams on.
 bool measure(vst2::Effect *effect, int channel, int frames, int measured)
 {
     effect->dispatcher(effect, vst2::effSetBlockSize, 0, frames, nullptr, 0.0f);
@@ -268,24 +360,21 @@ bool measure(vst2::Effect *effect, int channel, int frames, int measured)
     audio->blocks = warmUp + measured + afterKill + 2 * kRate / frames;
     audio->starts.assign(audio->blocks, 0.0);
     audio->ends.assign(audio->blocks, 0.0);
+    audio->measuredBlocks = measured;
+    audio->floorTrips.reserve(measured);
+    for (int e = 0; e < kFloorEvents; ++e)
+        audio->floor[e] = floorEvent(GetCurrentProcessId(), static_cast<FloorEvent>(e));
     HANDLE thread = CreateThread(nullptr, 0, AudioThread::run, audio.get(), 0, nullptr);
     bool ok = thread != nullptr;
-    // Blocks until the program's part sounds.
-    int first = -1;
-    for (const double start = now(); ok && first < 0; Sleep(5)) {
-        if (audio->heard)
-            first = audio->done;
+    // Blocks until the program's part sounds, then the measured ones.
+    for (const double start = now(); ok && audio->countFrom < 0; Sleep(5)) {
         if (now() - start > 25.0 || WaitForSingleObject(program, 0) == WAIT_OBJECT_0) {
             std::fprintf(stderr, "%d frames: the program was never heard\n", frames);
             ok = false;
         }
     }
-    if (ok) {
-        audio->countFrom = first + 4;
-        audio->countTo = first + 4 + measured;
-        while (audio->done < audio->countTo && WaitForSingleObject(thread, 0) == WAIT_TIMEOUT)
-            Sleep(5);
-    }
+    while (ok && audio->done < audio->countTo && WaitForSingleObject(thread, 0) == WAIT_TIMEOUT)
+        Sleep(5);
     // Killed in the middle of the host's streaming.
     const double killedAt = now();
     const int doneAtKill = audio->done;
@@ -301,13 +390,20 @@ bool measure(vst2::Effect *effect, int channel, int frames, int measured)
     }
     if (thread)
         CloseHandle(thread);
+    for (HANDLE event : audio->floor)
+        CloseHandle(event);
     if (!ok)
         return false;
+    if (audio->floorFailed) {
+        std::fprintf(stderr, "%d frames: the floor's ping-pong was not answered\n", frames);
+        return false;
+    }
 
     std::vector<double> trips;
     for (int b = audio->countFrom; b < audio->countTo; ++b)
         trips.push_back(1e3 * (audio->ends[b] - audio->starts[b]));
-    const Figures f = figures(trips);
+    const Figures bridge = figures(trips);
+    const Figures floor = figures(audio->floorTrips);
     // The host call in flight at the kill and those after it, until the
     // host streams silence without waiting.
     double givenBack = 0.0;
@@ -315,14 +411,17 @@ bool measure(vst2::Effect *effect, int channel, int frames, int measured)
         if (audio->ends[b] > killedAt)
             givenBack = std::max(givenBack, 1e3 * (audio->ends[b] - std::max(audio->starts[b], killedAt)));
     const double period = 1e3 * frames / kRate;
+    std::printf("%d frames: floor median %.3f ms, 99th percentile %.3f ms, maximum %.3f ms; bridge median "
+                "%.3f ms, 99th percentile %.3f ms, maximum %.3f ms; bridge/floor median %.2f, 99th "
+                "percentile %.2f\n",
+                frames, floor.median, floor.p99, floor.max, bridge.median, bridge.p99, bridge.max,
+                bridge.median / floor.median, bridge.p99 / floor.p99);
     std::printf(
-        "%5d frames (period %.3f ms), %zu blocks: round trip median %.3f ms, 99th percentile %.3f ms, "
-        "maximum %.3f ms\n",
-        frames, period, trips.size(), f.median, f.p99, f.max);
-    std::printf(
-        "      audio thread: %ld heap allocations, %ld file opens, %ld file accesses; while the program "
-        "died: %ld, %ld, %ld\n",
-        audio->measured.allocations, audio->measured.fileOpens, audio->measured.fileAccesses,
+        "      %zu blocks, period %.3f ms; audio thread: %ld heap allocations, %ld file opens, %ld file "
+        "accesses, %.2f kernel waits a block; while the program died: %ld, %ld, %ld\n",
+        trips.size(), period, audio->measured.allocations, audio->measured.fileOpens,
+        audio->measured.fileAccesses,
+        static_cast<double>(audio->measured.kernelWaits) / static_cast<double>(trips.size()),
         audio->dying.allocations, audio->dying.fileOpens, audio->dying.fileAccesses);
     std::printf("      program killed while streaming: the host's call came back within %.3f ms "
                 "(wait bound %.3f ms)\n",

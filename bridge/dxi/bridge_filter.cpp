@@ -185,15 +185,15 @@ HRESULT STDMETHODCALLTYPE CBridgeFilter::Run(REFERENCE_TIME start)
     return S_OK;
 }
 
+// The host's stream is written and read without the filter lock: the
+// values are the parameters', each guarded by its envelope's own lock.
 HRESULT CBridgeFilter::WriteToStream(IStream *stream)
 {
-    CDsAutoLock guard(&lock);
     return params_->Save(stream);
 }
 
 HRESULT CBridgeFilter::ReadFromStream(IStream *stream)
 {
-    CDsAutoLock guard(&lock);
     return params_->Load(stream);
 }
 
@@ -234,82 +234,120 @@ HRESULT STDMETHODCALLTYPE CBridgeFilter::GetPages(CAUUID *pages)
 
 // ---- output pins
 
-HRESULT CBridgeFilter::announce(int phase, int count)
+CBridgeFilter::PinChangeListeners CBridgeFilter::pinChangeListeners()
+{
+    CDsAutoLock guard(&lock);
+    return {connected_, pinListener_, graph_};
+}
+
+HRESULT CBridgeFilter::announce(const PinChangeListeners &listeners, int phase, int count)
 {
     if (phase == 2) {
-        if (connected_ && !pinListener_)
+        if (listeners.connected && !listeners.listener)
             return E_FAIL;
-        if (graph_) {
+        if (listeners.graph) {
             IMediaEventSink *sink = nullptr;
-            if (SUCCEEDED(graph_->QueryInterface(IID_IMediaEventSink, reinterpret_cast<void **>(&sink)))) {
+            if (SUCCEEDED(
+                    listeners.graph->QueryInterface(IID_IMediaEventSink, reinterpret_cast<void **>(&sink)))) {
                 sink->Notify(kGraphChanged, 0, 0);
                 sink->Release();
             }
         }
     }
-    if (!connected_)
+    if (!listeners.connected)
         return S_OK;
-    if (!pinListener_)
+    if (!listeners.listener)
         return E_FAIL;
-    return pinListener_->OnPinChange(phase, static_cast<IBaseFilter *>(this), count);
+    return listeners.listener->OnPinChange(phase, static_cast<IBaseFilter *>(this), count);
 }
 
 HRESULT CBridgeFilter::AddOutputPin(const WCHAR *name, int *id)
 {
-    CDsAutoLock guard(&lock);
-    const int count = static_cast<int>(outputs_.size()) + 1;
-    if (const HRESULT hr = announce(1, count); FAILED(hr))
-        return hr;
-    HRESULT hr = S_OK;
-    auto *pin = new (std::nothrow) CBridgeOutputPin(this, &lock, &hr, name, count);
-    if (!pin)
-        return E_OUTOFMEMORY;
-    static_cast<IPin *>(pin)->AddRef();
-    if (FAILED(hr)) {
-        static_cast<IPin *>(pin)->Release();
-        return hr;
+    Quorvane::CriticalSectionGuard changing(pinChanges);
+    const PinChangeListeners listeners = pinChangeListeners();
+    int count = 0;
+    {
+        CDsAutoLock guard(&lock);
+        count = static_cast<int>(outputs_.size()) + 1;
     }
-    outputs_.push_back(pin);
-    IncrementPinVersion();
-    if (id)
-        *id = pin->Id();
-    announce(2, count);
+    if (const HRESULT hr = announce(listeners, 1, count); FAILED(hr))
+        return hr;
+    {
+        CDsAutoLock guard(&lock);
+        HRESULT hr = S_OK;
+        auto *pin = new (std::nothrow) CBridgeOutputPin(this, &lock, &hr, name, count);
+        if (!pin)
+            return E_OUTOFMEMORY;
+        static_cast<IPin *>(pin)->AddRef();
+        if (FAILED(hr)) {
+            static_cast<IPin *>(pin)->Release();
+            return hr;
+        }
+        outputs_.push_back(pin);
+        IncrementPinVersion();
+        if (id)
+            *id = pin->Id();
+    }
+    announce(listeners, 2, count);
     return S_OK;
 }
 
 HRESULT CBridgeFilter::RemoveOutputPin(int id)
 {
-    CDsAutoLock guard(&lock);
-    auto found =
-        std::find_if(outputs_.begin(), outputs_.end(), [id](CBridgeOutputPin *p) { return p->Id() == id; });
-    if (found == outputs_.end())
-        return E_FAIL;
-    const int count = static_cast<int>(outputs_.size()) - 1;
-    if (const HRESULT hr = announce(1, count); FAILED(hr))
+    Quorvane::CriticalSectionGuard changing(pinChanges);
+    const PinChangeListeners listeners = pinChangeListeners();
+    const auto found = [this, id] {
+        return std::find_if(outputs_.begin(), outputs_.end(),
+                            [id](CBridgeOutputPin *p) { return p->Id() == id; });
+    };
+    int count = 0;
+    {
+        CDsAutoLock guard(&lock);
+        if (found() == outputs_.end())
+            return E_FAIL;
+        count = static_cast<int>(outputs_.size()) - 1;
+    }
+    if (const HRESULT hr = announce(listeners, 1, count); FAILED(hr))
         return hr;
-    if ((*found)->IsConnected())
-        return E_UNEXPECTED;
-    CBridgeOutputPin *pin = *found;
-    outputs_.erase(found);
-    IncrementPinVersion();
+    CBridgeOutputPin *pin = nullptr;
+    {
+        CDsAutoLock guard(&lock);
+        // Only pin changes remove pins, and they wait for each other.
+        const auto at = found();
+        if ((*at)->IsConnected())
+            return E_UNEXPECTED;
+        pin = *at;
+        outputs_.erase(at);
+        IncrementPinVersion();
+    }
     static_cast<IPin *>(pin)->Release();
-    return announce(2, count);
+    return announce(listeners, 2, count);
 }
 
 HRESULT CBridgeFilter::RemoveAllOutputPins()
 {
-    CDsAutoLock guard(&lock);
-    if (const HRESULT hr = announce(1, 0); FAILED(hr))
+    Quorvane::CriticalSectionGuard changing(pinChanges);
+    const PinChangeListeners listeners = pinChangeListeners();
+    if (const HRESULT hr = announce(listeners, 1, 0); FAILED(hr))
         return hr;
-    while (!outputs_.empty()) {
-        CBridgeOutputPin *pin = outputs_.front();
-        if (pin->IsConnected())
-            return E_UNEXPECTED;
-        outputs_.erase(outputs_.begin());
-        IncrementPinVersion();
-        static_cast<IPin *>(pin)->Release();
+    std::vector<CBridgeOutputPin *> removed;
+    HRESULT hr = S_OK;
+    {
+        CDsAutoLock guard(&lock);
+        while (!outputs_.empty()) {
+            CBridgeOutputPin *pin = outputs_.front();
+            if (pin->IsConnected()) {
+                hr = E_UNEXPECTED;
+                break;
+            }
+            outputs_.erase(outputs_.begin());
+            IncrementPinVersion();
+            removed.push_back(pin);
+        }
     }
-    return announce(2, 0);
+    for (CBridgeOutputPin *pin : removed)
+        static_cast<IPin *>(pin)->Release();
+    return FAILED(hr) ? hr : announce(listeners, 2, 0);
 }
 
 CBridgeOutputPin *CBridgeFilter::FindOutputPin(int id)
@@ -359,12 +397,16 @@ HRESULT STDMETHODCALLTYPE CBridgeFilter::SetSourceSetting(const DXI_SOURCE_SETTI
 
 HRESULT STDMETHODCALLTYPE CBridgeFilter::SetHostObject(IHostCallback *object)
 {
-    CDsAutoLock guard(&lock);
     if (object)
         object->AddRef();
-    if (hostObject_)
-        hostObject_->Release();
-    hostObject_ = object;
+    IHostCallback *before = nullptr;
+    {
+        CDsAutoLock guard(&lock);
+        before = hostObject_;
+        hostObject_ = object;
+    }
+    if (before)
+        before->Release();
     return S_OK;
 }
 

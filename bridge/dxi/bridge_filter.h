@@ -4,7 +4,9 @@
 // events and at the parameter changes, and has the engine render it
 // through the stream provider into its output pins. One lock, the filter
 // lock, guards all of it; it is held while the engine waits for the
-// program.
+// program. The host is called outside it (its stream when the filter is
+// saved or loaded, its pin listener and the graph's event sink), since the
+// host's audio thread needs the lock to render.
 #pragma once
 
 #include "bridge/dxi/bridge_engine.h"
@@ -136,15 +138,27 @@ public:
     const CBridgeMidiQueue &Queue() const { return queue_; }
     bool HostConnected() const { return connected_; }
 
+    // Lock order: pinChanges before lock. pinChanges keeps changes of the
+    // outputs (with the host's calls around them) and of the host's
+    // connection apart; the audio thread never takes it.
+    Quorvane::CriticalSection pinChanges;
     Quorvane::CriticalSection lock;
 
 private:
+    // Who hears of a change of the outputs, taken under the filter lock and
+    // told outside it.
+    struct PinChangeListeners {
+        bool connected = false;
+        IHostPinListener *listener = nullptr; // kept alive by pinChanges
+        IFilterGraph *graph = nullptr;        // not referenced, as the filter's
+    };
+    PinChangeListeners pinChangeListeners();
     CBridgeFilter(IUnknown *outer, HRESULT *result);
     ~CBridgeFilter() override;
 
     // Tells the host's pin listener of a coming (phase 1) or done (phase 2)
     // change of the number of outputs.
-    HRESULT announce(int phase, int count);
+    HRESULT announce(const PinChangeListeners &listeners, int phase, int count);
     void releaseHost();
     HRESULT queueMessage(LONG tick, DWORD message, LONG duration, bool dueNow);
     // The records of every connected output with a delivery buffer each.

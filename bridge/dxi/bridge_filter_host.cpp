@@ -4,6 +4,7 @@
 #include "bridge/dxi/bridge_filter.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace Halvorin {
 
@@ -34,25 +35,54 @@ void CBridgeFilter::releaseHost()
     drop(pinListener_);
 }
 
+// The host is asked for its interfaces outside the filter lock; those of
+// an earlier connection are let go outside it too.
 HRESULT STDMETHODCALLTYPE CBridgeFilter::ConnectHost(IUnknown *host)
 {
     if (!host)
         return E_POINTER;
-    CDsAutoLock guard(&lock);
-    HRESULT hr = E_UNEXPECTED;
-    if (!connected_) {
-        releaseHost();
-        hr = host->QueryInterface(IID_IHostTempoMap, reinterpret_cast<void **>(&tempoMap_));
-        if (SUCCEEDED(hr)) {
-            converter_ = query<IHostTimeConverter>(host, IID_IHostTimeConverter);
-            hostObject_ = query<IHostCallback>(host, IID_IHostCallback);
-            pinListener_ = query<IHostPinListener>(host, IID_IHostPinListener);
-            connected_ = true;
-        } else {
-            tempoMap_ = nullptr;
-        }
+    bool connected;
+    {
+        CDsAutoLock guard(&lock);
+        connected = connected_;
+    }
+    if (connected) {
+        host->Release();
+        return E_UNEXPECTED;
+    }
+    IHostTempoMap *tempoMap = nullptr;
+    IHostTimeConverter *converter = nullptr;
+    IHostCallback *hostObject = nullptr;
+    IHostPinListener *pinListener = nullptr;
+    HRESULT hr = host->QueryInterface(IID_IHostTempoMap, reinterpret_cast<void **>(&tempoMap));
+    if (SUCCEEDED(hr)) {
+        converter = query<IHostTimeConverter>(host, IID_IHostTimeConverter);
+        hostObject = query<IHostCallback>(host, IID_IHostCallback);
+        pinListener = query<IHostPinListener>(host, IID_IHostPinListener);
+    } else {
+        tempoMap = nullptr;
     }
     host->Release();
+    {
+        // A pin change tells the listener outside the filter lock: it is
+        // not let go meanwhile.
+        Quorvane::CriticalSectionGuard changing(pinChanges);
+        CDsAutoLock guard(&lock);
+        if (connected_) {
+            hr = E_UNEXPECTED;
+        } else {
+            // The earlier connection's go, also when this one fails.
+            std::swap(tempoMap_, tempoMap);
+            std::swap(converter_, converter);
+            std::swap(hostObject_, hostObject);
+            std::swap(pinListener_, pinListener);
+            connected_ = SUCCEEDED(hr);
+        }
+    }
+    drop(tempoMap);
+    drop(converter);
+    drop(hostObject);
+    drop(pinListener);
     return hr;
 }
 

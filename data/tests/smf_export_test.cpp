@@ -17,9 +17,10 @@ using Bytes = std::vector<uint8_t>;
 
 class SMFExport : public SongFixture {
 protected:
-    Bytes exported(unsigned long flags, long division = 0)
+    Bytes exported(unsigned long flags, long division = 0, long endTime = 0)
     {
         CSMFCoder coder(&song, flags, division);
+        coder.SetEndTime(endTime);
         CMemStorage storage;
         result = coder.ExportSMF(&storage);
         const uint8_t *data = storage.GetData();
@@ -75,6 +76,39 @@ TEST_F(SMFExport, ANoteOfNoLengthEndsOneTickAfterItStarts)
                          0x00, 0xFF, 0x2F, 0x00};
     ASSERT_GE(file.size(), track.size());
     EXPECT_EQ(Bytes(file.end() - track.size(), file.end()), track);
+}
+
+// A clip of two measures (3840 ticks): every track ends there, the master
+// too, though its events and the notes end earlier; a note still sounding
+// there is let go there. Every byte written by hand.
+TEST_F(SMFExport, WithAnEndTimeEveryTrackEndsThereAndNoNoteOutlastsIt)
+{
+    CTrack *t = add(TRACK_MIDI);
+    t->channel = 2;
+    put(t, note(0, 60, 100, 480), 0);
+    put(t, note(0, 62, 100, 960), 3600); // would end at 4560
+    const Bytes file = exported(0, 480, 3840);
+    ASSERT_EQ(result, 1);
+
+    const Bytes expected = {'M',  'T',  'h',  'd',  0,    0,    0,    6,    0, 1, 0, 2, 0x01, 0xE0, //
+                            'M',  'T',  'r',  'k',  0,    0,    0,    0x1A,                         //
+                            0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08,                         // 4/4
+                            0x00, 0xFF, 0x59, 0x02, 0x00, 0x00,                                     // C major
+                            0x00, 0xFF, 0x51, 0x03, 0x09, 0x27, 0xC0,       // 600000 us
+                            0x8F, 0x00, 0xFF, 0x2F, 0x00,                   // the end at 1920
+                            'M',  'T',  'r',  'k',  0,    0,    0,    0x13, //
+                            0x00, 0x92, 0x3C, 0x64,                         // on at 0
+                            0x81, 0x70, 0x3C, 0x00,                         // its off at 240
+                            0x8C, 0x18, 0x3E, 0x64,                         // on at 1800
+                            0x78, 0x3E, 0x00,                               // its off at the end, 1920
+                            0x00, 0xFF, 0x2F, 0x00};
+    EXPECT_EQ(file, expected);
+
+    // An event after the end time: the track ends right after it.
+    put(t, ctrl(0, 7, 99), 4800);
+    const Bytes later = exported(0, 480, 3840);
+    const Bytes tail = {0x83, 0x60, 0xB2, 0x07, 0x63, 0x00, 0xFF, 0x2F, 0x00}; // at 2400
+    EXPECT_EQ(Bytes(later.end() - tail.size(), later.end()), tail);
 }
 
 TEST_F(SMFExport, FormatZeroPutsEverythingInOneChunkAndSkipsChords)

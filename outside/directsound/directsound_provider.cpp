@@ -4,10 +4,22 @@
 #include <ks.h>
 #include <ksmedia.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
 using Quorvane::ASPOPENPARAMS;
+
+namespace {
+
+std::atomic<int> lastOpenSilent{0};
+
+} // namespace
+
+int DirectSoundPlaysSilent()
+{
+    return lastOpenSilent.load();
+}
 
 DirectSoundProvider::DirectSoundProvider(const DSCAPTURE *captureSettings, const std::string &capturePath)
 {
@@ -46,10 +58,11 @@ int DirectSoundProvider::Open(ASPOPENPARAMS *params, const char *)
         ok = ok && (done = CreateEventA(nullptr, FALSE, FALSE, nullptr)) != nullptr;
     if (ok && capturing && settings.wavePath)
         ok = file.Open(settings.wavePath, block->sampleRate, block->sampleFormat);
-    if (ok && !(capturing && settings.unpaced))
-        openDevice();
-    if (ok)
+    const bool paced = !(capturing && settings.unpaced);
+    if (ok) {
+        lastOpenSilent = paced && !openDevice() ? 1 : 0;
         return 1;
+    }
     std::free(block->framesWanted);
     block->framesWanted = nullptr;
     Release();
@@ -127,8 +140,33 @@ void DirectSoundProvider::SetCallback(Quorvane::ASPNotifyProc callback, ULONG_PT
     notifyUser = user;
 }
 
+int DirectSoundProvider::ShowSettings(Quorvane::ASPSETTINGS *settings)
+{
+    if (page)
+        return 1;
+    if (!settings)
+        return 0;
+    page = DirectSoundSettingsPage::Create(*settings, OutputDevices());
+    return page != nullptr;
+}
+
+int DirectSoundProvider::GetSettings(Quorvane::ASPSETTINGS *settings)
+{
+    return page && settings ? page->Read(*settings) : 0;
+}
+
+int DirectSoundProvider::CloseSettings()
+{
+    if (!page)
+        return 0;
+    delete page;
+    page = nullptr;
+    return 1;
+}
+
 void DirectSoundProvider::Release()
 {
+    CloseSettings();
     if (thread) {
         SetEvent(stopEvent);
         WaitForSingleObject(thread, INFINITE);

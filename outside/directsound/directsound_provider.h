@@ -1,10 +1,12 @@
 // The sound-card stream provider registered as "DirectSound": it plays the
 // engine's buffers through the Windows wave output. Where no device opens
 // it asks for buffers paced by a timer and plays nothing; with a capture it
-// also hands every buffer on (see directsound_capture.h).
+// also hands every buffer on (see directsound_capture.h). Its settings page
+// chooses the device, the sample rate and format and the buffer size.
 #pragma once
 
 #include "outside/directsound/directsound_capture.h"
+#include "outside/directsound/settings_page.h"
 #include "outside/directsound/wave_capture_file.h"
 #include "sound/audio_stream_provider.h"
 
@@ -22,9 +24,9 @@ public:
     void Release() override;
     int Start() override;
     int BufferDone(int index) override;
-    int ShowSettings(Quorvane::ASPSETTINGS *) override { return 0; }
-    int GetSettings(Quorvane::ASPSETTINGS *) override { return 0; }
-    int CloseSettings() override { return 0; }
+    int ShowSettings(Quorvane::ASPSETTINGS *settings) override;
+    int GetSettings(Quorvane::ASPSETTINGS *settings) override;
+    int CloseSettings() override;
     void SetCallback(Quorvane::ASPNotifyProc callback, ULONG_PTR user) override;
 
 private:
@@ -55,4 +57,9 @@ private:
     long captured = 0;
     Quorvane::ASPNotifyProc notify = nullptr;
     ULONG_PTR notifyUser = 0;
+    DirectSoundSettingsPage *page = nullptr;
 };
+
+// 1 when the provider opened last runs without a device (it plays nothing),
+// 0 when it plays or captures, or none was opened yet.
+int DirectSoundPlaysSilent();

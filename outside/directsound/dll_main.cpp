@@ -1,5 +1,6 @@
-// The provider module's entry points: "GetASPInterface", the capture
-// settings for tests and benchmarks, and its registration as "DirectSound".
+// The provider module's entry points: "GetASPInterface", whether the
+// provider plays without a device, the capture settings for tests and
+// benchmarks, and its registration as "DirectSound".
 #include "outside/directsound/directsound_provider.h"
 #include "sound/module_keys.h"
 
@@ -41,6 +42,11 @@ extern "C" __declspec(dllexport) int DirectSoundSetCapture(const DSCAPTURE *capt
     capturePath = (capture && capture->wavePath) ? capture->wavePath : "";
     captureSettings.wavePath = nullptr;
     return capturePath.size() < MAX_PATH;
+}
+
+extern "C" __declspec(dllexport) int ASPPlaysSilent()
+{
+    return DirectSoundPlaysSilent();
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer()

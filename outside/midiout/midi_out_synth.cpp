@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 
 using namespace Quorvane;
 
@@ -31,41 +32,108 @@ bool IsForThePort(uint8_t status)
 
 } // namespace
 
+struct CMidiOutSynth::Shared {
+    using HoldProc = int (*)(long index);
+    using ReleaseProc = void (*)(long index);
+    using ShortProc = int (*)(long index, unsigned long message);
+    using NameProc = char *(*)(int direction, long index);
+
+    Shared()
+    {
+        // The engine loaded the module by this name: this is the same one.
+        module = LoadLibraryA("Velmarin.dll");
+        if (module) {
+            auto entry = [this](const char *name) {
+                return reinterpret_cast<void (*)()>(GetProcAddress(module, name));
+            };
+            hold = reinterpret_cast<HoldProc>(entry("MIDIOutHoldPort"));
+            release = reinterpret_cast<ReleaseProc>(entry("MIDIOutReleasePort"));
+            send = reinterpret_cast<ShortProc>(entry("MIDIOutShortMessage"));
+            portName = reinterpret_cast<NameProc>(entry("GetMIDIPortName"));
+            if (!hold || !release || !send || !portName)
+                hold = nullptr;
+        }
+        wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    }
+
+    void releasePort()
+    {
+        const long held = port.exchange(-1);
+        if (held >= 0 && release)
+            release(held);
+    }
+
+    // The last owner lets go of the port and the module.
+    void letGo()
+    {
+        if (owners.fetch_sub(1) != 1)
+            return;
+        releasePort();
+        if (wake)
+            CloseHandle(wake);
+        if (module)
+            FreeLibrary(module);
+        delete this;
+    }
+
+    // The sender's loop, until it is told to stop.
+    void sendUntilStopped();
+
+    HMODULE module = nullptr;
+    HoldProc hold = nullptr;
+    ReleaseProc release = nullptr;
+    ShortProc send = nullptr;
+    NameProc portName = nullptr;
+    std::atomic<long> port{-1};
+
+    // Single producer (the render thread), single consumer (the sender).
+    struct Timed {
+        uint32_t message;
+        double due;
+    };
+    Timed ring[kRingSize];
+    std::atomic<uint32_t> head{0}; // next to write
+    std::atomic<uint32_t> tail{0}; // next to send
+    HANDLE wake = nullptr;
+    std::atomic<bool> stopping{false};
+    std::atomic<int> owners{1};
+    // This module, held by the sender while it runs.
+    HMODULE self = nullptr;
+};
+
 CMidiOutSynth::CMidiOutSynth()
 {
-    // The engine loaded the module by this name: this is the same one.
-    module_ = LoadLibraryA("Velmarin.dll");
-    if (module_) {
-        auto entry = [this](const char *name) {
-            return reinterpret_cast<void (*)()>(GetProcAddress(module_, name));
-        };
-        hold_ = reinterpret_cast<HoldProc>(entry("MIDIOutHoldPort"));
-        release_ = reinterpret_cast<ReleaseProc>(entry("MIDIOutReleasePort"));
-        short_ = reinterpret_cast<ShortProc>(entry("MIDIOutShortMessage"));
-        portName_ = reinterpret_cast<NameProc>(entry("GetMIDIPortName"));
-        if (!hold_ || !release_ || !short_ || !portName_)
-            hold_ = nullptr;
-    }
-    wake_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    if (wake_)
-        thread_ = CreateThread(nullptr, 0, &CMidiOutSynth::senderThread, this, 0, nullptr);
-    if (thread_)
+    shared_ = new (std::nothrow) Shared;
+    if (!shared_ || !shared_->wake)
+        return;
+    // The sender's code stays loaded while it runs, even after the engine
+    // has freed this module behind an output that did not wait for it.
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                       reinterpret_cast<LPCSTR>(&CMidiOutSynth::senderThread), &shared_->self);
+    shared_->owners = 2;
+    thread_ = CreateThread(nullptr, 0, &CMidiOutSynth::senderThread, shared_, 0, nullptr);
+    if (thread_) {
         SetThreadPriority(thread_, THREAD_PRIORITY_HIGHEST);
+        return;
+    }
+    shared_->owners = 1;
+    if (shared_->self)
+        FreeLibrary(shared_->self);
 }
 
 CMidiOutSynth::~CMidiOutSynth()
 {
-    stopping_ = true;
+    if (!shared_)
+        return;
+    shared_->stopping = true;
     if (thread_) {
-        SetEvent(wake_);
-        WaitForSingleObject(thread_, 5000);
+        SetEvent(shared_->wake);
+        // A sender that does not stop in time still owns what it uses and
+        // lets go of it when it ends.
+        WaitForSingleObject(thread_, kSenderStopMilliseconds);
         CloseHandle(thread_);
     }
-    if (wake_)
-        CloseHandle(wake_);
-    releasePort();
-    if (module_)
-        FreeLibrary(module_);
+    shared_->letGo();
 }
 
 void CMidiOutSynth::Destroy()
@@ -76,6 +144,11 @@ void CMidiOutSynth::Destroy()
 void CMidiOutSynth::Reset()
 {
     pendingCount_ = 0;
+}
+
+bool CMidiOutSynth::HasModule() const
+{
+    return shared_ && shared_->module;
 }
 
 void CMidiOutSynth::GetEditorSize(int *width, int *height)
@@ -93,31 +166,26 @@ const char *CMidiOutSynth::GetName()
 
 float CMidiOutSynth::GetParam(int index)
 {
-    return index == 0 ? static_cast<float>(port_.load()) : 0.0f;
+    if (index != 0)
+        return 0.0f;
+    return shared_ ? static_cast<float>(shared_->port.load()) : -1.0f;
 }
 
 void CMidiOutSynth::SetParam(int index, float value)
 {
-    if (index != 0)
+    if (index != 0 || !shared_)
         return;
     const long port = std::lround(value);
-    if (port == port_.load())
+    if (port == shared_->port.load())
         return;
-    releasePort();
-    if (port < 0 || !hold_ || !hold_(port))
+    shared_->releasePort();
+    std::strcpy(name_, "Tembri MIDI");
+    if (port < 0 || !shared_->hold || !shared_->hold(port))
         return;
-    const char *name = portName_(1, port);
+    const char *name = shared_->portName(1, port);
     std::strncpy(name_, name ? name : "", sizeof name_ - 1);
     name_[sizeof name_ - 1] = '\0';
-    port_ = port;
-}
-
-void CMidiOutSynth::releasePort()
-{
-    const long port = port_.exchange(-1);
-    if (port >= 0 && release_)
-        release_(port);
-    std::strcpy(name_, "Tembri MIDI");
+    shared_->port = port;
 }
 
 void CMidiOutSynth::MidiIn(const uint8_t *message, int offset)
@@ -160,53 +228,61 @@ void CMidiOutSynth::endBlock(int frames)
     const double start =
         nextBlock_ < current || nextBlock_ > current + kMaxLeadMilliseconds ? current : nextBlock_;
     nextBlock_ = start + 1000.0 * std::max(frames, 0) / rate;
-    if (!pendingCount_)
+    if (!pendingCount_ || !thread_) {
+        pendingCount_ = 0;
         return;
-    uint32_t head = head_.load(std::memory_order_relaxed);
-    const uint32_t tail = tail_.load(std::memory_order_acquire);
+    }
+    Shared &shared = *shared_;
+    uint32_t head = shared.head.load(std::memory_order_relaxed);
+    const uint32_t tail = shared.tail.load(std::memory_order_acquire);
     for (int i = 0; i < pendingCount_; ++i) {
         // A full ring drops what does not fit rather than wait.
         if (head - tail >= static_cast<uint32_t>(kRingSize))
             break;
-        ring_[head % kRingSize] = {pending_[i].message, start + 1000.0 * pending_[i].offset / rate};
+        shared.ring[head % kRingSize] = {pending_[i].message, start + 1000.0 * pending_[i].offset / rate};
         ++head;
     }
     pendingCount_ = 0;
-    head_.store(head, std::memory_order_release);
-    SetEvent(wake_);
+    shared.head.store(head, std::memory_order_release);
+    SetEvent(shared.wake);
 }
 
-DWORD WINAPI CMidiOutSynth::senderThread(void *self)
+DWORD WINAPI CMidiOutSynth::senderThread(void *context)
 {
+    auto *shared = static_cast<Shared *>(context);
+    const HMODULE self = shared->self;
     // Waits as short as a millisecond, for messages a few apart.
     timeBeginPeriod(1);
-    static_cast<CMidiOutSynth *>(self)->send();
+    shared->sendUntilStopped();
     timeEndPeriod(1);
+    shared->letGo();
+    if (self)
+        FreeLibraryAndExitThread(self, 0);
     return 0;
 }
 
-void CMidiOutSynth::send()
+void CMidiOutSynth::Shared::sendUntilStopped()
 {
-    while (!stopping_) {
-        const uint32_t tail = tail_.load(std::memory_order_relaxed);
-        if (tail == head_.load(std::memory_order_acquire)) {
-            WaitForSingleObject(wake_, INFINITE);
+    while (!stopping) {
+        const uint32_t next = tail.load(std::memory_order_relaxed);
+        if (next == head.load(std::memory_order_acquire)) {
+            WaitForSingleObject(wake, INFINITE);
             continue;
         }
-        const Timed &next = ring_[tail % kRingSize];
-        const double wait = next.due - now();
+        const Timed &timed = ring[next % kRingSize];
+        const double wait = timed.due - now();
         if (wait >= 1.0) {
             // Later messages never come before this one.
-            WaitForSingleObject(wake_, static_cast<DWORD>(wait));
+            WaitForSingleObject(wake, static_cast<DWORD>(wait));
             continue;
         }
         if (wait > 0.0) {
             Sleep(0);
             continue;
         }
-        const long port = port_.load();
-        if (port >= 0)
-            short_(port, next.message);
-        tail_.store(tail + 1, std::memory_order_release);
+        const long held = port.load();
+        if (held >= 0)
+            send(held, timed.message);
+        tail.store(next + 1, std::memory_order_release);
     }
 }

@@ -22,6 +22,10 @@ public:
     // How far ahead of now the render thread may run: beyond that the next
     // block starts now again (a burst of blocks, an off-line render).
     static constexpr double kMaxLeadMilliseconds = 500.0;
+    // How long the output's end waits for its sender to stop; a sender
+    // still sending then (held up in the port's driver) is left to finish
+    // and let go of the port and the modules itself.
+    static constexpr DWORD kSenderStopMilliseconds = 2000;
 
     CMidiOutSynth();
 
@@ -45,27 +49,21 @@ public:
     void *GetSubInterface(int) override { return nullptr; }
 
     // Whether the MIDI output module was found.
-    bool HasModule() const { return module_ != nullptr; }
+    bool HasModule() const;
 
 private:
     ~CMidiOutSynth();
     // Stamps the block's messages and wakes the sender.
     void endBlock(int frames);
-    void releasePort();
-    static DWORD WINAPI senderThread(void *self);
-    void send();
+    static DWORD WINAPI senderThread(void *shared);
     static double now();
 
-    using HoldProc = int (*)(long index);
-    using ReleaseProc = void (*)(long index);
-    using ShortProc = int (*)(long index, unsigned long message);
-    using NameProc = char *(*)(int direction, long index);
-    HMODULE module_ = nullptr;
-    HoldProc hold_ = nullptr;
-    ReleaseProc release_ = nullptr;
-    ShortProc short_ = nullptr;
-    NameProc portName_ = nullptr;
-    std::atomic<long> port_{-1};
+    // What the sender thread uses: the ring, the port and the MIDI output
+    // module. The output and the sender each own it; the last to let go
+    // releases the port, frees the module and deletes it.
+    struct Shared;
+    Shared *shared_ = nullptr;
+    HANDLE thread_ = nullptr;
     char name_[Quorvane::kSoundNameSize] = "Tembri MIDI";
 
     // The block's messages until the render call stamps them.
@@ -77,16 +75,4 @@ private:
     int pendingCount_ = 0;
     // When the next block starts sounding, in milliseconds of now().
     double nextBlock_ = 0.0;
-
-    // Single producer (the render thread), single consumer (the sender).
-    struct Timed {
-        uint32_t message;
-        double due;
-    };
-    Timed ring_[kRingSize];
-    std::atomic<uint32_t> head_{0}; // next to write
-    std::atomic<uint32_t> tail_{0}; // next to send
-    HANDLE wake_ = nullptr;
-    std::atomic<bool> stopping_{false};
-    HANDLE thread_ = nullptr;
 };

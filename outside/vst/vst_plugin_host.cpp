@@ -16,29 +16,12 @@ namespace {
 constexpr uint32_t kStateChunk = 1;
 constexpr uint32_t kStateParameters = 2;
 
-// Holds the lock while it lives.
-struct Locked {
-    explicit Locked(CRITICAL_SECTION &section) : section(section) { EnterCriticalSection(&section); }
-    ~Locked() { LeaveCriticalSection(&section); }
-    CRITICAL_SECTION &section;
+// What reaches the host through its windows.
+enum : WPARAM {
+    kTellFault = 1,
+    kEditorIdle = 2,
+    kCloseEditor = 3,
 };
-
-// Open editors by their idle timer, on their window threads.
-struct IdleTimers {
-    IdleTimers() { InitializeCriticalSection(&lock); }
-    CRITICAL_SECTION lock;
-    struct Entry {
-        UINT_PTR timer;
-        VstPluginHost *host;
-    };
-    Entry entries[64] = {};
-};
-
-IdleTimers &idleTimers()
-{
-    static IdleTimers timers;
-    return timers;
-}
 
 // How often an open editor gets its idle call, in milliseconds.
 constexpr UINT kEditorIdleInterval = 50;
@@ -51,33 +34,40 @@ intptr_t Dispatch(vst2::Effect *effect, int32_t opcode, int32_t index = 0, intpt
 
 } // namespace
 
-template <typename Call> bool VstPluginHost::guarded(Call &call)
+template <typename Call> bool VstPluginHost::guarded(Call &call, const char *doing)
 {
     if (faulted_)
         return false;
     const GuardedRun run = RunGuarded([](void *context) { (*static_cast<Call *>(context))(); }, &call);
     if (run == GuardedRun::Returned)
         return true;
-    faulted_ = true;
     // A crashed plug-in's code stopped halfway: its library stays loaded.
-    crashed_ = crashed_ || run == GuardedRun::Crashed;
+    if (run == GuardedRun::Crashed)
+        crashed_ = true;
+    if (faulted_.exchange(true) || !tellFaults_)
+        return false;
+    // Told by the window thread; a render thread only posts.
+    faultCrashed_ = run == GuardedRun::Crashed;
+    faultDoing_ = doing;
+    std::memcpy(faultName_, name_, sizeof faultName_);
+    notices_.Post(kTellFault);
     return false;
 }
 
 VstPluginHost::VstPluginHost(ChangedProc changed, void *owner) : changed_(changed), owner_(owner)
 {
-    InitializeCriticalSection(&lock_);
     midi_.resize(kMaxEvents);
     eventList_.resize(sizeof(vst2::Events) + kMaxEvents * sizeof(vst2::Event *));
     auto *list = reinterpret_cast<vst2::Events *>(eventList_.data());
     for (int i = 0; i < kMaxEvents; ++i)
         list->events[i] = reinterpret_cast<vst2::Event *>(&midi_[i]);
+    notices_.Create(this);
 }
 
 VstPluginHost::~VstPluginHost()
 {
     Close();
-    DeleteCriticalSection(&lock_);
+    notices_.Destroy(kWindowThreadBound);
 }
 
 bool VstPluginHost::Open(const std::string &path, bool instrument)
@@ -93,7 +83,7 @@ bool VstPluginHost::Open(const std::string &path, bool instrument)
         FreeLibrary(module);
         return false;
     }
-    Locked locked(lock_);
+    CriticalSectionGuard locked(lock_);
     module_ = module;
     faulted_ = crashed_ = false;
     vst2::Effect *effect = nullptr;
@@ -107,14 +97,15 @@ bool VstPluginHost::Open(const std::string &path, bool instrument)
         Dispatch(effect, vst2::effSetBlockSize, 0, frames_);
         Dispatch(effect, vst2::effOpen);
     };
-    const bool opened = guarded(open) && effect && effect->magic == vst2::kEffectMagic && effect->dispatcher;
+    const bool opened = guarded(open, "while it was opened") && effect &&
+                        effect->magic == vst2::kEffectMagic && effect->dispatcher;
     const bool wanted = opened && effect->processReplacing &&
                         ((effect->flags & vst2::effFlagsIsSynth) != 0) == instrument &&
                         effect->numOutputs > 0;
     if (!wanted) {
         if (opened) {
             auto close = [&] { Dispatch(effect, vst2::effClose); };
-            guarded(close);
+            guarded(close, "while it was closed");
         }
         if (!crashed_)
             FreeLibrary(module_);
@@ -123,10 +114,11 @@ bool VstPluginHost::Open(const std::string &path, bool instrument)
         return false;
     }
     effect_ = effect;
+    instrument_ = instrument;
     path_ = path;
     std::memset(name_, 0, sizeof name_);
     auto name = [&] { Dispatch(effect, vst2::effGetEffectName, 0, 0, name_); };
-    guarded(name);
+    guarded(name, "while it was opened");
     name_[vst2::kMaxEffectNameLength] = '\0';
     if (!name_[0]) {
         const size_t slash = path.find_last_of("\\/");
@@ -134,36 +126,46 @@ bool VstPluginHost::Open(const std::string &path, bool instrument)
                      vst2::kMaxEffectNameLength);
     }
     applyFormat();
+    tellFaults_ = !faulted_;
     return !faulted_;
 }
 
 void VstPluginHost::Close()
 {
-    if (editorOpen_)
-        CloseEditor();
-    Locked locked(lock_);
-    if (effect_ && !faulted_) {
+    tellFaults_ = false;
+    // An editor its thread did not close in time keeps its windows and the
+    // plug-in's code, cut from this host.
+    bool editorLeft = false;
+    if (editorOpen_ && !CloseEditor()) {
+        editor_.Destroy(0);
+        editorOpen_ = false;
+        editorLeft = true;
+    }
+    CriticalSectionGuard locked(lock_);
+    if (effect_ && editorLeft) {
+        // Its windows' questions get the answers of no host.
+        effect_->user = nullptr;
+    } else if (effect_ && !faulted_) {
         vst2::Effect *effect = effect_;
         auto close = [&] {
             Dispatch(effect, vst2::effMainsChanged, 0, 0);
             Dispatch(effect, vst2::effClose);
         };
-        guarded(close);
+        guarded(close, "while it was closed");
     }
-    if (module_ && !crashed_)
+    if (module_ && !crashed_ && !editorLeft)
         FreeLibrary(module_);
     module_ = nullptr;
     effect_ = nullptr;
-    editorOpen_ = false;
-    queued_ = 0;
     path_.clear();
     name_[0] = '\0';
 }
 
 void VstPluginHost::SetFormat(float rate, int frames)
 {
-    Locked locked(lock_);
-    rate_ = rate > 0.0f ? rate : rate_;
+    CriticalSectionGuard locked(lock_);
+    if (rate > 0.0f)
+        rate_ = rate;
     frames_ = std::max(frames, 1);
     if (effect_)
         applyFormat();
@@ -172,20 +174,22 @@ void VstPluginHost::SetFormat(float rate, int frames)
 void VstPluginHost::applyFormat()
 {
     vst2::Effect *effect = effect_;
+    const float rate = rate_;
+    const int frames = frames_;
     auto format = [&] {
         Dispatch(effect, vst2::effMainsChanged, 0, 0);
-        Dispatch(effect, vst2::effSetSampleRate, 0, 0, nullptr, rate_);
-        Dispatch(effect, vst2::effSetBlockSize, 0, frames_);
+        Dispatch(effect, vst2::effSetSampleRate, 0, 0, nullptr, rate);
+        Dispatch(effect, vst2::effSetBlockSize, 0, frames);
         Dispatch(effect, vst2::effMainsChanged, 0, 1);
     };
-    if (!guarded(format))
+    if (!guarded(format, "while the sample rate or block size changed"))
         return;
     resizeBuffers();
 }
 
 void VstPluginHost::resizeBuffers()
 {
-    const auto size = static_cast<size_t>(frames_);
+    const auto size = static_cast<size_t>(frames_.load());
     inputs_.assign(static_cast<size_t>(std::max(effect_->numInputs, 0)), std::vector<float>(size));
     outputs_.assign(static_cast<size_t>(std::max(effect_->numOutputs, 0)), std::vector<float>(size));
     inputPointers_.clear();
@@ -201,12 +205,10 @@ void VstPluginHost::resizeBuffers()
 
 void VstPluginHost::Transport(long code, long tick)
 {
-    Locked locked(lock_);
-    // A start or a jump of the loop: the position from there on.
+    // A start or a jump of the loop: the position from the next block on.
     if (code == 0 || code == 2) {
         playing_ = true;
-        startSample_ = song_ ? song_->SongGetSampleFromTime(tick) : 0;
-        rendered_ = 0;
+        startAt_ = song_ ? song_->SongGetSampleFromTime(tick) : 0;
     } else if (code == 1) {
         playing_ = false;
     }
@@ -214,8 +216,25 @@ void VstPluginHost::Transport(long code, long tick)
 
 void VstPluginHost::QueueMidi(const uint8_t *message, int offset)
 {
-    if (!message || queued_ >= kMaxEvents || message[0] < 0x80 || message[0] >= 0xF0)
+    if (!message || message[0] < 0x80 || message[0] >= 0xF0)
         return;
+    const int kind = message[0] & 0xF0;
+    const bool noteOn = kind == 0x90 && message[2] != 0;
+    const bool noteOff = kind == 0x80 || (kind == 0x90 && message[2] == 0);
+    uint8_t &owed = owed_[message[0] & 0x0F][message[1] & 0x7F];
+    if (noteOff && owed > 0) {
+        // Its room was kept when its note-on was let through.
+        --owed;
+        --owedCount_;
+    } else {
+        const int room = kMaxEvents - queued_ - owedCount_;
+        if (room < (noteOn ? 2 : 1) || (noteOn && owed == UINT8_MAX))
+            return;
+        if (noteOn) {
+            ++owed;
+            ++owedCount_;
+        }
+    }
     vst2::MidiEvent &event = midi_[static_cast<size_t>(queued_++)];
     event = {};
     event.type = vst2::kEventMidi;
@@ -225,72 +244,100 @@ void VstPluginHost::QueueMidi(const uint8_t *message, int offset)
         event.midiData[i] = static_cast<char>(message[i]);
 }
 
+void VstPluginHost::keepEventsForNextBlock()
+{
+    for (int i = 0; i < queued_; ++i)
+        midi_[static_cast<size_t>(i)].deltaFrames = 0;
+}
+
+void VstPluginHost::dropEvents()
+{
+    queued_ = 0;
+    std::memset(owed_, 0, sizeof owed_);
+    owedCount_ = 0;
+}
+
 bool VstPluginHost::Render(float *buffer, int frames, bool add, const float *input)
 {
-    if (!buffer || frames <= 0 || !effect_ || faulted_ || !TryEnterCriticalSection(&lock_)) {
-        if (faulted_)
-            queued_ = 0;
+    const int64_t start = startAt_.exchange(kNoStart);
+    if (start != kNoStart)
+        position_ = start;
+    bool sound = false;
+    if (!buffer || frames <= 0 || !lock_.tryLock()) {
+        // The window thread has the plug-in (its state, format or opening):
+        // the block's events sound from the start of the next one.
+        keepEventsForNextBlock();
+    } else {
+        sound = renderLocked(buffer, frames, add, input);
+        lock_.unlock();
+    }
+    position_ = position_ + std::max(frames, 0);
+    return sound;
+}
+
+bool VstPluginHost::renderLocked(float *buffer, int frames, bool add, const float *input)
+{
+    if (!effect_ || faulted_) {
+        dropEvents();
         return false;
     }
-    frames = std::min(frames, frames_);
-    bool sound = false;
-    if (effect_ && !faulted_) {
-        for (size_t c = 0; c < inputs_.size(); ++c) {
-            float *channel = inputs_[c].data();
-            for (int i = 0; i < frames; ++i) {
-                // A mono input takes both sides; a third and further take
-                // nothing.
-                float value = 0.0f;
-                if (input && inputs_.size() == 1)
-                    value = 0.5f * (input[2 * i] + input[2 * i + 1]);
-                else if (input && c < 2)
-                    value = input[2 * i + c];
-                channel[i] = value;
-            }
-        }
-        vst2::Effect *effect = effect_;
-        auto *list = reinterpret_cast<vst2::Events *>(eventList_.data());
-        list->numEvents = queued_;
-        float **ins = inputPointers_.data();
-        float **outs = outputPointers_.data();
-        auto process = [&] {
-            if (list->numEvents)
-                Dispatch(effect, vst2::effProcessEvents, 0, 0, list);
-            effect->processReplacing(effect, ins, outs, frames);
-        };
-        renderThread_ = GetCurrentThreadId();
-        const bool ran = guarded(process);
-        renderThread_ = 0;
-        queued_ = 0;
-        if (ran) {
-            const size_t channels = outputs_.size();
-            for (int i = 0; i < frames; ++i) {
-                // Even channels to the left, odd ones to the right; a mono
-                // plug-in sounds on both.
-                float left = 0.0f, right = 0.0f;
-                for (size_t c = 0; c < channels; ++c)
-                    (c % 2 ? right : left) += outputs_[c][static_cast<size_t>(i)];
-                if (channels == 1)
-                    right = left;
-                sound = sound || left != 0.0f || right != 0.0f;
-                if (add) {
-                    buffer[2 * i] += left;
-                    buffer[2 * i + 1] += right;
-                } else {
-                    buffer[2 * i] = left;
-                    buffer[2 * i + 1] = right;
-                }
-            }
-            rendered_ += frames;
+    frames = std::min(frames, frames_.load());
+    for (size_t c = 0; c < inputs_.size(); ++c) {
+        float *channel = inputs_[c].data();
+        for (int i = 0; i < frames; ++i) {
+            // A mono input takes both sides; a third and further take
+            // nothing.
+            float value = 0.0f;
+            if (input && inputs_.size() == 1)
+                value = 0.5f * (input[2 * i] + input[2 * i + 1]);
+            else if (input && c < 2)
+                value = input[2 * i + c];
+            channel[i] = value;
         }
     }
-    LeaveCriticalSection(&lock_);
+    vst2::Effect *effect = effect_;
+    auto *list = reinterpret_cast<vst2::Events *>(eventList_.data());
+    list->numEvents = queued_;
+    float **ins = inputPointers_.data();
+    float **outs = outputPointers_.data();
+    auto process = [&] {
+        if (list->numEvents)
+            Dispatch(effect, vst2::effProcessEvents, 0, 0, list);
+        effect->processReplacing(effect, ins, outs, frames);
+    };
+    renderThread_ = GetCurrentThreadId();
+    const bool ran = guarded(process, "while rendering");
+    renderThread_ = 0;
+    if (!ran) {
+        dropEvents();
+        return false;
+    }
+    queued_ = 0;
+    bool sound = false;
+    const size_t channels = outputs_.size();
+    for (int i = 0; i < frames; ++i) {
+        // Even channels to the left, odd ones to the right; a mono plug-in
+        // sounds on both.
+        float left = 0.0f, right = 0.0f;
+        for (size_t c = 0; c < channels; ++c)
+            (c % 2 ? right : left) += outputs_[c][static_cast<size_t>(i)];
+        if (channels == 1)
+            right = left;
+        sound = sound || left != 0.0f || right != 0.0f;
+        if (add) {
+            buffer[2 * i] += left;
+            buffer[2 * i + 1] += right;
+        } else {
+            buffer[2 * i] = left;
+            buffer[2 * i + 1] = right;
+        }
+    }
     return sound;
 }
 
 void VstPluginHost::SaveState(Seekable::OutputStream *out)
 {
-    Locked locked(lock_);
+    CriticalSectionGuard locked(lock_);
     if (!out || !effect_ || faulted_)
         return;
     vst2::Effect *effect = effect_;
@@ -298,7 +345,7 @@ void VstPluginHost::SaveState(Seekable::OutputStream *out)
         void *data = nullptr;
         intptr_t size = 0;
         auto chunk = [&] { size = Dispatch(effect, vst2::effGetChunk, 0, 0, &data); };
-        if (!guarded(chunk) || size < 0 || (size > 0 && !data))
+        if (!guarded(chunk, "while its state was saved") || size < 0 || (size > 0 && !data))
             return;
         out->writeUInt32(kStateChunk);
         out->writeUInt32(static_cast<uint32_t>(size));
@@ -311,7 +358,7 @@ void VstPluginHost::SaveState(Seekable::OutputStream *out)
         for (int32_t i = 0; i < count; ++i)
             values[static_cast<size_t>(i)] = effect->getParameter(effect, i);
     };
-    if (count && (!effect->getParameter || !guarded(parameters)))
+    if (count && (!effect->getParameter || !guarded(parameters, "while its state was saved")))
         return;
     out->writeUInt32(kStateParameters);
     out->writeUInt32(static_cast<uint32_t>(count));
@@ -321,7 +368,7 @@ void VstPluginHost::SaveState(Seekable::OutputStream *out)
 
 void VstPluginHost::LoadState(Seekable::InputStream *in)
 {
-    Locked locked(lock_);
+    CriticalSectionGuard locked(lock_);
     if (!in || !effect_ || faulted_)
         return;
     uint32_t form = 0, count = 0;
@@ -337,7 +384,7 @@ void VstPluginHost::LoadState(Seekable::InputStream *in)
         auto chunk = [&] {
             Dispatch(effect, vst2::effSetChunk, 0, static_cast<intptr_t>(count), data.data());
         };
-        guarded(chunk);
+        guarded(chunk, "while its state was loaded");
     } else if (form == kStateParameters && count <= left / sizeof(float) && effect->setParameter) {
         std::vector<float> values(count);
         for (float &value : values)
@@ -348,7 +395,7 @@ void VstPluginHost::LoadState(Seekable::InputStream *in)
             for (uint32_t i = 0; i < known; ++i)
                 effect->setParameter(effect, static_cast<int32_t>(i), values[i]);
         };
-        guarded(parameters);
+        guarded(parameters, "while its state was loaded");
     }
 }
 
@@ -359,7 +406,7 @@ void VstPluginHost::EditorSize(int *width, int *height)
         vst2::Effect *effect = effect_;
         vst2::EditorRect *rect = nullptr;
         auto ask = [&] { Dispatch(effect, vst2::effEditGetRect, 0, 0, &rect); };
-        if (guarded(ask) && rect) {
+        if (guarded(ask, "in its editor") && rect) {
             w = rect->right - rect->left;
             h = rect->bottom - rect->top;
         }
@@ -376,113 +423,132 @@ bool VstPluginHost::OpenEditor(HWND parent)
         return false;
     if (editorOpen_)
         return true;
+    // Its idle calls and its closing from other threads go through a
+    // window of the editor's thread.
+    if (!editor_.Create(this))
+        return false;
     vst2::Effect *effect = effect_;
     auto open = [&] { Dispatch(effect, vst2::effEditOpen, 0, 0, parent); };
-    if (!guarded(open))
+    if (!guarded(open, "in its editor")) {
+        editor_.Destroy(0);
         return false;
+    }
     editorOpen_ = true;
-    editorThread_ = GetCurrentThreadId();
-    IdleTimers &timers = idleTimers();
-    Locked locked(timers.lock);
-    for (auto &entry : timers.entries) {
-        if (entry.host)
-            continue;
-        idleTimer_ = SetTimer(nullptr, 0, kEditorIdleInterval, &VstPluginHost::editorIdle);
-        if (idleTimer_)
-            entry = {idleTimer_, this};
-        break;
-    }
+    editor_.StartTimer(kEditorIdleInterval, kEditorIdle);
     return true;
-}
-
-void CALLBACK VstPluginHost::editorIdle(HWND, UINT, UINT_PTR timer, DWORD)
-{
-    VstPluginHost *host = nullptr;
-    {
-        IdleTimers &timers = idleTimers();
-        Locked locked(timers.lock);
-        for (const auto &entry : timers.entries)
-            if (entry.timer == timer)
-                host = entry.host;
-    }
-    if (!host || !host->editorOpen_ || !host->effect_ || host->faulted_)
-        return;
-    vst2::Effect *effect = host->effect_;
-    auto idle = [&] { Dispatch(effect, vst2::effEditIdle); };
-    host->guarded(idle);
 }
 
 bool VstPluginHost::CloseEditor()
 {
-    // The editor's windows belong to the thread that opened it.
-    if (!editorOpen_ || GetCurrentThreadId() != editorThread_)
+    if (!editorOpen_)
         return false;
-    editorOpen_ = false;
-    if (idleTimer_) {
-        KillTimer(nullptr, idleTimer_);
-        IdleTimers &timers = idleTimers();
-        Locked locked(timers.lock);
-        for (auto &entry : timers.entries)
-            if (entry.host == this)
-                entry = {};
-        idleTimer_ = 0;
+    if (editor_.OnItsThread()) {
+        closeEditorHere();
+        return true;
     }
+    return editor_.Call(kCloseEditor, kWindowThreadBound);
+}
+
+void VstPluginHost::closeEditorHere()
+{
+    if (!editorOpen_)
+        return;
+    editorOpen_ = false;
     if (effect_ && !faulted_) {
         vst2::Effect *effect = effect_;
         auto close = [&] { Dispatch(effect, vst2::effEditClose); };
-        guarded(close);
+        guarded(close, "in its editor");
     }
-    return true;
+    editor_.Destroy(0);
+}
+
+void VstPluginHost::WindowMessage(WPARAM what, std::string &text, std::string &caption)
+{
+    switch (what) {
+    case kEditorIdle:
+        if (editorOpen_ && effect_ && !faulted_) {
+            vst2::Effect *effect = effect_;
+            auto idle = [&] { Dispatch(effect, vst2::effEditIdle); };
+            guarded(idle, "in its editor");
+        }
+        break;
+    case kCloseEditor:
+        closeEditorHere();
+        break;
+    case kTellFault:
+        caption = instrument_ ? "Tembri VSTi" : "Tembri VST";
+        text = std::string("The VST ") + (instrument_ ? "instrument" : "effect") + " \"" + faultName_ +
+               "\" " + (faultCrashed_ ? "crashed" : "threw an exception") + " " + faultDoing_.load() +
+               " and was stopped.\n\n" +
+               (instrument_ ? "Its output stays silent until the instrument is chosen again."
+                            : "The bus plays on without it until the effect is chosen again.");
+        break;
+    default:
+        break;
+    }
+}
+
+bool VstPluginHost::onRenderThread() const
+{
+    const DWORD thread = renderThread_;
+    return thread && thread == GetCurrentThreadId();
 }
 
 vst2::TimeInfo *VstPluginHost::timeInfo()
 {
-    time_ = {};
-    time_.sampleRate = rate_;
-    time_.samplePos = static_cast<double>(startSample_ + rendered_);
-    time_.tempo = 120.0;
-    time_.timeSigNumerator = 4;
-    time_.timeSigDenominator = 4;
-    time_.flags = vst2::kTimeTempoValid | vst2::kTimeSigValid;
+    // The plug-in may read the record it is handed until it asks again on
+    // the same thread: the render thread has the host's own, every other
+    // thread (the editor's, the plug-in's own) one of its own.
+    static thread_local vst2::TimeInfo elsewhere;
+    vst2::TimeInfo &time = onRenderThread() ? renderTime_ : elsewhere;
+    const int64_t start = startAt_;
+    const int64_t position = start != kNoStart ? start : position_.load();
+    time = {};
+    time.sampleRate = rate_;
+    time.samplePos = static_cast<double>(position);
+    time.tempo = 120.0;
+    time.timeSigNumerator = 4;
+    time.timeSigDenominator = 4;
+    time.flags = vst2::kTimeTempoValid | vst2::kTimeSigValid;
     if (playing_)
-        time_.flags |= vst2::kTimeTransportPlaying;
+        time.flags |= vst2::kTimeTransportPlaying;
     if (song_) {
         const long perQuarter = song_->SongGetTimeBase();
         const float tempo = song_->SongGetTempoNow();
         if (tempo > 0.0f)
-            time_.tempo = tempo;
-        const long tick = song_->SongGetTimeFromSample(startSample_ + rendered_);
+            time.tempo = tempo;
+        const long tick = song_->SongGetTimeFromSample(position);
         QUICKMETER meter;
         if (song_->SongGetMeterByIndex(song_->SongGetMeterIndexAtTime(tick), meter) &&
             meter.ticksPerBar > 0) {
-            time_.timeSigNumerator = static_cast<int32_t>(meter.numerator);
-            time_.timeSigDenominator = 1 << std::clamp<long>(meter.power, 0, 6);
+            time.timeSigNumerator = static_cast<int32_t>(meter.numerator);
+            time.timeSigDenominator = 1 << std::clamp<long>(meter.power, 0, 6);
             if (perQuarter > 0) {
                 const long barStart =
                     meter.startTick +
                     (std::max(tick - meter.startTick, 0L) / meter.ticksPerBar) * meter.ticksPerBar;
-                time_.barStartPos = static_cast<double>(barStart) / perQuarter;
-                time_.flags |= vst2::kTimeBarsValid;
+                time.barStartPos = static_cast<double>(barStart) / perQuarter;
+                time.flags |= vst2::kTimeBarsValid;
             }
         }
         if (perQuarter > 0) {
-            time_.ppqPos = static_cast<double>(tick) / perQuarter;
-            time_.flags |= vst2::kTimePpqPosValid;
+            time.ppqPos = static_cast<double>(tick) / perQuarter;
+            time.flags |= vst2::kTimePpqPosValid;
         }
     }
-    return &time_;
+    return &time;
 }
 
 intptr_t VstPluginHost::answer(int32_t opcode, int32_t index, intptr_t, void *ptr, float)
 {
-    const bool onRenderThread = renderThread_ && GetCurrentThreadId() == renderThread_;
+    const bool rendering = onRenderThread();
     switch (opcode) {
     case vst2::hostAutomate:
     case vst2::hostEndEdit:
     case vst2::hostUpdateDisplay:
         // The user changed the plug-in: the song is modified. Changes the
         // plug-in makes while it renders are its own.
-        if (!onRenderThread && changed_)
+        if (!rendering && changed_)
             changed_(owner_);
         (void)index;
         return 1;
@@ -493,11 +559,11 @@ intptr_t VstPluginHost::answer(int32_t opcode, int32_t index, intptr_t, void *pt
     case vst2::hostTempoAt:
         return static_cast<intptr_t>(timeInfo()->tempo * 10000.0);
     case vst2::hostGetSampleRate:
-        return static_cast<intptr_t>(rate_);
+        return static_cast<intptr_t>(rate_.load());
     case vst2::hostGetBlockSize:
         return frames_;
     case vst2::hostGetCurrentProcessLevel:
-        return onRenderThread ? 2 : 1;
+        return rendering ? 2 : 1;
     default:
         return AnswerAnyHostQuestion(opcode, ptr);
     }

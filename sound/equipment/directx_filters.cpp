@@ -1,12 +1,14 @@
-// DirectShow filters that take and give audio, as the platform's filter
-// mapper knows them, less the DXi synthesizers, the wrapped VST plug-ins
-// and what the DirectX host module cannot host.
+// DirectShow filters and DMOs that take and give audio, as the platform's
+// filter mapper knows them, less the DXi synthesizers, the wrapped VST
+// plug-ins and what the DirectX host module cannot host.
+#include "data/module_loader.h"
 #include "sound/equipment/class_ids.h"
 #include "sound/equipment/dx_filter_check.h"
 #include "sound/equipment/equipment_sources.h"
 #include "sound/equipment/registry_reader.h"
 #include "sound/module_keys.h"
 
+#include <dmo.h>
 #include <dshow.h>
 
 #include <string>
@@ -48,14 +50,15 @@ public:
     T *p = nullptr;
 };
 
-// The host module's answer per filter; every filter passes without it.
+// The host module's answer per filter; every filter passes when it has no
+// answer to give.
 class FilterCheck {
 public:
-    explicit FilterCheck(const std::string &modulePath)
+    FilterCheck()
     {
-        if (modulePath.empty())
-            return;
-        module_ = LoadLibraryA(modulePath.c_str());
+        char path[MAX_PATH] = {};
+        if (FindModuleByName(kAudioEffectKey, kDXHostModuleName, path, sizeof path))
+            module_ = LoadLibraryA(path);
         if (module_)
             check_ = reinterpret_cast<CheckDXAudioFilterProc>(
                 reinterpret_cast<void (*)()>(GetProcAddress(module_, kCheckDXAudioFilterEntry)));
@@ -75,23 +78,83 @@ private:
     CheckDXAudioFilterProc check_ = nullptr;
 };
 
+std::string Narrow(const WCHAR *text, int length = -1)
+{
+    const int size = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0)
+        return {};
+    std::string narrow(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, length, narrow.data(), size, nullptr, nullptr);
+    narrow.resize(strnlen(narrow.c_str(), narrow.size()));
+    return narrow;
+}
+
 // A text property of the filter's registration; empty when it has none.
 std::string ReadProperty(IPropertyBag *bag, const WCHAR *name)
 {
     VARIANT value;
     VariantInit(&value);
     std::string text;
-    if (SUCCEEDED(bag->Read(name, &value, nullptr)) && value.vt == VT_BSTR && value.bstrVal) {
-        const int wide = static_cast<int>(SysStringLen(value.bstrVal));
-        const int size = WideCharToMultiByte(CP_ACP, 0, value.bstrVal, wide, nullptr, 0, nullptr, nullptr);
-        if (size > 0) {
-            text.resize(static_cast<size_t>(size));
-            WideCharToMultiByte(CP_ACP, 0, value.bstrVal, wide, text.data(), size, nullptr, nullptr);
-            text.resize(strnlen(text.c_str(), text.size()));
-        }
-    }
+    if (SUCCEEDED(bag->Read(name, &value, nullptr)) && value.vt == VT_BSTR && value.bstrVal)
+        text = Narrow(value.bstrVal, static_cast<int>(SysStringLen(value.bstrVal)));
     VariantClear(&value);
     return text;
+}
+
+// A DMO's moniker is named "@device:dmo:" followed by the DMO's class id
+// and its category's: the DMO's own class id is what a host creates. Empty
+// for the moniker of any other filter.
+std::string DmoClassText(IMoniker *moniker)
+{
+    static const wchar_t kDmoPrefix[] = L"@device:dmo:";
+    constexpr size_t kPrefixLength = sizeof kDmoPrefix / sizeof *kDmoPrefix - 1;
+    constexpr size_t kClassIdLength = 38;
+    ComRef<IBindCtx> context;
+    LPOLESTR name = nullptr;
+    if (FAILED(CreateBindCtx(0, &context.p)) || FAILED(moniker->GetDisplayName(context.p, nullptr, &name)) ||
+        !name)
+        return {};
+    const std::wstring text = name;
+    CoTaskMemFree(name);
+    if (text.size() < kPrefixLength + kClassIdLength || text.compare(0, kPrefixLength, kDmoPrefix) != 0)
+        return {};
+    return Narrow(text.c_str() + kPrefixLength, kClassIdLength);
+}
+
+// Adds the filter unless it is left out; false when memory ran out.
+bool Offer(PortList &list, const FilterCheck &check, const std::string &name, const std::string &classText)
+{
+    GUID id;
+    if (!ParseClassId(classText, id) || name.empty() || name.compare(0, 4, kVstPrefix) == 0)
+        return true;
+    if (KeyExists(HKEY_CLASSES_ROOT, ("MfxSoftSynths\\" + classText).c_str()) || check.Rejects(id))
+        return true;
+    return list.Add(name.c_str(), ENUM_AEFFECT_DX, id);
+}
+
+// The DirectX audio effects proper, the DMOs of the audio-effect category,
+// which the filter mapper need not list.
+bool ListEffectDmos(PortList &list, const FilterCheck &check)
+{
+    ComRef<IEnumDMO> dmos;
+    if (FAILED(DMOEnum(DMOCATEGORY_AUDIO_EFFECT, 0, 0, nullptr, 0, nullptr, &dmos.p)) || !dmos.p)
+        return true;
+    for (;;) {
+        CLSID id;
+        WCHAR *name = nullptr;
+        if (dmos.p->Next(1, &id, &name, nullptr) != S_OK)
+            break;
+        const std::string text = name ? Narrow(name) : std::string();
+        CoTaskMemFree(name);
+        LPOLESTR classText = nullptr;
+        if (FAILED(StringFromCLSID(id, &classText)))
+            continue;
+        const std::string idText = Narrow(classText);
+        CoTaskMemFree(classText);
+        if (!Offer(list, check, text, idText))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -101,7 +164,7 @@ bool ListDirectXFilters(PortList &list)
     OpenedKey effects(HKEY_LOCAL_MACHINE, kAudioEffectKey);
     if (!effects)
         return false;
-    const FilterCheck check(TextValue(effects.get(), kDXHostModuleName));
+    const FilterCheck check;
     ComScope com;
     ComRef<IFilterMapper2> mapper;
     if (FAILED(CoCreateInstance(CLSID_FilterMapper, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
@@ -120,17 +183,13 @@ bool ListDirectXFilters(PortList &list)
         ComRef<IPropertyBag> bag;
         if (FAILED(filter.p->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.out())))
             continue;
-        const std::string classText = ReadProperty(bag.p, L"CLSID");
-        const std::string name = ReadProperty(bag.p, L"FriendlyName");
-        GUID id;
-        if (!ParseClassId(classText, id) || name.empty() || name.compare(0, 4, kVstPrefix) == 0)
-            continue;
-        if (KeyExists(HKEY_CLASSES_ROOT, ("MfxSoftSynths\\" + classText).c_str()) || check.Rejects(id))
-            continue;
-        if (!list.Add(name.c_str(), ENUM_AEFFECT_DX, id))
+        std::string classText = DmoClassText(filter.p);
+        if (classText.empty())
+            classText = ReadProperty(bag.p, L"CLSID");
+        if (!Offer(list, check, ReadProperty(bag.p, L"FriendlyName"), classText))
             return false;
     }
-    return true;
+    return ListEffectDmos(list, check);
 }
 
 } // namespace Quorvane

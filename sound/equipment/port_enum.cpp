@@ -1,7 +1,10 @@
 #include "sound/equipment/port_enum.h"
 
+#include "data/meff_chain.h"
+#include "data/module_loader.h"
 #include "sound/equipment/equipment_sources.h"
 #include "sound/equipment/port_list.h"
+#include "sound/module_keys.h"
 
 #include <windows.h>
 
@@ -60,6 +63,25 @@ bool PortList::Append(PORTENUM &entry)
 }
 
 namespace {
+
+// Whether the kind is hosted by a module of the system's own that cannot be
+// found: nothing of that kind could be loaded, so nothing is offered.
+bool HostMissing(long equipmentClass, long kind)
+{
+    const char *key = nullptr;
+    const char *host = nullptr;
+    if (equipmentClass == ENUM_OUTPUTS && kind >= ENUM_OUT_VST) {
+        key = kSoftSynthKey;
+        host = OutputModuleName(kind);
+    } else if (equipmentClass == ENUM_AUDIO_EFFECTS) {
+        key = kAudioEffectKey;
+        host = EffectModuleName(kind);
+    } else if (equipmentClass == ENUM_MIDI_EFFECTS && kind == ENUM_MEFFECT_MFX) {
+        key = kMIDIEffectKey;
+        host = kMfxHostModule;
+    }
+    return host && !FindModuleByName(key, host, nullptr, 0);
+}
 
 // Runs the enumerator of the class and kind; an unknown pair fails.
 bool Enumerate(PortList &list, long equipmentClass, long kind, IOPARAMS *params, CStructArray *known,
@@ -129,6 +151,8 @@ extern "C" Quorvane::CStructArray *TindrelEnumPorts(long equipmentClass, long ki
     WaitCursor cursor;
     PortList list(*array);
     try {
+        if (HostMissing(equipmentClass, kind))
+            return array.release();
         if (!Enumerate(list, equipmentClass, kind, params, known, scan))
             return nullptr;
     } catch (...) {

@@ -127,6 +127,17 @@ int PlaybackEnvironment::setCapture(const DSCAPTURE *capture)
     return set ? set(capture) : 0;
 }
 
+bool registerSliceDrummer()
+{
+    static const bool registered = [] {
+        HMODULE module = LoadLibraryA((distFolder() + "\\Vostrapellin.dll").c_str());
+        using EntryPoint = HRESULT(STDAPICALLTYPE *)();
+        auto registerServer = module ? entry<EntryPoint>(module, "DllRegisterServer") : nullptr;
+        return registerServer && registerServer() == S_OK;
+    }();
+    return registered;
+}
+
 bool hookPlaybackModules()
 {
     bool ok = true;

@@ -44,6 +44,11 @@ private:
     bool ok_ = false;
 };
 
+// Registers the loop-slice drummer's class (which COM finds machine-wide)
+// from dist once a process; the module stays loaded. False when it could
+// not be.
+bool registerSliceDrummer();
+
 // Routes every module that playback runs through the real-time counters;
 // false when one could not be.
 bool hookPlaybackModules();

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 #include <cstring>
 #include <vector>
 
@@ -43,6 +45,7 @@ protected:
         SetFileDialogRunner([this](OPENFILENAMEA &dialog, bool save) {
             proposedNames.push_back(dialog.lpstrFile);
             proposedFilters.push_back(static_cast<int>(dialog.nFilterIndex));
+            proposedFolders.push_back(dialog.lpstrInitialDir ? dialog.lpstrInitialDir : "");
             EXPECT_TRUE(save);
             if (answer == 0)
                 return false;
@@ -57,7 +60,35 @@ protected:
     int answer = 2;
     std::vector<std::string> proposedNames;
     std::vector<int> proposedFilters;
+    std::vector<std::string> proposedFolders;
 };
+
+// The known folder as the shell names it, asked another way than the
+// program asks.
+static std::string knownDocumentsFolder()
+{
+    PWSTR wide = nullptr;
+    if (FAILED(SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &wide)))
+        return {};
+    char path[MAX_PATH] = {};
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, path, MAX_PATH, nullptr, nullptr);
+    CoTaskMemFree(wide);
+    return path;
+}
+
+// Not the program's folder, where a Windows user usually may not write:
+// both export dialogs start in the user's documents.
+TEST_F(ExportDialogTest, BothDialogsStartInTheDocumentsFolder)
+{
+    choices.choose(nullptr, ResultKind::Midi);
+    choices.choose(nullptr, ResultKind::Wave);
+    const std::string documents = knownDocumentsFolder();
+    ASSERT_FALSE(documents.empty());
+    EXPECT_EQ(proposedFolders, (std::vector<std::string>{documents, documents}));
+    char program[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, program, MAX_PATH);
+    EXPECT_NE(documents, FolderOf(program));
+}
 
 TEST_F(ExportDialogTest, TwoMidiExportsInARowProposeTheNextNumber)
 {

@@ -16,11 +16,17 @@ using rallimoth_test::StateEffect;
 namespace {
 
 // The drummer's part: a kick on each quarter up to the end asked for, and
-// a pitch-wheel message the export must leave out.
+// what the export must leave out: a pitch-wheel message, and the key
+// aftertouch a drummer marks a window with nothing to play with.
 int playKicksAndABend(ITembriMEInQueue *in, ITembriMEOutQueue *out)
 {
     long from = 0, to = 0;
     in->GetTimeBounds(from, to);
+    EVENT mark;
+    mark.setKAT(0, 0, 0);
+    mark.time = from;
+    if (!out->AddEvent(&mark, 1))
+        return 0;
     for (long t = from; t < to; t += 480) {
         EVENT e;
         e.setNote(9, 36, 100);
@@ -107,6 +113,10 @@ TEST_F(ResultExportTest, MidiHoldsWhatTheDrummersPlayOverThePartAndNoBends)
         ++kicks;
     EXPECT_EQ(kicks, 2u);
     EXPECT_EQ(file.find('\xE0', 14), std::string::npos);
+    EXPECT_EQ(file.find('\xA0', 14), std::string::npos);
+    // The track ends at the part's end (960), not at its last note-off
+    // (600): 360 ticks later.
+    EXPECT_EQ(file.substr(file.size() - 5), std::string("\x82\x68\xFF\x2F\x00", 5));
     EXPECT_EQ(file.find("\x90\x48"), std::string::npos);
     // The part track is left empty; the other keeps its note.
     EXPECT_EQ(part->GetNumb(), 0);

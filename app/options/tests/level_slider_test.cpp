@@ -5,6 +5,7 @@
 #include "app/options/tests/dialog_answer.h"
 #include "data/tests/fake_sound.h"
 #include "sound/soft_synth_base.h"
+#include "testing/real_input.h"
 #include "testing/screenshot.h"
 
 #include <gtest/gtest.h>
@@ -64,6 +65,78 @@ TEST(LevelSliderWindow, EveryMoveIsHandedOnAndLettingGoCloses)
     EXPECT_EQ(last, 127);
     EXPECT_EQ((frame.left + frame.right) / 2, 300);
     EXPECT_EQ((frame.top + frame.bottom) / 2, 300);
+}
+
+namespace {
+
+// A window of the program under the popup, noting the clicks it gets.
+struct Owner {
+    Owner()
+    {
+        WNDCLASSA kind{};
+        kind.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            if (message == WM_LBUTTONDOWN)
+                ++clicks;
+            return DefWindowProcA(window, message, wParam, lParam);
+        };
+        kind.hInstance = GetModuleHandleA(nullptr);
+        kind.lpszClassName = "LevelSliderOwner";
+        RegisterClassA(&kind);
+        window = CreateWindowExA(0, kind.lpszClassName, "Owner", WS_POPUP | WS_VISIBLE, 100, 100, 600, 400,
+                                 nullptr, nullptr, kind.hInstance, nullptr);
+        SetForegroundWindow(window);
+        clicks = 0;
+    }
+    ~Owner() { DestroyWindow(window); }
+    HWND window = nullptr;
+    static inline int clicks = 0;
+};
+
+} // namespace
+
+// The popup closes as a menu does: Esc, or a click elsewhere that reaches
+// nothing else; the level stays as it was.
+TEST(LevelSliderWindow, EscOrAClickElsewhereClosesItAndChangesNothing)
+{
+    CoInitialize(nullptr);
+    for (const bool escape : {true, false}) {
+        SCOPED_TRACE(escape ? "Esc" : "a click elsewhere");
+        Owner owner;
+        ASSERT_NE(owner.window, nullptr);
+        std::vector<int> changes;
+        bool enabled = false;
+        DialogAnswer answer(IDC_LEVEL_SLIDER, [&](HWND) {
+            enabled = IsWindowEnabled(owner.window) != FALSE;
+            if (escape)
+                testing_support::sendKeys({VK_ESCAPE});
+            else
+                testing_support::sendClick(POINT{150, 450}); // the owner's corner, away from the popup
+        });
+        // A popup that stays is cancelled after a generous bound, so that
+        // the test fails rather than waits.
+        const UINT_PTR bound = SetTimer(nullptr, 0, 15000, [](HWND, UINT, UINT_PTR, DWORD) {
+            EnumThreadWindows(
+                GetCurrentThreadId(),
+                [](HWND window, LPARAM) -> BOOL {
+                    if (GetDlgItem(window, IDC_LEVEL_SLIDER))
+                        PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+                    return TRUE;
+                },
+                0);
+        });
+        const DWORD start = GetTickCount();
+        const int last =
+            RunLevelSlider(owner.window, {500, 250}, 64, [&](int value) { changes.push_back(value); });
+        const DWORD took = GetTickCount() - start;
+        KillTimer(nullptr, bound);
+        EXPECT_TRUE(answer.answered());
+        EXPECT_LT(took, 15000u) << "the popup stayed";
+        EXPECT_EQ(last, 64);
+        EXPECT_TRUE(changes.empty());
+        EXPECT_TRUE(enabled) << "the popup disables no window";
+        EXPECT_EQ(Owner::clicks, 0) << "the click that closed the popup went nowhere else";
+    }
+    CoUninitialize();
 }
 
 namespace {

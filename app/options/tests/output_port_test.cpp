@@ -6,6 +6,7 @@
 #include "data/song.h"
 #include "data/tests/fake_sound.h"
 #include "data/track_midi.h"
+#include "sound/ssynth_elem.h"
 
 #include <gtest/gtest.h>
 
@@ -52,6 +53,11 @@ struct PortTract final : FakeTract {
     }
     int GetOutDescr(void *out, PORTDESCR *descriptor, int) override
     {
+        // The song's first output, as the song tract describes it.
+        if (out == &preview) {
+            descriptor->kind = OUT_PREVIEW;
+            return descriptor->SetData("Default Preview");
+        }
         for (int i = 0; i < added; ++i)
             if (out == &outs[i]) {
                 descriptor->kind = PORT_BY_NAME;
@@ -130,6 +136,47 @@ TEST_F(OutputPortTest, ChoosingTheSamePortAgainChangesNothing)
     EXPECT_FALSE(again.refused);
     EXPECT_EQ(sound.ports.added, 1);
     EXPECT_TRUE(allPartsOn(&sound.ports.outs[0]));
+}
+
+// The output chooser lists the preview synthesizer by its module's name:
+// chosen at the first start, it is the output the parts already play
+// through, and no second instance joins the song.
+TEST_F(OutputPortTest, ThePreviewSynthesizerChosenByNameIsThePortThePartsPlayThrough)
+{
+    PORTDESCR chosen(OUT_BY_NAME);
+    ASSERT_TRUE(chosen.SetData("Default Preview"));
+    const OutputChange change = ReplacePartsOutput(song, chosen);
+    EXPECT_FALSE(change.changed);
+    EXPECT_FALSE(change.refused);
+    EXPECT_EQ(sound.ports.added, 0);
+    EXPECT_TRUE(allPartsOn(&sound.ports.preview));
+}
+
+TEST(SamePortTest, OwnSoftSynthsAreTheSamePortByTheirModule)
+{
+    const auto descriptor = [](long kind, const char *text) {
+        PORTDESCR d(kind);
+        d.SetData(text);
+        return d;
+    };
+    GUID id{};
+    PORTDESCR byGuid(OUT_DXI);
+    byGuid.SetData(&id);
+    const struct {
+        PORTDESCR a, b;
+        bool same;
+    } cases[] = {
+        {descriptor(OUT_PREVIEW, "Default Preview"), descriptor(OUT_BY_NAME, "Default Preview"), true},
+        {descriptor(OUT_BY_NAME, "default preview"), descriptor(OUT_PREVIEW, "Default Preview"), true},
+        {descriptor(OUT_BY_NAME, "Tembri Audio"), descriptor(OUT_AUDIO, "Tembri Audio"), true},
+        {descriptor(OUT_PREVIEW, "Default Preview"), descriptor(OUT_BY_NAME, "Other Synth"), false},
+        // A MIDI port or a hosted instrument is named by more than a module.
+        {descriptor(OUT_MIDI, "Default Preview"), descriptor(OUT_BY_NAME, "Default Preview"), false},
+        {descriptor(OUT_DXI, "Default Preview"), descriptor(OUT_PREVIEW, "Default Preview"), false},
+        {byGuid, byGuid, true},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(SamePort(c.a, c.b), c.same) << c.a.kind << " " << c.b.kind;
 }
 
 TEST_F(OutputPortTest, AnotherPortReplacesTheOldOneWhichGoes)

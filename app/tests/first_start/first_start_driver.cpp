@@ -1,14 +1,21 @@
-// Drives Rallimoth's first start as a user would, by posted input only:
-// starts the program, answers the equipment database's first-time set-up,
-// the VST scan and the output chooser, waits for the parts window with the
-// starter style, plays, exports the current part as MIDI and as WAVE
-// through the file dialogs, and closes the program (answering the commit
-// dialog). Every wait is bounded; any step that fails ends the run with
-// a message and a non-zero exit.
+// Drives Rallimoth's first start as a user would: starts the program,
+// answers the equipment database's first-time set-up (48 kHz and 256
+// frames on the sound-card provider's page), the VST scan, the one word
+// that the program plays without a sound device, and the output chooser,
+// waits for the parts window with the starter style, and drives it with
+// real input (a click on the window, then keys through the system's input
+// queue to the window with the focus, as a keyboard's go): Space plays and
+// stops, Ctrl+2 and Ctrl+plus switch parts, each seen on the screen. Then
+// it exports the current part as MIDI and as WAVE through the file dialogs
+// and closes the program (answering the commit dialog). Every wait is
+// bounded; any step that fails ends the run with a message and a non-zero
+// exit.
 // usage: first_start_driver <Rallimoth.exe> <MIDI file> <WAVE file>
 #include "app/resource_ids.h"
 #include "db/dialogs/dialog_ids.h"
+#include "outside/directsound/settings_page.h"
 #include "sound/equipment/vst_scan_ids.h"
+#include "testing/real_input.h"
 #include "testing/screenshot.h"
 
 #include <windows.h>
@@ -16,6 +23,7 @@
 #include <objbase.h>
 
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -52,6 +60,31 @@ HWND findWindow(const std::string &caption, bool prefix = false)
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+// The program's message box whose text begins so.
+HWND findMessage(const char *begins)
+{
+    struct Wanted {
+        const char *begins;
+        HWND found;
+    } wanted{begins, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto &w = *reinterpret_cast<Wanted *>(data);
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            char text[512] = {};
+            if (process == programId && IsWindowVisible(window) &&
+                GetDlgItemTextA(window, 0xFFFF, text, sizeof(text)) &&
+                std::string(text).rfind(w.begins, 0) == 0) {
+                w.found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&wanted));
+    return wanted.found;
 }
 
 // A file dialog of the program: a dialog with a file name field.
@@ -127,6 +160,46 @@ void listWindows()
             return TRUE;
         },
         0);
+}
+
+// Client areas of the parts list (name column 156 pixels wide, as a first
+// start has it): a part's cell in the grid and the play/stop button.
+RECT partCell(int part)
+{
+    const int x = 6 + 26 * (part % 3), y = 28 + 26 * (part / 3);
+    return {x + 3, y + 3, x + 23, y + 23};
+}
+constexpr RECT kPlayStop{156 + 460 + 4, 106 + 4, 156 + 512 - 4, 133 - 4};
+
+// The pixels of a client area of the window as the screen shows them.
+std::vector<uint32_t> clientPixels(HWND window, const RECT &area)
+{
+    const testing_support::WindowPicture picture = screenPicture(window);
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    std::vector<uint32_t> pixels;
+    for (LONG y = area.top; y < area.bottom; ++y)
+        for (LONG x = area.left; x < area.right; ++x) {
+            const LONG px = x + origin.x - frame.left, py = y + origin.y - frame.top;
+            if (px >= 0 && py >= 0 && px < picture.width && py < picture.height)
+                pixels.push_back(picture.pixels[size_t(py) * size_t(picture.width) + size_t(px)]);
+        }
+    return pixels;
+}
+
+// Waits until the area shows something else than before.
+bool waitForChange(HWND window, const RECT &area, const std::vector<uint32_t> &before, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+        const std::vector<uint32_t> now = clientPixels(window, area);
+        if (!now.empty() && now != before)
+            return true;
+        Sleep(100);
+    }
+    return false;
 }
 
 template <typename Find> HWND waitFor(const char *what, Find find, DWORD timeoutMs)
@@ -220,6 +293,13 @@ int run(const std::string &program, const std::string &midi, const std::string &
     if (!setUp)
         return fail("the first-time set-up did not come");
     Sleep(500);
+    // The sound-card provider's page: no device here, 48 kHz and 256 frames
+    // chosen (the lists hold their entries in order).
+    HWND page = FindWindowExA(GetDlgItem(setUp, IDC_FIRST_PROVIDER_PAGE), nullptr, "#32770", nullptr);
+    if (!page || !IsWindowVisible(GetDlgItem(page, kNoDeviceText)))
+        return fail("the set-up shows no sound-card page that tells of the missing device");
+    SendDlgItemMessageA(page, kRateList, CB_SETCURSEL, 3, 0);
+    SendDlgItemMessageA(page, kBufferList, CB_SETCURSEL, 2, 0);
     click(setUp, IDOK);
     std::printf("first-time set-up answered\n");
 
@@ -235,6 +315,16 @@ int run(const std::string &program, const std::string &midi, const std::string &
     if (!waitGone(scan, 30000))
         return fail("the VST scan stays open");
     std::printf("VST scan answered\n");
+
+    // The engine starts without a sound device: the program says so once.
+    HWND silent = waitFor(
+        "word of the missing sound device", [] { return findMessage("No sound device"); }, 60000);
+    if (!silent)
+        return fail("the program did not say that it plays without sound");
+    click(silent, IDOK);
+    if (!waitGone(silent, 20000))
+        return fail("the word of the missing sound device stays");
+    std::printf("told that it plays without sound\n");
 
     // The output chooser opens by itself on fresh parts: the first of the
     // program's own soft synths ("Default Preview").
@@ -267,11 +357,35 @@ int run(const std::string &program, const std::string &midi, const std::string &
     if (testing_support::writePicture(screenPicture(parts), "rallimoth_first_start").empty())
         return fail("no picture of the parts window");
 
-    PostMessageA(parts, WM_COMMAND, ID_PLAY, 0);
-    Sleep(2000);
-    std::printf("played\n");
-    PostMessageA(parts, WM_COMMAND, ID_PLAY, 0);
-    Sleep(500);
+    // A click on the "Parts" header gives the window the focus (the
+    // dialog hands it on to a control of its own); the keys follow it.
+    testing_support::sendClick(parts, 40, 15);
+    const DWORD clicked = GetTickCount();
+    while (GetForegroundWindow() != parts && GetTickCount() - clicked < 20000)
+        Sleep(100);
+    if (GetForegroundWindow() != parts)
+        return fail("a click on the parts window does not activate it");
+    struct KeyStep {
+        std::initializer_list<WORD> keys;
+        RECT shows;
+        const char *what;
+    };
+    const KeyStep steps[] = {
+        {{VK_SPACE}, kPlayStop, "Space plays"},
+        {{VK_SPACE}, kPlayStop, "Space stops"},
+        {{VK_CONTROL, '2'}, partCell(1), "Ctrl+2 selects part 2"},
+        {{VK_CONTROL, VK_OEM_PLUS}, partCell(2), "Ctrl+plus selects part 3"},
+    };
+    for (const KeyStep &step : steps) {
+        const std::vector<uint32_t> before = clientPixels(parts, step.shows);
+        testing_support::sendKeys(step.keys);
+        if (!waitForChange(parts, step.shows, before, 20000))
+            return fail((std::string("a real key did nothing: ") + step.what).c_str());
+        std::printf("%s\n", step.what);
+        Sleep(500);
+    }
+    if (testing_support::writePicture(screenPicture(parts), "rallimoth_first_start_keys").empty())
+        return fail("no picture of the parts window after the keys");
 
     if (!saveThrough(parts, ID_EXPORT_MIDI, midi))
         return fail("the MIDI export failed");
@@ -279,6 +393,9 @@ int run(const std::string &program, const std::string &midi, const std::string &
     if (!saveThrough(parts, ID_EXPORT_AUDIO, wave))
         return fail("the WAVE export failed");
     std::printf("exported %s\n", wave.c_str());
+
+    if (findMessage("No sound device"))
+        return fail("the program said twice that it plays without sound");
 
     // Closing stores the state and asks to commit the database.
     PostMessageA(parts, WM_SYSCOMMAND, SC_CLOSE, 0);

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The whole first start in a fresh Wine prefix, as a new user meets it: a
 # copy of dist/ (no database yet), the modules registered, and Rallimoth.exe
-# driven by posted input through its first-time set-up, VST scan and output
-# chooser to the starter style, played and exported as MIDI and WAVE; the
-# files are then checked with sox and mido.
+# driven through its first-time set-up, VST scan and output chooser to the
+# starter style, played and switched with real key presses, and exported as
+# MIDI and WAVE; the files are then checked with sox and mido.
 # usage: first_start_test.sh <build folder> <first_start_driver.exe>
 set -euo pipefail
 build=$(cd "$1" && pwd) driver=$2
@@ -29,9 +29,9 @@ win() { echo "Z:$(echo "$1" | tr / '\\')"; }
 timeout 300 /usr/lib/wine/wine64 "$driver" "$(win "$work/dist/Rallimoth.exe")" \
   "$(win "$work/take.mid")" "$(win "$work/take.wav")" </dev/null
 
-# The WAVE file: 44.1 kHz stereo (the stream provider's default set-up),
-# not silent.
-[ "$(sox --i -r "$work/take.wav")" = 44100 ] || { echo "WAVE rate: $(sox --i -r "$work/take.wav")" >&2; exit 1; }
+# The WAVE file: 48 kHz stereo (the rate chosen on the stream provider's
+# page in the set-up), not silent.
+[ "$(sox --i -r "$work/take.wav")" = 48000 ] || { echo "WAVE rate: $(sox --i -r "$work/take.wav")" >&2; exit 1; }
 peak=$(sox "$work/take.wav" -n stat 2>&1 | awk '/Maximum amplitude/ {print $3}')
 awk -v p="$peak" 'BEGIN { exit !(p > 0.01) }' || { echo "the WAVE file is silent (peak $peak)" >&2; exit 1; }
 # The MIDI file: notes, and as long as a measure at least.

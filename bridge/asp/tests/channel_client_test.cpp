@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -74,28 +75,52 @@ TEST_F(ClaimTest, OnlyTheHolderReleasesAClaim)
     EXPECT_EQ(request(7, kOpRelease), 0);
 }
 
+// A host is known by its process id and its process's start time: a claim
+// is free when that process is gone, also when another process has taken
+// its id over since.
 TEST_F(ClaimTest, AClaimWhoseHostIsGoneIsFree)
 {
-    // Hosts that died holding channels 0 and 2; channel 1 is held by one
-    // that runs.
     StandInProcess running("", true);
     ASSERT_TRUE(running.Started());
-    DWORD dead[2];
-    for (DWORD &id : dead) {
+    const Holder alive = {running.Id(), StartTime(running.Handle())};
+    ASSERT_NE(alive.started, 0u);
+    Holder dead;
+    {
         StandInProcess gone("", true);
         ASSERT_TRUE(gone.Started());
-        id = gone.Id();
+        dead = {gone.Id(), StartTime(gone.Handle())};
     }
-    SharedChannel(0)->client = dead[0];
-    SharedChannel(1)->client = running.Id();
-    SharedChannel(2)->client = dead[1];
-    SharedChannel(0)->tempo = 133.0f;
-    EXPECT_EQ(request(-1, kOpClaim), 0);
-    EXPECT_EQ(SharedChannel(0)->client, GetCurrentProcessId());
-    EXPECT_EQ(SharedChannel(0)->tempo, 100.0f) << "taken from its defaults";
-    EXPECT_EQ(request(-1, kOpClaim), 2) << "the running host keeps its claim";
-    EXPECT_EQ(SharedChannel(1)->client, running.Id());
-    SharedChannel(1)->client = 0;
+    const struct {
+        const char *what;
+        Holder holder;
+        bool free;
+    } cases[] = {
+        {"a host that died", dead, true},
+        {"a host that runs", alive, false},
+        {"a process that took a dead host's id", {alive.id, dead.started}, true},
+        {"a host that runs, still taking the channel", {alive.id, 0}, false},
+    };
+    for (int n = 0; n < kChannels; ++n) {
+        SharedChannel(n)->client = cases[n].holder.id;
+        SharedExtra(n).clientStarted = cases[n].holder.started;
+        SharedChannel(n)->tempo = 133.0f;
+    }
+    std::vector<int> claimed;
+    for (int channel; (channel = request(-1, kOpClaim)) >= 0;)
+        claimed.push_back(channel);
+    EXPECT_EQ(claimed, (std::vector<int>{0, 2}));
+    for (int n = 0; n < kChannels; ++n) {
+        const Holder holder = ClientOf(*SharedChannel(n));
+        if (cases[n].free) {
+            EXPECT_EQ(holder, ThisProcess()) << cases[n].what;
+            EXPECT_EQ(SharedChannel(n)->tempo, 100.0f) << cases[n].what << ": taken from its defaults";
+        } else {
+            EXPECT_EQ(holder, cases[n].holder) << cases[n].what << ": kept";
+            SharedChannel(n)->client = 0;
+            SharedExtra(n).clientStarted = 0;
+            FullReset(*SharedChannel(n));
+        }
+    }
 }
 
 TEST_F(ClaimTest, OperationsOnBadChannelsAnswerZero)
@@ -183,6 +208,89 @@ TEST_F(ClaimTest, ASegmentWithoutFramesTouchesNoBuffer)
         EXPECT_EQ(request(channel, kOpRender, &block), -5);
         EXPECT_EQ(a[0], 1.0f) << "a negative count moves nothing";
     }
+}
+
+// The program's notify callback, held in its first call until released.
+struct HeldCallback {
+    static void Callback(ULONG_PTR user, long note, long position, float tempo, long bend, long mod)
+    {
+        auto *self = reinterpret_cast<HeldCallback *>(user);
+        if (self->first.exchange(false)) {
+            SetEvent(self->entered);
+            WaitForSingleObject(self->release, 30000);
+        }
+        NotifyRecorder::Callback(self->notes.User(), note, position, tempo, bend, mod);
+    }
+    HANDLE entered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<bool> first{true};
+    NotifyRecorder notes;
+};
+
+using LateAnswerTest = ChannelTest;
+
+// A host that died left a notification with the program, whose callback
+// is still in it when the next host claims the channel. The next host does
+// not wait for it, its late answer does not pass for the answer to the
+// next host's own notification, and the program's reset after it does not
+// wipe what the next host hands over: the next host's note reaches the
+// program.
+TEST_F(LateAnswerTest, AnEarlierHostsNotificationDoesNotWipeTheNextHostsNote)
+{
+    Program program(0, 256);
+    ASSERT_TRUE(program.Opened());
+    HeldCallback held;
+    program.provider->SetCallback(HeldCallback::Callback, reinterpret_cast<ULONG_PTR>(&held));
+    // What the dead host left: its claim, and a note handed over.
+    Holder dead;
+    {
+        StandInProcess gone("", true);
+        ASSERT_TRUE(gone.Started());
+        dead = {gone.Id(), StartTime(gone.Handle())};
+    }
+    HalvorinChannel &channel = *SharedChannel(0);
+    channel.client = dead.id;
+    SharedExtra(0).clientStarted = dead.started;
+    channel.pendingNote = 60 | 100 << 16;
+    StoreShared(SharedExtra(0).notify, SharedExtra(0).notify + 1);
+    HANDLE notify = OpenChannelEvent(kEventNotify, 0);
+    SetEvent(notify);
+    CloseHandle(notify);
+    ASSERT_EQ(WaitForSingleObject(held.entered, 10000), WAIT_OBJECT_0)
+        << "the program took the dead host's note";
+    ASSERT_EQ(request(-1, kOpClaim), 0) << "the dead host's claim is free";
+
+    // The program's callback ends once the next host has handed its note
+    // over (and waits for the answer), or once the host went on without.
+    constexpr int32_t kStruck = 38 | 100 << 16;
+    std::vector<float> a(256), b(256);
+    BridgeRenderBlock block = renderBlock(kModeReplace, 256, a.data(), b.data());
+    block.noteCode = 38;
+    block.velocity = 100;
+    std::atomic<bool> returned{false};
+    std::thread releaser([&] {
+        for (const DWORD start = GetTickCount();
+             !returned && channel.pendingNote != kStruck && GetTickCount() - start < 10000;)
+            Sleep(1);
+        SetEvent(held.release);
+    });
+    EXPECT_EQ(request(0, kOpRender, &block), 256);
+    returned = true;
+    releaser.join();
+    block.velocity = 0;
+    std::vector<long> told;
+    for (const DWORD start = GetTickCount(); std::find(told.begin(), told.end(), 38) == told.end();) {
+        ASSERT_LT(GetTickCount() - start, 10000u) << "the note never reached the program";
+        ASSERT_EQ(request(0, kOpRender, &block), 256);
+        for (const Notification &n : held.notes.Take())
+            if (n.note != kNoteNothing)
+                told.push_back(n.note & 0xFFFF);
+    }
+    EXPECT_EQ(told.front(), 60) << "the dead host's note first";
+    EXPECT_EQ(std::count(told.begin(), told.end(), 38), 1) << "the next host's note once";
+    program.Leave();
+    CloseHandle(held.entered);
+    CloseHandle(held.release);
 }
 
 // A host plug-in on channel 0 and a program streaming on it with engine
@@ -316,11 +424,20 @@ TEST_F(StreamingTest, ALargeBlockIsPulledInRequestsOfOneEngineBuffer)
         int32_t mode;
         const char *what;
     };
+    // The numbers of channel 0's requests and answers, behind the init flag.
+    const auto number = [](size_t offset) {
+        uint32_t value;
+        std::memcpy(&value, reinterpret_cast<const uint8_t *>(&SharedSection()) + offset, 4);
+        return value;
+    };
     for (const Case c : {Case{kModeReplace, "replace"}, Case{kModeAdd, "add"}}) {
         const int before = static_cast<int>(program->driver.Requests().size());
+        const uint32_t numberBefore = number(66088);
         std::vector<float> a(601, 1.0f), b(601, 1.0f);
         BridgeRenderBlock block = renderBlock(c.mode, 600, a.data(), b.data());
         ASSERT_EQ(request(0, kOpRender, &block), 600);
+        EXPECT_EQ(number(66088), numberBefore + 3) << c.what << ": each request numbered";
+        EXPECT_EQ(number(66092), numberBefore + 3) << c.what << ": the last one answered";
         const std::vector<int> requests = program->driver.Requests();
         ASSERT_EQ(std::vector<int>(requests.begin() + before, requests.end()),
                   (std::vector<int>{256, 256, 88}))
@@ -355,28 +472,50 @@ TEST_F(StreamingTest, InterleavedAudioHasTheInputAdded)
 }
 
 // The program goes away while the host waits for its audio: the host is
-// let go with what it had, the rest of its buffer as it was.
+// let go with what it had, and the rest of its buffer is what it gets
+// without a program (silence when it replaces, never the values its
+// buffer held before).
 TEST_F(StreamingTest, AProgramLeavingInTheMiddleOfAPullLetsTheHostGo)
 {
     program.reset();
-    // An engine that answers its first request only.
-    auto stalling = std::make_unique<Program>(0, kEngineFrames, "Rallimoth Omvel", 1);
-    std::vector<float> a(600, 3.0f), b(600, 3.0f);
-    BridgeRenderBlock block = renderBlock(kModeReplace, 600, a.data(), b.data());
-    int result = -1;
-    std::thread host([&] { result = request(0, kOpRender, &block); });
-    while (stalling->driver.Requests().size() < 2)
-        Sleep(1);
-    stalling.reset();
-    host.join();
-    EXPECT_EQ(result, 600);
-    for (int f = 0; f < 256; ++f)
-        ASSERT_EQ(a[f], patternLeft(1, f)) << f;
-    for (int f = 256; f < 600; ++f) {
-        ASSERT_EQ(a[f], 3.0f) << "left as it was: " << f;
-        ASSERT_EQ(b[f], 3.0f) << "left as it was: " << f;
+    constexpr float kOld = 3.0f, kInput = 0.5f;
+    struct Case {
+        const char *what;
+        int32_t mode;
+        float rest; // what the host's buffer holds behind the program's audio
+    };
+    const Case cases[] = {
+        {"replace: silence", kModeReplace, 0.0f},
+        {"add: left as it was", kModeAdd, kOld},
+        {"interleaved: the input passed through", kModeInterleaved, kInput},
+    };
+    for (const Case &c : cases) {
+        // An engine that answers its first request only.
+        auto stalling = std::make_unique<Program>(0, kEngineFrames, "Rallimoth Omvel", 1);
+        ASSERT_TRUE(stalling->Opened()) << c.what;
+        const bool interleaved = c.mode == kModeInterleaved;
+        const int samples = interleaved ? 2 : 1;
+        std::vector<float> a(samples * 600, kOld), b(samples * 600, interleaved ? kInput : kOld);
+        BridgeRenderBlock block = renderBlock(c.mode, 600, a.data(), b.data());
+        int result = -1;
+        std::thread host([&] { result = request(0, kOpRender, &block); });
+        while (stalling->driver.Requests().size() < 2)
+            Sleep(1);
+        stalling.reset();
+        host.join();
+        EXPECT_EQ(result, 600) << c.what;
+        EXPECT_EQ(SharedChannel(0)->streaming, 0) << c.what;
+        for (int f = 0; f < 256; ++f) {
+            const float left = patternLeft(1, f) + (c.mode == kModeAdd ? kOld : interleaved ? kInput : 0.0f);
+            ASSERT_EQ(a[samples * f], left) << c.what << ": the program's audio " << f;
+        }
+        for (int i = samples * 256; i < samples * 600; ++i) {
+            ASSERT_EQ(a[i], c.rest) << c.what << ": " << i;
+            if (!interleaved) {
+                ASSERT_EQ(b[i], c.rest) << c.what << ": " << i;
+            }
+        }
     }
-    EXPECT_EQ(SharedChannel(0)->streaming, 0);
 }
 
 // A program that is late with one buffer costs the host one bounded wait:
@@ -408,7 +547,10 @@ TEST_F(StreamingTest, ALateProgramCostsTheHostOneBoundedWait)
         EXPECT_EQ(a[255], patternLeft(number, 255));
     }
     // The third buffer keeps the program busy: silence, after one wait.
-    ASSERT_EQ(render(), 256);
+    {
+        ShippedWaitBound bound;
+        ASSERT_EQ(render(), 256);
+    }
     EXPECT_TRUE(std::all_of(a.begin(), a.end(), [](float s) { return s == 0.0f; }));
     EXPECT_TRUE(std::all_of(b.begin(), b.end(), [](float s) { return s == 0.0f; }));
     EXPECT_EQ(program->driver.Requests().size(), 3u);

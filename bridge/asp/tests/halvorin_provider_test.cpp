@@ -70,38 +70,86 @@ TEST_F(ProviderTest, OpenRefusesWhatTheChannelCannotCarry)
     EXPECT_EQ(SharedChannel(2)->programAttached, 0);
 }
 
+// A program is known by its process id and its process's start time.
 TEST_F(ProviderTest, OpenTakesTheChannelOfAProgramThatDiedWithoutLettingGo)
 {
-    // Left behind as a program's process left it when it was killed while
-    // streaming, next to one whose program still runs.
     StandInProcess running("", true);
     ASSERT_TRUE(running.Started());
-    DWORD dead = 0;
+    const Holder alive = {running.Id(), StartTime(running.Handle())};
+    Holder dead;
     {
         StandInProcess gone("", true);
         ASSERT_TRUE(gone.Started());
-        dead = gone.Id();
+        dead = {gone.Id(), StartTime(gone.Handle())};
     }
-    for (int n : {1, 2}) {
-        HalvorinChannel &channel = *SharedChannel(n);
-        channel.programAttached = static_cast<int32_t>(n == 1 ? dead : running.Id());
+    const struct {
+        const char *what;
+        Holder holder;
+        bool free;
+    } cases[] = {
+        {"a program that died", dead, true},
+        {"a program that runs", alive, false},
+        {"a process that took a dead program's id", {alive.id, dead.started}, true},
+    };
+    for (const auto &c : cases) {
+        // Left behind as a program's process left it when it was killed
+        // while streaming.
+        HalvorinChannel &channel = *SharedChannel(1);
+        channel.programAttached = static_cast<int32_t>(c.holder.id);
+        SharedExtra(1).programStarted = c.holder.started;
         channel.streaming = 1;
         channel.framesInBuffer = 100;
         channel.pendingNote = 38;
+        {
+            Program again(1, 256);
+            EXPECT_EQ(again.Opened(), c.free) << c.what;
+            if (c.free) {
+                EXPECT_EQ(ProgramOf(channel), ThisProcess()) << c.what;
+                EXPECT_EQ(channel.pendingNote, kNoteNothing)
+                    << c.what << ": nothing of the dead program's is left";
+                EXPECT_EQ(channel.framesInBuffer, 0) << c.what;
+            } else {
+                EXPECT_EQ(ProgramOf(channel), c.holder) << c.what << ": it keeps its channel";
+            }
+        }
+        channel.programAttached = 0;
+        SharedExtra(1).programStarted = 0;
+        channel.streaming = 0;
+        LightReset(channel);
     }
-    {
-        Program again(1, 256);
-        ASSERT_TRUE(again.Opened()) << "the dead program holds nothing";
-        EXPECT_EQ(SharedChannel(1)->programAttached, static_cast<int32_t>(GetCurrentProcessId()));
-        EXPECT_EQ(SharedChannel(1)->pendingNote, kNoteNothing) << "nothing of the dead program's is left";
-        EXPECT_EQ(SharedChannel(1)->framesInBuffer, 0);
-        Program second(2, 256);
-        EXPECT_FALSE(second.Opened()) << "a running program keeps its channel";
-        EXPECT_EQ(SharedChannel(2)->programAttached, static_cast<int32_t>(running.Id()));
+}
+
+// A host's request (or notification) can be pending on the channel when a
+// program opens: one that raced the last program's Release, or one the
+// dead program left. The new program does not take it for one of its own:
+// the engine is asked nothing, and the host's next request gets the
+// program's first buffer.
+TEST_F(ProviderTest, ARequestPendingWhenTheProgramOpensIsNotServed)
+{
+    ASSERT_EQ(HalvorinRequest(-1, kOpClaim, nullptr), 0);
+    HANDLE events[] = {OpenChannelEvent(kEventRequest, 0), OpenChannelEvent(kEventNotify, 0)};
+    // On one processor a thread that Open starts runs as soon as Open waits
+    // for anything: it meets whatever Open has not yet made ready.
+    DWORD_PTR mask = 0, system = 0;
+    GetProcessAffinityMask(GetCurrentProcess(), &mask, &system);
+    SetProcessAffinityMask(GetCurrentProcess(), mask & (~mask + 1));
+    for (int restart = 0; restart < 50; ++restart) {
+        SCOPED_TRACE(restart);
+        SharedChannel(0)->framesWanted = 0x7FFFFFFF;
+        StoreShared(SharedExtra(0).request, SharedExtra(0).request + 1);
+        for (HANDLE event : events)
+            SetEvent(event);
+        Program program(0, 256);
+        ASSERT_TRUE(program.Opened());
+        const std::vector<float> audio = pull(0, 2 * 256);
+        EXPECT_EQ(program.driver.Requests(), (std::vector<int>{256, 256})) << "the host's requests only";
+        for (int f = 0; f < 2 * 256; ++f)
+            ASSERT_EQ(audio[f], patternLeft(1 + f / 256, f % 256)) << f;
+        EXPECT_TRUE(program.notes.Take().size() <= 1u) << "the first segment's notification only";
     }
-    SharedChannel(2)->programAttached = 0;
-    SharedChannel(2)->streaming = 0;
-    LightReset(*SharedChannel(2));
+    SetProcessAffinityMask(GetCurrentProcess(), mask);
+    for (HANDLE event : events)
+        CloseHandle(event);
 }
 
 TEST_F(ProviderTest, OpenTakesTheChannelAndReleaseGivesItBack)

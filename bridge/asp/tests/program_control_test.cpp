@@ -45,7 +45,7 @@ TEST_F(ProgramControlTest, CanConnectGivesTheHostsRateAndTheNearestBlockSize)
 }
 
 // The program's launcher waits on "<program>_DCNT": the provider sets it
-// when the host lets the channel go or asks the program to leave.
+// when the host asks the program to leave.
 TEST_F(ProgramControlTest, TheAttachedProgramIsAskedToLetGo)
 {
     const std::string name = testing_support::uniqueName("hvn");
@@ -62,7 +62,6 @@ TEST_F(ProgramControlTest, TheAttachedProgramIsAskedToLetGo)
         {"op 6 with an empty name", [] { return HalvorinRequest(0, kOpProgram, const_cast<char *>("")); }},
         {"op 6 without a name", [] { return HalvorinRequest(0, kOpProgram, nullptr); }},
         {"a program that wants to connect", [] { return CanConnect(0, nullptr, nullptr); }},
-        {"op 4", [] { return HalvorinRequest(0, kOpRelease, nullptr) + 1; }},
     };
     for (const Case &c : cases) {
         ResetEvent(letGo);
@@ -71,7 +70,6 @@ TEST_F(ProgramControlTest, TheAttachedProgramIsAskedToLetGo)
         EXPECT_GE(GetTickCount() - start, 90u) << c.what << ": the event stays set for 100 ms";
         EXPECT_EQ(WaitForSingleObject(letGo, 0), WAIT_OBJECT_0) << c.what;
     }
-    EXPECT_EQ(SharedChannel(0)->client, 0u) << "op 4 let go of the claim";
     CloseHandle(letGo);
 }
 
@@ -99,6 +97,46 @@ TEST_F(LaunchTest, TheRegisteredProgramStartsWithTheChannelSwitch)
     EXPECT_EQ(HalvorinRequest(2, kOpProgram, const_cast<char *>(kProgramName)), 1);
     const std::string line = awaitFile(folder.file("line.txt"));
     EXPECT_EQ(line, standInCommand() + " -record:" + folder.file("line.txt") + " -halvorin:channel:3");
+}
+
+// A host that scans its plug-ins makes an instance (which claims a channel)
+// and closes it again: letting the claim go asks the program attached to
+// the channel to leave only when this claim launched it, and has not asked
+// it to leave since.
+TEST_F(LaunchTest, OnlyTheClaimThatLaunchedTheProgramLetsItGo)
+{
+    ASSERT_TRUE(machine.active());
+    registerLaunch(kProgramName, standInCommand() + " -record:" + folder.file("line.txt"));
+    const std::string name = testing_support::uniqueName("hvn");
+    HANDLE letGo = CreateEventA(nullptr, TRUE, FALSE, (name + "_DCNT").c_str());
+    ASSERT_NE(letGo, nullptr);
+    // The program came first: it opened the channel before any host.
+    Program program(0, 64, name.c_str());
+    ASSERT_TRUE(program.Opened());
+    const struct {
+        const char *what;
+        const char *launch;  // op 6 after the claim, when not null
+        const char *release; // op 6 before the release, when not null
+        bool letsGo;
+    } cases[] = {
+        {"a claim made and let go", nullptr, nullptr, false},
+        {"a claim that launched the program", kProgramName, nullptr, true},
+        {"a claim that launched the program and asked it to leave", kProgramName, "", false},
+    };
+    for (const auto &c : cases) {
+        ASSERT_EQ(HalvorinRequest(-1, kOpClaim, nullptr), 0) << c.what;
+        if (c.launch) {
+            ASSERT_EQ(HalvorinRequest(0, kOpProgram, const_cast<char *>(c.launch)), 1) << c.what;
+        }
+        if (c.release) {
+            ASSERT_EQ(HalvorinRequest(0, kOpProgram, const_cast<char *>(c.release)), 1) << c.what;
+        }
+        ResetEvent(letGo);
+        EXPECT_EQ(HalvorinRequest(0, kOpRelease, nullptr), 0) << c.what;
+        EXPECT_EQ(SharedChannel(0)->client, 0u) << c.what << ": the claim is free";
+        EXPECT_EQ(WaitForSingleObject(letGo, 0), c.letsGo ? WAIT_OBJECT_0 : WAIT_TIMEOUT) << c.what;
+    }
+    CloseHandle(letGo);
 }
 
 TEST_F(LaunchTest, NothingStartsWithoutAUsableCommandLine)

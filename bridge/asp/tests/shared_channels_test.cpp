@@ -2,6 +2,7 @@
 
 #include "bridge/asp/channel_client.h"
 #include "bridge/asp/program_control.h"
+#include "bridge/asp/tests/stand_in.h"
 #include "bridge/asp/tests/test_environment.h"
 
 #include <gtest/gtest.h>
@@ -113,6 +114,19 @@ TEST_F(ChannelTest, TheSectionIsReadAtItsOffsets)
         EXPECT_EQ(channel[76], 0x22);
         EXPECT_EQ(channel[77], 0x56);
         FullReset(*SharedChannel(n));
+    }
+    // Behind the init flag, 32 bytes a channel: a claim keeps the host's
+    // process start time at 16 of them, beside its id in the channel.
+    const uint64_t started = StartTime(GetCurrentProcess());
+    ASSERT_NE(started, 0u);
+    for (int n = 0; n < kChannels; ++n) {
+        ASSERT_EQ(HalvorinRequest(-1, kOpClaim, nullptr), n);
+        uint32_t id;
+        std::memcpy(&id, section + n * 16520, 4);
+        EXPECT_EQ(id, GetCurrentProcessId()) << "channel " << n;
+        const uint8_t *time = section + 66088 + n * 32 + 16;
+        for (int i = 0; i < 8; ++i)
+            EXPECT_EQ(time[i], static_cast<uint8_t>(started >> (8 * i))) << "channel " << n << " byte " << i;
     }
 }
 

@@ -44,6 +44,14 @@ void StandInProcess::Kill()
     process_ = nullptr;
 }
 
+uint64_t StartTime(HANDLE process)
+{
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user))
+        return 0;
+    return static_cast<uint64_t>(created.dwHighDateTime) << 32 | created.dwLowDateTime;
+}
+
 double TimedCall(std::function<void()> call, DWORD timeoutMs)
 {
     // Owned by the thread: a call left running keeps what it uses.

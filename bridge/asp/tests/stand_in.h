@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -34,6 +35,10 @@ private:
     HANDLE process_ = nullptr;
     DWORD id_ = 0;
 };
+
+// The process's start time as the channels keep it (0 when it cannot be
+// read).
+uint64_t StartTime(HANDLE process);
 
 // Runs the call on a thread of its own, so that a call that never comes
 // back fails a test instead of hanging it: the milliseconds it took, or -1

@@ -53,8 +53,13 @@ void Program::Leave()
     provider = nullptr;
 }
 
+// Long enough for any loaded machine, short enough to end a test whose
+// program never answers.
+constexpr WaitBound kPatientBound = {30000, 30000};
+
 void ChannelTest::SetUp()
 {
+    SetWaitBound(kPatientBound);
     Quorvane::setMessageBoxHook([this](HWND owner, const char *text, const char *caption, UINT type) {
         EXPECT_EQ(owner, nullptr) << "a box without owner";
         shownBoxes.push_back({text, caption, type});
@@ -72,6 +77,7 @@ void ChannelTest::TearDown()
         EXPECT_EQ(SharedChannel(n)->streaming, 0) << "channel " << n;
     }
     Quorvane::setMessageBoxHook({});
+    SetWaitBound(kWaitBound);
 }
 
 } // namespace halvorin_test

@@ -4,6 +4,7 @@
 // driver and a notify recorder).
 #pragma once
 
+#include "bridge/asp/channel_client.h"
 #include "bridge/asp/halvorin_provider.h"
 #include "bridge/asp/tests/engine_driver.h"
 
@@ -45,6 +46,10 @@ struct ExpectedBox {
     UINT type;
 };
 
+// Each test starts with no channel held, and with the host's waits long
+// enough for a loaded machine: a test of what the protocol computes does
+// not depend on the program answering within the shipped bound (a test of
+// that bound sets it itself, ShippedWaitBound).
 class ChannelTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -53,6 +58,18 @@ protected:
 
     // The boxes shown since SetUp.
     std::vector<ExpectedBox> shownBoxes;
+};
+
+// The shipped bound of the host's waits while it lives.
+class ShippedWaitBound {
+public:
+    ShippedWaitBound() : before_(Halvorin::SetWaitBound(Halvorin::kWaitBound)) {}
+    ~ShippedWaitBound() { Halvorin::SetWaitBound(before_); }
+    ShippedWaitBound(const ShippedWaitBound &) = delete;
+    ShippedWaitBound &operator=(const ShippedWaitBound &) = delete;
+
+private:
+    Halvorin::WaitBound before_;
 };
 
 } // namespace halvorin_test

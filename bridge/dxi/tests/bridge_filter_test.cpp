@@ -8,6 +8,9 @@
 #include <control.h>
 
 #include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
 
 using namespace Halvorin;
 using namespace dxi_test;
@@ -297,6 +300,142 @@ TEST_F(FilterTest, SavingWritesTheTwoParameterValues)
     stream->SetSize(cut);
     EXPECT_EQ(filter->Load(stream), E_FAIL);
     stream->Release();
+}
+
+// Whether another thread (the host's audio thread, which renders under
+// the filter lock) can take the filter lock now.
+bool audioThreadCanRender(CBridgeFilter *filter)
+{
+    bool taken = false;
+    std::thread audio([&] {
+        taken = filter->lock.tryLock();
+        if (taken)
+            filter->lock.unlock();
+    });
+    audio.join();
+    return taken;
+}
+
+// A host's stream over memory that notes, at each read and write, whether
+// the host's audio thread could render meanwhile.
+class WatchingStream : public IStream {
+public:
+    WatchingStream(IStream *memory, std::function<void()> watch) : memory_(memory), watch_(std::move(watch))
+    {
+    }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override
+    {
+        if (iid != IID_IUnknown && iid != IID_IStream && iid != IID_ISequentialStream)
+            return *out = nullptr, E_NOINTERFACE;
+        *out = static_cast<IStream *>(this);
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE Read(void *data, ULONG size, ULONG *read) override
+    {
+        watch_();
+        return memory_->Read(data, size, read);
+    }
+    HRESULT STDMETHODCALLTYPE Write(const void *data, ULONG size, ULONG *written) override
+    {
+        watch_();
+        return memory_->Write(data, size, written);
+    }
+    HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER *at) override
+    {
+        return memory_->Seek(move, origin, at);
+    }
+    HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER size) override { return memory_->SetSize(size); }
+    HRESULT STDMETHODCALLTYPE CopyTo(IStream *, ULARGE_INTEGER, ULARGE_INTEGER *, ULARGE_INTEGER *) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Commit(DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Revert() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Stat(STATSTG *stat, DWORD flags) override { return memory_->Stat(stat, flags); }
+    HRESULT STDMETHODCALLTYPE Clone(IStream **) override { return E_NOTIMPL; }
+
+private:
+    IStream *memory_;
+    std::function<void()> watch_;
+};
+
+// A filter graph that only takes the filter's events, noting at each
+// whether the host's audio thread could render meanwhile.
+class WatchingGraph : public IFilterGraph, public IMediaEventSink {
+public:
+    explicit WatchingGraph(std::function<void()> watch) : watch_(std::move(watch)) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override
+    {
+        *out = nullptr;
+        if (iid == IID_IUnknown || iid == IID_IFilterGraph)
+            *out = static_cast<IFilterGraph *>(this);
+        else if (iid == IID_IMediaEventSink)
+            *out = static_cast<IMediaEventSink *>(this);
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE AddFilter(IBaseFilter *, LPCWSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE RemoveFilter(IBaseFilter *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumFilters(IEnumFilters **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE FindFilterByName(LPCWSTR, IBaseFilter **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ConnectDirect(IPin *, IPin *, const AM_MEDIA_TYPE *) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Reconnect(IPin *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Disconnect(IPin *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetDefaultSyncSource() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Notify(LONG, LONG_PTR, LONG_PTR) override
+    {
+        watch_();
+        return S_OK;
+    }
+
+private:
+    std::function<void()> watch_;
+};
+
+// The host's calls that can wait (its stream while a project is saved or
+// loaded, its pin listener, the graph's event sink) come without the
+// filter lock: a host whose call waits for its audio thread, or whose disk
+// is slow, never holds up the rendering.
+TEST_F(FilterTest, TheHostIsCalledWithoutTheFilterLock)
+{
+    std::vector<std::string> blocked;
+    const auto watching = [&](const char *what) {
+        return [&blocked, this, what] {
+            if (!audioThreadCanRender(filter))
+                blocked.push_back(what);
+        };
+    };
+    ds_test::ComRef<IStream> memory;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, memory.put()), S_OK);
+    WatchingStream stream(memory.get(), watching("the host's stream"));
+    ASSERT_EQ(filter->Save(&stream, TRUE), S_OK);
+    LARGE_INTEGER start = {};
+    ASSERT_EQ(stream.Seek(start, STREAM_SEEK_SET, nullptr), S_OK);
+    ASSERT_EQ(filter->Load(&stream), S_OK);
+
+    host.offerListener = true;
+    host.duringPinChange = watching("the host's pin listener");
+    connectHost();
+    WatchingGraph graph(watching("the graph's event sink"));
+    ASSERT_EQ(filter->JoinFilterGraph(&graph, L"bridge"), S_OK);
+    int id = 0;
+    ASSERT_EQ(filter->AddOutputPin(nullptr, &id), S_OK);
+    ASSERT_EQ(filter->RemoveOutputPin(id), S_OK);
+    ASSERT_EQ(filter->RemoveAllOutputPins(), S_OK);
+    EXPECT_EQ(host.pinChanges.size(), 6u);
+    filter->JoinFilterGraph(nullptr, nullptr);
+    EXPECT_EQ(blocked, std::vector<std::string>{}) << "called with the filter lock held";
 }
 
 } // namespace

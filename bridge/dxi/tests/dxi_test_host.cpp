@@ -61,6 +61,8 @@ HRESULT STDMETHODCALLTYPE TestHost::ConvertTime(DXI_TIME *time, LONG targetForma
 HRESULT STDMETHODCALLTYPE TestHost::OnPinChange(LONG phase, IBaseFilter *, LONG outputCount)
 {
     pinChanges.push_back({phase, outputCount});
+    if (duringPinChange)
+        duringPinChange();
     return listenerAnswer;
 }
 

@@ -5,6 +5,7 @@
 
 #include "platform/dxi.h"
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -39,6 +40,8 @@ public:
     HRESULT listenerAnswer = S_OK;
     // (phase, count) of each pin change told.
     std::vector<std::pair<LONG, LONG>> pinChanges;
+    // Runs inside each pin change told, when set.
+    std::function<void()> duringPinChange;
     ULONG references = 1;
 };
 

@@ -1,6 +1,7 @@
 // QN3_HalvorinVSTi.dll as shipped, in a test VST host, driving the program
 // stand-in through the shipped stream provider.
 #include "bridge/asp/halvorin_request.h"
+#include "bridge/asp/tests/stand_in.h"
 #include "bridge/common/tests/recorder_fixture.h"
 #include "bridge/vst/tests/test_vst_host.h"
 #include "platform/vst2/vst2.h"
@@ -156,6 +157,47 @@ TEST_F(VstModuleTest, TheHostDrivesTheProgramThroughTheBridge)
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(Text(again, vst2::effGetProgramName), channel);
     Dispatch(again, vst2::effClose);
+}
+
+// A host that scans its plug-ins makes an instance and closes it again.
+// The program already on the channel (started before any instance) is not
+// asked to leave: only the instance that started it lets it go.
+TEST_F(VstModuleTest, AScannedInstanceLeavesTheProgramOnItsChannel)
+{
+    HANDLE letGo = CreateEventA(nullptr, TRUE, FALSE, "Rallimoth Omvel_DCNT");
+    ASSERT_NE(letGo, nullptr);
+    ResetEvent(letGo);
+    halvorin_test::StandInProcess program("-serve -halvorin:channel:1");
+    ASSERT_TRUE(program.Started());
+    // An instance on the program's channel hears it.
+    const auto hears = [this](vst2::Effect *effect) {
+        for (const DWORD begin = GetTickCount(); GetTickCount() - begin < 15000;) {
+            render(effect);
+            if (right[0] != 0.0f)
+                return true;
+        }
+        return false;
+    };
+    vst2::Effect *effect = open();
+    ASSERT_NE(effect, nullptr);
+    EXPECT_EQ(Text(effect, vst2::effGetProgramName), "1");
+    ASSERT_TRUE(hears(effect)) << "the program never streamed";
+    Dispatch(effect, vst2::effClose);
+    EXPECT_EQ(WaitForSingleObject(letGo, 0), WAIT_TIMEOUT) << "an instance that did not start it";
+
+    // The scan: made and closed at once, on the program's channel.
+    vst2::Effect *scanned = entry(TestVstHost::Callback);
+    ASSERT_NE(scanned, nullptr);
+    EXPECT_EQ(Text(scanned, vst2::effGetProgramName), "1");
+    Dispatch(scanned, vst2::effClose);
+    EXPECT_EQ(WaitForSingleObject(letGo, 0), WAIT_TIMEOUT) << "the scan";
+
+    effect = open();
+    ASSERT_NE(effect, nullptr);
+    EXPECT_TRUE(hears(effect)) << "the program plays on for the next instance";
+    EXPECT_EQ(WaitForSingleObject(program.Handle(), 0), WAIT_TIMEOUT) << "the program runs on";
+    Dispatch(effect, vst2::effClose);
+    CloseHandle(letGo);
 }
 
 } // namespace

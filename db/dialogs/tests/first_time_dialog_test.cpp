@@ -8,6 +8,7 @@
 #include "db/dialogs/tests/dialog_driver.h"
 #include "db/equipment/items.h"
 #include "db/equipment/tembri_db.h"
+#include "outside/directsound/settings_page.h"
 #include "sound/asp_registry.h"
 #include "sound/audio_stream_provider.h"
 #include "testing/sandbox.h"
@@ -305,6 +306,57 @@ TEST_F(FirstTimeDialogTest, UnknownTimeBaseStaysAndAProviderThatCannotLoadShowsN
     EXPECT_EQ(params.timeBase, 500);
     EXPECT_EQ(params.bitsPerSample, 16); // a format of 0 becomes 16
     EXPECT_EQ(params.asp, providerIndex("Missing Provider"));
+}
+
+// The sound-card provider's own page in the set-up: on this machine without
+// a sound device it says so; the user's rate, format and buffer size are
+// stored as the database's parameters.
+TEST_F(FirstTimeDialogTest, TheSoundCardProvidersPageChoosesTheStream)
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(provider, path, MAX_PATH);
+    std::string module = path;
+    module = module.substr(0, module.find_last_of('\\') + 1) + "TembriDirectSound.dll";
+    setValue("Software\\Quorvane\\AudioStreamProviders", "DirectSound", module);
+    const long directSound = providerIndex("DirectSound");
+    ASSERT_GE(directSound, 0);
+    // What a new database starts from: the sound-card provider, no format.
+    store(directSound, 960, 0, nullptr);
+    const auto choose = [](HWND page, int id, const char *text) {
+        HWND list = GetDlgItem(page, id);
+        const LRESULT at = SendMessageA(list, CB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>(text));
+        SendMessageA(list, CB_SETCURSEL, WPARAM(at), 0);
+    };
+    std::string noDevice;
+    const INT_PTR result =
+        run(kProgramMask, {[&](HWND dialog) {
+                               EXPECT_EQ(selectedItem(dialog, IDC_FIRST_PROVIDER), "DirectSound");
+                               HWND page = FindWindowExA(GetDlgItem(dialog, IDC_FIRST_PROVIDER_PAGE), nullptr,
+                                                         "#32770", nullptr);
+                               ASSERT_NE(page, nullptr) << "no settings page inside the area";
+                               EXPECT_EQ(selectedItem(page, kRateList), "44100");
+                               EXPECT_EQ(selectedItem(page, kFormatList), "16") << "a format never set";
+                               char text[128] = {};
+                               if (IsWindowVisible(GetDlgItem(page, kNoDeviceText)))
+                                   GetDlgItemTextA(page, kNoDeviceText, text, sizeof text);
+                               noDevice = text;
+                               choose(page, kRateList, "48000");
+                               choose(page, kFormatList, "24");
+                               choose(page, kBufferList, "256");
+                               for (int kind = 1; kind <= 4; ++kind)
+                                   click(dialog, IDC_FIRST_KIND_FIRST + kind);
+                               picture(dialog, "stavrund_first_time_dialog_directsound");
+                           },
+                           [](HWND dialog) { click(dialog, IDOK); }});
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(noDevice, "No sound device was found: the program plays without sound.");
+    IOPARAMS params;
+    ASSERT_EQ(db->GetIOParams(&params), 1);
+    EXPECT_EQ(params.asp, directSound);
+    EXPECT_EQ(params.aspPort, 0);
+    EXPECT_EQ(params.sampleRate, 48000);
+    EXPECT_EQ(params.bitsPerSample, 24);
+    EXPECT_EQ(params.bufferFrames, 256);
 }
 
 } // namespace

@@ -169,6 +169,11 @@ TEST_F(Items, RefreshOfVstInstrumentsKeepsTheScanAndListsWhatTheUserChose)
     IOPARAMS params;
     ASSERT_TRUE(params.SetString(IOSTR_VSTDIR1, plugins.path().c_str()));
     ASSERT_EQ(db->SetIOParams(&params), 1);
+    // VST instruments are listed where the module that plays them is, as
+    // the build lays it out registered.
+    ASSERT_EQ(RegisterModulePath(kSoftSynthKey, "Tembri VSTi",
+                                 (testsFolder() + "..\\dist\\TembriVSTi.dll").c_str()),
+              S_OK);
     auto refresh = [&](std::vector<dialogs_test::Step> steps) {
         ITembriPort *port = db->GetITembriPort(ITembriPort::VST_INSTRUMENTS, 1);
         long result = 0;

@@ -19,6 +19,8 @@ namespace {
 using HoldsProc = long (*)(long index);
 using ShortReceivedProc = long (*)(long index, unsigned long *messages, double *times, long size);
 using SysExReceivedProc = long (*)(long index, unsigned char *bytes, long size);
+using StallProc = void (*)(long index, int stall);
+using HeldSendersProc = long (*)(long index);
 
 Quorvane::IOPARAMS probeParams()
 {
@@ -148,6 +150,36 @@ TEST_F(MidiOutputTest, TheLoadedModuleRendersWithoutAllocatingOrOpeningFiles)
     EXPECT_EQ(counter.allocations(), 0);
     EXPECT_EQ(counter.fileOpens(), 0);
     EXPECT_EQ(shortMessages(0).size() > 0, true);
+}
+
+// An output whose sender is held up in the port's driver is deleted
+// without waiting for it past a bound; its module stays loaded under the
+// sender and the port held until the sender gets through, then both go.
+TEST_F(MidiOutputTest, ADeletedOutputKeepsItsModuleUnderAHeldUpSender)
+{
+    const auto stall = entry<StallProc>("FixtureStallPort");
+    const auto heldUp = entry<HeldSendersProc>("FixtureHeldSenders");
+    const auto holds = entry<HoldsProc>("FixtureHolds");
+    void *out = midiOut("Fixture Port B");
+    ASSERT_NE(out, nullptr);
+    stall(1, 1);
+    IQuorvaneSoftSynth *synth = tract()->GetISoftSynth(out);
+    const uint8_t on[4] = {0x90, 60, 100, 0};
+    synth->MidiIn(on, 0);
+    std::vector<float> buffer(2 * 256);
+    float *target[1] = {buffer.data()};
+    synth->RenderReplacing(target, 256);
+    for (int i = 0; i < 300 && heldUp(1) == 0; ++i)
+        Sleep(10);
+    ASSERT_EQ(heldUp(1), 1) << "the sender is in the port";
+    tract()->DeleteOut(out);
+    EXPECT_NE(GetModuleHandleA("TembriMIDI.dll"), nullptr) << "the sender's code stays loaded";
+    EXPECT_EQ(holds(1), 1);
+    stall(1, 0);
+    for (int i = 0; i < 500 && GetModuleHandleA("TembriMIDI.dll"); ++i)
+        Sleep(10);
+    EXPECT_EQ(GetModuleHandleA("TembriMIDI.dll"), nullptr) << "freed once the sender is through";
+    EXPECT_EQ(holds(1), 0);
 }
 
 } // namespace

@@ -3,10 +3,11 @@
 // - instruments that hold a level from each note-on's frame to its note-off
 //   (channel c at level / 2^c, level = parameter 0 x velocity / 127), with
 //   2, 1 or 4 outputs, an editor, and their parameters as their state; one
-//   of them crashes when note 13 arrives;
+//   of them crashes when note 13 arrives and throws when note 14 does;
 // - an effect that multiplies its two channels by twice parameter 0 and
 //   keeps that parameter as its own block of state.
-// What each saw of its host is read back through "TestVstProbe".
+// What each saw of its host is read back through "TestVstProbe"; a test can
+// hold up a parameter's setting and ask for the host's time on its thread.
 #include "outside/vst/tests/test_plugin_probe.h"
 #include "platform/vst2/vst2.h"
 
@@ -32,15 +33,19 @@ float parameter = 0.5f;
 float chunk = 0.0f;
 // The level held now and the changes of the next block.
 float level = 0.0f;
+enum class Fault { None, Crash, Throw };
 struct Change {
     int32_t frame;
     float level;
-    bool crash;
+    Fault fault;
 };
 Change changes[64];
 int changeCount = 0;
 HWND editor = nullptr;
 vst2::Effect *editorEffect = nullptr;
+vst2::Effect *opened = nullptr;
+// The next parameter set signals entered and waits for release.
+HANDLE holdUpEntered = nullptr, holdUpRelease = nullptr;
 vst2::EditorRect editorRect = {0, 0, 90, 160};
 
 LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -98,10 +103,11 @@ void Note(const char *data, int32_t frame)
     const auto velocity = static_cast<unsigned char>(data[2]);
     if (changeCount == static_cast<int>(sizeof changes / sizeof changes[0]))
         return;
+    const Fault fault = note == 13 ? Fault::Crash : note == 14 ? Fault::Throw : Fault::None;
     if (status == 0x90 && velocity > 0)
-        changes[changeCount++] = {frame, parameter * velocity / 127.0f, note == 13};
+        changes[changeCount++] = {frame, parameter * velocity / 127.0f, fault};
     else if (status == 0x80 || status == 0x90)
-        changes[changeCount++] = {frame, 0.0f, false};
+        changes[changeCount++] = {frame, 0.0f, Fault::None};
 }
 
 intptr_t VST2_CALL Dispatch(vst2::Effect *effect, int32_t opcode, int32_t, intptr_t value, void *ptr,
@@ -110,6 +116,7 @@ intptr_t VST2_CALL Dispatch(vst2::Effect *effect, int32_t opcode, int32_t, intpt
     switch (opcode) {
     case vst2::effOpen:
         ++probe.opens;
+        opened = effect;
         // What the host says of itself once the plug-in is open.
         probe.hostVersion = static_cast<int32_t>(host(effect, vst2::hostVersion, 0, 0, nullptr, 0.0f));
         probe.hostRate = static_cast<int32_t>(host(effect, vst2::hostGetSampleRate, 0, 0, nullptr, 0.0f));
@@ -188,6 +195,7 @@ void AskTime(vst2::Effect *effect)
     if (!time)
         return;
     probe.lastTime = *time;
+    probe.lastTimeRecord = time;
     probe.processLevel =
         static_cast<int32_t>(host(effect, vst2::hostGetCurrentProcessLevel, 0, 0, nullptr, 0.0f));
 }
@@ -206,10 +214,12 @@ void VST2_CALL ProcessReplacing(vst2::Effect *effect, float **inputs, float **ou
     int change = 0;
     for (int32_t i = 0; i < frames; ++i) {
         while (change < changeCount && changes[change].frame <= i) {
-            if (TEST_VST_KIND == TEST_VST_CRASH && changes[change].crash) {
+            if (TEST_VST_KIND == TEST_VST_CRASH && changes[change].fault == Fault::Crash) {
                 volatile int *nowhere = nullptr;
                 *nowhere = 1;
             }
+            if (TEST_VST_KIND == TEST_VST_CRASH && changes[change].fault == Fault::Throw)
+                throw changes[change].frame;
             level = changes[change++].level;
         }
         float channelLevel = level;
@@ -224,6 +234,12 @@ void VST2_CALL ProcessReplacing(vst2::Effect *effect, float **inputs, float **ou
 
 void VST2_CALL SetParameter(vst2::Effect *, int32_t index, float value)
 {
+    if (holdUpEntered) {
+        const HANDLE release = holdUpRelease;
+        SetEvent(holdUpEntered);
+        holdUpEntered = holdUpRelease = nullptr;
+        WaitForSingleObject(release, 10000);
+    }
     if (index == 0)
         parameter = value;
 }
@@ -240,11 +256,28 @@ extern "C" __declspec(dllexport) TEST_VST_PROBE *TestVstProbe()
     return &probe;
 }
 
+// The next parameter set signals entered, then waits (at most ten
+// seconds) until release is set.
+extern "C" __declspec(dllexport) void TestVstHoldUpParameters(HANDLE entered, HANDLE release)
+{
+    holdUpRelease = release;
+    holdUpEntered = entered;
+}
+
+// The host's time record as the calling thread is handed it.
+extern "C" __declspec(dllexport) const vst2::TimeInfo *TestVstAskTime()
+{
+    return opened ? reinterpret_cast<const vst2::TimeInfo *>(
+                        host(opened, vst2::hostGetTime, 0, vst2::kTimePpqPosValid, nullptr, 0.0f))
+                  : nullptr;
+}
+
 // Back to the state of a fresh load.
 extern "C" __declspec(dllexport) void TestVstReset()
 {
     probe = {};
     parameter = 0.5f;
+    holdUpEntered = holdUpRelease = nullptr;
     level = 0.0f;
     changeCount = 0;
 }

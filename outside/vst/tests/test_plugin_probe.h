@@ -32,6 +32,8 @@ struct TEST_VST_PROBE {
     int32_t lastFrames = 0;
     int32_t events = 0;
     vst2::TimeInfo lastTime = {};
+    // The record the host handed while rendering.
+    const vst2::TimeInfo *lastTimeRecord = nullptr;
     int32_t processLevel = 0;
     DWORD editorThread = 0;
     DWORD editorCloseThread = 0;
@@ -41,3 +43,5 @@ struct TEST_VST_PROBE {
 
 using TestVstProbeProc = TEST_VST_PROBE *(*)();
 using TestVstResetProc = void (*)();
+using TestVstHoldUpParametersProc = void (*)(HANDLE entered, HANDLE release);
+using TestVstAskTimeProc = const vst2::TimeInfo *(*)();

@@ -1,11 +1,13 @@
 // The tests' VST 2 plug-ins by name, each held loaded by the test for its
-// whole run (so what it saw can still be read after the module let it go).
+// whole run (so what it saw can still be read after the module let it go),
+// and taking a thread's messages while a test waits.
 #pragma once
 
 #include "outside/vst/tests/test_plugin_probe.h"
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace vst_test {
@@ -31,6 +33,24 @@ inline std::string scanFixture(const std::string &name)
     return testsFolder() + "vst_fixtures\\" + name + ".dll";
 }
 
+// Takes the thread's messages until done() or the bound (milliseconds).
+inline void takeMessagesUntil(const std::function<bool()> &done, DWORD bound = 10000)
+{
+    const DWORD start = GetTickCount();
+    while (!done() && GetTickCount() - start < bound) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+// Takes the thread's messages for a while, for what must not come.
+inline void takeMessagesFor(DWORD milliseconds)
+{
+    takeMessagesUntil([] { return false; }, milliseconds);
+}
+
 class HeldPlugin {
 public:
     explicit HeldPlugin(const std::string &name) : path(pluginPath(name)), module(LoadLibraryA(path.c_str()))
@@ -52,6 +72,13 @@ public:
         if (module)
             entry<TestVstResetProc>("TestVstReset")();
     }
+
+    // Its next parameter set holds its thread up (see the plug-in).
+    void holdUpParameters(HANDLE entered, HANDLE release)
+    {
+        entry<TestVstHoldUpParametersProc>("TestVstHoldUpParameters")(entered, release);
+    }
+    const vst2::TimeInfo *askTime() { return entry<TestVstAskTimeProc>("TestVstAskTime")(); }
 
     const std::string path;
     const HMODULE module;

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <thread>
 #include <vector>
 
 using namespace Quorvane;
@@ -201,6 +202,39 @@ TEST_F(VstModulesTest, TheLoadedModuleRendersWithoutAllocatingOrOpeningFiles)
     EXPECT_EQ(counter.allocations(), 0);
     EXPECT_EQ(counter.fileOpens(), 0);
     EXPECT_EQ(sounding, 100);
+}
+
+// The module as the engine loads it: a plug-in that crashes while it
+// renders is told of once, by a message box on the window thread, never on
+// the render thread.
+TEST_F(VstModulesTest, APluginThatCrashesWhileRenderingIsToldOfOnceOnTheWindowThread)
+{
+    HeldPlugin plugin("crash");
+    sound_test::SongWithTract song;
+    PORTDESCR chosen = instrument(plugin.path);
+    void *out = song.tract()->AddNewOut(&chosen);
+    ASSERT_NE(out, nullptr);
+    // The module's message boxes are counted and answered on a counting
+    // thread.
+    ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA("TembriVSTi.dll")));
+    IQuorvaneSoftSynth *synth = song.tract()->GetISoftSynth(out);
+    long renderBoxes = -1;
+    std::thread([&] {
+        testing_support::RealTimeCounter counter;
+        std::vector<float> buffer(2 * 256);
+        float *target[1] = {buffer.data()};
+        for (int block = 0; block < 3; ++block) {
+            const uint8_t crash[4] = {0x90, 13, 127, 0};
+            synth->MidiIn(crash, 0);
+            synth->RenderReplacing(target, 256);
+        }
+        renderBoxes = counter.messageBoxes();
+    }).join();
+    EXPECT_EQ(renderBoxes, 0);
+    testing_support::RealTimeCounter counter;
+    vst_test::takeMessagesUntil([&] { return counter.messageBoxes() > 0; });
+    vst_test::takeMessagesFor(200);
+    EXPECT_EQ(counter.messageBoxes(), 1);
 }
 
 } // namespace

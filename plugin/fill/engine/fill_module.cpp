@@ -28,7 +28,9 @@ bool FillModule::readPattern(const std::string &folder, const std::string &file,
 
 void FillModule::refreshPatternLibrary()
 {
-    // Under the list lock: the library is let go under it.
+    // Under the list lock: the last engine takes the library away under it
+    // (and destroys it only after leaving it), so the library outlives this
+    // refresh.
     EngineListGuard guard;
     if (PatternTree *library = patternLibrary())
         library->refresh();

@@ -2,6 +2,7 @@
 
 #include "plugin/framework/gui/graphics_context.h"
 #include "plugin/framework/gui/self_drawn_item.h"
+#include "plugin/framework/gui/translate_accelerator.h"
 #include "plugin/framework/gui/user_answers.h"
 #include "plugin/framework/plugin/com_object.h"
 #include "plugin/framework/plugin/drummer_engine_view.h"
@@ -20,12 +21,9 @@ ClientGraphicsContext::~ClientGraphicsContext()
 
 namespace {
 
-UINT registeredTranslateAccelerator = 0;
-
 void registerMessages()
 {
-    if (!registeredTranslateAccelerator)
-        registeredTranslateAccelerator = RegisterWindowMessageA("Quorvane_TranslateAccelerator");
+    Quorvane::translateAcceleratorMessage();
     Quorvane::viewsSetLoopIdxMessage();
 }
 
@@ -58,8 +56,7 @@ DrummerPanel::~DrummerPanel()
 
 UINT DrummerPanel::translateAcceleratorMessage()
 {
-    registerMessages();
-    return registeredTranslateAccelerator;
+    return Quorvane::translateAcceleratorMessage();
 }
 
 UINT DrummerPanel::viewsSetLoopIdxMessage()
@@ -300,8 +297,8 @@ LRESULT DrummerPanel::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
             onMouse(message, wParam, lParam);
             return 0;
         }
-        if (message == registeredTranslateAccelerator && message != 0) {
-            if (accelerators_.translate(handle(), LOWORD(wParam), HIWORD(wParam), lParam))
+        if (message == translateAcceleratorMessage() && message != 0) {
+            if (onTranslateAccelerator(LOWORD(wParam), HIWORD(wParam), lParam))
                 return 1;
             break;
         }
@@ -312,6 +309,16 @@ LRESULT DrummerPanel::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     }
     return defaultProc(message, wParam, lParam);
+}
+
+bool DrummerPanel::onTranslateAccelerator(UINT message, WORD wParam, LPARAM lParam)
+{
+    // A command a window inside the panel left is the panel's own.
+    if (message == WM_COMMAND) {
+        SendMessageA(handle(), WM_COMMAND, MAKEWPARAM(wParam, 0), lParam);
+        return true;
+    }
+    return accelerators_.translate(handle(), message, wParam, lParam);
 }
 
 void DrummerPanel::onCreate()

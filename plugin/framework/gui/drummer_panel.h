@@ -38,7 +38,8 @@ public:
     DrummerPanel();
     ~DrummerPanel() override;
 
-    // The two messages registered once per process.
+    // The two messages registered once per process ("Quorvane_TranslateAccelerator"
+    // carries a key or a command, translate_accelerator.h).
     static UINT translateAcceleratorMessage();
     static UINT viewsSetLoopIdxMessage();
 
@@ -102,6 +103,9 @@ private:
     void onWheel(WPARAM wParam, LPARAM lParam);
     void onKey(UINT message, WPARAM wParam, LPARAM lParam);
     void onCaptureLost();
+    // "Quorvane_TranslateAccelerator": a key for the accelerators, or a
+    // command to carry out.
+    bool onTranslateAccelerator(UINT message, WORD wParam, LPARAM lParam);
     void onMenuRightButtonUp(WPARAM wParam, LPARAM lParam);
     LRESULT onDrawItem(const DRAWITEMSTRUCT &item);
     LRESULT onMeasureItem(MEASUREITEMSTRUCT &item);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 namespace Quorvane {
 
@@ -79,6 +80,23 @@ HMENU FlatCombo::Menu::build() const
 // ---- FlatCombo
 
 FlatCombo::FlatCombo() : menu_(*this, 0) {}
+
+FlatCombo::~FlatCombo()
+{
+    if (destroyedWhileOpen_) {
+        *destroyedWhileOpen_ = true;
+        endOpenMenu();
+    }
+}
+
+void FlatCombo::endOpenMenu()
+{
+    using EndMenuFunction = BOOL(WINAPI *)();
+    if (HMODULE user = GetModuleHandleA("user32.dll"))
+        if (auto endMenu =
+                reinterpret_cast<EndMenuFunction>(reinterpret_cast<void *>(GetProcAddress(user, "EndMenu"))))
+            endMenu();
+}
 
 int FlatCombo::create(int, const Rect &rect, Pane *parent)
 {
@@ -234,9 +252,18 @@ void FlatCombo::mousePressed(MouseEvent &e)
         return;
     open_ = 1;
     const uint32_t removalsBefore = removals_;
+    // The panel, and this combo with it, may go while the list is shown.
+    bool destroyed = false;
+    bool *const outer = std::exchange(destroyedWhileOpen_, &destroyed);
     const int command =
         Quorvane::trackPopupMenu(popup, TPM_RETURNCMD | TPM_RECURSE, corners[0].x, corners[1].y, panel);
     DestroyMenu(popup);
+    if (destroyed) {
+        if (outer)
+            *outer = true;
+        return;
+    }
+    destroyedWhileOpen_ = outer;
     open_ = 0;
     retired_.clear();
     closeTime_ = timeGetTime();
@@ -249,13 +276,8 @@ void FlatCombo::mousePressed(MouseEvent &e)
 
 void FlatCombo::processFocusEvent(FocusEvent &e)
 {
-    if (e.id == EventId::FocusLost && open_) {
-        using EndMenuFunction = BOOL(WINAPI *)();
-        if (HMODULE user = GetModuleHandleA("user32.dll"))
-            if (auto endMenu = reinterpret_cast<EndMenuFunction>(
-                    reinterpret_cast<void *>(GetProcAddress(user, "EndMenu"))))
-                endMenu();
-    }
+    if (e.id == EventId::FocusLost && open_)
+        endOpenMenu();
     FlatControl::processFocusEvent(e);
 }
 

@@ -61,6 +61,9 @@ public:
     };
 
     FlatCombo();
+    // Gone while its list is open (the panel closed under the list): the
+    // list is ended and nothing of the combo is touched after it.
+    ~FlatCombo() override;
 
     int create(int id, const Rect &rect, Pane *parent);
     // Both hear an entry's id less kFirstItemId.
@@ -122,6 +125,11 @@ protected:
     std::string shownText_;
 
 private:
+    // Ends the menu shown on this thread, when the system has the call.
+    static void endOpenMenu();
+
+    // Set to true by the destructor: the flag of the list being shown.
+    bool *destroyedWhileOpen_ = nullptr;
     // Entries taken out while the list was open.
     std::vector<Menu::Entry> retired_;
     // Counts removals, so that a choice from a list whose entries went is

@@ -1,5 +1,6 @@
 #include "plugin/framework/gui/tree_combo.h"
 
+#include "plugin/framework/gui/translate_accelerator.h"
 #include "plugin/framework/gui/user_answers.h"
 #include "plugin/framework/plugin/com_object.h"
 
@@ -284,9 +285,14 @@ std::string CTreeDropList::selectedPath() const
 
 std::string CTreeDropList::savePath() const
 {
+    return savePath(selectedName());
+}
+
+std::string CTreeDropList::savePath(const std::string &name) const
+{
     const std::string folder = selectedFolder();
-    return rootWithSeparator() + folder + (folder.empty() ? "" : std::string(1, separator_)) +
-           selectedName() + extension_;
+    return rootWithSeparator() + folder + (folder.empty() ? "" : std::string(1, separator_)) + name +
+           extension_;
 }
 
 HTREEITEM CTreeDropList::selectPath(const std::string &fullPath)
@@ -519,6 +525,7 @@ LRESULT CTreeDropList::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
 CTreeCombo::CTreeCombo(std::string rootFolder, std::string extension)
     : dropList_(std::move(rootFolder), std::move(extension))
 {
+    translateAcceleratorMessage();
 }
 
 CTreeCombo::~CTreeCombo()
@@ -585,6 +592,11 @@ std::string CTreeCombo::text() const
     char text[MAX_PATH] = {};
     GetWindowTextA(edit_, text, MAX_PATH);
     return text;
+}
+
+void CTreeCombo::showSelectedName()
+{
+    setText(dropList_.itemText(dropList_.selectedItem()));
 }
 
 bool CTreeCombo::createOver(int dialogItemId, HWND dialog)
@@ -707,7 +719,7 @@ void CTreeCombo::closeWithChoice(bool byEnter)
     lastConfirmed_ = true;
     dropList_.setCloseState(CTreeDropList::OpenOrConfirmed);
     if (madeOverItem_) {
-        setText(dropList_.itemText(dropList_.selectedItem()));
+        showSelectedName();
         ShowWindow(dropList_.handle(), SW_HIDE);
         SetFocus(handle());
         notifyParent(kChosen);
@@ -739,7 +751,7 @@ void CTreeCombo::closeWithoutChoice()
     dropList_.setCloseState(CTreeDropList::Cancelled);
     dropList_.selectItem(dropList_.findItemByPath(pathAtDrop_));
     if (madeOverItem_)
-        setText(dropList_.itemText(dropList_.selectedItem()));
+        showSelectedName();
     notifyParent(CBN_SELENDCANCEL);
     ShowWindow(dropList_.handle(), SW_HIDE);
     SetFocus(handle());
@@ -797,8 +809,7 @@ void CTreeCombo::stepToRoot()
 
 bool CTreeCombo::parentTakesKey(WPARAM key, LPARAM lParam)
 {
-    static const UINT translate = RegisterWindowMessageA("Quorvane_TranslateAccelerator");
-    return SendMessageA(GetParent(handle()), translate, MAKEWPARAM(WM_KEYDOWN, key), lParam) != 0;
+    return SendMessageA(GetParent(handle()), translateAcceleratorMessage(), keyForPanel(key), lParam) != 0;
 }
 
 void CTreeCombo::onKeyDown(WPARAM key, LPARAM lParam)
@@ -952,12 +963,145 @@ namespace Quorvane {
 
 // ---- FlatTreeCombo
 
+namespace {
+
+// Keys whose characters make a name: letters, digits and the punctuation
+// keys (the numeric pad's operators stay the combo's stepping keys).
+bool isNameKey(WPARAM key)
+{
+    return (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z') ||
+           (key >= VK_NUMPAD0 && key <= VK_NUMPAD9) || (key >= VK_OEM_1 && key <= VK_OEM_3) ||
+           (key >= VK_OEM_4 && key <= VK_OEM_8) || key == VK_OEM_102;
+}
+
+// Ctrl without Alt: a command key (Ctrl and Alt together type characters
+// on some keyboards).
+bool commandModifierHeld()
+{
+    return GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0;
+}
+
+constexpr int kTextLeft = 3;
+
+} // namespace
+
 void FlatTreeCombo::setText(const std::string &text)
 {
+    naming_ = false;
     if (handle()) {
         SetWindowTextA(handle(), text.c_str());
         InvalidateRect(handle(), nullptr, TRUE);
+        placeCaret();
     }
+}
+
+void FlatTreeCombo::showTyped(const std::string &name)
+{
+    naming_ = true;
+    SetWindowTextA(handle(), name.c_str());
+    InvalidateRect(handle(), nullptr, TRUE);
+    placeCaret();
+}
+
+void FlatTreeCombo::enterName()
+{
+    // The parent reads the name as the text, then the selection shows: the
+    // new file when the parent made and selected it.
+    naming_ = false;
+    notifyParent(kNameEntered);
+    if (handle())
+        showSelectedName();
+}
+
+bool FlatTreeCombo::takeNameKey(WPARAM key, LPARAM lParam)
+{
+    typing_ = false;
+    const bool character = !commandModifierHeld() && (isNameKey(key) || (naming_ && key == VK_SPACE));
+    if (naming_) {
+        switch (key) {
+        case VK_RETURN:
+            enterName();
+            return true;
+        case VK_ESCAPE:
+            showSelectedName();
+            return true;
+        case VK_BACK: {
+            std::string name = text();
+            if (!name.empty())
+                name.pop_back();
+            showTyped(name);
+            return true;
+        }
+        default:
+            // Its character follows as WM_CHAR.
+            typing_ = character;
+            return character;
+        }
+    }
+    if (!character && key != VK_BACK)
+        return false;
+    // The parent's keys come first (a digit chooses a quick pad); a key
+    // they leave begins a name in place of the shown one.
+    if (parentTakesKey(key, lParam))
+        return true;
+    if (key == VK_BACK)
+        showTyped("");
+    else
+        typing_ = true;
+    return true;
+}
+
+int FlatTreeCombo::textWidth(HDC dc, const std::string &text) const
+{
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(GetParent(handle()), WM_GETFONT, 0, 0));
+    HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    if (oldFont)
+        SelectObject(dc, oldFont);
+    return size.cx;
+}
+
+void FlatTreeCombo::placeCaret()
+{
+    if (!handle() || GetFocus() != handle())
+        return;
+    HDC dc = GetDC(handle());
+    const int width = textWidth(dc, text());
+    ReleaseDC(handle(), dc);
+    RECT client{};
+    GetClientRect(handle(), &client);
+    SetCaretPos(std::min<int>(kTextLeft + width, client.right - 11), 3);
+}
+
+LRESULT FlatTreeCombo::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_KEYDOWN:
+        if (!isDroppedDown() && takeNameKey(wParam, lParam))
+            return 0;
+        break;
+    case WM_CHAR:
+        if (typing_ && wParam >= ' ' && wParam != 0x7F) {
+            const std::string name = naming_ ? text() : std::string();
+            if (name.size() + 1 < MAX_PATH)
+                showTyped(name + static_cast<char>(wParam));
+            return 0;
+        }
+        break;
+    case WM_SETFOCUS: {
+        const LRESULT result = CTreeCombo::windowProc(message, wParam, lParam);
+        placeCaret();
+        return result;
+    }
+    case WM_KILLFOCUS:
+        if (naming_)
+            showSelectedName();
+        break;
+    default:
+        break;
+    }
+    return CTreeCombo::windowProc(message, wParam, lParam);
 }
 
 std::string FlatTreeCombo::text() const
@@ -998,12 +1142,20 @@ void FlatTreeCombo::paintFace(HDC dc)
         RECT line{x + row, y + row, x + 5 - row, y + row + 1};
         FillRect(dc, &line, GetSysColorBrush(COLOR_BTNTEXT));
     }
-    RECT textArea{client.left + 3, client.top + 1, x - 2, client.bottom - 1};
+    RECT textArea{client.left + kTextLeft, client.top + 1, x - 2, client.bottom - 1};
+    const std::string shown = text();
+    // Focused, the shown name is highlighted: typing replaces it.
+    const bool highlighted = !naming_ && !shown.empty() && GetFocus() == handle();
+    if (highlighted) {
+        RECT marked{textArea.left, textArea.top + 1,
+                    std::min<LONG>(textArea.right, textArea.left + textWidth(dc, shown)),
+                    textArea.bottom - 1};
+        FillRect(dc, &marked, GetSysColorBrush(COLOR_HIGHLIGHT));
+    }
     HFONT font = reinterpret_cast<HFONT>(SendMessageA(GetParent(handle()), WM_GETFONT, 0, 0));
     HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-    const std::string shown = text();
+    SetTextColor(dc, GetSysColor(highlighted ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     DrawTextA(dc, shown.c_str(), -1, &textArea, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     if (oldFont)
         SelectObject(dc, oldFont);

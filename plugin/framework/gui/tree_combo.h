@@ -60,8 +60,9 @@ public:
     // extension.
     std::string selectedPath() const;
     // Where a file is saved: the root, the selection's folder, the
-    // selected or a free name, and the extension.
+    // selected or a free name (or the name given), and the extension.
     std::string savePath() const;
+    std::string savePath(const std::string &name) const;
     // Selects the item of a full path below the root (compared without
     // regard to case; the extension's length is cut from the end), or the
     // last item found on its way; null and nothing selected when the path
@@ -173,6 +174,7 @@ public:
     std::string selectedFolderPath() const { return dropList_.selectedFolderPath(); }
     std::string selectedPath() const { return dropList_.selectedPath(); }
     std::string savePath() const { return dropList_.savePath(); }
+    std::string savePath(const std::string &name) const { return dropList_.savePath(name); }
     HTREEITEM selectPath(const std::string &fullPath) { return dropList_.selectPath(fullPath); }
 
     // WM_COMMAND to the parent: the id and code, the combo as lParam.
@@ -195,6 +197,8 @@ public:
     // The shown text: the edit field's when there is one.
     virtual void setText(const std::string &text);
     virtual std::string text() const;
+    // Shows the selected item's name (a combo made over a dialog item).
+    void showSelectedName();
 
     // Steps used by keys and the wheel.
     void stepToNextFile();
@@ -217,9 +221,11 @@ protected:
     virtual void paintFace(HDC dc);
     bool madeOverItem() const { return madeOverItem_; }
 
+    // Offers a key-down to the parent's keys; true when they took it.
+    bool parentTakesKey(WPARAM key, LPARAM lParam);
+
 private:
     void onKeyDown(WPARAM key, LPARAM lParam);
-    bool parentTakesKey(WPARAM key, LPARAM lParam);
     void drawButton(const DRAWITEMSTRUCT &item);
     bool cursorOver(HWND window) const;
     void onWheel(int delta);
@@ -239,12 +245,22 @@ private:
 };
 
 // The combo made over a dialog item, drawn flat: no edit field and no
-// button; the combo's own window shows the text.
+// button; the combo's own window shows the text, and it is the field in
+// which a name is typed. With the focus the shown name is highlighted: a
+// character key that the parent's keys leave begins a new name in its
+// place, and from then on every character key types (digits too), Backspace
+// erases, Enter tells the parent kNameEntered with the name as the text,
+// and Escape, another text shown or the focus going elsewhere ends the name.
 class FlatTreeCombo : public CTreeCombo {
 public:
+    // WM_COMMAND code: a typed name was confirmed with Enter; text() is it
+    // while the parent is told, then the selection's name shows again.
+    static constexpr WORD kNameEntered = 11;
+
     using CTreeCombo::CTreeCombo;
 
     HWND edit() const override { return nullptr; }
+    // Shows text, ending a name being typed.
     void setText(const std::string &text) override;
     std::string text() const override;
     bool createButton() override { return true; }
@@ -252,9 +268,23 @@ public:
     bool mouseOverEdit() const override;
     bool mouseOverButton() const override;
     bool hasFocus() const override;
+    bool isNaming() const { return naming_; }
 
 protected:
+    LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void paintFace(HDC dc) override;
+
+private:
+    // A key-down of the name; false leaves it to the combo's own keys.
+    bool takeNameKey(WPARAM key, LPARAM lParam);
+    void showTyped(const std::string &name);
+    void enterName();
+    int textWidth(HDC dc, const std::string &text) const;
+    void placeCaret();
+
+    bool naming_ = false;
+    // The character of the last key-down is typed.
+    bool typing_ = false;
 };
 
 } // namespace Quorvane

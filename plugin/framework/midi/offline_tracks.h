@@ -29,6 +29,8 @@ public:
     void render(int32_t base, int32_t from, int32_t thru) override;
     // Tempo track and one event track without a name.
     bool write(OutputStream &out) override;
+    // What the parts played, in time order.
+    const OfflineEventList &events() const { return events_; }
 
 private:
     OfflineParts &parts_;

@@ -21,8 +21,9 @@ template <class Traits> struct DrummerModuleState {
     std::string folderOverride;
     typename Module::DataFolders folders;
     std::unique_ptr<typename Module::Library> library;
-    // The library as engines read it without the list lock: made and let go
-    // under that lock, and it lives as long as any engine.
+    // The library as engines read it without the list lock: made and taken
+    // away under that lock (and destroyed after it), and it lives as long as
+    // any engine.
     std::atomic<typename Module::Library *> readable{nullptr};
 
     DrummerModuleState() { InitializeCriticalSection(&engineLock); }

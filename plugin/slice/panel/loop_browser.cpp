@@ -3,8 +3,8 @@
 #include "base/message_box.h"
 #include "base/safe_file.h"
 #include "base/string_stream.h"
-#include "plugin/framework/gui/drummer_panel.h"
 #include "plugin/framework/gui/self_drawn_item.h"
+#include "plugin/framework/gui/translate_accelerator.h"
 #include "plugin/framework/gui/user_steps.h"
 #include "plugin/framework/plugin/com_object.h"
 #include "plugin/slice/panel/panel_ids.h"
@@ -13,7 +13,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace Quorvane::LoopSlice {
@@ -44,6 +46,34 @@ bool readWholeFile(const std::string &path, std::string &bytes)
 std::string fileName(const std::string &path)
 {
     return path.substr(path.find_last_of('\\') + 1);
+}
+
+std::string upperCase(std::string text)
+{
+    for (char &c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Whether a typed name, with the extension after it, names a file in a
+// folder: not blank, none of the characters a file name cannot hold, and no
+// device's name (which Windows takes for the device whatever follows it).
+bool canNameLoopFile(const std::string &name)
+{
+    if (name.find_first_not_of(" .") == std::string::npos)
+        return false;
+    for (unsigned char c : name)
+        if (c < 32 || std::strchr("\\/:*?\"<>|", c))
+            return false;
+    std::string device = upperCase(name.substr(0, name.find('.')));
+    device.erase(device.find_last_not_of(' ') + 1);
+    static const char *const kDevices[] = {"CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4",
+                                           "COM5", "COM6", "COM7", "COM8", "COM9", "LPT1", "LPT2", "LPT3",
+                                           "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
+    for (const char *taken : kDevices)
+        if (device == taken)
+            return false;
+    return true;
 }
 
 } // namespace
@@ -153,7 +183,7 @@ bool LoopBrowser::forwardKey(WPARAM key, LPARAM lParam)
     HWND panel = window_ ? GetParent(window_) : nullptr;
     if (!panel)
         return false;
-    if (SendMessageA(panel, DrummerPanel::translateAcceleratorMessage(), MAKEWPARAM(WM_KEYDOWN, key), lParam))
+    if (SendMessageA(panel, translateAcceleratorMessage(), keyForPanel(key), lParam))
         return true;
     switch (key) {
     case VK_SPACE:
@@ -216,9 +246,9 @@ INT_PTR LoopBrowser::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:
         if (command(LOWORD(wParam), HIWORD(wParam)))
             return TRUE;
-        // Commands the browser does not handle go on to the panel.
+        // Commands the browser does not handle are the panel's.
         if (HWND parent = GetParent(window_))
-            SendMessageA(parent, DrummerPanel::translateAcceleratorMessage(), wParam, lParam);
+            SendMessageA(parent, translateAcceleratorMessage(), commandForPanel(LOWORD(wParam)), lParam);
         return TRUE;
     case WM_KEYDOWN:
         // A key the combo and the panel's keys left goes on to the panel.
@@ -229,7 +259,7 @@ INT_PTR LoopBrowser::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     }
     // Keys and commands the browser does not use go to the panel.
-    if (message == DrummerPanel::translateAcceleratorMessage()) {
+    if (message == translateAcceleratorMessage()) {
         const LRESULT taken = SendMessageA(GetParent(window_), message, wParam, lParam);
         SetWindowLongPtrA(window_, DWLP_MSGRESULT, taken);
         return TRUE;
@@ -251,6 +281,8 @@ bool LoopBrowser::command(WORD id, WORD code)
     case IDC_LOOP_TREE:
         if (code == CTreeCombo::kChosen)
             load();
+        else if (code == FlatTreeCombo::kNameEntered)
+            saveIntoTypedName();
         return true;
     case ID_BROWSER_SAVE:
         saveIntoSelected();
@@ -326,6 +358,31 @@ bool LoopBrowser::saveAs()
     return saveTo(path);
 }
 
+bool LoopBrowser::saveIntoTypedName()
+{
+    std::string name = combo_.text();
+    if (name.size() > extension_.size() &&
+        upperCase(name.substr(name.size() - extension_.size())) == upperCase(extension_))
+        name.resize(name.size() - extension_.size());
+    if (!canNameLoopFile(name)) {
+        report("A loop file cannot be named\n\"%s\":\na name is more than dots and spaces, holds none of "
+               "\\ / : * ? \" < > | and names no device.",
+               name);
+        return false;
+    }
+    const std::string path = combo_.savePath(name);
+    const DWORD found = GetFileAttributesA(path.c_str());
+    if (found != INVALID_FILE_ATTRIBUTES && !(found & FILE_ATTRIBUTE_DIRECTORY)) {
+        char question[MAX_PATH + 96];
+        std::snprintf(question, sizeof question,
+                      "The loop file\n\"%s\"\nexists already. Do you want to replace it?", name.c_str());
+        if (showMessageBox(window_ ? GetParent(window_) : nullptr, question, kCaption,
+                           MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return false;
+    }
+    return saveTo(path);
+}
+
 bool LoopBrowser::saveTo(const std::string &path)
 {
     // Saving clears the edited slices' marks and names first; a failed save
@@ -369,7 +426,7 @@ void LoopBrowser::deleteClicked()
         if (showMessageBox(GetParent(window_), question, kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
             DeleteFileA(combo_.selectedPath().c_str());
             combo_.dropList().refresh();
-            combo_.setText(combo_.dropList().itemText(combo_.dropList().selectedItem()));
+            combo_.showSelectedName();
         }
     }
     if (window_)

@@ -1,8 +1,9 @@
 // The small dialog in the editor panel through which the user keeps a
 // library of loop files: a drop-down tree of the loops folder, a save and a
 // delete button. Choosing a loop file loads it into the engine; saving
-// writes the engine's combination as a loop file, which replaces the old
-// file only once it is complete. A file that cannot be read or written is
+// (with the save button, or by typing a name into the combo and pressing
+// Enter) writes the engine's combination as a loop file, which replaces the
+// old file only once it is complete. A file that cannot be read or written is
 // reported and changes nothing.
 #pragma once
 
@@ -49,6 +50,12 @@ public:
     // Asks for a file name; false when the user cancels or the file cannot
     // be written.
     bool saveAs();
+    // Into the name typed in the combo (the loop extension may be typed
+    // with it), in the selected folder; a file of that name is replaced
+    // only after the user's yes. False when the name cannot name a file
+    // (reported, nothing written), the user keeps the old file, or it
+    // cannot be written.
+    bool saveIntoTypedName();
     // Writes the combination as a loop file at path and selects it in the
     // tree; false (reported, the old file and the edits as they were) when
     // it cannot be written.

@@ -94,6 +94,11 @@ void writeValue(HKEY root, const std::string &key, const char *name, DWORD type,
     RegCloseKey(opened);
 }
 
+void registerHost(const char *key, const char *module)
+{
+    writeText(HKEY_LOCAL_MACHINE, key, module, testsFolder() + "tembri_dx_fixture.dll");
+}
+
 void writeText(HKEY root, const std::string &key, const char *name, const std::string &text)
 {
     writeValue(root, key, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));

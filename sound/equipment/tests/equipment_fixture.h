@@ -26,6 +26,9 @@ std::string guidText(const GUID &id);
 
 // Registry writers; each creates the key.
 void writeText(HKEY root, const std::string &key, const char *name, const std::string &text);
+// The module that hosts a kind of equipment, registered under the key at a
+// file that is there (the enumeration lists only kinds whose module is).
+void registerHost(const char *key, const char *module);
 void writeValue(HKEY root, const std::string &key, const char *name, DWORD type, const void *data,
                 DWORD size);
 void createKey(HKEY root, const std::string &key);

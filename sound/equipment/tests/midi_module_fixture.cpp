@@ -1,6 +1,7 @@
 // A stand-in for the MIDI output module with a fixed list of output ports:
 // one name twice, and one longer than the engine's name buffers. Its ports
-// keep the SysEx bytes they are sent, which tests read back.
+// keep the SysEx bytes they are sent, which tests read back, and a port can
+// be made to hold up its senders, as a driver that does not answer.
 #include "data/sound_interfaces.h"
 
 #include <windows.h>
@@ -36,8 +37,21 @@ struct ShortMessages {
     std::vector<unsigned long> messages[kPorts];
     std::vector<double> times[kPorts];
     long holds[kPorts] = {};
+    // Set while a port lets its senders through, and how many it holds up.
+    HANDLE open[kPorts] = {};
+    long heldUp[kPorts] = {};
 };
 ShortMessages shorts;
+
+HANDLE portOpen(long index)
+{
+    EnterCriticalSection(&shorts.lock);
+    if (!shorts.open[index])
+        shorts.open[index] = CreateEventA(nullptr, TRUE, TRUE, nullptr);
+    const HANDLE open = shorts.open[index];
+    LeaveCriticalSection(&shorts.lock);
+    return open;
+}
 
 double Milliseconds()
 {
@@ -104,11 +118,15 @@ extern "C" __declspec(dllexport) void MIDIOutReleasePort(long index)
     LeaveCriticalSection(&shorts.lock);
 }
 
-// Taken only while the port is held, as the real module does.
+// Taken only while the port is held, as the real module does; a stalled
+// port holds the sender up first.
 extern "C" __declspec(dllexport) int MIDIOutShortMessage(long index, unsigned long message)
 {
     if (index < 0 || index >= kPorts)
         return 0;
+    InterlockedIncrement(&shorts.heldUp[index]);
+    WaitForSingleObject(portOpen(index), INFINITE);
+    InterlockedDecrement(&shorts.heldUp[index]);
     EnterCriticalSection(&shorts.lock);
     const bool held = shorts.holds[index] > 0;
     if (held) {
@@ -148,4 +166,22 @@ extern "C" __declspec(dllexport) long FixtureHolds(long index)
 extern "C" __declspec(dllexport) double FixtureMilliseconds()
 {
     return Milliseconds();
+}
+
+// Makes port index hold up every sender of a short message (stall 1) until
+// it lets them through again (stall 0).
+extern "C" __declspec(dllexport) void FixtureStallPort(long index, int stall)
+{
+    if (index < 0 || index >= kPorts)
+        return;
+    if (stall)
+        ResetEvent(portOpen(index));
+    else
+        SetEvent(portOpen(index));
+}
+
+// How many senders port index holds up now.
+extern "C" __declspec(dllexport) long FixtureHeldSenders(long index)
+{
+    return index >= 0 && index < kPorts ? shorts.heldUp[index] : -1;
 }

@@ -9,7 +9,9 @@
 #include "sound/module_keys.h"
 
 #include <gtest/gtest.h>
+#include <dmo.h>
 #include <mmsystem.h>
+#include <uuids.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -116,6 +118,7 @@ TEST_F(PortEnumTest, DxiSynthsAreDescribedAndTheBridgeIsLeftOut)
         c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
     writeText(HKEY_LOCAL_MACHINE, kBridgeKey, bridgeName.c_str(), "QN3_HalvorinDXi");
 
+    registerHost(Quorvane::kSoftSynthKey, "Tembri DXi");
     auto ports = enumPorts(0, 5);
     ASSERT_TRUE(ports);
     EXPECT_EQ(entries(*ports, true), (std::vector<Entry>{{"Dx Piano", 5, guidData(piano)}}));
@@ -126,9 +129,42 @@ TEST_F(PortEnumTest, DlsSynthsAreTheirDescriptions)
     const GUID synth = TestId(0x11), nameless = TestId(0x12);
     writeText(HKEY_LOCAL_MACHINE, std::string(kDlsKey) + "\\" + guidText(synth), "Description", "Dls Synth");
     createKey(HKEY_LOCAL_MACHINE, std::string(kDlsKey) + "\\" + guidText(nameless));
+    registerHost(Quorvane::kSoftSynthKey, "Tembri DLS");
     auto ports = enumPorts(0, 6);
     ASSERT_TRUE(ports);
     EXPECT_EQ(entries(*ports, true), (std::vector<Entry>{{"Dls Synth", 6, guidData(synth)}}));
+}
+
+// The choosers offer only what can be loaded: a kind whose host module is
+// not registered, or registered at a file that is not there, lists nothing
+// (the engine could make no output or effect of it).
+TEST_F(PortEnumTest, AHostedKindIsListedOnlyWhenItsModuleIsThere)
+{
+    writeText(HKEY_CLASSES_ROOT, std::string(kDxiKey) + "\\" + guidText(TestId(0x07)), "Description",
+              "Dx Organ");
+    writeText(HKEY_LOCAL_MACHINE, std::string(kDlsKey) + "\\" + guidText(TestId(0x13)), "Description",
+              "Dls Organ");
+    struct Case {
+        long kind;
+        const char *module;
+        const char *listed;
+    };
+    for (const Case &c : {Case{5, "Tembri DXi", "Dx Organ"}, Case{6, "Tembri DLS", "Dls Organ"}}) {
+        SCOPED_TRACE(c.module);
+        auto unregistered = enumPorts(0, c.kind);
+        ASSERT_TRUE(unregistered);
+        EXPECT_TRUE(entries(*unregistered, true).empty());
+        writeText(HKEY_LOCAL_MACHINE, Quorvane::kSoftSynthKey, c.module, "C:\\missing\\module.dll");
+        auto gone = enumPorts(0, c.kind);
+        ASSERT_TRUE(gone);
+        EXPECT_TRUE(entries(*gone, true).empty());
+        registerHost(Quorvane::kSoftSynthKey, c.module);
+        auto there = enumPorts(0, c.kind);
+        ASSERT_TRUE(there);
+        const std::vector<Entry> listed = entries(*there, true);
+        ASSERT_EQ(listed.size(), 1u);
+        EXPECT_EQ(listed[0].name, c.listed);
+    }
 }
 
 TEST_F(PortEnumTest, MfxFiltersAreTheRegisteredClassesNotSkipped)
@@ -154,6 +190,7 @@ TEST_F(PortEnumTest, MfxFiltersAreTheRegisteredClassesNotSkipped)
     }
     for (const std::string &id : {std::string(drummerId), guidText(noClass), guidText(numberedClass)})
         createKey(HKEY_LOCAL_MACHINE, std::string(kMfxKey) + "\\" + id);
+    registerHost(Quorvane::kMIDIEffectKey, Quorvane::kMfxHostModule);
 
     auto ports = enumPorts(2, 1);
     ASSERT_TRUE(ports);
@@ -193,27 +230,49 @@ TEST_F(DirectXFilterTest, AudioFiltersLessSynthsWrappedPluginsAndRejectedOnes)
     add(source, L"Test Source", kAudioOut);
     add(kRejectedFilter, L"Test Rejected");
 
-    EXPECT_FALSE(enumPorts(1, 2)) << "without the audio-effect key";
+    // DMOs are listed by their own class ids: the audio-effect category's.
+    const GUID dmo = TestId(0x37);
+    DMO_PARTIAL_MEDIATYPE floats = {MEDIATYPE_Audio, MEDIASUBTYPE_IEEE_FLOAT};
+    ASSERT_EQ(DMORegister(L"Test Dmo Effect", dmo, DMOCATEGORY_AUDIO_EFFECT, 0, 1, &floats, 1, &floats),
+              S_OK);
+    // One in another category, which the filter mapper lists by a moniker
+    // named after its class id.
+    const GUID decoder = TestId(0x38);
+    DMO_PARTIAL_MEDIATYPE pcm = {MEDIATYPE_Audio, MEDIASUBTYPE_PCM};
+    ASSERT_EQ(DMORegister(L"Test Dmo Decoder", decoder, DMOCATEGORY_AUDIO_DECODER, 0, 1, &pcm, 1, &pcm),
+              S_OK);
+    struct Unregister {
+        GUID effect, decoder;
+        ~Unregister()
+        {
+            DMOUnregister(effect, DMOCATEGORY_AUDIO_EFFECT);
+            DMOUnregister(decoder, DMOCATEGORY_AUDIO_DECODER);
+        }
+    } unregister{dmo, decoder};
+
+    auto unkeyed = enumPorts(1, 2);
+    ASSERT_TRUE(unkeyed);
+    EXPECT_TRUE(entries(*unkeyed, true).empty()) << "without the audio-effect key";
     writeText(HKEY_LOCAL_MACHINE, Quorvane::kAudioEffectKey, "Some Effect", "C:\\effect.dll");
-    auto all = enumPorts(1, 2);
-    ASSERT_TRUE(all) << "without a host module every filter passes";
-    EXPECT_EQ(byName(entries(*all, true)),
-              (std::vector<Entry>{{"Test Echo", 2, guidData(echo)},
-                                  {"Test Rejected", 2, guidData(kRejectedFilter)},
-                                  {"Test Twice", 2, guidData(twice)}}));
+    auto without = enumPorts(1, 2);
+    ASSERT_TRUE(without);
+    EXPECT_TRUE(entries(*without, true).empty()) << "without the module that hosts them nothing is offered";
 
     writeText(HKEY_LOCAL_MACHINE, Quorvane::kAudioEffectKey, "Tembri DX",
               testsFolder() + "tembri_dx_fixture.dll");
     auto checked = enumPorts(1, 2);
     ASSERT_TRUE(checked);
-    EXPECT_EQ(byName(entries(*checked, true)),
-              (std::vector<Entry>{{"Test Echo", 2, guidData(echo)}, {"Test Twice", 2, guidData(twice)}}));
+    EXPECT_EQ(byName(entries(*checked, true)), (std::vector<Entry>{{"Test Dmo Decoder", 2, guidData(decoder)},
+                                                                   {"Test Dmo Effect", 2, guidData(dmo)},
+                                                                   {"Test Echo", 2, guidData(echo)},
+                                                                   {"Test Twice", 2, guidData(twice)}}));
 }
 
 // The MIDI output module beside the running program: the test program's
 // own folder holds the real one.
 TEST_F(PortEnumTest, MidiPortsAreTheSystemsOutputs)
 {
+    registerHost(Quorvane::kSoftSynthKey, "Tembri MIDI");
     auto ports = enumPorts(0, 7);
     ASSERT_TRUE(ports);
     std::vector<Entry> expected;
@@ -263,9 +322,13 @@ ProbeRun runProbe(const std::string &folder)
 TEST(MidiPortProbe, ListsTheModulesPortsOnceEachAndNothingWithoutIt)
 {
     testing_support::TempFolder with, without;
-    for (const auto *folder : {&with, &without})
+    // "Tembri MIDI", which plays the ports, beside the probe in both.
+    for (const auto *folder : {&with, &without}) {
         for (const char *file : {"midi_port_probe.exe", "Tindrel.dll", "Corvadel.dll"})
             ASSERT_TRUE(CopyFileA((testsFolder() + file).c_str(), folder->file(file).c_str(), FALSE)) << file;
+        ASSERT_TRUE(CopyFileA((testsFolder() + "tembri_dx_fixture.dll").c_str(),
+                              folder->file("Tembri MIDI.zql").c_str(), FALSE));
+    }
     ASSERT_TRUE(CopyFileA((testsFolder() + "midi_fixture\\Velmarin.dll").c_str(),
                           with.file("Velmarin.dll").c_str(), FALSE));
 

@@ -4,6 +4,7 @@
 // open.
 #include "sound/equipment/port_enum.h"
 #include "sound/equipment/tests/equipment_fixture.h"
+#include "sound/module_keys.h"
 #include "sound/equipment/vst_scan_ids.h"
 
 #include <gtest/gtest.h>
@@ -175,7 +176,12 @@ void click(HWND dialog, int id)
 
 class VstScanWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); }
+    void SetUp() override
+    {
+        ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+        registerHost(Quorvane::kSoftSynthKey, "Tembri VSTi");
+        registerHost(Quorvane::kAudioEffectKey, "Tembri VST");
+    }
     void TearDown() override { CoUninitialize(); }
 
     VstFolders folders;

@@ -5,6 +5,7 @@
 #include "plugin/framework/gui/sliders.h"
 #include "plugin/framework/gui/tests/gui_tests_resources.h"
 #include "plugin/framework/gui/tests/test_panel.h"
+#include "plugin/framework/gui/translate_accelerator.h"
 #include "testing/screenshot.h"
 
 #include <gtest/gtest.h>
@@ -156,6 +157,21 @@ TEST_F(DrummerPanelWindowTest, TranslatedKeysNeverReachTheParent)
     EXPECT_EQ(SendMessageA(window(), translate, MAKEWPARAM(WM_KEYDOWN, VK_F5), 1), 1);
     EXPECT_EQ(SendMessageA(window(), translate, MAKEWPARAM(WM_KEYDOWN, VK_F6), 1), 0);
     EXPECT_EQ(panel().commands.size(), 2u);
+}
+
+TEST_F(DrummerPanelWindowTest, TheRegisteredMessageCarriesOutACommandAsThePanelsOwn)
+{
+    // A command that a window inside the panel leaves: the message and the
+    // command id in the two words, as a key travels with its key.
+    const UINT translate = DrummerPanel::translateAcceleratorMessage();
+    EXPECT_EQ(commandForPanel(4242), static_cast<WPARAM>(MAKEWPARAM(WM_COMMAND, 4242)));
+    EXPECT_EQ(keyForPanel(VK_F5), static_cast<WPARAM>(MAKEWPARAM(WM_KEYDOWN, VK_F5)));
+    EXPECT_EQ(SendMessageA(window(), translate, commandForPanel(4242), 0), 1);
+    EXPECT_EQ(panel().commands, (std::vector<UINT>{4242}));
+    // Without an accelerator table a key is not taken, and it is never
+    // taken for a command.
+    EXPECT_EQ(SendMessageA(window(), translate, keyForPanel(VK_F5), 1), 0);
+    EXPECT_EQ(panel().commands.size(), 1u);
 }
 
 TEST_F(DrummerPanelWindowTest, KeysGoToTheFocusedPane)

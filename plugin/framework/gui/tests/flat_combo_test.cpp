@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <new>
+
 namespace {
 
 using gui_test::MenuItem;
@@ -407,6 +411,71 @@ TEST_F(FlatComboWindowTest, LosingTheFocusClosesTheOpenList)
     EXPECT_FALSE(combo.isOpen());
     EXPECT_EQ(combo.getSelectedIndex(), -1);
     EXPECT_FALSE(combo.isFocused());
+}
+
+// A panel that owns its combo, as the drummers' panels own theirs.
+class ComboPanel : public TestPanel {
+public:
+    ComboPanel()
+    {
+        build = [this](TestPanel &) {
+            combo.create(1, {20, 20, 100, 18}, this);
+            for (const char *text : {"a", "b", "c"})
+                combo.addItem(text);
+            listener = MemberDelegate<Chosen, int>::create(&chosen, &Chosen::chose);
+            combo.setSelectionListener(listener.get());
+        };
+    }
+    FlatCombo combo;
+    Chosen chosen;
+    RefPtr<Delegate1<int>> listener;
+};
+
+TEST(FlatComboGoneWindowTest, APanelDestroyedWhileItsListIsOpenIsNeverTouchedAgain)
+{
+    // The panel lives in storage of the test's own: once it is destroyed
+    // the storage is filled with a mark, and anything written to it after
+    // that (or a listener called through it) shows.
+    constexpr unsigned char kGone = 0xA5;
+    alignas(ComboPanel) static unsigned char storage[sizeof(ComboPanel)];
+    static ComboPanel *panel = nullptr;
+    static bool destroyed = false;
+    static bool pictureWritten = false;
+    destroyed = false;
+    pictureWritten = false;
+    HostWindow host;
+    panel = new (storage) ComboPanel;
+    panel->createView(host.handle(), RECT{10, 10, 10 + TestPanel::kSize.cx, 10 + TestPanel::kSize.cy});
+    pump();
+    HWND window = panel->handle();
+    ASSERT_TRUE(IsWindow(window)) << "windows need a display";
+    SetFocus(window);
+    // Inside the menu loop, once the list shows: the panel goes, as when
+    // the host removes the plug-in.
+    const UINT_PTR destroy = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        HWND list = FindWindowA("#32768", nullptr);
+        if (!list || !IsWindowVisible(list))
+            return;
+        KillTimer(nullptr, timer);
+        pictureWritten =
+            !testing_support::writeWindowPicture(list, "flat_combo_list_open_as_its_panel_goes").empty();
+        panel->~ComboPanel();
+        std::memset(storage, kGone, sizeof storage);
+        destroyed = true;
+    });
+    const UINT_PTR safety = SetTimer(nullptr, 0, 10000, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
+    const DWORD start = GetTickCount();
+    openRealList(window);
+    const DWORD took = GetTickCount() - start;
+    KillTimer(nullptr, destroy);
+    KillTimer(nullptr, safety);
+    ASSERT_TRUE(destroyed) << "the list never showed";
+    EXPECT_LT(took, 8000u) << "the list ended with its combo, not by the safety timer";
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(std::count(storage, storage + sizeof storage, kGone), static_cast<long>(sizeof storage))
+        << "the combo wrote to the panel after it was destroyed";
+    EXPECT_TRUE(pictureWritten);
+    pump();
 }
 
 } // namespace

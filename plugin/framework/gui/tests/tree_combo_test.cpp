@@ -1,6 +1,7 @@
 #include "plugin/framework/gui/tree_combo.h"
 
 #include "plugin/framework/gui/tests/gui_test_support.h"
+#include "plugin/framework/gui/translate_accelerator.h"
 #include "testing/sandbox.h"
 #include "testing/screenshot.h"
 
@@ -361,6 +362,135 @@ TEST_F(LoopFolderComboWindowTest, TheWatcherShowsNamesChangedOnDisk)
     EXPECT_STREQ(after, current) << "the refresh never moves the process's current folder";
     // Destroying the combo waits for the watcher to end.
     combo.reset();
+}
+
+} // namespace
+
+namespace {
+
+// The flat combo made over a dialog item, as the loop browser has it: the
+// parent's keys take the digit 2 (as a panel's quick pad key would).
+class FlatTreeComboWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const std::string root = folder.path();
+        CreateDirectoryA((root + "\\A").c_str(), nullptr);
+        for (const char *file : {"A\\a1.mid", "A\\a2.mid"})
+            makeFile(root + "\\" + file);
+        host = std::make_unique<HostWindow>(40, 40, 260, 120);
+        host->handler = [this](UINT message, WPARAM wParam, LPARAM, bool &handled) -> LRESULT {
+            if (message == translateAcceleratorMessage()) {
+                offered.push_back(HIWORD(wParam));
+                handled = true;
+                return wParam == keyForPanel('2') ? 1 : 0;
+            }
+            if (message == WM_COMMAND && HIWORD(wParam) == FlatTreeCombo::kNameEntered)
+                entered.push_back(combo->text());
+            return 0;
+        };
+        ASSERT_TRUE(CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, 10, 10, 150,
+                                    100, host->handle(), reinterpret_cast<HMENU>(UINT_PTR{kComboId}), nullptr,
+                                    nullptr))
+            << "windows need a display";
+        combo = std::make_unique<FlatTreeCombo>(folder.path());
+        ASSERT_TRUE(combo->createOver(kComboId, host->handle()));
+        combo->selectTreeItem(combo->dropList().findItemByPath("A\\a1"));
+        SetFocus(combo->handle());
+        pump();
+        offered.clear();
+    }
+    // A key as the user presses it: its character follows the key-down.
+    void press(WPARAM key)
+    {
+        postKey(combo->handle(), WM_KEYDOWN, key);
+        postKey(combo->handle(), WM_KEYUP, key);
+        pump();
+    }
+    void type(const std::string &keys)
+    {
+        for (char key : keys)
+            press(static_cast<WPARAM>(key));
+    }
+    std::vector<WPARAM> keysToTheParent() const
+    {
+        std::vector<WPARAM> keys;
+        for (const auto &[message, key] : host->keyMessages)
+            if (message == WM_KEYDOWN)
+                keys.push_back(key);
+        return keys;
+    }
+
+    testing_support::TempFolder folder;
+    std::unique_ptr<HostWindow> host;
+    std::unique_ptr<FlatTreeCombo> combo;
+    std::vector<WPARAM> offered;
+    std::vector<std::string> entered;
+};
+
+TEST_F(FlatTreeComboWindowTest, ATypedNameIsToldWithEnter)
+{
+    EXPECT_FALSE(testing_support::writeWindowPicture(combo->handle(), "flat_tree_combo_focused").empty());
+    // Before a name begins the parent's keys come first.
+    press('2');
+    EXPECT_EQ(combo->text(), "a1") << "the parent took the digit: nothing typed";
+    EXPECT_FALSE(combo->isNaming());
+    // A character key the parent leaves begins a name in place of the shown
+    // one; from then on every character key types, digits too, unasked.
+    type("FUNK");
+    EXPECT_TRUE(combo->isNaming());
+    EXPECT_EQ(combo->text(), "funk");
+    offered.clear();
+    type("22");
+    EXPECT_EQ(combo->text(), "funk22");
+    EXPECT_TRUE(offered.empty()) << "a name's keys are the name's";
+    press(VK_BACK);
+    press(VK_SPACE);
+    press('Y');
+    EXPECT_EQ(combo->text(), "funk2 y");
+    EXPECT_FALSE(testing_support::writeWindowPicture(combo->handle(), "flat_tree_combo_naming").empty());
+    // Keys that type nothing go on as before.
+    press(VK_F2);
+    EXPECT_EQ(keysToTheParent(), (std::vector<WPARAM>{VK_F2}));
+    EXPECT_EQ(combo->text(), "funk2 y");
+    EXPECT_TRUE(entered.empty());
+    press(VK_RETURN);
+    EXPECT_EQ(entered, (std::vector<std::string>{"funk2 y"})) << "the parent reads the name as the text";
+    EXPECT_FALSE(combo->isNaming());
+    EXPECT_EQ(combo->text(), "a1") << "then the selection shows again";
+    EXPECT_EQ(keysToTheParent(), (std::vector<WPARAM>{VK_F2})) << "no key of the name reached the parent";
+}
+
+TEST_F(FlatTreeComboWindowTest, EscapeOrLeavingEndsTheNameAndStepsStayTheCombos)
+{
+    type("X");
+    EXPECT_EQ(combo->text(), "x");
+    press(VK_ESCAPE);
+    EXPECT_FALSE(combo->isNaming());
+    EXPECT_EQ(combo->text(), "a1");
+    type("Y");
+    SetFocus(host->handle());
+    pump();
+    EXPECT_FALSE(combo->isNaming()) << "the focus went elsewhere";
+    EXPECT_EQ(combo->text(), "a1");
+    SetFocus(combo->handle());
+    // Backspace clears the shown name to begin a new one.
+    press(VK_BACK);
+    EXPECT_TRUE(combo->isNaming());
+    EXPECT_EQ(combo->text(), "");
+    press(VK_ESCAPE);
+    // Numeric-pad plus still steps (its '+' is not typed), and with Ctrl a
+    // letter types nothing.
+    press(VK_ADD);
+    EXPECT_EQ(combo->text(), "a2");
+    EXPECT_FALSE(combo->isNaming());
+    {
+        KeysDown control({VK_CONTROL});
+        press('Z');
+    }
+    EXPECT_EQ(combo->text(), "a2");
+    EXPECT_FALSE(combo->isNaming());
+    EXPECT_TRUE(entered.empty());
 }
 
 } // namespace

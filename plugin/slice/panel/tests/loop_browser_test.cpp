@@ -8,6 +8,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -201,20 +202,107 @@ TEST_F(LoopBrowserTest, KeysGoToThePanelsKeysThenTheComboThenThePanel)
     press(VK_ADD);
     EXPECT_EQ(combo().text(), "b");
     EXPECT_TRUE(panelKeys.empty()) << "taken keys stay where they were taken";
-    // Any other key goes on to the panel.
-    press('M');
+    // Any other key that types nothing goes on to the panel.
+    press(VK_DELETE);
     press(VK_F2);
-    EXPECT_EQ(panelKeys, (std::vector<WPARAM>{'M', VK_F2}));
+    EXPECT_EQ(panelKeys, (std::vector<WPARAM>{VK_DELETE, VK_F2}));
+    EXPECT_FALSE(combo().isNaming());
     RemoveWindowSubclass(window(), noteKeyDown, 1);
 }
 
-// The registered messages the panel gets, heard through a subclass.
-LRESULT CALLBACK noteTranslate(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                               DWORD_PTR seen)
+// The loop files below the loops folder, by their paths relative to it.
+std::vector<std::string> loopFiles()
 {
-    if (message == RegisterWindowMessageA("Quorvane_TranslateAccelerator"))
-        reinterpret_cast<std::vector<WPARAM> *>(seen)->push_back(wParam);
-    return DefSubclassProc(window, message, wParam, lParam);
+    std::vector<std::string> files;
+    for (const auto &entry : std::filesystem::recursive_directory_iterator(loopsFolder()))
+        if (entry.is_regular_file())
+            files.push_back(std::filesystem::relative(entry.path(), loopsFolder()).string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+TEST_F(LoopBrowserTest, ANameTypedInTheComboSavesTheLoopUnderItInTheSelectedFolder)
+{
+    CreateDirectoryA((loopsFolder() + "\\Mine").c_str(), nullptr);
+    combo().dropList().refresh();
+    ASSERT_TRUE(browser().saveTo(loopsFolder() + "\\Mine\\first.vpl"));
+    const std::string saved = testing_support::readFile(loopsFolder() + "\\Mine\\first.vpl");
+    const auto typeName = [&](const std::string &keys) {
+        SetFocus(combo().handle());
+        for (const char key : keys + "\r") {
+            gui_test::postKey(combo().handle(), WM_KEYDOWN, static_cast<WPARAM>(key));
+            gui_test::postKey(combo().handle(), WM_KEYUP, static_cast<WPARAM>(key));
+            gui_test::pump();
+        }
+    };
+    drummer().calls.clear();
+    // With a file selected: beside it.
+    typeName("GROOVE2");
+    EXPECT_EQ(loopFiles(), (std::vector<std::string>{"Mine\\first.vpl", "Mine\\groove2.vpl"}));
+    EXPECT_EQ(testing_support::readFile(loopsFolder() + "\\Mine\\groove2.vpl"), saved) << "the same loop";
+    EXPECT_EQ(combo().selectedPath(), loopsFolder() + "\\Mine\\groove2.vpl") << "the new file is selected";
+    EXPECT_EQ(combo().text(), "groove2");
+    EXPECT_TRUE(asked.empty()) << "a new name asks nothing";
+    EXPECT_TRUE(drummer().calls.empty()) << "Enter ended the name and composed nothing";
+    // With a folder selected: in it.
+    combo().dropList().selectItem(combo().dropList().findItemByPath("Mine"));
+    typeName("NEXT");
+    EXPECT_EQ(loopFiles(),
+              (std::vector<std::string>{"Mine\\first.vpl", "Mine\\groove2.vpl", "Mine\\next.vpl"}));
+    EXPECT_EQ(combo().text(), "next");
+    EXPECT_TRUE(asked.empty());
+}
+
+TEST_F(LoopBrowserTest, ATypedNameThatExistsIsReplacedOnlyAfterYes)
+{
+    ASSERT_TRUE(browser().saveTo(loopsFolder() + "\\kept.vpl"));
+    const std::string old = testing_support::readFile(loopsFolder() + "\\kept.vpl");
+    drummer().slice(5).clearLoop();
+    // Typed with the loop extension, in other letters: the same file.
+    const struct {
+        const char *typed;
+        const char *question;
+    } cases[] = {
+        {"kept", "The loop file\n\"kept\"\nexists already. Do you want to replace it?"},
+        {"KEPT.VPL", "The loop file\n\"KEPT\"\nexists already. Do you want to replace it?"},
+    };
+    for (const auto &[typed, question] : cases) {
+        SCOPED_TRACE(typed);
+        asked.clear();
+        answer = IDNO;
+        combo().setText(typed);
+        EXPECT_FALSE(browser().saveIntoTypedName());
+        EXPECT_EQ(asked, (std::vector<std::string>{question}));
+        EXPECT_EQ(testing_support::readFile(loopsFolder() + "\\kept.vpl"), old) << "kept as it was";
+    }
+    answer = IDYES;
+    combo().setText("kept");
+    EXPECT_TRUE(browser().saveIntoTypedName());
+    EXPECT_NE(testing_support::readFile(loopsFolder() + "\\kept.vpl"), old) << "replaced";
+    EXPECT_EQ(loopFiles(), (std::vector<std::string>{"kept.vpl"}));
+}
+
+TEST_F(LoopBrowserTest, ANameThatCannotNameAFileIsRefusedAndNothingIsWritten)
+{
+    answer = IDOK;
+    for (const char *name : {"", "   ", ". .", "a/b", "a\\b", "what?", "x:y", "star*", "<tag>", "pipe|",
+                             "say \"hi\"", "tab\there", "con", "Nul.vpl", "COM1.groove", "lpt9 "}) {
+        SCOPED_TRACE(name);
+        asked.clear();
+        combo().setText(name);
+        EXPECT_FALSE(browser().saveIntoTypedName());
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_EQ(asked[0].rfind("A loop file cannot be named\n\"", 0), 0u) << asked[0];
+        EXPECT_TRUE(loopFiles().empty());
+    }
+    // Names near those are names.
+    asked.clear();
+    for (const char *name : {"con tour", "a..b", "com10", " lead"}) {
+        combo().setText(name);
+        EXPECT_TRUE(browser().saveIntoTypedName()) << name;
+    }
+    EXPECT_TRUE(asked.empty());
+    EXPECT_EQ(loopFiles(), (std::vector<std::string>{" lead.vpl", "a..b.vpl", "com10.vpl", "con tour.vpl"}));
 }
 
 // The tooltip control whose tools belong to a window, if any.
@@ -271,12 +359,10 @@ TEST_F(LoopBrowserTest, TheComboAndTheButtonsHaveTooltips)
     }
 }
 
-TEST_F(LoopBrowserTest, KeysInTheButtonsAndCommandsItLeavesReachThePanel)
+TEST_F(LoopBrowserTest, KeysInTheButtonsReachThePanel)
 {
     std::vector<WPARAM> panelKeys;
-    std::vector<WPARAM> translated;
     ASSERT_TRUE(SetWindowSubclass(window(), noteKeyDown, 1, reinterpret_cast<DWORD_PTR>(&panelKeys)));
-    ASSERT_TRUE(SetWindowSubclass(window(), noteTranslate, 2, reinterpret_cast<DWORD_PTR>(&translated)));
     for (const int id : {4013, 4016}) {
         SCOPED_TRACE(id);
         HWND button = GetDlgItem(browser().handle(), id);
@@ -297,13 +383,22 @@ TEST_F(LoopBrowserTest, KeysInTheButtonsAndCommandsItLeavesReachThePanel)
         press(VK_F2);
         EXPECT_EQ(panelKeys, (std::vector<WPARAM>{'M', VK_F2}));
     }
-    // A command the browser does not handle goes on as the registered
-    // message.
-    translated.clear();
-    SendMessageA(browser().handle(), WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
-    EXPECT_EQ(translated, (std::vector<WPARAM>{MAKEWPARAM(IDOK, 0)}));
-    RemoveWindowSubclass(window(), noteTranslate, 2);
     RemoveWindowSubclass(window(), noteKeyDown, 1);
+}
+
+TEST_F(LoopBrowserTest, ACommandItLeavesIsCarriedOutByThePanel)
+{
+    // The panel's own commands, sent to the browser as a button of it
+    // would send them.
+    ASSERT_FALSE(panel().editMode());
+    SendMessageA(browser().handle(), WM_COMMAND, MAKEWPARAM(ID_EDIT, BN_CLICKED), 0);
+    EXPECT_TRUE(panel().editMode()) << "Edit toggled";
+    drummer().setSwingPc(40, false);
+    SendMessageA(browser().handle(), WM_COMMAND, MAKEWPARAM(ID_RESET, BN_CLICKED), 0);
+    EXPECT_EQ(drummer().swingPercent(), 0) << "Reset carried out";
+    // A command the panel does not know either does nothing.
+    SendMessageA(browser().handle(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_TRUE(panel().editMode());
 }
 
 } // namespace

@@ -1,0 +1,182 @@
+#include "outside/dx/dmo_effect.h"
+
+#include "data/seekable_stream.h"
+
+#include <dmoreg.h>
+
+#include <algorithm>
+#include <cstring>
+
+using namespace Quorvane;
+
+CDmoEffect::~CDmoEffect()
+{
+    if (dmo_) {
+        dmo_->FreeStreamingResources();
+        dmo_->Release();
+    }
+}
+
+void CDmoEffect::Reset()
+{
+    // A tail of before (an echo, say) does not sound into what follows.
+    if (dmo_)
+        dmo_->Flush();
+}
+
+void CDmoEffect::SetSampleRate(float rate)
+{
+    sampleRate = rate;
+    if (!dmo_)
+        return;
+    dmo_->FreeStreamingResources();
+    // A DMO that does not take the new rate passes the bus on untouched.
+    if (!SetStereoFloat(dmo_, sampleRate) || FAILED(dmo_->AllocateStreamingResources())) {
+        dmo_->Release();
+        dmo_ = nullptr;
+    }
+}
+
+void CDmoEffect::SetBlockSize(int frames)
+{
+    blockSize = std::max(frames, 1);
+    output_.assign(2 * static_cast<size_t>(blockSize), 0.0f);
+}
+
+void CDmoEffect::run(float *buffer, int frames)
+{
+    const DWORD bytes = static_cast<DWORD>(frames) * 2 * sizeof(float);
+    inView_.Point(buffer, bytes, bytes);
+    // A DMO that takes nothing now leaves the bus as it was.
+    if (FAILED(dmo_->ProcessInput(0, &inView_, 0, 0, 0)))
+        return;
+    auto *out = reinterpret_cast<BYTE *>(output_.data());
+    DWORD produced = 0;
+    // A DMO may give a block in more than one piece.
+    for (int piece = 0; piece < 8 && produced < bytes; ++piece) {
+        outView_.Point(out + produced, bytes - produced, 0);
+        DMO_OUTPUT_DATA_BUFFER given = {&outView_, 0, 0, 0};
+        DWORD status = 0;
+        const HRESULT result = dmo_->ProcessOutput(0, 1, &given, &status);
+        if (FAILED(result))
+            break;
+        produced += std::min(outView_.Length(), bytes - produced);
+        if (result == S_FALSE || !(given.dwStatus & DMO_OUTPUT_DATA_BUFFERF_INCOMPLETE))
+            break;
+    }
+    // What a DMO that holds sound back has not given yet is silence.
+    std::memcpy(buffer, out, produced);
+    std::memset(reinterpret_cast<BYTE *>(buffer) + produced, 0, bytes - produced);
+}
+
+bool CDmoEffect::Process(float **buffer, int frames)
+{
+    float *target = buffer ? *buffer : nullptr;
+    if (target && dmo_ && frames > 0)
+        run(target, std::min(frames, blockSize));
+    return true;
+}
+
+bool CDmoEffect::ProcessSilence(float **buffer, int frames)
+{
+    float *target = buffer ? *buffer : nullptr;
+    if (!target || !dmo_ || frames <= 0)
+        return false;
+    frames = std::min(frames, blockSize);
+    std::fill(target, target + 2 * frames, 0.0f);
+    run(target, frames);
+    // Only a tail (an echo, a reverberation) makes sound out of silence.
+    return std::any_of(target, target + 2 * frames, [](float sample) { return sample != 0.0f; });
+}
+
+void CDmoEffect::SaveState(Seekable::OutputStream *out)
+{
+    IPersistStream *persist = nullptr;
+    if (!out || !dmo_ ||
+        FAILED(dmo_->QueryInterface(IID_IPersistStream, reinterpret_cast<void **>(&persist))))
+        return;
+    IStream *stream = nullptr;
+    HGLOBAL memory = nullptr;
+    STATSTG stat = {};
+    if (SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)) && SUCCEEDED(persist->Save(stream, TRUE)) &&
+        SUCCEEDED(stream->Stat(&stat, STATFLAG_NONAME)) && SUCCEEDED(GetHGlobalFromStream(stream, &memory))) {
+        if (const void *bytes = GlobalLock(memory)) {
+            out->writeBytes(bytes, static_cast<uint32_t>(stat.cbSize.QuadPart));
+            GlobalUnlock(memory);
+        }
+    }
+    if (stream)
+        stream->Release();
+    persist->Release();
+}
+
+void CDmoEffect::LoadState(Seekable::InputStream *in)
+{
+    IPersistStream *persist = nullptr;
+    if (!in || !dmo_ || FAILED(dmo_->QueryInterface(IID_IPersistStream, reinterpret_cast<void **>(&persist))))
+        return;
+    const uint32_t count = in->length() - in->tell();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, count ? count : 1);
+    void *bytes = memory ? GlobalLock(memory) : nullptr;
+    const bool read = bytes && in->readBytes(bytes, count) == count;
+    if (bytes)
+        GlobalUnlock(memory);
+    IStream *stream = nullptr;
+    if (read && SUCCEEDED(CreateStreamOnHGlobal(memory, TRUE, &stream))) {
+        memory = nullptr; // the stream owns it now
+        // A state the DMO refuses leaves it as it was.
+        persist->Load(stream);
+        stream->Release();
+    }
+    if (memory)
+        GlobalFree(memory);
+    persist->Release();
+}
+
+void CDmoEffect::GetEditorSize(int *width, int *height)
+{
+    if (width)
+        *width = 0;
+    if (height)
+        *height = 0;
+}
+
+void *CDmoEffect::GetSubInterface(int id)
+{
+    return id == SSEX_TEMBRI ? static_cast<IZQAEExTembri *>(&host_) : nullptr;
+}
+
+bool CDmoEffect::select(const CLSID &id)
+{
+    IMediaObject *dmo = OpenStereoDmo(id, sampleRate);
+    if (!dmo)
+        return false;
+    if (dmo_) {
+        dmo_->FreeStreamingResources();
+        dmo_->Release();
+    }
+    dmo_ = dmo;
+    selected_ = id;
+    WCHAR name[80] = {};
+    if (FAILED(DMOGetName(id, name)) ||
+        !WideCharToMultiByte(CP_ACP, 0, name, -1, name_, sizeof name_, nullptr, nullptr))
+        std::strcpy(name_, "Tembri DX");
+    return true;
+}
+
+bool CDmoEffect::Host::GetSelection(long, void *out)
+{
+    if (!out || !effect_.dmo_)
+        return false;
+    std::memcpy(out, &effect_.selected_, sizeof effect_.selected_);
+    return true;
+}
+
+bool CDmoEffect::Host::Select(long, const void *data)
+{
+    CLSID id;
+    if (!data)
+        return false;
+    std::memcpy(&id, data, sizeof id);
+    return effect_.select(id);
+}
