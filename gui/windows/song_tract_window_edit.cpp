@@ -99,12 +99,11 @@ void CSongTractWindow::PressRow(long row, long column, long)
     default:
         Select(row);
         if (column == 2) {
-            // The chain's state is what playback reads.
-            CLock lock(song->GetSyncObj());
+            // The chain switches the effect under the song's lock and tells
+            // it without the lock.
             if (CTrackMIDI *track = OwnerTrack())
                 track->effects.ActiveMEffElem(static_cast<CMEffElem *>(item));
             MarkModified(song, client);
-            lock.Unlock();
             UpdateRow(row);
         }
         break;
@@ -326,10 +325,11 @@ int CSongTractWindow::OnAddItem()
             delete element; // its module could not be made: nothing changes
             return 0;
         }
-        EditStep step(song, client, "Add New MIDI Effect", static_cast<long>(track->GetID()));
+        // The chain tells the effect without the song's lock and takes it
+        // only to link it in.
         track->effects.AddNewMEffElem(element,
                                       HaveSelection() ? static_cast<CMEffElem *>(ItemAt(selItem)) : nullptr);
-        step.Done();
+        EditStep(song, client, "Add New MIDI Effect", static_cast<long>(track->GetID())).Done();
         added = element;
         if (liason)
             liason->CallUpdateTrack(track, UPDATE_TRACKS_ROW);
@@ -435,9 +435,10 @@ int CSongTractWindow::OnMoveItem(int up)
         CTrackMIDI *track = OwnerTrack();
         if (!track)
             return 0;
-        EditStep step(song, client, "Move MIDI Effect", static_cast<long>(track->GetID()));
+        // The chain moves it under the song's lock; an offline chain runs
+        // its effects over the track again after it.
         track->effects.MoveMEffElem(static_cast<CMEffElem *>(item), up);
-        step.Done();
+        EditStep(song, client, "Move MIDI Effect", static_cast<long>(track->GetID())).Done();
     }
     UpdateInfo(selItem + (up ? -1 : 1), nullptr);
     EnsureVisible(selItem);

@@ -388,11 +388,12 @@ TEST_F(TractTest, AMIDITracksEffectsAreEditedInItsChain)
     EXPECT_EQ(host->song.steps.back().scope, id);
     EXPECT_FALSE(tracks.invalidated.empty()) << "the track's effect count";
 
-    // switched off in the "M" column, under the song lock
+    // switched off in the "M" column (the chain takes the song lock itself
+    // to switch it, and tells the effect after)
     editor->press(31 + 195 + 5, mid(0));
     editor->release(31 + 195 + 5, mid(0));
     EXPECT_EQ(track->effects.GetFirstElem()->active, 0);
-    EXPECT_TRUE(editor->lockHeldAtModified);
+    EXPECT_FALSE(editor->lockHeldAtModified);
 
     EXPECT_EQ(window->IsMode(), 1);
     EXPECT_EQ(window->CanApply(), 1);
@@ -468,6 +469,53 @@ TEST_F(TractTest, ModulesAndEditorsComeAndGoWithoutTheSongLock)
     EXPECT_EQ(modules.underLock, 0);
     EXPECT_EQ(closes.calls, 4);
     EXPECT_EQ(closes.underLock, 0);
+}
+
+// The render thread plays a MIDI track's chain under the song's lock: a
+// MIDI effect the window adds, moves, switches or takes offline and online
+// hears of it without the lock (the chain takes it only to link, move or
+// switch).
+TEST_F(TractTest, AMIDIEffectIsToldWithoutTheSongLock)
+{
+    auto *track = static_cast<CTrackMIDI *>(host->addTrack(TRACK_MIDI));
+    window->SetShowType(STPAGE_MIDI_EFFECTS, static_cast<long>(track->GetID()));
+    HMODULE module = LoadLibraryA("TestEffect.zql");
+    ASSERT_NE(module, nullptr);
+    using WatchFn = void (*)(const CRITICAL_SECTION *);
+    using LogFn = const char *(*)(long *);
+    auto watch = reinterpret_cast<WatchFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(module, "TestEffectWatchLock")));
+    auto log = reinterpret_cast<LogFn>(reinterpret_cast<void (*)()>(GetProcAddress(module, "TestEffectLog")));
+    ASSERT_TRUE(watch && log);
+    log(nullptr);
+    watch(&host->song.GetSyncObj()->section);
+    ASSERT_EQ(window->OnAddItem(), 1);
+    ASSERT_EQ(window->OnAddItem(), 1);
+    window->selItem = 0;
+    ASSERT_EQ(window->OnMoveItem(0), 1);
+    editor->press(31 + 195 + 5, mid(1));
+    editor->release(31 + 195 + 5, mid(1));
+    ASSERT_EQ(window->OnMode(), 1);
+    ASSERT_EQ(window->OnMode(), 1);
+    for (int left = 2; left > 0; --left) {
+        window->selItem = 0;
+        ASSERT_EQ(window->OnDelItem(), 1);
+    }
+    watch(nullptr);
+    long live = -1;
+    const std::string asked = log(&live);
+    EXPECT_EQ(asked.find("[locked]"), std::string::npos) << asked;
+    const auto count = [&](const std::string &what) {
+        size_t n = 0;
+        for (size_t at = asked.find(what); at != std::string::npos; at = asked.find(what, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("online1 "), 4u) << asked;
+    EXPECT_EQ(count("online0 "), 2u) << asked;
+    EXPECT_EQ(live, 0);
+    EXPECT_EQ(track->effects.GetNumEffects(), 0);
+    FreeLibrary(module);
 }
 
 TEST_F(TractTest, TheTracksWindowShowsATracksEffectsHere)
