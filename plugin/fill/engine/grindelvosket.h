@@ -355,6 +355,9 @@ private:
     void tellViewsPad() { views_.tellPad(); }
     // News off the window thread: a posted message to every view's window.
     void postViewNews() { views_.post(); }
+    // The views and the host told of a punch point set (and of the other,
+    // -1 for none, dragged along), with the lock let go.
+    void tellPunch(int set, int dragged);
     bool onWindowThread() const { return views_.onWindowThread(); }
     void resetRemapTables();
     void setAutomaticPunchRange();

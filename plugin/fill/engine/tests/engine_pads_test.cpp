@@ -168,40 +168,22 @@ TEST_F(PadTest, PadSwitchesAfterAStateLoadNeitherAllocateNorOpenFiles)
     EXPECT_EQ(engine.swingPc(), 15);
 }
 
-// An engine that notes every call of its host or requester made while it
-// holds its own lock or a looper's.
-class CallOutWatchingEngine : public Grindelvosket {
-public:
-    void parameterChanged(int) override
-    {
-        ++params;
-        note();
-    }
-    void somethingChanged(const char *) override
-    {
-        ++changes;
-        note();
-    }
-    void note()
-    {
-        if (holdsEngineLocks())
-            ++underLock;
-    }
-    int params = 0;
-    int changes = 0;
-    int underLock = 0;
-};
-
 // A trigger note switches the pad on the host's thread (the audio thread in
 // the program): the requester's sink and the host hear of it after the
 // engine's locks are let go, and the switch still takes nothing from the
 // heap or the disk.
 TEST_F(PadTest, ATriggeredSwitchCallsOutOnlyWithTheEngineLocksFree)
 {
-    CallOutWatchingEngine engine;
+    TestEngine engine;
     FakeHostMaps host(kTpq);
     loadEightPads(engine, host);
-    engine.params = engine.changes = engine.underLock = 0;
+    engine.params.clear();
+    engine.labels.clear();
+    // The records are the test's: made room for, so the switches' own heap
+    // calls are all that is counted.
+    engine.params.reserve(200);
+    engine.labels.reserve(40);
+    engine.reportsUnderLock = 0;
 
     const TriggeredSong song(20);
     FakeQueue output;
@@ -213,9 +195,9 @@ TEST_F(PadTest, ATriggeredSwitchCallsOutOnlyWithTheEngineLocksFree)
     // Pads 1..9, then 0..9: nineteen switches of five parameters each; all
     // but the two from the empty pad 8 to the empty pad 9 brought another
     // pattern.
-    EXPECT_EQ(engine.params, 19 * 5);
-    EXPECT_EQ(engine.changes, 17);
-    EXPECT_EQ(engine.underLock, 0);
+    EXPECT_EQ(engine.params.size(), 19u * 5);
+    EXPECT_EQ(engine.labels, std::vector<std::string>(17, "loadTrack"));
+    EXPECT_EQ(engine.reportsUnderLock, 0);
 }
 
 TEST_F(PadTest, SwitchedPadsKeepTheirStateThroughASave)
