@@ -1,8 +1,8 @@
 // The live scenario's part playing while the window thread does what a
 // musician does between songs, round after round: the hibernated song
 // loaded with its parts (the parts let go first and attached again after,
-// as the template chooser does), the output changed to another instance of
-// the preview synthesizer and back, a fill drummer's editor opened and
+// as the template chooser does), the output changed to another soft synth
+// and back to the preview synthesizer, a fill drummer's editor opened and
 // closed, and the tempo map edited. The render thread's line of figures
 // tells, besides the usual, its longest wait for a lock.
 #include "app/benchmark/render_scenarios.h"
@@ -19,6 +19,7 @@
 #include "data/track_master.h"
 #include "data/track_midi.h"
 #include "sound/benchmark/render_figures.h"
+#include "sound/ssynth_elem.h"
 
 #include <cstdio>
 #include <vector>
@@ -107,12 +108,14 @@ private:
         return manager_->IsPlayed() || fail(kName, "the loaded song did not play");
     }
 
-    // Another instance of the preview synthesizer, and back.
+    // Another soft synth's output (the preview synthesizer named by its
+    // module is the same port as the preview output, which the parts keep),
+    // and back to the preview.
     bool changeOutput()
     {
-        PORTDESCR other(3);
-        PORTDESCR preview(0);
-        if (!other.SetData("Default Preview") || !preview.SetData("Default Preview"))
+        PORTDESCR other(OUT_BY_NAME);
+        PORTDESCR preview(OUT_PREVIEW);
+        if (!other.SetData("Tembri Audio") || !preview.SetData("Default Preview"))
             return fail(kName, "no memory");
         const OutputChange there = ReplacePartsOutput(song_, other);
         const OutputChange back = ReplacePartsOutput(song_, preview);
