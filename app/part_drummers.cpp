@@ -68,6 +68,31 @@ HRESULT PartDrummers::ParamChanged(DWORD cookie, LONG id, LONG)
         return S_OK;
     if (!validPlace(part, element) || id < 0 || id >= kMirroredParams)
         return E_INVALIDARG;
+    if (GetCurrentThreadId() == windowThread_)
+        return takeChange(part, element, id);
+    // Another thread (the audio thread) neither reads the drummer nor
+    // touches what the window draws from: it notes the change, and tells
+    // the window once.
+    news_[part][element - 1].fetch_or(1u << id, std::memory_order_release);
+    if (!newsTold_.exchange(true, std::memory_order_acq_rel) && newsWaiting)
+        newsWaiting();
+    return S_OK;
+}
+
+void PartDrummers::TakeNews()
+{
+    newsTold_.store(false, std::memory_order_release);
+    for (int part = 0; part < kPartCount; ++part)
+        for (int element = 1; element < kDrummerElements; ++element) {
+            const uint32_t ids = news_[part][element - 1].exchange(0, std::memory_order_acquire);
+            for (LONG id = 0; id < kMirroredParams; ++id)
+                if (ids & (1u << id))
+                    takeChange(part, element, id);
+        }
+}
+
+HRESULT PartDrummers::takeChange(int part, int element, LONG id)
+{
     if (!requests_[element][part])
         return E_FAIL;
     const HRESULT result = readParam(part, element, id);

@@ -7,6 +7,8 @@
 
 #include "plugin/framework/plugin/qn3_request.h"
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
 
 namespace Quorvane {
@@ -37,10 +39,16 @@ struct FillMirror {
     int inactive = 0;
 };
 
+// The window thread owns the table: it attaches, reads and lays out. A
+// drummer may report a change on another thread (a pad switched by a
+// trigger note on the audio thread): the report is then only noted, and
+// the window thread, told once through newsWaiting, takes it up with
+// TakeNews.
 class PartDrummers {
 public:
     // The song gives ticks per quarter and measure times; it may come later.
-    explicit PartDrummers(ITembriSong *song = nullptr) : song_(song) {}
+    // The constructing thread is the window thread.
+    explicit PartDrummers(ITembriSong *song = nullptr) : song_(song), windowThread_(GetCurrentThreadId()) {}
     ~PartDrummers() { ReleaseAll(); }
     PartDrummers(const PartDrummers &) = delete;
     PartDrummers &operator=(const PartDrummers &) = delete;
@@ -55,9 +63,13 @@ public:
     // Every place emptied, the pointers released.
     void ReleaseAll();
 
-    // The sink's two calls.
+    // The sink's two calls. Off the window thread a valid report answers
+    // S_OK at once and waits for TakeNews.
     HRESULT ParamChanged(DWORD cookie, LONG id, LONG sub);
     HRESULT Detach(DWORD cookie);
+    // On the window thread: the changes reported elsewhere, read and laid
+    // out as a report on the window thread is.
+    void TakeNews();
 
     // The request interface at a place, null when none.
     IQN3Request *Request(int part, int element) const;
@@ -73,6 +85,10 @@ public:
     // Called after parameter 0 changed, so that the window redraws the
     // part's measures.
     std::function<void(int part)> measuresChanged;
+    // Called on the reporting thread when a report off the window thread
+    // finds no news waiting yet (the window posts itself a message); it must
+    // neither wait nor allocate.
+    std::function<void()> newsWaiting;
 
 private:
     static bool validPlace(int part, int element)
@@ -80,8 +96,15 @@ private:
         return part >= 0 && part < kPartCount && element >= 0 && element < kDrummerElements;
     }
     HRESULT readParam(int part, int element, LONG id);
+    // What a report of a fill element's parameter does on the window thread.
+    HRESULT takeChange(int part, int element, LONG id);
 
     ITembriSong *song_;
+    DWORD windowThread_;
+    // The parameters reported off the window thread and not yet taken: one
+    // bit per id of each fill element; and whether the window was told.
+    std::atomic<uint32_t> news_[kPartCount][2] = {};
+    std::atomic<bool> newsTold_{false};
     IQN3Request *requests_[kDrummerElements][kPartCount] = {};
     IDrummerSink *sinks_[kDrummerElements][kPartCount] = {};
     FillMirror mirrors_[kPartCount][2];

@@ -4,7 +4,6 @@
 #include "app/options/output_strip.h"
 #include "app/parts_keys.h"
 #include "app/parts_song.h"
-#include "data/lock.h"
 #include "data/meff_chain.h"
 #include "data/track_midi.h"
 #include "app/program_identity.h"
@@ -211,7 +210,8 @@ void PartsWindow::Click(int x, int y)
         break;
     case PartsRegion::MuteColumn:
         if (CMEffElem *elem = PartElement(song_, current_, hit.index)) {
-            CLock lock(song_.GetSyncObj(), 1);
+            // The chain switches the drummer under the song lock and tells
+            // it of a running song's start or stop without the lock.
             PartTrack(song_, current_)->effects.ActiveMEffElem(elem);
             if (hit.index > 0)
                 drummers_.Mirror(current_, hit.index).inactive = !elem->active;

@@ -6,6 +6,7 @@
 #include "data/lock.h"
 #include "data/meff_chain.h"
 #include "data/song.h"
+#include "data/sound_interfaces.h"
 #include "data/track_master.h"
 #include "data/track_midi.h"
 
@@ -54,6 +55,26 @@ int BuildFreshParts(CSong &song, int selectedPart)
     return 0;
 }
 
+void *RoutePartsToFirstOutput(CSong &song)
+{
+    IQuorvaneSongTract *tract = song.GetSongTract();
+    void *first = tract ? tract->GetNextOut(nullptr) : nullptr;
+    CTrackMIDI *firstPart = PartTrack(song, 0);
+    void *separate = firstPart ? firstPart->output : nullptr;
+    {
+        CLock lock(song.GetSyncObj(), 1);
+        for (int part = 0; part < kPartCount; ++part)
+            if (CTrackMIDI *track = PartTrack(song, part)) {
+                track->SetPrePlayFn(nullptr, nullptr);
+                track->output = first;
+                track->UpdateEdition();
+            }
+    }
+    if (separate && separate != first)
+        song.DeleteOutPort(separate);
+    return first;
+}
+
 CMEffElem *PartElement(CSong &song, int part, int element)
 {
     CTrackMIDI *track = PartTrack(song, part);
@@ -70,6 +91,20 @@ IUnknown *PartDrummerObject(CSong &song, int part, int element)
     if (!elem || !elem->effect || !elem->effect->GuidOperation(MEFF_GET_OBJECT, &object, sizeof(object)))
         return nullptr;
     return object;
+}
+
+bool AttachPartDrummers(CSong &song, PartDrummers &drummers, IDrummerSink *sink, int *failedElement)
+{
+    for (int part = 0; part < kPartCount; ++part)
+        for (int element = 0; element < kDrummerElements; ++element) {
+            IUnknown *drummer = PartDrummerObject(song, part, element);
+            if (!drummer || !drummers.Attach(part, element, drummer, sink)) {
+                if (failedElement)
+                    *failedElement = element;
+                return false;
+            }
+        }
+    return true;
 }
 
 void ApplyPartMutes(CSong &song, int selectedPart)

@@ -33,8 +33,20 @@ CMEffElem *PartElement(CSong &song, int part, int element);
 // null when there is none.
 IUnknown *PartDrummerObject(CSong &song, int part, int element);
 
+// Every part's three drummers into the table, attached to the sink; false
+// at the first that is missing or refuses, whose element goes into
+// failedElement when given.
+bool AttachPartDrummers(CSong &song, PartDrummers &drummers, IDrummerSink *sink, int *failedElement = nullptr);
+
 // Mutes every part track but the selected one.
 void ApplyPartMutes(CSong &song, int selectedPart);
+
+// What the template chooser does to the song before a template loads:
+// every part track back on the tract's first output, without its event
+// hook, under the song lock; the separate output the parts played on (when
+// there was one) goes after the lock is let go, its module freed without
+// it. The first output (null without one).
+void *RoutePartsToFirstOutput(CSong &song);
 
 // Under the song lock: every part track keeps only its events at time 0,
 // and each unmuted one gets a zero bend at its loop's last tick, which

@@ -249,6 +249,9 @@ INT_PTR PartsWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case kMsgSongPointer:
         updatePosition();
         return TRUE;
+    case kMsgDrummerNews:
+        drummers_.TakeNews();
+        return TRUE;
     case kMsgRedraw: {
         MSG queued;
         while (PeekMessageA(&queued, window_, kMsgRedraw, kMsgRedraw, PM_REMOVE)) {
@@ -505,6 +508,7 @@ bool PartsWindow::attachParts(bool fresh, int *failedElement)
 {
     drummers_.SetSong(song_.GetITembriSong());
     drummers_.measuresChanged = [this](int) { invalidate(3); };
+    drummers_.newsWaiting = [this] { PostMessageA(window_, kMsgDrummerNews, 0, 0); };
     applyTimeSelection();
     transport_.SetTempoValue(ReadSongTempo(song_));
     if (!attachDrummers(failedElement))
@@ -533,16 +537,7 @@ bool PartsWindow::attachParts(bool fresh, int *failedElement)
 
 bool PartsWindow::attachDrummers(int *failedElement)
 {
-    for (int part = 0; part < kPartCount; ++part)
-        for (int element = 0; element < kDrummerElements; ++element) {
-            IUnknown *drummer = PartDrummerObject(song_, part, element);
-            if (!drummer || !drummers_.Attach(part, element, drummer, &sink_)) {
-                if (failedElement)
-                    *failedElement = element;
-                return false;
-            }
-        }
-    return true;
+    return AttachPartDrummers(song_, drummers_, &sink_, failedElement);
 }
 
 void PartsWindow::applyState(const SavedPartsState &state)
@@ -616,15 +611,14 @@ void PartsWindow::CloseSequence()
         writeOption(option::DBCommitDialog, 0);
         database_.CommitModifications();
     }
-    {
-        CLock lock(song_.GetSyncObj(), 1);
-        closeEditors(current_);
-        closeOutputEditor();
-        for (HWND &editor : editors_) {
-            if (editor && IsWindow(editor))
-                DestroyWindow(editor);
-            editor = nullptr;
-        }
+    // The engine has stopped; the editors close and the drummers go
+    // without the song lock all the same, as they do at a template load.
+    closeEditors(current_);
+    closeOutputEditor();
+    for (HWND &editor : editors_) {
+        if (editor && IsWindow(editor))
+            DestroyWindow(editor);
+        editor = nullptr;
     }
     drummers_.ReleaseAll();
     song_.Clear();

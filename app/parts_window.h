@@ -44,6 +44,8 @@ constexpr UINT kMsgRedraw = WM_USER + 204;
 constexpr UINT kMsgPartsKey = WM_USER + 205;
 // The output chooser fresh parts ask for, when no busy step runs.
 constexpr UINT kMsgOwedOutputChooser = WM_USER + 206;
+// A drummer reported a change off the window thread.
+constexpr UINT kMsgDrummerNews = WM_USER + 207;
 
 struct PartsWindowSetup {
     ProgramDatabase &database;

@@ -256,24 +256,14 @@ void PartsWindow::releaseParts()
     for (int i = 0; i < kEditorWindows; ++i)
         if (!docked_[i])
             setDocked(i, true);
-    CLock lock(song_.GetSyncObj(), 1);
+    // The editors close and the drummers are let go without the song lock,
+    // which the render thread plays under: only the parts' re-routing takes
+    // it.
     closeEditors(current_);
     closeOutputEditor();
     drummers_.ReleaseAll();
-    // Every part back on the tract's first output; a separate one goes.
-    IQuorvaneSongTract *tract = song_.GetSongTract();
-    void *first = tract ? tract->GetNextOut(nullptr) : nullptr;
-    CTrackMIDI *firstPart = PartTrack(song_, 0);
-    void *separate = firstPart ? firstPart->output : nullptr;
-    for (int part = 0; part < kPartCount; ++part)
-        if (CTrackMIDI *track = PartTrack(song_, part)) {
-            track->SetPrePlayFn(nullptr, nullptr);
-            track->output = first;
-            track->UpdateEdition();
-        }
-    if (separate && separate != first)
-        song_.DeleteOutPort(separate);
-    audioAvailable_ = !first || tract->GetOutType(first) != kOutputWithoutAudio;
+    void *first = RoutePartsToFirstOutput(song_);
+    audioAvailable_ = !first || song_.GetSongTract()->GetOutType(first) != kOutputWithoutAudio;
 }
 
 } // namespace Quorvane

@@ -128,6 +128,18 @@ CChainElem *CChain::Delete(CChainElem *elem, long count)
     return elem;
 }
 
+CChainElem *CChain::DetachAfter(CChainElem *elem)
+{
+    CChainElem *run = elem ? elem->next : first;
+    if (elem)
+        elem->next = nullptr;
+    else
+        first = nullptr;
+    if (run)
+        run->prev = nullptr;
+    return run;
+}
+
 void CChain::Clear(CChainElem *from)
 {
     if (!from) {

@@ -53,6 +53,11 @@ public:
     CChainElem *Delete(CChainElem *elem, long count = 1);
     // Destroys from and everything after it (everything for null).
     void Clear(CChainElem *from = nullptr);
+    // Takes everything after elem (everything for null) out of the chain
+    // without destroying it: the run that comes back (null when nothing
+    // followed) is still linked by next, for a chain of the caller's to
+    // take over.
+    CChainElem *DetachAfter(CChainElem *elem);
     // Swaps elem with its predecessor (up) or successor; 0 without one.
     int Rearrange(CChainElem *elem, int up);
 

@@ -51,19 +51,60 @@ void mergeSort(unsigned char *events, unsigned char *room, long count, long size
         std::memcpy(events, from, static_cast<size_t>(count * size));
 }
 
+// Merges the sorted runs first..middle and middle..last in place, stably:
+// the larger run's middle event and its place in the other run cut both in
+// two, the inner halves swap places, and each side is merged the same way.
+void mergeInPlace(EVENT *first, EVENT *middle, EVENT *last)
+{
+    const auto left = middle - first, right = last - middle;
+    if (left == 0 || right == 0)
+        return;
+    if (left + right == 2) {
+        if (EventBefore(*middle, *first))
+            std::iter_swap(first, middle);
+        return;
+    }
+    EVENT *leftCut, *rightCut;
+    if (left > right) {
+        leftCut = first + left / 2;
+        rightCut = std::lower_bound(middle, last, *leftCut, EventBefore);
+    } else {
+        rightCut = middle + right / 2;
+        leftCut = std::upper_bound(first, middle, *rightCut, EventBefore);
+    }
+    EVENT *newMiddle = std::rotate(leftCut, middle, rightCut);
+    mergeInPlace(first, leftCut, newMiddle);
+    mergeInPlace(newMiddle, rightCut, last);
+}
+
+// A stable sort that needs no room at all, in O(n log^2 n) moves.
+void sortInPlace(EVENT *first, EVENT *last)
+{
+    constexpr long kShortRun = 16;
+    if (last - first <= kShortRun) {
+        for (EVENT *next = first + 1; next < last; ++next)
+            std::rotate(std::upper_bound(first, next, *next, EventBefore), next, next + 1);
+        return;
+    }
+    EVENT *middle = first + (last - first) / 2;
+    sortInPlace(first, middle);
+    sortInPlace(middle, last);
+    mergeInPlace(first, middle, last);
+}
+
 } // namespace
 
 void CEventArray::Sort(unsigned char *room, long roomEvents)
 {
     if (count < 2)
         return;
-    if (!room || roomEvents < count) {
-        Sort();
-        return;
-    }
     EVENT *events = GetEvent(0);
-    if (!std::is_sorted(events, events + count, EventBefore))
+    if (std::is_sorted(events, events + count, EventBefore))
+        return;
+    if (room && roomEvents >= count)
         mergeSort(data, room, count, elemSize);
+    else
+        sortInPlace(events, events + count);
 }
 
 void CEventArray::Sort()

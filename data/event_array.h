@@ -22,7 +22,8 @@ public:
     void Sort();
     // The same sort without the heap: room holds roomEvents events' bytes,
     // through which the sort merges; with room for fewer than the array
-    // holds it sorts as Sort does.
+    // holds (or none) it sorts in place, more slowly but still without the
+    // heap.
     void Sort(unsigned char *room, long roomEvents);
     // Removes the events marked deleted, keeping the order of the rest.
     void Erase();

@@ -25,6 +25,8 @@ bool CMEffChain::SongPlays() const
 
 long CMEffChain::NowTick() const
 {
+    // The render thread moves the song's tick under the lock.
+    CLock lock(songLock());
     return track && track->song ? track->song->currentTick - track->timeOffset : 0;
 }
 
@@ -41,35 +43,52 @@ void CMEffChain::Reprocess()
         track->UpdateEdition();
 }
 
+SYNCOBJECT *CMEffChain::songLock() const
+{
+    return track && track->song ? track->song->GetSyncObj() : nullptr;
+}
+
 void CMEffChain::AddNewMEffElem(CMEffElem *elem, CMEffElem *after)
 {
     if (!elem)
         return;
-    InsertAfter(elem, after);
+    // The effect is the chain's, and told of the mode and of a running
+    // song, before playback can reach it: its code never runs under the
+    // song's lock, which is taken only to link it in.
     if (IQuorvaneMIDIEffect *effect = elem->effect) {
         effect->paramChanged = &CTrackMIDI::OnParamChanged;
         effect->paramChangedUser = track;
         effect->SetOnline(online);
         effect->AddRef();
         elem->chained = 1;
+        if (online && elem->active && SongPlays())
+            effect->SetPlayState(MEFF_START, NowTick(), INT_MAX);
     }
-    CheckActive();
+    {
+        CLock lock(songLock());
+        InsertAfter(elem, after);
+        CheckActive();
+    }
     if (!online)
         Reprocess();
-    else if (elem->IsActive() && SongPlays())
-        elem->effect->SetPlayState(MEFF_START, NowTick(), INT_MAX);
 }
 
 void CMEffChain::DeleteMEffElem(CMEffElem *elem)
 {
     if (!elem)
         return;
-    if (elem->effect) {
-        elem->effect->paramChanged = nullptr;
-        elem->effect->paramChangedUser = nullptr;
+    {
+        // Playback walks the chain under the song's lock: the element
+        // leaves under it, and its effect (a drummer, a module) goes after.
+        CLock lock(songLock());
+        if (elem->effect) {
+            elem->effect->paramChanged = nullptr;
+            elem->effect->paramChangedUser = nullptr;
+        }
+        Unlink(elem);
+        CheckActive();
     }
-    Delete(elem, 1);
-    CheckActive();
+    delete elem;
     Reprocess();
 }
 
@@ -77,18 +96,23 @@ void CMEffChain::ActiveMEffElem(CMEffElem *elem)
 {
     if (!elem)
         return;
-    elem->active = !elem->active;
-    CheckActive();
+    const int on = !elem->active;
+    // While the song plays, an effect hears of its start before playback
+    // reaches it and of its stop once playback has left it, with the song's
+    // lock let go.
+    const bool tell = online && elem->effect && SongPlays();
+    if (tell && on)
+        elem->effect->SetPlayState(MEFF_START, NowTick(), INT_MAX);
+    {
+        CLock lock(songLock());
+        elem->active = on;
+        CheckActive();
+    }
+    if (tell && !on)
+        elem->effect->SetPlayState(MEFF_STOP, 0, NowTick());
     if (!online) {
         Reprocess();
         return;
-    }
-    if (elem->effect && SongPlays()) {
-        const long now = NowTick();
-        if (elem->active)
-            elem->effect->SetPlayState(MEFF_START, now, INT_MAX);
-        else
-            elem->effect->SetPlayState(MEFF_STOP, 0, now);
     }
     if (track && track->song)
         track->song->SongSetModified();
@@ -96,28 +120,47 @@ void CMEffChain::ActiveMEffElem(CMEffElem *elem)
 
 void CMEffChain::MoveMEffElem(CMEffElem *elem, int up)
 {
-    if (elem && Rearrange(elem, up))
+    if (!elem)
+        return;
+    int moved;
+    {
+        CLock lock(songLock());
+        moved = Rearrange(elem, up);
+    }
+    if (moved)
         Reprocess();
 }
 
 void CMEffChain::SetOnline(int on)
 {
     on = on ? 1 : 0;
+    // Going online, the effects hear of it (and of a running song) before
+    // playback runs them; going offline, after it stopped. Only the flag
+    // and the cached result change under the song's lock.
+    if (on)
+        tellOnline(1);
+    CEventArray *cached = nullptr;
     {
-        CLock lock(track && track->song ? track->song->GetSyncObj() : nullptr);
+        CLock lock(songLock());
         online = on;
-        for (auto *e = GetFirstElem(); e; e = static_cast<CMEffElem *>(e->next)) {
-            if (e->effect)
-                e->effect->SetOnline(on);
-        }
         if (on && track) {
-            delete track->offlineResult;
+            cached = track->offlineResult;
             track->offlineResult = nullptr;
-            if (SongPlays())
-                SetPlayState(MEFF_START, NowTick(), INT_MAX);
         }
     }
+    delete cached;
+    if (!on)
+        tellOnline(0);
     Reprocess();
+}
+
+void CMEffChain::tellOnline(int on)
+{
+    for (auto *e = GetFirstElem(); e; e = static_cast<CMEffElem *>(e->next))
+        if (e->effect)
+            e->effect->SetOnline(on);
+    if (on && track && SongPlays())
+        SetPlayState(MEFF_START, NowTick(), INT_MAX);
 }
 
 int CMEffChain::SetPlayState(long state, long tick1, long tick2)

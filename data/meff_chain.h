@@ -17,6 +17,7 @@
 namespace Quorvane {
 
 struct PORTDESCR;
+struct SYNCOBJECT;
 class CTrackMIDI;
 
 // The module hosting MFX plug-ins by class id.
@@ -67,14 +68,23 @@ public:
     explicit CMEffChain(CTrackMIDI *owner) : track(owner) {}
     ~CMEffChain() override;
 
-    // Inserts after after (at the end for null) and hands the effect the
-    // chain's reference, callback and online flag.
+    // Every change playback sees takes the song's lock itself, and only to
+    // link, unlink, move or switch: the effects (program code, such as the
+    // drummers) are called and destroyed without it, so a caller does not
+    // hold it.
+    //
+    // Hands the effect the chain's reference, callback and online flag (and,
+    // while the song plays, the start), then inserts it after after (at the
+    // end for null).
     void AddNewMEffElem(CMEffElem *elem, CMEffElem *after = nullptr);
+    // Unlinks the element, then destroys it.
     void DeleteMEffElem(CMEffElem *elem);
-    // Toggles the element on or off.
+    // Toggles the element on or off; while the song plays the effect hears
+    // of its start before it plays and of its stop after.
     void ActiveMEffElem(CMEffElem *elem);
     void MoveMEffElem(CMEffElem *elem, int up);
-    // Under the song lock.
+    // Online, the effects hear of it (and of a running song) before
+    // playback runs them; offline, after.
     void SetOnline(int online);
     int IsOnline() const { return online; }
     long GetNumEffects() const { return CChain::GetNumb(); }
@@ -86,8 +96,9 @@ public:
     // array cannot be made.
     CEventArray *Process(CEventArray *input, long from, long to);
     // The same while the song plays: the array is the chain's own, valid
-    // until the next call, and no heap is needed once ReservePlaying made
-    // room for as many events as a cell brings.
+    // until the next call, and no heap is needed (nor by its sort) once
+    // ReservePlaying made room for as many events as a cell brings and the
+    // effects make of it.
     const CEventArray *ProcessPlaying(CEventArray *input, long from, long to);
     int ReservePlaying(long events);
 
@@ -118,7 +129,11 @@ private:
     // the effect needs to know about the play state now.
     void Reprocess();
     bool SongPlays() const;
+    // The song's tick on the track, read under the song's lock.
     long NowTick() const;
+    SYNCOBJECT *songLock() const;
+    // Every effect told of the mode, and going online of a running song.
+    void tellOnline(int on);
 };
 
 } // namespace Quorvane

@@ -60,18 +60,21 @@ void CSong::Clear()
 
 void CSong::ZeroSong()
 {
-    CTrackMaster *track = GetTrackMaster();
-    if (track) {
+    // The tracks leave under the song's lock and are destroyed after it:
+    // their drummers and modules go without the lock the render thread
+    // plays under.
+    CChain leaving;
+    {
         CLock lock(syncObject);
-        if (track->next)
-            CChain::Clear(track->next);
-        track->CStructArray::Clear();
-        track->UpdateParams(0);
-    } else {
-        CChain::Clear(nullptr);
+        CTrackMaster *track = GetTrackMaster();
+        leaving.first = DetachAfter(track);
+        if (track) {
+            track->CStructArray::Clear();
+            track->UpdateParams(0);
+        }
+        UpdateEdition();
+        Update();
     }
-    UpdateEdition();
-    Update();
 }
 
 // --- tracks -------------------------------------------------------------------
@@ -304,15 +307,20 @@ int CSong::DeleteOutPort(void *out)
     if (!songTract || !out)
         return 0;
     int used = 0;
-    for (CTrack *t = GetNextTrack(nullptr); t; t = GetNextTrack(t)) {
-        if (t->output == out) {
-            t->output = songTract->GetOutPreview();
-            used = 1;
+    {
+        // Playback reads the tracks' outputs under the song's lock; the
+        // output itself goes after it, its module freed without it.
+        CLock lock(syncObject);
+        for (CTrack *t = GetNextTrack(nullptr); t; t = GetNextTrack(t)) {
+            if (t->output == out) {
+                t->output = songTract->GetOutPreview();
+                used = 1;
+            }
         }
-    }
-    for (long i = 0; i < sysEx.GetNumb(); ++i) {
-        if (sysEx.GetAt(i)->port == out)
-            sysEx.GetAt(i)->port = nullptr;
+        for (long i = 0; i < sysEx.GetNumb(); ++i) {
+            if (sysEx.GetAt(i)->port == out)
+                sysEx.GetAt(i)->port = nullptr;
+        }
     }
     songTract->DeleteOut(out);
     return used;

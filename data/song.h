@@ -56,7 +56,8 @@ public:
     int SetDefault();
     // Gives the tract back and destroys every track.
     void Clear();
-    // Only the master track, with its defaults.
+    // Only the master track, with its defaults. The other tracks leave
+    // under the song's lock and are destroyed after it is let go.
     void ZeroSong();
 
     // --- tracks
@@ -91,7 +92,9 @@ public:
     // Solo mode: some track has its solo bit.
     int CheckSolo();
     // Tracks and SysEx entries using the output lose it (tracks get the
-    // preview output), then the tract deletes it. 1 when a track used it.
+    // preview output) under the song's lock, then the tract deletes it; a
+    // caller does not hold the lock, so that the output's module is freed
+    // without it. 1 when a track used it.
     int DeleteOutPort(void *out);
     // Imports a Standard MIDI File after deselecting every track; 1 on
     // success.
@@ -147,8 +150,14 @@ public:
 
     // --- playback (each under the song lock)
     // Caches the master track and prepares every track from the play start
-    // tick; 0 when a track refuses or there is no master track.
+    // tick; 0 when a track refuses or there is no master track. Called while
+    // the render thread does not play the song: the MIDI tracks' effects
+    // (program code, such as the drummers) hear of the start after the lock
+    // is let go.
     int OnStartPlayback();
+    // Called once the render thread plays the song no more (the sound
+    // manager stops asking it first); the MIDI tracks' effects hear of the
+    // stop after the lock is let go.
     void OnStopPlayback();
     // To the nearest mark before or after the play start tick: the song's
     // start, the time selection's ends, the last start, the song end.
@@ -251,6 +260,9 @@ protected:
     int CanInsert(const CTrack *track) const;
     // Transport news to every output's host extension.
     void notifyOutputs(long code, long tick, long position, float factor);
+    // The MIDI tracks' online effects told of a start or a stop (MEFF_START
+    // or MEFF_STOP) at the current tick.
+    void tellEffects(long state);
     // The nearest transport mark after (forward) or before the play start.
     void moveToMark(int forward);
     // RenderSelectedTracks once it holds the play position.

@@ -6,6 +6,7 @@
 #include "data/sound_interfaces.h"
 #include "data/track.h"
 #include "data/track_master.h"
+#include "data/track_midi.h"
 #include "sound/soft_synth.h"
 
 #include <algorithm>
@@ -31,29 +32,49 @@ int64_t engineFrames(int64_t samples, const ASKPLAYBACK &cell)
 
 int CSong::OnStartPlayback()
 {
-    CLock lock(syncObject);
-    if (rendering && !startingRender)
-        return 0; // the off-line render owns the play position
-    master = GetTrackMaster();
-    if (!master)
-        return 0;
-    currentSample = master->GetSampleFromTime(playStartTick);
-    currentTick = playStartTick;
-    lastFactor = tempoFactor;
-    jumped = 0;
-    for (CTrack *t = GetNextTrack(nullptr); t; t = GetNextTrack(t))
-        if (!t->OnStartPlayback())
+    {
+        CLock lock(syncObject);
+        if (rendering && !startingRender)
+            return 0; // the off-line render owns the play position
+        master = GetTrackMaster();
+        if (!master)
             return 0;
-    CheckSolo();
-    lastStartTick = playStartTick;
+        currentSample = master->GetSampleFromTime(playStartTick);
+        currentTick = playStartTick;
+        lastFactor = tempoFactor;
+        jumped = 0;
+        for (CTrack *t = GetNextTrack(nullptr); t; t = GetNextTrack(t))
+            if (!t->OnStartPlayback())
+                return 0;
+        CheckSolo();
+        lastStartTick = playStartTick;
+    }
+    tellEffects(MEFF_START);
     return 1;
 }
 
 void CSong::OnStopPlayback()
 {
-    CLock lock(syncObject);
-    for (CTrack *t = GetNextTrack(nullptr); t; t = GetNextTrack(t))
-        t->OnStopPlayback();
+    {
+        CLock lock(syncObject);
+        for (CTrack *t = GetNextTrack(nullptr); t; t = GetNextTrack(t))
+            t->OnStopPlayback();
+    }
+    tellEffects(MEFF_STOP);
+}
+
+void CSong::tellEffects(long state)
+{
+    // Nothing plays the effects now, so they are called without the lock
+    // the render thread takes: what they do at a start or stop (a drummer
+    // looks for its host's windows) never holds it up.
+    for (CTrack *t = GetNextTrack(nullptr); t; t = GetNextTrack(t)) {
+        auto *midi = dynamic_cast<CTrackMIDI *>(t);
+        if (midi && state == MEFF_START)
+            midi->StartEffects();
+        else if (midi)
+            midi->StopEffects();
+    }
 }
 
 void CSong::OnRewPlayback()
@@ -96,6 +117,8 @@ void CSong::moveToMark(int forward)
 
 void CSong::JumpSongPtr(long tick)
 {
+    // A jump while playing restarts playback there as one step: a stop or
+    // start from another thread waits for it.
     CLock lock(syncObject);
     if (rendering)
         return;

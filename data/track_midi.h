@@ -49,7 +49,12 @@ public:
     const CEventArray *GetPlayEvents() const;
     // Playback: the events, through the chain when it is online.
     int OnStartPlayback() override;
-    void OnStopPlayback() override;
+    // The online chain's effects told of the start (with room made for the
+    // densest cell the track can bring, and what its effects make of it) or
+    // the stop at the song's current tick; the song calls them without its
+    // lock, while nothing plays the chain.
+    void StartEffects();
+    void StopEffects();
     void AskPlayback(ASKPLAYBACK *cell) override;
     // What the chain reports.
     static void OnParamChanged(void *user, long code);

@@ -14,7 +14,8 @@ namespace Quorvane {
 
 namespace {
 
-// The events a cell may bring to the chain without the heap.
+// Room for what the chain's effects make of a cell beyond the track's own
+// events.
 constexpr long kCellEvents = 256;
 
 } // namespace
@@ -22,16 +23,23 @@ constexpr long kCellEvents = 256;
 int CTrackMIDI::OnStartPlayback()
 {
     lastProcessed = 0;
-    cellEvents.Reserve(kCellEvents);
-    effects.ReservePlaying(kCellEvents);
     CTrack::OnStartPlayback();
     GoToTimePlay(song->playStartTick - timeOffset, const_cast<CEventArray *>(GetPlayEvents()));
-    if (effects.IsOnline())
-        effects.SetPlayState(MEFF_START, song->currentTick - timeOffset, INT_MAX);
     return 1;
 }
 
-void CTrackMIDI::OnStopPlayback()
+void CTrackMIDI::StartEffects()
+{
+    // However dense a cell, it brings no more than the track holds: the
+    // render thread then takes no room from the heap, nor does its sort.
+    const long room = kCellEvents + GetPlayEvents()->GetNumb();
+    cellEvents.Reserve(room);
+    effects.ReservePlaying(room);
+    if (effects.IsOnline())
+        effects.SetPlayState(MEFF_START, song->currentTick - timeOffset, INT_MAX);
+}
+
+void CTrackMIDI::StopEffects()
 {
     if (effects.IsOnline())
         effects.SetPlayState(MEFF_STOP, 0, song->currentTick - timeOffset);

@@ -43,6 +43,13 @@ public:
     // A new bus at the end with its buffer, all buses renumbered; null when
     // memory ran out.
     CSBusElem *InsertBus();
+    // Takes the bus out of the chain for the caller to destroy; the others
+    // keep their numbers.
+    CSBusElem *TakeBus(CSBusElem *bus)
+    {
+        Unlink(bus);
+        return bus;
+    }
     // Buses numbered 0, 1, 2 ... in chain order; bus 0 is the default bus.
     void ReNumbering();
     CSBusElem *GetBus(long number) const;

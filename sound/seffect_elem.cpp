@@ -50,16 +50,13 @@ CSEffectElem::~CSEffectElem()
     module.Unload();
 }
 
-CSEffectElem *CSEffectChain::InsertSEffect(long kind, const char *moduleName, CSEffectElem *after)
+CSEffectElem *CSEffectChain::MakeSEffect(long kind, const char *moduleName) const
 {
     auto *effect = new (std::nothrow) CSEffectElem(kind, moduleName, params);
-    if (!effect)
-        return nullptr;
-    if (!effect->Effect()) {
+    if (effect && !effect->Effect()) {
         delete effect;
         return nullptr;
     }
-    InsertAfter(effect, after);
     return effect;
 }
 

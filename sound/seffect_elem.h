@@ -33,9 +33,15 @@ class CSEffectChain : public CChain {
 public:
     explicit CSEffectChain(const IOPARAMS *ioParams) : params(ioParams) {}
 
-    // A new effect after after (at the end for null); null (and nothing
-    // left) when its module gave no interface.
-    CSEffectElem *InsertSEffect(long kind, const char *moduleName, CSEffectElem *after);
+    // A new effect, in no chain (its module loaded); null when the module
+    // gave no interface.
+    CSEffectElem *MakeSEffect(long kind, const char *moduleName) const;
+    // Takes the effect out of the chain for the caller to destroy.
+    CSEffectElem *TakeSEffect(CSEffectElem *effect)
+    {
+        Unlink(effect);
+        return effect;
+    }
     // Runs the enabled effects, then applies level and pan and, when
     // monitoring, measures the peaks; nonzero when the buffer holds sound.
     // A silent buffer is cleared first when an effect will process it, so

@@ -2,8 +2,10 @@
 // their message queues), its buses (each a mix of outputs and a chain of
 // effects with level and pan) and the master effects after the sum of all
 // buses. The render thread mixes it under the tract's lock; every change
-// made on the user-interface thread takes the same lock. Outputs, buses and
-// effects are handed out as opaque handles.
+// made on the user-interface thread takes the same lock, but only to link
+// or unlink what it made or destroys without it: modules are loaded, set
+// up and freed with the lock let go. Outputs, buses and effects are handed
+// out as opaque handles.
 //
 // Lock order: a song's mutex before its tract's lock; nothing here takes
 // the song's mutex while holding the tract's.
@@ -131,7 +133,9 @@ private:
     // The song-modified callback and the song into a new module object.
     void setHost(IQuorvaneSoftSynth *synth);
     void setHost(IQuorvaneAudioEffect *effect);
-    void deleteOutput(CSSynthElem *out);
+    // Out of the tract and off every bus, under the lock, for the caller
+    // to destroy without it.
+    CSSynthElem *takeOutput(CSSynthElem *out);
     // Transport news to every output's host extension.
     void notifyTransport(long code);
 

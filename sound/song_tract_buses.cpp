@@ -73,16 +73,21 @@ int CSongTract::AddNewBus()
 
 int CSongTract::DeleteBus(void *handle)
 {
-    CLock lock(syncObject);
-    CSBusElem *b = bus(handle);
-    CSBusElem *main = buses.GetBus(0);
-    if (!b || b == main || b->number == 0 || !main)
-        return 0;
-    // Its outputs move to the default bus, each once.
-    while (CSSynthConnection *last = static_cast<CSSynthConnection *>(b->GetLast()))
-        if (!ReconnectOutAndBus(last->synth, b, main))
+    CSBusElem *b = nullptr;
+    {
+        CLock lock(syncObject);
+        b = bus(handle);
+        CSBusElem *main = buses.GetBus(0);
+        if (!b || b == main || b->number == 0 || !main)
             return 0;
-    buses.Delete(b);
+        // Its outputs move to the default bus, each once.
+        while (CSSynthConnection *last = static_cast<CSSynthConnection *>(b->GetLast()))
+            if (!ReconnectOutAndBus(last->synth, b, main))
+                return 0;
+        buses.TakeBus(b);
+    }
+    // Its effects' modules go without the lock.
+    delete b;
     return 1;
 }
 

@@ -118,15 +118,16 @@ void *CSongTract::AddNewSEffect(void *handle, void *after, PORTDESCR *descriptor
     const std::string data = DescriptorText(descriptor);
     const char *moduleName =
         descriptor->kind == EFFECT_BY_NAME ? data.c_str() : EffectModuleName(descriptor->kind);
-
-    CLock lock(syncObject);
+    // Only this thread changes the chains: they stay as they are until the
+    // effect is linked in.
     CSEffectChain *chain = effectChain(handle);
-    if (!chain)
-        return nullptr;
     CSEffectElem *place = after ? effectIn(chain, after) : nullptr;
-    if (after && !place)
+    if (!chain || (after && !place))
         return nullptr;
-    CSEffectElem *e = chain->InsertSEffect(descriptor->kind, moduleName, place);
+
+    // Made, chosen and given its state before it joins the chain, as an
+    // output is.
+    CSEffectElem *e = chain->MakeSEffect(descriptor->kind, moduleName);
     if (!e)
         return nullptr;
     if (e->hostExtension && song)
@@ -134,22 +135,29 @@ void *CSongTract::AddNewSEffect(void *handle, void *after, PORTDESCR *descriptor
     setHost(e->Effect());
     const bool chosen = descriptor->kind == EFFECT_BY_NAME ||
                         (e->hostExtension && e->hostExtension->Select(0, descriptor->data));
-    if (!chosen || !SetSEffectState(e, descriptor)) {
-        chain->Delete(e);
+    if (!chosen || !LoadModuleState(e->Effect(), descriptor)) {
+        delete e;
         return nullptr;
     }
     e->Effect()->Resume();
+    CLock lock(syncObject);
+    chain->InsertAfter(e, place);
     return e;
 }
 
 int CSongTract::DeleteSEffect(void *handle, void *effectHandle)
 {
-    CLock lock(syncObject);
-    CSEffectChain *chain = effectChain(handle);
-    CSEffectElem *e = effectIn(chain, effectHandle);
-    if (!e)
-        return 0;
-    chain->Delete(e);
+    CSEffectElem *e = nullptr;
+    {
+        CLock lock(syncObject);
+        CSEffectChain *chain = effectChain(handle);
+        e = effectIn(chain, effectHandle);
+        if (!e)
+            return 0;
+        chain->TakeSEffect(e);
+    }
+    // Its module goes without the lock the render thread mixes under.
+    delete e;
     return 1;
 }
 

@@ -78,11 +78,11 @@ int CSongTract::connect(CSSynthElem *out, CSBusElem *to)
     return to->Connect(out);
 }
 
-void CSongTract::deleteOutput(CSSynthElem *out)
+CSSynthElem *CSongTract::takeOutput(CSSynthElem *out)
 {
     // Every connection goes with it: a bus never mixes a deleted output.
     buses.DisconnectEverywhere(out);
-    outputs.DeleteSSynth(out);
+    return outputs.TakeSSynth(out);
 }
 
 void *CSongTract::AddNewOut(PORTDESCR *descriptor)
@@ -93,17 +93,13 @@ void *CSongTract::AddNewOut(PORTDESCR *descriptor)
     const std::string data = DescriptorText(descriptor);
     const char *moduleName = kind == OUT_BY_NAME ? data.c_str() : OutputModuleName(kind);
 
-    CLock lock(syncObject);
-    CSBusElem *bus = buses.GetBus(0);
-    if (!bus)
-        return nullptr;
-    CSSynthElem *out = outputs.InsertSSynth(kind, moduleName);
+    // The module is loaded, given its instrument and state and resumed
+    // before the output joins the tract: the render thread, which mixes
+    // under the tract's lock, never waits for a module or a hosted
+    // instrument to open.
+    CSSynthElem *out = outputs.MakeSSynth(kind, moduleName);
     if (!out)
         return nullptr;
-    if (!connect(out, bus)) {
-        deleteOutput(out);
-        return nullptr;
-    }
     if (out->hostExtension && song)
         out->hostExtension->SetSong(song->GetITembriSong());
     IQuorvaneSoftSynth *synth = out->Synth();
@@ -121,11 +117,26 @@ void *CSongTract::AddNewOut(PORTDESCR *descriptor)
             chosen = static_cast<long>(synth->GetParam(0)) == port;
         }
     }
-    if (!chosen || !SetOutState(out, descriptor)) {
-        deleteOutput(out);
+    if (!chosen || !LoadModuleState(synth, descriptor)) {
+        delete out;
         return nullptr;
     }
+    out->RefreshNames();
     synth->Resume();
+    bool joined = false;
+    {
+        CLock lock(syncObject);
+        if (CSBusElem *bus = buses.GetBus(0)) {
+            outputs.InsertMade(out);
+            joined = connect(out, bus) != 0;
+            if (!joined)
+                takeOutput(out);
+        }
+    }
+    if (!joined) {
+        delete out;
+        return nullptr;
+    }
     return out;
 }
 
@@ -134,10 +145,8 @@ void CSongTract::DeleteOut(void *out)
     CSSynthElem *leaving = nullptr;
     {
         CLock lock(syncObject);
-        if (CSSynthElem *o = output(out)) {
-            buses.DisconnectEverywhere(o);
-            leaving = outputs.TakeSSynth(o);
-        }
+        if (CSSynthElem *o = output(out))
+            leaving = takeOutput(o);
     }
     // The module goes without the tract's lock, which the render thread
     // takes: its editor window closes with it, and freeing a library takes

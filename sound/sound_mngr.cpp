@@ -164,11 +164,13 @@ void CSoundMngr::StartPlayback(IQuorvaneSongTract *handle)
         StopPlayback();
     if (!tract || !IsWorked())
         return;
+    // The song prepares its tracks under its lock and tells their effects
+    // after it, before it plays.
+    if (!tract->GetSong()->OnStartPlayback())
+        return;
     // The tract tells its synthesizers of the start, and they ask the
     // song's maps: under the song's lock, as the render thread does.
     CLock songLock(tract->GetSong()->GetSyncObj());
-    if (!tract->GetSong()->OnStartPlayback())
-        return;
     tract->StartPlayback();
     ChoiceGuard guard(choice);
     activeTract = tract;
@@ -187,17 +189,20 @@ void CSoundMngr::StopPlayback()
     if (!tract)
         return;
     CSong *song = tract->GetSong();
-    CLock songLock(song->GetSyncObj());
     {
-        ChoiceGuard guard(choice);
-        if (activeTract != tract)
-            return;
+        CLock songLock(song->GetSyncObj());
+        // The render thread asks the song for nothing more from here on.
+        {
+            ChoiceGuard guard(choice);
+            if (activeTract != tract)
+                return;
+            lastPlayed = song;
+            activeTract = nullptr;
+        }
+        tract->StopPlayback();
     }
+    // Its tracks stop under its lock, their effects after it.
     song->OnStopPlayback();
-    tract->StopPlayback();
-    ChoiceGuard guard(choice);
-    lastPlayed = song;
-    activeTract = nullptr;
 }
 
 CSong *CSoundMngr::stoppedFrontSong()

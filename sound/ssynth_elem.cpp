@@ -70,17 +70,27 @@ void CSSynthElem::UpdateIOParams(int framesChanged, int rateChanged)
     synth->Resume();
 }
 
-CSSynthElem *CSSynthChain::InsertSSynth(long kind, const char *moduleName)
+CSSynthElem *CSSynthChain::MakeSSynth(long kind, const char *moduleName) const
 {
     auto *output = new (std::nothrow) CSSynthElem(kind, moduleName, params);
-    if (!output)
-        return nullptr;
-    if (!output->Synth()) {
+    if (output && !output->Synth()) {
         delete output;
         return nullptr;
     }
+    return output;
+}
+
+void CSSynthChain::InsertMade(CSSynthElem *output)
+{
     InsertSort(output);
     ReNumbering();
+}
+
+CSSynthElem *CSSynthChain::InsertSSynth(long kind, const char *moduleName)
+{
+    CSSynthElem *output = MakeSSynth(kind, moduleName);
+    if (output)
+        InsertMade(output);
     return output;
 }
 

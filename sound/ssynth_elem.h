@@ -65,6 +65,11 @@ class CSSynthChain : public CChain {
 public:
     explicit CSSynthChain(const IOPARAMS *ioParams) : params(ioParams) {}
 
+    // A new output, not yet in the chain (its module loaded); null when the
+    // module gave no interface.
+    CSSynthElem *MakeSSynth(long kind, const char *moduleName) const;
+    // A made output in its place, every output numbered again.
+    void InsertMade(CSSynthElem *output);
     // A new output in its place, numbered; null (and nothing left) when its
     // module gave no interface.
     CSSynthElem *InsertSSynth(long kind, const char *moduleName);

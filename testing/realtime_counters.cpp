@@ -26,9 +26,9 @@ RealTimeCounter *currentCounter()
     return counter;
 }
 
-enum class Kind { Allocation, FileOpen, FileAccess, KernelWait };
+enum class Kind { Allocation, FileOpen, FileAccess, KernelWait, Module };
 
-constexpr int kHookCount = 38;
+constexpr int kHookCount = 43;
 FARPROC originals[kHookCount] = {};
 
 // Function pointers change type through void (*)(), which stands for any
@@ -57,6 +57,8 @@ template <Kind kind, int id, int timeoutAt, typename R, typename... A> R counted
             counter->countFileOpen();
         } else if (kind == Kind::FileAccess) {
             counter->countFileAccess();
+        } else if (kind == Kind::Module) {
+            counter->countModuleCall();
         } else {
             bool poll = false;
             if constexpr (timeoutAt >= 0)
@@ -77,16 +79,31 @@ template <int id, typename Text> int WINAPI countedMessageBox(HWND owner, Text t
     return fromEntry<int(WINAPI *)(HWND, Text, Text, UINT)>(originals[id])(owner, text, caption, type);
 }
 
-// A lock that cannot be taken at once makes the thread wait in the kernel;
-// one taken at once does not, and is not counted.
+double secondsSince(const LARGE_INTEGER &start)
+{
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// A lock that cannot be taken at once makes the thread wait in the kernel,
+// for as long as it is measured; one taken at once does not, and is not
+// counted.
 template <int id, typename Lock, BOOL (*tryTake)(Lock *)> void WINAPI countedLock(Lock *lock)
 {
     RealTimeCounter *counter = currentCounter();
     if (counter && tryTake(lock))
         return;
-    if (counter)
-        counter->countKernelWait();
+    if (!counter) {
+        fromEntry<void(WINAPI *)(Lock *)>(originals[id])(lock);
+        return;
+    }
+    counter->countKernelWait();
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
     fromEntry<void(WINAPI *)(Lock *)>(originals[id])(lock);
+    counter->countLockWait(secondsSince(start));
 }
 
 BOOL tryEnter(CRITICAL_SECTION *section)
@@ -124,6 +141,7 @@ constexpr Kind A = Kind::Allocation;
 constexpr Kind F = Kind::FileOpen;
 constexpr Kind X = Kind::FileAccess;
 constexpr Kind W = Kind::KernelWait;
+constexpr Kind M = Kind::Module;
 using Handle = HANDLE;
 using Security = LPSECURITY_ATTRIBUTES;
 
@@ -175,6 +193,12 @@ const Hook hooks[kHookCount] = {
     {"EnterCriticalSection", asEntry(&countedLock<35, CRITICAL_SECTION, tryEnter>)},
     {"AcquireSRWLockExclusive", asEntry(&countedLock<36, SRWLOCK, tryExclusive>)},
     {"AcquireSRWLockShared", asEntry(&countedLock<37, SRWLOCK, tryShared>)},
+    // Modules loaded and freed.
+    hook<M, 38, HMODULE, LPCSTR>("LoadLibraryA"),
+    hook<M, 39, HMODULE, LPCWSTR>("LoadLibraryW"),
+    hook<M, 40, HMODULE, LPCSTR, Handle, DWORD>("LoadLibraryExA"),
+    hook<M, 41, HMODULE, LPCWSTR, Handle, DWORD>("LoadLibraryExW"),
+    hook<M, 42, BOOL, HMODULE>("FreeLibrary"),
 };
 
 const Hook *findHook(const char *name, int &id)

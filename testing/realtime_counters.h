@@ -9,7 +9,8 @@
 // Kernel waits are counted too: every call of a wait or sleep function, and
 // every critical section or slim lock the thread could not take at once
 // (an uncontended one stays in the process); among them the ones that can
-// block the thread.
+// block the thread. How long the thread waited for such a lock is measured.
+// Loading and freeing modules is counted as well.
 // Message boxes are counted too, and answered IDOK without being shown, so
 // code that must never stop to ask the user shows that it does not. Calls
 // made by other threads, and by a thread without a counter, are not counted.
@@ -25,6 +26,14 @@ namespace testing_support {
 // module is null. Safe to call more than once (and for several modules).
 // False when the module's import table could not be read.
 bool installRealTimeHooks(HMODULE module = nullptr);
+
+// Whether the calling thread holds the critical section: what a watch
+// looks at when a slow call is made.
+inline bool heldByThisThread(const CRITICAL_SECTION &section)
+{
+    return section.RecursionCount > 0 &&
+           reinterpret_cast<ULONG_PTR>(section.OwningThread) == static_cast<ULONG_PTR>(GetCurrentThreadId());
+}
 
 class RealTimeCounter {
 public:
@@ -50,8 +59,21 @@ public:
     // The kernel waits that can block the thread: all but the waits for
     // objects with a time-out of 0, which only look at them.
     long blockingWaits() const { return kernelWaits_ - polls_; }
+    // The longest time the thread waited for a critical section or slim
+    // lock another thread held, in seconds; and how many such waits took
+    // longer than the slow-wait bound (0.5 ms unless set).
+    double longestLockWait() const { return longestLockWait_; }
+    long slowLockWaits() const { return slowLockWaits_; }
+    void setSlowLockWait(double seconds) { slowLockWait_ = seconds; }
+    // Modules loaded or freed (LoadLibrary and FreeLibrary in their forms).
+    long moduleCalls() const { return moduleCalls_; }
     // Starts every count again from 0.
-    void reset() { allocations_ = fileOpens_ = fileAccesses_ = messageBoxes_ = kernelWaits_ = polls_ = 0; }
+    void reset()
+    {
+        allocations_ = fileOpens_ = fileAccesses_ = messageBoxes_ = kernelWaits_ = polls_ = slowLockWaits_ =
+            moduleCalls_ = 0;
+        longestLockWait_ = 0.0;
+    }
     // Calls watch on the counting thread at every file open it counts,
     // before the file is opened: a test can look then at what the thread
     // holds. The watch must open no file itself.
@@ -59,6 +81,15 @@ public:
     {
         watch_ = watch;
         watchContext_ = context;
+    }
+    // Calls watch on the counting thread before every slow call it counts:
+    // a file opened, read, written or sought, a module loaded or freed. A
+    // test looks then at the locks the thread holds. The watch must make
+    // no such call itself.
+    void watchSlowCalls(void (*watch)(void *context), void *context)
+    {
+        slowWatch_ = watch;
+        slowWatchContext_ = context;
     }
 
     // Used by the stand-ins.
@@ -68,14 +99,30 @@ public:
         ++fileOpens_;
         if (watch_)
             watch_(watchContext_);
+        slowCall();
     }
-    void countFileAccess() { ++fileAccesses_; }
+    void countFileAccess()
+    {
+        ++fileAccesses_;
+        slowCall();
+    }
+    void countModuleCall()
+    {
+        ++moduleCalls_;
+        slowCall();
+    }
     void countMessageBox() { ++messageBoxes_; }
     void countKernelWait(bool poll = false)
     {
         ++kernelWaits_;
         if (poll)
             ++polls_;
+    }
+    void countLockWait(double seconds)
+    {
+        longestLockWait_ = seconds > longestLockWait_ ? seconds : longestLockWait_;
+        if (seconds > slowLockWait_)
+            ++slowLockWaits_;
     }
 
 private:
@@ -86,8 +133,20 @@ private:
     long failing_ = 0;
     long kernelWaits_ = 0;
     long polls_ = 0;
+    double longestLockWait_ = 0.0;
+    double slowLockWait_ = 0.0005;
+    long slowLockWaits_ = 0;
+    long moduleCalls_ = 0;
     void (*watch_)(void *) = nullptr;
     void *watchContext_ = nullptr;
+    void (*slowWatch_)(void *) = nullptr;
+    void *slowWatchContext_ = nullptr;
+
+    void slowCall()
+    {
+        if (slowWatch_)
+            slowWatch_(slowWatchContext_);
+    }
 };
 
 } // namespace testing_support

@@ -62,12 +62,15 @@ OutputChange ReplacePartsOutput(CSong &song, const PORTDESCR &chosen)
     change.audio = tract->GetOutType(added) != kOutputWithoutAudio;
     // The render thread reads the tracks' outputs under the song mutex; the
     // new output was no track's until now.
-    CLock lock(song.GetSyncObj(), 1);
-    for (int part = 0; part < kPartCount; ++part)
-        if (CTrackMIDI *track = PartTrack(song, part)) {
-            track->output = added;
-            track->UpdateEdition();
-        }
+    {
+        CLock lock(song.GetSyncObj(), 1);
+        for (int part = 0; part < kPartCount; ++part)
+            if (CTrackMIDI *track = PartTrack(song, part)) {
+                track->output = added;
+                track->UpdateEdition();
+            }
+    }
+    // Without the mutex: the old output's module is freed after it.
     if (old && old != added && old != tract->GetNextOut(nullptr))
         song.DeleteOutPort(old);
     return change;

@@ -30,8 +30,8 @@ bool SamePort(const PORTDESCR &a, const PORTDESCR &b);
 
 // Gives the part tracks the chosen port. Choosing the port they already
 // use changes nothing; a port the tract cannot add leaves every track as
-// it was (the caller tells the user, 505). The tracks change and the old
-// output goes under the song mutex.
+// it was (the caller tells the user, 505). The tracks change under the song
+// mutex; the old output goes after it is let go.
 OutputChange ReplacePartsOutput(CSong &song, const PORTDESCR &chosen);
 
 } // namespace Quorvane

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -38,6 +40,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE GetParam(LONG id, LONG, LONG *value) override
     {
+        readers.push_back(GetCurrentThreadId());
         if (id == failingId)
             return E_UNEXPECTED;
         *value = params[id];
@@ -56,6 +59,8 @@ public:
     LONG failingId = -1;
     std::map<LONG, LONG> params{{0, 2}, {1, 120}, {2, 960}, {3, 1}, {4, 3}, {5, 0}};
     std::map<LONG, LONG> set;
+    // The threads that read a parameter.
+    std::vector<DWORD> readers;
 };
 
 class Drummers : public ::testing::Test {
@@ -122,6 +127,55 @@ TEST_F(Drummers, AChangedFillMeasureIsReadBackLaidOutAndRedrawn)
     EXPECT_EQ(sink.ParamChanged(DrummerCookie(3, 2), 0, -1), E_FAIL) << "a layout that fails";
     drummer.failingId = 1;
     EXPECT_EQ(sink.ParamChanged(DrummerCookie(3, 2), 1, -1), E_UNEXPECTED);
+}
+
+// A drummer may report on another thread (a pad switched by a trigger note
+// on the audio thread): nothing the window draws from changes there and the
+// drummer is not asked back; the window, told once, takes the news on its
+// own thread.
+TEST_F(Drummers, ReportsFromAnotherThreadWaitForTheWindowThread)
+{
+    FakeDrummer other;
+    ASSERT_TRUE(table.Attach(3, 2, &drummer, &sink));
+    ASSERT_TRUE(table.Attach(4, 1, &other, &sink));
+    int told = 0;
+    int redrawn = -1;
+    table.newsWaiting = [&] { ++told; };
+    table.measuresChanged = [&](int part) { redrawn = part; };
+    drummer.params[0] = 0;
+    drummer.params[2] = 1920;
+    other.params[5] = 3;
+    drummer.readers.clear();
+    other.readers.clear();
+    std::vector<HRESULT> results;
+    const auto report = [&] {
+        std::thread audio([&] {
+            results.push_back(sink.ParamChanged(DrummerCookie(3, 2), 0, -1));
+            results.push_back(sink.ParamChanged(DrummerCookie(3, 2), 2, -1));
+            results.push_back(sink.ParamChanged(DrummerCookie(4, 1), 5, -1));
+            results.push_back(sink.ParamChanged(DrummerCookie(4, 0), 1, -1));
+            results.push_back(sink.ParamChanged(DrummerCookie(3, 3), 0, -1));
+        });
+        audio.join();
+    };
+    report();
+    EXPECT_EQ(results, (std::vector<HRESULT>{S_OK, S_OK, S_OK, S_OK, E_INVALIDARG}));
+    EXPECT_EQ(told, 1) << "once for all the news";
+    EXPECT_TRUE(drummer.readers.empty() && other.readers.empty()) << "no drummer asked on the audio thread";
+    EXPECT_EQ(table.Mirror(3, 2).params[0], 2);
+    EXPECT_EQ(redrawn, -1);
+
+    table.TakeNews();
+    EXPECT_EQ(drummer.readers, (std::vector<DWORD>{GetCurrentThreadId(), GetCurrentThreadId()}));
+    EXPECT_EQ(table.Mirror(3, 2).params[0], 0);
+    EXPECT_EQ(table.Mirror(3, 2).fillEnd, 1920 * 960 / 240 - 1);
+    EXPECT_EQ(table.Mirror(4, 1).params[5], 3);
+    EXPECT_EQ(redrawn, 3);
+    table.TakeNews();
+    EXPECT_EQ(drummer.readers.size(), 2u) << "news are taken once";
+    results.clear();
+    report();
+    EXPECT_EQ(told, 2) << "told again once the news were taken";
 }
 
 struct CookieCase {

@@ -824,6 +824,70 @@ TEST_F(PartsWindowTest, AChosenTemplateBringsItsPartsAndState)
     EXPECT_NE(parts.Drummers().Request(5, 1), nullptr);
 }
 
+// Every window the thread destroys (the drummers' editors among them), and
+// those it destroys while it holds the watched lock.
+struct DestroyedWindows {
+    static inline const CRITICAL_SECTION *lock = nullptr;
+    static inline int destroyed = 0;
+    static inline int underLock = 0;
+    static LRESULT CALLBACK watch(int code, WPARAM wParam, LPARAM lParam)
+    {
+        if (code == HCBT_DESTROYWND) {
+            ++destroyed;
+            underLock += lock && testing_support::heldByThisThread(*lock) ? 1 : 0;
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+};
+
+// The render thread plays under the song lock: choosing a template, and
+// closing the window, shut the drummers' and the output's editors and let
+// the separate output go without it.
+TEST_F(PartsWindowTest, EditorsAndTheSeparateOutputGoWithoutTheSongLock)
+{
+    database.chooseOutput = [](PORTDESCR &descriptor) {
+        descriptor.kind = PORT_BY_NAME;
+        return descriptor.SetData("Strings Box") != 0;
+    };
+    PartsWindow &parts = open();
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser: every part on the new output
+    ASSERT_EQ(PartTrack(*parts.Song(), 0)->output, &manager.levels.other);
+    std::vector<std::string> underLock;
+    int closes = 0, deletes = 0;
+    const auto note = [&](const char *what) {
+        if (testing_support::heldByThisThread(parts.Song()->GetSyncObj()->section))
+            underLock.push_back(what);
+    };
+    manager.levels.synth.whileClosing = [&] {
+        ++closes;
+        note("output editor");
+    };
+    manager.levels.whileDeleting = [&](void *) {
+        ++deletes;
+        note("output");
+    };
+    database.chooseTemplate = [](CSong *song, std::vector<uint8_t> &) {
+        song->SetDefault();
+        return BuildFreshParts(*song, 0) == 0;
+    };
+    DestroyedWindows::lock = &parts.Song()->GetSyncObj()->section;
+    DestroyedWindows::destroyed = DestroyedWindows::underLock = 0;
+    HHOOK hook = SetWindowsHookExA(WH_CBT, &DestroyedWindows::watch, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    SendMessageA(parts.Handle(), WM_COMMAND, ID_TEMPLATE, 0);
+    EXPECT_TRUE(parts.IsBuilt());
+    EXPECT_EQ(deletes, 1) << "the separate output went";
+    const int destroyedAtTemplate = DestroyedWindows::destroyed;
+    parts.CloseSequence();
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(closes, 2) << "at the template and at the close";
+    EXPECT_GT(destroyedAtTemplate, 0) << "the drummers' editors closed at the template";
+    EXPECT_GT(DestroyedWindows::destroyed, destroyedAtTemplate) << "and at the close";
+    EXPECT_EQ(underLock, std::vector<std::string>{});
+    EXPECT_EQ(DestroyedWindows::underLock, 0);
+}
+
 // The output strip's popups, answered by the test: each is checked at the
 // present value, the choice reaches all twelve parts, and "Refresh Port
 // Info" asks the tract to refresh the selected part's output.

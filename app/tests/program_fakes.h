@@ -153,6 +153,8 @@ struct EditorSynth : Quorvane::IQuorvaneSoftSynth {
     }
     bool CloseEditor() override
     {
+        if (whileClosing)
+            whileClosing();
         if (editor)
             DestroyWindow(editor);
         editor = nullptr;
@@ -175,6 +177,8 @@ struct EditorSynth : Quorvane::IQuorvaneSoftSynth {
 
     HWND editor = nullptr;
     int closed = 0;
+    // Called as the editor closes, to look at what the caller holds.
+    std::function<void()> whileClosing;
 };
 
 // A tract whose first output plays into the master bus, with levels, and

@@ -132,14 +132,21 @@ TEST(EventArray, SortIsStable)
 
 // The sort through a room of the caller's takes nothing from the heap and
 // sorts as the plain one does: in order, stable, payloads kept. With too
-// little room it still sorts.
+// little room, or none (a cell denser than the room made for it), it sorts
+// in place, without the heap too.
 TEST(EventArray, SortThroughARoomNeedsNoHeap)
 {
     ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA("Corvadel.dll")));
     CEventArray room;
     ASSERT_EQ(room.Reserve(600), 1);
-    // As many events as the room holds, and one more.
-    for (const long count : {2L, 3L, 17L, room.capacity, room.capacity + 1}) {
+    struct Case {
+        long count;
+        bool withRoom;
+    };
+    // As many events as the room holds, and one more; and without a room.
+    for (const Case c : {Case{2, true}, Case{3, true}, Case{17, true}, Case{room.capacity, true},
+                         Case{room.capacity + 1, true}, Case{17, false}, Case{1000, false}}) {
+        const long count = c.count;
         Events a;
         std::vector<std::string> written;
         uint32_t x = 11;
@@ -157,12 +164,10 @@ TEST(EventArray, SortThroughARoomNeedsNoHeap)
         long allocations = 0;
         {
             testing_support::RealTimeCounter counter;
-            a.Sort(room.data, room.capacity);
+            a.Sort(c.withRoom ? room.data : nullptr, c.withRoom ? room.capacity : 0);
             allocations = counter.allocations();
         }
-        if (count <= room.capacity) {
-            EXPECT_EQ(allocations, 0) << count;
-        }
+        EXPECT_EQ(allocations, 0) << count;
         std::vector<std::string> texts;
         for (long i = 0; i < a.GetNumb(); ++i) {
             if (i > 0) {

@@ -8,6 +8,7 @@
 #include "data/sound_interfaces.h"
 
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 struct FakeTract : Quorvane::IQuorvaneSongTract {
@@ -28,7 +29,12 @@ struct FakeTract : Quorvane::IQuorvaneSongTract {
         addedKinds.push_back(descriptor ? descriptor->kind : -2);
         return &other;
     }
-    void DeleteOut(void *out) override { deleted.push_back(out); }
+    void DeleteOut(void *out) override
+    {
+        deleted.push_back(out);
+        if (whileDeleting)
+            whileDeleting(out);
+    }
     bool SetOutState(void *, Quorvane::PORTDESCR *) override { return false; }
     bool GetOutState(void *, Quorvane::PORTDESCR *) override { return false; }
     void RefreshOut(void *) override {}
@@ -128,6 +134,8 @@ struct FakeTract : Quorvane::IQuorvaneSongTract {
     SysExPort sysExPort;
     std::vector<Sent> sent;
     std::vector<void *> deleted;
+    // Called as an output is deleted, to look at what the caller holds.
+    std::function<void(void *)> whileDeleting;
     std::vector<long> addedKinds; // of the descriptors AddNewOut was given
 };
 

@@ -3,9 +3,12 @@
 #include "data/track_midi.h"
 
 #include "data/tests/song_fixture.h"
+#include "testing/realtime_counters.h"
 #include "testing/sandbox.h"
 
+#include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace Quorvane;
@@ -192,6 +195,134 @@ TEST_F(EffectChain, OnlineWhilePlayingEffectsLearnThePlayState)
     track->effects.MoveMEffElem(first, 0);
     EXPECT_EQ(track->effects.GetFirstElem()->effect, &plusTen);
     track->effects.Clear(nullptr);
+}
+
+// A cell far denser than the room every track gets at a start beyond its
+// own events, put out by the effect in reverse: the chain's arrays and
+// their sort take nothing from the heap on the render thread.
+TEST_F(EffectChain, ADenseCellWhilePlayingTakesNothingFromTheHeap)
+{
+    FakeEffect plusOne(1, &calls);
+    track->effects.AddNewMEffElem(element(plusOne));
+    constexpr long kNotes = 1000;
+    for (long i = 0; i < kNotes; ++i) {
+        EVENT e = note(i % 16, 40 + i % 40, 100, 10);
+        e.time = static_cast<int32_t>(i % 8);
+        track->AddToTail(&e, 1);
+    }
+    track->Sort();
+    calls.reserve(8);
+    ASSERT_EQ(song.OnStartPlayback(), 1);
+    ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA("Corvadel.dll")));
+    const CEventArray *out = nullptr;
+    long allocations = -1;
+    std::thread render([&] {
+        testing_support::RealTimeCounter counter;
+        out = track->effects.ProcessPlaying(track, 0, 8);
+        allocations = counter.allocations();
+    });
+    render.join();
+    EXPECT_EQ(allocations, 0);
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(out->GetNumb(), kNotes + 2) << "the notes and the fixture's two";
+    for (long i = 1; out && i < out->GetNumb(); ++i)
+        ASSERT_FALSE(EventBefore(*out->GetEvent(i), *out->GetEvent(i - 1))) << "at " << i;
+    song.OnStopPlayback();
+    track->effects.Clear(nullptr);
+}
+
+// An effect that notes whether the song's lock was held when it heard of
+// the play state and when it was let go.
+// With a chain to look at, it notes too whether playback would run it then.
+class LockNotingEffect : public FakeEffect {
+public:
+    LockNotingEffect(CSong &song, std::vector<std::string> *calls, const CMEffChain *chain = nullptr)
+        : FakeEffect(0, calls), song(song), chain(chain)
+    {
+    }
+    void SetOnline(int on) override
+    {
+        note("online" + std::to_string(on));
+        FakeEffect::SetOnline(on);
+    }
+    int SetPlayState(long state, long a, long b) override
+    {
+        note("play" + std::to_string(state));
+        return FakeEffect::SetPlayState(state, a, b);
+    }
+    ULONG Release() override
+    {
+        note("release");
+        return FakeEffect::Release();
+    }
+    void note(const std::string &what)
+    {
+        (testing_support::heldByThisThread(song.GetSyncObj()->section) ? underLock : free).push_back(what);
+        if (chain && playedNow())
+            played.push_back(what);
+    }
+    // Whether playback would run the effect now: online, in the chain and
+    // active.
+    bool playedNow() const
+    {
+        for (const CMEffElem *e = chain->GetFirstElem(); e; e = static_cast<const CMEffElem *>(e->next))
+            if (e->effect == this)
+                return chain->IsOnline() && e->IsActive();
+        return false;
+    }
+
+    CSong &song;
+    const CMEffChain *chain;
+    std::vector<std::string> underLock, free;
+    // What it heard while playback would run it.
+    std::vector<std::string> played;
+};
+
+// The render thread plays the chain under the song's lock. While the song
+// plays, an effect (a drummer, in the program) added, switched on or off,
+// or taken online or offline is told so without the lock: of its start
+// before playback runs it, of its stop and of going offline once playback
+// no longer does.
+TEST_F(EffectChain, WhilePlayingEffectsAreToldWithoutTheSongLock)
+{
+    LockNotingEffect effect(song, &calls, &track->effects);
+    sound.playing = 1;
+    CMEffElem *elem = element(effect);
+    track->effects.AddNewMEffElem(elem);
+    EXPECT_EQ(track->effects.active, 1);
+    track->effects.ActiveMEffElem(elem);
+    EXPECT_EQ(track->effects.active, 0);
+    track->effects.ActiveMEffElem(elem);
+    track->effects.SetOnline(0);
+    track->effects.SetOnline(1);
+    track->effects.MoveMEffElem(elem, 1);
+    track->effects.DeleteMEffElem(elem);
+    EXPECT_EQ(track->effects.GetNumEffects(), 0);
+    // Offline, the chain runs its effects over the track from start to
+    // stop at once; playback does not run them then.
+    EXPECT_EQ(effect.free, (std::vector<std::string>{"online1", "play0", "play1", "play0", "online0", "play0",
+                                                     "play1", "online1", "play0", "release", "release"}));
+    EXPECT_EQ(effect.underLock, std::vector<std::string>{});
+    EXPECT_EQ(effect.played, std::vector<std::string>{}) << "told before playback runs it, or after";
+    EXPECT_EQ(effect.references, 0u);
+}
+
+// The render thread plays under the song's lock; what an effect does at a
+// start or stop, and its going with its track, are the effect's own code
+// (a drummer looks for its host's windows, a module is freed) and never run
+// with the lock held.
+TEST_F(EffectChain, EffectsHearOfTheTransportAndGoWithoutTheSongLock)
+{
+    LockNotingEffect effect(song, &calls);
+    track->effects.AddNewMEffElem(element(effect));
+    ASSERT_EQ(song.OnStartPlayback(), 1);
+    song.OnStopPlayback();
+    EXPECT_EQ(effect.free, (std::vector<std::string>{"online1", "play0", "play1"}));
+    song.ZeroSong();
+    EXPECT_EQ(song.GetNumTracks(), 1) << "the track went";
+    EXPECT_EQ(effect.underLock, std::vector<std::string>{});
+    EXPECT_EQ(std::count(effect.free.begin(), effect.free.end(), "release"), 2)
+        << "the chain's reference and the element's";
 }
 
 // --- modules by name --------------------------------------------------------------

@@ -5,6 +5,7 @@
 
 #include "data/tests/fake_sound.h"
 #include "data/tests/test_track.h"
+#include "testing/realtime_counters.h"
 
 #include <gtest/gtest.h>
 
@@ -196,7 +197,17 @@ TEST_F(Song, DeletingAnOutputReroutesWhatUsedIt)
     entry.SetName("Reset");
     entry.port = &sound.tract.other;
     song.sysEx.Add(entry);
+    // The tracks move under the song's lock; the output goes after it is
+    // let go (its module is freed without the lock the render thread plays
+    // under).
+    bool movedFirst = false, lockHeld = true;
+    sound.tract.whileDeleting = [&](void *) {
+        movedFirst = a->output == &sound.tract.preview && song.sysEx.GetAt(0)->port == nullptr;
+        lockHeld = testing_support::heldByThisThread(song.GetSyncObj()->section);
+    };
     EXPECT_EQ(song.DeleteOutPort(&sound.tract.other), 1);
+    EXPECT_TRUE(movedFirst);
+    EXPECT_FALSE(lockHeld);
     EXPECT_EQ(a->output, &sound.tract.preview);
     EXPECT_EQ(b->output, &sound.tract.chords);
     EXPECT_EQ(song.sysEx.GetAt(0)->port, nullptr);

@@ -1,7 +1,8 @@
 // A MIDI-effect module for the tests ("TestEffect.zql" beside them): it
 // moves every note up by its transposition (its whole state, one 32-bit
 // value) and records what it is asked, for the tests to read through
-// TestEffectLog.
+// TestEffectLog, marking what it was asked while the calling thread held
+// the lock a test names through TestEffectWatchLock.
 #include "data/event.h"
 #include "data/midi_effect.h"
 
@@ -13,6 +14,17 @@ namespace {
 
 std::string log;
 long liveObjects = 0;
+const CRITICAL_SECTION *watchedLock = nullptr;
+
+void note(const std::string &entry)
+{
+    log += entry;
+    if (watchedLock && watchedLock->RecursionCount > 0 &&
+        reinterpret_cast<ULONG_PTR>(watchedLock->OwningThread) ==
+            static_cast<ULONG_PTR>(GetCurrentThreadId()))
+        log += "[locked]";
+    log += " ";
+}
 
 class TestEffect final : public IQuorvaneMIDIEffect {
 public:
@@ -34,24 +46,24 @@ public:
     }
     int Init(void *host, void *owner) override
     {
-        log += host && owner ? "init " : "init-null ";
+        note(host && owner ? "init" : "init-null");
         return 1;
     }
-    void SetOnline(int online) override { log += "online" + std::to_string(online) + " "; }
+    void SetOnline(int online) override { note("online" + std::to_string(online)); }
     int SetPlayState(long state, long a, long b) override
     {
-        log += "play" + std::to_string(state) + "(" + std::to_string(a) + "," + std::to_string(b) + ") ";
+        note("play" + std::to_string(state) + "(" + std::to_string(a) + "," + std::to_string(b) + ")");
         return 1;
     }
     int Process(ITembriMEInQueue *in, ITembriMEOutQueue *out) override
     {
         if (!in || !out) {
-            log += "process-null ";
+            note("process-null");
             return 0;
         }
         long from = 0, to = 0;
         in->GetTimeBounds(from, to);
-        log += "process(" + std::to_string(from) + "," + std::to_string(to) + ") ";
+        note("process(" + std::to_string(from) + "," + std::to_string(to) + ")");
         for (long i = 0; i < in->GetNumb(); ++i) {
             EVENT e = *in->GetEvent(i);
             if (e.IsNote())
@@ -84,7 +96,7 @@ public:
 
 extern "C" __declspec(dllexport) IQuorvaneMIDIEffect *CreateMIDIEffect()
 {
-    log += "create ";
+    note("create");
     return new TestEffect;
 }
 
@@ -98,4 +110,11 @@ extern "C" __declspec(dllexport) const char *TestEffectLog(long *live)
     if (live)
         *live = liveObjects;
     return taken.c_str();
+}
+
+// What the effects are asked while the calling thread holds section is
+// marked "[locked]" in the log from now on; null ends the watch.
+extern "C" __declspec(dllexport) void TestEffectWatchLock(const CRITICAL_SECTION *section)
+{
+    watchedLock = section;
 }

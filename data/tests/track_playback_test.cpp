@@ -4,9 +4,11 @@
 #include "data/track_midi.h"
 
 #include "data/tests/song_fixture.h"
+#include "testing/realtime_counters.h"
 
 #include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace Quorvane;
@@ -33,6 +35,20 @@ protected:
         sent().clear();
     }
     std::vector<FakeTract::Sent> &sent() { return sound.tract.sent; }
+    // The test effect module (which moves notes up an octave) on the
+    // track's chain; false when it could not be made.
+    bool addOctaver(CTrackMIDI *track)
+    {
+        PORTDESCR effect(PORT_BY_NAME);
+        effect.SetData("TestEffect");
+        auto *elem = new CMEffElem(&effect, song.GetITembriSong(), track);
+        if (!elem->effect) {
+            delete elem;
+            return false;
+        }
+        track->effects.AddNewMEffElem(elem);
+        return true;
+    }
     // The messages sent with status byte status (low bits ignored when the
     // status is a channel message's), by their place in the buffer (a chain
     // is handed over unordered).
@@ -44,8 +60,9 @@ protected:
             if (status < 0xF0 ? (b & 0xF0) == status : b == status)
                 out.push_back(s);
         }
-        std::stable_sort(out.begin(), out.end(),
-                         [](const FakeTract::Sent &a, const FakeTract::Sent &b) { return a.sample < b.sample; });
+        std::stable_sort(out.begin(), out.end(), [](const FakeTract::Sent &a, const FakeTract::Sent &b) {
+            return a.sample < b.sample;
+        });
         return out;
     }
 };
@@ -180,11 +197,7 @@ TEST_F(TrackPlayback, StartSendsTheInitialStateUnlessMuted)
 TEST_F(TrackPlayback, AnOnlineChainPlaysWhatItMakes)
 {
     CTrackMIDI *track = midi();
-    PORTDESCR effect(PORT_BY_NAME);
-    effect.SetData("TestEffect");
-    auto *elem = new CMEffElem(&effect, song.GetITembriSong(), track);
-    ASSERT_NE(elem->effect, nullptr);
-    track->effects.AddNewMEffElem(elem);
+    ASSERT_TRUE(addOctaver(track));
     put(track, note(0, 48, 100, 100), 100);
     start();
     song.AskPlayback(static_cast<long>(kQuarter / 4));
@@ -196,6 +209,36 @@ TEST_F(TrackPlayback, AnOnlineChainPlaysWhatItMakes)
     const long processed = track->lastProcessed;
     song.AskPlayback(64);
     EXPECT_GE(track->lastProcessed, processed);
+}
+
+// A cell may bring far more events than a sparse track's: the room a track
+// makes at the start covers all it holds, so the render thread takes
+// nothing from the heap for the chain's arrays or their sort however dense
+// the cell.
+TEST_F(TrackPlayback, ADenseCellThroughTheChainTakesNothingFromTheHeap)
+{
+    CTrackMIDI *track = midi();
+    ASSERT_TRUE(addOctaver(track));
+    constexpr int kNotes = 600;
+    for (int i = 0; i < kNotes; ++i) {
+        EVENT e = note(i % 16, 30 + i % 60, 100, 1000);
+        e.time = i % 8;
+        track->AddToTail(&e, 1);
+    }
+    track->Sort();
+    ASSERT_EQ(CEvntTransElem::ReservePool(4 * kNotes), 1);
+    sent().reserve(4 * kNotes);
+    ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA("Corvadel.dll")));
+    start();
+    long allocations = -1;
+    std::thread render([&] {
+        testing_support::RealTimeCounter counter;
+        song.AskPlayback(256);
+        allocations = counter.allocations();
+    });
+    render.join();
+    EXPECT_EQ(with(0x90).size(), static_cast<size_t>(2 * kNotes)) << "every note of the cell, on and off";
+    EXPECT_EQ(allocations, 0);
 }
 
 TEST_F(TrackPlayback, TheMetronomeClicksOnEveryBeatOnce)

@@ -1,6 +1,5 @@
 // Template items, the part every kind shares: listing, saving and loading
 // frames, data blocks; and the song-tract and SysEx templates.
-#include "data/lock.h"
 #include "data/song.h"
 #include "data/sound_interfaces.h"
 #include "db/equipment/items_impl.h"
@@ -89,10 +88,10 @@ int CTembriTemplate::Load(CSong *song, uint32_t id)
         return 0;
     std::string caption = UndoCaption();
     CUndoAccount undo(song, caption.data(), UNDO_ALL_TRACKS);
-    CLock lock(song->GetSyncObj());
+    // The content takes the song's mutex itself, only to put in place what
+    // it made without it: the render thread plays under that mutex.
     if (!LoadContent(song, id))
         return 0;
-    lock.Unlock();
     undo.Commit();
     return 1;
 }

@@ -97,8 +97,10 @@ protected:
     virtual int SaveContent(CSong *song, uint32_t templateId) = 0;
     // Checks a read template record before anything changes; 0 refuses it.
     virtual int CheckContent(CSong *, TEMPLATENOTE &) { return 1; }
-    // Loads the template's content into the song (its mutex held, the undo
-    // step open); 0 on failure.
+    // Loads the template's content into the song (the undo step open); 0
+    // on failure. What is slow (database reads, modules, drummers) is done
+    // without the song's mutex, which the content takes only to put its
+    // result in place.
     virtual int LoadContent(CSong *song, uint32_t templateId) = 0;
     virtual const char *UndoCaption() const = 0;
     // The blob the kind keeps in its template record (none by default).

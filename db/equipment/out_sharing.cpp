@@ -120,12 +120,12 @@ int COutSharing::Commit()
         }
     }
     // Through the song, so that no track or SysEx entry keeps a deleted
-    // output; under the song's mutex, which comes before the tract's lock.
+    // output: it moves them under its mutex and frees the output's module
+    // after letting go of it.
     for (long i = 0; i < GetNumb(); ++i) {
         PORTSHARING *e = GetAt(i);
         if (e->claimed || e->descr.kind == kAudioOutKind || e->out == preview)
             continue;
-        CLock lock(song->GetSyncObj());
         song->DeleteOutPort(e->out);
         e->out = nullptr;
     }

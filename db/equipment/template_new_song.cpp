@@ -10,6 +10,7 @@
 #include "db/equipment/items_impl.h"
 #include "db/equipment/tembri_db.h"
 
+#include <memory>
 #include <set>
 #include <vector>
 
@@ -164,49 +165,87 @@ int CTemplateNewSong::CheckContent(CSong *, TEMPLATENOTE &record)
     return tracks > 0 && masters <= 1 && chords <= 1;
 }
 
+namespace {
+
+// The settings a track record gives every track, the master too.
+int applyTrackRecord(CTrack *track, const TRACKNOTE &record)
+{
+    if (!track->SetName(record.name))
+        return 0;
+    track->flags = record.flags;
+    long *fields[8] = {&track->channel, &track->bank, &track->bankMode,  &track->program,
+                       &track->volume,  &track->pan,  &track->transpose, &track->timeOffset};
+    for (int i = 0; i < 8; ++i)
+        *fields[i] = long(record.settings[i]);
+    track->SetDBID(long(record.id));
+    return 1;
+}
+
+// Tracks made for the song but not (yet) its own: destroyed with the
+// outputs made for their audio, unless the song took them.
+class TracksAside : public CChain {
+public:
+    explicit TracksAside(IQuorvaneSongTract *tract) : tract_(tract) {}
+    ~TracksAside() override
+    {
+        for (CTrack *t = static_cast<CTrack *>(first); t; t = static_cast<CTrack *>(t->next))
+            if (t->kind == TRACK_AUDIO && t->output)
+                tract_->DeleteOut(t->output);
+    }
+    TracksAside(const TracksAside &) = delete;
+    TracksAside &operator=(const TracksAside &) = delete;
+
+    // The first track, now the caller's; null when none is left.
+    CTrack *Take()
+    {
+        auto *track = static_cast<CTrack *>(first);
+        if (track)
+            Unlink(track);
+        return track;
+    }
+
+private:
+    IQuorvaneSongTract *tract_;
+};
+
+} // namespace
+
+// Everything slow is done before the song changes: the records are read,
+// the tracks made with their MIDI effects (the drummers: modules loaded,
+// objects created, states read) and the song-tract template loaded, whose
+// tract edits hold only the tract's lock, each for a moment. Then, under the
+// song's mutex, the song's tracks give way to the made ones, and they are
+// destroyed (drummers released, modules freed) after it is let go.
 int CTemplateNewSong::LoadContent(CSong *song, uint32_t templateId)
 {
     IQuorvaneSongTract *tract = song->GetSongTract();
-    if (!tract)
+    CTrackMaster *master = song->GetTrackMaster();
+    if (!tract || !master)
         return 0;
-    song->ZeroSong();
+    TracksAside made(tract);
+    std::unique_ptr<TRACKNOTE> masterRecord;
     std::vector<std::pair<uint32_t, CTrack *>> restored;
     for (SDBNOTE *n = db->GetFirstNote(templateId, RT_TRACK); n; n = db->GetNextNote(n, RT_TRACK)) {
         TRACKNOTE record(n->id);
         if (!db->ReadNote(&record))
             return 0;
-        CTrack *track = nullptr;
         if (record.trackKind == uint32_t(TRACK_MASTER)) {
-            track = song->GetTrackMaster();
-        } else {
-            track = CreateTrack(long(record.trackKind), record.trackId, song);
-            if (track && !track->SetDefault()) {
-                delete track;
-                track = nullptr;
-            }
+            // Read now; the song's own master takes it under the mutex.
+            masterRecord = std::make_unique<TRACKNOTE>(n->id);
+            if (!db->ReadNote(masterRecord.get()))
+                return 0;
+            continue;
         }
+        CTrack *track = CreateTrack(long(record.trackKind), record.trackId, song);
         if (!track)
+            return 0;
+        made.InsertAfter(track, nullptr);
+        if (!track->SetDefault())
             return 0;
         if (!track->output)
             track->output = tract->GetOutPreview();
-        if (!track->SetName(record.name)) {
-            if (track->kind != TRACK_MASTER)
-                delete track;
+        if (!applyTrackRecord(track, record))
             return 0;
-        }
-        track->flags = record.flags;
-        long *fields[8] = {&track->channel, &track->bank, &track->bankMode,  &track->program,
-                           &track->volume,  &track->pan,  &track->transpose, &track->timeOffset};
-        for (int i = 0; i < 8; ++i)
-            *fields[i] = long(record.settings[i]);
-        track->SetDBID(long(record.id));
-        if (track->kind == TRACK_MASTER) {
-            if (!restoreMaster(static_cast<CTrackMaster *>(track), record.GetMaster()))
-                return 0;
-        } else if (!song->InsertTrack(track, 0)) {
-            delete track;
-            return 0;
-        }
         restored.push_back({record.id, track});
     }
     for (auto &[recordId, track] : restored) {
@@ -241,9 +280,23 @@ int CTemplateNewSong::LoadContent(CSong *song, uint32_t templateId)
         if (out)
             track->output = out;
     }
+    CChain leaving;
+    CLock lock(song->GetSyncObj());
+    leaving.first = song->DetachAfter(master);
+    master->CStructArray::Clear();
+    master->UpdateParams(0);
+    if (masterRecord &&
+        (!applyTrackRecord(master, *masterRecord) || !restoreMaster(master, masterRecord->GetMaster())))
+        return 0;
+    while (CTrack *track = made.Take())
+        if (!song->InsertTrack(track, 0)) {
+            delete track;
+            return 0;
+        }
     song->UpdateEdition();
     song->Update();
     song->UpdateNodes();
+    lock.Unlock();
     return 1;
 }
 

@@ -99,12 +99,11 @@ void CSongTractWindow::PressRow(long row, long column, long)
     default:
         Select(row);
         if (column == 2) {
-            // The chain's state is what playback reads.
-            CLock lock(song->GetSyncObj());
+            // The chain switches the effect under the song's lock and tells
+            // it without the lock.
             if (CTrackMIDI *track = OwnerTrack())
                 track->effects.ActiveMEffElem(static_cast<CMEffElem *>(item));
             MarkModified(song, client);
-            lock.Unlock();
             UpdateRow(row);
         }
         break;
@@ -290,18 +289,18 @@ int CSongTractWindow::OnAddItem()
         if (!client->GUICLRequest(STREQ_NEW_PORT, reinterpret_cast<LONG_PTR>(&descriptor),
                                   reinterpret_cast<LONG_PTR>(tract)))
             return 0;
-        EditStep step(song, client, "Add New Out Port", UNDO_ROUTING);
+        // The tract takes its lock itself, only to link what it made: the
+        // step's lock (the render thread plays under it) comes after.
         added = tract->AddNewOut(&descriptor);
         if (!added)
             return 0;
-        step.Done();
+        EditStep(song, client, "Add New Out Port", UNDO_ROUTING).Done();
         break;
     }
     case STPAGE_BUSES: {
-        EditStep step(song, client, "Add New Audio Bus", UNDO_ROUTING);
         if (!tract->AddNewBus())
             return 0;
-        step.Done();
+        EditStep(song, client, "Add New Audio Bus", UNDO_ROUTING).Done();
         row = tract->GetNumBuses() - 1;
         break;
     }
@@ -309,11 +308,10 @@ int CSongTractWindow::OnAddItem()
         if (!client->GUICLRequest(STREQ_NEW_AUDIO_EFFECT, reinterpret_cast<LONG_PTR>(&descriptor),
                                   reinterpret_cast<LONG_PTR>(tract)))
             return 0;
-        EditStep step(song, client, "Add New Audio Effect", UNDO_ROUTING);
         added = tract->AddNewSEffect(OwnerBus(), HaveSelection() ? ItemAt(selItem) : nullptr, &descriptor);
         if (!added)
             return 0;
-        step.Done();
+        EditStep(song, client, "Add New Audio Effect", UNDO_ROUTING).Done();
         break;
     }
     default: {
@@ -327,10 +325,11 @@ int CSongTractWindow::OnAddItem()
             delete element; // its module could not be made: nothing changes
             return 0;
         }
-        EditStep step(song, client, "Add New MIDI Effect", static_cast<long>(track->GetID()));
+        // The chain tells the effect without the song's lock and takes it
+        // only to link it in.
         track->effects.AddNewMEffElem(element,
                                       HaveSelection() ? static_cast<CMEffElem *>(ItemAt(selItem)) : nullptr);
-        step.Done();
+        EditStep(song, client, "Add New MIDI Effect", static_cast<long>(track->GetID())).Done();
         added = element;
         if (liason)
             liason->CallUpdateTrack(track, UPDATE_TRACKS_ROW);
@@ -365,11 +364,13 @@ int CSongTractWindow::OnDelItem()
     void *item = ItemAt(selItem);
     switch (showType) {
     case STPAGE_PORTS: {
-        EditStep step(song, client, "Delete Out Port", UNDO_ROUTING);
+        // The editor closes, and the output goes (the song moves its tracks
+        // under its lock, the tract frees the module after), before the
+        // step takes the lock the render thread plays under.
         client->GUICLRequest(STREQ_CLOSE_SYNTH_EDITOR, reinterpret_cast<LONG_PTR>(tract->GetISoftSynth(item)),
                              0);
         song->DeleteOutPort(item);
-        step.Done();
+        EditStep(song, client, "Delete Out Port", UNDO_ROUTING).Done();
         if (liason) {
             liason->CallUpdate(1, 0, KEY_TRACKS, kAnyKey);
             liason->CallUpdate(1, 0, kSysExKey, kAnyKey);
@@ -377,32 +378,31 @@ int CSongTractWindow::OnDelItem()
         break;
     }
     case STPAGE_BUSES: {
-        EditStep step(song, client, "Delete Audio Bus", UNDO_ROUTING);
         for (void *e = tract->GetNextSEffect(item, nullptr); e; e = tract->GetNextSEffect(item, e))
             client->GUICLRequest(STREQ_CLOSE_AUDIO_EFFECT_EDITOR,
                                  reinterpret_cast<LONG_PTR>(tract->GetIAudioEffect(e)), 0);
         if (!tract->DeleteBus(item))
             return 0;
-        step.Done();
+        EditStep(song, client, "Delete Audio Bus", UNDO_ROUTING).Done();
         break;
     }
     case STPAGE_AUDIO_EFFECTS: {
-        EditStep step(song, client, "Delete Audio Effect", UNDO_ROUTING);
         client->GUICLRequest(STREQ_CLOSE_AUDIO_EFFECT_EDITOR,
                              reinterpret_cast<LONG_PTR>(tract->GetIAudioEffect(item)), 0);
         if (!tract->DeleteSEffect(OwnerBus(), item))
             return 0;
-        step.Done();
+        EditStep(song, client, "Delete Audio Effect", UNDO_ROUTING).Done();
         break;
     }
     default: {
         CTrackMIDI *track = OwnerTrack();
         if (!track)
             return 0;
-        EditStep step(song, client, "Delete MIDI Effect", static_cast<long>(track->GetID()));
+        // The chain unlinks the effect under the song's lock and lets it go
+        // after it.
         client->GUICLRequest(STREQ_CLOSE_MIDI_EFFECT_EDITOR, reinterpret_cast<LONG_PTR>(item), 0);
         track->effects.DeleteMEffElem(static_cast<CMEffElem *>(item));
-        step.Done();
+        EditStep(song, client, "Delete MIDI Effect", static_cast<long>(track->GetID())).Done();
         if (liason)
             liason->CallUpdateTrack(track, UPDATE_TRACKS_ROW);
         break;
@@ -435,9 +435,10 @@ int CSongTractWindow::OnMoveItem(int up)
         CTrackMIDI *track = OwnerTrack();
         if (!track)
             return 0;
-        EditStep step(song, client, "Move MIDI Effect", static_cast<long>(track->GetID()));
+        // The chain moves it under the song's lock; an offline chain runs
+        // its effects over the track again after it.
         track->effects.MoveMEffElem(static_cast<CMEffElem *>(item), up);
-        step.Done();
+        EditStep(song, client, "Move MIDI Effect", static_cast<long>(track->GetID())).Done();
     }
     UpdateInfo(selItem + (up ? -1 : 1), nullptr);
     EnsureVisible(selItem);

@@ -55,6 +55,8 @@ void RenderWatch::onMixed(ULONG_PTR user)
     watch->kernelWaits_ = watch->counter_->kernelWaits();
     watch->allocations_ = watch->counter_->allocations();
     watch->fileAccesses_ = watch->counter_->fileOpens() + watch->counter_->fileAccesses();
+    watch->longestLockWait_ = watch->counter_->longestLockWait();
+    watch->slowLockWaits_ = watch->counter_->slowLockWaits();
 }
 
 std::vector<double> RenderWatch::intervals() const
@@ -82,6 +84,8 @@ Figures figuresOf(const std::string &name, const RenderWatch &watch, double fram
     f.kernelWaits = watch.kernelWaits();
     f.allocations = watch.allocations();
     f.fileAccesses = watch.fileAccesses();
+    f.longestLockWait = watch.longestLockWait();
+    f.slowLockWaits = watch.slowLockWaits();
     return f;
 }
 
@@ -99,11 +103,15 @@ void printFigures(const Figures &f)
     const double buffers = f.buffers > 0 ? static_cast<double>(f.buffers) : 1.0;
     std::printf("%s: %.1f audio s per wall s, %.1f audio s per CPU s; per buffer median %.3f ms (%.1f %%), "
                 "99th percentile %.3f ms (%.1f %%), maximum %.3f ms (%.1f %%); %.2f kernel waits, "
-                "%.2f allocations, %.2f file accesses per buffer on the render thread\n",
+                "%.2f allocations, %.2f file accesses per buffer on the render thread",
                 f.name.c_str(), f.wall > 0 ? wallAudio / f.wall : 0.0,
                 f.cpu > 0 ? f.frames / f.frameRate / f.cpu : 0.0, median, 100 * median / period, p99,
                 100 * p99 / period, maximum, 100 * maximum / period, f.kernelWaits / buffers,
                 f.allocations / buffers, f.fileAccesses / buffers);
+    if (f.withLockWaits)
+        std::printf("; longest lock wait %.3f ms, %ld lock waits over 0.5 ms", 1e3 * f.longestLockWait,
+                    f.slowLockWaits);
+    std::printf("\n");
     std::fflush(stdout);
 }
 

@@ -39,6 +39,10 @@ public:
     long kernelWaits() const { return kernelWaits_; }
     long allocations() const { return allocations_; }
     long fileAccesses() const { return fileAccesses_; }
+    // The longest wait for a lock another thread held, in seconds, and the
+    // waits longer than 0.5 ms.
+    double longestLockWait() const { return longestLockWait_; }
+    long slowLockWaits() const { return slowLockWaits_; }
 
 private:
     Quorvane::CSoundMngr *playing_;
@@ -46,6 +50,8 @@ private:
     size_t count_ = 0;
     testing_support::RealTimeCounter *counter_ = nullptr;
     long kernelWaits_ = 0, allocations_ = 0, fileAccesses_ = 0;
+    double longestLockWait_ = 0.0;
+    long slowLockWaits_ = 0;
 };
 
 struct Figures {
@@ -59,6 +65,10 @@ struct Figures {
     std::vector<double> perBuffer; // seconds
     long buffers = 0;              // counted buffers
     long kernelWaits = 0, allocations = 0, fileAccesses = 0;
+    // Printed only when asked for.
+    bool withLockWaits = false;
+    double longestLockWait = 0; // seconds
+    long slowLockWaits = 0;
 };
 
 // The figures of a watched run; cpu is the process's CPU seconds spent on
@@ -68,7 +78,8 @@ Figures figuresOf(const std::string &name, const RenderWatch &watch, double fram
 
 // NAME: X audio s per wall s, Y audio s per CPU s; per buffer median A ms
 // (a %), 99th percentile B ms (b %), maximum C ms (c %); K kernel waits, N
-// allocations, F file accesses per buffer on the render thread
+// allocations, F file accesses per buffer on the render thread[; longest
+// lock wait L ms, S lock waits over 0.5 ms]
 void printFigures(const Figures &figures);
 
 // CPU seconds of the whole process so far.

@@ -5,6 +5,7 @@
 #include "data/track_master.h"
 #include "data/track_midi.h"
 #include "sound/module_keys.h"
+#include "testing/realtime_counters.h"
 #include "testing/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace Quorvane;
@@ -233,6 +235,47 @@ TEST_F(SongTractTest, NamesComeFromTheOutputsModule)
     EXPECT_EQ(tract()->StringNote(preview, name, 0, 0, 0, 42), 0);
     ASSERT_EQ(tract()->StringProg(preview, name, 0, 2), 1);
     EXPECT_STREQ(name, "2: Saw");
+}
+
+// Every module call a thread makes while it holds the lock.
+struct LockWatch {
+    const CRITICAL_SECTION *lock;
+    int calls = 0;
+    int underLock = 0;
+    static void watch(void *context)
+    {
+        auto *w = static_cast<LockWatch *>(context);
+        ++w->calls;
+        if (testing_support::heldByThisThread(*w->lock))
+            ++w->underLock;
+    }
+};
+
+// Modules are loaded, given their instrument and state, and freed without
+// the tract's lock, under which the render thread mixes: outputs, effects
+// and buses join and leave the tract under it only for a moment.
+TEST_F(SongTractTest, ModulesComeAndGoWithoutTheTractLock)
+{
+    for (const char *module : {"Tindrel.dll", "Corvadel.dll"})
+        ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA(module))) << module;
+    LockWatch watch{&tract()->GetSyncObj()->section};
+    {
+        testing_support::RealTimeCounter counter;
+        counter.watchSlowCalls(&LockWatch::watch, &watch);
+        void *out = addProbe();
+        ASSERT_NE(out, nullptr);
+        ASSERT_EQ(tract()->AddNewBus(), 1);
+        void *bus = tract()->GetBusByNumb(1);
+        ASSERT_NE(addEffect(bus), nullptr);
+        void *master = addEffect(nullptr);
+        ASSERT_NE(master, nullptr);
+        EXPECT_EQ(tract()->DeleteSEffect(nullptr, master), 1);
+        EXPECT_EQ(tract()->DeleteBus(bus), 1) << "its effect goes with it";
+        tract()->DeleteOut(out);
+    }
+    EXPECT_EQ(probes().effectsAlive, 0);
+    EXPECT_GE(watch.calls, 6) << "three modules loaded and freed";
+    EXPECT_EQ(watch.underLock, 0);
 }
 
 TEST_F(SongTractTest, BusesAreAddedNumberedAndDeleted)
@@ -463,6 +506,33 @@ TEST_F(SongTractTest, MessagesArePlayedAtTheirFrameInTheBlock)
     EXPECT_EQ(probes().messages[2].offset, 0);
     EXPECT_EQ(probes().messages[3].offset, 20);
     EXPECT_EQ(probes().messages[3].bytes & 0xFF, (0x90 + 300) & 0xFF);
+}
+
+// Messages a track sends to an output that has gone are dropped on the
+// render thread: their blocks go back to the message pool reserved for
+// playback, with no call of the heap.
+TEST_F(SongTractTest, MessagesForAnOutputThatWentGoBackToThePool)
+{
+    void *gone = addProbe();
+    tract()->DeleteOut(gone);
+    ASSERT_EQ(CEvntTransElem::ReservePool(CEvntTransElem::GetPoolAvailable() + 16), 1);
+    for (const char *module : {"Tindrel.dll", "Corvadel.dll"})
+        ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA(module))) << module;
+    const long free = CEvntTransElem::GetPoolAvailable();
+    long allocations = -1, left = -1;
+    std::thread render([&] {
+        testing_support::RealTimeCounter counter;
+        CEvntTransChain *chain = nullptr;
+        for (int64_t sample : {0, 10, 20})
+            CEvntTransChain::AddNewEvntTransElem(sample, &chain)->SetMMsg(0x403C90, -1);
+        left = CEvntTransElem::GetPoolAvailable();
+        tract()->InsertEvents(gone, chain);
+        allocations = counter.allocations();
+    });
+    render.join();
+    EXPECT_EQ(left, free - 4) << "a chain and its three messages from the pool";
+    EXPECT_EQ(CEvntTransElem::GetPoolAvailable(), free);
+    EXPECT_EQ(allocations, 0);
 }
 
 // The selected tracks, played off line into a new audio track: the note of

@@ -2,11 +2,15 @@
 
 #include "outside/directsound/directsound_capture.h"
 #include "sound/asp_registry.h"
+#include "data/meff_chain.h"
+#include "data/track_midi.h"
 #include "sound/module_keys.h"
+#include "testing/realtime_counters.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 using namespace Quorvane;
@@ -231,6 +235,57 @@ TEST_F(SoundMngrTest, TransportBetweenTwoSongs)
     EXPECT_EQ(manager->IsLastPlayed(&other), 1);
     manager->SetFrontSongTract(song->GetSongTract());
     EXPECT_EQ(manager->GetActiveSong(), song.get());
+}
+
+// A MIDI effect that notes the play states it hears and whether the song's
+// lock was held then.
+struct TransportEffect : IQuorvaneMIDIEffect {
+    explicit TransportEffect(CSong &s) : song(s) {}
+    HRESULT QueryInterface(REFIID, void **) override { return E_NOINTERFACE; }
+    ULONG AddRef() override { return 2; }
+    ULONG Release() override { return 1; } // the test owns it
+    int Init(void *, void *) override { return 1; }
+    void SetOnline(int) override {}
+    int SetPlayState(long state, long, long) override
+    {
+        states += std::to_string(state);
+        underLock += testing_support::heldByThisThread(song.GetSyncObj()->section) ? 1 : 0;
+        return 1;
+    }
+    int Process(ITembriMEInQueue *, ITembriMEOutQueue *) override { return 1; }
+    int SaveState(Seekable::OutputStream *) override { return 1; }
+    int LoadState(Seekable::InputStream *) override { return 1; }
+    int GetEditorSize(long &, long &) override { return 0; }
+    int OpenEditor(HWND) override { return 0; }
+    void CloseEditor() override {}
+    const char *GetName() override { return "transport"; }
+    int GuidOperation(long, void *, long) override { return 0; }
+
+    CSong &song;
+    std::string states;
+    int underLock = 0;
+};
+
+// The render thread plays under the song's lock; the effects (the drummers
+// in the program) hear of a start before the song plays and of a stop once
+// it plays no more, with the lock free.
+TEST_F(SoundMngrTest, EffectsHearOfStartAndStopWithoutTheSongLock)
+{
+    startSounding(0.0f);
+    auto *track = static_cast<CTrackMIDI *>(song->InsertNewTrack(TRACK_MIDI, -1, 0));
+    ASSERT_NE(track, nullptr);
+    TransportEffect effect(*song);
+    PORTDESCR none;
+    auto *elem = new CMEffElem(&none, nullptr, nullptr);
+    elem->effect = &effect;
+    track->effects.AddNewMEffElem(elem);
+    manager->StartPlayback(song->GetSongTract());
+    EXPECT_EQ(manager->IsPlayed(song.get()), 1);
+    manager->StopPlayback();
+    EXPECT_EQ(manager->IsPlayed(), 0);
+    EXPECT_EQ(effect.states, "01");
+    EXPECT_EQ(effect.underLock, 0);
+    track->effects.Clear(nullptr); // before the effect goes
 }
 
 TEST_F(SoundMngrTest, WithoutAProviderNotifyDoesNothing)

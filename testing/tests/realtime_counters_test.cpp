@@ -180,6 +180,8 @@ TEST(RealTimeCounters, KernelWaitsAreCountedButLocksTakenAtOnceAreNot)
             holder.join();
             return waits;
         };
+        EXPECT_EQ(counter.slowLockWaits(), 0);
+        EXPECT_EQ(counter.longestLockWait(), 0.0);
         EXPECT_EQ(waitsWhileHeld([&] { EnterCriticalSection(&section); },
                                  [&] { LeaveCriticalSection(&section); },
                                  [&] {
@@ -187,6 +189,9 @@ TEST(RealTimeCounters, KernelWaitsAreCountedButLocksTakenAtOnceAreNot)
                                      LeaveCriticalSection(&section);
                                  }),
                   1);
+        // The wait lasted until the holder let go.
+        EXPECT_GT(counter.longestLockWait(), 0.0);
+        EXPECT_EQ(counter.slowLockWaits(), counter.longestLockWait() > 0.0005 ? 1 : 0);
         EXPECT_EQ(waitsWhileHeld([&] { AcquireSRWLockExclusive(&slim); },
                                  [&] { ReleaseSRWLockExclusive(&slim); },
                                  [&] {
@@ -198,6 +203,34 @@ TEST(RealTimeCounters, KernelWaitsAreCountedButLocksTakenAtOnceAreNot)
     DeleteCriticalSection(&section);
     for (HANDLE h : {mutex, events[0], events[1], held})
         CloseHandle(h);
+}
+
+// Loading and freeing a module are counted, and the slow-call watch sees
+// them as it sees file opens and reads.
+TEST(RealTimeCounters, ModuleCallsAndFileAccessesReachTheSlowCallWatch)
+{
+    testing_support::TempFolder folder;
+    ASSERT_TRUE(testing_support::writeFile(folder.file("c.txt"), "c"));
+    int watched = 0;
+    RealTimeCounter counter;
+    counter.watchSlowCalls([](void *context) { ++*static_cast<int *>(context); }, &watched);
+    HMODULE module = LoadLibraryA("version.dll");
+    ASSERT_NE(module, nullptr);
+    EXPECT_TRUE(FreeLibrary(module));
+    HMODULE wide = LoadLibraryExW(L"version.dll", nullptr, 0);
+    ASSERT_NE(wide, nullptr);
+    EXPECT_TRUE(FreeLibrary(wide));
+    EXPECT_EQ(counter.moduleCalls(), 4);
+    HANDLE file = CreateFileA(folder.file("c.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    char byte = 0;
+    DWORD read = 0;
+    EXPECT_TRUE(ReadFile(file, &byte, 1, &read, nullptr));
+    CloseHandle(file);
+    EXPECT_EQ(watched, 6);
+    counter.reset();
+    EXPECT_EQ(counter.moduleCalls(), 0);
 }
 
 TEST(RealTimeCounters, OnlyTheCountingThreadCounts)

@@ -189,16 +189,19 @@ TEST_F(OutputPortTest, AnotherPortReplacesTheOldOneWhichGoes)
     EXPECT_EQ(sound.ports.deleted, std::vector<void *>{&sound.ports.outs[0]});
 }
 
-// The render thread reads the outputs under the song mutex: the old output
-// goes while the replacement holds it.
-TEST_F(OutputPortTest, TheOldOutputGoesUnderTheSongMutex)
+// The render thread reads the outputs under the song mutex and plays
+// under it: the parts move under it, but the old output (its module freed,
+// its editor closed) goes after the mutex is let go.
+TEST_F(OutputPortTest, TheOldOutputGoesWithoutTheSongMutex)
 {
     sound.ports.songLock = song.GetSyncObj();
     ASSERT_NE(sound.ports.songLock, nullptr);
     ASSERT_TRUE(ReplacePartsOutput(song, port("Synth A")).changed);
     ASSERT_TRUE(ReplacePartsOutput(song, port("MIDI Out")).changed);
-    EXPECT_EQ(sound.ports.deletedUnderSongLock, std::vector<bool>{true});
-    EXPECT_FALSE(heldByAnotherThread(sound.ports.songLock)) << "and lets it go";
+    EXPECT_EQ(sound.ports.deleted, std::vector<void *>{&sound.ports.outs[0]});
+    EXPECT_EQ(sound.ports.deletedUnderSongLock, std::vector<bool>{false});
+    EXPECT_TRUE(allPartsOn(&sound.ports.outs[1]));
+    EXPECT_FALSE(heldByAnotherThread(sound.ports.songLock));
 }
 
 TEST_F(OutputPortTest, APortTheTractCannotAddLeavesThePartsAsTheyWere)

@@ -14,6 +14,8 @@
 #include "plugin/fill/plugin/grindelvosket_ids.h"
 #include "sound/equipment/vst_scan_ids.h"
 #include "sound/module_keys.h"
+#include "sound/song_tract.h"
+#include "testing/realtime_counters.h"
 #include "testing/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -652,6 +654,64 @@ TEST_F(Items, TracksFindTheirOutputsWhenTheTemplateSharesOutputsOfTheSong)
 } // namespace
 
 namespace {
+
+// Every slow call a thread makes (a file read, a module loaded or freed)
+// while it holds one of two locks.
+struct LocksWatch {
+    const CRITICAL_SECTION *song;
+    const CRITICAL_SECTION *tract;
+    int calls = 0;
+    int underLock = 0;
+    static void watch(void *context)
+    {
+        auto *w = static_cast<LocksWatch *>(context);
+        ++w->calls;
+        if (testing_support::heldByThisThread(*w->song) || testing_support::heldByThisThread(*w->tract))
+            ++w->underLock;
+    }
+};
+
+// The render thread plays under the song's lock and mixes under the
+// tract's. A template load (the hibernated song's at the program's start
+// too) reads the database, makes the drummers (a module loaded, an object
+// created, its state read) and opens outputs without either lock; the
+// song's tracks change places under the song's lock only, and the old
+// tracks, their drummers and an output nobody claims go after it.
+TEST_F(Items, ATemplateLoadsWithoutTheLocksTheRenderThreadTakes)
+{
+    TestSong song;
+    void *preview = song.addNamedOut("Default Preview");
+    CTrackMIDI *drums = song.addDrummerTrack();
+    ASSERT_TRUE(preview && drums);
+    drums->output = preview;
+    ITembriTemplate *templates = db->GetITembriTemplateNewSong(1);
+    uint32_t id = 0;
+    ASSERT_TRUE(templates->Save(song.get(), kNoReplace, "Locks", &id));
+
+    TestSong other;
+    ASSERT_NE(other.addDrummerTrack(), nullptr);
+    ASSERT_NE(other.addNamedOut("Tembri Audio"), nullptr);
+    for (const char *module : {"Tindrel.dll", "Corvadel.dll"})
+        ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA(module))) << module;
+    LocksWatch watch{&other->GetSyncObj()->section,
+                     &static_cast<CSongTract *>(other.tract())->GetSyncObj()->section};
+    {
+        testing_support::RealTimeCounter counter;
+        counter.watchSlowCalls(&LocksWatch::watch, &watch);
+        ASSERT_TRUE(templates->Load(other.get(), id));
+        EXPECT_GE(counter.moduleCalls(), 4) << "drummers made and freed, outputs opened and freed";
+        EXPECT_GT(counter.fileAccesses(), 0) << "the records read";
+    }
+    templates->Release();
+    EXPECT_EQ(watch.underLock, 0) << "of " << watch.calls;
+    CTrack *loaded = other->GetTrack(long(drums->id));
+    ASSERT_NE(loaded, nullptr);
+    ASSERT_EQ(loaded->kind, TRACK_MIDI);
+    EXPECT_EQ(TestSong::drummerState(static_cast<CTrackMIDI *>(loaded)), TestSong::drummerState(drums));
+    EXPECT_EQ(outData(other.tract(), loaded->output), "3:Default Preview");
+    EXPECT_EQ(other->GetNumTracks(), song->GetNumTracks()) << "the old drummer track went";
+    EXPECT_EQ(other.numOuts(), song.numOuts()) << "the output nobody claimed went";
+}
 
 TEST_F(Items, AnAudioEffectThatCannotBeCreatedAsksWhetherToGoOn)
 {

@@ -13,6 +13,7 @@
 #include "sound/song_tract.h"
 #include "sound/ssynth_elem.h"
 #include "sound/tests/engine_fixture.h"
+#include "testing/realtime_counters.h"
 
 #include <gtest/gtest.h>
 
@@ -387,11 +388,12 @@ TEST_F(TractTest, AMIDITracksEffectsAreEditedInItsChain)
     EXPECT_EQ(host->song.steps.back().scope, id);
     EXPECT_FALSE(tracks.invalidated.empty()) << "the track's effect count";
 
-    // switched off in the "M" column, under the song lock
+    // switched off in the "M" column (the chain takes the song lock itself
+    // to switch it, and tells the effect after)
     editor->press(31 + 195 + 5, mid(0));
     editor->release(31 + 195 + 5, mid(0));
     EXPECT_EQ(track->effects.GetFirstElem()->active, 0);
-    EXPECT_TRUE(editor->lockHeldAtModified);
+    EXPECT_FALSE(editor->lockHeldAtModified);
 
     EXPECT_EQ(window->IsMode(), 1);
     EXPECT_EQ(window->CanApply(), 1);
@@ -416,6 +418,104 @@ TEST_F(TractTest, AMIDITracksEffectsAreEditedInItsChain)
     window->CloseMIDIEffects();
     EXPECT_EQ(window->GetShowType(), STPAGE_PORTS);
     EXPECT_EQ(requests(STREQ_CLOSE_EDITORS).back().a, 8);
+}
+
+// The render thread plays under the song's lock: the window adds and
+// deletes outputs, buses and effects, and closes their editors, without it
+// (the tract and the song take their locks only to link and unlink).
+TEST_F(TractTest, ModulesAndEditorsComeAndGoWithoutTheSongLock)
+{
+    for (const char *module : {"Tindrel.dll", "Corvadel.dll"})
+        ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA(module))) << module;
+    auto *track = static_cast<CTrackMIDI *>(host->addTrack(TRACK_MIDI));
+    struct Watch {
+        const CRITICAL_SECTION *lock;
+        int calls = 0;
+        int underLock = 0;
+        void note()
+        {
+            ++calls;
+            underLock += testing_support::heldByThisThread(*lock) ? 1 : 0;
+        }
+    } modules{&host->song.GetSyncObj()->section}, closes{&host->song.GetSyncObj()->section};
+    editor->answer = [&](const Request &r) {
+        if (r.code == STREQ_CLOSE_SYNTH_EDITOR || r.code == STREQ_CLOSE_AUDIO_EFFECT_EDITOR ||
+            r.code == STREQ_CLOSE_MIDI_EFFECT_EDITOR)
+            closes.note();
+        return answer(r);
+    };
+    {
+        testing_support::RealTimeCounter counter;
+        counter.watchSlowCalls([](void *w) { static_cast<Watch *>(w)->note(); }, &modules);
+        ASSERT_EQ(window->OnAddItem(), 1); // a port
+        ASSERT_EQ(window->OnDelItem(), 1);
+        window->SetShowType(STPAGE_MIDI_EFFECTS, static_cast<long>(track->GetID()));
+        ASSERT_EQ(window->OnAddItem(), 1);
+        ASSERT_EQ(window->OnDelItem(), 1);
+        window->SetShowType(STPAGE_BUSES, 0);
+        ASSERT_EQ(window->OnAddItem(), 1);
+        editor->doubleClick(31 + 31 + 195 + 3 * 78 + 5, mid(1)); // the new bus's effects
+        ASSERT_EQ(window->GetShowType(), STPAGE_AUDIO_EFFECTS);
+        ASSERT_EQ(window->OnAddItem(), 1);
+        ASSERT_EQ(window->OnAddItem(), 1);
+        ASSERT_EQ(window->OnDelItem(), 1);
+        window->SetShowType(STPAGE_BUSES, 0);
+        ASSERT_EQ(window->selItem, 1);
+        ASSERT_EQ(window->OnDelItem(), 1) << "the bus with its other effect";
+    }
+    EXPECT_EQ(tract()->GetNumBuses(), 1);
+    EXPECT_EQ(track->effects.GetNumEffects(), 0);
+    EXPECT_EQ(modules.calls, 8) << "a port, two effects and a MIDI effect, each loaded and freed";
+    EXPECT_EQ(modules.underLock, 0);
+    EXPECT_EQ(closes.calls, 4);
+    EXPECT_EQ(closes.underLock, 0);
+}
+
+// The render thread plays a MIDI track's chain under the song's lock: a
+// MIDI effect the window adds, moves, switches or takes offline and online
+// hears of it without the lock (the chain takes it only to link, move or
+// switch).
+TEST_F(TractTest, AMIDIEffectIsToldWithoutTheSongLock)
+{
+    auto *track = static_cast<CTrackMIDI *>(host->addTrack(TRACK_MIDI));
+    window->SetShowType(STPAGE_MIDI_EFFECTS, static_cast<long>(track->GetID()));
+    HMODULE module = LoadLibraryA("TestEffect.zql");
+    ASSERT_NE(module, nullptr);
+    using WatchFn = void (*)(const CRITICAL_SECTION *);
+    using LogFn = const char *(*)(long *);
+    auto watch = reinterpret_cast<WatchFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(module, "TestEffectWatchLock")));
+    auto log = reinterpret_cast<LogFn>(reinterpret_cast<void (*)()>(GetProcAddress(module, "TestEffectLog")));
+    ASSERT_TRUE(watch && log);
+    log(nullptr);
+    watch(&host->song.GetSyncObj()->section);
+    ASSERT_EQ(window->OnAddItem(), 1);
+    ASSERT_EQ(window->OnAddItem(), 1);
+    window->selItem = 0;
+    ASSERT_EQ(window->OnMoveItem(0), 1);
+    editor->press(31 + 195 + 5, mid(1));
+    editor->release(31 + 195 + 5, mid(1));
+    ASSERT_EQ(window->OnMode(), 1);
+    ASSERT_EQ(window->OnMode(), 1);
+    for (int left = 2; left > 0; --left) {
+        window->selItem = 0;
+        ASSERT_EQ(window->OnDelItem(), 1);
+    }
+    watch(nullptr);
+    long live = -1;
+    const std::string asked = log(&live);
+    EXPECT_EQ(asked.find("[locked]"), std::string::npos) << asked;
+    const auto count = [&](const std::string &what) {
+        size_t n = 0;
+        for (size_t at = asked.find(what); at != std::string::npos; at = asked.find(what, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("online1 "), 4u) << asked;
+    EXPECT_EQ(count("online0 "), 2u) << asked;
+    EXPECT_EQ(live, 0);
+    EXPECT_EQ(track->effects.GetNumEffects(), 0);
+    FreeLibrary(module);
 }
 
 TEST_F(TractTest, TheTracksWindowShowsATracksEffectsHere)

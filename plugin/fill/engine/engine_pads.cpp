@@ -33,6 +33,14 @@ bool Grindelvosket::triggerPad(int32_t note, bool immediate)
     return true;
 }
 
+bool Grindelvosket::holdsEngineLocks() const
+{
+    bool held = lock_.heldByThisThread();
+    for (const Looper *looper : loopers_)
+        held = held || (looper && looper->lockHeldHere());
+    return held;
+}
+
 bool Grindelvosket::padStored(int pad) const
 {
     return pad >= 0 && pad < kPadCount && (padHeld_[pad] || pads_.has(pad));
@@ -42,10 +50,19 @@ void Grindelvosket::selectPad(int pad, bool notify)
 {
     if (pad < 0 || pad >= kPadCount)
         return;
-    bool recalled = false;
+    PadSwitch change;
     {
         EngineLockGuard guard(lock_);
-        recalled = switchToPad(pad);
+        change = switchToPad(pad);
+    }
+    // The host and the requester hear of it with the engine's lock let go:
+    // on the host's thread their code never runs under the lock a window
+    // may hold.
+    if (change.switched) {
+        if (change.patternChanged)
+            somethingChanged("loadTrack");
+        for (int id : {PunchInParam, PunchOutParam, MaskModeParam, PreZoneParam, AfterZoneParam})
+            parameterChanged(id);
     }
     if (onWindowThread()) {
         loopersRedraw();
@@ -54,16 +71,21 @@ void Grindelvosket::selectPad(int pad, bool notify)
     } else {
         postViewNews();
     }
-    if (notify && recalled)
+    if (notify && change.recalled)
         somethingChanged("Grindelvosket::LoadLoop");
 }
 
-bool Grindelvosket::switchToPad(int pad)
+Grindelvosket::PadSwitch Grindelvosket::switchToPad(int pad)
 {
+    PadSwitch change;
     const int from = currentPad_;
-    if (pad == from)
-        return padStored(pad);
+    if (pad == from) {
+        change.recalled = padStored(pad);
+        return change;
+    }
     const bool recalled = padStored(pad);
+    change.switched = true;
+    change.recalled = recalled;
     if (recalled) {
         // The spare takes the outgoing fill and becomes the left pad's;
         // the incoming pad's prepared fill goes live.
@@ -85,14 +107,9 @@ bool Grindelvosket::switchToPad(int pad)
     currentPad_ = pad;
     // The outgoing fill is the left pad's prepared one now.
     const FillSettings &left = prepared_[from]->settings;
-    if (fill_.patternFolder != left.patternFolder || fill_.patternFile != left.patternFile)
-        somethingChanged("loadTrack");
-    parameterChanged(PunchInParam);
-    parameterChanged(PunchOutParam);
-    parameterChanged(MaskModeParam);
-    parameterChanged(PreZoneParam);
-    parameterChanged(AfterZoneParam);
-    return recalled;
+    change.patternChanged =
+        fill_.patternFolder != left.patternFolder || fill_.patternFile != left.patternFile;
+    return change;
 }
 
 const QuickPadStore &Grindelvosket::pads()

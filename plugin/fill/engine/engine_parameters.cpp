@@ -129,22 +129,38 @@ void Grindelvosket::setVelocityMax(int32_t value)
 
 void Grindelvosket::setPunchIn(int32_t value)
 {
-    EngineLockGuard guard(lock_);
-    fill_.punchIn = value;
-    if (value > fill_.punchOut)
-        setPunchOut(value);
-    tellViews();
-    parameterChanged(PunchInParam);
+    bool dragged = false;
+    {
+        EngineLockGuard guard(lock_);
+        fill_.punchIn = value;
+        dragged = value > fill_.punchOut;
+        if (dragged)
+            fill_.punchOut = value;
+    }
+    tellPunch(PunchInParam, dragged ? PunchOutParam : -1);
 }
 
 void Grindelvosket::setPunchOut(int32_t value)
 {
-    EngineLockGuard guard(lock_);
-    fill_.punchOut = value;
-    if (fill_.punchIn > value)
-        setPunchIn(value);
+    bool dragged = false;
+    {
+        EngineLockGuard guard(lock_);
+        fill_.punchOut = value;
+        dragged = fill_.punchIn > value;
+        if (dragged)
+            fill_.punchIn = value;
+    }
+    tellPunch(PunchOutParam, dragged ? PunchInParam : -1);
+}
+
+void Grindelvosket::tellPunch(int set, int dragged)
+{
+    // With the lock let go: the host's code never runs under it. The point
+    // dragged along is reported first.
     tellViews();
-    parameterChanged(PunchOutParam);
+    if (dragged >= 0)
+        parameterChanged(dragged);
+    parameterChanged(set);
 }
 
 void Grindelvosket::setPunchRange(int32_t in, int32_t out)

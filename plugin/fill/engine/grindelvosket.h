@@ -238,8 +238,12 @@ public:
     // pad never stored clears the fill). On any thread: every stored pad is
     // prepared beforehand, so the switch reads no file and allocates
     // nothing; views hear of it directly on the window thread, by a posted
-    // message elsewhere.
+    // message elsewhere; the host and the requester (parameterChanged,
+    // somethingChanged) after the engine's lock is let go.
     void selectPad(int pad, bool notify = true);
+    // Whether the calling thread holds the engine's lock or a looper's: the
+    // host's and the requester's calls find them free.
+    bool holdsEngineLocks() const;
     // The stored pads, each as its last state (window thread).
     const QuickPadStore &pads();
     // Whether pad holds a state (stored, or left since).
@@ -351,6 +355,9 @@ private:
     void tellViewsPad() { views_.tellPad(); }
     // News off the window thread: a posted message to every view's window.
     void postViewNews() { views_.post(); }
+    // The views and the host told of a punch point set (and of the other,
+    // -1 for none, dragged along), with the lock let go.
+    void tellPunch(int set, int dragged);
     bool onWindowThread() const { return views_.onWindowThread(); }
     void resetRemapTables();
     void setAutomaticPunchRange();
@@ -385,9 +392,16 @@ private:
     void fitToInstruments(CMidiTrack &copy, const PartRefs &parts) const;
 
     // ---- Pads (engine_pads.cpp)
-    // Switches the live fill to pad; the lock is held. True when a stored
-    // pad was recalled.
-    bool switchToPad(int pad);
+    // What a switch did, for the news told once the lock is let go.
+    struct PadSwitch {
+        bool switched = false;
+        // A stored pad was recalled.
+        bool recalled = false;
+        bool patternChanged = false;
+    };
+    // Switches the live fill to pad; the lock is held. Calls nothing of the
+    // host's or the requester's.
+    PadSwitch switchToPad(int pad);
     // Writes the bytes of the pads left since their last store.
     void storeLeftPads();
     // Prepares every stored pad but the current one again; with reread,
@@ -464,7 +478,8 @@ private:
     // Guards the live fill, the pads and the views list against a pad
     // switch on the host's thread. Lock order: the module's engine-list
     // lock, then this, then the pattern library's, then a looper's; never
-    // the other way round.
+    // the other way round. A pad switch calls neither the host nor the
+    // requester while it holds it.
     mutable EngineLock lock_;
     IMfxTempoMap *tempoMap_ = nullptr;
     IMfxMeterMap *meterMap_ = nullptr;

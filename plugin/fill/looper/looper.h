@@ -68,6 +68,8 @@ public:
     Looper &operator=(const Looper &) = delete;
 
     int index() const { return index_; }
+    // Whether the calling thread holds the looper's lock.
+    bool lockHeldHere() const { return lock_.heldByThisThread(); }
     LooperHost &host() const { return host_; }
 
     // The engine's envelope, shared by its loopers; null = none.

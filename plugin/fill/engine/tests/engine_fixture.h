@@ -20,14 +20,24 @@ namespace engine_test {
 using FakeQueue = mfx_testing::EventQueue;
 using FakeHostMaps = mfx_testing::HostContext;
 
-// An engine that records its reports.
+// An engine that records its reports, and how many it made while it held
+// its own lock or a looper's.
 class TestEngine : public Quorvane::Grindelvosket {
 public:
     std::vector<std::string> labels;
     std::vector<int> params;
+    int reportsUnderLock = 0;
 
-    void somethingChanged(const char *label) override { labels.push_back(label); }
-    void parameterChanged(int id) override { params.push_back(id); }
+    void somethingChanged(const char *label) override
+    {
+        labels.push_back(label);
+        reportsUnderLock += holdsEngineLocks() ? 1 : 0;
+    }
+    void parameterChanged(int id) override
+    {
+        params.push_back(id);
+        reportsUnderLock += holdsEngineLocks() ? 1 : 0;
+    }
     bool saidChanged(const std::string &label) const
     {
         for (const std::string &l : labels)

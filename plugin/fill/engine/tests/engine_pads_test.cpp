@@ -82,6 +82,19 @@ protected:
         engine.setTriggerBase(kTriggerBase);
         engine.setFillMeasure(1);
     }
+    // The state of eight stored pads, loaded into engine on the host's
+    // maps: every pad prepared as a state load leaves it.
+    void loadEightPads(Grindelvosket &engine, FakeHostMaps &host)
+    {
+        std::string saved;
+        {
+            Grindelvosket source;
+            storeEightPads(source);
+            saved = stateOf(source);
+        }
+        ASSERT_TRUE(loadStateBytes(engine, saved));
+        engine.attachHostMaps(host.tempoMap(), host.meterMap());
+    }
 
     EngineSandbox sandbox;
 };
@@ -102,42 +115,47 @@ struct TriggeredSong {
             windows.push_back({from, from + kTpq - 1});
         }
     }
+
+    // Plays every window into output on a thread of its own (the host's
+    // processing thread), counting what it takes from the heap and the
+    // disk; the engine's pad after each window goes into pads when given.
+    struct Taken {
+        long allocations = -1;
+        long fileOpens = -1;
+    };
+    Taken playOnHostThread(Grindelvosket &engine, FakeQueue &output, std::vector<int> *pads = nullptr) const
+    {
+        Taken taken;
+        std::thread host([&] {
+            testing_support::RealTimeCounter counter;
+            for (size_t w = 0; w < windows.size(); ++w) {
+                engine.processRange(windows[w].first, windows[w].second, inputs[w].get(), &output);
+                if (pads)
+                    pads->push_back(engine.currentPad());
+            }
+            taken.allocations = counter.allocations();
+            taken.fileOpens = counter.fileOpens();
+        });
+        host.join();
+        return taken;
+    }
 };
 
 TEST_F(PadTest, PadSwitchesAfterAStateLoadNeitherAllocateNorOpenFiles)
 {
-    std::string saved;
-    {
-        Grindelvosket source;
-        storeEightPads(source);
-        saved = stateOf(source);
-    }
     Grindelvosket engine;
-    ASSERT_TRUE(loadStateBytes(engine, saved));
     FakeHostMaps host(kTpq);
-    engine.attachHostMaps(host.tempoMap(), host.meterMap());
+    loadEightPads(engine, host);
 
     const TriggeredSong song(40);
     FakeQueue output;
     output.events.reserve(100000);
-    long allocations = -1;
-    long fileOpens = -1;
     std::vector<int> padsSeen;
     padsSeen.reserve(song.windows.size());
-    // The host's processing thread.
-    std::thread host_thread([&] {
-        testing_support::RealTimeCounter counter;
-        for (size_t w = 0; w < song.windows.size(); ++w) {
-            engine.processRange(song.windows[w].first, song.windows[w].second, song.inputs[w].get(), &output);
-            padsSeen.push_back(engine.currentPad());
-        }
-        allocations = counter.allocations();
-        fileOpens = counter.fileOpens();
-    });
-    host_thread.join();
+    const TriggeredSong::Taken taken = song.playOnHostThread(engine, output, &padsSeen);
 
-    EXPECT_EQ(allocations, 0);
-    EXPECT_EQ(fileOpens, 0);
+    EXPECT_EQ(taken.allocations, 0);
+    EXPECT_EQ(taken.fileOpens, 0);
     // The run did what it should: every pad came up, the stored ones played.
     for (int pad = 0; pad < 10; ++pad)
         EXPECT_EQ(padsSeen[pad], pad);
@@ -148,6 +166,38 @@ TEST_F(PadTest, PadSwitchesAfterAStateLoadNeitherAllocateNorOpenFiles)
     engine.selectPad(3);
     EXPECT_EQ(engine.patternFile(), "Pad_3.mid");
     EXPECT_EQ(engine.swingPc(), 15);
+}
+
+// A trigger note switches the pad on the host's thread (the audio thread in
+// the program): the requester's sink and the host hear of it after the
+// engine's locks are let go, and the switch still takes nothing from the
+// heap or the disk.
+TEST_F(PadTest, ATriggeredSwitchCallsOutOnlyWithTheEngineLocksFree)
+{
+    TestEngine engine;
+    FakeHostMaps host(kTpq);
+    loadEightPads(engine, host);
+    engine.params.clear();
+    engine.labels.clear();
+    // The records are the test's: made room for, so the switches' own heap
+    // calls are all that is counted.
+    engine.params.reserve(200);
+    engine.labels.reserve(40);
+    engine.reportsUnderLock = 0;
+
+    const TriggeredSong song(20);
+    FakeQueue output;
+    output.events.reserve(100000);
+    const TriggeredSong::Taken taken = song.playOnHostThread(engine, output);
+
+    EXPECT_EQ(taken.allocations, 0);
+    EXPECT_EQ(taken.fileOpens, 0);
+    // Pads 1..9, then 0..9: nineteen switches of five parameters each; all
+    // but the two from the empty pad 8 to the empty pad 9 brought another
+    // pattern.
+    EXPECT_EQ(engine.params.size(), 19u * 5);
+    EXPECT_EQ(engine.labels, std::vector<std::string>(17, "loadTrack"));
+    EXPECT_EQ(engine.reportsUnderLock, 0);
 }
 
 TEST_F(PadTest, SwitchedPadsKeepTheirStateThroughASave)

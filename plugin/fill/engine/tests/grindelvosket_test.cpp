@@ -73,7 +73,7 @@ TEST_F(EngineTest, PunchPointsDragEachOther)
     engine.setPunchIn(2000);
     EXPECT_EQ(engine.punchIn(), 2000);
     EXPECT_EQ(engine.punchOut(), 2000);
-    // The punch-out is reported first, from inside the punch-in setter.
+    // The punch-out dragged along is reported first.
     EXPECT_EQ(engine.params, (std::vector<int>{2, 1}));
 
     engine.params.clear();
@@ -87,6 +87,7 @@ TEST_F(EngineTest, PunchPointsDragEachOther)
     EXPECT_EQ(engine.punchIn(), 300);
     EXPECT_EQ(engine.punchOut(), 300);
     EXPECT_EQ(engine.params, (std::vector<int>{1, 2}));
+    EXPECT_EQ(engine.reportsUnderLock, 0) << "the host hears with the engine's lock let go";
 }
 
 TEST_F(EngineTest, FillMeasureAndZones)

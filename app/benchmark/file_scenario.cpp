@@ -4,7 +4,7 @@
 #include "data/track_master.h"
 #include "data/track_midi.h"
 #include "sound/benchmark/render_figures.h"
-#include "sound/benchmark/render_scenarios.h"
+#include "app/benchmark/render_scenarios.h"
 
 #include <cstdio>
 #include <memory>
@@ -58,8 +58,7 @@ void cutAfter(CSong &song, CTrackMIDI &track, long bars)
 
 bool fail(const char *what)
 {
-    std::fprintf(stderr, "file: %s\n", what);
-    return false;
+    return render_benchmark::fail("file", what);
 }
 
 double nowSeconds()
@@ -119,16 +118,9 @@ bool render(CSong &song, const std::string &smf, const std::string &out, long ba
 
 bool runFile(PlaybackEnvironment &, const std::string &smf, const std::string &out, long bars)
 {
-    IOPARAMS params = engineParams(kRate, 16, kFrames);
-    auto *manager = new CSoundMngr("render benchmark");
-    manager->Init(&params);
-    bool ok = false;
-    {
-        CSong song(&params, manager);
-        ok = song.SetDefault() ? render(song, smf, out, bars) : fail("no song");
-    }
-    manager->Release();
-    return ok;
+    return withEngineSong([&](CSoundMngr *, CSong &song) {
+        return song.SetDefault() ? render(song, smf, out, bars) : fail("no song");
+    });
 }
 
 } // namespace render_benchmark

@@ -1,9 +1,9 @@
+#include "app/benchmark/render_scenarios.h"
 #include "app/parts_song.h"
 #include "data/song.h"
 #include "data/track_master.h"
 #include "data/track_midi.h"
 #include "sound/benchmark/render_figures.h"
-#include "sound/benchmark/render_scenarios.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -14,12 +14,19 @@ using namespace drummer_song;
 
 namespace render_benchmark {
 
-namespace {
+void layOutParts(CSong &song, int soundingParts)
+{
+    int lengths[kPartCount];
+    for (int part = 0; part < kPartCount; ++part) {
+        lengths[part] = kPartBars;
+        PartTrack(song, part)->SetMute(part >= soundingParts);
+    }
+    RelayoutPartTracks(song, lengths);
+    song.SetTimeSelection(0, LoopTicks(song, kPartBars));
+    song.loop = 1;
+}
 
-constexpr int kPartBars = 4;
-
-// The loudest 16-bit sample captured.
-void onBuffer(void *user, const void *bytes, int32_t frames, int32_t bytesPerFrame)
+void keepPeak(void *user, const void *bytes, int32_t frames, int32_t bytesPerFrame)
 {
     auto *peak = static_cast<int *>(user);
     const auto *samples = static_cast<const int16_t *>(bytes);
@@ -33,21 +40,29 @@ bool fail(const char *name, const char *what)
     return false;
 }
 
+bool withEngineSong(const std::function<bool(CSoundMngr *, CSong &)> &run)
+{
+    IOPARAMS params = engineParams(kRate, 16, kFrames);
+    auto *manager = new CSoundMngr("render benchmark");
+    manager->Init(&params);
+    bool ok = false;
+    {
+        CSong song(&params, manager);
+        ok = run(manager, song);
+    }
+    manager->Release();
+    return ok;
+}
+
+namespace {
+
 // Lays the parts out, plays them and prints the figures.
 bool play(PlaybackEnvironment &environment, CSoundMngr *manager, CSong &song, const char *name,
           int soundingParts, long bars)
 {
     if (!song.SetDefault() || BuildFreshParts(song, 0) != 0)
         return fail(name, "the parts could not be built");
-    int lengths[kPartCount];
-    for (int part = 0; part < kPartCount; ++part) {
-        lengths[part] = kPartBars;
-        PartTrack(song, part)->SetMute(part >= soundingParts);
-    }
-    RelayoutPartTracks(song, lengths);
-    song.selectionStart = 0;
-    song.selectionEnd = LoopTicks(song, kPartBars);
-    song.loop = 1;
+    layOutParts(song, soundingParts);
 
     const int64_t songFrames = song.GetTrackMaster()->GetSampleFromTime(LoopTicks(song, bars));
     // The engine renders unpaced from its start: some buffers go by before
@@ -60,7 +75,7 @@ bool play(PlaybackEnvironment &environment, CSoundMngr *manager, CSong &song, co
     song.GetSongTract()->SetMonitor(1, &RenderWatch::onMixed, reinterpret_cast<ULONG_PTR>(&watch));
     DSCAPTURE capture = {};
     capture.maxBuffers = buffers;
-    capture.onBuffer = onBuffer;
+    capture.onBuffer = keepPeak;
     capture.user = &peak;
     const double cpuBefore = processCpuSeconds();
     const Playback playback = playIntoCapture(environment, manager, &song, capture);
@@ -80,16 +95,9 @@ bool runParts(PlaybackEnvironment &environment, const char *name, int soundingPa
 {
     if (!registerSliceDrummer())
         return fail(name, "the loop-slice drummer could not be registered");
-    IOPARAMS params = engineParams(kRate, 16, kFrames);
-    auto *manager = new CSoundMngr("render benchmark");
-    manager->Init(&params);
-    bool ok = false;
-    {
-        CSong song(&params, manager);
-        ok = play(environment, manager, song, name, soundingParts, bars);
-    }
-    manager->Release();
-    return ok;
+    return withEngineSong([&](CSoundMngr *manager, CSong &song) {
+        return play(environment, manager, song, name, soundingParts, bars);
+    });
 }
 
 } // namespace render_benchmark
