@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <random>
 #include <set>
 
 namespace power_cut {
@@ -21,6 +22,9 @@ std::string baseName(const char *path)
 }
 
 std::vector<Change> g_changes;
+uint64_t g_seed = 0;
+size_t g_drawsPerCut = 0;
+size_t g_statesChecked = 0;
 
 uint32_t recordChange(const XFileChangeInfo &info)
 {
@@ -31,11 +35,11 @@ uint32_t recordChange(const XFileChangeInfo &info)
     return info.count;
 }
 
-// How a change reached the disk: whole, torn at the first sector's end it
-// crosses, or as a length without the bytes.
+// How a change reached the disk: whole, torn at a sector's end it crosses
+// (its first `tornAfter` bytes kept), or as a length without the bytes.
 enum class Kept { Whole, Torn, LengthOnly };
 
-void apply(Files &files, const Change &change, Kept kept = Kept::Whole)
+void apply(Files &files, const Change &change, Kept kept = Kept::Whole, size_t tornAfter = 0)
 {
     auto file = files.find(change.file);
     switch (change.change) {
@@ -51,9 +55,7 @@ void apply(Files &files, const Change &change, Kept kept = Kept::Whole)
             bytes.resize(end, '\0');
         if (kept == Kept::LengthOnly)
             break;
-        size_t n = change.bytes.size();
-        if (kept == Kept::Torn)
-            n = SectorSize - change.offset % SectorSize;
+        const size_t n = kept == Kept::Torn ? tornAfter : change.bytes.size();
         bytes.replace(change.offset, n, change.bytes.substr(0, n));
         break;
     }
@@ -76,10 +78,15 @@ void apply(Files &files, const Change &change, Kept kept = Kept::Whole)
     }
 }
 
+// The bytes of a write before the first sector's end it crosses.
+size_t firstTear(const Change &change)
+{
+    return SectorSize - change.offset % SectorSize;
+}
+
 bool tearable(const Change &change)
 {
-    return change.change == XFileChange::Write &&
-           change.offset / SectorSize != (change.offset + change.bytes.size() - 1) / SectorSize;
+    return change.change == XFileChange::Write && firstTear(change) < change.bytes.size();
 }
 
 bool extends(const Files &files, const Change &change)
@@ -143,7 +150,12 @@ std::vector<Change> coalesced(const std::vector<Change> &changes)
     return joined;
 }
 
-std::vector<Files> statesAt(const Files &start, const std::vector<Change> &changes, size_t cut)
+namespace {
+
+// Everything a cut after the first `cut` changes may leave of `start`: the
+// fixed states, then `draws` random ones.
+std::vector<Files> statesAt(const Files &start, const std::vector<Change> &changes, size_t cut, size_t draws,
+                            std::mt19937_64 &random)
 {
     // A change is durable once a flush of its file follows it.
     std::vector<bool> durable(cut, false);
@@ -161,11 +173,11 @@ std::vector<Files> statesAt(const Files &start, const std::vector<Change> &chang
     // The files with the durable changes and the chosen open ones;
     // `special` reaches the disk as `how`.
     auto build = [&](const std::function<bool(size_t)> &kept, size_t special = SIZE_MAX,
-                     Kept how = Kept::Whole) {
+                     Kept how = Kept::Whole, size_t tornAfter = 0) {
         Files files = start;
         for (size_t i = 0; i < cut; ++i) {
             if (i == special)
-                apply(files, changes[i], how);
+                apply(files, changes[i], how, tornAfter);
             else if (durable[i] || kept(i))
                 apply(files, changes[i]);
         }
@@ -178,24 +190,59 @@ std::vector<Files> statesAt(const Files &start, const std::vector<Change> &chang
         states.push_back(build([&](size_t i) { return i == o; }));
         states.push_back(build([&](size_t i) { return i != o; }));
         if (tearable(changes[o]))
-            states.push_back(build([&](size_t i) { return i < o; }, o, Kept::Torn));
+            states.push_back(build([&](size_t i) { return i < o; }, o, Kept::Torn, firstTear(changes[o])));
         if (extends(build([&](size_t i) { return i < o; }), changes[o])) {
             states.push_back(build([&](size_t i) { return i < o; }, o, Kept::LengthOnly));
             states.push_back(build([](size_t) { return true; }, o, Kept::LengthOnly));
         }
     }
+    for (size_t draw = 0; draw < draws && !open.empty(); ++draw) {
+        // Each open change kept at a density drawn first, so that both
+        // sparse and nearly whole subsets come up; a write not kept may
+        // still have reached the disk torn at a random sector's end, or as
+        // a length without its bytes.
+        std::bernoulli_distribution keeps(std::uniform_real_distribution<>(0, 1)(random));
+        Files files = start;
+        for (size_t i = 0; i < cut; ++i) {
+            const Change &change = changes[i];
+            const unsigned lost = random() % 4;
+            if (durable[i] || keeps(random)) {
+                apply(files, change);
+            } else if (lost == 1 && tearable(change)) {
+                const size_t tears = (change.bytes.size() - firstTear(change) - 1) / SectorSize + 1;
+                apply(files, change, Kept::Torn, firstTear(change) + random() % tears * SectorSize);
+            } else if (lost == 2 && change.change == XFileChange::Write) {
+                apply(files, change, Kept::LengthOnly);
+            }
+        }
+        states.push_back(files);
+    }
     return states;
 }
+
+} // namespace
 
 size_t forEveryState(const Files &start, const std::vector<Change> &changes,
                      const std::function<bool(size_t cut, const Files &state)> &check)
 {
+    std::mt19937_64 random(g_seed);
     std::set<Files> seen;
     for (size_t cut = 0; cut <= changes.size(); ++cut)
-        for (const Files &state : statesAt(start, changes, cut))
-            if (seen.insert(state).second && !check(cut, state))
+        for (const Files &state : statesAt(start, changes, cut, g_drawsPerCut, random))
+            if (seen.insert(state).second && (++g_statesChecked, !check(cut, state)))
                 return seen.size();
     return seen.size();
+}
+
+void drawRandomStates(uint64_t seed, size_t drawsPerCut)
+{
+    g_seed = seed;
+    g_drawsPerCut = drawsPerCut;
+}
+
+size_t statesChecked()
+{
+    return g_statesChecked;
 }
 
 } // namespace power_cut

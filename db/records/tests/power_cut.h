@@ -5,7 +5,7 @@
 // are not, the disk may have kept any part, so a cut leaves: none of them,
 // all, each prefix, each single one, all but each one, a write torn at a
 // sector's end, or a length that reached the disk without the bytes of its
-// write.
+// write. A seeded mode draws many more states of the same kinds besides.
 #pragma once
 
 #include "db/records/tests/record_test_support.h"
@@ -52,13 +52,20 @@ void writeState(const std::string &folder, const Files &files);
 // at, for long paths that write a record in many pieces.
 std::vector<Change> coalesced(const std::vector<Change> &changes);
 
-// Everything a cut after the first `cut` changes may leave of `start`.
-std::vector<Files> statesAt(const Files &start, const std::vector<Change> &changes, size_t cut);
-
 // Calls `check` once for every distinct state a cut at any point may leave,
 // with the first cut that leaves it, until it answers false; answers the
 // number of states checked.
 size_t forEveryState(const Files &start, const std::vector<Change> &changes,
                      const std::function<bool(size_t cut, const Files &state)> &check);
+
+// The seeded mode: from now on, forEveryState also checks `drawsPerCut`
+// random states at every cut (a random subset of the changes not yet
+// flushed, each write left out perhaps torn at a random sector's end or
+// kept as a length without its bytes), drawn afresh from `seed` in every
+// call, so that a seed replays a failure.
+void drawRandomStates(uint64_t seed, size_t drawsPerCut);
+
+// The states forEveryState has checked in this process.
+size_t statesChecked();
 
 } // namespace power_cut
