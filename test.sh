@@ -12,4 +12,8 @@ cd "$BUILD"
 # A test that fails is run once more, for now: in a Wine prefix made for
 # this run, some test programs fail or hang on their first run and pass
 # after it. scripts/stress-tests.sh runs the suite with no second chance.
-ctest -j "$JOBS" --output-on-failure --no-tests=error --repeat until-pass:2 "$@"
+rm -rf "$TEMBRI_UNFINISHED"
+status=0
+ctest -j "$JOBS" --output-on-failure --no-tests=error --repeat until-pass:2 "$@" || status=$?
+show_unfinished
+exit "$status"

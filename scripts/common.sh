@@ -10,6 +10,9 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 JOBS=${TEMBRI_JOBS:-$(nproc)}
+# Where scripts/wine-run.sh leaves the output of a program killed past its
+# time limit.
+export TEMBRI_UNFINISHED="$BUILD/unfinished"
 
 setup_packages() { "$ROOT/scripts/setup-packages.sh"; }
 
@@ -63,6 +66,18 @@ start_wine() {
   "$WINESERVER" -p 2>/dev/null || true  # already running is fine
   # Start Wine's own services now, away from the test runner's pipes.
   "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+# Prints, then removes, the output of every program a test run killed past
+# its time limit (ctest's own log has only its status then).
+show_unfinished() {
+  local log
+  for log in "$TEMBRI_UNFINISHED"/*.log; do
+    [ -e "$log" ] || continue
+    echo "---- output of ${log##*/} (killed before it ended)"
+    tail -n 200 "$log"
+    rm -f "$log"
+  done
 }
 
 stop_wine() { "$WINESERVER" -k >/dev/null 2>&1 || true; }

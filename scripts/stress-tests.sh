@@ -56,7 +56,9 @@ for ((run = 1; run <= RUNS; run++)); do
   log="$LOGS/run-$run.log"
   echo "stress run $run of $RUNS (load: $LOAD busy processes, $JOBS tests at once)"
   status=0
+  rm -rf "$TEMBRI_UNFINISHED"
   (cd "$BUILD" && ctest -j "$JOBS" --output-on-failure --no-tests=error "$@") >"$log" 2>&1 || status=$?
+  show_unfinished >>"$log"
   # ctest's summary names the failed test programs; the output each one left
   # (printed after its status line) names its failed cases.
   awk -v run="$run" '
