@@ -22,22 +22,22 @@ check() { # description, then the command that must succeed
   shift
   if "$@"; then echo "ok: $what"; else echo "FAIL: $what"; cat "$out"; failures=$((failures + 1)); fi
 }
-holds() { wine reg query "$key" /v "$value" && grep -qiF "$windows_path" "$out"; }
-# Gone only when reg says so: an answer without that message names its status.
-gone() {
+# Whether reg's answer for the value holds the text; if not, its status is
+# shown with the answer.
+answers() {
   local status=0
   wine reg query "$key" /v "$value" || status=$?
-  grep -q "Unable to find" "$out" && return 0
+  grep -qiF "$1" "$out" && return 0
   echo "reg query ended with status $status and this output:"
   return 1
 }
 
 check "regsvr32 registers" wine regsvr32 /s "$windows_path"
-check "the value names the module" holds
+check "the value names the module" answers "$windows_path"
 check "regsvr32 /u unregisters" wine regsvr32 /u /s "$windows_path"
-check "the value is gone" gone
+check "the value is gone" answers "Unable to find"
 check "registers again" wine regsvr32 /s "$windows_path"
-check "registered again" holds
+check "registered again" answers "$windows_path"
 
 [ "$failures" -eq 0 ] || { echo "$failures failed"; exit 1; }
 echo "all passed"

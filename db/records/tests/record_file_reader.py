@@ -117,8 +117,11 @@ def walk(data):
 
 
 def main():
+    # The kept files lie one folder down, a folder per run of the tests.
     folder = sys.argv[1]
-    names = sorted(name[:-4] for name in os.listdir(folder) if name.endswith('.sdb'))
+    names = sorted(os.path.join(run, name[:-4])
+                   for run in os.listdir(folder) if os.path.isdir(os.path.join(folder, run))
+                   for name in os.listdir(os.path.join(folder, run)) if name.endswith('.sdb'))
     failures = 0
     endings = {}
     for name in names:

@@ -171,9 +171,18 @@ uint64_t fnv1a(const void *bytes, size_t length)
     return hash;
 }
 
+// The test run's kept files: one folder per run of the program, named by
+// RECORD_FILES_RUN ("all" when unset), so that runs of parts of the program
+// at once keep apart.
 std::string readerFolder()
 {
-    return testExecutableFolder() + "\\record_files";
+    const std::string parent = testExecutableFolder() + "\\record_files";
+    CreateDirectoryA(parent.c_str(), nullptr);
+    char run[64] = "all";
+    const DWORD length = GetEnvironmentVariableA("RECORD_FILES_RUN", run, sizeof run);
+    if (length >= sizeof run)
+        lstrcpyA(run, "all");
+    return parent + "\\" + run;
 }
 
 void writeListing(CXFile &file, uint32_t end, FILE *listing)
