@@ -178,11 +178,9 @@ std::string readerFolder()
 {
     const std::string parent = testExecutableFolder() + "\\record_files";
     CreateDirectoryA(parent.c_str(), nullptr);
-    char run[64] = "all";
+    char run[64];
     const DWORD length = GetEnvironmentVariableA("RECORD_FILES_RUN", run, sizeof run);
-    if (length >= sizeof run)
-        lstrcpyA(run, "all");
-    return parent + "\\" + run;
+    return parent + "\\" + (length > 0 && length < sizeof run ? run : "all");
 }
 
 void writeListing(CXFile &file, uint32_t end, FILE *listing)
