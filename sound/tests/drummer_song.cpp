@@ -87,6 +87,24 @@ void onPosition(void *user)
     start->frame.compare_exchange_strong(none, start->manager->GetSamplePosition());
 }
 
+// An unpaced capture runs through its buffers as fast as the engine fills
+// them: the buffers before the start of playback would eat into those the
+// song needs while this thread waits for the processor. The capture's
+// thread holds the first buffer until playback has started.
+struct HeldCapture {
+    DirectSoundCaptureProc onBuffer = nullptr;
+    void *user = nullptr;
+    HANDLE started = nullptr;
+};
+
+void holdUntilStarted(void *user, const void *bytes, int32_t frames, int32_t bytesPerFrame)
+{
+    auto *held = static_cast<HeldCapture *>(user);
+    WaitForSingleObject(held->started, 120000);
+    if (held->onBuffer)
+        held->onBuffer(held->user, bytes, frames, bytesPerFrame);
+}
+
 } // namespace
 
 std::string distFolder()
@@ -195,14 +213,18 @@ Playback playIntoCapture(PlaybackEnvironment &environment, CSoundMngr *manager, 
 {
     Playback result;
     HANDLE finished = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HeldCapture held{capture.onBuffer, capture.user, CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     capture.unpaced = 1;
     capture.finished = finished;
+    capture.onBuffer = holdUntilStarted;
+    capture.user = &held;
     Start start;
     start.manager = manager;
     song->SetPlaySPtrCallback(onPosition, &start);
     if (environment.setCapture(&capture) && manager->EngineStart()) {
         environment.setCapture(nullptr);
         manager->StartPlayback(song->GetSongTract());
+        SetEvent(held.started);
         WaitForSingleObject(finished, 120000);
         result.stoppedByItself = !manager->IsPlayed();
         manager->EngineStop();
@@ -210,6 +232,7 @@ Playback playIntoCapture(PlaybackEnvironment &environment, CSoundMngr *manager, 
     }
     environment.setCapture(nullptr);
     song->SetPlaySPtrCallback(nullptr, nullptr);
+    CloseHandle(held.started);
     CloseHandle(finished);
     return result;
 }
