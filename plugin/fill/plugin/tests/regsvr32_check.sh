@@ -28,8 +28,17 @@ check() { # description, then the command that must succeed
   shift
   if "$@"; then echo "ok: $what"; else echo "FAIL: $what"; cat "$out"; failures=$((failures + 1)); fi
 }
-holds() { wine reg query "$1" /ve && grep -qF "$2" "$out"; }
-gone() { ! wine reg query "$1"; }
+# Whether reg's answer for the key holds the text; if not, its status is
+# shown with the answer. A key is gone only when reg says so.
+answers() {
+  local status=0
+  wine reg query "${@:2}" || status=$?
+  grep -qF "$1" "$out" && return 0
+  echo "reg query ended with status $status and this output:"
+  return 1
+}
+holds() { answers "$2" "$1" /ve; }
+gone() { answers "Unable to find" "$1"; }
 
 check "regsvr32 registers" wine regsvr32 /s "$windows_path"
 check "drummer class named" holds "$drummer" "$drummer_name"
