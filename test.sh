@@ -15,4 +15,5 @@ rm -rf "$TEMBRI_UNFINISHED"
 status=0
 ctest -j "$JOBS" --output-on-failure --no-tests=error "$@" || status=$?
 show_unfinished
+check_wine_server || status=1
 exit "$status"

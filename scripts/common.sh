@@ -60,12 +60,38 @@ build_dist() {
 # end in a pause between tests, while the next test's processes connect, and
 # the registry it had not yet written (a test's registration) would be lost.
 # So it is let go first; a persistent one already serving stays.
+# The server's own messages (why it ended, say) go to WINE_SERVER_LOG.
+WINE_SERVER_LOG="$BUILD/wineserver.log"
+WINE_SERVER_PID=
 start_wine() {
   "$ROOT/scripts/wine-prefix.sh" "$BUILD"
   timeout 30 "$WINESERVER" -w || true
-  "$WINESERVER" -p 2>/dev/null || true  # already running is fine
+  "$WINESERVER" -p 2>>"$WINE_SERVER_LOG" || true  # already running is fine
   # Start Wine's own services now, away from the test runner's pipes.
   "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+  WINE_SERVER_PID=$(wine_server_pid)
+}
+
+# The process id of the server of WINEPREFIX, if one runs.
+wine_server_pid() {
+  local pid
+  for pid in $(pgrep -x wineserver64); do
+    grep -qzxF "WINEPREFIX=$WINEPREFIX" "/proc/$pid/environ" 2>/dev/null && { echo "$pid"; return 0; }
+  done
+  return 0
+}
+
+# Whether the server start_wine started still serves. When it ended during
+# a run, every test after that met a server of its own, which ends in any
+# pause and keeps nothing between them: their failures say nothing of the
+# code. Says so, with the server's last messages.
+check_wine_server() {
+  [ -n "$WINE_SERVER_PID" ] || return 0
+  [ "$(wine_server_pid)" = "$WINE_SERVER_PID" ] && return 0
+  echo "the Wine server of this run (process $WINE_SERVER_PID) ended before the run did;" \
+    "tests after that ran apart from it. Its last messages ($WINE_SERVER_LOG):"
+  tail -n 20 "$WINE_SERVER_LOG" 2>/dev/null || true
+  return 1
 }
 
 # Prints, then removes, the output of every program a test run killed past

@@ -11,6 +11,7 @@ packages=(
   googletest
   dpkg-dev
   groff perl
+  procps
 )
 
 # One look at all of them.

@@ -83,6 +83,12 @@ for ((run = 1; run <= RUNS; run++)); do
       print "run " run ": " name cases[program]
     }
   ' "$log" | tee -a "$REPORT"
+  # A server that ended during the run is named, and the next run gets a
+  # new one.
+  if ! check_wine_server >>"$log"; then
+    echo "run $run: the Wine server ended during the run (see $log)" | tee -a "$REPORT"
+    start_wine
+  fi
   if [ "$status" -ne 0 ] && ! grep -q "^run $run: " "$REPORT"; then
     echo "run $run: ctest ended with status $status (see $log)" | tee -a "$REPORT"
   fi

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Runs every test program alone, each in a Wine prefix made for it and on an
+# X display of its own, as a first run on a new machine would: a test that
+# passes only after another test left something behind (a registration, a
+# file, a started service) fails here.
+#
+# usage: scripts/alone-tests.sh [ctest -R pattern]
+#   TEMBRI_ALONE_JOBS sets how many run at once (default: half the cores).
+# Each test's output stays in build/alone/NAME.log. The status is 0 only
+# when every test passed.
+source "$(dirname "$0")/common.sh"
+
+PATTERN=${1:-.}
+AT_ONCE=${TEMBRI_ALONE_JOBS:-$(((JOBS + 1) / 2))}
+
+setup_packages
+configure_and_build
+
+WORK="$BUILD/alone"
+rm -rf "$WORK"
+mkdir -p "$WORK"
+mapfile -t NAMES < <(cd "$BUILD" && ctest -N -R "$PATTERN" | sed -n 's/^ *Test *#[0-9]*: //p')
+[ "${#NAMES[@]}" -gt 0 ] || { echo "no test matches $PATTERN" >&2; exit 1; }
+
+# One test in a prefix and on a display of its own; ctest runs the fixtures
+# it needs with it.
+alone() {
+  local name=$1 home="$WORK/$1" status=0
+  mkdir -p "$home"
+  export WINEPREFIX="$home/prefix" TEMBRI_UNFINISHED="$home/unfinished"
+  WINE_SERVER_LOG="$home/wineserver.log"
+  {
+    "$ROOT/scripts/wine-prefix.sh" "$home"
+    start_xvfb
+    "$WINESERVER" -p 2>>"$WINE_SERVER_LOG"
+    "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+    WINE_SERVER_PID=$(wine_server_pid)
+    (cd "$BUILD" && ctest --output-on-failure --no-tests=error -R "^${name}\$") || status=$?
+    show_unfinished
+    check_wine_server || status=1
+    stop_wine
+    "$WINESERVER" -w || true
+    stop_xvfb
+  } >"$WORK/$name.log" 2>&1
+  rm -rf "$home"
+  if [ "$status" -eq 0 ]; then echo "passed: $name"; else echo "FAILED: $name (see $WORK/$name.log)"; fi
+  return "$status"
+}
+
+failed=()
+running=0
+declare -A PIDS
+for name in "${NAMES[@]}"; do
+  alone "$name" &
+  PIDS[$!]=$name
+  running=$((running + 1))
+  while [ "$running" -ge "$AT_ONCE" ]; do
+    wait -n -p done_pid || failed+=("${PIDS[$done_pid]}")
+    running=$((running - 1))
+  done
+done
+while [ "$running" -gt 0 ]; do
+  wait -n -p done_pid || failed+=("${PIDS[$done_pid]}")
+  running=$((running - 1))
+done
+
+if [ "${#failed[@]}" -gt 0 ]; then
+  echo "${#failed[@]} of ${#NAMES[@]} tests failed alone in a fresh prefix:"
+  printf '  %s\n' "${failed[@]}"
+  exit 1
+fi
+echo "all ${#NAMES[@]} tests passed alone, each in a fresh prefix"
