@@ -28,13 +28,10 @@ alone() {
   local name=$1 home="$WORK/$1" status=0
   mkdir -p "$home"
   export WINEPREFIX="$home/prefix" TEMBRI_UNFINISHED="$home/unfinished"
-  WINE_SERVER_LOG="$home/wineserver.log"
   {
-    "$ROOT/scripts/wine-prefix.sh" "$home"
+    # The display first: Wine's services, started with the server, take it.
     start_xvfb
-    "$WINESERVER" -p 2>>"$WINE_SERVER_LOG"
-    "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
-    WINE_SERVER_PID=$(wine_server_pid)
+    start_wine "$home"
     (cd "$BUILD" && ctest --output-on-failure --no-tests=error -R "^${name}\$") || status=$?
     show_unfinished
     check_wine_server || status=1
@@ -50,19 +47,19 @@ alone() {
 failed=()
 running=0
 declare -A PIDS
+# Waits for one of the tests running to end, and notes it if it failed.
+reap_one() {
+  local done_pid
+  wait -n -p done_pid || failed+=("${PIDS[$done_pid]}")
+  running=$((running - 1))
+}
 for name in "${NAMES[@]}"; do
   alone "$name" &
   PIDS[$!]=$name
   running=$((running + 1))
-  while [ "$running" -ge "$AT_ONCE" ]; do
-    wait -n -p done_pid || failed+=("${PIDS[$done_pid]}")
-    running=$((running - 1))
-  done
+  while [ "$running" -ge "$AT_ONCE" ]; do reap_one; done
 done
-while [ "$running" -gt 0 ]; do
-  wait -n -p done_pid || failed+=("${PIDS[$done_pid]}")
-  running=$((running - 1))
-done
+while [ "$running" -gt 0 ]; do reap_one; done
 
 if [ "${#failed[@]}" -gt 0 ]; then
   echo "${#failed[@]} of ${#NAMES[@]} tests failed alone in a fresh prefix:"

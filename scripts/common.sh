@@ -60,11 +60,15 @@ build_dist() {
 # end in a pause between tests, while the next test's processes connect, and
 # the registry it had not yet written (a test's registration) would be lost.
 # So it is let go first; a persistent one already serving stays.
-# The server's own messages (why it ended, say) go to WINE_SERVER_LOG.
-WINE_SERVER_LOG="$BUILD/wineserver.log"
+# The prefix is WINEPREFIX, made in the folder given (the build folder
+# unless named); the server's own messages (why it ended, say) go to
+# WINE_SERVER_LOG in that folder.
+WINE_SERVER_LOG=
 WINE_SERVER_PID=
 start_wine() {
-  "$ROOT/scripts/wine-prefix.sh" "$BUILD"
+  local home=${1:-$BUILD}
+  WINE_SERVER_LOG="$home/wineserver.log"
+  "$ROOT/scripts/wine-prefix.sh" "$home"
   timeout 30 "$WINESERVER" -w || true
   "$WINESERVER" -p 2>>"$WINE_SERVER_LOG" || true  # already running is fine
   # Start Wine's own services now, away from the test runner's pipes.
