@@ -5,13 +5,11 @@
 # file, a started service) fails here.
 #
 # usage: scripts/alone-tests.sh [ctest -R pattern]
-#   TEMBRI_ALONE_JOBS sets how many run at once (default: half the cores).
 # Each test's output stays in build/alone/NAME.log. The status is 0 only
 # when every test passed.
 source "$(dirname "$0")/common.sh"
 
 PATTERN=${1:-.}
-AT_ONCE=${TEMBRI_ALONE_JOBS:-$(((JOBS + 1) / 2))}
 
 setup_packages
 configure_and_build
@@ -44,22 +42,13 @@ alone() {
   return "$status"
 }
 
+# One after another: tests that ctest keeps apart (a shared file beside the
+# test programs, the clipboard, a registration) would meet if several ran
+# at once from separate ctest runs, which know nothing of each other's locks.
 failed=()
-running=0
-declare -A PIDS
-# Waits for one of the tests running to end, and notes it if it failed.
-reap_one() {
-  local done_pid
-  wait -n -p done_pid || failed+=("${PIDS[$done_pid]}")
-  running=$((running - 1))
-}
 for name in "${NAMES[@]}"; do
-  alone "$name" &
-  PIDS[$!]=$name
-  running=$((running + 1))
-  while [ "$running" -ge "$AT_ONCE" ]; do reap_one; done
+  (alone "$name") || failed+=("$name")
 done
-while [ "$running" -gt 0 ]; do reap_one; done
 
 if [ "${#failed[@]}" -gt 0 ]; then
   echo "${#failed[@]} of ${#NAMES[@]} tests failed alone in a fresh prefix:"
