@@ -1,5 +1,7 @@
 #include "db/records/record_scan.h"
 
+#include <vector>
+
 namespace Quorvane {
 
 namespace {
@@ -41,14 +43,16 @@ void DecodeRecordHeader(const unsigned char *bytes, SDBNOTE &note)
 }
 
 RecordScanner::RecordScanner(CXFile &file, uint32_t fileEnd, unsigned char *buffer, uint32_t bufferSize)
-    : m_reader(file, SDB_HEAD_SIZE, fileEnd < SDB_HEAD_SIZE ? SDB_HEAD_SIZE : fileEnd, buffer, bufferSize),
+    : m_file(file),
+      m_reader(file, SDB_HEAD_SIZE, fileEnd < SDB_HEAD_SIZE ? SDB_HEAD_SIZE : fileEnd, buffer, bufferSize),
       m_state(m_ownState)
 {
 }
 
 RecordScanner::RecordScanner(CXFile &file, uint32_t from, uint32_t end, unsigned char *buffer,
                              uint32_t bufferSize, ScanState &state, uint32_t shift)
-    : m_reader(file, from, end < from ? from : end, buffer, bufferSize), m_state(state), m_shift(shift)
+    : m_file(file), m_reader(file, from, end < from ? from : end, buffer, bufferSize), m_state(state),
+      m_shift(shift)
 {
 }
 
@@ -60,6 +64,66 @@ bool RecordScanner::IsRecord(const SDBNOTE &note, uint32_t left) const
         return !m_state.pending;
     return note.id != SDB_NO_PARENT && note.id != note.parent &&
            (note.parent == SDB_NO_PARENT || m_state.ids.count(note.parent) != 0);
+}
+
+// Whether records stand from `at` one behind the other up to `end` as a
+// file's records do: none committed behind a pending one, each committed
+// id once and new, each parent none or a record of the file. The bytes an
+// addition leaves behind a header the disk lost do not take that shape. A
+// header that cannot be read counts as one: only bytes that were read may
+// let a cut drop what stands behind them.
+bool RecordScanner::RecordsReachTheEnd(uint32_t at, uint32_t end)
+{
+    std::vector<SDBNOTE> run;
+    std::unordered_set<uint32_t> committed;
+    bool pending = false;
+    while (at < end) {
+        unsigned char bytes[SDB_HEADER_SIZE];
+        SDBNOTE note;
+        if (end - at < SDB_HEADER_SIZE)
+            return false;
+        if (!m_file.SeekToPos(at) || !m_file.Read(bytes, sizeof(bytes)))
+            return true;
+        DecodeRecordHeader(bytes, note);
+        const bool added = (note.flags & SDB_ADDED) != 0;
+        if (!IsValidRecordFlags(note.flags) || note.size > end - at - SDB_HEADER_SIZE ||
+            note.id == SDB_NO_PARENT || note.id == note.parent || (pending && !added))
+            return false;
+        if (!added && (m_state.ids.count(note.id) || !committed.insert(note.id).second))
+            return false;
+        pending = pending || added;
+        run.push_back(note);
+        at += SDB_HEADER_SIZE + note.size;
+    }
+    for (const SDBNOTE &note : run)
+        if (note.parent != SDB_NO_PARENT && !m_state.ids.count(note.parent) && !committed.count(note.parent))
+            return false;
+    return true;
+}
+
+// Whether committed records stand somewhere in [from, end) as a run of
+// records that ends at the end. A power cut leaves behind a header it kept
+// from the disk only the rest of that addition and later additions: a
+// committed record there means the zeros stand where records were.
+bool RecordScanner::CommittedRecordsBehind(uint32_t from)
+{
+    const uint32_t end = m_reader.Position() + m_reader.Left();
+    unsigned char window[4096];
+    SequentialReader reader(m_file, from, end, window, sizeof(window));
+    while (reader.Left() >= SDB_HEADER_SIZE) {
+        const unsigned char *bytes;
+        if (!reader.Peek(SDB_HEADER_SIZE, &bytes))
+            return true; // unread bytes are no proof of a torn addition
+        SDBNOTE note;
+        DecodeRecordHeader(bytes, note);
+        const uint32_t at = reader.Position();
+        if ((note.flags & SDB_ADDED) == 0 && IsValidRecordFlags(note.flags) && note.id != note.parent &&
+            note.id != SDB_NO_PARENT && note.size <= end - at - SDB_HEADER_SIZE &&
+            RecordsReachTheEnd(at, end))
+            return true;
+        reader.Skip(1);
+    }
+    return false;
 }
 
 // How many of the header bytes at the position (n of them) a power cut may
@@ -107,8 +171,13 @@ RecordScanner::Step RecordScanner::Next(SDBNOTE &note)
     bool unwritten = bytes[0] == 0 || bytes[0] == SDB_ADDED || bytes[0] == (SDB_ADDED | SDB_DELETED);
     for (uint32_t i = 1; i < n && unwritten; ++i)
         unwritten = bytes[i] == 0;
-    if (unwritten)
-        return Step::TornAddition;
+    // A header's length reaches the disk whole: fewer zeros than a header
+    // are the end of a record whose size is too small.
+    if (unwritten && n == SDB_HEADER_SIZE)
+        return CommittedRecordsBehind(m_reader.Position() + SDB_HEADER_SIZE) ? Step::Damaged
+                                                                             : Step::TornAddition;
+    if (unwritten && bytes[0] == 0)
+        return Step::Damaged;
     if (n == SDB_HEADER_SIZE) {
         DecodeRecordHeader(bytes, note);
         // A pending addition whose header may be torn is taken for torn:

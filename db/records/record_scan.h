@@ -39,12 +39,13 @@ struct ScanState {
 //
 // Where no record stands, the rest of the file is taken for a pending
 // addition that a crash or a power cut left torn (the walk ends there) only
-// when it can be nothing else: a header of zeros but for its flags (a
-// length that reached the disk without its bytes); or a header flagged
-// added whose fields, as far as the file or a sector's end with only zeros
-// behind it keeps them, are those of an addition, with the header or its
-// body cut short. Anything else is damage: a committed record behind a
-// pending one, a record that does not fit, unknown flags.
+// when it can be nothing else: a whole header of zeros but for its flags (a
+// length that reached the disk without its bytes) with no committed records
+// behind it; or a header flagged added whose fields, as far as the file or
+// a sector's end with only zeros behind it keeps them, are those of an
+// addition, with the header or its body cut short. Anything else is damage:
+// a committed record behind a pending one or behind a run of zeros, a
+// record that does not fit, unknown flags, fewer zeros than a header.
 class RecordScanner {
 public:
     enum class Step {
@@ -68,7 +69,10 @@ private:
     bool IsRecord(const SDBNOTE &note, uint32_t left) const;
     uint32_t KeptHeaderBytes(const unsigned char *bytes, uint32_t n) const;
     bool CouldBeTornAddition(const unsigned char *bytes, uint32_t n, uint32_t left) const;
+    bool CommittedRecordsBehind(uint32_t from);
+    bool RecordsReachTheEnd(uint32_t at, uint32_t end);
 
+    CXFile &m_file;
     SequentialReader m_reader;
     ScanState m_ownState;
     ScanState &m_state;

@@ -22,12 +22,17 @@ fits; a committed record (flag bit 0 clear) stands only before the first
 pending addition (bit 0 set); a pending addition's id is neither
 0xFFFFFFFF nor its parent's, and its parent is none or a record before it.
 Where no record stands, the file ends "torn" (the rest is an addition a
-crash or a power cut left unfinished) when the header there is zeros but
-for flags 0, 1 or 0x81, or when it is flagged 1 or 0x81 and the fields the
+crash or a power cut left unfinished) when a whole header there is zeros but
+for flags 0, 1 or 0x81 and no committed record stands behind it (a record
+with flags 0 or 0x80 from which records run to the file's end, each with
+an id that is neither 0xFFFFFFFF nor its parent's, none committed behind a
+pending one, each committed id once and new, each parent none or an id of
+the file), or when it is flagged 1 or 0x81 and the fields the
 disk kept of it (up to the file's end, or up to a 512-byte sector's end
 with only zeros behind it) are an addition's, its header or body cut short.
 A pending addition whose header crosses a sector's end with only zeros
-behind it ends the file "torn" too. Anything else ends it "damaged".
+behind it ends the file "torn" too. Anything else ends it "damaged", fewer
+zeros than a header at the end among it.
 """
 import os
 import struct
@@ -72,6 +77,38 @@ def could_be_torn(header, position, left, ids):
     return kept < HEADER.size or struct.unpack_from('<I', header, 10)[0] > left - HEADER.size
 
 
+def records_run_to_end(data, position, ids):
+    """Whether records run from the position to the file's end as a file's
+    records do: none committed behind a pending one, each committed id once
+    and not among the ids before, each parent none or an id of the file."""
+    pending = False
+    committed = set()
+    parents = []
+    while position < len(data):
+        if len(data) - position < HEADER.size:
+            return False
+        flags, _, record_id, parent, size = HEADER.unpack_from(data, position)
+        added = bool(flags & 1)
+        if (flags not in VALID_FLAGS or size > len(data) - position - HEADER.size
+                or record_id in (0xFFFFFFFF, parent) or (pending and not added)):
+            return False
+        if not added:
+            if record_id in ids or record_id in committed:
+                return False
+            committed.add(record_id)
+        parents.append(parent)
+        pending = pending or added
+        position += HEADER.size + size
+    return all(p == 0xFFFFFFFF or p in ids or p in committed for p in parents)
+
+
+def committed_records_behind(data, start, ids):
+    for position in range(start, len(data) - HEADER.size + 1):
+        if data[position] in (0x00, 0x80) and records_run_to_end(data, position, ids):
+            return True
+    return False
+
+
 def walk(data):
     """Answers the listing lines of a file and a list of problems."""
     lines = ['magic %08x' % struct.unpack_from('<I', data, 0)[0]]
@@ -87,8 +124,11 @@ def walk(data):
             break
         header = data[position:position + min(left, HEADER.size)]
         if header[0] in (0x00, 0x01, 0x81) and not any(header[1:]):
-            lines.append('end torn %d' % position)
-            break
+            if len(header) == HEADER.size or header[0] == 0x00:
+                whole = len(header) == HEADER.size
+                torn = whole and not committed_records_behind(data, position + HEADER.size, ids)
+                lines.append('end %s %d' % ('torn' if torn else 'damaged', position))
+                break
         if len(header) == HEADER.size:
             flags, kind, record_id, parent, size = HEADER.unpack(header)
             if flags & 1:

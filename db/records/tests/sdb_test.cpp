@@ -241,7 +241,7 @@ TEST_F(RecordFile, AZeroTailIsAnUnfinishedAdditionAndEveryRecordBeforeItStays)
 {
     const Bytes committed = headBytes(kMagic, freshUid()) + recordBytes(0, 0x50, 0, none, "A") +
                             recordBytes(0, 0x81, 1, 0, "B") + recordBytes(0, 0x50, 2, none, "C");
-    for (size_t zeros : {size_t(1), size_t(13), size_t(14), size_t(15), size_t(512), size_t(65536)}) {
+    for (size_t zeros : {size_t(14), size_t(15), size_t(512), size_t(65536)}) {
         SCOPED_TRACE(zeros);
         const Bytes bytes = committed + Bytes(zeros, '\0');
         ASSERT_TRUE(writeFile(path, bytes));
@@ -256,6 +256,42 @@ TEST_F(RecordFile, AZeroTailIsAnUnfinishedAdditionAndEveryRecordBeforeItStays)
         EXPECT_EQ(db.GetNoteByID(0)->next->next->next, nullptr) << "no record of id 0 from the zeros";
         db.Close(1);
         EXPECT_EQ(readFile(path), committed);
+    }
+}
+
+// Zeros where no power cut leaves them are damage, not a torn addition: a
+// run of them with committed records behind it, or fewer than a header
+// behind the last record (its size too small, its body ending in zeros).
+// Read only or writable, the open refuses the file and leaves every byte.
+TEST_F(RecordFile, ZerosNoPowerCutLeavesAreDamageAndNothingIsCut)
+{
+    const Bytes head = headBytes(kMagic, freshUid());
+    const Bytes a = recordBytes(0, 0x50, 0, none, "A");
+    const Bytes b = recordBytes(0, 0x81, 1, 0, "B body");
+    const Bytes c = recordBytes(0, 0x50, 2, none, "C");
+    const Bytes zeros(14, '\0');
+    // The last record's header says 1 or 13 bytes fewer than its body has.
+    const Bytes shortByOne =
+        Bytes("\x00\x01\x03\x00\x00\x00\xFF\xFF\xFF\xFF\x04\x00\x00\x00", 14) + "IOPR" + Bytes(1, '\0');
+    const Bytes shortBy13 =
+        Bytes("\x00\x01\x03\x00\x00\x00\xFF\xFF\xFF\xFF\x04\x00\x00\x00", 14) + "IOPR" + Bytes(13, '\0');
+    const Bytes cases[] = {
+        head + a + zeros + b + c,            // a run between committed records
+        head + a + zeros + b.substr(14) + c, // a committed header zeroed
+        head + a + zeros + b + c + recordBytes(0x01, 0x50, 3, none, "pending"),
+        head + a + shortByOne,
+        head + a + shortBy13,
+    };
+    for (const Bytes &bytes : cases) {
+        SCOPED_TRACE(::testing::PrintToString(bytes));
+        ASSERT_TRUE(writeFile(path, bytes));
+        keepForReader(path);
+        for (const int writable : {0, 1}) {
+            EXPECT_FALSE(db.Open(path.c_str(), kMagic, writable)) << writable;
+            EXPECT_TRUE(db.RefusedAsDamaged()) << writable;
+            EXPECT_FALSE(db.IsOpened());
+            EXPECT_EQ(readFile(path), bytes) << writable;
+        }
     }
 }
 
