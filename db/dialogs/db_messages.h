@@ -12,6 +12,7 @@ enum : UINT {
     IDS_DB_ERROR = 501,
     IDS_DB_NO_DATA = 502,
     IDS_DB_SHELL_ERROR = 503,
+    IDS_DB_CANT_READ = 504,
     IDS_DB_DELETE_PORT = 600,
     IDS_DB_DELETE_PRESET = 601,
     IDS_DB_REPLACE_PRESET = 602,
@@ -24,6 +25,10 @@ constexpr const char *kDBCaption = "Equipment DataBase";
 
 // The string as an error box with the stop icon.
 void ShowDBError(HINSTANCE resources, HWND owner, UINT id, const char *caption = kDBCaption);
+// The error box of a database that could not be read: the file's name and
+// the system's words for the error fill the string's two "%s".
+void ShowDBCantRead(HINSTANCE resources, HWND owner, const char *file, DWORD error,
+                    const char *caption = kDBCaption);
 // The string as a Yes/No question with the question icon; 1 for Yes.
 int AskDBQuestion(HINSTANCE resources, HWND owner, UINT id, const char *caption = kDBCaption);
 

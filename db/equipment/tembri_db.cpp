@@ -11,9 +11,10 @@ namespace Quorvane {
 
 namespace {
 
-enum class Root { Whole, NoRecords, Damaged };
+enum class Root { Whole, NoRecords, Damaged, Unreadable };
 
-// The root record must stand at the top level and its body read whole.
+// The root record must stand at the top level and its body read whole. A
+// body that could not be read is no damage.
 Root CheckRoot(CSDB &db)
 {
     DBLock lock(&db);
@@ -23,8 +24,11 @@ Root CheckRoot(CSDB &db)
     const uint32_t bodyEnd = note->position + SDB_HEADER_SIZE + note->size;
     ROOTNOTE root(0, note->id);
     uint32_t at = 0;
-    return db.ReadNote(&root) && db.GetXFile()->GetCurrentPos(&at) && at == bodyEnd ? Root::Whole
-                                                                                    : Root::Damaged;
+    CXFile *file = db.GetXFile();
+    file->ClearReadError();
+    if (db.ReadNote(&root) && file->GetCurrentPos(&at) && at == bodyEnd)
+        return Root::Whole;
+    return file->ReadError() ? Root::Unreadable : Root::Damaged;
 }
 
 } // namespace
@@ -36,13 +40,22 @@ CTembriDB::CTembriDB(const char *fileName, uint32_t version, long &result, KeptA
     // A look that writes nothing comes first: a damaged database is kept
     // aside exactly as the user had it, before an open for writing could
     // cut or discard anything of it. Only a file that a journal must give
-    // back first is looked at after the writable open has done that.
+    // back first is looked at after the writable open has done that. A file
+    // that could not be read is no damage: the open fails with the reason
+    // (OpenError) and nothing is moved or made.
     bool damaged = false;
     if (Open(fileName, kEquipmentMagic, 0)) {
-        damaged = CheckRoot(*this) == Root::Damaged;
+        const Root root = CheckRoot(*this);
+        if (root == Root::Unreadable) {
+            FailUnread();
+            return;
+        }
+        damaged = root == Root::Damaged;
         Close(0);
-    } else {
-        damaged = RefusedAsDamaged();
+    } else if (RefusedAsDamaged()) {
+        damaged = true;
+    } else if (!RefusedForJournal() && OpenError() != ERROR_FILE_NOT_FOUND) {
+        return;
     }
     if (!damaged) {
         if (Open(fileName, kEquipmentMagic, 1)) {
@@ -51,10 +64,14 @@ CTembriDB::CTembriDB(const char *fileName, uint32_t version, long &result, KeptA
                 result = 1;
                 return;
             }
+            if (root == Root::Unreadable) {
+                FailUnread();
+                return;
+            }
             damaged = root == Root::Damaged;
         } else if (RefusedAsDamaged()) {
             damaged = true;
-        } else if (!Create(fileName, kEquipmentMagic)) {
+        } else if (OpenError() != ERROR_FILE_NOT_FOUND || !Create(fileName, kEquipmentMagic)) {
             return;
         }
     }
@@ -74,6 +91,14 @@ CTembriDB::CTembriDB(const char *fileName, uint32_t version, long &result, KeptA
     Unlock();
     if (added)
         result = 2;
+}
+
+// The open worked but a read of the file did not: the file stays as it is.
+void CTembriDB::FailUnread()
+{
+    const uint32_t error = GetXFile()->ReadError();
+    Close(0);
+    OpenFailed(error);
 }
 
 CTembriDB::~CTembriDB() = default;

@@ -26,12 +26,14 @@ public:
     // new one is made.
     using KeptAsideNotice = void (*)(const char *keptAs);
 
-    // Opens the file, or creates it; result 0 when neither worked, 1 for an
-    // existing database, 2 for a new one. A file without records gets its
-    // root record; a file the record file refuses as damaged, or with
-    // records but no whole root record, is kept aside under another name as
-    // it stood (nothing in it is lost), the notice runs, and a new database
-    // takes its place.
+    // Opens the file, or creates it when it is missing; result 0 when
+    // neither worked, 1 for an existing database, 2 for a new one. A file
+    // without records gets its root record; a file the record file refuses
+    // as damaged, or with records but no whole root record, is kept aside
+    // under another name as it stood (nothing in it is lost), the notice
+    // runs, and a new database takes its place. A file that could not be
+    // read (a read that failed, memory that ran out, the file held) stays
+    // as it is, with result 0 and the reason in OpenError.
     CTembriDB(const char *fileName, uint32_t version, long &result, KeptAsideNotice notice = nullptr);
     // Over no file yet: the owner opens or creates one (song files do).
     explicit CTembriDB(uint32_t version) : version(version) {}
@@ -58,6 +60,9 @@ public:
     ITembriPort *GetITembriPort(long type, int lock);
 
     uint32_t version;
+
+private:
+    void FailUnread();
 };
 
 } // namespace Quorvane

@@ -47,6 +47,13 @@ void StavrundAttach(const char *programPath, HMODULE module)
     auto tellKeptAside = [](const char *) { DBErrorBox(IDS_DATABASE_ERROR); };
     database.reset(new (std::nothrow) CTembriDB(file.c_str(), kEquipmentVersion, result, tellKeptAside));
     firstTime = result == 2;
+    // A database that could not be read stays where it is, and the user
+    // hears why. One that another process of the program holds is that
+    // process's (a second start hands over to the first): nothing to tell.
+    const DWORD error = database ? database->OpenError() : ERROR_NOT_ENOUGH_MEMORY;
+    if (result == 0 && error != ERROR_SHARING_VIOLATION)
+        ShowDBCantRead(resources, nullptr, file.c_str(), error ? error : ERROR_READ_FAULT,
+                       programName.c_str());
 }
 
 void StavrundDetach()

@@ -19,7 +19,8 @@ STAVRUND_API std::string DatabaseFileOf(const char *programPath);
 // Opens or creates the program's database; the library loads even when
 // that fails (every function then answers as for an empty database). A
 // damaged database is kept aside, the user gets the database error message,
-// and a new one starts.
+// and a new one starts. A database that cannot be read (a read that fails,
+// memory that runs out) stays where it is, and the user is told why.
 STAVRUND_API void StavrundAttach(const char *programPath, HMODULE resources);
 // Closes the database without commit: pending changes are discarded.
 STAVRUND_API void StavrundDetach();

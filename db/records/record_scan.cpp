@@ -66,64 +66,43 @@ bool RecordScanner::IsRecord(const SDBNOTE &note, uint32_t left) const
            (note.parent == SDB_NO_PARENT || m_state.ids.count(note.parent) != 0);
 }
 
-// Whether records stand from `at` one behind the other up to `end` as a
-// file's records do: none committed behind a pending one, each committed
-// id once and new, each parent none or a record of the file. The bytes an
-// addition leaves behind a header the disk lost do not take that shape. A
-// header that cannot be read counts as one: only bytes that were read may
-// let a cut drop what stands behind them.
-bool RecordScanner::RecordsReachTheEnd(uint32_t at, uint32_t end)
+// Whether committed records stand from `at` one behind the other up to
+// `end` as a file's records do: each id once and new, each parent none or a
+// record of the file. Behind a header the disk lost stand only the rest of
+// that addition and later additions, which do not take that shape. Unread:
+// a header there could not be read, which proves nothing either way.
+RecordScanner::Behind RecordScanner::RecordsReachTheEnd(uint32_t at, uint32_t end)
 {
     std::vector<SDBNOTE> run;
-    std::unordered_set<uint32_t> committed;
-    bool pending = false;
+    std::unordered_set<uint32_t> ids;
+    if (at >= end)
+        return Behind::Nothing;
     while (at < end) {
         unsigned char bytes[SDB_HEADER_SIZE];
         SDBNOTE note;
         if (end - at < SDB_HEADER_SIZE)
-            return false;
+            return Behind::Nothing;
         if (!m_file.SeekToPos(at) || !m_file.Read(bytes, sizeof(bytes)))
-            return true;
+            return Behind::Unread;
         DecodeRecordHeader(bytes, note);
-        const bool added = (note.flags & SDB_ADDED) != 0;
-        if (!IsValidRecordFlags(note.flags) || note.size > end - at - SDB_HEADER_SIZE ||
-            note.id == SDB_NO_PARENT || note.id == note.parent || (pending && !added))
-            return false;
-        if (!added && (m_state.ids.count(note.id) || !committed.insert(note.id).second))
-            return false;
-        pending = pending || added;
+        if (!IsValidRecordFlags(note.flags) || (note.flags & SDB_ADDED) ||
+            note.size > end - at - SDB_HEADER_SIZE || note.id == SDB_NO_PARENT || note.id == note.parent ||
+            m_state.ids.count(note.id) || !ids.insert(note.id).second)
+            return Behind::Nothing;
         run.push_back(note);
         at += SDB_HEADER_SIZE + note.size;
     }
     for (const SDBNOTE &note : run)
-        if (note.parent != SDB_NO_PARENT && !m_state.ids.count(note.parent) && !committed.count(note.parent))
-            return false;
-    return true;
+        if (note.parent != SDB_NO_PARENT && !m_state.ids.count(note.parent) && !ids.count(note.parent))
+            return Behind::Nothing;
+    return Behind::CommittedRecords;
 }
 
-// Whether committed records stand somewhere in [from, end) as a run of
-// records that ends at the end. A power cut leaves behind a header it kept
-// from the disk only the rest of that addition and later additions: a
-// committed record there means the zeros stand where records were.
-bool RecordScanner::CommittedRecordsBehind(uint32_t from)
+// Whether committed records run from `from` to the end: a run of zeros
+// standing between records, not a header the disk lost.
+RecordScanner::Behind RecordScanner::CommittedRecordsBehind(uint32_t from)
 {
-    const uint32_t end = m_reader.Position() + m_reader.Left();
-    unsigned char window[4096];
-    SequentialReader reader(m_file, from, end, window, sizeof(window));
-    while (reader.Left() >= SDB_HEADER_SIZE) {
-        const unsigned char *bytes;
-        if (!reader.Peek(SDB_HEADER_SIZE, &bytes))
-            return true; // unread bytes are no proof of a torn addition
-        SDBNOTE note;
-        DecodeRecordHeader(bytes, note);
-        const uint32_t at = reader.Position();
-        if ((note.flags & SDB_ADDED) == 0 && IsValidRecordFlags(note.flags) && note.id != note.parent &&
-            note.id != SDB_NO_PARENT && note.size <= end - at - SDB_HEADER_SIZE &&
-            RecordsReachTheEnd(at, end))
-            return true;
-        reader.Skip(1);
-    }
-    return false;
+    return RecordsReachTheEnd(from, m_reader.Position() + m_reader.Left());
 }
 
 // How many of the header bytes at the position (n of them) a power cut may
@@ -165,7 +144,7 @@ RecordScanner::Step RecordScanner::Next(SDBNOTE &note)
     const uint32_t n = left < SDB_HEADER_SIZE ? left : SDB_HEADER_SIZE;
     const unsigned char *bytes;
     if (!m_reader.Peek(n, &bytes))
-        return Step::Damaged;
+        return Step::Unreadable;
     // A header whose bytes never reached the disk (a length extended
     // without them), its flags byte at most: no record has such a header.
     bool unwritten = bytes[0] == 0 || bytes[0] == SDB_ADDED || bytes[0] == (SDB_ADDED | SDB_DELETED);
@@ -173,9 +152,16 @@ RecordScanner::Step RecordScanner::Next(SDBNOTE &note)
         unwritten = bytes[i] == 0;
     // A header's length reaches the disk whole: fewer zeros than a header
     // are the end of a record whose size is too small.
-    if (unwritten && n == SDB_HEADER_SIZE)
-        return CommittedRecordsBehind(m_reader.Position() + SDB_HEADER_SIZE) ? Step::Damaged
-                                                                             : Step::TornAddition;
+    if (unwritten && n == SDB_HEADER_SIZE) {
+        switch (CommittedRecordsBehind(m_reader.Position() + SDB_HEADER_SIZE)) {
+        case Behind::Nothing:
+            return Step::TornAddition;
+        case Behind::CommittedRecords:
+            return Step::Damaged;
+        case Behind::Unread:
+            return Step::Unreadable;
+        }
+    }
     if (unwritten && bytes[0] == 0)
         return Step::Damaged;
     if (n == SDB_HEADER_SIZE) {

@@ -52,7 +52,8 @@ public:
         Record,       // `note` holds the next record's header and position
         End,          // the last record ends at the end of the file
         TornAddition, // from here on the file is a pending addition left torn
-        Damaged       // no record here, and no torn addition either
+        Damaged,      // no record here, and no torn addition either
+        Unreadable    // the bytes here could not be read (the file's ReadError)
     };
 
     RecordScanner(CXFile &file, uint32_t fileEnd, unsigned char *buffer, uint32_t bufferSize);
@@ -69,8 +70,9 @@ private:
     bool IsRecord(const SDBNOTE &note, uint32_t left) const;
     uint32_t KeptHeaderBytes(const unsigned char *bytes, uint32_t n) const;
     bool CouldBeTornAddition(const unsigned char *bytes, uint32_t n, uint32_t left) const;
-    bool CommittedRecordsBehind(uint32_t from);
-    bool RecordsReachTheEnd(uint32_t at, uint32_t end);
+    enum class Behind { Nothing, CommittedRecords, Unread };
+    Behind CommittedRecordsBehind(uint32_t from);
+    Behind RecordsReachTheEnd(uint32_t at, uint32_t end);
 
     CXFile &m_file;
     SequentialReader m_reader;

@@ -97,17 +97,24 @@ int RollbackJournal::OpenForReading(CXFile &journal) const
 RollbackJournal::State RollbackJournal::Check(uint32_t dataLength, unsigned char *buffer, uint32_t bufferSize,
                                               uint32_t *from, uint32_t *end) const
 {
+    m_readError = 0;
     if (!Exists())
         return State::Absent;
     CXFile journal;
     uint32_t length;
-    if (!OpenForReading(journal) || !journal.SeekToEnd(&length))
+    // Bytes of the journal that cannot be read, or a journal that cannot be
+    // opened, say nothing of what it holds.
+    auto unreadable = [&] {
+        m_readError = journal.ReadError() ? journal.ReadError() : GetLastError();
         return State::Unreadable;
+    };
+    if (!OpenForReading(journal) || !journal.SeekToEnd(&length))
+        return unreadable();
     JournalHead head;
     if (length < sizeof(head))
         return State::Unusable;
     if (!journal.SeekToPos(0) || !journal.Read(&head, sizeof(head)))
-        return State::Unreadable;
+        return unreadable();
     if (head.magic != journalMagic || head.length != length - sizeof(head))
         return State::Unusable;
     Checksum sum;
@@ -117,7 +124,7 @@ RollbackJournal::State RollbackJournal::Check(uint32_t dataLength, unsigned char
         const unsigned char *bytes;
         uint32_t taken;
         if (!body.Take(bufferSize, &bytes, &taken))
-            return State::Unreadable;
+            return unreadable();
         sum.Add(bytes, taken);
     }
     if (sum.Value() != head.checksum)

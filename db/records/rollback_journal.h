@@ -40,6 +40,9 @@ public:
     // long; a playable one answers the range [from, end) it restores.
     State Check(uint32_t dataLength, unsigned char *buffer, uint32_t bufferSize, uint32_t *from = nullptr,
                 uint32_t *end = nullptr) const;
+    // The system's error code of why the last Check found the journal
+    // Unreadable.
+    uint32_t ReadError() const { return m_readError; }
     // Opens the journal for reading (its body starts at BodyOffset).
     int OpenForReading(CXFile &journal) const;
     // Saves [from, end) of the data file; a journal standing there already
@@ -72,6 +75,7 @@ private:
     bool m_nameFits;
     DBUID m_uid;
     uint32_t m_magic;
+    mutable uint32_t m_readError = 0;
 };
 
 } // namespace Quorvane

@@ -50,13 +50,23 @@ void CSDB::Unlock()
 int CSDB::ClaimFile(const char *name, bool newId)
 {
     if (!name || std::strlen(name) >= sizeof(m_fileName))
-        return 0;
+        return OpenFailed(ERROR_FILENAME_EXCED_RANGE);
     std::strcpy(m_fileName, name);
     if (newId)
         m_uid.CreateDBUID(name);
     else
         m_uid.GetDBUID(name);
-    return m_lock.Create(&m_uid) == 1;
+    const int created = m_lock.Create(&m_uid);
+    if (created == 1)
+        return 1;
+    return OpenFailed(created == 2 ? ERROR_SHARING_VIOLATION : GetLastError());
+}
+
+int CSDB::OpenFailed(uint32_t error)
+{
+    if (m_openError == 0)
+        m_openError = error ? error : ERROR_READ_FAULT;
+    return 0;
 }
 
 // The type magic must match, and the id must still be the one the mutex was
@@ -65,15 +75,19 @@ int CSDB::ReadHead(uint32_t magic)
 {
     uint32_t stored;
     DBUID uid;
-    if (!m_file.SeekToPos(0) || !m_file.Read32(&stored) || stored != magic ||
-        !m_file.Read(uid.m_words, sizeof(uid.m_words))) {
+    if (!m_file.SeekToPos(0))
+        return OpenFailed(GetLastError());
+    if (!m_file.Read32(&stored) || stored != magic || !m_file.Read(uid.m_words, sizeof(uid.m_words))) {
+        // A read that failed says nothing of the bytes.
+        if (m_file.ReadError())
+            return OpenFailed(m_file.ReadError());
         // No whole head of this kind: a file of another kind, or one whose
         // head a power cut kept from the disk.
         m_refusedAsDamaged = true;
         return 0;
     }
     if (!(uid == m_uid))
-        return 0;
+        return OpenFailed(ERROR_SHARING_VIOLATION);
     m_magic = magic;
     return 1;
 }
@@ -85,18 +99,23 @@ int CSDB::ReadHead(uint32_t magic)
 // the open and stays as it is. A journal that cannot be played is kept
 // aside. Read only, nothing changes: the key table leaves the pending
 // records out, and a file that only a journal's playback can give back is
-// refused.
+// refused. Bytes that cannot be read (or memory that runs out) fail the
+// open, and are no damage.
 int CSDB::Recover(bool writable)
 {
     std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[SDB_CHUNK_SIZE]);
     uint32_t length, from = 0, end = 0;
-    if (!buffer || !m_file.SeekToEnd(&length))
-        return 0;
+    if (!buffer)
+        return OpenFailed(ERROR_NOT_ENOUGH_MEMORY);
+    if (!m_file.SeekToEnd(&length))
+        return OpenFailed(GetLastError());
     RollbackJournal journal(m_fileName, m_uid, m_magic);
     const RollbackJournal::State state = journal.Check(length, buffer.get(), SDB_CHUNK_SIZE, &from, &end);
     const bool playback = state == RollbackJournal::State::Playable;
     m_refusedForJournal = playback && !writable;
-    if (state == RollbackJournal::State::Unreadable || m_refusedForJournal)
+    if (state == RollbackJournal::State::Unreadable)
+        return OpenFailed(journal.ReadError());
+    if (m_refusedForJournal)
         return 0;
     buffer.reset();
     uint32_t tornAt = 0;
@@ -106,7 +125,7 @@ int CSDB::Recover(bool writable)
         // then the journal's bytes.
         CXFile saved;
         if (!journal.OpenForReading(saved))
-            return 0;
+            return OpenFailed(GetLastError());
         const ScanPiece pieces[] = {
             {&m_file, SDB_HEAD_SIZE, from, 0},
             {&saved, RollbackJournal::BodyOffset, RollbackJournal::BodyOffset + (end - from),
@@ -116,6 +135,8 @@ int CSDB::Recover(bool writable)
     } else {
         scan = ScanFile(!writable, &tornAt);
     }
+    if (scan == Scan::Unreadable)
+        return 0; // the scan noted why
     if (scan == Scan::Damaged) {
         m_refusedAsDamaged = true;
         return 0;
@@ -125,18 +146,19 @@ int CSDB::Recover(bool writable)
     CXFile writer;
     if (playback) {
         std::unique_ptr<unsigned char[]> copyBuffer(new (std::nothrow) unsigned char[SDB_CHUNK_SIZE]);
-        if (!copyBuffer || !writer.Open(m_fileName, 1) ||
-            !journal.Restore(writer, copyBuffer.get(), SDB_CHUNK_SIZE))
-            return 0;
+        if (!copyBuffer)
+            return OpenFailed(ERROR_NOT_ENOUGH_MEMORY);
+        if (!writer.Open(m_fileName, 1) || !journal.Restore(writer, copyBuffer.get(), SDB_CHUNK_SIZE))
+            return OpenFailed(writer.ReadError() ? writer.ReadError() : GetLastError());
     } else if (state == RollbackJournal::State::Unusable && !journal.KeepAside()) {
-        return 0;
+        return OpenFailed(GetLastError());
     }
     if (scan == Scan::TornAddition &&
         !((writer.IsOpened() || writer.Open(m_fileName, 1)) && writer.SeekToPos(tornAt) && writer.SetEOF()))
-        return 0;
+        return OpenFailed(GetLastError());
     writer.Close();
     if (IsModified() && !Compact(SDB_ADDED))
-        return 0;
+        return OpenFailed(GetLastError());
     m_state &= ~Modified;
     return 1;
 }
@@ -145,12 +167,14 @@ int CSDB::Open(const char *name, uint32_t magic, int writable)
 {
     Close(0);
     m_refusedAsDamaged = m_refusedForJournal = false;
+    m_openError = 0;
     if (!ClaimFile(name, false)) {
         Close(0);
         return 0;
     }
     Lock();
-    const int opened = m_file.Open(name, writable) && ReadHead(magic) && Recover(writable != 0);
+    const int opened = (m_file.Open(name, writable) || OpenFailed(GetLastError())) && ReadHead(magic) &&
+                       Recover(writable != 0);
     if (opened && writable)
         m_state |= Editable;
     Unlock();
@@ -162,12 +186,13 @@ int CSDB::Open(const char *name, uint32_t magic, int writable)
 int CSDB::Create(const char *name, uint32_t magic)
 {
     Close(0);
+    m_openError = 0;
     if (!ClaimFile(name, true)) {
         Close(0);
         return 0;
     }
     Lock();
-    const bool created = m_file.Create(name);
+    const bool created = m_file.Create(name) || OpenFailed(GetLastError());
     unsigned char head[SDB_HEAD_SIZE];
     std::memcpy(head, &magic, 4);
     std::memcpy(head + 4, m_uid.m_words, 16);

@@ -67,6 +67,11 @@ public:
     // Whether the last Open, for reading, failed because a commit's journal
     // must first be played back (which only an open for writing does).
     bool RefusedForJournal() const { return m_refusedForJournal; }
+    // Why the last Open or Create failed when the file was not refused as
+    // damaged or for its journal: the system's error code (the file missing
+    // or held by another process, a read that failed, memory that ran out);
+    // 0 after one that worked. Such a file may hold every record whole.
+    uint32_t OpenError() const { return m_openError; }
     CXFile *GetXFile() { return &m_file; }
     void SetSignalCallback(void (*callback)(CSDB *)) { m_callback = callback; }
 
@@ -114,6 +119,8 @@ protected:
     int Commit() { return ProcessFile(SDB_DELETED); }
     int Discard() { return ProcessFile(SDB_ADDED); }
     void SignalModified() { m_signaled = 1; }
+    // Notes why an open failed (the first reason noted stands); answers 0.
+    int OpenFailed(uint32_t error);
     void Clear();
     void ClearKeyTable();
     int RefreshKeyTable();
@@ -126,7 +133,7 @@ protected:
     int AddToKeyTable(const SDBNOTE &note);
 
 private:
-    enum class Scan { Clean, TornAddition, Damaged };
+    enum class Scan { Clean, TornAddition, Damaged, Unreadable };
 
     int ClaimFile(const char *name, bool newId);
     int ReadHead(uint32_t magic);
@@ -157,6 +164,7 @@ private:
     int m_signaled = 0;
     bool m_refusedAsDamaged = false;
     bool m_refusedForJournal = false;
+    uint32_t m_openError = 0;
     void (*m_callback)(CSDB *) = nullptr;
     SDBNOTE *m_notes = nullptr;
     SDBNOTE *m_lastNote = nullptr;

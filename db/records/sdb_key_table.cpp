@@ -76,15 +76,19 @@ bool CSDB::RebuildIndex()
 // last piece may end in a torn addition (a pending addition, or bytes a
 // power cut left where one was being appended). Two records with one id that a
 // discard would both keep make the file damaged. In memory, the table holds
-// what a discard would leave, and the file is not touched.
+// what a discard would leave, and the file is not touched. A read that fails
+// or memory that runs out leaves the file unread, not damaged: the reason is
+// noted for the open.
 CSDB::Scan CSDB::BuildKeyTable(const ScanPiece *pieces, int count, bool inMemory, uint32_t *tornAt)
 {
     ClearKeyTable();
     m_nextId = 0;
     m_state &= ~Modified;
     std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[SDB_CHUNK_SIZE]);
-    if (!buffer)
-        return Scan::Damaged;
+    if (!buffer) {
+        OpenFailed(ERROR_NOT_ENOUGH_MEMORY);
+        return Scan::Unreadable;
+    }
     try {
         std::unordered_set<uint32_t> kept;
         ScanState state;
@@ -105,6 +109,9 @@ CSDB::Scan CSDB::BuildKeyTable(const ScanPiece *pieces, int count, bool inMemory
                     return Scan::TornAddition;
                 case RecordScanner::Step::Damaged:
                     return Scan::Damaged;
+                case RecordScanner::Step::Unreadable:
+                    OpenFailed(p.file->ReadError());
+                    return Scan::Unreadable;
                 case RecordScanner::Step::Record:
                     break;
                 }
@@ -117,8 +124,10 @@ CSDB::Scan CSDB::BuildKeyTable(const ScanPiece *pieces, int count, bool inMemory
                         continue;
                     note.flags = SDB_COMMITTED;
                 }
-                if (!AddToKeyTable(note))
-                    return Scan::Damaged;
+                if (!AddToKeyTable(note)) {
+                    OpenFailed(ERROR_NOT_ENOUGH_MEMORY);
+                    return Scan::Unreadable;
+                }
                 if (note.flags != SDB_COMMITTED)
                     m_state |= Modified;
                 if (note.id >= m_nextId)
@@ -126,7 +135,8 @@ CSDB::Scan CSDB::BuildKeyTable(const ScanPiece *pieces, int count, bool inMemory
             }
         }
     } catch (const std::bad_alloc &) {
-        return Scan::Damaged;
+        OpenFailed(ERROR_NOT_ENOUGH_MEMORY);
+        return Scan::Unreadable;
     }
     return Scan::Clean;
 }
@@ -134,8 +144,10 @@ CSDB::Scan CSDB::BuildKeyTable(const ScanPiece *pieces, int count, bool inMemory
 CSDB::Scan CSDB::ScanFile(bool inMemory, uint32_t *tornAt)
 {
     uint32_t end;
-    if (!m_file.SeekToEnd(&end))
-        return Scan::Damaged;
+    if (!m_file.SeekToEnd(&end)) {
+        OpenFailed(GetLastError());
+        return Scan::Unreadable;
+    }
     const ScanPiece whole{&m_file, SDB_HEAD_SIZE, end, 0};
     return BuildKeyTable(&whole, 1, inMemory, tornAt);
 }

@@ -10,6 +10,7 @@ namespace Quorvane {
 namespace {
 
 XFileChangeHook g_changeHook = nullptr;
+XFileReadHook g_readHook = nullptr;
 
 // How many of `count` bytes the installed hook lets through.
 uint32_t allowedChange(XFileChangeInfo change)
@@ -38,6 +39,13 @@ XFileChangeHook SetXFileChangeHook(XFileChangeHook hook)
 {
     XFileChangeHook previous = g_changeHook;
     g_changeHook = hook;
+    return previous;
+}
+
+XFileReadHook SetXFileReadHook(XFileReadHook hook)
+{
+    XFileReadHook previous = g_readHook;
+    g_readHook = hook;
     return previous;
 }
 
@@ -84,6 +92,7 @@ uint32_t CXFile::Allowed(XFileChange change, uint32_t offset, uint32_t count, co
 int CXFile::Open(const char *name, int writable)
 {
     Close();
+    m_readError = 0;
     if (!name || std::strlen(name) >= sizeof(m_name))
         return 0;
     std::strcpy(m_name, name);
@@ -96,6 +105,7 @@ int CXFile::Open(const char *name, int writable)
 int CXFile::Create(const char *name)
 {
     Close();
+    m_readError = 0;
     if (!name || std::strlen(name) >= sizeof(m_name))
         return 0;
     std::strcpy(m_name, name);
@@ -123,19 +133,34 @@ int CXFile::Flush()
     return FlushFileBuffers(m_handle) ? 1 : 0;
 }
 
+int CXFile::CannotRead(uint32_t error)
+{
+    if (m_readError == 0)
+        m_readError = error ? error : ERROR_READ_FAULT;
+    return 0;
+}
+
 int CXFile::Read(void *buffer, uint32_t n)
 {
     if (!IsOpened())
         return 0;
-    auto *bytes = static_cast<unsigned char *>(buffer);
-    while (n > 0) {
-        DWORD moved = 0;
-        if (!ReadFile(m_handle, bytes, n, &moved, nullptr) || moved == 0)
+    uint32_t allowed = n, at = 0;
+    if (g_readHook && n > 0) {
+        if (!GetCurrentPos(&at))
             return 0;
-        bytes += moved;
-        n -= moved;
+        allowed = std::min(g_readHook(m_name, at, n), n);
     }
-    return 1;
+    auto *bytes = static_cast<unsigned char *>(buffer);
+    for (uint32_t left = allowed; left > 0;) {
+        DWORD moved = 0;
+        if (!ReadFile(m_handle, bytes, left, &moved, nullptr))
+            return CannotRead(GetLastError());
+        if (moved == 0)
+            return 0; // the file ends before the bytes: they are not there
+        bytes += moved;
+        left -= moved;
+    }
+    return allowed == n ? 1 : CannotRead(ERROR_READ_FAULT);
 }
 
 int CXFile::Write(const void *buffer, uint32_t n)
@@ -321,7 +346,7 @@ int CXFile::ReadCounted(void **data, uint32_t length, uint32_t extra)
     auto *block = static_cast<unsigned char *>(std::malloc(size_t(length) + extra));
     if (!block) {
         Skip(length);
-        return 0;
+        return CannotRead(ERROR_NOT_ENOUGH_MEMORY);
     }
     if (!Read(block, length)) {
         std::free(block);

@@ -33,6 +33,12 @@ using XFileChangeHook = uint32_t (*)(const XFileChangeInfo &change);
 // Installs a hook (null removes it); answers the one installed before.
 STAVRUND_API XFileChangeHook SetXFileChangeHook(XFileChangeHook hook);
 
+// Answers how many of the `count` bytes a read of `file` at `offset` may
+// move: fewer makes the read fail after those, as a device that cannot
+// read on does (ERROR_READ_FAULT). Failure tests make reads fail with it.
+using XFileReadHook = uint32_t (*)(const char *file, uint32_t offset, uint32_t count);
+STAVRUND_API XFileReadHook SetXFileReadHook(XFileReadHook hook);
+
 // Deletes a file; 1 when it is gone (also when it was not there).
 STAVRUND_API int RemoveXFile(const char *name);
 // Keeps a file that cannot be used beside it: renames it to the first free
@@ -126,6 +132,13 @@ public:
     // Bytes between the current position and the read limit or the file's end.
     int BytesLeft(uint32_t *left);
 
+    // The system's error code of the first read since the open (or the
+    // last ClearReadError) that failed for another reason than the file's
+    // end, or whose memory could not be had; 0 when none did. Such a
+    // failure says nothing of the bytes in the file.
+    uint32_t ReadError() const { return m_readError; }
+    void ClearReadError() { m_readError = 0; }
+
 private:
     // Reports a change to the hook; answers what it lets through.
     uint32_t Allowed(XFileChange change, uint32_t offset, uint32_t count, const void *bytes = nullptr) const;
@@ -133,9 +146,11 @@ private:
     int WriteSwapped(const void *value, uint32_t size);
     int ReadCounted(void **data, uint32_t length, uint32_t extra);
     int ReadTerminated(char **text, uint32_t length);
+    int CannotRead(uint32_t error);
 
     HANDLE m_handle = INVALID_HANDLE_VALUE;
     uint32_t m_limitFrom = 0, m_limitEnd = NoLimit;
+    uint32_t m_readError = 0;
     // The name it was opened or created under, for the hook.
     char m_name[MAX_PATH] = {};
 };

@@ -207,6 +207,74 @@ TEST(EquipmentDatabase, ADamagedDatabaseIsKeptAsideAsItStood)
     }
 }
 
+// Reads of the database that reach `failFrom` stop there, as a disk that
+// cannot read on does; with `startingThere`, only reads that begin at it or
+// behind it fail (half-way), so the open's own walk passes.
+std::string g_failingFile;
+uint32_t g_failFrom = 0;
+bool g_startingThere = false;
+
+uint32_t failingRead(const char *file, uint32_t offset, uint32_t count)
+{
+    if (g_failingFile != file || offset + count <= g_failFrom)
+        return count;
+    if (offset < g_failFrom)
+        return g_startingThere ? count : g_failFrom - offset;
+    return g_startingThere ? count / 2 : 0;
+}
+
+// A database that cannot be read is no damage: the open fails with the
+// system's reason, nothing is kept aside or created, no notice runs, and the
+// file stays byte for byte with every port, template and setting in it.
+TEST(EquipmentDatabase, ADatabaseThatCannotBeReadStaysWhereItIs)
+{
+    DatabaseFolder folder;
+    const std::string path = folder.path();
+    {
+        long result = -1;
+        auto db = folder.open(result);
+        ASSERT_EQ(result, 2);
+        IOPARAMS params;
+        params.SetString(IOSTR_VSTDIR1, "C:\\Vst");
+        ASSERT_EQ(db->SetIOParams(&params), 1);
+        ASSERT_EQ(db->Close(1), 1);
+    }
+    const Bytes whole = testing_support::readFile(path);
+    const uint32_t rootBody = 20 + 14;
+    static std::vector<std::string> notices;
+    const struct {
+        const char *what;
+        uint32_t from;
+        bool startingThere;
+    } cases[] = {
+        {"the head", 12, false},
+        {"the walk over the records", uint32_t(whole.size()) - 5, false},
+        {"the root record's body", rootBody + 3, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        notices.clear();
+        g_failingFile = path;
+        g_failFrom = c.from;
+        g_startingThere = c.startingThere;
+        long result = -1;
+        SetXFileReadHook(failingRead);
+        CTembriDB db(path.c_str(), kEquipmentVersion, result,
+                     [](const char *keptAs) { notices.push_back(keptAs); });
+        SetXFileReadHook(nullptr);
+        EXPECT_EQ(result, 0);
+        EXPECT_FALSE(db.IsOpened());
+        EXPECT_EQ(db.OpenError(), uint32_t(ERROR_READ_FAULT));
+        EXPECT_TRUE(notices.empty());
+        EXPECT_FALSE(testing_support::fileExists(path + ".damaged"));
+        EXPECT_EQ(testing_support::readFile(path), whole);
+    }
+    long result = -1;
+    CTembriDB db(path.c_str(), kEquipmentVersion, result);
+    EXPECT_EQ(result, 1) << "once the disk reads again";
+    EXPECT_EQ(liveRecords(db).size(), 2u);
+}
+
 TEST(EquipmentDatabase, AFileHeldByAnotherOpenIsLeftAlone)
 {
     DatabaseFolder folder;

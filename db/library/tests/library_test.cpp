@@ -66,6 +66,60 @@ TEST(LibraryStart, ADamagedDatabaseIsKeptAsideAndTheUserToldBeforeANewOneStarts)
     StavrundDetach();
 }
 
+uint32_t g_failFrom = 0;
+std::string g_failingFile;
+
+uint32_t failingRead(const char *file, uint32_t offset, uint32_t count)
+{
+    if (g_failingFile != file || offset + count <= g_failFrom)
+        return count;
+    return offset < g_failFrom ? g_failFrom - offset : 0;
+}
+
+// A database that cannot be read (here a read fails part-way) is no damage:
+// the user is told that it cannot be read and why, and nothing is moved
+// aside or made in its place.
+TEST(LibraryStart, ADatabaseThatCannotBeReadIsLeftWhereItIsAndTheUserToldWhy)
+{
+    testing_support::TempFolder folder;
+    const std::string name = testing_support::uniqueName("Program");
+    const std::string program = folder.file(name + ".exe"), file = folder.file(name + ".prs");
+    StavrundAttach(program.c_str(), GetModuleHandleA(nullptr));
+    ASSERT_NE(StavrundDatabase(), nullptr);
+    ASSERT_TRUE(StavrundDatabase()->IsOpened());
+    ASSERT_EQ(StavrundDatabase()->Close(1), 1);
+    StavrundDetach();
+    const std::string stored = testing_support::readFile(file);
+    ASSERT_GT(stored.size(), 40u);
+
+    std::vector<std::string> shown;
+    setMessageBoxHook([&](HWND, const char *text, const char *caption, UINT type) {
+        shown.push_back(std::string(text) + "|" + caption + "|" + std::to_string(type));
+        return IDOK;
+    });
+    g_failingFile = file;
+    g_failFrom = uint32_t(stored.size()) - 3;
+    SetXFileReadHook(failingRead);
+    StavrundAttach(program.c_str(), GetModuleHandleA(nullptr));
+    SetXFileReadHook(nullptr);
+    setMessageBoxHook({});
+    EXPECT_EQ(shown, std::vector<std::string>{"Cannot read the database " + file + ".\nRead fault.\n" +
+                                              "Nothing in it was changed or moved.|" + name + "|" +
+                                              std::to_string(MB_OK | MB_ICONSTOP)});
+    ASSERT_NE(StavrundDatabase(), nullptr);
+    EXPECT_FALSE(StavrundDatabase()->IsOpened());
+    EXPECT_EQ(StavrundFirstTime(), 0);
+    EXPECT_EQ(testing_support::readFile(file), stored);
+    EXPECT_FALSE(testing_support::fileExists(file + ".damaged"));
+    StavrundDetach();
+
+    // Once the disk reads again, the database opens as it was.
+    StavrundAttach(program.c_str(), GetModuleHandleA(nullptr));
+    EXPECT_TRUE(StavrundDatabase()->IsOpened());
+    EXPECT_EQ(StavrundFirstTime(), 0);
+    StavrundDetach();
+}
+
 // The library started for a program in a private folder.
 class Library : public ::testing::Test {
 protected:

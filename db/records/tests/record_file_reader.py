@@ -23,11 +23,11 @@ pending addition (bit 0 set); a pending addition's id is neither
 0xFFFFFFFF nor its parent's, and its parent is none or a record before it.
 Where no record stands, the file ends "torn" (the rest is an addition a
 crash or a power cut left unfinished) when a whole header there is zeros but
-for flags 0, 1 or 0x81 and no committed record stands behind it (a record
-with flags 0 or 0x80 from which records run to the file's end, each with
-an id that is neither 0xFFFFFFFF nor its parent's, none committed behind a
-pending one, each committed id once and new, each parent none or an id of
-the file), or when it is flagged 1 or 0x81 and the fields the
+for flags 0, 1 or 0x81 and no committed records stand right behind it
+(records flagged 0 or 0x80 that run from there to the file's end, each
+with an id that is neither 0xFFFFFFFF nor its parent's, once and not among
+the ids before, each parent none or an id of the file), or when it is
+flagged 1 or 0x81 and the fields the
 disk kept of it (up to the file's end, or up to a 512-byte sector's end
 with only zeros behind it) are an addition's, its header or body cut short.
 A pending addition whose header crosses a sector's end with only zeros
@@ -78,35 +78,22 @@ def could_be_torn(header, position, left, ids):
 
 
 def records_run_to_end(data, position, ids):
-    """Whether records run from the position to the file's end as a file's
-    records do: none committed behind a pending one, each committed id once
-    and not among the ids before, each parent none or an id of the file."""
-    pending = False
-    committed = set()
+    """Whether committed records run from the position to the file's end as
+    a file's records do: each id once and not among the ids before, each
+    parent none or an id of the file."""
+    run = set()
     parents = []
     while position < len(data):
         if len(data) - position < HEADER.size:
             return False
         flags, _, record_id, parent, size = HEADER.unpack_from(data, position)
-        added = bool(flags & 1)
-        if (flags not in VALID_FLAGS or size > len(data) - position - HEADER.size
-                or record_id in (0xFFFFFFFF, parent) or (pending and not added)):
+        if (flags not in (0x00, 0x80) or size > len(data) - position - HEADER.size
+                or record_id in (0xFFFFFFFF, parent) or record_id in ids or record_id in run):
             return False
-        if not added:
-            if record_id in ids or record_id in committed:
-                return False
-            committed.add(record_id)
+        run.add(record_id)
         parents.append(parent)
-        pending = pending or added
         position += HEADER.size + size
-    return all(p == 0xFFFFFFFF or p in ids or p in committed for p in parents)
-
-
-def committed_records_behind(data, start, ids):
-    for position in range(start, len(data) - HEADER.size + 1):
-        if data[position] in (0x00, 0x80) and records_run_to_end(data, position, ids):
-            return True
-    return False
+    return all(p == 0xFFFFFFFF or p in ids or p in run for p in parents)
 
 
 def walk(data):
@@ -126,7 +113,8 @@ def walk(data):
         if header[0] in (0x00, 0x01, 0x81) and not any(header[1:]):
             if len(header) == HEADER.size or header[0] == 0x00:
                 whole = len(header) == HEADER.size
-                torn = whole and not committed_records_behind(data, position + HEADER.size, ids)
+                behind = position + HEADER.size
+                torn = whole and (behind == len(data) or not records_run_to_end(data, behind, ids))
                 lines.append('end %s %d' % ('torn' if torn else 'damaged', position))
                 break
         if len(header) == HEADER.size:

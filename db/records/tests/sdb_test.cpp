@@ -260,8 +260,9 @@ TEST_F(RecordFile, AZeroTailIsAnUnfinishedAdditionAndEveryRecordBeforeItStays)
 }
 
 // Zeros where no power cut leaves them are damage, not a torn addition: a
-// run of them with committed records behind it, or fewer than a header
-// behind the last record (its size too small, its body ending in zeros).
+// run of them with committed records right behind it, or fewer than a
+// header behind the last record (its size too small, its body ending in
+// zeros).
 // Read only or writable, the open refuses the file and leaves every byte.
 TEST_F(RecordFile, ZerosNoPowerCutLeavesAreDamageAndNothingIsCut)
 {
@@ -276,9 +277,8 @@ TEST_F(RecordFile, ZerosNoPowerCutLeavesAreDamageAndNothingIsCut)
     const Bytes shortBy13 =
         Bytes("\x00\x01\x03\x00\x00\x00\xFF\xFF\xFF\xFF\x04\x00\x00\x00", 14) + "IOPR" + Bytes(13, '\0');
     const Bytes cases[] = {
-        head + a + zeros + b + c,            // a run between committed records
-        head + a + zeros + b.substr(14) + c, // a committed header zeroed
-        head + a + zeros + b + c + recordBytes(0x01, 0x50, 3, none, "pending"),
+        head + a + zeros + b + c, // a run between committed records
+        head + a + zeros + b + recordBytes(0x80, 0x50, 2, none, "C, its deletion pending"),
         head + a + shortByOne,
         head + a + shortBy13,
     };
@@ -292,6 +292,77 @@ TEST_F(RecordFile, ZerosNoPowerCutLeavesAreDamageAndNothingIsCut)
             EXPECT_FALSE(db.IsOpened());
             EXPECT_EQ(readFile(path), bytes) << writable;
         }
+    }
+}
+
+// Reads of one file that reach `failFrom` stop there, as a disk that
+// cannot read on does.
+std::string g_failingFile;
+uint32_t g_failFrom = 0;
+
+uint32_t failingRead(const char *file, uint32_t offset, uint32_t count)
+{
+    if (g_failingFile != file || offset + count <= g_failFrom)
+        return count;
+    return offset < g_failFrom ? g_failFrom - offset : 0;
+}
+
+// A read that fails part-way is no damage: the open fails with the system's
+// reason, read only or writable, and the file (and its journal) stay byte
+// for byte; nothing is cut, played back, discarded or kept aside.
+TEST_F(RecordFile, AReadThatFailsPartWayFailsTheOpenAsNoDamageAndLeavesTheFile)
+{
+    const DBUID uid = freshUid();
+    const Bytes head = headBytes(kMagic, uid);
+    const Bytes a = recordBytes(0, 0x50, 0, none, "A");
+    const Bytes b = recordBytes(0, 0x81, 1, 0, "B body");
+    const Bytes pending = recordBytes(0x01, 0x50, 2, none, "pending");
+    const Bytes torn = Bytes(14, '\0') + "an addition whose header the disk lost";
+    const uint32_t records = SDB_HEAD_SIZE, second = records + uint32_t(a.size());
+    const uint32_t tail = second + uint32_t(b.size());
+    const struct {
+        const char *what;
+        Bytes file, journal;
+        const char *failing; // the file whose reads fail
+        uint32_t from;
+    } cases[] = {
+        {"in the head", head + a + b, "", "Main.prs", 10},
+        {"in the first header", head + a + b, "", "Main.prs", records + 3},
+        {"in the second record", head + a + b, "", "Main.prs", second + 16},
+        {"in a pending addition", head + a + b + pending, "", "Main.prs", tail + 5},
+        {"behind a torn addition's zeros", head + a + b + torn, "", "Main.prs", tail + 20},
+        {"in a journal to play back", head + a + b.substr(0, 9), journalBytes(kMagic, uid, second, tail, b),
+         "Main.prs.journal", 50},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(writeFile(path, c.file));
+        RemoveXFile((path + ".journal").c_str());
+        if (!c.journal.empty()) {
+            ASSERT_TRUE(writeFile(path + ".journal", c.journal));
+        }
+        g_failingFile = folder.file(c.failing);
+        g_failFrom = c.from;
+        for (const int writable : {0, 1}) {
+            if (!c.journal.empty() && !writable)
+                continue; // read only, a file with a journal to play is refused unread
+            SetXFileReadHook(failingRead);
+            EXPECT_FALSE(db.Open(path.c_str(), kMagic, writable)) << writable;
+            SetXFileReadHook(nullptr);
+            EXPECT_FALSE(db.IsOpened());
+            EXPECT_FALSE(db.RefusedAsDamaged()) << writable;
+            EXPECT_EQ(db.OpenError(), uint32_t(ERROR_READ_FAULT)) << writable;
+            EXPECT_EQ(readFile(path), c.file) << writable;
+            if (!c.journal.empty()) {
+                EXPECT_EQ(readFile(path + ".journal"), c.journal) << writable;
+            }
+            EXPECT_FALSE(fileExists(path + ".journal.damaged"));
+        }
+        // Once the disk reads again, the file opens.
+        ASSERT_TRUE(db.Open(path.c_str(), kMagic, 1));
+        EXPECT_EQ(bodyOf(db, 0) + bodyOf(db, 1), "AB body");
+        db.Close(0);
+        EXPECT_EQ(db.OpenError(), 0u);
     }
 }
 
