@@ -71,14 +71,20 @@ int RollbackJournal::Retire()
     // The delete alone is no commit point: until the disk holds it, the
     // whole journal would still be played back at the next open, undoing
     // the commit and the next one with it (the power cut case "a
-    // replacement without a new id, then an addition: two commits"). Once
-    // the head that is not whole is written, the compaction stands: a flush
-    // or a delete that fails after it leaves a journal no open plays back.
+    // replacement without a new id, then an addition: two commits"). The
+    // compaction stands once a head that is not whole is on the disk; a
+    // write or flush of it that fails puts the whole head back, so that the
+    // caller rolls the compaction back with it and reports it failed.
     CXFile journal;
+    JournalHead whole;
     const JournalHead notWhole{};
-    if (!journal.Open(m_name, 1) || !journal.Write(&notWhole, sizeof(notWhole)))
+    if (!journal.Open(m_name, 1) || !journal.Read(&whole, sizeof(whole)))
         return 0;
-    journal.Flush();
+    if (!journal.SeekToPos(0) || !journal.Write(&notWhole, sizeof(notWhole)) || !journal.Flush()) {
+        if (journal.SeekToPos(0))
+            journal.Write(&whole, sizeof(whole));
+        return 0;
+    }
     journal.Close();
     Remove();
     return 1;

@@ -61,8 +61,9 @@ public:
     int Remove();
     // Ends the journal of a compaction that is on the disk: its head is made
     // not whole and flushed before the delete, so a delete the disk lost
-    // never plays it back over the finished compaction. 0 (the journal still
-    // whole) only when that head could not be written.
+    // never plays it back over the finished compaction. 0 when that head
+    // could not be written or flushed: the whole head is then written back,
+    // so that the caller can roll the compaction back with the journal.
     int Retire();
     // Renames the journal to a free name beside it; 1 also when there is none.
     int KeepAside();

@@ -146,9 +146,43 @@ TEST_F(Compaction, AFailedCommitOrDiscardRollsBackAndKeepsTheChangesPending)
     }
 }
 
+// Fails the third flush of a journal: the one that would put the head that
+// ends it on the disk (the first two put its body and its head there).
+uint32_t g_journalFlushes = 0;
+
+uint32_t failRetiringFlush(const XFileChangeInfo &change)
+{
+    const std::string file = change.file;
+    const bool journalFlush = change.change == XFileChange::Flush && file.size() > 8 &&
+                              file.compare(file.size() - 8, 8, ".journal") == 0;
+    return journalFlush && ++g_journalFlushes == 3 ? 0 : change.count;
+}
+
+// A journal whose end cannot be flushed may still stand whole on the disk,
+// and a delete the disk loses would leave it for the next open to play
+// back: the commit is no commit then. It is rolled back and answers 0, the
+// changes stay pending, and the journal is gone; the next commit works.
+TEST_F(Compaction, ACommitWhoseJournalCannotBeEndedOnTheDiskFailsAndRollsBack)
+{
+    g_journalFlushes = 0;
+    SetXFileChangeHook(failRetiringFlush);
+    const int committedNow = db.Commit();
+    SetXFileChangeHook(nullptr);
+    EXPECT_EQ(g_journalFlushes, 3u);
+    EXPECT_FALSE(committedNow);
+    EXPECT_TRUE(db.IsModified());
+    EXPECT_EQ(readFile(path), pending);
+    EXPECT_FALSE(fileExists(journal));
+    EXPECT_EQ(bodyOf(db, 0), "A again");
+    ASSERT_TRUE(db.Commit());
+    EXPECT_EQ(readFile(path), afterCommit());
+}
+
 // When the playback fails too, the journal stays beside the file, the
 // database lets go of the half-compacted file, and the next open restores
-// the last commit.
+// the last commit. Only a compaction whose journal was ended but not
+// flushed, and could not be made whole again, stands: its commit answers 0
+// all the same, for the disk may still hold the whole journal.
 TEST_F(Compaction, AJournalThatCouldNotBePlayedBackIsPlayedBackByTheNextOpen)
 {
     int journalsLeft = 0;
@@ -176,8 +210,11 @@ TEST_F(Compaction, AJournalThatCouldNotBePlayedBackIsPlayedBackByTheNextOpen)
             EXPECT_FALSE(attempt.Open(attemptPath.c_str(), kMagic, 0));
             EXPECT_EQ(readFile(attemptPath), left);
         }
+        const bool ended = fileExists(attemptPath + ".journal") &&
+                           readFile(attemptPath + ".journal").substr(0, 4) == Bytes(4, '\0') &&
+                           left.size() == afterCommit().size();
         ASSERT_TRUE(attempt.Open(attemptPath.c_str(), kMagic, 1));
-        EXPECT_EQ(readFile(attemptPath), head(attempt) + committed.substr(20));
+        EXPECT_EQ(readFile(attemptPath), head(attempt) + (ended ? afterCommit() : committed).substr(20));
         EXPECT_FALSE(fileExists(attemptPath + ".journal"));
         attempt.Close(0);
         RemoveXFile(attemptPath.c_str());
