@@ -50,8 +50,9 @@ private:
 RollbackJournal::RollbackJournal(const char *dataFile, const DBUID &uid, uint32_t magic)
     : m_uid(uid), m_magic(magic)
 {
-    const int length = std::snprintf(m_name, sizeof(m_name), "%s.journal", dataFile);
-    m_nameFits = length > 0 && length < MAX_PATH;
+    const std::string name = NameOf(dataFile);
+    m_nameFits = name.size() < MAX_PATH;
+    std::snprintf(m_name, sizeof(m_name), "%s", m_nameFits ? name.c_str() : "");
 }
 
 bool RollbackJournal::Exists() const

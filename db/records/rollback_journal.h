@@ -18,6 +18,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 namespace Quorvane {
 
@@ -35,6 +36,8 @@ public:
 
     // The journal of a record file with that id and type magic.
     RollbackJournal(const char *dataFile, const DBUID &uid, uint32_t magic);
+    // The name of the journal beside a record file.
+    static std::string NameOf(const char *dataFile) { return std::string(dataFile) + ".journal"; }
 
     // Looks at the journal beside a data file that is `dataLength` bytes
     // long; a playable one answers the range [from, end) it restores.

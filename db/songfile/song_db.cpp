@@ -1,5 +1,6 @@
 #include "db/songfile/song_db.h"
 
+#include "base/message_box.h"
 #include "data/song.h"
 #include "data/storage.h"
 #include "data/strings.h"
@@ -9,12 +10,14 @@
 #include "data/track_meltext.h"
 #include "db/equipment/equipment_records.h"
 #include "db/equipment/items_impl.h"
+#include "db/records/rollback_journal.h"
 #include "db/songfile/song_audio.h"
 #include "db/songfile/song_events.h"
 #include "db/songfile/song_notes.h"
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -68,6 +71,15 @@ private:
     std::vector<std::pair<CTrack *, long>> m_ids;
 };
 
+// Whether the file can be opened for writing (also when it is missing).
+bool Writable(const char *file)
+{
+    if (GetFileAttributesA(file) == INVALID_FILE_ATTRIBUTES)
+        return true;
+    CXFile probe;
+    return probe.Open(file, 1) != 0;
+}
+
 } // namespace
 
 CTembriSongDB::CTembriSongDB(CSong *song, uint32_t version, const char *tag)
@@ -96,13 +108,15 @@ int CTembriSongDB::OpenSong(const char *file, CStorage *appData)
 {
     if (!m_song)
         return 0;
-    if (!Open(file, SONGFILE_MAGIC, 0)) {
-        // A save that a crash or a power cut ended left its journal: only
-        // an open for writing plays it back, giving the song of before.
-        if (!RefusedForJournal() || !Open(file, SONGFILE_MAGIC, 1) || !Close(0) ||
-            !Open(file, SONGFILE_MAGIC, 0))
-            return 0;
-    }
+    if (Open(file, SONGFILE_MAGIC, 0))
+        return ReadOpenSong(appData);
+    // A save that a crash or a power cut ended left its journal: only an
+    // open for writing plays it back, giving the song of before.
+    return RefusedForJournal() ? OpenThroughJournal(file, appData) : 0;
+}
+
+int CTembriSongDB::ReadOpenSong(CStorage *appData)
+{
     Lock();
     const DBUID uid = GetDataBaseUID();
     const int ok = ReadSong(appData);
@@ -110,6 +124,38 @@ int CTembriSongDB::OpenSong(const char *file, CStorage *appData)
     Close(0);
     if (ok)
         std::memcpy(&m_song->songFileId, uid.m_words, sizeof m_song->songFileId);
+    return ok;
+}
+
+// The journal is played back into a copy first, and the song read from it:
+// only a song that reads there is played back into the file itself, so a
+// journal that gives back no song leaves the file and the journal as they
+// are. Without write access nothing is played back, and the user is told.
+int CTembriSongDB::OpenThroughJournal(const char *file, CStorage *appData)
+{
+    if (!Writable(file) || !Writable(RollbackJournal::NameOf(file).c_str())) {
+        const std::string text = std::string("Cannot open the song ") + file +
+                                 ": it holds a save that did not finish, and giving back the song of "
+                                 "before that save needs write access to it. The file is left as it is.";
+        showMessageBox(nullptr, text.c_str(), "Open Song", MB_OK | MB_ICONSTOP);
+        return 0;
+    }
+    char folder[MAX_PATH], copy[MAX_PATH];
+    const DWORD length = GetTempPathA(MAX_PATH, folder);
+    if (length == 0 || length >= MAX_PATH || !GetTempFileNameA(folder, "sng", 0, copy))
+        return 0;
+    const std::string copyJournal = RollbackJournal::NameOf(copy);
+    int ok = CopyFileA(file, copy, FALSE) &&
+             CopyFileA(RollbackJournal::NameOf(file).c_str(), copyJournal.c_str(), FALSE) &&
+             Open(copy, SONGFILE_MAGIC, 1) && Close(0) && Open(copy, SONGFILE_MAGIC, 0) &&
+             ReadOpenSong(appData);
+    Close(0);
+    DeleteFileA(copyJournal.c_str());
+    DeleteFileA(copy);
+    // The song read: the file takes the same playback. Should that fail,
+    // its journal stays for the next open, which gives back the same song.
+    if (ok && Open(file, SONGFILE_MAGIC, 1))
+        Close(0);
     return ok;
 }
 

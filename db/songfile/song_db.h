@@ -28,7 +28,10 @@ public:
     ~CTembriSongDB() override;
 
     // Reads the file into the song; appData (may be null) receives the
-    // application's blob when the application record carries our tag.
+    // application's blob when the application record carries our tag. A
+    // file a save left unfinished gets the song of before that save back
+    // only when that song reads; without write access the user is told.
+    // A song that does not read leaves the file (and its journal) as it is.
     int OpenSong(const char *file, CStorage *appData);
     // Writes the song; appData (may be null) is the application's blob.
     int SaveSong(const char *file, CStorage *appData);
@@ -40,6 +43,9 @@ protected:
 
 private:
     int ReadSong(CStorage *appData);
+    // Reads the song of the file this database has open, and closes it.
+    int ReadOpenSong(CStorage *appData);
+    int OpenThroughJournal(const char *file, CStorage *appData);
     int RootMatches();
     int WriteRoot();
     int WriteInfo();

@@ -1,5 +1,6 @@
 #include "db/songfile/song_db.h"
 
+#include "base/message_box.h"
 #include "data/song.h"
 #include "data/storage.h"
 #include "data/track_audio.h"
@@ -8,6 +9,7 @@
 #include "data/track_midi.h"
 #include "db/equipment/tests/song_fixture.h"
 #include "db/records/tests/power_cut.h"
+#include "db/records/rollback_journal.h"
 #include "db/records/tests/record_test_support.h"
 #include "db/songfile/song_notes.h"
 #include "db/songfile/tests/song_files.h"
@@ -622,6 +624,92 @@ TEST_F(SongFileTest, APowerCutInASaveLeavesTheSongOfBeforeOrOfAfter)
             });
         std::printf("%zu states opened\n", states);
     }
+}
+
+// A song file whose save was cut short, with the journal that gives back
+// the song of before it: the journal's image is the records from the song
+// information on, with the title `before`, and the file as the save left it.
+struct UnfinishedSave {
+    Bytes file, journal;
+};
+
+UnfinishedSave unfinishedSave(const std::string &path, const SDBNOTE &info, const char *before,
+                              bool songReads)
+{
+    UnfinishedSave save;
+    save.file = testing_support::readFile(path);
+    DBUID uid;
+    std::memcpy(uid.m_words, save.file.data() + 4, sizeof(uid.m_words));
+    Bytes image = save.file.substr(info.position);
+    const size_t title = image.find("Saved");
+    EXPECT_NE(title, Bytes::npos);
+    image.replace(title, 5, before);
+    if (!songReads)
+        image[SDB_HEADER_SIZE] = char(0xFF); // the first text runs past the body
+    save.journal =
+        records_test::journalBytes(SONGFILE_MAGIC, uid, info.position, uint32_t(save.file.size()), image);
+    EXPECT_TRUE(testing_support::writeFile(path + ".journal", save.journal));
+    return save;
+}
+
+// A whole journal (its checksum right, the song's id) whose image holds
+// every record but no song that reads: the open fails and writes nothing,
+// the file and its journal stay byte for byte.
+TEST_F(SongFileTest, AJournalThatGivesBackNoSongLeavesTheFileAndTheJournal)
+{
+    Song a;
+    a.add(TRACK_MIDI);
+    a.song.songInfo.SetItemText(0, "Saved");
+    const std::string path = folder.file("unfinished.tsng");
+    ASSERT_EQ(save(a, path), 1);
+    const UnfinishedSave left = unfinishedSave(path, recordsOf(path, SONG_INFO).at(0), "Older", false);
+    Song b;
+    EXPECT_EQ(open(b, path), 0);
+    EXPECT_EQ(testing_support::readFile(path), left.file);
+    EXPECT_EQ(testing_support::readFile(path + ".journal"), left.journal);
+}
+
+// Giving back the song of before an unfinished save writes the file: on a
+// file that cannot be written (here another program has it open and lets
+// nobody write it, as a read-only file or medium refuses writes) the open
+// fails, says why, and leaves both files; where it can, the song of before
+// opens and the journal is done.
+TEST_F(SongFileTest, AnUnfinishedSaveOnAReadOnlyFileIsRefusedWithTheReason)
+{
+    Song a;
+    a.add(TRACK_MIDI);
+    a.song.songInfo.SetItemText(0, "Saved");
+    const std::string path = folder.file("read only.tsng");
+    ASSERT_EQ(save(a, path), 1);
+    const SDBNOTE info = recordsOf(path, SONG_INFO).at(0);
+    const UnfinishedSave left = unfinishedSave(path, info, "Older", true);
+    std::vector<std::string> shown;
+    setMessageBoxHook([&](HWND, const char *text, const char *caption, UINT type) {
+        shown.push_back(std::string(text) + "|" + caption + "|" + std::to_string(type));
+        return IDOK;
+    });
+    HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    Song b;
+    EXPECT_EQ(open(b, path), 0);
+    CloseHandle(reader);
+    EXPECT_EQ(shown, std::vector<std::string>{"Cannot open the song " + path +
+                                              ": it holds a save that did not finish, and giving back the "
+                                              "song of before that save needs write access to it. The file "
+                                              "is left as it is.|Open Song|" +
+                                              std::to_string(MB_OK | MB_ICONSTOP)});
+    EXPECT_EQ(testing_support::readFile(path), left.file);
+    EXPECT_EQ(testing_support::readFile(path + ".journal"), left.journal);
+
+    shown.clear();
+    Song c;
+    ASSERT_EQ(open(c, path), 1);
+    setMessageBoxHook({});
+    EXPECT_TRUE(shown.empty());
+    EXPECT_STREQ(c.song.songInfo.GetItemText(0), "Older");
+    EXPECT_EQ(testing_support::readFile(path),
+              left.file.substr(0, info.position) + left.journal.substr(RollbackJournal::BodyOffset));
+    EXPECT_FALSE(testing_support::fileExists(path + ".journal"));
 }
 
 TEST_F(SongFileTest, OpenRefusesWhatIsNotASongFile)
