@@ -3,10 +3,12 @@
 
 #include "db/equipment/equipment_records.h"
 #include "db/equipment/tests/equipment_test_support.h"
+#include "db/records/tests/failing_reads.h"
 #include "testing/sandbox.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -207,22 +209,6 @@ TEST(EquipmentDatabase, ADamagedDatabaseIsKeptAsideAsItStood)
     }
 }
 
-// Reads of the database that reach `failFrom` stop there, as a disk that
-// cannot read on does; with `startingThere`, only reads that begin at it or
-// behind it fail (half-way), so the open's own walk passes.
-std::string g_failingFile;
-uint32_t g_failFrom = 0;
-bool g_startingThere = false;
-
-uint32_t failingRead(const char *file, uint32_t offset, uint32_t count)
-{
-    if (g_failingFile != file || offset + count <= g_failFrom)
-        return count;
-    if (offset < g_failFrom)
-        return g_startingThere ? count : g_failFrom - offset;
-    return g_startingThere ? count / 2 : 0;
-}
-
 // A database that cannot be read is no damage: the open fails with the
 // system's reason, nothing is kept aside or created, no notice runs, and the
 // file stays byte for byte with every port, template and setting in it.
@@ -254,17 +240,16 @@ TEST(EquipmentDatabase, ADatabaseThatCannotBeReadStaysWhereItIs)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         notices.clear();
-        g_failingFile = path;
-        g_failFrom = c.from;
-        g_startingThere = c.startingThere;
         long result = -1;
-        SetXFileReadHook(failingRead);
-        CTembriDB db(path.c_str(), kEquipmentVersion, result,
-                     [](const char *keptAs) { notices.push_back(keptAs); });
-        SetXFileReadHook(nullptr);
+        std::unique_ptr<CTembriDB> db;
+        {
+            records_test::FailingReads failing(path, c.from, c.startingThere);
+            db.reset(new CTembriDB(path.c_str(), kEquipmentVersion, result,
+                                   [](const char *keptAs) { notices.push_back(keptAs); }));
+        }
         EXPECT_EQ(result, 0);
-        EXPECT_FALSE(db.IsOpened());
-        EXPECT_EQ(db.OpenError(), uint32_t(ERROR_READ_FAULT));
+        EXPECT_FALSE(db->IsOpened());
+        EXPECT_EQ(db->OpenError(), uint32_t(ERROR_READ_FAULT));
         EXPECT_TRUE(notices.empty());
         EXPECT_FALSE(testing_support::fileExists(path + ".damaged"));
         EXPECT_EQ(testing_support::readFile(path), whole);

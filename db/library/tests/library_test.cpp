@@ -10,6 +10,7 @@
 #include "data/track.h"
 #include "db/equipment/tests/equipment_test_support.h"
 #include "db/equipment/tests/song_fixture.h"
+#include "db/records/tests/failing_reads.h"
 #include "sound/asp_registry.h"
 #include "sound/module_keys.h"
 #include "testing/sandbox.h"
@@ -66,16 +67,6 @@ TEST(LibraryStart, ADamagedDatabaseIsKeptAsideAndTheUserToldBeforeANewOneStarts)
     StavrundDetach();
 }
 
-uint32_t g_failFrom = 0;
-std::string g_failingFile;
-
-uint32_t failingRead(const char *file, uint32_t offset, uint32_t count)
-{
-    if (g_failingFile != file || offset + count <= g_failFrom)
-        return count;
-    return offset < g_failFrom ? g_failFrom - offset : 0;
-}
-
 // A database that cannot be read (here a read fails part-way) is no damage:
 // the user is told that it cannot be read and why, and nothing is moved
 // aside or made in its place.
@@ -97,11 +88,10 @@ TEST(LibraryStart, ADatabaseThatCannotBeReadIsLeftWhereItIsAndTheUserToldWhy)
         shown.push_back(std::string(text) + "|" + caption + "|" + std::to_string(type));
         return IDOK;
     });
-    g_failingFile = file;
-    g_failFrom = uint32_t(stored.size()) - 3;
-    SetXFileReadHook(failingRead);
-    StavrundAttach(program.c_str(), GetModuleHandleA(nullptr));
-    SetXFileReadHook(nullptr);
+    {
+        records_test::FailingReads failing(file, uint32_t(stored.size()) - 3);
+        StavrundAttach(program.c_str(), GetModuleHandleA(nullptr));
+    }
     setMessageBoxHook({});
     EXPECT_EQ(shown, std::vector<std::string>{"Cannot read the database " + file + ".\nRead fault.\n" +
                                               "Nothing in it was changed or moved.|" + name + "|" +

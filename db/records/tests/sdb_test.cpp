@@ -2,6 +2,7 @@
 // left by a process that died; the file's id and lock.
 #include "db/records/sdb.h"
 
+#include "db/records/tests/failing_reads.h"
 #include "db/records/tests/record_test_support.h"
 #include "testing/sandbox.h"
 
@@ -295,18 +296,6 @@ TEST_F(RecordFile, ZerosNoPowerCutLeavesAreDamageAndNothingIsCut)
     }
 }
 
-// Reads of one file that reach `failFrom` stop there, as a disk that
-// cannot read on does.
-std::string g_failingFile;
-uint32_t g_failFrom = 0;
-
-uint32_t failingRead(const char *file, uint32_t offset, uint32_t count)
-{
-    if (g_failingFile != file || offset + count <= g_failFrom)
-        return count;
-    return offset < g_failFrom ? g_failFrom - offset : 0;
-}
-
 // A read that fails part-way is no damage: the open fails with the system's
 // reason, read only or writable, and the file (and its journal) stay byte
 // for byte; nothing is cut, played back, discarded or kept aside.
@@ -341,14 +330,13 @@ TEST_F(RecordFile, AReadThatFailsPartWayFailsTheOpenAsNoDamageAndLeavesTheFile)
         if (!c.journal.empty()) {
             ASSERT_TRUE(writeFile(path + ".journal", c.journal));
         }
-        g_failingFile = folder.file(c.failing);
-        g_failFrom = c.from;
         for (const int writable : {0, 1}) {
             if (!c.journal.empty() && !writable)
                 continue; // read only, a file with a journal to play is refused unread
-            SetXFileReadHook(failingRead);
-            EXPECT_FALSE(db.Open(path.c_str(), kMagic, writable)) << writable;
-            SetXFileReadHook(nullptr);
+            {
+                FailingReads failing(folder.file(c.failing), c.from);
+                EXPECT_FALSE(db.Open(path.c_str(), kMagic, writable)) << writable;
+            }
             EXPECT_FALSE(db.IsOpened());
             EXPECT_FALSE(db.RefusedAsDamaged()) << writable;
             EXPECT_EQ(db.OpenError(), uint32_t(ERROR_READ_FAULT)) << writable;
