@@ -31,6 +31,14 @@ Root CheckRoot(CSDB &db)
     return file->ReadError() ? Root::Unreadable : Root::Damaged;
 }
 
+// A missing file is made; one that stands there and could not be opened is
+// left alone (the open of a missing file may fail for another reason: the
+// mutex of its empty id can be held by another open of a missing file).
+bool Missing(const char *fileName)
+{
+    return GetFileAttributesA(fileName) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
 } // namespace
 
 CTembriDB::CTembriDB(const char *fileName, uint32_t version, long &result, KeptAsideNotice notice)
@@ -54,7 +62,7 @@ CTembriDB::CTembriDB(const char *fileName, uint32_t version, long &result, KeptA
         Close(0);
     } else if (RefusedAsDamaged()) {
         damaged = true;
-    } else if (!RefusedForJournal() && OpenError() != ERROR_FILE_NOT_FOUND) {
+    } else if (!RefusedForJournal() && !Missing(fileName)) {
         return;
     }
     if (!damaged) {
@@ -71,7 +79,7 @@ CTembriDB::CTembriDB(const char *fileName, uint32_t version, long &result, KeptA
             damaged = root == Root::Damaged;
         } else if (RefusedAsDamaged()) {
             damaged = true;
-        } else if (OpenError() != ERROR_FILE_NOT_FOUND || !Create(fileName, kEquipmentMagic)) {
+        } else if (!Missing(fileName) || !Create(fileName, kEquipmentMagic)) {
             return;
         }
     }
