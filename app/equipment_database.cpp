@@ -24,6 +24,11 @@ int prepareTemplateLoad(uint32_t)
     return preparingTemplate && (*preparingTemplate)() ? 1 : 0;
 }
 
+int checkTemplateTracks(const CTrack *first, void *accepts)
+{
+    return (*static_cast<const TemplateTracksCheck *>(accepts))(first) ? 1 : 0;
+}
+
 struct ReleaseTemplates {
     void operator()(ITembriTemplate *templates) const { templates->Release(); }
 };
@@ -114,7 +119,8 @@ int EquipmentDatabase::GetDefaultASP(IOPARAMS *params)
 }
 
 bool EquipmentDatabase::ChooseTemplate(CSong *song, const std::function<bool()> &prepare,
-                                       std::vector<uint8_t> &state, void *owner)
+                                       const TemplateTracksCheck &accepts, std::vector<uint8_t> &state,
+                                       void *owner)
 {
     // The chooser takes the block over and hands back one the caller frees.
     uint32_t size = static_cast<uint32_t>(state.size());
@@ -124,8 +130,11 @@ bool EquipmentDatabase::ChooseTemplate(CSong *song, const std::function<bool()> 
     else
         size = 0;
     preparingTemplate = &prepare;
+    if (accepts)
+        CDBSetNewSongCheck(&checkTemplateTracks, const_cast<TemplateTracksCheck *>(&accepts));
     activate(owner);
     const int chosen = Quorvane::CDBChooseTemplate(0, song, &prepareTemplateLoad, 0, &data, &size);
+    CDBSetNewSongCheck(nullptr, nullptr);
     preparingTemplate = nullptr;
     if (chosen) {
         const auto *bytes = static_cast<const uint8_t *>(data);

@@ -18,8 +18,8 @@ public:
                       const char *name, void *parent) override;
     Hibernation LoadHibernation(CSong *song, std::vector<uint8_t> &state) override;
     bool SaveHibernation(CSong *song, const void *state, long size) override;
-    bool ChooseTemplate(CSong *song, const std::function<bool()> &prepare, std::vector<uint8_t> &state,
-                        void *owner) override;
+    bool ChooseTemplate(CSong *song, const std::function<bool()> &prepare, const TemplateTracksCheck &accepts,
+                        std::vector<uint8_t> &state, void *owner) override;
     void CommitModifications() override;
 };
 

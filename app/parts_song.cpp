@@ -75,22 +75,57 @@ void *RoutePartsToFirstOutput(CSong &song)
     return first;
 }
 
-CMEffElem *PartElement(CSong &song, int part, int element)
+namespace {
+
+CMEffElem *elementOf(CTrackMIDI *track, int element)
 {
-    CTrackMIDI *track = PartTrack(song, part);
     CMEffElem *elem = track ? track->effects.GetFirstElem() : nullptr;
     for (int i = 0; elem && i < element; ++i)
         elem = static_cast<CMEffElem *>(elem->next);
     return elem;
 }
 
-IUnknown *PartDrummerObject(CSong &song, int part, int element)
+IUnknown *drummerOf(CMEffElem *elem)
 {
-    CMEffElem *elem = PartElement(song, part, element);
     IUnknown *object = nullptr;
     if (!elem || !elem->effect || !elem->effect->GuidOperation(MEFF_GET_OBJECT, &object, sizeof(object)))
         return nullptr;
     return object;
+}
+
+} // namespace
+
+CMEffElem *PartElement(CSong &song, int part, int element)
+{
+    return elementOf(PartTrack(song, part), element);
+}
+
+IUnknown *PartDrummerObject(CSong &song, int part, int element)
+{
+    return drummerOf(PartElement(song, part, element));
+}
+
+bool HoldsPartTracks(const CTrack *first)
+{
+    for (int part = 0; part < kPartCount; ++part) {
+        const CTrack *track = first;
+        while (track && track->id != static_cast<unsigned long>(part + 1))
+            track = static_cast<const CTrack *>(track->next);
+        if (!track || track->kind != TRACK_MIDI)
+            return false;
+        // Read only: each drummer is only asked whether it is one.
+        auto *midi = static_cast<CTrackMIDI *>(const_cast<CTrack *>(track));
+        for (int element = 0; element < kDrummerElements; ++element) {
+            IUnknown *drummer = drummerOf(elementOf(midi, element));
+            IQN3Request *request = nullptr;
+            if (!drummer ||
+                FAILED(drummer->QueryInterface(IID_IQN3Request, reinterpret_cast<void **>(&request))) ||
+                !request)
+                return false;
+            request->Release();
+        }
+    }
+    return true;
 }
 
 bool AttachPartDrummers(CSong &song, PartDrummers &drummers, IDrummerSink *sink, int *failedElement)

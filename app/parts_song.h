@@ -9,6 +9,7 @@
 namespace Quorvane {
 
 class CSong;
+class CTrack;
 class CTrackMIDI;
 class CMEffElem;
 struct PORTDESCR;
@@ -32,6 +33,10 @@ CMEffElem *PartElement(CSong &song, int part, int element);
 // The drummer COM object of a part's element (no reference of its own),
 // null when there is none.
 IUnknown *PartDrummerObject(CSong &song, int part, int element);
+
+// Whether a chain of tracks (a template's, before it takes the song's
+// place) holds the twelve part tracks, each with its three drummers.
+bool HoldsPartTracks(const CTrack *first);
 
 // Every part's three drummers into the table, attached to the sink; false
 // at the first that is missing or refuses, whose element goes into

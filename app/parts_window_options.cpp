@@ -221,7 +221,10 @@ void PartsWindow::chooseTemplate()
     const SavedPartsState present = CurrentState();
     const auto *bytes = reinterpret_cast<const uint8_t *>(&present);
     std::vector<uint8_t> state(bytes, bytes + sizeof(present));
-    bool released = false;
+    CTrackMIDI *before[kPartCount];
+    for (int part = 0; part < kPartCount; ++part)
+        before[part] = PartTrack(song_, part);
+    bool released = false, refused = false;
     const bool chosen = database_.ChooseTemplate(
         &song_,
         [this, &released] {
@@ -229,15 +232,27 @@ void PartsWindow::chooseTemplate()
             released = true;
             return true;
         },
+        [&refused](const CTrack *first) {
+            refused = !HoldsPartTracks(first);
+            return !refused;
+        },
         state, window_);
     if (!released)
         return;
-    // The song holds the template's parts now (or what a failed load left).
-    frontEditor_ = 1;
-    std::fill(std::begin(lengths_), std::end(lengths_), 2);
-    SavedPartsState loaded{};
-    if (chosen && ReadSavedState(state.data(), state.size(), loaded))
-        applyState(loaded);
+    // A load that failed or was refused left the song's tracks as they
+    // were (a template's are made while those live, so a track that came in
+    // never has an old one's address): the parts keep their lengths and
+    // state and are attached again.
+    bool replaced = false;
+    for (int part = 0; part < kPartCount; ++part)
+        replaced = replaced || PartTrack(song_, part) != before[part];
+    if (replaced) {
+        frontEditor_ = 1;
+        std::fill(std::begin(lengths_), std::end(lengths_), 2);
+        SavedPartsState loaded{};
+        if (chosen && ReadSavedState(state.data(), state.size(), loaded))
+            applyState(loaded);
+    }
     built_ = attachParts(false);
     partsLost_ = !built_;
     if (built_) {
@@ -248,6 +263,8 @@ void PartsWindow::chooseTemplate()
     }
     updateMenu();
     Redraw();
+    if (refused)
+        ShowProgramMessage(MsgCantLoadTemplate, window_);
 }
 
 void PartsWindow::releaseParts()

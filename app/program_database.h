@@ -13,7 +13,13 @@ namespace Quorvane {
 struct IOPARAMS;
 struct PORTDESCR;
 class CSong;
+class CTrack;
 class IQuorvaneSongTract;
+
+// Asked with the first of the tracks a template made (the master not among
+// them), before they take the place of the song's own: false refuses the
+// template and the song stays as it was.
+using TemplateTracksCheck = std::function<bool(const CTrack *first)>;
 
 constexpr const char kHibernationTemplate[] = " *Hibernation*";
 // The first-time set-up offers port kinds 1 to 4.
@@ -65,11 +71,14 @@ public:
     // Replaces the hibernated song and its block; false on failure.
     virtual bool SaveHibernation(CSong *song, const void *state, long size) = 0;
     // The template chooser of New Song templates over the song: prepare
-    // runs before a template loads into it (false keeps the song), the
-    // saved-state block goes in, and the chosen template's block comes back
-    // in its place. Owned by the window owner. True for OK.
+    // runs before a template loads into it (false keeps the song), accepts
+    // is asked before its tracks go in, the saved-state block goes in, and
+    // the chosen template's block comes back in its place. Owned by the
+    // window owner. True for OK (also when the load failed: the chooser has
+    // said so, and the song is as it was).
     virtual bool ChooseTemplate(CSong *song, const std::function<bool()> &prepare,
-                                std::vector<uint8_t> &state, void *owner) = 0;
+                                const TemplateTracksCheck &accepts, std::vector<uint8_t> &state,
+                                void *owner) = 0;
     // Commits the pending changes (asking first unless "DBCommitDialog" is
     // 0).
     virtual void CommitModifications() = 0;
@@ -92,7 +101,8 @@ public:
     }
     Hibernation LoadHibernation(CSong *, std::vector<uint8_t> &) override { return Hibernation::Unavailable; }
     bool SaveHibernation(CSong *, const void *, long) override { return false; }
-    bool ChooseTemplate(CSong *, const std::function<bool()> &, std::vector<uint8_t> &, void *) override
+    bool ChooseTemplate(CSong *, const std::function<bool()> &, const TemplateTracksCheck &,
+                        std::vector<uint8_t> &, void *) override
     {
         return false;
     }

@@ -59,4 +59,9 @@ uint32_t File::write(const void *buffer, uint32_t count)
     return done;
 }
 
+bool File::flush()
+{
+    return isOpen() && FlushFileBuffers(handle_);
+}
+
 } // namespace Quorvane

@@ -22,6 +22,8 @@ public:
     virtual uint32_t seek(int32_t offset, uint32_t moveMethod);
     virtual uint32_t read(void *buffer, uint32_t count);
     virtual uint32_t write(const void *buffer, uint32_t count);
+    // Hands what was written to the disk; false when the system could not.
+    virtual bool flush();
 
     bool isOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
 

@@ -36,13 +36,36 @@ uint32_t SafeFileWriter::writeBytes(const void *buffer, uint32_t count)
     return written;
 }
 
+uint32_t SafeFileWriter::position()
+{
+    return good_ ? file_.seek(0, FILE_CURRENT) : 0;
+}
+
+uint32_t SafeFileWriter::size()
+{
+    return good_ ? file_.getSize() : 0;
+}
+
+bool SafeFileWriter::seek(uint32_t position)
+{
+    if (good_ && (position > INT32_MAX || file_.seek(static_cast<int32_t>(position), FILE_BEGIN) != position))
+        good_ = false;
+    return good_;
+}
+
 bool SafeFileWriter::commit()
 {
     if (committed_ || !good_)
         return false;
+    // Once the name points at the new file its bytes must be on the disk,
+    // or a power cut could leave the user an empty file in place of both.
+    good_ = file_.flush();
     file_.close();
-    if (!MoveFileExA(temp_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!good_ ||
+        !MoveFileExA(temp_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        good_ = false;
         return false;
+    }
     committed_ = true;
     return true;
 }

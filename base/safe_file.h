@@ -24,9 +24,16 @@ public:
 
     uint32_t writeBytes(const void *buffer, uint32_t count) override;
 
-    // Moves the written file over the target; false (and the target left as
-    // it was) when the file could not be made, a write came up short or the
-    // move failed.
+    // Where the next write goes, and how many bytes the file holds: a writer
+    // that patches a size it wrote before seeks back and forth. A seek that
+    // fails leaves the writer not good.
+    uint32_t position();
+    uint32_t size();
+    bool seek(uint32_t position);
+
+    // Flushes the written file to the disk and moves it over the target;
+    // false (and the target left as it was) when the file could not be made,
+    // a write or seek came up short, or the flush or the move failed.
     bool commit();
 
 private:

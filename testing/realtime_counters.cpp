@@ -29,6 +29,8 @@ RealTimeCounter *currentCounter()
 enum class Kind { Allocation, FileOpen, FileAccess, KernelWait, Module };
 
 constexpr int kHookCount = 43;
+// The entry of WriteFile in the table below.
+constexpr int kWriteFileHook = 21;
 FARPROC originals[kHookCount] = {};
 
 // Function pointers change type through void (*)(), which stands for any
@@ -57,6 +59,11 @@ template <Kind kind, int id, int timeoutAt, typename R, typename... A> R counted
             counter->countFileOpen();
         } else if (kind == Kind::FileAccess) {
             counter->countFileAccess();
+            if constexpr (id == kWriteFileHook)
+                if (counter->takeWriteFailure()) {
+                    SetLastError(ERROR_DISK_FULL);
+                    return FALSE;
+                }
         } else if (kind == Kind::Module) {
             counter->countModuleCall();
         } else {
@@ -173,7 +180,7 @@ const Hook hooks[kHookCount] = {
     hook<F, 19, int, const wchar_t *, int, int>("_wopen"),
     // Reading, writing and seeking files already open.
     hook<X, 20, BOOL, Handle, LPVOID, DWORD, LPDWORD, LPOVERLAPPED>("ReadFile"),
-    hook<X, 21, BOOL, Handle, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED>("WriteFile"),
+    hook<X, kWriteFileHook, BOOL, Handle, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED>("WriteFile"),
     hook<X, 22, DWORD, Handle, LONG, PLONG, DWORD>("SetFilePointer"),
     hook<X, 23, BOOL, Handle, LARGE_INTEGER, PLARGE_INTEGER, DWORD>("SetFilePointerEx"),
     // Asking the user.

@@ -54,6 +54,20 @@ public:
     void failNextAllocations(long n) { failing_ = n; }
     // Used by the stand-ins: true when this allocation is to fail.
     bool takeFailure() { return failing_ > 0 && failing_-- > 0; }
+    // Once skip more writes through a hooked WriteFile went through, every
+    // further one fails as on a full disk: a test's way to fill the disk at
+    // a chosen write.
+    void failWritesAfter(long skip) { writesBeforeFailing_ = skip; }
+    // Used by the stand-in: true when this write is to fail.
+    bool takeWriteFailure()
+    {
+        if (writesBeforeFailing_ < 0)
+            return false;
+        if (writesBeforeFailing_ == 0)
+            return true;
+        --writesBeforeFailing_;
+        return false;
+    }
     // Waits for a kernel object, sleeps, and locks taken only after a wait.
     long kernelWaits() const { return kernelWaits_; }
     // The kernel waits that can block the thread: all but the waits for
@@ -131,6 +145,7 @@ private:
     long fileAccesses_ = 0;
     long messageBoxes_ = 0;
     long failing_ = 0;
+    long writesBeforeFailing_ = -1;
     long kernelWaits_ = 0;
     long polls_ = 0;
     double longestLockWait_ = 0.0;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -102,5 +103,7 @@ public:
 bool fileExists(const std::string &path);
 std::string readFile(const std::string &path);
 bool writeFile(const std::string &path, const std::string &bytes);
+// The names of the files in a folder (not its sub-folders), as listed.
+std::vector<std::string> filesIn(const std::string &folder);
 
 } // namespace testing_support

@@ -2,6 +2,7 @@
 
 #include "app/program_messages.h"
 #include "app/files/result_transfer.h"
+#include "app/files/safe_file_storage.h"
 #include "data/storage.h"
 #include "plugin/framework/plugin/drummer_transfer.h"
 
@@ -53,10 +54,10 @@ bool SavePartCommand(PartFileHost &host, PartFileKind kind, std::string path)
         return false;
     bool saved;
     {
-        CFileStorage file(path.c_str(), "wb");
+        SafeFileStorage file(path);
         saved = file.IsOpen() &&
                 (style ? SaveStyleFile(file, host) : SavePartFile(file, host, host.currentPart())) &&
-                std::fflush(file.file) == 0;
+                file.Commit();
     }
     if (!saved) {
         ShowProgramMessage(style ? MsgCantSaveStyleSet : MsgCantSaveStyle, host.owner());

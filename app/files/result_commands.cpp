@@ -1,7 +1,7 @@
 #include "app/files/result_commands.h"
 
+#include "app/files/safe_file_storage.h"
 #include "app/program_messages.h"
-#include "data/storage.h"
 
 namespace Quorvane {
 
@@ -15,9 +15,9 @@ bool ExportResultCommand(ResultSource &source, ExportChoices &choices, ResultKin
     Sleep(100);
     bool exported;
     {
-        CFileStorage file(path.c_str(), "wb");
-        exported = file.IsOpen() && (midi ? source.exportMidi(file) : source.exportWave(file)) &&
-                   std::fflush(file.file) == 0;
+        SafeFileStorage file(path);
+        exported =
+            file.IsOpen() && (midi ? source.exportMidi(file) : source.exportWave(file)) && file.Commit();
     }
     if (!exported)
         ShowProgramMessage(midi ? MsgCantExportMidi : MsgCantExportWave, source.owner());

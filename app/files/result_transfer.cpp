@@ -2,6 +2,7 @@
 
 #include "app/program_messages.h"
 #include "app/files/export_choices.h"
+#include "app/files/safe_file_storage.h"
 #include "data/storage.h"
 #include "plugin/framework/plugin/drummer_transfer.h"
 
@@ -121,13 +122,13 @@ HGLOBAL ResultRenderer::renderFileList()
     const std::string path = TemporaryResultPath(midi ? ResultKind::Midi : ResultKind::Wave);
     bool exported;
     {
-        CFileStorage file(path.c_str(), "wb");
+        // A drop target may still read the file of an earlier drag.
+        SafeFileStorage file(path);
         if (!file.IsOpen()) {
             ShowProgramMessage(MsgCantCreateTempFile, source_.owner());
             return nullptr;
         }
-        exported = midi ? source_.exportMidi(file) : source_.exportWave(file);
-        exported = exported && std::fflush(file.file) == 0;
+        exported = (midi ? source_.exportMidi(file) : source_.exportWave(file)) && file.Commit();
     }
     if (!exported) {
         ShowProgramMessage(midi ? MsgCantExportMidi : MsgCantExportWave, source_.owner());

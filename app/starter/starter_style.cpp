@@ -1,6 +1,7 @@
 #include "app/starter/starter_style.h"
 
 #include "app/files/part_files.h"
+#include "app/files/safe_file_storage.h"
 #include "base/string_stream.h"
 #include "data/storage.h"
 #include "plugin/fill/content/fill_content.h"
@@ -144,8 +145,8 @@ bool Write(const std::string &path, std::string *error)
     auto parts = std::make_unique<StarterParts>();
     if (!parts->make(error))
         return false;
-    CFileStorage file(path.c_str(), "wb");
-    if (!file.IsOpen() || !SaveStyleFile(file, *parts)) {
+    SafeFileStorage file(path);
+    if (!file.IsOpen() || !SaveStyleFile(file, *parts) || !file.Commit()) {
         if (error)
             *error = "cannot write " + path;
         return false;

@@ -8,6 +8,7 @@
 #include "app/options/tests/dialog_answer.h"
 #include "app/saved_state.h"
 #include "data/song.h"
+#include "data/track.h"
 #include "db/library/stavrund_functions.h"
 #include "sound/ssynth_elem.h"
 #include "data/tests/fake_sound.h"
@@ -78,6 +79,64 @@ TEST(EquipmentDatabase, ASecondHibernationReplacesTheFirst)
               stateOf(9));
     std::free(data);
     templates->Release();
+}
+
+// A template the program's check refuses does not come in: the check is
+// asked with the template's tracks before the song's own go, the chooser
+// says it could not load it, and the song keeps its tracks.
+TEST(EquipmentDatabase, ATemplateTheCheckRefusesLeavesTheSongAsItWas)
+{
+    testing_support::CurrentUserOverride user;
+    EquipmentDatabase database;
+    NamedManager manager;
+    CSong other(nullptr, &manager);
+    ASSERT_EQ(other.SetDefault(), 1);
+    ASSERT_NE(other.InsertNewTrack(TRACK_MIDI, 5, 0), nullptr);
+    ASSERT_NE(other.InsertNewTrack(TRACK_MIDI, 6, 0), nullptr);
+    ITembriTemplate *templates = CDBGetITembriTemplate(ITembriTemplate::TT_NEWSONG, 1);
+    ASSERT_NE(templates, nullptr);
+    uint32_t stored = kNoReplace;
+    ASSERT_TRUE(templates->Save(&other, kNoReplace, "No parts here", &stored));
+    templates->Release();
+
+    CSong song(nullptr, &manager);
+    ASSERT_EQ(song.SetDefault(), 1);
+    CTrack *mine = song.InsertNewTrack(TRACK_MIDI, 1, 0);
+    ASSERT_NE(mine, nullptr);
+    std::vector<std::string> messages;
+    std::vector<unsigned long> offered;
+    std::vector<uint8_t> state = stateOf(3);
+    bool chosen = false;
+    {
+        rallimoth_test::DialogAnswer answer(2015, [&](HWND dialog) {
+            const LRESULT index =
+                SendDlgItemMessageA(dialog, 2015, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM("No parts here"));
+            rallimoth_test::choose(dialog, 2015, int(index));
+            // The library shows its own boxes: the one after the load is
+            // answered as a user would (its text is control 0xFFFF).
+            rallimoth_test::DialogAnswer box(0xFFFF, [&](HWND shown) {
+                char text[200] = {};
+                GetDlgItemTextA(shown, 0xFFFF, text, sizeof(text));
+                messages.push_back(text);
+                rallimoth_test::press(shown, IDOK);
+            });
+            rallimoth_test::press(dialog, IDOK);
+        });
+        chosen = database.ChooseTemplate(
+            &song, [] { return true; },
+            [&](const CTrack *first) {
+                for (const CTrack *t = first; t; t = static_cast<const CTrack *>(t->next))
+                    offered.push_back(t->id);
+                return false;
+            },
+            state, nullptr);
+        EXPECT_TRUE(answer.answered());
+    }
+    EXPECT_TRUE(chosen) << "the chooser closes with OK after a failed load";
+    EXPECT_EQ(offered, (std::vector<unsigned long>{5, 6}));
+    EXPECT_EQ(messages, std::vector<std::string>{"Can't perform this operation."});
+    EXPECT_EQ(song.GetNumTracks(), 2);
+    EXPECT_EQ(song.GetTrack(1), mine);
 }
 
 void registerModule(const char *key, const char *name, const char *path)

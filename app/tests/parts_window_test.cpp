@@ -18,6 +18,7 @@
 #include "app/resource_ids.h"
 #include "app/tests/program_fakes.h"
 #include "base/message_box.h"
+#include "data/track_master.h"
 #include "data/track_midi.h"
 #include "gui/draw/shared_objects.h"
 #include "outside/halvorinapp/halvorin_app.h"
@@ -792,6 +793,8 @@ TEST_F(PartsWindowTest, AChosenTemplateBringsItsPartsAndState)
         releasedFirst = parts.Drummers().Request(0, 0) == nullptr && parts.Docked(1);
         song->SetDefault();
         BuildFreshParts(*song, 5);
+        EXPECT_TRUE(database.templateCheck(song->GetNextTrack(song->GetTrackMaster())))
+            << "twelve parts with their drummers pass the window's check";
         SavedPartsState chosen{kSavedStateMagic, 5, 0, {1, 2, 3, 4, 5, 6, 7, 8, 1, 2, 3, 4}, 0, {1, 1, 1, 1}};
         const auto *bytes = reinterpret_cast<const uint8_t *>(&chosen);
         state.assign(bytes, bytes + sizeof(chosen));
@@ -822,6 +825,102 @@ TEST_F(PartsWindowTest, AChosenTemplateBringsItsPartsAndState)
     SendMessageA(parts.Handle(), WM_COMMAND, ID_TEMPLATE, 0);
     EXPECT_EQ(parts.CurrentPart(), 5);
     EXPECT_NE(parts.Drummers().Request(5, 1), nullptr);
+}
+
+// The saved state of a part's drummer, as its chain element gives it.
+std::string drummerState(CSong &song, int part, int element)
+{
+    CMEffElem *elem = PartElement(song, part, element);
+    PORTDESCR descriptor;
+    if (!elem || !elem->GetMEffectDescr(&descriptor, 1) || !descriptor.params)
+        return {};
+    return std::string(static_cast<char *>(descriptor.params), size_t(descriptor.paramsSize));
+}
+
+// A template that does not come in leaves the parts as they were: their
+// tracks, lengths, drummers and the window's state (the template's block
+// is not applied). One that failed to load the chooser has told about;
+// one without the twelve parts' tracks the window refuses before the
+// song's go, and says so.
+TEST_F(PartsWindowTest, ATemplateThatDoesNotComeInLeavesThePartsAsTheyWere)
+{
+    PartsWindow &parts = open(false, {}, distFolder() + "\\Styles\\Starter.qns");
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    SendMessageA(parts.Handle(), WM_COMMAND, ID_MEASURES_1 + 6, 0); // the first part: 7 measures
+    // The template's tracks below are made with drummers of their own; the
+    // first fill drummers made besides the window's change what those say
+    // of their drum map, so some are made (and let go) before the states
+    // are taken.
+    {
+        CSong warm(nullptr, &manager);
+        warm.SetDefault();
+        ASSERT_EQ(BuildFreshParts(warm, 0), 0);
+    }
+    CTrackMIDI *tracks[kPartCount];
+    int lengths[kPartCount];
+    std::string states[kPartCount][kDrummerElements];
+    for (int part = 0; part < kPartCount; ++part) {
+        tracks[part] = PartTrack(*parts.Song(), part);
+        lengths[part] = parts.PartLength(part);
+        for (int element = 0; element < kDrummerElements; ++element)
+            states[part][element] = drummerState(*parts.Song(), part, element);
+    }
+    ASSERT_EQ(lengths[0], 7);
+    ASSERT_FALSE(states[5][1].empty());
+    const int frontEditor = parts.FrontEditor();
+    const float tempo = parts.Playback().Tempo();
+    const SavedPartsState other{kSavedStateMagic, 5, 0, {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}, 0,
+                                {1, 1, 1, 1}};
+    const auto *otherBytes = reinterpret_cast<const uint8_t *>(&other);
+    struct Case {
+        const char *name;
+        // The tracks the template made, offered to the window's check.
+        int madeParts;
+        std::vector<std::string> messages;
+    };
+    const Case cases[] = {
+        {"the load failed", -1, {}},
+        {"no part tracks", 0, {ProgramMessageText(MsgCantLoadTemplate)}},
+        {"eleven part tracks", 11, {ProgramMessageText(MsgCantLoadTemplate)}},
+    };
+    for (const Case &c : cases) {
+        bool checked = true;
+        database.chooseTemplate = [&](CSong *, std::vector<uint8_t> &state) {
+            // As the database does: the tracks are made beside the song's,
+            // and the window's check is asked before they take their place.
+            if (c.madeParts >= 0) {
+                CSong made(nullptr, &manager);
+                made.SetDefault();
+                BuildFreshParts(made, 0);
+                for (int part = kPartCount; part > c.madeParts; --part)
+                    made.DeleteTrack(made.GetTrack(part), 1);
+                checked = database.templateCheck(made.GetNextTrack(made.GetTrackMaster()));
+            }
+            state.assign(otherBytes, otherBytes + sizeof(other));
+            return true; // the chooser closes with OK after a failed load
+        };
+        shown.texts.clear();
+        SendMessageA(parts.Handle(), WM_COMMAND, ID_TEMPLATE, 0);
+        EXPECT_EQ(checked, c.madeParts < 0) << c.name << ": the check refuses";
+        EXPECT_EQ(shown.texts, c.messages) << c.name;
+        EXPECT_TRUE(parts.IsBuilt()) << c.name;
+        EXPECT_EQ(parts.CurrentPart(), 0) << c.name;
+        EXPECT_EQ(parts.FrontEditor(), frontEditor) << c.name;
+        EXPECT_FLOAT_EQ(parts.Playback().Tempo(), tempo) << c.name;
+        for (int part = 0; part < kPartCount; ++part) {
+            EXPECT_EQ(PartTrack(*parts.Song(), part), tracks[part]) << c.name << " " << part;
+            EXPECT_EQ(parts.PartLength(part), lengths[part]) << c.name << " " << part;
+            for (int element = 0; element < kDrummerElements; ++element) {
+                EXPECT_EQ(drummerState(*parts.Song(), part, element), states[part][element])
+                    << c.name << " " << part << "." << element;
+                EXPECT_NE(parts.Drummers().Request(part, element), nullptr) << c.name << " " << part;
+            }
+        }
+        EXPECT_EQ(parts.Song()->selectionEnd, 7 * 3840) << c.name;
+    }
+    pump();
+    EXPECT_FALSE(testing_support::writeWindowPicture(parts.Handle(), "rallimoth_template_refused").empty());
 }
 
 // Every window the thread destroys (the drummers' editors among them), and

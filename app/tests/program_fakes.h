@@ -86,13 +86,15 @@ struct FakeDatabase : Quorvane::ProgramDatabase {
         return true;
     }
     // The template chooser answers with chooseTemplate (none: cancelled),
-    // after the preparation.
+    // after the preparation; a load it plays asks templateCheck.
     bool ChooseTemplate(Quorvane::CSong *song, const std::function<bool()> &prepare,
-                        std::vector<uint8_t> &state, void *owner) override
+                        const Quorvane::TemplateTracksCheck &accepts, std::vector<uint8_t> &state,
+                        void *owner) override
     {
         log.push_back("choose template");
         chooserOwner = owner;
         offeredState = state;
+        templateCheck = accepts;
         return chooseTemplate && prepare() && chooseTemplate(song, state);
     }
     void CommitModifications() override { log.push_back("commit"); }
@@ -109,6 +111,7 @@ struct FakeDatabase : Quorvane::ProgramDatabase {
     std::function<bool(Quorvane::PORTDESCR &)> chooseOutput;
     std::vector<uint8_t> offeredState;
     std::function<bool(Quorvane::CSong *, std::vector<uint8_t> &)> chooseTemplate;
+    Quorvane::TemplateTracksCheck templateCheck;
     std::vector<uint8_t> savedState;
     bool saveOk = true;
     // The window the last chooser was opened for.

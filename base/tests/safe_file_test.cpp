@@ -6,24 +6,10 @@
 namespace {
 
 using Quorvane::SafeFileWriter;
+using testing_support::filesIn;
 using testing_support::readFile;
 using testing_support::TempFolder;
 using testing_support::writeFile;
-
-int filesIn(const std::string &folder)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    int count = 0;
-    if (search == INVALID_HANDLE_VALUE)
-        return 0;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            ++count;
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return count;
-}
 
 TEST(SafeFileWriter, CommitReplacesTheTarget)
 {
@@ -38,7 +24,7 @@ TEST(SafeFileWriter, CommitReplacesTheTarget)
         EXPECT_TRUE(writer.commit());
     }
     EXPECT_EQ(readFile(target), std::string("\x03\x00\x00\x00new", 7));
-    EXPECT_EQ(filesIn(folder.path()), 1) << "no temporary file is left";
+    EXPECT_EQ(filesIn(folder.path()).size(), 1u) << "no temporary file is left";
 }
 
 TEST(SafeFileWriter, WithoutCommitTheOldFileStays)
@@ -51,7 +37,26 @@ TEST(SafeFileWriter, WithoutCommitTheOldFileStays)
         writer.writeString("abandoned");
     }
     EXPECT_EQ(readFile(target), "old");
-    EXPECT_EQ(filesIn(folder.path()), 1);
+    EXPECT_EQ(filesIn(folder.path()).size(), 1u);
+}
+
+TEST(SafeFileWriter, AWriterPatchesWhatItWroteBefore)
+{
+    TempFolder folder;
+    const std::string target = folder.file("take.wav");
+    {
+        SafeFileWriter writer(target);
+        EXPECT_EQ(writer.writeBytes("RIFF....WAVE", 12), 12u);
+        EXPECT_EQ(writer.position(), 12u);
+        ASSERT_TRUE(writer.seek(4));
+        EXPECT_EQ(writer.writeBytes("\x04\x00\x00\x00", 4), 4u);
+        EXPECT_EQ(writer.position(), 8u);
+        EXPECT_EQ(writer.size(), 12u);
+        ASSERT_TRUE(writer.seek(12));
+        EXPECT_EQ(writer.writeBytes("data", 4), 4u);
+        EXPECT_TRUE(writer.commit());
+    }
+    EXPECT_EQ(readFile(target), std::string("RIFF\x04\x00\x00\x00WAVEdata", 16));
 }
 
 TEST(SafeFileWriter, AMissingFolderFailsCleanly)

@@ -8,6 +8,7 @@
 #include "data/track_master.h"
 #include "data/track_midi.h"
 #include "db/equipment/items_impl.h"
+#include "db/equipment/new_song_check.h"
 #include "db/equipment/tembri_db.h"
 
 #include <memory>
@@ -45,19 +46,35 @@ MASTERSETTINGS masterSettings(const CTrack *master)
     return m;
 }
 
-int restoreMaster(CTrackMaster *master, const MASTERSETTINGS &m)
+// The meter, key and tempo events a master record gives; 0 for values no
+// event takes.
+int masterEvents(const MASTERSETTINGS &m, EVENT (&events)[3])
 {
-    EVENT events[3];
     if (!events[0].setTSign(long(m.numerator), long(m.denominator)) || !events[1].setKSign(long(m.key)) ||
         !events[2].setTempo(float(m.tempo)))
         return 0;
     for (EVENT &e : events)
         e.time = 0;
+    return 1;
+}
+
+// The master's events give way to the made ones; 0 when they cannot be
+// added (the master keeps its own) or its maps cannot be made.
+int restoreMaster(CTrackMaster *master, EVENT (&events)[3])
+{
+    const long old = master->GetNumb();
     if (!master->AddToTail(events, 3))
         return 0;
+    // Erasing marked events frees what they carry.
+    for (long i = 0; i < old; ++i)
+        master->GetEvent(i)->SetDelt();
+    master->Erase();
     master->Sort();
     return master->UpdateParams(0);
 }
+
+NewSongTracksCheck tracksCheck = nullptr;
+void *tracksCheckUser = nullptr;
 
 void fillTrackRecord(TRACKNOTE &record, CTrack *track)
 {
@@ -73,6 +90,17 @@ void fillTrackRecord(TRACKNOTE &record, CTrack *track)
 }
 
 } // namespace
+
+int NewSongTracksPass(const CTrack *first)
+{
+    return !tracksCheck || tracksCheck(first, tracksCheckUser);
+}
+
+void SetNewSongTracksCheck(NewSongTracksCheck check, void *user)
+{
+    tracksCheck = check;
+    tracksCheckUser = user;
+}
 
 int CTemplateNewSong::SetBlob(CSong *song, TEMPLATENOTE &record)
 {
@@ -215,7 +243,9 @@ private:
 // objects created, states read) and the song-tract template loaded, whose
 // tract edits hold only the tract's lock, each for a moment. Then, under the
 // song's mutex, the song's tracks give way to the made ones, and they are
-// destroyed (drummers released, modules freed) after it is let go.
+// destroyed (drummers released, modules freed) after it is let go. What can
+// refuse the template is asked before the song's tracks go; should a made
+// track still not go in, the song's own come back.
 int CTemplateNewSong::LoadContent(CSong *song, uint32_t templateId)
 {
     IQuorvaneSongTract *tract = song->GetSongTract();
@@ -257,6 +287,12 @@ int CTemplateNewSong::LoadContent(CSong *song, uint32_t templateId)
             if (!effects.Apply(track, song, n->id, 0))
                 return 0;
     }
+    // What the master record gives, and what the program asks of the
+    // tracks, is checked before anything of the song changes.
+    EVENT masterMade[3];
+    if ((masterRecord && !masterEvents(masterRecord->GetMaster(), masterMade)) ||
+        !NewSongTracksPass(static_cast<const CTrack *>(made.first)))
+        return 0;
     CTemplateSongTract tractTemplate(db, 0);
     CTemplateSysEx sysexTemplate(db, 0);
     const SDBNOTE *tractNote = db->GetFirstNote(templateId, RT_TEMPLATE_SONGTRACT);
@@ -283,16 +319,23 @@ int CTemplateNewSong::LoadContent(CSong *song, uint32_t templateId)
     CChain leaving;
     CLock lock(song->GetSyncObj());
     leaving.first = song->DetachAfter(master);
-    master->CStructArray::Clear();
-    master->UpdateParams(0);
-    if (masterRecord &&
-        (!applyTrackRecord(master, *masterRecord) || !restoreMaster(master, masterRecord->GetMaster())))
+    bool inserted = true;
+    for (CTrack *track; inserted && (track = made.Take());)
+        if (!(inserted = song->InsertTrack(track, 0) != 0))
+            made.InsertAfter(track, nullptr);
+    if (inserted && !masterRecord) {
+        master->CStructArray::Clear();
+        master->UpdateParams(0);
+    }
+    if (!inserted ||
+        (masterRecord && (!restoreMaster(master, masterMade) || !applyTrackRecord(master, *masterRecord)))) {
+        // The song's own tracks come back; the made ones go with the rest.
+        made.InsertAfter(song->DetachAfter(master), nullptr);
+        song->InsertAfter(leaving.first, master);
+        leaving.first = nullptr;
+        song->Update();
         return 0;
-    while (CTrack *track = made.Take())
-        if (!song->InsertTrack(track, 0)) {
-            delete track;
-            return 0;
-        }
+    }
     song->UpdateEdition();
     song->Update();
     song->UpdateNodes();

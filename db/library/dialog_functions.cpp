@@ -61,6 +61,11 @@ void CDBChoosePreset(uint32_t portId, void *item, IQuorvaneSongTract *tract, con
         RunPresetChooser(StavrundResources(), db, portId, item, tract, itemName, static_cast<HWND>(parent));
 }
 
+void CDBSetNewSongCheck(NewSongTracksCheck check, void *user)
+{
+    SetNewSongTracksCheck(check, user);
+}
+
 int CDBChooseTemplate(uint32_t type, CSong *song, int (*callback)(uint32_t), uint32_t argument, void **data,
                       uint32_t *size)
 {

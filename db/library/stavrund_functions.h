@@ -6,6 +6,7 @@
 #include "data/io_params.h"
 #include "data/storage.h"
 #include "db/equipment/items.h"
+#include "db/equipment/new_song_check.h"
 #include "db/stavrund_api.h"
 
 #include <cstdint>
@@ -58,5 +59,9 @@ STAVRUND_API void CDBChoosePreset(uint32_t portId, void *item, IQuorvaneSongTrac
 // back (the caller frees it); 1 for OK.
 STAVRUND_API int CDBChooseTemplate(uint32_t type, CSong *song, int (*callback)(uint32_t), uint32_t argument,
                                    void **data, uint32_t *size);
+// The check every New Song template load asks from now on (null: none), so
+// that a template the program cannot use is refused before the song's
+// tracks go.
+STAVRUND_API void CDBSetNewSongCheck(NewSongTracksCheck check, void *user);
 
 } // namespace Quorvane

@@ -121,6 +121,33 @@ TEST(RealTimeCounters, CountReadsWritesAndSeeksApartFromOpens)
     CloseHandle(file);
 }
 
+TEST(RealTimeCounters, WritesFailAsOnAFullDiskAfterTheChosenOne)
+{
+    testing_support::TempFolder folder;
+    HANDLE file =
+        CreateFileA(folder.file("c.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    BOOL wrote[3];
+    DWORD error = 0;
+    {
+        RealTimeCounter counter;
+        counter.failWritesAfter(1);
+        DWORD moved = 0;
+        wrote[0] = WriteFile(file, "ab", 2, &moved, nullptr);
+        wrote[1] = WriteFile(file, "cd", 2, &moved, nullptr);
+        error = GetLastError();
+        wrote[2] = WriteFile(file, "ef", 2, &moved, nullptr);
+    }
+    DWORD moved = 0;
+    EXPECT_TRUE(WriteFile(file, "gh", 2, &moved, nullptr)) << "a thread without the counter writes";
+    CloseHandle(file);
+    EXPECT_TRUE(wrote[0]);
+    EXPECT_FALSE(wrote[1]);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_DISK_FULL));
+    EXPECT_FALSE(wrote[2]) << "a full disk stays full";
+    EXPECT_EQ(testing_support::readFile(folder.file("c.bin")), "abgh");
+}
+
 TEST(RealTimeCounters, MessageBoxesAreCountedAndAnsweredUnseen)
 {
     RealTimeCounter counter;

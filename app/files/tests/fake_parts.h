@@ -17,6 +17,8 @@ struct FakeStates final : PartStates {
     std::array<bool, 3> active{true, true, true};
     std::array<std::string, 3> states{"S0", "F1", "F2"};
     bool refuseLoad = false;
+    // A drummer that has no state to give.
+    bool refuseSave = false;
     // A state that this drummer refuses, as a damaged one.
     std::string refuseState;
     std::string log;
@@ -29,6 +31,8 @@ struct FakeStates final : PartStates {
     }
     bool saveState(int e, std::string &state) override
     {
+        if (refuseSave)
+            return false;
         state = states[e];
         return true;
     }

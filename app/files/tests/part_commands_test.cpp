@@ -2,6 +2,7 @@
 
 #include "app/files/tests/fake_parts.h"
 #include "base/message_box.h"
+#include "testing/realtime_counters.h"
 #include "testing/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -120,6 +121,51 @@ TEST_F(PartCommandsTest, AFileThatCannotBeWrittenIsReported)
     EXPECT_FALSE(OpenPartCommand(host, PartFileKind::Style, nowhere));
     EXPECT_EQ(messages, (std::vector<std::string>{"Can't save style.", "Can't save style set.",
                                                   "Can't load style set."}));
+}
+
+// A save that fails part-way, at a drummer's state or at the disk, tells
+// the user and leaves the file that was there byte for byte.
+TEST_F(PartCommandsTest, AFailedSaveLeavesTheOldFileAsItWas)
+{
+    struct Case {
+        const char *name;
+        PartFileKind kind;
+        int refusingPart;          // -1: every drummer gives its state
+        long writesBeforeFullDisk; // -1: the disk never fills
+        const char *message;
+    };
+    const Case cases[] = {
+        {"style, a drummer of the last part refuses", PartFileKind::Style, 11, -1, "Can't save style set."},
+        {"style, the disk fills", PartFileKind::Style, -1, 20, "Can't save style set."},
+        {"part, its drummer refuses", PartFileKind::Part, 3, -1, "Can't save style."},
+        {"part, the disk fills at once", PartFileKind::Part, -1, 0, "Can't save style."},
+    };
+    for (const Case &c : cases) {
+        testing_support::TempFolder folder;
+        const std::string path = folder.file(c.kind == PartFileKind::Style ? "live.qns" : "live.qnp");
+        FakeHost before;
+        before.current = 3;
+        before.parts[3].states = {"the set", "played", "last night"};
+        ASSERT_TRUE(SavePartCommand(before, c.kind, path)) << c.name;
+        const std::string old = testing_support::readFile(path);
+
+        FakeHost host;
+        host.current = 3;
+        if (c.refusingPart >= 0)
+            host.parts[c.refusingPart].refuseSave = true;
+        messages.clear();
+        bool saved;
+        {
+            testing_support::RealTimeCounter counter;
+            counter.failWritesAfter(c.writesBeforeFullDisk);
+            saved = SavePartCommand(host, c.kind, path);
+        }
+        EXPECT_FALSE(saved) << c.name;
+        EXPECT_EQ(messages, std::vector<std::string>{c.message}) << c.name;
+        EXPECT_EQ(testing_support::readFile(path), old) << c.name;
+        EXPECT_EQ(testing_support::filesIn(folder.path()).size(), 1u) << c.name << ": nothing left beside it";
+        EXPECT_EQ(host.log, "") << c.name << ": the title keeps the old name";
+    }
 }
 
 TEST_F(PartCommandsTest, TheDialogStartsInTheLastFolderAndRemembersTheNewOne)

@@ -4,6 +4,7 @@
 #include "app/files/tests/fake_result_source.h"
 #include "base/message_box.h"
 #include "data/storage.h"
+#include "testing/realtime_counters.h"
 #include "testing/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -74,6 +75,29 @@ TEST_F(ResultCommandsTest, AFailedExportIsReportedAndACancelledOneDoesNothing)
     source.log.clear();
     EXPECT_FALSE(ExportResultCommand(source, choices, ResultKind::Midi));
     EXPECT_EQ(source.log, "");
+}
+
+// An export over an earlier one that fails in the drummers or at the disk
+// tells the user and leaves the earlier file byte for byte.
+TEST_F(ResultCommandsTest, AFailedExportLeavesTheEarlierFileAsItWas)
+{
+    const std::string old("RIFF\0earlier take", 17);
+    for (const bool fullDisk : {false, true}) {
+        answer = temp.file(fullDisk ? "disk.wav" : "render.wav");
+        ASSERT_TRUE(testing_support::writeFile(answer, old));
+        source.failWave = !fullDisk;
+        messages.clear();
+        bool exported;
+        {
+            testing_support::RealTimeCounter counter;
+            counter.failWritesAfter(fullDisk ? 0 : -1);
+            exported = ExportResultCommand(source, choices, ResultKind::Wave);
+        }
+        EXPECT_FALSE(exported) << fullDisk;
+        EXPECT_EQ(messages, std::vector<std::string>{"Can't export WAVE-file."}) << fullDisk;
+        EXPECT_EQ(testing_support::readFile(answer), old) << fullDisk;
+    }
+    EXPECT_EQ(testing_support::filesIn(temp.path()).size(), 2u) << "nothing is left beside the files";
 }
 
 TEST_F(ResultCommandsTest, WithoutAudioAWaveIsNeitherCopiedNorDragged)

@@ -136,6 +136,25 @@ TEST_F(ResultTransferTest, ADropGetsTheTemporaryFileByName)
     EXPECT_FALSE(testing_support::fileExists(path));
 }
 
+// A drop target may still read the file of the last drag: a drag whose
+// export fails leaves it whole and names no file.
+TEST_F(ResultTransferTest, AFailedDragLeavesTheLastDraggedFileWhole)
+{
+    IDataObject *data = CreateDelayedDataSource(renderer, ResultFormats(true, true));
+    std::string list;
+    ASSERT_EQ(get(data, CF_HDROP, list), S_OK);
+    data->Release();
+    const std::string path = TemporaryResultPath(ResultKind::Midi);
+    ASSERT_EQ(testing_support::readFile(path), "MThd-bytes");
+
+    source.failMidi = true;
+    data = CreateDelayedDataSource(renderer, ResultFormats(true, true));
+    EXPECT_FALSE(SUCCEEDED(get(data, CF_HDROP, list)));
+    data->Release();
+    EXPECT_EQ(messages, std::vector<std::string>{"Can't export MIDI-file."});
+    EXPECT_EQ(testing_support::readFile(path), "MThd-bytes");
+}
+
 TEST_F(ResultTransferTest, ADroppedWaveUsesTheWaveFile)
 {
     source.midi = false;

@@ -7,6 +7,7 @@
 #include "base/message_box.h"
 #include "db/equipment/equipment_records.h"
 #include "db/equipment/items_impl.h"
+#include "db/equipment/new_song_check.h"
 #include "db/equipment/tests/equipment_test_support.h"
 #include "db/equipment/tests/song_fixture.h"
 #include "db/dialogs/tests/dialog_driver.h"
@@ -610,6 +611,52 @@ TEST_F(Items, AStoredMasterTempoOfZeroLoadsAsAHundred)
     QUICKMETER meter;
     ASSERT_TRUE(m->GetMeterByIndex(0, meter));
     EXPECT_EQ(meter.numerator, 3);
+}
+
+// The program's check is asked with the tracks a template made before the
+// song's own go; refused, the song keeps its tracks, its drummer's state
+// and its master (the template's tempo of 0 would count as 100).
+TEST_F(Items, ATemplateTheProgramRefusesLeavesTheSongAsItWas)
+{
+    TestSong song;
+    CTrackMIDI *mine = song.addDrummerTrack();
+    ASSERT_NE(mine, nullptr);
+    const std::string state = TestSong::drummerState(mine);
+    CTrackMaster *songMaster = song->GetTrackMaster();
+    const float tempo = songMaster->GetTempoAtTime(0);
+    const long masterEvents = songMaster->GetNumb();
+
+    TRACKNOTE master, part;
+    master.SetMaster({3, 2, 15, 0});
+    part.trackId = 4;
+    part.trackKind = TRACK_MIDI;
+    const uint32_t id = handTemplate(*db, u32(960) + u32(44100), {&master, &part});
+    std::vector<unsigned long> offered;
+    SetNewSongTracksCheck(
+        [](const CTrack *first, void *seen) {
+            for (const CTrack *t = first; t; t = static_cast<const CTrack *>(t->next))
+                static_cast<std::vector<unsigned long> *>(seen)->push_back(t->id);
+            return 0;
+        },
+        &offered);
+    ITembriTemplate *templates = db->GetITembriTemplateNewSong(1);
+    EXPECT_FALSE(templates->Load(song.get(), id));
+    SetNewSongTracksCheck(nullptr, nullptr);
+    EXPECT_EQ(offered, std::vector<unsigned long>{4});
+    EXPECT_EQ(song->GetNumTracks(), 2);
+    EXPECT_EQ(song->GetTrack(mine->id), mine);
+    EXPECT_EQ(TestSong::drummerState(mine), state);
+    EXPECT_EQ(song->GetTrackMaster(), songMaster);
+    EXPECT_EQ(songMaster->GetNumb(), masterEvents);
+    EXPECT_FLOAT_EQ(songMaster->GetTempoAtTime(0), tempo);
+
+    // Without the check the same template comes in whole.
+    ASSERT_TRUE(templates->Load(song.get(), id));
+    templates->Release();
+    EXPECT_EQ(song->GetNumTracks(), 2);
+    ASSERT_NE(song->GetTrack(4), nullptr);
+    EXPECT_EQ(song->GetTrack(mine->id), nullptr);
+    EXPECT_FLOAT_EQ(song->GetTrackMaster()->GetTempoAtTime(0), 100.0f);
 }
 
 } // namespace
