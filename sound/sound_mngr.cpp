@@ -378,6 +378,12 @@ void CSoundMngr::EngineStop()
         CloseHandle(renderThread);
         renderThread = nullptr;
     }
+    // Nothing renders now, and the next start counts frames from 0 again:
+    // what the outputs still hold goes (their note-offs sent), and with it
+    // the message blocks it took.
+    for (auto *tract = static_cast<CSongTract *>(first); tract;
+         tract = static_cast<CSongTract *>(tract->next))
+        tract->DropQueues();
     if (midiModule) {
         FreeLibrary(midiModule);
         midiModule = nullptr;

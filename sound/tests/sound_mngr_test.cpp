@@ -2,6 +2,8 @@
 
 #include "outside/directsound/directsound_capture.h"
 #include "sound/asp_registry.h"
+#include "data/event.h"
+#include "data/evnt_trans.h"
 #include "data/meff_chain.h"
 #include "data/track_midi.h"
 #include "sound/module_keys.h"
@@ -286,6 +288,42 @@ TEST_F(SoundMngrTest, EffectsHearOfStartAndStopWithoutTheSongLock)
     EXPECT_EQ(effect.states, "01");
     EXPECT_EQ(effect.underLock, 0);
     track->effects.Clear(nullptr); // before the effect goes
+}
+
+// The bridge's re-initialisation and every change of the audio options
+// stop and start the engine, whose frame count starts again from 0, while a
+// song holds a note: its note-off must not wait in the output's queue for
+// the old position, and what the queue held goes back to the message pool,
+// so no start needs a new slab of it (after 32 the engine would start no
+// more).
+TEST_F(SoundMngrTest, RestartsWhileANoteSoundsLeaveNoNoteAndNoNewSlab)
+{
+    startSounding(0.0f);
+    IQuorvaneSongTract *tract = song->GetSongTract();
+    void *out = tract->GetOutByNum(tract->GetOutNumb(tract->GetOutPreview()) + 1);
+    ASSERT_EQ(tract->GetOutType(out), OUT_BY_NAME);
+    auto *track = static_cast<CTrackMIDI *>(song->InsertNewTrack(TRACK_MIDI, -1, 0));
+    ASSERT_NE(track, nullptr);
+    track->output = out;
+    EVENT note;
+    note.setNote(0, 60, 100);
+    note.time = 0;
+    note.value = 960 * 400; // far longer than the buffer each round plays
+    track->AddToTail(&note, 1);
+    track->UpdateLastTime();
+    song->Update();
+
+    const int slabs = CEvntTransElem::GetPoolSlabs();
+    for (int round = 0; round < 100; ++round) {
+        manager->StartPlayback(tract);
+        ASSERT_EQ(manager->IsPlayed(song.get()), 1) << round;
+        ASSERT_TRUE(probeRequest(round % kAspBuffers, kFrames)) << round;
+        ASSERT_EQ(probes().notesSounding, 1) << round;
+        manager->EngineStop();
+        EXPECT_EQ(probes().notesSounding, 0) << "round " << round;
+        ASSERT_EQ(manager->EngineStart(), 1) << "round " << round;
+        EXPECT_EQ(CEvntTransElem::GetPoolSlabs(), slabs) << "round " << round;
+    }
 }
 
 TEST_F(SoundMngrTest, WithoutAProviderNotifyDoesNothing)
