@@ -25,24 +25,12 @@ int CTrackMIDI::OnStartPlayback()
     lastProcessed = 0;
     CTrack::OnStartPlayback();
     GoToTimePlay(song->playStartTick - timeOffset, const_cast<CEventArray *>(GetPlayEvents()));
-    return 1;
-}
-
-void CTrackMIDI::StartEffects()
-{
     // However dense a cell, it brings no more than the track holds: the
     // render thread then takes no room from the heap, nor does its sort.
     const long room = kCellEvents + GetPlayEvents()->GetNumb();
     cellEvents.Reserve(room);
     effects.ReservePlaying(room);
-    if (effects.IsOnline())
-        effects.SetPlayState(MEFF_START, song->currentTick - timeOffset, INT_MAX);
-}
-
-void CTrackMIDI::StopEffects()
-{
-    if (effects.IsOnline())
-        effects.SetPlayState(MEFF_STOP, 0, song->currentTick - timeOffset);
+    return 1;
 }
 
 void CTrackMIDI::PlayEvents(const ASKPLAYBACK *cell, const CELLSPAN &span, const CEventArray *events,
