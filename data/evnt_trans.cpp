@@ -85,6 +85,16 @@ long CEvntTransElem::GetPoolAvailable()
     return MessagePool::Available();
 }
 
+int CEvntTransElem::GetPoolSlabs()
+{
+    return MessagePool::Slabs();
+}
+
+long CEvntTransElem::GetPoolHeapFallbacks()
+{
+    return MessagePool::HeapFallbacks();
+}
+
 long CEvntTransElem::GetWeight()
 {
     if (weight >= 0)

@@ -39,6 +39,10 @@ public:
     // memory ran out.
     static int ReservePool(long count);
     static long GetPoolAvailable();
+    // The allocations the pool holds its blocks in, and the messages that
+    // found it empty and came from the heap.
+    static int GetPoolSlabs();
+    static long GetPoolHeapFallbacks();
 
     // By position, then weight (computed on first use).
     long Compare(CChainElem *other) override;

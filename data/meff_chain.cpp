@@ -11,9 +11,77 @@
 
 namespace Quorvane {
 
+namespace {
+
+std::atomic<unsigned long> walks{0};
+// Threads waiting for an element to be let go.
+std::atomic<long> waiting{0};
+
+HANDLE letGoEvent()
+{
+    static const HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    return event;
+}
+
+} // namespace
+
 CMEffChain::~CMEffChain()
 {
+    // The track has left its song, so no walk takes its elements any more;
+    // one may still hold some.
+    for (auto *e = GetFirstElem(); e; e = static_cast<CMEffElem *>(e->next))
+        WaitUntilLetGo(e);
     Clear(nullptr);
+}
+
+unsigned long CMEffChain::NewWalk()
+{
+    return ++walks;
+}
+
+int CMEffChain::HoldUntold(CMEffElem **held, int room, unsigned long walk)
+{
+    int count = 0;
+    for (auto *e = GetFirstElem(); e && count < room; e = static_cast<CMEffElem *>(e->next)) {
+        if (!e->effect || e->walkMark == walk)
+            continue;
+        e->walkMark = walk;
+        ++e->holds;
+        held[count++] = e;
+    }
+    return count;
+}
+
+void CMEffChain::TellPlayState(CMEffElem *const *held, int count, long state, long tick1, long tick2)
+{
+    for (int i = 0; i < count; ++i)
+        if (!held[i]->effect->SetPlayState(state, tick1, tick2))
+            return;
+}
+
+void CMEffChain::LetGo(CMEffElem *const *held, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        // The element may be destroyed as soon as it is let go.
+        if (--held[i]->holds == 0 && waiting.load() > 0)
+            SetEvent(letGoEvent());
+    }
+}
+
+void CMEffChain::WaitUntilLetGo(CMEffElem *elem)
+{
+    if (elem->holds.load() == 0)
+        return;
+    ++waiting;
+    // Reset, look, wait: a let-go between the look and the wait is not
+    // missed; the bound covers another waiter's reset.
+    while (elem->holds.load() != 0) {
+        ResetEvent(letGoEvent());
+        if (elem->holds.load() == 0)
+            break;
+        WaitForSingleObject(letGoEvent(), 20);
+    }
+    --waiting;
 }
 
 bool CMEffChain::SongPlays() const
@@ -88,6 +156,9 @@ void CMEffChain::DeleteMEffElem(CMEffElem *elem)
         Unlink(elem);
         CheckActive();
     }
+    // A walk telling the effects without the lock (a host's stop on the
+    // stream provider's thread) may hold it still.
+    WaitUntilLetGo(elem);
     delete elem;
     Reprocess();
 }
@@ -156,11 +227,26 @@ void CMEffChain::SetOnline(int on)
 
 void CMEffChain::tellOnline(int on)
 {
-    for (auto *e = GetFirstElem(); e; e = static_cast<CMEffElem *>(e->next))
-        if (e->effect)
-            e->effect->SetOnline(on);
-    if (on && track && SongPlays())
-        SetPlayState(MEFF_START, NowTick(), INT_MAX);
+    const bool plays = on && track && SongPlays();
+    const unsigned long walk = NewWalk();
+    for (;;) {
+        CMEffElem *held[kWalkRoom];
+        int count;
+        long tick = 0;
+        {
+            CLock lock(songLock());
+            count = HoldUntold(held, kWalkRoom, walk);
+            if (plays)
+                tick = NowTick();
+        }
+        if (!count)
+            return;
+        for (int i = 0; i < count; ++i)
+            held[i]->effect->SetOnline(on);
+        if (plays)
+            TellPlayState(held, count, MEFF_START, tick, INT_MAX);
+        LetGo(held, count);
+    }
 }
 
 int CMEffChain::SetPlayState(long state, long tick1, long tick2)

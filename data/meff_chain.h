@@ -14,6 +14,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 namespace Quorvane {
 
 struct PORTDESCR;
@@ -61,6 +63,11 @@ public:
     HMODULE module = nullptr;
     // Set while a chain holds a reference on the effect.
     int chained = 0;
+    // Walks that tell the effect something with the song's lock let go
+    // hold the element until they are done; it is destroyed only when none
+    // does. The mark is the last walk that took it.
+    std::atomic<long> holds{0};
+    unsigned long walkMark = 0;
 };
 
 class CORVADEL_API CMEffChain : public CChain, public ITembriMEInQueue, public ITembriMEOutQueue {
@@ -77,7 +84,7 @@ public:
     // while the song plays, the start), then inserts it after after (at the
     // end for null).
     void AddNewMEffElem(CMEffElem *elem, CMEffElem *after = nullptr);
-    // Unlinks the element, then destroys it.
+    // Unlinks the element, then destroys it once no walk holds it.
     void DeleteMEffElem(CMEffElem *elem);
     // Toggles the element on or off; while the song plays the effect hears
     // of its start before it plays and of its stop after.
@@ -89,8 +96,26 @@ public:
     int IsOnline() const { return online; }
     long GetNumEffects() const { return CChain::GetNumb(); }
     CMEffElem *GetFirstElem() const { return static_cast<CMEffElem *>(first); }
-    // Every effect in order; 0 at the first refusal.
+    // Every effect in order; 0 at the first refusal. For a caller that
+    // holds the song's lock (the render thread).
     int SetPlayState(long state, long tick1, long tick2);
+
+    // Telling the effects without the song's lock, safe against elements
+    // taken out meanwhile on another thread: a walk takes (holds) under the
+    // lock what it will tell, tells it with the lock let go, then lets it
+    // go. A new walk's mark:
+    static unsigned long NewWalk();
+    // Under the song's lock: up to room effects the walk has not taken yet,
+    // each held and marked; how many.
+    int HoldUntold(CMEffElem **held, int room, unsigned long walk);
+    // Without the lock: the play state to the held effects in order, until
+    // the first refusal.
+    static void TellPlayState(CMEffElem *const *held, int count, long state, long tick1, long tick2);
+    static void LetGo(CMEffElem *const *held, int count);
+    // Returns once no walk holds the element (taken out of every chain).
+    static void WaitUntilLetGo(CMEffElem *elem);
+    // What a walk takes at once.
+    static constexpr int kWalkRoom = 32;
     // What the active effects make of input over from..to (exclusive): a new
     // array the caller owns, or null without an active effect or when an
     // array cannot be made.

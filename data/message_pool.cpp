@@ -31,7 +31,10 @@ struct Pool {
     SLIST_HEADER freeBlocks;
     Slab slabs[kMaxSlabs] = {};
     std::atomic<int> slabCount{0};
+    // Blocks in all slabs, and of them those free now.
+    long owned = 0;
     std::atomic<long> available{0};
+    std::atomic<long> heapFallbacks{0};
     CRITICAL_SECTION reserving;
 };
 
@@ -59,7 +62,7 @@ bool Reserve(long count)
     Pool &p = pool();
     EnterCriticalSection(&p.reserving);
     bool ok = true;
-    const long missing = count - p.available.load();
+    const long missing = count - p.owned;
     const int slab = p.slabCount.load();
     if (missing > 0) {
         auto *blocks = static_cast<uint8_t *>(
@@ -75,6 +78,7 @@ bool Reserve(long count)
             for (long i = 0; i < missing; ++i)
                 InterlockedPushEntrySList(&p.freeBlocks, reinterpret_cast<PSLIST_ENTRY>(
                                                              blocks + kBlockSize * static_cast<size_t>(i)));
+            p.owned += missing;
             p.available += missing;
         }
     }
@@ -87,6 +91,16 @@ long Available()
     return pool().available.load();
 }
 
+int Slabs()
+{
+    return pool().slabCount.load();
+}
+
+long HeapFallbacks()
+{
+    return pool().heapFallbacks.load();
+}
+
 void *Allocate(size_t size) noexcept
 {
     if (size <= kBlockSize) {
@@ -95,6 +109,7 @@ void *Allocate(size_t size) noexcept
             --p.available;
             return entry;
         }
+        ++p.heapFallbacks;
     }
     return std::malloc(size ? size : 1);
 }

@@ -13,10 +13,17 @@ namespace MessagePool {
 // The size a block holds.
 constexpr size_t kBlockSize = 64;
 
-// Adds free blocks until count are free; false when memory ran out.
+// Adds blocks until the pool holds count, free or taken: a taken block
+// comes back when its message goes, so an engine started again while some
+// are out reuses them instead of adding a slab. False when memory ran out
+// or the slabs are used up.
 bool Reserve(long count);
 // Blocks free now.
 long Available();
+// Allocations the pool holds its blocks in.
+int Slabs();
+// Requests a block would have held that found the pool empty.
+long HeapFallbacks();
 // A block for size bytes (the heap when none fits); null when memory ran out.
 void *Allocate(size_t size) noexcept;
 // Gives a block back (to the heap when it came from there).

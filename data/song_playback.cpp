@@ -3,6 +3,7 @@
 // scaled by the tempo factor. The tracks play each cell themselves.
 #include "data/song.h"
 
+#include "data/meff_chain.h"
 #include "data/sound_interfaces.h"
 #include "data/track.h"
 #include "data/track_master.h"
@@ -67,13 +68,32 @@ void CSong::tellEffects(long state)
 {
     // Nothing plays the effects now, so they are called without the lock
     // the render thread takes: what they do at a start or stop (a drummer
-    // looks for its host's windows) never holds it up.
-    for (CTrack *t = GetNextTrack(nullptr); t; t = GetNextTrack(t)) {
-        auto *midi = dynamic_cast<CTrackMIDI *>(t);
-        if (midi && state == MEFF_START)
-            midi->StartEffects();
-        else if (midi)
-            midi->StopEffects();
+    // looks for its host's windows) never holds it up. A host's stop comes
+    // on the stream provider's thread while the window thread may take
+    // tracks or effects out, so each round takes under the lock the effects
+    // of one track not told yet, held until they are told.
+    const unsigned long walk = CMEffChain::NewWalk();
+    for (;;) {
+        CMEffElem *held[CMEffChain::kWalkRoom];
+        int count = 0;
+        long tick = 0;
+        {
+            CLock lock(syncObject);
+            for (CTrack *t = GetNextTrack(nullptr); t && !count; t = GetNextTrack(t)) {
+                auto *midi = dynamic_cast<CTrackMIDI *>(t);
+                if (!midi || !midi->effects.IsOnline())
+                    continue;
+                count = midi->effects.HoldUntold(held, CMEffChain::kWalkRoom, walk);
+                tick = currentTick - midi->timeOffset;
+            }
+        }
+        if (!count)
+            return;
+        if (state == MEFF_START)
+            CMEffChain::TellPlayState(held, count, MEFF_START, tick, INT_MAX);
+        else
+            CMEffChain::TellPlayState(held, count, MEFF_STOP, 0, tick);
+        CMEffChain::LetGo(held, count);
     }
 }
 
@@ -117,18 +137,31 @@ void CSong::moveToMark(int forward)
 
 void CSong::JumpSongPtr(long tick)
 {
-    // A jump while playing restarts playback there as one step: a stop or
-    // start from another thread waits for it.
-    CLock lock(syncObject);
-    if (rendering)
-        return;
-    if (!IsPlayed()) {
-        playStartTick = tick;
-        return;
+    // A jump while playing restarts playback there as one step: the sound
+    // manager's transport turn keeps a stop or start from another thread
+    // out of it, while the song's lock is let go between (the effects hear
+    // of the stop and the start without it).
+    if (soundManager)
+        soundManager->HoldTransport(1);
+    bool restart = false;
+    {
+        CLock lock(syncObject);
+        if (!rendering) {
+            restart = IsPlayed() != 0;
+            if (!restart)
+                playStartTick = tick;
+        }
     }
-    soundManager->StopPlayback();
-    playStartTick = tick;
-    soundManager->StartPlayback(songTract);
+    if (restart) {
+        soundManager->StopPlayback();
+        {
+            CLock lock(syncObject);
+            playStartTick = tick;
+        }
+        soundManager->StartPlayback(songTract);
+    }
+    if (soundManager)
+        soundManager->HoldTransport(0);
 }
 
 int CSong::IsPlayed()

@@ -57,6 +57,10 @@ public:
     virtual char *GetMIDIPortName(int direction, long index) = 0;
     virtual long GetMIDIPortID(int direction, char *name) = 0;
     virtual void SetNotify(ASPNotifyProc callback, ULONG_PTR user) = 0;
+    // Starts and stops of playback come one at a time; a caller making one
+    // step of several (a jump: a stop and a start) holds the turn (1) across
+    // them and gives it back (0). Taken before any song's lock.
+    virtual void HoldTransport(int hold) = 0;
 
 protected:
     ~IQuorvaneSoundMngr() = default;

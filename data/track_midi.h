@@ -47,14 +47,11 @@ public:
     int DeleteNoteByRange(long &from, long &to, long low, long high, long margin);
     // What playback plays: the offline result when there is one.
     const CEventArray *GetPlayEvents() const;
-    // Playback: the events, through the chain when it is online.
+    // Playback: the events, through the chain when it is online (room made
+    // for the densest cell the track can bring, and what its effects make
+    // of it). The song tells the online chain's effects of the start and
+    // the stop itself, without its lock.
     int OnStartPlayback() override;
-    // The online chain's effects told of the start (with room made for the
-    // densest cell the track can bring, and what its effects make of it) or
-    // the stop at the song's current tick; the song calls them without its
-    // lock, while nothing plays the chain.
-    void StartEffects();
-    void StopEffects();
     void AskPlayback(ASKPLAYBACK *cell) override;
     // What the chain reports.
     static void OnParamChanged(void *user, long code);

@@ -14,8 +14,8 @@ namespace Quorvane {
 
 namespace {
 
-// Room for what the chain's effects make of a cell beyond the track's own
-// events.
+// Room for what each of the chain's effects makes of a cell beyond the
+// events it is given.
 constexpr long kCellEvents = 256;
 
 } // namespace
@@ -25,24 +25,14 @@ int CTrackMIDI::OnStartPlayback()
     lastProcessed = 0;
     CTrack::OnStartPlayback();
     GoToTimePlay(song->playStartTick - timeOffset, const_cast<CEventArray *>(GetPlayEvents()));
-    return 1;
-}
-
-void CTrackMIDI::StartEffects()
-{
-    // However dense a cell, it brings no more than the track holds: the
-    // render thread then takes no room from the heap, nor does its sort.
-    const long room = kCellEvents + GetPlayEvents()->GetNumb();
+    // However dense a cell, it brings no more of the track's own events
+    // than the track holds, and each effect adds what it makes of it (a
+    // part track holds none: its drummers make every event). Up to that the
+    // render thread takes no room from the heap, nor does its sort.
+    const long room = GetPlayEvents()->GetNumb() + kCellEvents * (1 + effects.GetNumEffects());
     cellEvents.Reserve(room);
     effects.ReservePlaying(room);
-    if (effects.IsOnline())
-        effects.SetPlayState(MEFF_START, song->currentTick - timeOffset, INT_MAX);
-}
-
-void CTrackMIDI::StopEffects()
-{
-    if (effects.IsOnline())
-        effects.SetPlayState(MEFF_STOP, 0, song->currentTick - timeOffset);
+    return 1;
 }
 
 void CTrackMIDI::PlayEvents(const ASKPLAYBACK *cell, const CELLSPAN &span, const CEventArray *events,

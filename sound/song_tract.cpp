@@ -111,6 +111,15 @@ void CSongTract::StopPlayback()
     notifyTransport(SSTRANSPORT_STOP);
 }
 
+void CSongTract::DropQueues()
+{
+    CLock lock(syncObject);
+    if (renderMode)
+        return;
+    for (CSSynthElem *out = outputs.First(); out; out = static_cast<CSSynthElem *>(out->next))
+        out->DropQueue();
+}
+
 int CSongTract::UpdateIOParams(int framesChanged, int rateChanged)
 {
     CLock lock(syncObject);

@@ -41,6 +41,10 @@ public:
     int FillAccum(float *buffer, long frames, int holdsSound, int64_t blockStart, int fromRender);
     void StartPlayback();
     void StopPlayback();
+    // Every output's queue emptied (its note-offs sent) once the engine has
+    // stopped: the queues hold engine frame positions, which start again
+    // from 0. A tract rendering off line keeps its own positions.
+    void DropQueues();
     // Tells every output and effect; buses get new buffers when the frames
     // changed. 0 when a buffer could not be had.
     int UpdateIOParams(int framesChanged, int rateChanged);

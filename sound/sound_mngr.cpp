@@ -31,6 +31,7 @@ private:
 CSoundMngr::CSoundMngr(const char *client) : clientName(CreateString(client))
 {
     params.Clear(0);
+    InitializeCriticalSection(&transport);
     InitializeCriticalSection(&choice);
     leftEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 }
@@ -44,6 +45,7 @@ CSoundMngr::~CSoundMngr()
     if (leftEvent)
         CloseHandle(leftEvent);
     DeleteCriticalSection(&choice);
+    DeleteCriticalSection(&transport);
 }
 
 int CSoundMngr::Init(IOPARAMS *newParams)
@@ -157,52 +159,73 @@ CSong *CSoundMngr::GetActiveSong()
     return tract ? tract->GetSong() : nullptr;
 }
 
+bool CSoundMngr::enterTransport()
+{
+    if (renderThreadId && GetCurrentThreadId() == renderThreadId)
+        return TryEnterCriticalSection(&transport) != 0;
+    EnterCriticalSection(&transport);
+    return true;
+}
+
+void CSoundMngr::HoldTransport(int hold)
+{
+    if (hold)
+        EnterCriticalSection(&transport);
+    else
+        LeaveCriticalSection(&transport);
+}
+
 void CSoundMngr::StartPlayback(IQuorvaneSongTract *handle)
 {
+    // The start is one turn: a stop from another thread comes before it or
+    // after the tract is active, never while its effects hear of it.
+    if (!enterTransport())
+        return;
     CSongTract *tract = ours(handle);
     if (IsPlayed())
         StopPlayback();
-    if (!tract || !IsWorked())
-        return;
     // The song prepares its tracks under its lock and tells their effects
     // after it, before it plays.
-    if (!tract->GetSong()->OnStartPlayback())
-        return;
-    // The tract tells its synthesizers of the start, and they ask the
-    // song's maps: under the song's lock, as the render thread does.
-    CLock songLock(tract->GetSong()->GetSyncObj());
-    tract->StartPlayback();
-    ChoiceGuard guard(choice);
-    activeTract = tract;
+    if (tract && IsWorked() && tract->GetSong()->OnStartPlayback()) {
+        // The tract tells its synthesizers of the start, and they ask the
+        // song's maps: under the song's lock, as the render thread does.
+        CLock songLock(tract->GetSong()->GetSyncObj());
+        tract->StartPlayback();
+        ChoiceGuard guard(choice);
+        activeTract = tract;
+    }
+    LeaveCriticalSection(&transport);
 }
 
 // Playback may stop on any thread (the render thread stops it at the song's
-// end): the song's mutex makes one stopper wait for the other, and the
-// second finds nothing to stop.
+// end): stoppers take turns, and the second finds nothing to stop. The
+// render thread, holding the song's mutex, only tries its turn: when a start
+// or stop has it, that one decides, and the next buffer tries again.
 void CSoundMngr::StopPlayback()
 {
+    if (!enterTransport())
+        return;
     CSongTract *tract;
     {
         ChoiceGuard guard(choice);
         tract = activeTract;
     }
-    if (!tract)
-        return;
-    CSong *song = tract->GetSong();
-    {
-        CLock songLock(song->GetSyncObj());
-        // The render thread asks the song for nothing more from here on.
+    CSong *song = tract ? tract->GetSong() : nullptr;
+    if (song) {
         {
-            ChoiceGuard guard(choice);
-            if (activeTract != tract)
-                return;
-            lastPlayed = song;
-            activeTract = nullptr;
+            CLock songLock(song->GetSyncObj());
+            // The render thread asks the song for nothing more from here on.
+            {
+                ChoiceGuard guard(choice);
+                lastPlayed = song;
+                activeTract = nullptr;
+            }
+            tract->StopPlayback();
         }
-        tract->StopPlayback();
+        // Its tracks stop under its lock, their effects after it.
+        song->OnStopPlayback();
     }
-    // Its tracks stop under its lock, their effects after it.
-    song->OnStopPlayback();
+    LeaveCriticalSection(&transport);
 }
 
 CSong *CSoundMngr::stoppedFrontSong()
@@ -351,7 +374,7 @@ int CSoundMngr::EngineStart()
         samplePosition = 0;
         engineOK = 1;
         if (loadMidiModule() && CEvntTransElem::ReservePool(kPlaybackMessages)) {
-            renderThread = CreateThread(nullptr, 0, EngineThreadProc, this, 0, nullptr);
+            renderThread = CreateThread(nullptr, 0, EngineThreadProc, this, 0, &renderThreadId);
             if (renderThread) {
                 SetThreadPriority(renderThread, THREAD_PRIORITY_TIME_CRITICAL);
                 WaitForSingleObject(events[kAspBuffers + 1], INFINITE);
@@ -377,7 +400,14 @@ void CSoundMngr::EngineStop()
         WaitForSingleObject(renderThread, INFINITE);
         CloseHandle(renderThread);
         renderThread = nullptr;
+        renderThreadId = 0;
     }
+    // Nothing renders now, and the next start counts frames from 0 again:
+    // what the outputs still hold goes (their note-offs sent), and with it
+    // the message blocks it took.
+    for (auto *tract = static_cast<CSongTract *>(first); tract;
+         tract = static_cast<CSongTract *>(tract->next))
+        tract->DropQueues();
     if (midiModule) {
         FreeLibrary(midiModule);
         midiModule = nullptr;

@@ -4,9 +4,13 @@
 // decides which tract is heard and passes transport commands to the song.
 //
 // Which tract the render thread mixes (front, active) and the tract it is
-// mixing now are guarded by the choice section. Lock order: a song's mutex,
-// then the choice section; the section is held only to read or write those
-// fields, never while waiting for anything else. A tract is deleted only
+// mixing now are guarded by the choice section. Starts and stops of
+// playback (from the window thread, from a host on the stream provider's
+// thread) take turns through the transport section. Lock order: the
+// transport section, then a song's mutex, then the choice section; the
+// choice section is held only to read or write those fields, never while
+// waiting for anything else. The render thread, which stops playback at the
+// song's end holding the song's mutex, only tries the transport section. A tract is deleted only
 // after the render thread has left it, so its tract must not be released
 // by a thread that holds the song's mutex.
 #pragma once
@@ -67,6 +71,7 @@ public:
     char *GetMIDIPortName(int direction, long index) override;
     long GetMIDIPortID(int direction, char *name) override;
     void SetNotify(ASPNotifyProc callback, ULONG_PTR user) override;
+    void HoldTransport(int hold) override;
     // The MIDI output module's SysEx object of output port index; null
     // while the engine is stopped or when the module has none for it.
     ISysExPort *GetMIDIOutPort(long index);
@@ -115,6 +120,12 @@ private:
     void waitUntilLeft(CSongTract *tract);
     bool loadMidiModule();
 
+    // Takes the transport turn (only tries on the render thread); whether
+    // taken.
+    bool enterTransport();
+
+    CRITICAL_SECTION transport;
+    DWORD renderThreadId = 0;
     CRITICAL_SECTION choice;
     CSongTract *mixing = nullptr;
     int releaseWaiting = 0;

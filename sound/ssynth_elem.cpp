@@ -59,6 +59,28 @@ int CSSynthElem::FillAccum(float *buffer, long frames, int add, int64_t blockSta
     return sound ? 1 : 0;
 }
 
+namespace {
+
+// A note-off as it is, or wrapped as a chord track's message.
+bool isNoteOff(uint32_t message)
+{
+    if ((message & 0xFF) == MSG_CHORD_MIDI)
+        message >>= 8;
+    const uint32_t status = message & 0xF0;
+    return status == 0x80 || (status == 0x90 && ((message >> 16) & 0x7F) == 0);
+}
+
+} // namespace
+
+void CSSynthElem::DropQueue()
+{
+    IQuorvaneSoftSynth *synth = Synth();
+    for (CEvntTransElem *e = GetFirstElem(); e && synth; e = static_cast<CEvntTransElem *>(e->next))
+        if (isNoteOff(e->message))
+            synth->MidiIn(reinterpret_cast<const uint8_t *>(&e->message), 0);
+    CEvntTransChain::Clear(nullptr);
+}
+
 void CSSynthElem::UpdateIOParams(int framesChanged, int rateChanged)
 {
     IQuorvaneSoftSynth *synth = Synth();

@@ -45,6 +45,10 @@ public:
     // frame blockStart, then renders adding or replacing; nonzero when the
     // synth made sound.
     int FillAccum(float *buffer, long frames, int add, int64_t blockStart);
+    // Empties the queue while nothing renders, first sending its note-offs
+    // at once: a voice already sounding would otherwise wait for a frame
+    // position that an engine started again from 0 reaches only as late.
+    void DropQueue();
     // Stop, the changed values, resume.
     void UpdateIOParams(int framesChanged, int rateChanged);
     void RefreshNames() { names.Init(enumInterface); }

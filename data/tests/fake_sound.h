@@ -164,6 +164,7 @@ struct FakeSoundMngr : Quorvane::IQuorvaneSoundMngr {
     int CanUsePorts(Quorvane::CSong *) override { return 1; }
     char *GetMIDIPortName(int, long) override { return nullptr; }
     long GetMIDIPortID(int, char *) override { return 0; }
+    void HoldTransport(int) override {}
     void SetNotify(Quorvane::ASPNotifyProc, ULONG_PTR) override {}
 
     FakeTract tract;

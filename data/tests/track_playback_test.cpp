@@ -241,6 +241,71 @@ TEST_F(TrackPlayback, ADenseCellThroughTheChainTakesNothingFromTheHeap)
     EXPECT_EQ(allocations, 0);
 }
 
+// An effect that passes its input on and makes count notes at the start of
+// every range it is given, as a drummer makes its part's events.
+struct NoteMaker : IQuorvaneMIDIEffect {
+    explicit NoteMaker(int made) : count(made) {}
+    HRESULT QueryInterface(REFIID, void **) override { return E_NOINTERFACE; }
+    ULONG AddRef() override { return 2; }
+    ULONG Release() override { return 1; } // the test owns it
+    int Init(void *, void *) override { return 1; }
+    void SetOnline(int) override {}
+    int SetPlayState(long, long, long) override { return 1; }
+    int Process(ITembriMEInQueue *input, ITembriMEOutQueue *output) override
+    {
+        for (long i = 0; i < input->GetNumb(); ++i)
+            output->AddEvent(input->GetEvent(i), 1);
+        long from, to;
+        input->GetTimeBounds(from, to);
+        for (int i = 0; i < count; ++i) {
+            EVENT e;
+            e.setNote(i % 16, 30 + i % 60, 100);
+            e.value = 1000;
+            e.time = from;
+            output->AddEvent(&e, 1);
+        }
+        return 1;
+    }
+    int SaveState(Seekable::OutputStream *) override { return 1; }
+    int LoadState(Seekable::InputStream *) override { return 1; }
+    int GetEditorSize(long &, long &) override { return 0; }
+    int OpenEditor(HWND) override { return 0; }
+    void CloseEditor() override {}
+    const char *GetName() override { return "maker"; }
+    int GuidOperation(long, void *, long) override { return 0; }
+
+    int count;
+};
+
+// A part track of the program holds no events: its drummers make every
+// one. Each effect of the chain has room for what it makes of a cell, so
+// a cell far denser than the track costs the render thread no heap.
+TEST_F(TrackPlayback, EffectsThatMakeEveryEventTakeNothingFromTheHeap)
+{
+    CTrackMIDI *track = midi();
+    NoteMaker makers[] = {NoteMaker(200), NoteMaker(200), NoteMaker(200)};
+    for (NoteMaker &maker : makers) {
+        PORTDESCR none;
+        auto *elem = new CMEffElem(&none, nullptr, nullptr);
+        elem->effect = &maker;
+        track->effects.AddNewMEffElem(elem);
+    }
+    ASSERT_EQ(CEvntTransElem::ReservePool(4 * 600), 1);
+    sent().reserve(4 * 600);
+    ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA("Corvadel.dll")));
+    start();
+    long allocations = -1;
+    std::thread render([&] {
+        testing_support::RealTimeCounter counter;
+        song.AskPlayback(256);
+        allocations = counter.allocations();
+    });
+    render.join();
+    EXPECT_EQ(with(0x90).size(), 2u * 600) << "every note the effects made, on and off";
+    EXPECT_EQ(allocations, 0);
+    track->effects.Clear(nullptr); // before the effects go
+}
+
 TEST_F(TrackPlayback, TheMetronomeClicksOnEveryBeatOnce)
 {
     song.metronome = 1;

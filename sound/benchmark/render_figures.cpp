@@ -1,5 +1,6 @@
 #include "sound/benchmark/render_figures.h"
 
+#include "data/evnt_trans.h"
 #include "sound/sound_mngr.h"
 #include "sound/tests/drummer_song.h"
 
@@ -51,7 +52,10 @@ void RenderWatch::onMixed(ULONG_PTR user)
     if (!watch->counter_) {
         drummer_song::hookPlaybackModules();
         watch->counter_ = new testing_support::RealTimeCounter;
+        watch->poolFallbacksBefore_ = Quorvane::CEvntTransElem::GetPoolHeapFallbacks();
     }
+    watch->poolHeapFallbacks_ =
+        Quorvane::CEvntTransElem::GetPoolHeapFallbacks() - watch->poolFallbacksBefore_;
     watch->kernelWaits_ = watch->counter_->kernelWaits();
     watch->allocations_ = watch->counter_->allocations();
     watch->fileAccesses_ = watch->counter_->fileOpens() + watch->counter_->fileAccesses();
@@ -86,6 +90,8 @@ Figures figuresOf(const std::string &name, const RenderWatch &watch, double fram
     f.fileAccesses = watch.fileAccesses();
     f.longestLockWait = watch.longestLockWait();
     f.slowLockWaits = watch.slowLockWaits();
+    f.poolSlabs = Quorvane::CEvntTransElem::GetPoolSlabs();
+    f.poolHeapFallbacks = watch.poolHeapFallbacks();
     return f;
 }
 
@@ -108,6 +114,7 @@ void printFigures(const Figures &f)
                 f.cpu > 0 ? f.frames / f.frameRate / f.cpu : 0.0, median, 100 * median / period, p99,
                 100 * p99 / period, maximum, 100 * maximum / period, f.kernelWaits / buffers,
                 f.allocations / buffers, f.fileAccesses / buffers);
+    std::printf("; message pool %d slabs, %ld heap fallbacks", f.poolSlabs, f.poolHeapFallbacks);
     if (f.withLockWaits)
         std::printf("; longest lock wait %.3f ms, %ld lock waits over 0.5 ms", 1e3 * f.longestLockWait,
                     f.slowLockWaits);

@@ -1,7 +1,8 @@
 // What the render benchmark measures of a scenario and the one line it
 // prints for it: the real-time factors, the time per buffer against the
 // buffer's period, and what the render thread did per buffer (kernel waits,
-// heap allocations, file accesses), counted by the real-time counters.
+// heap allocations, file accesses), counted by the real-time counters; and
+// the message pool's slabs and the messages that found it empty.
 #pragma once
 
 #include "testing/realtime_counters.h"
@@ -43,6 +44,9 @@ public:
     // waits longer than 0.5 ms.
     double longestLockWait() const { return longestLockWait_; }
     long slowLockWaits() const { return slowLockWaits_; }
+    // Messages that found the message pool empty from the first buffer to
+    // the last (on any thread).
+    long poolHeapFallbacks() const { return poolHeapFallbacks_; }
 
 private:
     Quorvane::CSoundMngr *playing_;
@@ -52,6 +56,7 @@ private:
     long kernelWaits_ = 0, allocations_ = 0, fileAccesses_ = 0;
     double longestLockWait_ = 0.0;
     long slowLockWaits_ = 0;
+    long poolFallbacksBefore_ = 0, poolHeapFallbacks_ = 0;
 };
 
 struct Figures {
@@ -65,6 +70,8 @@ struct Figures {
     std::vector<double> perBuffer; // seconds
     long buffers = 0;              // counted buffers
     long kernelWaits = 0, allocations = 0, fileAccesses = 0;
+    int poolSlabs = 0;
+    long poolHeapFallbacks = 0;
     // Printed only when asked for.
     bool withLockWaits = false;
     double longestLockWait = 0; // seconds
@@ -78,8 +85,9 @@ Figures figuresOf(const std::string &name, const RenderWatch &watch, double fram
 
 // NAME: X audio s per wall s, Y audio s per CPU s; per buffer median A ms
 // (a %), 99th percentile B ms (b %), maximum C ms (c %); K kernel waits, N
-// allocations, F file accesses per buffer on the render thread[; longest
-// lock wait L ms, S lock waits over 0.5 ms]
+// allocations, F file accesses per buffer on the render thread; message
+// pool P slabs, H heap fallbacks[; longest lock wait L ms, S lock waits
+// over 0.5 ms]
 void printFigures(const Figures &figures);
 
 // CPU seconds of the whole process so far.

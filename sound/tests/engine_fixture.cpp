@@ -109,6 +109,7 @@ void resetProbes()
     p.synthLevel = 0.0f;
     p.afterDestroy = 0;
     p.messageCount = 0;
+    p.notesSounding = 0;
     p.selectResult = 1;
     p.paramAnswer = -1.0f;
     p.stateBytes = 4;

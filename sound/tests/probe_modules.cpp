@@ -106,6 +106,9 @@ public:
         check();
         magic = kDead;
         --state.synthsAlive;
+        for (bool &voice : voices)
+            if (voice)
+                --state.notesSounding;
     }
     void SetSampleRate(float rate) override
     {
@@ -126,6 +129,14 @@ public:
             std::memcpy(&bytes, message, 3);
             state.messages[n] = {bytes, offset};
         }
+        const int status = message[0] & 0xF0;
+        if (status != 0x80 && status != 0x90)
+            return;
+        bool &voice = voices[(message[0] & 0x0F) * 128 + (message[1] & 0x7F)];
+        const bool on = status == 0x90 && message[2] != 0;
+        if (on != voice)
+            state.notesSounding += on ? 1 : -1;
+        voice = on;
     }
     bool RenderAdding(float **buffer, int frames) override { return render(buffer, frames, true); }
     bool RenderReplacing(float **buffer, int frames) override { return render(buffer, frames, false); }
@@ -184,6 +195,7 @@ private:
 
     uint32_t magic = kAlive;
     float param = 0.0f;
+    bool voices[16 * 128] = {};
     ProbeNames names;
     ProbeHost host;
 };

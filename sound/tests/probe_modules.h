@@ -35,6 +35,9 @@ struct PROBESTATE {
     std::atomic<long> afterDestroy{0};
     std::atomic<long> messageCount{0};
     Message messages[kMaxMessages];
+    // Notes the synthesizers sound now: started by a note-on and not yet
+    // ended by its note-off (or by the synth's end).
+    std::atomic<long> notesSounding{0};
     // What SelectInstrument answers; what GetParam gives back (-1: the value
     // set).
     std::atomic<int> selectResult{1};

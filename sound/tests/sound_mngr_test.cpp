@@ -2,6 +2,8 @@
 
 #include "outside/directsound/directsound_capture.h"
 #include "sound/asp_registry.h"
+#include "data/event.h"
+#include "data/evnt_trans.h"
 #include "data/meff_chain.h"
 #include "data/track_midi.h"
 #include "sound/module_keys.h"
@@ -9,8 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <initializer_list>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace Quorvane;
@@ -286,6 +292,164 @@ TEST_F(SoundMngrTest, EffectsHearOfStartAndStopWithoutTheSongLock)
     EXPECT_EQ(effect.states, "01");
     EXPECT_EQ(effect.underLock, 0);
     track->effects.Clear(nullptr); // before the effect goes
+}
+
+// The bridge's re-initialisation and every change of the audio options
+// stop and start the engine, whose frame count starts again from 0, while a
+// song holds a note: its note-off must not wait in the output's queue for
+// the old position, and what the queue held goes back to the message pool,
+// so no start needs a new slab of it (after 32 the engine would start no
+// more).
+TEST_F(SoundMngrTest, RestartsWhileANoteSoundsLeaveNoNoteAndNoNewSlab)
+{
+    startSounding(0.0f);
+    IQuorvaneSongTract *tract = song->GetSongTract();
+    void *out = tract->GetOutByNum(tract->GetOutNumb(tract->GetOutPreview()) + 1);
+    ASSERT_EQ(tract->GetOutType(out), OUT_BY_NAME);
+    auto *track = static_cast<CTrackMIDI *>(song->InsertNewTrack(TRACK_MIDI, -1, 0));
+    ASSERT_NE(track, nullptr);
+    track->output = out;
+    EVENT note;
+    note.setNote(0, 60, 100);
+    note.time = 0;
+    note.value = 960 * 400; // far longer than the buffer each round plays
+    track->AddToTail(&note, 1);
+    track->UpdateLastTime();
+    song->Update();
+
+    const int slabs = CEvntTransElem::GetPoolSlabs();
+    for (int round = 0; round < 100; ++round) {
+        manager->StartPlayback(tract);
+        ASSERT_EQ(manager->IsPlayed(song.get()), 1) << round;
+        ASSERT_TRUE(probeRequest(round % kAspBuffers, kFrames)) << round;
+        ASSERT_EQ(probes().notesSounding, 1) << round;
+        manager->EngineStop();
+        EXPECT_EQ(probes().notesSounding, 0) << "round " << round;
+        ASSERT_EQ(manager->EngineStart(), 1) << "round " << round;
+        EXPECT_EQ(CEvntTransElem::GetPoolSlabs(), slabs) << "round " << round;
+    }
+}
+
+// A MIDI effect that can keep the thread telling it a play state until the
+// test lets that thread go, noting the states it heard and whether its
+// element let it go (released it) while a play state was being told.
+struct HeldEffect : IQuorvaneMIDIEffect {
+    HeldEffect()
+        : entered(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+          go(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    {
+    }
+    ~HeldEffect()
+    {
+        CloseHandle(entered);
+        CloseHandle(go);
+    }
+    HRESULT QueryInterface(REFIID, void **) override { return E_NOINTERFACE; }
+    ULONG AddRef() override { return static_cast<ULONG>(++references); }
+    ULONG Release() override { return static_cast<ULONG>(--references); } // the test owns it
+    int Init(void *, void *) override { return 1; }
+    void SetOnline(int) override {}
+    int SetPlayState(long state, long, long) override
+    {
+        states[told++ % 8] = static_cast<char>('0' + state);
+        if (state == holdOn) {
+            holdOn = -1;
+            SetEvent(entered);
+            WaitForSingleObject(go, 10000);
+        }
+        if (references.load() <= 0)
+            releasedWhileTold = 1;
+        return 1;
+    }
+    int Process(ITembriMEInQueue *, ITembriMEOutQueue *) override { return 1; }
+    int SaveState(Seekable::OutputStream *) override { return 1; }
+    int LoadState(Seekable::InputStream *) override { return 1; }
+    int GetEditorSize(long &, long &) override { return 0; }
+    int OpenEditor(HWND) override { return 0; }
+    void CloseEditor() override {}
+    const char *GetName() override { return "held"; }
+    int GuidOperation(long, void *, long) override { return 0; }
+    std::string heard() const { return std::string(states, std::min(told.load(), 8)); }
+
+    HANDLE entered;
+    HANDLE go;
+    // The play state whose telling waits for go (once).
+    std::atomic<long> holdOn{-1};
+    // One reference is the element's own (its module's), one the chain's.
+    std::atomic<long> references{1};
+    std::atomic<int> told{0};
+    char states[8] = {};
+    std::atomic<int> releasedWhileTold{0};
+};
+
+// The song with a MIDI track whose chain has the effects, the track on the
+// probe synthesizer.
+CTrackMIDI *effectTrack(CSong &song, std::initializer_list<HeldEffect *> effects)
+{
+    auto *track = static_cast<CTrackMIDI *>(song.InsertNewTrack(TRACK_MIDI, -1, 0));
+    for (HeldEffect *effect : effects) {
+        PORTDESCR none;
+        auto *elem = new CMEffElem(&none, nullptr, nullptr);
+        elem->effect = effect;
+        track->effects.AddNewMEffElem(elem);
+    }
+    return track;
+}
+
+// A host's stop reaches the effects on the stream provider's thread while
+// the window thread takes one of them out: the effect being told stays
+// (with its module) until the stop has told it and the rest of the chain.
+TEST_F(SoundMngrTest, AnEffectTakenOutWhileAStopTellsItStaysUntilTold)
+{
+    startSounding(0.0f);
+    HeldEffect first, second;
+    CTrackMIDI *track = effectTrack(*song, {&first, &second});
+    CMEffElem *leaving = track->effects.GetFirstElem();
+    manager->StartPlayback(song->GetSongTract());
+    ASSERT_EQ(manager->IsPlayed(), 1);
+    first.holdOn = MEFF_STOP;
+    std::thread host([this] { manager->StopPlayback(); });
+    ASSERT_EQ(WaitForSingleObject(first.entered, 10000), WAIT_OBJECT_0);
+    std::atomic<int> deleted{0};
+    std::thread window([&] {
+        track->effects.DeleteMEffElem(leaving);
+        deleted = 1;
+    });
+    // The window thread had time to take the element out and destroy it;
+    // it waits for the stop instead.
+    Sleep(300);
+    EXPECT_EQ(deleted, 0) << "the element went while its effect was told";
+    SetEvent(first.go);
+    host.join();
+    window.join();
+    EXPECT_EQ(first.releasedWhileTold, 0);
+    EXPECT_EQ(first.references, 0) << "released by the chain and the element once told";
+    EXPECT_EQ(first.heard(), "01");
+    EXPECT_EQ(second.heard(), "01") << "the rest of the chain is told";
+    EXPECT_EQ(track->effects.GetNumEffects(), 1);
+    track->effects.Clear(nullptr); // before the effects go
+}
+
+// A start from the window and a stop from the host take turns: a stop that
+// comes while the start's effects hear of it stops the song once it plays,
+// and the effects hear start, then stop.
+TEST_F(SoundMngrTest, AStopDuringAStartComesAfterIt)
+{
+    startSounding(0.0f);
+    HeldEffect effect;
+    CTrackMIDI *track = effectTrack(*song, {&effect});
+    effect.holdOn = MEFF_START;
+    std::thread window([this] { manager->StartPlayback(song->GetSongTract()); });
+    ASSERT_EQ(WaitForSingleObject(effect.entered, 10000), WAIT_OBJECT_0);
+    std::thread host([this] { manager->StopPlayback(); });
+    // The host's stop had time to find nothing playing yet and return.
+    Sleep(300);
+    SetEvent(effect.go);
+    window.join();
+    host.join();
+    EXPECT_EQ(manager->IsPlayed(), 0) << "the host's stop was lost";
+    EXPECT_EQ(effect.heard(), "01");
+    track->effects.Clear(nullptr);
 }
 
 TEST_F(SoundMngrTest, WithoutAProviderNotifyDoesNothing)
