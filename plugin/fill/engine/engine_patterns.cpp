@@ -19,28 +19,31 @@ bool Grindelvosket::loadPattern(const std::string &folderName, const std::string
         if (folder == fill_.patternFolder && file == fill_.patternFile)
             return false;
     }
-    // A pattern the user chooses is read from the library again, before
-    // the lock: a pad switch meanwhile need not wait for the disk.
+    // A pattern the user chooses is read from the library again, and the
+    // fill arranged, before the lock: a pad switch meanwhile need not wait
+    // for the disk; the host hears of the punch range after it.
     CMidiTrack read;
     const bool found = FillModule::readPattern(folder, file, read);
-    {
-        EngineLockGuard guard(lock_);
-        Fill next = liveCopy();
-        FillSettings &settings = next.settings;
-        settings.patternFolder = folder;
-        settings.patternFile = file;
-        settings.source = std::move(read);
-        settings.trackLoaded = found;
-        settings.sourceModified = false;
-        settings.embedded = false;
-        // The old pattern goes whether the new one was found or not.
-        for (LooperPart &part : next.parts)
-            part.clearPattern();
-        rearrange(next);
-        install(next);
-        if (!keepPunch_)
-            setAutomaticPunchRange();
-    }
+    const bool automaticPunch = !keepPunch_;
+    remakeLive(
+        [&](Fill &next) {
+            FillSettings &settings = next.settings;
+            settings.patternFolder = folder;
+            settings.patternFile = file;
+            settings.source = read;
+            settings.trackLoaded = found;
+            settings.sourceModified = false;
+            settings.embedded = false;
+            // The old pattern goes whether the new one was found or not.
+            for (LooperPart &part : next.parts)
+                part.clearPattern();
+        },
+        [&](Fill &arranged) {
+            if (automaticPunch)
+                setAutomaticPunchRange(arranged.settings, partsOf(arranged));
+        });
+    if (automaticPunch)
+        tellPunchRange();
     tellViews();
     return true;
 }
