@@ -145,8 +145,28 @@ void Grindelvosket::onPatternTreeEvent(int kind, const std::string &folder, cons
 
 bool Grindelvosket::ensureSource()
 {
-    EngineLockGuard guard(lock_);
-    return ensureSource(fill_, liveParts());
+    // A pattern not loaded yet is read without the lock, so that a switch
+    // meanwhile need not wait for the disk; a switch that brought another
+    // fill without its pattern makes it read again.
+    for (;;) {
+        std::string folder, file;
+        {
+            EngineLockGuard guard(lock_);
+            if (fill_.trackLoaded)
+                return ensureSource(fill_, liveParts());
+            folder = fill_.patternFolder;
+            file = fill_.patternFile;
+        }
+        CMidiTrack read;
+        if (!FillModule::readPattern(folder, file, read))
+            return false;
+        EngineLockGuard guard(lock_);
+        if (!fill_.trackLoaded && fill_.patternFolder == folder && fill_.patternFile == file) {
+            fill_.source = std::move(read);
+            fill_.trackLoaded = true;
+            return true;
+        }
+    }
 }
 
 void Grindelvosket::rebuildSourceIfEdited(bool redistribute)

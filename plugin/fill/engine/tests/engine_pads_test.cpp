@@ -302,6 +302,11 @@ TEST_F(PadTest, ATriggerDuringAnEditWaitsForNothingSlow)
     const Case cases[] = {
         {"a pattern chosen", [](Grindelvosket &e) { e.selectPattern("Rock", "Pad_5.mid"); }},
         {"a missing pattern chosen", [](Grindelvosket &e) { e.selectPattern("Rock", "Missing.mid"); }},
+        {"a missing pattern's source made sure",
+         [](Grindelvosket &e) {
+             e.selectPattern("Rock", "Missing.mid");
+             e.ensureSource();
+         }},
         {"the Comp button", [](Grindelvosket &e) { e.toggleOriginal(); }},
         {"Reset", [](Grindelvosket &e) { e.ResetPars(); }},
         {"Reset of a missing pattern",
