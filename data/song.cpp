@@ -105,7 +105,7 @@ int CSong::InsertTrack(CTrack *track, int shiftIds)
     return 1;
 }
 
-CTrack *CSong::InsertNewTrack(long kind, long id, int)
+CTrack *CSong::MakeNewTrack(long kind, long id)
 {
     if (kind < TRACK_CHORDS || kind > TRACK_PATTSR)
         return nullptr;
@@ -116,21 +116,38 @@ CTrack *CSong::InsertNewTrack(long kind, long id, int)
         id = last ? static_cast<long>(static_cast<const CTrack *>(last)->id) + 1 : 1;
     }
     CTrack *track = CreateTrack(kind, static_cast<unsigned long>(id), this);
-    if (!track)
-        return nullptr;
-    if (!track->SetDefault() || !InsertTrack(track, 0)) {
-        delete track;
+    if (track && !track->SetDefault()) {
+        DestroyTrack(track);
         return nullptr;
     }
-    track->SetSlct(1);
-    Update();
     return track;
 }
 
-CTrack *CSong::DeleteTrack(CTrack *track, int shiftIds)
+int CSong::LinkNewTrack(CTrack *track)
+{
+    CLock lock(syncObject);
+    if (!InsertTrack(track, 0))
+        return 0;
+    track->SetSlct(1);
+    Update();
+    return 1;
+}
+
+CTrack *CSong::InsertNewTrack(long kind, long id, int)
+{
+    CTrack *track = MakeNewTrack(kind, id);
+    if (track && !LinkNewTrack(track)) {
+        DestroyTrack(track);
+        return nullptr;
+    }
+    return track;
+}
+
+CTrack *CSong::DetachTrack(CTrack *track, int shiftIds)
 {
     if (!track)
         return nullptr;
+    CLock lock(syncObject);
     if (shiftIds) {
         for (auto *t = static_cast<CTrack *>(track->next); t; t = static_cast<CTrack *>(t->next))
             --t->id;
@@ -138,12 +155,27 @@ CTrack *CSong::DeleteTrack(CTrack *track, int shiftIds)
     if (track == master)
         master = nullptr;
     UpdateEdition();
+    auto *following = static_cast<CTrack *>(track->next);
+    Unlink(track);
+    return following;
+}
+
+void CSong::DestroyTrack(CTrack *track)
+{
+    if (!track)
+        return;
     // An audio track's output is made for it: it goes with the last track
     // that plays on it.
     void *audioOut = track->kind == TRACK_AUDIO ? track->output : nullptr;
-    auto *following = static_cast<CTrack *>(Delete(track, 1));
+    delete track;
     if (audioOut && songTract && audioOut != songTract->GetOutPreview() && !TrackOn(audioOut))
         DeleteOutPort(audioOut);
+}
+
+CTrack *CSong::DeleteTrack(CTrack *track, int shiftIds)
+{
+    CTrack *following = DetachTrack(track, shiftIds);
+    DestroyTrack(track);
     return following;
 }
 

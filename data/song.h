@@ -67,11 +67,27 @@ public:
     int InsertTrack(CTrack *track, int shiftIds);
     // A new track of kind 1..7 (see CTrack), selected; id -1 after the
     // last. Null for another kind, a second chord track or on failure.
+    // Made and set up (an audio track's output opened) without the song's
+    // lock, which the render thread plays under; linked under it.
     CTrack *InsertNewTrack(long kind, long id, int flags);
+    // InsertNewTrack in its two steps, for a caller that links under a
+    // hold of its own: the track made and set up, not yet the song's (null
+    // for another kind, a second chord track or on failure); then linked,
+    // selected and counted under the song's lock (0 when the song refuses
+    // it: the caller destroys it then).
+    CTrack *MakeNewTrack(long kind, long id);
+    int LinkNewTrack(CTrack *track);
     // Destroys the track; with shiftIds the following ids drop by one. An
     // audio track's output goes too when no other track plays on it.
-    // Returns the following track.
+    // Returns the following track. The track leaves under the song's lock
+    // and is destroyed (drummers released, modules freed) after it; a
+    // caller does not hold the lock.
     CTrack *DeleteTrack(CTrack *track, int shiftIds);
+    // DeleteTrack in its two steps: the track leaves the song under its
+    // lock (the following track returned); then, without the lock, a track
+    // that is not the song's is destroyed with the output made for it.
+    CTrack *DetachTrack(CTrack *track, int shiftIds);
+    void DestroyTrack(CTrack *track);
     CTrack *GetTrack(long id) const;
     // The first track that plays on the output, or null.
     CTrack *TrackOn(void *out) const;

@@ -150,13 +150,18 @@ int CTracksWindow::OnAddNewTrack(long kind, long row)
     if (CSongTractWindow *tract = liason ? liason->GetSongTract() : nullptr)
         tract->CloseMIDIEffects();
     const long countBefore = song->GetNumTracks();
+    const bool rowTaken = row >= 0 && song->GetTrack(row);
+    // The track is made (an audio track's output module loaded) before the
+    // step takes the lock the render thread plays under; it is only
+    // linked under it.
+    CTrack *track = song->MakeNewTrack(kind, row);
     EditStep step(song, client, "New track", UNDO_ALL_TRACKS);
     for (CTrack *t = song->GetNextSelectedTrack(nullptr); t; t = song->GetNextSelectedTrack(t))
         song->SelectTrack(t, 0, 0);
-    const bool rowTaken = row >= 0 && song->GetTrack(row);
-    CTrack *track = song->InsertNewTrack(kind, row, 0);
-    if (!track) {
+    if (!track || !song->LinkNewTrack(track)) {
         song->Update();
+        step.Unlock();
+        song->DestroyTrack(track);
         return 0;
     }
     if (rowTaken && liason)
@@ -229,12 +234,18 @@ int CTracksWindow::OnDeleteSelTracks()
         // until their turn.
         for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) {
             const long id = static_cast<long>((*it)->GetID());
-            song->DeleteTrack(*it, 1);
+            song->DetachTrack(*it, 1);
             if (liason)
                 shiftTrackKeys(liason, id + 1, -1);
         }
         song->Update();
         step.Done();
+        step.Unlock();
+        // Their drummers and output modules go without the lock the render
+        // thread plays under; what follows updates the song under it again.
+        for (CTrack *t : doomed)
+            song->DestroyTrack(t);
+        CLock relock(song->GetSyncObj());
         song->SetModified(1);
         CMeasWindow *measures = liason ? liason->GetMainMeas() : nullptr;
         OnSize(kTimeMax, kTimeMax);

@@ -62,6 +62,7 @@ VstPluginHost::VstPluginHost(ChangedProc changed, void *owner) : changed_(change
     for (int i = 0; i < kMaxEvents; ++i)
         list->events[i] = reinterpret_cast<vst2::Event *>(&midi_[i]);
     notices_.Create(this);
+    readSongTime(songTime_, 0);
 }
 
 VstPluginHost::~VstPluginHost()
@@ -262,6 +263,10 @@ bool VstPluginHost::Render(float *buffer, int frames, bool add, const float *inp
     const int64_t start = startAt_.exchange(kNoStart);
     if (start != kNoStart)
         position_ = start;
+    if (song_ && songTimeLock_.tryLock()) {
+        readSongTime(songTime_, position_);
+        songTimeLock_.unlock();
+    }
     bool sound = false;
     if (!buffer || frames <= 0 || !lock_.tryLock()) {
         // The window thread has the plug-in (its state, format or opening):
@@ -494,49 +499,72 @@ bool VstPluginHost::onRenderThread() const
     return thread && thread == GetCurrentThreadId();
 }
 
+vst2::TimeInfo &VstPluginHost::threadRecord()
+{
+    CriticalSectionGuard guard(threadTimesLock_);
+    for (ThreadTime &record : threadTimes_)
+        if (record.thread == GetCurrentThreadId())
+            return record.time;
+    ThreadTime &record = threadTimes_[nextThreadTime_];
+    nextThreadTime_ = (nextThreadTime_ + 1) % kTimeThreads;
+    record.thread = GetCurrentThreadId();
+    return record.time;
+}
+
 vst2::TimeInfo *VstPluginHost::timeInfo()
 {
     // The plug-in may read the record it is handed until it asks again on
     // the same thread: the render thread has the host's own, every other
     // thread (the editor's, the plug-in's own) one of its own.
-    static thread_local vst2::TimeInfo elsewhere;
-    vst2::TimeInfo &time = onRenderThread() ? renderTime_ : elsewhere;
+    const bool rendering = onRenderThread();
+    vst2::TimeInfo &time = rendering ? renderTime_ : threadRecord();
     const int64_t start = startAt_;
     const int64_t position = start != kNoStart ? start : position_.load();
-    time = {};
+    if (rendering) {
+        readSongTime(time, position);
+    } else {
+        // As the song was at the last block.
+        CriticalSectionGuard guard(songTimeLock_);
+        time = songTime_;
+    }
     time.sampleRate = rate_;
     time.samplePos = static_cast<double>(position);
+    time.flags &= ~vst2::kTimeTransportPlaying;
+    if (playing_)
+        time.flags |= vst2::kTimeTransportPlaying;
+    return &time;
+}
+
+void VstPluginHost::readSongTime(vst2::TimeInfo &time, int64_t position) const
+{
+    time = {};
     time.tempo = 120.0;
     time.timeSigNumerator = 4;
     time.timeSigDenominator = 4;
     time.flags = vst2::kTimeTempoValid | vst2::kTimeSigValid;
-    if (playing_)
-        time.flags |= vst2::kTimeTransportPlaying;
-    if (song_) {
-        const long perQuarter = song_->SongGetTimeBase();
-        const float tempo = song_->SongGetTempoNow();
-        if (tempo > 0.0f)
-            time.tempo = tempo;
-        const long tick = song_->SongGetTimeFromSample(position);
-        QUICKMETER meter;
-        if (song_->SongGetMeterByIndex(song_->SongGetMeterIndexAtTime(tick), meter) &&
-            meter.ticksPerBar > 0) {
-            time.timeSigNumerator = static_cast<int32_t>(meter.numerator);
-            time.timeSigDenominator = 1 << std::clamp<long>(meter.power, 0, 6);
-            if (perQuarter > 0) {
-                const long barStart =
-                    meter.startTick +
-                    (std::max(tick - meter.startTick, 0L) / meter.ticksPerBar) * meter.ticksPerBar;
-                time.barStartPos = static_cast<double>(barStart) / perQuarter;
-                time.flags |= vst2::kTimeBarsValid;
-            }
-        }
+    if (!song_)
+        return;
+    const long perQuarter = song_->SongGetTimeBase();
+    const float tempo = song_->SongGetTempoNow();
+    if (tempo > 0.0f)
+        time.tempo = tempo;
+    const long tick = song_->SongGetTimeFromSample(position);
+    QUICKMETER meter;
+    if (song_->SongGetMeterByIndex(song_->SongGetMeterIndexAtTime(tick), meter) && meter.ticksPerBar > 0) {
+        time.timeSigNumerator = static_cast<int32_t>(meter.numerator);
+        time.timeSigDenominator = 1 << std::clamp<long>(meter.power, 0, 6);
         if (perQuarter > 0) {
-            time.ppqPos = static_cast<double>(tick) / perQuarter;
-            time.flags |= vst2::kTimePpqPosValid;
+            const long barStart =
+                meter.startTick +
+                (std::max(tick - meter.startTick, 0L) / meter.ticksPerBar) * meter.ticksPerBar;
+            time.barStartPos = static_cast<double>(barStart) / perQuarter;
+            time.flags |= vst2::kTimeBarsValid;
         }
     }
-    return &time;
+    if (perQuarter > 0) {
+        time.ppqPos = static_cast<double>(tick) / perQuarter;
+        time.flags |= vst2::kTimePpqPosValid;
+    }
 }
 
 intptr_t VstPluginHost::answer(int32_t opcode, int32_t index, intptr_t, void *ptr, float)

@@ -19,6 +19,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <string>
@@ -92,6 +93,11 @@ private:
     intptr_t answer(int32_t opcode, int32_t index, intptr_t value, void *ptr, float opt);
     bool onRenderThread() const;
     vst2::TimeInfo *timeInfo();
+    // The song's musical time at position into time; on the render thread,
+    // which reads the song under the song's lock.
+    void readSongTime(vst2::TimeInfo &time, int64_t position) const;
+    // The calling thread's record of this plug-in (not the render thread's).
+    vst2::TimeInfo &threadRecord();
     // The format and buffers the plug-in is given; on the window thread,
     // with the lock held.
     void applyFormat();
@@ -138,8 +144,24 @@ private:
     static constexpr int64_t kNoStart = INT64_MIN;
     std::atomic<int64_t> position_{0};
     std::atomic<int64_t> startAt_{kNoStart};
-    // The render thread's own time record; every other thread has its own.
+    // The render thread's own time record; every other thread asking has
+    // one of its own with each plug-in, the oldest taken over when
+    // kTimeThreads ask.
     vst2::TimeInfo renderTime_ = {};
+    struct ThreadTime {
+        DWORD thread = 0;
+        vst2::TimeInfo time = {};
+    };
+    static constexpr size_t kTimeThreads = 8;
+    std::array<ThreadTime, kTimeThreads> threadTimes_;
+    size_t nextThreadTime_ = 0;
+    CriticalSection threadTimesLock_;
+    // The song's time at the last block, read on the render thread, for
+    // the answers given on other threads: they never read the song's maps,
+    // which the window thread edits under the song's lock. Held only to
+    // copy; the render thread only tries it.
+    vst2::TimeInfo songTime_ = {};
+    CriticalSection songTimeLock_;
     // The render thread, while it is inside the plug-in.
     std::atomic<DWORD> renderThread_{0};
 

@@ -2,6 +2,7 @@
 
 #include "data/seekable_stream.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -99,14 +100,90 @@ void CDXiAdapter::SetBlockSize(int frames)
 
 void CDXiAdapter::MidiIn(const uint8_t *message, int offset)
 {
+    if (!message)
+        return;
+    Handed handed;
+    std::memcpy(handed.message, message, sizeof handed.message);
+    handed.offset = offset;
+    hand(handed);
+}
+
+void CDXiAdapter::hand(const Handed &handed)
+{
+    if (!onRenderThread()) {
+        CriticalSectionGuard guard(lock);
+        handWaiting();
+        apply(handed);
+        return;
+    }
+    if (lock.tryLock()) {
+        handWaiting();
+        apply(handed);
+        lock.unlock();
+        return;
+    }
+    {
+        CriticalSectionGuard guard(waitingLock);
+        if (waitingCount < kMaxWaiting) {
+            waiting[static_cast<size_t>(waitingCount++)] = handed;
+            return;
+        }
+    }
     CriticalSectionGuard guard(lock);
-    if (client)
-        client->MidiIn(message, offset);
+    handWaiting();
+    apply(handed);
+}
+
+void CDXiAdapter::apply(const Handed &handed)
+{
+    if (!client)
+        return;
+    if (handed.transport)
+        client->Transport(handed.code, handed.tick, handed.position);
+    else
+        client->MidiIn(handed.message, handed.offset);
+}
+
+void CDXiAdapter::handWaiting()
+{
+    int count = 0;
+    int64_t skipped = 0;
+    {
+        CriticalSectionGuard guard(waitingLock);
+        count = waitingCount;
+        std::copy(waiting.begin(), waiting.begin() + count, handing.begin());
+        waitingCount = 0;
+        skipped = framesSkipped;
+        framesSkipped = 0;
+    }
+    // The song went on through the blocks not rendered: the synthesizer's
+    // stream goes with it, and what came for them sounds at its start.
+    if (client && skipped > 0)
+        client->Skip(skipped);
+    for (int i = 0; i < count; ++i)
+        apply(handing[static_cast<size_t>(i)]);
 }
 
 bool CDXiAdapter::render(float *out, int frames, bool adding)
 {
-    CriticalSectionGuard guard(lock);
+    renderThread = GetCurrentThreadId();
+    if (!lock.tryLock()) {
+        // The window thread has the synthesizer: this block is silent, and
+        // what came for it sounds at the start of the next one.
+        CriticalSectionGuard guard(waitingLock);
+        for (int i = 0; i < waitingCount; ++i)
+            waiting[static_cast<size_t>(i)].offset = 0;
+        framesSkipped += std::max(frames, 0);
+        return false;
+    }
+    handWaiting();
+    const bool sound = renderLocked(out, frames, adding);
+    lock.unlock();
+    return sound;
+}
+
+bool CDXiAdapter::renderLocked(float *out, int frames, bool adding)
+{
     const float *data = nullptr;
     int channels = 0;
     int rendered = 0;
@@ -262,9 +339,12 @@ long CDXiAdapter::Names::Controllers(tagENUMITEM **list)
 
 void CDXiAdapter::Host::Transport(long code, long tick, long position, float)
 {
-    CriticalSectionGuard guard(adapter.lock);
-    if (adapter.client)
-        adapter.client->Transport(code, tick, position);
+    Handed handed;
+    handed.transport = true;
+    handed.code = code;
+    handed.tick = tick;
+    handed.position = position;
+    adapter.hand(handed);
 }
 
 bool CDXiAdapter::Host::GetInstrument(long flag, void *out)

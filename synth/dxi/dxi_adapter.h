@@ -7,6 +7,10 @@
 #include "sound/soft_synth_base.h"
 #include "synth/dxi/dxi_client.h"
 
+#include <array>
+#include <atomic>
+#include <cstdint>
+
 namespace Quorvane {
 
 class CDXiAdapter final : public SoftSynthBase {
@@ -40,7 +44,26 @@ public:
 
 private:
     ~CDXiAdapter();
+    // What the render thread hands the client: a song message, or transport
+    // news.
+    struct Handed {
+        bool transport = false;
+        uint8_t message[12] = {};
+        int offset = 0;
+        long code = 0, tick = 0, position = 0;
+    };
+    static constexpr int kMaxWaiting = 1024;
+    bool onRenderThread() const { return GetCurrentThreadId() == renderThread.load(); }
+    // Handed over now when the lock is free, else kept for the next render
+    // (the render thread never waits for the window thread; it waits only
+    // when kMaxWaiting are kept already, rather than lose one).
+    void hand(const Handed &handed);
+    void apply(const Handed &handed);
+    // What was kept, and the frames not rendered meanwhile, to the client;
+    // the lock is held.
+    void handWaiting();
     bool render(float *out, int frames, bool adding);
+    bool renderLocked(float *out, int frames, bool adding);
     void reopen();
     bool select(const CLSID &classId);
     void closeClient();
@@ -74,8 +97,19 @@ private:
 
     // Serialises the hosted synthesizer between the render thread and the
     // user-interface thread; taken after the song's and the tract's locks.
-    // No window opens or closes under it.
+    // No window opens or closes under it. The render thread only tries it:
+    // while the window thread has the synthesizer (its state, names, page
+    // size) a block is silent.
     CriticalSection lock;
+    // Guards what waits for the next render; taken after lock, held only
+    // to copy.
+    CriticalSection waitingLock;
+    std::array<Handed, kMaxWaiting> waiting;
+    std::array<Handed, kMaxWaiting> handing;
+    int waitingCount = 0;
+    int64_t framesSkipped = 0;
+    // The thread that renders, once it has.
+    std::atomic<DWORD> renderThread{0};
     CDXiClient *client = nullptr; // one reference held
     Names names{*this};
     Host host{*this};

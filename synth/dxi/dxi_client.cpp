@@ -333,6 +333,15 @@ bool CDXiClient::Transport(long kind, long a, long b)
     }
 }
 
+void CDXiClient::Skip(int64_t frames)
+{
+    if (!open_ || frames <= 0)
+        return;
+    origin_ += frames;
+    graph_->SetPosition(NextBlockSample());
+    UpdateWindow();
+}
+
 bool CDXiClient::Render(int frames, const float **data, int *channels, int *outFrames)
 {
     if (!open_)

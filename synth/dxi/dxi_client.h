@@ -53,6 +53,9 @@ public:
     void MidiIn(const uint8_t *message, int offset);
     // The engine's transport news; false when the synthesizer refused it.
     bool Transport(long kind, long a, long b);
+    // The song went on by frames the synthesizer was not asked to render:
+    // its stream jumps ahead with it.
+    void Skip(int64_t frames);
     // Renders frames: the synthesizer's output, in place, until the next
     // render; false (nothing to read) when the graph failed.
     bool Render(int frames, const float **data, int *channels, int *outFrames);

@@ -420,6 +420,23 @@ TEST_F(TractTest, AMIDITracksEffectsAreEditedInItsChain)
     EXPECT_EQ(requests(STREQ_CLOSE_EDITORS).back().a, 8);
 }
 
+namespace {
+
+// Calls of one kind, and how many of them came with the lock held.
+struct LockWatch {
+    const CRITICAL_SECTION *lock;
+    int calls = 0;
+    int underLock = 0;
+    void note()
+    {
+        ++calls;
+        underLock += testing_support::heldByThisThread(*lock) ? 1 : 0;
+    }
+    static void noteSlowCall(void *watch) { static_cast<LockWatch *>(watch)->note(); }
+};
+
+} // namespace
+
 // The render thread plays under the song's lock: the window adds and
 // deletes outputs, buses and effects, and closes their editors, without it
 // (the tract and the song take their locks only to link and unlink).
@@ -428,16 +445,7 @@ TEST_F(TractTest, ModulesAndEditorsComeAndGoWithoutTheSongLock)
     for (const char *module : {"Tindrel.dll", "Corvadel.dll"})
         ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA(module))) << module;
     auto *track = static_cast<CTrackMIDI *>(host->addTrack(TRACK_MIDI));
-    struct Watch {
-        const CRITICAL_SECTION *lock;
-        int calls = 0;
-        int underLock = 0;
-        void note()
-        {
-            ++calls;
-            underLock += testing_support::heldByThisThread(*lock) ? 1 : 0;
-        }
-    } modules{&host->song.GetSyncObj()->section}, closes{&host->song.GetSyncObj()->section};
+    LockWatch modules{&host->song.GetSyncObj()->section}, closes{&host->song.GetSyncObj()->section};
     editor->answer = [&](const Request &r) {
         if (r.code == STREQ_CLOSE_SYNTH_EDITOR || r.code == STREQ_CLOSE_AUDIO_EFFECT_EDITOR ||
             r.code == STREQ_CLOSE_MIDI_EFFECT_EDITOR)
@@ -446,7 +454,7 @@ TEST_F(TractTest, ModulesAndEditorsComeAndGoWithoutTheSongLock)
     };
     {
         testing_support::RealTimeCounter counter;
-        counter.watchSlowCalls([](void *w) { static_cast<Watch *>(w)->note(); }, &modules);
+        counter.watchSlowCalls(LockWatch::noteSlowCall, &modules);
         ASSERT_EQ(window->OnAddItem(), 1); // a port
         ASSERT_EQ(window->OnDelItem(), 1);
         window->SetShowType(STPAGE_MIDI_EFFECTS, static_cast<long>(track->GetID()));
@@ -516,6 +524,43 @@ TEST_F(TractTest, AMIDIEffectIsToldWithoutTheSongLock)
     EXPECT_EQ(live, 0);
     EXPECT_EQ(track->effects.GetNumEffects(), 0);
     FreeLibrary(module);
+}
+
+// The tracks window adds an audio track (its "Tembri Audio" output module
+// loaded) and deletes it with a MIDI track and its effect (modules freed,
+// the drummer destroyed) without the lock the render thread plays under:
+// the song takes it only to link and unlink the tracks.
+TEST_F(TractTest, TracksComeAndGoWithoutTheSongLock)
+{
+    for (const char *module : {"Tindrel.dll", "Corvadel.dll"})
+        ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA(module))) << module;
+    auto *tracks = host->open<CTracksWindow>(KEY_TRACKS, 0, 900, 200).as<CTracksWindow>();
+    const long outputsBefore = outputs();
+    LockWatch slowCalls{&host->song.GetSyncObj()->section};
+    long moduleCalls = 0;
+    {
+        testing_support::RealTimeCounter counter;
+        counter.watchSlowCalls(LockWatch::noteSlowCall, &slowCalls);
+        ASSERT_EQ(tracks->OnAddNewTrack(TRACK_AUDIO, -1), 1);
+        ASSERT_EQ(outputs(), outputsBefore + 1) << "the audio track's own output";
+        ASSERT_EQ(tracks->OnAddNewTrack(TRACK_MIDI, -1), 1);
+        auto *midi = static_cast<CTrackMIDI *>(host->song.GetPrevTrack(nullptr));
+        ASSERT_EQ(midi->GetKind(), TRACK_MIDI);
+        window->SetShowType(STPAGE_MIDI_EFFECTS, static_cast<long>(midi->GetID()));
+        ASSERT_EQ(window->OnAddItem(), 1);
+        ASSERT_EQ(midi->effects.GetNumEffects(), 1);
+        for (CTrack *t = host->song.GetNextTrack(nullptr); t; t = host->song.GetNextTrack(t))
+            t->SetSlct(t->GetKind() == TRACK_AUDIO || t == midi);
+        host->song.Update();
+        ASSERT_EQ(tracks->OnDeleteSelTracks(), 1);
+        moduleCalls = counter.moduleCalls();
+    }
+    EXPECT_EQ(host->song.GetNextTrack(TRACK_AUDIO, nullptr), nullptr);
+    EXPECT_EQ(host->song.GetNextTrack(TRACK_MIDI, nullptr), nullptr);
+    EXPECT_EQ(outputs(), outputsBefore) << "the audio track's output went with it";
+    EXPECT_EQ(moduleCalls, 4) << "the audio output and the MIDI effect, each loaded and freed";
+    EXPECT_GE(slowCalls.calls, moduleCalls);
+    EXPECT_EQ(slowCalls.underLock, 0) << "of " << slowCalls.calls << " module and file calls";
 }
 
 TEST_F(TractTest, TheTracksWindowShowsATracksEffectsHere)

@@ -1,6 +1,7 @@
 #include "outside/vst/vst_plugin_host.h"
 
 #include "base/message_box.h"
+#include "data/tembri_song.h"
 #include "outside/vst/tests/test_plugins.h"
 #include "sound/module_state.h"
 #include "testing/realtime_counters.h"
@@ -354,6 +355,84 @@ TEST(VstPluginHost, EachThreadIsHandedATimeRecordOfItsOwn)
     EXPECT_EQ(ownPosition, 0.0);
     EXPECT_EQ(rendering->samplePos, 480.0) << "the render thread's record untouched";
     EXPECT_EQ(window->samplePos, 0.0);
+}
+
+// A song at 90 quarters per minute in 3/4, 480 ticks per quarter, that
+// counts the questions it is asked on threads other than one.
+class CountingSong : public ITembriSong {
+public:
+    explicit CountingSong(DWORD renderThread) : renderThread_(renderThread) {}
+    long asked = 0;
+
+    int SongActivate() override { return 1; }
+    long SongGetTimeBase() override { return note(480); }
+    long SongGetSPS() override { return note(48000); }
+    void SongGetMBTFromTime(long, long &bar, long &beat, long &tick) override { bar = beat = tick = note(0); }
+    long SongGetTimeFromMBT(long, long, long) override { return note(0); }
+    long SongGetNumMeters() override { return note(1); }
+    long SongGetMeterIndexAtTime(long) override { return note(0); }
+    int SongGetMeterByIndex(long, QUICKMETER &meter) override
+    {
+        meter.startTick = 0;
+        meter.numerator = 3;
+        meter.power = 2;
+        meter.ticksPerBar = 3 * 480;
+        return note(1);
+    }
+    long SongGetNumTonals() override { return note(0); }
+    long SongGetTonalIndexAtTime(long) override { return note(-1); }
+    int SongGetTonalByIndex(long, QUICKTONAL &) override { return note(0); }
+    // Two samples a tick, as it would be at other rates.
+    int64_t SongGetSampleFromTime(long tick) override { return note(int64_t(tick) * 2); }
+    long SongGetTimeFromSample(int64_t sample) override { return note(static_cast<long>(sample / 2)); }
+    long SongGetNumTempos() override { return note(1); }
+    long SongGetTempoIndexAtTime(long) override { return note(0); }
+    int SongGetTempoByIndex(long, QUICKTIMER &) override { return note(0); }
+    float SongGetTempoNow() override { return static_cast<float>(note(90)); }
+    void SongSetModified() override { note(0); }
+    void SongPlayMMsg(unsigned long, unsigned long) override { note(0); }
+
+private:
+    template <typename T> T note(T value)
+    {
+        asked += GetCurrentThreadId() != renderThread_ ? 1 : 0;
+        return value;
+    }
+    const DWORD renderThread_;
+};
+
+// Time asked on a thread of a plug-in's own is answered from what the render
+// thread read of the song at the last block: the song's maps, which the
+// window thread edits under the song's lock, are not read there. Each
+// plug-in hands that thread a record of its own.
+TEST(VstPluginHost, TimeOffTheRenderThreadReadsNothingOfTheSong)
+{
+    Hosted first("stereo", 48000.0f, 480);
+    Hosted second("quad", 48000.0f, 480);
+    CountingSong song(GetCurrentThreadId());
+    for (Hosted *hosted : {&first, &second}) {
+        hosted->host.SetSong(&song);
+        ASSERT_TRUE(hosted->host.Open(hosted->plugin.path, true));
+        hosted->host.Transport(0, 0);
+        hosted->play(960, 0);
+    }
+    const vst2::TimeInfo *firstRecord = nullptr, *secondRecord = nullptr;
+    vst2::TimeInfo firstTime = {};
+    std::thread([&] {
+        firstRecord = first.plugin.askTime();
+        secondRecord = second.plugin.askTime();
+        if (firstRecord)
+            firstTime = *firstRecord;
+    }).join();
+    ASSERT_NE(firstRecord, nullptr);
+    ASSERT_NE(secondRecord, nullptr);
+    EXPECT_NE(firstRecord, secondRecord) << "each plug-in its own record";
+    EXPECT_EQ(song.asked, 0);
+    EXPECT_EQ(firstTime.samplePos, 960.0);
+    EXPECT_EQ(firstTime.tempo, 90.0);
+    EXPECT_EQ(firstTime.timeSigNumerator, 3);
+    EXPECT_EQ(firstTime.timeSigDenominator, 4);
+    EXPECT_EQ(firstTime.ppqPos, 0.5) << "at the last block's start, sample 480";
 }
 
 struct Stop {

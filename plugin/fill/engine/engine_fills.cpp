@@ -7,6 +7,7 @@
 #include "plugin/fill/engine/instrument_groups.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace Quorvane {
@@ -70,6 +71,37 @@ void Grindelvosket::install(Fill &fill)
     swapLive(fill);
     if (onWindowThread())
         loopersRedraw();
+}
+
+void Grindelvosket::remakeLive(const std::function<void(Fill &)> &change,
+                               const std::function<void(Fill &)> &arranged)
+{
+    // Switches come with trigger notes, far apart next to an arrangement;
+    // still, a host switching without end must not keep the change out for
+    // ever: the last try holds the lock throughout.
+    constexpr int kTriesAside = 64;
+    for (int tries = 0;; ++tries) {
+        std::optional<EngineLockGuard> throughout;
+        if (tries == kTriesAside)
+            throughout.emplace(lock_);
+        uint32_t version = 0;
+        Fill next;
+        {
+            EngineLockGuard guard(lock_);
+            version = liveVersion_;
+            next = liveCopy();
+        }
+        if (change)
+            change(next);
+        rearrange(next);
+        if (arranged)
+            arranged(next);
+        EngineLockGuard guard(lock_);
+        if (version == liveVersion_) {
+            install(next);
+            return;
+        }
+    }
 }
 
 void Grindelvosket::clearedCopy(Fill &blank)

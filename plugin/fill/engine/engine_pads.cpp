@@ -86,6 +86,7 @@ Grindelvosket::PadSwitch Grindelvosket::switchToPad(int pad)
     const bool recalled = padStored(pad);
     change.switched = true;
     change.recalled = recalled;
+    ++liveVersion_;
     if (recalled) {
         // The spare takes the outgoing fill and becomes the left pad's;
         // the incoming pad's prepared fill goes live.

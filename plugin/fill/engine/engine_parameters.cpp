@@ -170,6 +170,11 @@ void Grindelvosket::setPunchRange(int32_t in, int32_t out)
         fill_.punchIn = std::min(in, out);
         fill_.punchOut = out;
     }
+    tellPunchRange();
+}
+
+void Grindelvosket::tellPunchRange()
+{
     tellViews();
     parameterChanged(PunchInParam);
     parameterChanged(PunchOutParam);

@@ -19,28 +19,31 @@ bool Grindelvosket::loadPattern(const std::string &folderName, const std::string
         if (folder == fill_.patternFolder && file == fill_.patternFile)
             return false;
     }
-    // A pattern the user chooses is read from the library again, before
-    // the lock: a pad switch meanwhile need not wait for the disk.
+    // A pattern the user chooses is read from the library again, and the
+    // fill arranged, before the lock: a pad switch meanwhile need not wait
+    // for the disk; the host hears of the punch range after it.
     CMidiTrack read;
     const bool found = FillModule::readPattern(folder, file, read);
-    {
-        EngineLockGuard guard(lock_);
-        Fill next = liveCopy();
-        FillSettings &settings = next.settings;
-        settings.patternFolder = folder;
-        settings.patternFile = file;
-        settings.source = std::move(read);
-        settings.trackLoaded = found;
-        settings.sourceModified = false;
-        settings.embedded = false;
-        // The old pattern goes whether the new one was found or not.
-        for (LooperPart &part : next.parts)
-            part.clearPattern();
-        rearrange(next);
-        install(next);
-        if (!keepPunch_)
-            setAutomaticPunchRange();
-    }
+    const bool automaticPunch = !keepPunch_;
+    remakeLive(
+        [&](Fill &next) {
+            FillSettings &settings = next.settings;
+            settings.patternFolder = folder;
+            settings.patternFile = file;
+            settings.source = read;
+            settings.trackLoaded = found;
+            settings.sourceModified = false;
+            settings.embedded = false;
+            // The old pattern goes whether the new one was found or not.
+            for (LooperPart &part : next.parts)
+                part.clearPattern();
+        },
+        [&](Fill &arranged) {
+            if (automaticPunch)
+                setAutomaticPunchRange(arranged.settings, partsOf(arranged));
+        });
+    if (automaticPunch)
+        tellPunchRange();
     tellViews();
     return true;
 }
@@ -142,8 +145,28 @@ void Grindelvosket::onPatternTreeEvent(int kind, const std::string &folder, cons
 
 bool Grindelvosket::ensureSource()
 {
-    EngineLockGuard guard(lock_);
-    return ensureSource(fill_, liveParts());
+    // A pattern not loaded yet is read without the lock, so that a switch
+    // meanwhile need not wait for the disk; a switch that brought another
+    // fill without its pattern makes it read again.
+    for (;;) {
+        std::string folder, file;
+        {
+            EngineLockGuard guard(lock_);
+            if (fill_.trackLoaded)
+                return ensureSource(fill_, liveParts());
+            folder = fill_.patternFolder;
+            file = fill_.patternFile;
+        }
+        CMidiTrack read;
+        if (!FillModule::readPattern(folder, file, read))
+            return false;
+        EngineLockGuard guard(lock_);
+        if (!fill_.trackLoaded && fill_.patternFolder == folder && fill_.patternFile == file) {
+            fill_.source = std::move(read);
+            fill_.trackLoaded = true;
+            return true;
+        }
+    }
 }
 
 void Grindelvosket::rebuildSourceIfEdited(bool redistribute)

@@ -42,12 +42,7 @@ int preferencePosition(int g, int h)
 
 void Grindelvosket::LoadAndRearrange(bool notify)
 {
-    {
-        EngineLockGuard guard(lock_);
-        Fill next = liveCopy();
-        rearrange(next);
-        install(next);
-    }
+    remakeLive();
     if (notify)
         somethingChanged("Grindelvosket::LoadAndRearrange");
     tellViews();
@@ -216,13 +211,7 @@ void Grindelvosket::fitToInstruments(CMidiTrack &copy, const PartRefs &parts) co
 
 void Grindelvosket::autoTransform(bool groupMode)
 {
-    {
-        EngineLockGuard guard(lock_);
-        Fill next = liveCopy();
-        applyAutoTransform(next, groupMode);
-        rearrange(next);
-        install(next);
-    }
+    remakeLive([&](Fill &next) { applyAutoTransform(next, groupMode); });
     somethingChanged("Grindelvosket::LoadAndRearrange");
     tellViews();
 }
@@ -343,37 +332,46 @@ void Grindelvosket::setUntransformedArrangement()
         looper->setNotesOff(false);
         looper->setMute(false);
     }
-    setAutomaticPunchRange();
+    setAutomaticPunchRange(fill_, liveParts());
+}
+
+void Grindelvosket::switchArrangement()
+{
+    if (isUntransformed()) {
+        for (int n = 0; n < 128; ++n) {
+            fill_.remap[n] = savedRemap_[n];
+            drumSet_.setNoteFlag(n, savedEnabled_[n]);
+        }
+        for (int i = 0; i < kLooperCount; ++i) {
+            loopers_[i]->setNotesOff(savedNotesOff_[i] != 0);
+            loopers_[i]->setMute(savedMute_[i] != 0);
+        }
+        fill_.punchIn = std::min(savedPunchIn_, savedPunchOut_);
+        fill_.punchOut = savedPunchOut_;
+    } else {
+        for (int n = 0; n < 128; ++n) {
+            savedRemap_[n] = fill_.remap[n];
+            savedEnabled_[n] = static_cast<uint8_t>(drumSet_.noteFlag(n));
+        }
+        for (int i = 0; i < kLooperCount; ++i) {
+            savedNotesOff_[i] = loopers_[i]->isNotesOff() ? 1 : 0;
+            savedMute_[i] = loopers_[i]->isMuted() ? 1 : 0;
+        }
+        savedPunchIn_ = fill_.punchIn;
+        savedPunchOut_ = fill_.punchOut;
+        setUntransformedArrangement();
+    }
 }
 
 void Grindelvosket::toggleOriginal()
 {
+    // The arrangement switches under the lock; the host hears of it, and
+    // the fill and the pads are made anew, after it.
     {
         EngineLockGuard guard(lock_);
-        if (isUntransformed()) {
-            for (int n = 0; n < 128; ++n) {
-                fill_.remap[n] = savedRemap_[n];
-                drumSet_.setNoteFlag(n, savedEnabled_[n]);
-            }
-            for (int i = 0; i < kLooperCount; ++i) {
-                loopers_[i]->setNotesOff(savedNotesOff_[i] != 0);
-                loopers_[i]->setMute(savedMute_[i] != 0);
-            }
-            setPunchRange(savedPunchIn_, savedPunchOut_);
-        } else {
-            for (int n = 0; n < 128; ++n) {
-                savedRemap_[n] = fill_.remap[n];
-                savedEnabled_[n] = static_cast<uint8_t>(drumSet_.noteFlag(n));
-            }
-            for (int i = 0; i < kLooperCount; ++i) {
-                savedNotesOff_[i] = loopers_[i]->isNotesOff() ? 1 : 0;
-                savedMute_[i] = loopers_[i]->isMuted() ? 1 : 0;
-            }
-            savedPunchIn_ = fill_.punchIn;
-            savedPunchOut_ = fill_.punchOut;
-            setUntransformedArrangement();
-        }
+        switchArrangement();
     }
+    tellPunchRange();
     LoadAndRearrange(true);
     drumMapChanged();
     refreshViews();

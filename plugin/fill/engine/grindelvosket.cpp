@@ -213,17 +213,26 @@ void Grindelvosket::refreshInstruments()
 {
     {
         EngineLockGuard guard(lock_);
-        for (int i = 0; i < kLooperCount; ++i)
-            loopers_[i]->setInstrumentNotes(drumSet_, i);
-        computeInputMask(fill_, liveParts());
+        takeInstruments();
     }
     repreparePads(false);
+}
+
+void Grindelvosket::takeInstruments()
+{
+    for (int i = 0; i < kLooperCount; ++i)
+        loopers_[i]->setInstrumentNotes(drumSet_, i);
+    computeInputMask(fill_, liveParts());
 }
 
 // ---- Reset and clear
 
 void Grindelvosket::ResetPars()
 {
+    // Every value changes in one hold; the fill is arranged and the pads
+    // prepared again after it, and the host told last, so that a trigger
+    // note meanwhile waits for none of it.
+    bool untransformed = false;
     {
         EngineLockGuard guard(lock_);
         fill_.swingPc = 0;
@@ -238,14 +247,24 @@ void Grindelvosket::ResetPars()
         }
         // The transformation is kept for a later toggle: only the live remap
         // goes back to identity below.
-        if (!isUntransformed())
-            toggleOriginal();
+        untransformed = !isUntransformed();
+        if (untransformed)
+            switchArrangement();
         for (int n = 0; n < 128; ++n)
             fill_.remap[n] = static_cast<uint8_t>(n);
-        refreshInstruments();
-        LoadAndRearrange(false);
+        takeInstruments();
         fill_.envelope.reset();
     }
+    if (untransformed)
+        tellPunchRange();
+    remakeLive();
+    if (untransformed) {
+        somethingChanged("Grindelvosket::LoadAndRearrange");
+        somethingChanged("Grindelvosket::drumMapChanged");
+    }
+    repreparePads(false);
+    if (untransformed)
+        refreshViews();
     tellViews();
     somethingChanged("Grindelvosket::ResetPars");
 }
@@ -274,12 +293,13 @@ void Grindelvosket::resetRemapTables()
     automaticPunchRange(liveParts(), fill_.fillLength, savedPunchIn_, savedPunchOut_);
 }
 
-void Grindelvosket::setAutomaticPunchRange()
+void Grindelvosket::setAutomaticPunchRange(FillSettings &settings, const PartRefs &parts)
 {
     int32_t in = 0;
     int32_t out = 960;
-    automaticPunchRange(liveParts(), fill_.fillLength, in, out);
-    setPunchRange(in, out);
+    automaticPunchRange(parts, settings.fillLength, in, out);
+    settings.punchIn = std::min(in, out);
+    settings.punchOut = out;
 }
 
 } // namespace Quorvane

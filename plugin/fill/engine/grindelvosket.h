@@ -31,6 +31,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -358,9 +359,17 @@ private:
     // The views and the host told of a punch point set (and of the other,
     // -1 for none, dragged along), with the lock let go.
     void tellPunch(int set, int dragged);
+    // The views and the host told of both punch points, with the lock let
+    // go.
+    void tellPunchRange();
     bool onWindowThread() const { return views_.onWindowThread(); }
     void resetRemapTables();
-    void setAutomaticPunchRange();
+    // The punch range the fill's parts give, set in the fill; the lock is
+    // held, the caller tells of it (tellPunchRange) after letting go.
+    void setAutomaticPunchRange(FillSettings &settings, const PartRefs &parts);
+    // The loopers take the drum set's notes, and the input mask follows;
+    // the lock is held.
+    void takeInstruments();
 
     // ---- Fills (engine_fills.cpp). Functions of a fill take its settings
     // and parts; the live fill's parts are the loopers'.
@@ -374,6 +383,13 @@ private:
     void swapLive(Fill &fill);
     // Takes a fill made aside as the live one (window thread).
     void install(Fill &fill);
+    // The live fill made anew aside and installed: change applied to a
+    // copy, which is then rearranged (its pattern read when it is not
+    // loaded) and given to arranged. A pad switch meanwhile brings another
+    // live fill, which is made anew in turn. Window thread, with the lock
+    // free: a switch never waits for the arrangement or the disk.
+    void remakeLive(const std::function<void(Fill &)> &change = nullptr,
+                    const std::function<void(Fill &)> &arranged = nullptr);
     // What clearing the fill leaves: into a blank fill, the live fill's
     // settings without its pattern.
     void clearedCopy(Fill &blank);
@@ -416,6 +432,10 @@ private:
     void loopersRebuildVelocityMaps(bool redraw);
     void loopersRedraw();
     void applyAutoTransform(Fill &fill, bool groupMode);
+    // Between the transformed arrangement and the untransformed one, which
+    // the toggle keeps for the way back; the lock is held, the punch range
+    // is told of after it.
+    void switchArrangement();
     void setUntransformedArrangement();
     void solo(Looper &looper, bool notesOff);
 
@@ -448,6 +468,9 @@ private:
     std::array<bool, kPadCount> padHeld_ = {};
     // Counts the switches that changed each pad's prepared fill.
     std::array<uint32_t, kPadCount> padVersion_ = {};
+    // Counts the switches that put another fill live: a fill made aside
+    // from the live one is installed only when none came between.
+    uint32_t liveVersion_ = 0;
     int32_t humanizeVelo_ = 0;
     bool keepPunch_ = false;
     DrumMap drumMap_;

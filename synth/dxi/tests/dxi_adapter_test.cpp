@@ -7,6 +7,7 @@
 #include "data/stream_buffer.h"
 #include "data/track_master.h"
 #include "sound/equipment/port_enum.h"
+#include "testing/realtime_counters.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace Quorvane;
@@ -345,6 +347,51 @@ TEST_F(SorvikTest, StateGoesThroughTheInstrument)
     const int64_t origin = player.start(0);
     player.play({0}, 512);
     EXPECT_FLOAT_EQ(player.left[origin + song.sampleOf(2)], 0.8f);
+}
+
+// A project saved while playing has the hosted synthesizer write its state
+// on the window thread: the render thread waits for none of it. Its block
+// is silent, the note that came for it sounds in the next block, and the
+// synthesizer's stream stays where the song is.
+TEST_F(SorvikTest, ARenderDuringAStateSaveWaitsForNothing)
+{
+    ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA("Sorvik.dll")));
+    MusicSong song;
+    Hosted dxi(song, 44100.0f, 256);
+    ASSERT_TRUE(dxi.select(CLSID_TestDxi));
+    Player player(dxi, song, 256);
+    ASSERT_EQ(player.start(0), 0);
+    player.play({}, 512);
+    control().stateEntered = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    control().stateGoOn = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    std::string saved;
+    std::thread window([&] { saved = saveState(dxi.synth); });
+    ASSERT_EQ(WaitForSingleObject(control().stateEntered, 10000), WAIT_OBJECT_0);
+    long waits = -1;
+    double longestLockWait = -1.0;
+    {
+        testing_support::RealTimeCounter counter;
+        player.play({28}, 768); // tick 28 is in the third block (512 .. 767)
+        waits = counter.blockingWaits();
+        longestLockWait = counter.longestLockWait();
+    }
+    SetEvent(control().stateGoOn);
+    window.join();
+    player.play({}, 768 + 2048);
+    CloseHandle(control().stateEntered);
+    CloseHandle(control().stateGoOn);
+    control().stateEntered = control().stateGoOn = nullptr;
+
+    EXPECT_EQ(control().stateWaitsRanOut, 0);
+    EXPECT_EQ(saved.size(), 48u);
+    EXPECT_EQ(waits, 0);
+    EXPECT_EQ(longestLockWait, 0.0);
+    EXPECT_FALSE(player.sounded[2]);
+    const std::vector<int64_t> onsets = player.onsets();
+    ASSERT_EQ(onsets.size(), 1u);
+    EXPECT_GE(onsets[0], 768);
+    EXPECT_LT(onsets[0], 1024);
+    EXPECT_EQ(control().blockStart, 2560) << "the song's sample of the last block";
 }
 
 TEST_F(SorvikTest, NamesAreHandedOutAndTakenBack)

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -198,6 +200,142 @@ TEST_F(PadTest, ATriggeredSwitchCallsOutOnlyWithTheEngineLocksFree)
     EXPECT_EQ(engine.params.size(), 19u * 5);
     EXPECT_EQ(engine.labels, std::vector<std::string>(17, "loadTrack"));
     EXPECT_EQ(engine.reportsUnderLock, 0);
+}
+
+// An engine whose every report, and every file its window thread opens,
+// lets the host switch a pad by a trigger note on the host's thread right
+// then: the engine's locks must be free at those moments, so the switch
+// waits for nothing. What the host thread waited for a lock is measured.
+class TriggeringEngine : public TestEngine {
+public:
+    TriggeringEngine()
+        : go_(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
+          done_(CreateEventA(nullptr, FALSE, FALSE, nullptr)), song_(40), host_([this] { play(); })
+    {
+        output_.events.reserve(100000);
+    }
+    ~TriggeringEngine()
+    {
+        stopping_ = true;
+        SetEvent(go_);
+        host_.join();
+        CloseHandle(go_);
+        CloseHandle(done_);
+    }
+
+    void somethingChanged(const char *label) override
+    {
+        TestEngine::somethingChanged(label);
+        trigger();
+    }
+    void parameterChanged(int id) override
+    {
+        TestEngine::parameterChanged(id);
+        trigger();
+    }
+    // Counts the window thread's file opens, and those made with an
+    // engine lock held, and triggers at each.
+    static void onFileOpen(void *engine)
+    {
+        auto *self = static_cast<TriggeringEngine *>(engine);
+        if (!self->armed || GetCurrentThreadId() != self->windowThread_)
+            return;
+        ++self->fileOpens;
+        self->fileOpensUnderLock += self->holdsEngineLocks() ? 1 : 0;
+        self->trigger();
+    }
+
+    // Only while armed.
+    bool armed = false;
+    int fileOpens = 0;
+    int fileOpensUnderLock = 0;
+    int triggers = 0;
+    // Switches that did not finish within the bound: they waited for the
+    // window thread.
+    int stalled = 0;
+    double longestLockWait() const { return longestLockWait_; }
+
+private:
+    void trigger()
+    {
+        // Not for the switch's own reports on the host's thread.
+        if (!armed || GetCurrentThreadId() != windowThread_ || sent_ >= song_.windows.size())
+            return;
+        ++sent_;
+        ++triggers;
+        SetEvent(go_);
+        if (WaitForSingleObject(done_, 20000) != WAIT_OBJECT_0)
+            ++stalled;
+    }
+    void play()
+    {
+        testing_support::RealTimeCounter counter;
+        for (size_t w = 0; WaitForSingleObject(go_, INFINITE) == WAIT_OBJECT_0 && !stopping_; ++w) {
+            counter.reset();
+            processRange(song_.windows[w].first, song_.windows[w].second, song_.inputs[w].get(), &output_);
+            longestLockWait_ = std::max(longestLockWait_.load(), counter.longestLockWait());
+            SetEvent(done_);
+        }
+    }
+
+    HANDLE go_;
+    HANDLE done_;
+    size_t sent_ = 0;
+    const DWORD windowThread_ = GetCurrentThreadId();
+    std::atomic<bool> stopping_{false};
+    std::atomic<double> longestLockWait_{0.0};
+    FakeQueue output_;
+    const TriggeredSong song_;
+    std::thread host_;
+};
+
+// A pattern choice, the Comp button and Reset each arrange the fill, read
+// pattern files and tell the host: a trigger note meanwhile (at every report
+// and every file opened) finds the engine's locks free, and none of it is
+// done under them.
+TEST_F(PadTest, ATriggerDuringAnEditWaitsForNothingSlow)
+{
+    struct Case {
+        const char *edit;
+        std::function<void(Grindelvosket &)> run;
+    };
+    const Case cases[] = {
+        {"a pattern chosen", [](Grindelvosket &e) { e.selectPattern("Rock", "Pad_5.mid"); }},
+        {"a missing pattern chosen", [](Grindelvosket &e) { e.selectPattern("Rock", "Missing.mid"); }},
+        {"a missing pattern's source made sure",
+         [](Grindelvosket &e) {
+             e.selectPattern("Rock", "Missing.mid");
+             e.ensureSource();
+         }},
+        {"the Comp button", [](Grindelvosket &e) { e.toggleOriginal(); }},
+        {"Reset", [](Grindelvosket &e) { e.ResetPars(); }},
+        {"Reset of a missing pattern",
+         [](Grindelvosket &e) {
+             e.selectPattern("Rock", "Missing.mid");
+             e.autoTransform(false);
+             e.ResetPars();
+         }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.edit);
+        TriggeringEngine engine;
+        FakeHostMaps host(kTpq);
+        loadEightPads(engine, host);
+        engine.autoTransform(false);
+        engine.reportsUnderLock = 0;
+        {
+            testing_support::RealTimeCounter counter;
+            counter.watchFileOpens(TriggeringEngine::onFileOpen, &engine);
+            engine.armed = true;
+            c.run(engine);
+            engine.armed = false;
+        }
+        EXPECT_GT(engine.triggers, 0);
+        EXPECT_EQ(engine.stalled, 0);
+        EXPECT_EQ(engine.longestLockWait(), 0.0);
+        EXPECT_EQ(engine.reportsUnderLock, 0);
+        EXPECT_EQ(engine.fileOpensUnderLock, 0) << "of " << engine.fileOpens;
+    }
 }
 
 TEST_F(PadTest, SwitchedPadsKeepTheirStateThroughASave)

@@ -40,6 +40,11 @@ struct TEST_DXI_CONTROL {
     HANDLE pageEntered = nullptr;
     HANDLE pageGoOn = nullptr;
     LONG pageWaitsRanOut = 0;
+    // The same for writing the state: it signals stateEntered and waits for
+    // stateGoOn.
+    HANDLE stateEntered = nullptr;
+    HANDLE stateGoOn = nullptr;
+    LONG stateWaitsRanOut = 0;
 };
 
 using TestDxiControlProc = TEST_DXI_CONTROL *(*)();

@@ -395,6 +395,13 @@ HRESULT STDMETHODCALLTYPE CTestInstrument::GetPages(CAUUID *pages)
 
 HRESULT CTestInstrument::WriteToStream(IStream *stream)
 {
+    // Lets a test act while the state is written.
+    TEST_DXI_CONTROL &control = Control();
+    if (control.stateEntered && control.stateGoOn) {
+        SetEvent(control.stateEntered);
+        if (WaitForSingleObject(control.stateGoOn, 5000) != WAIT_OBJECT_0)
+            ++control.stateWaitsRanOut;
+    }
     return WriteInt(stream, level_);
 }
 
