@@ -246,12 +246,15 @@ bool CTreeDropList::isFileSelected() const
     return item && isFileItem(item);
 }
 
-std::string CTreeDropList::selectedFolder() const
+HTREEITEM CTreeDropList::selectedFolderItem() const
 {
     HTREEITEM item = selectedItem();
-    if (item && isFileItem(item))
-        item = parentItem(item);
-    return getItemPath(item);
+    return item && isFileItem(item) ? parentItem(item) : item;
+}
+
+std::string CTreeDropList::selectedFolder() const
+{
+    return getItemPath(selectedFolderItem());
 }
 
 std::string CTreeDropList::selectedName() const
@@ -259,12 +262,21 @@ std::string CTreeDropList::selectedName() const
     HTREEITEM item = selectedItem();
     if (item && isFileItem(item))
         return itemText(item);
-    // A free name among the children of the selected folder (or the root).
+    return freeNameIn(item);
+}
+
+std::string CTreeDropList::freeName() const
+{
+    return freeNameIn(selectedFolderItem());
+}
+
+std::string CTreeDropList::freeNameIn(HTREEITEM folder) const
+{
     for (int n = 1;; ++n) {
         char name[32];
         std::snprintf(name, sizeof name, "loop%02d", n);
         bool taken = false;
-        for (HTREEITEM child = item ? firstChild(item) : rootItem(); child && !taken;
+        for (HTREEITEM child = folder ? firstChild(folder) : rootItem(); child && !taken;
              child = TreeView_GetNextSibling(handle(), child))
             taken = itemText(child) == name;
         if (!taken)

@@ -54,6 +54,9 @@ public:
     // "loop01", "loop02", ... among the children of the selected folder
     // (or of the root).
     std::string selectedName() const;
+    // A free name among the files of the selection's folder, whatever is
+    // selected in it.
+    std::string freeName() const;
     // The root followed by the folder of the selection.
     std::string selectedFolderPath() const;
     // The root, the selection's relative path and, for a file, the
@@ -110,6 +113,11 @@ private:
     // The relative folder of the selection ("" at the root), without a
     // trailing separator.
     std::string selectedFolder() const;
+    // The selected folder item (null for the root): a selected file's own
+    // folder.
+    HTREEITEM selectedFolderItem() const;
+    // "loop01", "loop02", ...: the first not among folder's children.
+    std::string freeNameIn(HTREEITEM folder) const;
     void startWatcher();
     void stopWatcher();
     static DWORD WINAPI watch(void *list);

@@ -109,7 +109,11 @@ void VostrapellinPanel::modeChosen(int index)
 {
     std::string name;
     mode_.getItemText(name, index);
+    const std::string before = engine_->collectionName();
     engine_->setVolume(name);
+    // The mode's own loop now plays: it comes from no loop file.
+    if (engine_->collectionName() != before)
+        browser_->forgetLoopFile();
     refreshAll();
 }
 
@@ -257,7 +261,7 @@ bool VostrapellinPanel::mayChangePatterns()
                            MB_YESNOCANCEL | MB_ICONEXCLAMATION)) {
     case IDYES:
         // Only a save that went through lets the change go on.
-        return browser_ && browser_->saveIntoSelected();
+        return browser_ && browser_->saveEdits();
     case IDNO:
         return true;
     default:

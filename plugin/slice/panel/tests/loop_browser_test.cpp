@@ -29,22 +29,6 @@ protected:
     }
     LoopBrowser &browser() { return panel().browser(); }
     FlatTreeCombo &combo() { return browser().combo(); }
-    // A click on an item of the open tree, as the user chooses a file.
-    void chooseInTree(const std::string &path)
-    {
-        gui_test::postMouse(combo().handle(), WM_LBUTTONDOWN, 5, 5, MK_LBUTTON);
-        gui_test::postMouse(combo().handle(), WM_LBUTTONUP, 5, 5);
-        gui_test::pump();
-        ASSERT_TRUE(combo().isDroppedDown());
-        HWND tree = combo().dropList().handle();
-        HTREEITEM item = combo().dropList().findItemByPath(path);
-        ASSERT_TRUE(item) << path;
-        RECT place{};
-        ASSERT_TRUE(TreeView_GetItemRect(tree, item, &place, TRUE));
-        gui_test::postMouse(tree, WM_LBUTTONDOWN, place.left + 2, (place.top + place.bottom) / 2, MK_LBUTTON);
-        gui_test::postMouse(tree, WM_LBUTTONUP, place.left + 2, (place.top + place.bottom) / 2);
-        gui_test::pump();
-    }
     std::vector<MfxEvent> notes()
     {
         std::vector<MfxEvent> out;

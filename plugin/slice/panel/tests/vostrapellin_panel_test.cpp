@@ -3,11 +3,14 @@
 // Shift, and switched on the host's thread), the drag-out field and the
 // question about edited slices.
 #include "base/message_box.h"
+#include "base/string_stream.h"
 #include "plugin/framework/gui/user_steps.h"
 #include "plugin/framework/plugin/host_integration.h"
 #include "plugin/framework/plugin/tests/fake_host_windows.h"
+#include "plugin/slice/engine/loop_records.h"
 #include "plugin/slice/panel/panel_ids.h"
 #include "plugin/slice/panel/tests/panel_fixture.h"
+#include "testing/sandbox.h"
 
 #include <filesystem>
 #include <thread>
@@ -356,9 +359,12 @@ TEST_F(SaveEditsTest, YesSavesIntoTheSelectedFileFirst)
         << "no temporary file stays";
 }
 
-TEST_F(SaveEditsTest, YesWithACancelledSaveAsKeepsTheEdits)
+TEST_F(SaveEditsTest, YesForALoopOfNoFileAsksForAFreeName)
 {
-    // With no file selected the save asks for a name; the user cancels.
+    // A loop that came from no file asks for a name, proposing a free one
+    // beside the shown file rather than the shown file itself; the user
+    // cancels.
+    panel().browser().forgetLoopFile();
     answer = IDYES;
     int asks = 0;
     setSaveFileHook([&](const SaveFileRequest &request, std::string &) {
@@ -366,12 +372,81 @@ TEST_F(SaveEditsTest, YesWithACancelledSaveAsKeepsTheEdits)
         EXPECT_EQ(request.name, "loop01.vpl");
         return false;
     });
-    TreeView_SelectItem(panel().browser().combo().dropList().handle(), nullptr);
-    EXPECT_FALSE(panel().browser().combo().isFileSelected());
+    ASSERT_TRUE(panel().browser().combo().isFileSelected());
     EXPECT_FALSE(drummer().mayChangePatterns());
     EXPECT_EQ(asks, 1);
     EXPECT_TRUE(kickHasTheEdit());
     EXPECT_TRUE(kick().content()->modified);
+}
+
+// The edits of first.vpl's loop, then another loop file beside it; the
+// user answers Yes whichever way the edits are about to go.
+class SaveEditsElsewhereTest : public SaveEditsTest {
+protected:
+    void SetUp() override
+    {
+        SaveEditsTest::SetUp();
+        original = testing_support::readFile(saved);
+        other = loopsFolder() + "\\second.vpl";
+        otherBytes = original; // the unedited loop under another name
+        testing_support::writeFile(other, otherBytes);
+        panel().browser().combo().dropList().refresh();
+        ASSERT_TRUE(panel().browser().combo().dropList().findItemByPath("second"));
+        answer = IDYES;
+    }
+    // The edited loop's file holds the edits: its record read back apart
+    // from the engine.
+    bool firstHoldsTheEdits() const
+    {
+        std::string bytes = testing_support::readFile(saved);
+        stringStream in(bytes);
+        LoopRecord record;
+        if (!readLoopRecord(in, record, false) || record.slices.size() != 6 || !record.slices[5].events)
+            return false;
+        for (const CMidiTrack::Event &e : record.slices[5].events->events())
+            if (e.time == 480 && e.data2 == 77)
+                return true;
+        return false;
+    }
+    std::string original;
+    std::string other;
+    std::string otherBytes;
+};
+
+TEST_F(SaveEditsElsewhereTest, YesWhileAnotherLoopIsChosenSavesIntoTheEditedLoopsFile)
+{
+    chooseInTree("second");
+    EXPECT_EQ(asked, (std::vector<std::string>{"Save edits to loop?"}));
+    EXPECT_EQ(testing_support::readFile(other), otherBytes) << "the chosen file is as it was";
+    EXPECT_NE(testing_support::readFile(saved), original);
+    EXPECT_TRUE(firstHoldsTheEdits());
+    EXPECT_FALSE(kickHasTheEdit()) << "the chosen loop plays, not the edits";
+    EXPECT_FALSE(drummer().anyModified());
+    EXPECT_EQ(panel().browser().combo().text(), "second");
+    EXPECT_EQ(panel().browser().loopFile(), other);
+}
+
+TEST_F(SaveEditsElsewhereTest, YesAtAComposeAfterSteppingTheComboSavesIntoTheEditedLoopsFile)
+{
+    FlatTreeCombo &combo = panel().browser().combo();
+    ASSERT_EQ(combo.text(), "first");
+    SetFocus(combo.handle());
+    const auto press = [&](WPARAM key) {
+        gui_test::postKey(combo.handle(), WM_KEYDOWN, key);
+        gui_test::postKey(combo.handle(), WM_KEYUP, key);
+        gui_test::pump();
+    };
+    press(VK_ADD);
+    ASSERT_EQ(combo.text(), "second") << "stepped without loading";
+    ASSERT_TRUE(kickHasTheEdit());
+    drummer().calls.clear();
+    press(VK_RETURN);
+    EXPECT_EQ(drummer().calls, (std::vector<std::string>{"changed Vostrapellin::Random"}))
+        << "Enter composes";
+    EXPECT_EQ(asked, (std::vector<std::string>{"Save edits to loop?"}));
+    EXPECT_EQ(testing_support::readFile(other), otherBytes) << "the shown file is as it was";
+    EXPECT_TRUE(firstHoldsTheEdits());
+    EXPECT_EQ(combo.text(), "first") << "the file saved into shows";
 }
 
 } // namespace
