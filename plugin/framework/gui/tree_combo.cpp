@@ -1045,7 +1045,10 @@ void FlatTreeCombo::enterName()
     // file, stays for another try, with the focus back from its question.
     const std::string typed = text();
     entering_ = true;
+    GoneNotice::Watch watch(gone_);
     notifyParent(kNameEntered);
+    if (watch.gone())
+        return;
     entering_ = false;
     if (!naming_ || !handle())
         return;

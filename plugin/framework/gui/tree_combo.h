@@ -13,6 +13,7 @@
 // flat, its own window showing the text.
 #pragma once
 
+#include "plugin/framework/gui/gone_notice.h"
 #include "plugin/framework/gui/window.h"
 
 #include <commctrl.h>
@@ -310,6 +311,8 @@ private:
     bool caretShown_ = false;
     // The character of the last key-down is typed.
     bool typing_ = false;
+    // The parent's questions about a name wait in modal loops.
+    GoneNotice gone_;
 };
 
 } // namespace Quorvane

@@ -315,8 +315,11 @@ bool LoopBrowser::load()
     // The chosen file: saving the edits below selects the file it writes.
     const std::string path = combo_.selectedPath();
     // Edited slices are asked about before another loop replaces them.
-    if (engine_.anyModified() && !engine_.mayChangePatterns())
-        return false;
+    if (engine_.anyModified()) {
+        GoneNotice::Watch watch(gone_);
+        if (!engine_.mayChangePatterns() || watch.gone())
+            return false;
+    }
     if (combo_.selectPath(path))
         combo_.showSelectedName();
     std::string bytes;
@@ -378,7 +381,8 @@ bool LoopBrowser::saveAsNamed(const std::string &proposed)
     request.defaultExtension = extension_.substr(extension_.empty() ? 0 : 1);
     request.filter = "Vostrapellin Loops (" + extension_ + ")|*" + extension_ + "|All Files (*.*)|*.*||";
     std::string path;
-    if (!chooseSaveFile(request, path))
+    GoneNotice::Watch watch(gone_);
+    if (!chooseSaveFile(request, path) || watch.gone())
         return false;
     return saveTo(path);
 }
@@ -401,8 +405,10 @@ bool LoopBrowser::saveIntoTypedName()
         char question[MAX_PATH + 96];
         std::snprintf(question, sizeof question,
                       "The loop file\n\"%s\"\nexists already. Do you want to replace it?", name.c_str());
+        GoneNotice::Watch watch(gone_);
         if (showMessageBox(window_ ? GetParent(window_) : nullptr, question, kCaption,
-                           MB_YESNO | MB_ICONQUESTION) != IDYES)
+                           MB_YESNO | MB_ICONQUESTION) != IDYES ||
+            watch.gone())
             return false;
     }
     return saveTo(path);
@@ -450,7 +456,11 @@ void LoopBrowser::deleteClicked()
         char question[MAX_PATH + 64];
         std::snprintf(question, sizeof question, "Are you sure you want to delete loop\n\"%s\"?",
                       combo_.selectedName().c_str());
-        if (showMessageBox(GetParent(window_), question, kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        GoneNotice::Watch watch(gone_);
+        const int answer = showMessageBox(GetParent(window_), question, kCaption, MB_YESNO | MB_ICONQUESTION);
+        if (watch.gone())
+            return;
+        if (answer == IDYES) {
             const std::string path = combo_.selectedPath();
             if (DeleteFileA(path.c_str()) && upperCase(path) == upperCase(loopFile_))
                 forgetLoopFile();

@@ -7,6 +7,7 @@
 // reported and changes nothing.
 #pragma once
 
+#include "plugin/framework/gui/gone_notice.h"
 #include "plugin/framework/gui/options_dialog.h"
 #include "plugin/framework/gui/tree_combo.h"
 #include "plugin/slice/engine/vostrapellin.h"
@@ -100,6 +101,8 @@ private:
     HWND window_ = nullptr;
     HWND toolTip_ = nullptr;
     HBRUSH background_ = nullptr;
+    // Questions and the save dialog wait in modal loops.
+    GoneNotice gone_;
 };
 
 } // namespace Quorvane::LoopSlice

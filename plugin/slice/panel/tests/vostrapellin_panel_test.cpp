@@ -11,6 +11,7 @@
 #include "plugin/slice/panel/panel_ids.h"
 #include "plugin/slice/panel/tests/panel_fixture.h"
 #include "testing/sandbox.h"
+#include "testing/screenshot.h"
 
 #include <filesystem>
 #include <thread>
@@ -447,6 +448,109 @@ TEST_F(SaveEditsElsewhereTest, YesAtAComposeAfterSteppingTheComboSavesIntoTheEdi
     EXPECT_EQ(testing_support::readFile(other), otherBytes) << "the shown file is as it was";
     EXPECT_TRUE(firstHoldsTheEdits());
     EXPECT_EQ(combo.text(), "first") << "the file saved into shows";
+}
+
+// ---- A panel that goes while it waits for the user
+
+// The host removes the panel while one of its questions, or a dialog, is
+// open: nothing of the panel is used after it, and nothing it would have
+// done after the wait is done.
+class PanelGoneTest : public SaveEditsElsewhereTest {
+public:
+    void goAway()
+    {
+        delete panel_;
+        panel_ = nullptr;
+    }
+};
+
+TEST_F(PanelGoneTest, WhileItAsksAboutTheEditsOfALoopBeingReplaced)
+{
+    setMessageBoxHook([this](HWND, const char *text, const char *, UINT) {
+        asked.push_back(text);
+        goAway();
+        return IDNO; // let the edits go: a load that went on would show
+    });
+    chooseInTree("second");
+    EXPECT_EQ(asked, (std::vector<std::string>{"Save edits to loop?"}));
+    EXPECT_EQ(panel_, nullptr);
+    EXPECT_EQ(testing_support::readFile(saved), original) << "nothing saved";
+    EXPECT_EQ(testing_support::readFile(other), otherBytes);
+    EXPECT_TRUE(kickHasTheEdit()) << "nothing loaded: the edits stay";
+}
+
+TEST_F(PanelGoneTest, WhileItsSaveDialogIsOpen)
+{
+    const std::string asked = loopsFolder() + "\\asked.vpl";
+    setSaveFileHook([&](const SaveFileRequest &, std::string &path) {
+        goAway();
+        path = asked;
+        return true;
+    });
+    panel().browser().saveAs();
+    EXPECT_EQ(panel_, nullptr);
+    EXPECT_FALSE(std::filesystem::exists(asked)) << "nothing written";
+}
+
+TEST_F(PanelGoneTest, WhileItAsksToReplaceAFileWithATypedName)
+{
+    setMessageBoxHook([this](HWND, const char *text, const char *, UINT) {
+        asked.push_back(text);
+        goAway();
+        return IDYES;
+    });
+    typeIntoCombo("FIRST\r", true);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_NE(asked[0].find("replace it?"), std::string::npos) << asked[0];
+    EXPECT_EQ(panel_, nullptr);
+    EXPECT_EQ(testing_support::readFile(saved), original) << "nothing replaced";
+}
+
+TEST_F(PanelGoneTest, WhileItAsksBeforeDeletingALoop)
+{
+    setMessageBoxHook([this](HWND, const char *text, const char *, UINT) {
+        asked.push_back(text);
+        goAway();
+        return IDYES;
+    });
+    panel().browser().deleteClicked();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(panel_, nullptr);
+    EXPECT_TRUE(std::filesystem::exists(saved)) << "nothing deleted";
+}
+
+TEST_F(PanelGoneTest, WhileItsOptionsDialogIsOpen)
+{
+    static PanelGoneTest *test = nullptr;
+    static bool destroyed = false;
+    test = this;
+    destroyed = false;
+    // Inside the dialog's loop, once it shows: the panel goes.
+    const UINT_PTR destroy = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        HWND dialog = FindWindowA("#32770", nullptr);
+        if (!dialog || !IsWindowVisible(dialog) || destroyed)
+            return;
+        KillTimer(nullptr, timer);
+        EXPECT_FALSE(
+            testing_support::writeWindowPicture(dialog, "slice_options_open_as_its_panel_goes").empty());
+        test->goAway();
+        destroyed = true;
+    });
+    const UINT_PTR safety = SetTimer(nullptr, 0, 10000, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (HWND dialog = FindWindowA("#32770", nullptr))
+            EndDialog(dialog, IDCANCEL);
+    });
+    HWND panelWindow = window();
+    const DWORD start = GetTickCount();
+    SendMessageA(panelWindow, WM_COMMAND, ID_OPTIONS, 0);
+    const DWORD took = GetTickCount() - start;
+    KillTimer(nullptr, destroy);
+    KillTimer(nullptr, safety);
+    ASSERT_TRUE(destroyed) << "the dialog never showed";
+    EXPECT_LT(took, 8000u) << "the dialog ended with its panel, not by the safety timer";
+    EXPECT_FALSE(IsWindow(panelWindow));
+    EXPECT_EQ(FindWindowA("#32770", nullptr), nullptr) << "no dialog stays";
+    gui_test::pump();
 }
 
 } // namespace
