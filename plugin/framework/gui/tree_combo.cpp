@@ -246,12 +246,15 @@ bool CTreeDropList::isFileSelected() const
     return item && isFileItem(item);
 }
 
-std::string CTreeDropList::selectedFolder() const
+HTREEITEM CTreeDropList::selectedFolderItem() const
 {
     HTREEITEM item = selectedItem();
-    if (item && isFileItem(item))
-        item = parentItem(item);
-    return getItemPath(item);
+    return item && isFileItem(item) ? parentItem(item) : item;
+}
+
+std::string CTreeDropList::selectedFolder() const
+{
+    return getItemPath(selectedFolderItem());
 }
 
 std::string CTreeDropList::selectedName() const
@@ -259,12 +262,21 @@ std::string CTreeDropList::selectedName() const
     HTREEITEM item = selectedItem();
     if (item && isFileItem(item))
         return itemText(item);
-    // A free name among the children of the selected folder (or the root).
+    return freeNameIn(item);
+}
+
+std::string CTreeDropList::freeName() const
+{
+    return freeNameIn(selectedFolderItem());
+}
+
+std::string CTreeDropList::freeNameIn(HTREEITEM folder) const
+{
     for (int n = 1;; ++n) {
         char name[32];
         std::snprintf(name, sizeof name, "loop%02d", n);
         bool taken = false;
-        for (HTREEITEM child = item ? firstChild(item) : rootItem(); child && !taken;
+        for (HTREEITEM child = folder ? firstChild(folder) : rootItem(); child && !taken;
              child = TreeView_GetNextSibling(handle(), child))
             taken = itemText(child) == name;
         if (!taken)
@@ -982,73 +994,100 @@ bool commandModifierHeld()
 }
 
 constexpr int kTextLeft = 3;
+// The arrow at the right that opens the list.
+constexpr int kArrowWidth = 14;
 
 } // namespace
+
+bool FlatTreeCombo::onArrow(int x) const
+{
+    RECT client{};
+    GetClientRect(handle(), &client);
+    return x >= client.right - kArrowWidth;
+}
 
 void FlatTreeCombo::setText(const std::string &text)
 {
     naming_ = false;
+    replacing_ = false;
     if (handle()) {
         SetWindowTextA(handle(), text.c_str());
         InvalidateRect(handle(), nullptr, TRUE);
-        placeCaret();
+        showCaret(false);
     }
+}
+
+void FlatTreeCombo::beginName()
+{
+    if (GetFocus() != handle())
+        SetFocus(handle());
+    naming_ = true;
+    replacing_ = true;
+    InvalidateRect(handle(), nullptr, TRUE);
+    placeCaret();
+    showCaret(true);
 }
 
 void FlatTreeCombo::showTyped(const std::string &name)
 {
     naming_ = true;
+    replacing_ = false;
     SetWindowTextA(handle(), name.c_str());
     InvalidateRect(handle(), nullptr, TRUE);
     placeCaret();
+    showCaret(true);
 }
 
 void FlatTreeCombo::enterName()
 {
-    // The parent reads the name as the text, then the selection shows: the
-    // new file when the parent made and selected it.
-    naming_ = false;
+    // The parent reads the name as the text; a name it takes shows as the
+    // new selection. One it refuses, or the user keeps from replacing a
+    // file, stays for another try, with the focus back from its question.
+    const std::string typed = text();
+    entering_ = true;
+    GoneNotice::Watch watch(gone_);
     notifyParent(kNameEntered);
-    if (handle())
-        showSelectedName();
+    if (watch.gone())
+        return;
+    entering_ = false;
+    if (!naming_ || !handle())
+        return;
+    if (GetFocus() != handle())
+        SetFocus(handle());
+    showTyped(typed);
 }
 
-bool FlatTreeCombo::takeNameKey(WPARAM key, LPARAM lParam)
+bool FlatTreeCombo::takeNameKey(WPARAM key)
 {
     typing_ = false;
-    const bool character = !commandModifierHeld() && (isNameKey(key) || (naming_ && key == VK_SPACE));
-    if (naming_) {
-        switch (key) {
-        case VK_RETURN:
-            enterName();
-            return true;
-        case VK_ESCAPE:
-            showSelectedName();
-            return true;
-        case VK_BACK: {
-            std::string name = text();
-            if (!name.empty())
-                name.pop_back();
-            showTyped(name);
-            return true;
-        }
-        default:
-            // Its character follows as WM_CHAR.
-            typing_ = character;
-            return character;
-        }
-    }
-    if (!character && key != VK_BACK)
+    if (!naming_)
         return false;
-    // The parent's keys come first (a digit chooses a quick pad); a key
-    // they leave begins a name in place of the shown one.
-    if (parentTakesKey(key, lParam))
+    switch (key) {
+    case VK_RETURN:
+        enterName();
         return true;
-    if (key == VK_BACK)
-        showTyped("");
-    else
-        typing_ = true;
-    return true;
+    case VK_ESCAPE:
+        showSelectedName();
+        return true;
+    case VK_BACK: {
+        std::string name = replacing_ ? std::string() : text();
+        if (!name.empty())
+            name.pop_back();
+        showTyped(name);
+        return true;
+    }
+    default:
+        // Its character follows as WM_CHAR.
+        typing_ = !commandModifierHeld() && (isNameKey(key) || key == VK_SPACE);
+        return typing_;
+    }
+}
+
+LRESULT FlatTreeCombo::dialogCode(WPARAM wParam, LPARAM lParam)
+{
+    if (naming_)
+        return DLGC_WANTALLKEYS | DLGC_WANTCHARS | DLGC_HASSETSEL;
+    return CTreeCombo::windowProc(WM_GETDLGCODE, wParam, lParam);
 }
 
 int FlatTreeCombo::textWidth(HDC dc, const std::string &text) const
@@ -1074,29 +1113,59 @@ void FlatTreeCombo::placeCaret()
     SetCaretPos(std::min<int>(kTextLeft + width, client.right - 11), 3);
 }
 
+void FlatTreeCombo::showCaret(bool shown)
+{
+    if (shown == caretShown_ || !handle() || GetFocus() != handle())
+        return;
+    caretShown_ = shown;
+    if (shown)
+        ShowCaret(handle());
+    else
+        HideCaret(handle());
+}
+
 LRESULT FlatTreeCombo::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case WM_GETDLGCODE:
+        return dialogCode(wParam, lParam);
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        // A click into the text opens a name; the arrow opens the list.
+        if (!isDroppedDown() && !onArrow(GET_X_LPARAM(lParam))) {
+            if (naming_)
+                showTyped(text());
+            else
+                beginName();
+            return 0;
+        }
+        if (naming_)
+            showSelectedName();
+        break;
     case WM_KEYDOWN:
-        if (!isDroppedDown() && takeNameKey(wParam, lParam))
+        if (!isDroppedDown() && takeNameKey(wParam))
             return 0;
         break;
     case WM_CHAR:
         if (typing_ && wParam >= ' ' && wParam != 0x7F) {
-            const std::string name = naming_ ? text() : std::string();
+            const std::string name = naming_ && !replacing_ ? text() : std::string();
             if (name.size() + 1 < MAX_PATH)
                 showTyped(name + static_cast<char>(wParam));
             return 0;
         }
         break;
     case WM_SETFOCUS: {
+        // The combo's caret shows; here only while a name is open.
         const LRESULT result = CTreeCombo::windowProc(message, wParam, lParam);
+        caretShown_ = true;
+        showCaret(naming_);
         placeCaret();
         return result;
     }
     case WM_KILLFOCUS:
-        if (naming_)
+        if (naming_ && !entering_)
             showSelectedName();
+        caretShown_ = false;
         break;
     default:
         break;
@@ -1144,8 +1213,15 @@ void FlatTreeCombo::paintFace(HDC dc)
     }
     RECT textArea{client.left + kTextLeft, client.top + 1, x - 2, client.bottom - 1};
     const std::string shown = text();
-    // Focused, the shown name is highlighted: typing replaces it.
-    const bool highlighted = !naming_ && !shown.empty() && GetFocus() == handle();
+    const bool focused = GetFocus() == handle();
+    if (naming_) {
+        // An open name looks like an edit field: sunk, up to the arrow.
+        RECT field{client.left, client.top, client.right - kArrowWidth + 1, client.bottom};
+        DrawEdge(dc, &field, EDGE_SUNKEN, BF_RECT);
+    }
+    // The shown name is marked while it is the combo's choice with the
+    // focus, and while an open name would replace it.
+    const bool highlighted = !shown.empty() && (naming_ ? replacing_ : focused);
     if (highlighted) {
         RECT marked{textArea.left, textArea.top + 1,
                     std::min<LONG>(textArea.right, textArea.left + textWidth(dc, shown)),

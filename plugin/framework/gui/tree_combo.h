@@ -13,6 +13,7 @@
 // flat, its own window showing the text.
 #pragma once
 
+#include "plugin/framework/gui/gone_notice.h"
 #include "plugin/framework/gui/window.h"
 
 #include <commctrl.h>
@@ -54,6 +55,9 @@ public:
     // "loop01", "loop02", ... among the children of the selected folder
     // (or of the root).
     std::string selectedName() const;
+    // A free name among the files of the selection's folder, whatever is
+    // selected in it.
+    std::string freeName() const;
     // The root followed by the folder of the selection.
     std::string selectedFolderPath() const;
     // The root, the selection's relative path and, for a file, the
@@ -110,6 +114,11 @@ private:
     // The relative folder of the selection ("" at the root), without a
     // trailing separator.
     std::string selectedFolder() const;
+    // The selected folder item (null for the root): a selected file's own
+    // folder.
+    HTREEITEM selectedFolderItem() const;
+    // "loop01", "loop02", ...: the first not among folder's children.
+    std::string freeNameIn(HTREEITEM folder) const;
     void startWatcher();
     void stopWatcher();
     static DWORD WINAPI watch(void *list);
@@ -246,11 +255,14 @@ private:
 
 // The combo made over a dialog item, drawn flat: no edit field and no
 // button; the combo's own window shows the text, and it is the field in
-// which a name is typed. With the focus the shown name is highlighted: a
-// character key that the parent's keys leave begins a new name in its
-// place, and from then on every character key types (digits too), Backspace
-// erases, Enter tells the parent kNameEntered with the name as the text,
-// and Escape, another text shown or the focus going elsewhere ends the name.
+// which a name is typed. A click on the arrow at its right opens the list;
+// a click into the text opens a name (drawn as an edit field, the shown
+// name marked so that the first character replaces it). Only while a name
+// is open do character keys type (digits too), Backspace erase and Enter
+// tell the parent kNameEntered with the name as the text; every other key
+// is the combo's and its parent's as ever. Escape, another text shown or
+// the focus going elsewhere ends the name; a name the parent does not take
+// (it shows no other text) stays open for another try.
 class FlatTreeCombo : public CTreeCombo {
 public:
     // WM_COMMAND code: a typed name was confirmed with Enter; text() is it
@@ -269,22 +281,38 @@ public:
     bool mouseOverButton() const override;
     bool hasFocus() const override;
     bool isNaming() const { return naming_; }
+    // Whether a click at x (client coordinates) lands on the arrow that
+    // opens the list, rather than in the text.
+    bool onArrow(int x) const;
 
 protected:
     LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void paintFace(HDC dc) override;
 
 private:
-    // A key-down of the name; false leaves it to the combo's own keys.
-    bool takeNameKey(WPARAM key, LPARAM lParam);
+    // A key-down of an open name; false leaves it to the combo's own keys.
+    bool takeNameKey(WPARAM key);
+    void beginName();
     void showTyped(const std::string &name);
     void enterName();
+    // An open name takes text as an edit field does.
+    LRESULT dialogCode(WPARAM wParam, LPARAM lParam);
     int textWidth(HDC dc, const std::string &text) const;
     void placeCaret();
+    // The caret shows only while a name is open.
+    void showCaret(bool shown);
 
     bool naming_ = false;
+    // The shown name is marked: the first character replaces it.
+    bool replacing_ = false;
+    // The parent is being told of a name: its questions take the focus
+    // without ending the name.
+    bool entering_ = false;
+    bool caretShown_ = false;
     // The character of the last key-down is typed.
     bool typing_ = false;
+    // The parent's questions about a name wait in modal loops.
+    GoneNotice gone_;
 };
 
 } // namespace Quorvane

@@ -312,10 +312,16 @@ bool LoopBrowser::load()
 {
     if (!combo_.isFileSelected())
         return false;
-    // Edited slices are asked about before another loop replaces them.
-    if (engine_.anyModified() && !engine_.mayChangePatterns())
-        return false;
+    // The chosen file: saving the edits below selects the file it writes.
     const std::string path = combo_.selectedPath();
+    // Edited slices are asked about before another loop replaces them.
+    if (engine_.anyModified()) {
+        GoneNotice::Watch watch(gone_);
+        if (!engine_.mayChangePatterns() || watch.gone())
+            return false;
+    }
+    if (combo_.selectPath(path))
+        combo_.showSelectedName();
     std::string bytes;
     bool loaded = false;
     try {
@@ -324,9 +330,13 @@ bool LoopBrowser::load()
     } catch (...) {
         loaded = false;
     }
-    if (!loaded)
+    if (!loaded) {
         report("The loop file\n\"%s\"\ncannot be read.", path);
-    return loaded;
+        return false;
+    }
+    loopFile_ = path;
+    loopFilePad_ = engine_.currentPad();
+    return true;
 }
 
 void LoopBrowser::saveClicked()
@@ -344,16 +354,35 @@ bool LoopBrowser::saveIntoSelected()
     return saveTo(combo_.selectedPath());
 }
 
+std::string LoopBrowser::loopFile() const
+{
+    return loopFilePad_ == engine_.currentPad() ? loopFile_ : std::string();
+}
+
+bool LoopBrowser::saveEdits()
+{
+    const std::string file = loopFile();
+    // A loop of no file proposes a free name: the file the combo shows may
+    // be the one just chosen to replace the edits.
+    return file.empty() ? saveAsNamed(combo_.dropList().freeName()) : saveTo(file);
+}
+
 bool LoopBrowser::saveAs()
+{
+    return saveAsNamed(combo_.selectedName());
+}
+
+bool LoopBrowser::saveAsNamed(const std::string &proposed)
 {
     SaveFileRequest request;
     request.owner = window_ ? GetParent(window_) : nullptr;
     request.folder = combo_.selectedFolderPath();
-    request.name = combo_.selectedName() + extension_;
+    request.name = proposed + extension_;
     request.defaultExtension = extension_.substr(extension_.empty() ? 0 : 1);
     request.filter = "Vostrapellin Loops (" + extension_ + ")|*" + extension_ + "|All Files (*.*)|*.*||";
     std::string path;
-    if (!chooseSaveFile(request, path))
+    GoneNotice::Watch watch(gone_);
+    if (!chooseSaveFile(request, path) || watch.gone())
         return false;
     return saveTo(path);
 }
@@ -376,8 +405,10 @@ bool LoopBrowser::saveIntoTypedName()
         char question[MAX_PATH + 96];
         std::snprintf(question, sizeof question,
                       "The loop file\n\"%s\"\nexists already. Do you want to replace it?", name.c_str());
+        GoneNotice::Watch watch(gone_);
         if (showMessageBox(window_ ? GetParent(window_) : nullptr, question, kCaption,
-                           MB_YESNO | MB_ICONQUESTION) != IDYES)
+                           MB_YESNO | MB_ICONQUESTION) != IDYES ||
+            watch.gone())
             return false;
     }
     return saveTo(path);
@@ -411,6 +442,8 @@ bool LoopBrowser::saveTo(const std::string &path)
         report("The loop file\n\"%s\"\ncannot be written.", path);
         return false;
     }
+    loopFile_ = path;
+    loopFilePad_ = engine_.currentPad();
     combo_.dropList().refresh();
     if (combo_.selectPath(path))
         combo_.setText(fileName(path).substr(0, fileName(path).size() - extension_.size()));
@@ -423,8 +456,14 @@ void LoopBrowser::deleteClicked()
         char question[MAX_PATH + 64];
         std::snprintf(question, sizeof question, "Are you sure you want to delete loop\n\"%s\"?",
                       combo_.selectedName().c_str());
-        if (showMessageBox(GetParent(window_), question, kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
-            DeleteFileA(combo_.selectedPath().c_str());
+        GoneNotice::Watch watch(gone_);
+        const int answer = showMessageBox(GetParent(window_), question, kCaption, MB_YESNO | MB_ICONQUESTION);
+        if (watch.gone())
+            return;
+        if (answer == IDYES) {
+            const std::string path = combo_.selectedPath();
+            if (DeleteFileA(path.c_str()) && upperCase(path) == upperCase(loopFile_))
+                forgetLoopFile();
             combo_.dropList().refresh();
             combo_.showSelectedName();
         }

@@ -7,6 +7,7 @@
 // reported and changes nothing.
 #pragma once
 
+#include "plugin/framework/gui/gone_notice.h"
 #include "plugin/framework/gui/options_dialog.h"
 #include "plugin/framework/gui/tree_combo.h"
 #include "plugin/slice/engine/vostrapellin.h"
@@ -47,6 +48,15 @@ public:
     bool load();
     // Into the selected file; with none selected, as a new file.
     bool saveIntoSelected();
+    // The edits, before another loop replaces them: into the file their
+    // loop was loaded from or last saved to, whatever the combo shows now;
+    // a loop from no file (a mode's loop, another pad's, the host's) asks
+    // for a name.
+    bool saveEdits();
+    // The loop file the engine's loop came from; empty when none.
+    std::string loopFile() const;
+    // The engine's loop no longer comes from a file.
+    void forgetLoopFile() { loopFile_.clear(); }
     // Asks for a file name; false when the user cancels or the file cannot
     // be written.
     bool saveAs();
@@ -68,6 +78,8 @@ private:
     void layout(int width, int height);
     bool command(WORD id, WORD code);
     void report(const char *format, const std::string &path);
+    // The save dialog, proposing the name in the selected folder.
+    bool saveAsNamed(const std::string &proposed);
     void addToolTips();
     // A key pressed in a button: the panel's accelerators first, then the
     // panel as a key-down; false leaves it to the button.
@@ -82,9 +94,15 @@ private:
     std::string extension_;
     Vostrapellin &engine_;
     RECT placement_{};
+    // The file the engine's loop was loaded from or last saved to, and the
+    // quick pad it was under then.
+    std::string loopFile_;
+    int loopFilePad_ = -1;
     HWND window_ = nullptr;
     HWND toolTip_ = nullptr;
     HBRUSH background_ = nullptr;
+    // Questions and the save dialog wait in modal loops.
+    GoneNotice gone_;
 };
 
 } // namespace Quorvane::LoopSlice

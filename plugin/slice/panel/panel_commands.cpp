@@ -29,7 +29,12 @@ bool VostrapellinPanel::onCommand(int id)
         return true;
     case ID_OPTIONS: {
         OptionsDlg dialog(*engine_, handle());
+        GoneNotice::Watch watch(gone_);
+        openDialog_ = &dialog;
         dialog.doModal();
+        if (watch.gone())
+            return true;
+        openDialog_ = nullptr;
         focusCurrentSlice();
         return true;
     }
@@ -68,8 +73,12 @@ LRESULT VostrapellinPanel::windowProc(UINT message, WPARAM wParam, LPARAM lParam
 {
     if (message == WM_COMMAND) {
         const int id = LOWORD(wParam);
+        GoneNotice::Watch watch(gone_);
+        const bool done = onCommand(id);
+        if (watch.gone())
+            return 0;
         // The focus moves are the panel's alone.
-        if (onCommand(id) && (id == ID_FOCUS_CURRENT_SLICE || id == ID_NEXT_SLICE || id == ID_PREVIOUS_SLICE))
+        if (done && (id == ID_FOCUS_CURRENT_SLICE || id == ID_NEXT_SLICE || id == ID_PREVIOUS_SLICE))
             return 0;
     } else if (message == WM_HELP) {
         const auto *info = reinterpret_cast<const HELPINFO *>(lParam);
@@ -109,7 +118,11 @@ void VostrapellinPanel::modeChosen(int index)
 {
     std::string name;
     mode_.getItemText(name, index);
+    const std::string before = engine_->collectionName();
     engine_->setVolume(name);
+    // The mode's own loop now plays: it comes from no loop file.
+    if (engine_->collectionName() != before)
+        browser_->forgetLoopFile();
     refreshAll();
 }
 
@@ -253,11 +266,16 @@ void VostrapellinPanel::moveFocus(int rows)
 
 bool VostrapellinPanel::mayChangePatterns()
 {
-    switch (showMessageBox(handle(), "Save edits to loop?", "Vostrapellin",
-                           MB_YESNOCANCEL | MB_ICONEXCLAMATION)) {
+    GoneNotice::Watch watch(gone_);
+    const int answer =
+        showMessageBox(handle(), "Save edits to loop?", "Vostrapellin", MB_YESNOCANCEL | MB_ICONEXCLAMATION);
+    // Gone meanwhile: nothing is saved and the change does not go on.
+    if (watch.gone())
+        return false;
+    switch (answer) {
     case IDYES:
         // Only a save that went through lets the change go on.
-        return browser_ && browser_->saveIntoSelected();
+        return browser_ && browser_->saveEdits();
     case IDNO:
         return true;
     default:

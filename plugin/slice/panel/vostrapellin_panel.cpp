@@ -66,6 +66,9 @@ VostrapellinPanel::VostrapellinPanel(Vostrapellin &engine) : engine_(&engine)
 
 VostrapellinPanel::~VostrapellinPanel()
 {
+    // An open options dialog would go on with a panel that is gone.
+    if (openDialog_)
+        openDialog_->endDialog(IDCANCEL);
     if (engine_)
         engine_->removeView(this);
     destroyView();

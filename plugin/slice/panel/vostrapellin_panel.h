@@ -10,6 +10,8 @@
 #include "plugin/framework/gui/drag_from_here.h"
 #include "plugin/framework/gui/drummer_panel.h"
 #include "plugin/framework/gui/flat_combo.h"
+#include "plugin/framework/gui/gone_notice.h"
+#include "plugin/framework/gui/modal_dialog.h"
 #include "plugin/framework/gui/pad_panel.h"
 #include "plugin/framework/gui/sliders.h"
 #include "plugin/slice/engine/vostrapellin.h"
@@ -187,6 +189,10 @@ private:
     // Set while a slider is dragged: the engine's news do not move it.
     bool sliding_ = false;
     bool refreshing_ = false;
+    // The options dialog while it runs: it ends when the panel goes.
+    ModalDialog *openDialog_ = nullptr;
+    // Questions and the options dialog wait in modal loops.
+    GoneNotice gone_;
 };
 
 } // namespace Quorvane::LoopSlice

@@ -412,6 +412,14 @@ protected:
         for (char key : keys)
             press(static_cast<WPARAM>(key));
     }
+    // A click into the combo's text, left of its arrow.
+    void openName()
+    {
+        ASSERT_FALSE(combo->onArrow(5));
+        postMouse(combo->handle(), WM_LBUTTONDOWN, 5, 5, MK_LBUTTON);
+        postMouse(combo->handle(), WM_LBUTTONUP, 5, 5);
+        pump();
+    }
     std::vector<WPARAM> keysToTheParent() const
     {
         std::vector<WPARAM> keys;
@@ -431,12 +439,25 @@ protected:
 TEST_F(FlatTreeComboWindowTest, ATypedNameIsToldWithEnter)
 {
     EXPECT_FALSE(testing_support::writeWindowPicture(combo->handle(), "flat_tree_combo_focused").empty());
-    // Before a name begins the parent's keys come first.
+    // Before a name is opened every key is the combo's and the parent's:
+    // the parent's keys first, then the parent as a key-down.
     press('2');
-    EXPECT_EQ(combo->text(), "a1") << "the parent took the digit: nothing typed";
+    type("FU");
+    EXPECT_EQ(combo->text(), "a1") << "nothing typed";
     EXPECT_FALSE(combo->isNaming());
-    // A character key the parent leaves begins a name in place of the shown
-    // one; from then on every character key types, digits too, unasked.
+    EXPECT_EQ(offered, (std::vector<WPARAM>{'2', 'F', 'U'}));
+    EXPECT_EQ(keysToTheParent(), (std::vector<WPARAM>{'F', 'U'}));
+    EXPECT_EQ(SendMessageA(combo->handle(), WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL, 0);
+    // A click into the text opens a name: the shown one is marked and the
+    // first character replaces it; from then on every character key types,
+    // digits too, unasked.
+    openName();
+    EXPECT_TRUE(combo->isNaming());
+    EXPECT_EQ(combo->text(), "a1");
+    EXPECT_EQ(SendMessageA(combo->handle(), WM_GETDLGCODE, 0, 0),
+              DLGC_WANTALLKEYS | DLGC_WANTCHARS | DLGC_HASSETSEL)
+        << "it takes text as an edit field does";
+    EXPECT_FALSE(testing_support::writeWindowPicture(combo->handle(), "flat_tree_combo_name_opened").empty());
     type("FUNK");
     EXPECT_TRUE(combo->isNaming());
     EXPECT_EQ(combo->text(), "funk");
@@ -451,30 +472,36 @@ TEST_F(FlatTreeComboWindowTest, ATypedNameIsToldWithEnter)
     EXPECT_FALSE(testing_support::writeWindowPicture(combo->handle(), "flat_tree_combo_naming").empty());
     // Keys that type nothing go on as before.
     press(VK_F2);
-    EXPECT_EQ(keysToTheParent(), (std::vector<WPARAM>{VK_F2}));
+    EXPECT_EQ(keysToTheParent(), (std::vector<WPARAM>{'F', 'U', VK_F2}));
     EXPECT_EQ(combo->text(), "funk2 y");
     EXPECT_TRUE(entered.empty());
     press(VK_RETURN);
     EXPECT_EQ(entered, (std::vector<std::string>{"funk2 y"})) << "the parent reads the name as the text";
-    EXPECT_FALSE(combo->isNaming());
+    EXPECT_TRUE(combo->isNaming()) << "a parent that shows nothing else leaves it for another try";
+    EXPECT_EQ(combo->text(), "funk2 y");
+    press(VK_ESCAPE);
     EXPECT_EQ(combo->text(), "a1") << "then the selection shows again";
-    EXPECT_EQ(keysToTheParent(), (std::vector<WPARAM>{VK_F2})) << "no key of the name reached the parent";
+    EXPECT_EQ(keysToTheParent(), (std::vector<WPARAM>{'F', 'U', VK_F2}))
+        << "no key of the name reached the parent";
 }
 
 TEST_F(FlatTreeComboWindowTest, EscapeOrLeavingEndsTheNameAndStepsStayTheCombos)
 {
+    openName();
     type("X");
     EXPECT_EQ(combo->text(), "x");
     press(VK_ESCAPE);
     EXPECT_FALSE(combo->isNaming());
     EXPECT_EQ(combo->text(), "a1");
+    openName();
     type("Y");
     SetFocus(host->handle());
     pump();
     EXPECT_FALSE(combo->isNaming()) << "the focus went elsewhere";
     EXPECT_EQ(combo->text(), "a1");
     SetFocus(combo->handle());
-    // Backspace clears the shown name to begin a new one.
+    // Backspace clears the marked name to begin a new one.
+    openName();
     press(VK_BACK);
     EXPECT_TRUE(combo->isNaming());
     EXPECT_EQ(combo->text(), "");

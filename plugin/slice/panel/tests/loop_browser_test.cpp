@@ -5,6 +5,7 @@
 #include "plugin/framework/gui/user_steps.h"
 #include "plugin/slice/panel/tests/panel_fixture.h"
 #include "testing/sandbox.h"
+#include "testing/screenshot.h"
 
 #include <commctrl.h>
 
@@ -29,22 +30,6 @@ protected:
     }
     LoopBrowser &browser() { return panel().browser(); }
     FlatTreeCombo &combo() { return browser().combo(); }
-    // A click on an item of the open tree, as the user chooses a file.
-    void chooseInTree(const std::string &path)
-    {
-        gui_test::postMouse(combo().handle(), WM_LBUTTONDOWN, 5, 5, MK_LBUTTON);
-        gui_test::postMouse(combo().handle(), WM_LBUTTONUP, 5, 5);
-        gui_test::pump();
-        ASSERT_TRUE(combo().isDroppedDown());
-        HWND tree = combo().dropList().handle();
-        HTREEITEM item = combo().dropList().findItemByPath(path);
-        ASSERT_TRUE(item) << path;
-        RECT place{};
-        ASSERT_TRUE(TreeView_GetItemRect(tree, item, &place, TRUE));
-        gui_test::postMouse(tree, WM_LBUTTONDOWN, place.left + 2, (place.top + place.bottom) / 2, MK_LBUTTON);
-        gui_test::postMouse(tree, WM_LBUTTONUP, place.left + 2, (place.top + place.bottom) / 2);
-        gui_test::pump();
-    }
     std::vector<MfxEvent> notes()
     {
         std::vector<MfxEvent> out;
@@ -227,14 +212,7 @@ TEST_F(LoopBrowserTest, ANameTypedInTheComboSavesTheLoopUnderItInTheSelectedFold
     combo().dropList().refresh();
     ASSERT_TRUE(browser().saveTo(loopsFolder() + "\\Mine\\first.vpl"));
     const std::string saved = testing_support::readFile(loopsFolder() + "\\Mine\\first.vpl");
-    const auto typeName = [&](const std::string &keys) {
-        SetFocus(combo().handle());
-        for (const char key : keys + "\r") {
-            gui_test::postKey(combo().handle(), WM_KEYDOWN, static_cast<WPARAM>(key));
-            gui_test::postKey(combo().handle(), WM_KEYUP, static_cast<WPARAM>(key));
-            gui_test::pump();
-        }
-    };
+    const auto typeName = [&](const std::string &keys) { typeIntoCombo(keys + "\r", true); };
     drummer().calls.clear();
     // With a file selected: beside it.
     typeName("GROOVE2");
@@ -303,6 +281,76 @@ TEST_F(LoopBrowserTest, ANameThatCannotNameAFileIsRefusedAndNothingIsWritten)
     }
     EXPECT_TRUE(asked.empty());
     EXPECT_EQ(loopFiles(), (std::vector<std::string>{" lead.vpl", "a..b.vpl", "com10.vpl", "con tour.vpl"}));
+}
+
+TEST_F(LoopBrowserTest, ATypedNameThatIsRefusedOrDeclinedStaysForAnotherTry)
+{
+    ASSERT_TRUE(browser().saveTo(loopsFolder() + "\\kept.vpl"));
+    const std::string old = testing_support::readFile(loopsFolder() + "\\kept.vpl");
+    // Each question takes the focus, as a message box does.
+    setMessageBoxHook([this](HWND owner, const char *text, const char *, UINT) {
+        asked.push_back(text);
+        SetFocus(owner);
+        return IDNO;
+    });
+    const struct {
+        const char *typed;
+        const char *shown;
+        const char *more;
+        const char *file;
+    } cases[] = {
+        {"KEPT", "kept", "2", "kept2.vpl"}, // declined at "replace it?"
+        {"CON", "con", "GA", "conga.vpl"},  // refused
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.typed);
+        asked.clear();
+        typeIntoCombo(std::string(c.typed) + "\r", true);
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_TRUE(combo().isNaming()) << "the name stays open";
+        EXPECT_EQ(combo().text(), c.shown);
+        EXPECT_EQ(GetFocus(), combo().handle()) << "the focus is back in the name";
+        EXPECT_EQ(testing_support::readFile(loopsFolder() + "\\kept.vpl"), old);
+        // Another try goes on from the kept text.
+        typeIntoCombo(std::string(c.more) + "\r", false);
+        EXPECT_TRUE(std::filesystem::exists(loopsFolder() + "\\" + c.file));
+        EXPECT_FALSE(combo().isNaming());
+        EXPECT_EQ(asked.size(), 1u);
+    }
+}
+
+TEST_F(LoopBrowserTest, KeysAfterALoopChoiceAreThePanelsUntilANameIsOpened)
+{
+    ASSERT_TRUE(browser().saveTo(loopsFolder() + "\\a.vpl"));
+    ASSERT_TRUE(browser().saveTo(loopsFolder() + "\\b.vpl"));
+    const std::vector<std::string> files = loopFiles();
+    std::vector<WPARAM> panelKeys;
+    ASSERT_TRUE(SetWindowSubclass(window(), noteKeyDown, 1, reinterpret_cast<DWORD_PTR>(&panelKeys)));
+    chooseInTree("a");
+    ASSERT_EQ(combo().text(), "a");
+    ASSERT_EQ(GetFocus(), combo().handle()) << "the combo keeps the focus after a choice";
+    const auto dialogCode = [&] { return SendMessageA(combo().handle(), WM_GETDLGCODE, 0, 0); };
+    EXPECT_FALSE(dialogCode() & DLGC_HASSETSEL) << "no text is taken";
+    drummer().calls.clear();
+    typeIntoCombo("M\r", false);
+    EXPECT_FALSE(combo().isNaming());
+    EXPECT_EQ(loopFiles(), files) << "nothing written";
+    EXPECT_EQ(panelKeys, (std::vector<WPARAM>{'M'})) << "M is the panel's";
+    EXPECT_EQ(drummer().calls, (std::vector<std::string>{"changed Vostrapellin::Random"}))
+        << "Enter composes";
+    EXPECT_EQ(combo().text(), "a");
+    // A click into the text opens a name, drawn as an edit field.
+    typeIntoCombo("N", true);
+    EXPECT_TRUE(combo().isNaming());
+    EXPECT_EQ(combo().text(), "n");
+    EXPECT_EQ(dialogCode(), DLGC_WANTALLKEYS | DLGC_WANTCHARS | DLGC_HASSETSEL);
+    EXPECT_FALSE(testing_support::writeWindowPicture(browser().handle(), "loop_browser_name_open").empty());
+    typeIntoCombo("\x1b", false);
+    EXPECT_FALSE(combo().isNaming()) << "Escape ends it";
+    EXPECT_EQ(combo().text(), "a");
+    EXPECT_FALSE(dialogCode() & DLGC_HASSETSEL);
+    EXPECT_EQ(loopFiles(), files);
+    RemoveWindowSubclass(window(), noteKeyDown, 1);
 }
 
 // The tooltip control whose tools belong to a window, if any.

@@ -4,6 +4,7 @@
 #include "plugin/framework/gui/user_steps.h"
 #include "testing/screenshot.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <filesystem>
@@ -181,6 +182,42 @@ void PanelTest::chooseItem(FlatCombo &combo, const std::string &text)
     });
     const POINT at = centre(combo);
     click(at.x, at.y);
+}
+
+void PanelTest::chooseInTree(const std::string &path)
+{
+    FlatTreeCombo &combo = panel_->browser().combo();
+    RECT client{};
+    GetClientRect(combo.handle(), &client);
+    const int arrow = client.right - 5;
+    ASSERT_TRUE(combo.onArrow(arrow));
+    gui_test::postMouse(combo.handle(), WM_LBUTTONDOWN, arrow, 5, MK_LBUTTON);
+    gui_test::postMouse(combo.handle(), WM_LBUTTONUP, arrow, 5);
+    gui_test::pump();
+    ASSERT_TRUE(combo.isDroppedDown());
+    HWND tree = combo.dropList().handle();
+    HTREEITEM item = combo.dropList().findItemByPath(path);
+    ASSERT_TRUE(item) << path;
+    RECT place{};
+    ASSERT_TRUE(TreeView_GetItemRect(tree, item, &place, TRUE));
+    gui_test::postMouse(tree, WM_LBUTTONDOWN, place.left + 2, (place.top + place.bottom) / 2, MK_LBUTTON);
+    gui_test::postMouse(tree, WM_LBUTTONUP, place.left + 2, (place.top + place.bottom) / 2);
+    gui_test::pump();
+}
+
+void PanelTest::typeIntoCombo(const std::string &keys, bool openName)
+{
+    FlatTreeCombo &combo = panel_->browser().combo();
+    if (openName) {
+        gui_test::postMouse(combo.handle(), WM_LBUTTONDOWN, 5, 5, MK_LBUTTON);
+        gui_test::postMouse(combo.handle(), WM_LBUTTONUP, 5, 5);
+        gui_test::pump();
+    }
+    for (const char key : keys) {
+        gui_test::postKey(combo.handle(), WM_KEYDOWN, static_cast<WPARAM>(key));
+        gui_test::postKey(combo.handle(), WM_KEYUP, static_cast<WPARAM>(key));
+        gui_test::pump();
+    }
 }
 
 } // namespace slice_panel_test

@@ -63,6 +63,12 @@ protected:
     void key(WPARAM key, bool extended = false);
     // Chooses the entry of a combo's list by its text, as a click would.
     void chooseItem(Quorvane::FlatCombo &combo, const std::string &text);
+    // Opens the loop browser's tree and clicks the item of a path (relative
+    // to the loops folder), as the user chooses a loop file.
+    void chooseInTree(const std::string &path);
+    // Key-downs posted to the loop browser's combo (a letter's key is its
+    // capital, "\r" is Enter); with openName after a click into its text.
+    void typeIntoCombo(const std::string &keys, bool openName);
     std::string status() { return panel_->statusText(); }
     // The panel counts presses within the double-click time as one
     // gesture: a new click waits that time out.

@@ -3,11 +3,15 @@
 // Shift, and switched on the host's thread), the drag-out field and the
 // question about edited slices.
 #include "base/message_box.h"
+#include "base/string_stream.h"
 #include "plugin/framework/gui/user_steps.h"
 #include "plugin/framework/plugin/host_integration.h"
 #include "plugin/framework/plugin/tests/fake_host_windows.h"
+#include "plugin/slice/engine/loop_records.h"
 #include "plugin/slice/panel/panel_ids.h"
 #include "plugin/slice/panel/tests/panel_fixture.h"
+#include "testing/sandbox.h"
+#include "testing/screenshot.h"
 
 #include <filesystem>
 #include <thread>
@@ -356,9 +360,12 @@ TEST_F(SaveEditsTest, YesSavesIntoTheSelectedFileFirst)
         << "no temporary file stays";
 }
 
-TEST_F(SaveEditsTest, YesWithACancelledSaveAsKeepsTheEdits)
+TEST_F(SaveEditsTest, YesForALoopOfNoFileAsksForAFreeName)
 {
-    // With no file selected the save asks for a name; the user cancels.
+    // A loop that came from no file asks for a name, proposing a free one
+    // beside the shown file rather than the shown file itself; the user
+    // cancels.
+    panel().browser().forgetLoopFile();
     answer = IDYES;
     int asks = 0;
     setSaveFileHook([&](const SaveFileRequest &request, std::string &) {
@@ -366,12 +373,184 @@ TEST_F(SaveEditsTest, YesWithACancelledSaveAsKeepsTheEdits)
         EXPECT_EQ(request.name, "loop01.vpl");
         return false;
     });
-    TreeView_SelectItem(panel().browser().combo().dropList().handle(), nullptr);
-    EXPECT_FALSE(panel().browser().combo().isFileSelected());
+    ASSERT_TRUE(panel().browser().combo().isFileSelected());
     EXPECT_FALSE(drummer().mayChangePatterns());
     EXPECT_EQ(asks, 1);
     EXPECT_TRUE(kickHasTheEdit());
     EXPECT_TRUE(kick().content()->modified);
+}
+
+// The edits of first.vpl's loop, then another loop file beside it; the
+// user answers Yes whichever way the edits are about to go.
+class SaveEditsElsewhereTest : public SaveEditsTest {
+protected:
+    void SetUp() override
+    {
+        SaveEditsTest::SetUp();
+        original = testing_support::readFile(saved);
+        other = loopsFolder() + "\\second.vpl";
+        otherBytes = original; // the unedited loop under another name
+        testing_support::writeFile(other, otherBytes);
+        panel().browser().combo().dropList().refresh();
+        ASSERT_TRUE(panel().browser().combo().dropList().findItemByPath("second"));
+        answer = IDYES;
+    }
+    // The edited loop's file holds the edits: its record read back apart
+    // from the engine.
+    bool firstHoldsTheEdits() const
+    {
+        std::string bytes = testing_support::readFile(saved);
+        stringStream in(bytes);
+        LoopRecord record;
+        if (!readLoopRecord(in, record, false) || record.slices.size() != 6 || !record.slices[5].events)
+            return false;
+        for (const CMidiTrack::Event &e : record.slices[5].events->events())
+            if (e.time == 480 && e.data2 == 77)
+                return true;
+        return false;
+    }
+    std::string original;
+    std::string other;
+    std::string otherBytes;
+};
+
+TEST_F(SaveEditsElsewhereTest, YesWhileAnotherLoopIsChosenSavesIntoTheEditedLoopsFile)
+{
+    chooseInTree("second");
+    EXPECT_EQ(asked, (std::vector<std::string>{"Save edits to loop?"}));
+    EXPECT_EQ(testing_support::readFile(other), otherBytes) << "the chosen file is as it was";
+    EXPECT_NE(testing_support::readFile(saved), original);
+    EXPECT_TRUE(firstHoldsTheEdits());
+    EXPECT_FALSE(kickHasTheEdit()) << "the chosen loop plays, not the edits";
+    EXPECT_FALSE(drummer().anyModified());
+    EXPECT_EQ(panel().browser().combo().text(), "second");
+    EXPECT_EQ(panel().browser().loopFile(), other);
+}
+
+TEST_F(SaveEditsElsewhereTest, YesAtAComposeAfterSteppingTheComboSavesIntoTheEditedLoopsFile)
+{
+    FlatTreeCombo &combo = panel().browser().combo();
+    ASSERT_EQ(combo.text(), "first");
+    SetFocus(combo.handle());
+    const auto press = [&](WPARAM key) {
+        gui_test::postKey(combo.handle(), WM_KEYDOWN, key);
+        gui_test::postKey(combo.handle(), WM_KEYUP, key);
+        gui_test::pump();
+    };
+    press(VK_ADD);
+    ASSERT_EQ(combo.text(), "second") << "stepped without loading";
+    ASSERT_TRUE(kickHasTheEdit());
+    drummer().calls.clear();
+    press(VK_RETURN);
+    EXPECT_EQ(drummer().calls, (std::vector<std::string>{"changed Vostrapellin::Random"}))
+        << "Enter composes";
+    EXPECT_EQ(asked, (std::vector<std::string>{"Save edits to loop?"}));
+    EXPECT_EQ(testing_support::readFile(other), otherBytes) << "the shown file is as it was";
+    EXPECT_TRUE(firstHoldsTheEdits());
+    EXPECT_EQ(combo.text(), "first") << "the file saved into shows";
+}
+
+// ---- A panel that goes while it waits for the user
+
+// The host removes the panel while one of its questions, or a dialog, is
+// open: nothing of the panel is used after it, and nothing it would have
+// done after the wait is done.
+class PanelGoneTest : public SaveEditsElsewhereTest {
+public:
+    void goAway()
+    {
+        delete panel_;
+        panel_ = nullptr;
+    }
+};
+
+TEST_F(PanelGoneTest, WhileItAsksAboutTheEditsOfALoopBeingReplaced)
+{
+    setMessageBoxHook([this](HWND, const char *text, const char *, UINT) {
+        asked.push_back(text);
+        goAway();
+        return IDNO; // let the edits go: a load that went on would show
+    });
+    chooseInTree("second");
+    EXPECT_EQ(asked, (std::vector<std::string>{"Save edits to loop?"}));
+    EXPECT_EQ(panel_, nullptr);
+    EXPECT_EQ(testing_support::readFile(saved), original) << "nothing saved";
+    EXPECT_EQ(testing_support::readFile(other), otherBytes);
+    EXPECT_TRUE(kickHasTheEdit()) << "nothing loaded: the edits stay";
+}
+
+TEST_F(PanelGoneTest, WhileItsSaveDialogIsOpen)
+{
+    const std::string asked = loopsFolder() + "\\asked.vpl";
+    setSaveFileHook([&](const SaveFileRequest &, std::string &path) {
+        goAway();
+        path = asked;
+        return true;
+    });
+    panel().browser().saveAs();
+    EXPECT_EQ(panel_, nullptr);
+    EXPECT_FALSE(std::filesystem::exists(asked)) << "nothing written";
+}
+
+TEST_F(PanelGoneTest, WhileItAsksToReplaceAFileWithATypedName)
+{
+    setMessageBoxHook([this](HWND, const char *text, const char *, UINT) {
+        asked.push_back(text);
+        goAway();
+        return IDYES;
+    });
+    typeIntoCombo("FIRST\r", true);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_NE(asked[0].find("replace it?"), std::string::npos) << asked[0];
+    EXPECT_EQ(panel_, nullptr);
+    EXPECT_EQ(testing_support::readFile(saved), original) << "nothing replaced";
+}
+
+TEST_F(PanelGoneTest, WhileItAsksBeforeDeletingALoop)
+{
+    setMessageBoxHook([this](HWND, const char *text, const char *, UINT) {
+        asked.push_back(text);
+        goAway();
+        return IDYES;
+    });
+    panel().browser().deleteClicked();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(panel_, nullptr);
+    EXPECT_TRUE(std::filesystem::exists(saved)) << "nothing deleted";
+}
+
+TEST_F(PanelGoneTest, WhileItsOptionsDialogIsOpen)
+{
+    static PanelGoneTest *test = nullptr;
+    static bool destroyed = false;
+    test = this;
+    destroyed = false;
+    // Inside the dialog's loop, once it shows: the panel goes.
+    const UINT_PTR destroy = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        HWND dialog = FindWindowA("#32770", nullptr);
+        if (!dialog || !IsWindowVisible(dialog) || destroyed)
+            return;
+        KillTimer(nullptr, timer);
+        EXPECT_FALSE(
+            testing_support::writeWindowPicture(dialog, "slice_options_open_as_its_panel_goes").empty());
+        test->goAway();
+        destroyed = true;
+    });
+    const UINT_PTR safety = SetTimer(nullptr, 0, 10000, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (HWND dialog = FindWindowA("#32770", nullptr))
+            EndDialog(dialog, IDCANCEL);
+    });
+    HWND panelWindow = window();
+    const DWORD start = GetTickCount();
+    SendMessageA(panelWindow, WM_COMMAND, ID_OPTIONS, 0);
+    const DWORD took = GetTickCount() - start;
+    KillTimer(nullptr, destroy);
+    KillTimer(nullptr, safety);
+    ASSERT_TRUE(destroyed) << "the dialog never showed";
+    EXPECT_LT(took, 8000u) << "the dialog ended with its panel, not by the safety timer";
+    EXPECT_FALSE(IsWindow(panelWindow));
+    EXPECT_EQ(FindWindowA("#32770", nullptr), nullptr) << "no dialog stays";
+    gui_test::pump();
 }
 
 } // namespace
