@@ -1077,6 +1077,11 @@ void FlatTreeCombo::placeCaret()
 LRESULT FlatTreeCombo::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case WM_GETDLGCODE:
+        // While a name is typed the combo takes text, as an edit does.
+        if (naming_)
+            return DLGC_WANTALLKEYS | DLGC_WANTCHARS | DLGC_HASSETSEL;
+        break;
     case WM_KEYDOWN:
         if (!isDroppedDown() && takeNameKey(wParam, lParam))
             return 0;
