@@ -8,6 +8,7 @@
 #include "data/track_midi.h"
 #include "app/program_identity.h"
 #include "app/resource_ids.h"
+#include "plugin/framework/gui/text_keys.h"
 #include "plugin/framework/plugin/qn3_request.h"
 
 #include <commctrl.h>
@@ -122,13 +123,6 @@ namespace {
 // The parts window whose keys its thread's message hook routes.
 thread_local PartsWindow *keysWindow = nullptr;
 
-bool isTextField(HWND window)
-{
-    char kind[16] = {};
-    GetClassNameA(window, kind, sizeof(kind));
-    return lstrcmpiA(kind, "Edit") == 0;
-}
-
 } // namespace
 
 void PartsWindow::hookKeys()
@@ -161,7 +155,7 @@ KeyPlace PartsWindow::keyPlace(HWND target) const
         return KeyPlace::PartsWindow;
     for (HWND editor : editors_)
         if (within(editor))
-            return isTextField(target) ? KeyPlace::TextField : KeyPlace::EditorWindow;
+            return isTakingText(target) ? KeyPlace::TextField : KeyPlace::EditorWindow;
     return KeyPlace::Elsewhere;
 }
 
@@ -171,8 +165,9 @@ LRESULT CALLBACK PartsWindow::KeyHook(int code, WPARAM removal, LPARAM message)
     PartsWindow *self = keysWindow;
     if (code == HC_ACTION && removal == PM_REMOVE && self && msg->message == WM_KEYDOWN) {
         const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+        const bool alt = (GetKeyState(VK_MENU) & 0x8000) != 0;
         const bool repeat = (msg->lParam & (1 << 30)) != 0;
-        switch (RouteKey(self->keyPlace(msg->hwnd), msg->wParam, control, repeat)) {
+        switch (RouteKey(self->keyPlace(msg->hwnd), msg->wParam, control, alt, repeat)) {
         case KeyRoute::Pass:
             break;
         case KeyRoute::PartsWindow:

@@ -1,6 +1,7 @@
 #include "app/parts_keys.h"
 
 #include "app/part_drummers.h"
+#include "plugin/framework/gui/text_keys.h"
 
 #include <algorithm>
 
@@ -34,20 +35,18 @@ PartsKey ReadPartsKey(WPARAM key, bool control, bool repeat, int current)
     return {PartsKeyAction::SelectPart, part};
 }
 
-KeyRoute RouteKey(KeyPlace place, WPARAM key, bool control, bool repeat)
+KeyRoute RouteKey(KeyPlace place, WPARAM key, bool control, bool alt, bool repeat)
 {
     if (place == KeyPlace::Elsewhere)
+        return KeyRoute::Pass;
+    if (place == KeyPlace::TextField && textKeepsKey(key, control, alt))
         return KeyRoute::Pass;
     if (key == VK_RETURN || key == VK_ESCAPE)
         return KeyRoute::Swallow;
     const PartsKey meaning = ReadPartsKey(key, control, repeat, 0);
     // A held Space repeats into nothing rather than into the focused button.
     const bool own = meaning.action != PartsKeyAction::None || key == VK_SPACE;
-    if (!own)
-        return KeyRoute::Pass;
-    if (place == KeyPlace::TextField && !control && key == VK_SPACE)
-        return KeyRoute::Pass;
-    return KeyRoute::PartsWindow;
+    return own ? KeyRoute::PartsWindow : KeyRoute::Pass;
 }
 
 } // namespace Quorvane

@@ -32,7 +32,7 @@ PartsKey ReadPartsKey(WPARAM key, bool control, bool repeat, int current);
 enum class KeyPlace {
     PartsWindow,  // the window or a control in it, the frame
     EditorWindow, // an editor window or a control of the panel it holds
-    TextField,    // a field of a drummer's panel that takes typed text
+    TextField,    // a window of a drummer's panel that is taking typed text
     Elsewhere,    // a chooser or dialog, the bank editor while it edits
 };
 
@@ -43,7 +43,8 @@ enum class KeyRoute {
 };
 
 // Enter and Esc close nothing of the parts window or its editor windows;
-// the parts window's own keys go to it, except what a text field types.
-KeyRoute RouteKey(KeyPlace place, WPARAM key, bool control, bool repeat);
+// the parts window's own keys go to it, except the keys a text field keeps
+// (Space, Esc, Enter and the rest it types or edits with).
+KeyRoute RouteKey(KeyPlace place, WPARAM key, bool control, bool alt, bool repeat);
 
 } // namespace Quorvane

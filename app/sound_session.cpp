@@ -3,6 +3,7 @@
 #include "app/program_database.h"
 #include "app/program_identity.h"
 #include "app/program_messages.h"
+#include "base/message_box.h"
 #include "data/song.h"
 #include "outside/halvorinapp/halvorin_app.h"
 #include "sound/asp_registry.h"
@@ -11,6 +12,7 @@
 #include <windows.h>
 
 #include <new>
+#include <string>
 
 namespace Quorvane {
 
@@ -33,6 +35,19 @@ bool StreamPlaysSilent(long provider)
                                           GetProcAddress(module, kAspPlaysSilentEntry)))
                                     : nullptr;
     return playsSilent && playsSilent();
+}
+
+// Tells the user, once for each start, that the stream just started plays
+// to no device: which provider it is, and where to choose another.
+void ReportSilentStream(long provider)
+{
+    if (!StreamPlaysSilent(provider))
+        return;
+    std::string text = ProgramMessageText(MsgNoSoundDevice);
+    char name[kAspPathSize] = {};
+    if (SndGetASPProductName(provider, name) && *name)
+        text = "\"" + std::string(name) + "\": " + text;
+    showMessageBox(nullptr, text.c_str(), kProgramTitle, MB_OK | MB_ICONWARNING);
 }
 
 } // namespace
@@ -63,8 +78,8 @@ void SoundSession::Start(const SoundManagerSource &source)
     soundManager_ = source ? source(kProgramTitle) : nullptr;
     if (!soundManager_ || !soundManager_->Init(params_.get()) || !soundManager_->EngineStart())
         ShowProgramMessage(MsgEngineNotStarted);
-    else if (StreamPlaysSilent(params_->asp))
-        ShowProgramMessage(MsgNoSoundDevice, nullptr, MB_ICONWARNING);
+    else
+        ReportSilentStream(params_->asp);
 }
 
 void SoundSession::OnBridgeParamsChanged(SoundSessionClient &client, long channel)
@@ -126,6 +141,8 @@ void SoundSession::Resume(SoundSessionClient &client)
         return;
     if (!soundManager_->EngineStart())
         ShowProgramMessage(MsgEngineNotStarted);
+    else if (params_)
+        ReportSilentStream(params_->asp);
     soundManager_->SetNotify(client.HostNotifyProc(), client.HostNotifyUser());
 }
 

@@ -48,7 +48,8 @@ public:
     // cleared record stays), lets the bridge adapt it, then gets, sets up
     // and starts the sound manager (message 501 once when any of that
     // fails: the program runs without sound). When its stream provider
-    // plays to no device, the user is told once (message 517).
+    // plays to no device, the user is told once (message 517, after the
+    // provider's name), as at every restart that leaves it so.
     void Start(const SoundManagerSource &source);
 
     // The bridge handed a channel over: stop, let the bridge point the

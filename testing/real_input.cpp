@@ -46,6 +46,18 @@ void sendKeys(std::initializer_list<WORD> keys)
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+void sendExtendedKey(WORD key)
+{
+    INPUT inputs[2] = {};
+    for (INPUT &input : inputs) {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        input.ki.dwFlags = KEYEVENTF_EXTENDEDKEY;
+    }
+    inputs[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
 void sendMove(POINT screen)
 {
     INPUT move = mouseAt(screen, MOUSEEVENTF_MOVE);

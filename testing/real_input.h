@@ -13,6 +13,9 @@ namespace testing_support {
 // Presses the keys in order and lets them go in the reverse order
 // ({VK_CONTROL, '2'} is Ctrl+2).
 void sendKeys(std::initializer_list<WORD> keys);
+// Presses and lets go a key of the extended set: VK_RETURN so is the
+// numeric pad's Enter.
+void sendExtendedKey(WORD key);
 // Moves the mouse to a screen point; clicks the left button there.
 void sendMove(POINT screen);
 void sendClick(POINT screen);

@@ -61,19 +61,30 @@ TEST(PartsKeysTest, EveryWindowOfTheProgramHandsThePartsWindowItsKeys)
         {KeyPlace::EditorWindow, 'C', true, KeyRoute::Pass},
         {KeyPlace::EditorWindow, 'V', true, KeyRoute::Pass},
         {KeyPlace::EditorWindow, VK_DOWN, false, KeyRoute::Pass},
-        // A text field types its spaces; Ctrl keys still switch parts.
+        // A text field keeps what it types and edits with: its spaces, Esc
+        // that cancels, Enter that ends, Ctrl's clipboard keys; the parts
+        // window's Ctrl keys and F1 still reach it.
         {KeyPlace::TextField, VK_SPACE, false, KeyRoute::Pass},
         {KeyPlace::TextField, '4', false, KeyRoute::Pass},
+        {KeyPlace::TextField, VK_ESCAPE, false, KeyRoute::Pass},
+        {KeyPlace::TextField, VK_RETURN, false, KeyRoute::Pass},
+        {KeyPlace::TextField, VK_BACK, false, KeyRoute::Pass},
+        {KeyPlace::TextField, 'V', true, KeyRoute::Pass},
         {KeyPlace::TextField, '4', true, KeyRoute::PartsWindow},
-        {KeyPlace::TextField, VK_RETURN, false, KeyRoute::Swallow},
+        {KeyPlace::TextField, VK_UP, true, KeyRoute::PartsWindow},
+        {KeyPlace::TextField, VK_SPACE, true, KeyRoute::PartsWindow},
+        {KeyPlace::TextField, VK_F1, false, KeyRoute::PartsWindow},
         // Choosers, dialogs and the bank editor keep every key.
         {KeyPlace::Elsewhere, VK_SPACE, false, KeyRoute::Pass},
         {KeyPlace::Elsewhere, VK_ESCAPE, false, KeyRoute::Pass},
         {KeyPlace::Elsewhere, '3', true, KeyRoute::Pass},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(RouteKey(c.place, c.key, c.control, false), c.route)
+        EXPECT_EQ(RouteKey(c.place, c.key, c.control, false, false), c.route)
             << static_cast<int>(c.place) << " key " << c.key << " ctrl " << c.control;
-    EXPECT_EQ(RouteKey(KeyPlace::EditorWindow, VK_SPACE, false, true), KeyRoute::PartsWindow)
+    EXPECT_EQ(RouteKey(KeyPlace::EditorWindow, VK_SPACE, false, false, true), KeyRoute::PartsWindow)
         << "a held Space presses no button of the panel";
+    // Ctrl with Alt types characters on some keyboards ("@" on Ctrl+Alt+Q).
+    EXPECT_EQ(RouteKey(KeyPlace::TextField, '4', true, true, false), KeyRoute::Pass);
+    EXPECT_EQ(RouteKey(KeyPlace::EditorWindow, '4', true, true, false), KeyRoute::PartsWindow);
 }

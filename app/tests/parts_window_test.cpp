@@ -30,6 +30,7 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
 #include <ole2.h>
 #include <shlobj.h>
 
@@ -45,6 +46,7 @@ using program_testing::FakeDatabase;
 using program_testing::LoggingSoundMngr;
 using program_testing::ShownMessages;
 using testing_support::sendClick;
+using testing_support::sendExtendedKey;
 using testing_support::sendKeys;
 using testing_support::sendMove;
 
@@ -1730,6 +1732,181 @@ TEST_F(PartsWindowTest, RealKeysReachThePartsWindowWhereverAClickLeftTheFocus)
     pump();
     EXPECT_TRUE(IsWindowVisible(editor)) << "Esc closes no drummer panel";
     EXPECT_NE(GetWindow(editor, GW_CHILD), nullptr);
+}
+
+// The first window below root (at any depth) that the test accepts.
+template <typename Test> HWND findWindowBelow(HWND root, Test test)
+{
+    struct Search {
+        Test &test;
+        HWND found = nullptr;
+    } search{test};
+    EnumChildWindows(
+        root,
+        [](HWND candidate, LPARAM data) -> BOOL {
+            auto &s = *reinterpret_cast<Search *>(data);
+            if (!s.test(candidate))
+                return TRUE;
+            s.found = candidate;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool isOfClass(HWND window, const char *kind)
+{
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof(name));
+    return lstrcmpiA(name, kind) == 0;
+}
+
+std::string windowText(HWND window)
+{
+    char text[MAX_PATH] = {};
+    GetWindowTextA(window, text, MAX_PATH);
+    return text;
+}
+
+// The path of a file of this name in the folder or below it; empty when none.
+std::string findFileBelow(const std::string &folder, const std::string &name)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return {};
+    std::string path;
+    do {
+        const std::string entry = found.cFileName;
+        if (entry == "." || entry == "..")
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            path = findFileBelow(folder + "\\" + entry, name);
+        else if (lstrcmpiA(entry.c_str(), name.c_str()) == 0)
+            path = folder + "\\" + entry;
+    } while (path.empty() && FindNextFileA(search, &found));
+    FindClose(search);
+    return path;
+}
+
+// Brings the editor to the front with Ctrl+Down, as a user would.
+bool bringEditorToFront(PartsWindow &parts, int editor)
+{
+    for (int step = 0; step < 4 && parts.FrontEditor() != editor; ++step) {
+        const int before = parts.FrontEditor();
+        sendKeys({VK_CONTROL, VK_DOWN});
+        if (!pumpUntil([&] { return parts.FrontEditor() != before; }))
+            return false;
+    }
+    return parts.FrontEditor() == editor;
+}
+
+// A name typed into the loop-slice drummer's loop browser keeps its
+// spaces and ends with the numeric pad's Enter: the loop is saved under
+// it, and Space starts no playback meanwhile.
+TEST_F(PartsWindowTest, RealKeysTypeANameWithASpaceIntoTheLoopBrowser)
+{
+    const std::string loops = distFolder() + "\\Loops";
+    if (const std::string left = findFileBelow(loops, "take two.vpl"); !left.empty())
+        DeleteFileA(left.c_str()); // a run stopped half-way left it
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    ASSERT_TRUE(bringEditorToFront(parts, 0));
+    HWND editor = parts.EditorWindow(0);
+    HWND combo = findWindowBelow(editor, [](HWND w) { return GetDlgCtrlID(w) == 4012; }); // the loop combo
+    ASSERT_NE(combo, nullptr);
+    // A click opens the combo's list and Esc closes it, leaving the focus in
+    // the combo.
+    RECT place{};
+    GetClientRect(combo, &place);
+    sendClick(combo, place.right / 3, place.bottom / 2);
+    ASSERT_TRUE(pumpUntil([combo] { return GetFocus() && GetFocus() != combo; })) << "the list opens";
+    sendKeys({VK_ESCAPE});
+    ASSERT_TRUE(pumpUntil([combo] { return GetFocus() == combo; }));
+
+    for (WORD key :
+         {WORD{'T'}, WORD{'A'}, WORD{'K'}, WORD{'E'}, WORD{VK_SPACE}, WORD{'T'}, WORD{'W'}, WORD{'O'}})
+        sendKeys({key});
+    EXPECT_TRUE(pumpUntil([combo] { return windowText(combo) == "take two"; })) << windowText(combo);
+    EXPECT_FALSE(testing_support::writeWindowPicture(editor, "rallimoth_loop_name_typed").empty());
+    sendExtendedKey(VK_RETURN);
+    std::string saved;
+    EXPECT_TRUE(pumpUntil([&] { return !(saved = findFileBelow(loops, "take two.vpl")).empty(); }))
+        << "saved under the typed name";
+    EXPECT_TRUE(pumpUntil([combo] { return windowText(combo) == "take two"; })) << "the new loop is selected";
+    EXPECT_FALSE(manager.IsPlayed()) << "Space typed, it played nothing";
+    if (!saved.empty())
+        DeleteFileA(saved.c_str());
+}
+
+// Esc cancels the fill drummer's inline number editor and its pattern
+// folders' label edit inside the program.
+TEST_F(PartsWindowTest, RealKeysEscCancelsANumberEditAndALabelEdit)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    ASSERT_TRUE(bringEditorToFront(parts, 1));
+    HWND editor = parts.EditorWindow(1);
+    HWND tree = findWindowBelow(editor, [](HWND w) { return isOfClass(w, WC_TREEVIEWA); });
+    ASSERT_NE(tree, nullptr);
+    HWND panel = GetParent(GetParent(tree)); // the patterns view's window is the panel's child
+    IQN3Request *fill = parts.Drummers().Request(0, 1);
+    ASSERT_NE(fill, nullptr);
+    LONG measure = -1;
+    ASSERT_EQ(fill->GetParam(QN3FillMeasure, -1, &measure), S_OK);
+
+    // A double click on the "Play fill in ... measure" field opens its editor.
+    sendClick(panel, 336, 9);
+    sendClick(panel, 336, 9);
+    HWND numberEdit = nullptr;
+    ASSERT_TRUE(pumpUntil([&] {
+        numberEdit = findWindowBelow(panel, [](HWND w) { return isOfClass(w, "Edit") && GetFocus() == w; });
+        return numberEdit != nullptr;
+    })) << "the number editor opens";
+    sendKeys({'7'});
+    EXPECT_TRUE(pumpUntil([&] { return windowText(numberEdit) == "7"; }));
+    sendKeys({VK_ESCAPE});
+    EXPECT_TRUE(pumpUntil([&] { return !IsWindow(numberEdit); })) << "Esc closes the number editor";
+    LONG after = -1;
+    EXPECT_EQ(fill->GetParam(QN3FillMeasure, -1, &after), S_OK);
+    EXPECT_EQ(after, measure) << "and the typed number is dropped";
+
+    // The label edit of a folder of the user's (not in a volume).
+    HTREEITEM folder = nullptr;
+    char text[MAX_PATH] = {};
+    for (HTREEITEM item = TreeView_GetRoot(tree); item && !folder;
+         item = TreeView_GetNextSibling(tree, item)) {
+        TVITEMA info{};
+        info.mask = TVIF_TEXT;
+        info.hItem = item;
+        info.pszText = text;
+        info.cchTextMax = MAX_PATH;
+        if (TreeView_GetItem(tree, &info) && std::strcmp(text, "Funk") == 0)
+            folder = item;
+    }
+    ASSERT_NE(folder, nullptr);
+    SetFocus(tree);
+    HWND labelEdit = TreeView_EditLabel(tree, folder);
+    ASSERT_NE(labelEdit, nullptr);
+    sendKeys({'X'});
+    sendKeys({VK_SPACE});
+    EXPECT_TRUE(pumpUntil([&] { return windowText(labelEdit) == "x "; })) << windowText(labelEdit);
+    EXPECT_FALSE(testing_support::writeWindowPicture(editor, "rallimoth_fill_label_edit").empty());
+    EXPECT_FALSE(manager.IsPlayed()) << "Space typed into the label";
+    sendKeys({VK_ESCAPE});
+    EXPECT_TRUE(pumpUntil([&] { return TreeView_GetEditControl(tree) == nullptr; })) << "Esc ends the edit";
+    if (TreeView_GetEditControl(tree))
+        TreeView_EndEditLabelNow(tree, TRUE); // never rename the shipped folder
+    TVITEMA info{};
+    info.mask = TVIF_TEXT;
+    info.hItem = folder;
+    info.pszText = text;
+    info.cchTextMax = MAX_PATH;
+    ASSERT_TRUE(TreeView_GetItem(tree, &info));
+    EXPECT_STREQ(text, "Funk") << "and keeps the name";
+    EXPECT_NE(GetFileAttributesA((distFolder() + "\\Fills\\Funk").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 HWND tooltipOf(HWND window)

@@ -1,5 +1,6 @@
 #include "plugin/framework/gui/panel_message_hook.h"
 
+#include "plugin/framework/gui/text_keys.h"
 #include "plugin/framework/gui/window.h"
 #include "plugin/framework/plugin/com_object.h"
 
@@ -54,6 +55,23 @@ bool isPanelKey(const MSG &message)
     }
 }
 
+// A key or character typed into a window taking text: it keeps it from the
+// host's accelerators as it keeps it from a program's shortcuts (Alt's
+// keys, the menus', go on).
+bool isTextKey(const MSG &message)
+{
+    switch (message.message) {
+    case WM_CHAR:
+    case WM_DEADCHAR:
+        return true;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+        return textKeepsKey(message.wParam, GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_MENU) < 0);
+    default:
+        return false;
+    }
+}
+
 // The window and its parents up to the top-level window, each with its
 // object of this module.
 template <typename Visit> bool walkUp(HWND window, Visit visit)
@@ -76,7 +94,8 @@ LRESULT CALLBACK hookProcedure(int code, WPARAM wParam, LPARAM lParam)
             if (walkUp(message.hwnd, [&](Window &window) { return window.preTranslateMessage(message); }))
                 message.message = WM_NULL;
         } else if (message.message >= WM_KEYDOWN && message.message <= WM_SYSDEADCHAR &&
-                   isModuleWindow(message.hwnd) && isPanelKey(message) && !isInModuleDialog(message.hwnd)) {
+                   isModuleWindow(message.hwnd) && !isInModuleDialog(message.hwnd) &&
+                   (isPanelKey(message) || (isTakingText(message.hwnd) && isTextKey(message)))) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
             message.message = WM_NULL;

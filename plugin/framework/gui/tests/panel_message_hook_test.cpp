@@ -1,6 +1,9 @@
 #include "plugin/framework/gui/panel_message_hook.h"
 
 #include "plugin/framework/gui/tests/test_panel.h"
+#include "plugin/framework/plugin/com_object.h"
+
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +17,8 @@ using namespace Quorvane;
 constexpr WORD kHostDigitCommand = 500;
 constexpr WORD kHostEnterCommand = 501;
 constexpr WORD kHostQCommand = 502;
+constexpr WORD kHostEscapeCommand = 503;
+constexpr WORD kHostSpaceCommand = 504;
 
 bool saw(const std::vector<UINT> &messages, UINT message)
 {
@@ -63,10 +68,11 @@ protected:
         ASSERT_TRUE(IsWindow(fixture.panelWindow())) << "windows need a display";
         SetFocus(fixture.panelWindow());
         pane.requestFocus();
-        ACCEL keys[3] = {{FVIRTKEY, '1', kHostDigitCommand},
-                         {FVIRTKEY, VK_RETURN, kHostEnterCommand},
-                         {FVIRTKEY, 'Q', kHostQCommand}};
-        hostAccelerators = CreateAcceleratorTableA(keys, 3);
+        // The host plays on Space, as sequencers do.
+        ACCEL keys[6] = {{FVIRTKEY, '1', kHostDigitCommand},      {FVIRTKEY, VK_RETURN, kHostEnterCommand},
+                         {FVIRTKEY, 'Q', kHostQCommand},          {FVIRTKEY, VK_ESCAPE, kHostEscapeCommand},
+                         {FVIRTKEY, VK_SPACE, kHostSpaceCommand}, {FVIRTKEY | FCONTROL, 'Q', kHostQCommand}};
+        hostAccelerators = CreateAcceleratorTableA(keys, 6);
     }
     void TearDown() override { DestroyAcceleratorTable(hostAccelerators); }
 
@@ -115,6 +121,70 @@ TEST_F(PanelHookWindowTest, KeypadEnterAndOtherKeysGoToTheHost)
     hostLoop();
     EXPECT_TRUE(hostCommand(kHostEnterCommand));
     EXPECT_TRUE(hostCommand(kHostQCommand));
+    releasePanelMessageHook();
+}
+
+// An edit field inside the panel that records the keys and characters it
+// gets.
+struct RecordingEdit {
+    RecordingEdit(HWND parent, HINSTANCE instance)
+    {
+        window = CreateWindowExA(0, "Edit", "", WS_CHILD | WS_VISIBLE, 0, 0, 80, 20, parent, nullptr,
+                                 instance, nullptr);
+        SetWindowSubclass(window, record, 1, reinterpret_cast<DWORD_PTR>(this));
+        SetFocus(window);
+    }
+    ~RecordingEdit() { DestroyWindow(window); }
+    static LRESULT CALLBACK record(HWND w, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                   DWORD_PTR self)
+    {
+        if (message == WM_KEYDOWN || message == WM_CHAR)
+            reinterpret_cast<RecordingEdit *>(self)->seen.emplace_back(message, wParam);
+        return DefSubclassProc(w, message, wParam, lParam);
+    }
+    bool got(UINT message, WPARAM key) const
+    {
+        return std::find(seen.begin(), seen.end(), std::make_pair(message, key)) != seen.end();
+    }
+    HWND window;
+    std::vector<std::pair<UINT, WPARAM>> seen;
+};
+
+// A window taking text keeps the keys it types and edits with, the host's
+// Space, Esc and the numeric pad's Enter too; a Ctrl key it has no use for
+// and every key of another module's edit go to the host.
+TEST_F(PanelHookWindowTest, AnEditOfThePanelKeepsItsKeysFromTheHost)
+{
+    RecordingEdit edit(fixture.panelWindow(), com::thisModule());
+    ASSERT_EQ(GetFocus(), edit.window);
+    installPanelMessageHook();
+    for (WPARAM key : {WPARAM{'W'}, WPARAM{VK_SPACE}, WPARAM{'Q'}})
+        postKey(edit.window, WM_KEYDOWN, key);
+    postKey(edit.window, WM_KEYDOWN, VK_RETURN, true);
+    postKey(edit.window, WM_KEYDOWN, VK_ESCAPE);
+    hostLoop();
+    EXPECT_TRUE(fixture.host.commands.empty()) << fixture.host.commands.size() << " host commands";
+    for (WPARAM key : {WPARAM{'W'}, WPARAM{VK_SPACE}, WPARAM{'Q'}, WPARAM{VK_RETURN}, WPARAM{VK_ESCAPE}})
+        EXPECT_TRUE(edit.got(WM_KEYDOWN, key)) << key;
+    EXPECT_TRUE(edit.got(WM_CHAR, ' '));
+    EXPECT_TRUE(edit.got(WM_CHAR, 'w'));
+    char text[16] = {};
+    GetWindowTextA(edit.window, text, sizeof(text));
+    EXPECT_STREQ(text, "w q");
+    {
+        KeysDown control({VK_CONTROL});
+        postKey(edit.window, WM_KEYDOWN, 'Q');
+        hostLoop();
+    }
+    EXPECT_TRUE(hostCommand(kHostQCommand)) << "Ctrl+Q is no key of an edit";
+
+    fixture.host.commands.clear();
+    RecordingEdit foreign(fixture.panelWindow(), GetModuleHandleA("comctl32.dll"));
+    postKey(foreign.window, WM_KEYDOWN, VK_SPACE);
+    postKey(foreign.window, WM_KEYDOWN, VK_ESCAPE);
+    hostLoop();
+    EXPECT_TRUE(hostCommand(kHostSpaceCommand)) << "another module's edit is the host's business";
+    EXPECT_TRUE(hostCommand(kHostEscapeCommand));
     releasePanelMessageHook();
 }
 
