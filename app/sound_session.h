@@ -5,6 +5,7 @@
 
 #include "data/io_params.h"
 #include "data/sound_interfaces.h"
+#include "sound/audio_stream_provider.h"
 
 #include <basetsd.h>
 
@@ -48,8 +49,12 @@ public:
     // cleared record stays), lets the bridge adapt it, then gets, sets up
     // and starts the sound manager (message 501 once when any of that
     // fails: the program runs without sound). When its stream provider
-    // plays to no device, the user is told once (message 517).
+    // plays to no device, the user is told (message 517).
     void Start(const SoundManagerSource &source);
+    // Message 517 when the running engine's stream provider plays to no
+    // device now (its device failed while it played); the user is told
+    // once, at the start or later, whatever the restarts.
+    void TellIfStreamSilent();
 
     // The bridge handed a channel over: stop, let the bridge point the
     // record at it, and start again on it.
@@ -77,6 +82,9 @@ private:
     CHalvorinApp &bridge_;
     std::unique_ptr<IOPARAMS> params_;
     IQuorvaneSoundMngr *soundManager_ = nullptr;
+    // The running provider's "ASPPlaysSilent", null while none runs.
+    AspPlaysSilentProc streamSilent_ = nullptr;
+    bool silentTold_ = false;
 };
 
 } // namespace Quorvane
