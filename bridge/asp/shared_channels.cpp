@@ -88,7 +88,7 @@ HANDLE OpenChannelEvent(ChannelEvent event, int channel)
 {
     char name[32];
     std::snprintf(name, sizeof name, "%s%i", eventBaseNames[event], channel);
-    return CreateEventA(nullptr, FALSE, FALSE, name);
+    return CreateEventA(nullptr, TRUE, FALSE, name);
 }
 
 namespace {

@@ -120,9 +120,11 @@ void InitSharedSection();
 void FullReset(HalvorinChannel &channel);
 void LightReset(HalvorinChannel &channel);
 
-// The per-channel events, made by whichever side comes first. They reset
-// themselves when a wait takes them: the numbers, not the events, say
-// whether an answer is the current one.
+// The per-channel events, made by whichever side comes first, manual-reset
+// (the first maker decides, so a peer of any build may have made them
+// either way): the waiter resets the event after its wait and only then
+// reads the numbers, which, not the events, say whether an answer is the
+// current one.
 enum ChannelEvent { kEventRequest, kEventReady, kEventNotify, kEventNotifyReady, kEventCount };
 HANDLE OpenChannelEvent(ChannelEvent event, int channel);
 
