@@ -76,7 +76,8 @@ static_assert(sizeof(HalvorinChannelExtra) == 32);
 
 struct HalvorinShared {
     HalvorinChannel channels[kChannels];
-    // 0 until the first process set the section up, then 1.
+    // 0 until the first process set the section up, then 1; in between
+    // the id of the process that sets it up.
     int32_t initialised;
     HalvorinChannelExtra extras[kChannels];
 };
@@ -112,7 +113,7 @@ inline void StoreShared(int32_t &field, int32_t value)
 }
 
 // Sets the section up for the first process that loads the library; every
-// later load leaves it as it is.
+// later load leaves it as it is, and finishes a set-up whose maker is gone.
 void InitSharedSection();
 
 // Pending values and audio back to nothing; a full reset also gives the
