@@ -248,6 +248,8 @@ INT_PTR PartsWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case kMsgSongPointer:
         updatePosition();
+        // While it plays: a device that failed since the start is told of.
+        session_.TellIfStreamSilent();
         return TRUE;
     case kMsgDrummerNews:
         drummers_.TakeNews();

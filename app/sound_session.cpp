@@ -22,27 +22,24 @@ namespace {
 // opens again.
 constexpr DWORD kEngineRestPause = 100;
 
-// Whether the running engine's stream provider says that it plays to no
-// device; a provider that cannot tell is taken to play.
-bool StreamPlaysSilent(long provider)
+// The running engine's stream provider's word on whether it plays to no
+// device; null for a provider that cannot tell (it is taken to play). Valid
+// while the engine runs: it holds the module.
+AspPlaysSilentProc StreamSilentEntry(long provider)
 {
     char path[kAspPathSize] = {};
     if (!SndGetASPModuleName(provider, path))
-        return false;
-    // The engine holds the module while it runs.
+        return nullptr;
     HMODULE module = GetModuleHandleA(path);
-    const auto playsSilent = module ? reinterpret_cast<AspPlaysSilentProc>(reinterpret_cast<void (*)()>(
-                                          GetProcAddress(module, kAspPlaysSilentEntry)))
-                                    : nullptr;
-    return playsSilent && playsSilent();
+    return module ? reinterpret_cast<AspPlaysSilentProc>(
+                        reinterpret_cast<void (*)()>(GetProcAddress(module, kAspPlaysSilentEntry)))
+                  : nullptr;
 }
 
-// Tells the user, once for each start, that the stream just started plays
-// to no device: which provider it is, and where to choose another.
+// Tells the user that the stream plays to no device: which provider it is,
+// and where to choose another.
 void ReportSilentStream(long provider)
 {
-    if (!StreamPlaysSilent(provider))
-        return;
     std::string text = ProgramMessageText(MsgNoSoundDevice);
     char name[kAspPathSize] = {};
     if (SndGetASPProductName(provider, name) && *name)
@@ -76,10 +73,27 @@ void SoundSession::Start(const SoundManagerSource &source)
         ShowProgramMessage(MsgDatabaseError);
     bridge_.CheckIOParams(params_.get(), -1);
     soundManager_ = source ? source(kProgramTitle) : nullptr;
-    if (!soundManager_ || !soundManager_->Init(params_.get()) || !soundManager_->EngineStart())
+    if (!soundManager_ || !soundManager_->Init(params_.get()) || !soundManager_->EngineStart()) {
         ShowProgramMessage(MsgEngineNotStarted);
-    else
-        ReportSilentStream(params_->asp);
+        return;
+    }
+    watchStream();
+}
+
+void SoundSession::watchStream()
+{
+    streamSilent_ = StreamSilentEntry(params_->asp);
+    silentTold_ = false;
+    TellIfStreamSilent();
+}
+
+void SoundSession::TellIfStreamSilent()
+{
+    if (silentTold_ || !streamSilent_ || !streamSilent_() || !params_)
+        return;
+    // Before the box: its modal loop goes on dispatching what asks again.
+    silentTold_ = true;
+    ReportSilentStream(params_->asp);
 }
 
 void SoundSession::OnBridgeParamsChanged(SoundSessionClient &client, long channel)
@@ -113,6 +127,8 @@ void SoundSession::StopEngine(SoundSessionClient &client)
     if (!soundManager_)
         return;
     client.StopIfPlaying();
+    // Stopping frees the provider's module.
+    streamSilent_ = nullptr;
     soundManager_->EngineStop();
     Sleep(kEngineRestPause);
 }
@@ -142,12 +158,13 @@ void SoundSession::Resume(SoundSessionClient &client)
     if (!soundManager_->EngineStart())
         ShowProgramMessage(MsgEngineNotStarted);
     else if (params_)
-        ReportSilentStream(params_->asp);
+        watchStream();
     soundManager_->SetNotify(client.HostNotifyProc(), client.HostNotifyUser());
 }
 
 void SoundSession::Shutdown()
 {
+    streamSilent_ = nullptr;
     if (soundManager_) {
         soundManager_->Release();
         soundManager_ = nullptr;

@@ -5,6 +5,7 @@
 
 #include "data/io_params.h"
 #include "data/sound_interfaces.h"
+#include "sound/audio_stream_provider.h"
 
 #include <basetsd.h>
 
@@ -51,6 +52,10 @@ public:
     // plays to no device, the user is told once (message 517, after the
     // provider's name), as at every restart that leaves it so.
     void Start(const SoundManagerSource &source);
+    // Message 517 when the running engine's stream provider plays to no
+    // device now (its device failed while it played); the user is told
+    // once, at the start or later, whatever the restarts.
+    void TellIfStreamSilent();
 
     // The bridge handed a channel over: stop, let the bridge point the
     // record at it, and start again on it.
@@ -74,10 +79,17 @@ public:
     IQuorvaneSoundMngr *SoundManager() const { return soundManager_; }
 
 private:
+    // Looks up the started provider's silence and tells the user once if
+    // it plays to no device.
+    void watchStream();
+
     ProgramDatabase &database_;
     CHalvorinApp &bridge_;
     std::unique_ptr<IOPARAMS> params_;
     IQuorvaneSoundMngr *soundManager_ = nullptr;
+    // The running provider's "ASPPlaysSilent", null while none runs.
+    AspPlaysSilentProc streamSilent_ = nullptr;
+    bool silentTold_ = false;
 };
 
 } // namespace Quorvane

@@ -1,5 +1,7 @@
 #include "testing/realtime_counters.h"
 
+#include "testing/import_table.h"
+
 #include <cstddef>
 #include <cstring>
 #include <mutex>
@@ -218,44 +220,18 @@ const Hook *findHook(const char *name, int &id)
 
 bool patchImports(HMODULE module)
 {
-    auto *base = reinterpret_cast<BYTE *>(module);
-    const auto *dos = reinterpret_cast<const IMAGE_DOS_HEADER *>(base);
-    if (dos->e_magic != IMAGE_DOS_SIGNATURE)
-        return false;
-    const auto *nt = reinterpret_cast<const IMAGE_NT_HEADERS *>(base + dos->e_lfanew);
-    if (nt->Signature != IMAGE_NT_SIGNATURE)
-        return false;
-    const IMAGE_DATA_DIRECTORY &imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    if (imports.VirtualAddress == 0)
-        return false;
-    for (auto *library = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR *>(base + imports.VirtualAddress);
-         library->Name != 0; ++library) {
-        // The lookup table keeps the names; the address table is what calls
-        // go through.
-        if (library->OriginalFirstThunk == 0)
-            continue;
-        auto *names = reinterpret_cast<IMAGE_THUNK_DATA *>(base + library->OriginalFirstThunk);
-        auto *entries = reinterpret_cast<IMAGE_THUNK_DATA *>(base + library->FirstThunk);
-        for (; names->u1.AddressOfData != 0; ++names, ++entries) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
-                continue;
-            const auto *byName =
-                reinterpret_cast<const IMAGE_IMPORT_BY_NAME *>(base + names->u1.AddressOfData);
-            int id = 0;
-            const Hook *hook = findHook(reinterpret_cast<const char *>(byName->Name), id);
-            auto *entry = reinterpret_cast<FARPROC *>(&entries->u1.Function);
-            if (!hook || *entry == hook->standIn)
-                continue;
-            if (!originals[id])
-                originals[id] = *entry;
-            DWORD protection = 0;
-            if (!VirtualProtect(entry, sizeof *entry, PAGE_READWRITE, &protection))
-                return false;
-            *entry = hook->standIn;
-            VirtualProtect(entry, sizeof *entry, protection, &protection);
-        }
-    }
-    return true;
+    bool written = true;
+    const bool read = forEachImport(module, [&written](const char *name, FARPROC *entry) {
+        int id = 0;
+        const Hook *hook = findHook(name, id);
+        if (!hook || *entry == hook->standIn)
+            return true;
+        if (!originals[id])
+            originals[id] = *entry;
+        written = writeImportEntry(entry, hook->standIn);
+        return written;
+    });
+    return read && written;
 }
 
 std::mutex &installLock()

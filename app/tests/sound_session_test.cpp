@@ -8,6 +8,7 @@
 #include "outside/directsound/directsound_capture.h"
 #include "outside/halvorinapp/halvorin_app.h"
 #include "sound/sound_mngr.h"
+#include "testing/fake_wave_out.h"
 #include "testing/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -202,6 +203,44 @@ TEST_F(StartOnTheEngine, WithoutADeviceEachStartSaysSoOnceNamingTheProvider)
     session.Resume(client);
     EXPECT_EQ(session.SoundManager()->IsWorked(), 1);
     EXPECT_EQ(shown.texts, (Log{silent, silent}));
+}
+
+// A device that fails while it plays leaves the provider playing without
+// sound: the user is told once, when the program next asks, and not again
+// after a restart on the same failing device.
+TEST_F(StartOnTheEngine, ADeviceThatFailsLaterIsToldOnce)
+{
+    testing_support::FakeWaveOut device(provider, -1);
+    ASSERT_TRUE(device.routed());
+    const auto playsSilent = reinterpret_cast<AspPlaysSilentProc>(
+        reinterpret_cast<void (*)()>(GetProcAddress(provider, kAspPlaysSilentEntry)));
+    ASSERT_NE(playsSilent, nullptr);
+    start();
+    ASSERT_NE(session.SoundManager(), nullptr);
+    EXPECT_EQ(device.opens(), 1);
+    session.TellIfStreamSilent();
+    EXPECT_TRUE(shown.texts.empty()) << "the device plays";
+
+    device.failFromNow();
+    for (int i = 0; i < 6000 && !playsSilent(); ++i)
+        Sleep(10);
+    ASSERT_EQ(playsSilent(), 1);
+    EXPECT_EQ(session.SoundManager()->IsWorked(), 1) << "it runs silently all the same";
+    session.TellIfStreamSilent();
+    session.TellIfStreamSilent();
+    ASSERT_EQ(shown.texts.size(), 1u);
+    EXPECT_NE(shown.texts[0].find("No sound device plays the audio stream: the program plays without sound.\n"
+                                  "Choose a device in Options > Audio Stream..."),
+              std::string::npos)
+        << shown.texts[0];
+    LoggingSoundMngr unused;
+    Client client{unused};
+    session.StopEngine(client);
+    session.Resume(client);
+    for (int i = 0; i < 6000 && !playsSilent(); ++i)
+        Sleep(10);
+    session.TellIfStreamSilent();
+    EXPECT_EQ(shown.texts.size(), 2u) << "a restart that leaves it silent says so once more";
 }
 
 TEST_F(StartOnTheEngine, AProviderThatPlaysIsNotReported)

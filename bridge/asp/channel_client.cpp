@@ -215,6 +215,9 @@ Answer awaitAnswer(HalvorinChannelClient &client, ChannelEvent answer, const uin
         if (WaitForSingleObject(client.events[answer], left > 0 ? static_cast<DWORD>(left) : 0) !=
             WAIT_OBJECT_0)
             return LoadShared(answered) == number ? Answer::kGiven : Answer::kLate;
+        // Before the number is read again: an answer given after it sets
+        // the event again.
+        ResetEvent(client.events[answer]);
     }
 }
 

@@ -145,6 +145,9 @@ void CHalvorinProvider::serve()
         const DWORD woken = WaitForMultipleObjects(3, events, FALSE, INFINITE);
         if (woken != WAIT_OBJECT_0 && woken != WAIT_OBJECT_0 + 1)
             return;
+        // Before the numbers are read: a hand-off numbered after them sets
+        // it again.
+        ResetEvent(events[woken - WAIT_OBJECT_0]);
         // A request carries the notification numbered before it: the
         // callback runs before the engine renders the request's audio.
         notifyProgram();

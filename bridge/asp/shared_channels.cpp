@@ -14,8 +14,37 @@ HalvorinShared sharedSection __attribute__((section(".hvnshr"), shared)) = {};
 const char *const eventBaseNames[kEventCount] = {"ASPHVNREQUEST", "ASPHVNREADY", "ASPHVNNOTIFY",
                                                  "ASPHVNNTFRDY"};
 
-// The transient value of the init flag while one process sets it up.
-constexpr LONG kInitialising = 2;
+// The init flag's values; any other value is the id of the process that
+// is setting the section up (an earlier build wrote 2 for any process).
+constexpr LONG kNotSetUp = 0;
+constexpr LONG kSetUp = 1;
+constexpr LONG kSetUpByUnknown = 2;
+// How long a load waits for a set-up whose maker still runs (or cannot be
+// told) before it takes the set-up over: a set-up takes microseconds, so
+// a maker that long in it died there, or its id went to another process.
+constexpr DWORD kSetUpWaitMs = 2000;
+
+void setUp()
+{
+    for (HalvorinChannel &channel : sharedSection.channels) {
+        FullReset(channel);
+        channel.client = 0;
+        channel.programAttached = 0;
+        channel.streaming = 0;
+    }
+    for (HalvorinChannelExtra &extra : sharedSection.extras)
+        extra = {};
+}
+
+// Whether the process that set the flag to maker can still finish its
+// set-up.
+bool makerMayFinish(LONG maker)
+{
+    if (maker == kSetUpByUnknown)
+        return true;
+    return static_cast<DWORD>(maker) != GetCurrentProcessId() &&
+           HolderAlive({static_cast<uint32_t>(maker), 0});
+}
 
 } // namespace
 
@@ -42,23 +71,26 @@ HalvorinChannelExtra &SharedExtra(const HalvorinChannel &channel)
 void InitSharedSection()
 {
     auto *flag = reinterpret_cast<volatile LONG *>(&sharedSection.initialised);
+    const auto self = static_cast<LONG>(GetCurrentProcessId());
     // Two processes may load at once: one sets the section up, the other
-    // waits until it is done.
-    const LONG seen = InterlockedCompareExchange(flag, kInitialising, 0);
-    if (seen == 0) {
-        for (HalvorinChannel &channel : sharedSection.channels) {
-            FullReset(channel);
-            channel.client = 0;
-            channel.programAttached = 0;
-            channel.streaming = 0;
+    // waits until it is done. A maker that died in the middle (or an id of
+    // a dead one) would hold every later load in here for ever.
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const LONG seen = *flag;
+        if (seen == kSetUp)
+            return;
+        const bool takeOver =
+            seen != kNotSetUp && (!makerMayFinish(seen) || GetTickCount() - start >= kSetUpWaitMs);
+        if ((seen == kNotSetUp || takeOver) && InterlockedCompareExchange(flag, self, seen) == seen) {
+            setUp();
+            // Only the last taker finishes: a maker taken over waits on.
+            if (InterlockedCompareExchange(flag, kSetUp, self) == self)
+                return;
+            continue;
         }
-        for (HalvorinChannelExtra &extra : sharedSection.extras)
-            extra = {};
-        InterlockedExchange(flag, 1);
-        return;
+        Sleep(1);
     }
-    while (*flag == kInitialising)
-        Sleep(0);
 }
 
 void LightReset(HalvorinChannel &channel)
@@ -88,7 +120,7 @@ HANDLE OpenChannelEvent(ChannelEvent event, int channel)
 {
     char name[32];
     std::snprintf(name, sizeof name, "%s%i", eventBaseNames[event], channel);
-    return CreateEventA(nullptr, FALSE, FALSE, name);
+    return CreateEventA(nullptr, TRUE, FALSE, name);
 }
 
 namespace {

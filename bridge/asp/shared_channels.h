@@ -76,7 +76,8 @@ static_assert(sizeof(HalvorinChannelExtra) == 32);
 
 struct HalvorinShared {
     HalvorinChannel channels[kChannels];
-    // 0 until the first process set the section up, then 1.
+    // 0 until the first process set the section up, then 1; in between
+    // the id of the process that sets it up.
     int32_t initialised;
     HalvorinChannelExtra extras[kChannels];
 };
@@ -112,7 +113,7 @@ inline void StoreShared(int32_t &field, int32_t value)
 }
 
 // Sets the section up for the first process that loads the library; every
-// later load leaves it as it is.
+// later load leaves it as it is, and finishes a set-up whose maker is gone.
 void InitSharedSection();
 
 // Pending values and audio back to nothing; a full reset also gives the
@@ -120,9 +121,11 @@ void InitSharedSection();
 void FullReset(HalvorinChannel &channel);
 void LightReset(HalvorinChannel &channel);
 
-// The per-channel events, made by whichever side comes first. They reset
-// themselves when a wait takes them: the numbers, not the events, say
-// whether an answer is the current one.
+// The per-channel events, made by whichever side comes first, manual-reset
+// (the first maker decides, so a peer of any build may have made them
+// either way): the waiter resets the event after its wait and only then
+// reads the numbers, which, not the events, say whether an answer is the
+// current one.
 enum ChannelEvent { kEventRequest, kEventReady, kEventNotify, kEventNotifyReady, kEventCount };
 HANDLE OpenChannelEvent(ChannelEvent event, int channel);
 

@@ -214,17 +214,22 @@ DWORD WINAPI DirectSoundProvider::threadProc(void *self)
     else if (provider->capturing && provider->settings.unpaced)
         provider->serveUnpaced();
     else
-        provider->servePaced();
+        provider->servePaced({}, 0);
     return 0;
 }
 
 // The device plays each buffer the engine hands back and gives it back to
-// be filled again once played.
+// be filled again once played. A device that refuses a buffer (unplugged,
+// a driver error) would have the engine render as fast as it can: the
+// provider lets go of it and goes on paced and silent.
 void DirectSoundProvider::serveDevice()
 {
     bool queued[kBuffers] = {};
-    for (int i = 0; i < kBuffers; ++i)
+    InFlight inFlight = {};
+    for (int i = 0; i < kBuffers; ++i) {
+        inFlight[i] = true;
         request(i);
+    }
     HANDLE waits[kBuffers + 2] = {stopEvent,     deviceEvent,   doneEvents[0],
                                   doneEvents[1], doneEvents[2], doneEvents[3]};
     for (;;) {
@@ -235,33 +240,39 @@ void DirectSoundProvider::serveDevice()
             for (int i = 0; i < kBuffers; ++i) {
                 if (queued[i] && (headers[i].dwFlags & WHDR_DONE)) {
                     queued[i] = false;
+                    inFlight[i] = true;
                     request(i);
                 }
             }
             continue;
         }
         const int i = static_cast<int>(woken - WAIT_OBJECT_0) - 2;
+        inFlight[i] = false;
         const int32_t frames = block->framesWanted[i];
         headers[i].dwBufferLength = static_cast<DWORD>(frames * bytesPerFrame);
         headers[i].dwFlags &= ~WHDR_DONE;
         queued[i] = waveOutWrite(device, &headers[i], sizeof headers[i]) == MMSYSERR_NOERROR;
         capture(i, frames);
-        if (!queued[i])
-            request(i);
+        if (!queued[i]) {
+            // The buffers the device still held come back unplayed.
+            closeDevice();
+            lastOpenSilent = 1;
+            servePaced(inFlight, (i + 1) % kBuffers);
+            return;
+        }
     }
 }
 
-// Without a device: one buffer every buffer period, as a device would ask.
-void DirectSoundProvider::servePaced()
+// Without a device: one buffer every buffer period, as a device would ask,
+// in turn from next; the buffers in flight are still the engine's.
+void DirectSoundProvider::servePaced(InFlight inFlight, int next)
 {
     LARGE_INTEGER frequency, now;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&now);
     const double period = static_cast<double>(block->framesPerBuffer) / block->sampleRate;
     double due = static_cast<double>(now.QuadPart) / frequency.QuadPart;
-    bool inFlight[kBuffers] = {};
     bool asking = true;
-    int next = 0;
     HANDLE waits[kBuffers + 1] = {stopEvent, doneEvents[0], doneEvents[1], doneEvents[2], doneEvents[3]};
     for (;;) {
         QueryPerformanceCounter(&now);

@@ -12,6 +12,7 @@
 
 #include <mmsystem.h>
 
+#include <array>
 #include <string>
 
 class DirectSoundProvider final : public Quorvane::IAudioStreamProvider {
@@ -32,8 +33,10 @@ public:
 private:
     ~DirectSoundProvider();
     static DWORD WINAPI threadProc(void *self);
+    // Which buffers the engine has been asked for and not handed back.
+    using InFlight = std::array<bool, kBuffers>;
     void serveDevice();
-    void servePaced();
+    void servePaced(InFlight inFlight, int next);
     void serveUnpaced();
     // Asks the engine for buffer i.
     void request(int i);
@@ -60,6 +63,7 @@ private:
     DirectSoundSettingsPage *page = nullptr;
 };
 
-// 1 when the provider opened last runs without a device (it plays nothing),
-// 0 when it plays or captures, or none was opened yet.
+// 1 when the provider opened last runs without a device (it plays nothing:
+// none opened, or its device failed while it played), 0 when it plays or
+// captures, or none was opened yet.
 int DirectSoundPlaysSilent();

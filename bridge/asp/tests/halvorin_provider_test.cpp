@@ -3,6 +3,7 @@
 #include "bridge/asp/channel_client.h"
 #include "bridge/asp/tests/stand_in.h"
 #include "bridge/asp/tests/test_environment.h"
+#include "testing/realtime_counters.h"
 
 #include <gtest/gtest.h>
 
@@ -220,6 +221,54 @@ TEST_F(ProviderTest, AnEarlierProgramsLastAnswerIsNotTakenForANewOne)
     EXPECT_EQ(second.driver.Requests(), (std::vector<int>{256, 256, 256}));
     for (int f = 0; f < 3 * 256; ++f)
         ASSERT_EQ(audio[f], patternLeft(1 + f / 256, f % 256)) << f;
+}
+
+// Whichever process makes a channel's events first decides their kind: a
+// peer of an earlier build may have made them manual-reset or auto-reset.
+// Either way each request and each notification wakes the program's thread
+// and the host once: no event is left set behind a finished segment for a
+// waiter to wake on again and again.
+TEST_F(ProviderTest, EventsOfEitherKindWakeEachSideOncePerHandOff)
+{
+    const char *const names[] = {"ASPHVNREQUEST0", "ASPHVNREADY0", "ASPHVNNOTIFY0", "ASPHVNNTFRDY0"};
+    for (const BOOL manualReset : {TRUE, FALSE}) {
+        SCOPED_TRACE(manualReset ? "made manual-reset" : "made auto-reset");
+        HANDLE made[4] = {};
+        for (int e = 0; e < 4; ++e) {
+            made[e] = CreateEventA(nullptr, manualReset, FALSE, names[e]);
+            ASSERT_NE(made[e], nullptr);
+            ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << names[e];
+        }
+        ASSERT_EQ(HalvorinRequest(-1, kOpClaim, nullptr), 0);
+        {
+            Program program(0, 256);
+            ASSERT_TRUE(program.Opened());
+            const uint32_t requests = LoadShared(SharedExtra(0).request);
+            const uint32_t notifications = LoadShared(SharedExtra(0).notify);
+            long hostWaits = 0;
+            {
+                testing_support::RealTimeCounter counter;
+                for (int segment = 0; segment < 30; ++segment) {
+                    pull(0, 256);
+                    EXPECT_EQ(WaitForSingleObject(made[0], 0), static_cast<DWORD>(WAIT_TIMEOUT))
+                        << "the request was taken once, segment " << segment;
+                    EXPECT_EQ(WaitForSingleObject(made[2], 0), static_cast<DWORD>(WAIT_TIMEOUT))
+                        << "the notification was taken once, segment " << segment;
+                }
+                hostWaits = counter.blockingWaits();
+            }
+            const long handOffs = static_cast<long>(LoadShared(SharedExtra(0).request) - requests) +
+                                  static_cast<long>(LoadShared(SharedExtra(0).notify) - notifications);
+            EXPECT_EQ(program.driver.Requests().size(), 30u);
+            EXPECT_GE(handOffs, 30);
+            // An answer given before the host waited for it leaves its event
+            // set for one wake of the next hand-off, which then wakes twice.
+            EXPECT_LE(hostWaits, handOffs + 2);
+        }
+        EXPECT_EQ(HalvorinRequest(0, kOpRelease, nullptr), 0);
+        for (HANDLE event : made)
+            CloseHandle(event);
+    }
 }
 
 TEST_F(ProviderTest, BufferDoneRefusesAnIndexItNeverGaveOut)

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -51,7 +52,8 @@ int request(int channel, int op, void *data = nullptr)
     return requestEntry(channel, op, data);
 }
 
-// Runs a program to its end; its exit code, or -1.
+// Runs a program to its end; its exit code, or -1 (also when it did not
+// end within half a minute: it is ended then).
 int runProgram(const std::string &commandLine)
 {
     STARTUPINFOA startup = {};
@@ -65,6 +67,8 @@ int runProgram(const std::string &commandLine)
     DWORD code = static_cast<DWORD>(-1);
     if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0)
         GetExitCodeProcess(process.hProcess, &code);
+    else
+        TerminateProcess(process.hProcess, code); // a hung program would hold the section
     CloseHandle(process.hProcess);
     return static_cast<int>(code);
 }
@@ -138,6 +142,58 @@ TEST_F(ProcessTest, AnotherProcessLoadingTheLibraryKeepsTheChannels)
     ASSERT_EQ(runProgram(standInCommand() + " -query:1:" + file), 0);
     EXPECT_EQ(testing_support::readFile(file), "1 48000 512");
     EXPECT_EQ(request(-1, kOpClaim), 2) << "the claims of this process stand";
+}
+
+// The library's shared section as this process sees it, found by its name
+// in the module's section table.
+uint8_t *sharedSectionOf(HMODULE module)
+{
+    auto *base = reinterpret_cast<uint8_t *>(module);
+    auto *nt =
+        reinterpret_cast<IMAGE_NT_HEADERS *>(base + reinterpret_cast<IMAGE_DOS_HEADER *>(base)->e_lfanew);
+    IMAGE_SECTION_HEADER *section = IMAGE_FIRST_SECTION(nt);
+    for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section)
+        if (std::memcmp(section->Name, ".hvnshr", 8) == 0)
+            return base + section->VirtualAddress;
+    return nullptr;
+}
+
+// A process that died while it set the section up left the init flag (at
+// offset 66080) saying so, with its id, or with the 2 an earlier build
+// wrote for any maker. The next process that loads the library does not
+// wait for ever: it sets the section up itself, and the channels work.
+TEST_F(ProcessTest, ASetUpLeftByADeadProcessIsFinishedByTheNextLoad)
+{
+    uint8_t *section = sharedSectionOf(provider);
+    ASSERT_NE(section, nullptr);
+    auto *flag = reinterpret_cast<volatile LONG *>(section + 66080);
+    ASSERT_EQ(*flag, 1);
+    DWORD dead = 0;
+    {
+        StandInProcess gone("", true);
+        ASSERT_TRUE(gone.Started());
+        dead = gone.Id();
+    }
+    const struct {
+        const char *what;
+        LONG flag;
+        const char *file;
+    } cases[] = {{"a dead maker's id", static_cast<LONG>(dead), "dead.txt"},
+                 {"an earlier build's mark", 2, "earlier.txt"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        int rate = 48000;
+        ASSERT_EQ(request(0, kOpSampleRate, &rate), 1);
+        *flag = c.flag;
+        const std::string file = folder.file(c.file);
+        // The bound of runProgram is the test's safety net only.
+        EXPECT_EQ(runProgram(standInCommand() + " -query:0:" + file), 0);
+        EXPECT_EQ(*flag, 1);
+        EXPECT_EQ(testing_support::readFile(file), "1 44100 256") << "the section was set up afresh";
+        EXPECT_EQ(request(-1, kOpClaim), 0);
+        EXPECT_EQ(request(0, kOpRelease), 0);
+        *flag = 1;
+    }
 }
 
 // The host launches the program on its channel, and they exchange notes,

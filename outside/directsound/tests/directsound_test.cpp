@@ -1,6 +1,7 @@
 #include "outside/directsound/directsound_capture.h"
 #include "outside/directsound/tests/engine_side.h"
 
+#include "testing/fake_wave_out.h"
 #include "testing/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -119,6 +120,40 @@ TEST(DirectSoundProvider, WithoutADeviceItRunsPacedAndSilent)
     EXPECT_GE(elapsed, 250u);
     EXPECT_TRUE(askedInTurn(engine.order)) << ::testing::PrintToString(engine.order);
     EXPECT_EQ(engine.block.framesWanted[0], 441);
+}
+
+// A device that fails while it plays (unplugged, a driver error): the
+// provider lets go of it, asks on paced and silent instead of as fast as
+// the engine can render, and says that it plays nothing.
+TEST(DirectSoundProvider, ADeviceThatFailsLeavesItPacedAndSilent)
+{
+    const auto playsSilent = reinterpret_cast<AspPlaysSilentProc>(
+        reinterpret_cast<void (*)()>(GetProcAddress(module().handle, kAspPlaysSilentEntry)));
+    ASSERT_NE(playsSilent, nullptr);
+    testing_support::FakeWaveOut device(module().handle, 3);
+    ASSERT_TRUE(device.routed());
+    EngineSide engine(44100, 16, 441);
+    IAudioStreamProvider *provider = module().provider(nullptr);
+    ASSERT_EQ(provider->Open(&engine.block, "tests"), 1);
+    EXPECT_EQ(device.opens(), 1);
+    EXPECT_EQ(playsSilent(), 0) << "the device opened";
+    engine.Serve(provider);
+    const DWORD start = GetTickCount();
+    ASSERT_EQ(provider->Start(), 1);
+    const bool served = engine.WaitServed(30, 60000);
+    const DWORD elapsed = GetTickCount() - start;
+    const int silent = playsSilent();
+    const long writes = device.writes();
+    const long closes = device.closes();
+    provider->Release();
+    engine.Stop();
+    ASSERT_TRUE(served);
+    EXPECT_EQ(writes, 4) << "three played, the fourth failed and no more were tried";
+    EXPECT_EQ(closes, 1) << "the failed device is let go at once";
+    EXPECT_EQ(silent, 1);
+    // Four buffers went before the failure and three were in flight then:
+    // the other 23 come one per 10 ms period (never faster).
+    EXPECT_GE(elapsed, 220u);
 }
 
 // Unpaced, every buffer goes to the capture as soon as it is back, into a
