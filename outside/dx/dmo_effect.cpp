@@ -1,11 +1,13 @@
 #include "outside/dx/dmo_effect.h"
 
 #include "data/seekable_stream.h"
+#include "outside/common/module_notice.h"
 
 #include <dmoreg.h>
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 using namespace Quorvane;
 
@@ -30,11 +32,19 @@ void CDmoEffect::SetSampleRate(float rate)
     if (!dmo_)
         return;
     dmo_->FreeStreamingResources();
-    // A DMO that does not take the new rate passes the bus on untouched.
-    if (!SetStereoFloat(dmo_, sampleRate) || FAILED(dmo_->AllocateStreamingResources())) {
-        dmo_->Release();
-        dmo_ = nullptr;
+    streaming_ = SetStereoFloat(dmo_, sampleRate) && SUCCEEDED(dmo_->AllocateStreamingResources());
+    if (streaming_) {
+        toldRate_ = false;
+        return;
     }
+    // The DMO stays with its settings, which the song keeps saving; its bus
+    // plays on untouched meanwhile, and the user hears why once.
+    if (!toldRate_)
+        toldRate_ =
+            TellUserLater("Tembri DX", std::string("The DirectX effect \"") + name_ + "\" cannot play at " +
+                                           std::to_string(static_cast<unsigned>(sampleRate + 0.5f)) +
+                                           " Hz.\n\nIts bus plays on without it; its settings stay "
+                                           "with the song.");
 }
 
 void CDmoEffect::SetBlockSize(int frames)
@@ -72,7 +82,7 @@ void CDmoEffect::run(float *buffer, int frames)
 bool CDmoEffect::Process(float **buffer, int frames)
 {
     float *target = buffer ? *buffer : nullptr;
-    if (target && dmo_ && frames > 0)
+    if (target && streaming_ && frames > 0)
         run(target, std::min(frames, blockSize));
     return true;
 }
@@ -80,7 +90,7 @@ bool CDmoEffect::Process(float **buffer, int frames)
 bool CDmoEffect::ProcessSilence(float **buffer, int frames)
 {
     float *target = buffer ? *buffer : nullptr;
-    if (!target || !dmo_ || frames <= 0)
+    if (!target || !streaming_ || frames <= 0)
         return false;
     frames = std::min(frames, blockSize);
     std::fill(target, target + 2 * frames, 0.0f);
@@ -156,6 +166,8 @@ bool CDmoEffect::select(const CLSID &id)
         dmo_->Release();
     }
     dmo_ = dmo;
+    streaming_ = true;
+    toldRate_ = false;
     selected_ = id;
     WCHAR name[80] = {};
     if (FAILED(DMOGetName(id, name)) ||

@@ -66,6 +66,10 @@ private:
     };
 
     IMediaObject *dmo_ = nullptr;
+    // Whether the DMO took the rate and plays; one that did not is kept for
+    // its settings, and the user was told of it once.
+    bool streaming_ = false;
+    bool toldRate_ = false;
     CLSID selected_ = {};
     char name_[Quorvane::kSoundNameSize] = "Tembri DX";
     // What the DMO gives, blockSize frames of stereo floats.

@@ -1,7 +1,10 @@
 // "Tembri DX" as the sound engine loads it for an effect of kind 2, hosting
 // the tests' DMO (gain and echo, registered for this program's run), and as
 // the equipment enumeration asks it which DirectX effects it can host.
+#include "outside/dx/dmo_effect.h"
 #include "outside/dx/tests/test_gain_dmo.h"
+
+#include "base/message_box.h"
 
 #include "sound/equipment/dx_filter_check.h"
 #include "sound/equipment/port_enum.h"
@@ -170,6 +173,60 @@ TEST_F(DmoEffectTest, TheDmoTakesTheEnginesRate)
     ASSERT_EQ(song.manager->Init(&faster), 1);
     EXPECT_EQ(rate(), 48000u);
     EXPECT_FLOAT_EQ(mix(0.25f), 0.125f) << "the master's gain of 0.5 at the new rate";
+}
+
+// A DMO that refuses the engine's new rate is kept with its settings: its
+// bus plays on dry, the song still saves its state, the user is told once
+// (when the thread takes its messages again, not under the engine's lock),
+// and it plays again at a rate it takes.
+TEST_F(DmoEffectTest, ADmoThatRefusesTheRateKeepsItsSettingsAndIsToldOfOnce)
+{
+    PORTDESCR stronger = gainDmo(3.0f);
+    void *effect = tract->AddNewSEffect(bus, nullptr, &stronger);
+    ASSERT_NE(effect, nullptr);
+    ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA("TembriDX.dll")));
+    testing_support::RealTimeCounter counter;
+    IOPARAMS refused = sound_test::testParams(kFrames, kTestGainRefusedRate);
+    song.manager->Init(&refused);
+    EXPECT_EQ(counter.messageBoxes(), 0) << "nothing shown while the engine holds its lock";
+    sound_test::takeMessagesUntil([&] { return counter.messageBoxes() > 0; });
+    EXPECT_EQ(counter.messageBoxes(), 1);
+    EXPECT_FLOAT_EQ(mix(0.25f), 0.25f) << "the bus plays dry";
+
+    PORTDESCR saved;
+    ASSERT_EQ(tract->GetSEffectDescr(effect, &saved, 1), 1);
+    const uint8_t state[] = {0x00, 0x00, 0x40, 0x40, 0x00, 0x00, 0x00, 0x00}; // 3.0f, 0.0f
+    ASSERT_EQ(saved.paramsSize, static_cast<long>(sizeof state));
+    EXPECT_EQ(std::memcmp(saved.params, state, sizeof state), 0);
+
+    IOPARAMS taken = sound_test::testParams(kFrames, 48000);
+    ASSERT_EQ(song.manager->Init(&taken), 1);
+    EXPECT_FLOAT_EQ(mix(0.25f), 0.75f) << "the kept settings play again";
+    sound_test::takeMessagesUntil([] { return false; }, 100);
+    EXPECT_EQ(counter.messageBoxes(), 1);
+}
+
+// The notice names the effect and the rate, and comes once however often
+// the refused rate is set.
+TEST_F(DmoEffectTest, TheUserIsToldWhichEffectCouldNotFollowTheRate)
+{
+    std::vector<std::string> shown;
+    const MessageBoxHook old = setMessageBoxHook([&](HWND, const char *text, const char *caption, UINT) {
+        shown.push_back(std::string(caption) + ": " + text);
+        return IDOK;
+    });
+    auto *effect = new CDmoEffect;
+    auto *host = static_cast<IZQAEExTembri *>(effect->GetSubInterface(SSEX_TEMBRI));
+    ASSERT_TRUE(host->Select(0, &kTestGainDmo));
+    effect->SetSampleRate(float(kTestGainRefusedRate));
+    effect->SetSampleRate(float(kTestGainRefusedRate));
+    EXPECT_TRUE(shown.empty());
+    sound_test::takeMessagesUntil([&] { return !shown.empty(); });
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], "Tembri DX: The DirectX effect \"Tembri Test Gain\" cannot play at 11025 Hz.\n\n"
+                        "Its bus plays on without it; its settings stay with the song.");
+    effect->Destroy();
+    setMessageBoxHook(old);
 }
 
 // What the engine's render thread calls neither allocates nor opens files.

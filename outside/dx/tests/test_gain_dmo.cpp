@@ -205,7 +205,7 @@ private:
             return DMO_E_TYPE_NOT_ACCEPTED;
         const auto *format = reinterpret_cast<const WAVEFORMATEX *>(type->pbFormat);
         if (format->nChannels != 2 || format->wBitsPerSample != 32 ||
-            format->wFormatTag != WAVE_FORMAT_IEEE_FLOAT)
+            format->wFormatTag != WAVE_FORMAT_IEEE_FLOAT || format->nSamplesPerSec == kTestGainRefusedRate)
             return DMO_E_TYPE_NOT_ACCEPTED;
         if (!(flags & DMO_SET_TYPEF_TEST_ONLY)) {
             set = true;

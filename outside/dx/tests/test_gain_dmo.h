@@ -9,6 +9,8 @@
 constexpr CLSID kTestGainDmo = {0x5D1C3E7A, 0x2B64, 0x4F0D, {0x8A, 0x93, 0x6E, 0x7F, 0x1C, 0x2D, 0x3B, 0x4A}};
 constexpr wchar_t kTestGainDmoName[] = L"Tembri Test Gain";
 constexpr float kTestGainDefault = 0.5f;
+// The one rate the DMO refuses.
+constexpr unsigned kTestGainRefusedRate = 11025;
 
 // The export "TestGainDmoRate": the sample rate the DMO last took.
 using TestGainDmoRateProc = DWORD (*)();
