@@ -24,6 +24,7 @@ void CDmoEffect::Reset()
     // A tail of before (an echo, say) does not sound into what follows.
     if (dmo_)
         dmo_->Flush();
+    heldFrames_ = 0;
 }
 
 void CDmoEffect::SetSampleRate(float rate)
@@ -50,33 +51,54 @@ void CDmoEffect::SetSampleRate(float rate)
 void CDmoEffect::SetBlockSize(int frames)
 {
     blockSize = std::max(frames, 1);
-    output_.assign(2 * static_cast<size_t>(blockSize), 0.0f);
+    input_.assign(2 * static_cast<size_t>(blockSize), 0.0f);
+    held_.assign(2 * static_cast<size_t>(blockSize) * kHeldBlocks, 0.0f);
+    heldFrames_ = 0;
 }
 
-void CDmoEffect::run(float *buffer, int frames)
+void CDmoEffect::drain()
 {
-    const DWORD bytes = static_cast<DWORD>(frames) * 2 * sizeof(float);
-    inView_.Point(buffer, bytes, bytes);
-    // A DMO that takes nothing now leaves the bus as it was.
-    if (FAILED(dmo_->ProcessInput(0, &inView_, 0, 0, 0)))
-        return;
-    auto *out = reinterpret_cast<BYTE *>(output_.data());
-    DWORD produced = 0;
-    // A DMO may give a block in more than one piece.
-    for (int piece = 0; piece < 8 && produced < bytes; ++piece) {
-        outView_.Point(out + produced, bytes - produced, 0);
+    const size_t capacity = held_.size() / 2;
+    // A DMO may give what it has in more than one piece.
+    for (int piece = 0; piece < 8 && heldFrames_ < capacity; ++piece) {
+        const DWORD room = static_cast<DWORD>((capacity - heldFrames_) * kFrameBytes);
+        outView_.Point(held_.data() + 2 * heldFrames_, room, 0);
         DMO_OUTPUT_DATA_BUFFER given = {&outView_, 0, 0, 0};
         DWORD status = 0;
         const HRESULT result = dmo_->ProcessOutput(0, 1, &given, &status);
         if (FAILED(result))
             break;
-        produced += std::min(outView_.Length(), bytes - produced);
+        heldFrames_ += std::min(outView_.Length(), room) / kFrameBytes;
         if (result == S_FALSE || !(given.dwStatus & DMO_OUTPUT_DATA_BUFFERF_INCOMPLETE))
             break;
     }
-    // What a DMO that holds sound back has not given yet is silence.
-    std::memcpy(buffer, out, produced);
-    std::memset(reinterpret_cast<BYTE *>(buffer) + produced, 0, bytes - produced);
+}
+
+void CDmoEffect::run(float *buffer, int frames)
+{
+    const DWORD bytes = static_cast<DWORD>(frames) * kFrameBytes;
+    // What the DMO still has to give is taken first: one that holds output
+    // back takes no input until then.
+    drain();
+    DWORD status = 0;
+    if (FAILED(dmo_->GetInputStatus(0, &status)) || (status & DMO_INPUT_STATUSF_ACCEPT_DATA)) {
+        // Its own copy: the DMO may read it after this block is played.
+        std::memcpy(input_.data(), buffer, bytes);
+        inView_.Point(input_.data(), bytes, bytes);
+        if (SUCCEEDED(dmo_->ProcessInput(0, &inView_, 0, 0, 0)))
+            drain();
+    }
+    // Until the DMO gave a whole block the bus hears silence and what it
+    // gave waits: a DMO with latency, or one that gives in pieces of its
+    // own, plays on without gaps, later by as much.
+    const size_t given = static_cast<size_t>(frames);
+    if (heldFrames_ < given) {
+        std::memset(buffer, 0, bytes);
+        return;
+    }
+    std::memcpy(buffer, held_.data(), bytes);
+    heldFrames_ -= given;
+    std::memmove(held_.data(), held_.data() + 2 * given, heldFrames_ * kFrameBytes);
 }
 
 bool CDmoEffect::Process(float **buffer, int frames)

@@ -68,13 +68,13 @@ struct DmoEffectTest : ::testing::Test {
         sound_test::resetProbes();
     }
 
-    static PORTDESCR gainDmo(float gain = 0.0f, float echo = 0.0f)
+    static PORTDESCR gainDmo(float gain = 0.0f, float echo = 0.0f, float chunk = 0.0f)
     {
         PORTDESCR descriptor(EFFECT_DX);
         descriptor.SetData(&kTestGainDmo);
         if (gain != 0.0f) {
-            const float state[2] = {gain, echo};
-            descriptor.SetParams(state, sizeof state);
+            const float state[3] = {gain, echo, chunk};
+            descriptor.SetParams(state, chunk != 0.0f ? sizeof state : 2 * sizeof(float));
         }
         return descriptor;
     }
@@ -227,6 +227,36 @@ TEST_F(DmoEffectTest, TheUserIsToldWhichEffectCouldNotFollowTheRate)
                         "Its bus plays on without it; its settings stay with the song.");
     effect->Destroy();
     setMessageBoxHook(old);
+}
+
+// A DMO that gives its output only in chunks of its own (96 frames to the
+// engine's 256), and takes no input while a chunk waits, plays the bus's
+// sound on without a gap, later by a constant delay.
+TEST_F(DmoEffectTest, ADmoThatGivesInChunksOfItsOwnPlaysWithoutGaps)
+{
+    PORTDESCR chunked = gainDmo(2.0f, 0.0f, 96.0f);
+    ASSERT_NE(tract->AddNewSEffect(bus, nullptr, &chunked), nullptr);
+    IQuorvaneAudioEffect *effect = tract->GetIAudioEffect(tract->GetNextSEffect(bus, nullptr));
+    ASSERT_NE(effect, nullptr);
+    // Frame t of the bus is t + 1 on both channels.
+    std::vector<float> played;
+    std::vector<float> buffer(2 * kFrames);
+    float *target[1] = {buffer.data()};
+    for (int block = 0; block < 20; ++block) {
+        for (int i = 0; i < kFrames; ++i)
+            buffer[2 * i] = buffer[2 * i + 1] = float(block * kFrames + i + 1);
+        effect->Process(target, kFrames);
+        for (int i = 0; i < kFrames; ++i)
+            played.push_back(buffer[2 * i]);
+    }
+    size_t delay = 0;
+    while (delay < played.size() && played[delay] == 0.0f)
+        ++delay;
+    EXPECT_LE(delay, size_t(2 * kFrames)) << "the delay of what the DMO holds back";
+    int gaps = 0;
+    for (size_t t = delay; t < played.size(); ++t)
+        gaps += played[t] != 2.0f * float(t - delay + 1);
+    EXPECT_EQ(gaps, 0) << "after a delay of " << delay << " frames";
 }
 
 // What the engine's render thread calls neither allocates nor opens files.

@@ -1,6 +1,9 @@
 // The tests' DirectX audio effect (not a deliverable): a DMO that takes and
 // gives stereo float and gives gain x its input plus echo x the input of the
-// block before. Its state (IPersistStream) is the two floats gain and echo.
+// block before. Its state (IPersistStream) is the two floats gain and echo,
+// and a third, a chunk in frames, when it is not 0: the DMO then gives gain x
+// its input only in whole chunks and takes no input while a chunk waits (a
+// DMO with latency and output of its own timing).
 #pragma once
 
 #include <windows.h>
