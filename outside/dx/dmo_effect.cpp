@@ -1,11 +1,13 @@
 #include "outside/dx/dmo_effect.h"
 
 #include "data/seekable_stream.h"
+#include "outside/common/module_notice.h"
 
 #include <dmoreg.h>
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 using namespace Quorvane;
 
@@ -22,6 +24,7 @@ void CDmoEffect::Reset()
     // A tail of before (an echo, say) does not sound into what follows.
     if (dmo_)
         dmo_->Flush();
+    heldFrames_ = 0;
 }
 
 void CDmoEffect::SetSampleRate(float rate)
@@ -30,49 +33,78 @@ void CDmoEffect::SetSampleRate(float rate)
     if (!dmo_)
         return;
     dmo_->FreeStreamingResources();
-    // A DMO that does not take the new rate passes the bus on untouched.
-    if (!SetStereoFloat(dmo_, sampleRate) || FAILED(dmo_->AllocateStreamingResources())) {
-        dmo_->Release();
-        dmo_ = nullptr;
+    streaming_ = SetStereoFloat(dmo_, sampleRate) && SUCCEEDED(dmo_->AllocateStreamingResources());
+    if (streaming_) {
+        toldRate_ = false;
+        return;
     }
+    // The DMO stays with its settings, which the song keeps saving; its bus
+    // plays on untouched meanwhile, and the user hears why once.
+    if (!toldRate_)
+        toldRate_ =
+            TellUserLater("Tembri DX", std::string("The DirectX effect \"") + name_ + "\" cannot play at " +
+                                           std::to_string(static_cast<unsigned>(sampleRate + 0.5f)) +
+                                           " Hz.\n\nIts bus plays on without it; its settings stay "
+                                           "with the song.");
 }
 
 void CDmoEffect::SetBlockSize(int frames)
 {
     blockSize = std::max(frames, 1);
-    output_.assign(2 * static_cast<size_t>(blockSize), 0.0f);
+    input_.assign(2 * static_cast<size_t>(blockSize), 0.0f);
+    held_.assign(2 * static_cast<size_t>(blockSize) * kHeldBlocks, 0.0f);
+    heldFrames_ = 0;
 }
 
-void CDmoEffect::run(float *buffer, int frames)
+void CDmoEffect::drain()
 {
-    const DWORD bytes = static_cast<DWORD>(frames) * 2 * sizeof(float);
-    inView_.Point(buffer, bytes, bytes);
-    // A DMO that takes nothing now leaves the bus as it was.
-    if (FAILED(dmo_->ProcessInput(0, &inView_, 0, 0, 0)))
-        return;
-    auto *out = reinterpret_cast<BYTE *>(output_.data());
-    DWORD produced = 0;
-    // A DMO may give a block in more than one piece.
-    for (int piece = 0; piece < 8 && produced < bytes; ++piece) {
-        outView_.Point(out + produced, bytes - produced, 0);
+    const size_t capacity = held_.size() / 2;
+    // A DMO may give what it has in more than one piece.
+    for (int piece = 0; piece < 8 && heldFrames_ < capacity; ++piece) {
+        const DWORD room = static_cast<DWORD>((capacity - heldFrames_) * kFrameBytes);
+        outView_.Point(held_.data() + 2 * heldFrames_, room, 0);
         DMO_OUTPUT_DATA_BUFFER given = {&outView_, 0, 0, 0};
         DWORD status = 0;
         const HRESULT result = dmo_->ProcessOutput(0, 1, &given, &status);
         if (FAILED(result))
             break;
-        produced += std::min(outView_.Length(), bytes - produced);
+        heldFrames_ += std::min(outView_.Length(), room) / kFrameBytes;
         if (result == S_FALSE || !(given.dwStatus & DMO_OUTPUT_DATA_BUFFERF_INCOMPLETE))
             break;
     }
-    // What a DMO that holds sound back has not given yet is silence.
-    std::memcpy(buffer, out, produced);
-    std::memset(reinterpret_cast<BYTE *>(buffer) + produced, 0, bytes - produced);
+}
+
+void CDmoEffect::run(float *buffer, int frames)
+{
+    const DWORD bytes = static_cast<DWORD>(frames) * kFrameBytes;
+    // What the DMO still has to give is taken first: one that holds output
+    // back takes no input until then.
+    drain();
+    DWORD status = 0;
+    if (FAILED(dmo_->GetInputStatus(0, &status)) || (status & DMO_INPUT_STATUSF_ACCEPT_DATA)) {
+        // Its own copy: the DMO may read it after this block is played.
+        std::memcpy(input_.data(), buffer, bytes);
+        inView_.Point(input_.data(), bytes, bytes);
+        if (SUCCEEDED(dmo_->ProcessInput(0, &inView_, 0, 0, 0)))
+            drain();
+    }
+    // Until the DMO gave a whole block the bus hears silence and what it
+    // gave waits: a DMO with latency, or one that gives in pieces of its
+    // own, plays on without gaps, later by as much.
+    const size_t given = static_cast<size_t>(frames);
+    if (heldFrames_ < given) {
+        std::memset(buffer, 0, bytes);
+        return;
+    }
+    std::memcpy(buffer, held_.data(), bytes);
+    heldFrames_ -= given;
+    std::memmove(held_.data(), held_.data() + 2 * given, heldFrames_ * kFrameBytes);
 }
 
 bool CDmoEffect::Process(float **buffer, int frames)
 {
     float *target = buffer ? *buffer : nullptr;
-    if (target && dmo_ && frames > 0)
+    if (target && streaming_ && frames > 0)
         run(target, std::min(frames, blockSize));
     return true;
 }
@@ -80,7 +112,7 @@ bool CDmoEffect::Process(float **buffer, int frames)
 bool CDmoEffect::ProcessSilence(float **buffer, int frames)
 {
     float *target = buffer ? *buffer : nullptr;
-    if (!target || !dmo_ || frames <= 0)
+    if (!target || !streaming_ || frames <= 0)
         return false;
     frames = std::min(frames, blockSize);
     std::fill(target, target + 2 * frames, 0.0f);
@@ -156,6 +188,8 @@ bool CDmoEffect::select(const CLSID &id)
         dmo_->Release();
     }
     dmo_ = dmo;
+    streaming_ = true;
+    toldRate_ = false;
     selected_ = id;
     WCHAR name[80] = {};
     if (FAILED(DMOGetName(id, name)) ||

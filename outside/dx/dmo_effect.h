@@ -45,6 +45,8 @@ private:
     ~CDmoEffect();
     // Runs the DMO over frames of the buffer and puts what it gave there.
     void run(float *buffer, int frames);
+    // Takes what the DMO has to give into held_.
+    void drain();
     bool select(const CLSID &id);
     static void emptyText(char *out, int flag)
     {
@@ -66,10 +68,19 @@ private:
     };
 
     IMediaObject *dmo_ = nullptr;
+    // Whether the DMO took the rate and plays; one that did not is kept for
+    // its settings, and the user was told of it once.
+    bool streaming_ = false;
+    bool toldRate_ = false;
     CLSID selected_ = {};
     char name_[Quorvane::kSoundNameSize] = "Tembri DX";
-    // What the DMO gives, blockSize frames of stereo floats.
-    std::vector<float> output_ = std::vector<float>(2 * static_cast<size_t>(blockSize));
+    static constexpr size_t kFrameBytes = 2 * sizeof(float);
+    // What the DMO gave and the bus has not played yet: up to kHeldBlocks
+    // blocks of stereo floats. The input is a copy of the bus's block.
+    static constexpr size_t kHeldBlocks = 4;
+    std::vector<float> held_ = std::vector<float>(2 * static_cast<size_t>(blockSize) * kHeldBlocks);
+    size_t heldFrames_ = 0;
+    std::vector<float> input_ = std::vector<float>(2 * static_cast<size_t>(blockSize));
     MediaBufferView inView_;
     MediaBufferView outView_;
     Host host_{*this};

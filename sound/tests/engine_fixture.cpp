@@ -174,4 +174,15 @@ Quorvane::PORTDESCR byName(long kind, const char *module)
     return descriptor;
 }
 
+void takeMessagesUntil(const std::function<bool()> &done, unsigned long bound)
+{
+    const DWORD start = GetTickCount();
+    while (!done() && GetTickCount() - start < bound) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
 } // namespace sound_test

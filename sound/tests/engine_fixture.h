@@ -9,6 +9,7 @@
 #include "sound/sound_mngr.h"
 #include "sound/tests/probe_modules.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -49,5 +50,9 @@ struct SongWithTract {
 
 // A descriptor naming a module by name (output kind 3, effect kind 0).
 Quorvane::PORTDESCR byName(long kind, const char *module);
+
+// Takes the thread's messages until done() or the bound (milliseconds):
+// what a module queued for its user's thread is shown then.
+void takeMessagesUntil(const std::function<bool()> &done, unsigned long bound = 10000);
 
 } // namespace sound_test

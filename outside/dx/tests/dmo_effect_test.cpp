@@ -1,7 +1,10 @@
 // "Tembri DX" as the sound engine loads it for an effect of kind 2, hosting
 // the tests' DMO (gain and echo, registered for this program's run), and as
 // the equipment enumeration asks it which DirectX effects it can host.
+#include "outside/dx/dmo_effect.h"
 #include "outside/dx/tests/test_gain_dmo.h"
+
+#include "base/message_box.h"
 
 #include "sound/equipment/dx_filter_check.h"
 #include "sound/equipment/port_enum.h"
@@ -65,13 +68,13 @@ struct DmoEffectTest : ::testing::Test {
         sound_test::resetProbes();
     }
 
-    static PORTDESCR gainDmo(float gain = 0.0f, float echo = 0.0f)
+    static PORTDESCR gainDmo(float gain = 0.0f, float echo = 0.0f, float chunk = 0.0f)
     {
         PORTDESCR descriptor(EFFECT_DX);
         descriptor.SetData(&kTestGainDmo);
         if (gain != 0.0f) {
-            const float state[2] = {gain, echo};
-            descriptor.SetParams(state, sizeof state);
+            const float state[3] = {gain, echo, chunk};
+            descriptor.SetParams(state, chunk != 0.0f ? sizeof state : 2 * sizeof(float));
         }
         return descriptor;
     }
@@ -170,6 +173,90 @@ TEST_F(DmoEffectTest, TheDmoTakesTheEnginesRate)
     ASSERT_EQ(song.manager->Init(&faster), 1);
     EXPECT_EQ(rate(), 48000u);
     EXPECT_FLOAT_EQ(mix(0.25f), 0.125f) << "the master's gain of 0.5 at the new rate";
+}
+
+// A DMO that refuses the engine's new rate is kept with its settings: its
+// bus plays on dry, the song still saves its state, the user is told once
+// (when the thread takes its messages again, not under the engine's lock),
+// and it plays again at a rate it takes.
+TEST_F(DmoEffectTest, ADmoThatRefusesTheRateKeepsItsSettingsAndIsToldOfOnce)
+{
+    PORTDESCR stronger = gainDmo(3.0f);
+    void *effect = tract->AddNewSEffect(bus, nullptr, &stronger);
+    ASSERT_NE(effect, nullptr);
+    ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA("TembriDX.dll")));
+    testing_support::RealTimeCounter counter;
+    IOPARAMS refused = sound_test::testParams(kFrames, kTestGainRefusedRate);
+    song.manager->Init(&refused);
+    EXPECT_EQ(counter.messageBoxes(), 0) << "nothing shown while the engine holds its lock";
+    sound_test::takeMessagesUntil([&] { return counter.messageBoxes() > 0; });
+    EXPECT_EQ(counter.messageBoxes(), 1);
+    EXPECT_FLOAT_EQ(mix(0.25f), 0.25f) << "the bus plays dry";
+
+    PORTDESCR saved;
+    ASSERT_EQ(tract->GetSEffectDescr(effect, &saved, 1), 1);
+    const uint8_t state[] = {0x00, 0x00, 0x40, 0x40, 0x00, 0x00, 0x00, 0x00}; // 3.0f, 0.0f
+    ASSERT_EQ(saved.paramsSize, static_cast<long>(sizeof state));
+    EXPECT_EQ(std::memcmp(saved.params, state, sizeof state), 0);
+
+    IOPARAMS taken = sound_test::testParams(kFrames, 48000);
+    ASSERT_EQ(song.manager->Init(&taken), 1);
+    EXPECT_FLOAT_EQ(mix(0.25f), 0.75f) << "the kept settings play again";
+    sound_test::takeMessagesUntil([] { return false; }, 100);
+    EXPECT_EQ(counter.messageBoxes(), 1);
+}
+
+// The notice names the effect and the rate, and comes once however often
+// the refused rate is set.
+TEST_F(DmoEffectTest, TheUserIsToldWhichEffectCouldNotFollowTheRate)
+{
+    std::vector<std::string> shown;
+    const MessageBoxHook old = setMessageBoxHook([&](HWND, const char *text, const char *caption, UINT) {
+        shown.push_back(std::string(caption) + ": " + text);
+        return IDOK;
+    });
+    auto *effect = new CDmoEffect;
+    auto *host = static_cast<IZQAEExTembri *>(effect->GetSubInterface(SSEX_TEMBRI));
+    ASSERT_TRUE(host->Select(0, &kTestGainDmo));
+    effect->SetSampleRate(float(kTestGainRefusedRate));
+    effect->SetSampleRate(float(kTestGainRefusedRate));
+    EXPECT_TRUE(shown.empty());
+    sound_test::takeMessagesUntil([&] { return !shown.empty(); });
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], "Tembri DX: The DirectX effect \"Tembri Test Gain\" cannot play at 11025 Hz.\n\n"
+                        "Its bus plays on without it; its settings stay with the song.");
+    effect->Destroy();
+    setMessageBoxHook(old);
+}
+
+// A DMO that gives its output only in chunks of its own (96 frames to the
+// engine's 256), and takes no input while a chunk waits, plays the bus's
+// sound on without a gap, later by a constant delay.
+TEST_F(DmoEffectTest, ADmoThatGivesInChunksOfItsOwnPlaysWithoutGaps)
+{
+    PORTDESCR chunked = gainDmo(2.0f, 0.0f, 96.0f);
+    ASSERT_NE(tract->AddNewSEffect(bus, nullptr, &chunked), nullptr);
+    IQuorvaneAudioEffect *effect = tract->GetIAudioEffect(tract->GetNextSEffect(bus, nullptr));
+    ASSERT_NE(effect, nullptr);
+    // Frame t of the bus is t + 1 on both channels.
+    std::vector<float> played;
+    std::vector<float> buffer(2 * kFrames);
+    float *target[1] = {buffer.data()};
+    for (int block = 0; block < 20; ++block) {
+        for (int i = 0; i < kFrames; ++i)
+            buffer[2 * i] = buffer[2 * i + 1] = float(block * kFrames + i + 1);
+        effect->Process(target, kFrames);
+        for (int i = 0; i < kFrames; ++i)
+            played.push_back(buffer[2 * i]);
+    }
+    size_t delay = 0;
+    while (delay < played.size() && played[delay] == 0.0f)
+        ++delay;
+    EXPECT_LE(delay, size_t(2 * kFrames)) << "the delay of what the DMO holds back";
+    int gaps = 0;
+    for (size_t t = delay; t < played.size(); ++t)
+        gaps += played[t] != 2.0f * float(t - delay + 1);
+    EXPECT_EQ(gaps, 0) << "after a delay of " << delay << " frames";
 }
 
 // What the engine's render thread calls neither allocates nor opens files.

@@ -107,6 +107,7 @@ public:
     {
         dropInput();
         std::fill(std::begin(previous_), std::end(previous_), 0.0f);
+        heldFrames_ = 0;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Discontinuity(DWORD) override { return S_OK; }
@@ -121,7 +122,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE GetInputStatus(DWORD, DWORD *flags) override
     {
-        *flags = input_ ? 0 : DMO_INPUT_STATUSF_ACCEPT_DATA;
+        *flags = accepting() ? DMO_INPUT_STATUSF_ACCEPT_DATA : 0;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE ProcessInput(DWORD, IMediaBuffer *buffer, DWORD, REFERENCE_TIME,
@@ -129,8 +130,10 @@ public:
     {
         if (!inputSet_ || !outputSet_)
             return DMO_E_TYPE_NOT_SET;
-        if (input_)
+        if (!accepting())
             return DMO_E_NOTACCEPTING;
+        if (chunk_ > 0)
+            return holdInput(buffer);
         input_ = buffer;
         input_->AddRef();
         return S_OK;
@@ -142,6 +145,8 @@ public:
         if (count != 1 || !buffers || !buffers[0].pBuffer)
             return E_INVALIDARG;
         buffers[0].dwStatus = 0;
+        if (chunk_ > 0)
+            return giveChunks(buffers[0]);
         if (!input_)
             return S_FALSE;
         BYTE *in = nullptr, *out = nullptr;
@@ -172,22 +177,23 @@ public:
     HRESULT STDMETHODCALLTYPE IsDirty() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE Load(IStream *stream) override
     {
-        float values[2];
+        float values[3] = {};
         ULONG read = 0;
-        if (FAILED(stream->Read(values, sizeof values, &read)) || read != sizeof values)
+        if (FAILED(stream->Read(values, sizeof values, &read)) || read < 2 * sizeof(float))
             return E_FAIL;
         gain_ = values[0];
         echo_ = values[1];
+        chunk_ = static_cast<DWORD>(values[2]);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Save(IStream *stream, BOOL) override
     {
-        const float values[2] = {gain_, echo_};
-        return stream->Write(values, sizeof values, nullptr);
+        const float values[3] = {gain_, echo_, static_cast<float>(chunk_)};
+        return stream->Write(values, chunk_ ? 3 * sizeof(float) : 2 * sizeof(float), nullptr);
     }
     HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER *size) override
     {
-        size->QuadPart = 2 * sizeof(float);
+        size->QuadPart = 3 * sizeof(float);
         return S_OK;
     }
 
@@ -205,13 +211,43 @@ private:
             return DMO_E_TYPE_NOT_ACCEPTED;
         const auto *format = reinterpret_cast<const WAVEFORMATEX *>(type->pbFormat);
         if (format->nChannels != 2 || format->wBitsPerSample != 32 ||
-            format->wFormatTag != WAVE_FORMAT_IEEE_FLOAT)
+            format->wFormatTag != WAVE_FORMAT_IEEE_FLOAT || format->nSamplesPerSec == kTestGainRefusedRate)
             return DMO_E_TYPE_NOT_ACCEPTED;
         if (!(flags & DMO_SET_TYPEF_TEST_ONLY)) {
             set = true;
             lastRate = format->nSamplesPerSec;
         }
         return S_OK;
+    }
+    bool accepting() const { return chunk_ > 0 ? heldFrames_ < chunk_ : !input_; }
+    // In chunk mode the input is taken in (times the gain) and given out only
+    // in whole chunks; while a chunk waits, no input is taken.
+    HRESULT holdInput(IMediaBuffer *buffer)
+    {
+        BYTE *in = nullptr;
+        DWORD length = 0;
+        buffer->GetBufferAndLength(&in, &length);
+        const DWORD frames = std::min<DWORD>(length / 8, kMostFrames - heldFrames_);
+        const auto *from = reinterpret_cast<const float *>(in);
+        for (DWORD i = 0; i < 2 * frames; ++i)
+            held_[2 * heldFrames_ + i] = gain_ * from[i];
+        heldFrames_ += frames;
+        return S_OK;
+    }
+    HRESULT giveChunks(DMO_OUTPUT_DATA_BUFFER &out)
+    {
+        BYTE *to = nullptr;
+        DWORD length = 0, room = 0;
+        out.pBuffer->GetBufferAndLength(&to, &length);
+        out.pBuffer->GetMaxLength(&room);
+        const DWORD frames = std::min(heldFrames_, room / 8) / chunk_ * chunk_;
+        std::memcpy(to, held_, frames * 8);
+        heldFrames_ -= frames;
+        std::memmove(held_, held_ + 2 * frames, heldFrames_ * 8);
+        out.pBuffer->SetLength(frames * 8);
+        if (heldFrames_ >= chunk_)
+            out.dwStatus = DMO_OUTPUT_DATA_BUFFERF_INCOMPLETE;
+        return frames ? S_OK : S_FALSE;
     }
     void dropInput()
     {
@@ -228,6 +264,9 @@ private:
     float gain_ = kTestGainDefault;
     float echo_ = 0.0f;
     float previous_[2 * kMostFrames] = {};
+    DWORD chunk_ = 0;
+    float held_[2 * kMostFrames] = {};
+    DWORD heldFrames_ = 0;
 };
 
 class Factory final : public IClassFactory {
