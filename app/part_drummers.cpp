@@ -23,11 +23,8 @@ bool PartDrummers::Attach(int part, int element, IUnknown *drummer, IDrummerSink
     requests_[element][part] = request;
     sinks_[element][part] = sink;
     bool attached = SUCCEEDED(request->Attach(sink, DrummerCookie(part, element)));
-    if (attached && element > 0) {
-        for (LONG id = 0; attached && id < kMirroredParams; ++id)
-            attached = SUCCEEDED(readParam(part, element, id));
-        attached = attached && LayOut(part, element);
-    }
+    if (attached && element > 0)
+        attached = readFill(part, element);
     if (!attached) {
         request->Release();
         sink->Release();
@@ -48,6 +45,23 @@ void PartDrummers::ReleaseAll()
             requests_[element][part] = nullptr;
             sinks_[element][part] = nullptr;
         }
+}
+
+bool PartDrummers::readFill(int part, int element)
+{
+    bool read = true;
+    for (LONG id = 0; read && id < kMirroredParams; ++id)
+        read = SUCCEEDED(readParam(part, element, id));
+    return read && LayOut(part, element);
+}
+
+bool PartDrummers::ReadFills(int part)
+{
+    bool read = true;
+    for (int element = 1; element < kDrummerElements; ++element)
+        if (validPlace(part, element) && requests_[element][part])
+            read = readFill(part, element) && read;
+    return read;
 }
 
 HRESULT PartDrummers::readParam(int part, int element, LONG id)

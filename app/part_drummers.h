@@ -81,6 +81,9 @@ public:
     // Recomputes a fill's region from its mirrored parameters; false
     // without a song or for a negative measure.
     bool LayOut(int part, int fillElement);
+    // Reads the part's fill drummers' parameters again and lays their fills
+    // out: after their states were loaded, which they do not report.
+    bool ReadFills(int part);
 
     // Called after parameter 0 changed, so that the window redraws the
     // part's measures.
@@ -96,6 +99,7 @@ private:
         return part >= 0 && part < kPartCount && element >= 0 && element < kDrummerElements;
     }
     HRESULT readParam(int part, int element, LONG id);
+    bool readFill(int part, int element);
     // What a report of a fill element's parameter does on the window thread.
     HRESULT takeChange(int part, int element, LONG id);
 

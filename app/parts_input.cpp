@@ -44,11 +44,13 @@ void PartsWindow::onCommand(int command)
             transport_.Stop();
             transport_.Start();
         }
+        invalidate(10); // the button shows the new state
         break;
     }
     case ID_METRONOME:
         metronome_ = !metronome_;
         song_.metronome = metronome_;
+        invalidate(10);
         break;
     case ID_PART_AUTO_SWITCH:
         writeOption(option::AutoSwitch, options_.autoSwitch = !options_.autoSwitch);

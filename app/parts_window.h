@@ -83,6 +83,7 @@ public:
     int SelectedPart() override { return selected_; }
     int PartLength(int part) const { return lengths_[part]; }
     bool Loop() const { return loop_ != 0; }
+    bool Metronome() const { return metronome_ != 0; }
     PartDrummers &Drummers() { return drummers_; }
     Transport &Playback() { return transport_; }
     SavedPartsState CurrentState() const;

@@ -85,6 +85,9 @@ public:
     void stopPlayback() override { w_.StopIfPlaying(); }
     void partsLoaded() override
     {
+        // Loaded drummer states change fills without a report.
+        for (int part = 0; part < kPartCount; ++part)
+            w_.drummers_.ReadFills(part);
         w_.applyTimeSelection();
         w_.relayout();
         w_.Redraw();
@@ -114,7 +117,8 @@ public:
     bool exportWave(CStorage &storage) override
     {
         CTrackMIDI *track = prepareResult();
-        const bool ok = track && ExportPartWave(w_.song_, *track, w_.exportChoices_.waveFormat, storage);
+        const bool ok = track && ExportPartWave(w_.song_, *track, LoopTicks(w_.song_, w_.lengths_[w_.current_]),
+                                                 w_.exportChoices_.waveFormat, storage);
         partsLoaded();
         return ok;
     }

@@ -27,7 +27,10 @@ bool RegisterStyleFileType(const std::string &programPath)
 {
     if (!setDefaultValue(kStyleProgId, kStyleTypeName))
         return false;
-    if (!setDefaultValue(std::string(kStyleProgId) + "\\shell\\open\\command", programPath + " \"%1\""))
+    // Quoted: a program under "Program Files" would otherwise be taken for
+    // "Program" with arguments.
+    if (!setDefaultValue(std::string(kStyleProgId) + "\\shell\\open\\command",
+                         "\"" + programPath + "\" \"%1\""))
         return false;
     // Left alone when it already names the type, so nothing changes on
     // every start.

@@ -238,7 +238,7 @@ void CSong::AskPlayback(long frames)
         stopped = true;
     } else {
         cell.sampleLimit = endOfPlayLimit;
-        cell.limitTick = LONG_MAX;
+        cell.limitTick = endOfPlayLimit == INT64_MAX ? LONG_MAX : master->GetTimeFromSample(endOfPlayLimit);
         cell.cellSamples = frames;
         AskPlaybackTimeCell(&cell);
     }

@@ -64,6 +64,11 @@ CTrackAudio *CSong::renderSelected()
     const long savedStart = playStartTick, savedLoop = loop;
     playStartTick = 0;
     loop = 0;
+    // What lies at or past the song end (a looping effect's next pass) is
+    // not the song's: nothing is sent from there on, and notes still
+    // sounding end there. What they leave sounding is the tail.
+    const int64_t savedLimit = endOfPlayLimit;
+    endOfPlayLimit = master->GetSampleFromTime(songEnd);
     const long frames = params.bufferFrames;
     std::vector<float> buffer(static_cast<size_t>(2 * frames));
     int ok;
@@ -97,6 +102,7 @@ CTrackAudio *CSong::renderSelected()
     }
     playStartTick = savedStart;
     loop = savedLoop;
+    endOfPlayLimit = savedLimit;
     for (CTrack *t = GetNextTrack(nullptr); t; t = GetNextTrack(t))
         t->RestoreState();
     target->SetMute(0);

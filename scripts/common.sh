@@ -18,9 +18,42 @@ setup_packages() { "$ROOT/scripts/setup-packages.sh"; }
 
 configure_build() {
   if [ ! -f "$BUILD/CMakeCache.txt" ]; then
+    say "configuring the build folder $BUILD (the first time fetches bzip2's source package)"
     cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
       -DCMAKE_BUILD_TYPE=Release >/dev/null
   fi
+}
+
+# A line for the user on standard error, named by the command that runs.
+say() { echo "${0##*/}: $*" >&2; }
+
+# Copies a long step's output into the log named and shows how far the step
+# is on standard error: one line that updates on a terminal, elsewhere a
+# line at every further tenth and at least once a minute, so that a long
+# step is never silent. The pattern's first group is the percentage (make's
+# "[ NN%]" unless given); a percentage that falls begins a new phase.
+show_progress() {
+  local log=$1 what=$2 pattern=${3:-'^\[ *([0-9]+)%\]'} line percent shown=-1 next=0 last=$SECONDS
+  mkdir -p "$(dirname "$log")"
+  : >"$log"
+  while IFS= read -r line; do
+    printf '%s\n' "$line" >>"$log"
+    [[ $line =~ $pattern ]] || continue
+    percent=${BASH_REMATCH[1]%%.*}
+    [ "$percent" -ge "$shown" ] || shown=-1 next=0
+    if [ -t 2 ]; then
+      [ "$percent" = "$shown" ] || printf '\r%s: %s %3d%%' "${0##*/}" "$what" "$percent" >&2
+      shown=$percent
+    else
+      if [ "$percent" -ge "$next" ] || [ $((SECONDS - last)) -ge 60 ]; then
+        say "$what $percent%"
+        next=$((percent / 10 * 10 + 10)) last=$SECONDS
+      fi
+      shown=$percent
+    fi
+  done
+  if [ -t 2 ] && [ "$shown" -ge 0 ]; then printf '\r\033[K' >&2; fi
+  return 0
 }
 
 configure_and_build() {
@@ -45,7 +78,11 @@ build_dist() {
   # Files changed while it builds are newer than the stamp: the next run
   # builds again.
   : >"$stamp.start"
-  if ! cmake --build "$BUILD" -j "$JOBS" --target dist >"$log" 2>&1; then
+  if [ ! -f "$stamp" ]; then
+    say "building the program for the first time: this takes a while" \
+      "(half an hour or more on a busy machine, $JOBS build jobs); the whole log is $log"
+  fi
+  if ! cmake --build "$BUILD" -j "$JOBS" --target dist 2>&1 | show_progress "$log" "building dist/"; then
     tail -n 40 "$log" >&2
     echo "the build failed; its whole log is $log" >&2
     return 1

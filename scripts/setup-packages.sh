@@ -2,6 +2,7 @@
 # Installs the Debian packages the build and the tests need, and the deb-src
 # entry that lets the build fetch bzip2's source package. Idempotent.
 set -euo pipefail
+source "$(dirname "$0")/common.sh"
 
 packages=(
   cmake make
@@ -40,9 +41,16 @@ fi
 if [ ${#missing[@]} -gt 0 ] || [ $need_src -eq 1 ]; then
   sudo_cmd=""
   [ "$(id -u)" -eq 0 ] || sudo_cmd=sudo
+  say "reading Debian's package lists"
   $sudo_cmd apt-get -o DPkg::Lock::Timeout=600 update -qq
   if [ ${#missing[@]} -gt 0 ]; then
-    echo "installing: ${missing[*]}"
-    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"
+    # apt's status lines give the download's and then the install's share.
+    log="$BUILD/setup-packages.log"
+    say "installing ${#missing[*]} Debian packages and what they need (some minutes the first time;" \
+      "the log is $log): ${missing[*]}"
+    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get -o DPkg::Lock::Timeout=600 -o APT::Status-Fd=1 \
+      install -y -qq --no-install-recommends "${missing[@]}" 2>&1 |
+      show_progress "$log" "installing packages" '^[dp][lm]status:[^:]*:([0-9]+)' ||
+      { tail -n 20 "$log" >&2; exit 1; }
   fi
 fi

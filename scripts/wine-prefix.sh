@@ -32,6 +32,7 @@ if [ -f "$WINEPREFIX/system.reg" ]; then
   install_fonts
   exit 0
 fi
+echo "${0##*/}: making the Wine prefix $WINEPREFIX (a minute or so, once)" >&2
 mkdir -p "$WINEPREFIX"
 "$WINE" wineboot -i </dev/null >/dev/null 2>&1 || true
 # A crashing program must fail, not wait in the debugger.

@@ -61,7 +61,10 @@ void printInto(HWND window, HDC dc, UINT what)
 
 } // namespace
 
-WindowPicture printWindow(HWND window)
+namespace {
+
+// A client-sized 32-bit bitmap that draw fills through a memory DC.
+template <typename Draw> WindowPicture clientPicture(HWND window, Draw draw)
 {
     WindowPicture picture;
     RECT client{};
@@ -82,7 +85,7 @@ WindowPicture printWindow(HWND window)
     ReleaseDC(nullptr, screen);
     HGDIOBJ old = SelectObject(dc, canvas);
     PatBlt(dc, 0, 0, picture.width, picture.height, BLACKNESS);
-    printInto(window, dc, PRF_CLIENT);
+    draw(dc, picture.width, picture.height);
     GdiFlush();
     const auto *first = static_cast<const uint32_t *>(bits);
     picture.pixels.assign(first, first + static_cast<size_t>(picture.width) * picture.height);
@@ -90,6 +93,22 @@ WindowPicture printWindow(HWND window)
     DeleteObject(canvas);
     DeleteDC(dc);
     return picture;
+}
+
+} // namespace
+
+WindowPicture printWindow(HWND window)
+{
+    return clientPicture(window, [window](HDC dc, int, int) { printInto(window, dc, PRF_CLIENT); });
+}
+
+WindowPicture shownWindow(HWND window)
+{
+    return clientPicture(window, [window](HDC dc, int width, int height) {
+        HDC shown = GetDC(window);
+        BitBlt(dc, 0, 0, width, height, shown, 0, 0, SRCCOPY);
+        ReleaseDC(window, shown);
+    });
 }
 
 std::string writePicture(const WindowPicture &picture, const std::string &name, PictureFormat format)

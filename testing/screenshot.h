@@ -26,6 +26,10 @@ struct WindowPicture {
 // themselves.
 WindowPicture printWindow(HWND window);
 
+// The client area as it stands now, as the window last painted it: what
+// the user sees, with nothing painted again for the picture.
+WindowPicture shownWindow(HWND window);
+
 enum class PictureFormat { Png, Bmp };
 
 // Writes the picture as <screenshots folder>\<name>.png (or .bmp); returns

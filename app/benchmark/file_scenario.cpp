@@ -96,7 +96,7 @@ bool render(CSong &song, const std::string &smf, const std::string &out, long ba
     song.GetSongTract()->SetMonitor(1, &RenderWatch::onMixed, reinterpret_cast<ULONG_PTR>(&watch));
     const double cpuBefore = processCpuSeconds();
     const double start = nowSeconds();
-    const bool exported = ExportPartWave(song, *drums, kWaveFormat, *wave);
+    const bool exported = ExportPartWave(song, *drums, song.songEnd, kWaveFormat, *wave);
     const double wall = nowSeconds() - start;
     const double cpu = processCpuSeconds() - cpuBefore;
     song.GetSongTract()->SetMonitor(0, nullptr, 0);

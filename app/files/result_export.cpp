@@ -4,9 +4,12 @@
 #include "data/song.h"
 #include "data/storage.h"
 #include "data/track_audio.h"
+#include "data/track_master.h"
 #include "data/track_midi.h"
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace Quorvane {
 
@@ -56,7 +59,42 @@ bool ExportPartMidi(CSong &song, CTrackMIDI &track, long end, bool format0, CSto
     return ok;
 }
 
-bool ExportPartWave(CSong &song, CTrackMIDI &track, unsigned format, CStorage &storage)
+namespace {
+
+// Makes the wave exactly frames long, as a loop that is laid end to end:
+// what sounds on past its end (the last notes dying out) is added to its
+// start, where the next pass begins; a shorter wave is filled with silence.
+bool foldIntoLoop(CWave &wave, int64_t frames)
+{
+    if (frames <= 0)
+        return false;
+    constexpr unsigned long kChunk = 4096;
+    std::vector<float> tail(2 * kChunk), start(2 * kChunk);
+    for (int64_t at = frames; at < wave.length;) {
+        const int64_t into = (at - frames) % frames;
+        const auto count = static_cast<unsigned long>(std::min<int64_t>({kChunk, wave.length - at, frames - into}));
+        if (!wave.Read(tail.data(), at, count) || !wave.Read(start.data(), into, count))
+            return false;
+        for (size_t i = 0; i < 2 * count; ++i)
+            start[i] += tail[i];
+        if (!wave.Write(start.data(), into, count))
+            return false;
+        at += count;
+    }
+    std::fill(start.begin(), start.end(), 0.0f);
+    for (int64_t at = wave.length; at < frames;) {
+        const auto count = static_cast<unsigned long>(std::min<int64_t>(kChunk, frames - at));
+        if (!wave.Write(start.data(), at, count))
+            return false;
+        at += count;
+    }
+    wave.length = frames;
+    return true;
+}
+
+} // namespace
+
+bool ExportPartWave(CSong &song, CTrackMIDI &track, long end, unsigned format, CStorage &storage)
 {
     for (CTrack *t = song.GetNextTrack(nullptr); t; t = song.GetNextTrack(t))
         t->SetSlct(t == &track);
@@ -67,7 +105,9 @@ bool ExportPartWave(CSong &song, CTrackMIDI &track, unsigned format, CStorage &s
     song.metronome = metronome;
     if (!audio)
         return false;
-    const bool ok = audio->wave.ExportWave(&storage, format) != 0;
+    CTrackMaster *master = song.GetTrackMaster();
+    const bool ok = master && foldIntoLoop(audio->wave, master->GetSampleFromTime(end)) &&
+                    audio->wave.ExportWave(&storage, format) != 0;
     song.DeleteTrack(audio, 1);
     song.Update();
     return ok;

@@ -28,8 +28,11 @@ constexpr bool LeftOutOfPart(uint8_t status)
 // are all gone afterwards.
 bool ExportPartMidi(CSong &song, CTrackMIDI &track, long end, bool format0, CStorage &storage);
 
-// Renders the track alone (the metronome silent) and writes the sound in
-// the sample format given (16, 24, 32 or 0x8020 for 32-bit float).
-bool ExportPartWave(CSong &song, CTrackMIDI &track, unsigned format, CStorage &storage);
+// Renders the track alone (the metronome silent), its drummers' events of
+// ticks 0 .. end - 1 only, and writes the sound in the sample format given
+// (16, 24, 32 or 0x8020 for 32-bit float), exactly as long as the part: the
+// sound that rings on past the end is added to the start, as it sounds when
+// the part loops.
+bool ExportPartWave(CSong &song, CTrackMIDI &track, long end, unsigned format, CStorage &storage);
 
 } // namespace Quorvane

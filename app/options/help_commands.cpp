@@ -1,5 +1,7 @@
 #include "app/options/help_commands.h"
 
+#include "base/help_file.h"
+
 #include <shellapi.h>
 
 namespace Quorvane {
@@ -66,8 +68,8 @@ std::string OpenDrummerHelp(HWND owner, DrummerHelp drummer)
                ") cannot be found: no installation folder is registered for it (value InstallDir of "
                "HKEY_LOCAL_MACHINE\\" +
                (fill ? kFillKey : kLoopSliceKey) + ").";
-    if (!fileExists(help))
-        return "The help file " + help + " is missing.";
+    if (std::string missing = MissingHelpFileMessage(help); !missing.empty())
+        return missing;
     if (!WinHelpA(owner, help.c_str(), HELP_FINDER, 0))
         return "No program shows the help file " + help + " here.";
     return {};

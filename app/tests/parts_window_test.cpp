@@ -31,6 +31,8 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <functional>
+
 #include <ole2.h>
 #include <shlobj.h>
 
@@ -1213,6 +1215,46 @@ TEST_F(PartsWindowTest, TheListPaintsThePortTheImagesTheElementNumbersAndTheFill
     EXPECT_NE(GetCursor(), LoadCursor(nullptr, IDC_ARROW));
 }
 
+// A pasted part's fills are drawn where the pasted drummers play them: a
+// loaded drummer state reports none of the parameters it changes.
+TEST_F(PartsWindowTest, APastedPartsFillsAreDrawnWhereTheyPlay)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    HWND h = parts.Handle();
+    const int W = parts.NameWidth();
+    parts.Click(W + 168 + 26 * 3 + 3, 10); // part 1: four measures
+    IQN3Request *fill = parts.Drummers().Request(0, 1);
+    ASSERT_NE(fill, nullptr);
+    ASSERT_TRUE(SUCCEEDED(fill->SetParam(0, -1, 3))); // its fill in the fourth measure
+    pump();
+    ASSERT_EQ(parts.Drummers().Mirror(0, 1).params[0], 3);
+    SendMessageA(h, WM_COMMAND, ID_COPY_PART, 0);
+
+    parts.SwitchPart(1, 1, false);
+    ASSERT_EQ(parts.CurrentPart(), 1);
+    ASSERT_EQ(parts.Drummers().Mirror(1, 1).params[0], 1) << "a new part's first fill is in its second measure";
+    SendMessageA(h, WM_COMMAND, ID_PASTE_PART, 0);
+    pump();
+    EXPECT_EQ(parts.Drummers().Mirror(1, 1).params[0], 3);
+
+    const testing_support::WindowPicture picture = testing_support::printWindow(h);
+    EXPECT_FALSE(testing_support::writeWindowPicture(h, "rallimoth_pasted_part").empty());
+    const auto fillCells = [&](int measure) {
+        const int left = W + 168 + 26 * measure, top = kRowsTop + 26;
+        int n = 0;
+        for (int y = top + 6; y < top + 20; ++y)
+            for (int x = left + 2; x < left + 24; ++x) {
+                const COLORREF c = picture.at(x, y);
+                n += GetRValue(c) == 255 && GetGValue(c) == 255 && GetBValue(c) == 152;
+            }
+        return n;
+    };
+    EXPECT_EQ(fillCells(1), 0) << "the band is left where the part's old fill was";
+    EXPECT_GT(fillCells(3), 0) << "no band where the pasted fill plays";
+}
+
 TEST(PartsLabelsInTheKitsFonts, EveryBankMethodFitsItsField)
 {
     long height = 0;
@@ -1907,6 +1949,52 @@ TEST_F(PartsWindowTest, RealKeysEscCancelsANumberEditAndALabelEdit)
     ASSERT_TRUE(TreeView_GetItem(tree, &info));
     EXPECT_STREQ(text, "Funk") << "and keeps the name";
     EXPECT_NE(GetFileAttributesA((distFolder() + "\\Fills\\Funk").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// Whether two pictures agree inside the area.
+bool sameInside(const testing_support::WindowPicture &a, const testing_support::WindowPicture &b, RECT area)
+{
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            if (a.at(x, y) != b.at(x, y))
+                return false;
+    return true;
+}
+
+// A real click on the metronome or the loop button shows the button's new
+// state at once: what is on the screen becomes what the window paints for
+// its new state, without anything else painting it again.
+TEST_F(PartsWindowTest, RealClicksOnTheToolbarButtonsShowTheirNewStateAtOnce)
+{
+    PartsWindow &parts = open(true);
+    ASSERT_TRUE(parts.FinishSetUp());
+    pump(); // the first run's output chooser, cancelled
+    HWND h = parts.Handle();
+    SetForegroundWindow(h);
+    ASSERT_TRUE(pumpUntil([h] { return GetForegroundWindow() == h && !GetUpdateRect(h, nullptr, FALSE); }));
+    const int W = parts.NameWidth();
+    struct Button {
+        const char *name;
+        RECT area;
+        std::function<bool()> on;
+    };
+    const Button buttons[] = {
+        {"metronome", {W + 434, 106, W + 460, 133}, [&] { return parts.Metronome(); }},
+        {"loop", {W + 512, 106, W + 538, 133}, [&] { return parts.Loop(); }},
+    };
+    for (const Button &button : buttons) {
+        SCOPED_TRACE(button.name);
+        const bool was = button.on();
+        const testing_support::WindowPicture before = testing_support::shownWindow(h);
+        sendClick(h, (button.area.left + button.area.right) / 2, (button.area.top + button.area.bottom) / 2);
+        ASSERT_TRUE(pumpUntil([&] { return button.on() != was; }));
+        // The new state's look, painted for the comparison only.
+        const testing_support::WindowPicture wanted = testing_support::printWindow(h);
+        ASSERT_FALSE(sameInside(before, wanted, button.area)) << "the two states look alike";
+        EXPECT_TRUE(pumpUntil([&] { return sameInside(testing_support::shownWindow(h), wanted, button.area); }))
+            << "the screen still shows the old state";
+    }
+    EXPECT_FALSE(testing_support::writePicture(testing_support::shownWindow(h), "rallimoth_toolbar_clicked").empty());
 }
 
 HWND tooltipOf(HWND window)

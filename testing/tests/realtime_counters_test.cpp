@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -190,18 +191,25 @@ TEST(RealTimeCounters, KernelWaitsAreCountedButLocksTakenAtOnceAreNot)
         ReleaseSRWLockShared(&slim);
         EXPECT_EQ(counter.kernelWaits(), 0) << "taken at once";
 
-        // Another thread holds each for a moment: only the take is measured
-        // (the thread's start and end wait in the kernel too).
+        // Another thread holds each until this thread is seen waiting for
+        // it (counted as it finds the lock taken): only the take is
+        // measured (the thread's start and end wait in the kernel too).
         const auto waitsWhileHeld = [&](auto take, auto release, auto wait) {
             ResetEvent(held);
+            std::atomic<long> before{-1};
             std::thread holder([&] {
                 take();
                 SetEvent(held);
-                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                // A generous bound, only so that a fault cannot hang the run.
+                for (DWORD start = GetTickCount(); GetTickCount() - start < 30000; Sleep(1)) {
+                    const long from = before.load();
+                    if (from >= 0 && counter.kernelWaits() > from)
+                        break;
+                }
                 release();
             });
             WaitForSingleObject(held, INFINITE);
-            const long before = counter.kernelWaits();
+            before = counter.kernelWaits();
             wait();
             const long waits = counter.kernelWaits() - before;
             holder.join();

@@ -57,9 +57,16 @@ struct RenderingTract : FakeTract {
     {
         ++buffers;
         metronomeHeard |= song && song->metronome;
+        // A steady level, or, when told, a level for soundFor buffers, a
+        // quieter ring for ringFor more and silence after that.
+        const float level = soundFor < 0 || buffers <= soundFor ? 0.25f
+                            : buffers <= soundFor + ringFor  ? 0.125f
+                                                             : 0.0f;
         for (long i = 0; i < 2 * frames; ++i)
-            buffer[i] = 0.25f;
+            buffer[i] = level;
     }
+    int soundFor = -1;
+    int ringFor = 0;
     CSong *song = nullptr;
     int rendering = 0;
     int buffers = 0;
@@ -153,7 +160,8 @@ protected:
         e.setNote(9, 36, 100);
         e.value = 100;
         part->AddToTail(&e, 1);
-        song.Update();
+        part->UpdateLastTime();
+        song.Update(); // the song ends at its measure's end
     }
     RenderingSound sound;
     CSong song{nullptr, &sound};
@@ -166,7 +174,7 @@ TEST_F(WaveExportTest, ThePartAloneIsRenderedWithoutTheMetronome)
     song.metronome = 1;
     const long tracks = song.GetNumTracks();
     CMemStorage storage;
-    ASSERT_TRUE(ExportPartWave(song, *part, 24, storage));
+    ASSERT_TRUE(ExportPartWave(song, *part, 1920, 24, storage));
     const std::string file = bytesOf(storage);
     ASSERT_GE(file.size(), 44u);
     EXPECT_EQ(file.substr(0, 4), "RIFF");
@@ -182,4 +190,42 @@ TEST_F(WaveExportTest, ThePartAloneIsRenderedWithoutTheMetronome)
     EXPECT_FALSE(other->IsSlct());
     EXPECT_EQ(song.GetNumTracks(), tracks);
     EXPECT_EQ(sound.rendering.rendering, 0);
+}
+
+// The file lasts exactly as long as the part, and what rings on past the
+// part's end sounds at its start, where the part begins again: here the
+// buffers played over the part's end and the ring after them.
+TEST_F(WaveExportTest, TheFileIsAsLongAsThePartWithTheRingFoldedIntoItsStart)
+{
+    const long end = song.songEnd;
+    ASSERT_GT(end, 0);
+    const long long partFrames = song.GetTrackMaster()->GetSampleFromTime(end);
+    const long buffer = song.params.bufferFrames;
+    ASSERT_GT(buffer, 0);
+    ASSERT_GT(partFrames % buffer, 0) << "the last buffer should reach past the end";
+    sound.rendering.soundFor = static_cast<int>(partFrames / buffer + 1);
+    sound.rendering.ringFor = 2;
+    CMemStorage storage;
+    ASSERT_TRUE(ExportPartWave(song, *part, end, 24, storage));
+    const std::string file = bytesOf(storage);
+    ASSERT_GE(file.size(), 44u);
+    uint32_t dataBytes = 0;
+    std::memcpy(&dataBytes, file.data() + 40, 4);
+    ASSERT_EQ(dataBytes, partFrames * 2 * 3) << "stereo 24-bit frames";
+    ASSERT_EQ(file.size(), 44u + dataBytes);
+    const auto sampleAt = [&](long long frame) {
+        const auto *p = reinterpret_cast<const unsigned char *>(file.data() + 44 + frame * 6);
+        return static_cast<int32_t>(p[0] | p[1] << 8 | p[2] << 16);
+    };
+    // Rendered past the end: the rest of the last played buffer at 0.25 and
+    // two ringing buffers at 0.125, on top of the part's own 0.25.
+    const long long over = (partFrames / buffer + 1) * buffer - partFrames;
+    const long long ring = over + 2LL * buffer;
+    ASSERT_LT(ring, partFrames);
+    EXPECT_EQ(sampleAt(0), 0x400000) << "0.25 + 0.25";
+    EXPECT_EQ(sampleAt(over - 1), 0x400000);
+    EXPECT_EQ(sampleAt(over), 0x300000) << "0.25 + 0.125";
+    EXPECT_EQ(sampleAt(ring - 32), 0x300000);
+    EXPECT_EQ(sampleAt(ring), 0x200000) << "the part alone";
+    EXPECT_EQ(sampleAt(partFrames - 1), 0x200000) << "the end is not faded: the start goes on from it";
 }

@@ -1,5 +1,7 @@
 #include "app/options/help_commands.h"
 
+#include "base/help_file.h"
+
 #include "testing/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -68,7 +70,8 @@ TEST(HelpCommandsTest, TheDrummersHelpLiesInTheirInstallFoldersAndIsNamedWhenItC
               ERROR_SUCCESS);
     EXPECT_EQ(DrummerHelpPath(DrummerHelp::Fill), fill + "\\Grindelvosket.hlp");
     EXPECT_EQ(OpenDrummerHelp(nullptr, DrummerHelp::Fill),
-              "The help file " + fill + "\\Grindelvosket.hlp is missing.");
+              MissingHelpFileMessage(fill + "\\Grindelvosket.hlp"));
+    EXPECT_TRUE(contains(OpenDrummerHelp(nullptr, DrummerHelp::Fill), fill + "\\Grindelvosket.hlp is missing"));
     EXPECT_EQ(DrummerHelpPath(DrummerHelp::LoopSlice), "");
     // The key without the value is no help either.
     ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, "Software\\Quorvane\\Vostrapellin\\2", "Other", REG_SZ,

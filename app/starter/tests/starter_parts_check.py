@@ -34,8 +34,8 @@ def measure_notes(path, measures):
     return per_measure, song
 
 
-def measure_peaks(path, measures, measure_seconds):
-    """The loudest sample of every measure, as a part of full scale."""
+def read_wave(path):
+    """The frames of a 16-bit WAVE file: samples, channels and rate."""
     with wave.open(path, "rb") as w:
         if w.getsampwidth() != 2:
             raise ValueError(f"{path}: {8 * w.getsampwidth()} bits, 16 expected")
@@ -43,14 +43,30 @@ def measure_peaks(path, measures, measure_seconds):
         samples = array("h", w.readframes(w.getnframes()))
     if sys.byteorder != "little":
         samples.byteswap()
+    return samples, channels, rate
+
+
+def peak(samples, channels, first, last):
+    chunk = samples[first * channels:last * channels]
+    return max((abs(s) for s in chunk), default=0) / 32768.0
+
+
+def measure_peaks(samples, channels, rate, measures, measure_seconds):
+    """The loudest sample of every measure, as a part of full scale."""
     frames = len(samples) // channels
-    peaks = []
-    for m in range(measures):
-        first = int(m * measure_seconds * rate)
-        last = min(frames, int((m + 1) * measure_seconds * rate))
-        chunk = samples[first * channels:last * channels]
-        peaks.append(max((abs(s) for s in chunk), default=0) / 32768.0)
-    return peaks, frames / rate
+    return [peak(samples, channels, int(m * measure_seconds * rate),
+                 min(frames, int((m + 1) * measure_seconds * rate))) for m in range(measures)]
+
+
+def onsets_in_last(samples, channels, rate, seconds):
+    """Where a hit starts in the last seconds of the sound: a 5 ms window
+    three times as loud as the loudest of the four before it."""
+    window = rate // 200
+    frames = len(samples) // channels
+    levels = [peak(samples, channels, f, f + window) for f in range(0, frames - window + 1, window)]
+    first = max(4, len(levels) - int(seconds * 200))
+    return [i * window / rate for i in range(first, len(levels))
+            if levels[i] > 0.05 and levels[i] > 3 * max(levels[i - 4:i])]
 
 
 def main():
@@ -85,9 +101,18 @@ def main():
         if touches:
             failures.append(f"{name}: polyphonic aftertouch nobody played: {touches[0]}")
 
-        peaks, seconds = measure_peaks(f"{stem}.wav", length, measure_seconds)
-        if seconds < length * measure_seconds:
-            failures.append(f"{name}: the WAVE lasts {seconds:.2f} s, shorter than the part")
+        samples, channels, rate = read_wave(f"{stem}.wav")
+        frames = len(samples) // channels
+        seconds = frames / rate
+        # The part's length to the frame, from the MIDI file's own tempo.
+        quarter = next(m.tempo for t in song.tracks for m in t if m.type == "set_tempo") / 1e6
+        part_frames = length * 4 * quarter * rate
+        if abs(frames - part_frames) >= 1:
+            failures.append(f"{name}: the WAVE has {frames} frames, the part {part_frames:.1f}")
+        late = onsets_in_last(samples, channels, rate, 0.05)
+        if late:
+            failures.append(f"{name}: a hit starts in the WAVE's last 50 ms (at {late[0]:.3f} s)")
+        peaks = measure_peaks(samples, channels, rate, length, measure_seconds)
         if min(peaks) < 0.01:
             failures.append(f"{name}: the WAVE is silent in a measure (peaks "
                             f"{', '.join(f'{p:.3f}' for p in peaks)})")

@@ -128,7 +128,7 @@ bool writePart(CSong &song, SongParts &parts, int part, const std::string &folde
     RelayoutPartTracks(song, parts.lengths());
     {
         CFileStorage file(partFile(folder, part, ".wav").c_str(), "wb");
-        if (!file.IsOpen() || !ExportPartWave(song, *track, kWavePcm16, file))
+        if (!file.IsOpen() || !ExportPartWave(song, *track, end, kWavePcm16, file))
             return fail("part " + std::to_string(part + 1) + " was not exported as WAVE");
     }
     std::fprintf(list, "%d %d %.2f %ld %ld\n", part + 1, parts.lengths()[part], ReadSongTempo(song),

@@ -105,6 +105,22 @@ void pumpFor(DWORD ms)
     }
 }
 
+bool pumpUntil(const std::function<bool()> &done, DWORD ms)
+{
+    const DWORD start = GetTickCount();
+    MSG message;
+    while (!done()) {
+        if (GetTickCount() - start >= ms)
+            return false;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(5);
+    }
+    return true;
+}
+
 void waitUntilClosed(HWND dialog, DWORD ms)
 {
     const DWORD start = GetTickCount();

@@ -23,6 +23,9 @@ INT_PTR runScripted(const std::string &caption, const std::function<INT_PTR()> &
 void pump();
 // Handles the dialog's messages for a while (its timers run meanwhile).
 void pumpFor(DWORD ms);
+// Handles the dialog's messages until done() holds; false if it did not
+// within the generous bound `ms`.
+bool pumpUntil(const std::function<bool()> &done, DWORD ms = 10000);
 // Handles its messages until the dialog closed by itself, at most `ms`.
 void waitUntilClosed(HWND dialog, DWORD ms);
 // A click on a button or check box of the dialog, as the user makes it.

@@ -77,7 +77,7 @@ TEST(VstiExportTest, ThePartsDrumsSoundThroughTheChosenInstrument)
         EXPECT_EQ(part->output, change.output);
 
         CMemStorage storage;
-        ASSERT_TRUE(ExportPartWave(s, *part, 0x8020, storage));
+        ASSERT_TRUE(ExportPartWave(s, *part, s.songEnd, 0x8020, storage));
         const std::vector<float> left = leftOf(storage);
         // 100 quarters a minute at 44.1 kHz: 26460 frames a quarter.
         const long eighth = 13230, sixteenth = 6615;

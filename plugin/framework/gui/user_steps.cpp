@@ -1,5 +1,8 @@
 #include "plugin/framework/gui/user_steps.h"
 
+#include "base/help_file.h"
+#include "base/message_box.h"
+
 #include <commdlg.h>
 #include <shellapi.h>
 
@@ -71,9 +74,13 @@ SaveFileHook setSaveFileHook(SaveFileHook hook)
 
 bool openHelp(HWND owner, const std::string &file, UINT command)
 {
+    if (const std::string missing = MissingHelpFileMessage(file); !missing.empty()) {
+        showMessageBox(owner, missing.c_str(), "Help", MB_OK | MB_ICONINFORMATION);
+        return false;
+    }
     if (HelpHook hook = current<Help, HelpHook>())
         return hook(owner, file, command);
-    return !file.empty() && WinHelpA(owner, file.c_str(), command, 0);
+    return WinHelpA(owner, file.c_str(), command, 0);
 }
 
 HelpHook setHelpHook(HelpHook hook)

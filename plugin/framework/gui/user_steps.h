@@ -25,7 +25,8 @@ bool chooseSaveFile(const SaveFileRequest &request, std::string &path);
 using SaveFileHook = std::function<bool(const SaveFileRequest &, std::string &)>;
 SaveFileHook setSaveFileHook(SaveFileHook hook);
 
-// The help file at a command (WinHelpA).
+// The help file at a command (WinHelpA, or the hook in its place); a file
+// that is not there is told in a message box instead, and false returned.
 bool openHelp(HWND owner, const std::string &file, UINT command);
 using HelpHook = std::function<bool(HWND, const std::string &, UINT)>;
 HelpHook setHelpHook(HelpHook hook);
