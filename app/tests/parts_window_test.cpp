@@ -22,6 +22,7 @@
 #include "data/track_midi.h"
 #include "gui/draw/shared_objects.h"
 #include "outside/halvorinapp/halvorin_app.h"
+#include "plugin/framework/gui/text_keys.h"
 #include "plugin/framework/plugin/drummer_transfer.h"
 #include "testing/real_input.h"
 #include "testing/realtime_counters.h"
@@ -1232,7 +1233,7 @@ TEST_F(PartsWindowTest, APastedPartsFillsAreDrawnWhereTheyPlay)
     ASSERT_EQ(parts.Drummers().Mirror(0, 1).params[0], 3);
     SendMessageA(h, WM_COMMAND, ID_COPY_PART, 0);
 
-    parts.SwitchPart(1, 1, false);
+    parts.SwitchPart(1, 2, false);
     ASSERT_EQ(parts.CurrentPart(), 1);
     ASSERT_EQ(parts.Drummers().Mirror(1, 1).params[0], 1) << "a new part's first fill is in its second measure";
     SendMessageA(h, WM_COMMAND, ID_PASTE_PART, 0);
@@ -1858,14 +1859,11 @@ TEST_F(PartsWindowTest, RealKeysTypeANameWithASpaceIntoTheLoopBrowser)
     HWND editor = parts.EditorWindow(0);
     HWND combo = findWindowBelow(editor, [](HWND w) { return GetDlgCtrlID(w) == 4012; }); // the loop combo
     ASSERT_NE(combo, nullptr);
-    // A click opens the combo's list and Esc closes it, leaving the focus in
-    // the combo.
+    // A click into the combo's text opens a name there.
     RECT place{};
     GetClientRect(combo, &place);
     sendClick(combo, place.right / 3, place.bottom / 2);
-    ASSERT_TRUE(pumpUntil([combo] { return GetFocus() && GetFocus() != combo; })) << "the list opens";
-    sendKeys({VK_ESCAPE});
-    ASSERT_TRUE(pumpUntil([combo] { return GetFocus() == combo; }));
+    ASSERT_TRUE(pumpUntil([combo] { return GetFocus() == combo && isTakingText(combo); })) << "a name opens";
 
     for (WORD key :
          {WORD{'T'}, WORD{'A'}, WORD{'K'}, WORD{'E'}, WORD{VK_SPACE}, WORD{'T'}, WORD{'W'}, WORD{'O'}})

@@ -62,7 +62,8 @@ HWND findWindow(const std::string &caption, bool prefix = false)
     return search.found;
 }
 
-// The program's message box whose text begins so.
+// The program's message box whose text holds that (a message may name its
+// subject first).
 HWND findMessage(const char *begins)
 {
     struct Wanted {
@@ -77,7 +78,7 @@ HWND findMessage(const char *begins)
             char text[512] = {};
             if (process == programId && IsWindowVisible(window) &&
                 GetDlgItemTextA(window, 0xFFFF, text, sizeof(text)) &&
-                std::string(text).rfind(w.begins, 0) == 0) {
+                std::string(text).find(w.begins) != std::string::npos) {
                 w.found = window;
                 return FALSE;
             }

@@ -133,7 +133,9 @@ TEST(TextKeysWindowTest, TheFlatTreeComboTakesTextWhileANameIsTyped)
     SetFocus(combo.handle());
     pump();
     EXPECT_FALSE(isTakingText(combo.handle()));
-    postKey(combo.handle(), WM_KEYDOWN, 'B');
+    // A click into the combo's text opens a name.
+    PostMessageA(combo.handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageA(combo.handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     pump();
     ASSERT_TRUE(combo.isNaming());
     EXPECT_TRUE(isTakingText(combo.handle()));
