@@ -55,15 +55,6 @@ bool PartDrummers::readFill(int part, int element)
     return read && LayOut(part, element);
 }
 
-bool PartDrummers::ReadFills(int part)
-{
-    bool read = true;
-    for (int element = 1; element < kDrummerElements; ++element)
-        if (validPlace(part, element) && requests_[element][part])
-            read = readFill(part, element) && read;
-    return read;
-}
-
 HRESULT PartDrummers::readParam(int part, int element, LONG id)
 {
     LONG value = 0;

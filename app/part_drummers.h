@@ -81,9 +81,6 @@ public:
     // Recomputes a fill's region from its mirrored parameters; false
     // without a song or for a negative measure.
     bool LayOut(int part, int fillElement);
-    // Reads the part's fill drummers' parameters again and lays their fills
-    // out: after their states were loaded, which they do not report.
-    bool ReadFills(int part);
 
     // Called after parameter 0 changed, so that the window redraws the
     // part's measures.

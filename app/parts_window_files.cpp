@@ -85,9 +85,6 @@ public:
     void stopPlayback() override { w_.StopIfPlaying(); }
     void partsLoaded() override
     {
-        // Loaded drummer states change fills without a report.
-        for (int part = 0; part < kPartCount; ++part)
-            w_.drummers_.ReadFills(part);
         w_.applyTimeSelection();
         w_.relayout();
         w_.Redraw();
