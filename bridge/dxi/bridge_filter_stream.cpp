@@ -28,6 +28,10 @@ HRESULT checkAudioType(const CDsMediaType *type, WAVEFORMATEX *format)
                           (head.wFormatTag == WAVE_FORMAT_IEEE_FLOAT && head.wBitsPerSample == 32);
     if (!encoding || (head.nChannels != 1 && head.nChannels != 2))
         return VFW_E_TYPE_NOT_ACCEPTED;
+    // Frames are counted by the block alignment: one that is not a frame's
+    // size would make the engine read and write past the host's buffers.
+    if (head.nBlockAlign != head.nChannels * (head.wBitsPerSample / 8))
+        return VFW_E_TYPE_NOT_ACCEPTED;
     if (format)
         *format = head;
     return S_OK;

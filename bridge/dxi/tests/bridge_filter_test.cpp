@@ -217,6 +217,12 @@ TEST_F(FilterTest, OnlyFloatStereoPassesTheEngine)
     CDsMediaType pcm = ds_test::floatAudio(2, 44100);
     reinterpret_cast<WAVEFORMATEX *>(pcm.pbFormat)->wFormatTag = WAVE_FORMAT_PCM;
     reinterpret_cast<WAVEFORMATEX *>(pcm.pbFormat)->wBitsPerSample = 16;
+    reinterpret_cast<WAVEFORMATEX *>(pcm.pbFormat)->nBlockAlign = 4;
+    // Float stereo whose block alignment is not a frame (8 bytes).
+    CDsMediaType halfFrames = ds_test::floatAudio(2, 44100);
+    reinterpret_cast<WAVEFORMATEX *>(halfFrames.pbFormat)->nBlockAlign = 4;
+    CDsMediaType doubleFrames = ds_test::floatAudio(2, 44100);
+    reinterpret_cast<WAVEFORMATEX *>(doubleFrames.pbFormat)->nBlockAlign = 16;
     CDsMediaType compressed = ds_test::floatAudio(2, 44100);
     compressed.SetTemporalCompression(TRUE);
     CDsMediaType floats24 = ds_test::floatAudio(2, 44100);
@@ -228,6 +234,8 @@ TEST_F(FilterTest, OnlyFloatStereoPassesTheEngine)
         {"three channels", ds_test::floatAudio(3, 44100), VFW_E_TYPE_NOT_ACCEPTED},
         {"temporal compression", compressed, VFW_E_TYPE_NOT_ACCEPTED},
         {"float of 24 bits", floats24, VFW_E_TYPE_NOT_ACCEPTED},
+        {"float stereo with a block alignment of 4", halfFrames, VFW_E_TYPE_NOT_ACCEPTED},
+        {"float stereo with a block alignment of 16", doubleFrames, VFW_E_TYPE_NOT_ACCEPTED},
         {"video", ds_test::makeType(MEDIATYPE_Video, MEDIASUBTYPE_IEEE_FLOAT), VFW_E_TYPE_NOT_ACCEPTED},
         {"no format block", ds_test::makeType(MEDIATYPE_Audio, MEDIASUBTYPE_IEEE_FLOAT),
          VFW_E_TYPE_NOT_ACCEPTED},
