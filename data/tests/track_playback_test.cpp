@@ -35,6 +35,19 @@ protected:
         sent().clear();
     }
     std::vector<FakeTract::Sent> &sent() { return sound.tract.sent; }
+    // One buffer of 256 frames asked for on a thread of its own, as the
+    // render thread asks: the heap allocations it made.
+    long allocationsOfABuffer()
+    {
+        long allocations = -1;
+        std::thread render([&] {
+            testing_support::RealTimeCounter counter;
+            song.AskPlayback(256);
+            allocations = counter.allocations();
+        });
+        render.join();
+        return allocations;
+    }
     // The test effect module (which moves notes up an octave) on the
     // track's chain; false when it could not be made.
     bool addOctaver(CTrackMIDI *track)
@@ -230,13 +243,7 @@ TEST_F(TrackPlayback, ADenseCellThroughTheChainTakesNothingFromTheHeap)
     sent().reserve(4 * kNotes);
     ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA("Corvadel.dll")));
     start();
-    long allocations = -1;
-    std::thread render([&] {
-        testing_support::RealTimeCounter counter;
-        song.AskPlayback(256);
-        allocations = counter.allocations();
-    });
-    render.join();
+    const long allocations = allocationsOfABuffer();
     EXPECT_EQ(with(0x90).size(), static_cast<size_t>(2 * kNotes)) << "every note of the cell, on and off";
     EXPECT_EQ(allocations, 0);
 }
@@ -294,13 +301,7 @@ TEST_F(TrackPlayback, EffectsThatMakeEveryEventTakeNothingFromTheHeap)
     sent().reserve(4 * 600);
     ASSERT_TRUE(testing_support::installRealTimeHooks(GetModuleHandleA("Corvadel.dll")));
     start();
-    long allocations = -1;
-    std::thread render([&] {
-        testing_support::RealTimeCounter counter;
-        song.AskPlayback(256);
-        allocations = counter.allocations();
-    });
-    render.join();
+    const long allocations = allocationsOfABuffer();
     EXPECT_EQ(with(0x90).size(), 2u * 600) << "every note the effects made, on and off";
     EXPECT_EQ(allocations, 0);
     track->effects.Clear(nullptr); // before the effects go
